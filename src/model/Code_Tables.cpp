@@ -1,0 +1,61 @@
+#include "model/Code_Tables.h"
+
+#include "model/App_Paths.h"
+#include "model/Record_Description.h"
+
+void Load_Code_Tables() { Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
+
+void Load_Code_Tables(const QString& refsFile) {
+    struct Row { const char* field; const char* table; int cleLen; };
+    static const Row rows[] = {
+        {"EM", "Country", 2},       {"EmetType", "TypeEmet", 2},
+        {"DomReco1", "DomReco", 0}, {"DomReco2", "DomReco", 0}, {"DomReco3", "DomReco", 0},
+        {"Dest1", "TypeDest", 0},   {"Dest2", "TypeDest", 0},   {"Dest3", "TypeDest", 0},
+    };
+    if (!Record_Description) return;
+    for (const Row& r : rows) {
+        Champ* c = Record_Description->Get_Champs().Item(QString::fromLatin1(r.field));
+        if (!c) continue;
+        QString section = QString::fromLatin1(r.table);
+        if (!Current_Language.isEmpty() && Current_Language != QLatin1String("EN"))
+            section += QStringLiteral(" (") + Current_Language + QLatin1Char(')');
+        c->Reset_Listes();
+        c->Longueur_Max = 0;  // the longest code belongs to the table just replaced
+        c->Load_Listes_From_Ini_Section(refsFile, section, r.cleLen, false, 0, QString(), nullptr, false);
+    }
+}
+
+bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master,
+                               QStringList& Errs, const QString& refsFile) {
+    if (Master.isEmpty()) return true;
+    const QStringList tables = Tables.split(QLatin1Char('\n'));
+    const QStringList versions = Versions.split(QLatin1Char('\n'));
+    for (const QString& t : tables) {
+        Champ master;
+        master.Load_Listes_From_Ini_Section(refsFile, t, 0, false, 0, QString(), nullptr, false);
+        for (const QString& v : versions) {
+            if (v == Master) continue;
+            Champ version;
+            version.Load_Listes_From_Ini_Section(refsFile, t + QStringLiteral(" (") + v + QLatin1Char(')'), 0, false, 0,
+                                                 QString(), nullptr, false);
+            const auto missing = [&](const QString& code) {
+                Errs << QStringLiteral("Table %1: key \"%2\" is missing in %3 version").arg(t, code, v);
+            };
+            const auto extra = [&](const QString& code) {
+                Errs << QStringLiteral("Table %1: key \"%2\" exist in %3 version but not in master table").arg(t, code, v);
+            };
+            if (version.Ref_Listes && master.Ref_Listes) {
+                for (const Ref& m : *master.Ref_Listes) {
+                    if (version.Ref_Listes->Item(m.Cle())) version.Ref_Listes->Remove(m.Cle());
+                    else missing(m.Cle());
+                }
+                for (const Ref& left : *version.Ref_Listes) extra(left.Cle());
+            } else if (version.Ref_Listes) {
+                for (const Ref& e : *version.Ref_Listes) extra(e.Cle());
+            } else if (master.Ref_Listes) {
+                for (const Ref& m : *master.Ref_Listes) missing(m.Cle());
+            }
+        }
+    }
+    return Errs.isEmpty();
+}

@@ -1,0 +1,87 @@
+#include "model/Cp1252.h"
+
+#include <QStringDecoder>
+#include <array>
+
+namespace {
+
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int Encode_One(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c) return 0x80 + i;
+    return -1;
+}
+
+bool Is_Valid_Utf8(const QByteArray& bytes, bool& hasNonAscii) {
+    hasNonAscii = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) { ++i; continue; }
+        hasNonAscii = true;
+        int len = 0;
+        char32_t cp = 0;
+        if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
+        else return false;
+        if (i + len > n) return false;
+        for (int k = 1; k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
+            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace
+
+char16_t Cp1252_To_Unicode(unsigned char b) {
+    return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
+}
+
+QString Cp1252_Decode(const char* data, qsizetype size) {
+    QString s(size, Qt::Uninitialized);
+    QChar* out = s.data();
+    for (qsizetype i = 0; i < size; ++i) out[i] = QChar(Cp1252_To_Unicode(static_cast<unsigned char>(data[i])));
+    return s;
+}
+
+QString Cp1252_Decode(const QByteArray& bytes) { return Cp1252_Decode(bytes.constData(), bytes.size()); }
+
+bool Cp1252_Encode(const QString& s, QByteArray& out) {
+    QByteArray r(s.size(), Qt::Uninitialized);
+    const QChar* in = s.constData();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const int b = Encode_One(in[i].unicode());
+        if (b < 0) return false;
+        r[i] = static_cast<char>(b);
+    }
+    out = std::move(r);
+    return true;
+}
+
+bool Cp1252_Can_Encode(const QString& s) {
+    for (const QChar c : s)
+        if (Encode_One(c.unicode()) < 0) return false;
+    return true;
+}
+
+QString Decode_Text_File(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    bool nonAscii = false;
+    if (Is_Valid_Utf8(bytes, nonAscii) && nonAscii) return QString::fromUtf8(bytes);
+    return Cp1252_Decode(bytes);
+}

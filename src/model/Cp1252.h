@@ -1,0 +1,18 @@
+#pragma once
+// The one Windows-1252 table of the program: Refs.dat, the texts of Data.dat and CSV files.
+#include <QByteArray>
+#include <QString>
+
+QString Cp1252_Decode(const QByteArray& bytes);
+QString Cp1252_Decode(const char* data, qsizetype size);
+// Encodes s; false (and out unchanged) when a character has no Windows-1252 byte.
+bool Cp1252_Encode(const QString& s, QByteArray& out);
+bool Cp1252_Can_Encode(const QString& s);
+// Code point of one byte. The five bytes Windows-1252 leaves undefined (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) map to the C1 controls of the same number, so every byte
+// round-trips and nothing read is lost.
+char16_t Cp1252_To_Unicode(unsigned char b);
+
+// Text of a file: UTF-8 when it starts with a UTF-8 byte-order mark or is valid UTF-8
+// holding non-ASCII bytes, Windows-1252 otherwise.
+QString Decode_Text_File(const QByteArray& bytes);

@@ -1,0 +1,134 @@
+#pragma once
+// What a record consists of: the ordered field descriptors with their labels per
+// language and, for coded fields, their code table.
+#include "model/Refs.h"
+#include "model/Value.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Champ {
+public:
+    QString Nom;
+    QString Nom_Data;
+    qint32 Longueur = 0;
+    qint32 Longueur_Max = 0;
+    Value Rang;
+    QString Data_Type;
+    std::shared_ptr<Refs> Ref_Listes;   // absent until the code tables are loaded
+    bool Ref_MultiPart = false;
+    QString Text_Field;
+    qint32 Nb_Ligne = 1;
+    qint32 Position = 0;
+    QString Language;
+    bool Must_be_Filled = false;
+    qint32 Context_ID = 0;
+    qint32 Field_Type = 0;
+    bool Field_Active = true;
+    Value Value_Min;
+    Value Value_Max;
+
+    // Code-table members (Champ_Listes.cpp).
+    qint32 Load_Listes_From_Ini_Section(const QString& ini_file, const QString& section, qint32 Cle_len,
+                                        bool Only_Cle, qint32 Val_len, const QString& Prefix_Err,
+                                        QStringList* Errs, bool Verbose);
+    // Cle and Data: std::nullopt for an absent argument.
+    bool Any_Exists_Match(const std::optional<QString>& Cle, const std::optional<QString>& Data, int Match) const;
+    qint32 Get_Number_Match(const QString& Cle, const QString& Data) const;
+    Value Get_Data(const QString& Cle, const QString& What = QStringLiteral("V")) const;
+    QString Get_Data_Match(const QString& Cle, const QString& Data, const QString& What = QStringLiteral("V")) const;
+    std::shared_ptr<Refs> Get_List_Filtered(const QString& Cle, const QString& Data) const;
+    qint32 Longueur_Czi();
+    QString Get_Text_Field() const;
+    void Reset_Listes();
+
+    QString Libelle() const;
+    void Set_Libelle(const QString& NewLib);
+    QString Get_Libelle_In_Langue(const QString& Lang = QString()) const;
+    void Set_Libelle_In_Langue(const QString& NewLib, const QString& Lang = QString());
+    QString Libelle_de_Recherche() const;
+    void Set_Libelle_de_Recherche(const QString& NewLib);
+    QString Get_Libelle_de_Recherche_In_Langue(const QString& Lang = QString()) const;
+    void Set_Libelle_de_Recherche_In_Langue(const QString& NewLib, const QString& Lang = QString());
+
+private:
+    QString Own_Language() const { return Language.isEmpty() ? QStringLiteral("EN") : Language; }
+    bool Selected_By_Contains(const Ref& r, const QString& Cle, const QString& Data) const;
+    // Created on first write; the first label of a language wins.
+    std::unique_ptr<QHash<QString, QString>> libelles_;
+    std::unique_ptr<QHash<QString, QString>> libelles_recherche_;
+};
+
+struct Champ_Args {
+    QString Nom;
+    QString Data_Type;
+    qint32 Longueur = 0;
+    std::optional<QString> Libelle;
+    std::optional<QString> Nom_Data;
+    std::shared_ptr<Refs> Ref_Listes;
+    qint32 Nb_Ligne = 1;
+    bool Mandatory = false;
+    qint32 Context_ID = 0;
+    std::optional<QString> Text_Field;
+    qint32 Type_Field = 0;
+    bool Field_Active = true;
+    std::optional<QString> Libelle_de_Recherche;
+};
+
+class Champs {
+public:
+    // nullptr when Nom is already present.
+    Champ* add(const Champ_Args& a);
+    Champ* Item(const QString& key) const;
+    Champ* Item(int index) const;      // 1-based
+    int Count() const { return static_cast<int>(items_.size()); }
+    int Count_Active() const;
+    bool Remove(const QString& key);
+    bool Remove(int index);
+
+    class iterator {
+    public:
+        using Inner = std::vector<std::unique_ptr<Champ>>::const_iterator;
+        explicit iterator(Inner it) : it_(it) {}
+        Champ& operator*() const { return **it_; }
+        Champ* operator->() const { return it_->get(); }
+        iterator& operator++() { ++it_; return *this; }
+        bool operator!=(const iterator& o) const { return it_ != o.it_; }
+        bool operator==(const iterator& o) const { return it_ == o.it_; }
+    private:
+        Inner it_;
+    };
+    iterator begin() const { return iterator(items_.cbegin()); }
+    iterator end() const { return iterator(items_.cend()); }
+
+private:
+    static QString Key(const QString& nom) { return nom.toCaseFolded(); }
+    std::vector<std::unique_ptr<Champ>> items_;
+};
+
+class Record {
+public:
+    QString Name;
+
+    Champ* add(const Champ_Args& a);
+    Champs& Get_Champs();
+    void Set_Champs(std::unique_ptr<Champs> c) { champs_ = std::move(c); }
+    qint32 Longueur() const;
+    QString Liste_Nom_DataField_Active() const;
+    int Count_Champs_In_Language(const QString& Language) const;
+    int Count() const { return champs_ ? champs_->Count() : 0; }
+
+private:
+    std::unique_ptr<Champs> champs_;
+};
+
+// The program-wide state of the data model.
+extern std::unique_ptr<Record> Record_Description;
+extern bool Show_Code_Labels;
+extern QString Current_Language;     // "" until the search window opens, then "EN" or "FR"
+
+void Build_Record_Description();

@@ -1,0 +1,22 @@
+#pragma once
+// Small value and text routines shared by the loaders, the search and the outputs.
+#include "model/Value.h"
+
+#include <QString>
+#include <QStringList>
+
+Value Value_If_Null(const Value& value, const Value& dflt);
+Value Double_Char(const Value& value, const QString& what);
+QString Double_Quotes(const QString& text);
+QString Quote_Value(const QString& text, bool force, const QString& specialChars);
+bool Has_Any_Char(const QString& text, const QString& chars);
+bool Is_Even(qint32 n);
+// chars "" means blank, no-break space, CR and LF; the caller's variable receives that set.
+QString Trim_Chars(const QString& text, QString& chars);
+QString Trim_Chars(const QString& text);
+QStringList Expand_Range_List(const QString& rangeList);
+QString Join_Filter(const QStringList& texts, const QString& separator);
+void Split_At(qint32 occurrence, const QString& separator, const QString& text, QString& left, QString& right);
+// Both "\" and "/" separate folders, so paths of either platform split the same way.
+void Split_Path(const QString& path, QString& directory, QString& file);
+void Split_Path(const QString& path, QString& directory, QString& file, QString& extension);

@@ -1,0 +1,31 @@
+#pragma once
+// The error window: problem lines from the code-table check or from loading.
+#include <QDialog>
+#include <QStringList>
+
+class QPushButton;
+class QTextEdit;
+
+class DisplayError : public QDialog {
+    Q_OBJECT
+public:
+    explicit DisplayError(QWidget* parent = nullptr);
+
+    QStringList List_Erreurs;
+    QTextEdit* Text_Err;
+    QPushButton* OKButton;
+
+    // The text the box shows for a list: the first 300 lines, then the truncation line.
+    static QString Error_Text(const QStringList& lines);
+
+    void Form_Activate();
+    void Form_Resize();
+    void OKButton_Click();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+};
+
+// Loads the window with the lines, puts it on top and shows it modally.
+void Show_Error_Window(const QStringList& lines, QWidget* parent = nullptr);

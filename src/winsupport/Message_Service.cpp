@@ -1,0 +1,121 @@
+#include "winsupport/Message_Service.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+class Qt_Message_Service : public Message_Service {
+public:
+    Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
+                            const QString& caption) override {
+        QMessageBox box(parent);
+        box.setWindowTitle(caption);
+        box.setText(text);
+        switch (icon) {
+        case Msg_Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case Msg_Icon::Information: box.setIcon(QMessageBox::Information); break;
+        case Msg_Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case Msg_Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case Msg_Icon::Question: box.setIcon(QMessageBox::Question); break;
+        }
+        switch (buttons) {
+        case Msg_Buttons::OK: box.setStandardButtons(QMessageBox::Ok); break;
+        case Msg_Buttons::OKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case Msg_Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case Msg_Buttons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Cancel: return Msg_Answer::Cancel;
+        case QMessageBox::Yes: return Msg_Answer::Yes;
+        case QMessageBox::No: return Msg_Answer::No;
+        default: return buttons == Msg_Buttons::OK || buttons == Msg_Buttons::OKCancel ? Msg_Answer::OK : Msg_Answer::Cancel;
+        }
+    }
+
+    QString Show_File(QWidget* parent, const File_Dialog_Request& r) override {
+        QString start = r.initialDirectory;
+        if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
+        if (r.open) return QFileDialog::getOpenFileName(parent, r.title, start, r.filter);
+        return QFileDialog::getSaveFileName(parent, r.title, start, r.filter);
+    }
+
+    bool Show_Print_Setup(QWidget* parent, QPrinter& printer) override {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+};
+
+std::unique_ptr<Message_Service>& Current() {
+    static std::unique_ptr<Message_Service> service = std::make_unique<Qt_Message_Service>();
+    return service;
+}
+
+QString& Title() {
+    static QString title;
+    return title;
+}
+
+}  // namespace
+
+Message_Service& Messages() { return *Current(); }
+
+std::unique_ptr<Message_Service> Install_Message_Service(std::unique_ptr<Message_Service> service) {
+    std::unique_ptr<Message_Service> previous = std::move(Current());
+    Current() = service ? std::move(service) : std::make_unique<Qt_Message_Service>();
+    return previous;
+}
+
+QString App_Title() { return Title(); }
+
+void Set_App_Title(const QString& title) {
+    Title() = title;
+    QCoreApplication::setApplicationName(title);
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons, Msg_Icon icon, const QString& caption,
+                       QWidget* parent) {
+    if (!parent) parent = QApplication::activeWindow();
+    return Messages().Show_Message(parent, text, buttons, icon, caption.isEmpty() ? App_Title() : caption);
+}
+
+Msg_Answer Recording_Message_Service::Show_Message(QWidget*, const QString& text, Msg_Buttons buttons,
+                                                   Msg_Icon icon, const QString& caption) {
+    shown.push_back({text, caption, buttons, icon});
+    if (!answers.empty()) {
+        const Msg_Answer a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+    return buttons == Msg_Buttons::OK || buttons == Msg_Buttons::OKCancel ? Msg_Answer::OK : Msg_Answer::Yes;
+}
+
+QString Recording_Message_Service::Show_File(QWidget*, const File_Dialog_Request& request) {
+    fileRequests.push_back(request);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+bool Recording_Message_Service::Show_Print_Setup(QWidget*, QPrinter&) {
+    ++printSetupCount;
+    return printSetupAnswer;
+}
+
+QStringList Recording_Message_Service::texts() const {
+    QStringList t;
+    for (const Shown& s : shown) t << s.text;
+    return t;
+}
+
+Scoped_Recorder::Scoped_Recorder() {
+    auto rec = std::make_unique<Recording_Message_Service>();
+    rec_ = rec.get();
+    previous_ = Install_Message_Service(std::move(rec));
+}
+
+Scoped_Recorder::~Scoped_Recorder() { Install_Message_Service(std::move(previous_)); }

@@ -1,0 +1,28 @@
+#pragma once
+// The window routines shared by several windows.
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QWidget;
+
+// Keeps position and size; only moves the window in or out of the topmost band.
+void Set_Window_On_Top(QWidget* window, bool onTop);
+// Lets an opening list of more than 8 entries show as many as fit between the list and
+// limitTwips (an inner height of the window, in twips). Answers the entries it will show.
+int Fit_Drop_Down_List(QComboBox* list, int limitTwips);
+// mode 1: open an existing file; other: save (asks before overwriting). filters are
+// pairs of description and pattern, as "CSV Files", "*.csv". "" when cancelled.
+QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const QString& initialDirectory,
+                         const QString& fileName, const QStringList& filters);
+// The Qt filter text of description/pattern pairs, completed as Join_Filter completes them.
+QString Qt_File_Filter(const QStringList& filters);
+
+// The hourglass for the lifetime of the object; always put back.
+class Wait_Cursor {
+public:
+    Wait_Cursor();
+    ~Wait_Cursor();
+    Wait_Cursor(const Wait_Cursor&) = delete;
+    Wait_Cursor& operator=(const Wait_Cursor&) = delete;
+};
