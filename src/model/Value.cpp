@@ -97,7 +97,17 @@ QString To_Text(const Value& v) {
     case VType::Integer: case VType::Long: case VType::Byte: return QString::number(v.rawInt());
     case VType::Single: return Format_Significant(v.rawDouble(), 7);
     case VType::Double: return Format_Significant(v.rawDouble(), 15);
-    case VType::Currency: return Format_Significant(static_cast<double>(v.rawInt()) / 10000.0, 19);
+    case VType::Currency: {
+        const std::int64_t raw = v.rawInt();
+        const std::uint64_t mag = raw < 0 ? 0 - static_cast<std::uint64_t>(raw) : static_cast<std::uint64_t>(raw);
+        QString s = QString::number(mag / 10000);
+        if (const auto frac = mag % 10000) {
+            QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
+            while (f.endsWith(QLatin1Char('0'))) f.chop(1);
+            s += QLatin1Char('.') + f;
+        }
+        return raw < 0 ? QLatin1Char('-') + s : s;
+    }
     case VType::Date: return Format_Date(v.rawDouble());
     case VType::String: return v.rawString();
     case VType::Error: return QStringLiteral("Error %1").arg(v.rawInt());

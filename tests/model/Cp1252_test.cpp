@@ -1,0 +1,59 @@
+#include "model/Cp1252.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+namespace {
+// The platform's own converter for one byte; nullopt when it refuses the byte.
+std::optional<char32_t> Iconv_Decode(unsigned char b) {
+    iconv_t cd = iconv_open("UTF-32LE", "CP1252");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    char in[1] = {static_cast<char>(b)};
+    char out[8] = {};
+    char* ip = in;
+    char* op = out;
+    size_t il = 1, ol = sizeof out;
+    const size_t r = iconv(cd, &ip, &il, &op, &ol);
+    iconv_close(cd);
+    if (r == static_cast<size_t>(-1) || ol != 4) return std::nullopt;
+    return static_cast<char32_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8 |
+                                 static_cast<unsigned char>(out[2]) << 16);
+}
+}  // namespace
+
+TEST(Cp1252, Every_Byte_Decodes_As_Iconv_Does_And_Round_Trips) {
+    int undefined = 0;
+    for (int b = 0; b < 256; ++b) {
+        const char16_t ours = Cp1252_To_Unicode(static_cast<unsigned char>(b));
+        const auto theirs = Iconv_Decode(static_cast<unsigned char>(b));
+        if (theirs) {
+            EXPECT_EQ(static_cast<char32_t>(ours), *theirs) << "byte " << b;
+        } else {
+            // Bytes iconv leaves undefined keep their own number as a C1 control.
+            EXPECT_EQ(ours, b) << "byte " << b;
+            ++undefined;
+        }
+        QByteArray back;
+        ASSERT_TRUE(Cp1252_Encode(QString(QChar(ours)), back));
+        EXPECT_EQ(back, QByteArray(1, static_cast<char>(b)));
+    }
+    EXPECT_EQ(undefined, 5);
+}
+
+TEST(Cp1252, Characters_Outside_The_Table_Are_Refused) {
+    QByteArray out = "unchanged";
+    EXPECT_FALSE(Cp1252_Encode(QStringLiteral("Łódź"), out));
+    EXPECT_EQ(out, QByteArray("unchanged"));
+    EXPECT_TRUE(Cp1252_Can_Encode(QStringLiteral("Année € œ")));
+    EXPECT_FALSE(Cp1252_Can_Encode(QStringLiteral("日本")));
+}
+
+TEST(Cp1252, Text_Files_Are_Utf8_Only_When_They_Say_So_Or_Are_Valid_Utf8) {
+    EXPECT_EQ(Decode_Text_File("\xEF\xBB\xBF" "Ann\xC3\xA9" "e"), QStringLiteral("Année"));
+    EXPECT_EQ(Decode_Text_File("Ann\xC3\xA9" "e"), QStringLiteral("Année"));
+    EXPECT_EQ(Decode_Text_File("Ann\xE9" "e"), QStringLiteral("Année"));
+    EXPECT_EQ(Decode_Text_File("plain"), QStringLiteral("plain"));
+    // A lone lead byte or an overlong form is not UTF-8.
+    EXPECT_EQ(Decode_Text_File("\xC3"), QStringLiteral("Ã"));
+    EXPECT_EQ(Decode_Text_File("\xC0\xAF"), QString(QChar(0xC0)) + QChar(0xAF));
+}

@@ -1,0 +1,57 @@
+#include "model/Profile_Reader.h"
+
+#include "Test_Files.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+struct Reader_Fixture : ::testing::Test {
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("Refs.dat"));
+    // The NUL-separated buffer content up to the answer, NULs shown as '|'.
+    QString Read(const QString& section, int size, int* answer = nullptr) {
+        std::vector<char16_t> buf(size, u'#');
+        const int n = Get_Private_Profile_Section(section, buf.data(), size, file);
+        if (answer) *answer = n;
+        QString s = QString::fromUtf16(buf.data(), std::min(n + 1, size));
+        s.replace(QChar(0), QLatin1Char('|'));
+        return s;
+    }
+};
+}  // namespace
+
+TEST_F(Reader_Fixture, Lines_Of_One_Section_Trimmed_Without_Comments_Or_Blank_Lines) {
+    Write_Cp1252(file, QStringLiteral("; code tables\r\n[Other]\r\nX=1\r\n[country]\r\n  FR = France  \r\n\r\n; comment\r\nDE=Allemagne\r\nnoequals\r\n[Next]\r\nY=2\r\n"));
+    int n = 0;
+    EXPECT_EQ(Read(QStringLiteral("COUNTRY"), 1024, &n), QStringLiteral("FR=France|DE=Allemagne|noequals||"));
+    EXPECT_EQ(n, 32);
+}
+
+TEST_F(Reader_Fixture, Missing_File_Or_Section_Answers_Zero) {
+    EXPECT_EQ(Read(QStringLiteral("Country"), 64), QStringLiteral("|"));
+    Write_Cp1252(file, QStringLiteral("[Country]\nFR=France\n[Empty]\n"));
+    int n = -1;
+    Read(QStringLiteral("Nowhere"), 64, &n);
+    EXPECT_EQ(n, 0);
+    Read(QStringLiteral("Empty"), 64, &n);
+    EXPECT_EQ(n, 0);
+}
+
+TEST_F(Reader_Fixture, A_Small_Buffer_Is_Cut_With_Two_Nuls_And_Answers_Size_Minus_Two) {
+    Write_Cp1252(file, QStringLiteral("[T]\nAAAA=1\nBBBB=2\n"));
+    int n = 0;
+    const QString got = Read(QStringLiteral("T"), 10, &n);
+    EXPECT_EQ(n, 8);
+    EXPECT_EQ(got.left(8), QStringLiteral("AAAA=1|B"));
+    // Big enough: the full answer, not the too-small sign.
+    Read(QStringLiteral("T"), 64, &n);
+    EXPECT_EQ(n, 14);
+}
+
+TEST_F(Reader_Fixture, Lf_And_Crlf_Files_Read_Alike_And_Utf8_Is_Recognised) {
+    Write_Bytes(file, "[T]\nA=\xC3\xA9t\xC3\xA9\n");
+    EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), QStringList{QStringLiteral("A=été")});
+    Write_Bytes(file, "[T]\r\nA=\xE9t\xE9\r\n");
+    EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), QStringList{QStringLiteral("A=été")});
+}
