@@ -1,0 +1,269 @@
+#include "model/Data_Cache.h"
+
+#include "model/Cp1252.h"
+#include "model/Record_Description.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+enum Tag : quint16 {
+    T_Empty = 0, T_Null = 1, T_Integer = 2, T_Long = 3, T_Single = 4, T_Double = 5,
+    T_Currency = 6, T_Date = 7, T_String = 8, T_Error = 10, T_Boolean = 11, T_Byte = 17
+};
+
+// The length is read back as a signed 16-bit number.
+constexpr int Max_Text_Length = std::numeric_limits<qint16>::max();
+
+class Writer {
+public:
+    explicit Writer(QByteArray& out) : out_(out) {}
+    template <typename T> void Put(T v)
+    {
+        char b[sizeof(T)];
+        qToLittleEndian(v, b);
+        out_.append(b, sizeof(T));
+    }
+    void Put_Double(double d)
+    {
+        quint64 bits;
+        std::memcpy(&bits, &d, 8);
+        Put(bits);
+    }
+    void Put_Float(float f)
+    {
+        quint32 bits;
+        std::memcpy(&bits, &f, 4);
+        Put(bits);
+    }
+    void Put_Bytes(const QByteArray& b) { out_.append(b); }
+
+private:
+    QByteArray& out_;
+};
+
+class Reader {
+public:
+    Reader(const QByteArray& in, qsizetype pos) : p_(in.constData()), n_(in.size()), pos_(pos) {}
+    template <typename T> bool Get(T& v)
+    {
+        if (n_ - pos_ < static_cast<qsizetype>(sizeof(T))) return false;
+        v = qFromLittleEndian<T>(p_ + pos_);
+        pos_ += sizeof(T);
+        return true;
+    }
+    bool Get_Double(double& d)
+    {
+        quint64 bits;
+        if (!Get(bits)) return false;
+        std::memcpy(&d, &bits, 8);
+        return true;
+    }
+    bool Get_Float(float& f)
+    {
+        quint32 bits;
+        if (!Get(bits)) return false;
+        std::memcpy(&f, &bits, 4);
+        return true;
+    }
+    bool Get_Text(qsizetype len, QString& s)
+    {
+        if (len < 0 || n_ - pos_ < len) return false;
+        s = Cp1252_Decode(p_ + pos_, len);
+        pos_ += len;
+        return true;
+    }
+    qsizetype Left() const { return n_ - pos_; }
+    qsizetype Pos() const { return pos_; }
+
+private:
+    const char* p_;
+    qsizetype n_;
+    qsizetype pos_;
+};
+
+bool Put_Name(Writer& w, const Source_Identity& id)
+{
+    QByteArray name;
+    if (!Cp1252_Encode(id.Name, name)) return false;
+    w.Put<qint32>(static_cast<qint32>(name.size()));
+    w.Put_Bytes(name);
+    w.Put<qint32>(id.Size);
+    w.Put_Double(id.Time);
+    return true;
+}
+
+bool Get_Name(Reader& r, Source_Identity& id)
+{
+    qint32 len = 0;
+    return r.Get(len) && r.Get_Text(len, id.Name) && r.Get(id.Size) && r.Get_Double(id.Time);
+}
+
+bool Put_Cell(Writer& w, const Value& v)
+{
+    switch (v.type()) {
+    case VType::Empty: w.Put<quint16>(T_Empty); return true;
+    case VType::Null: w.Put<quint16>(T_Null); return true;
+    case VType::Integer: w.Put<quint16>(T_Integer); w.Put<qint16>(static_cast<qint16>(v.rawInt())); return true;
+    case VType::Long: w.Put<quint16>(T_Long); w.Put<qint32>(static_cast<qint32>(v.rawInt())); return true;
+    case VType::Single: w.Put<quint16>(T_Single); w.Put_Float(static_cast<float>(v.rawDouble())); return true;
+    case VType::Double: w.Put<quint16>(T_Double); w.Put_Double(v.rawDouble()); return true;
+    case VType::Currency: w.Put<quint16>(T_Currency); w.Put<qint64>(v.rawInt()); return true;
+    case VType::Date: w.Put<quint16>(T_Date); w.Put_Double(v.rawDouble()); return true;
+    case VType::Error: w.Put<quint16>(T_Error); w.Put<qint32>(static_cast<qint32>(v.rawInt())); return true;
+    case VType::Boolean: w.Put<quint16>(T_Boolean); w.Put<qint16>(v.rawBool() ? -1 : 0); return true;
+    case VType::Byte: w.Put<quint16>(T_Byte); w.Put<quint8>(static_cast<quint8>(v.rawInt())); return true;
+    case VType::String: {
+        QByteArray text;
+        if (!Cp1252_Encode(v.rawString(), text) || text.size() > Max_Text_Length) return false;
+        w.Put<quint16>(T_String);
+        w.Put<qint16>(static_cast<qint16>(text.size()));
+        w.Put_Bytes(text);
+        return true;
+    }
+    }
+    return false;
+}
+
+bool Get_Cell(Reader& r, Value& v)
+{
+    quint16 tag = 0;
+    if (!r.Get(tag)) return false;
+    switch (tag) {
+    case T_Empty: v = Value(); return true;
+    case T_Null: v = Value::Null(); return true;
+    case T_Integer: { qint16 x; if (!r.Get(x)) return false; v = Value::Integer(x); return true; }
+    case T_Long: { qint32 x; if (!r.Get(x)) return false; v = Value::Long(x); return true; }
+    case T_Single: { float x; if (!r.Get_Float(x)) return false; v = Value::Single(x); return true; }
+    case T_Double: { double x; if (!r.Get_Double(x)) return false; v = Value::Double(x); return true; }
+    case T_Currency: { qint64 x; if (!r.Get(x)) return false; v = Value::Currency_Raw(x); return true; }
+    case T_Date: { double x; if (!r.Get_Double(x)) return false; v = Value::Date(x); return true; }
+    case T_Error: { qint32 x; if (!r.Get(x)) return false; v = Value::Error(x); return true; }
+    case T_Boolean: { qint16 x; if (!r.Get(x)) return false; v = Value::Boolean(x != 0); return true; }
+    case T_Byte: { quint8 x; if (!r.Get(x)) return false; v = Value::Byte(x); return true; }
+    case T_String: {
+        qint16 len = 0;
+        QString s;
+        if (!r.Get(len) || !r.Get_Text(len, s)) return false;
+        v = Value::String(s);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+qint32 Field_Count()
+{
+    return Record_Description ? Record_Description->Count() : 0;
+}
+
+} // namespace
+
+std::optional<Source_Identity> Identity_Of(const QString& file)
+{
+    const QFileInfo fi(file);
+    if (!fi.isFile()) return std::nullopt;
+    if (fi.size() > std::numeric_limits<qint32>::max()) return std::nullopt;
+    const QDateTime t = fi.lastModified().toLocalTime();
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    Source_Identity id;
+    id.Name = fi.fileName();
+    id.Size = static_cast<qint32>(fi.size());
+    id.Time = Date_Serial(d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second());
+    return id;
+}
+
+std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const Source_Identity& refs,
+                                            const Records_Table_T& table)
+{
+    QByteArray out;
+    const int R = table.Row_Upper(), N = table.Col_Upper();
+    out.reserve(64 + static_cast<qsizetype>(R + 1) * (N + 1) * 8);
+    Writer w(out);
+    if (!Put_Name(w, source) || !Put_Name(w, refs)) return std::nullopt;
+    w.Put<qint32>(R);
+    w.Put<qint32>(N);
+    for (int c = 0; c <= N; ++c)
+        for (int r = 0; r <= R; ++r)
+            if (!Put_Cell(w, table(r, c))) return std::nullopt;
+    return out;
+}
+
+std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos)
+{
+    Reader r(bytes, pos);
+    Cache_Header h;
+    if (!Get_Name(r, h.Source) || !Get_Name(r, h.Refs) || !r.Get(h.RowUpper) || !r.Get(h.ColUpper))
+        return std::nullopt;
+    pos = r.Pos();
+    return h;
+}
+
+bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out)
+{
+    if (h.RowUpper < 0 || h.ColUpper < 0) return false;
+    Reader r(bytes, pos);
+    // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
+    // before allocating anything.
+    const qint64 cells = (static_cast<qint64>(h.RowUpper) + 1) * (static_cast<qint64>(h.ColUpper) + 1);
+    if (cells * 2 > r.Left()) return false;
+    Records_Table_T t;
+    t.Resize(h.RowUpper, h.ColUpper);
+    for (int c = 0; c <= h.ColUpper; ++c)
+        for (int row = 0; row <= h.RowUpper; ++row)
+            if (!Get_Cell(r, t(row, c))) return false;
+    if (r.Left() != 0) return false;
+    out.Swap(t);
+    return true;
+}
+
+qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)
+{
+    QFile f(CacheFile);
+    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray bytes = f.readAll();
+    f.close();
+    qsizetype pos = 0;
+    const auto h = Decode_Cache_Header(bytes, pos);
+    if (!h) return -1;
+
+    // A missing source counts as unchanged, so Data.dat alone is enough to run.
+    const auto current = [](const QString& file, const Source_Identity& stored) -> std::optional<Source_Identity> {
+        if (!QFileInfo::exists(file)) return stored;
+        return Identity_Of(file);
+    };
+    const auto source = current(SourceFile, h->Source);
+    const auto refs = current(RefsFile, h->Refs);
+    const bool valid = source && refs && h->Source.Size == source->Size && h->Source.Time == source->Time &&
+                       h->Refs.Size == refs->Size && h->Refs.Time == refs->Time &&
+                       h->ColUpper == Field_Count() && h->Source.Name == source->Name &&
+                       h->Refs.Name == refs->Name;
+    if (!valid) return -1;
+    if (!Decode_Cache_Cells(bytes, pos, *h, Records_Table)) return -1;
+    return h->RowUpper;
+}
+
+Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)
+{
+    const auto source = Identity_Of(SourceFile);
+    const auto refs = Identity_Of(RefsFile);
+    // Without both identities the cache could never be recognised as valid.
+    if (!source || !refs) return Cache_Save::Write_Failed;
+    const auto bytes = Encode_Data_Cache(*source, *refs, Records_Table);
+    if (!bytes) return Cache_Save::Not_Representable;
+    QSaveFile f(CacheFile);
+    if (!f.open(QIODevice::WriteOnly)) return Cache_Save::Write_Failed;
+    if (f.write(*bytes) != bytes->size()) {
+        f.cancelWriting();
+        return Cache_Save::Write_Failed;
+    }
+    return f.commit() ? Cache_Save::Written : Cache_Save::Write_Failed;
+}

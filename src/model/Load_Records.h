@@ -1,0 +1,39 @@
+#pragma once
+// The loading sequence: the cache when it is still valid, otherwise the workbook,
+// whose clean import is cached for the next start.
+#include "model/Load_Progress.h"
+
+#include <QString>
+#include <QStringList>
+
+struct Load_Files {
+    QString Source;   // the workbook
+    QString Refs;     // the code tables
+    QString Cache;    // Data.dat
+};
+// The three files of the program's folder.
+Load_Files Default_Load_Files();
+
+// The outcome of one workbook import.
+struct Import_Result {
+    qint32 Rows = 0;
+    QStringList Errs;
+    bool Cancelled = false;
+    bool Success() const { return !Cancelled && Rows > 0 && Errs.isEmpty(); }
+};
+// Load_Spreadsheet plus the "No Data loaded" rule.
+Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress);
+
+// Who runs the sequence: the welcome window or the command-line tool.
+class Load_Records_Host {
+public:
+    virtual ~Load_Records_Host() = default;
+    virtual void Cache_Loaded() {}
+    // Imports the workbook and shows its problems; true when it may be cached.
+    virtual bool Import(const QString& source) = 0;
+    virtual void Before_Import() {}
+    virtual void After_Import() {}
+};
+
+enum class Load_Outcome { From_Cache, Imported, Import_Failed };
+Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host);

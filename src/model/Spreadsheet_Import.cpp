@@ -1,0 +1,109 @@
+#include "model/Spreadsheet_Import.h"
+
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "model/Spreadsheet_Server.h"
+#include "model/Validation.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+bool Is_Cell_Blank_Char(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == u' ' || u == 0xA0 || u == u'\r' || u == u'\n';
+}
+
+void Title(Load_Progress* p, const QString& t)
+{
+    if (p) p->do_barre_titre_visible(t);
+}
+
+bool Cancelled(const bool* c)
+{
+    return c && *c;
+}
+
+} // namespace
+
+QString Trim_Cell_Text(const QString& s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && Is_Cell_Blank_Char(s[b])) ++b;
+    while (e > b && Is_Cell_Blank_Char(s[e - 1])) --e;
+    return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
+}
+
+qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress)
+{
+    const QString file = FileName.trimmed();
+    if (file.isEmpty()) {
+        Errs << QStringLiteral("No input data (empty filename)");
+        return 0;
+    }
+    if (!QFileInfo(file).isFile()) {
+        Errs << QStringLiteral("No input data (no file found)");
+        return 0;
+    }
+    Title(Progress, QStringLiteral("Initializing..."));
+    std::unique_ptr<Spreadsheet_Server> server = Create_Spreadsheet_Server();
+    if (!server) {
+        Errs << QStringLiteral("No input data (excel not found)");
+        if (Progress) Progress->do_barre_hide_all();
+        return 0;
+    }
+    Title(Progress, QStringLiteral("Openning data..."));
+    qint32 counted = 0;
+    if (!server->Open(file)) {
+        Errs << QStringLiteral("No input data (error openning file)");
+    } else {
+        const int L = server->Last_Row_Column_A();
+        const int N = Record_Description ? Record_Description->Count() : 0;
+        if (L > 1 && N > 0) {
+            std::vector<const Champ*> fields(N + 1, nullptr);
+            for (int c = 1; c <= N; ++c) fields[c] = Record_Description->Get_Champs().Item(c);
+
+            Records_Table_T table;
+            table.Resize(L - 1, N);
+            if (Progress) Progress->do_barre_init_val(L - 1, QStringLiteral("Loading..."));
+            server->Set_Screen_Updating(false);
+            QList<Value> cells;
+            QString message;
+            int r = 1;
+            for (; r <= L - 1; ++r) {
+                if (Progress) Progress->do_barre_affiche(r);
+                if (QCoreApplication::instance()) QCoreApplication::processEvents();
+                // A read failure ends the reading where it happened; what was read stays.
+                if (!server->Read_Row(r + 1, 1, N, cells)) break;
+                for (int c = 1; c <= N && c <= cells.size(); ++c) {
+                    Value v = cells[c - 1];
+                    if (v.isString()) {
+                        const QString t = Trim_Cell_Text(v.rawString());
+                        // A cell of blanks only is a blank cell.
+                        v = t.isEmpty() ? Value() : Value::String(t);
+                    }
+                    if (Validate_Value(v, *fields[c], message)) {
+                        table(r, c) = std::move(v);
+                    } else {
+                        Errs << QStringLiteral("Cell %1%2: \"%3\" %4 -> Ignored")
+                                    .arg(QChar(64 + c)).arg(r + 1).arg(To_Text(v), message);
+                    }
+                    if (Cancelled(Cancel)) break;
+                }
+                ++counted;
+                if (Cancelled(Cancel)) break;
+            }
+            if (Progress) Progress->do_barre_affiche(std::min(r, L - 1));
+            Records_Table.Swap(table);
+        }
+        Title(Progress, QStringLiteral("Closing data..."));
+        server->Close();
+    }
+    Title(Progress, QStringLiteral("Terminating loading..."));
+    server->Quit();
+    server.reset();
+    if (Progress) Progress->do_barre_hide_all();
+    return counted;
+}

@@ -1,0 +1,66 @@
+#include "model/Validation.h"
+
+#include "model/Record_Description.h"
+
+#include <cmath>
+
+namespace {
+
+// Blank text counts as an empty cell: nothing a user could see is lost by it.
+bool Is_Blank(const Value& v)
+{
+    return v.isEmpty() || (v.isString() && v.rawString().isEmpty());
+}
+
+// Whole-number value, halves to even; no range limit so huge values stay "not negative".
+std::optional<double> Whole(const Value& v)
+{
+    if (Is_Blank(v)) return 0.0;
+    const auto d = To_Number(v);
+    if (!d || !std::isfinite(*d)) return std::nullopt;
+    return std::nearbyint(*d);
+}
+
+} // namespace
+
+bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded)
+{
+    Message.clear();
+    const QString type = Field.Data_Type.trimmed();
+    if (type == QLatin1String("1")) {
+        if (Field.Ref_Listes) {
+            if (Is_Blank(Val)) return true;
+            const QString code = To_Text(Field.Get_Data(To_Text(Val), QStringLiteral("C")));
+            if (!code.isEmpty()) {
+                if (Transcoded) *Transcoded = code;
+                return true;
+            }
+        }
+        Message = QStringLiteral("Unknown code");
+        return false;
+    }
+    if (type == QLatin1String("2")) {
+        if (!Is_Blank(Val) && Is_Date(Val)) return true;
+        Message = QStringLiteral("Not a date");
+        return false;
+    }
+    if (type == QLatin1String("3")) {
+        const auto w = Whole(Val);
+        if (w && *w >= 0 && *w <= 23) return true;
+        Message = QStringLiteral("Not a hour");
+        return false;
+    }
+    if (type == QLatin1String("4")) {
+        const auto w = Whole(Val);
+        if (!w) {
+            Message = QStringLiteral("Not numeric");
+            return false;
+        }
+        if (*w < 0) {
+            Message = QStringLiteral("Below Zero");
+            return false;
+        }
+        return true;
+    }
+    return true;
+}

@@ -1,0 +1,204 @@
+#include "model/Data_Cache.h"
+#include "model/Record_Description.h"
+
+#include "Test_Files.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Cache : ::testing::Test {
+    QTemporaryDir dir;
+    QString source = dir.filePath(QStringLiteral("Sifa_table.xls"));
+    QString refs = dir.filePath(QStringLiteral("Refs.dat"));
+    QString cache = dir.filePath(QStringLiteral("Data.dat"));
+
+    void SetUp() override
+    {
+        Build_Record_Description();
+        Write_Bytes(source, QByteArray(1000, 'x'));
+        Write_Bytes(refs, QByteArray("[Country]\r\n"));
+        Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 890)));
+        Set_Time(refs, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
+        Records_Table.Resize(2, 17);
+        Records_Table(1, 1) = Value::Double(2024);
+        Records_Table(2, 4) = Value::String(QStringLiteral("Réseau"));
+    }
+    void TearDown() override { Records_Table.Clear(); }
+
+    static void Set_Time(const QString& file, const QDateTime& t)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
+    }
+    qint32 Load() { return Load_Data_Cache(source, refs, cache); }
+};
+
+// Little-endian building blocks of the expected bytes.
+template <typename T> QByteArray LE(T v)
+{
+    QByteArray b(sizeof(T), '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+QByteArray LE_Double(double d)
+{
+    quint64 bits;
+    std::memcpy(&bits, &d, 8);
+    return LE(bits);
+}
+
+} // namespace
+
+TEST_F(Cache, Layout_Byte_For_Byte)
+{
+    Records_Table.Resize(1, 1);
+    const Value cells[] = {Value(), Value::Null(), Value::Integer(-2), Value::Long(70000), Value::Single(1.5f),
+                           Value::Double(0.1), Value::Currency_Raw(123456), Value::Date(45000.25),
+                           Value::String(QStringLiteral("é")), Value::Error(9), Value::Boolean(true), Value::Byte(200)};
+    // Each value in turn at [1, 1]; the other three cells empty.
+    for (const Value& v : cells) {
+        Records_Table(1, 1) = v;
+        ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+        QByteArray expected;
+        expected += LE<qint32>(14) + "Sifa_table.xls" + LE<qint32>(1000) +
+                    LE_Double(46085.0 + (5 * 3600 + 6 * 60 + 7) / 86400.0);
+        expected += LE<qint32>(8) + "Refs.dat" + LE<qint32>(11) + LE_Double(46022.0 + 86399 / 86400.0);
+        expected += LE<qint32>(1) + LE<qint32>(1);
+        expected += LE<quint16>(0) + LE<quint16>(0) + LE<quint16>(0);  // [0,0] [1,0] [0,1]
+        QByteArray cell;
+        switch (v.type()) {
+        case VType::Empty: cell = LE<quint16>(0); break;
+        case VType::Null: cell = LE<quint16>(1); break;
+        case VType::Integer: cell = LE<quint16>(2) + LE<qint16>(-2); break;
+        case VType::Long: cell = LE<quint16>(3) + LE<qint32>(70000); break;
+        case VType::Single: cell = LE<quint16>(4) + QByteArray("\x00\x00\xc0\x3f", 4); break;
+        case VType::Double: cell = LE<quint16>(5) + LE_Double(0.1); break;
+        case VType::Currency: cell = LE<quint16>(6) + LE<qint64>(123456); break;
+        case VType::Date: cell = LE<quint16>(7) + LE_Double(45000.25); break;
+        case VType::String: cell = LE<quint16>(8) + LE<qint16>(1) + "\xe9"; break;
+        case VType::Error: cell = LE<quint16>(10) + LE<qint32>(9); break;
+        case VType::Boolean: cell = LE<quint16>(11) + LE<qint16>(-1); break;
+        case VType::Byte: cell = LE<quint16>(17) + QByteArray(1, '\xc8'); break;
+        }
+        expected += cell;
+        EXPECT_EQ(Read_Bytes(cache).toHex(), expected.toHex()) << To_Text(v).toStdString();
+
+        const QByteArray bytes = Read_Bytes(cache);
+        qsizetype pos = 0;
+        const auto h = Decode_Cache_Header(bytes, pos);
+        ASSERT_TRUE(h);
+        Records_Table_T back;
+        ASSERT_TRUE(Decode_Cache_Cells(bytes, pos, *h, back));
+        EXPECT_EQ(back(1, 1), v);
+        EXPECT_EQ(back(0, 1), Value());
+    }
+}
+
+TEST_F(Cache, Round_Trip_Keeps_Every_Cell)
+{
+    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    Records_Table.Clear();
+    ASSERT_EQ(Load(), 2);
+    EXPECT_EQ(Records_Table.Col_Upper(), 17);
+    EXPECT_EQ(Records_Table(1, 1), Value::Double(2024));
+    EXPECT_EQ(Records_Table(2, 4), Value::String(QStringLiteral("Réseau")));
+}
+
+TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
+{
+    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    const QByteArray good = Read_Bytes(cache);
+    const qsizetype cellsAt = 4 + 14 + 4 + 8 + 4 + 8 + 4 + 8 + 8;
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+    };
+    const Case cases[] = {
+        {"missing", [&] { QFile::remove(cache); }},
+        {"empty", [&] { Write_Bytes(cache, {}); }},
+        {"truncated", [&] { Write_Bytes(cache, good.left(good.size() - 1)); }},
+        {"header only", [&] { Write_Bytes(cache, good.left(cellsAt)); }},
+        {"one byte longer", [&] { Write_Bytes(cache, good + '\0'); }},
+        {"other field count", [&] {
+             QByteArray b = good;
+             qToLittleEndian<qint32>(16, b.data() + cellsAt - 4);
+             Write_Bytes(cache, b);
+         }},
+        {"bad tag", [&] {
+             QByteArray b = good;
+             qToLittleEndian<quint16>(9, b.data() + cellsAt);
+             Write_Bytes(cache, b);
+         }},
+        {"name length past the end", [&] {
+             QByteArray b = good;
+             qToLittleEndian<qint32>(0x7fffffff, b.data());
+             Write_Bytes(cache, b);
+         }},
+        {"negative name length", [&] {
+             QByteArray b = good;
+             qToLittleEndian<qint32>(-1, b.data());
+             Write_Bytes(cache, b);
+         }},
+        {"row count past the end", [&] {
+             QByteArray b = good;
+             qToLittleEndian<qint32>(100000000, b.data() + cellsAt - 8);
+             Write_Bytes(cache, b);
+         }},
+        {"workbook touched", [&] { Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 8))); }},
+        {"workbook grew", [&] { Write_Bytes(source, QByteArray(1001, 'x')); }},
+        {"refs touched", [&] { Set_Time(refs, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))); }},
+        {"other workbook name", [&] { source = dir.filePath(QStringLiteral("Other.xls")); QFile::copy(dir.filePath(QStringLiteral("Sifa_table.xls")), source); }},
+    };
+    for (const Case& c : cases) {
+        Write_Bytes(cache, good);
+        Write_Bytes(dir.filePath(QStringLiteral("Sifa_table.xls")), QByteArray(1000, 'x'));
+        source = dir.filePath(QStringLiteral("Sifa_table.xls"));
+        Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 890)));
+        Set_Time(refs, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
+        ASSERT_GT(Load(), 0) << c.name;  // sound before spoiling
+        Records_Table.Resize(5, 3);
+        Records_Table(5, 3) = Value::String(QStringLiteral("kept"));
+        c.spoil();
+        EXPECT_EQ(Load(), -1) << c.name;
+        EXPECT_EQ(Records_Table.Row_Upper(), 5) << c.name;
+        EXPECT_EQ(Records_Table(5, 3), Value::String(QStringLiteral("kept"))) << c.name;
+    }
+}
+
+TEST_F(Cache, Missing_Sources_Count_As_Unchanged)
+{
+    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    QFile::remove(source);
+    QFile::remove(refs);
+    EXPECT_EQ(Load(), 2);
+}
+
+TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong)
+{
+    struct Case {
+        const char* name;
+        QString text;
+    };
+    const Case cases[] = {
+        {"outside Windows-1252", QStringLiteral("Ελλάδα")},
+        {"too long for its length", QString(40000, QLatin1Char('a'))},
+    };
+    for (const Case& c : cases) {
+        Write_Bytes(cache, "old");
+        Records_Table(2, 5) = Value::String(c.text);
+        EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Not_Representable) << c.name;
+        EXPECT_EQ(Read_Bytes(cache), QByteArray("old")) << c.name;
+    }
+}
+
+TEST_F(Cache, Unwritable_Folder_Means_No_Cache)
+{
+    const QString blocked = dir.filePath(QStringLiteral("not_a_folder"));
+    Write_Bytes(blocked, "x");
+    EXPECT_EQ(Save_Data_Cache(source, refs, blocked + QStringLiteral("/Data.dat")), Cache_Save::Write_Failed);
+}
