@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -53,22 +54,61 @@ char16_t Cp1252_To_Unicode(unsigned char b) {
 }
 
 QString Cp1252_Decode(const char* data, qsizetype size) {
-    QString s(size, Qt::Uninitialized);
-    QChar* out = s.data();
-    for (qsizetype i = 0; i < size; ++i) out[i] = QChar(Cp1252_To_Unicode(static_cast<unsigned char>(data[i])));
+    // Latin-1 agrees with Windows-1252 outside 0x80-0x9F, and Qt converts Latin-1 fast.
+    QString s = QString::fromLatin1(data, size);
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    char16_t* out = nullptr;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {  // skip plain ASCII eight bytes at a time
+        quint64 x;
+        std::memcpy(&x, p + i, 8);
+        if (x & 0x8080808080808080ull) break;
+    }
+    for (; i < size; ++i) {
+        if (p[i] >= 0x80 && p[i] < 0xA0) {
+            if (!out) out = reinterpret_cast<char16_t*>(s.data());
+            out[i] = kHigh[p[i] - 0x80];
+        }
+    }
     return s;
 }
 
 QString Cp1252_Decode(const QByteArray& bytes) { return Cp1252_Decode(bytes.constData(), bytes.size()); }
 
-bool Cp1252_Encode(const QString& s, QByteArray& out) {
-    QByteArray r(s.size(), Qt::Uninitialized);
-    const QChar* in = s.constData();
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const int b = Encode_One(in[i].unicode());
-        if (b < 0) return false;
-        r[i] = static_cast<char>(b);
+bool Cp1252_Encode_Append(const QString& s, QByteArray& out) {
+    const qsizetype start = out.size();
+    out.resize(start + s.size());
+    char* w = out.data() + start;
+    const char16_t* in = reinterpret_cast<const char16_t*>(s.constData());
+    qsizetype i = 0;
+    for (; i + 4 <= s.size(); i += 4) {  // plain ASCII four characters at a time
+        quint64 x;
+        std::memcpy(&x, in + i, 8);
+        if (x & 0xFF80FF80FF80FF80ull) break;
+        w[i] = static_cast<char>(in[i]);
+        w[i + 1] = static_cast<char>(in[i + 1]);
+        w[i + 2] = static_cast<char>(in[i + 2]);
+        w[i + 3] = static_cast<char>(in[i + 3]);
     }
+    for (; i < s.size(); ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            w[i] = static_cast<char>(c);
+            continue;
+        }
+        const int b = Encode_One(c);
+        if (b < 0) {
+            out.truncate(start);
+            return false;
+        }
+        w[i] = static_cast<char>(b);
+    }
+    return true;
+}
+
+bool Cp1252_Encode(const QString& s, QByteArray& out) {
+    QByteArray r;
+    if (!Cp1252_Encode_Append(s, r)) return false;
     out = std::move(r);
     return true;
 }

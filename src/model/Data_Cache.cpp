@@ -10,6 +10,8 @@
 #include <QtEndian>
 #include <cstring>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -43,6 +45,8 @@ public:
         Put(bits);
     }
     void Put_Bytes(const QByteArray& b) { out_.append(b); }
+    // One Windows-1252 byte per character, so the length written before holds.
+    bool Put_Text(const QString& s) { return Cp1252_Encode_Append(s, out_); }
 
 private:
     QByteArray& out_;
@@ -75,7 +79,15 @@ public:
     bool Get_Text(qsizetype len, QString& s)
     {
         if (len < 0 || n_ - pos_ < len) return false;
-        s = Cp1252_Decode(p_ + pos_, len);
+        if (len <= Shared_Text_Length) {
+            // Codes and names repeat from record to record: one copy each.
+            const std::string_view key(p_ + pos_, static_cast<size_t>(len));
+            auto it = shared_.find(key);
+            if (it == shared_.end()) it = shared_.emplace(key, Cp1252_Decode(p_ + pos_, len)).first;
+            s = it->second;
+        } else {
+            s = Cp1252_Decode(p_ + pos_, len);
+        }
         pos_ += len;
         return true;
     }
@@ -83,9 +95,11 @@ public:
     qsizetype Pos() const { return pos_; }
 
 private:
+    static constexpr qsizetype Shared_Text_Length = 24;
     const char* p_;
     qsizetype n_;
     qsizetype pos_;
+    std::unordered_map<std::string_view, QString> shared_;
 };
 
 bool Put_Name(Writer& w, const Source_Identity& id)
@@ -120,12 +134,11 @@ bool Put_Cell(Writer& w, const Value& v)
     case VType::Boolean: w.Put<quint16>(T_Boolean); w.Put<qint16>(v.rawBool() ? -1 : 0); return true;
     case VType::Byte: w.Put<quint16>(T_Byte); w.Put<quint8>(static_cast<quint8>(v.rawInt())); return true;
     case VType::String: {
-        QByteArray text;
-        if (!Cp1252_Encode(v.rawString(), text) || text.size() > Max_Text_Length) return false;
+        const QString& text = v.rawString();
+        if (text.size() > Max_Text_Length) return false;
         w.Put<quint16>(T_String);
         w.Put<qint16>(static_cast<qint16>(text.size()));
-        w.Put_Bytes(text);
-        return true;
+        return w.Put_Text(text);
     }
     }
     return false;
@@ -186,7 +199,11 @@ std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const
 {
     QByteArray out;
     const int R = table.Row_Upper(), N = table.Col_Upper();
-    out.reserve(64 + static_cast<qsizetype>(R + 1) * (N + 1) * 8);
+    qsizetype textBytes = 0;
+    for (int r = 0; r <= R; ++r)
+        for (int c = 0; c <= N; ++c)
+            if (table(r, c).isString()) textBytes += table(r, c).rawString().size();
+    out.reserve(64 + static_cast<qsizetype>(R + 1) * (N + 1) * 10 + textBytes);
     Writer w(out);
     if (!Put_Name(w, source) || !Put_Name(w, refs)) return std::nullopt;
     w.Put<qint32>(R);

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <cstring>
+#include <unordered_map>
 #include <atomic>
 #include <climits>
 #include <freexl.h>
@@ -161,16 +163,28 @@ public:
                 out.clear();
                 return false;
             }
-            out.append(To_Value(c));
+            out.append(Shared_Text(c));
         }
         return true;
     }
 
     void Set_Screen_Updating(bool) override {}
 
+    // A shared-string cell points into the workbook's string table, so the same short
+    // text (a code, a name) is converted once and shared by every cell that holds it.
+    Value Shared_Text(const FreeXL_CellValue& c) {
+        if (c.type != FREEXL_CELL_SST_TEXT || !c.value.text_value) return To_Value(c);
+        const char* t = c.value.text_value;
+        if (std::strlen(t) > 24) return To_Value(c);
+        auto it = shared_.find(t);
+        if (it == shared_.end()) it = shared_.emplace(t, QString::fromUtf8(t)).first;
+        return Value::String(it->second);
+    }
+
     void Close() override {
         if (handle_) freexl_close(handle_);
         handle_ = nullptr;
+        shared_.clear();
         rows_ = 0;
         cols_ = 0;
     }
@@ -181,6 +195,7 @@ private:
     const void* handle_ = nullptr;
     unsigned int rows_ = 0;
     unsigned short cols_ = 0;
+    std::unordered_map<const char*, QString> shared_;
 };
 
 std::atomic<Spreadsheet_Server_Factory> g_factory{nullptr};

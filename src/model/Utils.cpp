@@ -1,6 +1,8 @@
 #include "model/Utils.h"
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 Value Value_If_Null(const Value& value, const Value& dflt) { return value.isNull() ? dflt : value; }
 
@@ -43,6 +45,16 @@ QString Trim_Chars(const QString& text) {
     return Trim_Chars(text, chars);
 }
 
+namespace {
+// The classic conversion of a range bound is to a 32-bit Long; a bound beyond it names
+// no field, so its element yields nothing (and the arithmetic below cannot overflow).
+std::optional<qint64> Range_Bound(double x) {
+    const double r = std::nearbyint(x);
+    if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) return std::nullopt;
+    return static_cast<qint64>(r);
+}
+}  // namespace
+
 QStringList Expand_Range_List(const QString& rangeList) {
     QStringList out;
     for (const QString& raw : rangeList.split(QLatin1Char(','))) {
@@ -55,16 +67,16 @@ QStringList Expand_Range_List(const QString& rangeList) {
             if (!first.isEmpty()) out << element;
             continue;
         }
-        const qint64 from = Round_Half_Even(*a);
+        const auto from = Range_Bound(*a);
+        if (!from) continue;
         if (parts.size() == 1) {
-            out << QString::number(from);
+            out << QString::number(*from);
             continue;
         }
         const auto b = Parse_Number(parts[1].trimmed());
-        if (!b) continue;
-        const qint64 to = Round_Half_Even(*b);
-        if (to >= from + 10000) continue;
-        for (qint64 i = from; i <= to; ++i) out << QString::number(i);
+        const auto to = b ? Range_Bound(*b) : std::nullopt;
+        if (!to || *to >= *from + 10000) continue;
+        for (qint64 i = *from; i <= *to; ++i) out << QString::number(i);
     }
     if (out.isEmpty()) out << QString();
     return out;

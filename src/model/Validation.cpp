@@ -26,8 +26,10 @@ std::optional<double> Whole(const Value& v)
 bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded)
 {
     Message.clear();
-    const QString type = Field.Data_Type.trimmed();
-    if (type == QLatin1String("1")) {
+    // Data types are one digit; anything else accepts every value.
+    const QString& dt = Field.Data_Type;
+    const char type = dt.size() == 1 ? static_cast<char>(dt[0].unicode()) : (dt.trimmed().size() == 1 ? static_cast<char>(dt.trimmed()[0].unicode()) : '\0');
+    if (type == '1') {
         if (Field.Ref_Listes) {
             if (Is_Blank(Val)) return true;
             const QString code = To_Text(Field.Get_Data(To_Text(Val), QStringLiteral("C")));
@@ -39,18 +41,18 @@ bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QStr
         Message = QStringLiteral("Unknown code");
         return false;
     }
-    if (type == QLatin1String("2")) {
+    if (type == '2') {
         if (!Is_Blank(Val) && Is_Date(Val)) return true;
         Message = QStringLiteral("Not a date");
         return false;
     }
-    if (type == QLatin1String("3")) {
+    if (type == '3') {
         const auto w = Whole(Val);
         if (w && *w >= 0 && *w <= 23) return true;
         Message = QStringLiteral("Not a hour");
         return false;
     }
-    if (type == QLatin1String("4")) {
+    if (type == '4') {
         const auto w = Whole(Val);
         if (!w) {
             Message = QStringLiteral("Not numeric");

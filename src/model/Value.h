@@ -23,7 +23,12 @@ enum class VType : std::uint8_t {
 
 class Value {
 public:
-    Value() = default;
+    // Moving a text cell must not copy it.
+    Value(const Value&) = default;
+    Value(Value&&) noexcept = default;
+    Value& operator=(const Value&) = default;
+    Value& operator=(Value&&) noexcept = default;
+    Value() : i_(0) {}
     static Value Null();
     static Value Integer(std::int16_t v);
     static Value Long(std::int32_t v);
@@ -54,9 +59,12 @@ public:
     bool operator==(const Value& o) const;
 
 private:
+    // 40 bytes a cell: a full table of 65,535 records holds over a million of them.
     VType t_ = VType::Empty;
-    std::int64_t i_ = 0;  // Integer, Long, Currency (raw), Error, Boolean, Byte
-    double d_ = 0;        // Single, Double, Date
+    union {
+        std::int64_t i_;  // Integer, Long, Currency (raw), Error, Boolean, Byte
+        double d_;            // Single, Double, Date
+    };
     QString s_;
 };
 

@@ -3,7 +3,9 @@
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Record_Description.h"
+#include "model/Records_Table.h"
 #include "shell/DisplayError.h"
+#include "shell/Welcome.h"
 #include "winsupport/Message_Service.h"
 
 void Init_Data_Model() {
@@ -11,9 +13,14 @@ void Init_Data_Model() {
     Load_Code_Tables();
 }
 
-Start_Result Main() {
+bool Open_Search_Window() {
+    // The search window is not part of the program yet: start-up ends after loading.
+    return false;
+}
+
+Start_Result Main(void (*initDataModel)()) {
     Set_App_Title(QStringLiteral("Sifa_Soft"));
-    Init_Data_Model();
+    if (initDataModel) initDataModel();
     if (!Record_Description || Record_Description->Count() == 0) {
         Message_Box(QStringLiteral("No record description !!!!\r\nExit..."), Msg_Buttons::OK);
         return Start_Result::Ended;
@@ -25,5 +32,12 @@ Start_Result Main() {
         Show_Error_Window(errs);
         return Start_Result::Ended;
     }
-    return Start_Result::Ended;
+    bool cancelled = false;
+    {
+        Welcome welcome;
+        welcome.exec();
+        cancelled = welcome.Cancel_Load;
+    }
+    if (cancelled || Records_Table.Record_Count() < 1) return Start_Result::Ended;
+    return Open_Search_Window() ? Start_Result::Search_Window_Open : Start_Result::Ended;
 }

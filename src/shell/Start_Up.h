@@ -8,4 +8,8 @@ enum class Start_Result {
     Search_Window_Open   // the search window is shown; the program lives while it is open
 };
 
-Start_Result Main();
+// Shows the search window on the loaded records (not modally); false when it cannot.
+bool Open_Search_Window();
+
+// initDataModel: the model builder; tests hand in their own to reach the failure paths.
+Start_Result Main(void (*initDataModel)() = Init_Data_Model);

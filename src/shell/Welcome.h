@@ -1,0 +1,83 @@
+#pragma once
+// The first window: presents the program, loads the records while showing progress,
+// and offers the documents.
+#include "model/Load_Progress.h"
+#include "model/Load_Records.h"
+
+#include <QDialog>
+#include <QList>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+class Welcome : public QDialog, public Load_Progress, private Load_Records_Host {
+    Q_OBJECT
+public:
+    explicit Welcome(QWidget* parent = nullptr);
+
+    // Read by start-up once the window has closed.
+    bool Cancel_Load = false;
+    bool Data_Loaded = false;
+
+    QFrame* SifaReco;
+    QFrame* SifaReco2;
+    QFrame* Frame_Control;
+    QPushButton* Command1;
+    QPushButton* User_Manual_EN;
+    QPushButton* User_Manual_FR;
+    QPushButton* User_Synth_EN;
+    QPushButton* User_Synth_FR;
+    QPushButton* Final_report;
+    QLabel* Korvan;
+    QLabel* Barre_Titre;
+    QProgressBar* ProgressBar1;
+    QLabel* Percent;
+    QTimer* Timer1;
+    // The labels of each panel, title first; txt labels in the link colour open on click.
+    QList<QLabel*> Panel_Labels[2];
+    QLabel* Picture1[2];
+
+    // The files the loading reads; the program's folder unless a test says otherwise.
+    Load_Files Files = Default_Load_Files();
+
+    bool Do_Loading_Excel(const QString& path);
+    void Timer1_Timer();
+    void Command1_Click();
+    void Open_Document(const QString& fileName);
+    void txt_Click(QLabel* label);
+    void Form_Resize();
+
+    void do_barre_titre_visible(const std::optional<QString>& Titre = std::nullopt) override;
+    void do_barre_init_val(int taille, const std::optional<QString>& Titre = std::nullopt) override;
+    void do_barre_affiche(int Niveau, const std::optional<QString>& Titre = std::nullopt) override;
+    void do_barre_hide_all() override;
+
+    // The percentage text for a value of the bar.
+    static QString Percent_Text(int Niveau, int maximum);
+    // Height growth while the progress is shown, in twips.
+    int Grown_Twips() const { return grown_; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // Load_Records_Host
+    void Cache_Loaded() override;
+    void Before_Import() override;
+    bool Import(const QString& source) override;
+    void After_Import() override;
+
+    void Grow_To(int twips);
+    void Build_Panel(int index);
+    int Panel_Content_Twips(int index, int widthTwips) const;
+    int Frame_Control_Twips() const;
+
+    int grown_ = 0;
+    bool loading_ = false;
+    bool closePending_ = false;
+};
