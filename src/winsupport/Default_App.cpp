@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
@@ -87,8 +88,15 @@ public:
     Command Find_Executable(const QString& file) override
     {
         const QMimeDatabase db;
-        QStringList types{db.mimeTypeForFile(file).name()};
-        for (const QString& parent : db.mimeTypeForFile(file).parentMimeTypes()) types << parent;
+        const QMimeType mime = db.mimeTypeForFile(file);
+        QStringList types;
+        if (!mime.isDefault()) types << mime.name() << mime.parentMimeTypes();
+        // A desktop without the shared MIME database still knows the documents we open.
+        static const QHash<QString, QString> known{{QStringLiteral("pdf"), QStringLiteral("application/pdf")},
+                                                   {QStringLiteral("csv"), QStringLiteral("text/csv")},
+                                                   {QStringLiteral("txt"), QStringLiteral("text/plain")}};
+        const QString bySuffix = known.value(QFileInfo(file).suffix().toLower());
+        if (!bySuffix.isEmpty() && !types.contains(bySuffix)) types << bySuffix;
 
         QStringList mimeapps;
         for (const QString& d : Config_Dirs()) mimeapps << d + QStringLiteral("/mimeapps.list");
@@ -184,7 +192,7 @@ QStringList Desktop_Exec_Arguments(const QString& exec, const QString& file)
             case 'f': case 'F':
                 r += file; placed = true; break;
             case 'u': case 'U':
-                r += QUrl::fromLocalFile(file).toString(); placed = true; break;
+                r += QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded); placed = true; break;
             case '%':
                 r += QLatin1Char('%'); break;
             default:   // %i %c %k and the deprecated codes stand for nothing here
