@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 
 namespace {
 
@@ -71,6 +72,19 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
             server->Set_Screen_Updating(false);
             QList<Value> cells;
             QString message;
+            // The same few codes fill a coded column: each distinct text is looked up once.
+            std::vector<QHash<QString, QString>> seen(N + 1);
+            auto Check = [&](int c, const Value& v, QString& msg) {
+                const bool memo = v.isString() && v.rawString().size() <= 24 && fields[c]->Data_Type == QLatin1String("1");
+                if (!memo) return Validate_Value(v, *fields[c], msg);
+                auto it = seen[c].constFind(v.rawString());
+                if (it == seen[c].constEnd()) {
+                    Validate_Value(v, *fields[c], msg);
+                    it = seen[c].insert(v.rawString(), msg);
+                }
+                msg = *it;
+                return msg.isEmpty();
+            };
             int r = 1;
             for (; r <= L - 1; ++r) {
                 if (Progress) Progress->do_barre_affiche(r);
@@ -84,7 +98,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                         // A cell of blanks only is a blank cell.
                         v = t.isEmpty() ? Value() : Value::String(t);
                     }
-                    if (Validate_Value(v, *fields[c], message)) {
+                    if (Check(c, v, message)) {
                         table(r, c) = std::move(v);
                     } else {
                         Errs << QStringLiteral("Cell %1%2: \"%3\" %4 -> Ignored")

@@ -175,9 +175,10 @@ public:
     Value Shared_Text(const FreeXL_CellValue& c) {
         if (c.type != FREEXL_CELL_SST_TEXT || !c.value.text_value) return To_Value(c);
         const char* t = c.value.text_value;
-        if (std::strlen(t) > 24) return To_Value(c);
+        const size_t len = std::strlen(t);
+        if (len > 24) return Value::String(QString::fromUtf8(t, static_cast<qsizetype>(len)));
         auto it = shared_.find(t);
-        if (it == shared_.end()) it = shared_.emplace(t, QString::fromUtf8(t)).first;
+        if (it == shared_.end()) it = shared_.emplace(t, QString::fromUtf8(t, static_cast<qsizetype>(len))).first;
         return Value::String(it->second);
     }
 

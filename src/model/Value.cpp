@@ -63,7 +63,9 @@ QString Format_Significant(double x, int digits) {
     return mant + QLatin1Char('E') + sign + digitsPart;
 }
 
-const QDate kEpoch(1899, 12, 30);
+// A function, not a namespace-scope object: other files' static tables use dates
+// before this file's statics would be set up.
+QDate Epoch() { return QDate(1899, 12, 30); }
 
 }  // namespace
 
@@ -73,7 +75,7 @@ std::int64_t Round_Half_Even(double x) {
 
 double Date_Serial(int year, int month, int day, int hour, int minute, int second) {
     const QDate d(year, month, day);
-    const double days = static_cast<double>(kEpoch.daysTo(d));
+    const double days = static_cast<double>(Epoch().daysTo(d));
     const double frac = (hour * 3600 + minute * 60 + second) / 86400.0;
     // Before the epoch the fraction counts away from zero, as the classic day numbers do.
     return days < 0 ? days - frac : days + frac;
@@ -84,7 +86,7 @@ QString Format_Date(double dayNumber) {
     double frac = std::fabs(dayNumber - whole);
     qint64 secs = static_cast<qint64>(std::llround(frac * 86400.0));
     if (secs >= 86400) { secs -= 86400; whole += dayNumber < 0 ? -1 : 1; }
-    const QDate d = kEpoch.addDays(static_cast<qint64>(whole));
+    const QDate d = Epoch().addDays(static_cast<qint64>(whole));
     const QTime t = QTime(0, 0).addSecs(static_cast<int>(secs));
     if (whole == 0 && secs != 0) return t.toString(QStringLiteral("HH:mm:ss"));
     if (secs == 0) return d.toString(QStringLiteral("yyyy-MM-dd"));

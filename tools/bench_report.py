@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""Runs the benchmarks of build/bench and the peer programs on the same workbook and
+prints one table: the median of each measurement, and the ratios the targets are
+stated in. Called by scripts/bench."""
+import json
+import os
+import pathlib
+import re
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+BENCH = ROOT / "build" / "bench"
+WORK = pathlib.Path(os.environ.get("SIFA_BENCH_DIR", "/tmp/sifa_bench"))
+BOOK = WORK / "Sifa_table.xls"
+REPS = int(sys.argv[1]) if len(sys.argv) > 1 else 5
+
+rows = []  # (measurement, median ms or None, peak MB or None, note)
+
+
+def run_timed(cmd, **kw):
+    """Wall time in ms and peak resident memory in MB of one run."""
+    out = subprocess.run(["/usr/bin/time", "-f", "%e %M"] + cmd, capture_output=True, text=True, **kw)
+    if out.returncode != 0:
+        raise RuntimeError("%s failed: %s" % (cmd[0], out.stderr[-400:]))
+    secs, kb = out.stderr.strip().splitlines()[-1].split()
+    return float(secs) * 1000.0, int(kb) / 1024.0
+
+
+def median_of(cmd, reps=REPS, **kw):
+    times, peaks = [], []
+    for _ in range(reps):
+        t, m = run_timed(cmd, **kw)
+        times.append(t)
+        peaks.append(m)
+    return statistics.median(times), max(peaks)
+
+
+def google_bench(exe, reps=REPS):
+    """name -> median real time in ms."""
+    out = subprocess.run([str(exe), "--benchmark_format=json", "--benchmark_repetitions=%d" % reps,
+                          "--benchmark_report_aggregates_only=true"],
+                         capture_output=True, text=True, env=dict(os.environ, SIFA_BENCH_BOOK=str(BOOK)))
+    if out.returncode != 0:
+        raise RuntimeError("%s failed: %s" % (exe.name, out.stderr[-400:]))
+    medians, single = {}, {}
+    for b in json.loads(out.stdout)["benchmarks"]:
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1000.0}[b["time_unit"]]
+        name = b["run_name"].split("/")[0]
+        if b.get("aggregate_name") == "median":
+            medians[name] = b["real_time"] * scale
+        elif b.get("run_type", "iteration") == "iteration":
+            single[name] = b["real_time"] * scale  # one repetition: no aggregates
+    single.update(medians)
+    return single
+
+
+def main():
+    WORK.mkdir(parents=True, exist_ok=True)
+    if not BOOK.exists():
+        subprocess.run(["/usr/bin/python3", str(ROOT / "tools" / "make_sample_data.py"), "--rows", "65535",
+                        "--out", str(BOOK)], check=True)
+    print("workbook: %s, %.1f MB, 65,535 records; %d repetitions, medians; machine: %d cores"
+          % (BOOK, BOOK.stat().st_size / 1e6, REPS, os.cpu_count()))
+
+    # Loading, ours and the peers.
+    ours = google_bench(BENCH / "bench_load")
+    _, our_peak = run_timed([str(BENCH / "bench_load"), "--import-once"], env=dict(os.environ, SIFA_BENCH_BOOK=str(BOOK)))
+    _, freexl_peak = run_timed([str(BENCH / "bench_load"), "--freexl-once"], env=dict(os.environ, SIFA_BENCH_BOOK=str(BOOK)))
+    with tempfile.TemporaryDirectory() as tmp:
+        lo_ms, lo_peak = median_of(["soffice", "--headless", "--norestore", "-env:UserInstallation=file://%s/lo" % tmp,
+                                    "--convert-to", "csv", "--outdir", tmp, str(BOOK)], reps=max(1, min(REPS, 3)))
+        csv = pathlib.Path(tmp) / "Sifa_table.csv"
+        xlrd_ms, xlrd_peak = median_of(["/usr/bin/python3", "-c",
+                                        "import sys, xlrd\n"
+                                        "b = xlrd.open_workbook(sys.argv[1]); s = b.sheet_by_index(0)\n"
+                                        "n = sum(1 for r in range(s.nrows) for c in range(s.ncols) if s.cell_value(r, c) is not None)\n",
+                                        str(BOOK)], reps=max(1, min(REPS, 3)))
+        sqlite_ms = sqlite_any_fields(csv)
+
+    imp = ours.get("BM_Import")
+    fx = ours.get("BM_FreeXL_Read")
+    rows.append(("import with validation (ours)", imp, our_peak, ""))
+    rows.append(("  bare FreeXL read of every cell", fx, freexl_peak, ""))
+    rows.append(("  LibreOffice headless convert to CSV", lo_ms, lo_peak, "x%.1f slower than ours" % (lo_ms / imp)))
+    rows.append(("  python3-xlrd reading every cell", xlrd_ms, xlrd_peak, "x%.1f slower than ours" % (xlrd_ms / imp)))
+    rows.append(("  our validation and table over FreeXL", imp - fx, None,
+                 "%.0f%% of FreeXL's reading; peak memory x%.2f of FreeXL's" % (100 * (imp - fx) / fx, our_peak / freexl_peak)))
+    rows.append(("cache write (Data.dat)", ours.get("BM_Cache_Write"), None, ""))
+    rows.append(("cache load (Data.dat)", ours.get("BM_Cache_Load"), None, ""))
+
+    # Every other benchmark program: searches, grid, sorts, texts.
+    for exe in sorted(BENCH.glob("bench_*")):
+        if exe.name == "bench_load" or not os.access(exe, os.X_OK):
+            continue
+        for name, ms in google_bench(exe).items():
+            note = ""
+            if name == "BM_Any_Fields_Content" and sqlite_ms:
+                note = "sqlite3 same query %.1f ms: x%.2f" % (sqlite_ms, sqlite_ms / ms)
+            rows.append(("%s: %s" % (exe.name[len("bench_"):], name[3:]), ms, None, note))
+    if sqlite_ms:
+        rows.append(("  sqlite3 lower(column) LIKE over 16 columns", sqlite_ms, None, "in-memory table, same rows"))
+
+    width = max(len(r[0]) for r in rows)
+    print("%-*s %12s %10s  %s" % (width, "measurement", "median ms", "peak MB", "note"))
+    for name, ms, peak, note in rows:
+        print("%-*s %12s %10s  %s" % (width, name, "%.1f" % ms if ms is not None else "-",
+                                     "%.0f" % peak if peak is not None else "", note))
+
+
+def sqlite_any_fields(csv):
+    """The "[Any fields]" Content search as SQL over the same rows (all columns but the
+    other language's text), median of the runs."""
+    if not csv.exists():
+        return None
+    header = csv.open(encoding="utf-8", errors="replace").readline().strip().split(",")
+    cols = [h.strip('"') for h in header if h.strip('"') != "RecoFr"]
+    where = " OR ".join('lower("%s") LIKE \'%%%s%%\'' % (c, SEARCH_TEXT) for c in cols)
+    script = ".mode csv\n.import '%s' t\n.timer on\n" % csv + ("SELECT count(*) FROM t WHERE %s;\n" % where) * REPS
+    out = subprocess.run(["sqlite3", ":memory:"], input=script, capture_output=True, text=True)
+    times = [float(m) * 1000 for m in re.findall(r"Run Time: real ([0-9.]+)", out.stdout)]
+    return statistics.median(times) if times else None
+
+
+# The text searched by the "[Any fields]" Content benchmark of bench_search.
+SEARCH_TEXT = os.environ.get("SIFA_BENCH_TEXT", "school")
+
+if __name__ == "__main__":
+    main()
