@@ -87,7 +87,8 @@ TEST_F(Tables, A_Section_Far_Longer_Than_The_Buffer_Loads_Whole) {
 }
 
 TEST_F(Tables, Bytes_That_Are_Not_Text_Do_Not_Break_Loading) {
-    Write_Bytes(file, QByteArray("[T]\n\x01\x02=\xFF\xFE\x81\nOK=fine\n\0junk=1\n", 31));
+    static const char bytes[] = "[T]\n\x01\x02=\xFF\xFE\x81\nOK=fine\n\0junk=1\n";
+    Write_Bytes(file, QByteArray(bytes, sizeof bytes - 1));  // the embedded NUL is part of the data
     EXPECT_EQ(field.Load_Listes_From_Ini_Section(file, QStringLiteral("T"), 0, false, 0, QString(), &errs, false), 3);
     EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("OK"))->Valeur, QStringLiteral("fine"));
 }

@@ -1,0 +1,458 @@
+#include "search/Criteria.h"
+
+#include "model/Utils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+const char16_t* const kLabels_EN[] = {u"Equal", u"Inferior", u"Superior", u"Equal or Inferior",
+                                      u"Equal or Superior", u"Begin with", u"End with", u"Content", u"Empty"};
+const char16_t* const kLabels_FR[] = {u"Egal", u"Inférieur", u"Supérieur", u"Inférieur ou Egal",
+                                      u"Supérieur ou Egal", u"Commence par", u"Fini par", u"Contient", u"Vide"};
+
+// Digits of a whole number into buf, without allocating once buf is large enough.
+QStringView Digits_Into(qint64 n, QString& buf) {
+    char16_t tmp[24];
+    int len = 0;
+    quint64 mag = n < 0 ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
+    do { tmp[len++] = static_cast<char16_t>(u'0' + mag % 10); mag /= 10; } while (mag);
+    if (n < 0) tmp[len++] = u'-';
+    buf.resize(len);
+    QChar* out = buf.data();
+    for (int i = 0; i < len; ++i) out[i] = QChar(tmp[len - 1 - i]);
+    return QStringView(buf);
+}
+
+// A whole double below 1e15 has the digits of its integer as its text.
+bool Is_Small_Whole(double x) { return std::fabs(x) < 1e15 && x == std::trunc(x); }
+
+// Qt lower-cases U+0130 to two characters and astral letters by pairs; every other
+// character maps to one, as QChar::toLower gives it.
+bool Lowers_Specially(char16_t c) { return c == 0x130 || QChar::isSurrogate(c); }
+
+char16_t Lower_Char(char16_t c) {
+    if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    return static_cast<char16_t>(QChar::toLower(char32_t(c)));
+}
+
+// Eight (SSE2) or four UTF-16 units at a time: plain ASCII capitals get their 0x20 bit,
+// anything else is left to the per-character rule.
+constexpr quint64 kNotAscii = 0xFF80FF80FF80FF80ull;
+constexpr quint64 kLaneBit7 = 0x0080008000800080ull;
+constexpr quint64 kLanes(quint64 v) { return v * 0x0001000100010001ull; }
+
+// Lower-cased text of a value, as QString::toLower gives it: text without capitals is
+// used as it stands, the rest is lowered into buf, which keeps its capacity.
+QStringView Lower_Text(const Value& v, QString& buf) {
+    switch (v.type()) {
+    case VType::Empty:
+    case VType::Null:
+        return {};
+    case VType::String: {
+        const QString& s = v.rawString();
+        const qsizetype n = s.size();
+        const char16_t* in = reinterpret_cast<const char16_t*>(s.constData());
+        buf.resize(n);
+        char16_t* out = reinterpret_cast<char16_t*>(buf.data());
+        quint64 changed = 0;
+        qsizetype i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+        for (; i + 8 <= n; i += 8) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128())) != 0xFFFF)
+                break;
+            const __m128i upper = _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16('A' - 1)),
+                                                _mm_cmplt_epi16(x, _mm_set1_epi16('Z' + 1)));
+            changed |= static_cast<quint64>(_mm_movemask_epi8(upper));
+            x = _mm_or_si128(x, _mm_and_si128(upper, _mm_set1_epi16(0x20)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), x);
+        }
+#endif
+        while (i < n) {
+            if (i + 4 <= n) {
+                quint64 x;
+                std::memcpy(&x, in + i, sizeof x);
+                if ((x & kNotAscii) == 0) {
+                    const quint64 ge_A = x + kLanes(0x80 - 'A');
+                    const quint64 gt_Z = x + kLanes(0x80 - 'Z' - 1);
+                    const quint64 upper = ge_A & ~gt_Z & kLaneBit7;
+                    changed |= upper;
+                    x |= upper >> 2;
+                    std::memcpy(out + i, &x, sizeof x);
+                    i += 4;
+                    continue;
+                }
+            }
+            for (const qsizetype stop = std::min(n, i + 4); i < stop; ++i) {
+                if (Lowers_Specially(in[i])) {
+                    buf = s.toLower();
+                    return QStringView(buf);
+                }
+                out[i] = Lower_Char(in[i]);
+                changed |= out[i] != in[i];
+            }
+        }
+        return changed ? QStringView(buf) : QStringView(s);
+    }
+    case VType::Integer:
+    case VType::Long:
+    case VType::Byte:
+        return Digits_Into(v.rawInt(), buf);
+    case VType::Double:
+        if (Is_Small_Whole(v.rawDouble())) return Digits_Into(static_cast<qint64>(v.rawDouble()), buf);
+        [[fallthrough]];
+    default:
+        buf = To_Text(v).toLower();
+        return QStringView(buf);
+    }
+}
+
+// The data side of a whole-number comparison: the value's text taken as a number.
+std::optional<qint32> Whole_Of(const Value& v) {
+    switch (v.type()) {
+    case VType::Integer:
+    case VType::Long:
+    case VType::Byte:
+        return static_cast<qint32>(v.rawInt());
+    case VType::Double:
+        if (Is_Small_Whole(v.rawDouble())) return To_Whole(v);
+        break;
+    case VType::String:
+        return To_Whole(v);
+    default:
+        break;
+    }
+    const QString text = To_Text(v);
+    if (!Is_Numeric_Text(text)) return std::nullopt;
+    return To_Whole(Value::String(text));
+}
+
+bool Is_Blank(const Value& v) {
+    switch (v.type()) {
+    case VType::Empty:
+    case VType::Null:
+        return true;
+    case VType::String:
+        return v.rawString().isEmpty();
+    default:
+        return To_Text(v).isEmpty();
+    }
+}
+
+template <typename T>
+bool Ordered(qint32 op, const T& d, const T& c) {
+    switch (op) {
+    case Op_Inferior: return d < c;
+    case Op_Superior: return d > c;
+    case Op_Equal_Or_Inferior: return d <= c;
+    case Op_Equal_Or_Superior: return d >= c;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+QString Operator_Lib(qint32 Oper, const QString& Lang) {
+    if (Oper < 0 || Oper > 8) return QString();
+    if (Lang == QLatin1String("EN")) return QString::fromUtf16(kLabels_EN[Oper]);
+    if (Lang == QLatin1String("FR")) return QString::fromUtf16(kLabels_FR[Oper]);
+    return QString();
+}
+
+qint32 Data_Type_Number(const QString& Data_Type) {
+    if (!Is_Numeric_Text(Data_Type)) return 0;
+    return To_Whole(Value::String(Data_Type)).value_or(0);
+}
+
+// ---------------------------------------------------------------- one comparison
+
+Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 In_Typ) {
+    switch (In_Typ) {
+    case 1: case 5: case 6: return Kind::Text;
+    case 2: return Kind::Date;
+    case 3: case 4: return Kind::Whole;
+    default: return Kind::None;
+    }
+}
+
+Prepared_Criteria::Row Prepared_Criteria::Make_Row(const QString& In_Critere, bool In_Not, qint32 In_Op) {
+    Row row;
+    row.negate = In_Not;
+    row.op = In_Op;
+    row.c = In_Critere.toLower();
+    if (Is_Numeric_Text(row.c)) row.cWhole = To_Whole(Value::String(row.c));
+    // Dates are read from the text as typed: lower-casing would spoil the ISO "T".
+    row.cDate = Parse_Date_Text(In_Critere);
+    if (row.cDate) row.cDateText = Format_Date(*row.cDate);
+    // Only these open a wildcard element; without them every element is one plain character.
+    row.literal = !Has_Any_Char(row.c, QStringLiteral("?*#["));
+    if (row.literal && In_Op == Op_Content) row.finder.setPattern(row.c);
+    const QString star(QLatin1Char('*'));
+    switch (In_Op) {
+    case Op_Equal: row.pattern = Like_Pattern(row.c); break;
+    case Op_Begin_With: row.pattern = Like_Pattern(QString(row.c + star)); break;
+    case Op_End_With: row.pattern = Like_Pattern(QString(star + row.c)); break;
+    case Op_Content: row.pattern = Like_Pattern(QString(star + row.c + star)); break;
+    default: break;
+    }
+    return row;
+}
+
+bool Prepared_Criteria::Pattern_Match(const Row& row, QStringView d) {
+    if (!row.literal) return row.pattern.matches(d);
+    const QStringView c(row.c);
+    switch (row.op) {
+    case Op_Equal: return d == c;
+    case Op_Begin_With: return d.startsWith(c);
+    case Op_End_With: return d.endsWith(c);
+    case Op_Content: return row.finder.indexIn(d) >= 0;
+    default: return false;
+    }
+}
+
+// The comparison before negation.
+bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QString& buf) {
+    switch (row.op) {
+    case Op_Equal:
+    case Op_Inferior:
+    case Op_Superior:
+    case Op_Equal_Or_Inferior:
+    case Op_Equal_Or_Superior:
+        switch (kind) {
+        case Kind::Text: {
+            const QStringView d = Lower_Text(v, buf);
+            if (row.op == Op_Equal) return Pattern_Match(row, d);
+            return Ordered(row.op, d.compare(QStringView(row.c)), 0);
+        }
+        case Kind::Whole: {
+            if (!row.cWhole || v.isEmpty()) return false;
+            const auto d = Whole_Of(v);
+            if (!d) return false;
+            return row.op == Op_Equal ? *d == *row.cWhole : Ordered(row.op, *d, *row.cWhole);
+        }
+        case Kind::Date: {
+            if (!row.cDate || v.isEmpty()) return false;
+            const auto d = Parse_Date_Text(To_Text(v));
+            if (!d) return false;
+            // Equality of the texts: two moments within the same second are equal.
+            return row.op == Op_Equal ? Format_Date(*d) == row.cDateText : Ordered(row.op, *d, *row.cDate);
+        }
+        case Kind::None:
+            return false;
+        }
+        return false;
+    case Op_Begin_With:
+    case Op_End_With:
+    case Op_Content: {
+        if (row.c.isEmpty()) return false;
+        const QStringView d = Lower_Text(v, buf);
+        return !d.isEmpty() && Pattern_Match(row, d);
+    }
+    case Op_Empty:
+        return Is_Blank(v);
+    default:
+        return false;
+    }
+}
+
+bool Compare_Critere(const QString& In_Critere, bool In_Not, qint32 In_Op, const Value& In_Val, qint32 In_Typ) {
+    const Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(In_Critere, In_Not, In_Op);
+    QString buf;
+    return In_Not != Prepared_Criteria::Raw_Match(row, Prepared_Criteria::Kind_Of(In_Typ), In_Val, buf);
+}
+
+// ---------------------------------------------------------------- field groups
+
+qint32 Field_Groups_T::operator()(int i, int k) const {
+    if (k < 1 || k > Upper()) return 0;
+    const auto& g = groups_[k];
+    if (i == 0) return static_cast<qint32>(g.size());
+    return i >= 1 && i <= static_cast<int>(g.size()) ? g[i - 1] : 0;
+}
+
+const std::vector<qint32>& Field_Groups_T::Members(int k) const {
+    static const std::vector<qint32> none;
+    return k >= 1 && k <= Upper() ? groups_[k] : none;
+}
+
+namespace {
+bool In_Language(const Champ& c, const QString& Lang) { return c.Language.isEmpty() || c.Language == Lang; }
+}  // namespace
+
+Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang) {
+    Field_Groups_T g;
+    const int n = Desc.Count();
+    g.groups_.resize(static_cast<size_t>(n) + 1);
+    if (n == 0) return g;
+    QHash<QString, std::vector<qint32>> byLabel;
+    std::vector<QString> labels(static_cast<size_t>(n) + 1);
+    for (int k = 1; k <= n; ++k) {
+        labels[k] = Desc.Get_Champs().Item(k)->Libelle_de_Recherche();
+        if (!labels[k].isEmpty()) byLabel[labels[k]].push_back(k);
+    }
+    for (int k = 1; k <= n; ++k) {
+        // The language test is made on k only: its partners join whatever their own language.
+        if (!labels[k].isEmpty() && In_Language(*Desc.Get_Champs().Item(k), Lang)) g.groups_[k] = byLabel.value(labels[k]);
+    }
+    return g;
+}
+
+std::vector<qint32> Any_Fields_List(Record& Desc, const QString& Lang) {
+    std::vector<qint32> out;
+    for (const Champ& c : Desc.Get_Champs())
+        if (In_Language(c, Lang) && !c.Libelle_de_Recherche().isEmpty()) out.push_back(c.Position);
+    return out;
+}
+
+// ---------------------------------------------------------------- record verdict
+
+Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Record& Desc) {
+    Prepared_Criteria p;
+    p.and_ = C.Critere_Oper_And;
+    const Field_Groups_T groups = Build_Field_Groups(Desc, Lang);
+    std::vector<qint32> anyFields;
+    bool anyBuilt = false;
+    for (const Criterion_Row& in : C.Rows) {
+        if (!in.Usable()) continue;
+        Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(in.txtFields, in.Negation, *in.Oper);
+        const std::vector<qint32>* members = &groups.Members(*in.Field);
+        if (*in.Field == Any_Fields) {
+            if (!anyBuilt) { anyFields = Any_Fields_List(Desc, Lang); anyBuilt = true; }
+            members = &anyFields;
+        }
+        for (qint32 m : *members) {
+            const Champ* champ = Desc.Get_Champs().Item(m);
+            Prepared_Criteria::Test_Field f;
+            f.column = m;
+            const qint32 typ = Data_Type_Number(champ->Data_Type);
+            f.kind = Prepared_Criteria::Kind_Of(typ);
+            if (champ->Ref_Listes && !champ->Ref_Listes->Only_Value) f.labels = champ;
+            // Coded values repeat across records, and as text their outcome depends on
+            // the stored text alone: compute it once per distinct code.
+            f.memoize = f.kind == Prepared_Criteria::Kind::Text && (champ->Ref_Listes || typ == 1);
+            row.fields.push_back(std::move(f));
+        }
+        // The outcome is "some field matches", whatever the order: remembered codes and
+        // numbers first, long texts last.
+        std::stable_partition(row.fields.begin(), row.fields.end(), [](const Prepared_Criteria::Test_Field& f) {
+            return f.memoize || f.kind != Prepared_Criteria::Kind::Text;
+        });
+        p.rows_.push_back(std::move(row));
+    }
+    return p;
+}
+
+Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang) {
+    if (!Record_Description) return Prepared_Criteria();
+    return Prepare_Criteria(C, Lang, *Record_Description);
+}
+
+quint64 Text_Memo::Pack(QStringView key) {
+    if (key.size() > 3) return kLong;
+    quint64 p = static_cast<quint64>(key.size());
+    for (qsizetype i = 0; i < key.size(); ++i) p |= static_cast<quint64>(key[i].unicode()) << (16 * (i + 1));
+    return p;
+}
+
+size_t Text_Memo::Hash(QStringView key, quint64 packed) {
+    quint64 h = packed;
+    if (packed == kLong) {
+        h = 1469598103934665603ull;
+        for (QChar c : key) h = (h ^ c.unicode()) * 1099511628211ull;
+    }
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
+int Text_Memo::Find(QStringView key) const {
+    if (slots_.empty()) return -1;
+    const quint64 packed = Pack(key);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Hash(key, packed) & mask;; i = (i + 1) & mask) {
+        const Slot& s = slots_[i];
+        if (s.outcome < 0) return -1;
+        if (s.packed == packed && (packed != kLong || QStringView(s.key) == key)) return s.outcome;
+    }
+}
+
+void Text_Memo::Insert(QStringView key, bool outcome) {
+    if (Find(key) >= 0) return;
+    if (2 * (used_ + 1) > slots_.size()) {
+        std::vector<Slot> old(std::max<size_t>(16, 2 * slots_.size()));
+        old.swap(slots_);
+        used_ = 0;
+        for (Slot& s : old)
+            if (s.outcome >= 0) Insert(s.key, s.outcome != 0);
+    }
+    const quint64 packed = Pack(key);
+    const size_t mask = slots_.size() - 1;
+    size_t i = Hash(key, packed) & mask;
+    while (slots_[i].outcome >= 0) i = (i + 1) & mask;
+    slots_[i].packed = packed;
+    slots_[i].key = key.toString();
+    slots_[i].outcome = outcome ? 1 : 0;
+    ++used_;
+}
+
+// Whether the field matches on its code's label or on its stored value, before negation.
+bool Prepared_Criteria::Field_Matches(const Row& row, const Test_Field& f, const Value& v) const {
+    if (f.memoize) {
+        if (v.isString()) {
+            if (const int known = f.memo.Find(v.rawString()); known >= 0) return known != 0;
+        }
+        const QString key = v.isString() ? v.rawString() : v.isEmpty() ? QString() : To_Text(v);
+        if (!v.isString()) {
+            if (const int known = f.memo.Find(key); known >= 0) return known != 0;
+        }
+        const bool m = (f.labels && Raw_Match(row, f.kind, f.labels->Get_Data(key, QStringLiteral("V")), buf_)) ||
+                       Raw_Match(row, f.kind, v, buf_);
+        f.memo.Insert(key, m);
+        return m;
+    }
+    if (f.labels && Raw_Match(row, f.kind, f.labels->Get_Data(To_Text(v), QStringLiteral("V")), buf_)) return true;
+    return Raw_Match(row, f.kind, v, buf_);
+}
+
+// Without NOT a row stops at its first True comparison, with NOT at its first False one;
+// either way it is True exactly when (some field matches) differs from NOT.
+bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r) {
+    if (r < 1 || r > Table.Row_Upper()) return false;
+    const int colUpper = Table.Col_Upper();
+    bool running = false;
+    for (const Prepared_Criteria::Row& row : P.rows_) {
+        bool tested = false, matched = false;
+        for (const Prepared_Criteria::Test_Field& f : row.fields) {
+            if (f.column > colUpper) continue;  // a field the table does not hold
+            tested = true;
+            if (P.Field_Matches(row, f, Table(r, f.column))) { matched = true; break; }
+        }
+        if (tested) running = row.negate != matched;
+        if (P.and_ ? !running : running) break;
+    }
+    return running;
+}
+
+bool Record_Verdict(const Prepared_Criteria& P, int r) { return Record_Verdict(P, Records_Table, r); }
+
+qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table) {
+    if (!Table.Allocated()) return 0;
+    const int R = Table.Row_Upper();
+    for (int r = 0; r <= R; ++r) Table(r, Selection_Mark) = Value();
+    qint32 S = 0;
+    for (int r = 1; r <= R; ++r) {
+        const bool selected = Record_Verdict(P, Table, r);
+        Table(r, Selection_Mark) = Value::Boolean(selected);
+        S += selected ? 1 : 0;
+    }
+    return S;
+}
+
+qint32 Mark_Selection(const Criteria& C, const QString& Lang) {
+    return Mark_Selection(Prepare_Criteria(C, Lang), Records_Table);
+}

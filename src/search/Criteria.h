@@ -1,0 +1,152 @@
+#pragma once
+// The criterion rows of the search window, the nine operators, and the verdict of a
+// record against up to three rows combined by AND or OR.
+//
+// A search prepares its criteria once (lower-cased value, compiled patterns, field
+// groups, converted numbers and dates, code labels remembered per stored code), then
+// asks a cheap verdict per record. Compare_Critere is the same comparison for one value.
+#include "model/Like.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "model/Value.h"
+
+#include <QStringMatcher>
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+enum Oper_Code : qint32 {
+    Op_Equal = 0,
+    Op_Inferior = 1,
+    Op_Superior = 2,
+    Op_Equal_Or_Inferior = 3,
+    Op_Equal_Or_Superior = 4,
+    Op_Begin_With = 5,
+    Op_End_With = 6,
+    Op_Content = 7,
+    Op_Empty = 8,
+};
+
+// Item data of the "[Any fields]" entry of a Field list.
+constexpr qint32 Any_Fields = -1;
+constexpr int Nb_Criterion_Rows = 3;
+// Column of Records_Table that holds the verdict of the last search.
+constexpr int Selection_Mark = 0;
+
+// One criterion row as its controls give it.
+struct Criterion_Row {
+    bool Critere_Actif = false;
+    std::optional<qint32> Field;  // item data of the selected entry: field number or Any_Fields; none selected: nullopt
+    std::optional<qint32> Oper;   // operator code of the selected entry; none selected: nullopt
+    QString txtFields;            // the value text
+    bool Negation = false;
+
+    bool Usable() const { return Critere_Actif && Field.has_value() && Oper.has_value(); }
+};
+
+struct Criteria {
+    std::array<Criterion_Row, Nb_Criterion_Rows> Rows;
+    bool Critere_Oper_And = false;  // false: OR, as the window opens
+};
+
+// Label of an operator in "EN" or "FR"; "" for any other language or code.
+QString Operator_Lib(qint32 Oper, const QString& Lang);
+
+// Whether one data value satisfies a criterion, negation applied. In_Typ is the field's
+// Data_Type as a number.
+bool Compare_Critere(const QString& In_Critere, bool In_Not, qint32 In_Op, const Value& In_Val, qint32 In_Typ);
+
+// Data_Type text as the number the comparison uses (0 when it is not a number).
+qint32 Data_Type_Number(const QString& Data_Type);
+
+// For every field k, the fields (ascending) that share its search label; empty when k
+// has no search label or belongs to another language than Lang.
+// g(0, k) is the member count, g(1..count, k) the members.
+class Field_Groups_T {
+public:
+    int Upper() const { return static_cast<int>(groups_.size()) - 1; }  // N
+    qint32 operator()(int i, int k) const;
+    const std::vector<qint32>& Members(int k) const;
+
+private:
+    friend Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang);
+    std::vector<std::vector<qint32>> groups_;  // index 0 unused
+};
+
+Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang);
+
+// The fields "[Any fields]" tests: those of Lang or of every language, with a search label.
+std::vector<qint32> Any_Fields_List(Record& Desc, const QString& Lang);
+
+// Outcomes remembered per distinct text, looked up without copying the text. Texts of
+// up to three characters (the usual codes) are keyed by one number.
+class Text_Memo {
+public:
+    // -1 when the text has no outcome yet.
+    int Find(QStringView key) const;
+    void Insert(QStringView key, bool outcome);
+
+private:
+    static constexpr quint64 kLong = ~0ull;  // packed key of a longer text
+    struct Slot { quint64 packed = 0; QString key; signed char outcome = -1; };
+    static quint64 Pack(QStringView key);
+    static size_t Hash(QStringView key, quint64 packed);
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
+class Prepared_Criteria {
+public:
+    int Usable_Rows() const { return static_cast<int>(rows_.size()); }
+
+private:
+    enum class Kind : unsigned char { Text, Date, Whole, None };
+    struct Test_Field {
+        qint32 column = 0;
+        Kind kind = Kind::None;
+        const Champ* labels = nullptr;  // set when the label of the stored code is compared first
+        bool memoize = false;           // the outcome depends on the stored text alone
+        mutable Text_Memo memo;
+    };
+    struct Row {
+        bool negate = false;
+        qint32 op = -1;
+        QString c;                       // the criterion, lower-cased
+        std::optional<qint32> cWhole;
+        std::optional<double> cDate;
+        QString cDateText;
+        Like_Pattern pattern;            // operators 0, 5, 6, 7
+        bool literal = false;            // c holds no wildcard: the pattern is plain text
+        QStringMatcher finder;           // "Content" of plain text
+        std::vector<Test_Field> fields;  // empty: the row leaves the verdict unchanged
+    };
+
+    static Row Make_Row(const QString& In_Critere, bool In_Not, qint32 In_Op);
+    static Kind Kind_Of(qint32 In_Typ);
+    static bool Raw_Match(const Row& row, Kind kind, const Value& v, QString& buf);
+    static bool Pattern_Match(const Row& row, QStringView d);
+    bool Field_Matches(const Row& row, const Test_Field& f, const Value& v) const;
+
+    std::vector<Row> rows_;  // the usable rows, in order
+    bool and_ = false;
+    mutable QString buf_;    // lower-cased text of the value under test
+
+    friend bool Compare_Critere(const QString&, bool, qint32, const Value&, qint32);
+    friend Prepared_Criteria Prepare_Criteria(const Criteria&, const QString&, Record&);
+    friend bool Record_Verdict(const Prepared_Criteria&, const Records_Table_T&, int);
+};
+
+// Once per search, after the code tables of the language are loaded.
+Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Record& Desc);
+// On Record_Description; no description gives criteria that select nothing.
+Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang);
+
+// Whether record r (1..R) is selected; false outside the table.
+bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r);
+bool Record_Verdict(const Prepared_Criteria& P, int r);
+
+// The marking steps of a search run: Selection_Mark (column 0) of rows 0..R emptied, then
+// True/False per record; returns the number selected.
+qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table);
+qint32 Mark_Selection(const Criteria& C, const QString& Lang = Current_Language);

@@ -1,0 +1,343 @@
+#include "search/Criteria.h"
+
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <random>
+#include <set>
+
+namespace {
+
+Value S(const char* text) { return Value::String(QString::fromUtf8(text)); }
+
+TEST(Operator_Lib, Labels_By_Language) {
+    EXPECT_EQ(Operator_Lib(4, "EN"), "Equal or Superior");
+    EXPECT_EQ(Operator_Lib(1, "FR"), QString::fromUtf8("Inférieur"));
+    EXPECT_EQ(Operator_Lib(8, "FR"), "Vide");
+    for (auto [op, lang] : {std::pair{-1, "EN"}, {9, "FR"}, {0, "en"}, {0, ""}}) EXPECT_EQ(Operator_Lib(op, lang), "");
+}
+
+struct Compare_Case {
+    const char* name;
+    const char* critere;
+    qint32 op;
+    Value val;
+    qint32 typ;
+    bool expected;  // without NOT; NOT must give the opposite
+};
+void PrintTo(const Compare_Case& c, std::ostream* os) { *os << c.name; }
+
+class Compare : public ::testing::TestWithParam<Compare_Case> {};
+
+TEST_P(Compare, Operator_And_Its_Negation) {
+    const Compare_Case& c = GetParam();
+    const QString crit = QString::fromUtf8(c.critere);
+    EXPECT_EQ(Compare_Critere(crit, false, c.op, c.val, c.typ), c.expected);
+    EXPECT_EQ(Compare_Critere(crit, true, c.op, c.val, c.typ), !c.expected);
+}
+
+// Day numbers written out: this table is built before Date_Serial can be called.
+constexpr double k2020_01_05 = 43835;
+
+const Compare_Case kCompareCases[] = {
+    // text fields (1, 5, 6): wildcard equality and order by character codes, letter case ignored
+    {"text_equal_empty_criterion_selects_empty_text", "", Op_Equal, S(""), 5, true},
+    {"text_equal_empty_criterion_rejects_filled", "", Op_Equal, S("a"), 5, false},
+    {"text_equal_wildcard_prefix", "fr*", Op_Equal, S("France"), 1, true},
+    {"text_equal_ends_in_land", "*land", Op_Equal, S("IRELAND"), 1, true},
+    {"text_equal_question_and_digit", "a?#", Op_Equal, S("Ax7"), 5, true},
+    {"text_equal_bracket_range_lowered", "[A-C]x", Op_Equal, S("bX"), 5, true},
+    {"text_equal_negated_list", "[!a]bc", Op_Equal, S("xbc"), 5, true},
+    {"text_equal_literal_star_in_brackets", "a[*]b", Op_Equal, S("a*b"), 5, true},
+    {"text_equal_literal_bracket", "[[]x]", Op_Equal, S("[x]"), 5, true},
+    {"text_equal_lone_exclamation_is_literal", "a!b", Op_Equal, S("A!B"), 5, true},
+    {"text_equal_unclosed_bracket_matches_nothing", "[abc", Op_Equal, S("[abc"), 5, false},
+    {"text_equal_accents_fold", "ÉTÉ", Op_Equal, S("été"), 5, true},
+    {"text_type_6_is_text", "x*", Op_Equal, S("XY"), 6, true},
+    {"text_superior_compares_texts", "10", Op_Superior, S("9"), 5, true},
+    {"text_accent_after_z", "z", Op_Superior, S("é"), 5, true},
+    {"text_number_stored_compared_as_its_text", "20*", Op_Equal, Value::Double(2008), 5, true},
+    // whole numbers (3, 4): halves to even on the criterion and on the value
+    {"number_superior_11", "10", Op_Superior, Value::Double(11), 4, true},
+    {"number_superior_not_10", "10", Op_Superior, Value::Double(10), 4, false},
+    {"number_equal_double_and_text", "2008", Op_Equal, Value::Double(2008), 4, true},
+    {"number_equal_long", "12", Op_Equal, Value::Long(12), 4, true},
+    {"number_criterion_2_5_is_2", "2.5", Op_Equal, Value::Long(2), 4, true},
+    {"number_criterion_3_5_is_4", "3.5", Op_Equal, Value::Long(4), 4, true},
+    {"number_value_2_5_is_2", "2", Op_Equal, Value::Double(2.5), 4, true},
+    {"number_criterion_not_numeric", "abc", Op_Equal, Value::Long(1), 4, false},
+    {"number_criterion_beyond_32_bits", "99999999999", Op_Inferior, Value::Long(1), 4, false},
+    {"number_empty_value_never_equal", "0", Op_Equal, Value(), 4, false},
+    {"number_null_value", "5", Op_Inferior, Value::Null(), 4, false},
+    {"number_text_value_not_numeric", "5", Op_Superior, S("abc"), 4, false},
+    {"hour_is_whole_number", "12", Op_Equal_Or_Superior, Value::Long(12), 3, true},
+    {"number_content_ignores_kind", "00", Op_Content, Value::Double(2008), 4, true},
+    // dates (2)
+    {"date_equal_date_value", "2020-01-05", Op_Equal, Value::Date(k2020_01_05), 2, true},
+    {"date_equal_day_month_year_text", "05/01/2020", Op_Equal, S("2020-01-05"), 2, true},
+    {"date_equal_iso_with_T", "2020-01-05T10:30", Op_Equal, Value::Date(k2020_01_05 + 0.4375), 2, true},
+    {"date_inferior", "2020-01-05", Op_Inferior, Value::Date(k2020_01_05 - 5), 2, true},
+    {"date_invalid_criterion", "2020-02-30", Op_Equal_Or_Superior, Value::Date(k2020_01_05 + 362), 2, false},
+    {"date_empty_value", "2020-01-05", Op_Inferior, Value(), 2, false},
+    {"date_number_value_is_no_date", "2020-01-05", Op_Equal, Value::Double(43835), 2, false},
+    // a Data_Type without a kind: operators 0 to 4 never match, the others ignore the kind
+    {"no_kind_equal", "x", Op_Equal, S("x"), 9, false},
+    {"no_kind_content", "x", Op_Content, S("axb"), 9, true},
+    // begin, end, content: never on an empty value or with an empty criterion
+    {"begin_with", "fr", Op_Begin_With, S("France"), 1, true},
+    {"end_with", "CE", Op_End_With, S("France"), 1, true},
+    {"content", "ANC", Op_Content, S("France"), 5, true},
+    {"content_wildcards_inside", "a?c", Op_Content, S("xxabcxx"), 5, true},
+    {"content_empty_criterion", "", Op_Content, S("France"), 5, false},
+    {"end_with_empty_value", "x", Op_End_With, S(""), 5, false},
+    {"content_null_value", "x", Op_Content, Value::Null(), 5, false},
+    {"content_star_criterion_empty_value", "*", Op_Content, Value(), 5, false},
+    // empty: null, empty and "" whatever the criterion
+    {"empty_on_empty_value", "whatever", Op_Empty, Value(), 4, true},
+    {"empty_on_null", "", Op_Empty, Value::Null(), 5, true},
+    {"empty_on_empty_text", "x", Op_Empty, S(""), 1, true},
+    {"empty_on_filled", "", Op_Empty, S(" "), 5, false},
+    // operator codes outside 0..8
+    {"operator_9", "x", 9, S("x"), 5, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Criteria, Compare, ::testing::ValuesIn(kCompareCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Compare_Critere, Day_Numbers_Of_The_Table) { EXPECT_EQ(Date_Serial(2020, 1, 5), k2020_01_05); }
+
+TEST(Compare_Critere, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
+    // Ops 3 and 4 both true means the lowered value equals the lowered criterion.
+    for (char32_t u = 0x20; u < 0x3000; ++u) {
+        if (QChar::isSurrogate(u)) continue;
+        const QString s = QString::fromUcs4(&u, 1) + QStringLiteral("Ab");
+        const Value v = Value::String(s);
+        ASSERT_TRUE(Compare_Critere(s, false, Op_Equal_Or_Inferior, v, 5) &&
+                    Compare_Critere(s, false, Op_Equal_Or_Superior, v, 5)) << std::hex << static_cast<unsigned>(u);
+    }
+    // Long texts go through the wide paths; accents and İ fall at every offset.
+    std::mt19937 rng(7);
+    const QString alphabet = QString::fromUtf8("aZ09 -_[@`{ÉéÀİ\u212Aß");
+    for (int round = 0; round < 2000; ++round) {
+        QString s;
+        for (int i = rng() % 40; i > 0; --i) s += alphabet[rng() % alphabet.size()];
+        const Value v = Value::String(s);
+        ASSERT_TRUE(Compare_Critere(s, false, Op_Equal_Or_Inferior, v, 5) &&
+                    Compare_Critere(s, false, Op_Equal_Or_Superior, v, 5)) << s.toStdString();
+    }
+    const QString astral = QString::fromUtf8("\xF0\x90\x90\x80x");  // Deseret capital letter
+    EXPECT_TRUE(Compare_Critere(astral.toLower(), false, Op_Equal_Or_Inferior, Value::String(astral), 5));
+    EXPECT_TRUE(Compare_Critere(astral.toLower(), false, Op_Equal_Or_Superior, Value::String(astral), 5));
+}
+
+TEST(Compare_Critere, Very_Long_Patterns_Stay_Fast) {
+    QString pattern;
+    for (int i = 0; i < 2000; ++i) pattern += QStringLiteral("*a");
+    const Value text = Value::String(QString(20000, QLatin1Char('A')));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(Compare_Critere(pattern, false, Op_Equal, text, 5));
+    EXPECT_FALSE(Compare_Critere(pattern + QStringLiteral("b"), false, Op_Content, text, 5));
+    EXPECT_TRUE(Compare_Critere(QString(5000, QLatin1Char('[')), true, Op_Equal, text, 5));
+    EXPECT_LT(t.elapsed(), 5000);
+}
+
+class With_Description : public ::testing::Test {
+protected:
+    void SetUp() override { Build_Record_Description(); Records_Table.Clear(); }
+    void TearDown() override { Records_Table.Clear(); Record_Description.reset(); }
+    static Champ& F(const char* nom) { return *Record_Description->Get_Champs().Item(QString::fromLatin1(nom)); }
+};
+
+using Field_Groups = With_Description;
+
+TEST_F(Field_Groups, Shared_Search_Labels_And_Languages) {
+    const Field_Groups_T en = Build_Field_Groups(*Record_Description, "EN");
+    EXPECT_EQ(en.Members(1), std::vector<qint32>({1}));
+    for (int k : {10, 11, 12}) EXPECT_EQ(en.Members(k), std::vector<qint32>({10, 11, 12}));
+    for (int k : {15, 16, 17}) EXPECT_EQ(en.Members(k), std::vector<qint32>({15, 16, 17}));
+    EXPECT_EQ(en(0, 11), 3);
+    EXPECT_EQ(en(3, 11), 12);
+    EXPECT_EQ(en(0, 13), 0);  // RecoFr is not a field of the English view
+    EXPECT_TRUE(en.Members(18).empty());
+
+    const Field_Groups_T fr = Build_Field_Groups(*Record_Description, "FR");
+    EXPECT_EQ(fr.Members(13), std::vector<qint32>({13}));
+    EXPECT_TRUE(fr.Members(14).empty());
+
+    EXPECT_EQ(Any_Fields_List(*Record_Description, "EN").size(), 16u);
+    EXPECT_EQ(Any_Fields_List(*Record_Description, "FR")[12], 13);
+}
+
+TEST_F(Field_Groups, Language_Test_Is_On_The_Field_Itself) {
+    // A French-only field sharing an English search label joins the group of the English view.
+    Champ_Args a;
+    a.Nom = "Extra";
+    a.Data_Type = "5";
+    Champ* extra = Record_Description->add(a);
+    extra->Language = "FR";
+    extra->Set_Libelle_de_Recherche_In_Langue("Year", "FR");
+    const Field_Groups_T en = Build_Field_Groups(*Record_Description, "EN");
+    EXPECT_EQ(en.Members(1), std::vector<qint32>({1, 18}));
+    EXPECT_TRUE(en.Members(18).empty());
+}
+
+class Verdict : public With_Description {
+protected:
+    void SetUp() override {
+        With_Description::SetUp();
+        auto countries = std::make_shared<Refs>();
+        countries->add("FR", "France");
+        countries->add("IE", "Ireland");
+        countries->add("DE", "Germany");
+        F("EM").Ref_Listes = countries;
+        auto areas = std::make_shared<Refs>();
+        areas->add("H", "Health");
+        areas->add("E", "Education and training");
+        for (const char* f : {"DomReco1", "DomReco2", "DomReco3"}) F(f).Ref_Listes = areas;
+        auto dest = std::make_shared<Refs>();  // a list of labels only: the code is not matched as a code
+        dest->Only_Value = true;
+        dest->add("NAT", "National governments");
+        F("Dest1").Ref_Listes = dest;
+        // EmetType keeps no table.
+
+        // Columns 7, 9, 10, 11, 12, 14, 15; record 4 has no year and a code the table lacks.
+        const int cols[] = {7, 9, 10, 11, 12, 14, 15};
+        const char* const rows[][7] = {
+            {"FR", "PA", "H", "", "", "Schools should open", "NAT"},
+            {"fr", "NG", "E", "H", "", "Train teachers", ""},
+            {"IE", "PA", "E", "", "", "Health centres", "National governments"},
+            {"ZZ", "", "", "", "E", "", ""},
+        };
+        Records_Table.Resize(4, 17);
+        for (int r = 1; r <= 4; ++r) {
+            if (r < 4) Records_Table(r, 1) = Value::Double(2006 + 2 * r);
+            Records_Table(r, 4) = S("Project ");
+            Records_Table(r, 13) = S("Texte français");
+            for (int i = 0; i < 7; ++i) Records_Table(r, cols[i]) = S(rows[r - 1][i]);
+        }
+    }
+    static std::set<int> Selected(const Criteria& c, const char* lang = "EN") {
+        const qint32 n = Mark_Selection(c, lang);
+        std::set<int> out;
+        for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
+            if (Records_Table(r, Selection_Mark) == Value::Boolean(true)) out.insert(r);
+            else EXPECT_EQ(Records_Table(r, Selection_Mark), Value::Boolean(false));
+        EXPECT_EQ(n, static_cast<qint32>(out.size()));
+        EXPECT_TRUE(Records_Table(0, Selection_Mark).isEmpty());
+        return out;
+    }
+};
+
+Criterion_Row Row_(qint32 field, qint32 op, const char* value, bool negation = false) {
+    Criterion_Row r;
+    r.Critere_Actif = true;
+    r.Field = field;
+    r.Oper = op;
+    r.txtFields = QString::fromUtf8(value);
+    r.Negation = negation;
+    return r;
+}
+
+Criteria Crit(std::initializer_list<Criterion_Row> rows, bool And = false) {
+    Criteria c;
+    int i = 0;
+    for (const Criterion_Row& r : rows) c.Rows[i++] = r;
+    c.Critere_Oper_And = And;
+    return c;
+}
+
+struct Verdict_Case {
+    const char* name;
+    Criteria criteria;
+    std::set<int> expected;
+};
+void PrintTo(const Verdict_Case& c, std::ostream* os) { *os << c.name; }
+
+class Verdicts : public Verdict, public ::testing::WithParamInterface<Verdict_Case> {};
+
+TEST_P(Verdicts, Selected_Records) { EXPECT_EQ(Selected(GetParam().criteria), GetParam().expected); }
+
+Criterion_Row Inactive(Criterion_Row r) { r.Critere_Actif = false; return r; }
+Criterion_Row No_Oper(Criterion_Row r) { r.Oper.reset(); return r; }
+Criterion_Row No_Field(Criterion_Row r) { r.Field.reset(); return r; }
+
+const Verdict_Case kVerdictCases[] = {
+    {"coded_equal_on_label", Crit({Row_(7, Op_Equal, "france")}), {1, 2}},
+    {"coded_equal_on_stored_code_any_case", Crit({Row_(7, Op_Equal, "FR")}), {1, 2}},
+    {"coded_label_wildcard", Crit({Row_(7, Op_Equal, "*land")}), {3}},
+    {"coded_not_excludes_when_label_or_code_matches", Crit({Row_(7, Op_Equal, "FR", true)}), {3, 4}},
+    {"coded_unknown_code_has_an_empty_label", Crit({Row_(7, Op_Empty, "")}), {4}},
+    {"coded_unknown_code_still_matches_as_stored", Crit({Row_(7, Op_Equal, "zz")}), {4}},
+    {"coded_without_code_table_matches_stored_code", Crit({Row_(9, Op_Equal, "pa")}), {1, 3}},
+    {"only_value_table_is_not_translated", Crit({Row_(15, Op_Equal, "National*")}), {3}},
+    {"only_value_table_stored_code", Crit({Row_(15, Op_Equal, "nat")}), {1}},
+    {"group_covers_three_areas", Crit({Row_(10, Op_Equal, "Health")}), {1, 2}},
+    {"group_not_means_no_member_matches", Crit({Row_(10, Op_Equal, "Health", true)}), {3, 4}},
+    {"any_fields_content_label_and_text", Crit({Row_(Any_Fields, Op_Content, "health")}), {1, 2, 3}},
+    {"any_fields_skips_other_language", Crit({Row_(Any_Fields, Op_Content, "français")}), {}},
+    {"any_fields_not", Crit({Row_(Any_Fields, Op_Content, "school", true)}), {2, 3, 4}},
+    {"number_superior", Crit({Row_(1, Op_Superior, "2008")}), {2, 3}},
+    {"number_not_selects_missing_year", Crit({Row_(1, Op_Superior, "2008", true)}), {1, 4}},
+    {"initial_query_year_not_empty", Crit({Row_(1, Op_Empty, "", true)}), {1, 2, 3}},
+    {"or_of_two_rows", Crit({Row_(1, Op_Equal, "2008"), Row_(7, Op_Equal, "IE")}), {1, 3}},
+    {"and_of_three_rows", Crit({Row_(1, Op_Superior, "2000"), Row_(9, Op_Equal, "PA"), Row_(10, Op_Equal, "Health")}, true), {1}},
+    {"and_with_skipped_rows", Crit({Inactive(Row_(1, Op_Equal, "1")), Row_(7, Op_Equal, "FR"), No_Oper(Row_(1, Op_Equal, "1"))}, true), {1, 2}},
+    {"no_usable_row_selects_nothing", Crit({Inactive(Row_(1, Op_Empty, "", true)), No_Field(Row_(1, Op_Empty, "")), No_Oper(Row_(1, Op_Empty, ""))}), {}},
+    // RecoFr in the English view has no field to test: the running verdict stays as it was.
+    {"empty_field_list_first_in_and_stops", Crit({Row_(13, Op_Empty, "", true), Row_(1, Op_Empty, "", true)}, true), {}},
+    {"empty_field_list_after_true_row_in_and", Crit({Row_(1, Op_Empty, "", true), Row_(13, Op_Empty, "", true)}, true), {1, 2, 3}},
+    {"empty_field_list_in_or", Crit({Row_(13, Op_Empty, ""), Row_(7, Op_Equal, "IE")}), {3}},
+    {"field_number_out_of_range", Crit({Row_(40, Op_Empty, "")}), {}},
+    {"invalid_pattern_under_not_selects_all", Crit({Row_(4, Op_Equal, "[pro", true)}), {1, 2, 3, 4}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Criteria, Verdicts, ::testing::ValuesIn(kVerdictCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Verdict, French_View_Tests_The_French_Text) {
+    EXPECT_EQ(Selected(Crit({Row_(Any_Fields, Op_Content, "FRANÇAIS")}), "FR"), std::set<int>({1, 2, 3, 4}));
+    EXPECT_EQ(Selected(Crit({Row_(13, Op_Content, "texte")}), "FR"), std::set<int>({1, 2, 3, 4}));
+    EXPECT_EQ(Selected(Crit({Row_(14, Op_Content, "school")}), "FR"), std::set<int>());
+}
+
+TEST_F(Verdict, Values_Of_The_Wrong_Kind_Are_Skipped_Not_Fatal) {
+    Records_Table(2, 1) = S("abc");
+    Records_Table(3, 1) = Value::Error(2015);
+    Records_Table(4, 7) = Value::Double(12.5);
+    EXPECT_EQ(Selected(Crit({Row_(1, Op_Superior, "2000")})), std::set<int>({1}));
+    EXPECT_EQ(Selected(Crit({Row_(1, Op_Content, "ab")})), std::set<int>({2}));
+    EXPECT_EQ(Selected(Crit({Row_(7, Op_Equal, "12.5")})), std::set<int>({4}));
+}
+
+TEST_F(Verdict, Record_Numbers_Outside_The_Table_Are_Not_Selected) {
+    const Prepared_Criteria p = Prepare_Criteria(Crit({Row_(1, Op_Empty, "", true)}), "EN");
+    EXPECT_EQ(p.Usable_Rows(), 1);
+    EXPECT_FALSE(Record_Verdict(p, 0));
+    EXPECT_FALSE(Record_Verdict(p, 5));
+    EXPECT_TRUE(Record_Verdict(p, 1));
+}
+
+TEST_F(Verdict, Table_Narrower_Than_The_Description) {
+    Records_Table_T narrow;
+    narrow.Resize(2, 3);
+    narrow(1, 1) = Value::Long(2008);
+    const Prepared_Criteria p = Prepare_Criteria(Crit({Row_(10, Op_Empty, "")}), "EN");
+    EXPECT_EQ(Mark_Selection(p, narrow), 0);  // the area fields are not there: nothing tested
+    const Prepared_Criteria q = Prepare_Criteria(Crit({Row_(Any_Fields, Op_Equal, "2008")}), "EN");
+    EXPECT_EQ(Mark_Selection(q, narrow), 1);
+}
+
+TEST_F(Verdict, Empty_Or_Missing_Records_Table) {
+    const Criteria c = Crit({Row_(1, Op_Empty, "", true)});
+    Records_Table.Clear();
+    EXPECT_EQ(Mark_Selection(c, "EN"), 0);
+    Records_Table.Resize(0, 17);  // the header row only
+    EXPECT_EQ(Mark_Selection(c, "EN"), 0);
+    EXPECT_TRUE(Records_Table(0, Selection_Mark).isEmpty());
+    Record_Description.reset();
+    Records_Table.Resize(2, 17);
+    EXPECT_EQ(Mark_Selection(c, "EN"), 0);
+    EXPECT_EQ(Records_Table(1, Selection_Mark), Value::Boolean(false));
+}
+
+}  // namespace

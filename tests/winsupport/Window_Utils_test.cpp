@@ -1,0 +1,90 @@
+#include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+TEST(Twips, ConvertAtTheScreensResolution) {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    ASSERT_NE(s, nullptr);
+    const double dpiX = s->logicalDotsPerInchX(), dpiY = s->logicalDotsPerInchY();
+    EXPECT_EQ(Twips_To_Pixels_X(1440), qRound(dpiX));  // one inch
+    EXPECT_EQ(Twips_To_Pixels_Y(1440), qRound(dpiY));
+    EXPECT_EQ(Pixels_To_Twips_X(qRound(dpiX)), qRound(1440 * qRound(dpiX) / dpiX));
+    EXPECT_EQ(Twips_Per_Pixel_X(), qRound(1440 / dpiX));
+    EXPECT_EQ(Twips_To_Pixels_X(0), 0);
+    EXPECT_EQ(Twips_To_Pixels_Y(-1440), -qRound(dpiY));
+    if (qFuzzyCompare(dpiX, 96.0)) {
+        EXPECT_EQ(Twips_Per_Pixel_X(), 15);
+        EXPECT_EQ(Twips_To_Pixels_X(9600), 640);
+        EXPECT_EQ(Pixels_To_Twips_X(81), 1215);
+    }
+    // Whole pixels survive the round trip.
+    for (int px : {1, 7, 33, 640, 1919}) EXPECT_EQ(Twips_To_Pixels_Y(Pixels_To_Twips_Y(px)), px) << px;
+}
+
+namespace {
+struct Window_With_List {
+    QWidget window;
+    QComboBox* list;
+    explicit Window_With_List(int items) {
+        window.resize(400, 600);
+        list = new QComboBox(&window);
+        list->setGeometry(10, 50, 200, 24);
+        for (int i = 0; i < items; ++i) list->addItem(QString("Item %1").arg(i));
+        window.show();
+    }
+    int entry() const { return std::max(1, list->view()->sizeHintForRow(0)); }
+    // The limit, in twips, leaving room for n entries below the list.
+    int limit_for(int n) const { return Pixels_To_Twips_Y(50 + 24 + n * entry() + entry() / 2, list); }
+};
+}  // namespace
+
+TEST(Fit_Drop_Down_List, EightEntriesOrFewerAreLeftAlone) {
+    for (int items : {0, 1, 8}) {
+        Window_With_List w(items);
+        w.list->setMaxVisibleItems(5);
+        EXPECT_EQ(Fit_Drop_Down_List(w.list, 100), 5) << items;
+        EXPECT_EQ(w.list->maxVisibleItems(), 5);
+    }
+}
+
+TEST(Fit_Drop_Down_List, LongerListsShowWhatFitsAboveTheLimit) {
+    struct Case { int items, room, expected; };
+    for (const Case c : {Case{30, 12, 12}, Case{30, 40, 30}, Case{9, 3, 3}, Case{30, 0, 1}, Case{30, -5, 1}}) {
+        Window_With_List w(c.items);
+        EXPECT_EQ(Fit_Drop_Down_List(w.list, w.limit_for(c.room)), c.expected) << c.items << " " << c.room;
+        EXPECT_EQ(w.list->maxVisibleItems(), c.expected);
+    }
+}
+
+TEST(Fit_Drop_Down_List, AListWithoutWindowIsIgnored) {
+    QComboBox alone;
+    for (int i = 0; i < 20; ++i) alone.addItem("x");
+    EXPECT_EQ(Fit_Drop_Down_List(&alone, 100000), 0);
+    EXPECT_EQ(Fit_Drop_Down_List(nullptr, 100000), 0);
+}
+
+TEST(Set_Window_On_Top, KeepsGeometryAndSetsTheFlag) {
+    QWidget w;
+    w.setGeometry(120, 80, 300, 200);
+    w.show();
+    const QRect before = w.geometry();
+    Set_Window_On_Top(&w, true);
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.geometry(), before);
+    Set_Window_On_Top(&w, false);
+    EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.geometry(), before);
+
+    QWidget hidden;  // a window not shown yet stays hidden
+    Set_Window_On_Top(&hidden, true);
+    EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(hidden.isVisible());
+}
