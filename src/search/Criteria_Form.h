@@ -1,0 +1,45 @@
+#pragma once
+// What the criterion rows of the search window offer and accept: the field entries,
+// the operators of a field, how its value is entered, the check of a value and the
+// description of a typed code. The window and the command-line tool both follow these
+// rules, so a query means the same thing in either.
+#include "search/Criteria.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Champ;
+
+struct Field_Entry {
+    QString Text;
+    qint32 Item = 0;   // field number, or Any_Fields
+};
+// "[Any fields]", then each active field of the language under its search label;
+// fields that share a search label appear once, under the first of them.
+QList<Field_Entry> Field_Entries(const QString& Lang);
+
+// The field descriptor of an entry's item number; nullptr for "[Any fields]" or none.
+Champ* Field_Of_Item(qint32 item);
+
+// The operator codes offered for an entry, in list order.
+QList<qint32> Offered_Operators(qint32 item);
+
+// How the value of a row is entered after the operator choice.
+struct Value_Entry {
+    enum class Kind { Hidden, Text_Box, Label_List } kind = Kind::Hidden;
+    int Width_Twips = 0;       // of the text box (the list is 240 wider)
+    int Max_Length = 0;
+    bool Show_Description = false;
+    QStringList List_Labels;   // Label_List: the labels of the code table, in order
+};
+Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper);
+
+// The check made when the value box is left: "" when accepted, else the message.
+QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QString& text);
+
+// The label shown beside a coded value box while typing; "" when none applies.
+QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text);
+
+// True when the row's value is a code that can be picked from its table.
+bool Row_Is_Coded(qint32 item);

@@ -1,0 +1,302 @@
+#include "search/Sorting.h"
+
+#include "model/Record_Description.h"
+#include "search/Text_Order.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+#include <algorithm>
+#include <climits>
+#include <numeric>
+
+namespace {
+
+// Row 0 the headers, column 0 the record numbers 1..n, then the given cells.
+void Fill_Grid(Text_Grid& g, const QStringList& headers, const std::vector<QStringList>& rows) {
+    g.Clear();
+    g.Set_Fixed_Cols(0);
+    g.Set_Cols(static_cast<int>(headers.size()) + 1);
+    g.Set_Rows(static_cast<int>(rows.size()) + 1);
+    g.Set_Col_Width(0, 0);
+    for (int c = 0; c < headers.size(); ++c) g.Set_Text_Matrix(0, c + 1, headers[c]);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        g.Set_Text_Matrix(static_cast<int>(r) + 1, 0, QString::number(r + 1));
+        for (int c = 0; c < rows[r].size(); ++c) g.Set_Text_Matrix(static_cast<int>(r) + 1, c + 1, rows[r][c]);
+    }
+}
+
+QStringList Column(const Text_Grid& g, int c) {
+    QStringList out;
+    for (int r = 1; r < g.Rows(); ++r) out << g.Text_Matrix(r, c);
+    return out;
+}
+
+QStringList Pictures(const Text_Grid& g) {
+    QStringList out;
+    for (int c = 0; c < g.Cols(); ++c) {
+        const Grid_Picture p = g.Cell_Picture(0, c);
+        out << (p == Grid_Picture::Ascending ? u"asc"_qs : p == Grid_Picture::Descending ? u"desc"_qs : u"-"_qs);
+    }
+    return out;
+}
+
+// Fields 1..7 shown in grid columns 1..7, one of each kind; field 8 not shown.
+class Single_Field : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* types[] = {"1", "5", "4", "2", "3", "6", "9", "5"};
+        for (int i = 0; i < 8; ++i) {
+            Champ_Args a;
+            a.Nom = QStringLiteral("F%1").arg(i + 1);
+            a.Data_Type = QString::fromLatin1(types[i]);
+            description.add(a);
+        }
+        field_grid_col = {-1, 1, 2, 3, 4, 5, 6, 7, -1};
+        grid_col_field = {0, 1, 2, 3, 4, 5, 6, 7, 0};
+        // Every sortable column orders the records 2, 1, 3 ascending; a case-blind,
+        // accent-aware or numeric order is needed for that.
+        Fill_Grid(grid, {u"Code"_qs, u"Name"_qs, u"Count"_qs, u"When"_qs, u"Hour"_qs, u"Memo"_qs, u"Odd"_qs},
+                  {{u"Espagne"_qs, u"éric"_qs, u"10"_qs, u"2020-01-05"_qs, u"14:00"_qs, u"B"_qs, u"q"_qs},
+                   {u"Belgique"_qs, u"Adam"_qs, u"2"_qs, u"2019-03-01"_qs, u"09:15"_qs, u"a"_qs, u"p"_qs},
+                   {u"France"_qs, u"zoé"_qs, u"33"_qs, u"2021-07-30"_qs, u"23:59"_qs, u"c"_qs, u"r"_qs}});
+    }
+    Result_Grid_Ref Ref() { return {grid, field_grid_col, grid_col_field, &description}; }
+
+    Record description;
+    std::vector<qint32> field_grid_col, grid_col_field;
+    Text_Grid grid;
+    Single_Field_Sort state{8};
+};
+
+const QStringList Ascending = {u"2"_qs, u"1"_qs, u"3"_qs};
+const QStringList Descending = {u"3"_qs, u"1"_qs, u"2"_qs};
+const QStringList Unsorted = {u"1"_qs, u"2"_qs, u"3"_qs};
+
+}  // namespace
+
+TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
+    const struct { qint32 field; std::vector<qint32> codes; } cases[] = {
+        {1, {5, 6, 5}}, {2, {5, 6, 5}}, {6, {5, 6, 5}}, {3, {3, 4, 3}}, {4, {3, 4, 3}}, {5, {3, 4, 3}}, {7, {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        state = Single_Field_Sort(8);
+        for (size_t click = 0; click < c.codes.size(); ++click) {
+            DoSort(Ref(), state, Value::Long(c.field));
+            const qint32 code = c.codes[click];
+            EXPECT_EQ(state.Sort_Field, c.field);
+            EXPECT_EQ(state.Sort_State[c.field], code) << "field " << c.field << " click " << click;
+            EXPECT_EQ(std::accumulate(state.Sort_State.begin(), state.Sort_State.end(), 0), code);
+            QStringList pics(8, u"-"_qs);
+            if (code) pics[c.field] = code % 2 ? u"asc"_qs : u"desc"_qs;
+            EXPECT_EQ(Pictures(grid), pics) << "field " << c.field;
+            EXPECT_EQ(grid.Cell_Picture_Alignment(0, 3), Grid_Alignment::Right_Top);
+            EXPECT_EQ(Column(grid, 0), code == 0 ? Unsorted : code % 2 ? Ascending : Descending)
+                << "field " << c.field << " click " << click;
+        }
+    }
+}
+
+TEST_F(Single_Field, Another_Column_Takes_Over_And_Bad_Fields_Do_Nothing) {
+    DoSort(Ref(), state, Value::Long(2));
+    DoSort(Ref(), state, Value::String(u" 3 "_qs));   // numeric text
+    EXPECT_EQ(state.Sort_State[2], 0);
+    EXPECT_EQ(state.Sort_State[3], 3);
+    EXPECT_EQ(Pictures(grid), (QStringList{u"-"_qs, u"-"_qs, u"-"_qs, u"asc"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs}));
+
+    const Text_Grid before = grid;
+    const auto state_before = state.Sort_State;
+    for (const Value& bad : {Value::String(u"Count"_qs), Value::Long(0), Value::Long(-3), Value::Long(9),
+                             Value::Long(8) /* not shown */, Value::Null(), Value()}) {
+        DoSort(Ref(), state, bad);
+        EXPECT_EQ(state.Sort_State, state_before);
+        EXPECT_EQ(state.Sort_Field, 3);
+        EXPECT_EQ(Pictures(grid), Pictures(before));
+        EXPECT_EQ(Column(grid, 0), Column(before, 0));
+    }
+    // A map naming a column the grid lacks: pictures as usual, no sort of another column.
+    field_grid_col[2] = 40;
+    DoSort(Ref(), state, Value::Long(2));
+    EXPECT_EQ(Column(grid, 0), Column(before, 0));
+}
+
+TEST_F(Single_Field, Order_Survives_A_New_Search_Until_The_Mode_Changes) {
+    DoSort(Ref(), state, Value::Long(3));
+    DoSort(Ref(), state, Value::Long(3));
+    ASSERT_EQ(Column(grid, 0), Descending);
+
+    // A new search rebuilds the grid from scratch, then re-applies the order.
+    Fill_Grid(grid, {u"Code"_qs, u"Name"_qs, u"Count"_qs},
+              {{u"x"_qs, u"x"_qs, u"7"_qs}, {u"x"_qs, u"x"_qs, u"100"_qs}, {u"x"_qs, u"x"_qs, u"8"_qs}, {u"x"_qs, u"x"_qs, u""_qs}});
+    ASSERT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::None);
+    DoSort(Ref(), state);
+    EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
+    EXPECT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::Descending);
+
+    Sort_Keys_T keys{2, -1, 0, 0};
+    AdvancedSort_Click(Ref(), state, keys);
+    EXPECT_EQ(keys, (Sort_Keys_T{0, 0, 0, 0}));
+    EXPECT_EQ(std::count(state.Sort_State.begin(), state.Sort_State.end(), 0), 9);
+    EXPECT_EQ(state.Sort_Field, 3);
+    EXPECT_EQ(Pictures(grid), QStringList(4, u"-"_qs));
+    EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
+    // With its code at 0 the remembered field sorts nothing.
+    Fill_Grid(grid, {u"Code"_qs, u"Name"_qs, u"Count"_qs}, {{u"x"_qs, u"x"_qs, u"7"_qs}, {u"x"_qs, u"x"_qs, u"1"_qs}});
+    DoSort(Ref(), state);
+    EXPECT_EQ(Column(grid, 3), (QStringList{u"7"_qs, u"1"_qs}));
+}
+
+TEST(Sorting, Group_Codes_And_Key_Choices) {
+    const struct { qint32 counter; const char* code; } codes[] = {
+        {1, "_____1"}, {15, "_____F"}, {16, "____10"}, {26, "____1A"}, {65535, "__FFFF"},
+    };
+    for (const auto& c : codes) EXPECT_EQ(Group_Code(c.counter), QString::fromLatin1(c.code));
+    for (qint32 n = 1; n < 300; ++n) EXPECT_LT(Text_Order_Compare(Group_Code(n), Group_Code(n + 1)), 0) << n;
+
+    using C = Sort_Key_Choice;
+    const struct { Sort_Keys_T keys; int last_col; Sort_Key_Choices choices; } cases[] = {
+        {{3, -2, 0, 5}, 5, {C{3, true}, C{2, false}, C{}, C{}}},
+        {{20, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},           // a column the grid does not have
+        {{-1, -1, -1, -1}, 1, {C{1, false}, C{1, false}, C{1, false}, C{1, false}}},
+        {{INT_MIN, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Choices_From_Sort_Keys(c.keys, c.last_col), c.choices);
+    EXPECT_EQ(Sort_Keys_From_Choices({C{2, false}, C{}, C{3, true}, C{}}), (Sort_Keys_T{-2, 0, 0, 0}));
+}
+
+namespace {
+
+struct Row_Data { QString country; int year; QString area; QString name; };
+
+std::vector<Row_Data> Make_Rows(int n) {
+    const QStringList countries = {u"France"_qs, u"éire"_qs, u"Eire"_qs, u"Belgique"_qs, u"Österreich"_qs};
+    const QStringList areas = {u"Eau"_qs, u"air"_qs, u"Sol"_qs};
+    QRandomGenerator rng(11);
+    std::vector<Row_Data> rows;
+    for (int i = 0; i < n; ++i)
+        rows.push_back({countries[rng.bounded(countries.size())], 2000 + static_cast<int>(rng.bounded(25)),
+                        areas[rng.bounded(areas.size())], QStringLiteral("Projet %1").arg(rng.bounded(40))});
+    return rows;
+}
+
+void Fill(Text_Grid& g, const std::vector<Row_Data>& rows) {
+    std::vector<QStringList> cells;
+    for (const Row_Data& r : rows) cells.push_back({r.country, QString::number(r.year), r.area, r.name});
+    Fill_Grid(g, {u"Country"_qs, u"Year"_qs, u"Area"_qs, u"Name"_qs}, cells);
+}
+
+QStringList Row_Texts(const Text_Grid& g) {
+    QStringList out;
+    for (int r = 1; r < g.Rows(); ++r)
+        out << QStringList{g.Text_Matrix(r, 1), g.Text_Matrix(r, 2), g.Text_Matrix(r, 3), g.Text_Matrix(r, 4)}.join(u'|');
+    return out;
+}
+
+// Country ascending, year descending, area ascending, name descending.
+QStringList Expected_Texts(std::vector<Row_Data> rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const Row_Data& a, const Row_Data& b) {
+        if (const int c = Text_Order_Compare(a.country, b.country)) return c < 0;
+        if (a.year != b.year) return a.year > b.year;
+        if (const int c = Text_Order_Compare(a.area, b.area)) return c < 0;
+        return Text_Order_Compare(a.name, b.name) > 0;
+    });
+    QStringList out;
+    for (const Row_Data& r : rows) out << QStringList{r.country, QString::number(r.year), r.area, r.name}.join(u'|');
+    return out;
+}
+
+}  // namespace
+
+TEST(Sorting, Four_Keys_With_Ties_And_Descending_Keys) {
+    const std::vector<Row_Data> rows = Make_Rows(400);
+    Text_Grid g;
+    Fill(g, rows);
+    using C = Sort_Key_Choice;
+    const Sort_Key_Choices choices = {C{1, true}, C{2, false}, C{3, true}, C{4, false}};
+
+    Multi_Key_Sort dialog;
+    ASSERT_TRUE(dialog.Load(g));
+    EXPECT_EQ(g.Cols(), 6);
+    EXPECT_EQ(dialog.Key_Col(), 5);
+    EXPECT_EQ(g.Col_Width(5), 0);
+    EXPECT_EQ(dialog.Key_Entries(), (QStringList{u"Undefined"_qs, u"Country"_qs, u"Year"_qs, u"Area"_qs, u"Name"_qs}));
+    g.Set_Redraw(false);
+    EXPECT_EQ(dialog.Apply(choices), Multi_Key_Sort::Result::Sorted);
+    EXPECT_TRUE(g.Redraw());
+    EXPECT_EQ(Row_Texts(g), Expected_Texts(rows));
+    // Column 0 still names each row's record.
+    for (int r = 1; r < g.Rows(); ++r) {
+        const Row_Data& d = rows[g.Text_Matrix(r, 0).toInt() - 1];
+        EXPECT_EQ(g.Text_Matrix(r, 2), QString::number(d.year));
+        EXPECT_EQ(g.Text_Matrix(r, 4), d.name);
+    }
+    // The key column holds one group code per key, in grid order.
+    EXPECT_EQ(g.Text_Matrix(1, 5).size(), 24);
+    EXPECT_TRUE(g.Text_Matrix(1, 5).startsWith(u"_____1"_qs));
+    for (int r = 2; r < g.Rows(); ++r) EXPECT_LE(Text_Order_Compare(g.Text_Matrix(r - 1, 5), g.Text_Matrix(r, 5)), 0);
+
+    // Pressing "Sort" again gives the same order (the key column starts afresh).
+    EXPECT_EQ(dialog.Apply(choices), Multi_Key_Sort::Result::Sorted);
+    EXPECT_EQ(g.Text_Matrix(1, 5).size(), 24);
+    EXPECT_EQ(Row_Texts(g), Expected_Texts(rows));
+
+    Sort_Keys_T keys{};
+    dialog.Unload(choices, keys);
+    EXPECT_FALSE(dialog.Loaded());
+    EXPECT_EQ(g.Cols(), 5);
+    EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 3, -4}));
+}
+
+TEST(Sorting, Key_With_Many_Values_Single_Key_And_Nothing_To_Do) {
+    // More than 15 distinct years as key 1: group 16 must follow group 15.
+    std::vector<Row_Data> rows = Make_Rows(200);
+    Text_Grid g;
+    Fill(g, rows);
+    Sort_Keys_T keys{2, 4, 0, 0};
+    Reapply_Sort_Keys(g, keys);
+    EXPECT_EQ(g.Cols(), 5);
+    EXPECT_EQ(keys, (Sort_Keys_T{2, 4, 0, 0}));
+    for (int r = 2; r < g.Rows(); ++r) {
+        const int y0 = g.Text_Matrix(r - 1, 2).toInt(), y1 = g.Text_Matrix(r, 2).toInt();
+        ASSERT_LE(y0, y1) << r;
+        if (y0 == y1) {
+            EXPECT_LE(Text_Order_Compare(g.Text_Matrix(r - 1, 4), g.Text_Matrix(r, 4)), 0) << r;
+        }
+    }
+
+    // One key: a single generic sort, the key column stays empty.
+    Multi_Key_Sort dialog;
+    dialog.Load(g);
+    EXPECT_EQ(dialog.Apply({Sort_Key_Choice{4, false}}), Multi_Key_Sort::Result::Sorted);
+    for (int r = 1; r < g.Rows(); ++r) EXPECT_TRUE(g.Text_Matrix(r, 5).isEmpty());
+    for (int r = 2; r < g.Rows(); ++r) EXPECT_GE(Text_Order_Compare(g.Text_Matrix(r - 1, 4), g.Text_Matrix(r, 4)), 0);
+
+    const QStringList before = Row_Texts(g);
+    EXPECT_EQ(dialog.Apply({}), Multi_Key_Sort::Result::Nothing_To_Do);
+    EXPECT_EQ(dialog.Apply({Sort_Key_Choice{9, true}}), Multi_Key_Sort::Result::Nothing_To_Do);
+    EXPECT_EQ(Row_Texts(g), before);
+}
+
+TEST(Sorting, Stored_Keys_Apply_To_The_Rows_Of_A_New_Search) {
+    Text_Grid g;
+    Fill(g, Make_Rows(50));
+    Sort_Keys_T keys{1, -2, 3, -4};
+    Reapply_Sort_Keys(g, keys);
+
+    const std::vector<Row_Data> next = Make_Rows(120);
+    Fill(g, next);
+    Reapply_Sort_Keys(g, keys);
+    EXPECT_EQ(Row_Texts(g), Expected_Texts(next));
+    EXPECT_EQ(g.Cols(), 5);
+    EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 3, -4}));
+
+    // A dialog closed while loaded leaves no key column behind.
+    {
+        Multi_Key_Sort dialog;
+        dialog.Load(g);
+        EXPECT_FALSE(dialog.Load(g));
+        EXPECT_EQ(g.Cols(), 6);
+    }
+    EXPECT_EQ(g.Cols(), 5);
+}

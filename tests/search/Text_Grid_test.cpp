@@ -1,0 +1,270 @@
+#include "search/Text_Grid.h"
+#include "search/Text_Order.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <algorithm>
+#include <functional>
+#include <random>
+
+namespace {
+
+// Header row "#", "Value"; column 0 the row's number, column 1 the given texts.
+Text_Grid One_Column_Grid(const QStringList& texts) {
+    Text_Grid g;
+    g.Set_Cols(2);
+    g.Set_Fixed_Cols(0);
+    g.Set_Rows(static_cast<int>(texts.size()) + 1);
+    g.Set_Text_Matrix(0, 0, QStringLiteral("#"));
+    g.Set_Text_Matrix(0, 1, QStringLiteral("Value"));
+    for (int i = 0; i < texts.size(); ++i) {
+        g.Set_Text_Matrix(i + 1, 0, QString::number(i + 1));
+        g.Set_Text_Matrix(i + 1, 1, texts[i]);
+    }
+    return g;
+}
+
+QStringList Column(const Text_Grid& g, int c) {
+    QStringList out;
+    for (int r = g.Fixed_Rows(); r < g.Rows(); ++r) out << g.Text_Matrix(r, c);
+    return out;
+}
+
+QStringList Reversed(QStringList l) {
+    std::reverse(l.begin(), l.end());
+    return l;
+}
+
+QStringList Sorted_By(const QStringList& texts, int code) {
+    Text_Grid g = One_Column_Grid(texts);
+    g.Set_Col(1);
+    EXPECT_TRUE(g.Sort(code));
+    return Column(g, 1);
+}
+
+}  // namespace
+
+TEST(Text_Grid, Sort_Codes_On_Mixed_Cells) {
+    const QStringList cells = {u"b"_qs, u"10"_qs, u"2"_qs, u""_qs, u"_a"_qs, u"A"_qs,
+                               u"a"_qs, u"é"_qs, u"e"_qs, u"Éa"_qs, u"eb"_qs, u"1a"_qs};
+    // Accents and case only break ties of the base letters: "Éa" < "eb".
+    const QStringList text = {u""_qs, u"_a"_qs, u"10"_qs, u"1a"_qs, u"2"_qs, u"a"_qs,
+                              u"A"_qs, u"b"_qs, u"e"_qs, u"é"_qs, u"Éa"_qs, u"eb"_qs};
+    // Numbers by value, as one block where the digits begin.
+    const QStringList generic = {u""_qs, u"_a"_qs, u"2"_qs, u"10"_qs, u"1a"_qs, u"a"_qs,
+                                 u"A"_qs, u"b"_qs, u"e"_qs, u"é"_qs, u"Éa"_qs, u"eb"_qs};
+    // Cells that read as no number first, in text order.
+    const QStringList numeric = {u""_qs, u"_a"_qs, u"1a"_qs, u"a"_qs, u"A"_qs, u"b"_qs,
+                                 u"e"_qs, u"é"_qs, u"Éa"_qs, u"eb"_qs, u"2"_qs, u"10"_qs};
+    const struct { int code; QStringList expected; } cases[] = {
+        {1, generic}, {2, Reversed(generic)}, {3, numeric}, {4, Reversed(numeric)}, {5, text}, {6, Reversed(text)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Sorted_By(cells, c.code), c.expected) << "code " << c.code;
+
+    EXPECT_EQ(Sorted_By({u"10"_qs, u"-3"_qs, u" 7"_qs, u"1,5"_qs, u"2"_qs}, 3),
+              (QStringList{u"-3"_qs, u"1,5"_qs, u"2"_qs, u" 7"_qs, u"10"_qs}));
+    // Dates and times of day compare by their value in a numeric sort.
+    EXPECT_EQ(Sorted_By({u"2020-03-01"_qs, u"15/01/2020"_qs, u"2019-12-31"_qs}, 3),
+              (QStringList{u"2019-12-31"_qs, u"15/01/2020"_qs, u"2020-03-01"_qs}));
+    EXPECT_EQ(Sorted_By({u"14:05"_qs, u"09:30:10"_qs, u"9:30"_qs}, 4),
+              (QStringList{u"14:05"_qs, u"09:30:10"_qs, u"9:30"_qs}));
+}
+
+TEST(Text_Grid, Text_Order_Pairs) {
+    const struct { const char16_t* lower; const char16_t* higher; } pairs[] = {
+        {u"", u" "}, {u" x", u"-"}, {u"-", u"_"}, {u"_", u"0"}, {u"_____F", u"____10"}, {u"9", u"a"},
+        {u"e", u"é"}, {u"é", u"f"}, {u"c", u"ç"}, {u"ça", u"cb"}, {u"oe", u"œ"}, {u"œ", u"of"},
+        {u"a", u"A"}, {u"Zebre", u"zèbre"}, {u"école", u"Ecoles"}, {u"e\u0301", u"é"},
+        {u"préambule du texte de la recommandation A", u"préambule du texte de la recommandation b"},
+    };
+    for (const auto& p : pairs) {
+        const QString a = QString::fromUtf16(p.lower), b = QString::fromUtf16(p.higher);
+        EXPECT_LT(Text_Order_Compare(a, b), 0) << a.toStdString() << " < " << b.toStdString();
+        EXPECT_GT(Text_Order_Compare(b, a), 0) << b.toStdString() << " > " << a.toStdString();
+        EXPECT_LT(Text_Order_Compare(Text_Order_Key_Of(a), a, Text_Order_Key_Of(b), b), 0) << a.toStdString();
+    }
+    EXPECT_EQ(Text_Order_Compare(u"Même", u"Même"), 0);
+}
+
+TEST(Text_Grid, Generic_Sort_Is_A_Total_Order) {
+    // Numbers, texts beginning with digits and others, mixed at random: the sort must
+    // neither fail nor depend on the order it starts from, and must keep identical
+    // texts together (the multi-key sort numbers them as one group).
+    const QStringList pieces = {u"1"_qs, u"2"_qs, u"0"_qs, u"a"_qs, u"A"_qs, u"é"_qs, u"_"_qs, u" "_qs, u"."_qs, u"-"_qs, u","_qs, u"e5"_qs};
+    QRandomGenerator rng(7);
+    QStringList cells;
+    for (int i = 0; i < 3000; ++i) {
+        QString s;
+        for (int n = rng.bounded(5); n > 0; --n) s += pieces[rng.bounded(pieces.size())];
+        cells << s;
+    }
+    for (int code : {1, 2, 3, 5}) {
+        const QStringList once = Sorted_By(cells, code);
+        QStringList shuffled = cells;
+        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(3));
+        EXPECT_EQ(Sorted_By(shuffled, code), once) << "code " << code;
+        QSet<QString> closed;
+        for (int i = 1; i < once.size(); ++i)
+            if (once[i] != once[i - 1]) {
+                EXPECT_FALSE(closed.contains(once[i])) << "code " << code << ": " << once[i].toStdString();
+                closed.insert(once[i - 1]);
+            }
+    }
+}
+
+TEST(Text_Grid, Sort_Moves_Whole_Rows_Below_The_Header) {
+    Text_Grid g;
+    g.Set_Cols(4);
+    g.Set_Fixed_Cols(0);
+    g.Set_Rows(4);
+    const char16_t* rows[4][4] = {{u"", u"Name", u"Year", u"hidden"},
+                                  {u"1", u"Zoé", u"2001", u"h1"},
+                                  {u"2", u"adam", u"1999", u"h2"},
+                                  {u"3", u"Éric", u"2010", u"h3"}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) g.Set_Text_Matrix(r, c, QString::fromUtf16(rows[r][c]));
+    g.Set_Col_Width(0, 0);
+    g.Set_Col_Width(3, 0);
+    g.Set_Row_Height(1, 500);
+    g.Set_Cell_Picture(0, 1, Grid_Picture::Ascending);
+    g.Set_Col(1);
+    ASSERT_TRUE(g.Sort(5));
+    EXPECT_EQ(Column(g, 0), (QStringList{u"2"_qs, u"3"_qs, u"1"_qs}));
+    EXPECT_EQ(Column(g, 2), (QStringList{u"1999"_qs, u"2010"_qs, u"2001"_qs}));
+    EXPECT_EQ(Column(g, 3), (QStringList{u"h2"_qs, u"h3"_qs, u"h1"_qs}));
+    EXPECT_EQ(g.Text_Matrix(0, 1), u"Name"_qs);
+    EXPECT_EQ(g.Text_Matrix(0, 3), u"hidden"_qs);
+    EXPECT_EQ(g.Cell_Picture(0, 1), Grid_Picture::Ascending);
+    EXPECT_EQ(g.Row_Height(3), 500);   // Zoé's row kept its height
+    EXPECT_EQ(g.Row_Height(1), Text_Grid::Default_Row_Height);
+    g.Set_Col(2);
+    ASSERT_TRUE(g.Sort(4));
+    EXPECT_EQ(Column(g, 0), (QStringList{u"3"_qs, u"1"_qs, u"2"_qs}));
+
+    const QStringList before = Column(g, 1);
+    for (int bad : {0, 7, 9, -1}) EXPECT_FALSE(g.Sort(bad));
+    EXPECT_EQ(Column(g, 1), before);
+
+    // Dropping and adding rows after a sort keeps the rows as shown.
+    g.Set_Rows(3);
+    g.Set_Rows(5);
+    EXPECT_EQ(Column(g, 0), (QStringList{u"3"_qs, u"1"_qs, u""_qs, u""_qs}));
+    EXPECT_EQ(Column(g, 3), (QStringList{u"h3"_qs, u"h1"_qs, u""_qs, u""_qs}));
+}
+
+TEST(Text_Grid, Structure_Cells_And_Bad_Indexes) {
+    Text_Grid g;
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(g.Cols(), 2);
+    g.Set_Text_Matrix(1, 1, u"kept"_qs);
+    g.Set_Cols(5);
+    g.Set_Rows(6);
+    EXPECT_EQ(g.Text_Matrix(1, 1), u"kept"_qs);
+    EXPECT_TRUE(g.Set_Text_Matrix(5, 4, u"  spaced\ttext\n"_qs));
+    EXPECT_EQ(g.Text_Matrix(5, 4), u"  spaced\ttext\n"_qs);
+    EXPECT_TRUE(g.Set_Col_Width(4, 0));
+    EXPECT_EQ(g.Text_Matrix(5, 4), u"  spaced\ttext\n"_qs);   // hidden, still there
+    g.Set_Row(5);
+    g.Set_Col(4);
+    g.Set_Rows(3);
+    g.Set_Cols(3);
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_EQ(g.Text_Matrix(1, 1), u"kept"_qs);
+
+    EXPECT_FALSE(g.Set_Text_Matrix(3, 0, u"x"_qs));
+    EXPECT_FALSE(g.Set_Text_Matrix(-1, 0, u"x"_qs));
+    EXPECT_EQ(g.Text_Matrix(99, 99), QString());
+    EXPECT_FALSE(g.Set_Rows(-1));
+    EXPECT_FALSE(g.Set_Fixed_Rows(4));
+    EXPECT_FALSE(g.Set_Row(3));
+    EXPECT_FALSE(g.Set_Top_Row(0));   // fixed row
+    EXPECT_EQ(g.Col_Width(9), 0);
+
+    g.Set_Cell_Picture(0, 1, Grid_Picture::Descending);
+    g.Set_Col_Width(1, 1500);
+    g.Clear();
+    EXPECT_EQ(g.Text_Matrix(1, 1), QString());
+    EXPECT_EQ(g.Cell_Picture(0, 1), Grid_Picture::None);
+    EXPECT_EQ(g.Col_Width(1), 1500);
+    EXPECT_EQ(g.Rows(), 3);
+    g.Set_Col_Width(1, -1);
+    EXPECT_EQ(g.Col_Width(1), Text_Grid::Default_Col_Width);
+}
+
+TEST(Text_Grid, Geometry_And_Merging) {
+    Text_Grid g;
+    g.Set_Cols(4);
+    g.Set_Rows(5);
+    g.Set_Fixed_Cols(0);
+    for (int c = 0; c < 4; ++c) g.Set_Col_Width(c, c == 0 ? 0 : 1000);
+    EXPECT_EQ(g.Col_Pos(2), 1000);
+    EXPECT_EQ(g.Col_At(1500), 2);
+    EXPECT_EQ(g.Col_At(0), 1);          // the hidden column takes no room
+    EXPECT_EQ(g.Col_At(3000), -1);
+    g.Set_Left_Col(2);
+    EXPECT_EQ(g.Col_Pos(1), -1000);
+    EXPECT_EQ(g.Col_At(500), 2);
+    EXPECT_EQ(g.Row_At(Text_Grid::Default_Row_Height + 10), 1);
+
+    for (int r = 1; r < 5; ++r) g.Set_Text_Matrix(r, 1, r < 4 ? u"same"_qs : u"other"_qs);
+    g.Set_Text_Matrix(0, 1, u"same"_qs);
+    g.Set_Merge_Col(1, true);
+    EXPECT_FALSE(g.Merged_With_Above(2, 1));   // merging off for the grid
+    g.Set_Merge_Cells(Grid_Merge::Restrict_Columns);
+    EXPECT_FALSE(g.Merged_With_Above(1, 1));   // the header never merges with data
+    EXPECT_TRUE(g.Merged_With_Above(2, 1));
+    EXPECT_TRUE(g.Merged_With_Above(3, 1));
+    EXPECT_FALSE(g.Merged_With_Above(4, 1));
+    EXPECT_FALSE(g.Merged_With_Above(2, 2));   // column not switched on (both empty)
+}
+
+namespace {
+struct Recorder : Text_Grid_Listener {
+    QStringList heard;
+    void Grid_Reset() override { heard << u"reset"_qs; }
+    void Grid_Cells_Changed(int r1, int c1, int r2, int c2) override {
+        heard << QStringLiteral("cells %1,%2-%3,%4").arg(r1).arg(c1).arg(r2).arg(c2);
+    }
+    void Grid_Layout_Changed() override { heard << u"layout"_qs; }
+    void Grid_Redraw_On() override { heard << u"redraw"_qs; }
+};
+}  // namespace
+
+TEST(Text_Grid, Redraw_Switch_Holds_Back_Changes) {
+    Text_Grid g;
+    g.Set_Cols(3);
+    g.Set_Rows(4);
+    Recorder rec;
+    g.Set_Listener(&rec);
+    g.Set_Text_Matrix(1, 1, u"x"_qs);
+    EXPECT_EQ(rec.heard, (QStringList{u"cells 1,1-1,1"_qs}));
+
+    struct Case { const char* name; std::function<void(Text_Grid&)> change; QStringList expected; };
+    const Case cases[] = {
+        {"cells", [](Text_Grid& t) { t.Set_Text_Matrix(1, 2, u"a"_qs); t.Set_Text_Matrix(3, 0, u"b"_qs); },
+         {u"cells 1,0-3,2"_qs, u"redraw"_qs}},
+        {"cells and layout", [](Text_Grid& t) { t.Set_Text_Matrix(2, 2, u"a"_qs); t.Set_Col_Width(1, 0); },
+         {u"cells 2,2-2,2"_qs, u"layout"_qs, u"redraw"_qs}},
+        {"structure", [](Text_Grid& t) { t.Set_Text_Matrix(2, 2, u"c"_qs); t.Set_Rows(6); },
+         {u"reset"_qs, u"redraw"_qs}},
+        {"sort", [](Text_Grid& t) { t.Set_Text_Matrix(1, 1, u"z"_qs); t.Set_Col(1); t.Sort(5); },
+         {u"reset"_qs, u"redraw"_qs}},
+        {"nothing", [](Text_Grid&) {}, {u"redraw"_qs}},
+    };
+    for (const Case& c : cases) {
+        rec.heard.clear();
+        const quint64 before = g.Change_Count();
+        g.Set_Redraw(false);
+        c.change(g);
+        EXPECT_TRUE(rec.heard.isEmpty()) << c.name;
+        g.Set_Redraw(true);
+        EXPECT_EQ(rec.heard, c.expected) << c.name;
+        EXPECT_EQ(g.Change_Count() == before, c.expected.size() == 1) << c.name;
+    }
+    Text_Grid copy = g;
+    EXPECT_EQ(copy.Listener(), nullptr);
+    EXPECT_EQ(copy.Text_Matrix(5, 1), u"z"_qs);
+}
