@@ -1,0 +1,131 @@
+#include "cli/Query_Criteria.h"
+
+#include "model/Record_Description.h"
+#include "search/Criteria_Form.h"
+#include "search/Field_Sets.h"
+
+std::optional<Resolved_Criterion> Resolve_Criterion(const QString& spec, const QString& lang, QString& error)
+{
+    QString rest = spec;
+    Resolved_Criterion r;
+    r.Row.Critere_Actif = true;
+    if (rest.startsWith(QLatin1Char('!'))) {
+        r.Row.Negation = true;
+        rest.remove(0, 1);
+    }
+    const qsizetype c1 = rest.indexOf(QLatin1Char(':'));
+    if (c1 < 0) {
+        error = QStringLiteral("criterion \"%1\" is not FIELD:OPERATOR[:VALUE]").arg(spec);
+        return std::nullopt;
+    }
+    const QString fieldName = rest.left(c1).trimmed();
+    rest = rest.mid(c1 + 1);
+    const qsizetype c2 = rest.indexOf(QLatin1Char(':'));
+    const QString operName = (c2 < 0 ? rest : rest.left(c2)).trimmed();
+    const QString value = c2 < 0 ? QString() : rest.mid(c2 + 1);
+
+    // The field entry, as the window's list offers it.
+    const QList<Field_Entry> entries = Field_Entries(lang);
+    std::optional<Field_Entry> entry;
+    if (fieldName == QLatin1String("*")) {
+        entry = entries.first();
+    } else {
+        QString label;
+        if (const Champ* f = Record_Description ? Record_Description->Get_Champs().Item(fieldName) : nullptr)
+            label = f->Get_Libelle_de_Recherche_In_Langue(lang);
+        for (const Field_Entry& e : entries)
+            if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0))
+                entry = e;
+    }
+    if (!entry) {
+        error = QStringLiteral("unknown field \"%1\" (not in the field list of %2)").arg(fieldName, lang);
+        return std::nullopt;
+    }
+    r.Row.Field = entry->Item;
+    r.Text.Field = entry->Text;
+
+    std::optional<qint32> oper;
+    bool isNumber = false;
+    const int code = operName.toInt(&isNumber);
+    if (isNumber) {
+        if (code >= 0 && code <= 8) oper = code;
+    } else {
+        for (qint32 k = 0; k <= 8 && !oper; ++k)
+            if (operName.compare(Operator_Lib(k, QStringLiteral("EN")), Qt::CaseInsensitive) == 0 ||
+                operName.compare(Operator_Lib(k, QStringLiteral("FR")), Qt::CaseInsensitive) == 0)
+                oper = k;
+    }
+    if (!oper || !Offered_Operators(entry->Item).contains(*oper)) {
+        error = QStringLiteral("operator \"%1\" is not offered for \"%2\"").arg(operName, entry->Text);
+        return std::nullopt;
+    }
+    r.Row.Oper = oper;
+    r.Text.Oper = Operator_Lib(*oper, lang);
+    r.Text.Oper_Code = *oper;
+    r.Text.Negation = r.Row.Negation;
+    r.Text.Usable = true;
+
+    if (*oper != Op_Empty) {
+        const Value_Entry how = Value_Entry_For(entry->Item, oper);
+        if (how.kind == Value_Entry::Kind::Label_List && !value.isEmpty() && !how.List_Labels.contains(value)) {
+            error = QStringLiteral("\"%1\" is not one of the labels offered for \"%2\"").arg(value, entry->Text);
+            return std::nullopt;
+        }
+        if (how.Max_Length > 0 && value.size() > how.Max_Length) {
+            error = QStringLiteral("the value for \"%1\" is longer than %2 characters").arg(entry->Text).arg(how.Max_Length);
+            return std::nullopt;
+        }
+        const QString refused = Check_Criterion_Value(entry->Item, oper, value);
+        if (!refused.isEmpty()) {
+            error = QStringLiteral("value \"%1\" for \"%2\": %3").arg(value, entry->Text, refused);
+            return std::nullopt;
+        }
+        r.Row.txtFields = value;
+        r.Text.Value = value;
+        r.Text.Description = Value_Description(entry->Item, oper, value);
+    }
+    return r;
+}
+
+int Grid_Column_Of(qint32 field, const QString& lang)
+{
+    if (!Record_Description) return -1;
+    int col = 0, f = 0;
+    for (const Champ& ch : Record_Description->Get_Champs()) {
+        ++f;
+        const bool shown = ch.Language.isEmpty() || ch.Language == lang;
+        if (shown) ++col;
+        if (f == field) return shown ? col : -1;
+    }
+    return -1;
+}
+
+std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error)
+{
+    if (Record_Description) {
+        int f = 0;
+        for (const Champ& ch : Record_Description->Get_Champs()) {
+            ++f;
+            if ((ch.Nom.compare(name, Qt::CaseInsensitive) == 0 ||
+                 ch.Get_Libelle_In_Langue(lang).compare(name, Qt::CaseInsensitive) == 0) &&
+                Grid_Column_Of(f, lang) > 0)
+                return f;
+        }
+    }
+    error = QStringLiteral("unknown field \"%1\" (not a column of the result in %2)").arg(name, lang);
+    return std::nullopt;
+}
+
+std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QString& lang, QString& error)
+{
+    const Field_Sets_T sets = Init_Field_Sets(lang);
+    if (fields.compare(QLatin1String("Short"), Qt::CaseInsensitive) == 0) return sets.Sets[0];
+    if (fields.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) return sets.Sets[1];
+    const QString range = fields.mid(fields.indexOf(QLatin1Char('=')) + 1);
+    std::vector<bool> set = Field_Set_From_Range(range, lang);
+    if (std::find(set.begin(), set.end(), true) == set.end()) {
+        error = QStringLiteral("the range \"%1\" names no column of the result in %2").arg(range, lang);
+        return std::nullopt;
+    }
+    return set;
+}

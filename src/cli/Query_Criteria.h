@@ -1,0 +1,24 @@
+#pragma once
+// Criterion rows, sort keys and field sets from the command line, resolved against
+// the record description exactly as the search window would offer them.
+#include "search/Criteria.h"
+#include "search/Result_Text.h"
+
+#include <QString>
+#include <optional>
+
+struct Resolved_Criterion {
+    Criterion_Row Row;
+    Criterion_Text Text;
+};
+
+// [!]FIELD:OPERATOR[:VALUE]; nullopt and error set when the window would not allow it.
+std::optional<Resolved_Criterion> Resolve_Criterion(const QString& spec, const QString& lang, QString& error);
+
+// The field number shown in a result column: a field name or its label in the language.
+std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error);
+// The result column of a field number in the language, -1 when it is not shown.
+int Grid_Column_Of(qint32 field, const QString& lang);
+
+// Short, All or Custom=RANGE.
+std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QString& lang, QString& error);

@@ -1,0 +1,117 @@
+#include "cli/Query_Options.h"
+
+QString Query_Usage()
+{
+    return QStringLiteral(
+        "usage: sifa-query [--dir DIR] [--lang EN|FR] [-c SPEC]... [--and|--or]\n"
+        "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
+        "                  [--fields Short|All|Custom=RANGE] [--format table|list] [--no-labels]\n"
+        "                  [--clip] [-o FILE] [--describe] [--count] [--record N] [--check] [--pdf FILE]\n"
+        "  SPEC is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
+        "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n");
+}
+
+std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error)
+{
+    Query_Options o;
+    bool sawAndOr = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& out) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("option %1 needs a value").arg(a);
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        QString v;
+        if (a == QLatin1String("--dir")) {
+            if (!value(o.Dir)) return std::nullopt;
+        } else if (a == QLatin1String("--lang")) {
+            if (!value(v)) return std::nullopt;
+            v = v.toUpper();
+            if (v != QLatin1String("EN") && v != QLatin1String("FR")) {
+                error = QStringLiteral("--lang takes EN or FR, not \"%1\"").arg(args[i]);
+                return std::nullopt;
+            }
+            o.Lang = v;
+        } else if (a == QLatin1String("-c")) {
+            if (!value(v)) return std::nullopt;
+            if (o.Criteria.size() == 3) {
+                error = QStringLiteral("at most three criteria (-c) can be given");
+                return std::nullopt;
+            }
+            o.Criteria << v;
+        } else if (a == QLatin1String("--and") || a == QLatin1String("--or")) {
+            if (sawAndOr && o.And != (a == QLatin1String("--and"))) {
+                error = QStringLiteral("--and and --or exclude each other");
+                return std::nullopt;
+            }
+            sawAndOr = true;
+            o.And = a == QLatin1String("--and");
+        } else if (a == QLatin1String("--sort")) {
+            if (!value(v)) return std::nullopt;
+            o.Sort = v;
+        } else if (a == QLatin1String("--sort-keys")) {
+            if (!value(v)) return std::nullopt;
+            o.Sort_Keys = v;
+        } else if (a == QLatin1String("--fields")) {
+            if (!value(v)) return std::nullopt;
+            if (v.compare(QLatin1String("Short"), Qt::CaseInsensitive) != 0 &&
+                v.compare(QLatin1String("All"), Qt::CaseInsensitive) != 0 &&
+                !v.startsWith(QLatin1String("Custom="), Qt::CaseInsensitive)) {
+                error = QStringLiteral("--fields takes Short, All or Custom=RANGE, not \"%1\"").arg(v);
+                return std::nullopt;
+            }
+            o.Fields = v;
+        } else if (a == QLatin1String("--format")) {
+            if (!value(v)) return std::nullopt;
+            if (v == QLatin1String("table")) o.Table = true;
+            else if (v == QLatin1String("list")) o.Table = false;
+            else {
+                error = QStringLiteral("--format takes table or list, not \"%1\"").arg(v);
+                return std::nullopt;
+            }
+        } else if (a == QLatin1String("--no-labels")) {
+            o.Labels = false;
+        } else if (a == QLatin1String("--clip")) {
+            o.Clip = true;
+        } else if (a == QLatin1String("-o")) {
+            if (!value(o.Output)) return std::nullopt;
+            if (o.Output.isEmpty()) {
+                error = QStringLiteral("-o needs a file name");
+                return std::nullopt;
+            }
+        } else if (a == QLatin1String("--describe")) {
+            o.Describe = true;
+        } else if (a == QLatin1String("--count")) {
+            o.Count = true;
+        } else if (a == QLatin1String("--record")) {
+            if (!value(v)) return std::nullopt;
+            o.Record = v;
+        } else if (a == QLatin1String("--check")) {
+            o.Check = true;
+        } else if (a == QLatin1String("--pdf")) {
+            if (!value(o.Pdf)) return std::nullopt;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            o.Help = true;
+        } else {
+            error = QStringLiteral("unknown option \"%1\"").arg(a);
+            return std::nullopt;
+        }
+    }
+    if (o.Sort && o.Sort_Keys) {
+        error = QStringLiteral("--sort and --sort-keys exclude each other");
+        return std::nullopt;
+    }
+    if (int(o.Count) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) > 1) {
+        error = QStringLiteral("--count, --describe, --record and --check exclude each other");
+        return std::nullopt;
+    }
+    if (!o.Pdf.isEmpty()) {
+        error = QStringLiteral("--pdf is not available in this version");
+        return std::nullopt;
+    }
+    return o;
+}

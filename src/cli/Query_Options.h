@@ -1,0 +1,32 @@
+#pragma once
+// The command line of sifa-query, read into plain options; checking the fields and
+// values against the data comes after the data is loaded (Query_Criteria).
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct Query_Options {
+    QString Dir;                    // "" = the executable's folder
+    QString Lang = QStringLiteral("EN");
+    QStringList Criteria;           // up to three SPECs
+    bool And = false;
+    std::optional<QString> Sort;    // FIELD[:desc]
+    std::optional<QString> Sort_Keys;
+    QString Fields = QStringLiteral("Short");
+    bool Table = true;
+    bool Labels = true;
+    bool Clip = false;
+    QString Output;                 // "" = standard output
+    bool Describe = false;
+    bool Count = false;
+    std::optional<QString> Record;
+    bool Check = false;
+    QString Pdf;
+    bool Help = false;
+};
+
+// Parses the arguments (without the program name); on a usage error returns nullopt
+// and sets error to one line.
+std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error);
+
+QString Query_Usage();

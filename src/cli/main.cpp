@@ -1,0 +1,171 @@
+// sifa-query: the search engine of Sifa_Soft for scripts and batch exports. It loads
+// the records as the program does, sets up the criterion rows as the search window
+// would, and writes the result exactly as the export does.
+#include "cli/Query_Criteria.h"
+#include "cli/Query_Options.h"
+#include "model/App_Paths.h"
+#include "model/Code_Tables.h"
+#include "model/Load_Records.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Record_Lines.h"
+#include "search/Result_Text.h"
+#include "search/Search_Run.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+enum Exit { Done = 0, Failed = 1, Usage = 2 };
+
+void Put(FILE* to, const QString& line)
+{
+    const QByteArray b = line.toUtf8();
+    std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), to);
+    std::fputc('\n', to);
+}
+
+int Usage_Error(const QString& message)
+{
+    Put(stderr, QStringLiteral("sifa-query: ") + message);
+    return Usage;
+}
+
+struct Quiet_Host : Load_Records_Host {
+    QStringList problems;
+    bool Import(const QString& source) override
+    {
+        Import_Result r = Import_Workbook(source, nullptr, nullptr);
+        problems << r.Errs;
+        return r.Success();
+    }
+};
+
+bool Write_Output(const QString& file, const QByteArray& bytes)
+{
+    if (file.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+        return std::fflush(stdout) == 0;
+    }
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString error;
+    const auto parsed = Parse_Query_Options(app.arguments().mid(1), error);
+    if (!parsed) return Usage_Error(error + QStringLiteral(" (see --help)"));
+    const Query_Options& o = *parsed;
+    if (o.Help) {
+        std::fputs(Query_Usage().toUtf8().constData(), stdout);
+        return Done;
+    }
+
+    Set_App_Path(o.Dir.isEmpty() ? QCoreApplication::applicationDirPath() : o.Dir);
+    Current_Language.clear();
+    Build_Record_Description();
+    Load_Code_Tables();
+
+    // The start-up checks, then the load, as the program runs them.
+    QStringList problems;
+    if (!Check_Code_Table_Versions(QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest"), QStringLiteral("EN\nFR"),
+                                   QStringLiteral("EN"), problems, App_File(QStringLiteral("Refs.dat")))) {
+        problems << QStringLiteral("Can't launch application... Exiting.");
+        for (const QString& l : problems) Put(o.Check ? stdout : stderr, l);
+        return Failed;
+    }
+    Quiet_Host host;
+    Load_Records(Default_Load_Files(), host);
+    const bool loaded = Records_Table.Record_Count() > 0;
+    if (o.Check) {
+        for (const QString& l : host.problems) Put(stdout, l);
+        return loaded ? Done : Failed;
+    }
+    for (const QString& l : host.problems) Put(stderr, l);
+    if (!loaded) return Failed;
+
+    Current_Language = o.Lang;
+    Load_Code_Tables();
+
+    if (o.Record) {
+        const auto lines = Record_Lines(Value::String(*o.Record), o.Lang);
+        if (!lines) return Usage_Error(QStringLiteral("there is no record \"%1\"").arg(*o.Record));
+        for (const Record_Line& l : *lines) Put(stdout, l.Label + l.Value);
+        return Done;
+    }
+
+    Criteria criteria;
+    criteria.Critere_Oper_And = o.And;
+    std::vector<Criterion_Text> texts;
+    for (int i = 0; i < o.Criteria.size(); ++i) {
+        const auto r = Resolve_Criterion(o.Criteria[i], o.Lang, error);
+        if (!r) return Usage_Error(error);
+        criteria.Rows[i] = r->Row;
+        texts.push_back(r->Text);
+    }
+
+    Search_Results results;
+    if (o.Sort_Keys) {
+        const QStringList keys = o.Sort_Keys->split(QLatin1Char(','));
+        if (keys.size() > 4) return Usage_Error(QStringLiteral("at most four sort keys can be given"));
+        Sort_Keys_T k{0, 0, 0, 0};
+        for (int i = 0; i < keys.size(); ++i) {
+            QString name = keys[i].trimmed();
+            const bool descending = name.startsWith(QLatin1Char('-'));
+            if (descending) name.remove(0, 1);
+            const auto f = Resolve_Grid_Field(name, o.Lang, error);
+            if (!f) return Usage_Error(error);
+            const int col = Grid_Column_Of(*f, o.Lang);
+            k[i] = descending ? -col : col;
+        }
+        Sort_Keys = k;
+        results.AdvancedSort = true;
+    }
+    Run_Search(results, criteria, o.Lang);
+    if (o.Sort) {
+        QString name = *o.Sort;
+        const bool descending = name.endsWith(QLatin1String(":desc"), Qt::CaseInsensitive);
+        if (descending) name.chop(5);
+        const auto f = Resolve_Grid_Field(name, o.Lang, error);
+        if (!f) return Usage_Error(error);
+        // One header click, or two for the descending order.
+        for (int click = 0; click < (descending ? 2 : 1); ++click)
+            DoSort(results.Grid_Ref(), results.Sort, Value::Long(*f));
+    }
+
+    if (o.Count) {
+        Put(stdout, results.Nb_Records_Caption);
+        return Done;
+    }
+    if (o.Describe) {
+        Put(stdout, TexteSelectionCriteria(texts, o.And));
+        Put(stdout, TexteOrderBy(results, Sort_Keys));
+        return Done;
+    }
+
+    const auto columns = Resolve_Fields(o.Fields, o.Lang, error);
+    if (!columns) return Usage_Error(error);
+    if (o.Clip) {
+        const QString text = Clip_Text(results, o.Table, o.Labels, *columns, &error);
+        if (!error.isEmpty()) Put(stderr, error);
+        return Write_Output(o.Output, text.toUtf8()) ? Done : Failed;
+    }
+    if (!o.Output.isEmpty()) {
+        const QString failure = ToFile(o.Output, results, o.Table, o.Labels, *columns, &error);
+        if (!error.isEmpty()) Put(stderr, error);
+        if (!failure.isEmpty()) {
+            Put(stderr, failure);
+            return Failed;
+        }
+        return Done;
+    }
+    const QString text = Get_Text_Selection(results, o.Table, o.Labels, *columns, true, QStringLiteral(";"), &error);
+    if (!error.isEmpty()) Put(stderr, error);
+    return Write_Output(QString(), File_Bytes(text)) ? Done : Failed;
+}

@@ -1,0 +1,47 @@
+#include "search/Field_Sets.h"
+
+#include "model/Record_Description.h"
+#include "model/Utils.h"
+#include "model/Value.h"
+
+QString Field_Sets_Specification()
+{
+    return QStringLiteral("1-4,8,10-17\t1-17\t0");
+}
+
+QStringList Field_Sets_Captions()
+{
+    return QStringLiteral("Short\tAll\tCustom").split(QLatin1Char('\t'));
+}
+
+std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& lang, std::vector<int>* columnField)
+{
+    const int M = Record_Description ? Record_Description->Count() : 0;
+    // Bit 1: the field is a column of the language; bit 2: the range names it.
+    std::vector<int> marks(static_cast<size_t>(M) + 1, 0);
+    for (int p = 1; p <= M; ++p) {
+        const QString& l = Record_Description->Get_Champs().Item(p)->Language;
+        marks[p] = (l.isEmpty() || l == lang) ? 1 : 0;
+    }
+    for (const QString& e : Expand_Range_List(rangeList)) {
+        if (!Is_Numeric_Text(e)) continue;
+        const auto p = To_Whole(Value::String(e));
+        if (p && *p >= 1 && *p <= M && marks[*p] > 0 && !(marks[*p] & 2)) marks[*p] += 2;
+    }
+    std::vector<bool> set(1, false);
+    if (columnField) columnField->assign(1, 0);
+    for (int p = 1; p <= M; ++p) {
+        if (!(marks[p] & 1)) continue;
+        set.push_back((marks[p] & 2) != 0);
+        if (columnField) columnField->push_back(p);
+    }
+    return set;
+}
+
+Field_Sets_T Init_Field_Sets(const QString& lang)
+{
+    Field_Sets_T f;
+    const QStringList specs = Field_Sets_Specification().split(QLatin1Char('\t'));
+    for (int s = 0; s < 3; ++s) f.Sets[s] = Field_Set_From_Range(specs.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
+    return f;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// One record as the detail window shows it: label and value of each field of the
+// language, coded values as their labels.
+#include "model/Value.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+struct Record_Line {
+    QString Label;   // the field's label followed by ": "
+    QString Value;
+};
+
+// nullopt when the number is not numeric, names no record or there is no field.
+std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang);

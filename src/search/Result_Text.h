@@ -1,0 +1,47 @@
+#pragma once
+// The result grid as text: the CSV file, the clipboard text and the two sentences
+// that describe a search on a printout. They read the grid as shown (sorted rows,
+// decoded codes), never the records table.
+#include "search/Search_Run.h"
+
+#include <QIODevice>
+#include <QString>
+#include <vector>
+
+// One criterion row as the window shows it, for the criteria sentence.
+struct Criterion_Text {
+    bool Usable = false;
+    QString Field;         // the selected entry of the field list
+    bool Negation = false;
+    QString Oper;          // the selected entry of the operator list
+    qint32 Oper_Code = 0;
+    QString Description;   // the caption beside the value (a code's label)
+    QString Value;         // the value box
+};
+
+// The special characters that make a text value quoted.
+QString Special_Chars();
+
+// Column_Export is indexed by grid column 0..last (entry 0 never read). When its size
+// does not match the grid, *error receives "Internal Error, number of columns
+// selection mismatch" and the text is "".
+QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                           const std::vector<bool>& Column_Export, bool Force_Guillement,
+                           const QString& separateur, QString* error = nullptr);
+
+// The bytes of the export file: ";" separated, every text quoted, one more line break
+// at the end; Windows-1252, or UTF-8 with a byte-order mark when a character has no
+// Windows-1252 byte.
+QByteArray File_Bytes(const QString& text);
+// Writes the export file; "" when written, otherwise what went wrong, in words.
+QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+               const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
+// The clipboard text: tab separated, texts quoted only when they must be.
+QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                  const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
+
+QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And);
+QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys);
+
+// Kept for callers of the former interface; does nothing.
+bool genere_fichier_export(const QString& NomFichier, bool With_NDA_Add, bool Fixe_Format, const QString& Delim);

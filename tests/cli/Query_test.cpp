@@ -1,0 +1,166 @@
+#include "Test_Files.h"
+
+#include "model/App_Paths.h"
+#include "model/Code_Tables.h"
+#include "model/Load_Records.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Field_Sets.h"
+#include "search/Result_Text.h"
+#include "search/Search_Run.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Query_Run {
+    int code = -1;
+    QByteArray out, err;
+};
+
+struct Query : ::testing::Test {
+    static inline QTemporaryDir* dir = nullptr;
+    static void SetUpTestSuite()
+    {
+        dir = new QTemporaryDir;
+        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), dir->filePath("Sifa_table.xls"));
+        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), dir->filePath("Refs.dat"));
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir;
+        dir = nullptr;
+    }
+    static Query_Run Sifa_Query(QStringList args, const QString& folder = QString())
+    {
+        args.prepend(folder.isEmpty() ? dir->path() : folder);
+        args.prepend("--dir");
+        QProcess p;
+        p.start(QStringLiteral(SIFA_QUERY_EXE), args);
+        p.waitForFinished(60000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+};
+
+} // namespace
+
+TEST_F(Query, Answers)
+{
+    struct Case {
+        QStringList args;
+        int code;
+        const char* out;  // expected standard output, exactly
+    };
+    const Case cases[] = {
+        {{"--count"}, 0, "No match\n"},
+        {{"-c", "!Year:Empty", "--count"}, 0, "400 Records found\n"},
+        {{"-c", "Year:Equal:1800", "--count"}, 0, "No match\n"},
+        {{"-c", "EM:0:DE", "-c", "!Year:Empty", "--and", "--describe", "--sort", "Year:desc"}, 0,
+         "Selection criteria are MS of coordinator Equal \"Germany\" And Year Not Empty\n"
+         "Ordered by Year (Descending)\n"},
+        {{"--lang", "FR", "-c", "EM:egal:DE", "-c", "*:Contient:zzzz", "--describe", "--sort-keys", "EM,-Year"}, 0,
+         "Selection criteria are EM du porteur Egal \"Allemagne\" or [Any fields] Contient \"zzzz\"\n"
+         "Ordered by EM du porteur, Année (Descending)\n"},
+    };
+    for (const Case& c : cases) {
+        const Query_Run r = Sifa_Query(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString() << r.err.toStdString();
+        EXPECT_EQ(r.out, QByteArray(c.out)) << c.args.join(' ').toStdString();
+    }
+}
+
+TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
+{
+    const QStringList cases[] = {
+        {"--bogus"},
+        {"--lang", "DE"},
+        {"-c"},
+        {"-c", "Year"},
+        {"-c", "Nothing:Equal:1"},
+        {"-c", "EM:Content:DE"},         // not offered for a coded field
+        {"-c", "EM:Equal:ZZ"},           // "Unkownn code"
+        {"-c", "Year:Equal:19x8"},       // "Not numeric"
+        {"-c", "Year:9"},
+        {"-c", "!:Equal"},
+        {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
+        {"--sort", "Nothing"},
+        {"--sort", "Year", "--sort-keys", "EM"},
+        {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
+        {"--fields", "Some"},
+        {"--fields", "Custom=0"},
+        {"--format", "wide"},
+        {"--record", "99999"},
+        {"--count", "--describe"},
+    };
+    for (const QStringList& args : cases) {
+        const Query_Run r = Sifa_Query(args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << args.join(' ').toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith("sifa-query: ")) << r.err.toStdString();
+    }
+    EXPECT_TRUE(Sifa_Query({"-c", "EM:Equal:ZZ"}).err.contains("Unkownn code"));
+}
+
+TEST_F(Query, Output_Is_The_Export_File)
+{
+    const QStringList args{"-c", "EM:Equal:FR", "--sort", "ProjName", "--fields", "Custom=1-4,7,14"};
+    const Query_Run shown = Sifa_Query(args);
+    ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
+    const QString file = dir->filePath("out.csv");
+    ASSERT_EQ(Sifa_Query(args + QStringList{"-o", file}).code, 0);
+    EXPECT_EQ(Read_Bytes(file), shown.out);
+
+    // The same search in this process, written by the export's own routine.
+    Set_App_Path(dir->path());
+    Build_Record_Description();
+    Current_Language = "EN";
+    Load_Code_Tables(dir->filePath("Refs.dat"));
+    Import_Workbook(dir->filePath("Sifa_table.xls"), nullptr, nullptr);
+    Search_Results s;
+    Criteria c;
+    c.Rows[0] = {true, 7, Op_Equal, "FR", false};
+    Run_Search(s, c, "EN");
+    DoSort(s.Grid_Ref(), s.Sort, Value::Long(4));
+    const QString mine = dir->filePath("mine.csv");
+    ASSERT_EQ(ToFile(mine, s, true, true, Field_Set_From_Range("1-4,7,14", "EN")), "");
+    EXPECT_EQ(Read_Bytes(mine), shown.out);
+    EXPECT_TRUE(shown.out.startsWith("\"Year\";\"Project number\";\"Reco Number\";\"Project name\";\"MS of coordinator\";\"Reco Text\"\r\n"));
+    Records_Table.Clear();
+
+    const Query_Run clip = Sifa_Query(args + QStringList{"--clip", "--format", "list", "--no-labels"});
+    EXPECT_EQ(clip.code, 0);
+    // One value per line, records separated by an empty line, no separator at all.
+    const int records = Sifa_Query(QStringList{"-c", "EM:Equal:FR", "--count"}).out.split(' ').first().toInt();
+    EXPECT_GT(records, 0);
+    EXPECT_EQ(clip.out.count("\r\n\r\n"), records);
+    EXPECT_EQ(clip.out.count("\r\n"), records * 7);
+    EXPECT_FALSE(clip.out.contains('\t'));
+}
+
+TEST_F(Query, Record_And_Check)
+{
+    const Query_Run rec = Sifa_Query({"--record", "3", "--lang", "FR"});
+    EXPECT_EQ(rec.code, 0);
+    EXPECT_EQ(rec.out.count('\n'), 16);
+    EXPECT_TRUE(rec.out.startsWith("Ann\xc3\xa9" "e: "));
+
+    EXPECT_EQ(Sifa_Query({"--check"}).code, 0);
+
+    QTemporaryDir bad;
+    QFile::copy(QStringLiteral(SIFA_TEST_DATA "/sifa_bad_cells.xls"), bad.filePath("Sifa_table.xls"));
+    QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), bad.filePath("Refs.dat"));
+    const Query_Run check = Sifa_Query({"--check"}, bad.path());
+    EXPECT_EQ(check.code, 0);  // records were loaded, with problems
+    EXPECT_EQ(check.out, QByteArray("Cell A5: \"19x8\" Not numeric -> Ignored\n"
+                                    "Cell A7: \"-1\" Below Zero -> Ignored\n"
+                                    "Cell G9: \"ZZ\" Unknown code -> Ignored\n"
+                                    "Cell B12: \"abc\" Not numeric -> Ignored\n"));
+    QFile::remove(bad.filePath("Sifa_table.xls"));
+    const Query_Run none = Sifa_Query({"--check"}, bad.path());
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.out, QByteArray("No input data (no file found)\nNo Data loaded\n"));
+    EXPECT_EQ(Sifa_Query({"--count"}, bad.path()).code, 1);
+}

@@ -1,0 +1,145 @@
+#include "Search_Fixture.h"
+#include "Test_Files.h"
+
+#include "search/Field_Sets.h"
+#include "search/Record_Lines.h"
+#include "search/Result_Text.h"
+#include "search/Search_Run.h"
+
+namespace {
+
+Criteria Everything()
+{
+    Criteria c;
+    c.Rows[0] = {true, 1, Op_Empty, QString(), true};  // Year not empty
+    return c;
+}
+
+// Export columns by field name.
+std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const char*> names)
+{
+    std::vector<bool> out(s.Data.Cols(), false);
+    for (int c = 1; c < s.Data.Cols(); ++c)
+        for (const char* n : names)
+            if (Record_Description->Get_Champs().Item(s.Grid_Col_Field[c])->Nom == QLatin1String(n)) out[c] = true;
+    return out;
+}
+
+struct Result_Text : Search_Test {
+    Search_Results s;
+    void SetUp() override
+    {
+        Search_Test::SetUp();
+        Run_Search(s, Everything(), QStringLiteral("EN"));
+        DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));  // by year
+    }
+};
+
+} // namespace
+
+TEST_F(Result_Text, Quoting_And_Formats)
+{
+    const auto cols = Columns(s, {"Year", "ProjName", "EM"});
+    struct Case {
+        const char* name;
+        bool table, labels, force;
+        const char* sep;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"file table with labels", true, true, true, ";",
+         "\"Year\";\"Project name\";\"MS of coordinator\"\r\n"
+         "1999;\"Open \"\"City\"\"\";\"France\"\r\n"
+         "2004;\"Réseau; ville\";\"Germany\"\r\n"
+         "2010;\"Plain\";\"Belgium\"\r\n"},
+        {"clipboard table without labels", true, false, false, "\t",
+         "1999\t\"Open \"\"City\"\"\"\tFrance\r\n"
+         "2004\t\"Réseau; ville\"\tGermany\r\n"
+         "2010\tPlain\tBelgium\r\n"},
+        {"list with labels", false, true, false, "\t",
+         "Year\t1999\r\nProject name\t\"Open \"\"City\"\"\"\r\nMS of coordinator\tFrance\r\n\r\n"
+         "Year\t2004\r\nProject name\t\"Réseau; ville\"\r\nMS of coordinator\tGermany\r\n\r\n"
+         "Year\t2010\r\nProject name\tPlain\r\nMS of coordinator\tBelgium\r\n\r\n"},
+        {"list without labels", false, false, true, ";",
+         "1999\r\n\"Open \"\"City\"\"\"\r\n\"France\"\r\n\r\n"
+         "2004\r\n\"Réseau; ville\"\r\n\"Germany\"\r\n\r\n"
+         "2010\r\n\"Plain\"\r\n\"Belgium\"\r\n\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Get_Text_Selection(s, c.table, c.labels, cols, c.force, QString::fromLatin1(c.sep)),
+                  QString::fromUtf8(c.text))
+            << c.name;
+}
+
+TEST_F(Result_Text, Mismatched_Selection_Gives_Nothing)
+{
+    QString error;
+    EXPECT_EQ(Get_Text_Selection(s, true, true, std::vector<bool>(3, true), true, ";", &error), "");
+    EXPECT_EQ(error, "Internal Error, number of columns selection mismatch");
+}
+
+TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("out.csv");
+    const auto cols = Columns(s, {"Year", "PortName"});
+    EXPECT_EQ(ToFile(file, s, true, false, cols), "");
+    EXPECT_EQ(Read_Bytes(file), QByteArray("1999;\"Dupont\"\r\n2004;\"M\xfcller\"\r\n2010;\"\"\r\n\r\n"));
+
+    s.Data.Set_Text_Matrix(1, s.Field_Grid_Col[8], QStringLiteral("Ελλάδα"));
+    EXPECT_EQ(ToFile(file, s, true, false, cols), "");
+    EXPECT_TRUE(Read_Bytes(file).startsWith("\xEF\xBB\xBF" "1999;\"Ελλάδα\"\r\n"));
+
+    const QString failure = ToFile(dir.filePath("missing/out.csv"), s, true, false, cols);
+    EXPECT_TRUE(failure.startsWith("The file")) << failure.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing/out.csv")));
+}
+
+TEST_F(Result_Text, Sentences_Describe_Criteria_And_Order)
+{
+    const std::vector<Criterion_Text> rows{
+        {true, "MS of coordinator", true, "Equal", 0, "Germany", "DE"},
+        {false, "Year", false, "Equal", 0, "", "2004"},  // not usable: left out
+        {true, "Project name", false, "Empty", 8, "", "ignored"},
+    };
+    EXPECT_EQ(TexteSelectionCriteria(rows, false),
+              "Selection criteria are MS of coordinator Not Equal \"Germany\" or Project name Empty");
+    EXPECT_EQ(TexteSelectionCriteria({}, true), "Selection criteria are ");
+    EXPECT_EQ(TexteOrderBy(s, Sort_Keys), "Ordered by Year");
+    DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));
+    EXPECT_EQ(TexteOrderBy(s, Sort_Keys), "Ordered by Year (Descending)");
+    s.AdvancedSort = true;
+    EXPECT_EQ(TexteOrderBy(s, {7, -1, 0, 4}), "Ordered by MS of coordinator, Year (Descending)");
+}
+
+TEST_F(Result_Text, Field_Sets_Follow_The_Language)
+{
+    struct Case {
+        const char* lang;
+        const char* range;
+        std::vector<bool> set;  // by grid column 0..16
+    };
+    const Case cases[] = {
+        {"EN", "1-4,8,10-17", {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
+        {"FR", "1-4,8,10-17", {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
+        {"EN", "13", std::vector<bool>(17, false)},  // the French text is no column in English
+        {"EN", "0", std::vector<bool>(17, false)},
+        {"EN", "14, 7-7, x, 99", {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Field_Set_From_Range(c.range, c.lang), c.set) << c.lang << " " << c.range;
+    const Field_Sets_T sets = Init_Field_Sets("FR");
+    EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
+    EXPECT_EQ(sets.Column_Field[14], 15);
+}
+
+TEST_F(Result_Text, Record_Lines_Of_The_Detail_View)
+{
+    const auto lines = Record_Lines(Value::String("2"), "FR");
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 16);
+    EXPECT_EQ((*lines)[0].Label, "Année: ");
+    EXPECT_EQ((*lines)[6].Value, "France");  // the code "fr", decoded in French
+    EXPECT_EQ((*lines)[12].Value, "texte deux");
+    for (const char* bad : {"x", "4", "-1", ""}) EXPECT_FALSE(Record_Lines(Value::String(bad), "EN")) << bad;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// A few hand-made records over the sample code tables, for the search tests.
+#include "model/Code_Tables.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+
+#include <gtest/gtest.h>
+
+struct Hand_Record {
+    double year;
+    const char* projName;
+    const char* em;        // Country code
+    const char* portName;
+    const char* domReco1;
+    const char* recoFr;
+    const char* recoEn;
+};
+
+inline void Fill_Records(std::initializer_list<Hand_Record> rows)
+{
+    Records_Table.Resize(static_cast<int>(rows.size()), Record_Description->Count());
+    int r = 0;
+    for (const Hand_Record& h : rows) {
+        ++r;
+        auto put = [&](const char* nom, const Value& v) {
+            int f = 0;
+            for (const Champ& c : Record_Description->Get_Champs()) {
+                ++f;
+                if (c.Nom == QLatin1String(nom)) Records_Table(r, f) = v;
+            }
+        };
+        put("Year", Value::Double(h.year));
+        put("Proj#", Value::Double(100 + r));
+        put("Reco#", Value::Double(1));
+        if (*h.projName) put("ProjName", Value::String(QString::fromUtf8(h.projName)));
+        if (*h.em) put("EM", Value::String(QString::fromUtf8(h.em)));
+        if (*h.portName) put("PortName", Value::String(QString::fromUtf8(h.portName)));
+        if (*h.domReco1) put("DomReco1", Value::String(QString::fromUtf8(h.domReco1)));
+        put("RecoFr", Value::String(QString::fromUtf8(h.recoFr)));
+        put("RecoEN", Value::String(QString::fromUtf8(h.recoEn)));
+    }
+}
+
+struct Search_Test : ::testing::Test {
+    void SetUp() override
+    {
+        Build_Record_Description();
+        Current_Language = QStringLiteral("EN");
+        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+        Fill_Records({
+            {2004, "Réseau; ville", "DE", "Müller", "", "texte un", "text one"},
+            {1999, "Open \"City\"", "fr", "Dupont", "", "texte deux", "text two"},
+            {2010, "Plain", "BE", "", "", "texte trois", "text three"},
+        });
+    }
+    void TearDown() override
+    {
+        Records_Table.Clear();
+        Current_Language.clear();
+    }
+};
