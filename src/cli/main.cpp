@@ -165,7 +165,7 @@ int main(int argc, char** argv)
         }
         return Done;
     }
-    const QString text = Get_Text_Selection(results, o.Table, o.Labels, *columns, true, QStringLiteral(";"), &error);
+    const QByteArray bytes = Export_File_Bytes(results, o.Table, o.Labels, *columns, &error);
     if (!error.isEmpty()) Put(stderr, error);
-    return Write_Output(QString(), File_Bytes(text)) ? Done : Failed;
+    return Write_Output(QString(), bytes) ? Done : Failed;
 }

@@ -75,7 +75,7 @@ QString Cp1252_Decode(const char* data, qsizetype size) {
 
 QString Cp1252_Decode(const QByteArray& bytes) { return Cp1252_Decode(bytes.constData(), bytes.size()); }
 
-bool Cp1252_Encode_Append(const QString& s, QByteArray& out) {
+bool Cp1252_Encode_Append(QStringView s, QByteArray& out) {
     const qsizetype start = out.size();
     out.resize(start + s.size());
     char* w = out.data() + start;

@@ -9,7 +9,7 @@ QString Cp1252_Decode(const char* data, qsizetype size);
 bool Cp1252_Encode(const QString& s, QByteArray& out);
 bool Cp1252_Can_Encode(const QString& s);
 // Appends the encoding of s to out; false (and out unchanged) as above.
-bool Cp1252_Encode_Append(const QString& s, QByteArray& out);
+bool Cp1252_Encode_Append(QStringView s, QByteArray& out);
 // Code point of one byte. The five bytes Windows-1252 leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) map to the C1 controls of the same number, so every byte
 // round-trips and nothing read is lost.

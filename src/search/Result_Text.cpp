@@ -20,7 +20,117 @@ bool Is_Text_Kind(const Search_Results& s, int col)
     return t == QLatin1String("1") || t == QLatin1String("5") || t == QLatin1String("6");
 }
 
-const QString CRLF = QStringLiteral("\r\n");
+
+// The six special characters are all below 64: one shift tells them apart.
+constexpr quint64 Special_Mask = (1ull << '"') | (1ull << ',') | (1ull << ';') | (1ull << '\t') |
+                                 (1ull << '\r') | (1ull << '\n');
+inline bool Is_Special(char16_t c)
+{
+    return c < 64 && ((Special_Mask >> c) & 1);
+}
+
+// Where the text goes: a QString, or Windows-1252 bytes straight away (the file
+// export of 65,535 records must not build a temporary text per cell, nor the whole
+// text twice).
+struct Text_Sink {
+    QString out;
+    bool Append(QStringView v) { out += v; return true; }
+    void Append_Char(char c) { out += QLatin1Char(c); }
+    void Reserve(qsizetype n) { out.reserve(n); }
+};
+struct Cp1252_Sink {
+    QByteArray out;
+    bool Append(QStringView v)
+    {
+        if (v.isEmpty()) return true;
+        return Cp1252_Encode_Append(v, out);
+    }
+    void Append_Char(char c) { out += c; }
+    void Reserve(qsizetype n) { out.reserve(n); }
+};
+
+template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool force)
+{
+    const char16_t* p = reinterpret_cast<const char16_t*>(v.constData());
+    const qsizetype n = v.size();
+    bool quote = force;
+    if (!quote)
+        for (qsizetype i = 0; i < n && !quote; ++i) quote = Is_Special(p[i]);
+    if (!quote) return sink.Append(v);
+    const bool quotes = v.contains(QLatin1Char('"'));  // Qt's own search is vectorised
+    sink.Append_Char('"');
+    if (!quotes) {
+        if (!sink.Append(v)) return false;
+    } else {
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] == u'"') {
+                if (!sink.Append(QStringView(v).mid(from, i - from + 1))) return false;
+                sink.Append_Char('"');
+                from = i + 1;
+            }
+        if (!sink.Append(QStringView(v).mid(from))) return false;
+    }
+    sink.Append_Char('"');
+    return true;
+}
+
+template <class Sink>
+bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                     const std::vector<int>& cols, const std::vector<bool>& textKind, bool force, const QString& sep)
+{
+    const Text_Grid& g = s.Data;
+    const int n = std::min(s.Result_Rows(), g.Rows() - 1);
+    qsizetype size = 0;
+    for (int r = 0; r <= n; ++r)
+        for (int c : cols) size += g.Text_Matrix(r, c).size() + 4;
+    sink.Reserve(size + static_cast<qsizetype>(n + 1) * 2 * (1 + (Format_Table ? 0 : static_cast<qsizetype>(cols.size()))));
+    bool ok = true;
+    if (Format_Table && Aff_Lbl) {
+        for (size_t k = 0; k < cols.size(); ++k) {
+            if (k) ok &= sink.Append(sep);
+            ok &= Append_Quoted(sink, g.Text_Matrix(0, cols[k]), force);
+        }
+        sink.Append_Char('\r');
+        sink.Append_Char('\n');
+    }
+    for (int r = 1; r <= n && ok; ++r) {
+        for (size_t k = 0; k < cols.size(); ++k) {
+            const QString& cell = g.Text_Matrix(r, cols[k]);
+            if (Format_Table) {
+                if (k) ok &= sink.Append(sep);
+            } else if (Aff_Lbl) {
+                ok &= Append_Quoted(sink, g.Text_Matrix(0, cols[k]), force);
+                ok &= sink.Append(sep);
+            }
+            ok &= textKind[k] ? Append_Quoted(sink, cell, force) : sink.Append(cell);
+            if (!Format_Table) {
+                sink.Append_Char('\r');
+                sink.Append_Char('\n');
+            }
+        }
+        sink.Append_Char('\r');
+        sink.Append_Char('\n');
+    }
+    return ok;
+}
+
+// The exported columns and whether each is of a text kind; false on a size mismatch.
+bool Export_Columns(const Search_Results& s, const std::vector<bool>& Column_Export, std::vector<int>& cols,
+                    std::vector<bool>& textKind, QString* error)
+{
+    const int L = s.Data.Cols() - 1;
+    if (static_cast<int>(Column_Export.size()) - 1 != L) {
+        if (error) *error = QStringLiteral("Internal Error, number of columns selection mismatch");
+        return false;
+    }
+    for (int c = 1; c <= L; ++c)
+        if (Column_Export[c]) {
+            cols.push_back(c);
+            textKind.push_back(Is_Text_Kind(s, c));
+        }
+    return true;
+}
 
 } // namespace
 
@@ -33,64 +143,40 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
                            const std::vector<bool>& Column_Export, bool Force_Guillement,
                            const QString& separateur, QString* error)
 {
-    const Text_Grid& g = s.Data;
-    const int L = g.Cols() - 1;
-    if (static_cast<int>(Column_Export.size()) - 1 != L) {
-        if (error) *error = QStringLiteral("Internal Error, number of columns selection mismatch");
-        return {};
-    }
-    const QString special = Special_Chars();
     std::vector<int> cols;
     std::vector<bool> textKind;
-    for (int c = 1; c <= L; ++c)
-        if (Column_Export[c]) {
-            cols.push_back(c);
-            textKind.push_back(Is_Text_Kind(s, c));
-        }
+    if (!Export_Columns(s, Column_Export, cols, textKind, error)) return {};
+    Text_Sink sink;
+    Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, Force_Guillement, separateur);
+    return sink.out;
+}
 
-    QString out;
-    const int n = std::min(s.Result_Rows(), g.Rows() - 1);
-    out.reserve(static_cast<qsizetype>(n + 1) * static_cast<qsizetype>(cols.size()) * 16);
-    if (Format_Table && Aff_Lbl) {
-        for (size_t k = 0; k < cols.size(); ++k) {
-            if (k) out += separateur;
-            out += Quote_Value(g.Text_Matrix(0, cols[k]), Force_Guillement, special);
-        }
-        out += CRLF;
-    }
-    for (int r = 1; r <= n; ++r) {
-        for (size_t k = 0; k < cols.size(); ++k) {
-            const QString& cell = g.Text_Matrix(r, cols[k]);
-            const QString v = textKind[k] ? Quote_Value(cell, Force_Guillement, special) : cell;
-            if (Format_Table) {
-                if (k) out += separateur;
-                out += v;
-            } else {
-                if (Aff_Lbl) out += Quote_Value(g.Text_Matrix(0, cols[k]), Force_Guillement, special) + separateur;
-                out += v + CRLF;
-            }
-        }
-        out += CRLF;
-    }
-    return out;
+QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                             const std::vector<bool>& Column_Export, QString* error)
+{
+    std::vector<int> cols;
+    std::vector<bool> textKind;
+    if (!Export_Columns(s, Column_Export, cols, textKind, error)) return File_Bytes(QString());
+    Cp1252_Sink sink;
+    if (Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, true, QStringLiteral(";")))
+        return sink.out + "\r\n";
+    return File_Bytes(Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, true, QStringLiteral(";")));
 }
 
 QByteArray File_Bytes(const QString& text)
 {
-    const QString all = text + CRLF;
     QByteArray bytes;
-    if (Cp1252_Encode(all, bytes)) return bytes;
+    bytes.reserve(text.size() + 2);
+    if (Cp1252_Encode_Append(text, bytes)) return bytes + "\r\n";
     // Nothing may be lost on the way out: a text Windows-1252 cannot hold goes as UTF-8.
-    return QByteArrayLiteral("\xEF\xBB\xBF") + all.toUtf8();
+    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8() + "\r\n";
 }
 
 QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                const std::vector<bool>& Column_Export, QString* selectionError)
 {
     if (Filename.isEmpty()) return {};
-    const QString text = Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, true, QStringLiteral(";"),
-                                            selectionError);
-    const QByteArray bytes = File_Bytes(text);
+    const QByteArray bytes = Export_File_Bytes(s, Format_Table, Aff_Lbl, Column_Export, selectionError);
     const QString shown = QDir::toNativeSeparators(Filename);
     QSaveFile f(Filename);
     if (!f.open(QIODevice::WriteOnly))

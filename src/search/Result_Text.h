@@ -33,6 +33,9 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
 // at the end; Windows-1252, or UTF-8 with a byte-order mark when a character has no
 // Windows-1252 byte.
 QByteArray File_Bytes(const QString& text);
+// The bytes of the export file for the grid, as ToFile writes them.
+QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                             const std::vector<bool>& Column_Export, QString* error = nullptr);
 // Writes the export file; "" when written, otherwise what went wrong, in words.
 QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                const std::vector<bool>& Column_Export, QString* selectionError = nullptr);

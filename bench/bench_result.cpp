@@ -1,0 +1,106 @@
+// The search run on the records of the benchmark workbook (SIFA_BENCH_BOOK, default
+// /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py):
+// searches with the grid fill, sorts of the result grid, and the CSV text of all rows.
+#include "model/Code_Tables.h"
+#include "model/Load_Records.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Field_Sets.h"
+#include "search/Result_Text.h"
+#include "search/Search_Run.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+bool Loaded()
+{
+    static const bool ok = [] {
+        Build_Record_Description();
+        Current_Language = QStringLiteral("EN");
+        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+        const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
+        return Import_Workbook(book, nullptr, nullptr).Rows > 0;
+    }();
+    return ok;
+}
+
+qint32 Item(const char* nom)
+{
+    int f = 0;
+    for (const Champ& c : Record_Description->Get_Champs()) {
+        ++f;
+        if (c.Nom == QLatin1String(nom)) return f;
+    }
+    return 0;
+}
+
+Criteria Everything()
+{
+    Criteria c;
+    c.Rows[0] = {true, Item("Year"), Op_Empty, {}, true};
+    return c;
+}
+
+void Search(benchmark::State& s, const Criteria& c)
+{
+    if (!Loaded()) return s.SkipWithError("no workbook");
+    Search_Results r;
+    for (auto _ : s) Run_Search(r, c, QStringLiteral("EN"));
+    s.counters["found"] = r.Result_Rows();
+}
+
+void BM_Any_Fields_Content_With_Grid(benchmark::State& s)
+{
+    Criteria c;
+    // The sqlite3 peer of scripts/bench runs the same text over the same rows.
+    c.Rows[0] = {true, Any_Fields, Op_Content, qEnvironmentVariable("SIFA_BENCH_TEXT", QStringLiteral("school")), false};
+    Search(s, c);
+}
+
+void BM_All_Records_With_Grid(benchmark::State& s)
+{
+    Search(s, Everything());
+}
+
+void BM_Sort_One_Key(benchmark::State& s)
+{
+    if (!Loaded()) return s.SkipWithError("no workbook");
+    Search_Results r;
+    Run_Search(r, Everything(), QStringLiteral("EN"));
+    for (auto _ : s) DoSort(r.Grid_Ref(), r.Sort, Value::Long(Item("ProjName")));
+}
+
+void BM_Sort_Four_Keys(benchmark::State& s)
+{
+    if (!Loaded()) return s.SkipWithError("no workbook");
+    Search_Results r;
+    Run_Search(r, Everything(), QStringLiteral("EN"));
+    const Sort_Keys_T keys{r.Field_Grid_Col[Item("EM")], -r.Field_Grid_Col[Item("Year")],
+                           r.Field_Grid_Col[Item("DomReco1")], r.Field_Grid_Col[Item("ProjName")]};
+    for (auto _ : s) {
+        Sort_Keys_T k = keys;
+        Reapply_Sort_Keys(r.Data, k);
+    }
+}
+
+void BM_CSV_Text_All_Rows(benchmark::State& s)
+{
+    if (!Loaded()) return s.SkipWithError("no workbook");
+    Search_Results r;
+    Run_Search(r, Everything(), QStringLiteral("EN"));
+    const std::vector<bool> all = Init_Field_Sets(QStringLiteral("EN")).Sets[1];
+    qsizetype bytes = 0;
+    for (auto _ : s) bytes = Export_File_Bytes(r, true, true, all).size();
+    s.counters["MB"] = bytes / 1e6;
+}
+
+BENCHMARK(BM_Any_Fields_Content_With_Grid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_All_Records_With_Grid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sort_One_Key)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sort_Four_Keys)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CSV_Text_All_Rows)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
