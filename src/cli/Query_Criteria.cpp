@@ -4,9 +4,9 @@
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
 
-std::optional<Resolved_Criterion> Resolve_Criterion(const QString& spec, const QString& lang, QString& error)
+std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error)
 {
-    QString rest = spec;
+    QString rest = criterion;
     Resolved_Criterion r;
     r.Row.Critere_Actif = true;
     if (rest.startsWith(QLatin1Char('!'))) {
@@ -15,7 +15,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& spec, const Q
     }
     const qsizetype c1 = rest.indexOf(QLatin1Char(':'));
     if (c1 < 0) {
-        error = QStringLiteral("criterion \"%1\" is not FIELD:OPERATOR[:VALUE]").arg(spec);
+        error = QStringLiteral("criterion \"%1\" is not FIELD:OPERATOR[:VALUE]").arg(criterion);
         return std::nullopt;
     }
     const QString fieldName = rest.left(c1).trimmed();

@@ -13,7 +13,7 @@ struct Resolved_Criterion {
 };
 
 // [!]FIELD:OPERATOR[:VALUE]; nullopt and error set when the window would not allow it.
-std::optional<Resolved_Criterion> Resolve_Criterion(const QString& spec, const QString& lang, QString& error);
+std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error);
 
 // The field number shown in a result column: a field name or its label in the language.
 std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error);

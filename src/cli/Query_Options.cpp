@@ -3,11 +3,11 @@
 QString Query_Usage()
 {
     return QStringLiteral(
-        "usage: sifa-query [--dir DIR] [--lang EN|FR] [-c SPEC]... [--and|--or]\n"
+        "usage: sifa-query [--dir DIR] [--lang EN|FR] [-c CRITERION]... [--and|--or]\n"
         "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
         "                  [--fields Short|All|Custom=RANGE] [--format table|list] [--no-labels]\n"
         "                  [--clip] [-o FILE] [--describe] [--count] [--record N] [--check] [--pdf FILE]\n"
-        "  SPEC is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
+        "  CRITERION is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
         "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n");
 }
 

@@ -8,7 +8,7 @@
 struct Query_Options {
     QString Dir;                    // "" = the executable's folder
     QString Lang = QStringLiteral("EN");
-    QStringList Criteria;           // up to three SPECs
+    QStringList Criteria;           // up to three criteria
     bool And = false;
     std::optional<QString> Sort;    // FIELD[:desc]
     std::optional<QString> Sort_Keys;

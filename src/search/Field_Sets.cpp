@@ -4,7 +4,7 @@
 #include "model/Utils.h"
 #include "model/Value.h"
 
-QString Field_Sets_Specification()
+QString Field_Sets_Ranges()
 {
     return QStringLiteral("1-4,8,10-17\t1-17\t0");
 }
@@ -41,7 +41,7 @@ std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& 
 Field_Sets_T Init_Field_Sets(const QString& lang)
 {
     Field_Sets_T f;
-    const QStringList specs = Field_Sets_Specification().split(QLatin1Char('\t'));
-    for (int s = 0; s < 3; ++s) f.Sets[s] = Field_Set_From_Range(specs.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
+    const QStringList ranges = Field_Sets_Ranges().split(QLatin1Char('\t'));
+    for (int s = 0; s < 3; ++s) f.Sets[s] = Field_Set_From_Range(ranges.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
     return f;
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 // The built-in sets, tab separated, and their captions.
-QString Field_Sets_Specification();
+QString Field_Sets_Ranges();
 QStringList Field_Sets_Captions();
 
 struct Field_Sets_T {
