@@ -94,6 +94,10 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
             o.Check = true;
         } else if (a == QLatin1String("--pdf")) {
             if (!value(o.Pdf)) return std::nullopt;
+            if (o.Pdf.isEmpty()) {
+                error = QStringLiteral("--pdf needs a file name");
+                return std::nullopt;
+            }
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             o.Help = true;
         } else {
@@ -105,13 +109,20 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
         error = QStringLiteral("--sort and --sort-keys exclude each other");
         return std::nullopt;
     }
-    if (int(o.Count) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) > 1) {
-        error = QStringLiteral("--count, --describe, --record and --check exclude each other");
+    if (int(o.Count) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) + int(!o.Pdf.isEmpty()) > 1) {
+        error = QStringLiteral("--count, --describe, --record, --check and --pdf exclude each other");
         return std::nullopt;
     }
+#ifdef SIFA_QUERY_PDF
+    if (!o.Pdf.isEmpty() && (o.Clip || !o.Output.isEmpty())) {
+        error = QStringLiteral("--pdf excludes -o and --clip");
+        return std::nullopt;
+    }
+#else
     if (!o.Pdf.isEmpty()) {
         error = QStringLiteral("--pdf is not available in this version");
         return std::nullopt;
     }
+#endif
     return o;
 }

@@ -3,6 +3,7 @@
 // would, and writes the result exactly as the export does.
 #include "cli/Query_Criteria.h"
 #include "cli/Query_Options.h"
+#include "cli/Query_Pdf.h"
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
@@ -57,11 +58,14 @@ bool Write_Output(const QString& file, const QByteArray& bytes)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The options decide which application object the tool needs.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     QString error;
-    const auto parsed = Parse_Query_Options(app.arguments().mid(1), error);
+    const auto parsed = Parse_Query_Options(args, error);
     if (!parsed) return Usage_Error(error + QStringLiteral(" (see --help)"));
     const Query_Options& o = *parsed;
+    const std::unique_ptr<QCoreApplication> app = Make_Query_App(argc, argv, !o.Pdf.isEmpty());
     if (o.Help) {
         std::fputs(Query_Usage().toUtf8().constData(), stdout);
         return Done;
@@ -151,6 +155,17 @@ int main(int argc, char** argv)
 
     const auto columns = Resolve_Fields(o.Fields, o.Lang, error);
     if (!columns) return Usage_Error(error);
+    if (!o.Pdf.isEmpty()) {
+        const QString f = o.Fields.toLower();
+        const int set = f == QLatin1String("short") ? 0 : f == QLatin1String("all") ? 1 : 2;
+        const QString failure =
+            Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And), TexteOrderBy(results, Sort_Keys), set, *columns);
+        if (!failure.isEmpty()) {
+            Put(stderr, failure);
+            return Failed;
+        }
+        return Done;
+    }
     if (o.Clip) {
         const QString text = Clip_Text(results, o.Table, o.Labels, *columns, &error);
         if (!error.isEmpty()) Put(stderr, error);

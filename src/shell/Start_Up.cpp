@@ -6,6 +6,9 @@
 #include "model/Records_Table.h"
 #include "shell/DisplayError.h"
 #include "shell/Welcome.h"
+#include "output/Export.h"
+#include "views/DisplayData.h"
+#include "views/Search.h"
 #include "winsupport/Message_Service.h"
 
 void Init_Data_Model() {
@@ -14,8 +17,13 @@ void Init_Data_Model() {
 }
 
 bool Open_Search_Window() {
-    // The search window is not part of the program yet: start-up ends after loading.
-    return false;
+    // Lives until the user closes it; closing the last window ends the program.
+    Search::Export_Dialog_Opener = &Open_Export_Dialog;
+    Search::Record_Window_Opener = [](Search& owner, int record) { Show_Record_Window(record, &owner); };
+    auto* window = new Search();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return true;
 }
 
 Start_Result Main(void (*initDataModel)()) {

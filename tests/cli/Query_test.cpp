@@ -10,6 +10,7 @@
 #include "search/Search_Run.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,6 +94,8 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
         {"--format", "wide"},
         {"--record", "99999"},
         {"--count", "--describe"},
+        {"--pdf", "out.pdf", "--clip"},
+        {"--pdf", ""},
     };
     for (const QStringList& args : cases) {
         const Query_Run r = Sifa_Query(args);
@@ -163,4 +166,35 @@ TEST_F(Query, Record_And_Check)
     EXPECT_EQ(none.code, 1);
     EXPECT_EQ(none.out, QByteArray("No input data (no file found)\nNo Data loaded\n"));
     EXPECT_EQ(Sifa_Query({"--count"}, bad.path()).code, 1);
+}
+
+TEST_F(Query, Pdf_Is_The_Printed_List)
+{
+    const QString pdf = dir->filePath("list.pdf");
+    const QStringList args{"-c", "EM:Equal:FR", "--sort", "ProjName", "--fields", "Custom=1-4,7,14"};
+    const Query_Run r = Sifa_Query(args + QStringList{"--pdf", pdf});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    ASSERT_TRUE(Read_Bytes(pdf).startsWith("%PDF-"));
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains("The Sifa recommendations"));
+    EXPECT_TRUE(printed.contains("Page 1"));
+    EXPECT_TRUE(printed.contains("Selection criteria are MS of coordinator Equal \"France\""));
+    EXPECT_TRUE(printed.contains("Ordered by Project name"));
+    EXPECT_TRUE(printed.contains(QRegularExpression("MS of coordinator:\\s+France")));
+    EXPECT_FALSE(printed.contains("Name of coordinator:"));   // not in the chosen set
+
+    // The first record of the same search, as the CSV text gives it.
+    const Query_Run csv = Sifa_Query(args + QStringList{"--clip", "--format", "list", "--no-labels"});
+    const QStringList values = QString::fromUtf8(csv.out).split("\r\n");
+    ASSERT_GT(values.size(), 4);
+    EXPECT_TRUE(printed.contains(values[3])) << values[3].toStdString();   // its project name
+
+    const Query_Run bad = Sifa_Query({"--pdf", dir->filePath("missing/folder/list.pdf")});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_TRUE(bad.err.contains("list.pdf")) << bad.err.toStdString();
 }

@@ -1,0 +1,229 @@
+#include "output/Choose.h"
+
+#include "search/Selection_Items.h"
+#include "winsupport/Twips.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+// Design geometry, twips.
+constexpr int List_Left = 120, Label_Top = 120, Label_Height = 255;
+constexpr int List_Top = 420, List_Height = 2760;
+constexpr int Move_Size = 375, Move_Top = 900, Move_Step = 480;
+constexpr int Button_Top = 3360, Button_Width = 1095, Button_Height = 375;
+constexpr int Inner_Height = 3900;
+
+// A move button's picture: one or two arrow heads pointing right or left.
+QIcon Arrow_Icon(bool right, bool twice) {
+    QPixmap pm(20, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 128));
+    auto head = [&](double x) {
+        QPainterPath path;
+        if (right) {
+            path.moveTo(x, 2);
+            path.lineTo(x + 7, 8);
+            path.lineTo(x, 14);
+        } else {
+            path.moveTo(x + 7, 2);
+            path.lineTo(x, 8);
+            path.lineTo(x + 7, 14);
+        }
+        path.closeSubpath();
+        p.drawPath(path);
+    };
+    if (twice) {
+        head(3);
+        head(10);
+    } else {
+        head(6.5);
+    }
+    p.end();
+    QIcon icon(pm);
+    // The disabled look: the same heads in grey.
+    QPixmap grey(pm.size());
+    grey.fill(Qt::transparent);
+    QPainter g(&grey);
+    g.drawPixmap(0, 0, pm);
+    g.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    g.fillRect(grey.rect(), QColor(160, 160, 160));
+    g.end();
+    icon.addPixmap(grey, QIcon::Disabled);
+    return icon;
+}
+}  // namespace
+
+Choose::Choose(QWidget* parent) : QDialog(parent) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    Lib_Available = new QLabel(QStringLiteral("Available"), this);
+    Lib_Selected = new QLabel(QStringLiteral("Selected"), this);
+    Available = new QListWidget(this);
+    Selected = new QListWidget(this);
+    for (QListWidget* l : {Available, Selected}) {
+        l->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        l->installEventFilter(this);
+        l->viewport()->installEventFilter(this);
+    }
+    Available->setObjectName(QStringLiteral("Available"));
+    Selected->setObjectName(QStringLiteral("Selected"));
+    auto button = [this](const char* name, bool right, bool twice, const char* tip) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIcon(Arrow_Icon(right, twice));
+        b->setToolTip(QString::fromLatin1(tip));
+        return b;
+    };
+    Select = button("Select", true, false, "Move highlighted");
+    Select_All = button("Select_All", true, true, "Move all");
+    Unselect = button("Unselect", false, false, "Move highlighted");
+    Unselect_All = button("Unselect_All", false, true, "Move all");
+    Ok = new QPushButton(QStringLiteral("Ok"), this);
+    Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+
+    connect(Select, &QToolButton::clicked, this, &Choose::Select_Click);
+    connect(Select_All, &QToolButton::clicked, this, &Choose::Select_All_Click);
+    connect(Unselect, &QToolButton::clicked, this, &Choose::Unselect_Click);
+    connect(Unselect_All, &QToolButton::clicked, this, &Choose::Unselect_All_Click);
+    connect(Available, &QListWidget::itemDoubleClicked, this, &Choose::Select_Click);
+    connect(Selected, &QListWidget::itemDoubleClicked, this, &Choose::Unselect_Click);
+    // Highlighting from code or the keyboard's auto-repeat counts as well.
+    connect(Available, &QListWidget::itemSelectionChanged, this, &Choose::Refresh_Move_Buttons);
+    connect(Selected, &QListWidget::itemSelectionChanged, this, &Choose::Refresh_Move_Buttons);
+    connect(Ok, &QPushButton::clicked, this, &Choose::Ok_Click);
+    connect(Cancel, &QPushButton::clicked, this, &Choose::Cancel_Click);
+    Form_Load();
+}
+
+void Choose::Place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Twips_To_Pixels_X(left, this), Twips_To_Pixels_Y(top, this), Twips_To_Pixels_X(width, this),
+                   Twips_To_Pixels_Y(height, this));
+}
+
+QStringList Choose::Entries(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+int Choose::Add_Sorted(QListWidget* list, const QString& name) {
+    int row = 0;
+    while (row < list->count() && QString::compare(list->item(row)->text(), name, Qt::CaseInsensitive) <= 0) ++row;
+    list->insertItem(row, name);
+    return row;
+}
+
+void Choose::Form_Load() {
+    choose_ok = false;
+    Available->clear();
+    Selected->clear();
+    setWindowTitle(current_field ? current_field->Name + QStringLiteral(" selection") : QString());
+    const QFontMetrics fm(font());
+    int widest = 0;
+    if (current_field) {
+        for (const Selection_Item& i : current_field->Available) {
+            Add_Sorted(Available, i.Nom());
+            widest = std::max(widest, fm.horizontalAdvance(i.Nom()));
+        }
+        for (const Selection_Item& i : current_field->Selected) {
+            Add_Sorted(Selected, i.Nom());
+            widest = std::max(widest, fm.horizontalAdvance(i.Nom()));
+        }
+    }
+    initial_selection_ = Entries(Selected);
+    initial_empty_ = initial_selection_.isEmpty();
+
+    const int W = std::max(Pixels_To_Twips_X(widest, this) + 400, 1200);
+    const int width = W + (W + 1200) + 600;
+    Place(Lib_Available, List_Left, Label_Top, W, Label_Height);
+    Place(Available, List_Left, List_Top, W, List_Height);
+    Place(Lib_Selected, W + 1200, Label_Top, W, Label_Height);
+    Place(Selected, W + 1200, List_Top, W, List_Height);
+    QToolButton* moves[] = {Select, Select_All, Unselect, Unselect_All};
+    for (int k = 0; k < 4; ++k) Place(moves[k], W + 600, Move_Top + Move_Step * k + (k >= 2 ? 240 : 0), Move_Size, Move_Size);
+    Place(Ok, width / 2 - Button_Width - 300, Button_Top, Button_Width, Button_Height);
+    Place(Cancel, width / 2 + 100, Button_Top, Button_Width, Button_Height);
+    setFixedSize(Twips_To_Pixels_X(width, this), Twips_To_Pixels_Y(Inner_Height, this));
+
+    Refresh_Move_Buttons();
+    Refresh_Ok_Button();
+}
+
+void Choose::Refresh_Move_Buttons() {
+    Select->setEnabled(!Available->selectedItems().isEmpty());
+    Unselect->setEnabled(!Selected->selectedItems().isEmpty());
+    Select_All->setEnabled(Available->count() > 0);
+    Unselect_All->setEnabled(Selected->count() > 0);
+}
+
+void Choose::Refresh_Ok_Button() {
+    const QStringList now = Entries(Selected);
+    Ok->setEnabled(initial_empty_ ? !now.isEmpty() : now != initial_selection_);
+}
+
+void Choose::Move_Highlighted(QListWidget* from, QListWidget* to) {
+    to->clearSelection();
+    int i = 0;
+    while (i < from->count()) {
+        QListWidgetItem* item = from->item(i);
+        if (!item->isSelected()) {
+            ++i;
+            continue;
+        }
+        const QString name = item->text();
+        Add_Sorted(to, name);
+        for (int k = 0; k < to->count(); ++k)
+            if (to->item(k)->text() == name) to->item(k)->setSelected(true);
+        delete from->takeItem(i);
+    }
+    Refresh_Move_Buttons();
+    Refresh_Ok_Button();
+}
+
+void Choose::Select_Click() { Move_Highlighted(Available, Selected); }
+void Choose::Unselect_Click() { Move_Highlighted(Selected, Available); }
+
+void Choose::Select_All_Click() {
+    Available->selectAll();
+    Move_Highlighted(Available, Selected);
+}
+
+void Choose::Unselect_All_Click() {
+    Selected->selectAll();
+    Move_Highlighted(Selected, Available);
+}
+
+void Choose::Ok_Click() {
+    choose_ok = true;
+    if (current_field) {
+        current_field->Available.Remove_All();
+        for (const QString& n : Entries(Available)) current_field->Available.add(n);
+        current_field->Selected.Remove_All();
+        for (const QString& n : Entries(Selected)) current_field->Selected.add(n);
+    }
+    accept();
+}
+
+void Choose::Cancel_Click() { reject(); }
+
+bool Choose::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyRelease || e->type() == QEvent::MouseButtonRelease) {
+        const bool ours = watched == Available || watched == Selected || watched == Available->viewport() ||
+                          watched == Selected->viewport();
+        if (ours) {
+            Refresh_Move_Buttons();
+            Refresh_Ok_Button();
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}

@@ -1,0 +1,272 @@
+#include "output/Export.h"
+
+#include "model/Record_Description.h"
+#include "output/Choose.h"
+#include "output/LVPrint.h"
+#include "search/Field_Sets.h"
+#include "search/Result_Text.h"
+#include "search/Selection_Items.h"
+#include "views/Search.h"
+#include "winsupport/Message_Service.h"
+#include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+namespace {
+// Design geometry, twips; frames' children relative to their frame.
+constexpr int Frame_Top = 120, Frame_Height = 1710;
+constexpr int Frame3_Left = 120, Frame3_Width = 2535;
+constexpr int Frame2_Left = 2775, Frame2_Width = 1695;
+constexpr int Frame1_Left = 4590, Frame1_Width = 1575;
+constexpr int Inner_Width = Frame1_Left + Frame1_Width + 120;
+constexpr int Dest_Left = 120, Dest_Width = 2295, Dest_Height = 375, Dest_Top = 300, Dest_Step = 450;
+constexpr int Opt_Left = 180, Opt_Width = 1395, Opt_Height = 255, Opt_Top = 300, Opt_Step = 300;
+constexpr int Select_Width = 1215, Select_Height = 375;
+// The window's outer size is its inner size plus the classic fixed frame and caption.
+constexpr int Frame_Extra_Height = 405;
+}  // namespace
+
+Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), results_(results) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    Frame3 = new QGroupBox(QStringLiteral("Destination"), this);
+    ToPrint = new QPushButton(QStringLiteral("To Printer..."), Frame3);
+    ToFile = new QPushButton(QStringLiteral("To File (csv format)..."), Frame3);
+    ToClip = new QPushButton(QStringLiteral("To Clipboard"), Frame3);
+    Frame2 = new QGroupBox(QStringLiteral("Fields"), this);
+    for (size_t i = 0; i < OptFields.size(); ++i) OptFields[i] = new QRadioButton(Frame2);
+    Custum_Select = new QPushButton(QStringLiteral("Select..."), Frame2);
+    Frame1 = new QGroupBox(QStringLiteral("Format"), this);
+    WithLbl = new QCheckBox(QStringLiteral("With Label"), Frame1);
+    OptList = new QRadioButton(QStringLiteral("List"), Frame1);
+    OptTab = new QRadioButton(QStringLiteral("Table"), Frame1);
+    OptFields[3]->hide();
+    for (QPushButton* b : {ToPrint, ToFile, ToClip, Custum_Select}) b->setAutoDefault(false);
+
+    Place(Frame3, Frame3_Left, Frame_Top, Frame3_Width, Frame_Height);
+    Place(ToPrint, Dest_Left, Dest_Top, Dest_Width, Dest_Height);
+    Place(ToFile, Dest_Left, Dest_Top + Dest_Step, Dest_Width, Dest_Height);
+    Place(ToClip, Dest_Left, Dest_Top + 2 * Dest_Step, Dest_Width, Dest_Height);
+    Place(Frame2, Frame2_Left, Frame_Top, Frame2_Width, Frame_Height);
+    for (int i = 0; i < 4; ++i) Place(OptFields[static_cast<size_t>(i)], Opt_Left, Opt_Top + Opt_Step * i, Opt_Width, Opt_Height);
+    Place(Custum_Select, Opt_Left, Opt_Top + Opt_Step * 3, Select_Width, Select_Height);
+    Place(Frame1, Frame1_Left, Frame_Top, Frame1_Width, Frame_Height);
+    Place(WithLbl, Opt_Left, Opt_Top, Opt_Width, Opt_Height);
+    Place(OptList, Opt_Left, Opt_Top + 360, Opt_Width, Opt_Height);
+    Place(OptTab, Opt_Left, Opt_Top + 360 + Opt_Step, Opt_Width, Opt_Height);
+
+    Run_Chooser = [](Choose& c) { return c.exec(); };
+    connect(ToPrint, &QPushButton::clicked, this, &Export::ToPrint_Click);
+    connect(ToFile, &QPushButton::clicked, this, &Export::ToFile_Click);
+    connect(ToClip, &QPushButton::clicked, this, &Export::ToClip_Click);
+    connect(Custum_Select, &QPushButton::clicked, this, &Export::Custum_Select_Click);
+    for (int i = 0; i < 3; ++i)
+        connect(OptFields[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this, i] { OptFields_Click(i); });
+    connect(OptList, &QRadioButton::clicked, this, &Export::OptList_Click);
+    connect(OptTab, &QRadioButton::clicked, this, &Export::OptTab_Click);
+    connect(WithLbl, &QCheckBox::clicked, this, &Export::WithLbl_Click);
+}
+
+Export::~Export() { Form_Unload(); }
+
+void Export::Place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Twips_To_Pixels_X(left, this), Twips_To_Pixels_Y(top, this), Twips_To_Pixels_X(width, this),
+                   Twips_To_Pixels_Y(height, this));
+}
+
+int Export::Window_Top(const QWidget* w) const { return Pixels_To_Twips_Y(w->mapTo(this, QPoint(0, 0)).y(), this); }
+
+void Export::Form_Load() {
+    unloaded_ = false;
+    setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
+    OptTab->setChecked(true);
+    OptTab_Click();
+    WithLbl->setChecked(true);
+    const QStringList captions = Field_Sets_Captions();
+    for (int i = 0; i < 3; ++i) {
+        OptFields[static_cast<size_t>(i)]->setText(captions.value(i));
+        OptFields[static_cast<size_t>(i)]->show();
+    }
+    OptFields[0]->setChecked(true);
+    OptFields_Click(0);
+
+    // "Select..." just under "Custom", the frame just around it, the window around all.
+    const QWidget* custom = OptFields[2];
+    const int select_top = Window_Top(custom) + Pixels_To_Twips_Y(custom->height(), this) + 30;
+    Place(Custum_Select, Opt_Left, select_top - Window_Top(Frame2), Select_Width, Select_Height);
+    const int frame_height = select_top + Select_Height - Window_Top(Frame2) + 150;
+    Place(Frame2, Frame2_Left, Frame_Top, Frame2_Width, frame_height);
+    Place(Frame1, Frame1_Left, Frame_Top, Frame1_Width, frame_height);
+    Place(Frame3, Frame3_Left, Frame_Top, Frame3_Width, frame_height);
+    int lowest = 0;
+    for (const QWidget* w : findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(this)) continue;
+        lowest = std::max(lowest, Window_Top(w) + Pixels_To_Twips_Y(w->height(), this));
+    }
+    setFixedSize(Twips_To_Pixels_X(Inner_Width, this), Twips_To_Pixels_Y(lowest + 520 - Frame_Extra_Height, this));
+
+    Init_Field_Sets();
+    Columns = std::make_unique<Field>();
+    Columns->Name = QStringLiteral("Columns");
+    for (int c = 1; c < results_.Data.Cols(); ++c) Columns->Available.add(results_.Data.Text_Matrix(0, c));
+    if (For_Printing) {
+        OptList->setChecked(true);
+        OptList_Click();
+    }
+    Refresh_Print_Button();
+}
+
+void Export::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    Columns.reset();
+}
+
+void Export::Init_Field_Sets() {
+    const Field_Sets_T f = ::Init_Field_Sets(Current_Language);
+    Field_Sets = f.Sets;
+    Column_Field = f.Column_Field;
+    Column_Export.assign(Column_Field.size(), false);
+}
+
+int Export::Selected_Set() const {
+    for (int i = 0; i < 3; ++i)
+        if (OptFields[static_cast<size_t>(i)]->isChecked()) return i;
+    return -1;
+}
+
+void Export::Make_Selection_Fields() {
+    const int s = Selected_Set();
+    if (s < 0) {
+        Column_Export.assign(Column_Field.size(), false);
+        return;
+    }
+    Column_Export = Field_Sets[static_cast<size_t>(s)];
+}
+
+void Export::Refresh_Print_Button() { ToPrint->setEnabled(OptList->isChecked() && WithLbl->isChecked()); }
+
+void Export::OptList_Click() {
+    OptTab->setChecked(!OptList->isChecked());
+    Refresh_Print_Button();
+}
+
+void Export::OptTab_Click() {
+    OptList->setChecked(!OptTab->isChecked());
+    Refresh_Print_Button();
+}
+
+void Export::WithLbl_Click() { Refresh_Print_Button(); }
+
+void Export::OptFields_Click(int Index) {
+    if (Index < 0 || Index > 2) return;
+    QRadioButton* clicked = OptFields[static_cast<size_t>(Index)];
+    // A click always chooses its option; the group then lets the others go.
+    if (!clicked->isChecked()) clicked->setChecked(true);
+    for (int i = 0; i < 3; ++i)
+        if (i != Index) OptFields[static_cast<size_t>(i)]->setChecked(!clicked->isChecked());
+    Custum_Select->setEnabled(OptFields[2]->isChecked());
+    Refresh_Print_Button();
+}
+
+QString Export::Column_Label(int c) const {
+    const int p = c < static_cast<int>(Column_Field.size()) ? Column_Field[static_cast<size_t>(c)] : 0;
+    const Champ* f = (p > 0 && Record_Description) ? Record_Description->Get_Champs().Item(p) : nullptr;
+    return f ? f->Get_Libelle_In_Langue(Current_Language) : QString();
+}
+
+void Export::Custum_Select_Click() {
+    if (!Columns) return;
+    std::vector<bool>& custom = Field_Sets[2];
+    Columns->DeSelectAll();
+    for (int c = 1; c < static_cast<int>(custom.size()); ++c)
+        if (custom[static_cast<size_t>(c)]) Columns->SelectItem(Column_Label(c));
+    {
+        Choose chooser(this);
+        chooser.current_field = Columns.get();
+        chooser.Form_Load();
+        Run_Chooser(chooser);
+    }
+    for (int c = 1; c < static_cast<int>(custom.size()); ++c) {
+        const QString label = Column_Label(c);
+        custom[static_cast<size_t>(c)] = !label.isEmpty() && Columns->Selected.exists(label);
+    }
+}
+
+void Export::ToFile_Click() {
+    Make_Selection_Fields();
+    const QString name = Show_File_Dialog(this, 2, QStringLiteral("Documents to create"), QString(), QString(),
+                                          {QStringLiteral("CSV Files"), QStringLiteral("*.csv"),
+                                           QStringLiteral("All files"), QStringLiteral("*.*")});
+    if (name.isEmpty()) return;
+    QString selection_error, failure;
+    {
+        Wait_Cursor wait;
+        failure = ::ToFile(name, results_, OptTab->isChecked(), WithLbl->isChecked(), Column_Export, &selection_error);
+    }
+    if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
+    if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
+}
+
+void Export::ToClip_Click() {
+    Make_Selection_Fields();
+    QString selection_error;
+    {
+        Wait_Cursor wait;
+        const QString text = Clip_Text(results_, OptTab->isChecked(), WithLbl->isChecked(), Column_Export, &selection_error);
+        QClipboard* clip = QGuiApplication::clipboard();
+        clip->clear();
+        if (!text.isEmpty()) clip->setText(text);
+    }
+    if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
+}
+
+void Export::ToPrint_Click() {
+    LVPrint printer;
+    printer.Grid = &results_.Data;
+    printer.ReportTitle = QString::fromLatin1(Report_Title);
+    printer.Selection_Criteria = Criteria_Text;
+    printer.Order_By = Order_Text;
+    printer.Last_Row = results_.Result_Rows();
+    printer.Parent = this;
+    const int set = Selected_Set();
+    if (set < 0) return;
+    Make_Selection_Fields();
+    if (Before_Print) Before_Print(printer);
+    printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export);
+}
+
+QString Search_Criteria_Text(const Search& owner) {
+    const Criteria criteria = owner.Read_Criteria();
+    std::vector<Criterion_Text> rows;
+    for (int i = 0; i < Search::Nb_Rows; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        Criterion_Text t;
+        t.Usable = criteria.Rows[k].Usable();
+        if (owner.Field[k]) t.Field = owner.Field[k]->currentText();
+        if (owner.Negation[k]) t.Negation = owner.Negation[k]->isChecked();
+        if (owner.Oper[k]) t.Oper = owner.Oper[k]->currentText();
+        t.Oper_Code = owner.Oper_Code(i).value_or(0);
+        if (owner.lblDescription[k]) t.Description = owner.lblDescription[k]->text();
+        if (owner.txtFields[k]) t.Value = owner.txtFields[k]->text();
+        rows.push_back(t);
+    }
+    return TexteSelectionCriteria(rows, criteria.Critere_Oper_And);
+}
+
+void Open_Export_Dialog(Search& owner, bool For_Printing) {
+    Export dialog(owner.Results, &owner);
+    dialog.For_Printing = For_Printing;
+    dialog.Criteria_Text = Search_Criteria_Text(owner);
+    dialog.Order_Text = TexteOrderBy(owner.Results, Sort_Keys);
+    dialog.Form_Load();
+    dialog.exec();
+}

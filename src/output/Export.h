@@ -1,0 +1,85 @@
+#pragma once
+// The one place from which a search result leaves the program: to the printer, to a
+// CSV file or to the clipboard, with a chosen set of fields and format. The window
+// produces no text itself; it works out the column selection and hands it on.
+#include "search/Search_Run.h"
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Choose;
+class Field;
+class LVPrint;
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class Search;
+
+class Export : public QDialog {
+    Q_OBJECT
+public:
+    explicit Export(Search_Results& results, QWidget* parent = nullptr);
+    ~Export() override;
+
+    bool For_Printing = false;   // set before Form_Load
+    // The search in words, for the printout's page headers.
+    QString Criteria_Text;
+    QString Order_Text;
+
+    QGroupBox* Frame3 = nullptr;
+    QPushButton* ToPrint = nullptr;
+    QPushButton* ToFile = nullptr;
+    QPushButton* ToClip = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    std::array<QRadioButton*, 4> OptFields{};
+    QPushButton* Custum_Select = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QCheckBox* WithLbl = nullptr;
+    QRadioButton* OptList = nullptr;
+    QRadioButton* OptTab = nullptr;
+
+    // Field_Sets[s][c]: result column c (1..N) belongs to set s.
+    std::array<std::vector<bool>, 3> Field_Sets;
+    std::vector<bool> Column_Export;
+    std::vector<int> Column_Field;
+    std::unique_ptr<Field> Columns;
+
+    // Shows the field chooser modally (tests answer it instead).
+    std::function<int(Choose&)> Run_Chooser;
+    // Called with the list printer just before it prints (tests give it their device).
+    std::function<void(LVPrint&)> Before_Print;
+
+    void Form_Load();
+    void Form_Unload();
+    void Make_Selection_Fields();
+    void OptFields_Click(int Index);
+    void OptList_Click();
+    void OptTab_Click();
+    void WithLbl_Click();
+    void Custum_Select_Click();
+    void ToFile_Click();
+    void ToClip_Click();
+    void ToPrint_Click();
+
+    static constexpr const char* Report_Title = "The Sifa recommendations";
+
+private:
+    void Init_Field_Sets();
+    void Refresh_Print_Button();
+    void Place(QWidget* w, int left, int top, int width, int height);
+    int Window_Top(const QWidget* w) const;   // twips from the window's inner top
+    QString Column_Label(int c) const;
+    int Selected_Set() const;                 // -1 when no set is chosen
+
+    Search_Results& results_;
+    bool unloaded_ = false;
+};
+
+// The criteria sentence of the search window's rows.
+QString Search_Criteria_Text(const Search& owner);
+// Opens the export dialog modally over the search window.
+void Open_Export_Dialog(Search& owner, bool For_Printing);

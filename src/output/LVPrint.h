@@ -1,0 +1,115 @@
+#pragma once
+// The list printer: every record of the result grid as a block of "label: value" pairs
+// on the lines of a fixed layout, word-wrapped to the page, records separated by a
+// short rule, every page headed by the date, the page number, the report title and the
+// search in words. All measures are millimetres on the output device.
+#include "output/Print_Device.h"
+#include "search/Text_Grid.h"
+
+#include <QColor>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPrinter;
+class QWidget;
+
+class LVPrint {
+public:
+    LVPrint();
+    ~LVPrint();
+    LVPrint(const LVPrint&) = delete;
+    LVPrint& operator=(const LVPrint&) = delete;
+
+    // Set before PrintList.
+    const Text_Grid* Grid = nullptr;
+    QString ReportTitle;
+    QString Selection_Criteria;   // the search window's TexteSelectionCriteria
+    QString Order_By;             // and its TexteOrderBy
+    int Last_Row = -1;            // last record row to print; -1: the grid's last row
+    QString Language;             // "" : the current language
+    QDate Print_Date;             // null: today
+    QWidget* Parent = nullptr;    // of the dialogs and questions
+
+    QColor Rule_Colour = Qt::black;
+    double Gap = 1.0;
+    qint16 Spacing = 1;
+
+    // The printer the set-up dialog edits (copies, orientation).
+    QPrinter& Printer();
+    // Prints on this device instead of the printer (the set-up dialog is still shown).
+    void Set_Output_Device(Print_Device* device) { test_device_ = device; }
+
+    // preview: the pages go to a preview window instead of the printer. PrintType 2 is
+    // the list; 1 (a table) is printed as the list too. PrintFormat 0..2 picks the
+    // layout. False when the set-up dialog was cancelled or the job was stopped.
+    bool PrintList(bool preview, int PrintType, int PrintFormat, const std::vector<bool>& Column_Export);
+    // The job itself on a device, every copy with its pages numbered from 1.
+    bool Print_Job(Print_Device& device, int copies, int PrintFormat, const std::vector<bool>& Column_Export);
+
+    // One laid-out field: its label and value lines with their positions.
+    struct Laid_Field {
+        double Label_X = 0, Label_Y = 0;
+        QStringList Label_Lines;
+        double Value_X = 0, Value_Y = 0;
+        QStringList Value_Lines;
+    };
+    // Lays out field Num_ToPrint (1-based) of grid row Row, column CurField, at
+    // (PosX, PosY); LenX receives the next free X on the line, ToPrint the bottom of
+    // the field. The table grows as needed.
+    void Check_Print_Field(int Row, int CurField, int Num_ToPrint, double PosX, double PosY, double& LenX,
+                           double& ToPrint, std::vector<Laid_Field>& Table);
+
+    struct Wrapped {
+        QString Text;        // lines joined with LF
+        double Width = 0;    // of the widest line
+    };
+    Wrapped Wrap_Text(const QString& text, double limit);
+    // From position (0-based): up to the next blank with the blanks that follow;
+    // position moves past it.
+    static QString Next_Word(const QString& text, int& position);
+
+    // The record layouts, one per field set, tab separated; lines LF separated;
+    // numbers are record-description positions, negative ones printed only when not empty.
+    static QString Layouts();
+
+    // Geometry after Set_Page_Geometry (for tests and the header).
+    double Left_Margin() const { return left_margin_; }
+    double Top_Margin() const { return top_margin_; }
+    double Bottom_Limit() const { return bottom_limit_; }
+    double Right_Limit() const { return right_limit_; }
+    double Line_Height() const { return line_height_; }
+    int Page_Number() const { return page_number_; }
+
+private:
+    void Copy_Grid_Font();
+    void Set_Page_Geometry();
+    void Measure_Columns(const std::vector<bool>& Column_Export);
+    bool Print_Page_Header();
+    bool Print_List_Header();
+    bool Print_List_Page(int PrintFormat, const std::vector<bool>& Column_Export);
+    bool Print_Centred_Block(const QString& text, int& lines);
+    bool Print_Lines(double x, double y, const QStringList& lines);
+    bool Selected(const std::vector<bool>& Column_Export, int col) const;
+    int Last_Record_Row() const;
+    QString Cell(int row, int col) const;
+    static QStringList Lines_Of(const QString& wrapped);
+    QString Language_In_Use() const;
+
+    std::unique_ptr<QPrinter> printer_;   // made when first needed: asking for it looks printers up
+    Print_Device* test_device_ = nullptr;
+    Print_Device* out_ = nullptr;
+
+    double left_margin_ = 10, top_margin_ = 15;
+    double bottom_limit_ = 0, right_limit_ = 0;
+    double line_height_ = 0;
+    double current_y_ = 0;
+    int page_number_ = 1;
+    int current_row_ = 1;
+    bool go_on_ = true;
+    std::vector<double> label_width_, value_width_;
+    std::vector<int> col_of_pos_, pos_of_col_;
+};

@@ -1,0 +1,234 @@
+#include "views/DisplayData.h"
+
+#include "model/Record_Description.h"
+#include "search/Record_Lines.h"
+#include "winsupport/Twips.h"
+#include "winsupport/cStdScrollBar.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <algorithm>
+
+namespace {
+// Room between the frame of a value box and its text, in pixels; small enough for a
+// line of the window's font to fit the 205 twips a line is given.
+constexpr int Text_Margin = 2;
+
+QPointer<DisplayData>& The_Window() {
+    static QPointer<DisplayData> w;
+    return w;
+}
+}  // namespace
+
+DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
+    setObjectName(QStringLiteral("DisplayData"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    // The form was drawn for an 8-point sans-serif font; the heights of the rows are
+    // computed for it.
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+
+    Frame1 = new QWidget(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    for (int i = 0; i < Max_Rows; ++i) {
+        auto* lab = new QLabel(Frame1);
+        lab->setObjectName(QStringLiteral("Label_%1").arg(i));
+        lab->setContentsMargins(0, 0, 0, 0);
+        lab->setIndent(0);
+        lab->hide();
+        Label[static_cast<size_t>(i)] = lab;
+
+        auto* box = new QTextEdit(Frame1);
+        box->setObjectName(QStringLiteral("Valeur_%1").arg(i));
+        box->setReadOnly(true);
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box->setFocusPolicy(Qt::NoFocus);   // the window's keys scroll the window
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setLineWrapMode(QTextEdit::WidgetWidth);
+        box->setWordWrapMode(QTextOption::WordWrap);
+        box->document()->setDocumentMargin(Text_Margin);
+        box->hide();
+        Valeur[static_cast<size_t>(i)] = box;
+    }
+    RichTextBox1 = new QTextDocument(this);
+    RichTextBox1->setDocumentMargin(Text_Margin);
+    QTextOption wrap = RichTextBox1->defaultTextOption();
+    wrap.setWrapMode(QTextOption::WordWrap);
+    RichTextBox1->setDefaultTextOption(wrap);
+
+    m_oVScroll = new cStdScrollBar(this);
+    m_oVScroll->WheelChange = Line_Height;   // a wheel or arrow-key line is a line of text
+    connect(m_oVScroll, &cStdScrollBar::HChange, this, &DisplayData::m_oVScroll_HChange);
+    connect(m_oVScroll, qOverload<qint32>(&cStdScrollBar::HScroll), this, &DisplayData::m_oVScroll_HScroll);
+    connect(m_oVScroll, &cStdScrollBar::VChange, this, &DisplayData::m_oVScroll_VChange);
+    connect(m_oVScroll, qOverload<qint32>(&cStdScrollBar::VScroll), this, &DisplayData::m_oVScroll_VScroll);
+
+    resize(Twips_To_Pixels_X(Design_Width, this), Twips_To_Pixels_Y(Design_Height, this));
+}
+
+DisplayData::~DisplayData() {
+    // The window is given back before it goes.
+    delete m_oVScroll;
+    m_oVScroll = nullptr;
+}
+
+bool DisplayData::Display_Record(const Value& record) {
+    const auto lines = ::Record_Lines(record, Current_Language);
+    if (!lines) return false;
+    lines_.clear();
+    for (const Record_Line& l : *lines) lines_.append({l.Label, l.Value});
+    for (int k = 0; k < Max_Rows; ++k) {
+        QLabel* lab = Label[static_cast<size_t>(k)];
+        QTextEdit* box = Valeur[static_cast<size_t>(k)];
+        if (k < lines_.size()) {
+            lab->setText(lines_[k][0]);
+            box->setPlainText(lines_[k][1]);
+            lab->show();
+            box->show();
+        } else {
+            // Rows of a longer record shown before are not left behind.
+            lab->hide();
+            box->hide();
+        }
+    }
+    setWindowTitle(QStringLiteral("Record #") + QString::number(*To_Whole(record)));
+    Form_Resize();
+    return true;
+}
+
+void DisplayData::ReSizeCellHeight(int Index) {
+    if (Index < 0 || Index >= Max_Rows) return;
+    QTextEdit* box = Valeur[static_cast<size_t>(Index)];
+    box->ensurePolished();
+    RichTextBox1->setDefaultFont(box->font());
+    RichTextBox1->setPlainText(box->toPlainText());
+    const int boxWidth = Twips_To_Pixels_X(rows_[static_cast<size_t>(Index)].width, this);
+    RichTextBox1->setTextWidth(std::max(0, boxWidth - 2 * box->frameWidth()));
+    (void)RichTextBox1->documentLayout()->documentSize();   // lays the text out
+    int lines = 0;
+    for (QTextBlock b = RichTextBox1->begin(); b.isValid(); b = b.next())
+        lines += b.layout() ? std::max(b.layout()->lineCount(), 1) : 1;
+    rows_[static_cast<size_t>(Index)].height = std::max(lines, 1) * Line_Height + Box_Margin;
+}
+
+void DisplayData::Form_Resize() {
+    if (laying_out_) return;
+    laying_out_ = true;
+    // Showing or hiding a bar changes the inner area: the layout is made again for the
+    // new area, as the window would be resized by the bar.
+    for (int pass = 0; pass < 3; ++pass) {
+        const QRect before = m_oVScroll->Window() ? m_oVScroll->Client_Rect() : rect();
+        Layout_Once(Pixels_To_Twips_X(before.width(), this), Pixels_To_Twips_Y(before.height(), this));
+        if (m_oVScroll->Client_Rect().size() == before.size()) break;
+    }
+    laying_out_ = false;
+}
+
+void DisplayData::Layout_Once(int SW, int SH) {
+    frameTop_ = 0;
+    frameLeft_ = 0;
+
+    const QFontMetrics fm(Label[0]->font());
+    int widest = 0;
+    for (const QStringList& l : lines_) widest = std::max(widest, fm.horizontalAdvance(l[0]));
+    labelWidth_ = Pixels_To_Twips_X(widest, this);
+    const int W = labelWidth_;
+    const int labelHeight = Pixels_To_Twips_Y(fm.height(), this);
+
+    auto px_x = [this](int tw) { return Twips_To_Pixels_X(tw, this); };
+    auto px_y = [this](int tw) { return Twips_To_Pixels_Y(tw, this); };
+    const int shown = std::min<int>(static_cast<int>(lines_.size()), Max_Rows);
+    int bottom = 0;
+    int right = 0;
+    for (int k = 0; k < shown; ++k) {
+        Row_Geometry& g = rows_[static_cast<size_t>(k)];
+        g.width = std::max(SW - W, 0);
+        ReSizeCellHeight(k);
+        g.top = k == 0 ? 0 : rows_[static_cast<size_t>(k - 1)].top + rows_[static_cast<size_t>(k - 1)].height;
+        const int labelTop = g.top + Label_Offset;
+        // Pixel edges are rounded from the twips so that neighbouring boxes meet.
+        Valeur[static_cast<size_t>(k)]->setGeometry(px_x(W), px_y(g.top), px_x(W + g.width) - px_x(W),
+                                                    px_y(g.top + g.height) - px_y(g.top));
+        Label[static_cast<size_t>(k)]->setGeometry(0, px_y(labelTop), px_x(W) + 1,
+                                                   px_y(labelTop + labelHeight) - px_y(labelTop));
+        bottom = g.top + g.height;
+        right = W + g.width;
+    }
+    frameHeight_ = bottom;
+    frameWidth_ = right;
+    Move_Frame();
+
+    m_oVScroll->SubClass(this);
+    if (frameHeight_ > SH) {
+        m_oVScroll->Set_VScroll(true);
+        m_oVScroll->Set_VDisableNoScroll(true);
+        m_oVScroll->Set_VMin(Scroll_Min);
+        m_oVScroll->Set_VMax(frameHeight_);
+        m_oVScroll->Set_VPage(SH);
+        m_oVScroll->Set_VSmallChange(Small_Change);
+    } else {
+        m_oVScroll->Set_VScroll(false);
+    }
+    if (frameWidth_ > SW) {
+        m_oVScroll->Set_HScroll(true);
+        m_oVScroll->Set_HDisableNoScroll(true);
+        m_oVScroll->Set_HMin(Scroll_Min);
+        m_oVScroll->Set_HMax(frameWidth_);
+        m_oVScroll->Set_HPage(SW);
+        m_oVScroll->Set_HSmallChange(Small_Change);
+    } else {
+        m_oVScroll->Set_HScroll(false);
+    }
+    // The rows are back at the top: so are the thumbs, or the next step would jump.
+    m_oVScroll->Set_VPos(m_oVScroll->VMin());
+    m_oVScroll->Set_HPos(m_oVScroll->HMin());
+}
+
+void DisplayData::Move_Frame() {
+    const int left = Twips_To_Pixels_X(frameLeft_, this);
+    const int top = Twips_To_Pixels_Y(frameTop_, this);
+    Frame1->setGeometry(left, top, Twips_To_Pixels_X(frameLeft_ + frameWidth_, this) - left,
+                        Twips_To_Pixels_Y(frameTop_ + frameHeight_, this) - top);
+}
+
+void DisplayData::m_oVScroll_HChange(qint32 pos) {
+    frameLeft_ = -pos;
+    Move_Frame();
+}
+void DisplayData::m_oVScroll_HScroll(qint32 pos) { m_oVScroll_HChange(pos); }
+void DisplayData::m_oVScroll_VChange(qint32 pos) {
+    frameTop_ = -pos;
+    Move_Frame();
+}
+void DisplayData::m_oVScroll_VScroll(qint32 pos) { m_oVScroll_VChange(pos); }
+
+void DisplayData::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+bool Show_Record_Window(int record, QWidget* owner) {
+    QPointer<DisplayData>& w = The_Window();
+    const bool created = !w;
+    if (created) w = new DisplayData(owner);
+    if (!w->Display_Record(Value::Long(record))) {
+        if (created) delete w.data();
+        return false;
+    }
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return true;
+}
+
+DisplayData* Record_Window() { return The_Window().data(); }

@@ -1,0 +1,728 @@
+#include "views/Grid_Widget.h"
+
+#include "model/Value.h"
+#include "winsupport/Twips.h"
+
+#include <QHash>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QStyleOptionHeader>
+#include <algorithm>
+#include <cmath>
+
+// ===================================================================== model
+
+Grid_Model::Grid_Model(Text_Grid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
+    previous_ = grid_.Listener();
+    grid_.Set_Listener(this);
+    Take_Sizes();
+}
+
+Grid_Model::~Grid_Model() {
+    if (grid_.Listener() == this) grid_.Set_Listener(previous_);
+}
+
+void Grid_Model::Take_Sizes() {
+    fixed_rows_ = grid_.Fixed_Rows();
+    rows_ = std::max(grid_.Rows() - fixed_rows_, 0);
+    cols_ = grid_.Cols();
+}
+
+int Grid_Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int Grid_Model::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
+
+Qt::Alignment Grid_Model::To_Qt_Alignment(Grid_Alignment a, const QString& text) {
+    switch (a) {
+    case Grid_Alignment::Left_Top: return Qt::AlignLeft | Qt::AlignTop;
+    case Grid_Alignment::Left_Center: return Qt::AlignLeft | Qt::AlignVCenter;
+    case Grid_Alignment::Left_Bottom: return Qt::AlignLeft | Qt::AlignBottom;
+    case Grid_Alignment::Center_Top: return Qt::AlignHCenter | Qt::AlignTop;
+    case Grid_Alignment::Center_Center: return Qt::AlignCenter;
+    case Grid_Alignment::Center_Bottom: return Qt::AlignHCenter | Qt::AlignBottom;
+    case Grid_Alignment::Right_Top: return Qt::AlignRight | Qt::AlignTop;
+    case Grid_Alignment::Right_Center: return Qt::AlignRight | Qt::AlignVCenter;
+    case Grid_Alignment::Right_Bottom: return Qt::AlignRight | Qt::AlignBottom;
+    case Grid_Alignment::General: break;
+    }
+    return (Parse_Number(text) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
+QVariant Grid_Model::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_ || index.column() >= cols_) return {};
+    const int r = Grid_Row(index.row()), c = index.column();
+    // Between a change and its notice the grid may be smaller than we were told.
+    if (r >= grid_.Rows() || c >= grid_.Cols()) return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return grid_.Text_Matrix(r, c);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(To_Qt_Alignment(grid_.Col_Alignment(c), grid_.Text_Matrix(r, c)));
+    case Merged_Above_Role:
+        return grid_.Merged_With_Above(r, c);
+    case Picture_Role:
+        return static_cast<int>(grid_.Cell_Picture(r, c));
+    case Picture_Alignment_Role:
+        return static_cast<int>(grid_.Cell_Picture_Alignment(r, c));
+    case Grid_Row_Role:
+        return r;
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags Grid_Model::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void Grid_Model::Grid_Reset() {
+    beginResetModel();
+    Take_Sizes();
+    endResetModel();
+    emit Fixed_Cells_Changed();
+    emit Layout_Changed();
+}
+
+void Grid_Model::Grid_Cells_Changed(int r1, int c1, int r2, int c2) {
+    if (r1 < fixed_rows_) emit Fixed_Cells_Changed();
+    // The row below may merge with a changed cell, or stop merging.
+    const int m1 = std::max(r1 - fixed_rows_, 0), m2 = std::min(r2 + 1 - fixed_rows_, rows_ - 1);
+    const int k1 = std::max(c1, 0), k2 = std::min(c2, cols_ - 1);
+    if (m1 <= m2 && k1 <= k2) emit dataChanged(index(m1, k1), index(m2, k2));
+}
+
+void Grid_Model::Grid_Layout_Changed() {
+    // Fixed rows are not model rows, so a new fixed count is a new set of rows.
+    if (grid_.Fixed_Rows() != fixed_rows_) {
+        beginResetModel();
+        Take_Sizes();
+        endResetModel();
+        emit Fixed_Cells_Changed();
+    }
+    emit Layout_Changed();
+}
+
+void Grid_Model::Reset_Views() {
+    beginResetModel();
+    Take_Sizes();
+    endResetModel();
+}
+
+void Grid_Model::Grid_Current_Changed() { emit Current_Changed(); }
+
+void Grid_Model::Grid_Redraw_On() { emit Redraw_On(); }
+
+// ===================================================================== painting helpers
+
+namespace {
+
+QFont To_QFont(const Grid_Font& f, const QFont& base) {
+    QFont font = base;
+    if (!f.Name.isEmpty() && f.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0) font.setFamily(f.Name);
+    if (f.Size > 0) font.setPointSizeF(f.Size);
+    font.setBold(f.Bold);
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.Strikethrough);
+    return font;
+}
+
+QColor Line_Color(const QPalette& p) { return p.color(QPalette::Mid); }
+
+// Our own sort arrows: a small filled triangle placed in the cell by its alignment.
+void Draw_Picture(QPainter* p, const QRect& cell, Grid_Picture pic, Grid_Alignment a, const QPalette& pal) {
+    if (pic == Grid_Picture::None || cell.width() < 6 || cell.height() < 6) return;
+    const int h = std::clamp(cell.height() / 3, 4, 7);
+    const int w = 2 * h - 1;
+    const Qt::Alignment al = Grid_Model::To_Qt_Alignment(a, QString());
+    const int margin = 3;
+    int x = cell.left() + margin, y = cell.top() + margin;
+    if (al & Qt::AlignRight) x = cell.right() - margin - w;
+    else if (al & Qt::AlignHCenter) x = cell.left() + (cell.width() - w) / 2;
+    if (al & Qt::AlignBottom) y = cell.bottom() - margin - h;
+    else if (al & Qt::AlignVCenter) y = cell.top() + (cell.height() - h) / 2;
+    QPainterPath path;
+    if (pic == Grid_Picture::Ascending) {
+        path.moveTo(x + w / 2.0, y);
+        path.lineTo(x + w, y + h);
+        path.lineTo(x, y + h);
+    } else {
+        path.moveTo(x, y);
+        path.lineTo(x + w, y);
+        path.lineTo(x + w / 2.0, y + h);
+    }
+    path.closeSubpath();
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    p->fillPath(path, pal.color(QPalette::ButtonText));
+    p->restore();
+}
+
+void Draw_Text(QPainter* p, const QRect& cell, const QString& text, Qt::Alignment al, bool wrap) {
+    if (text.isEmpty()) return;
+    const QRect inner = cell.adjusted(3, 1, -3, -1);
+    if (inner.width() <= 0 || inner.height() <= 0) return;
+    int flags = static_cast<int>(al) | Qt::TextSingleLine;
+    if (wrap) flags = static_cast<int>(al) | Qt::TextWordWrap;
+    p->drawText(inner, flags, text);
+}
+
+}  // namespace
+
+// The fixed rows, painted above the data rows in the place of Qt's own header.
+class Grid_Header : public QHeaderView {
+public:
+    explicit Grid_Header(Grid_Widget* view) : QHeaderView(Qt::Horizontal, view), view_(view) {
+        setSectionsClickable(false);
+        setSectionsMovable(false);
+        setHighlightSections(false);
+        setSectionResizeMode(QHeaderView::Fixed);
+        setMinimumSectionSize(1);
+        setStretchLastSection(false);
+        setMouseTracking(true);
+        viewport()->setMouseTracking(true);
+    }
+
+    int Fixed_Height = 0;
+
+    QSize sizeHint() const override {
+        QSize s = QHeaderView::sizeHint();
+        s.setHeight(Fixed_Height);
+        return s;
+    }
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int col) const override {
+        const Text_Grid& g = view_->Grid();
+        const int fixed = std::min(view_->Model()->Told_Fixed_Rows(), g.Rows());
+        int y = rect.top();
+        for (int r = 0; r < fixed; ++r) {
+            const int h = Twips_To_Pixels_Y(g.Row_Height(r), view_);
+            if (h <= 0) continue;
+            const QRect cell(rect.left(), y, rect.width(), h);
+            y += h;
+            QStyleOptionHeader opt;
+            initStyleOption(&opt);
+            opt.rect = cell;
+            opt.section = col;
+            opt.text.clear();
+            opt.position = QStyleOptionHeader::Middle;
+            style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+            p->save();
+            p->setClipRect(cell);
+            p->setPen(Line_Color(palette()));
+            p->drawLine(cell.topRight(), cell.bottomRight());
+            p->drawLine(cell.bottomLeft(), cell.bottomRight());
+            p->setPen(palette().color(QPalette::ButtonText));
+            p->setFont(view_->font());
+            const QString& text = g.Text_Matrix(r, col);
+            const Grid_Alignment a = g.Col_Alignment(col);
+            Draw_Text(p, cell, text, Grid_Model::To_Qt_Alignment(a, text), view_->Word_Wrap());
+            Draw_Picture(p, cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col), palette());
+            p->restore();
+        }
+    }
+
+private:
+    Grid_Widget* view_;
+};
+
+// Data cells: texts, merged runs, pictures, fixed columns and the grid lines.
+class Grid_Delegate : public QStyledItemDelegate {
+public:
+    explicit Grid_Delegate(Grid_Widget* view) : QStyledItemDelegate(view), view_(view) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const Text_Grid& g = view_->Grid();
+        const Grid_Model* m = view_->Model();
+        const int r = m->Grid_Row(index.row()), c = index.column();
+        if (r >= g.Rows() || c >= g.Cols()) return;
+        const QRect cell = option.rect;
+        const QPalette& pal = option.palette;
+        const bool fixed_col = c < g.Fixed_Cols();
+        const bool merged_above = r > m->Told_Fixed_Rows() && g.Merged_With_Above(r, c);
+        const bool merged_below = r + 1 < g.Rows() && g.Merged_With_Above(r + 1, c);
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const QPalette::ColorGroup group =
+            option.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+
+        p->save();
+        p->setClipRect(cell);
+        if (fixed_col) p->fillRect(cell, pal.color(QPalette::Button));
+        else if (selected) p->fillRect(cell, pal.color(group, QPalette::Highlight));
+        else p->fillRect(cell, pal.color(QPalette::Base));
+
+        // A merged run shows its text once: in its first row, or in the top row of the
+        // view when the run begins above it.
+        const bool first_shown = index.row() == view_->rowAt(0);
+        if (!merged_above || first_shown) {
+            p->setPen(fixed_col ? pal.color(QPalette::ButtonText)
+                      : selected ? pal.color(group, QPalette::HighlightedText)
+                                 : pal.color(QPalette::Text));
+            p->setFont(option.font);
+            const QString& text = g.Text_Matrix(r, c);
+            Draw_Text(p, cell, text, Grid_Model::To_Qt_Alignment(g.Col_Alignment(c), text), view_->Word_Wrap());
+        }
+        Draw_Picture(p, cell, g.Cell_Picture(r, c), g.Cell_Picture_Alignment(r, c), pal);
+
+        p->setPen(Line_Color(pal));
+        p->drawLine(cell.topRight(), cell.bottomRight());
+        if (!merged_below) p->drawLine(cell.bottomLeft(), cell.bottomRight());
+        if (option.state.testFlag(QStyle::State_HasFocus) && view_->Selection_Mode() == Grid_Selection_Mode::Free) {
+            QPen focus(pal.color(QPalette::Text));
+            focus.setStyle(Qt::DotLine);
+            p->setPen(focus);
+            p->drawRect(cell.adjusted(0, 0, -2, -2));
+        }
+        p->restore();
+    }
+
+private:
+    Grid_Widget* view_;
+};
+
+// ===================================================================== view
+
+namespace {
+// Twips to pixels with one resolution lookup for a whole pass over the rows.
+struct Twips_Scale {
+    double x, y;
+    explicit Twips_Scale(const QWidget* w)
+        : x(Twips_To_Pixels_X(1440000, w) / 1000.0), y(Twips_To_Pixels_Y(1440000, w) / 1000.0) {}
+    int Px_X(int twips) const { return static_cast<int>(std::lround(twips * x / 1440.0)); }
+    int Px_Y(int twips) const { return static_cast<int>(std::lround(twips * y / 1440.0)); }
+};
+}  // namespace
+
+Grid_Widget::Grid_Widget(Text_Grid& grid, QWidget* parent) : QTableView(parent) {
+    model_ = new Grid_Model(grid, this);
+    header_ = new Grid_Header(this);
+    setHorizontalHeader(header_);
+    setModel(model_);
+    delegate_ = new Grid_Delegate(this);
+    setItemDelegate(delegate_);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setTabKeyNavigation(false);
+    setMouseTracking(true);
+    header_->viewport()->installEventFilter(this);
+
+    connect(model_, &Grid_Model::Layout_Changed, this, &Grid_Widget::Apply_Layout);
+    connect(model_, &Grid_Model::Current_Changed, this, &Grid_Widget::Apply_Current);
+    connect(model_, &Grid_Model::Fixed_Cells_Changed, this, [this] { header_->viewport()->update(); });
+    connect(model_, &Grid_Model::Redraw_On, this, [this] {
+        Apply_Current();
+        viewport()->update();
+        header_->viewport()->update();
+    });
+    // After a reset Qt's sections are back at their defaults.
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        applied_widths_.clear();
+        applied_heights_.clear();
+        applied_default_height_ = -1;
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &Grid_Widget::View_Selection_Changed);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &Grid_Widget::View_Selection_Changed);
+    Apply_Layout();
+    Apply_Current();
+}
+
+Grid_Widget::~Grid_Widget() = default;
+
+Text_Grid& Grid_Widget::Grid() const { return model_->Grid(); }
+
+QHeaderView* Grid_Widget::Fixed_Rows_Header() const { return header_; }
+
+void Grid_Widget::Set_Selection_Mode(Grid_Selection_Mode mode) {
+    selection_mode_ = mode;
+    setSelectionBehavior(mode == Grid_Selection_Mode::By_Row      ? QAbstractItemView::SelectRows
+                         : mode == Grid_Selection_Mode::By_Column ? QAbstractItemView::SelectColumns
+                                                                  : QAbstractItemView::SelectItems);
+    Apply_Current();
+}
+
+void Grid_Widget::Set_Allow_Range(bool on) {
+    allow_range_ = on;
+    setSelectionMode(on ? QAbstractItemView::ContiguousSelection : QAbstractItemView::SingleSelection);
+}
+
+void Grid_Widget::Set_Word_Wrap(bool on) {
+    word_wrap_ = on;
+    viewport()->update();
+    header_->viewport()->update();
+}
+
+void Grid_Widget::Refresh() {
+    viewport()->repaint();
+    header_->viewport()->repaint();
+}
+
+void Grid_Widget::Apply_Layout() {
+    // Our own scroll writes into the grid come back here; nothing to lay out then.
+    if (applying_) return;
+    const Text_Grid& g = Grid();
+    const Twips_Scale scale(this);
+    ++applying_;
+
+    const QFont font = To_QFont(g.Font(), QWidget::font());
+    if (font != QTableView::font()) setFont(font);
+
+    // When most data rows got a new height (cells fitted to their texts), the view
+    // starts again with the commonest height as its default and resizes the others.
+    bool restarted = false;
+    {
+        const int fixed = std::min(model_->Told_Fixed_Rows(), g.Rows());
+        const int rows = std::min(model_->Told_Rows(), g.Rows() - fixed);
+        if (applied_default_height_ >= 0 && rows >= 512) {
+            int changed = 0;
+            for (int i = 0; i < rows && i < static_cast<int>(applied_heights_.size()); ++i)
+                if (applied_heights_[static_cast<size_t>(i)] != scale.Px_Y(g.Row_Height(fixed + i))) ++changed;
+            if (changed > rows / 2) {
+                model_->Reset_Views();
+                restarted = true;
+            }
+        }
+    }
+
+    // Fixed rows: the header's height.
+    const int fixed = std::min(model_->Told_Fixed_Rows(), g.Rows());
+    int fixed_px = 0;
+    for (int r = 0; r < fixed; ++r) fixed_px += scale.Px_Y(g.Row_Height(r));
+    if (header_->Fixed_Height != fixed_px) header_->Fixed_Height = fixed_px;
+    header_->setVisible(fixed > 0 && fixed_px > 0);
+
+    // Columns: width 0 hides.
+    const int cols = std::min(model_->Told_Cols(), g.Cols());
+    applied_widths_.resize(static_cast<size_t>(cols), -1);
+    for (int c = 0; c < cols; ++c) {
+        const int px = scale.Px_X(g.Col_Width(c));
+        int& applied = applied_widths_[static_cast<size_t>(c)];
+        if (applied == px) continue;
+        if (px <= 0) {
+            setColumnHidden(c, true);
+        } else {
+            if (applied <= 0) setColumnHidden(c, false);
+            header_->resizeSection(c, px);
+        }
+        applied = px;
+    }
+
+    // Data rows: most share one height, which becomes Qt's default section size, so
+    // a grid of equal rows costs one pass of comparisons.
+    const int rows = std::min(model_->Told_Rows(), g.Rows() - fixed);
+    QHeaderView* vh = verticalHeader();
+    if (applied_default_height_ < 0) {
+        int common = scale.Px_Y(Text_Grid::Default_Row_Height);
+        if (rows > 0) {
+            QHash<int, int> counts;
+            int best = 0;
+            for (int i = 0; i < rows; ++i) {
+                const int px = scale.Px_Y(g.Row_Height(fixed + i));
+                const int n = ++counts[px];
+                if (n > best && px > 0) {
+                    best = n;
+                    common = px;
+                }
+            }
+        }
+        if (common > 0) vh->setDefaultSectionSize(common);
+        applied_default_height_ = vh->defaultSectionSize();
+        applied_heights_.assign(static_cast<size_t>(std::max(rows, 0)), applied_default_height_);
+    }
+    applied_heights_.resize(static_cast<size_t>(std::max(rows, 0)), applied_default_height_);
+    // The view would queue a repaint per resized row; it is repainted once below.
+    const QSignalBlocker quiet(vh);
+    for (int i = 0; i < rows; ++i) {
+        const int px = scale.Px_Y(g.Row_Height(fixed + i));
+        int& applied = applied_heights_[static_cast<size_t>(i)];
+        if (applied == px) continue;
+        if (px <= 0) {
+            setRowHidden(i, true);
+        } else {
+            if (applied <= 0) setRowHidden(i, false);
+            vh->resizeSection(i, px);
+        }
+        applied = px;
+    }
+    updateGeometries();
+    --applying_;
+    Apply_Scroll();
+    // A restart lost the view's selection; the grid still has it.
+    if (restarted) Apply_Current();
+    viewport()->update();
+    header_->viewport()->update();
+}
+
+void Grid_Widget::Apply_Scroll() {
+    const Text_Grid& g = Grid();
+    ++applying_;
+    const int top = Model()->Model_Row(g.Top_Row());
+    if (top >= 0 && top < model_->rowCount() && verticalScrollBar()->value() != verticalHeader()->visualIndex(top))
+        verticalScrollBar()->setValue(verticalHeader()->visualIndex(top));
+    const int left = g.Left_Col();
+    if (left >= 0 && left < model_->columnCount()) {
+        // Hidden columns before the first shown one make no difference to what is shown.
+        const int first_shown = columnAt(0);
+        const bool same = first_shown == left || (first_shown > left && columnWidth(left) == 0);
+        if (!same) horizontalScrollBar()->setValue(header_->visualIndex(left));
+    }
+    --applying_;
+}
+
+void Grid_Widget::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    if (applying_) return;
+    Text_Grid& g = Grid();
+    ++applying_;
+    const int top_model = rowAt(0);
+    if (top_model >= 0) {
+        const int top = model_->Grid_Row(top_model);
+        if (top != g.Top_Row()) g.Set_Top_Row(top);
+    }
+    const int left = columnAt(0);
+    if (left >= 0 && left != g.Left_Col() && left >= g.Fixed_Cols()) g.Set_Left_Col(left);
+    --applying_;
+}
+
+void Grid_Widget::Apply_Current() {
+    const Text_Grid& g = Grid();
+    const bool in_step = g.Redraw() && model_->Told_Rows() == g.Rows() - g.Fixed_Rows() && model_->Told_Cols() == g.Cols();
+    if (!applying_ && in_step) {
+        ++applying_;
+        QItemSelectionModel* sm = selectionModel();
+        const int fixed = g.Fixed_Rows();
+        const int r1 = g.Row() - fixed, r2 = g.Row_Sel() - fixed;
+        const int c1 = g.Col(), c2 = g.Col_Sel();
+        if (r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 || r1 >= model_->rowCount() || r2 >= model_->rowCount() ||
+            c1 >= model_->columnCount() || c2 >= model_->columnCount()) {
+            sm->clearSelection();
+            sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        } else {
+            QItemSelection sel(model_->index(std::min(r1, r2), std::min(c1, c2)),
+                               model_->index(std::max(r1, r2), std::max(c1, c2)));
+            QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
+            if (selection_mode_ == Grid_Selection_Mode::By_Row) flags |= QItemSelectionModel::Rows;
+            if (selection_mode_ == Grid_Selection_Mode::By_Column) flags |= QItemSelectionModel::Columns;
+            sm->setCurrentIndex(model_->index(r2, c2), QItemSelectionModel::NoUpdate);
+            sm->select(sel, flags);
+        }
+        --applying_;
+    }
+    if (!applying_) Tell_Changes();
+}
+
+void Grid_Widget::Tell_Changes() {
+    const Text_Grid& g = Grid();
+    const bool rowcol = g.Row() != told_row_ || g.Col() != told_col_;
+    const bool sel = rowcol || g.Row_Sel() != told_row_sel_ || g.Col_Sel() != told_col_sel_;
+    told_row_ = g.Row();
+    told_col_ = g.Col();
+    told_row_sel_ = g.Row_Sel();
+    told_col_sel_ = g.Col_Sel();
+    if (rowcol) emit RowColChange();
+    if (sel) emit SelChange();
+}
+
+void Grid_Widget::View_Selection_Changed() {
+    // Inside a mouse or key event the view is read once the event is done, when the
+    // current index and the selection agree again.
+    if (applying_ || user_event_) return;
+    Take_From_View();
+}
+
+void Grid_Widget::Take_From_View() {
+    if (applying_) return;
+    Text_Grid& g = Grid();
+    const QModelIndex cur = currentIndex();
+    if (!cur.isValid() || model_->Told_Rows() != g.Rows() - g.Fixed_Rows()) return;
+    int r2 = cur.row(), c2 = cur.column();
+    int r1 = r2, c1 = c2;
+    // The anchor is the corner of the selected range opposite the current cell.
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (!range.contains(cur)) continue;
+        r1 = r2 == range.top() ? range.bottom() : range.top();
+        c1 = c2 == range.left() ? range.right() : range.left();
+        break;
+    }
+    if (selection_mode_ == Grid_Selection_Mode::By_Row) {
+        c1 = std::min(g.Fixed_Cols(), g.Cols() - 1);
+        c2 = g.Cols() - 1;
+    } else if (selection_mode_ == Grid_Selection_Mode::By_Column) {
+        r1 = 0;
+        r2 = model_->rowCount() - 1;
+    }
+    const int fixed = g.Fixed_Rows();
+    ++applying_;
+    if (g.Row() != r1 + fixed) g.Set_Row(r1 + fixed);
+    if (g.Col() != c1) g.Set_Col(c1);
+    g.Set_Row_Sel(r2 + fixed);
+    g.Set_Col_Sel(c2);
+    --applying_;
+    Tell_Changes();
+}
+
+// ----------------------------------------------------------------- geometry
+
+int Grid_Widget::X_Twips(int x_pixels) const { return Pixels_To_Twips_X(x_pixels - frameWidth(), this) + Border_Twips; }
+int Grid_Widget::Y_Twips(int y_pixels) const { return Pixels_To_Twips_Y(y_pixels - frameWidth(), this) + Border_Twips; }
+
+int Grid_Widget::Row_At_Pixel(int y) const {
+    const Text_Grid& g = Grid();
+    if (header_->isVisible()) {
+        const QRect hr = header_->geometry();
+        if (y >= hr.top() && y <= hr.bottom()) {
+            int top = hr.top();
+            for (int r = 0; r < g.Fixed_Rows(); ++r) {
+                top += Twips_To_Pixels_Y(g.Row_Height(r), this);
+                if (y < top) return r;
+            }
+            return -1;
+        }
+    }
+    const QRect vr = viewport()->geometry();
+    if (y < vr.top() || y > vr.bottom()) return -1;
+    const int m = rowAt(y - vr.top());
+    return m < 0 ? -1 : model_->Grid_Row(m);
+}
+
+int Grid_Widget::Col_At_Pixel(int x) const {
+    const QRect vr = viewport()->geometry();
+    if (x < vr.left() || x > vr.right()) return -1;
+    return columnAt(x - vr.left());
+}
+
+QRect Grid_Widget::Cell_Rect(int row, int col) const {
+    const Text_Grid& g = Grid();
+    if (row < 0 || row >= g.Rows() || col < 0 || col >= model_->columnCount() || isColumnHidden(col)) return {};
+    const QRect vr = viewport()->geometry();
+    const int x = vr.left() + columnViewportPosition(col);
+    const int w = columnWidth(col);
+    if (row < g.Fixed_Rows()) {
+        if (!header_->isVisible()) return {};
+        int y = header_->geometry().top();
+        for (int r = 0; r < row; ++r) y += Twips_To_Pixels_Y(g.Row_Height(r), this);
+        return QRect(x, y, w, Twips_To_Pixels_Y(g.Row_Height(row), this));
+    }
+    const int m = model_->Model_Row(row);
+    if (m >= model_->rowCount() || isRowHidden(m)) return {};
+    return QRect(x, vr.top() + rowViewportPosition(m), w, rowHeight(m));
+}
+
+bool Grid_Widget::Row_Is_Visible(int row) const {
+    const Text_Grid& g = Grid();
+    if (row < 0 || row >= g.Rows()) return false;
+    if (row < g.Fixed_Rows()) return header_->isVisible();
+    const int m = model_->Model_Row(row);
+    if (m >= model_->rowCount() || isRowHidden(m)) return false;
+    const int y = rowViewportPosition(m);
+    return y + rowHeight(m) > 0 && y < viewport()->height();
+}
+
+bool Grid_Widget::Col_Is_Visible(int col) const {
+    if (col < 0 || col >= model_->columnCount() || isColumnHidden(col)) return false;
+    const int x = columnViewportPosition(col);
+    return x + columnWidth(col) > 0 && x < viewport()->width();
+}
+
+int Grid_Widget::Last_Visible_Row() const {
+    const int n = model_->rowCount();
+    if (n == 0 || rowAt(0) < 0) return -1;
+    int m = rowAt(viewport()->height() - 1);
+    if (m < 0) m = n - 1;
+    return model_->Grid_Row(m);
+}
+
+// ----------------------------------------------------------------- events
+
+void Grid_Widget::Mouse_Event(QEvent::Type type, QWidget* from, QMouseEvent* e) {
+    const QPoint p = from->mapTo(this, e->position().toPoint());
+    mouse_row_ = Row_At_Pixel(p.y());
+    mouse_col_ = Col_At_Pixel(p.x());
+    const int x = X_Twips(p.x()), y = Y_Twips(p.y());
+    switch (type) {
+    case QEvent::MouseButtonPress: emit MouseDown(e->button(), e->modifiers(), x, y); break;
+    case QEvent::MouseMove: emit MouseMove(e->buttons(), e->modifiers(), x, y); break;
+    case QEvent::MouseButtonRelease: emit MouseUp(e->button(), e->modifiers(), x, y); break;
+    default: break;
+    }
+}
+
+void Grid_Widget::mousePressEvent(QMouseEvent* e) {
+    ++user_event_;
+    QTableView::mousePressEvent(e);
+    --user_event_;
+    Take_From_View();
+    Mouse_Event(QEvent::MouseButtonPress, viewport(), e);
+}
+
+void Grid_Widget::mouseMoveEvent(QMouseEvent* e) {
+    ++user_event_;
+    QTableView::mouseMoveEvent(e);
+    --user_event_;
+    if (e->buttons() != Qt::NoButton) Take_From_View();
+    Mouse_Event(QEvent::MouseMove, viewport(), e);
+}
+
+void Grid_Widget::mouseReleaseEvent(QMouseEvent* e) {
+    ++user_event_;
+    QTableView::mouseReleaseEvent(e);
+    --user_event_;
+    Take_From_View();
+    Mouse_Event(QEvent::MouseButtonRelease, viewport(), e);
+}
+
+void Grid_Widget::mouseDoubleClickEvent(QMouseEvent* e) {
+    ++user_event_;
+    QTableView::mouseDoubleClickEvent(e);
+    --user_event_;
+    Take_From_View();
+    const QPoint p = viewport()->mapTo(this, e->position().toPoint());
+    mouse_row_ = Row_At_Pixel(p.y());
+    mouse_col_ = Col_At_Pixel(p.x());
+    emit DblClick();
+}
+
+void Grid_Widget::keyPressEvent(QKeyEvent* e) {
+    ++user_event_;
+    QTableView::keyPressEvent(e);
+    --user_event_;
+    Take_From_View();
+}
+
+bool Grid_Widget::eventFilter(QObject* watched, QEvent* e) {
+    // The fixed rows: our mouse events, none of the header's own behaviour.
+    if (watched == header_->viewport()) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            Mouse_Event(e->type(), header_->viewport(), static_cast<QMouseEvent*>(e));
+            return true;
+        case QEvent::MouseButtonDblClick: {
+            const QPoint p = header_->viewport()->mapTo(this, static_cast<QMouseEvent*>(e)->position().toPoint());
+            mouse_row_ = Row_At_Pixel(p.y());
+            mouse_col_ = Col_At_Pixel(p.x());
+            emit DblClick();
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, e);
+}

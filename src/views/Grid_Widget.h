@@ -1,0 +1,177 @@
+#pragma once
+// The on-screen grid: a Text_Grid shown by a QTableView. The model answers from the
+// grid's own cells (nothing is copied per paint, nothing is created per row); the fixed
+// rows are painted by our header above the data rows, so they stay in place while the
+// rows scroll; merged cells, pictures, alignment and the grid lines are painted by the
+// delegate. The current cell and the selection follow the grid's Row/Col/Row_Sel/
+// Col_Sel both ways, and the grid's Top_Row/Left_Col follow the scrolling.
+//
+// Fixed columns are painted with the header's look but scroll with the others.
+#include "search/Text_Grid.h"
+
+#include <QAbstractTableModel>
+#include <QEvent>
+#include <QTableView>
+#include <vector>
+
+class QHeaderView;
+class Grid_Header;
+class Grid_Delegate;
+
+// The adapter between a Text_Grid and Qt's views: model row i is grid row
+// Fixed_Rows + i; fixed rows are not model rows. Sizes are those the grid last told.
+class Grid_Model : public QAbstractTableModel, public Text_Grid_Listener {
+    Q_OBJECT
+public:
+    enum Role {
+        Merged_Above_Role = Qt::UserRole + 1,   // bool: shown as one cell with the row above
+        Picture_Role,                           // int: Grid_Picture
+        Picture_Alignment_Role,                 // int: Grid_Alignment
+        Grid_Row_Role,                          // int: the grid row of the index
+    };
+
+    // Takes the grid's listener place; gives it back when destroyed.
+    explicit Grid_Model(Text_Grid& grid, QObject* parent = nullptr);
+    ~Grid_Model() override;
+
+    Text_Grid& Grid() const { return grid_; }
+    // What the model last told its views.
+    int Told_Rows() const { return rows_; }
+    int Told_Cols() const { return cols_; }
+    int Told_Fixed_Rows() const { return fixed_rows_; }
+    int Grid_Row(int model_row) const { return model_row + fixed_rows_; }
+    int Model_Row(int grid_row) const { return grid_row - fixed_rows_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Qt alignment of a Grid_Alignment; General puts numbers right, other texts left.
+    static Qt::Alignment To_Qt_Alignment(Grid_Alignment a, const QString& text);
+
+    // Tells the views to start again from the grid as it is now: their sections come
+    // back at one size, cheaper than resizing most of 65,535 rows one by one.
+    void Reset_Views();
+
+signals:
+    // Sizes, fonts, fixed counts, merging, pictures or the scroll position changed.
+    void Layout_Changed();
+    // The grid's current cell or selection moved.
+    void Current_Changed();
+    // Texts of the fixed rows changed (the header repaints).
+    void Fixed_Cells_Changed();
+    // Redraw was switched back on.
+    void Redraw_On();
+
+private:
+    // Text_Grid_Listener
+    void Grid_Reset() override;
+    void Grid_Cells_Changed(int r1, int c1, int r2, int c2) override;
+    void Grid_Layout_Changed() override;
+    void Grid_Current_Changed() override;
+    void Grid_Redraw_On() override;
+
+    void Take_Sizes();
+
+    Text_Grid& grid_;
+    Text_Grid_Listener* previous_ = nullptr;
+    int rows_ = 0, cols_ = 0, fixed_rows_ = 0;
+};
+
+// Flex-grid selection modes.
+enum class Grid_Selection_Mode { Free, By_Row, By_Column };
+
+class Grid_Widget : public QTableView {
+    Q_OBJECT
+public:
+    // The grid's inner border, counted in the mouse positions as the grid control does.
+    static constexpr int Border_Twips = 30;
+
+    explicit Grid_Widget(Text_Grid& grid, QWidget* parent = nullptr);
+    ~Grid_Widget() override;
+
+    Text_Grid& Grid() const;
+    Grid_Model* Model() const { return model_; }
+
+    // By_Row: a click selects whole rows (Col = first column, Col_Sel = last column).
+    void Set_Selection_Mode(Grid_Selection_Mode mode);
+    Grid_Selection_Mode Selection_Mode() const { return selection_mode_; }
+    // false: one row (or cell) at a time; true: the mouse may drag a range, as the
+    // grid control allows. Default true.
+    void Set_Allow_Range(bool on);
+    // Word wrap of the cell texts (for rows made higher to hold wrapped text).
+    void Set_Word_Wrap(bool on);
+    bool Word_Wrap() const { return word_wrap_; }
+
+    // Where the mouse was at the last mouse event: grid row and column, -1 when none.
+    int Mouse_Row() const { return mouse_row_; }
+    int Mouse_Col() const { return mouse_col_; }
+    // Grid row and column at a point of this widget, in pixels; -1 when none.
+    int Row_At_Pixel(int y) const;
+    int Col_At_Pixel(int x) const;
+    // A cell's rectangle in this widget's pixels (fixed rows included), from the
+    // grid's sizes and scroll position; empty for a hidden column or a bad index.
+    QRect Cell_Rect(int row, int col) const;
+    // Fully or partly shown in the viewport (fixed rows always are).
+    bool Row_Is_Visible(int row) const;
+    bool Col_Is_Visible(int col) const;
+    // The last grid row partly shown, -1 when no data row is.
+    int Last_Visible_Row() const;
+    // Twips from the widget's top-left corner, the border counted as Border_Twips;
+    // what the mouse signals give.
+    int X_Twips(int x_pixels) const;
+    int Y_Twips(int y_pixels) const;
+    // Repaint now (the grid control's Refresh).
+    void Refresh();
+
+    // Header rows and data rows, for tests and captures.
+    QHeaderView* Fixed_Rows_Header() const;
+
+signals:
+    // X, Y in twips (see X_Twips); Button the button pressed or released, or for a
+    // move the buttons held.
+    void MouseDown(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void MouseUp(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    // The current cell (Row or Col) changed, by the user or in code.
+    void RowColChange();
+    // The selection (Row, Col, Row_Sel or Col_Sel) changed, by the user or in code.
+    void SelChange();
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    friend class Grid_Header;
+    void Apply_Layout();
+    void Apply_Current();
+    void Take_From_View();
+    void View_Selection_Changed();
+    void Tell_Changes();
+    void Mouse_Event(QEvent::Type type, QWidget* from, QMouseEvent* e);
+    void Apply_Scroll();
+
+    Grid_Model* model_;
+    Grid_Header* header_;
+    Grid_Delegate* delegate_;
+    Grid_Selection_Mode selection_mode_ = Grid_Selection_Mode::Free;
+    bool word_wrap_ = false;
+    bool allow_range_ = true;
+    int mouse_row_ = -1, mouse_col_ = -1;
+    // Guards: the view is being set from the grid, or the grid from the view.
+    int applying_ = 0;
+    int user_event_ = 0;
+    // Row, Col, Row_Sel, Col_Sel last told through the signals.
+    int told_row_ = -1, told_col_ = -1, told_row_sel_ = -1, told_col_sel_ = -1;
+    // Sizes last given to the view, so that a layout change touches only what moved.
+    std::vector<int> applied_widths_, applied_heights_;
+    int applied_default_height_ = -1;
+};

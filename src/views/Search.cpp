@@ -1,0 +1,359 @@
+// The search window: its controls, opening, the search, the language and the buttons.
+#include "views/Search.h"
+
+#include "model/App_Paths.h"
+#include "model/Code_Tables.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Criteria_Form.h"
+#include "views/Grid_Widget.h"
+#include "winsupport/CTooltip.h"
+#include "winsupport/Default_App.h"
+#include "winsupport/Window_Utils.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+std::function<void(Search&, bool)> Search::Export_Dialog_Opener;
+std::function<void(Search&, int)> Search::Record_Window_Opener;
+
+void Drop_Down_List::showPopup() {
+    if (DropDown) DropDown();
+    QComboBox::showPopup();
+}
+
+namespace {
+template <class T>
+T* Named(T* w, const QString& name) {
+    w->setObjectName(name);
+    return w;
+}
+QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
+}  // namespace
+
+Search::Search(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Search"));
+    setWindowTitle(QStringLiteral("Sifa_Soft"));
+    setMouseTracking(true);
+    Build_Controls();
+    Place_Design_Geometry();
+    Connect_Controls();
+    Form_Load();
+}
+
+Search::~Search() {
+    Form_Terminate();
+    // The grid view listens to Results.Data, which goes before the child widgets do.
+    delete Data;
+    Data = nullptr;
+}
+
+void Search::Build_Controls() {
+    Build_Criteria_Rows();
+    Build_Grid_Area();
+}
+
+void Search::Build_Criteria_Rows() {
+    Lbl_Actif = Named(new QLabel(QStringLiteral("Active"), this), QStringLiteral("Lbl_Actif"));
+    Lbl_Field = Named(new QLabel(QStringLiteral("Field"), this), QStringLiteral("Lbl_Field"));
+    Lbl_Not = Named(new QLabel(QStringLiteral("Not"), this), QStringLiteral("Lbl_Not"));
+    Lbl_Oper = Named(new QLabel(QStringLiteral("Operator"), this), QStringLiteral("Lbl_Oper"));
+    Lbl_Value = Named(new QLabel(QStringLiteral("Value"), this), QStringLiteral("Lbl_Value"));
+    for (int k = 0; k < 2; ++k) {
+        Line1[k] = Named(new QFrame(this), Indexed("Line1", k));
+        Line1[k]->setFrameShape(QFrame::HLine);
+        Line1[k]->setFrameShadow(QFrame::Sunken);
+    }
+    for (int i = 0; i < Nb_Rows; ++i) {
+        Critere_Actif[i] = Named(new QCheckBox(this), Indexed("Critere_Actif", i));
+        Field[i] = Named(new Drop_Down_List(this), Indexed("Field", i));
+        Negation[i] = Named(new QCheckBox(this), Indexed("Negation", i));
+        Oper[i] = Named(new Drop_Down_List(this), Indexed("Oper", i));
+        txtFields[i] = Named(new QLineEdit(this), Indexed("txtFields", i));
+        ListFields[i] = Named(new Drop_Down_List(this), Indexed("ListFields", i));
+        lblDescription[i] = Named(new QLabel(this), Indexed("lblDescription", i));
+        lblDescription[i]->setTextFormat(Qt::PlainText);
+        ListFields[i]->hide();
+        for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Oper[i]),
+                             static_cast<QComboBox*>(ListFields[i])})
+            c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    }
+    Find_Ref = Named(new QPushButton(QStringLiteral("?"), this), QStringLiteral("Find_Ref"));
+    Find_Ref->hide();
+
+    Critere_Oper = Named(new QGroupBox(QStringLiteral("Entries must match"), this), QStringLiteral("Critere_Oper"));
+    Critere_Oper_And = Named(new QRadioButton(QStringLiteral("All active (And)"), Critere_Oper), QStringLiteral("Critere_Oper_And"));
+    Critere_Oper_Or = Named(new QRadioButton(QStringLiteral("Any active (Or)"), Critere_Oper), QStringLiteral("Critere_Oper_Or"));
+    Submit = Named(new QPushButton(QStringLiteral("Submit"), this), QStringLiteral("Submit"));
+    Frame1 = Named(new QGroupBox(QStringLiteral("Display option"), this), QStringLiteral("Frame1"));
+    CellAutoSize = Named(new QCheckBox(QStringLiteral("Adjust Cell Size"), Frame1), QStringLiteral("CellAutoSize"));
+    AdvancedSort = Named(new QCheckBox(QStringLiteral("Multi-Columns Sort"), Frame1), QStringLiteral("AdvancedSort"));
+    Choosen_Language = Named(new Drop_Down_List(Frame1), QStringLiteral("Choosen_Language"));
+}
+
+void Search::Build_Grid_Area() {
+    Data = Named(new Grid_Widget(Results.Data, this), QStringLiteral("Data"));
+    CommandHeader = Named(new QPushButton(this), QStringLiteral("CommandHeader"));
+    CommandHeader->setFocusPolicy(Qt::NoFocus);
+    CommandHeader->setFlat(true);
+    CommandHeader->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; margin: 0px; }"));
+    CommandHeader->hide();
+    Nb_Records = Named(new QLabel(this), QStringLiteral("Nb_Records"));
+    Nb_Records->setAlignment(Qt::AlignCenter);
+    Nb_Records->setProperty("Tag", QStringLiteral("0"));
+    cmdExport = Named(new QPushButton(QStringLiteral("Export..."), this), QStringLiteral("cmdExport"));
+    cmdPrint = Named(new QPushButton(QStringLiteral("Print..."), this), QStringLiteral("cmdPrint"));
+    cmdClose = Named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("cmdClose"));
+    CmdHelp = Named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("CmdHelp"));
+    Copyright = Named(new QLabel(QStringLiteral("Sifa_Soft v0.6.2"), this), QStringLiteral("Copyright"));
+    Copyright->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Hidden_Label_With_WordWrap = Named(new QLabel(this), QStringLiteral("Hidden_Label_With_WordWrap"));
+    Hidden_Label_With_WordWrap->setWordWrap(true);
+    Hidden_Label_Without_WordWrap = Named(new QLabel(this), QStringLiteral("Hidden_Label_Without_WordWrap"));
+    Hidden_Label_With_WordWrap->hide();
+    Hidden_Label_Without_WordWrap->hide();
+}
+
+void Search::Connect_Controls() {
+    for (int i = 0; i < Nb_Rows; ++i) {
+        connect(Critere_Actif[i], &QCheckBox::toggled, this, [this, i] { Critere_Actif_Click(i); });
+        connect(Field[i], &QComboBox::currentIndexChanged, this, [this, i] { if (!filling_fields_) Field_Click(i); });
+        connect(Oper[i], &QComboBox::currentIndexChanged, this, [this, i] { Oper_Click(i); });
+        connect(ListFields[i], &QComboBox::currentIndexChanged, this, [this, i] { ListFields_Click(i); });
+        connect(txtFields[i], &QLineEdit::textChanged, this, [this, i] { txtFields_Change(i); });
+        Field[i]->DropDown = [this, i] { Field_DropDown(i); };
+        Oper[i]->DropDown = [this, i] { Oper_DropDown(i); };
+        ListFields[i]->DropDown = [this, i] { ListFields_DropDown(i); };
+        txtFields[i]->installEventFilter(this);
+        for (QWidget* w : {static_cast<QWidget*>(Field[i]), static_cast<QWidget*>(Oper[i]),
+                           static_cast<QWidget*>(Negation[i]), static_cast<QWidget*>(Critere_Actif[i])})
+            w->installEventFilter(this);
+    }
+    Submit->installEventFilter(this);
+    // The leave check runs before a click elsewhere in the window takes effect.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w != Data && !Data->isAncestorOf(w)) w->installEventFilter(this);
+    }
+    Data->viewport()->installEventFilter(this);
+    connect(Find_Ref, &QPushButton::clicked, this, &Search::Find_Ref_Click);
+    connect(Critere_Oper_And, &QRadioButton::clicked, Find_Ref, &QWidget::hide);
+    connect(Critere_Oper_Or, &QRadioButton::clicked, Find_Ref, &QWidget::hide);
+    connect(Submit, &QPushButton::clicked, this, &Search::Submit_Click);
+    connect(CellAutoSize, &QCheckBox::clicked, this, &Search::CellAutoSize_Click);
+    connect(AdvancedSort, &QCheckBox::clicked, this, &Search::AdvancedSort_Click);
+    connect(Choosen_Language, &QComboBox::currentIndexChanged, this, &Search::Choosen_Language_Click);
+    Choosen_Language->DropDown = [this] { Fit_Drop_Down_List(Choosen_Language, Height_Of(this)); };
+    connect(cmdExport, &QPushButton::clicked, this, &Search::cmdExport_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &Search::cmdPrint_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &Search::cmdClose_Click);
+    connect(CmdHelp, &QPushButton::clicked, this, &Search::CmdHelp_Click);
+    connect(CommandHeader, &QPushButton::clicked, this, &Search::CommandHeader_Click);
+    connect(Data, &Grid_Widget::MouseDown, this, &Search::Data_MouseDown);
+    connect(Data, &Grid_Widget::MouseMove, this, &Search::Data_MouseMove);
+    connect(Data, &Grid_Widget::MouseUp, this, &Search::Data_MouseUp);
+}
+
+void Search::Form_Load() {
+    Form_Loaded = false;
+    // The language list; choosing its entry runs the language switch, without a search
+    // since the window is not loaded yet.
+    {
+        const QSignalBlocker block(Choosen_Language);
+        Choosen_Language->clear();
+        Choosen_Language->addItem(QStringLiteral("EN"));
+        Choosen_Language->addItem(QStringLiteral("FR"));
+        Choosen_Language->setCurrentIndex(-1);
+    }
+    Current_Language = QStringLiteral("EN");
+    Choosen_Language->setCurrentIndex(0);
+    Choosen_Language->show();
+
+    for (int i = 0; i < Nb_Rows; ++i) {
+        {
+            const QSignalBlocker block(Critere_Actif[i]);
+            Critere_Actif[i]->setChecked(false);
+        }
+        Field[i]->setCurrentIndex(-1);
+        Field[i]->setEnabled(false);
+        Negation[i]->setChecked(false);
+        Oper[i]->setCurrentIndex(-1);
+        txtFields[i]->setText(QString());
+        Critere_Actif_Click(i);
+    }
+    Critere_Actif[0]->setChecked(true);
+    Field[0]->setEnabled(true);
+    Init_Field_Fields();
+
+    Find_Ref->hide();
+    Critere_Oper_And->setChecked(false);
+    Critere_Oper_Or->setChecked(true);
+
+    // The grid's own sizes; the sort arrows are painted by the grid view.
+    Results.Default_Col_Width = Results.Data.Col_Width(0) > 0 ? Results.Data.Col_Width(0) : Text_Grid::Default_Col_Width;
+    Results.Default_Row_Height = Results.Data.Row_Height(0) > 0 ? Results.Data.Row_Height(0) : Text_Grid::Default_Row_Height;
+    Apply_Grid_Font();
+    Place_Display_Options();
+
+    const int n = std::max(Records_Table.Col_Upper(), Record_Description ? Record_Description->Count() : 0);
+    Results.Sort = Single_Field_Sort(n);
+    Results.Field_Grid_Col.assign(static_cast<size_t>(std::max(n, 0)) + 1, -1);
+    Resizing_Col = -1;
+
+    // The initial query: every record whose year is not empty.
+    Critere_Actif[0]->setChecked(true);
+    Field[0]->setCurrentIndex(Field[0]->count() > 1 ? 1 : -1);
+    Negation[0]->setChecked(true);
+    Oper[0]->setCurrentIndex(Oper[0]->count() > 8 ? 8 : -1);
+
+    Tooltip = std::make_unique<CTooltip>();
+    Tooltip->Style = 1;
+    Tooltip->Icon = 1;
+
+    Form_Loaded = true;
+    Submit_Click();
+}
+
+void Search::Apply_Grid_Font() {
+    // Text measured on the window has the grid's metrics: the whole window uses the
+    // grid's font, as the controls were drawn for it.
+    const Grid_Font& g = Results.Data.Font();
+    QFont f = font();
+    if (!g.Name.isEmpty() && g.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0) f.setFamily(g.Name);
+    if (g.Size > 0) f.setPointSizeF(g.Size);
+    f.setBold(g.Bold);
+    f.setItalic(g.Italic);
+    f.setUnderline(g.Underline);
+    f.setStrikeOut(g.Strikethrough);
+    setFont(f);
+    Hidden_Label_With_WordWrap->setFont(Data->font());
+    Hidden_Label_Without_WordWrap->setFont(Data->font());
+}
+
+Criteria Search::Read_Criteria() const {
+    Criteria c;
+    for (int i = 0; i < Nb_Rows; ++i) {
+        Criterion_Row& r = c.Rows[static_cast<size_t>(i)];
+        r.Critere_Actif = Critere_Actif[i]->isChecked();
+        r.Field = Field_Item(i);
+        r.Oper = Oper_Code(i);
+        r.txtFields = txtFields[i]->text();
+        r.Negation = Negation[i]->isChecked();
+    }
+    c.Critere_Oper_And = Critere_Oper_And->isChecked();
+    return c;
+}
+
+std::optional<qint32> Search::Field_Item(int Index) const {
+    const QComboBox* f = Field[Index];
+    if (f->currentIndex() < 0) return std::nullopt;
+    return f->currentData().toInt();
+}
+
+std::optional<qint32> Search::Oper_Code(int Index) const {
+    const QComboBox* o = Oper[Index];
+    if (o->currentIndex() < 0) return std::nullopt;
+    return o->currentData().toInt();
+}
+
+int Search::Row_Of(const QWidget* box) const {
+    for (int i = 0; i < Nb_Rows; ++i)
+        if (txtFields[i] == box) return i;
+    return -1;
+}
+
+void Search::Submit_Click() {
+    Wait_Cursor wait;
+    CommandHeader->hide();
+    Last_Tip_Cell.clear();
+    Results.AdvancedSort = AdvancedSort->isChecked();
+    Data->Set_Word_Wrap(false);  // the new rows are one line high
+    Run_Search(Results, Read_Criteria(), Current_Language);
+    Show_Count();
+    if (CellAutoSize->isChecked()) Resize_Cell();
+    Show_First_Column();
+}
+
+void Search::Show_First_Column() {
+    // The view counts its scroll steps in shown columns only, while the hidden record
+    // number column may have been counted when the result was laid out.
+    QScrollBar* h = Data->horizontalScrollBar();
+    if (h->value() != 0) h->setValue(0);
+}
+
+void Search::Show_Count() {
+    Nb_Records->setText(Results.Nb_Records_Caption);
+    Nb_Records->setProperty("Tag", Results.Nb_Records_Tag);
+    cmdExport->setEnabled(Results.Output_Enabled);
+    cmdPrint->setEnabled(Results.Output_Enabled);
+}
+
+void Search::Choosen_Language_Click() {
+    if (Choosen_Language->currentIndex() < 0) return;
+    Current_Language = Choosen_Language->currentText();
+    // The tables of the new language first, so that the value lists and descriptions
+    // the rows rebuild below are already in that language.
+    Load_Code_Tables();
+    Init_Field_Fields();
+    if (Form_Loaded) Submit_Click();
+}
+
+void Search::CmdHelp_Click() {
+    const QString name = Current_Language == QLatin1String("FR") ? QStringLiteral("Sifa_soft_manuel_v062_def_Fr.pdf")
+                                                                 : QStringLiteral("Sifa_soft_manual_V062_def_En.pdf");
+    Open_With_Default_App(App_File(name));
+}
+
+void Search::cmdClose_Click() { close(); }
+
+void Search::cmdExport_Click() {
+    if (Export_Dialog_Opener) Export_Dialog_Opener(*this, false);
+}
+
+void Search::cmdPrint_Click() {
+    if (Export_Dialog_Opener) Export_Dialog_Opener(*this, true);
+}
+
+void Search::Form_MouseMove() {
+    if (CommandHeader->isVisible()) CommandHeader->hide();
+}
+
+void Search::Form_Terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    Tooltip.reset();
+}
+
+void Search::mouseMoveEvent(QMouseEvent* e) {
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(e);
+}
+
+void Search::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void Search::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    Show_First_Column();
+}
+
+void Search::closeEvent(QCloseEvent* e) {
+    Form_Terminate();
+    e->accept();
+}
+
+bool Search::eventFilter(QObject* watched, QEvent* e) {
+    if (Focus_Event(watched, e)) return true;
+    return QWidget::eventFilter(watched, e);
+}

@@ -1,0 +1,203 @@
+#pragma once
+// The main window: three criterion rows over the records, the result grid with its
+// count and output buttons, the language list and help.
+//
+// The handlers keep the names of the window's events; each reads its controls, asks the
+// engine (search/Criteria_Form.h, search/Search_Run.h, search/Sorting.h) and shows the
+// answer. They are spread over four files by concern: Search.cpp (opening, search,
+// language, buttons), Search_Criteria_Rows.cpp (rows and value entry), Search_Grid.cpp
+// (the grid under the mouse, cell sizing, sorting) and Search_Layout.cpp (geometry).
+#include "search/Criteria.h"
+#include "search/Search_Run.h"
+
+#include <QComboBox>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CTooltip;
+class Grid_Widget;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// A drop-down list that tells when it opens (the lists' DropDown event).
+class Drop_Down_List : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> DropDown;
+    void showPopup() override;
+};
+
+class Search : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Nb_Rows = Nb_Criterion_Rows;
+
+    // Builds the controls and runs Form_Load (which ends with the first search).
+    explicit Search(QWidget* parent = nullptr);
+    ~Search() override;   // Form_Terminate
+
+    // Set by the windows that other parts of the program build; nothing happens while unset.
+    static std::function<void(Search&, bool For_Printing)> Export_Dialog_Opener;
+    static std::function<void(Search&, int record)> Record_Window_Opener;
+
+    // ---------------------------------------------------------------- controls
+    std::array<QCheckBox*, Nb_Rows> Critere_Actif{};
+    std::array<Drop_Down_List*, Nb_Rows> Field{};
+    std::array<QCheckBox*, Nb_Rows> Negation{};
+    std::array<Drop_Down_List*, Nb_Rows> Oper{};
+    std::array<QLineEdit*, Nb_Rows> txtFields{};
+    std::array<Drop_Down_List*, Nb_Rows> ListFields{};
+    std::array<QLabel*, Nb_Rows> lblDescription{};
+    QPushButton* Find_Ref = nullptr;
+    QLabel* Lbl_Actif = nullptr;
+    QLabel* Lbl_Field = nullptr;
+    QLabel* Lbl_Not = nullptr;
+    QLabel* Lbl_Oper = nullptr;
+    QLabel* Lbl_Value = nullptr;
+    std::array<QFrame*, 2> Line1{};
+    QGroupBox* Critere_Oper = nullptr;
+    QRadioButton* Critere_Oper_And = nullptr;
+    QRadioButton* Critere_Oper_Or = nullptr;
+    QPushButton* Submit = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QCheckBox* CellAutoSize = nullptr;
+    QCheckBox* AdvancedSort = nullptr;
+    Drop_Down_List* Choosen_Language = nullptr;
+    Grid_Widget* Data = nullptr;          // the view of Results.Data
+    QPushButton* CommandHeader = nullptr;
+    QLabel* Nb_Records = nullptr;         // the tag is the property "Tag"
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdPrint = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* CmdHelp = nullptr;
+    QLabel* Copyright = nullptr;
+    QLabel* Hidden_Label_With_WordWrap = nullptr;
+    QLabel* Hidden_Label_Without_WordWrap = nullptr;
+
+    // ---------------------------------------------------------------- state
+    Search_Results Results;               // the grid, its column maps, the sort state
+    bool Form_Loaded = false;
+    QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
+    std::unique_ptr<CTooltip> Tooltip;
+    int Resizing_Col = -1;                // column whose right border is dragged
+    int Resizing_Left = 0;                // its left edge, twips as the mouse gives them
+    QString Last_Tip_Cell;                // "row/col" of the cell whose tip is shown
+
+    // What the search reads from the rows and the combination option.
+    Criteria Read_Criteria() const;
+    // Item number of the selected Field entry, operator code of the selected Oper entry.
+    std::optional<qint32> Field_Item(int Index) const;
+    std::optional<qint32> Oper_Code(int Index) const;
+    // Row of a value box, -1 when it is none of ours.
+    int Row_Of(const QWidget* box) const;
+    // Width of a value box as its field and operator ask (twips), before it is fitted
+    // into the window.
+    int Value_Box_Design_Width(int Index) const { return value_width_[static_cast<size_t>(Index)]; }
+
+    // Design inner size of the window, twips.
+    static constexpr int Design_Width = 12900;
+    static constexpr int Design_Height = 8400;
+
+    // ---------------------------------------------------------------- Search.cpp
+    void Form_Load();
+    void Submit_Click();
+    void Choosen_Language_Click();
+    void CmdHelp_Click();
+    void cmdClose_Click();
+    void cmdExport_Click();
+    void cmdPrint_Click();
+    void Form_MouseMove();
+    void Form_Terminate();
+
+    // ---------------------------------------------------------------- Search_Criteria_Rows.cpp
+    void Init_Field_Fields();
+    void Field_Click(int Index);
+    void Oper_Click(int Index);
+    void Critere_Actif_Click(int Index);
+    void ListFields_Click(int Index);
+    void Field_DropDown(int Index);
+    void Oper_DropDown(int Index);
+    void ListFields_DropDown(int Index);
+    void txtFields_GotFocus(int Index);
+    void txtFields_Change(int Index);
+    // Cancel set: the value is refused and the focus must stay in the box.
+    void txtFields_Validate(int Index, bool& Cancel);
+    void txtFields_LostFocus(int Index);
+    void Find_Ref_Click();
+
+    // ---------------------------------------------------------------- Search_Grid.cpp
+    void Data_MouseDown(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void Data_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void Data_MouseUp(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void CommandHeader_Click();
+    void AdvancedSort_Click();
+    void CellAutoSize_Click();
+    // Fits cells to their texts: every column (none given), or the rows to the wrapped
+    // texts of column Only_Col.
+    void Resize_Cell(std::optional<int> Only_Col = std::nullopt);
+    // Text measures in the grid's font, twips.
+    QSize Text_Size(const QString& text) const;
+    int Wrapped_Height(const QString& text, int width_twips) const;
+
+    // ---------------------------------------------------------------- Search_Layout.cpp
+    void Form_Resize();
+    // Geometry in twips of the window's inner area (or of a frame, for its controls).
+    void Place(QWidget* w, int left, int top, int width, int height);
+    int Left_Of(const QWidget* w) const;
+    int Top_Of(const QWidget* w) const;
+    int Width_Of(const QWidget* w) const;
+    int Height_Of(const QWidget* w) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void Build_Controls();
+    void Build_Criteria_Rows();
+    void Build_Grid_Area();
+    void Connect_Controls();
+    void Place_Design_Geometry();
+    void Place_Display_Options();
+    void Apply_Grid_Font();
+    void Show_Count();
+    bool Focus_Event(QObject* watched, QEvent* e);
+    void Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason);
+    void Place_Command_Header(int col);
+    void Show_Cell_Tip(int row, int col);
+    int Header_Border_At(int X) const;
+    // The leave check of a value box: true when accepted; otherwise the message has
+    // been shown and the focus is back in the box.
+    bool Leave_Check(int Index);
+    // Controls that let the focus leave a value box without its check: the picker
+    // button (picking is how a wrong code gets corrected) and Close.
+    bool Skips_Value_Check(const QWidget* w) const;
+    // The value boxes are as wide as their field asks, but never past the grid's right
+    // edge.
+    void Apply_Value_Box_Width(int Index);
+    int Criteria_Right_Edge() const;
+    // Grid pixels of a mouse position the grid gave in twips.
+    QPoint Grid_Pixel(int X, int Y) const;
+    // A new result starts at its first column.
+    void Show_First_Column();
+
+    std::array<int, Nb_Rows> value_width_{};   // twips, as the field asks
+    std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
+    int find_ref_row_ = -1;                    // row beside which Find_Ref was shown
+    bool terminated_ = false;
+    bool validating_ = false;
+    bool filling_fields_ = false;
+};

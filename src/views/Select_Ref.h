@@ -1,0 +1,79 @@
+#pragma once
+// The code picker: a coded field's code table as a list of codes and labels, narrowed
+// by a code filter and a label filter; OK writes the chosen code into the value box
+// the picker was opened from.
+//
+// Caller: set Cur_Control and Cur_Champ, call Form_Load, then exec(). Ok, Cancel, a
+// double click or the close box unload the window (Form_Unload runs once).
+#include "search/Text_Grid.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <memory>
+
+class Champ;
+class Refs;
+class Grid_Widget;
+class QLabel;
+class QPushButton;
+
+class Select_Ref : public QDialog {
+    Q_OBJECT
+public:
+    explicit Select_Ref(QWidget* parent = nullptr);
+    ~Select_Ref() override;
+
+    // Set by the caller before Form_Load. Cur_Control follows the box: it reads
+    // nullptr once the box is gone.
+    QPointer<QLineEdit> Cur_Control;
+    Champ* Cur_Champ = nullptr;
+    // Read by the caller after the window has closed.
+    bool c_est_ok = false;
+    QString valeur_de_retour;
+
+    QLineEdit* Code_Search;
+    QLineEdit* Val_Search;
+    Grid_Widget* List;
+    QLabel* Code_Selected;
+    QLabel* Val_Selected;
+    QPushButton* Cancel;
+    QPushButton* Ok;
+
+    // The grid behind List: column 0 the code, column 1 the label.
+    Text_Grid& List_Grid() { return list_grid_; }
+    // What the grid shows now.
+    const Refs* Shown_Refs() const { return Filtered_Refs.get(); }
+    // True while the table is shown by labels only.
+    bool Labels_Only() const { return only_value_; }
+    bool Unloaded() const { return unloaded_; }
+
+    void Form_Load();
+    void Code_Search_Change();
+    void Val_Search_Change();
+    void List_RowColChange();
+    void List_SelChange();
+    void List_DblClick();
+    void Ok_Click();
+    void Cancel_Click();
+    void Form_Resize();
+    void Form_Unload();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    void Fill_Code_List();
+    void Unload_Window(int result);
+    void Place(QWidget* w, int left, int top, int width, int height);
+
+    Text_Grid list_grid_;
+    std::shared_ptr<Refs> Filtered_Refs;
+    bool only_value_ = false;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    bool resizing_ = false;
+    bool filling_ = false;
+};

@@ -1,0 +1,64 @@
+#pragma once
+// The sort dialog: up to four keys over the columns of the result grid, each ascending
+// or descending. "Sort" orders the grid and leaves the dialog open; closing it stores
+// the keys shown. The grid side is Multi_Key_Sort.
+//
+// Caller: frmTrier dlg(grid, Sort_Keys, parent); dlg.exec(). Form_Load runs when the
+// dialog is first shown unless called before; Form_Unload runs once when it closes
+// (or is destroyed).
+#include "search/Sorting.h"
+
+#include <QDialog>
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+class frmTrier : public QDialog {
+    Q_OBJECT
+public:
+    frmTrier(Text_Grid& Data, Sort_Keys_T& Keys, QWidget* parent = nullptr);
+    ~frmTrier() override;
+
+    std::array<QGroupBox*, 4> Frame1{};
+    std::array<QComboBox*, 4> cmbTri{};
+    // OptTri[2k] "Ascending", OptTri[2k + 1] "Descending" of key k.
+    std::array<QRadioButton*, 8> OptTri{};
+    QPushButton* cmdOk = nullptr;
+    QLabel* labTri = nullptr;
+
+    // False when loading failed (the message box has been shown).
+    bool Form_Load();
+    void cmbTri_Click(int Index);
+    void cmbTri_DropDown(int Index);
+    // "Sort"; also run by the search without showing the dialog.
+    Multi_Key_Sort::Result cmdOk_Click();
+    void Form_GotFocus();
+    void Form_Unload();
+
+    // The keys as the controls show them.
+    Sort_Key_Choices Choices() const;
+    bool Loaded() const { return loaded_; }
+    bool Shown_And_Focused() const { return shown_; }
+    const Multi_Key_Sort& Sorter() const { return sort_; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void done(int r) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void Build();
+    void Set_Key_Enabled(int k, bool on);
+
+    Text_Grid& data_;
+    Sort_Keys_T& keys_;
+    Multi_Key_Sort sort_;
+    bool loaded_ = false;     // cmbTri_Click acts from now on
+    bool shown_ = false;
+    bool unloaded_ = false;
+};

@@ -1,0 +1,121 @@
+#include "output/Choose.h"
+
+#include "search/Selection_Items.h"
+#include "winsupport/Twips.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Choose_Test : ::testing::Test {
+    Field f;
+    Choose c;
+    void SetUp() override {
+        f.Name = "Columns";
+        for (const char* n : {"Year", "area 2", "Area 1", "Reco Text", "Project name"}) f.Available.add(n);
+        f.SelectItem("Year");
+        c.current_field = &f;
+        c.Form_Load();
+    }
+    void Highlight(QListWidget* list, const QStringList& names) {
+        list->clearSelection();
+        for (int i = 0; i < list->count(); ++i)
+            if (names.contains(list->item(i)->text())) list->item(i)->setSelected(true);
+    }
+    static QStringList Highlighted(const QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->isSelected()) out << list->item(i)->text();
+        return out;
+    }
+};
+
+TEST_F(Choose_Test, Opens_With_The_Field_Sorted) {
+    EXPECT_EQ(c.windowTitle(), "Columns selection");
+    EXPECT_EQ(Choose::Entries(c.Available), QStringList({"Area 1", "area 2", "Project name", "Reco Text"}));
+    EXPECT_EQ(Choose::Entries(c.Selected), QStringList({"Year"}));
+    EXPECT_FALSE(c.choose_ok);
+    EXPECT_FALSE(c.Ok->isEnabled());
+    EXPECT_FALSE(c.Select->isEnabled());
+    EXPECT_FALSE(c.Unselect->isEnabled());
+    EXPECT_TRUE(c.Select_All->isEnabled());
+    EXPECT_TRUE(c.Unselect_All->isEnabled());
+    EXPECT_EQ(c.Select->toolTip(), "Move highlighted");
+    EXPECT_EQ(c.Select_All->toolTip(), "Move all");
+    EXPECT_FALSE(c.Select->icon().isNull());
+    // Both lists as wide, the window just around them.
+    EXPECT_EQ(c.Available->width(), c.Selected->width());
+    const int W = Pixels_To_Twips_X(c.Available->width(), &c);
+    EXPECT_GE(W, 1200);
+    EXPECT_NEAR(Pixels_To_Twips_X(c.Selected->x(), &c), W + 1200, 30);
+    EXPECT_NEAR(Pixels_To_Twips_X(c.width(), &c), 2 * W + 1800, 30);
+}
+
+TEST_F(Choose_Test, Ok_Only_When_The_Selection_Changed) {
+    Highlight(c.Available, {"Reco Text"});
+    c.Select_Click();
+    EXPECT_TRUE(c.Ok->isEnabled());
+    Highlight(c.Selected, {"Reco Text"});
+    c.Unselect_Click();
+    EXPECT_FALSE(c.Ok->isEnabled());   // back as it opened
+    c.Unselect_All_Click();
+    EXPECT_TRUE(c.Ok->isEnabled());
+    EXPECT_FALSE(c.Unselect_All->isEnabled());
+
+    // Opened with nothing selected: Ok as soon as something is.
+    Field empty;
+    empty.Available.add("x");
+    Choose d;
+    d.current_field = &empty;
+    d.Form_Load();
+    EXPECT_FALSE(d.Ok->isEnabled());
+    d.Select_All_Click();
+    EXPECT_TRUE(d.Ok->isEnabled());
+}
+
+TEST_F(Choose_Test, Moved_Names_Stay_Highlighted_In_Their_Place) {
+    Highlight(c.Available, {"Reco Text", "Area 1"});
+    c.Select_Click();
+    EXPECT_EQ(Choose::Entries(c.Selected), QStringList({"Area 1", "Reco Text", "Year"}));
+    EXPECT_EQ(Highlighted(c.Selected), QStringList({"Area 1", "Reco Text"}));
+    EXPECT_EQ(Choose::Entries(c.Available), QStringList({"area 2", "Project name"}));
+    EXPECT_TRUE(c.Unselect->isEnabled());
+    EXPECT_FALSE(c.Select->isEnabled());
+}
+
+TEST_F(Choose_Test, Ok_Writes_Back_And_Cancel_Does_Not) {
+    Highlight(c.Available, {"Project name"});
+    c.Select_Click();
+    c.Cancel_Click();
+    EXPECT_EQ(f.Selected.Name_List(","), "Year");
+    EXPECT_EQ(f.Available.Count(), 4);
+
+    c.Form_Load();
+    Highlight(c.Available, {"Project name", "area 2"});
+    c.Select_Click();
+    c.Ok_Click();
+    EXPECT_TRUE(c.choose_ok);
+    EXPECT_EQ(f.Selected.Name_List(","), "area 2,Project name,Year");
+    EXPECT_EQ(f.Available.Name_List(","), "Area 1,Reco Text");
+
+    // Reopened: both lists in ascending order again.
+    c.Form_Load();
+    EXPECT_FALSE(c.choose_ok);
+    EXPECT_EQ(Choose::Entries(c.Selected), QStringList({"area 2", "Project name", "Year"}));
+}
+
+TEST(Choose_Empty, Opens_Inert_Without_A_Field) {
+    Choose c;
+    c.Form_Load();
+    EXPECT_EQ(c.Available->count(), 0);
+    EXPECT_FALSE(c.Select_All->isEnabled());
+    EXPECT_FALSE(c.Ok->isEnabled());
+    c.Select_All_Click();
+    c.Ok_Click();
+    EXPECT_TRUE(c.choose_ok);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+#include "output/Export.h"
+
+#include "Output_Fixture.h"
+#include "Test_Files.h"
+#include "output/Choose.h"
+#include "output/LVPrint.h"
+#include "search/Field_Sets.h"
+#include "search/Result_Text.h"
+#include "search/Selection_Items.h"
+#include "winsupport/Twips.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+struct Export_Test : Output_Test {
+    Search_Results s;
+    std::unique_ptr<Export> e;
+
+    void Open(bool For_Printing, const QString& lang = "EN") {
+        if (lang != Current_Language) Use_Language(lang);
+        Fill_Records({Plain_Record(1), Plain_Record(2)});
+        Search_All(s, lang);
+        e = std::make_unique<Export>(s);
+        e->For_Printing = For_Printing;
+        e->Criteria_Text = "Selection criteria are Year Not Empty";
+        e->Form_Load();
+    }
+    int Col(const char* nom) const { return Column_Of(s, nom); }
+    int Window_Top_Twips(const QWidget* w) const { return Pixels_To_Twips_Y(w->mapTo(e.get(), QPoint()).y(), e.get()); }
+};
+
+TEST_F(Export_Test, Opened_From_Export) {
+    Open(false);
+    EXPECT_EQ(e->windowTitle(), "Sifa_Soft Print/Export");
+    EXPECT_TRUE(e->OptTab->isChecked());
+    EXPECT_FALSE(e->OptList->isChecked());
+    EXPECT_TRUE(e->WithLbl->isChecked());
+    EXPECT_FALSE(e->ToPrint->isEnabled());
+    EXPECT_EQ(e->OptFields[0]->text(), "Short");
+    EXPECT_EQ(e->OptFields[1]->text(), "All");
+    EXPECT_EQ(e->OptFields[2]->text(), "Custom");
+    EXPECT_TRUE(e->OptFields[0]->isChecked());
+    EXPECT_FALSE(e->OptFields[3]->isVisibleTo(e.get()));
+    EXPECT_FALSE(e->Custum_Select->isEnabled());
+    EXPECT_EQ(e->Columns->Name, "Columns");
+    EXPECT_EQ(e->Columns->Available.Count(), 16);
+    EXPECT_TRUE(e->Columns->Available.exists("Reco Text"));
+
+    // "Select..." just under "Custom", the frame 150 twips below it.
+    const int custom_bottom = Window_Top_Twips(e->OptFields[2]) + Pixels_To_Twips_Y(e->OptFields[2]->height(), e.get());
+    EXPECT_NEAR(Window_Top_Twips(e->Custum_Select), custom_bottom + 30, 16);
+    const int select_bottom = Window_Top_Twips(e->Custum_Select) + Pixels_To_Twips_Y(e->Custum_Select->height(), e.get());
+    EXPECT_NEAR(Window_Top_Twips(e->Frame2) + Pixels_To_Twips_Y(e->Frame2->height(), e.get()), select_bottom + 150, 16);
+}
+
+TEST_F(Export_Test, Opened_From_Print) {
+    Open(true);
+    EXPECT_TRUE(e->OptList->isChecked());
+    EXPECT_FALSE(e->OptTab->isChecked());
+    EXPECT_TRUE(e->ToPrint->isEnabled());
+    e->WithLbl->setChecked(false);
+    e->WithLbl_Click();
+    EXPECT_FALSE(e->ToPrint->isEnabled());
+    e->WithLbl->setChecked(true);
+    e->WithLbl_Click();
+    EXPECT_TRUE(e->ToPrint->isEnabled());
+    e->OptTab->setChecked(true);
+    e->OptTab_Click();
+    EXPECT_FALSE(e->OptList->isChecked());
+    EXPECT_FALSE(e->ToPrint->isEnabled());
+}
+
+TEST_F(Export_Test, Field_Sets_Follow_The_Language) {
+    for (const char* lang : {"EN", "FR"}) {
+        Open(false, lang);
+        e->Make_Selection_Fields();
+        ASSERT_EQ(e->Column_Export.size(), 17u) << lang;
+        const int text = Col(QString(lang) == "EN" ? "RecoEN" : "RecoFr");
+        EXPECT_TRUE(e->Column_Export[static_cast<size_t>(text)]) << lang;
+        EXPECT_FALSE(e->Column_Export[static_cast<size_t>(Col("EM"))]) << lang;
+        EXPECT_EQ(Col(QString(lang) == "EN" ? "RecoFr" : "RecoEN"), -1) << lang;
+        EXPECT_EQ(e->Column_Field[static_cast<size_t>(text)], QString(lang) == "EN" ? 14 : 13) << lang;
+        e->OptFields_Click(1);
+        e->Make_Selection_Fields();
+        EXPECT_EQ(std::count(e->Column_Export.begin() + 1, e->Column_Export.end(), true), 16) << lang;
+    }
+}
+
+TEST_F(Export_Test, Custom_Set_Through_The_Chooser) {
+    Open(false);
+    e->OptFields_Click(2);
+    EXPECT_TRUE(e->Custum_Select->isEnabled());
+    EXPECT_FALSE(e->OptFields[0]->isChecked());
+
+    // Before any "Select...": no column, and no complaint.
+    e->ToClip_Click();
+    EXPECT_TRUE(messages->shown.empty());
+    EXPECT_EQ(std::count(e->Column_Export.begin(), e->Column_Export.end(), true), 0);
+
+    QStringList opened_with;
+    e->Run_Chooser = [&](Choose& c) {
+        opened_with = Choose::Entries(c.Selected);
+        for (int i = 0; i < c.Available->count(); ++i)
+            c.Available->item(i)->setSelected(c.Available->item(i)->text() == "Year" ||
+                                              c.Available->item(i)->text() == "Reco Text");
+        c.Select_Click();
+        c.Ok_Click();
+        return 1;
+    };
+    e->Custum_Select_Click();
+    EXPECT_TRUE(opened_with.isEmpty());
+    e->ToClip_Click();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Year\tReco Text\r\n1991\ttext 1\r\n"));
+
+    // "Short" and back: the custom set is still there; a cancelled chooser keeps it.
+    e->OptFields_Click(0);
+    EXPECT_FALSE(e->Custum_Select->isEnabled());
+    e->OptFields_Click(2);
+    e->Run_Chooser = [&](Choose& c) {
+        opened_with = Choose::Entries(c.Selected);
+        c.Unselect_All_Click();
+        c.Cancel_Click();
+        return 0;
+    };
+    e->Custum_Select_Click();
+    EXPECT_EQ(opened_with, QStringList({"Reco Text", "Year"}));
+    e->Make_Selection_Fields();
+    EXPECT_TRUE(e->Column_Export[static_cast<size_t>(Col("Year"))]);
+    EXPECT_TRUE(e->Column_Export[static_cast<size_t>(Col("RecoEN"))]);
+    EXPECT_EQ(std::count(e->Column_Export.begin(), e->Column_Export.end(), true), 2);
+}
+
+TEST_F(Export_Test, To_File) {
+    Open(false);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("out.csv");
+    messages->fileAnswers = {QString(), file, dir.filePath("missing/folder/out.csv")};
+    e->ToFile_Click();   // cancelled
+    ASSERT_EQ(messages->fileRequests.size(), 1u);
+    EXPECT_FALSE(messages->fileRequests[0].open);
+    EXPECT_EQ(messages->fileRequests[0].title, "Documents to create");
+    EXPECT_EQ(messages->fileRequests[0].filter, "CSV Files (*.csv);;All files (*.*)");
+    EXPECT_FALSE(QFile::exists(file));
+
+    e->ToFile_Click();
+    EXPECT_EQ(Read_Bytes(file), Export_File_Bytes(s, true, true, Field_Set_From_Range("1-4,8,10-17", "EN")));
+    EXPECT_TRUE(messages->shown.empty());
+
+    e->ToFile_Click();   // a folder that does not exist
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_FALSE(messages->shown[0].text.isEmpty());
+    EXPECT_EQ(messages->shown[0].icon, Msg_Icon::Exclamation);
+}
+
+TEST_F(Export_Test, To_Printer) {
+    Open(true);
+    messages->printSetupAnswer = false;
+    e->ToPrint_Click();
+    EXPECT_EQ(messages->printSetupCount, 1);
+
+    Recording_Print_Device dev;
+    messages->printSetupAnswer = true;
+    e->Before_Print = [&](LVPrint& p) { p.Set_Output_Device(&dev); };
+    e->ToPrint_Click();
+    EXPECT_TRUE(dev.Ended);
+    EXPECT_NE(dev.Find("The Sifa recommendations"), nullptr);
+    EXPECT_NE(dev.Find("Selection criteria are Year Not Empty"), nullptr);
+    EXPECT_NE(dev.Find("Project 2"), nullptr);
+    EXPECT_EQ(dev.Find("MS of coordinator:"), nullptr);   // "Short"
+}
+
+}  // namespace

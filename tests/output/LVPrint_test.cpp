@@ -1,0 +1,305 @@
+#include "output/LVPrint.h"
+
+#include "Output_Fixture.h"
+#include "search/Field_Sets.h"
+
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <algorithm>
+
+namespace {
+
+using Op = Recording_Print_Device::Text_Op;
+
+struct LVPrint_Test : Output_Test {
+    Search_Results s;
+    Recording_Print_Device dev;   // 190 x 277 mm; characters 1.65 mm wide, lines 3.3 mm high
+    LVPrint p;
+
+    void Search(const std::vector<Hand_Record>& rows, const QString& lang = "EN") {
+        if (lang != Current_Language) Use_Language(lang);
+        Fill_Records(rows);
+        Search_All(s, lang);
+        p.Grid = &s.Data;
+        p.Last_Row = s.Result_Rows();
+        p.ReportTitle = "The Sifa recommendations";
+        p.Selection_Criteria = "Selection criteria are Year Not Empty";
+        p.Order_By = "Ordered by Year";
+        p.Print_Date = QDate(2024, 3, 5);
+        p.Set_Output_Device(&dev);
+    }
+    bool Print(const QString& range = "1-4,8,10-17", int copies = 1) {
+        return p.Print_Job(dev, copies, 0, Field_Set_From_Range(range, Current_Language));
+    }
+    int Count(const QString& text, int page = 0) const {
+        return static_cast<int>(std::count_if(dev.Texts.begin(), dev.Texts.end(), [&](const Op& t) {
+            return t.Text == text && (page == 0 || t.Page == page);
+        }));
+    }
+    static std::vector<Hand_Record> Plain(int n) {
+        std::vector<Hand_Record> rows;
+        for (int i = 1; i <= n; ++i) rows.push_back(Plain_Record(i));
+        return rows;
+    }
+};
+
+TEST_F(LVPrint_Test, Page_Header) {
+    Search(Plain(1));
+    ASSERT_TRUE(Print());
+    EXPECT_TRUE(dev.Ended);
+    const QString date = QLocale().toString(QDate(2024, 3, 5), QLocale::LongFormat);
+    const Op* d = dev.Find(date);
+    ASSERT_NE(d, nullptr);
+    EXPECT_DOUBLE_EQ(d->X, 10);
+    EXPECT_DOUBLE_EQ(d->Top, 15.0 / 4);
+    const Op* page = dev.Find("Page 1");
+    ASSERT_NE(page, nullptr);
+    EXPECT_NEAR(page->X + 6 * 1.65, 190 - 10, 1e-9);   // right-aligned on the margin
+    EXPECT_DOUBLE_EQ(page->Top, 15.0 / 4);
+    EXPECT_FALSE(page->Bold);
+    const Op* title = dev.Find("The Sifa recommendations");
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(title->Bold);
+    EXPECT_DOUBLE_EQ(title->Size, 8.25 + 4);
+    EXPECT_NEAR(title->X, (190 - 24 * 0.2 * 12.25 * 1.1) / 2, 1e-9);
+    EXPECT_DOUBLE_EQ(title->Top, 7.5);
+    // The sentences centred under it; the grid font comes back, not bold.
+    const Op* criteria = dev.Find("Selection criteria are Year Not Empty");
+    ASSERT_NE(criteria, nullptr);
+    EXPECT_NEAR(criteria->X, (190 - 37 * 1.65) / 2, 1e-9);
+    EXPECT_DOUBLE_EQ(criteria->Size, 8.25);
+    EXPECT_FALSE(criteria->Bold);
+    const Op* order = dev.Find("Ordered by Year");
+    ASSERT_NE(order, nullptr);
+    EXPECT_NEAR(order->Top - criteria->Top, 3.3 + 1, 1e-9);
+}
+
+TEST_F(LVPrint_Test, Record_Layout) {
+    Hand_Record first = Plain_Record(1);
+    first.remove("Year");   // positive position: the label still prints
+    Hand_Record second = Plain_Record(2);
+    second["Proj#"] = "123456789";
+    second["DomReco2"] = "EMP";
+    Search({first, second});
+    ASSERT_TRUE(Print());
+    EXPECT_EQ(Count("Year:"), 2);
+    EXPECT_EQ(Count("Area 2 of reco:"), 1);       // negative: only where it has a value
+    EXPECT_EQ(Count("Area 3 of reco:"), 0);
+    EXPECT_EQ(Count("Type 2 of recipient:"), 0);
+    EXPECT_EQ(Count("Reco Text:"), 2);
+    EXPECT_EQ(Count("Texte de la reco:"), 0);
+    EXPECT_EQ(Count("MS of coordinator:"), 0);    // not in "Short"
+
+    // Year, project and reco number side by side, aligned across records by the widest value.
+    std::vector<const Op*> year, proj, reco;
+    for (const Op& t : dev.Texts) {
+        if (t.Text == "Year:") year.push_back(&t);
+        if (t.Text == "Project number:") proj.push_back(&t);
+        if (t.Text == "Reco Number:") reco.push_back(&t);
+    }
+    ASSERT_EQ(proj.size(), 2u);
+    ASSERT_EQ(reco.size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+        EXPECT_DOUBLE_EQ(year[k]->Top, proj[k]->Top);
+        EXPECT_DOUBLE_EQ(proj[k]->Top, reco[k]->Top);
+        EXPECT_LT(year[k]->X, proj[k]->X);
+        EXPECT_LT(proj[k]->X, reco[k]->X);
+    }
+    EXPECT_DOUBLE_EQ(proj[0]->X, proj[1]->X);
+    EXPECT_DOUBLE_EQ(reco[0]->X, reco[1]->X);
+    EXPECT_GT(reco[0]->X, dev.Find("123456789")->X + 9 * 1.65);
+    // One short rule under each record.
+    ASSERT_EQ(dev.Lines.size(), 2u);
+    EXPECT_DOUBLE_EQ(dev.Lines[0].X1, 10);
+    EXPECT_DOUBLE_EQ(dev.Lines[0].X2, 10 + (170 - 20) / 8.0);
+}
+
+TEST_F(LVPrint_Test, French_Prints_The_French_Text) {
+    Search(Plain(1), "FR");
+    ASSERT_TRUE(Print());
+    EXPECT_NE(dev.Find("texte 1"), nullptr);
+    EXPECT_EQ(dev.Find("text 1"), nullptr);
+    EXPECT_NE(dev.Find("Texte de la reco:"), nullptr);
+}
+
+TEST_F(LVPrint_Test, Wrap_Text) {
+    Search(Plain(1));
+    struct Case {
+        const char* text;
+        double limit;
+        const char* wrapped;
+        double width;
+    };
+    const Case cases[] = {
+        {"aaa bbb", 12, "aaa bbb", 7 * 1.65},
+        {"aaa bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},
+        {"aaa  bbb   ccc ", 12, "aaa bbb\nccc", 7 * 1.65},
+        {"a longwordthatneverfits b", 12, "a\nlongwordthatneverfits\nb", 21 * 1.65},
+        {"one\r\ntwo", 100, "one\ntwo", 3 * 1.65},
+        {"", 12, "", 0},
+        {"word", -5, "word", 4 * 1.65},
+    };
+    for (const Case& c : cases) {
+        const LVPrint::Wrapped w = p.Wrap_Text(c.text, c.limit);
+        EXPECT_EQ(w.Text, c.wrapped) << c.text;
+        EXPECT_NEAR(w.Width, c.width, 1e-9) << c.text;
+    }
+    int pos = 0;
+    EXPECT_EQ(LVPrint::Next_Word("ab  cd", pos), "ab  ");
+    EXPECT_EQ(pos, 4);
+    EXPECT_EQ(LVPrint::Next_Word("ab  cd", pos), "cd");
+    EXPECT_EQ(pos, 6);
+}
+
+TEST_F(LVPrint_Test, Long_Text_Wraps_Inside_The_Right_Limit) {
+    Hand_Record r = Plain_Record(1);
+    QString text;
+    for (int i = 0; i < 60; ++i) text += QStringLiteral("word%1 ").arg(i);
+    r["RecoEN"] = text.trimmed();
+    Search({r});
+    ASSERT_TRUE(Print());
+    int lines = 0;
+    for (const Op& t : dev.Texts) {
+        if (!t.Text.startsWith("word")) continue;
+        ++lines;
+        EXPECT_LE(t.X + t.Text.size() * 1.65, p.Right_Limit()) << t.Text.toStdString();
+    }
+    EXPECT_GT(lines, 2);
+}
+
+TEST_F(LVPrint_Test, Pages_Break_Between_Records) {
+    Search(Plain(30));
+    ASSERT_TRUE(Print());
+    ASSERT_GT(dev.Pages, 2);
+    EXPECT_EQ(Count("Project name:"), 30);
+    for (int page = 1; page <= dev.Pages; ++page) {
+        EXPECT_EQ(Count(QStringLiteral("Page %1").arg(page), page), 1);
+        EXPECT_EQ(Count("The Sifa recommendations", page), 1);
+    }
+    for (const Op& t : dev.Texts) EXPECT_LE(t.Top + 3.3, dev.Height) << t.Text.toStdString();
+
+    // One record more than the first page holds goes alone onto page 2.
+    const int first_page = Count("Project name:", 1);
+    dev = Recording_Print_Device();
+    Search(Plain(first_page + 1));
+    ASSERT_TRUE(Print());
+    EXPECT_EQ(dev.Pages, 2);
+    EXPECT_EQ(Count("Project name:", 2), 1);
+    EXPECT_EQ(Count("Page 2", 2), 1);
+}
+
+TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
+    Hand_Record big = Plain_Record(2);
+    QString text;
+    for (int i = 0; i < 3000; ++i) text += "many words ";
+    big["RecoEN"] = text;
+    for (Msg_Answer answer : {Msg_Answer::No, Msg_Answer::Yes}) {
+        dev = Recording_Print_Device();
+        messages->shown.clear();
+        messages->answers = {answer};
+        Search({Plain_Record(1), big, Plain_Record(3)});
+        const bool done = Print();
+        ASSERT_EQ(messages->shown.size(), 1u);
+        EXPECT_EQ(messages->shown[0].text, "Row 2 too large to print: Ignored\r\n\r\nDo you want to continue ?");
+        EXPECT_EQ(messages->shown[0].buttons, Msg_Buttons::YesNo);
+        EXPECT_EQ(messages->shown[0].icon, Msg_Icon::Critical);
+        if (answer == Msg_Answer::No) {
+            EXPECT_FALSE(done);
+            EXPECT_TRUE(dev.Killed);
+            EXPECT_FALSE(dev.Ended);
+        } else {
+            EXPECT_TRUE(done);
+            EXPECT_EQ(Count("Project name:"), 2);   // rows 1 and 3
+            EXPECT_NE(dev.Find("Project 3"), nullptr);
+            EXPECT_EQ(dev.Find("Project 2"), nullptr);
+        }
+    }
+}
+
+TEST_F(LVPrint_Test, Copies_Restart_Their_Page_Numbers) {
+    Search(Plain(30));
+    ASSERT_TRUE(Print());
+    const int pages = dev.Pages;
+    dev = Recording_Print_Device();
+    ASSERT_TRUE(Print("1-4,8,10-17", 2));
+    EXPECT_EQ(dev.Pages, 2 * pages);
+    EXPECT_EQ(Count("Page 1"), 2);
+    EXPECT_EQ(Count("Page 1", pages + 1), 1);
+    EXPECT_EQ(Count("Project name:"), 60);
+}
+
+TEST_F(LVPrint_Test, PrintList_Goes_Through_The_Setup_Dialog) {
+    Search(Plain(3));
+    const auto all = Field_Set_From_Range("1-17", "EN");
+    messages->printSetupAnswer = false;
+    EXPECT_FALSE(p.PrintList(false, 2, 1, all));
+    EXPECT_EQ(messages->printSetupCount, 1);
+    EXPECT_TRUE(dev.Texts.empty());
+
+    messages->printSetupAnswer = true;
+    p.Printer().setCopyCount(2);
+    EXPECT_TRUE(p.PrintList(false, 2, 1, all));
+    EXPECT_EQ(Count("Page 1"), 2);
+    EXPECT_EQ(Count("MS of coordinator:"), 6);   // "All"
+}
+
+TEST_F(LVPrint_Test, Printer_Into_A_File) {
+    Search(Plain(3));
+    p.Set_Output_Device(nullptr);
+    QTemporaryDir dir;
+    p.Printer().setOutputFileName(dir.filePath("printed.pdf"));
+    messages->printSetupAnswer = true;
+    EXPECT_TRUE(p.PrintList(false, 2, 0, Field_Set_From_Range("1-17", "EN")));
+    QFile f(dir.filePath("printed.pdf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5) == "%PDF-");
+
+    // A file that cannot be written is a printer error: the job says so.
+    p.Printer().setOutputFileName(dir.filePath("missing/printed.pdf"));
+    EXPECT_FALSE(p.PrintList(false, 2, 0, Field_Set_From_Range("1-17", "EN")));
+}
+
+TEST_F(LVPrint_Test, Bad_Input_Never_Stops_The_Job) {
+    Search(Plain(2));
+    // A printer error at the first text: the job ends and the document is cancelled.
+    dev.Fail_After_Texts = 0;
+    EXPECT_FALSE(Print());
+    EXPECT_TRUE(dev.Killed);
+
+    // No column chosen: headed pages and a rule per record, nothing else.
+    dev = Recording_Print_Device();
+    ASSERT_TRUE(p.Print_Job(dev, 1, 2, std::vector<bool>(17, false)));
+    EXPECT_EQ(dev.Texts.size(), 5u);
+    EXPECT_EQ(dev.Lines.size(), 2u);
+
+    // A column selection of the wrong size prints what it names and nothing more.
+    dev = Recording_Print_Device();
+    EXPECT_TRUE(p.Print_Job(dev, 1, 0, std::vector<bool>{false, true}));
+    EXPECT_EQ(Count("Year:"), 2);
+
+    // A label wider than the page: the value goes under its last line.
+    QString label;
+    for (int i = 0; i < 40; ++i) label += "Label ";
+    s.Data.Set_Text_Matrix(0, Column_Of(s, "ProjName"), label.trimmed());
+    dev = Recording_Print_Device();
+    ASSERT_TRUE(Print());
+    const Op* value = dev.Find("Project 1");
+    ASSERT_NE(value, nullptr);
+    double label_bottom = 0;
+    for (const Op& t : dev.Texts)
+        if (t.Text.startsWith("Label") && t.Top < value->Top + 10 && t.Top < value->Top) label_bottom = std::max(label_bottom, t.Top + 3.3);
+    EXPECT_GT(label_bottom, 0);
+    EXPECT_GE(value->Top, label_bottom);
+    EXPECT_DOUBLE_EQ(value->X, 10 + 1 + 1);
+    for (const Op& t : dev.Texts) EXPECT_LE(t.X + t.Text.size() * 1.65, 190.0 + 1e-9) << t.Text.toStdString();
+}
+
+TEST_F(LVPrint_Test, Empty_List_Prints_Its_Header) {
+    Search({});
+    ASSERT_TRUE(Print());
+    EXPECT_EQ(dev.Pages, 1);
+    EXPECT_NE(dev.Find("The Sifa recommendations"), nullptr);
+    EXPECT_EQ(dev.Find("Year:"), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include "views/DisplayData.h"
+#include "winsupport/Twips.h"
+#include "winsupport/cStdScrollBar.h"
+
+#include "Views_Fixture.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QWheelEvent>
+
+namespace {
+
+struct Record_Window_Test : Sample_Data {
+    void TearDown() override { Current_Language = QStringLiteral("EN"); }
+
+    static QStringList Shown_Labels(const DisplayData& w) {
+        QStringList l;
+        for (QLabel* lab : w.Label)
+            if (!lab->isHidden()) l << lab->text();
+        return l;
+    }
+    static QString Shown_Value(const DisplayData& w, const QString& label) {
+        const int k = static_cast<int>(Shown_Labels(w).indexOf(label));
+        return k < 0 ? QStringLiteral("<no row>") : w.Valeur[k]->toPlainText();
+    }
+    static QString Label_Of(const char* nom) {
+        return Record_Description->Get_Champs().Item(QString::fromLatin1(nom))->Get_Libelle_In_Langue(Current_Language) +
+               ": ";
+    }
+    static QString Stored(int r, const char* nom) { return To_Text(Records_Table(r, Field_Number(nom))); }
+    // A record with a long text, so that some of its values wrap.
+    static int Long_Record() {
+        for (int r = 1; r <= Records_Table.Record_Count(); ++r)
+            if (Stored(r, "RecoEN").size() > 120) return r;
+        return 1;
+    }
+    // The window shown at a size, with record r.
+    static void Open(DisplayData& w, QSize size, int r) {
+        w.resize(size);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        ASSERT_TRUE(w.Display_Record(Value::Long(r)));
+        QCoreApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language) {
+    struct Case {
+        const char* lang;
+        const char* shownText;
+        const char* leftOut;
+    };
+    for (const Case& c : {Case{"EN", "RecoEN", "RecoFr"}, Case{"FR", "RecoFr", "RecoEN"}}) {
+        SCOPED_TRACE(c.lang);
+        Current_Language = QString::fromLatin1(c.lang);
+        DisplayData w;
+        ASSERT_TRUE(w.Display_Record(Value::Long(1)));
+        const QStringList labels = Shown_Labels(w);
+        EXPECT_EQ(labels.size(), 16);
+        EXPECT_EQ(labels.first(), Label_Of("Year"));
+        // Both texts have the same French label: the value tells which one is shown.
+        EXPECT_EQ(labels.count(Label_Of(c.shownText)), 1);
+        EXPECT_EQ(Shown_Value(w, Label_Of(c.shownText)), Stored(1, c.shownText));
+        EXPECT_NE(Shown_Value(w, Label_Of(c.shownText)), Stored(1, c.leftOut));
+        EXPECT_EQ(w.windowTitle(), "Record #1");
+    }
+}
+
+TEST_F(Record_Window_Test, Shows_A_Coded_Value_As_Its_Label) {
+    for (const char* nom : {"EM", "EmetType", "DomReco1", "Dest1"}) {
+        SCOPED_TRACE(nom);
+        int r = 1;
+        while (r < Records_Table.Record_Count() && Stored(r, nom).isEmpty()) ++r;
+        const Champ& f = *Record_Description->Get_Champs().Item(QString::fromLatin1(nom));
+        const QString label = To_Text(f.Get_Data(Stored(r, nom), QStringLiteral("V")));
+        ASSERT_FALSE(label.isEmpty());
+        ASSERT_NE(label, Stored(r, nom));
+        DisplayData w;
+        ASSERT_TRUE(w.Display_Record(Value::Long(r)));
+        EXPECT_EQ(Shown_Value(w, Label_Of(nom)), label);
+    }
+}
+
+TEST_F(Record_Window_Test, Refuses_What_Names_No_Record_And_Keeps_What_It_Shows) {
+    const std::pair<const char*, Value> cases[] = {
+        {"text", Value::String("abc")},
+        {"empty", Value()},
+        {"past the last row", Value::Long(Records_Table.Row_Upper() + 1)},
+        {"negative", Value::Long(-1)},
+    };
+    DisplayData w;
+    ASSERT_TRUE(w.Display_Record(Value::Long(2)));
+    const QString before = Shown_Labels(w).join('|') + w.Valeur[3]->toPlainText();
+    for (const auto& [what, number] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(w.Display_Record(number));
+        EXPECT_EQ(w.windowTitle(), "Record #2");
+        EXPECT_EQ(Shown_Labels(w).join('|') + w.Valeur[3]->toPlainText(), before);
+    }
+    auto saved = std::move(Record_Description);
+    Record_Description = std::make_unique<Record>();
+    EXPECT_FALSE(w.Display_Record(Value::Long(1)));
+    Record_Description = std::move(saved);
+    EXPECT_TRUE(w.Display_Record(Value::String(" 3 ")));   // numeric text is a number
+    EXPECT_EQ(w.windowTitle(), "Record #3");
+}
+
+TEST_F(Record_Window_Test, Fits_Each_Box_To_Its_Lines) {
+    DisplayData w;
+    ASSERT_TRUE(w.Display_Record(Value::Long(1)));
+    for (const auto& [text, height] : {std::pair{"", 325}, {"one line", 325}, {"one\ntwo", 530}, {"a\nb\nc", 735}}) {
+        SCOPED_TRACE(text);
+        w.Valeur[0]->setPlainText(QString::fromUtf8(text));
+        w.ReSizeCellHeight(0);
+        EXPECT_EQ(w.Valeur_Height(0), height);
+    }
+    // Word wrapping counts too.
+    w.Valeur[0]->setPlainText(QStringLiteral("lorem ipsum dolor sit amet ").repeated(40));
+    w.ReSizeCellHeight(0);
+    EXPECT_GT(w.Valeur_Height(0), 735);
+    EXPECT_EQ((w.Valeur_Height(0) - 120) % 205, 0);
+}
+
+TEST_F(Record_Window_Test, Stacks_The_Rows_And_Shows_Every_Line_Of_Text) {
+    DisplayData w;
+    Open(w, {300, 400}, Long_Record());
+    bool someWrap = false;
+    for (int k = 0; k < 16; ++k) {
+        SCOPED_TRACE(k);
+        const int top = k == 0 ? 0 : w.Valeur_Top(k - 1) + w.Valeur_Height(k - 1);
+        EXPECT_EQ(w.Valeur_Top(k), top);
+        QTextEdit* box = w.Valeur[k];
+        EXPECT_EQ(box->y(), Twips_To_Pixels_Y(top, &w));
+        EXPECT_EQ(w.Label[k]->y(), Twips_To_Pixels_Y(top + 60, &w));
+        EXPECT_EQ(box->x(), Twips_To_Pixels_X(w.Label_Width(), &w));
+        // The box is high enough for the text it lays out.
+        EXPECT_LE(box->document()->size().height(), box->viewport()->height() + 1);
+        someWrap |= w.Valeur_Height(k) > 325;
+    }
+    EXPECT_TRUE(someWrap);
+    EXPECT_EQ(w.Frame1_Height(), w.Valeur_Top(15) + w.Valeur_Height(15));
+}
+
+TEST_F(Record_Window_Test, Scrolls_Only_When_The_Rows_Do_Not_Fit) {
+    DisplayData w;
+    Open(w, {300, 300}, Long_Record());
+    cStdScrollBar* sb = cStdScrollBar::From_Window(&w);
+    ASSERT_EQ(sb, w.m_oVScroll);
+    ASSERT_TRUE(sb->Vertical_Bar()->isVisible());
+    EXPECT_EQ(sb->VMin(), 3);
+    EXPECT_EQ(sb->VMax(), w.Frame1_Height());
+    EXPECT_EQ(sb->VPage(), Pixels_To_Twips_Y(sb->Client_Rect().height(), &w));
+    EXPECT_LE(w.Valeur[0]->geometry().right(), sb->Vertical_Bar()->x());   // boxes end at the bar
+    const int narrowHeight = w.Frame1_Height();
+
+    // A small step moves the rows up by 10 twips; the rows follow the thumb.
+    sb->Handle_Scroll(Qt::Vertical, cStdScrollBar::Line_Down);
+    const int top = w.Frame1_Top();
+    sb->Handle_Scroll(Qt::Vertical, cStdScrollBar::Line_Down);
+    EXPECT_EQ(w.Frame1_Top(), top - 10);
+    EXPECT_EQ(w.Frame1_Top(), -sb->VPos());
+    // The wheel over a value box scrolls the rows, a line of text per wheel line.
+    QWheelEvent wheel(QPointF(5, 5), w.Valeur[1]->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.Valeur[1]->viewport(), &wheel);
+    const int lastTop = -(w.Frame1_Height() - sb->VPage() + 1);
+    EXPECT_EQ(w.Frame1_Top(), std::max(top - 10 - QApplication::wheelScrollLines() * 205, lastTop));
+    QTest::keyClick(&w, Qt::Key_End);
+    EXPECT_EQ(w.Frame1_Top(), lastTop);
+    EXPECT_EQ(w.Frame1->y(), Twips_To_Pixels_Y(lastTop, &w));
+
+    // Wider and higher: lines unwrap, the rows fit, the bar goes.
+    w.resize(1400, 1000);
+    QCoreApplication::processEvents();
+    EXPECT_LT(w.Frame1_Height(), narrowHeight);
+    EXPECT_FALSE(sb->Vertical_Bar()->isVisible());
+    EXPECT_EQ(w.Frame1_Top(), 0);
+}
+
+TEST_F(Record_Window_Test, Narrower_Than_The_Labels_Scrolls_Them_Sideways) {
+    DisplayData w;
+    Open(w, {60, 300}, 1);
+    cStdScrollBar* sb = w.m_oVScroll;
+    EXPECT_EQ(w.Valeur_Width(0), 0);
+    EXPECT_TRUE(sb->Horizontal_Bar()->isVisible());
+    EXPECT_EQ(sb->HMax(), w.Label_Width());
+    QTest::keyClick(&w, Qt::Key_Right);
+    EXPECT_LT(w.Frame1_Left(), 0);
+    EXPECT_EQ(w.Frame1_Left(), -sb->HPos());
+}
+
+TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window) {
+    QWidget owner;
+    ASSERT_TRUE(Show_Record_Window(1, &owner));
+    DisplayData* first = Record_Window();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    const QString firstName = first->Valeur[3]->toPlainText();
+    ASSERT_TRUE(Show_Record_Window(2, &owner));
+    EXPECT_EQ(Record_Window(), first);
+    EXPECT_EQ(first->windowTitle(), "Record #2");
+    EXPECT_EQ(first->Valeur[3]->toPlainText(), Stored(2, "ProjName"));
+    EXPECT_NE(first->Valeur[3]->toPlainText(), firstName);
+    EXPECT_FALSE(Show_Record_Window(Records_Table.Row_Upper() + 5, &owner));
+    EXPECT_EQ(first->windowTitle(), "Record #2");
+
+    // Closed, the next record opens a new window; a refused one opens none.
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Record_Window(), nullptr);
+    EXPECT_FALSE(Show_Record_Window(-3, &owner));
+    EXPECT_EQ(Record_Window(), nullptr);
+    ASSERT_TRUE(Show_Record_Window(3, &owner));
+    EXPECT_EQ(Record_Window()->windowTitle(), "Record #3");
+}

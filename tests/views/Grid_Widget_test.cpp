@@ -1,0 +1,207 @@
+#include "views/Grid_Widget.h"
+#include "winsupport/Twips.h"
+
+#include "Views_Fixture.h"
+
+#include <QHeaderView>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A small grid as the search leaves it: one header row, column 0 hidden.
+void Fill(Text_Grid& g, std::initializer_list<std::initializer_list<const char*>> rows) {
+    g.Set_Redraw(false);
+    g.Set_Rows(static_cast<int>(rows.size()));
+    g.Set_Cols(static_cast<int>(rows.begin()->size()));
+    g.Set_Fixed_Rows(1);
+    g.Set_Fixed_Cols(0);
+    g.Set_Col_Width(0, 0);
+    int r = 0;
+    for (const auto& row : rows) {
+        int c = 0;
+        for (const char* t : row) g.Set_Text_Matrix(r, c++, QString::fromUtf8(t));
+        ++r;
+    }
+    g.Set_Redraw(true);
+}
+
+QColor Pixel(const QImage& img, QPoint p) { return img.pixelColor(p); }
+
+}  // namespace
+
+struct Grid_On_Sample : Sample_Data {};
+
+TEST_F(Grid_On_Sample, Shows_The_Search_Result_Under_Its_Header_Row) {
+    Search_Results s;
+    const int found = Run_Search(s, Every_Record(), QStringLiteral("EN"));
+    ASSERT_GT(found, 1);
+    Grid_Widget view(s.Data);
+    view.resize(900, 400);
+    view.show();
+    const Text_Grid& g = s.Data;
+    // The header row is no model row; column 0 (record numbers) is there but hidden.
+    EXPECT_EQ(view.model()->rowCount(), found);
+    EXPECT_EQ(view.model()->columnCount(), g.Cols());
+    EXPECT_TRUE(view.isColumnHidden(0));
+    EXPECT_FALSE(view.isColumnHidden(1));
+    EXPECT_EQ(view.columnWidth(1), Twips_To_Pixels_X(g.Col_Width(1), &view));
+    EXPECT_EQ(view.model()->index(0, 2).data().toString(), g.Text_Matrix(1, 2));
+    EXPECT_TRUE(view.Fixed_Rows_Header()->isVisible());
+    EXPECT_EQ(view.Fixed_Rows_Header()->height(), Twips_To_Pixels_Y(g.Row_Height(0), &view));
+
+    // A sort moves whole rows: what the view shows follows, record numbers included.
+    const QString record = g.Text_Matrix(1, 0), year = g.Text_Matrix(1, 1);
+    s.Data.Set_Col(1);
+    s.Data.Sort(4);
+    int moved_to = -1;
+    for (int m = 0; m < view.model()->rowCount(); ++m)
+        if (view.model()->index(m, 0).data().toString() == record) moved_to = m;
+    ASSERT_GE(moved_to, 0);
+    EXPECT_EQ(view.model()->index(moved_to, 1).data().toString(), year);
+}
+
+TEST(Grid_Widget, Redraw_Off_Holds_Changes_Until_It_Is_On_Again) {
+    Text_Grid g;
+    Fill(g, {{"", "H1", "H2"}, {"1", "a", "b"}});
+    Grid_Widget view(g);
+    g.Set_Redraw(false);
+    g.Set_Rows(5);
+    g.Set_Col_Width(1, 3000);
+    g.Set_Text_Matrix(4, 2, QStringLiteral("late"));
+    EXPECT_EQ(view.model()->rowCount(), 1);
+    EXPECT_NE(view.columnWidth(1), Twips_To_Pixels_X(3000, &view));
+    g.Set_Redraw(true);
+    EXPECT_EQ(view.model()->rowCount(), 4);
+    EXPECT_EQ(view.columnWidth(1), Twips_To_Pixels_X(3000, &view));
+    EXPECT_EQ(view.model()->index(3, 2).data().toString(), "late");
+    // Width 0 hides, a width again shows.
+    g.Set_Col_Width(2, 0);
+    EXPECT_TRUE(view.isColumnHidden(2));
+    g.Set_Col_Width(2, 600);
+    EXPECT_FALSE(view.isColumnHidden(2));
+    EXPECT_EQ(view.columnWidth(2), Twips_To_Pixels_X(600, &view));
+}
+
+TEST(Grid_Widget, Mouse_Events_Give_Button_Shift_And_Twips) {
+    Text_Grid g;
+    Fill(g, {{"", "Year", "Country"}, {"1", "2004", "Germany"}, {"2", "1999", "France"}});
+    Grid_Widget view(g);
+    view.resize(500, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy down(&view, &Grid_Widget::MouseDown), move(&view, &Grid_Widget::MouseMove),
+        up(&view, &Grid_Widget::MouseUp);
+
+    struct Case {
+        const char* name;
+        int row, col;
+    };
+    for (const Case& c : {Case{"header cell", 0, 2}, Case{"data cell", 2, 1}}) {
+        SCOPED_TRACE(c.name);
+        const QRect cell = view.Cell_Rect(c.row, c.col);
+        ASSERT_FALSE(cell.isEmpty());
+        const QPoint at = cell.center();
+        QWidget* target = c.row == 0 ? view.Fixed_Rows_Header()->viewport() : view.viewport();
+        const QPoint local = target->mapFrom(&view, at);
+        down.clear();
+        up.clear();
+        move.clear();
+        QTest::mousePress(target, Qt::LeftButton, Qt::ShiftModifier, local);
+        ASSERT_EQ(down.size(), 1);
+        EXPECT_EQ(down[0][0].value<Qt::MouseButtons>(), Qt::LeftButton);
+        EXPECT_EQ(down[0][1].value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
+        EXPECT_EQ(down[0][2].toInt(), Pixels_To_Twips_X(at.x() - view.frameWidth(), &view) + Grid_Widget::Border_Twips);
+        EXPECT_EQ(down[0][3].toInt(), Pixels_To_Twips_Y(at.y() - view.frameWidth(), &view) + Grid_Widget::Border_Twips);
+        EXPECT_EQ(view.Mouse_Row(), c.row);
+        EXPECT_EQ(view.Mouse_Col(), c.col);
+        // The twips come back to the same cell through the grid's own geometry.
+        EXPECT_EQ(g.Col_At(down[0][2].toInt() - Grid_Widget::Border_Twips), c.col);
+        EXPECT_EQ(g.Row_At(down[0][3].toInt() - Grid_Widget::Border_Twips), c.row);
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, local);
+        ASSERT_EQ(up.size(), 1);
+        EXPECT_EQ(up[0][0].value<Qt::MouseButtons>(), Qt::LeftButton);
+        QTest::mouseMove(target, local + QPoint(3, 0));
+        ASSERT_GE(move.size(), 1);
+        EXPECT_EQ(move.last()[0].value<Qt::MouseButtons>(), Qt::NoButton);
+    }
+}
+
+TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
+    Text_Grid g;
+    Fill(g, {{"", "Country", "Year"}, {"1", "France", "2004"}, {"2", "France", "1999"}, {"3", "Spain", "1999"}});
+    g.Set_Merge_Cells(Grid_Merge::Restrict_Columns);
+    g.Set_Merge_Col(1, true);   // merged
+    g.Set_Merge_Col(2, false);  // same texts in rows 2 and 3, not merged
+    g.Set_Col_Width(1, 1500);
+    g.Set_Col_Width(2, 1500);
+    g.Set_Row_Height(0, 400);
+    Grid_Widget view(g);
+    view.resize(400, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QColor base = view.palette().color(QPalette::Base);
+
+    auto shot = [&] { return view.grab().toImage(); };
+    auto has_ink = [&](const QImage& img, const QRect& r, const QColor& background) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (Pixel(img, {x, y}) != background) return true;
+        return false;
+    };
+    QImage img = shot();
+    const QRect france2 = view.Cell_Rect(2, 1), year3 = view.Cell_Rect(3, 2);
+    // The second "France" is not written again and no line parts it from the first.
+    EXPECT_FALSE(has_ink(img, france2.adjusted(1, 1, -2, -2), base));
+    EXPECT_EQ(Pixel(img, {france2.center().x(), france2.top() - 1}), base);
+    EXPECT_TRUE(has_ink(img, year3.adjusted(1, 1, -2, -2), base));
+    EXPECT_NE(Pixel(img, {year3.center().x(), year3.top() - 1}), base);
+
+    // Arrows at the right-top of the header cell, drawn only when asked for.
+    const QRect header = view.Cell_Rect(0, 2);
+    const QRect corner(header.right() - header.height() / 2 - 6, header.top() + 1, header.height() / 2 + 4, header.height() / 2);
+    const QColor ink = view.palette().color(QPalette::ButtonText);
+    auto arrow_ink = [&](const QImage& i) {
+        for (int y = corner.top(); y <= corner.bottom(); ++y)
+            for (int x = corner.left(); x <= corner.right(); ++x)
+                if (Pixel(i, {x, y}) == ink) return true;
+        return false;
+    };
+    EXPECT_FALSE(arrow_ink(img));
+    std::vector<QImage> arrows;
+    for (Grid_Picture p : {Grid_Picture::Ascending, Grid_Picture::Descending}) {
+        g.Set_Cell_Picture_Alignment(0, 2, Grid_Alignment::Right_Top);
+        g.Set_Cell_Picture(0, 2, p);
+        arrows.push_back(shot());
+        EXPECT_TRUE(arrow_ink(arrows.back())) << static_cast<int>(p);
+    }
+    EXPECT_NE(arrows[0].copy(corner), arrows[1].copy(corner));
+    g.Set_Cell_Picture(0, 2, Grid_Picture::None);
+    EXPECT_FALSE(arrow_ink(shot()));
+}
+
+TEST(Grid_Widget, New_Heights_For_Most_Rows_Keep_The_Current_Cell_And_The_Scroll) {
+    Text_Grid g;
+    g.Set_Rows(1001);
+    g.Set_Cols(3);
+    g.Set_Fixed_Rows(1);
+    for (int r = 1; r < g.Rows(); ++r) g.Set_Text_Matrix(r, 1, QString::number(r));
+    Grid_Widget view(g);
+    view.resize(300, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    g.Set_Row(500);
+    g.Set_Col(1);
+    g.Set_Top_Row(495);
+    // Cells fitted to their texts: every row but a few gets one new height.
+    g.Set_Redraw(false);
+    for (int r = 1; r < g.Rows(); ++r) g.Set_Row_Height(r, r % 100 == 0 ? 600 : 330);
+    g.Set_Redraw(true);
+    for (int r : {1, 99, 100, 500, 1000})
+        EXPECT_EQ(view.rowHeight(r - 1), Twips_To_Pixels_Y(r % 100 == 0 ? 600 : 330, &view)) << r;
+    EXPECT_EQ(view.currentIndex(), view.model()->index(499, 1));
+    EXPECT_TRUE(view.selectionModel()->isSelected(view.model()->index(499, 1)));
+    EXPECT_EQ(g.Top_Row(), 495);
+    EXPECT_EQ(view.rowAt(0), 494);
+}

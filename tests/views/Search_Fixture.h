@@ -1,0 +1,84 @@
+#pragma once
+// The search window over the bundled sample records.
+#include "model/App_Paths.h"
+#include "model/Code_Tables.h"
+#include "model/Load_Records.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Sorting.h"
+#include "views/Grid_Widget.h"
+#include "views/Search.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+struct Search_Window_Test : ::testing::Test {
+    static void SetUpTestSuite() {
+        Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
+        Build_Record_Description();
+        Current_Language.clear();
+        Load_Code_Tables();
+        const Import_Result r = Import_Workbook(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), nullptr, nullptr);
+        ASSERT_GT(r.Rows, 0);
+    }
+    static void TearDownTestSuite() {
+        Records_Table.Clear();
+        Current_Language.clear();
+        Set_App_Path(QString());
+    }
+    void SetUp() override {
+        Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
+        Build_Record_Description();
+        Current_Language.clear();
+        Load_Code_Tables();
+        Sort_Keys = {0, 0, 0, 0};
+        Search::Record_Window_Opener = nullptr;
+        Search::Export_Dialog_Opener = nullptr;
+    }
+    void TearDown() override {
+        w.reset();
+        Search::Record_Window_Opener = nullptr;
+        Search::Export_Dialog_Opener = nullptr;
+    }
+    Search& Open() {
+        w = std::make_unique<Search>();
+        return *w;
+    }
+    static int Field_Number(const char* nom) {
+        int f = 0;
+        for (const Champ& c : Record_Description->Get_Champs()) {
+            ++f;
+            if (c.Nom == QLatin1String(nom)) return f;
+        }
+        return -1;
+    }
+    // Selects the entry of a field or operator list by its text.
+    static void Choose(QComboBox* list, const QString& text) {
+        const int k = list->findText(text);
+        ASSERT_GE(k, 0) << text.toStdString();
+        list->setCurrentIndex(k);
+    }
+    static QStringList Entries(const QComboBox* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+        return out;
+    }
+    // Centre of a grid cell, in the twips the grid's mouse signals give.
+    std::pair<int, int> Cell_Twips(int row, int col) const {
+        const QRect r = w->Data->Cell_Rect(row, col);
+        return {w->Data->X_Twips(r.center().x()), w->Data->Y_Twips(r.center().y())};
+    }
+    static int Records_With_Year() {
+        const int year = Field_Number("Year");
+        int n = 0;
+        for (int r = 1; r <= Records_Table.Row_Upper(); ++r) n += Records_Table(r, year).isEmpty() ? 0 : 1;
+        return n;
+    }
+
+    std::unique_ptr<Search> w;
+};

@@ -1,0 +1,402 @@
+#include "Search_Fixture.h"
+
+#include "search/Criteria.h"
+#include "views/frmTrier.h"
+#include "winsupport/Default_App.h"
+#include "winsupport/CTooltip.h"
+#include "winsupport/Message_Service.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
+    Search& s = Open();
+    EXPECT_EQ(s.windowTitle(), "Sifa_Soft");
+    EXPECT_EQ(Current_Language, "EN");
+    EXPECT_TRUE(s.Form_Loaded);
+    EXPECT_TRUE(s.Critere_Actif[0]->isChecked());
+    EXPECT_EQ(s.Field[0]->currentText(), "Year");
+    EXPECT_TRUE(s.Negation[0]->isChecked());
+    EXPECT_EQ(s.Oper[0]->currentText(), "Empty");
+    EXPECT_TRUE(s.txtFields[0]->isHidden());
+    for (int i = 1; i < Search::Nb_Rows; ++i) {
+        EXPECT_FALSE(s.Critere_Actif[i]->isChecked());
+        EXPECT_FALSE(s.Field[i]->isEnabled());
+        EXPECT_EQ(s.Field[i]->currentIndex(), -1);
+        EXPECT_TRUE(s.txtFields[i]->text().isEmpty());
+    }
+    EXPECT_TRUE(s.Critere_Oper_Or->isChecked());
+    EXPECT_FALSE(s.Critere_Oper_And->isChecked());
+    EXPECT_TRUE(s.Find_Ref->isHidden());
+
+    const int n = Records_With_Year();
+    ASSERT_GT(n, 1);
+    EXPECT_EQ(s.Nb_Records->text(), QString::number(n) + " Records found");
+    EXPECT_EQ(s.Nb_Records->property("Tag").toString(), QString::number(n));
+    EXPECT_EQ(s.Results.Data.Rows(), n + 1);
+    EXPECT_TRUE(s.cmdExport->isEnabled());
+    EXPECT_TRUE(s.cmdPrint->isEnabled());
+
+    // The display options side by side in their frame.
+    const QRect a = s.CellAutoSize->geometry(), b = s.AdvancedSort->geometry(), c = s.Choosen_Language->geometry();
+    EXPECT_LE(a.right(), b.left());
+    EXPECT_LE(b.right(), c.left());
+    EXPECT_LE(c.right(), s.Frame1->width());
+    EXPECT_EQ(s.Top_Of(s.Critere_Actif[1]), 360 + 360 + 60);
+}
+
+struct Offered_Case {
+    const char* field;  // entry text
+    QStringList operators;
+};
+
+TEST_F(Search_Window_Test, OperatorsFollowTheFieldType) {
+    const QStringList all{"Equal",     "Inferior",   "Superior", "Equal or Inferior", "Equal or Superior",
+                          "Begin with", "End with", "Content",  "Empty"};
+    // A date field offers no text operators.
+    Record_Description->Get_Champs().Item("PortName")->Data_Type = "2";
+    const Offered_Case cases[] = {
+        {"[Any fields]", all},
+        {"Year", all},
+        {"Project name", all},
+        {"Name of coordinator", {"Equal", "Inferior", "Superior", "Equal or Inferior", "Equal or Superior", "Empty"}},
+        {"MS of coordinator", {"Equal", "Empty"}},
+        {"Area of reco", {"Equal", "Empty"}},
+    };
+    Search& s = Open();
+    s.Critere_Actif[1]->setChecked(true);
+    for (const Offered_Case& c : cases) {
+        Choose(s.Field[1], c.field);
+        EXPECT_EQ(Entries(s.Oper[1]), c.operators) << c.field;
+        EXPECT_TRUE(s.Oper[1]->isEnabled());
+    }
+    // The three area fields share one entry.
+    EXPECT_EQ(Entries(s.Field[1]).count("Area of reco"), 1);
+    EXPECT_EQ(Entries(s.Field[1]).first(), "[Any fields]");
+}
+
+TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
+    Search& s = Open();
+    s.show();
+    s.Critere_Actif[1]->setChecked(true);
+    Champ* em = Record_Description->Get_Champs().Item("EM");
+
+    Choose(s.Field[1], "MS of coordinator");
+    Choose(s.Oper[1], "Equal");
+    EXPECT_TRUE(s.txtFields[1]->isVisible());
+    EXPECT_TRUE(s.lblDescription[1]->isVisible());
+    EXPECT_FALSE(s.ListFields[1]->isVisible());
+    EXPECT_EQ(s.Value_Box_Design_Width(1), em->Longueur_Czi() * 100 + 100);
+    EXPECT_EQ(s.txtFields[1]->maxLength(), em->Longueur_Czi());
+    // The label follows the typing.
+    s.txtFields[1]->setText("D");
+    EXPECT_EQ(s.lblDescription[1]->text(), To_Text(em->Get_Data("D")));
+    s.txtFields[1]->setText("DE");
+    EXPECT_EQ(s.lblDescription[1]->text(), "Germany");
+
+    Choose(s.Oper[1], "Empty");
+    EXPECT_FALSE(s.txtFields[1]->isVisible());
+    EXPECT_FALSE(s.lblDescription[1]->isVisible());
+
+    // A field whose new operator list lacks the old operator loses it, with its value box.
+    Choose(s.Field[1], "Year");
+    Choose(s.Oper[1], "Content");
+    Choose(s.Field[1], "MS of coordinator");
+    EXPECT_EQ(s.Oper[1]->currentIndex(), -1);
+    EXPECT_FALSE(s.txtFields[1]->isVisible());
+    Choose(s.Oper[1], "Equal");
+    Choose(s.Field[1], "Year");
+    EXPECT_EQ(s.Oper[1]->currentText(), "Equal");
+
+    // "[Any fields]": a box for the longest field, kept inside the window.
+    Choose(s.Field[1], "[Any fields]");
+    Choose(s.Oper[1], "Content");
+    EXPECT_EQ(s.txtFields[1]->maxLength(), 255);
+    EXPECT_EQ(s.Value_Box_Design_Width(1), 255 * 100 + 100);
+    EXPECT_LE(s.txtFields[1]->geometry().right(), s.Data->geometry().right());
+
+    // A table of labels only is offered as a list that writes into the value box.
+    Record_Description->Get_Champs().Item("EmetType")->Ref_Listes->Only_Value = true;
+    Choose(s.Field[1], "Type of emitting");
+    Choose(s.Oper[1], "Equal");
+    EXPECT_TRUE(s.ListFields[1]->isVisible());
+    EXPECT_FALSE(s.txtFields[1]->isVisible());
+    ASSERT_GT(s.ListFields[1]->count(), 1);
+    s.ListFields[1]->setCurrentIndex(1);
+    EXPECT_EQ(s.txtFields[1]->text(), s.ListFields[1]->itemText(1));
+}
+
+struct Leave_Case {
+    const char* field;
+    const char* oper;
+    const char* text;
+    const char* message;  // "" = accepted
+};
+
+TEST_F(Search_Window_Test, LeaveCheckRefusesWithTheMessageOfTheValue) {
+    const Leave_Case cases[] = {
+        {"MS of coordinator", "Equal", "ZZ", "Unkownn code"},
+        {"MS of coordinator", "Equal", "DE", ""},
+        {"MS of coordinator", "Empty", "ZZ", ""},
+        {"Year", "Equal", "abc", "Not numeric"},
+        {"Year", "Superior", "2004", ""},
+        {"Year", "Equal", "", ""},
+        {"[Any fields]", "Content", "anything at all", ""},
+    };
+    Search& s = Open();
+    s.Critere_Actif[1]->setChecked(true);
+    for (const Leave_Case& c : cases) {
+        Scoped_Recorder rec;
+        Choose(s.Field[1], c.field);
+        Choose(s.Oper[1], c.oper);
+        s.txtFields[1]->setText(c.text);
+        bool cancel = false;
+        s.txtFields_Validate(1, cancel);
+        EXPECT_EQ(cancel, *c.message != 0) << c.field << " " << c.text;
+        if (*c.message) {
+            ASSERT_EQ(rec->shown.size(), 1u);
+            EXPECT_EQ(rec->shown[0].text, c.message);
+            EXPECT_EQ(rec->shown[0].buttons, Msg_Buttons::OK);
+            EXPECT_EQ(rec->shown[0].caption, App_Title());
+        } else {
+            EXPECT_TRUE(rec->shown.empty());
+        }
+    }
+}
+
+TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
+    Search& s = Open();
+    s.show();
+    QApplication::setActiveWindow(&s);
+    s.activateWindow();
+    QApplication::processEvents();
+    s.Critere_Actif[1]->setChecked(true);
+    Choose(s.Field[1], "MS of coordinator");
+    Choose(s.Oper[1], "Equal");
+    s.txtFields[1]->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), s.txtFields[1]);
+    EXPECT_TRUE(s.Find_Ref->isVisible());
+    EXPECT_EQ(s.Find_Ref->x(), s.txtFields[1]->geometry().right() + 1);
+    EXPECT_EQ(s.Find_Ref->y(), s.txtFields[1]->y());
+
+    Scoped_Recorder rec;
+    s.txtFields[1]->setText("G");
+    // The picker button takes the focus without the check.
+    s.Find_Ref->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(rec->shown.empty());
+    EXPECT_EQ(s.Last_Value_Box, s.txtFields[1]);
+
+    s.txtFields[1]->setFocus();
+    s.Submit->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    ASSERT_EQ(rec->shown.size(), 1u);
+    EXPECT_EQ(rec->shown[0].text, "Unkownn code");
+    EXPECT_EQ(QApplication::focusWidget(), s.txtFields[1]);
+    EXPECT_EQ(s.txtFields[1]->text(), "G");
+
+    // Emptied, it lets the focus go; other controls hide the picker button.
+    s.txtFields[1]->clear();
+    s.Field[1]->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), s.Field[1]);
+    EXPECT_FALSE(s.Find_Ref->isVisible());
+    EXPECT_EQ(rec->shown.size(), 1u);
+}
+
+TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
+    Search& s = Open();
+    s.Critere_Actif[1]->setChecked(true);
+    Choose(s.Field[1], "MS of coordinator");
+    Choose(s.Oper[1], "Equal");
+    s.txtFields[1]->setText("DE");
+    const QString count = s.Nb_Records->text();
+
+    s.Choosen_Language->setCurrentIndex(s.Choosen_Language->findText("FR"));
+    EXPECT_EQ(Current_Language, "FR");
+    EXPECT_EQ(s.Field[0]->currentText(), "Année");
+    EXPECT_EQ(s.Oper[0]->currentText(), "Vide");
+    EXPECT_EQ(s.Field[1]->currentText(), "EM du porteur");
+    EXPECT_EQ(s.Oper[1]->currentText(), "Egal");
+    EXPECT_EQ(s.lblDescription[1]->text(), "Allemagne");
+    EXPECT_EQ(s.Nb_Records->text(), count);
+    // The grid was rebuilt in French: the English text column is gone.
+    QStringList headers;
+    for (int c = 1; c < s.Results.Data.Cols(); ++c) headers << s.Results.Data.Text_Matrix(0, c);
+    EXPECT_TRUE(headers.contains("Année"));
+    EXPECT_FALSE(headers.contains("Reco Text"));
+    EXPECT_EQ(s.Results.Field_Grid_Col[Field_Number("RecoEN")], -1);
+    // Fixed captions stay.
+    EXPECT_EQ(s.Lbl_Field->text(), "Field");
+    EXPECT_EQ(s.Submit->text(), "Submit");
+    EXPECT_EQ(s.CellAutoSize->text(), "Adjust Cell Size");
+}
+
+TEST_F(Search_Window_Test, HeaderClickSortsUpThenDown) {
+    Search& s = Open();
+    s.show();
+    QApplication::processEvents();
+    const int year = Field_Number("Year");
+    const int col = s.Results.Field_Grid_Col[year];
+    auto [x, y] = Cell_Twips(0, col);
+    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, x, y);
+    ASSERT_TRUE(s.CommandHeader->isVisible());
+    EXPECT_EQ(s.CommandHeader->property("Tag").toString(), QString::number(year));
+
+    const Text_Grid& g = s.Results.Data;
+    const int last = g.Rows() - 1;
+    s.CommandHeader->click();
+    EXPECT_EQ(s.Results.Sort.Sort_State[year], 3);
+    EXPECT_LE(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(last, col).toInt());
+    EXPECT_EQ(g.Cell_Picture(0, col), Grid_Picture::Ascending);
+    EXPECT_FALSE(s.CommandHeader->isVisible());
+
+    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, x, y);
+    s.CommandHeader->click();
+    EXPECT_EQ(s.Results.Sort.Sort_State[year], 4);
+    EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(last, col).toInt());
+    // The order survives a new search.
+    s.Submit_Click();
+    EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(last, col).toInt());
+}
+
+TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcrossSearches) {
+    Search& s = Open();
+    s.show();
+    s.AdvancedSort->click();
+    ASSERT_TRUE(s.AdvancedSort->isChecked());
+    const int col = s.Results.Field_Grid_Col[Field_Number("Year")];
+    s.CommandHeader->setProperty("Tag", QString::number(Field_Number("Year")));
+
+    bool dialog_seen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<frmTrier*>(QApplication::activeModalWidget())) {
+            dialog_seen = true;
+            d->cmbTri[0]->setCurrentIndex(col);
+            d->OptTri[1]->setChecked(true);  // descending
+            d->reject();
+        }
+    });
+    s.CommandHeader_Click();
+    EXPECT_TRUE(dialog_seen);
+    EXPECT_EQ(Sort_Keys[0], -col);
+    EXPECT_EQ(s.Results.Sort.Sort_State[Field_Number("Year")], 0);
+
+    s.Submit_Click();
+    const Text_Grid& g = s.Results.Data;
+    EXPECT_EQ(g.Cols(), static_cast<int>(s.Results.Grid_Col_Field.size()) - 1);  // the key column went
+    EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(g.Rows() - 1, col).toInt());
+
+    // Leaving the mode drops the keys.
+    s.AdvancedSort->click();
+    EXPECT_EQ(Sort_Keys[0], 0);
+}
+
+TEST_F(Search_Window_Test, ReleasingOnADataRowOpensItsRecordNotOnTheHeader) {
+    Search& s = Open();
+    s.show();
+    QApplication::processEvents();
+    std::vector<int> opened;
+    Search::Record_Window_Opener = [&](Search&, int record) { opened.push_back(record); };
+    const Text_Grid& g = s.Results.Data;
+
+    auto [hx, hy] = Cell_Twips(0, 2);
+    s.Data_MouseUp(Qt::LeftButton, Qt::NoModifier, hx, hy);
+    auto [x, y] = Cell_Twips(2, 2);
+    s.Data_MouseUp(Qt::RightButton, Qt::NoModifier, x, y);
+    EXPECT_TRUE(opened.empty());
+    s.Data_MouseUp(Qt::LeftButton, Qt::NoModifier, x, y);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], g.Text_Matrix(2, 0).toInt());
+
+    // Through the view itself, as the mouse does it.
+    const QPoint p = s.Data->viewport()->mapFrom(s.Data, s.Data->Cell_Rect(1, 3).center());
+    QMouseEvent press(QEvent::MouseButtonPress, p, s.Data->viewport()->mapToGlobal(p), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, s.Data->viewport()->mapToGlobal(p), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(s.Data->viewport(), &press);
+    QApplication::sendEvent(s.Data->viewport(), &release);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1], g.Text_Matrix(1, 0).toInt());
+}
+
+TEST_F(Search_Window_Test, DraggedColumnBorderStopsAt300Twips) {
+    Search& s = Open();
+    s.show();
+    QApplication::processEvents();
+    const QRect cell = s.Data->Cell_Rect(0, 1);
+    const int border = s.Data->X_Twips(cell.x() + cell.width());
+    const int left = s.Data->X_Twips(cell.x());
+    auto [x, y] = Cell_Twips(0, 1);
+    (void)x;
+    s.Data_MouseDown(Qt::LeftButton, Qt::NoModifier, border - 30, y);
+    ASSERT_EQ(s.Resizing_Col, 1);
+    s.Data_MouseMove(Qt::LeftButton, Qt::NoModifier, left + 1500, y);
+    EXPECT_EQ(s.Results.Data.Col_Width(1), 1500);
+    s.Data_MouseMove(Qt::LeftButton, Qt::NoModifier, left + 50, y);
+    EXPECT_EQ(s.Results.Data.Col_Width(1), 300);
+    s.Data_MouseUp(Qt::LeftButton, Qt::NoModifier, left + 50, y);
+    EXPECT_EQ(s.Resizing_Col, -1);
+}
+
+TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
+    Search& s = Open();
+    s.show();
+    QApplication::processEvents();
+    auto [x, y] = Cell_Twips(1, 4);
+    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, x, y);
+    const Text_Grid& g = s.Results.Data;
+    EXPECT_EQ(s.Last_Tip_Cell, "1/4");
+    ASSERT_TRUE(s.Tooltip);
+    EXPECT_EQ(QString(s.Tooltip->TipText), g.Text_Matrix(1, 4));
+    EXPECT_EQ(QString(s.Tooltip->Title),
+              QStringList({g.Text_Matrix(1, 1), g.Text_Matrix(1, 2), g.Text_Matrix(1, 3), g.Text_Matrix(1, 8)}).join('/'));
+
+    s.Negation[0]->setChecked(false);
+    s.Submit->click();
+    EXPECT_EQ(s.Nb_Records->text(), "No match");
+    EXPECT_FALSE(s.cmdExport->isEnabled());
+    EXPECT_FALSE(s.cmdPrint->isEnabled());
+    EXPECT_EQ(g.Rows(), 2);
+}
+
+namespace {
+struct Seen_Backend : Default_App_Backend {
+    QStringList* files;
+    explicit Seen_Backend(QStringList* f) : files(f) {}
+    Command Find_Executable(const QString& file) override { *files << file; return {"viewer", {file}}; }
+    bool Start(const Command&) override { return true; }
+};
+}  // namespace
+
+TEST_F(Search_Window_Test, HelpOpensTheManualOfTheLanguage) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QFile::copy(SIFA_SAMPLE_DATA "/Refs.dat", dir.filePath("Refs.dat")));
+    for (const char* n : {"Sifa_soft_manual_V062_def_En.pdf", "Sifa_soft_manuel_v062_def_Fr.pdf"}) {
+        QFile f(dir.filePath(n));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    Set_App_Path(dir.path());
+    QStringList files;
+    auto previous = Install_Default_App_Backend(std::make_unique<Seen_Backend>(&files));
+    Scoped_Recorder rec;
+    Search& s = Open();
+    s.CmdHelp->click();
+    s.Choosen_Language->setCurrentIndex(1);
+    s.CmdHelp->click();
+    Install_Default_App_Backend(std::move(previous));
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(QFileInfo(files[0]).fileName(), "Sifa_soft_manual_V062_def_En.pdf");
+    EXPECT_EQ(QFileInfo(files[1]).fileName(), "Sifa_soft_manuel_v062_def_Fr.pdf");
+    EXPECT_TRUE(rec->shown.empty());
+}

@@ -1,0 +1,182 @@
+#include "views/Select_Ref.h"
+#include "model/Refs.h"
+#include "views/Grid_Widget.h"
+#include "winsupport/Twips.h"
+
+#include "Views_Fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+struct Picker : Sample_Data {
+    QLineEdit box;
+    Champ* country = nullptr;
+    std::unique_ptr<Select_Ref> pick;
+
+    void SetUp() override {
+        country = Record_Description->Get_Champs().Item(QStringLiteral("EM"));
+        ASSERT_TRUE(country && country->Ref_Listes);
+    }
+    // As the value entry opens it.
+    void Open(const QString& text) {
+        box.setText(text);
+        pick = std::make_unique<Select_Ref>();
+        pick->Cur_Control = &box;
+        pick->Cur_Champ = country;
+        pick->Form_Load();
+        pick->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pick.get()));
+    }
+    int Row_Of(const QString& code) {
+        const Text_Grid& g = pick->List_Grid();
+        for (int r = 0; r < g.Rows(); ++r)
+            if (g.Text_Matrix(r, 0) == code) return r;
+        return -1;
+    }
+    QPoint Cell_Center(int row, int col) {
+        pick->List->scrollTo(pick->List->model()->index(row, col));
+        return pick->List->viewport()->mapFrom(pick->List, pick->List->Cell_Rect(row, col).center());
+    }
+};
+
+}  // namespace
+
+TEST_F(Picker, Opens_On_The_Code_Of_The_Box) {
+    Open(QStringLiteral("FR"));
+    EXPECT_EQ(pick->windowTitle(), "Choose \"MS of coordinator\"");
+    EXPECT_EQ(pick->Code_Selected->text(), "FR");
+    EXPECT_EQ(pick->Val_Selected->text(), "France");
+    const Text_Grid& g = pick->List_Grid();
+    EXPECT_EQ(g.Rows(), country->Ref_Listes->Count());
+    const int fr = Row_Of(QStringLiteral("FR"));
+    ASSERT_GE(fr, 0);
+    EXPECT_EQ(g.Text_Matrix(fr, 1), "France");
+    EXPECT_EQ(g.Row(), fr);
+    EXPECT_EQ(g.Row_Sel(), fr);
+    EXPECT_EQ(g.Col(), 0);
+    EXPECT_EQ(g.Col_Sel(), 1);
+    EXPECT_TRUE(pick->List->Row_Is_Visible(fr));
+    EXPECT_EQ(g.Col_Width(0), 1035);
+    EXPECT_EQ(g.Col_Alignment(0), Grid_Alignment::Right_Center);
+}
+
+TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
+    Open(QString());
+    struct Case {
+        const char* code;
+        const char* label;
+    };
+    for (const Case& c : {Case{"F", ""}, Case{"", "ia"}, Case{"L", "ux"}, Case{"ZZ", ""}}) {
+        SCOPED_TRACE(std::string(c.code) + "/" + c.label);
+        pick->Code_Search->clear();
+        pick->Val_Search->clear();
+        QTest::keyClicks(pick->Code_Search, QString::fromLatin1(c.code));
+        QTest::keyClicks(pick->Val_Search, QString::fromLatin1(c.label));
+        const auto expected = country->Get_List_Filtered(QString::fromLatin1(c.code), QString::fromLatin1(c.label));
+        const Text_Grid& g = pick->List_Grid();
+        ASSERT_EQ(g.Rows(), expected->Count());
+        EXPECT_LT(g.Rows(), country->Ref_Listes->Count());
+        int r = 0;
+        for (const Ref& ref : *expected) EXPECT_EQ(g.Text_Matrix(r++, 0), ref.Cle());
+    }
+    pick->Code_Search->clear();
+    pick->Val_Search->clear();
+    EXPECT_EQ(pick->List_Grid().Rows(), country->Ref_Listes->Count());
+}
+
+TEST_F(Picker, Double_Click_Writes_The_Code_And_Closes) {
+    Open(QStringLiteral("FR"));
+    const int de = Row_Of(QStringLiteral("DE"));
+    ASSERT_GE(de, 0);
+    QTest::mouseDClick(pick->List->viewport(), Qt::LeftButton, Qt::NoModifier, Cell_Center(de, 1));
+    EXPECT_EQ(box.text(), "DE");
+    EXPECT_TRUE(pick->c_est_ok);
+    EXPECT_EQ(pick->valeur_de_retour, "DE");
+    EXPECT_FALSE(pick->isVisible());
+    EXPECT_TRUE(pick->Unloaded());
+}
+
+TEST_F(Picker, Ok_Cancel_And_Close_Box) {
+    struct Case {
+        const char* name;
+        const char* start;
+        std::function<void(Select_Ref&)> act;
+        const char* after;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"Ok on the code already there", "FR", [](Select_Ref& p) { QTest::mouseClick(p.Ok, Qt::LeftButton); }, "FR", false},
+        {"Ok with an empty box and no row", "", [](Select_Ref& p) { QTest::mouseClick(p.Ok, Qt::LeftButton); }, "", false},
+        {"Cancel after choosing", "FR",
+         [](Select_Ref& p) {
+             p.List_Grid().Set_Row(0);
+             QTest::mouseClick(p.Cancel, Qt::LeftButton);
+         },
+         "FR", false},
+        {"close box after choosing", "FR",
+         [](Select_Ref& p) {
+             p.List_Grid().Set_Row(0);
+             p.close();
+         },
+         "FR", false},
+        {"Ok after a filter that leaves nothing", "FR",
+         [](Select_Ref& p) {
+             p.List_Grid().Set_Row(0);   // AT
+             QTest::keyClicks(p.Code_Search, "QQ");
+             QTest::mouseClick(p.Ok, Qt::LeftButton);
+         },
+         "AT", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open(QString::fromLatin1(c.start));
+        c.act(*pick);
+        EXPECT_EQ(box.text(), c.after);
+        EXPECT_EQ(pick->c_est_ok, c.ok);
+        EXPECT_FALSE(pick->isVisible());
+    }
+}
+
+TEST_F(Picker, Dragging_Over_Rows_Leaves_The_Last_One_Chosen) {
+    Open(QString());
+    QWidget* vp = pick->List->viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, Cell_Center(1, 1));
+    QMouseEvent move(QEvent::MouseMove, Cell_Center(4, 1), vp->mapToGlobal(Cell_Center(4, 1)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, Cell_Center(4, 1));
+    const Text_Grid& g = pick->List_Grid();
+    EXPECT_EQ(g.Row(), 4);
+    EXPECT_EQ(g.Row_Sel(), 4);
+    EXPECT_EQ(g.Col(), 0);
+    EXPECT_EQ(g.Col_Sel(), 1);
+    EXPECT_EQ(pick->List->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(pick->Code_Selected->text(), g.Text_Matrix(4, 0));
+    EXPECT_EQ(pick->Val_Selected->text(), g.Text_Matrix(4, 1));
+}
+
+TEST_F(Picker, A_Label_Only_Table_Shows_Labels_And_Writes_The_Code) {
+    const auto saved = country->Ref_Listes;
+    auto labels_only = std::make_shared<Refs>(*saved);
+    labels_only->Only_Value = true;
+    country->Ref_Listes = labels_only;
+    Open(QString());
+    EXPECT_TRUE(pick->Labels_Only());
+    EXPECT_TRUE(pick->Code_Search->isHidden());
+    EXPECT_TRUE(pick->Code_Selected->isHidden());
+    EXPECT_EQ(pick->List_Grid().Col_Width(0), 0);
+    EXPECT_EQ(pick->Val_Search->x(), 0);
+    EXPECT_EQ(pick->Val_Search->width(), pick->width());
+    EXPECT_EQ(pick->Val_Selected->x(), 0);
+    const int it = Row_Of(QStringLiteral("IT"));
+    ASSERT_GE(it, 0);
+    QTest::mouseClick(pick->List->viewport(), Qt::LeftButton, Qt::NoModifier, Cell_Center(it, 1));
+    EXPECT_EQ(pick->Val_Selected->text(), "Italy");
+    QTest::mouseClick(pick->Ok, Qt::LeftButton);
+    country->Ref_Listes = saved;
+    EXPECT_EQ(box.text(), "IT");
+}

@@ -1,0 +1,168 @@
+#include "views/frmTrier.h"
+#include "winsupport/Message_Service.h"
+
+#include "Views_Fixture.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+// Header row and four data rows; column 0 the record numbers.
+void Fill(Text_Grid& g) {
+    const char* cells[][4] = {{"", "Country", "Year", "Name"},
+                              {"1", "Spain", "2004", "b"},
+                              {"2", "France", "1999", "a"},
+                              {"3", "Spain", "2010", "c"},
+                              {"4", "France", "2004", "d"}};
+    g.Set_Rows(5);
+    g.Set_Cols(4);
+    g.Set_Fixed_Rows(1);
+    g.Set_Col_Width(0, 0);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 4; ++c) g.Set_Text_Matrix(r, c, QString::fromLatin1(cells[r][c]));
+}
+
+QStringList Column(const Text_Grid& g, int c) {
+    QStringList out;
+    for (int r = 1; r < g.Rows(); ++r) out << g.Text_Matrix(r, c);
+    return out;
+}
+
+struct Sort_Dialog : ::testing::Test {
+    Text_Grid grid;
+    Sort_Keys_T keys{};
+    Scoped_Recorder rec;
+    void SetUp() override { Fill(grid); }
+};
+
+}  // namespace
+
+TEST_F(Sort_Dialog, Shows_The_Stored_Keys_Up_To_The_First_Undefined_One) {
+    struct Case {
+        const char* name;
+        Sort_Keys_T keys;
+        std::array<int, 4> entries;
+        std::array<bool, 4> ascending;
+        std::array<bool, 4> frame_shown;
+    };
+    const Case cases[] = {
+        {"two keys", {1, -2, 0, 0}, {1, 2, 0, 0}, {true, false, true, true}, {true, true, true, false}},
+        {"four keys", {3, 2, -1, 3}, {3, 2, 1, 3}, {true, true, false, true}, {true, true, true, true}},
+        {"none", {0, 2, 0, 0}, {0, 0, 0, 0}, {true, true, true, true}, {true, false, false, false}},
+        {"column the grid lacks", {9, 1, 0, 0}, {0, 0, 0, 0}, {true, true, true, true}, {true, false, false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        keys = c.keys;
+        frmTrier dlg(grid, keys);
+        ASSERT_TRUE(dlg.Form_Load());
+        // The composite key column is there, unseen, while the dialog is loaded.
+        EXPECT_EQ(grid.Cols(), 5);
+        EXPECT_EQ(grid.Col_Width(4), 0);
+        for (size_t k = 0; k < 4; ++k) {
+            SCOPED_TRACE(k);
+            ASSERT_EQ(dlg.cmbTri[k]->count(), 4);
+            EXPECT_EQ(dlg.cmbTri[k]->itemText(0), "Undefined");
+            EXPECT_EQ(dlg.cmbTri[k]->itemText(3), "Name");
+            EXPECT_EQ(dlg.cmbTri[k]->currentIndex(), c.entries[k]);
+            EXPECT_EQ(dlg.OptTri[2 * k]->isChecked(), c.ascending[k]);
+            EXPECT_EQ(dlg.OptTri[2 * k + 1]->isChecked(), !c.ascending[k]);
+            EXPECT_EQ(dlg.OptTri[2 * k]->isEnabled(), c.entries[k] != 0);
+            EXPECT_EQ(!dlg.Frame1[k]->isHidden(), c.frame_shown[k]);
+        }
+    }
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_TRUE(rec->shown.empty());
+}
+
+TEST_F(Sort_Dialog, A_Key_Change_Shows_Or_Hides_The_Keys_After_It) {
+    keys = {1, 2, 3, 0};
+    frmTrier dlg(grid, keys);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_EQ(dlg.Frame1[0]->title(), "First key :");
+    EXPECT_EQ(dlg.Frame1[3]->title(), "Fourth key");
+    EXPECT_FALSE(dlg.Frame1[3]->isHidden());
+
+    // Key 2 back to "Undefined": keys 3 and 4 go.
+    dlg.cmbTri[1]->setCurrentIndex(0);
+    dlg.cmbTri_Click(1);
+    for (size_t k : {2u, 3u}) {
+        EXPECT_TRUE(dlg.Frame1[k]->isHidden()) << k;
+        EXPECT_EQ(dlg.cmbTri[k]->currentIndex(), 0) << k;
+    }
+    EXPECT_FALSE(dlg.OptTri[2]->isEnabled());
+    EXPECT_FALSE(dlg.OptTri[3]->isEnabled());
+    EXPECT_TRUE(dlg.OptTri[0]->isEnabled());
+
+    // The person picks a column with the keyboard: its options and the next key come.
+    dlg.cmbTri[1]->setFocus();
+    QTest::keyClick(dlg.cmbTri[1], Qt::Key_Down);
+    EXPECT_EQ(dlg.cmbTri[1]->currentIndex(), 1);
+    EXPECT_TRUE(dlg.OptTri[2]->isEnabled());
+    EXPECT_FALSE(dlg.Frame1[2]->isHidden());
+    EXPECT_TRUE(dlg.Frame1[3]->isHidden());
+    dlg.close();
+    EXPECT_EQ(keys, (Sort_Keys_T{1, 1, 0, 0}));
+}
+
+TEST_F(Sort_Dialog, Sort_Without_A_First_Key_Says_So_Only_When_Shown) {
+    const QStringList before = Column(grid, 0);
+    {
+        frmTrier unseen(grid, keys);
+        EXPECT_EQ(unseen.cmdOk_Click(), Multi_Key_Sort::Result::Nothing_To_Do);
+    }
+    EXPECT_TRUE(rec->shown.empty());
+    frmTrier dlg(grid, keys);
+    dlg.show();
+    dlg.Form_GotFocus();
+    QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
+    EXPECT_EQ(rec->texts(), QStringList{"Nothing to do !"});
+    EXPECT_EQ(Column(grid, 0), before);
+}
+
+TEST_F(Sort_Dialog, Sort_Orders_By_The_Keys_And_Closing_Stores_Them) {
+    frmTrier dlg(grid, keys);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.cmbTri[0]->setCurrentIndex(1);
+    dlg.cmbTri_Click(0);
+    dlg.cmbTri[1]->setCurrentIndex(2);
+    dlg.cmbTri_Click(1);
+    dlg.OptTri[3]->setChecked(true);   // year descending
+    QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
+    EXPECT_EQ(Column(grid, 0), (QStringList{"4", "2", "3", "1"}));
+    // "Sort" leaves the dialog open; the close box stores what the keys show.
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(keys, (Sort_Keys_T{}));
+    dlg.close();
+    EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 0, 0}));
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_TRUE(rec->shown.empty());
+}
+
+struct Sort_Dialog_On_Sample : Sample_Data {};
+
+TEST_F(Sort_Dialog_On_Sample, Stored_Keys_Apply_Unseen_After_A_Search) {
+    Search_Results s;
+    ASSERT_GT(Run_Search(s, Every_Record(), QStringLiteral("EN")), 10);
+    const int country = s.Field_Grid_Col[static_cast<size_t>(Field_Number("EM"))];
+    const int year = s.Field_Grid_Col[static_cast<size_t>(Field_Number("Year"))];
+    Sort_Keys_T keys{country, -year, 0, 0};
+    const int cols = s.Data.Cols();
+    frmTrier(s.Data, keys).cmdOk_Click();
+    EXPECT_EQ(s.Data.Cols(), cols);
+    EXPECT_EQ(keys, (Sort_Keys_T{country, -year, 0, 0}));
+    const Text_Grid& g = s.Data;
+    for (int r = 2; r < g.Rows(); ++r) {
+        const QString c0 = g.Text_Matrix(r - 1, country), c1 = g.Text_Matrix(r, country);
+        ASSERT_LE(c0.compare(c1, Qt::CaseInsensitive), 0) << r;
+        if (c0 == c1) {
+            ASSERT_GE(g.Text_Matrix(r - 1, year).toInt(), g.Text_Matrix(r, year).toInt()) << r;
+        }
+    }
+}

@@ -1,0 +1,167 @@
+#include "winsupport/CTooltip.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Tooltip : ::testing::Test {
+    QWidget window;
+    QWidget* grid = nullptr;
+    void SetUp() override {
+        window.resize(400, 300);
+        grid = new QWidget(&window);
+        grid->setGeometry(20, 20, 300, 200);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    int Tip_Windows() const { return static_cast<int>(window.findChildren<Tip_Window*>().size()); }
+    // The mouse comes to rest at p of the grid.
+    void Move_To(const QPoint& p) {
+        QMouseEvent e(QEvent::MouseMove, p, grid->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(grid, &e);
+    }
+};
+
+}  // namespace
+
+TEST(Tooltip_Title, Is_Cut_From_100_Characters_On) {
+    struct Case {
+        int length;
+        int kept;
+    };
+    for (const Case& c : {Case{0, 0}, Case{96, 96}, Case{99, 99}, Case{100, 96}, Case{250, 96}}) {
+        SCOPED_TRACE(c.length);
+        CTooltip tip;
+        const QString title(c.length, QLatin1Char('t'));
+        tip.Title = title;
+        const QString stored = tip.Title;
+        if (c.kept == c.length) {
+            EXPECT_EQ(stored, title);
+        } else {
+            EXPECT_EQ(stored, title.left(96) + "...");
+        }
+    }
+}
+
+TEST_F(Tooltip, Create_Makes_One_Tip_Window_Over_Its_Rectangle) {
+    CTooltip tip;
+    EXPECT_EQ(tip.VisibleTime, 10000);
+    EXPECT_EQ(tip.DelayTime, 500);
+    tip.TipText = QStringLiteral("text");
+    ASSERT_TRUE(tip.Create(grid, 10, 20, 110, 45));
+    EXPECT_EQ(tip.Tool_Rect(), QRect(10, 20, 100, 25));
+    EXPECT_FALSE(tip.Whole_Parent());
+    ASSERT_TRUE(tip.Create(grid, 0, 0, 0, 0));
+    EXPECT_EQ(Tip_Windows(), 1);
+    // All four values 0: the whole widget, also after it grows.
+    EXPECT_TRUE(tip.Whole_Parent());
+    grid->resize(350, 250);
+    EXPECT_EQ(tip.Tool_Rect(), grid->rect());
+    const QScreen* screen = grid->screen();
+    EXPECT_EQ(tip.Window()->Max_Width(), screen->geometry().width() / 2);
+    EXPECT_FALSE(tip.Create(nullptr));
+    EXPECT_EQ(Tip_Windows(), 0);
+    tip.Create(grid);
+    tip.Destroy();
+    EXPECT_EQ(tip.Window(), nullptr);
+    EXPECT_EQ(Tip_Windows(), 0);
+}
+
+TEST_F(Tooltip, Writes_Reach_A_Live_Tip_As_The_Control_Does) {
+    CTooltip tip;
+    tip.Title = QStringLiteral("Early");
+    tip.Create(grid, 0, 0, 50, 50);
+    Tip_Window* w = tip.Window();
+    ASSERT_NE(w, nullptr);
+    // A title without an icon is sent by Create...
+    EXPECT_EQ(w->Shown_Title(), "Early");
+    EXPECT_FALSE(w->Balloon());
+    // ...but a later one only together with an icon.
+    tip.Title = QStringLiteral("Late");
+    EXPECT_EQ(w->Shown_Title(), "Early");
+    tip.Icon = 1;
+    EXPECT_EQ(w->Shown_Title(), "Late");
+    EXPECT_EQ(w->Shown_Icon(), 1);
+    tip.TipText = QStringLiteral("new text");
+    EXPECT_EQ(w->Shown_Text(), "new text");
+    tip.ForeColor = 0x00FF0000u;
+    tip.BackColor = 0x0000FFFFu;
+    EXPECT_EQ(w->Text_Color(), 0x00FF0000u);
+    EXPECT_EQ(w->Background_Color(), 0x0000FFFFu);
+    // Style, Centered and the times wait for the next Create.
+    tip.Style = 1;
+    EXPECT_FALSE(tip.Window()->Balloon());
+    tip.Create(grid, 0, 0, 50, 50);
+    EXPECT_TRUE(tip.Window()->Balloon());
+    EXPECT_EQ(tip.Window()->Shown_Title(), "Late");
+}
+
+TEST_F(Tooltip, Colours_0_Leave_The_System_Ones) {
+    struct Case {
+        quint32 back;
+        QColor expected;
+    };
+    const QColor system = Tip_Window(nullptr, false).palette().color(QPalette::ToolTipBase);
+    for (const Case& c : {Case{0u, system}, Case{0x000000FFu, QColor(255, 0, 0)}, Case{0x00FF0000u, QColor(0, 0, 255)}}) {
+        SCOPED_TRACE(c.back);
+        CTooltip tip;
+        tip.TipText = QStringLiteral("x");
+        tip.BackColor = c.back;
+        tip.Create(grid);
+        tip.Show_Tip();
+        ASSERT_TRUE(tip.Is_Shown());
+        const QImage img = tip.Window()->grab().toImage();
+        EXPECT_EQ(img.pixelColor(img.width() - 4, img.height() - 4), c.expected);
+    }
+}
+
+TEST_F(Tooltip, Shows_After_The_Delay_For_The_Visible_Time) {
+    CTooltip tip;
+    tip.TipText = QStringLiteral("Germany");
+    tip.Title = QStringLiteral("2004/5368/2/DE");
+    tip.Icon = 1;
+    tip.Centered = true;
+    tip.DelayTime = 60;
+    tip.VisibleTime = 250;
+    tip.Create(grid, 100, 40, 200, 60);
+    Move_To({150, 50});
+    EXPECT_FALSE(tip.Is_Shown());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tip.Is_Shown(); }, 2000));
+    // Centred under the tool.
+    const QRect g = tip.Window()->geometry();
+    EXPECT_NEAR(g.center().x(), grid->mapToGlobal(QPoint(150, 0)).x(), 2);
+    EXPECT_GE(g.top(), grid->mapToGlobal(QPoint(0, 60)).y());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tip.Is_Shown(); }, 2000));
+    // Spent until the mouse leaves the tool and comes back.
+    Move_To({160, 50});
+    QTest::qWait(150);
+    EXPECT_FALSE(tip.Is_Shown());
+    Move_To({5, 5});
+    Move_To({150, 50});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip.Is_Shown(); }, 2000));
+    Move_To({5, 5});
+    EXPECT_FALSE(tip.Is_Shown());
+}
+
+TEST_F(Tooltip, One_Tip_On_The_Screen_At_A_Time) {
+    CTooltip a, b;
+    a.TipText = QStringLiteral("a");
+    b.TipText = QStringLiteral("b");
+    a.Create(grid);
+    b.Create(&window);
+    a.Show_Tip();
+    b.Show_Tip();
+    EXPECT_FALSE(a.Is_Shown());
+    EXPECT_TRUE(b.Is_Shown());
+    // Nothing to show: no tip.
+    CTooltip empty;
+    empty.Create(grid);
+    empty.Show_Tip();
+    EXPECT_FALSE(empty.Is_Shown());
+}
