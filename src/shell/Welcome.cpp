@@ -237,8 +237,16 @@ void Welcome::Form_Resize()
     const int row1 = py(Margin), row2 = row1 + bh + py(Margin);
     QPushButton* docs[] = {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report};
     const int gap = px(90);
-    const int bw = (width() - 2 * px(Margin) - 4 * gap) / 5;
-    for (int i = 0; i < 5; ++i) docs[i]->setGeometry(px(Margin) + i * (bw + gap), row1, bw, bh);
+    // Each button gets its caption's width and a fair share of what is left, so the longer
+    // French caption is never cut.
+    const int avail = width() - 2 * px(Margin) - 4 * gap;
+    int hints[5], total = 0;
+    for (int i = 0; i < 5; ++i) total += hints[i] = docs[i]->sizeHint().width();
+    for (int i = 0, x = px(Margin); i < 5; ++i) {
+        const int bw = total <= avail ? hints[i] + (avail - total) / 5 : hints[i] * avail / std::max(total, 1);
+        docs[i]->setGeometry(x, row1, bw, bh);
+        x += bw + gap;
+    }
     Korvan->setGeometry(px(Margin), row1, width() - 2 * px(Margin), bh);
     const int cw = std::max(px(1500), Command1->sizeHint().width());
     Command1->setGeometry(width() - px(Margin) - cw, row2, cw, bh);
