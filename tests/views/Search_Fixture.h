@@ -8,6 +8,7 @@
 #include "search/Sorting.h"
 #include "views/Grid_Widget.h"
 #include "views/Search.h"
+#include "Views_Fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,18 +18,15 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-struct Search_Window_Test : ::testing::Test {
+struct Search_Window_Test : Sample_Data {
     static void SetUpTestSuite() {
+        // The window finds Refs.dat and the manuals in the program's folder.
         Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
-        Build_Record_Description();
+        Sample_Data::SetUpTestSuite();
         Current_Language.clear();
-        Load_Code_Tables();
-        const Import_Result r = Import_Workbook(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), nullptr, nullptr);
-        ASSERT_GT(r.Rows, 0);
     }
     static void TearDownTestSuite() {
-        Records_Table.Clear();
-        Current_Language.clear();
+        Sample_Data::TearDownTestSuite();
         Set_App_Path(QString());
     }
     void SetUp() override {
@@ -48,14 +46,6 @@ struct Search_Window_Test : ::testing::Test {
     Search& Open() {
         w = std::make_unique<Search>();
         return *w;
-    }
-    static int Field_Number(const char* nom) {
-        int f = 0;
-        for (const Champ& c : Record_Description->Get_Champs()) {
-            ++f;
-            if (c.Nom == QLatin1String(nom)) return f;
-        }
-        return -1;
     }
     // Selects the entry of a field or operator list by its text.
     static void Choose(QComboBox* list, const QString& text) {
