@@ -479,7 +479,13 @@ void Grid_Widget::Apply_Scroll() {
         // Hidden columns before the first shown one make no difference to what is shown.
         const int first_shown = columnAt(0);
         const bool same = first_shown == left || (first_shown > left && columnWidth(left) == 0);
-        if (!same) horizontalScrollBar()->setValue(header_->visualIndex(left));
+        if (!same) {
+            // The scroll bar steps over shown columns only.
+            const int visual = header_->visualIndex(left);
+            int hidden_before = 0;
+            for (int v = 0; v < visual; ++v) hidden_before += header_->isSectionHidden(header_->logicalIndex(v)) ? 1 : 0;
+            horizontalScrollBar()->setValue(visual - hidden_before);
+        }
     }
     --applying_;
 }

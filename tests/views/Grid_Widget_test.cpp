@@ -205,3 +205,17 @@ TEST(Grid_Widget, New_Heights_For_Most_Rows_Keep_The_Current_Cell_And_The_Scroll
     EXPECT_EQ(g.Top_Row(), 495);
     EXPECT_EQ(view.rowAt(0), 494);
 }
+
+TEST(Grid_Widget, Left_Column_Is_The_First_Shown_Whatever_The_Hidden_Ones_Before_It) {
+    Text_Grid g;
+    Fill(g, {{"#", "A", "B", "C", "D", "E", "F"}, {"1", "a", "b", "c", "d", "e", "f"}});
+    for (int c = 1; c < g.Cols(); ++c) g.Set_Col_Width(c, 1500);
+    Grid_Widget view(g);
+    view.resize(260, 120);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (int left : {1, 3, 2, 1}) {
+        g.Set_Left_Col(left);
+        EXPECT_EQ(view.columnAt(0), left) << left;
+    }
+}
