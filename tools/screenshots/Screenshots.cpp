@@ -1,0 +1,379 @@
+// Writes a PNG picture of every window of the program on the bundled sample data, for
+// the manuals and the README:
+//   sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] [FOLDER]
+// FOLDER defaults to the current one; DIR, the folder holding Refs.dat and the workbook,
+// to the program's own, as for the program itself.
+//
+// Each window is built as the program builds it, driven into a state a user reaches
+// through its handlers, laid out and grabbed. Message boxes go to the recording service,
+// so nothing waits for a person; a window that never comes, or a picture that looks
+// unpainted or has the wrong size, is reported and makes the exit status 1.
+#include "Shot_Check.h"
+
+#include "model/App_Paths.h"
+#include "model/Code_Tables.h"
+#include "model/Load_Records.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "model/Value.h"
+#include "output/Choose.h"
+#include "output/Export.h"
+#include "search/Sorting.h"
+#include "shell/DisplayError.h"
+#include "shell/Start_Up.h"
+#include "shell/Welcome.h"
+#include "views/DisplayData.h"
+#include "views/Grid_Widget.h"
+#include "views/Search.h"
+#include "views/Select_Ref.h"
+#include "views/frmTrier.h"
+#include "winsupport/Message_Service.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+QDir Out;
+QStringList Problems;
+int Written = 0;
+
+void Problem(const QString& text)
+{
+    Problems << text;
+    std::fprintf(stderr, "sifa-screenshots: %s\n", qPrintable(text));
+}
+
+// Lets the window take its size and paint, as it would on screen.
+void Settle(QWidget* w)
+{
+    w->show();
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QTest::qWait(15);
+    }
+}
+
+void Save(QWidget* w, const QString& name, const Shot_Limits& limits = {})
+{
+    Settle(w);
+    const QImage picture = w->grab().toImage();
+    const QString problem = Picture_Problem(picture, limits);
+    if (!problem.isEmpty()) Problem(name + QStringLiteral(": ") + problem);
+    if (!picture.save(Out.filePath(name), "PNG")) {
+        Problem(name + QStringLiteral(": cannot be written to ") + Out.absolutePath());
+        return;
+    }
+    ++Written;
+    std::printf("%-18s %4d x %-4d\n", qPrintable(name), picture.width(), picture.height());
+}
+
+// Runs open(), which shows a modal window of type D and waits for it to close; act
+// works on the window while it is up, and the window is then closed. False when no
+// such window came (a modal window of another kind is closed after a while, so the
+// run never hangs).
+template <class D>
+bool While_Modal(const std::function<void()>& open, const std::function<void(D&)>& act)
+{
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<D*>(modal)) {
+            poll.stop();
+            seen = true;
+            act(*d);
+            if (d->isVisible()) static_cast<QDialog*>(d)->reject();
+        } else if (clock.elapsed() > 10000) {
+            poll.stop();
+            if (auto* other = qobject_cast<QDialog*>(modal)) other->reject();
+        }
+    });
+    poll.start();
+    open();
+    poll.stop();
+    return seen;
+}
+
+bool Choose_Entry(QComboBox* list, const QString& text)
+{
+    const int k = list->findText(text);
+    if (k < 0) {
+        Problem(QStringLiteral("no entry \"%1\" in a list").arg(text));
+        return false;
+    }
+    list->setCurrentIndex(k);
+    return true;
+}
+
+// As a person picks from the list: the dialogs that act on "activated" see it too.
+void Pick_Entry(QComboBox* list, const QString& text)
+{
+    if (Choose_Entry(list, text)) emit list->activated(list->currentIndex());
+}
+
+int Field_Number(const char* nom)
+{
+    int f = 0;
+    for (const Champ& c : Record_Description->Get_Champs()) {
+        ++f;
+        if (c.Nom == QLatin1String(nom)) return f;
+    }
+    return -1;
+}
+
+// A search window as the program opens it after the welcome window: English, the
+// initial query run.
+std::unique_ptr<Search> Open_Search()
+{
+    Sort_Keys = {0, 0, 0, 0};
+    Current_Language.clear();
+    Load_Code_Tables();
+    auto s = std::make_unique<Search>();
+    s->show();
+    QApplication::setActiveWindow(s.get());
+    s->activateWindow();
+    Settle(s.get());
+    return s;
+}
+
+// Sets criterion row `row` as a person would: tick, field, operator, value.
+void Set_Row(Search& s, int row, const QString& field, const QString& oper, const QString& value)
+{
+    const auto r = static_cast<size_t>(row);
+    if (!s.Critere_Actif[r]->isChecked()) s.Critere_Actif[r]->click();
+    if (s.Negation[r]->isChecked()) s.Negation[r]->click();
+    Choose_Entry(s.Field[r], field);
+    Choose_Entry(s.Oper[r], oper);
+    s.txtFields[r]->setText(value);
+}
+
+// Moves the mouse over a header cell, where the sort button appears, and clicks it.
+void Click_Header(Search& s, int field)
+{
+    const int col = s.Results.Field_Grid_Col[field];
+    const QRect cell = s.Data->Cell_Rect(0, col);
+    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, s.Data->X_Twips(cell.center().x()),
+                     s.Data->Y_Twips(cell.center().y()));
+    if (!s.CommandHeader->isVisible()) {
+        Problem(QStringLiteral("the sort button did not appear over the header"));
+        return;
+    }
+    QTest::mouseClick(s.CommandHeader, Qt::LeftButton);
+}
+
+void Welcome_Shots()
+{
+    Welcome w;
+    w.Timer1->stop();
+    Settle(&w);
+    w.Timer1_Timer();   // loads the records (imports the workbook when there is no cache)
+    if (!w.Data_Loaded) Problem(QStringLiteral("the welcome window loaded no record"));
+    Save(&w, QStringLiteral("welcome_1.png"));
+    w.Command1_Click();
+    Save(&w, QStringLiteral("welcome_2.png"));
+}
+
+void Search_Shots()
+{
+    {
+        auto s = Open_Search();
+        Save(s.get(), QStringLiteral("search_en.png"));
+    }
+    {
+        auto s = Open_Search();
+        Click_Header(*s, Field_Number("Year"));
+        Save(s.get(), QStringLiteral("search_sorted.png"));
+    }
+    {
+        auto s = Open_Search();
+        Choose_Entry(s->Choosen_Language, QStringLiteral("FR"));
+        Set_Row(*s, 0, QStringLiteral("Domaine de la reco"), QStringLiteral("Egal"), QStringLiteral("H"));
+        Set_Row(*s, 1, QStringLiteral("Année"), QStringLiteral("Supérieur"), QStringLiteral("2005"));
+        s->Critere_Oper_And->click();
+        QTest::mouseClick(s->Submit, Qt::LeftButton);
+        Save(s.get(), QStringLiteral("search_fr.png"));
+    }
+}
+
+void Picker_Shot()
+{
+    auto s = Open_Search();
+    Set_Row(*s, 1, QStringLiteral("MS of coordinator"), QStringLiteral("Equal"), QStringLiteral("DE"));
+    s->txtFields[1]->setFocus(Qt::MouseFocusReason);
+    Settle(s.get());
+    // The picker button stands beside the box while it has the focus.
+    if (!s->Find_Ref->isVisible()) s->Last_Value_Box = s->txtFields[1];
+    const bool seen = While_Modal<Select_Ref>(
+        [&] {
+            if (s->Find_Ref->isVisible())
+                QTest::mouseClick(s->Find_Ref, Qt::LeftButton);
+            else
+                s->Find_Ref_Click();
+        },
+        [](Select_Ref& p) {
+            // The box's code is the selected row; scroll it into view as the user sees it.
+            const Text_Grid& g = p.List_Grid();
+            p.List->scrollTo(p.List->model()->index(g.Row(), 0), QAbstractItemView::PositionAtCenter);
+            Save(&p, QStringLiteral("select_ref.png"));
+        });
+    if (!seen) Problem(QStringLiteral("the code picker did not open"));
+}
+
+void Sort_Dialog_Shot()
+{
+    auto s = Open_Search();
+    s->AdvancedSort->click();
+    const bool seen = While_Modal<frmTrier>(
+        [&] { Click_Header(*s, Field_Number("Year")); },
+        [](frmTrier& d) {
+            Pick_Entry(d.cmbTri[0], QStringLiteral("MS of coordinator"));
+            Pick_Entry(d.cmbTri[1], QStringLiteral("Year"));
+            d.OptTri[3]->click();   // the second key descending
+            Save(&d, QStringLiteral("sort_dialog.png"));
+        });
+    if (!seen) Problem(QStringLiteral("the sort dialog did not open"));
+}
+
+void Export_Shots()
+{
+    auto s = Open_Search();
+    const bool seen = While_Modal<Export>([&] { QTest::mouseClick(s->cmdExport, Qt::LeftButton); },
+                                          [](Export& e) {
+                                              e.OptFields[0]->click();   // "Short"
+                                              Save(&e, QStringLiteral("export.png"));
+                                              e.OptFields[2]->click();   // "Custom"
+                                              e.Run_Chooser = [](Choose& c) {
+                                                  // A few fields picked one by one.
+                                                  for (int row : {4, 2, 0}) {
+                                                      c.Available->clearSelection();
+                                                      if (row < c.Available->count()) {
+                                                          c.Available->item(row)->setSelected(true);
+                                                          QTest::mouseClick(c.Select, Qt::LeftButton);
+                                                      }
+                                                  }
+                                                  c.Available->clearSelection();
+                                                  if (c.Available->count() > 3) c.Available->item(3)->setSelected(true);
+                                                  Save(&c, QStringLiteral("choose.png"));
+                                                  return static_cast<int>(QDialog::Rejected);
+                                              };
+                                              QTest::mouseClick(e.Custum_Select, Qt::LeftButton);
+                                          });
+    if (!seen) Problem(QStringLiteral("the export dialog did not open"));
+}
+
+// The record with the longest English text, so that its values wrap.
+int Long_Record()
+{
+    const int text = Field_Number("RecoEN");
+    int best = 1, longest = -1;
+    for (int r = 1; r <= Records_Table.Record_Count(); ++r) {
+        const int n = static_cast<int>(To_Text(Records_Table(r, text)).size());
+        if (n > longest) longest = n, best = r;
+    }
+    return best;
+}
+
+void Record_Shots()
+{
+    auto s = Open_Search();
+    if (!Show_Record_Window(Long_Record(), s.get()) || !Record_Window()) {
+        Problem(QStringLiteral("the record window did not open"));
+        return;
+    }
+    DisplayData* w = Record_Window();
+    w->resize(450, 400);
+    Save(w, QStringLiteral("record_narrow.png"), {{440, 390}, {460, 410}});
+    w->resize(1000, 700);
+    Save(w, QStringLiteral("record_wide.png"), {{990, 690}, {1010, 710}});
+    w->close();   // deletes itself
+}
+
+// Last: the refused workbook replaces the records.
+void Error_Shot(const QString& badWorkbook)
+{
+    bool cancel = false;
+    const Import_Result r = Import_Workbook(badWorkbook, &cancel, nullptr);
+    if (r.Errs.isEmpty()) {
+        Problem(QStringLiteral("%1 gave no refused cell").arg(badWorkbook));
+        return;
+    }
+    const bool seen = While_Modal<DisplayError>([&] { Show_Error_Window(r.Errs); },
+                                                [](DisplayError& d) { Save(&d, QStringLiteral("error_window.png")); });
+    if (!seen) Problem(QStringLiteral("the error window did not open"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString folder = QStringLiteral("."), badWorkbook = QStringLiteral(SIFA_BAD_CELLS_WORKBOOK);
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--data") && i + 1 < args.size()) {
+            Set_App_Path(args.at(++i));
+        } else if (a == QLatin1String("--bad-cells") && i + 1 < args.size()) {
+            badWorkbook = args.at(++i);
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            std::fprintf(stderr, "usage: sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] [FOLDER]\n");
+            return 2;
+        } else {
+            folder = a;
+        }
+    }
+    Out.setPath(folder);
+    if (!Out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "sifa-screenshots: cannot create %s\n", qPrintable(Out.absolutePath()));
+        return 1;
+    }
+    // A run that hangs on an unexpected window ends instead.
+    QTimer::singleShot(180000, [] {
+        std::fprintf(stderr, "sifa-screenshots: a window never closed\n");
+        std::_Exit(1);
+    });
+
+    // The program's folder holds Refs.dat and the workbook, as beside the program.
+    auto recorder = std::make_unique<Recording_Message_Service>();
+    Recording_Message_Service* messages = recorder.get();
+    Install_Message_Service(std::move(recorder));
+    Set_App_Title(QStringLiteral("Sifa_Soft"));
+    Init_Data_Model();
+    Search::Export_Dialog_Opener = &Open_Export_Dialog;
+    Search::Record_Window_Opener = [](Search& owner, int record) { Show_Record_Window(record, &owner); };
+
+    Welcome_Shots();
+    if (Records_Table.Record_Count() < 1) {
+        Problem(QStringLiteral("no record loaded from %1").arg(App_Path()));
+        return 1;
+    }
+    Search_Shots();
+    Picker_Shot();
+    Sort_Dialog_Shot();
+    Export_Shots();
+    Record_Shots();
+    Error_Shot(badWorkbook);
+
+    for (const auto& m : messages->shown)
+        std::fprintf(stderr, "sifa-screenshots: message shown: %s\n", qPrintable(m.text));
+    std::printf("%d pictures in %s\n", Written, qPrintable(Out.absolutePath()));
+    return Problems.isEmpty() ? 0 : 1;
+}
