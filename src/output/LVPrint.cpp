@@ -13,12 +13,6 @@
 
 namespace {
 
-QString Right_Trimmed(const QString& s) {
-    qsizetype n = s.size();
-    while (n > 0 && s.at(n - 1).isSpace()) --n;
-    return s.left(n);
-}
-
 const QRegularExpression& Line_Breaks() {
     static const QRegularExpression re(QStringLiteral("\r\n|\r|\n"));
     return re;
@@ -54,7 +48,11 @@ bool LVPrint::Selected(const std::vector<bool>& Column_Export, int col) const {
     return col > 0 && col < static_cast<int>(Column_Export.size()) && Column_Export[static_cast<size_t>(col)];
 }
 
-QStringList LVPrint::Lines_Of(const QString& wrapped) { return wrapped.split(QLatin1Char('\n')); }
+QStringList LVPrint::Lines_Of(const QString& wrapped) {
+    // split copies even a single line; most texts are one, and a long job keeps millions.
+    if (!wrapped.contains(QLatin1Char('\n'))) return {wrapped};
+    return wrapped.split(QLatin1Char('\n'));
+}
 
 // ---------------------------------------------------------------- job
 
@@ -151,9 +149,11 @@ void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
     }
     label_width_.assign(static_cast<size_t>(std::max(cols, 1)), 0);
     value_width_.assign(static_cast<size_t>(std::max(cols, 1)), 0);
+    label_text_.assign(static_cast<size_t>(std::max(cols, 1)), QString());
     const int last = Last_Record_Row();
     for (int col = 1; col < cols; ++col) {
         if (!Selected(Column_Export, col)) continue;
+        label_text_[static_cast<size_t>(col)] = Cell(0, col) + QLatin1Char(':');
         label_width_[static_cast<size_t>(col)] = out_->Text_Width(Cell(0, col) + QStringLiteral(": "));
         double widest = 0;
         for (int r = 1; r <= last; ++r) {
@@ -218,25 +218,31 @@ bool LVPrint::Print_List_Header() {
 
 bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_Export) {
     const QStringList layouts = Layouts().split(QLatin1Char('\t'));
-    const QStringList lines =
-        layouts.value(PrintFormat >= 0 && PrintFormat < layouts.size() ? PrintFormat : 0).split(QLatin1Char('\n'));
+    // The layout's lines as field positions, read once for the page's records.
+    std::vector<std::vector<int>> lines;
+    for (const QString& line :
+         layouts.value(PrintFormat >= 0 && PrintFormat < layouts.size() ? PrintFormat : 0).split(QLatin1Char('\n'))) {
+        std::vector<int>& positions = lines.emplace_back();
+        for (const QString& number : line.split(QLatin1Char(','))) {
+            bool ok = false;
+            const int p = number.trimmed().toInt(&ok);
+            if (ok && p != 0 && std::abs(p) < static_cast<int>(col_of_pos_.size())) positions.push_back(p);
+        }
+    }
     const int last = Last_Record_Row();
     const double page_height = out_->Scale_Height();
     int r = current_row_;
     int printed = 0;
+    std::vector<Laid_Field> table;   // kept from record to record: its lists are reused
     for (; r <= last; ++r) {
         // Lay the record out without printing.
-        std::vector<Laid_Field> table;
         double bottom = current_y_ + 2 * Spacing;
         double last_line_y = bottom;
         int n = 0;
-        for (const QString& line : lines) {
+        for (const std::vector<int>& line : lines) {
             bool first = true;
             double x = 0, y = 0, next_x = 0;
-            for (const QString& number : line.split(QLatin1Char(','))) {
-                bool ok = false;
-                const int p = number.trimmed().toInt(&ok);
-                if (!ok || p == 0 || std::abs(p) >= static_cast<int>(col_of_pos_.size())) continue;
+            for (const int p : line) {
                 const int c = col_of_pos_[static_cast<size_t>(std::abs(p))];
                 if (c == 0 || !Selected(Column_Export, c)) continue;
                 if (p < 1 && Cell(r, c).trimmed().isEmpty()) continue;
@@ -305,7 +311,11 @@ void LVPrint::Check_Print_Field(int Row, int CurField, int Num_ToPrint, double P
 
     f.Label_X = PosX + Gap;
     f.Label_Y = PosY + Spacing;
-    const Wrapped label = Wrap_Text(Cell(0, CurField) + QLatin1Char(':'), right_limit_ - f.Label_X - 2);
+    // The job's "label:" when it is still the grid's.
+    const QString header = Cell(0, CurField);
+    const bool cached =
+        c < label_text_.size() && label_text_[c].size() == header.size() + 1 && label_text_[c].startsWith(header);
+    const Wrapped label = Wrap_Text(cached ? label_text_[c] : header + QLatin1Char(':'), right_limit_ - f.Label_X - 2);
     f.Label_Lines = Lines_Of(label.Text);
 
     f.Value_X = f.Label_X + std::max(label.Width, label_width) + 2 * Gap;
@@ -330,13 +340,20 @@ void LVPrint::Check_Print_Field(int Row, int CurField, int Num_ToPrint, double P
 
 // ---------------------------------------------------------------- wrapping
 
-QString LVPrint::Next_Word(const QString& text, int& position) {
-    const int start = std::max(position, 0);
+namespace {
+// Past the word at start: its non-blanks and the blanks that follow.
+int Word_End(const QString& text, int start) {
     int i = start;
     while (i < text.size() && text.at(i) != QLatin1Char(' ')) ++i;
     while (i < text.size() && text.at(i) == QLatin1Char(' ')) ++i;
-    position = i;
-    return text.mid(start, i - start);
+    return i;
+}
+}  // namespace
+
+QString LVPrint::Next_Word(const QString& text, int& position) {
+    const int start = std::max(position, 0);
+    position = Word_End(text, start);
+    return text.mid(start, position - start);
 }
 
 LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
@@ -362,16 +379,25 @@ LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
             out << line;
             result.Width = std::max(result.Width, out_->Text_Width(line));
         };
+        // The words are tried on the line in place: a long text costs no string per word.
         int position = 0;
         while (position < paragraph.size()) {
-            const QString word = Right_Trimmed(Next_Word(paragraph, position));
+            const int start = position;
+            position = Word_End(paragraph, start);
+            int end = position;
+            while (end > start && paragraph.at(end - 1).isSpace()) --end;
+            const QStringView word = QStringView(paragraph).mid(start, end - start);
             if (line.isEmpty()) {
-                line = word;
-            } else if (out_->Text_Width(line + QLatin1Char(' ') + word) < limit) {
-                line += QLatin1Char(' ') + word;
-            } else {
+                line = word.toString();
+                continue;
+            }
+            const qsizetype kept = line.size();
+            line.append(QLatin1Char(' '));
+            line.append(word);
+            if (out_->Text_Width(line) >= limit) {
+                line.truncate(kept);
                 close();
-                line = word;   // a word wider than the line stands alone, unbroken
+                line = word.toString();   // a word wider than the line stands alone, unbroken
             }
         }
         close();

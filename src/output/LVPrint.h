@@ -111,5 +111,7 @@ private:
     int current_row_ = 1;
     bool go_on_ = true;
     std::vector<double> label_width_, value_width_;
+    // "label:" of every column, made once per job: a long job prints it on every record.
+    std::vector<QString> label_text_;
     std::vector<int> col_of_pos_, pos_of_col_;
 };

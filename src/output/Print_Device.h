@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <deque>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -89,7 +90,7 @@ public:
         double X1, Y1, X2, Y2;
     };
     double Width = 190, Height = 277;
-    std::vector<Text_Op> Texts;
+    std::deque<Text_Op> Texts;    // a long job keeps millions: grown without moving them
     std::vector<Line_Op> Lines;
     int Pages = 1;                // the page being written
     bool Ended = false;

@@ -135,6 +135,8 @@ TEST_F(LVPrint_Test, Wrap_Text) {
         {"aaa bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},
         {"aaa  bbb   ccc ", 12, "aaa bbb\nccc", 7 * 1.65},
         {"a longwordthatneverfits b", 12, "a\nlongwordthatneverfits\nb", 21 * 1.65},
+        {"   aaa bbb", 12, "aaa bbb", 7 * 1.65},          // leading blanks make no empty line
+        {"aaa\t bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},  // any blank ends a word's text
         {"one\r\ntwo", 100, "one\ntwo", 3 * 1.65},
         {"", 12, "", 0},
         {"word", -5, "word", 4 * 1.65},
@@ -149,6 +151,18 @@ TEST_F(LVPrint_Test, Wrap_Text) {
     EXPECT_EQ(pos, 4);
     EXPECT_EQ(LVPrint::Next_Word("ab  cd", pos), "cd");
     EXPECT_EQ(pos, 6);
+}
+
+TEST_F(LVPrint_Test, A_Record_Prints_None_Of_The_Fields_Of_The_One_Before) {
+    Hand_Record first = Plain_Record(1);
+    first["DomReco2"] = "EMP";
+    first["DomReco3"] = "H";
+    Search({first, Plain_Record(2), Plain_Record(3)});
+    ASSERT_TRUE(Print());
+    EXPECT_EQ(Count("Area 2 of reco:"), 1);
+    EXPECT_EQ(Count("Area 3 of reco:"), 1);
+    EXPECT_EQ(Count("Reco Text:"), 3);
+    EXPECT_EQ(dev.Lines.size(), 3u);
 }
 
 TEST_F(LVPrint_Test, Long_Text_Wraps_Inside_The_Right_Limit) {
