@@ -1,0 +1,251 @@
+// The windows over the records of the benchmark workbook (SIFA_BENCH_BOOK, default
+// /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py), on the
+// offscreen platform: a search to its grid on screen, a header sort, paging through the
+// whole grid, and the list printer laying out every record or writing a PDF.
+//
+// "Shown" means the events the action posted were handled (the view's deferred layout
+// and repaint) and the grid's viewport was painted at least once.
+#include "model/App_Paths.h"
+#include "model/Code_Tables.h"
+#include "model/Load_Records.h"
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "output/LVPrint.h"
+#include "output/Print_Device.h"
+#include "search/Field_Sets.h"
+#include "search/Sorting.h"
+#include "views/Grid_Widget.h"
+#include "views/Search.h"
+#include "winsupport/Message_Service.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+Recording_Message_Service* Recorder = nullptr;
+
+// Counts the paints of a widget.
+struct Paint_Counter : QObject {
+    int Paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++Paints;
+        return false;
+    }
+};
+
+Search* Window = nullptr;
+Paint_Counter* Grid_Paints = nullptr;
+
+// Handles what the action posted; paints the grid if that did not.
+void Show_Grid() {
+    const int before = Grid_Paints->Paints;
+    QCoreApplication::processEvents();
+    if (Grid_Paints->Paints == before) Window->Data->viewport()->repaint();
+}
+
+qint32 Field_Number(const char* nom) {
+    int f = 0;
+    for (const Champ& c : Record_Description->Get_Champs()) {
+        ++f;
+        if (c.Nom == QLatin1String(nom)) return f;
+    }
+    return 0;
+}
+
+std::vector<bool> All_Fields() { return Init_Field_Sets(Current_Language).Sets[1]; }
+
+// The window opens with "Year Not Empty": every record.
+void BM_Search_Submit_To_Grid_Shown(benchmark::State& s) {
+    Search& w = *Window;
+    const int before = Grid_Paints->Paints;
+    for (auto _ : s) {
+        w.Submit->click();
+        Show_Grid();
+    }
+    s.counters["found"] = w.Results.Result_Rows();
+    s.counters["paints"] = benchmark::Counter(Grid_Paints->Paints - before, benchmark::Counter::kAvgIterations);
+}
+
+// Single-field mode; a different column each time, so every click sorts for real.
+void BM_Header_Click_Sort_To_Grid_Shown(benchmark::State& s) {
+    Search& w = *Window;
+    if (w.AdvancedSort->isChecked()) w.AdvancedSort->click();
+    const qint32 fields[] = {Field_Number("ProjName"), Field_Number("Year"), Field_Number("PortName"),
+                             Field_Number("RecoEN")};
+    for (qint32 f : fields)
+        if (f <= 0) return s.SkipWithError("field missing from the record description");
+    size_t k = 0;
+    qint32 last = 0;
+    for (auto _ : s) {
+        last = fields[k++ % std::size(fields)];
+        w.CommandHeader->setProperty("Tag", QString::number(last));
+        w.CommandHeader->click();
+        Show_Grid();
+    }
+    // 3 to 6: sorted up or down by that field.
+    const int state = w.Results.Sort.Sort_State[static_cast<size_t>(last)];
+    if (w.Results.Sort.Sort_Field != last || state < 3 || state > 6) return s.SkipWithError("the click did not sort");
+    s.counters["rows"] = w.Results.Result_Rows();
+}
+
+// Page steps from the top to the bottom of the whole grid; the time is per page. The
+// first and last hundred pages are timed apart: paging has to cost the same anywhere.
+void BM_Grid_Page_Down_Per_Page(benchmark::State& s) {
+    Search& w = *Window;
+    QScrollBar* bar = w.Data->verticalScrollBar();
+    int pages = 0, paints = 0;
+    double top_ms = 0, bottom_ms = 0;
+    for (auto _ : s) {
+        bar->setValue(0);
+        Show_Grid();
+        const int before = Grid_Paints->Paints;
+        std::vector<double> each;
+        each.reserve(4096);
+        QElapsedTimer pass;
+        pass.start();
+        while (bar->value() < bar->maximum()) {
+            QElapsedTimer t;
+            t.start();
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            Show_Grid();
+            each.push_back(t.nsecsElapsed() / 1e6);
+        }
+        const double total = pass.nsecsElapsed() / 1e9;
+        pages = static_cast<int>(each.size());
+        paints = Grid_Paints->Paints - before;
+        if (pages == 0) return s.SkipWithError("the grid does not scroll");
+        s.SetIterationTime(total / pages);
+        const size_t n = std::min<size_t>(100, each.size());
+        top_ms = bottom_ms = 0;
+        for (size_t i = 0; i < n; ++i) {
+            top_ms += each[i] / n;
+            bottom_ms += each[each.size() - 1 - i] / n;
+        }
+    }
+    s.counters["pages"] = pages;
+    s.counters["paints_per_page"] = pages ? static_cast<double>(paints) / pages : 0;
+    s.counters["first100_ms"] = top_ms;
+    s.counters["last100_ms"] = bottom_ms;
+}
+
+// Every record of the result laid out into pages on the recording device.
+void BM_List_Print_Layout_All(benchmark::State& s) {
+    const Search_Results& r = Window->Results;
+    const std::vector<bool> fields = All_Fields();
+    int pages = 0;
+    for (auto _ : s) {
+        Recording_Print_Device dev;
+        LVPrint p;
+        p.Grid = &r.Data;
+        p.Last_Row = r.Result_Rows();
+        p.ReportTitle = QStringLiteral("Sifa_Soft");
+        p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
+        if (!p.Print_Job(dev, 1, 0, fields)) return s.SkipWithError("print job failed");
+        pages = dev.Pages;
+    }
+    s.counters["records"] = r.Result_Rows();
+    s.counters["pages"] = pages;
+}
+
+// The same pages measured by the recording device's rules but kept nowhere: the
+// layout's own share of the figure above.
+struct Counting_Print_Device : Recording_Print_Device {
+    long Count = 0;
+    bool Print_Text(double, double, const QString&) override { return ++Count, true; }
+    bool Line(double, double, double, double, const QColor&) override { return true; }
+};
+
+void BM_List_Print_Layout_All_Unrecorded(benchmark::State& s) {
+    const Search_Results& r = Window->Results;
+    const std::vector<bool> fields = All_Fields();
+    long texts = 0;
+    for (auto _ : s) {
+        Counting_Print_Device dev;
+        LVPrint p;
+        p.Grid = &r.Data;
+        p.Last_Row = r.Result_Rows();
+        p.ReportTitle = QStringLiteral("Sifa_Soft");
+        p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
+        if (!p.Print_Job(dev, 1, 0, fields)) return s.SkipWithError("print job failed");
+        texts = dev.Count;
+    }
+    s.counters["texts"] = static_cast<double>(texts);
+}
+
+// 500 records through the printer the set-up dialog edits, into a PDF file.
+void BM_List_Print_PDF_500(benchmark::State& s) {
+    const Search_Results& r = Window->Results;
+    const std::vector<bool> fields = All_Fields();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("list.pdf"));
+    Recorder->printSetupAnswer = true;
+    for (auto _ : s) {
+        LVPrint p;
+        p.Grid = &r.Data;
+        p.Last_Row = std::min(500, r.Result_Rows());
+        p.ReportTitle = QStringLiteral("Sifa_Soft");
+        p.Printer().setOutputFormat(QPrinter::PdfFormat);
+        p.Printer().setOutputFileName(file);
+        if (!p.PrintList(false, 2, 0, fields)) return s.SkipWithError("print job failed");
+    }
+    s.counters["bytes"] = static_cast<double>(QFileInfo(file).size());
+}
+
+}  // namespace
+
+BENCHMARK(BM_Search_Submit_To_Grid_Shown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Header_Click_Sort_To_Grid_Shown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Grid_Page_Down_Per_Page)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_List_Print_Layout_All)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_List_Print_Layout_All_Unrecorded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_List_Print_PDF_500)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    auto rec = std::make_unique<Recording_Message_Service>();
+    Recorder = rec.get();
+    Install_Message_Service(std::move(rec));
+    Set_App_Title(QStringLiteral("Sifa_Soft"));
+
+    // The window finds Refs.dat in the program's folder.
+    Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
+    Build_Record_Description();
+    Current_Language = QStringLiteral("EN");
+    Load_Code_Tables();
+    const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
+    const Import_Result loaded = Import_Workbook(book, nullptr, nullptr);
+    if (loaded.Rows <= 0) {
+        std::fprintf(stderr, "no records read from %s (set SIFA_BENCH_BOOK)\n", qPrintable(book));
+        return 1;
+    }
+
+    Sort_Keys = {0, 0, 0, 0};
+    auto window = std::make_unique<Search>();
+    Window = window.get();
+    Paint_Counter counter;
+    Grid_Paints = &counter;
+    Window->Data->viewport()->installEventFilter(&counter);
+    Window->show();
+    QCoreApplication::processEvents();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Window->Data->viewport()->removeEventFilter(&counter);
+    window.reset();
+    return 0;
+}
