@@ -46,6 +46,10 @@ namespace {
 // look differs ("1E+020" on some C libraries, "1E+20" here) and is normalised.
 QString Format_Significant(double x, int digits) {
     if (x == 0) return QStringLiteral("0");
+    // Whole numbers that fit the digits print as themselves; years and project numbers
+    // fill most of a result grid, and printf is the slow way there.
+    const double limit = digits >= 15 ? 1e15 : std::pow(10.0, digits);
+    if (std::abs(x) < limit && x == std::trunc(x)) return QString::number(static_cast<qint64>(x));
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*G", digits, x);
     QString s = QString::fromLatin1(buf);
