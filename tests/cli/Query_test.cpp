@@ -75,27 +75,14 @@ TEST_F(Query, Answers)
 TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
 {
     const QStringList cases[] = {
-        {"--bogus"},
-        {"--lang", "DE"},
-        {"-c"},
-        {"-c", "Year"},
-        {"-c", "Nothing:Equal:1"},
-        {"-c", "EM:Content:DE"},         // not offered for a coded field
-        {"-c", "EM:Equal:ZZ"},           // "Unkownn code"
-        {"-c", "Year:Equal:19x8"},       // "Not numeric"
-        {"-c", "Year:9"},
-        {"-c", "!:Equal"},
-        {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
-        {"--sort", "Nothing"},
-        {"--sort", "Year", "--sort-keys", "EM"},
-        {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
-        {"--fields", "Some"},
-        {"--fields", "Custom=0"},
-        {"--format", "wide"},
-        {"--record", "99999"},
-        {"--count", "--describe"},
-        {"--pdf", "out.pdf", "--clip"},
-        {"--pdf", ""},
+        {"--bogus"}, {"--lang", "DE"}, {"-c"}, {"-c", "Year"}, {"-c", "Nothing:Equal:1"},
+        {"-c", "EM:Content:DE"},    // not offered for a coded field
+        {"-c", "EM:Equal:ZZ"},      // "Unkownn code"
+        {"-c", "Year:Equal:19x8"},  // "Not numeric"
+        {"-c", "Year:9"}, {"-c", "!:Equal"}, {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
+        {"--sort", "Nothing"}, {"--sort", "Year", "--sort-keys", "EM"}, {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
+        {"--fields", "Some"}, {"--fields", "Custom=0"}, {"--format", "wide"}, {"--record", "99999"},
+        {"--count", "--describe"}, {"--pdf", "out.pdf", "--clip"}, {"--pdf", ""},
     };
     for (const QStringList& args : cases) {
         const Query_Run r = Sifa_Query(args);

@@ -27,10 +27,23 @@ struct Tables : ::testing::Test {
 }  // namespace
 
 TEST_F(Tables, Lines_Give_Code_Before_First_Equals_And_Label_After_Last) {
-    EXPECT_EQ(Load(QStringLiteral("[Country]\r\nFR = France  \r\na=b=c\r\nBE=Belgique\r\n"), QStringLiteral("Country")), 3);
-    EXPECT_EQ(Codes(), (QStringList{QStringLiteral("FR=France"), QStringLiteral("a=c"), QStringLiteral("BE=Belgique")}));
-    EXPECT_FALSE(field.Ref_Listes->Only_Value);
-    EXPECT_TRUE(errs.isEmpty());
+    struct Case { const char* text; bool onlyCle; int valLen; int loaded; QStringList codes; bool onlyValue; };
+    const QString tooLong = QStringLiteral("Country: Total of 1 unloaded items (incorect length)");
+    const Case cases[] = {
+        {"[T]\r\nFR = France  \r\na=b=c\r\nBE=Belgique\r\n", false, 0, 3, {"FR=France", "a=c", "BE=Belgique"}, false},
+        {"[T]\nA=xy\nB=xyz\n", false, 2, 1, {"A=xy"}, false},               // label length
+        {"[T]\n  X1  \nX2\n", true, 0, 2, {"X1=X1", "X2=X2"}, true},        // code-only lines
+        {"[T]\nab=first\nAB=second\n", false, 0, 2, {"ab=first"}, false},  // other case: the first kept, still counted
+    };
+    for (const Case& c : cases) {
+        field.Reset_Listes();
+        errs.clear();
+        EXPECT_EQ(Load(QString::fromUtf8(c.text), QStringLiteral("T"), 0, false, c.onlyCle, c.valLen), c.loaded) << c.text;
+        EXPECT_EQ(errs, c.valLen ? QStringList{tooLong} : QStringList{}) << c.text;
+        EXPECT_EQ(Codes(), c.codes) << c.text;
+        EXPECT_EQ(field.Ref_Listes->Only_Value, c.onlyValue) << c.text;
+    }
+    EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("Ab"))->Valeur, QStringLiteral("first"));
 }
 
 TEST_F(Tables, Rejected_Lines_Are_Counted_And_Reported) {
@@ -54,20 +67,6 @@ TEST_F(Tables, Rejected_Lines_Are_Counted_And_Reported) {
     }
     // Nothing accepted: no table at all.
     EXPECT_EQ(field.Ref_Listes, nullptr);
-}
-
-TEST_F(Tables, Label_Length_And_Code_Only_Lines) {
-    EXPECT_EQ(Load(QStringLiteral("[T]\nA=xy\nB=xyz\n"), QStringLiteral("T"), 0, false, false, 2), 1);
-    field.Reset_Listes();
-    EXPECT_EQ(Load(QStringLiteral("[T]\n  X1  \nX2\n"), QStringLiteral("T"), 0, false, true), 2);
-    EXPECT_EQ(Codes(), (QStringList{QStringLiteral("X1=X1"), QStringLiteral("X2=X2")}));
-    EXPECT_TRUE(field.Ref_Listes->Only_Value);
-}
-
-TEST_F(Tables, Same_Code_In_Other_Case_Keeps_The_First_And_Still_Counts) {
-    EXPECT_EQ(Load(QStringLiteral("[T]\nab=first\nAB=second\n"), QStringLiteral("T")), 2);
-    EXPECT_EQ(Codes(), QStringList{QStringLiteral("ab=first")});
-    EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("Ab"))->Valeur, QStringLiteral("first"));
 }
 
 TEST_F(Tables, Missing_Or_Empty_Sections_And_Files_Load_Nothing_Silently) {

@@ -75,8 +75,6 @@ TEST(Champs, Add_Defaults_First_Label_Wins_And_Keys_Are_Unique) {
     EXPECT_EQ(c->Get_Libelle_In_Langue(QStringLiteral("EN")), QStringLiteral("Code"));
     EXPECT_EQ(c->Get_Libelle_In_Langue(QStringLiteral("FR")), QString());
     EXPECT_EQ(c->Get_Text_Field(), QStringLiteral("Code"));
-    c->Text_Field = QStringLiteral("Shown");
-    EXPECT_EQ(c->Get_Text_Field(), QStringLiteral("Shown"));
     EXPECT_EQ(r.add(a), nullptr);
     a.Nom = QStringLiteral("CODE");
     EXPECT_EQ(r.add(a), nullptr);

@@ -3,10 +3,9 @@
 // both must answer the same.
 #include "model/Spreadsheet_Server.h"
 
+#include "Test_Files.h"
+
 #include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,8 +44,6 @@ std::unique_ptr<Spreadsheet_Server> Opened(const Reader& reader, const char* nam
 class Spreadsheet_Reader : public ::testing::TestWithParam<Reader> {};
 std::string Reader_Name(const testing::TestParamInfo<Reader>& i) { return i.param.name; }
 #define ON_EACH_READER(suite) INSTANTIATE_TEST_SUITE_P(Readers, suite, ::testing::ValuesIn(kReaders), Reader_Name)
-
-// ---------------------------------------------------------------- cell values
 
 struct Cell_Case {
     const char* file;
@@ -100,88 +97,66 @@ INSTANTIATE_TEST_SUITE_P(
         Cell_Case{"xls_dates_1904.xls", 1, 1, Value::Date(Day(2012, 3, 4)), "1904 date system"},
         Cell_Case{"xls_dates_1904.xls", 1, 2, Value::Date(Day(1999, 12, 31, 23, 59, 58)), "1904 date and time"})));
 
-// ---------------------------------------------------------------- rows
+// Rows of a range: the listed cells as given, the others blank when the case says so.
+struct Row_Case {
+    const char* file;
+    int row, first, last;
+    std::vector<std::pair<int, Value>> cells;  // index in the row, value
+    bool restBlank;
+};
 
 using Spreadsheet_Row = Spreadsheet_Reader;
 ON_EACH_READER(Spreadsheet_Row);
 
-TEST_P(Spreadsheet_Row, Whole_Row_Keeps_Column_Order_And_Blanks) {
-    auto s = Opened(GetParam(), kValues);
-    QList<Value> row;
-    ASSERT_TRUE(s->Read_Row(3, 1, 6, row));
-    ASSERT_EQ(row.size(), 6);
-    Expect_Same(row[0], Value::Double(-3));
-    Expect_Same(row[3], Value::String("  padded  "));
-    Expect_Same(row[4], Value());
-    Expect_Same(row[5], Value::Double(0));
+TEST_P(Spreadsheet_Row, Ranges_Keep_Column_Order_And_Blanks) {
+    const Row_Case cases[] = {
+        {kValues, 3, 1, 6, {{0, Value::Double(-3)}, {3, Value::String("  padded  ")}, {4, Value()}, {5, Value::Double(0)}}, false},
+        {kValues, 2, 5, 9, {{0, Value::String(QStringLiteral("Müller"))}, {1, Value::Double(1)}}, true},  // 6 columns wide
+        {kValues, 9, 1, 17, {}, true},                                                               // 8 rows high
+        {"xls_header_only.xls", 1, 1, 17, {{0, Value::String("Year")}, {16, Value::String("Dest3")}}, false},
+        {"xls_header_only.xls", 2, 1, 17, {}, true},
+    };
+    for (const Row_Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << " row " << c.row);
+        auto s = Opened(GetParam(), c.file);
+        QList<Value> row;
+        ASSERT_TRUE(s->Read_Row(c.row, c.first, c.last, row));
+        ASSERT_EQ(row.size(), c.last - c.first + 1);
+        std::vector<bool> listed(row.size(), false);
+        for (const auto& [i, v] : c.cells) { Expect_Same(row[i], v); listed[i] = true; }
+        for (qsizetype i = 0; i < row.size(); ++i) EXPECT_TRUE(!c.restBlank || listed[i] || row[i].isEmpty()) << i;
+    }
 }
-
-TEST_P(Spreadsheet_Row, Outside_The_Used_Range_Reads_As_Blank) {
-    auto s = Opened(GetParam(), kValues);
-    QList<Value> row;
-    ASSERT_TRUE(s->Read_Row(2, 5, 9, row));  // the sheet is 6 columns wide
-    ASSERT_EQ(row.size(), 5);
-    Expect_Same(row[0], Value::String(QStringLiteral("Müller")));
-    for (int i = 2; i < 5; ++i) Expect_Same(row[i], Value());
-
-    ASSERT_TRUE(s->Read_Row(9, 1, 17, row));  // the sheet is 8 rows high
-    ASSERT_EQ(row.size(), 17);
-    for (const Value& v : row) EXPECT_TRUE(v.isEmpty());
-}
-
-TEST_P(Spreadsheet_Row, Header_Only_Workbook_Has_17_Headers_And_Nothing_Below) {
-    auto s = Opened(GetParam(), "xls_header_only.xls");
-    QList<Value> row;
-    ASSERT_TRUE(s->Read_Row(1, 1, 17, row));
-    ASSERT_EQ(row.size(), 17);
-    Expect_Same(row[0], Value::String("Year"));
-    Expect_Same(row[16], Value::String("Dest3"));
-    ASSERT_TRUE(s->Read_Row(2, 1, 17, row));
-    for (const Value& v : row) EXPECT_TRUE(v.isEmpty());
-}
-
-struct Bad_Range { int row, first, last; };
 
 TEST_P(Spreadsheet_Row, Meaningless_Ranges_Fail_And_Leave_Nothing) {
     auto s = Opened(GetParam(), kValues);
-    for (const Bad_Range& b : {Bad_Range{0, 1, 3}, Bad_Range{-1, 1, 3}, Bad_Range{1, 0, 3},
-                               Bad_Range{1, 4, 3}, Bad_Range{1, 1, 70000}}) {
-        SCOPED_TRACE(testing::Message() << b.row << " " << b.first << ".." << b.last);
+    for (const auto& [r, first, last] : {std::tuple{0, 1, 3}, {-1, 1, 3}, {1, 0, 3}, {1, 4, 3}, {1, 1, 70000}}) {
+        SCOPED_TRACE(testing::Message() << r << " " << first << ".." << last);
         QList<Value> row{Value::String("stale")};
-        EXPECT_FALSE(s->Read_Row(b.row, b.first, b.last, row));
+        EXPECT_FALSE(s->Read_Row(r, first, last, row));
         EXPECT_TRUE(row.isEmpty());
     }
 }
 
-// ---------------------------------------------------------------- last row
-
-struct Last_Row_Case { const char* file; int want; };
-
-using Spreadsheet_Last_Row = Spreadsheet_Reader;
-ON_EACH_READER(Spreadsheet_Last_Row);
-
-TEST_P(Spreadsheet_Last_Row, Scans_Column_A_Of_The_First_Sheet) {
-    for (const Last_Row_Case& c : {Last_Row_Case{kValues, 7},  // row 8 has B only; row 7's " " counts
-                                   Last_Row_Case{"xls_header_only.xls", 1},
-                                   Last_Row_Case{"xls_empty_first_sheet.xls", 0},
-                                   Last_Row_Case{"xls_dates_1904.xls", 1}}) {
-        SCOPED_TRACE(c.file);
-        auto s = Opened(GetParam(), c.file);
-        EXPECT_EQ(s->Last_Row_Column_A(), c.want);
-    }
-}
-
-// ---------------------------------------------------------------- life cycle
-
 using Spreadsheet_Life = Spreadsheet_Reader;
 ON_EACH_READER(Spreadsheet_Life);
+
+// One reader opening each workbook in turn: each open replaces the one before.
+TEST_P(Spreadsheet_Life, Last_Row_Scans_Column_A_Of_The_First_Sheet) {
+    auto s = GetParam().make();
+    for (const auto& [file, want] : {std::pair{kValues, 7},  // row 8 has B only; row 7's " " counts
+                                     {"xls_header_only.xls", 1}, {"xls_empty_first_sheet.xls", 0},
+                                     {"xls_dates_1904.xls", 1}, {kValues, 7}}) {
+        ASSERT_TRUE(s->Open(Data(file))) << file;
+        EXPECT_EQ(s->Last_Row_Column_A(), want) << file;
+    }
+}
 
 TEST_P(Spreadsheet_Life, Nothing_Open_After_Close_Or_Quit_Or_Before_Open) {
     QList<Value> row;
     auto fresh = GetParam().make();
     EXPECT_EQ(fresh->Last_Row_Column_A(), 0);
     EXPECT_FALSE(fresh->Read_Row(1, 1, 1, row));
-
     for (bool quit : {false, true}) {
         auto s = Opened(GetParam(), kValues);
         s->Set_Screen_Updating(false);
@@ -192,48 +167,28 @@ TEST_P(Spreadsheet_Life, Nothing_Open_After_Close_Or_Quit_Or_Before_Open) {
     }
 }
 
-TEST_P(Spreadsheet_Life, Opening_Another_Workbook_Replaces_The_First) {
-    auto s = Opened(GetParam(), kValues);
-    ASSERT_TRUE(s->Open(Data("xls_header_only.xls")));
-    EXPECT_EQ(s->Last_Row_Column_A(), 1);
-}
-
-// ---------------------------------------------------------------- not workbooks
-
 enum class Bad { Text, Empty, Missing, Folder, Truncated_Header, Truncated_Half, Truncated_Tail };
-
 struct Bad_Case { Bad kind; const char* name; };
-void PrintTo(const Bad_Case& c, std::ostream* os) { *os << c.name; }
-
 class Spreadsheet_Bad_File : public ::testing::TestWithParam<std::tuple<Reader, Bad_Case>> {};
 
 QString Make_Bad(Bad kind, const QTemporaryDir& dir) {
+    const QByteArray bytes = Read_Bytes(Data(kValues));
     const QString path = dir.filePath(QStringLiteral("bad.xls"));
-    QFile real(Data(kValues));
-    if (!real.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = real.readAll();
-    QByteArray content;
     switch (kind) {
     case Bad::Missing: return dir.filePath(QStringLiteral("absent.xls"));
     case Bad::Folder: QDir(dir.path()).mkdir(QStringLiteral("folder.xls")); return dir.filePath(QStringLiteral("folder.xls"));
-    case Bad::Text: content = "Year;Amount\r\n2012;3,5\r\n"; break;
-    case Bad::Empty: break;
-    case Bad::Truncated_Header: content = bytes.left(100); break;
-    case Bad::Truncated_Half: content = bytes.left(bytes.size() / 2); break;
-    case Bad::Truncated_Tail: content = bytes.left(bytes.size() - 1); break;
+    case Bad::Text: Write_Bytes(path, "Year;Amount\r\n2012;3,5\r\n"); break;
+    case Bad::Empty: Write_Bytes(path, {}); break;
+    case Bad::Truncated_Header: Write_Bytes(path, bytes.left(100)); break;
+    case Bad::Truncated_Half: Write_Bytes(path, bytes.left(bytes.size() / 2)); break;
+    case Bad::Truncated_Tail: Write_Bytes(path, bytes.left(bytes.size() - 1)); break;
     }
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return {};
-    f.write(content);
     return path;
 }
 
 TEST_P(Spreadsheet_Bad_File, Refused_Without_Harm_And_The_Reader_Stays_Usable) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = Make_Bad(std::get<1>(GetParam()).kind, dir);
-    ASSERT_FALSE(path.isEmpty());
-
     auto s = std::get<0>(GetParam()).make();
     EXPECT_FALSE(s->Open(path));
     QList<Value> row;
@@ -267,11 +222,9 @@ using Spreadsheet_Damaged = Spreadsheet_Reader;
 ON_EACH_READER(Spreadsheet_Damaged);
 
 TEST_P(Spreadsheet_Damaged, Damaged_Bytes_Never_Crash) {
-    QFile real(Data(kValues));
-    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
-    const QByteArray bytes = real.readAll();
+    const QByteArray bytes = Read_Bytes(Data(kValues));
+    ASSERT_FALSE(bytes.isEmpty());
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("damaged.xls"));
     unsigned seed = 12345;
     auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 16) & 0x7fff; };
@@ -279,14 +232,10 @@ TEST_P(Spreadsheet_Damaged, Damaged_Bytes_Never_Crash) {
     for (int round = 0; round < 200; ++round) {
         QByteArray b = bytes;
         for (int k = 0, n = 1 + next() % 20; k < n; ++k) b[next() % b.size()] = static_cast<char>(next() & 0xff);
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(b);
-        f.close();
+        Write_Bytes(path, b);
         if (!s->Open(path)) continue;
-        const int last = s->Last_Row_Column_A();
         QList<Value> row;
-        for (int r = 1; r <= last + 1; ++r) s->Read_Row(r, 1, 17, row);
+        for (int r = 1, last = s->Last_Row_Column_A(); r <= last + 1; ++r) s->Read_Row(r, 1, 17, row);
     }
 }
 
@@ -295,12 +244,9 @@ TEST_P(Spreadsheet_Damaged, Damaged_Bytes_Never_Crash) {
 TEST(Spreadsheet_Isolated, Survives_Workbooks_That_Crash_The_Reader) {
     for (const char* name : {"xls_reader_crash_1.xls", "xls_reader_crash_2.xls"}) {
         auto s = Create_Isolated_FreeXL_Server();
-        if (s->Open(Data(name))) {
-            QList<Value> row;
-            const int last = s->Last_Row_Column_A();
-            bool all_read = true;
-            for (int r = 1; r <= last + 1; ++r) all_read = s->Read_Row(r, 1, 17, row) && all_read;
-        }
+        QList<Value> row;
+        if (s->Open(Data(name)))
+            for (int r = 1, last = s->Last_Row_Column_A(); r <= last + 1; ++r) s->Read_Row(r, 1, 17, row);
         ASSERT_TRUE(s->Open(Data(kValues))) << name;
         EXPECT_EQ(s->Last_Row_Column_A(), 7) << name;
     }
@@ -346,31 +292,5 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault_Case{Reader_Child_Fault::Garbage, 2, "garbage_at_row_2"},
                       Fault_Case{Reader_Child_Fault::Hang, 4, "hangs_at_row_4"}),
     [](const testing::TestParamInfo<Fault_Case>& i) { return std::string(i.param.name); });
-
-// ---------------------------------------------------------------- factory
-
-class Fake_Server : public Spreadsheet_Server {
-public:
-    bool Open(const QString&) override { return true; }
-    int Last_Row_Column_A() override { return 4242; }
-    bool Read_Row(int, int, int, QList<Value>&) override { return false; }
-    void Set_Screen_Updating(bool) override {}
-    void Close() override {}
-    void Quit() override {}
-};
-
-std::unique_ptr<Spreadsheet_Server> Make_Fake() { return std::make_unique<Fake_Server>(); }
-
-TEST(Spreadsheet_Factory, Installed_Factory_Is_Used_Until_Reset) {
-    const Spreadsheet_Server_Factory before = Set_Spreadsheet_Server_Factory(&Make_Fake);
-    EXPECT_EQ(before, nullptr);
-    EXPECT_EQ(Create_Spreadsheet_Server()->Last_Row_Column_A(), 4242);
-
-    EXPECT_EQ(Set_Spreadsheet_Server_Factory(nullptr), &Make_Fake);
-    auto s = Create_Spreadsheet_Server();
-    ASSERT_NE(s, nullptr);
-    ASSERT_TRUE(s->Open(Data(kValues)));
-    EXPECT_EQ(s->Last_Row_Column_A(), 7);
-}
 
 }  // namespace

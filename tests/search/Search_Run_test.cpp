@@ -16,8 +16,6 @@ TEST_F(Search_Test, Counts_Captions_And_Grid)
         {"no usable row", {}, false, "No match", 2},
         {"one", {true, 1, Op_Equal, "2004", false}, false, "1 Record found", 2},
         {"two", {true, 1, Op_Superior, "2000", false}, false, "2 Records found", 3},
-        {"coded on its label", {true, 7, Op_Equal, "germany", false}, false, "1 Record found", 2},
-        {"coded in other case", {true, 7, Op_Equal, "FR", false}, false, "1 Record found", 2},
         {"none", {true, 1, Op_Equal, "1800", false}, false, "No match", 2},
     };
     for (const Case& c : cases) {

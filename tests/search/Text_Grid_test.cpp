@@ -1,6 +1,8 @@
 #include "search/Text_Grid.h"
 #include "search/Text_Order.h"
 
+#include "Search_Fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
@@ -11,34 +13,16 @@
 
 namespace {
 
-// Header row "#", "Value"; column 0 the row's number, column 1 the given texts.
-Text_Grid One_Column_Grid(const QStringList& texts) {
-    Text_Grid g;
-    g.Set_Cols(2);
-    g.Set_Fixed_Cols(0);
-    g.Set_Rows(static_cast<int>(texts.size()) + 1);
-    g.Set_Text_Matrix(0, 0, QStringLiteral("#"));
-    g.Set_Text_Matrix(0, 1, QStringLiteral("Value"));
-    for (int i = 0; i < texts.size(); ++i) {
-        g.Set_Text_Matrix(i + 1, 0, QString::number(i + 1));
-        g.Set_Text_Matrix(i + 1, 1, texts[i]);
-    }
-    return g;
-}
-
-QStringList Column(const Text_Grid& g, int c) {
-    QStringList out;
-    for (int r = g.Fixed_Rows(); r < g.Rows(); ++r) out << g.Text_Matrix(r, c);
-    return out;
-}
-
 QStringList Reversed(QStringList l) {
     std::reverse(l.begin(), l.end());
     return l;
 }
 
 QStringList Sorted_By(const QStringList& texts, int code) {
-    Text_Grid g = One_Column_Grid(texts);
+    std::vector<QStringList> rows;
+    for (const QString& t : texts) rows.push_back({t});
+    Text_Grid g;
+    Fill_Grid(g, {u"Value"_qs}, rows);
     g.Set_Col(1);
     EXPECT_TRUE(g.Sort(code));
     return Column(g, 1);
@@ -156,8 +140,6 @@ TEST(Text_Grid, Sort_Moves_Whole_Rows_Below_The_Header) {
 
 TEST(Text_Grid, Structure_Cells_And_Bad_Indexes) {
     Text_Grid g;
-    EXPECT_EQ(g.Rows(), 2);
-    EXPECT_EQ(g.Cols(), 2);
     g.Set_Text_Matrix(1, 1, u"kept"_qs);
     g.Set_Cols(5);
     g.Set_Rows(6);
