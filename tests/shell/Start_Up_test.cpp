@@ -1,15 +1,10 @@
+#include "Shell_Fixture.h"
 #include "Test_Files.h"
 #include "model/App_Paths.h"
 #include "model/Record_Description.h"
-#include "shell/DisplayError.h"
 #include "shell/Start_Up.h"
 #include "winsupport/Message_Service.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTextEdit>
-#include <QTimer>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,73 +20,28 @@ QString Refs_Text(const QString& frCountry) {
         .arg(frCountry);
 }
 
-// What the error window showed, answered by a timer while it runs modally.
-struct Seen_Error_Window {
-    int count = 0;
-    QStringList listErreurs;
-    QString text;
-    bool onTop = false;
-};
-
-class Error_Window_Answerer {
-public:
-    explicit Error_Window_Answerer(Seen_Error_Window& seen) : seen_(seen) {
-        clock_.start();
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-        timer_.start();
-    }
-
-private:
-    void Poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* w = qobject_cast<DisplayError*>(modal)) {
-            ++seen_.count;
-            seen_.listErreurs = w->List_Erreurs;
-            seen_.text = w->Text_Err->toPlainText();
-            seen_.onTop = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-            w->OKButton->click();
-        } else if (modal && clock_.elapsed() > 10000) {
-            modal->close();  // some other window: never leave a test waiting
-        }
-    }
-    Seen_Error_Window& seen_;
-    QTimer timer_;
-    QElapsedTimer clock_;
-};
-
-class Start_Up : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        Set_App_Path(dir_.path());
-    }
+struct Start_Up : ::testing::Test {
+    QTemporaryDir dir;
+    Scoped_Recorder rec;
+    void SetUp() override { Set_App_Path(dir.path()); }
     void TearDown() override { Set_App_Path(QString()); }
-    void Write_Refs(const QString& text) { Write_Cp1252(dir_.filePath("Refs.dat"), text); }
-
-    QTemporaryDir dir_;
+    Start_Result Run(const QString& frCountry, void (*initDataModel)() = Init_Data_Model) {
+        Write_Cp1252(dir.filePath("Refs.dat"), Refs_Text(frCountry));
+        return Main(initDataModel);
+    }
 };
 
 }  // namespace
 
 TEST_F(Start_Up, MissingFrenchKeyShowsTheErrorWindowAndEnds) {
-    Write_Refs(Refs_Text("FR=France\r\nBE=Belgique\r\n"));
-    Scoped_Recorder rec;
-    Seen_Error_Window seen;
-    Start_Result result;
-    {
-        Error_Window_Answerer answer(seen);
-        result = Main();
-    }
-    EXPECT_EQ(result, Start_Result::Ended);
+    Error_Window_Answerer seen;
+    EXPECT_EQ(Run("FR=France\r\nBE=Belgique\r\n"), Start_Result::Ended);
     EXPECT_EQ(App_Title(), "Sifa_Soft");
-    ASSERT_EQ(seen.count, 1);
+    ASSERT_EQ(seen.shown, 1);
     const QStringList expected{"Table Country: key \"DE\" is missing in FR version",
                                "Can't launch application... Exiting."};
     EXPECT_EQ(seen.listErreurs, expected);
-    QString text = seen.text;
-    text.replace("\r\n", "\n");
-    EXPECT_EQ(text.split('\n'), expected);
+    EXPECT_EQ(seen.lines, expected);
     EXPECT_TRUE(seen.onTop);
     EXPECT_TRUE(rec->shown.empty());
     // The master tables were loaded for the coded fields.
@@ -102,19 +52,12 @@ TEST_F(Start_Up, MissingFrenchKeyShowsTheErrorWindowAndEnds) {
 }
 
 TEST_F(Start_Up, EmptyRecordDescriptionEndsWithAMessage) {
-    Write_Refs(Refs_Text("FR=France\r\n"));
-    Scoped_Recorder rec;
-    Seen_Error_Window seen;
-    Start_Result result;
-    {
-        Error_Window_Answerer answer(seen);
-        result = Main([] { Record_Description = std::make_unique<Record>(); });
-    }
-    EXPECT_EQ(result, Start_Result::Ended);
+    Error_Window_Answerer seen;
+    EXPECT_EQ(Run("FR=France\r\n", [] { Record_Description = std::make_unique<Record>(); }), Start_Result::Ended);
     ASSERT_EQ(rec->shown.size(), 1u);
     EXPECT_EQ(rec->shown[0].text, "No record description !!!!\r\nExit...");
     EXPECT_EQ(rec->shown[0].caption, "Sifa_Soft");
     EXPECT_EQ(rec->shown[0].buttons, Msg_Buttons::OK);
-    EXPECT_EQ(seen.count, 0);  // stops before the code-table check
+    EXPECT_EQ(seen.shown, 0);   // stops before the code-table check
     Build_Record_Description();
 }

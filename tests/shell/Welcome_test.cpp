@@ -2,20 +2,16 @@
 #include "model/Code_Tables.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
-#include "shell/DisplayError.h"
 #include "shell/Welcome.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
 
+#include "Shell_Fixture.h"
 #include "Test_Files.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QResizeEvent>
-#include <QTextEdit>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,39 +21,16 @@ struct Height_Log : QObject {
     QList<int> twips;
     QWidget* w;
     explicit Height_Log(QWidget* window) : w(window) { w->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Resize)
-            twips << Pixels_To_Twips_Y(static_cast<QResizeEvent*>(e)->size().height(), w);
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize) twips << Pixels_To_Twips_Y(static_cast<QResizeEvent*>(e)->size().height(), w);
         return false;
-    }
-};
-
-// Answers the modal error window and keeps its text.
-struct Error_Answerer {
-    QStringList lines;
-    int shown = 0;
-    QTimer timer;
-    Error_Answerer()
-    {
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* w = qobject_cast<DisplayError*>(QApplication::activeModalWidget())) {
-                ++shown;
-                lines = w->Text_Err->toPlainText().split(QLatin1Char('\n'));
-                for (QString& l : lines) l.remove(QLatin1Char('\r'));
-                w->OKButton->click();
-            }
-        });
-        timer.start();
     }
 };
 
 struct Welcome_Window : ::testing::Test {
     QTemporaryDir dir;
     Scoped_Recorder rec;
-    void SetUp() override
-    {
+    void SetUp() override {
         Set_App_Path(dir.path());
         Set_App_Title(QStringLiteral("Sifa_Soft"));
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), App_File("Sifa_table.xls"));
@@ -67,32 +40,36 @@ struct Welcome_Window : ::testing::Test {
         Records_Table.Clear();
     }
     void TearDown() override { Records_Table.Clear(); }
+    // Shown, with the loading left for the test to start.
+    static void Show(Welcome& w) {
+        w.Timer1->stop();
+        w.show();
+    }
+    void Use_Workbook(const QString& source) {
+        QFile::remove(App_File("Sifa_table.xls"));
+        if (!source.isEmpty()) QFile::copy(source, App_File("Sifa_table.xls"));
+    }
 };
 
-} // namespace
+}  // namespace
 
-TEST(Welcome_Progress, Percentage_Rounds_Halves_To_Even)
-{
+TEST(Welcome_Progress, Percentage_Rounds_Halves_To_Even) {
     const struct { int value, maximum; const char* text; } cases[] = {
-        {0, 0, ""}, {1, 0, ""}, {0, 8, "0%"}, {1, 3, "33%"}, {1, 8, "12%"},
-        {3, 8, "38%"}, {5, 8, "62%"}, {8, 8, "100%"},
+        {0, 0, ""}, {1, 0, ""}, {0, 8, "0%"}, {1, 3, "33%"}, {1, 8, "12%"}, {3, 8, "38%"}, {5, 8, "62%"}, {8, 8, "100%"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Welcome::Percent_Text(c.value, c.maximum), QString::fromLatin1(c.text)) << c.value << "/" << c.maximum;
 }
 
-TEST_F(Welcome_Window, Progress_Operations_Drive_Their_Controls)
-{
+TEST_F(Welcome_Window, Progress_Operations_Drive_Their_Controls) {
     Welcome w;
-    w.Timer1->stop();
-    w.show();
+    Show(w);
     w.do_barre_init_val(0);
     EXPECT_EQ(w.Percent->text(), "");
     EXPECT_TRUE(w.ProgressBar1->isVisible());
     EXPECT_TRUE(w.Barre_Titre->isVisible());
     w.do_barre_init_val(3, QStringLiteral("Loading..."));
     EXPECT_EQ(w.Percent->text(), "0%");
-    EXPECT_EQ(w.Barre_Titre->text(), "Loading...");
     w.do_barre_affiche(1);
     EXPECT_EQ(w.Percent->text(), "33%");
     EXPECT_EQ(w.ProgressBar1->value(), 1);
@@ -101,16 +78,13 @@ TEST_F(Welcome_Window, Progress_Operations_Drive_Their_Controls)
     EXPECT_FALSE(w.ProgressBar1->isVisible() || w.Percent->isVisible() || w.Barre_Titre->isVisible());
 }
 
-TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels)
-{
-    int H = 0;
+TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
     {
         Welcome w;
         EXPECT_EQ(w.windowTitle(), "Sifa_Soft Welcome");
         EXPECT_EQ(w.Timer1->interval(), 500);
-        w.Timer1->stop();
-        w.show();
-        H = Pixels_To_Twips_Y(w.height(), &w);
+        Show(w);
+        const int H = Pixels_To_Twips_Y(w.height(), &w);
         Height_Log log(&w);
         w.Timer1_Timer();
         EXPECT_TRUE(w.Data_Loaded);
@@ -123,12 +97,11 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels)
     }
     Records_Table.Clear();
     Welcome w;
-    w.Timer1->stop();
-    w.show();
+    Show(w);
     Height_Log log(&w);
     w.Timer1_Timer();
     EXPECT_TRUE(w.Data_Loaded);
-    EXPECT_TRUE(log.twips.isEmpty());  // the cache: no growth, no progress
+    EXPECT_TRUE(log.twips.isEmpty());   // the cache: no growth, no progress
     EXPECT_EQ(Records_Table.Record_Count(), 400);
 
     EXPECT_TRUE(w.SifaReco->isVisible());
@@ -148,11 +121,9 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels)
     EXPECT_EQ(w.result(), QDialog::Accepted);
 }
 
-TEST_F(Welcome_Window, Cancel_During_Import)
-{
+TEST_F(Welcome_Window, Cancel_During_Import) {
     Welcome w;
-    w.Timer1->stop();
-    w.show();
+    Show(w);
     // The user's click, as soon as the button offers to cancel.
     QTimer click;
     bool clicked = false;
@@ -173,40 +144,39 @@ TEST_F(Welcome_Window, Cancel_During_Import)
     EXPECT_EQ(w.Command1->text(), "Quit");
 }
 
-TEST_F(Welcome_Window, Planted_Bad_Cells_Show_Their_Lines)
-{
-    QFile::remove(App_File("Sifa_table.xls"));
-    QFile::copy(QStringLiteral(SIFA_TEST_DATA "/sifa_bad_cells.xls"), App_File("Sifa_table.xls"));
-    Error_Answerer answer;
-    Welcome w;
-    w.Timer1->stop();
-    w.show();
-    w.Timer1_Timer();
-    EXPECT_EQ(answer.shown, 1);
-    EXPECT_EQ(answer.lines, (QStringList{"Cell A5: \"19x8\" Not numeric -> Ignored",
-                                         "Cell A7: \"-1\" Below Zero -> Ignored",
-                                         "Cell G9: \"ZZ\" Unknown code -> Ignored",
-                                         "Cell B12: \"abc\" Not numeric -> Ignored"}));
-    EXPECT_TRUE(w.Data_Loaded);  // the other cells are there
-    EXPECT_FALSE(QFile::exists(App_File("Data.dat")));
+TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
+    const struct {
+        const char* name;
+        QString workbook;
+        QStringList lines;
+        bool loaded;
+    } cases[] = {
+        {"planted bad cells", SIFA_TEST_DATA "/sifa_bad_cells.xls",
+         {"Cell A5: \"19x8\" Not numeric -> Ignored", "Cell A7: \"-1\" Below Zero -> Ignored",
+          "Cell G9: \"ZZ\" Unknown code -> Ignored", "Cell B12: \"abc\" Not numeric -> Ignored"},
+         true},   // the other cells are there
+        {"no workbook", "", {"No input data (no file found)", "No Data loaded"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Records_Table.Clear();
+        Use_Workbook(c.workbook);
+        Error_Window_Answerer answer;
+        Welcome w;
+        Show(w);
+        w.Timer1_Timer();
+        EXPECT_EQ(answer.shown, 1);
+        EXPECT_EQ(answer.lines, c.lines);
+        EXPECT_EQ(w.Data_Loaded, c.loaded);
+        EXPECT_FALSE(QFile::exists(App_File("Data.dat")));
+        if (!c.loaded) {
+            w.Command1->click();
+            EXPECT_EQ(w.Command1->text(), "Quit");
+        }
+    }
 }
 
-TEST_F(Welcome_Window, No_Workbook_Means_No_Data)
-{
-    QFile::remove(App_File("Sifa_table.xls"));
-    Error_Answerer answer;
-    Welcome w;
-    w.Timer1->stop();
-    w.show();
-    w.Timer1_Timer();
-    EXPECT_EQ(answer.lines, (QStringList{"No input data (no file found)", "No Data loaded"}));
-    EXPECT_FALSE(w.Data_Loaded);
-    w.Command1->click();
-    EXPECT_EQ(w.Command1->text(), "Quit");
-}
-
-TEST_F(Welcome_Window, Documents_And_Links)
-{
+TEST_F(Welcome_Window, Documents_And_Links) {
     Welcome w;
     w.Timer1->stop();
     w.User_Synth_FR->click();

@@ -10,6 +10,7 @@
 #include "views/Search.h"
 #include "Views_Fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -43,9 +44,20 @@ struct Search_Window_Test : Sample_Data {
         Search::Record_Window_Opener = nullptr;
         Search::Export_Dialog_Opener = nullptr;
     }
-    Search& Open() {
+    Search& Open(bool shown = false) {
         w = std::make_unique<Search>();
+        if (shown) {
+            w->show();
+            QApplication::processEvents();
+        }
         return *w;
+    }
+    // Criterion 1 switched on with a field, an operator and, if given, a value.
+    void Criterion(const QString& field, const QString& oper, const char* text = nullptr) {
+        w->Critere_Actif[1]->setChecked(true);
+        Choose(w->Field[1], field);
+        Choose(w->Oper[1], oper);
+        if (text) w->txtFields[1]->setText(QString::fromUtf8(text));
     }
     // Selects the entry of a field or operator list by its text.
     static void Choose(QComboBox* list, const QString& text) {

@@ -42,20 +42,18 @@ struct Sort_Dialog : ::testing::Test {
 }  // namespace
 
 TEST_F(Sort_Dialog, Shows_The_Stored_Keys_Up_To_The_First_Undefined_One) {
-    struct Case {
+    const struct {
         const char* name;
         Sort_Keys_T keys;
         std::array<int, 4> entries;
-        std::array<bool, 4> ascending;
-        std::array<bool, 4> frame_shown;
-    };
-    const Case cases[] = {
+        std::array<bool, 4> ascending, frame_shown;
+    } cases[] = {
         {"two keys", {1, -2, 0, 0}, {1, 2, 0, 0}, {true, false, true, true}, {true, true, true, false}},
         {"four keys", {3, 2, -1, 3}, {3, 2, 1, 3}, {true, true, false, true}, {true, true, true, true}},
         {"none", {0, 2, 0, 0}, {0, 0, 0, 0}, {true, true, true, true}, {true, false, false, false}},
         {"column the grid lacks", {9, 1, 0, 0}, {0, 0, 0, 0}, {true, true, true, true}, {true, false, false, false}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         keys = c.keys;
         frmTrier dlg(grid, keys);
@@ -95,9 +93,8 @@ TEST_F(Sort_Dialog, A_Key_Change_Shows_Or_Hides_The_Keys_After_It) {
         EXPECT_TRUE(dlg.Frame1[k]->isHidden()) << k;
         EXPECT_EQ(dlg.cmbTri[k]->currentIndex(), 0) << k;
     }
-    EXPECT_FALSE(dlg.OptTri[2]->isEnabled());
-    EXPECT_FALSE(dlg.OptTri[3]->isEnabled());
     EXPECT_TRUE(dlg.OptTri[0]->isEnabled());
+    EXPECT_FALSE(dlg.OptTri[2]->isEnabled() || dlg.OptTri[3]->isEnabled());
 
     // The person picks a column with the keyboard: its options and the next key come.
     dlg.cmbTri[1]->setFocus();
@@ -143,26 +140,4 @@ TEST_F(Sort_Dialog, Sort_Orders_By_The_Keys_And_Closing_Stores_Them) {
     EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 0, 0}));
     EXPECT_EQ(grid.Cols(), 4);
     EXPECT_TRUE(rec->shown.empty());
-}
-
-struct Sort_Dialog_On_Sample : Sample_Data {};
-
-TEST_F(Sort_Dialog_On_Sample, Stored_Keys_Apply_Unseen_After_A_Search) {
-    Search_Results s;
-    ASSERT_GT(Run_Search(s, Every_Record(), QStringLiteral("EN")), 10);
-    const int country = s.Field_Grid_Col[static_cast<size_t>(Field_Number("EM"))];
-    const int year = s.Field_Grid_Col[static_cast<size_t>(Field_Number("Year"))];
-    Sort_Keys_T keys{country, -year, 0, 0};
-    const int cols = s.Data.Cols();
-    frmTrier(s.Data, keys).cmdOk_Click();
-    EXPECT_EQ(s.Data.Cols(), cols);
-    EXPECT_EQ(keys, (Sort_Keys_T{country, -year, 0, 0}));
-    const Text_Grid& g = s.Data;
-    for (int r = 2; r < g.Rows(); ++r) {
-        const QString c0 = g.Text_Matrix(r - 1, country), c1 = g.Text_Matrix(r, country);
-        ASSERT_LE(c0.compare(c1, Qt::CaseInsensitive), 0) << r;
-        if (c0 == c1) {
-            ASSERT_GE(g.Text_Matrix(r - 1, year).toInt(), g.Text_Matrix(r, year).toInt()) << r;
-        }
-    }
 }

@@ -16,30 +16,6 @@ TEST(Recording_Message_Service, AnswersFromTheScriptThenByDefault) {
     EXPECT_EQ(rec->shown[3].icon, Msg_Icon::Critical);
 }
 
-TEST(Recording_Message_Service, ScopedRecorderPutsThePreviousServiceBack) {
-    Scoped_Recorder outer;
-    {
-        Scoped_Recorder inner;
-        Message_Box("inner");
-        EXPECT_EQ(inner->texts(), QStringList{"inner"});
-    }
-    Message_Box("outer");
-    EXPECT_EQ(outer->texts(), QStringList{"outer"});
-    EXPECT_EQ(&Messages(), &*outer);
-}
-
-TEST(Message_Box, CaptionDefaultsToTheApplicationTitle) {
-    const QString saved = App_Title();
-    Set_App_Title("Sifa_Soft");
-    Scoped_Recorder rec;
-    Message_Box("a");
-    Message_Box("b", Msg_Buttons::OK, Msg_Icon::None, "Own caption");
-    Set_App_Title(saved);
-    ASSERT_EQ(rec->shown.size(), 2u);
-    EXPECT_EQ(rec->shown[0].caption, "Sifa_Soft");
-    EXPECT_EQ(rec->shown[1].caption, "Own caption");
-}
-
 TEST(Show_File_Dialog, PassesTheRequestThroughTheService) {
     Scoped_Recorder rec;
     rec->fileAnswers = {"/tmp/out.csv", ""};
@@ -49,29 +25,21 @@ TEST(Show_File_Dialog, PassesTheRequestThroughTheService) {
     ASSERT_EQ(rec->fileRequests.size(), 3u);
     const File_Dialog_Request& save = rec->fileRequests[0];
     EXPECT_FALSE(save.open);
-    EXPECT_EQ(save.title, "Save as");
-    EXPECT_EQ(save.initialDirectory, "/tmp");
-    EXPECT_EQ(save.fileName, "out.csv");
-    EXPECT_EQ(save.filter, "CSV Files (*.csv)");
+    EXPECT_EQ(QStringList({save.title, save.initialDirectory, save.fileName, save.filter}),
+              (QStringList{"Save as", "/tmp", "out.csv", "CSV Files (*.csv)"}));
     EXPECT_TRUE(rec->fileRequests[1].open);
     EXPECT_EQ(rec->fileRequests[1].filter, "Data (*.*)");
 }
 
-struct Filter_Case {
-    QStringList pairs;
-    QString qt;
-};
-
-class Qt_File_Filter_Test : public ::testing::TestWithParam<Filter_Case> {};
-
-TEST_P(Qt_File_Filter_Test, Converts) { EXPECT_EQ(Qt_File_Filter(GetParam().pairs), GetParam().qt); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, Qt_File_Filter_Test,
-    ::testing::Values(Filter_Case{{}, ""},
-                      Filter_Case{{"CSV Files", "*.csv"}, "CSV Files (*.csv)"},
-                      Filter_Case{{"CSV Files", "*.csv", "All files", "*.*"}, "CSV Files (*.csv);;All files (*.*)"},
-                      // An odd list is completed with "*.*" for the last description.
-                      Filter_Case{{"Text", "*.txt", "Anything"}, "Text (*.txt);;Anything (*.*)"},
-                      // Several patterns of one entry are ';'-separated in the classic filter.
-                      Filter_Case{{"Data", "*.dat;*.xls"}, "Data (*.dat *.xls)"}));
+TEST(Qt_File_Filter, Converts_The_Classic_Pairs) {
+    const std::pair<QStringList, QString> cases[] = {
+        {{}, ""},
+        {{"CSV Files", "*.csv"}, "CSV Files (*.csv)"},
+        {{"CSV Files", "*.csv", "All files", "*.*"}, "CSV Files (*.csv);;All files (*.*)"},
+        // An odd list is completed with "*.*" for the last description.
+        {{"Text", "*.txt", "Anything"}, "Text (*.txt);;Anything (*.*)"},
+        // Several patterns of one entry are ';'-separated in the classic filter.
+        {{"Data", "*.dat;*.xls"}, "Data (*.dat *.xls)"},
+    };
+    for (const auto& [pairs, qt] : cases) EXPECT_EQ(Qt_File_Filter(pairs), qt) << pairs.join('|').toStdString();
+}

@@ -62,8 +62,6 @@ TEST(Window_Capture, Outside_The_Widget_Stays_Transparent_And_Bad_Arguments_Give
     EXPECT_TRUE(Capture_Window(nullptr, false, 0, 0, 10, 10).isNull());
     EXPECT_TRUE(Capture_Window(&w, false, 0, 0, 0, 10).isNull());
     EXPECT_TRUE(Capture_Window(&w, true, 0, 0, 10, -1).isNull());
-    // A grab is true-colour: no palette comes with it.
-    EXPECT_TRUE(Capture_Palette(&w).isEmpty());
 }
 
 TEST(Window_Capture, A_Bitmap_Picture_Gets_Its_Palette) {

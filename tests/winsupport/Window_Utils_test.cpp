@@ -44,25 +44,18 @@ struct Window_With_List {
 };
 }  // namespace
 
-TEST(Fit_Drop_Down_List, EightEntriesOrFewerAreLeftAlone) {
-    for (int items : {0, 1, 8}) {
-        Window_With_List w(items);
-        w.list->setMaxVisibleItems(5);
-        EXPECT_EQ(Fit_Drop_Down_List(w.list, 100), 5) << items;
-        EXPECT_EQ(w.list->maxVisibleItems(), 5);
-    }
-}
-
 TEST(Fit_Drop_Down_List, LongerListsShowWhatFitsAboveTheLimit) {
+    // Eight entries or fewer are left alone, whatever the limit.
     struct Case { int items, room, expected; };
-    for (const Case c : {Case{30, 12, 12}, Case{30, 40, 30}, Case{9, 3, 3}, Case{30, 0, 1}, Case{30, -5, 1}}) {
+    for (const Case c : {Case{0, 0, 5}, Case{8, 0, 5}, Case{30, 12, 12}, Case{30, 40, 30}, Case{9, 3, 3},
+                         Case{30, 0, 1}, Case{30, -5, 1}}) {
         Window_With_List w(c.items);
-        EXPECT_EQ(Fit_Drop_Down_List(w.list, w.limit_for(c.room)), c.expected) << c.items << " " << c.room;
+        w.list->setMaxVisibleItems(5);
+        const int limit = c.items <= 8 ? 100 : w.limit_for(c.room);
+        EXPECT_EQ(Fit_Drop_Down_List(w.list, limit), c.expected) << c.items << " " << c.room;
         EXPECT_EQ(w.list->maxVisibleItems(), c.expected);
     }
-}
-
-TEST(Fit_Drop_Down_List, AListWithoutWindowIsIgnored) {
+    // A list without a window is ignored.
     QComboBox alone;
     for (int i = 0; i < 20; ++i) alone.addItem("x");
     EXPECT_EQ(Fit_Drop_Down_List(&alone, 100000), 0);
@@ -74,16 +67,13 @@ TEST(Set_Window_On_Top, KeepsGeometryAndSetsTheFlag) {
     w.setGeometry(120, 80, 300, 200);
     w.show();
     const QRect before = w.geometry();
-    Set_Window_On_Top(&w, true);
-    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.geometry(), before);
-    Set_Window_On_Top(&w, false);
-    EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.geometry(), before);
-
-    QWidget hidden;  // a window not shown yet stays hidden
+    for (bool on : {true, false}) {
+        Set_Window_On_Top(&w, on);
+        EXPECT_EQ(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.geometry(), before);
+    }
+    QWidget hidden;   // a window not shown yet stays hidden
     Set_Window_On_Top(&hidden, true);
     EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(hidden.isVisible());
