@@ -37,11 +37,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <chrono>
-#include <cstdio>
-#include <sys/resource.h>
-static double TNOW(){return std::chrono::duration<double,std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();}
-static double T0, T1;
 #if defined(__linux__)
 #include <sys/prctl.h>
 #endif
@@ -254,7 +249,6 @@ public:
         fcntl(fds[1], F_SETPIPE_SZ, static_cast<int>(kChunk));  // fewer wake-ups than 64 KiB; may be refused
 #endif
         const pid_t parent = getpid();
-        T0 = TNOW();
         const pid_t pid = fork();
         if (pid < 0) {
             close(fds[0]);
@@ -283,7 +277,6 @@ public:
             Close();
             return false;
         }
-        T1 = TNOW();
         rows_ = rows;
         cols_ = cols;
         last_a_ = last;
@@ -437,7 +430,6 @@ private:
         int status = 0;
         pid_t w;
         while ((w = waitpid(pid_, &status, WNOHANG)) < 0 && errno == EINTR) {}
-        if (getenv("ISO_TRACE")) { rusage ru{}; if (w == 0) wait4(pid_, &status, 0, &ru); std::fprintf(stderr, "open %.0f ms, close at %.0f ms, child cpu %.0f u %.0f s ms maxrss %ld KB\n", T1-T0, TNOW()-T0, ru.ru_utime.tv_sec*1e3+ru.ru_utime.tv_usec/1e3, ru.ru_stime.tv_sec*1e3+ru.ru_stime.tv_usec/1e3, ru.ru_maxrss); w = pid_; }
         if (w == 0) {
             kill(pid_, SIGKILL);
             while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
