@@ -140,6 +140,17 @@ void BM_Grid_Page_Down_Per_Page(benchmark::State& s) {
     s.counters["last100_ms"] = bottom_ms;
 }
 
+// One job printing every record of the result onto the device.
+bool Print_All(Print_Device& dev, const std::vector<bool>& fields) {
+    const Search_Results& r = Window->Results;
+    LVPrint p;
+    p.Grid = &r.Data;
+    p.Last_Row = r.Result_Rows();
+    p.ReportTitle = QStringLiteral("Sifa_Soft");
+    p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
+    return p.Print_Job(dev, 1, 0, fields);
+}
+
 // Every record of the result laid out into pages on the recording device.
 void BM_List_Print_Layout_All(benchmark::State& s) {
     const Search_Results& r = Window->Results;
@@ -147,12 +158,7 @@ void BM_List_Print_Layout_All(benchmark::State& s) {
     int pages = 0;
     for (auto _ : s) {
         Recording_Print_Device dev;
-        LVPrint p;
-        p.Grid = &r.Data;
-        p.Last_Row = r.Result_Rows();
-        p.ReportTitle = QStringLiteral("Sifa_Soft");
-        p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
-        if (!p.Print_Job(dev, 1, 0, fields)) return s.SkipWithError("print job failed");
+        if (!Print_All(dev, fields)) return s.SkipWithError("print job failed");
         pages = dev.Pages;
     }
     s.counters["records"] = r.Result_Rows();
@@ -168,17 +174,11 @@ struct Counting_Print_Device : Recording_Print_Device {
 };
 
 void BM_List_Print_Layout_All_Unrecorded(benchmark::State& s) {
-    const Search_Results& r = Window->Results;
     const std::vector<bool> fields = All_Fields();
     long texts = 0;
     for (auto _ : s) {
         Counting_Print_Device dev;
-        LVPrint p;
-        p.Grid = &r.Data;
-        p.Last_Row = r.Result_Rows();
-        p.ReportTitle = QStringLiteral("Sifa_Soft");
-        p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
-        if (!p.Print_Job(dev, 1, 0, fields)) return s.SkipWithError("print job failed");
+        if (!Print_All(dev, fields)) return s.SkipWithError("print job failed");
         texts = dev.Count;
     }
     s.counters["texts"] = static_cast<double>(texts);

@@ -1,6 +1,7 @@
 #pragma once
 // What a record consists of: the ordered field descriptors with their labels per
 // language and, for coded fields, their code table.
+#include "model/Owned_Iterator.h"
 #include "model/Refs.h"
 #include "model/Value.h"
 
@@ -90,18 +91,7 @@ public:
     bool Remove(const QString& key);
     bool Remove(int index);
 
-    class iterator {
-    public:
-        using Inner = std::vector<std::unique_ptr<Champ>>::const_iterator;
-        explicit iterator(Inner it) : it_(it) {}
-        Champ& operator*() const { return **it_; }
-        Champ* operator->() const { return it_->get(); }
-        iterator& operator++() { ++it_; return *this; }
-        bool operator!=(const iterator& o) const { return it_ != o.it_; }
-        bool operator==(const iterator& o) const { return it_ == o.it_; }
-    private:
-        Inner it_;
-    };
+    using iterator = Owned_Iterator<Champ>;
     iterator begin() const { return iterator(items_.cbegin()); }
     iterator end() const { return iterator(items_.cend()); }
 

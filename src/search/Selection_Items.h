@@ -2,6 +2,8 @@
 // A named pair of item collections, Available and Selected, that a dual-list chooser
 // edits. Item names are kept in ascending order without regard to letter case, and a
 // name is never held twice in one collection (letter case ignored).
+#include "model/Owned_Iterator.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -43,18 +45,7 @@ public:
     // 1-based position of the name (letter case ignored), or -1.
     int indice(const QString& name) const;
 
-    class iterator {
-    public:
-        using Inner = std::vector<std::unique_ptr<Selection_Item>>::const_iterator;
-        explicit iterator(Inner it) : it_(it) {}
-        const Selection_Item& operator*() const { return **it_; }
-        const Selection_Item* operator->() const { return it_->get(); }
-        iterator& operator++() { ++it_; return *this; }
-        bool operator!=(const iterator& o) const { return it_ != o.it_; }
-        bool operator==(const iterator& o) const { return it_ == o.it_; }
-    private:
-        Inner it_;
-    };
+    using iterator = Owned_Iterator<const Selection_Item>;
     iterator begin() const { return iterator(items_.cbegin()); }
     iterator end() const { return iterator(items_.cend()); }
     QStringList Names() const;
