@@ -1,6 +1,7 @@
 #include "model/Data_Cache.h"
 
 #include "model/Cp1252.h"
+#include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
 
 #include <QDateTime>
@@ -8,8 +9,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -52,12 +56,15 @@ private:
     QByteArray& out_;
 };
 
+// Reads bytes held in memory, or streams them from a device through a small window
+// so that a large file never sits in memory whole.
 class Reader {
 public:
     Reader(const QByteArray& in, qsizetype pos) : p_(in.constData()), n_(in.size()), pos_(pos) {}
+    explicit Reader(QIODevice& dev) : dev_(&dev), p_(nullptr), n_(0), pos_(0) {}
     template <typename T> bool Get(T& v)
     {
-        if (n_ - pos_ < static_cast<qsizetype>(sizeof(T))) return false;
+        if (!Need(sizeof(T))) return false;
         v = qFromLittleEndian<T>(p_ + pos_);
         pos_ += sizeof(T);
         return true;
@@ -78,12 +85,12 @@ public:
     }
     bool Get_Text(qsizetype len, QString& s)
     {
-        if (len < 0 || n_ - pos_ < len) return false;
+        if (len < 0 || !Need(len)) return false;
         if (len <= Shared_Text_Length) {
             // Codes and names repeat from record to record: one copy each.
             const std::string_view key(p_ + pos_, static_cast<size_t>(len));
             auto it = shared_.find(key);
-            if (it == shared_.end()) it = shared_.emplace(key, Cp1252_Decode(p_ + pos_, len)).first;
+            if (it == shared_.end()) it = shared_.emplace(std::string(key), Cp1252_Decode(p_ + pos_, len)).first;
             s = it->second;
         } else {
             s = Cp1252_Decode(p_ + pos_, len);
@@ -91,15 +98,48 @@ public:
         pos_ += len;
         return true;
     }
-    qsizetype Left() const { return n_ - pos_; }
+    // Bytes not read yet, the device's included.
+    qsizetype Left() const { return n_ - pos_ + (dev_ ? static_cast<qsizetype>(dev_->bytesAvailable()) : 0); }
     qsizetype Pos() const { return pos_; }
 
 private:
+    bool Need(qsizetype n) { return n_ - pos_ >= n || Refill(n); }
+    bool Refill(qsizetype n)
+    {
+        if (!dev_) return false;
+        constexpr qsizetype kWindow = qsizetype(1) << 20;
+        const qsizetype kept = n_ - pos_;
+        // A length pointing past the end is refused before anything is allocated for it.
+        if (n > Left()) return false;
+        if (window_.size() < std::max(kWindow, n)) {
+            QByteArray bigger(std::max(kWindow, n), Qt::Uninitialized);
+            std::memcpy(bigger.data(), p_ + pos_, static_cast<size_t>(kept));
+            window_.swap(bigger);
+        } else {
+            std::memmove(window_.data(), p_ + pos_, static_cast<size_t>(kept));
+        }
+        p_ = window_.constData();
+        n_ = kept;
+        pos_ = 0;
+        while (n_ < n) {
+            const qint64 got = dev_->read(window_.data() + n_, window_.size() - n_);
+            if (got <= 0) return false;
+            n_ += static_cast<qsizetype>(got);
+        }
+        return true;
+    }
+
+    struct Text_Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
+    };
     static constexpr qsizetype Shared_Text_Length = 24;
+    QIODevice* dev_ = nullptr;
+    QByteArray window_;
     const char* p_;
     qsizetype n_;
     qsizetype pos_;
-    std::unordered_map<std::string_view, QString> shared_;
+    std::unordered_map<std::string, QString, Text_Hash, std::equal_to<>> shared_;
 };
 
 bool Put_Name(Writer& w, const Source_Identity& id)
@@ -194,6 +234,29 @@ std::optional<Source_Identity> Identity_Of(const QString& file)
     return id;
 }
 
+namespace {
+
+// Encodes into `buf`, handing it to `flush` (which empties it) each time it holds a
+// piece; false when a text cannot be represented or `flush` fails.
+bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, const Records_Table_T& table,
+                 QByteArray& buf, const std::function<bool(QByteArray&)>& flush)
+{
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    Writer w(buf);
+    if (!Put_Name(w, source) || !Put_Name(w, refs)) return false;
+    const int R = table.Row_Upper(), N = table.Col_Upper();
+    w.Put<qint32>(R);
+    w.Put<qint32>(N);
+    for (int c = 0; c <= N; ++c)
+        for (int r = 0; r <= R; ++r) {
+            if (!Put_Cell(w, table(r, c))) return false;
+            if (flush && buf.size() >= kPiece && !flush(buf)) return false;
+        }
+    return !flush || buf.isEmpty() || flush(buf);
+}
+
+} // namespace
+
 std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const Source_Identity& refs,
                                             const Records_Table_T& table)
 {
@@ -204,30 +267,24 @@ std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const
         for (int c = 0; c <= N; ++c)
             if (table(r, c).isString()) textBytes += table(r, c).rawString().size();
     out.reserve(64 + static_cast<qsizetype>(R + 1) * (N + 1) * 10 + textBytes);
-    Writer w(out);
-    if (!Put_Name(w, source) || !Put_Name(w, refs)) return std::nullopt;
-    w.Put<qint32>(R);
-    w.Put<qint32>(N);
-    for (int c = 0; c <= N; ++c)
-        for (int r = 0; r <= R; ++r)
-            if (!Put_Cell(w, table(r, c))) return std::nullopt;
+    Advise_Huge_Pages(out.data(), static_cast<size_t>(out.capacity()));
+    if (!Encode_Into(source, refs, table, out, {})) return std::nullopt;
     return out;
 }
 
-std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos)
+namespace {
+
+std::optional<Cache_Header> Read_Header(Reader& r)
 {
-    Reader r(bytes, pos);
     Cache_Header h;
     if (!Get_Name(r, h.Source) || !Get_Name(r, h.Refs) || !r.Get(h.RowUpper) || !r.Get(h.ColUpper))
         return std::nullopt;
-    pos = r.Pos();
     return h;
 }
 
-bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out)
+bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out)
 {
     if (h.RowUpper < 0 || h.ColUpper < 0) return false;
-    Reader r(bytes, pos);
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
     // before allocating anything.
     const qint64 cells = (static_cast<qint64>(h.RowUpper) + 1) * (static_cast<qint64>(h.ColUpper) + 1);
@@ -242,14 +299,28 @@ bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Head
     return true;
 }
 
+} // namespace
+
+std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos)
+{
+    Reader r(bytes, pos);
+    const auto h = Read_Header(r);
+    if (h) pos = r.Pos();
+    return h;
+}
+
+bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out)
+{
+    Reader r(bytes, pos);
+    return Read_Cells(r, h, out);
+}
+
 qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)
 {
     QFile f(CacheFile);
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray bytes = f.readAll();
-    f.close();
-    qsizetype pos = 0;
-    const auto h = Decode_Cache_Header(bytes, pos);
+    if (!f.exists() || !f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return -1;
+    Reader r(f);
+    const auto h = Read_Header(r);
     if (!h) return -1;
 
     // A missing source counts as unchanged, so Data.dat alone is enough to run.
@@ -264,7 +335,9 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
                        h->ColUpper == Field_Count() && h->Source.Name == source->Name &&
                        h->Refs.Name == refs->Name;
     if (!valid) return -1;
-    if (!Decode_Cache_Cells(bytes, pos, *h, Records_Table)) return -1;
+    // The records take about two and a half times the file (texts in UTF-16).
+    const Huge_Page_Heap heap(static_cast<size_t>(std::max<qint64>(f.size(), 0)) * 5 / 2);
+    if (!Read_Cells(r, *h, Records_Table)) return -1;
     return h->RowUpper;
 }
 
@@ -274,12 +347,25 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
     const auto refs = Identity_Of(RefsFile);
     // Without both identities the cache could never be recognised as valid.
     if (!source || !refs) return Cache_Save::Write_Failed;
-    const auto bytes = Encode_Data_Cache(*source, *refs, Records_Table);
-    if (!bytes) return Cache_Save::Not_Representable;
+    // Written piece by piece as it is encoded: no second copy of the records in memory.
+    // Until commit the old file stays as it was, whatever goes wrong.
     QSaveFile f(CacheFile);
-    if (!f.open(QIODevice::WriteOnly)) return Cache_Save::Write_Failed;
-    if (f.write(*bytes) != bytes->size()) {
-        f.cancelWriting();
+    const bool opened = f.open(QIODevice::WriteOnly);
+    bool write_failed = !opened;
+    QByteArray piece;
+    piece.reserve(qsizetype(2) << 20);
+    const auto flush = [&](QByteArray& b) {
+        // Unwritable: the rest is still encoded, to tell a text that cannot be stored.
+        if (opened && !write_failed) write_failed = f.write(b) != b.size();
+        b.resize(0);
+        return true;
+    };
+    if (!Encode_Into(*source, *refs, Records_Table, piece, flush)) {
+        if (opened) f.cancelWriting();
+        return Cache_Save::Not_Representable;
+    }
+    if (write_failed) {
+        if (opened) f.cancelWriting();
         return Cache_Save::Write_Failed;
     }
     return f.commit() ? Cache_Save::Written : Cache_Save::Write_Failed;

@@ -1,5 +1,7 @@
 #include "model/Records_Table.h"
 
+#include "model/Huge_Pages.h"
+
 Records_Table_T Records_Table;
 
 void Records_Table_T::Resize(int rowUpper, int colUpper)
@@ -10,7 +12,12 @@ void Records_Table_T::Resize(int rowUpper, int colUpper)
     }
     rows_ = rowUpper + 1;
     cols_ = colUpper + 1;
-    cells_.assign(static_cast<size_t>(rows_) * cols_, Value());
+    const size_t n = static_cast<size_t>(rows_) * cols_;
+    std::vector<Value> cells;
+    cells.reserve(n);
+    Advise_Huge_Pages(cells.data(), n * sizeof(Value));
+    cells.resize(n);
+    cells_.swap(cells);
 }
 
 void Records_Table_T::Clear()

@@ -1,6 +1,7 @@
 #include "model/Spreadsheet_Import.h"
 
 #include "model/Record_Description.h"
+#include "model/Huge_Pages.h"
 #include "model/Records_Table.h"
 #include "model/Spreadsheet_Server.h"
 #include "model/Validation.h"
@@ -63,6 +64,8 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
         const int L = server->Last_Row_Column_A();
         const int N = Record_Description ? Record_Description->Count() : 0;
         if (L > 1 && N > 0) {
+            // The records take about three times the workbook's size (texts in UTF-16).
+            const Huge_Page_Heap heap(static_cast<size_t>(QFileInfo(file).size()) * 3);
             std::vector<const Champ*> fields(N + 1, nullptr);
             for (int c = 1; c <= N; ++c) fields[c] = Record_Description->Get_Champs().Item(c);
 

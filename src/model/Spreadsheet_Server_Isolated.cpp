@@ -1,7 +1,9 @@
 // Workbook reader that runs FreeXL in a child process. FreeXL 1.0.6 crashes on some
 // damaged .xls files and we cannot mend it, so the child opens the workbook and streams
 // the cells over a pipe; whatever happens to the child, the parent sees a failed open
-// or a failed read and carries on.
+// or a failed read and carries on. Open keeps the whole stream and lets the child end
+// before the first row is handed out, so that FreeXL's memory and the records' are
+// never held at the same time.
 //
 // fork() copies only the calling thread: a lock another thread held at that moment stays
 // held in the child for good. The child therefore runs only FreeXL (malloc, stdio, iconv)
@@ -20,9 +22,12 @@
 
 #if !defined(_WIN32)
 
+#include "model/Huge_Pages.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -30,15 +35,21 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
+#include <memory>
 #include <freexl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#include <sys/stat.h>
 #if defined(__linux__)
 #include <sys/prctl.h>
+#endif
+#if defined(__GLIBC__)
+#include <malloc.h>
 #endif
 
 namespace {
@@ -145,6 +156,17 @@ void Child_Set_Up(int fd, pid_t parent) {
 #endif
 }
 
+// FreeXL holds some five to six times the file in small blocks: have that much ready
+// in huge pages (see Huge_Pages.h). Blocks up to 32 MiB come from the heap too.
+std::size_t FreeXL_Memory_Estimate(const char* path) {
+    struct stat st{};
+    if (stat(path, &st) != 0 || st.st_size <= 0) return 0;
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+#endif
+    return static_cast<std::size_t>(st.st_size) * 6;
+}
+
 void Child_Stream(Child_Writer& w, const char* path, Reader_Child_Fault fault, int faultRow) {
     Child_Fault(w, fault, faultRow, 0);
     FreeXL_Sheet sheet;
@@ -159,7 +181,6 @@ void Child_Stream(Child_Writer& w, const char* path, Reader_Child_Fault fault, i
     w.Raw(static_cast<uint32_t>(sheet.Rows()));
     w.Raw(static_cast<uint32_t>(cols));
     w.Raw(static_cast<uint32_t>(last));
-    w.Flush();  // the parent's Open waits for this much only
 
     // Short shared texts travel once; after that by their number.
     std::unordered_map<const char*, uint32_t> shared;
@@ -212,6 +233,7 @@ void Child_Stream(Child_Writer& w, const char* path, Reader_Child_Fault fault, i
 [[noreturn]] void Child_Main(int fd, const char* path, pid_t parent, Reader_Child_Fault fault, int faultRow) {
     Child_Set_Up(fd, parent);
     try {
+        const Huge_Page_Heap heap(FreeXL_Memory_Estimate(path));
         Child_Writer w(fd);
         Child_Stream(w, path, fault, faultRow);
         w.Flush();
@@ -263,6 +285,10 @@ public:
         close(fds[1]);
         pid_ = pid;
         fd_ = fds[0];
+        // All of the stream first, and the child gone, before any record is built: the
+        // program's memory then grows only once FreeXL's has been given back.
+        Drain();
+        Stop_Child();
         buf_.resize(kChunk);
 
         char magic[sizeof kMagic];
@@ -312,6 +338,7 @@ public:
     void Close() override {
         Stop_Child();
         converter_.Clear();
+        stored_.clear();
         std::vector<char>().swap(buf_);
         pos_ = end_ = 0;
         rows_ = cols_ = last_a_ = 0;
@@ -392,10 +419,32 @@ private:
 
     bool Need(size_t n) { return end_ - pos_ >= n || Fill(n); }
 
-    // Reads until `n` bytes are at hand: false when the child has ended, or has sent
-    // nothing for the time-out.
+    // Keeps what the child sends until it closes the pipe, dies, or sends nothing for
+    // the time-out.
+    void Drain() {
+        constexpr size_t kStore = size_t(8) << 20;
+        for (;;) {
+            if (stored_.empty() || stored_.back().used == kStore) {
+                Stored s;
+                s.bytes.reset(static_cast<char*>(std::malloc(kStore)));
+                if (!s.bytes) return;  // out of memory: the stream ends here
+                Advise_Huge_Pages(s.bytes.get(), kStore);
+                stored_.push_back(std::move(s));
+            }
+            Stored& last = stored_.back();
+            pollfd p{fd_, POLLIN, 0};
+            const int ready = poll(&p, 1, timeout_ms_);
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) return;
+            const ssize_t got = read(fd_, last.bytes.get() + last.used, kStore - last.used);
+            if (got > 0) last.used += static_cast<size_t>(got);
+            else if (got == 0 || (errno != EINTR && errno != EAGAIN)) return;
+        }
+    }
+
+    // Moves stored bytes to the work buffer until `n` are at hand; false when the
+    // stream has ended. Each stored piece is freed once passed.
     bool Fill(size_t n) {
-        if (fd_ < 0) return false;
         if (pos_ > 0) {
             std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
             end_ -= pos_;
@@ -403,13 +452,13 @@ private:
         }
         if (n > buf_.size()) buf_.resize(n);
         while (end_ < n) {
-            pollfd p{fd_, POLLIN, 0};
-            const int ready = poll(&p, 1, timeout_ms_);
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) return false;
-            const ssize_t got = read(fd_, buf_.data() + end_, buf_.size() - end_);
-            if (got > 0) end_ += static_cast<size_t>(got);
-            else if (got == 0 || (errno != EINTR && errno != EAGAIN)) return false;
+            if (stored_.empty()) return false;
+            Stored& first = stored_.front();
+            const size_t take = std::min(first.used - first.taken, buf_.size() - end_);
+            std::memcpy(buf_.data() + end_, first.bytes.get() + first.taken, take);
+            end_ += take;
+            first.taken += take;
+            if (first.taken == first.used) stored_.pop_front();
         }
         return true;
     }
@@ -417,7 +466,7 @@ private:
     bool Fail(QList<Value>& out) {
         out.clear();
         broken_ = true;
-        Stop_Child();  // its memory is of no more use
+        stored_.clear();  // of no more use
         return false;
     }
 
@@ -440,6 +489,14 @@ private:
     pid_t pid_ = -1;
     int fd_ = -1;
     int timeout_ms_ = 30000;
+    struct Free_Block {
+        void operator()(char* p) const { std::free(p); }
+    };
+    struct Stored {
+        std::unique_ptr<char, Free_Block> bytes;
+        size_t used = 0, taken = 0;
+    };
+    std::deque<Stored> stored_;  // the stream as received, not yet passed to buf_
     std::vector<char> buf_;
     size_t pos_ = 0, end_ = 0;
     unsigned rows_ = 0, cols_ = 0, last_a_ = 0;

@@ -6,7 +6,9 @@
 #include "Test_Files.h"
 
 #include <QDate>
+#include <QFile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -250,6 +252,20 @@ TEST(Spreadsheet_Isolated, Survives_Workbooks_That_Crash_The_Reader) {
         ASSERT_TRUE(s->Open(Data(kValues))) << name;
         EXPECT_EQ(s->Last_Row_Column_A(), 7) << name;
     }
+}
+
+// FreeXL's memory is given back before the records are built: by the time Open answers,
+// the reader's child has ended, and its rows are still all there.
+TEST(Spreadsheet_Isolated, The_Child_Has_Ended_When_Open_Returns) {
+    const QString children = QStringLiteral("/proc/%1/task/%2/children").arg(getpid()).arg(gettid());
+    if (!QFile::exists(children)) GTEST_SKIP() << "no list of child processes here";
+    auto s = Create_Isolated_FreeXL_Server();
+    ASSERT_TRUE(s->Open(Data(kValues)));
+    QFile list(children);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_EQ(list.readAll().trimmed(), QByteArray());
+    QList<Value> row;
+    for (int r = 1; r <= s->Last_Row_Column_A(); ++r) EXPECT_TRUE(s->Read_Row(r, 1, 3, row)) << "row " << r;
 }
 
 struct Fault_Case { Reader_Child_Fault fault; int row; const char* name; };
