@@ -34,7 +34,7 @@ std::unique_ptr<Spreadsheet_Server> Create_FreeXL_Server();
 // FreeXL in a child process (POSIX; nullptr elsewhere), so that a damaged workbook that
 // crashes or hangs FreeXL is a failed open or read, not the end of the program. It reads
 // forward only: the child streams rows 1 to Last_Row_Column_A() of the first sheet once,
-// in order. Read_Row may skip ahead (the rows in between are dropped); a row already passed,
+// in order, and Open returns when it has sent them all and ended (or died, or hung). Read_Row may skip ahead (the rows in between are dropped); a row already passed,
 // or one below Last_Row_Column_A() that is still inside the sheet, answers false. Rows below
 // the sheet read as blank at any time. Once the child dies, hangs (no byte for the time
 // out) or sends anything malformed, Read_Row answers false. The default reader on POSIX.
