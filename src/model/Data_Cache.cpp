@@ -113,10 +113,10 @@ private:
         if (n > Left()) return false;
         if (window_.size() < std::max(kWindow, n)) {
             QByteArray bigger(std::max(kWindow, n), Qt::Uninitialized);
-            std::memcpy(bigger.data(), p_ + pos_, static_cast<size_t>(kept));
+            if (kept > 0) std::memcpy(bigger.data(), p_ + pos_, static_cast<size_t>(kept));
             window_.swap(bigger);
         } else {
-            std::memmove(window_.data(), p_ + pos_, static_cast<size_t>(kept));
+            if (kept > 0) std::memmove(window_.data(), p_ + pos_, static_cast<size_t>(kept));
         }
         p_ = window_.constData();
         n_ = kept;

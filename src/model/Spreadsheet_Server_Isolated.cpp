@@ -37,14 +37,14 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
-#include <memory>
 #include <freexl.h>
+#include <memory>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <sys/stat.h>
 #if defined(__linux__)
 #include <sys/prctl.h>
 #endif
@@ -156,15 +156,9 @@ void Child_Set_Up(int fd, pid_t parent) {
 #endif
 }
 
-// FreeXL holds some five to six times the file in small blocks: have that much ready
-// in huge pages (see Huge_Pages.h). Blocks up to 32 MiB come from the heap too.
-std::size_t FreeXL_Memory_Estimate(const char* path) {
+std::size_t File_Size(const char* path) {
     struct stat st{};
-    if (stat(path, &st) != 0 || st.st_size <= 0) return 0;
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-#endif
-    return static_cast<std::size_t>(st.st_size) * 6;
+    return stat(path, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
 }
 
 void Child_Stream(Child_Writer& w, const char* path, Reader_Child_Fault fault, int faultRow) {
@@ -233,7 +227,11 @@ void Child_Stream(Child_Writer& w, const char* path, Reader_Child_Fault fault, i
 [[noreturn]] void Child_Main(int fd, const char* path, pid_t parent, Reader_Child_Fault fault, int faultRow) {
     Child_Set_Up(fd, parent);
     try {
-        const Huge_Page_Heap heap(FreeXL_Memory_Estimate(path));
+#if defined(__GLIBC__)
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);  // FreeXL's larger tables on that heap too
+#endif
+        // FreeXL holds some five to six times the file, in small blocks (see Huge_Pages.h).
+        const Huge_Page_Heap heap(File_Size(path) * 6);
         Child_Writer w(fd);
         Child_Stream(w, path, fault, faultRow);
         w.Flush();
