@@ -111,8 +111,10 @@ private:
         const qsizetype kept = n_ - pos_;
         // A length pointing past the end is refused before anything is allocated for it.
         if (n > Left()) return false;
-        if (window_.size() < std::max(kWindow, n)) {
-            QByteArray bigger(std::max(kWindow, n), Qt::Uninitialized);
+        // No larger than what is left of a small file.
+        const qsizetype wanted = std::max(std::min(kWindow, Left()), n);
+        if (window_.size() < wanted) {
+            QByteArray bigger(wanted, Qt::Uninitialized);
             if (kept > 0) std::memcpy(bigger.data(), p_ + pos_, static_cast<size_t>(kept));
             window_.swap(bigger);
         } else {
