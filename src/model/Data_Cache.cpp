@@ -206,7 +206,7 @@ bool Get_Cell(Reader& r, Value& v)
         qint16 len = 0;
         QString s;
         if (!r.Get(len) || !r.Get_Text(len, s)) return false;
-        v = Value::String(s);
+        v = Value::String(std::move(s));
         return true;
     }
     default:

@@ -95,11 +95,12 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                 // A read failure ends the reading where it happened; what was read stays.
                 if (!server->Read_Row(r + 1, 1, N, cells)) break;
                 for (int c = 1; c <= N && c <= cells.size(); ++c) {
-                    Value v = cells[c - 1];
+                    Value v = std::move(cells[c - 1]);
                     if (v.isString()) {
-                        const QString t = Trim_Cell_Text(v.rawString());
+                        QString t = Trim_Cell_Text(v.rawString());
                         // A cell of blanks only is a blank cell.
-                        v = t.isEmpty() ? Value() : Value::String(t);
+                        if (t.isEmpty()) v = Value();
+                        else if (t.size() != v.rawString().size()) v = Value::String(std::move(t));
                     }
                     if (Check(c, v, message)) {
                         table(r, c) = std::move(v);

@@ -39,6 +39,7 @@ public:
     // day number from 1899-12-30, fraction = time of day
     static Value Date(double dayNumber);
     static Value String(const QString& s);
+    static Value String(QString&& s);
     static Value Error(std::int32_t code);
     static Value Boolean(bool b);
     static Value Byte(std::uint8_t b);
