@@ -161,7 +161,10 @@ int main(int argc, char** argv)
         getrusage(RUSAGE_CHILDREN, &child);
         std::printf("import ms %.1f peak MB: program %.1f reader %.1f together %.1f\n", ms, self.ru_maxrss / 1024.0,
                     child.ru_maxrss / 1024.0, together);
-        return ok ? 0 : 1;
+        std::fflush(stdout);
+        // The program keeps its records until it is closed: freeing them one by one here
+        // is no part of the import.
+        _exit(ok ? 0 : 1);
     }
     if (argc > 1 && std::strcmp(argv[1], "--cache-once") == 0) {
         Set_Up();

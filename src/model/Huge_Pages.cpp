@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #if defined(__linux__) && defined(__GLIBC__)
 #include <malloc.h>
@@ -64,25 +65,30 @@ Huge_Page_Heap::Huge_Page_Heap(std::size_t bytes)
     bytes = (bytes + kHuge - 1) / kHuge * kHuge;
     if (mallopt(M_TOP_PAD, static_cast<int>(bytes)) != 1) return;
     active_ = true;
-    // The free top of the heap, and the growth forced by taking more than it holds:
-    // malloc then extends the heap by the block plus the pad. The blocks stay below
-    // any mmap threshold (128 KiB at the least), which grows as large blocks are freed.
-    constexpr std::size_t kProbe = 64 * 1024;
-    constexpr int kMost_Probes = 2048;
-    void* volatile probes[kMost_Probes];  // volatile: blocks only freed again may be optimised away
+    // The free top of the heap, and when it holds less than asked, the growth forced by
+    // taking more than it holds: malloc then extends the heap by the block plus the pad.
+    // The blocks stay below any mmap threshold (128 KiB at the least), which grows as
+    // large blocks are freed; free blocks elsewhere may serve some of them first.
     const std::size_t top = mallinfo2().keepcost;
     const auto end_before = reinterpret_cast<std::uintptr_t>(sbrk(0));
-    int n = 0;
-    while (n < kMost_Probes && reinterpret_cast<std::uintptr_t>(sbrk(0)) == end_before) {
-        void* p = std::malloc(kProbe);
-        if (!p) break;
-        probes[n++] = p;
-    }
-    const auto end_after = reinterpret_cast<std::uintptr_t>(sbrk(0));
     constexpr auto failed = static_cast<std::uintptr_t>(-1);
-    if (end_before != failed && end_after != failed && end_before > top) Advise(end_before - top, end_after);
-    // Back into the top of the heap, which the pad keeps.
-    for (int i = 0; i < n; ++i) std::free(probes[i]);
+    if (end_before == failed || end_before < top) return;
+    if (top < bytes) {
+        constexpr std::size_t kProbe = 64 * 1024;
+        std::vector<void*> probes;
+        probes.reserve(top / kProbe + 8192);  // and up to 512 MiB of free blocks
+        while (probes.size() < probes.capacity() && reinterpret_cast<std::uintptr_t>(sbrk(0)) == end_before) {
+            void* p = std::malloc(kProbe);
+            if (!p) break;
+            probes.push_back(p);
+        }
+        const auto end_after = reinterpret_cast<std::uintptr_t>(sbrk(0));
+        if (end_after != failed) Advise(end_before - top, end_after);
+        // Back into the top of the heap, which the pad keeps.
+        for (void* p : probes) std::free(p);
+    } else {
+        Advise(end_before - top, end_before);
+    }
 #else
     (void)bytes;
 #endif

@@ -57,6 +57,8 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
         return 0;
     }
     Title(Progress, QStringLiteral("Openning data..."));
+    // The records take about three times the workbook's size (texts in UTF-16).
+    const Huge_Page_Heap heap(static_cast<size_t>(QFileInfo(file).size()) * 3);
     qint32 counted = 0;
     if (!server->Open(file)) {
         Errs << QStringLiteral("No input data (error openning file)");
@@ -64,8 +66,6 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
         const int L = server->Last_Row_Column_A();
         const int N = Record_Description ? Record_Description->Count() : 0;
         if (L > 1 && N > 0) {
-            // The records take about three times the workbook's size (texts in UTF-16).
-            const Huge_Page_Heap heap(static_cast<size_t>(QFileInfo(file).size()) * 3);
             std::vector<const Champ*> fields(N + 1, nullptr);
             for (int c = 1; c <= N; ++c) fields[c] = Record_Description->Get_Champs().Item(c);
 

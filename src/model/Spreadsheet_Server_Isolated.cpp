@@ -418,15 +418,15 @@ private:
     bool Need(size_t n) { return end_ - pos_ >= n || Fill(n); }
 
     // Keeps what the child sends until it closes the pipe, dies, or sends nothing for
-    // the time-out.
+    // the time-out. In pieces small enough to come from the heap, where the records
+    // built from them take their place as they are freed.
     void Drain() {
-        constexpr size_t kStore = size_t(8) << 20;
+        constexpr size_t kStore = 64 * 1024;
         for (;;) {
             if (stored_.empty() || stored_.back().used == kStore) {
                 Stored s;
                 s.bytes.reset(static_cast<char*>(std::malloc(kStore)));
                 if (!s.bytes) return;  // out of memory: the stream ends here
-                Advise_Huge_Pages(s.bytes.get(), kStore);
                 stored_.push_back(std::move(s));
             }
             Stored& last = stored_.back();
