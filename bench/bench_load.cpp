@@ -20,7 +20,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <benchmark/benchmark.h>
+#if SIFA_HAVE_FREEXL
 #include <freexl.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -55,6 +57,7 @@ bool Import_Once()
     return r.Rows > 0;
 }
 
+#if SIFA_HAVE_FREEXL
 // Every cell of the first sheet, as a program that only reads would.
 long long FreeXL_Once()
 {
@@ -75,6 +78,7 @@ long long FreeXL_Once()
     freexl_close(h);
     return chars;
 }
+#endif
 
 // Resident MB of a process, 0 once it has gone.
 double Resident_MB(long pid)
@@ -178,7 +182,9 @@ int main(int argc, char** argv)
         std::printf("cache load ms %.1f\n", t.nsecsElapsed() / 1e6);
         return rows > 0 ? 0 : 1;
     }
+#if SIFA_HAVE_FREEXL
     if (argc > 1 && std::strcmp(argv[1], "--freexl-once") == 0) return FreeXL_Once() >= 0 ? 0 : 1;
+#endif
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

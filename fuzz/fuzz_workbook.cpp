@@ -1,16 +1,19 @@
-// The workbook import on any file: problems become lines, never a crash, and the
-// table holds only cells that pass their field's check.
+// The workbook import on any file, whatever its format: problems become lines, never a
+// crash, and the table holds only cells that pass their field's check.
 #include "Fuzz_Support.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "model/Spreadsheet_Server.h"
 #include "model/Validation.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Init_Qt();
     Build_Record_Description();
     Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+    // Every format in this process, where the fuzzer sees what happens.
+    Set_Spreadsheet_Server_Factory(&Create_In_Process_Workbook_Server);
     return 0;
 }
 

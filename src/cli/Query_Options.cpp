@@ -7,6 +7,7 @@ QString Query_Usage()
         "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
         "                  [--fields Short|All|Custom=RANGE] [--format table|list] [--no-labels]\n"
         "                  [--clip] [-o FILE] [--describe] [--count] [--record N] [--check] [--pdf FILE]\n"
+        "       sifa-query --dump-sheet WORKBOOK\n"
         "  CRITERION is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
         "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n");
 }
@@ -98,6 +99,12 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
                 error = QStringLiteral("--pdf needs a file name");
                 return std::nullopt;
             }
+        } else if (a == QLatin1String("--dump-sheet")) {
+            if (!value(o.Dump_Sheet)) return std::nullopt;
+            if (o.Dump_Sheet.isEmpty()) {
+                error = QStringLiteral("--dump-sheet needs a file name");
+                return std::nullopt;
+            }
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             o.Help = true;
         } else {
@@ -111,6 +118,10 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
     }
     if (int(o.Count) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) + int(!o.Pdf.isEmpty()) > 1) {
         error = QStringLiteral("--count, --describe, --record, --check and --pdf exclude each other");
+        return std::nullopt;
+    }
+    if (!o.Dump_Sheet.isEmpty() && args.size() != 2) {
+        error = QStringLiteral("--dump-sheet takes no other option");
         return std::nullopt;
     }
 #ifdef SIFA_QUERY_PDF

@@ -22,6 +22,7 @@ struct Query_Options {
     std::optional<QString> Record;
     bool Check = false;
     QString Pdf;
+    QString Dump_Sheet;             // a workbook whose first sheet is written out as read
     bool Help = false;
 };
 

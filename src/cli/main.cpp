@@ -9,6 +9,7 @@
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "model/Spreadsheet_Server.h"
 #include "search/Record_Lines.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
@@ -44,6 +45,31 @@ struct Quiet_Host : Load_Records_Host {
     }
 };
 
+// The first sheet's cells as the import reads them, before any check.
+int Dump_Sheet(const QString& file)
+{
+    const std::unique_ptr<Spreadsheet_Server> server = Create_Spreadsheet_Server();
+    if (!server || !server->Open(file)) {
+        Put(stderr, QStringLiteral("No input data (error openning file)"));
+        if (server && !server->Open_Failure().isEmpty()) Put(stderr, server->Open_Failure());
+        return Failed;
+    }
+    QByteArray out;
+    for (const Sheet_Cell& c : server->Cells()->Cells()) {
+        out += Dump_Cell_Line(c);
+        if (out.size() >= (1 << 20)) {
+            if (std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout) != size_t(out.size())) break;
+            out.clear();
+        }
+    }
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Put(stderr, QStringLiteral("sifa-query: the cells could not be written"));
+        return Failed;
+    }
+    return Done;
+}
+
 bool Write_Output(const QString& file, const QByteArray& bytes)
 {
     if (file.isEmpty()) {
@@ -70,6 +96,7 @@ int main(int argc, char** argv)
         std::fputs(Query_Usage().toUtf8().constData(), stdout);
         return Done;
     }
+    if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(o.Dump_Sheet);
 
     Set_App_Path(o.Dir.isEmpty() ? QCoreApplication::applicationDirPath() : o.Dir);
     Current_Language.clear();

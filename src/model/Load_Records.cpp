@@ -4,10 +4,20 @@
 #include "model/Data_Cache.h"
 #include "model/Spreadsheet_Import.h"
 
+#include <QFileInfo>
+
 Load_Files Default_Load_Files()
 {
-    return {App_File(QStringLiteral("Sifa_table.xls")), App_File(QStringLiteral("Refs.dat")),
-            App_File(QStringLiteral("Data.dat"))};
+    // The table may have been saved in the newer formats; the classic name comes first.
+    QString source = App_File(QStringLiteral("Sifa_table.xls"));
+    for (const char* name : {"Sifa_table.xls", "Sifa_table.xlsx", "Sifa_table.ods"}) {
+        const QString file = App_File(QString::fromLatin1(name));
+        if (QFileInfo::exists(file)) {
+            source = file;
+            break;
+        }
+    }
+    return {source, App_File(QStringLiteral("Refs.dat")), App_File(QStringLiteral("Data.dat"))};
 }
 
 Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress)

@@ -62,6 +62,8 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
     qint32 counted = 0;
     if (!server->Open(file)) {
         Errs << QStringLiteral("No input data (error openning file)");
+        const QString why = server->Open_Failure();
+        if (!why.isEmpty()) Errs << why;
     } else {
         const int L = server->Last_Row_Column_A();
         const int N = Record_Description ? Record_Description->Count() : 0;

@@ -155,6 +155,59 @@ TEST_F(Query, Record_And_Check)
     EXPECT_EQ(Sifa_Query({"--count"}, bad.path()).code, 1);
 }
 
+// One table saved by LibreOffice in each format, and an .xlsx under the classic name: the
+// same records and problem lines through the whole import (tests/data/lo_fixture.md).
+TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike)
+{
+    struct Case {
+        const char* fixture;
+        const char* name;
+    };
+    for (const Case& c : {Case{"lo_fixture.xls", "Sifa_table.xls"}, Case{"lo_fixture.xlsx", "Sifa_table.xlsx"},
+                          Case{"lo_fixture.ods", "Sifa_table.ods"}, Case{"lo_fixture.xlsx", "Sifa_table.xls"}}) {
+        SCOPED_TRACE(c.fixture + std::string(" as ") + c.name);
+        QTemporaryDir folder;
+        QFile::copy(QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(c.fixture), folder.filePath(c.name));
+        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), folder.filePath("Refs.dat"));
+        const Query_Run check = Sifa_Query({"--check"}, folder.path());
+        EXPECT_EQ(check.code, 0);
+        EXPECT_EQ(check.out, QByteArray("Cell C4: \"2012-03-04\" Not numeric -> Ignored\n"
+                                        "Cell B6: \"Error 2042\" Not numeric -> Ignored\n"
+                                        "Cell C6: \"Error 2007\" Not numeric -> Ignored\n"
+                                        "Cell G9: \"XX\" Unknown code -> Ignored\n"));
+        const Query_Run formulas = Sifa_Query({"--record", "2"}, folder.path());
+        EXPECT_TRUE(formulas.out.startsWith("Year: 2012\nProject number: 102\n")) << formulas.out.left(60).toStdString();
+        EXPECT_TRUE(formulas.out.contains("Project name: \xc5\x81\xc3\xb3" "d\xc5\xba\n"));  // Łódź
+        const Query_Run kinds = Sifa_Query({"--record", "5"}, folder.path());
+        EXPECT_TRUE(kinds.out.contains("Project name: Error 2042\n")) << kinds.out.toStdString();
+        const Query_Run longText = Sifa_Query({"--record", "6"}, folder.path());
+        const QList<QByteArray> lines = longText.out.split('\n');
+        EXPECT_EQ(lines.value(12).size(), qsizetype(17000 + QByteArray("Reco Text: ").size()));
+    }
+}
+
+TEST_F(Query, Dump_Sheet_Shows_The_Cells_As_Read)
+{
+    for (const char* ext : {"xls", "xlsx", "ods"}) {
+        const QString book = QStringLiteral(SIFA_TEST_DATA "/lo_fixture.") + QLatin1String(ext);
+        QProcess p;
+        p.start(QStringLiteral(SIFA_QUERY_EXE), {"--dump-sheet", book});
+        p.waitForFinished(60000);
+        EXPECT_EQ(p.exitCode(), 0) << ext;
+        EXPECT_EQ(p.readAllStandardOutput(), Read_Bytes(book + QStringLiteral(".dump"))) << ext;
+    }
+    for (const auto& [file, why] : {std::pair{"workbooks/calamine/pass_protected.xlsx", "password"},
+                                    {"make_xls_fixtures.py", "not a workbook"}, {"absent.xls", "not be found"}}) {
+        QProcess p;
+        p.start(QStringLiteral(SIFA_QUERY_EXE), {"--dump-sheet", QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(file)});
+        p.waitForFinished(60000);
+        EXPECT_EQ(p.exitCode(), 1) << file;
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_TRUE(err.startsWith("No input data (error openning file)\n") && err.contains(why)) << err.toStdString();
+    }
+}
+
 TEST_F(Query, Pdf_Is_The_Printed_List)
 {
 #ifndef SIFA_QUERY_PDF

@@ -1,3 +1,4 @@
+#include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
@@ -73,4 +74,21 @@ TEST_F(Loading, Failed_Or_Cancelled_Imports_Write_No_Cache)
         EXPECT_EQ(Load_Records(files, h), Load_Outcome::Import_Failed) << c.name;
         EXPECT_FALSE(QFile::exists(files.Cache)) << c.name;
     }
+}
+
+TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats)
+{
+    QTemporaryDir dir;
+    const QString before = App_Path();
+    Set_App_Path(dir.path());
+    struct Case {
+        const char* added;  // files accumulate from case to case
+        const char* want;
+    };
+    for (const Case& c : {Case{nullptr, "Sifa_table.xls"}, Case{"Sifa_table.ods", "Sifa_table.ods"},
+                          Case{"Sifa_table.xlsx", "Sifa_table.xlsx"}, Case{"Sifa_table.xls", "Sifa_table.xls"}}) {
+        if (c.added) Write_Bytes(dir.filePath(QLatin1String(c.added)), "x");
+        EXPECT_EQ(QFileInfo(Default_Load_Files().Source).fileName(), QLatin1String(c.want));
+    }
+    Set_App_Path(before);
 }

@@ -23,6 +23,7 @@ Fake_Book* book = nullptr;
 class Fake_Server : public Spreadsheet_Server {
 public:
     bool Open(const QString&) override { book->calls << "Open"; return book->opens; }
+    QString Open_Failure() const override { return book->opens ? QString() : QStringLiteral("The file is not a workbook."); }
     int Last_Row_Column_A() override
     {
         for (int r = book->rows.size(); r > 0; --r)
@@ -106,21 +107,21 @@ TEST_F(Import, Unusable_Sources_Give_One_Line_Each)
         QString path;
         Spreadsheet_Server_Factory factory;
         bool opens;
-        const char* line;
+        QStringList lines;
     };
     const Case cases[] = {
-        {"blank name", QStringLiteral("  "), &Make_Fake, true, "No input data (empty filename)"},
-        {"no file", dir.filePath("none.xls"), &Make_Fake, true, "No input data (no file found)"},
-        {"a folder", dir.path(), &Make_Fake, true, "No input data (no file found)"},
-        {"no reader", file, &Make_None, true, "No input data (excel not found)"},
-        {"not a workbook", file, &Make_Fake, false, "No input data (error openning file)"},
+        {"blank name", QStringLiteral("  "), &Make_Fake, true, {"No input data (empty filename)"}},
+        {"no file", dir.filePath("none.xls"), &Make_Fake, true, {"No input data (no file found)"}},
+        {"a folder", dir.path(), &Make_Fake, true, {"No input data (no file found)"}},
+        {"no reader", file, &Make_None, true, {"No input data (excel not found)"}},
+        {"not a workbook", file, &Make_Fake, false, {"No input data (error openning file)", "The file is not a workbook."}},
     };
     for (const Case& c : cases) {
         errs.clear();
         fake.opens = c.opens;
         Set_Spreadsheet_Server_Factory(c.factory);
         EXPECT_EQ(Load_Spreadsheet(c.path, errs, nullptr, nullptr), 0) << c.name;
-        EXPECT_EQ(errs, QStringList{QString::fromLatin1(c.line)}) << c.name;
+        EXPECT_EQ(errs, c.lines) << c.name;
     }
 }
 
@@ -135,14 +136,20 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell)
     padded[3] = Value::String(QString::fromUtf8(" \xc2\xa0\r\nTrimmed\n "));
     padded[6] = Value::String("ZZ");
     padded[9] = Value::String("   ");
-    fake.rows << Good_Row(2000) << Good_Row(2000) << Good_Row(2000) << bad << negative << padded;
+    // Kinds a spreadsheet hands over besides numbers and texts.
+    QList<Value> kinds = Good_Row(2003);
+    kinds[1] = Value::Error(2042);
+    kinds[12] = Value::Boolean(true);
+    kinds[2] = Value::Boolean(false);
+    fake.rows << Good_Row(2000) << Good_Row(2000) << Good_Row(2000) << bad << negative << padded << kinds;
 
     Progress_Log log;
-    EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, &log), 6);
+    EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, &log), 7);
     EXPECT_EQ(errs, (QStringList{"Cell A5: \"19x8\" Not numeric -> Ignored",
                                  "Cell A6: \"-1\" Below Zero -> Ignored",
-                                 "Cell G7: \"ZZ\" Unknown code -> Ignored"}));
-    ASSERT_EQ(Records_Table.Row_Upper(), 6);
+                                 "Cell G7: \"ZZ\" Unknown code -> Ignored",
+                                 "Cell B8: \"Error 2042\" Not numeric -> Ignored"}));
+    ASSERT_EQ(Records_Table.Row_Upper(), 7);
     ASSERT_EQ(Records_Table.Col_Upper(), 17);
     EXPECT_EQ(Records_Table(1, 1), Value::Double(2000));
     EXPECT_TRUE(Records_Table(4, 1).isEmpty());
@@ -151,8 +158,10 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell)
     EXPECT_EQ(Records_Table(5, 9), Value::String("pa"));        // stored as the sheet spells it
     EXPECT_EQ(Records_Table(6, 4), Value::String("Trimmed"));
     EXPECT_TRUE(Records_Table(6, 10).isEmpty());                // blanks only: a blank cell
-    EXPECT_EQ(log.calls, (QStringList{"title Initializing...", "title Openning data...", "init 6 Loading...",
-                                      "value 1", "value 2", "value 3", "value 4", "value 5", "value 6", "value 6",
+    EXPECT_EQ(Records_Table(7, 13), Value::Boolean(true));      // a text column takes any value
+    EXPECT_EQ(Records_Table(7, 3), Value::Boolean(false));      // FALSE is the number 0
+    EXPECT_EQ(log.calls, (QStringList{"title Initializing...", "title Openning data...", "init 7 Loading...",
+                                      "value 1", "value 2", "value 3", "value 4", "value 5", "value 6", "value 7", "value 7",
                                       "title Closing data...", "title Terminating loading...", "hide"}));
     EXPECT_EQ(fake.calls, (QStringList{"Open", "Screen off", "Close", "Quit"}));
 }
@@ -202,7 +211,7 @@ TEST_F(Import, Without_Code_Tables_Every_Coded_Cell_Is_Refused)
 }
 
 // The real reader on real files, installed again by an empty factory.
-TEST(Import_FreeXL, Sample_Workbook_Imports_Cleanly_And_A_Damaged_One_Is_Refused)
+TEST(Import_Workbook, Sample_Workbook_Imports_Cleanly_And_A_Damaged_One_Is_Refused)
 {
     Build_Record_Description();
     Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
@@ -220,5 +229,6 @@ TEST(Import_FreeXL, Sample_Workbook_Imports_Cleanly_And_A_Damaged_One_Is_Refused
     Write_Bytes(cut, sample.left(sample.size() / 3));
     const Import_Result bad = Import_Workbook(cut, nullptr, nullptr);
     EXPECT_EQ(bad.Errs.value(0), "No input data (error openning file)");
+    EXPECT_FALSE(bad.Errs.value(1).isEmpty());  // and why, in plain words
     EXPECT_EQ(bad.Rows, 0);
 }

@@ -1,0 +1,431 @@
+// The child reads the workbook with the same code as the program would, then streams the
+// cells over a pipe; whatever happens to the child, the parent sees a failed read and
+// carries on. The parent keeps the whole stream and lets the child end before it builds
+// the cells, so that the reader's memory and the program's are never held at once.
+//
+// fork() copies only the calling thread: a lock another thread held at that moment stays
+// held in the child for good. The child therefore never touches Qt's event machinery;
+// glibc resets its malloc, stdio and loader locks in the child of a threaded fork. A child
+// stuck anyway meets the time-out.
+//
+// The stream, in native byte order (both ends are this program): "SXC2", then messages:
+//   'K'                                  still reading (sent every 65,536 cells)
+//   'F' len:u32 UTF-8                    the file was not read, and why; the stream ends
+//   'C' row:u32 col:u32 kind:u8 payload  one cell; kinds: 'n' 'd' f64, 'b' u8, 'e' i32,
+//                                        't' len:u32 UTF-16 (a new text, numbered in
+//                                        order), 's' id:u32 (a text sent before)
+//   'E'                                  all cells sent
+#include "model/Isolated_Sheet_Reader.h"
+
+#if !defined(_WIN32)
+
+#include "model/Workbook_Reader.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <memory>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
+
+namespace {
+
+constexpr char kMagic[4] = {'S', 'X', 'C', '2'};
+constexpr size_t kChunk = size_t(1) << 20;
+// More than any cell can hold in any of the formats (32,767 characters in .xlsx and .xls).
+constexpr uint32_t kMax_Text = 1u << 24;
+
+std::atomic<int> g_fault{static_cast<int>(Reader_Child_Fault::None)};
+std::atomic<int> g_fault_cell{0};
+std::atomic<int> g_timeout_ms{30000};
+
+// ---------------------------------------------------------------- child
+
+// The child's side of the pipe; any failure to write ends the child.
+class Child_Writer {
+public:
+    explicit Child_Writer(int fd) : fd_(fd), buf_(static_cast<char*>(std::malloc(kChunk))) {
+        if (!buf_) _exit(3);
+    }
+    void Put(const void* p, size_t n) {
+        if (used_ + n > kChunk) {
+            Flush();
+            if (n > kChunk) return Write(static_cast<const char*>(p), n);
+        }
+        std::memcpy(buf_ + used_, p, n);
+        used_ += n;
+    }
+    void Byte(unsigned char b) { Put(&b, 1); }
+    template <class T> void Raw(T v) { Put(&v, sizeof v); }
+    void Flush() {
+        Write(buf_, used_);
+        used_ = 0;
+    }
+
+private:
+    void Write(const char* p, size_t n) {
+        while (n > 0) {
+            const ssize_t w = write(fd_, p, n);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) _exit(2);  // the parent has gone
+            p += w;
+            n -= static_cast<size_t>(w);
+        }
+    }
+    int fd_;
+    char* buf_;
+    size_t used_ = 0;
+};
+
+void Child_Fault(Child_Writer& w, Reader_Child_Fault fault, int faultCell, int cell) {
+    if (fault == Reader_Child_Fault::None || faultCell != cell) return;
+    if (fault == Reader_Child_Fault::Garbage) {
+        static const char junk[] = "C\xEE\xEE\xEE\xEE\xEE\xEE\xEE\xEE\xEE";
+        w.Put(junk, sizeof junk - 1);
+    }
+    w.Flush();
+    if (fault == Reader_Child_Fault::Die) raise(SIGKILL);
+    if (fault == Reader_Child_Fault::Hang)
+        for (;;) pause();
+    _exit(0);
+}
+
+// A damaged workbook should end the child quietly: no handler of the parent (a crash
+// report, a sanitizer) runs, no core file is left, and it never outlives the parent.
+void Child_Set_Up(int fd, pid_t parent) {
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS, SIGPIPE})
+        std::signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+#if defined(__linux__)
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(4);
+#else
+    (void)parent;
+#endif
+    // Copies of the parent's descriptors (another reader's pipe among them) would keep
+    // them open for as long as this child lives.
+#if defined(__linux__) && defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    if (fd > 3) close_range(3, static_cast<unsigned>(fd) - 1, 0);
+    close_range(static_cast<unsigned>(fd) + 1, ~0u, 0);
+#else
+    (void)fd;
+#endif
+}
+
+void Send_Text(Child_Writer& w, const QString& s) {
+    const QByteArray u = s.toUtf8();
+    w.Raw(static_cast<uint32_t>(u.size()));
+    w.Put(u.constData(), static_cast<size_t>(u.size()));
+}
+
+void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault, int faultCell) {
+    w.Put(kMagic, sizeof kMagic);
+    Child_Fault(w, fault, faultCell, 0);
+    Sheet_Cells cells;
+    cells.Set_Progress([&w] {
+        w.Byte('K');
+        w.Flush();
+    });
+    QString why;
+    if (!Read_First_Sheet(path, cells, why)) {
+        w.Byte('F');
+        Send_Text(w, why);
+        return;
+    }
+    // Cells that share a text (a shared-string entry) share it on the way too.
+    std::unordered_map<const QChar*, uint32_t> sent;
+    int n = 0;
+    for (const Sheet_Cell& c : cells.Cells()) {
+        Child_Fault(w, fault, faultCell, ++n);
+        w.Byte('C');
+        w.Raw(c.Row);
+        w.Raw(c.Col);
+        const Value& v = c.V;
+        switch (v.type()) {
+        case VType::String: {
+            const QString& s = v.rawString();
+            const auto [it, added] = sent.emplace(s.constData(), static_cast<uint32_t>(sent.size()));
+            if (!added) {
+                w.Byte('s');
+                w.Raw(it->second);
+                break;
+            }
+            w.Byte('t');
+            w.Raw(static_cast<uint32_t>(s.size()));
+            w.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
+            break;
+        }
+        case VType::Date:
+            w.Byte('d');
+            w.Raw(v.rawDouble());
+            break;
+        case VType::Boolean:
+            w.Byte('b');
+            w.Raw(static_cast<uint8_t>(v.rawBool()));
+            break;
+        case VType::Error:
+            w.Byte('e');
+            w.Raw(static_cast<int32_t>(v.rawInt()));
+            break;
+        default:
+            w.Byte('n');
+            w.Raw(To_Number(v).value_or(0.0));
+            break;
+        }
+    }
+    w.Byte('E');
+}
+
+[[noreturn]] void Child_Main(int fd, const QString& path, pid_t parent, Reader_Child_Fault fault, int faultCell) {
+    Child_Set_Up(fd, parent);
+    try {
+        Child_Writer w(fd);
+        Child_Stream(w, path, fault, faultCell);
+        w.Flush();
+    } catch (...) {  // out of memory: the parent sees the stream end early
+        _exit(3);
+    }
+    // No exit handlers, no stdio flush: they belong to the parent.
+    _exit(0);
+}
+
+// ---------------------------------------------------------------- parent
+
+class Stream_Reader {
+public:
+    explicit Stream_Reader(int fd, int timeoutMs) : fd_(fd), timeout_ms_(timeoutMs) {}
+
+    // Keeps what the child sends until it closes the pipe, dies, or sends nothing for the
+    // time-out; false in the last case. In pieces small enough to come from the heap, where
+    // the cells built from them take their place as they are freed.
+    bool Drain() {
+        constexpr size_t kStore = 64 * 1024;
+        for (;;) {
+            if (stored_.empty() || stored_.back().used == kStore) {
+                Stored s;
+                s.bytes.reset(static_cast<char*>(std::malloc(kStore)));
+                if (!s.bytes) return true;  // out of memory: the stream ends here
+                stored_.push_back(std::move(s));
+            }
+            Stored& last = stored_.back();
+            pollfd p{fd_, POLLIN, 0};
+            const int ready = poll(&p, 1, timeout_ms_);
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready == 0) return false;
+            if (ready < 0) return true;
+            const ssize_t got = read(fd_, last.bytes.get() + last.used, kStore - last.used);
+            if (got > 0) {
+                last.used += static_cast<size_t>(got);
+                left_ += static_cast<size_t>(got);
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) return true;
+        }
+    }
+
+    bool Take(void* to, size_t n) {
+        char* out = static_cast<char*>(to);
+        while (n > 0) {
+            if (stored_.empty()) return false;
+            Stored& first = stored_.front();
+            const size_t take = std::min(first.used - first.taken, n);
+            std::memcpy(out, first.bytes.get() + first.taken, take);
+            out += take;
+            n -= take;
+            left_ -= take;
+            first.taken += take;
+            if (first.taken == first.used) stored_.pop_front();
+        }
+        return true;
+    }
+    template <class T> bool Raw(T& v) { return Take(&v, sizeof v); }
+    size_t Left() const { return left_; }
+
+private:
+    int fd_;
+    int timeout_ms_;
+    struct Free_Block {
+        void operator()(char* p) const { std::free(p); }
+    };
+    struct Stored {
+        std::unique_ptr<char, Free_Block> bytes;
+        size_t used = 0, taken = 0;
+    };
+    std::deque<Stored> stored_;
+    size_t left_ = 0;
+};
+
+// The cells of a complete stream; false on anything malformed or cut short.
+bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
+    char magic[sizeof kMagic];
+    if (!in.Take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return false;
+    std::vector<QString> texts;
+    for (;;) {
+        unsigned char tag = 0;
+        if (!in.Raw(tag)) return false;
+        if (tag == 'K') continue;
+        if (tag == 'E') return true;
+        if (tag == 'F') {
+            uint32_t n = 0;
+            if (!in.Raw(n) || n > 4096) return false;
+            QByteArray u(static_cast<qsizetype>(n), Qt::Uninitialized);
+            if (!in.Take(u.data(), n)) return false;
+            why = QString::fromUtf8(u);
+            return false;
+        }
+        if (tag != 'C') return false;
+        uint32_t row = 0, col = 0;
+        unsigned char kind = 0;
+        if (!in.Raw(row) || !in.Raw(col) || !in.Raw(kind)) return false;
+        Value v;
+        switch (kind) {
+        case 'n':
+        case 'd': {
+            double d = 0;
+            if (!in.Raw(d)) return false;
+            v = kind == 'd' ? Value::Date(d) : Value::Double(d);
+            break;
+        }
+        case 'b': {
+            uint8_t b = 0;
+            if (!in.Raw(b)) return false;
+            v = Value::Boolean(b != 0);
+            break;
+        }
+        case 'e': {
+            int32_t e = 0;
+            if (!in.Raw(e)) return false;
+            v = Value::Error(e);
+            break;
+        }
+        case 't': {
+            uint32_t n = 0;
+            if (!in.Raw(n) || n > kMax_Text || size_t(n) * 2 > in.Left()) return false;
+            QString s(static_cast<qsizetype>(n), Qt::Uninitialized);
+            if (!in.Take(s.data(), size_t(n) * 2)) return false;
+            texts.push_back(s);
+            v = Value::String(std::move(s));
+            break;
+        }
+        case 's': {
+            uint32_t id = 0;
+            if (!in.Raw(id) || id >= texts.size()) return false;
+            v = Value::String(texts[id]);
+            break;
+        }
+        default:
+            return false;
+        }
+        if (!out.Add(row, col, std::move(v))) return false;
+    }
+}
+
+void Stop_Child(pid_t pid) {
+    // Killed only while it is ours: a child reaped elsewhere (SIGCHLD ignored) may have
+    // handed its number to another process.
+    int status = 0;
+    pid_t w;
+    while ((w = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {}
+    if (w == 0) {
+        kill(pid, SIGKILL);
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    }
+}
+
+}  // namespace
+
+bool Isolated_Reading_Available() { return true; }
+
+bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& why) {
+    out.Clear();
+    why.clear();
+    const QFileInfo info(path);
+    if (!info.isFile()) return Read_First_Sheet(path, out, why);  // says why, reads nothing
+    const auto fault = static_cast<Reader_Child_Fault>(g_fault.load());
+    const int faultCell = g_fault_cell.load();
+    const int timeout = g_timeout_ms.load();
+    const QString unexpected = QStringLiteral("The workbook reader stopped unexpectedly; the file may be damaged.");
+
+    int fds[2];
+#if defined(__linux__)
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+#else
+    if (pipe(fds) != 0) {
+#endif
+        why = QStringLiteral("The workbook reader could not be started.");
+        return false;
+    }
+#if !defined(__linux__)
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+#endif
+#if defined(F_SETPIPE_SZ)
+    fcntl(fds[1], F_SETPIPE_SZ, static_cast<int>(kChunk));  // fewer wake-ups than 64 KiB; may be refused
+#endif
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        why = QStringLiteral("The workbook reader could not be started.");
+        return false;
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        Child_Main(fds[1], path, parent, fault, faultCell);
+    }
+    // The parent never writes to the pipe, so it can never get SIGPIPE from it.
+    close(fds[1]);
+    Stream_Reader in(fds[0], timeout);
+    const bool ended = in.Drain();
+    close(fds[0]);
+    Stop_Child(pid);
+    if (!ended) {
+        why = QStringLiteral("The workbook reader did not answer; the file may be damaged.");
+        return false;
+    }
+    if (!Parse_Stream(in, out, why)) {
+        out.Clear();
+        if (why.isEmpty()) why = unexpected;
+        return false;
+    }
+    out.Finish();
+    return true;
+}
+
+void Set_Reader_Child_Fault(Reader_Child_Fault fault, int cell) {
+    g_fault_cell.store(cell);
+    g_fault.store(static_cast<int>(fault));
+}
+
+int Set_Reader_Child_Timeout(int ms) { return g_timeout_ms.exchange(ms < 1 ? 1 : ms); }
+
+#else  // no fork()
+
+bool Isolated_Reading_Available() { return false; }
+bool Read_First_Sheet_Isolated(const QString&, Sheet_Cells& out, QString& why) {
+    out.Clear();
+    why = QStringLiteral("The workbook reader could not be started.");
+    return false;
+}
+void Set_Reader_Child_Fault(Reader_Child_Fault, int) {}
+int Set_Reader_Child_Timeout(int ms) { return ms; }
+
+#endif

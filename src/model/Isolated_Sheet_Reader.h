@@ -1,0 +1,22 @@
+#pragma once
+// Reading a workbook in a child process, so that a file on which a reader that is not ours
+// crashes, hangs or takes all the memory is a failed open, not the end of the program.
+#include "model/Sheet_Cells.h"
+
+#include <QString>
+
+// True where a child process can be used (POSIX).
+bool Isolated_Reading_Available();
+
+// Read_First_Sheet in a child process: the child reads the first sheet and sends its cells
+// over a pipe; the answer is the same as Read_First_Sheet's, or false with a plain `why`
+// when the child dies, hangs (no byte for the time-out) or sends anything malformed. The
+// child has ended when this returns.
+bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& why);
+
+// Test hooks: the child misbehaves on purpose just before it sends cell `cell` (0: before
+// it reads the file). The child takes the setting in force when it starts.
+enum class Reader_Child_Fault { None, Die, Garbage, Hang };
+void Set_Reader_Child_Fault(Reader_Child_Fault fault, int cell);
+// Milliseconds without a byte from the child before it counts as hung; returns the previous.
+int Set_Reader_Child_Timeout(int ms);

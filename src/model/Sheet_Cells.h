@@ -1,0 +1,87 @@
+#pragma once
+// The first sheet of a workbook as a reader hands it over, whatever the file format:
+// every non-empty cell with the value the spreadsheet application would give for it.
+//
+// Values: a number is a Double; a number whose cell format is a date or time format is
+// a Date (day number from 1899-12-30; 1904 workbooks are shifted into it by the reader);
+// a text is a String; a boolean a Boolean; an error an Error with the automation code
+// (2000 #NULL!, 2007 #DIV/0!, 2015 #VALUE!, 2023 #REF!, 2029 #NAME?, 2036 #NUM!,
+// 2042 #N/A). A formula cell gives its saved result in the same way.
+#include "model/Value.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The largest sheet any of the formats can hold.
+constexpr std::uint32_t Sheet_Max_Rows = 1048576;
+constexpr std::uint32_t Sheet_Max_Columns = 16384;
+// Days between the 1904 and the 1900 date systems.
+constexpr double Days_1904_Shift = 1462.0;
+
+struct Sheet_Cell {
+    std::uint32_t Row = 0;  // 1-based
+    std::uint32_t Col = 0;  // 1-based
+    Value V;
+};
+
+class Sheet_Cells {
+public:
+    // Blank cells (an Empty value or a text of no characters) are not kept; a cell outside
+    // the largest sheet is dropped. A later value at the same place replaces the earlier one.
+    // false once Max_Cells() cells are held: the reader should give up ("too large").
+    bool Add(std::uint32_t row, std::uint32_t col, Value v);
+    // Row order, then column order; the last value given for a place wins. Readers call it
+    // once they are done; it costs nothing when the cells came in order.
+    void Finish();
+    void Clear();
+
+    const std::vector<Sheet_Cell>& Cells() const { return cells_; }
+    std::vector<Sheet_Cell>& Cells() { return cells_; }
+    bool Empty() const { return cells_.empty(); }
+
+    // 1-based row of the last non-empty cell of column A; 0 when column A is empty. After Finish.
+    std::uint32_t Last_Row_Column_A() const;
+
+    // Bound on the cells a reader may add, so that a small hostile file (a repetition count,
+    // a bomb) cannot make the program take all the memory. Default: room for the largest real
+    // table and a good margin.
+    void Set_Max_Cells(std::size_t n) { max_ = n; }
+    std::size_t Max_Cells() const { return max_; }
+    // Called every 65,536 cells added, so that a reader that takes long can be seen alive.
+    void Set_Progress(std::function<void()> f) { progress_ = std::move(f); }
+    // A reader says it is done with the input bytes [from, to): a mapped file gives their
+    // pages back while the rest is read (most of an .xls is its string table).
+    void Release_Input(const void* from, const void* to) const {
+        if (release_) release_(from, to);
+    }
+    void Set_Input_Release(std::function<void(const void*, const void*)> f) { release_ = std::move(f); }
+
+private:
+    std::vector<Sheet_Cell> cells_;
+    std::size_t max_ = 40'000'000;
+    std::function<void()> progress_;
+    std::function<void(const void*, const void*)> release_;
+    bool ordered_ = true;
+};
+
+// Automation error codes and the texts a spreadsheet shows for them.
+enum : std::int32_t {
+    Xl_Err_Null = 2000, Xl_Err_Div0 = 2007, Xl_Err_Value = 2015, Xl_Err_Ref = 2023,
+    Xl_Err_Name = 2029, Xl_Err_Num = 2036, Xl_Err_NA = 2042
+};
+// "#N/A" for 2042; "#ERROR" for a code not in the list.
+QString Error_Display_Text(std::int32_t code);
+// 2042 for "#N/A" (letter case ignored, blanks around allowed); nullopt for any other text.
+std::optional<std::int32_t> Error_Code_From_Text(QStringView text);
+// The error byte of the .xls format (0x2A for #N/A) is the automation code less 2000.
+std::optional<std::int32_t> Error_Code_From_Biff(std::uint8_t b);
+
+// One line of `sifa-query --dump-sheet`: ROW TAB COL TAB KIND TAB VALUE, newline, in UTF-8.
+// KIND is number, text, date, boolean or error; numbers and dates as C's "%.15g"; texts with
+// backslash, tab, LF and CR escaped as \\ \t \n \r; booleans TRUE/FALSE; errors as shown.
+QByteArray Dump_Cell_Line(const Sheet_Cell& c);

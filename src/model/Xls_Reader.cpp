@@ -1,0 +1,709 @@
+// The .xls reader: Excel 97-2003 (BIFF8) and Excel 95 (BIFF5/7) workbooks inside a compound
+// file, and the single-sheet files of Excel 2.x to 4.0 (BIFF2-4) kept as a bare record stream.
+// Only the saved values of the first worksheet are taken; formulas are not evaluated.
+#include "model/Compound_File.h"
+#include "model/Cp1252.h"
+#include "model/Number_Format.h"
+#include "model/Workbook_Reader.h"
+
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+enum : std::uint16_t {
+    Rec_Bof2 = 0x0009, Rec_Bof3 = 0x0209, Rec_Bof4 = 0x0409, Rec_Bof = 0x0809,
+    Rec_Eof = 0x000A, Rec_Continue = 0x003C, Rec_Filepass = 0x002F, Rec_Codepage = 0x0042,
+    Rec_Datemode = 0x0022, Rec_Boundsheet = 0x0085, Rec_Sst = 0x00FC,
+    Rec_Xf2 = 0x0043, Rec_Xf3 = 0x0243, Rec_Xf4 = 0x0443, Rec_Xf = 0x00E0,
+    Rec_Format2 = 0x001E, Rec_Format = 0x041E,
+    Rec_Integer2 = 0x0002, Rec_Number2 = 0x0003, Rec_Label2 = 0x0004, Rec_Boolerr2 = 0x0005,
+    Rec_Formula2 = 0x0006, Rec_String2 = 0x0007,
+    Rec_Number = 0x0203, Rec_Label = 0x0204, Rec_Boolerr = 0x0205, Rec_Formula = 0x0006,
+    Rec_Formula3 = 0x0206, Rec_Formula4 = 0x0406, Rec_String = 0x0207, Rec_Rk = 0x027E,
+    Rec_Mulrk = 0x00BD, Rec_Labelsst = 0x00FD, Rec_Rstring = 0x00D6,
+};
+
+enum : std::uint16_t { Bof_Globals = 0x0005, Bof_Worksheet = 0x0010, Bof_Workspace = 0x0100 };
+
+const char* const Msg_Damaged = "The file is damaged: its sheet could not be read.";
+const char* const Msg_Password = "The workbook is protected by a password.";
+const char* const Msg_Encrypted = "The file is an encrypted Office document; remove its password and save it again.";
+const char* const Msg_Not_Xls = "The file is not an Excel workbook.";
+const char* const Msg_Too_Many = "The sheet holds more cells than the program can take.";
+const char* const Msg_Old_Workbook =
+    "Workbooks saved by Excel 2.x to 4.0 are not read; save it as Excel 97-2003 (.xls), .xlsx or .ods.";
+const char* const Msg_Out_Of_Memory = "The file is too large to be read.";
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+double F64(const std::uint8_t* p) {
+    const std::uint64_t bits = qFromLittleEndian<quint64>(p);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+// The packed number of RK records: a 30-bit integer or the high 30 bits of a double,
+// possibly to be divided by 100.
+double Rk_Value(std::uint32_t rk) {
+    double d;
+    if (rk & 2) {
+        d = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+    } else {
+        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&d, &bits, sizeof d);
+    }
+    return (rk & 1) ? d / 100.0 : d;
+}
+
+struct Record {
+    std::uint16_t id = 0;
+    std::uint16_t size = 0;
+    const std::uint8_t* data = nullptr;
+};
+
+// A record body and the CONTINUE records after it, read as one sequence. A Unicode string
+// cut by a record boundary inside its characters starts again with its option byte, the
+// characters on either side of the cut may differ in width.
+class Pieces {
+public:
+    void Clear() {
+        spans_.clear();
+        index_ = 0;
+        p_ = end_ = nullptr;
+    }
+    void Add(const std::uint8_t* p, std::size_t n) {
+        spans_.push_back({p, n});
+        if (spans_.size() == 1) {
+            p_ = p;
+            end_ = p + n;
+        }
+    }
+    std::size_t Total() const {
+        std::size_t n = 0;
+        for (const Span& s : spans_) n += s.size;
+        return n;
+    }
+    bool Byte(std::uint8_t& b) {
+        if (!Fill()) return false;
+        b = *p_++;
+        return true;
+    }
+    bool Bytes(std::uint8_t* out, std::size_t n) {
+        while (n) {
+            if (!Fill()) return false;
+            const std::size_t k = std::min<std::size_t>(n, static_cast<std::size_t>(end_ - p_));
+            std::memcpy(out, p_, k);
+            out += k;
+            p_ += k;
+            n -= k;
+        }
+        return true;
+    }
+    bool Word(std::uint16_t& w) {
+        std::uint8_t b[2];
+        if (!Bytes(b, 2)) return false;
+        w = U16(b);
+        return true;
+    }
+    bool Dword(std::uint32_t& d) {
+        std::uint8_t b[4];
+        if (!Bytes(b, 4)) return false;
+        d = U32(b);
+        return true;
+    }
+    bool Skip(std::uint64_t n) {
+        while (n) {
+            if (!Fill()) return false;
+            const std::uint64_t k = std::min<std::uint64_t>(n, static_cast<std::uint64_t>(end_ - p_));
+            p_ += k;
+            n -= k;
+        }
+        return true;
+    }
+    // `count` characters of a Unicode string, one byte each (the low half of UTF-16) or two.
+    bool Chars(std::uint32_t count, bool wide, QString& out) {
+        if (count == 0) {
+            out = QString();
+            return true;
+        }
+        out = QString(static_cast<qsizetype>(count), Qt::Uninitialized);
+        char16_t* d = reinterpret_cast<char16_t*>(out.data());
+        std::uint32_t done = 0;
+        while (done < count) {
+            if (p_ == end_) {
+                if (!Next()) {
+                    out.truncate(done);
+                    return false;
+                }
+                wide = (*p_++ & 1) != 0;
+                continue;
+            }
+            const std::size_t available = static_cast<std::size_t>(end_ - p_);
+            if (wide) {
+                const std::size_t k = std::min<std::size_t>(count - done, available / 2);
+                if (k == 0) {  // half a character before the cut: not a real file's doing
+                    p_ = end_;
+                    continue;
+                }
+                qFromLittleEndian<quint16>(p_, static_cast<qsizetype>(k), d + done);
+                p_ += 2 * k;
+                done += static_cast<std::uint32_t>(k);
+            } else {
+                const std::size_t k = std::min<std::size_t>(count - done, available);
+                for (std::size_t i = 0; i < k; ++i) d[done + i] = p_[i];
+                p_ += k;
+                done += static_cast<std::uint32_t>(k);
+            }
+        }
+        return true;
+    }
+
+private:
+    struct Span {
+        const std::uint8_t* data;
+        std::size_t size;
+    };
+    bool Next() {
+        while (index_ + 1 < spans_.size()) {
+            ++index_;
+            p_ = spans_[index_].data;
+            end_ = p_ + spans_[index_].size;
+            if (p_ != end_) return true;
+        }
+        return false;
+    }
+    bool Fill() { return p_ != end_ || Next(); }
+
+    std::vector<Span> spans_;
+    std::size_t index_ = 0;
+    const std::uint8_t* p_ = nullptr;
+    const std::uint8_t* end_ = nullptr;
+};
+
+// The 8-bit texts of Excel 95 and older are in the workbook's code page.
+class Code_Page {
+public:
+    void Set(std::uint16_t page) {
+        decoder_.reset();
+        page_ = page;
+        const char* name = nullptr;
+        switch (page) {
+        case 874: name = "windows-874"; break;
+        case 932: name = "windows-932"; break;
+        case 936: name = "windows-936"; break;
+        case 949: name = "windows-949"; break;
+        case 950: name = "windows-950"; break;
+        case 1250: name = "windows-1250"; break;
+        case 1251: name = "windows-1251"; break;
+        case 1253: name = "windows-1253"; break;
+        case 1254: name = "windows-1254"; break;
+        case 1255: name = "windows-1255"; break;
+        case 1256: name = "windows-1256"; break;
+        case 1257: name = "windows-1257"; break;
+        case 1258: name = "windows-1258"; break;
+        case 10000: case 32768: name = "macintosh"; break;
+        case 65001: name = "UTF-8"; break;
+        default: break;
+        }
+        if (name) {
+            decoder_.emplace(name, QStringConverter::Flag::Stateless);
+            if (!decoder_->isValid()) decoder_.reset();
+        }
+    }
+    QString Decode(const char* p, qsizetype n) {
+        if (decoder_) return decoder_->decode(QByteArrayView(p, n));
+        // 367 is ASCII, 1200 (Unicode) leaves only Latin-1 bytes; anything unknown is
+        // taken as the Western code page, Excel's own default.
+        if (page_ == 367 || page_ == 1200) return QString::fromLatin1(p, n);
+        return Cp1252_Decode(p, n);
+    }
+
+private:
+    std::uint16_t page_ = 1252;
+    std::optional<QStringDecoder> decoder_;
+};
+
+class Biff_Reader {
+public:
+    Biff_Reader(const QByteArray& stream, bool workbook_stream, Sheet_Cells& out, QString& why)
+        : base_(reinterpret_cast<const std::uint8_t*>(stream.constData())),
+          size_(static_cast<std::size_t>(stream.size())),
+          workbook_stream_(workbook_stream),
+          out_(out),
+          why_(why) {}
+
+    bool Run();
+
+private:
+    bool Record_At(std::size_t pos, Record& r) const {
+        if (pos > size_ || size_ - pos < 4) return false;
+        r.id = U16(base_ + pos);
+        r.size = U16(base_ + pos + 2);
+        if (size_ - pos - 4 < r.size) return false;
+        r.data = base_ + pos + 4;
+        return true;
+    }
+    static bool Is_Bof(std::uint16_t id) {
+        return id == Rec_Bof || id == Rec_Bof4 || id == Rec_Bof3 || id == Rec_Bof2;
+    }
+    // The record at pos and the CONTINUE records following it.
+    void Gather(std::size_t pos, const Record& r) {
+        pieces_.Clear();
+        pieces_.Add(r.data, r.size);
+        Record c;
+        for (pos += 4u + r.size; Record_At(pos, c) && c.id == Rec_Continue; pos += 4u + c.size)
+            pieces_.Add(c.data, c.size);
+        gathered_end_ = pos;
+    }
+    bool Fail(const char* message) {
+        why_ = QString::fromLatin1(message);
+        return false;
+    }
+
+    bool Read_Globals(std::size_t& pos, std::vector<std::uint32_t>& sheet_offsets);
+    bool Read_Sheet(std::size_t pos);
+    std::size_t Count_Cells(std::size_t pos) const;
+    bool Globals_Record(std::size_t pos, const Record& r);
+    void Read_Sst();
+    bool Read_Text(std::uint32_t length_bytes, QString& text);
+    void Add_Format(std::uint16_t id, const QString& code);
+    // Before BIFF5 every format in use is written in the file; later the built-in ones are not.
+    bool Format_Is_Date(std::uint16_t id) const {
+        const auto known = format_is_date_.find(id);
+        if (known != format_is_date_.end()) return known->second;
+        return biff_ >= 5 && Is_Builtin_Date_Format(id);
+    }
+    bool Is_Date_Xf(std::uint32_t xf) const {
+        if (xf < xf_is_date_.size()) return xf_is_date_[xf];
+        return xf < xf_format_.size() && Format_Is_Date(xf_format_[xf]);
+    }
+    bool Put(std::uint32_t row, std::uint32_t col, Value v) {
+        if (out_.Add(row + 1, col + 1, std::move(v))) return true;
+        return Fail(Msg_Too_Many);
+    }
+    bool Put_Number(std::uint32_t row, std::uint32_t col, bool date, double d) {
+        if (!date) return Put(row, col, Value::Double(d));
+        return Put(row, col, Value::Date(date_1904_ ? d + Days_1904_Shift : d));
+    }
+    bool Put_Error_Or_Bool(std::uint32_t row, std::uint32_t col, std::uint8_t value, bool error) {
+        return Put(row, col, error ? Value::Error(2000 + value) : Value::Boolean(value != 0));
+    }
+
+    const std::uint8_t* base_;
+    std::size_t size_;
+    bool workbook_stream_;
+    Sheet_Cells& out_;
+    QString& why_;
+
+    int biff_ = 8;
+    bool date_1904_ = false;
+    Code_Page code_page_;
+    Pieces pieces_;
+    std::size_t gathered_end_ = 0;
+    QByteArray bytes_;
+    std::vector<QString> sst_;
+    // Number format of each XF record, and which format numbers show dates. Before BIFF5
+    // the formats are numbered by their order in the file.
+    std::vector<std::uint16_t> xf_format_;
+    std::unordered_map<std::uint16_t, bool> format_is_date_;
+    std::uint16_t formats_seen_ = 0;
+    // From BIFF5 on, formats come before the sheets: a table for the cells to look up.
+    std::vector<std::uint8_t> xf_is_date_;
+};
+
+// A text with its character count in `length_bytes` bytes at the reader's position: Unicode
+// in BIFF8, the code page's bytes before.
+bool Biff_Reader::Read_Text(std::uint32_t length_bytes, QString& text) {
+    std::uint32_t count = 0;
+    if (length_bytes == 2) {
+        std::uint16_t w;
+        if (!pieces_.Word(w)) return false;
+        count = w;
+    } else {
+        std::uint8_t b;
+        if (!pieces_.Byte(b)) return false;
+        count = b;
+    }
+    if (biff_ == 8) {
+        std::uint8_t flags;
+        if (!pieces_.Byte(flags)) return count == 0;
+        return pieces_.Chars(count, flags & 1, text);
+    }
+    count = static_cast<std::uint32_t>(std::min<std::size_t>(count, pieces_.Total()));
+    bytes_.resize(count);
+    if (!pieces_.Bytes(reinterpret_cast<std::uint8_t*>(bytes_.data()), count)) return false;
+    text = code_page_.Decode(bytes_.constData(), count);
+    return true;
+}
+
+void Biff_Reader::Add_Format(std::uint16_t id, const QString& code) { format_is_date_[id] = Is_Date_Format_Code(code); }
+
+void Biff_Reader::Read_Sst() {
+    sst_.clear();
+    std::uint32_t header[2];
+    if (!pieces_.Dword(header[0]) || !pieces_.Dword(header[1])) return;
+    // The count is the writer's claim; each string takes at least three bytes.
+    sst_.reserve(std::min<std::size_t>(header[1], pieces_.Total() / 3));
+    // Strings are read to the end of the data, whatever the count says: some writers
+    // give a wrong one, and cells point at strings by position.
+    for (;;) {
+        std::uint16_t count;
+        std::uint8_t flags;
+        if (!pieces_.Word(count) || !pieces_.Byte(flags)) return;
+        std::uint16_t runs = 0;
+        std::uint32_t phonetic = 0;
+        if ((flags & 0x08) && !pieces_.Word(runs)) return;
+        if ((flags & 0x04) && !pieces_.Dword(phonetic)) return;
+        QString s;
+        const bool complete = pieces_.Chars(count, flags & 1, s);
+        sst_.push_back(std::move(s));
+        if (!complete || !pieces_.Skip(4u * runs) || !pieces_.Skip(phonetic)) return;
+    }
+}
+
+bool Biff_Reader::Globals_Record(std::size_t pos, const Record& r) {
+    const std::uint8_t* p = r.data;
+    switch (r.id) {
+    case Rec_Filepass: return Fail(Msg_Password);
+    case Rec_Codepage:
+        if (r.size >= 2) code_page_.Set(U16(p));
+        break;
+    case Rec_Datemode:
+        if (r.size >= 2) date_1904_ = U16(p) != 0;
+        break;
+    case Rec_Xf:
+        if (r.size >= 4) xf_format_.push_back(U16(p + 2));
+        break;
+    case Rec_Xf4: case Rec_Xf3:
+        if (r.size >= 2) xf_format_.push_back(p[1]);
+        break;
+    case Rec_Xf2:
+        if (r.size >= 3) xf_format_.push_back(p[2] & 0x3F);
+        break;
+    case Rec_Format:
+    case Rec_Format2: {
+        Gather(pos, r);
+        QString code;
+        if (biff_ >= 5) {
+            std::uint16_t id;
+            if (!pieces_.Word(id)) break;
+            Read_Text(biff_ == 8 ? 2 : 1, code);
+            Add_Format(id, code);
+        } else {
+            if (r.id == Rec_Format && !pieces_.Skip(2)) break;
+            Read_Text(1, code);
+            Add_Format(formats_seen_++, code);
+        }
+        break;
+    }
+    case Rec_Sst:
+        if (biff_ == 8) {
+            gathered_end_ = 0;
+            Gather(pos, r);
+            Read_Sst();
+            // The strings are copied out: their bytes, most of the file, are of no more use.
+            out_.Release_Input(base_, base_ + gathered_end_);
+        }
+        break;
+    default: break;
+    }
+    return true;
+}
+
+bool Biff_Reader::Read_Globals(std::size_t& pos, std::vector<std::uint32_t>& sheet_offsets) {
+    Record r;
+    int depth = 0;
+    while (Record_At(pos, r)) {
+        const std::size_t here = pos;
+        pos += 4u + r.size;
+        if (Is_Bof(r.id)) {
+            ++depth;
+            continue;
+        }
+        if (r.id == Rec_Eof) {
+            if (depth-- == 0) return true;
+            continue;
+        }
+        if (depth) continue;
+        if (r.id == Rec_Boundsheet && r.size >= 6) {
+            // Tab order; only worksheets, not charts, macro sheets or modules.
+            if (r.data[5] == 0) sheet_offsets.push_back(U32(r.data));
+            continue;
+        }
+        if (!Globals_Record(here, r)) return false;
+        // The string table's CONTINUE records were read with it; walking them again would
+        // bring back the pages just given back.
+        if (r.id == Rec_Sst && gathered_end_ > pos) pos = gathered_end_;
+    }
+    return true;
+}
+
+// The cells a sheet's records hold at most, so that the table is allocated once.
+std::size_t Biff_Reader::Count_Cells(std::size_t pos) const {
+    Record r;
+    int depth = 0;
+    std::size_t count = 0;
+    while (Record_At(pos, r)) {
+        pos += 4u + r.size;
+        if (Is_Bof(r.id)) {
+            ++depth;
+        } else if (r.id == Rec_Eof) {
+            if (depth-- == 0) break;
+        } else if (depth == 0) {
+            switch (r.id) {
+            case Rec_Labelsst: case Rec_Number: case Rec_Rk: case Rec_Label: case Rec_Rstring: case Rec_Boolerr:
+            case Rec_Formula: case Rec_Formula3: case Rec_Formula4: ++count; break;
+            case Rec_Mulrk: count += r.size >= 6 ? (r.size - 6u) / 6u : 0; break;
+            default: break;
+            }
+        }
+    }
+    return count;
+}
+
+bool Biff_Reader::Read_Sheet(std::size_t pos) {
+    out_.Cells().reserve(out_.Cells().size() + std::min(Count_Cells(pos), out_.Max_Cells()));
+    Record r;
+    int depth = 0;  // embedded substreams (a chart on the sheet) are skipped
+    bool string_pending = false;
+    std::uint16_t pending_row = 0, pending_col = 0;
+    while (Record_At(pos, r)) {
+        const std::size_t here = pos;
+        pos += 4u + r.size;
+        if (Is_Bof(r.id)) {
+            ++depth;
+            continue;
+        }
+        if (r.id == Rec_Eof) {
+            if (depth == 0) return true;
+            --depth;
+            continue;
+        }
+        if (depth) continue;
+        const std::uint8_t* p = r.data;
+        const std::uint16_t n = r.size;
+        switch (r.id) {
+        case Rec_Labelsst:
+            if (n >= 10) {
+                const std::uint32_t index = U32(p + 6);
+                if (index < sst_.size() && !Put(U16(p), U16(p + 2), Value::String(sst_[index]))) return false;
+            }
+            string_pending = false;
+            continue;
+        case Rec_Number:
+            if (n >= 14 && !Put_Number(U16(p), U16(p + 2), Is_Date_Xf(U16(p + 4)), F64(p + 6))) return false;
+            string_pending = false;
+            continue;
+        case Rec_Rk:
+            if (n >= 10 && !Put_Number(U16(p), U16(p + 2), Is_Date_Xf(U16(p + 4)), Rk_Value(U32(p + 6)))) return false;
+            string_pending = false;
+            continue;
+        case Rec_Mulrk:
+            if (n >= 6) {
+                const std::uint16_t row = U16(p), first = U16(p + 2);
+                const std::uint32_t count = (n - 6u) / 6u;
+                for (std::uint32_t i = 0; i < count; ++i) {
+                    const std::uint8_t* item = p + 4 + 6 * i;
+                    if (!Put_Number(row, first + i, Is_Date_Xf(U16(item)), Rk_Value(U32(item + 2)))) return false;
+                }
+            }
+            string_pending = false;
+            continue;
+        case Rec_Label:
+        case Rec_Rstring:
+            if (n >= 8) {
+                Gather(here, r);
+                pieces_.Skip(6);
+                QString text;
+                Read_Text(2, text);
+                if (!Put(U16(p), U16(p + 2), Value::String(std::move(text)))) return false;
+            }
+            string_pending = false;
+            continue;
+        case Rec_Boolerr:
+            if (n >= 8 && !Put_Error_Or_Bool(U16(p), U16(p + 2), p[6], p[7] != 0)) return false;
+            string_pending = false;
+            continue;
+        case Rec_Formula3: case Rec_Formula4: case Rec_Formula:
+            if (r.id == Rec_Formula2 && biff_ == 2) break;
+            string_pending = false;
+            if (n >= 14) {
+                const std::uint16_t row = U16(p), col = U16(p + 2);
+                const std::uint8_t* result = p + 6;
+                if (result[6] != 0xFF || result[7] != 0xFF) {
+                    if (!Put_Number(row, col, Is_Date_Xf(U16(p + 4)), F64(result))) return false;
+                } else if (result[0] == 0) {
+                    string_pending = true;  // the text is in the STRING record that follows
+                    pending_row = row;
+                    pending_col = col;
+                } else if (result[0] == 1 || result[0] == 2) {
+                    if (!Put_Error_Or_Bool(row, col, result[2], result[0] == 2)) return false;
+                }
+            }
+            continue;
+        case Rec_String:
+            if (string_pending && biff_ > 2) {
+                Gather(here, r);
+                QString text;
+                Read_Text(2, text);
+                if (!Put(pending_row, pending_col, Value::String(std::move(text)))) return false;
+            }
+            string_pending = false;
+            continue;
+        default: break;
+        }
+        if (biff_ == 2) {
+            // Cells of Excel 2.x carry three attribute bytes instead of an XF number; the
+            // second holds the number format.
+            switch (r.id) {
+            case Rec_Integer2:
+                if (n >= 9 && !Put_Number(U16(p), U16(p + 2), Format_Is_Date(p[5] & 0x3F), U16(p + 7)))
+                    return false;
+                string_pending = false;
+                continue;
+            case Rec_Number2:
+                if (n >= 15 && !Put_Number(U16(p), U16(p + 2), Format_Is_Date(p[5] & 0x3F), F64(p + 7)))
+                    return false;
+                string_pending = false;
+                continue;
+            case Rec_Label2:
+                if (n >= 8) {
+                    Gather(here, r);
+                    pieces_.Skip(7);
+                    QString text;
+                    Read_Text(1, text);
+                    if (!Put(U16(p), U16(p + 2), Value::String(std::move(text)))) return false;
+                }
+                string_pending = false;
+                continue;
+            case Rec_Boolerr2:
+                if (n >= 9 && !Put_Error_Or_Bool(U16(p), U16(p + 2), p[7], p[8] != 0)) return false;
+                string_pending = false;
+                continue;
+            case Rec_Formula2:
+                string_pending = false;
+                if (n >= 15) {
+                    const std::uint16_t row = U16(p), col = U16(p + 2);
+                    const std::uint8_t* result = p + 7;
+                    if (result[6] != 0xFF || result[7] != 0xFF) {
+                        if (!Put_Number(row, col, Format_Is_Date(p[5] & 0x3F), F64(result))) return false;
+                    } else if (result[0] == 0) {
+                        string_pending = true;
+                        pending_row = row;
+                        pending_col = col;
+                    } else if (result[0] == 1 || result[0] == 2) {
+                        if (!Put_Error_Or_Bool(row, col, result[2], result[0] == 2)) return false;
+                    }
+                }
+                continue;
+            case Rec_String2:
+                if (string_pending) {
+                    Gather(here, r);
+                    QString text;
+                    Read_Text(1, text);
+                    if (!Put(pending_row, pending_col, Value::String(std::move(text)))) return false;
+                }
+                string_pending = false;
+                continue;
+            default: break;
+            }
+        }
+        // Excel 2.x to 4.0 keep their formats, code page and date system in the sheet itself.
+        if (biff_ < 5 && !Globals_Record(here, r)) return false;
+    }
+    return true;  // a stream cut short keeps the cells read so far
+}
+
+bool Biff_Reader::Run() {
+    Record r;
+    if (!Record_At(0, r) || !Is_Bof(r.id) || r.size < 4) return Fail(Msg_Not_Xls);
+    const std::uint16_t version = U16(r.data), kind = U16(r.data + 2);
+    switch (r.id) {
+    case Rec_Bof2: biff_ = 2; break;
+    case Rec_Bof3: biff_ = 3; break;
+    case Rec_Bof4: biff_ = 4; break;
+    default:
+        // Some writers leave the version empty; the stream's name tells it then.
+        biff_ = version == 0x0600 ? 8 : version == 0x0500 ? 5 : (workbook_stream_ ? 8 : 5);
+        break;
+    }
+    if (kind == Bof_Workspace || (biff_ < 5 && kind == Bof_Globals)) return Fail(Msg_Old_Workbook);
+    if (kind == Bof_Worksheet) return Read_Sheet(4u + r.size);
+    if (kind != Bof_Globals) return true;  // a lone chart or macro sheet: no cells
+
+    std::size_t pos = 4u + r.size;
+    std::vector<std::uint32_t> sheets;
+    if (!Read_Globals(pos, sheets)) return false;
+    xf_is_date_.resize(xf_format_.size());
+    for (std::size_t i = 0; i < xf_format_.size(); ++i) xf_is_date_[i] = Format_Is_Date(xf_format_[i]);
+    for (std::uint32_t offset : sheets) {
+        Record bof;
+        if (!Record_At(offset, bof) || !Is_Bof(bof.id) || bof.size < 4) return Fail(Msg_Damaged);
+        if (U16(bof.data + 2) == Bof_Worksheet) return Read_Sheet(offset + 4u + bof.size);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Read_Xls(QByteArrayView data, Sheet_Cells& out, QString& why) {
+    out.Clear();
+    why.clear();
+    try {
+        QByteArray stream;
+        bool workbook_stream = true;
+        if (Compound_File::Has_Signature(data)) {
+            Compound_File file;
+            if (!file.Open(data)) {
+                why = QString::fromLatin1(Msg_Damaged);
+                return false;
+            }
+            if (file.Has_Stream(u"EncryptedPackage") || file.Has_Stream(u"EncryptionInfo")) {
+                why = QString::fromLatin1(Msg_Encrypted);
+                return false;
+            }
+            // Excel 97 and later name the stream Workbook, Excel 5 and 95 Book.
+            workbook_stream = file.Has_Stream(u"Workbook");
+            if (!workbook_stream && !file.Has_Stream(u"Book")) {
+                why = QString::fromLatin1(Msg_Not_Xls);
+                return false;
+            }
+            if (!file.Read_Stream(workbook_stream ? QStringView(u"Workbook") : QStringView(u"Book"), stream)) {
+                why = QString::fromLatin1(Msg_Damaged);
+                return false;
+            }
+        } else {
+            // Excel 2.x to 4.0 saved a sheet as a bare record stream.
+            stream = QByteArray::fromRawData(data.data(), data.size());
+            workbook_stream = false;
+        }
+        Biff_Reader reader(stream, workbook_stream, out, why);
+        const bool ok = reader.Run();
+        if (!ok) {
+            out.Clear();
+            return false;
+        }
+        out.Finish();
+        return true;
+    } catch (const std::bad_alloc&) {
+        out.Clear();
+        why = QString::fromLatin1(Msg_Out_Of_Memory);
+        return false;
+    } catch (const std::exception&) {
+        out.Clear();
+        why = QString::fromLatin1(Msg_Damaged);
+        return false;
+    }
+}
