@@ -3,46 +3,80 @@
 #include <algorithm>
 #include <cstdio>
 
-bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, Value v)
+bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v)
 {
     if (v.isEmpty() || (v.isString() && v.rawString().isEmpty())) return true;
     if (row < 1 || col < 1 || row > Sheet_Max_Rows || col > Sheet_Max_Columns) return true;
     if (cells_.size() >= max_) return false;
     if (!cells_.empty()) {
-        const Sheet_Cell& last = cells_.back();
-        if (row < last.Row || (row == last.Row && col <= last.Col)) ordered_ = false;
+        const Packed& last = cells_.back();
+        if (row < last.row || (row == last.row && col <= last.col)) ordered_ = false;
     }
-    cells_.push_back(Sheet_Cell{row, col, std::move(v)});
+    Packed p{};
+    p.row = row;
+    p.col = static_cast<std::uint16_t>(col);
+    p.kind = v.type();
+    switch (v.type()) {
+    case VType::String:
+        p.whole = static_cast<std::int64_t>(texts_.size());
+        texts_.push_back(v.rawString());
+        break;
+    case VType::Single:
+    case VType::Double:
+    case VType::Date: p.number = v.rawDouble(); break;
+    default: p.whole = v.rawInt(); break;
+    }
+    cells_.push_back(p);
     if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
     return true;
+}
+
+Value Sheet_Cells::Value_At(std::size_t i) const
+{
+    const Packed& p = cells_[i];
+    switch (p.kind) {
+    case VType::String: return Value::String(texts_[static_cast<std::size_t>(p.whole)]);
+    case VType::Double: return Value::Double(p.number);
+    case VType::Date: return Value::Date(p.number);
+    case VType::Single: return Value::Single(static_cast<float>(p.number));
+    case VType::Boolean: return Value::Boolean(p.whole != 0);
+    case VType::Error: return Value::Error(static_cast<std::int32_t>(p.whole));
+    case VType::Integer: return Value::Integer(static_cast<std::int16_t>(p.whole));
+    case VType::Long: return Value::Long(static_cast<std::int32_t>(p.whole));
+    case VType::Currency: return Value::Currency_Raw(p.whole);
+    case VType::Byte: return Value::Byte(static_cast<std::uint8_t>(p.whole));
+    case VType::Null: return Value::Null();
+    default: return Value();
+    }
 }
 
 void Sheet_Cells::Finish()
 {
     if (ordered_) return;
     // Stable, so that of two values at one place the later one comes last and is kept.
-    std::stable_sort(cells_.begin(), cells_.end(), [](const Sheet_Cell& a, const Sheet_Cell& b) {
-        return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col;
+    std::stable_sort(cells_.begin(), cells_.end(), [](const Packed& a, const Packed& b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
     });
     std::size_t kept = 0;
     for (std::size_t i = 0; i < cells_.size(); ++i) {
-        if (kept > 0 && cells_[kept - 1].Row == cells_[i].Row && cells_[kept - 1].Col == cells_[i].Col) cells_[kept - 1] = std::move(cells_[i]);
-        else if (kept++ != i) cells_[kept - 1] = std::move(cells_[i]);
+        if (kept > 0 && cells_[kept - 1].row == cells_[i].row && cells_[kept - 1].col == cells_[i].col) cells_[kept - 1] = cells_[i];
+        else cells_[kept++] = cells_[i];
     }
-    cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(kept), cells_.end());
+    cells_.resize(kept);
     ordered_ = true;
 }
 
 void Sheet_Cells::Clear()
 {
-    std::vector<Sheet_Cell>().swap(cells_);
+    std::vector<Packed>().swap(cells_);
+    std::deque<QString>().swap(texts_);
     ordered_ = true;
 }
 
 std::uint32_t Sheet_Cells::Last_Row_Column_A() const
 {
     for (auto it = cells_.rbegin(); it != cells_.rend(); ++it)
-        if (it->Col == 1) return it->Row;
+        if (it->col == 1) return it->row;
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -30,19 +31,63 @@ struct Sheet_Cell {
 };
 
 class Sheet_Cells {
+    // 16 bytes a cell, texts apart: a full sheet holds about a million cells, and the
+    // import holds them and the records at once.
+    struct Packed {
+        std::uint32_t row;
+        std::uint16_t col;
+        VType kind;
+        std::uint8_t spare;
+        union {
+            double number;       // Single, Double, Date
+            std::int64_t whole;  // the other kinds; a text's index in texts_
+        };
+    };
+    static_assert(sizeof(Packed) == 16);
+
 public:
     // Blank cells (an Empty value or a text of no characters) are not kept; a cell outside
     // the largest sheet is dropped. A later value at the same place replaces the earlier one.
     // false once Max_Cells() cells are held: the reader should give up ("too large").
-    bool Add(std::uint32_t row, std::uint32_t col, Value v);
+    bool Add(std::uint32_t row, std::uint32_t col, const Value& v);
     // Row order, then column order; the last value given for a place wins. Readers call it
     // once they are done; it costs nothing when the cells came in order.
     void Finish();
     void Clear();
 
-    const std::vector<Sheet_Cell>& Cells() const { return cells_; }
-    std::vector<Sheet_Cell>& Cells() { return cells_; }
+    std::size_t Size() const { return cells_.size(); }
     bool Empty() const { return cells_.empty(); }
+    std::uint32_t Row_At(std::size_t i) const { return cells_[i].row; }
+    std::uint32_t Col_At(std::size_t i) const { return cells_[i].col; }
+    Value Value_At(std::size_t i) const;
+    Sheet_Cell At(std::size_t i) const { return Sheet_Cell{Row_At(i), Col_At(i), Value_At(i)}; }
+    void Reserve(std::size_t n) { cells_.reserve(n); }
+
+    // The cells in order, each made when it is reached: for (const Sheet_Cell& c : s.Cells()).
+    class Range {
+    public:
+        class Iterator {
+        public:
+            Iterator(const Sheet_Cells* s, std::size_t i) : s_(s), i_(i) {}
+            Sheet_Cell operator*() const { return s_->At(i_); }
+            Iterator& operator++() { ++i_; return *this; }
+            bool operator!=(const Iterator& o) const { return i_ != o.i_; }
+
+        private:
+            const Sheet_Cells* s_;
+            std::size_t i_;
+        };
+        explicit Range(Sheet_Cells* s) : s_(s) {}
+        std::size_t size() const { return s_->Size(); }
+        Sheet_Cell operator[](std::size_t i) const { return s_->At(i); }
+        void reserve(std::size_t n) const { s_->Reserve(n); }
+        Iterator begin() const { return Iterator(s_, 0); }
+        Iterator end() const { return Iterator(s_, s_->Size()); }
+
+    private:
+        Sheet_Cells* s_;
+    };
+    Range Cells() const { return Range(const_cast<Sheet_Cells*>(this)); }
 
     // 1-based row of the last non-empty cell of column A; 0 when column A is empty. After Finish.
     std::uint32_t Last_Row_Column_A() const;
@@ -62,7 +107,8 @@ public:
     void Set_Input_Release(std::function<void(const void*, const void*)> f) { release_ = std::move(f); }
 
 private:
-    std::vector<Sheet_Cell> cells_;
+    std::vector<Packed> cells_;
+    std::deque<QString> texts_;  // grows without copying what it holds
     std::size_t max_ = 40'000'000;
     std::function<void()> progress_;
     std::function<void(const void*, const void*)> release_;

@@ -35,17 +35,24 @@ public:
         out.clear();
         if (!open_ || row < 1 || firstCol < 1 || lastCol < firstCol || lastCol > int(Sheet_Max_Columns)) return false;
         out.resize(lastCol - firstCol + 1);
-        const std::vector<Sheet_Cell>& all = cells_.Cells();
+        const std::size_t n = cells_.Size();
         const auto r = static_cast<std::uint32_t>(row);
         // Rows are asked for in order: the next one is usually where the last one ended.
-        const bool atRow = next_ < all.size() && all[next_].Row >= r && (next_ == 0 || all[next_ - 1].Row < r);
-        if (!atRow)
-            next_ = static_cast<std::size_t>(
-                std::lower_bound(all.begin(), all.end(), r, [](const Sheet_Cell& c, std::uint32_t v) { return c.Row < v; }) -
-                all.begin());
+        const bool atRow = next_ < n && cells_.Row_At(next_) >= r && (next_ == 0 || cells_.Row_At(next_ - 1) < r);
+        if (!atRow) {
+            std::size_t lo = 0, hi = n;
+            while (lo < hi) {
+                const std::size_t mid = lo + (hi - lo) / 2;
+                if (cells_.Row_At(mid) < r) lo = mid + 1;
+                else hi = mid;
+            }
+            next_ = lo;
+        }
         std::size_t i = next_;
-        for (; i < all.size() && all[i].Row == r; ++i)
-            if (all[i].Col >= std::uint32_t(firstCol) && all[i].Col <= std::uint32_t(lastCol)) out[all[i].Col - firstCol] = all[i].V;
+        for (; i < n && cells_.Row_At(i) == r; ++i) {
+            const std::uint32_t c = cells_.Col_At(i);
+            if (c >= std::uint32_t(firstCol) && c <= std::uint32_t(lastCol)) out[c - firstCol] = cells_.Value_At(i);
+        }
         next_ = i;
         return true;
     }

@@ -160,7 +160,9 @@ TEST_P(Spreadsheet_Bad_File, Refused_With_A_Reason_And_The_Reader_Stays_Usable) 
     auto s = std::get<0>(GetParam()).make();
     ASSERT_TRUE(s->Open(Data(kValues)));
     const bool opened = s->Open(path);
-    if (kind != Bad::Truncated_Tail) EXPECT_FALSE(opened);
+    if (kind != Bad::Truncated_Tail) {
+        EXPECT_FALSE(opened);
+    }
     if (!opened) {
         EXPECT_FALSE(s->Open_Failure().isEmpty());
         EXPECT_EQ(s->Last_Row_Column_A(), 0);  // the workbook open before is gone too
