@@ -276,7 +276,7 @@ private:
 bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
     char magic[sizeof kMagic];
     if (!in.Take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return false;
-    std::vector<QString> texts;
+    std::vector<std::size_t> texts;  // the cells' own numbers of the texts sent
     for (;;) {
         unsigned char tag = 0;
         if (!in.Raw(tag)) return false;
@@ -320,15 +320,15 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
             if (!in.Raw(n) || n > kMax_Text || size_t(n) * 2 > in.Left()) return false;
             QString s(static_cast<qsizetype>(n), Qt::Uninitialized);
             if (!in.Take(s.data(), size_t(n) * 2)) return false;
-            texts.push_back(s);
-            v = Value::String(std::move(s));
-            break;
+            texts.push_back(out.Add_Shared_Text(std::move(s)));
+            if (!out.Add_Shared_Text_Cell(row, col, texts.back())) return false;
+            continue;
         }
         case 's': {
             uint32_t id = 0;
             if (!in.Raw(id) || id >= texts.size()) return false;
-            v = Value::String(texts[id]);
-            break;
+            if (!out.Add_Shared_Text_Cell(row, col, texts[id])) return false;
+            continue;
         }
         default:
             return false;

@@ -31,6 +31,31 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v)
     return true;
 }
 
+std::size_t Sheet_Cells::Add_Shared_Text(QString s)
+{
+    texts_.push_back(std::move(s));
+    return texts_.size() - 1;
+}
+
+bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std::size_t entry)
+{
+    if (entry >= texts_.size() || texts_[entry].isEmpty()) return true;
+    if (row < 1 || col < 1 || row > Sheet_Max_Rows || col > Sheet_Max_Columns) return true;
+    if (cells_.size() >= max_) return false;
+    if (!cells_.empty()) {
+        const Packed& last = cells_.back();
+        if (row < last.row || (row == last.row && col <= last.col)) ordered_ = false;
+    }
+    Packed p{};
+    p.row = row;
+    p.col = static_cast<std::uint16_t>(col);
+    p.kind = VType::String;
+    p.whole = static_cast<std::int64_t>(entry);
+    cells_.push_back(p);
+    if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
+    return true;
+}
+
 Value Sheet_Cells::Value_At(std::size_t i) const
 {
     const Packed& p = cells_[i];

@@ -50,6 +50,11 @@ public:
     // the largest sheet is dropped. A later value at the same place replaces the earlier one.
     // false once Max_Cells() cells are held: the reader should give up ("too large").
     bool Add(std::uint32_t row, std::uint32_t col, const Value& v);
+    // A workbook's shared-string table kept once: each entry added gets a number, and a cell
+    // that shows it refers to that number instead of holding a text of its own.
+    std::size_t Add_Shared_Text(QString s);
+    std::size_t Shared_Text_Count() const { return texts_.size(); }
+    bool Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std::size_t entry);
     // Row order, then column order; the last value given for a place wins. Readers call it
     // once they are done; it costs nothing when the cells came in order.
     void Finish();

@@ -313,7 +313,8 @@ private:
     Pieces pieces_;
     std::size_t gathered_end_ = 0;
     QByteArray bytes_;
-    std::vector<QString> sst_;
+    // The string table is kept by the cells themselves: sst_first_ is its first entry there.
+    std::size_t sst_first_ = 0, sst_count_ = 0;
     // Number format of each XF record, and which format numbers show dates. Before BIFF5
     // the formats are numbered by their order in the file.
     std::vector<std::uint16_t> xf_format_;
@@ -351,11 +352,10 @@ bool Biff_Reader::Read_Text(std::uint32_t length_bytes, QString& text) {
 void Biff_Reader::Add_Format(std::uint16_t id, const QString& code) { format_is_date_[id] = Is_Date_Format_Code(code); }
 
 void Biff_Reader::Read_Sst() {
-    sst_.clear();
+    sst_first_ = out_.Shared_Text_Count();
+    sst_count_ = 0;
     std::uint32_t header[2];
     if (!pieces_.Dword(header[0]) || !pieces_.Dword(header[1])) return;
-    // The count is the writer's claim; each string takes at least three bytes.
-    sst_.reserve(std::min<std::size_t>(header[1], pieces_.Total() / 3));
     // Strings are read to the end of the data, whatever the count says: some writers
     // give a wrong one, and cells point at strings by position.
     for (;;) {
@@ -368,7 +368,8 @@ void Biff_Reader::Read_Sst() {
         if ((flags & 0x04) && !pieces_.Dword(phonetic)) return;
         QString s;
         const bool complete = pieces_.Chars(count, flags & 1, s);
-        sst_.push_back(std::move(s));
+        out_.Add_Shared_Text(std::move(s));
+        ++sst_count_;
         if (!complete || !pieces_.Skip(4u * runs) || !pieces_.Skip(phonetic)) return;
     }
 }
@@ -474,7 +475,7 @@ std::size_t Biff_Reader::Count_Cells(std::size_t pos) const {
 }
 
 bool Biff_Reader::Read_Sheet(std::size_t pos) {
-    out_.Cells().reserve(out_.Cells().size() + std::min(Count_Cells(pos), out_.Max_Cells()));
+    out_.Reserve(out_.Size() + std::min(Count_Cells(pos), out_.Max_Cells()));
     Record r;
     int depth = 0;  // embedded substreams (a chart on the sheet) are skipped
     bool string_pending = false;
@@ -498,7 +499,8 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
         case Rec_Labelsst:
             if (n >= 10) {
                 const std::uint32_t index = U32(p + 6);
-                if (index < sst_.size() && !Put(U16(p), U16(p + 2), Value::String(sst_[index]))) return false;
+                if (index < sst_count_ && !out_.Add_Shared_Text_Cell(U16(p) + 1u, U16(p + 2) + 1u, sst_first_ + index))
+                    return Fail(Msg_Too_Many);
             }
             string_pending = false;
             continue;

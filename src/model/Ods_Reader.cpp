@@ -1,0 +1,272 @@
+// The .ods reader: the first table's cell values from the package's content.xml.
+#include "model/Number_Format.h"
+#include "model/Office_Package.h"
+#include "model/Workbook_Reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using namespace Office_Package;
+
+// "PT12H30M05.5S" (also with days, "-" in front) as a day number.
+bool Parse_Duration(string_view s, double& out)
+{
+    s = Trim(s);
+    bool negative = false;
+    if (!s.empty() && s.front() == '-') {
+        negative = true;
+        s.remove_prefix(1);
+    }
+    if (s.empty() || s.front() != 'P') return false;
+    s.remove_prefix(1);
+    double seconds = 0;
+    bool in_time = false, any = false;
+    while (!s.empty()) {
+        if (s.front() == 'T') {
+            in_time = true;
+            s.remove_prefix(1);
+            continue;
+        }
+        std::size_t n = 0;
+        while (n < s.size() && ((s[n] >= '0' && s[n] <= '9') || s[n] == '.')) ++n;
+        if (n == 0 || n == s.size()) return false;
+        double v = 0;
+        if (!Parse_Double(s.substr(0, n), v)) return false;
+        const char unit = s[n];
+        if (unit == 'D' && !in_time) seconds += v * 86400;
+        else if (unit == 'H' && in_time) seconds += v * 3600;
+        else if (unit == 'M' && in_time) seconds += v * 60;
+        else if (unit == 'S' && in_time) seconds += v;
+        else return false;
+        any = true;
+        s.remove_prefix(n + 1);
+    }
+    if (!any) return false;
+    out = (negative ? -seconds : seconds) / 86400.0;
+    return true;
+}
+
+// content.xml: the first table's cells, repetitions expanded within the largest sheet.
+class Content_Handler : public Handler_Base {
+public:
+    Content_Handler(Sheet_Cells& out, std::size_t part_bytes) : out_(out), part_bytes_(part_bytes) {}
+
+    bool Found_Table() const { return found_table_; }
+
+    void start_element(const orcus::sax::parser_element& e)
+    {
+        const string_view name = e.name;
+        if (skip_) {
+            ++skip_;
+        } else if (in_cell_) {
+            Start_In_Cell(name);
+        } else if (table_depth_ > 0) {
+            if (name == "table") {
+                ++table_depth_;
+            } else if (table_depth_ == 1) {
+                if (name == "table-row") {
+                    if (!reserved_ && out_.Size() >= 4096) {
+                        Reserve_By_Density(out_, part_bytes_, e.begin_pos);
+                        reserved_ = true;
+                    }
+                    Start_Row();
+                }
+                else if ((name == "table-cell" || name == "covered-table-cell") && in_row_) Start_Cell();
+            }
+        } else if (name == "table" && e.ns == "table") {
+            table_depth_ = 1;
+            found_table_ = true;
+        }
+        attrs_.items.clear();
+    }
+
+    void end_element(const orcus::sax::parser_element& e)
+    {
+        const string_view name = e.name;
+        if (skip_) {
+            --skip_;
+        } else if (in_cell_) {
+            if (name == "table-cell" || name == "covered-table-cell") End_Cell();
+            else if (name == "p" || name == "h") in_paragraph_ = false;
+        } else if (table_depth_ > 0) {
+            if (name == "table" && --table_depth_ == 0) {
+                Flush_Row();
+                throw Stop_Parsing{};
+            }
+            if (table_depth_ == 1 && name == "table-row") End_Row();
+        }
+    }
+
+    void characters(string_view s, bool)
+    {
+        if (in_paragraph_ && !skip_) text_.append(s);
+    }
+
+private:
+    void Start_Row()
+    {
+        Flush_Row();
+        in_row_ = true;
+        col_ = 0;
+        std::uint64_t n = 1;
+        if (!Parse_Unsigned(attrs_.Get("table", "number-rows-repeated"), n) || n == 0) n = 1;
+        rows_repeated_ = n;
+    }
+
+    void End_Row()
+    {
+        in_row_ = false;
+        Flush_Row();
+    }
+
+    // The row's cells, once per repetition; an empty row only moves on.
+    void Flush_Row()
+    {
+        if (!rows_repeated_) return;
+        const std::uint64_t first = row_ + 1;
+        const std::uint64_t last = std::min<std::uint64_t>(row_ + rows_repeated_, Sheet_Max_Rows);
+        // A repetition that cannot fit fails at once rather than after filling the memory.
+        if (first <= last && row_cells_.size() * (last - first + 1) > out_.Max_Cells() - out_.Size())
+            Fail(kWhy_Too_Many_Cells);
+        for (std::uint64_t r = first; r <= last && !row_cells_.empty(); ++r)
+            for (const Sheet_Cell& c : row_cells_)
+                if (!out_.Add(std::uint32_t(r), c.Col, c.V)) Fail(kWhy_Too_Many_Cells);
+        row_ = std::min<std::uint64_t>(row_ + rows_repeated_, std::uint64_t(Sheet_Max_Rows) + 1);
+        rows_repeated_ = 0;
+        row_cells_.clear();
+    }
+
+    void Start_Cell()
+    {
+        in_cell_ = true;
+        in_paragraph_ = false;
+        paragraphs_ = 0;
+        text_.clear();
+        std::uint64_t n = 1;
+        if (!Parse_Unsigned(attrs_.Get("table", "number-columns-repeated"), n) || n == 0) n = 1;
+        cols_repeated_ = n;
+        const string_view value_type = attrs_.Get("office", "value-type");
+        error_ = attrs_.Get("calcext", "value-type") == "error";
+        has_value_ = false;
+        has_string_value_ = false;
+        string_value_.clear();
+        if (value_type == "float" || value_type == "percentage" || value_type == "currency") {
+            has_value_ = Parse_Double(attrs_.Get("office", "value"), number_);
+            kind_ = VType::Double;
+        } else if (value_type == "date") {
+            has_value_ = Parse_Iso_Date_Time(attrs_.Get("office", "date-value"), number_);
+            kind_ = VType::Date;
+        } else if (value_type == "time") {
+            has_value_ = Parse_Duration(attrs_.Get("office", "time-value"), number_);
+            kind_ = VType::Date;
+        } else if (value_type == "boolean") {
+            const string_view b = Trim(attrs_.Get("office", "boolean-value"));
+            has_value_ = !b.empty();
+            number_ = (Equals_No_Case(b, "true") || b == "1") ? 1 : 0;
+            kind_ = VType::Boolean;
+        } else {
+            kind_ = VType::String;
+            for (const Attributes::Item& a : attrs_.items)
+                if (a.prefix == "office" && a.name == "string-value") {
+                    string_value_.assign(a.value);
+                    has_string_value_ = true;
+                }
+        }
+    }
+
+    void Start_In_Cell(string_view name)
+    {
+        if (!in_paragraph_) {
+            if (name == "p" || name == "h") {
+                if (paragraphs_++) text_ += '\n';
+                in_paragraph_ = true;
+            } else {
+                skip_ = 1;  // annotations, drawings, nested tables
+            }
+            return;
+        }
+        if (name == "s") {
+            std::uint64_t n = 1;
+            if (!Parse_Unsigned(attrs_.Get("text", "c"), n)) n = 1;
+            // Bounded: a few bytes of "<text:s text:c=...>" must not become gigabytes of blanks.
+            if (text_.size() < kMax_Cell_Text) text_.append(std::size_t(std::min<std::uint64_t>(n, kMax_Cell_Text - text_.size())), ' ');
+        } else if (name == "tab") {
+            text_ += '\t';
+        } else if (name == "line-break") {
+            text_ += '\n';
+        } else if (name == "annotation" || name == "note" || name == "frame" || name == "custom-shape") {
+            skip_ = 1;
+        }
+        // Spans, links and fields give their text.
+    }
+
+    void End_Cell()
+    {
+        in_cell_ = false;
+        in_paragraph_ = false;
+        const std::uint64_t first = col_ + 1;
+        col_ = std::min<std::uint64_t>(col_ + cols_repeated_, std::uint64_t(Sheet_Max_Columns) + 1);
+        Value v;
+        if (error_) {
+            // The error's name is the shown text; the string value beside it is left empty.
+            v = Value::Error(Error_Code(text_.empty() ? string_view(string_value_) : string_view(text_)));
+        } else if (kind_ == VType::String) {
+            const string_view t = has_string_value_ ? string_view(string_value_) : string_view(text_);
+            if (t.empty()) return;
+            v = Value::String(From_Utf8(t));
+        } else if (!has_value_) {
+            return;
+        } else if (kind_ == VType::Double) {
+            v = Value::Double(number_);
+        } else if (kind_ == VType::Date) {
+            v = Value::Date(number_);
+        } else {
+            v = Value::Boolean(number_ != 0);
+        }
+        if (row_ >= Sheet_Max_Rows) return;
+        for (std::uint64_t c = first; c <= col_ && c <= Sheet_Max_Columns; ++c)
+            row_cells_.push_back(Sheet_Cell{0, std::uint32_t(c), v});
+    }
+
+    Sheet_Cells& out_;
+    const std::size_t part_bytes_;
+    bool reserved_ = false;
+    std::vector<Sheet_Cell> row_cells_;
+    std::uint64_t row_ = 0, col_ = 0, rows_repeated_ = 0, cols_repeated_ = 1;
+    int table_depth_ = 0, skip_ = 0, paragraphs_ = 0;
+    bool found_table_ = false, in_row_ = false, in_cell_ = false, in_paragraph_ = false;
+    bool error_ = false, has_value_ = false, has_string_value_ = false;
+    VType kind_ = VType::String;
+    double number_ = 0;
+    std::string text_, string_value_;
+};
+
+void Read_Ods_Package(const Package& pkg, Sheet_Cells& out)
+{
+    std::vector<unsigned char> buf;
+    if (pkg.Read("META-INF/manifest.xml", buf)) {
+        static constexpr string_view kEncrypted = "encryption-data";
+        if (std::search(buf.begin(), buf.end(), kEncrypted.begin(), kEncrypted.end()) != buf.end()) Fail(kWhy_Password);
+    }
+    if (!pkg.Read("content.xml", buf)) Fail(kWhy_Damaged);
+    Content_Handler h(out, buf.size());
+    Parse_Xml(buf, h);
+    if (!h.Found_Table()) Fail(kWhy_No_Sheet);
+}
+
+} // namespace
+
+bool Read_Ods(QByteArrayView data, Sheet_Cells& out, QString& why)
+{
+    return Run_Reader(data, out, why, Read_Ods_Package);
+}

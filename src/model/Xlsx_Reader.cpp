@@ -1,0 +1,459 @@
+// The .xlsx reader: the first worksheet's cell values from the package's XML parts.
+#include "model/Number_Format.h"
+#include "model/Office_Package.h"
+#include "model/Workbook_Reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using namespace Office_Package;
+
+// "xl/worksheets/sheet1.xml" from the folder of the part holding the relationship and its
+// target ("worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml", "../media/x.xml").
+std::string Resolve_Target(string_view base_dir, string_view target)
+{
+    std::string path;
+    if (!target.empty() && target.front() == '/') target.remove_prefix(1);
+    else path = std::string(base_dir);
+    std::vector<std::string> parts;
+    auto push_all = [&parts](string_view s) {
+        while (!s.empty()) {
+            const std::size_t slash = s.find_first_of("/\\");
+            const string_view piece = s.substr(0, slash);
+            if (piece == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!piece.empty() && piece != ".") {
+                parts.emplace_back(piece);
+            }
+            if (slash == string_view::npos) break;
+            s.remove_prefix(slash + 1);
+        }
+    };
+    push_all(path);
+    push_all(target);
+    std::string out;
+    for (const std::string& p : parts) {
+        if (!out.empty()) out += '/';
+        out += p;
+    }
+    return out;
+}
+
+struct Relationship {
+    std::string id, type, target;
+};
+
+// A .rels part: each relationship's id, the last word of its type and its resolved target.
+class Rels_Handler : public Handler_Base {
+public:
+    Rels_Handler(string_view base_dir, std::vector<Relationship>& out) : base_dir_(base_dir), out_(out) {}
+
+    void start_element(const orcus::sax::parser_element& e)
+    {
+        if (e.name == "Relationship" && attrs_.Get("TargetMode") != "External") {
+            string_view type = attrs_.Get("Type");
+            type = type.substr(type.rfind('/') + 1);
+            out_.push_back({std::string(attrs_.Get("Id")), std::string(type), Resolve_Target(base_dir_, attrs_.Get("Target"))});
+        }
+        attrs_.items.clear();
+    }
+    void end_element(const orcus::sax::parser_element&) {}
+
+private:
+    std::string base_dir_;
+    std::vector<Relationship>& out_;
+};
+
+std::vector<Relationship> Read_Rels(const Package& pkg, string_view part)
+{
+    std::vector<Relationship> rels;
+    const std::size_t slash = part.rfind('/');
+    const string_view dir = slash == string_view::npos ? string_view() : part.substr(0, slash);
+    const std::string rels_part = std::string(dir) + (dir.empty() ? "" : "/") + "_rels/" +
+                                  std::string(slash == string_view::npos ? part : part.substr(slash + 1)) + ".rels";
+    std::vector<unsigned char> buf;
+    if (!pkg.Read(rels_part, buf)) return rels;
+    Rels_Handler h(dir, rels);
+    Parse_Xml(buf, h);
+    return rels;
+}
+
+const Relationship* Find_Rel_By_Type(const std::vector<Relationship>& rels, string_view type)
+{
+    for (const Relationship& r : rels)
+        if (r.type == type) return &r;
+    return nullptr;
+}
+
+// workbook.xml: the date system and the relationship ids of the sheets in tab order.
+class Workbook_Handler : public Handler_Base {
+public:
+    bool date1904 = false;
+    std::vector<std::string> sheet_ids;
+
+    void start_element(const orcus::sax::parser_element& e)
+    {
+        if (e.name == "workbookPr") {
+            const string_view v = Trim(attrs_.Get("date1904"));
+            date1904 = v == "1" || Equals_No_Case(v, "true");
+        } else if (e.name == "sheet") {
+            for (const Attributes::Item& a : attrs_.items)
+                if (a.name == "id" && !a.prefix.empty()) sheet_ids.emplace_back(a.value);
+        }
+        attrs_.items.clear();
+    }
+    void end_element(const orcus::sax::parser_element& e)
+    {
+        if (e.name == "sheets") throw Stop_Parsing{};
+    }
+};
+
+// Turns "_x000D_" (the way these files escape characters XML cannot hold) back into the character.
+QString Unescape_Xml_Chars(QString s)
+{
+    if (!s.contains(QLatin1String("_x"))) return s;
+    QString out;
+    out.reserve(s.size());
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (s[i] == QLatin1Char('_') && i + 6 < n && s[i + 1] == QLatin1Char('x') && s[i + 6] == QLatin1Char('_')) {
+            char16_t code = 0;
+            qsizetype k = i + 2;
+            for (; k < i + 6; ++k) {
+                const char16_t h = s[k].unicode();
+                const int digit = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+                if (digit < 0) break;
+                code = char16_t(code * 16 + digit);
+            }
+            if (k == i + 6) {
+                out += QChar(code);
+                i += 6;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+// styles.xml: for each cell format (the cells' s attribute), whether it shows a date.
+class Styles_Handler : public Handler_Base {
+public:
+    void start_element(const orcus::sax::parser_element& e)
+    {
+        if (e.name == "numFmt") {
+            std::uint64_t id = 0;
+            if (Parse_Unsigned(attrs_.Get("numFmtId"), id)) codes_[id] = std::string(attrs_.Get("formatCode"));
+        } else if (e.name == "cellXfs") {
+            in_cell_xfs_ = true;
+        } else if (e.name == "xf" && in_cell_xfs_) {
+            std::uint64_t id = 0;
+            xf_formats_.push_back(Parse_Unsigned(attrs_.Get("numFmtId"), id) ? id : 0);
+        }
+        attrs_.items.clear();
+    }
+    void end_element(const orcus::sax::parser_element& e)
+    {
+        if (e.name == "cellXfs") in_cell_xfs_ = false;
+    }
+
+    std::vector<bool> Date_Formats() const
+    {
+        std::vector<bool> dates;
+        dates.reserve(xf_formats_.size());
+        for (std::uint64_t id : xf_formats_) {
+            const auto it = codes_.find(id);
+            dates.push_back(it != codes_.end() ? Is_Date_Format_Code(From_Utf8(it->second))
+                                               : id < 1000 && Is_Builtin_Date_Format(int(id)));
+        }
+        return dates;
+    }
+
+private:
+    std::unordered_map<std::uint64_t, std::string> codes_;
+    std::vector<std::uint64_t> xf_formats_;
+    bool in_cell_xfs_ = false;
+};
+
+// sharedStrings.xml: each item's text, its rich-text runs joined, its phonetic guide left out.
+class Shared_Strings_Handler : public Handler_Base {
+public:
+    Shared_Strings_Handler(std::vector<QString>& out, std::size_t max) : out_(out), max_(max) {}
+
+    void start_element(const orcus::sax::parser_element& e)
+    {
+        attrs_.items.clear();
+        if (e.name == "si") {
+            text_.clear();
+            in_item_ = true;
+        } else if (e.name == "rPh") {
+            ++phonetic_;
+        } else if (e.name == "t" && in_item_ && !phonetic_) {
+            in_text_ = true;
+        }
+    }
+    void end_element(const orcus::sax::parser_element& e)
+    {
+        if (e.name == "t") {
+            in_text_ = false;
+        } else if (e.name == "rPh") {
+            if (phonetic_) --phonetic_;
+        } else if (e.name == "si" && in_item_) {
+            in_item_ = false;
+            if (out_.size() >= max_) Fail(kWhy_Too_Many_Cells);
+            out_.push_back(Unescape_Xml_Chars(From_Utf8(text_)));
+        }
+    }
+    void characters(string_view s, bool)
+    {
+        if (in_text_) text_.append(s);
+    }
+
+private:
+    std::vector<QString>& out_;
+    std::size_t max_;
+    std::string text_;
+    bool in_item_ = false, in_text_ = false;
+    int phonetic_ = 0;
+};
+
+// "AB12" as 1-based row and column; false when it is not a cell reference.
+bool Parse_Cell_Ref(string_view s, std::uint32_t& row, std::uint32_t& col)
+{
+    std::size_t i = 0;
+    std::uint32_t c = 0;
+    while (i < s.size() && i < 4) {
+        const char ch = char(s[i] | 0x20);
+        if (ch < 'a' || ch > 'z') break;
+        c = c * 26 + std::uint32_t(ch - 'a' + 1);
+        ++i;
+    }
+    if (i == 0) return false;
+    std::uint64_t r = 0;
+    if (!Parse_Unsigned(s.substr(i), r) || r == 0 || r > 0xFFFFFFFFu) return false;
+    row = std::uint32_t(r);
+    col = c;
+    return true;
+}
+
+// One worksheet part: each cell's saved value.
+class Sheet_Handler : public Handler_Base {
+public:
+    Sheet_Handler(Sheet_Cells& out, const std::vector<QString>& strings, const std::vector<bool>& date_xfs, bool date1904,
+                  std::size_t part_bytes)
+        : out_(out), strings_(strings), date_xfs_(date_xfs), date_shift_(date1904 ? Days_1904_Shift : 0.0),
+          part_bytes_(part_bytes)
+    {
+    }
+
+    void start_element(const orcus::sax::parser_element& e)
+    {
+        const string_view name = e.name;
+        if (in_cell_) {
+            if (name == "v") {
+                in_value_ = true;
+                has_value_ = true;
+            } else if (name == "is") {
+                in_inline_ = true;
+                has_inline_ = true;
+            } else if (name == "rPh") {
+                ++phonetic_;
+            } else if (name == "t" && in_inline_ && !phonetic_) {
+                in_text_ = true;
+            }
+        } else if (name == "c" && in_data_) {
+            Start_Cell();
+        } else if (name == "row" && in_data_) {
+            if (!reserved_ && out_.Size() >= 4096) {
+                Reserve_By_Density(out_, part_bytes_, e.begin_pos);
+                reserved_ = true;
+            }
+            std::uint64_t r = 0;
+            row_ = Parse_Unsigned(attrs_.Get("r"), r) && r > 0 ? std::uint32_t(std::min<std::uint64_t>(r, 0xFFFFFFFFu)) : row_ + 1;
+            col_ = 0;
+        } else if (name == "sheetData") {
+            in_data_ = true;
+        }
+        attrs_.items.clear();
+    }
+
+    void end_element(const orcus::sax::parser_element& e)
+    {
+        const string_view name = e.name;
+        if (!in_cell_) {
+            if (name == "sheetData") throw Stop_Parsing{};
+            return;
+        }
+        if (name == "v") {
+            in_value_ = false;
+        } else if (name == "t") {
+            in_text_ = false;
+        } else if (name == "rPh") {
+            if (phonetic_) --phonetic_;
+        } else if (name == "is") {
+            in_inline_ = false;
+        } else if (name == "c") {
+            in_cell_ = false;
+            End_Cell();
+        }
+    }
+
+    void characters(string_view s, bool)
+    {
+        if (in_value_) value_.append(s);
+        else if (in_text_) inline_.append(s);
+    }
+
+private:
+    enum class Kind { Number, Shared, Text, Inline, Boolean, Error, Date };
+
+    void Start_Cell()
+    {
+        in_cell_ = true;
+        in_value_ = in_inline_ = in_text_ = has_value_ = has_inline_ = false;
+        phonetic_ = 0;
+        value_.clear();
+        inline_.clear();
+        std::uint32_t r = 0, c = 0;
+        if (Parse_Cell_Ref(attrs_.Get("r"), r, c)) {
+            cell_row_ = r;
+            col_ = c;
+        } else {
+            cell_row_ = row_;
+            ++col_;
+        }
+        const string_view t = attrs_.Get("t");
+        kind_ = t.empty() || t == "n" ? Kind::Number
+                : t == "s"           ? Kind::Shared
+                : t == "str"         ? Kind::Text
+                : t == "inlineStr"   ? Kind::Inline
+                : t == "b"           ? Kind::Boolean
+                : t == "e"           ? Kind::Error
+                : t == "d"           ? Kind::Date
+                                     : Kind::Number;
+        std::uint64_t s = 0;
+        xf_ = Parse_Unsigned(attrs_.Get("s"), s) ? s : 0;
+    }
+
+    void End_Cell()
+    {
+        Value v;
+        switch (kind_) {
+        case Kind::Number: {
+            double d = 0;
+            if (!has_value_ || !Parse_Double(value_, d)) return;
+            if (xf_ < date_xfs_.size() && date_xfs_[std::size_t(xf_)]) v = Value::Date(d + date_shift_);
+            else v = Value::Double(d);
+            break;
+        }
+        case Kind::Shared: {
+            std::uint64_t i = 0;
+            if (!Parse_Unsigned(value_, i) || i >= strings_.size()) return;
+            v = Value::String(strings_[std::size_t(i)]);
+            break;
+        }
+        case Kind::Text:
+            v = Value::String(Unescape_Xml_Chars(From_Utf8(value_)));
+            break;
+        case Kind::Inline:
+            v = Value::String(Unescape_Xml_Chars(From_Utf8(has_inline_ ? string_view(inline_) : string_view(value_))));
+            break;
+        case Kind::Boolean: {
+            const string_view b = Trim(value_);
+            if (b.empty()) return;
+            v = Value::Boolean(b != "0" && !Equals_No_Case(b, "false"));
+            break;
+        }
+        case Kind::Error:
+            if (Trim(value_).empty()) return;
+            v = Value::Error(Error_Code(value_));
+            break;
+        case Kind::Date: {
+            double d = 0;
+            if (!Parse_Iso_Date_Time(value_, d)) return;
+            v = Value::Date(d);
+            break;
+        }
+        }
+        if (!out_.Add(cell_row_, col_, std::move(v))) Fail(kWhy_Too_Many_Cells);
+    }
+
+    Sheet_Cells& out_;
+    const std::vector<QString>& strings_;
+    const std::vector<bool>& date_xfs_;
+    const double date_shift_;
+    const std::size_t part_bytes_;
+
+    std::uint32_t row_ = 0, col_ = 0, cell_row_ = 0;
+    bool in_data_ = false, in_cell_ = false, in_value_ = false, in_inline_ = false, in_text_ = false;
+    bool has_value_ = false, has_inline_ = false, reserved_ = false;
+    int phonetic_ = 0;
+    Kind kind_ = Kind::Number;
+    std::uint64_t xf_ = 0;
+    std::string value_, inline_;
+};
+
+void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out)
+{
+    // Without a readable package relationship, the workbook is where it always is.
+    std::string workbook_part = "xl/workbook.xml";
+    try {
+        const std::vector<Relationship> package_rels = Read_Rels(pkg, "");
+        if (const Relationship* r = Find_Rel_By_Type(package_rels, "officeDocument"); r && pkg.Has(r->target))
+            workbook_part = r->target;
+    } catch (const orcus::parse_error&) {
+    }
+
+    std::vector<unsigned char> buf;
+    if (!pkg.Read(workbook_part, buf)) Fail(kWhy_Damaged);
+    Workbook_Handler wb;
+    Parse_Xml(buf, wb);
+
+    const std::vector<Relationship> rels = Read_Rels(pkg, workbook_part);
+    // The first worksheet in tab order: chart sheets and the like hold no cells.
+    const Relationship* sheet = nullptr;
+    bool other_sheets = false;
+    for (const std::string& id : wb.sheet_ids) {
+        for (const Relationship& r : rels) {
+            if (r.id != id) continue;
+            if (r.type == "worksheet") sheet = &r;
+            else other_sheets = true;
+            break;
+        }
+        if (sheet) break;
+    }
+    if (!sheet) Fail(other_sheets || wb.sheet_ids.empty() ? kWhy_No_Sheet : kWhy_Damaged);
+
+    std::vector<bool> date_xfs;
+    if (const Relationship* r = Find_Rel_By_Type(rels, "styles"); r && pkg.Read(r->target, buf)) {
+        Styles_Handler h;
+        Parse_Xml(buf, h);
+        date_xfs = h.Date_Formats();
+    }
+    std::vector<QString> strings;
+    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, buf)) {
+        Shared_Strings_Handler h(strings, out.Max_Cells());
+        Parse_Xml(buf, h);
+    }
+
+    if (!pkg.Read(sheet->target, buf)) Fail(kWhy_Damaged);
+    Sheet_Handler h(out, strings, date_xfs, wb.date1904, buf.size());
+    Parse_Xml(buf, h);
+}
+
+} // namespace
+
+bool Read_Xlsx(QByteArrayView data, Sheet_Cells& out, QString& why)
+{
+    return Run_Reader(data, out, why, Read_Xlsx_Package);
+}
