@@ -43,10 +43,10 @@ const Panel_Text First_Panel[] = {
 
 const Panel_Text Second_Panel[] = {
     {Kind::Title, u"Documents and data / Documents et données"},
-    {Kind::Ordinary, u"The recommendations come from the workbook Sifa_table.xls beside the program; member "
+    {Kind::Ordinary, u"The recommendations come from the workbook Sifa_table.xls (or .xlsx, .ods) beside the program; member "
                      u"states, emitter types, areas and recipient types are decoded with the code tables of "
                      u"Refs.dat."},
-    {Kind::Ordinary, u"Les recommandations proviennent du classeur Sifa_table.xls placé à côté du programme ; "
+    {Kind::Ordinary, u"Les recommandations proviennent du classeur Sifa_table.xls (ou .xlsx, .ods) placé à côté du programme ; "
                      u"États membres, types d'émetteur, domaines et types de destinataire sont décodés grâce "
                      u"aux tables de Refs.dat."},
     {Kind::Indented, u"• User manual / Manuel utilisateur: searching, sorting, reading and exporting, step by "

@@ -184,28 +184,6 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(std::get<0>(i.param).name) + "_" + std::get<1>(i.param).name;
     });
 
-// Damaged bytes anywhere in a real workbook: opening may or may not succeed, but
-// whatever opens must be readable row by row without crashing.
-TEST(Spreadsheet_Damaged, Damaged_Bytes_Never_Crash) {
-    for (const char* name : {kValues, "xls_reader_crash_1.xls", "xls_reader_crash_2.xls"}) {
-        const QByteArray bytes = Read_Bytes(Data(name));
-        ASSERT_FALSE(bytes.isEmpty());
-        unsigned seed = 12345;
-        auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 16) & 0x7fff; };
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("damaged.xls"));
-        auto s = Create_In_Process_Workbook_Server();
-        for (int round = 0; round < 200; ++round) {
-            QByteArray b = bytes;
-            for (int k = 0, n = 1 + next() % 20; k < n; ++k) b[next() % b.size()] = static_cast<char>(next() & 0xff);
-            Write_Bytes(path, b);
-            if (!s->Open(path)) continue;
-            QList<Value> row;
-            for (int r = 1, last = s->Last_Row_Column_A(); r <= last + 1; ++r) s->Read_Row(r, 1, 17, row);
-        }
-    }
-}
-
 // The reader's memory is given back before the records are built: by the time Open
 // answers, the child has ended.
 TEST(Spreadsheet_Isolated, The_Child_Has_Ended_When_Open_Returns) {

@@ -103,9 +103,9 @@ struct Case {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-class Orcus_Reader : public testing::TestWithParam<Case> {};
+class Package_Reader : public testing::TestWithParam<Case> {};
 
-TEST_P(Orcus_Reader, Reads_First_Sheet)
+TEST_P(Package_Reader, Reads_First_Sheet)
 {
     const Case& c = GetParam();
     Sheet_Cells cells;
@@ -119,7 +119,7 @@ TEST_P(Orcus_Reader, Reads_First_Sheet)
 const QByteArray kCell = R"(<table:table-cell office:value-type="float" office:value="1"/>)";
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Orcus_Reader,
+    Cases, Package_Reader,
     testing::Values(
         Case{"xlsx_kinds",
              Xlsx(R"(<x:row r="2"><x:c r="A2" t="b"><x:f>1=1</x:f><x:v>1</x:v></x:c><x:c t="e"><x:f>1/0</x:f><x:v>#DIV/0!</x:v></x:c>)"
