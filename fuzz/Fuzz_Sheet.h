@@ -27,3 +27,15 @@ inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& w
         }
     }
 }
+
+// One reader on the fuzzer's bytes, with a bound on cells small enough that a repetition or
+// a bomb reaches it within the time limit.
+inline int Fuzz_Reader(bool (*read)(QByteArrayView, Sheet_Cells&, QString&), const uint8_t* data, size_t size)
+{
+    Sheet_Cells cells;
+    cells.Set_Max_Cells(200000);
+    QString why;
+    const bool ok = read(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), cells, why);
+    Fuzz_Check_Sheet(ok, cells, why);
+    return 0;
+}

@@ -6,29 +6,33 @@
 bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v)
 {
     if (v.isEmpty() || (v.isString() && v.rawString().isEmpty())) return true;
-    if (row < 1 || col < 1 || row > Sheet_Max_Rows || col > Sheet_Max_Columns) return true;
-    if (cells_.size() >= max_) return false;
-    if (!cells_.empty()) {
-        const Packed& last = cells_.back();
-        if (row < last.row || (row == last.row && col <= last.col)) ordered_ = false;
-    }
     Packed p{};
-    p.row = row;
-    p.col = static_cast<std::uint16_t>(col);
     p.kind = v.type();
     switch (v.type()) {
-    case VType::String:
-        p.whole = static_cast<std::int64_t>(texts_.size());
-        texts_.push_back(v.rawString());
-        break;
+    case VType::String: p.whole = static_cast<std::int64_t>(texts_.size()); break;
     case VType::Single:
     case VType::Double:
     case VType::Date: p.number = v.rawDouble(); break;
     default: p.whole = v.rawInt(); break;
     }
+    const Placed placed = Place(row, col, p);
+    if (placed == Placed::Kept && v.isString()) texts_.push_back(v.rawString());
+    return placed != Placed::Full;
+}
+
+Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Packed p)
+{
+    if (row < 1 || col < 1 || row > Sheet_Max_Rows || col > Sheet_Max_Columns) return Placed::Dropped;
+    if (cells_.size() >= max_) return Placed::Full;
+    if (!cells_.empty()) {
+        const Packed& last = cells_.back();
+        if (row < last.row || (row == last.row && col <= last.col)) ordered_ = false;
+    }
+    p.row = row;
+    p.col = static_cast<std::uint16_t>(col);
     cells_.push_back(p);
     if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
-    return true;
+    return Placed::Kept;
 }
 
 std::size_t Sheet_Cells::Add_Shared_Text(QString s)
@@ -40,20 +44,10 @@ std::size_t Sheet_Cells::Add_Shared_Text(QString s)
 bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std::size_t entry)
 {
     if (entry >= texts_.size() || texts_[entry].isEmpty()) return true;
-    if (row < 1 || col < 1 || row > Sheet_Max_Rows || col > Sheet_Max_Columns) return true;
-    if (cells_.size() >= max_) return false;
-    if (!cells_.empty()) {
-        const Packed& last = cells_.back();
-        if (row < last.row || (row == last.row && col <= last.col)) ordered_ = false;
-    }
     Packed p{};
-    p.row = row;
-    p.col = static_cast<std::uint16_t>(col);
     p.kind = VType::String;
     p.whole = static_cast<std::int64_t>(entry);
-    cells_.push_back(p);
-    if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
-    return true;
+    return Place(row, col, p) != Placed::Full;
 }
 
 Value Sheet_Cells::Value_At(std::size_t i) const

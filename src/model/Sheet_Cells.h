@@ -112,6 +112,10 @@ public:
     void Set_Input_Release(std::function<void(const void*, const void*)> f) { release_ = std::move(f); }
 
 private:
+    enum class Placed { Kept, Dropped, Full };
+    // Adds the cell at its place; Dropped outside the sheet, Full at Max_Cells().
+    Placed Place(std::uint32_t row, std::uint32_t col, Packed p);
+
     std::vector<Packed> cells_;
     std::deque<QString> texts_;  // grows without copying what it holds
     std::size_t max_ = 40'000'000;

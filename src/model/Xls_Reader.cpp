@@ -297,6 +297,14 @@ private:
         if (!date) return Put(row, col, Value::Double(d));
         return Put(row, col, Value::Date(date_1904_ ? d + Days_1904_Shift : d));
     }
+    // A text cell whose text (its length in `length_bytes`) starts `skip` bytes into the record.
+    bool Put_Label(std::size_t here, const Record& r, std::size_t skip, std::uint32_t length_bytes) {
+        Gather(here, r);
+        pieces_.Skip(skip);
+        QString text;
+        Read_Text(length_bytes, text);
+        return Put(U16(r.data), U16(r.data + 2), Value::String(std::move(text)));
+    }
     bool Put_Error_Or_Bool(std::uint32_t row, std::uint32_t col, std::uint8_t value, bool error) {
         return Put(row, col, error ? Value::Error(2000 + value) : Value::Boolean(value != 0));
     }
@@ -525,13 +533,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
             continue;
         case Rec_Label:
         case Rec_Rstring:
-            if (n >= 8) {
-                Gather(here, r);
-                pieces_.Skip(6);
-                QString text;
-                Read_Text(2, text);
-                if (!Put(U16(p), U16(p + 2), Value::String(std::move(text)))) return false;
-            }
+            if (n >= 8 && !Put_Label(here, r, 6, 2)) return false;
             string_pending = false;
             continue;
         case Rec_Boolerr:
@@ -581,13 +583,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
                 string_pending = false;
                 continue;
             case Rec_Label2:
-                if (n >= 8) {
-                    Gather(here, r);
-                    pieces_.Skip(7);
-                    QString text;
-                    Read_Text(1, text);
-                    if (!Put(U16(p), U16(p + 2), Value::String(std::move(text)))) return false;
-                }
+                if (n >= 8 && !Put_Label(here, r, 7, 1)) return false;
                 string_pending = false;
                 continue;
             case Rec_Boolerr2:
