@@ -1,11 +1,19 @@
 #include "model/Sheet_Cells.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v)
 {
     if (v.isEmpty() || (v.isString() && v.rawString().isEmpty())) return true;
+    // What a spreadsheet hands over for the numbers of a damaged file: no number at all is
+    // #NUM!, and a date past 9999-12-31 (or before year 100) is only a number.
+    if (v.type() == VType::Double || v.type() == VType::Date) {
+        const double d = v.rawDouble();
+        if (!std::isfinite(d)) return Add(row, col, Value::Error(Xl_Err_Num));
+        if (v.type() == VType::Date && !(d >= -657434.0 && d < 2958466.0)) return Add(row, col, Value::Double(d));
+    }
     Packed p{};
     p.kind = v.type();
     switch (v.type()) {

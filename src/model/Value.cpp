@@ -87,6 +87,8 @@ double Date_Serial(int year, int month, int day, int hour, int minute, int secon
 }
 
 QString Format_Date(double dayNumber) {
+    // Past the calendar a day number is only a number (a damaged cache or workbook).
+    if (!(std::fabs(dayNumber) < 3e6)) return Format_Significant(dayNumber, 15);
     double whole = std::trunc(dayNumber);
     double frac = std::fabs(dayNumber - whole);
     qint64 secs = static_cast<qint64>(std::llround(frac * 86400.0));

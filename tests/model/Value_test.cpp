@@ -30,6 +30,8 @@ TEST(Value, Text_Form_Follows_The_Classic_Rules) {
         {Value::Date(Date_Serial(2004, 5, 17)), "2004-05-17"},
         {Value::Date(Date_Serial(2004, 5, 17, 8, 30, 5)), "2004-05-17 08:30:05"},
         {Value::Date(0.75), "18:00:00"},
+        {Value::Date(std::nan("")), "NAN"},  // a damaged day number prints as the number it is
+        {Value::Date(1e300), "1E+300"},
         {Value::String(QStringLiteral(" été ")), " été "},
     };
     for (const auto& c : cases) EXPECT_EQ(To_Text(c.v), QString::fromUtf8(c.text)) << c.text;
