@@ -5,6 +5,8 @@
 #include "Fuzz_Support.h"
 #include "model/Sheet_Cells.h"
 
+#include <cmath>
+
 inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& why, std::uint32_t maxRow = Sheet_Max_Rows)
 {
     FUZZ_CHECK(ok == why.isEmpty());
@@ -19,10 +21,12 @@ inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& w
         FUZZ_CHECK(row < c.Row || (row == c.Row && col < c.Col));
         row = c.Row;
         col = c.Col;
+        To_Text(c.V);  // every value can be shown, whatever the reader made of the bytes
         switch (c.V.type()) {
         case VType::String: FUZZ_CHECK(!c.V.rawString().isEmpty()); break;
         case VType::Error: FUZZ_CHECK(c.V.rawInt() >= 2000 && c.V.rawInt() <= 2255); break;
-        case VType::Double: case VType::Date: case VType::Boolean: break;
+        case VType::Double: case VType::Date: FUZZ_CHECK(std::isfinite(c.V.rawDouble())); break;
+        case VType::Boolean: break;
         default: FUZZ_CHECK(false);  // a kind of value no reader makes
         }
     }
