@@ -10,6 +10,8 @@
 //                                   memory with its reader's, apart and at once
 //   bench_load --cache-once         one cache load in a fresh process (the cache written first)
 //   bench_load --freexl-once        the bare FreeXL read of every cell, as the peer
+// BM_Code_Tables/N is the start-up work on a Refs.dat of N codes per table and language:
+// the tables loaded, then every language version checked against the master.
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
 #include "model/Load_Records.h"
@@ -144,6 +146,51 @@ void BM_Cache_Load(benchmark::State& s)
     QFile::remove(Cache());
 }
 
+// N codes per table in English and French; two-character ideographs for the member
+// states, whose codes must have two characters and have no letter case to collide.
+QString Write_Large_Refs(int n)
+{
+    const QString file = QDir::tempPath() + QStringLiteral("/sifa_bench_Refs_%1.dat").arg(n);
+    QString text;
+    for (const char* lang : {"", " (FR)"}) {
+        for (const char* table : {"Country", "TypeEmet", "DomReco", "TypeDest"}) {
+            text += QStringLiteral("[%1%2]\n").arg(QLatin1String(table), QLatin1String(lang));
+            const bool two = std::strcmp(table, "Country") == 0 || std::strcmp(table, "TypeEmet") == 0;
+            for (int i = 0; i < n; ++i) {
+                const QString code = two ? QString(QChar(0x4E00 + i / 100)) + QChar(0x4E00 + i % 100)
+                                         : QStringLiteral("%1.%2").arg(i / 100).arg(i % 100);
+                text += QStringLiteral("%1=Label %2 of %3%4\n").arg(code).arg(i).arg(QLatin1String(table), QLatin1String(lang));
+            }
+        }
+    }
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
+    f.write(text.toUtf8());
+    f.close();
+    // As at a real start, the file was not changed a moment ago (the reader compares the
+    // bytes of a file changed within the last two seconds).
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    return file;
+}
+
+void BM_Code_Tables(benchmark::State& s)
+{
+    Build_Record_Description();
+    const QString refs = Write_Large_Refs(static_cast<int>(s.range(0)));
+    if (refs.isEmpty()) s.SkipWithError("Refs.dat not written");
+    for (auto _ : s) {
+        Load_Code_Tables(refs);
+        QStringList errs;
+        if (!Check_Code_Table_Versions(QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest"), QStringLiteral("EN\nFR"),
+                                       QStringLiteral("EN"), errs, refs))
+            s.SkipWithError("versions differ");
+    }
+    const Champ* em = Record_Description->Get_Champs().Item(QStringLiteral("EM"));
+    if (!em->Ref_Listes || em->Ref_Listes->Count() != s.range(0)) s.SkipWithError("codes lost");
+    QFile::remove(refs);
+}
+
+BENCHMARK(BM_Code_Tables)->Arg(1250)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Cache_Write)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Cache_Load)->Unit(benchmark::kMillisecond)->Iterations(5);
 

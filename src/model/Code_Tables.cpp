@@ -46,8 +46,7 @@ bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, c
             };
             if (version.Ref_Listes && master.Ref_Listes) {
                 for (const Ref& m : *master.Ref_Listes) {
-                    if (version.Ref_Listes->Item(m.Cle())) version.Ref_Listes->Remove(m.Cle());
-                    else missing(m.Cle());
+                    if (!version.Ref_Listes->Remove(m.Cle())) missing(m.Cle());
                 }
                 for (const Ref& left : *version.Ref_Listes) extra(left.Cle());
             } else if (version.Ref_Listes) {

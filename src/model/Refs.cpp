@@ -30,38 +30,48 @@ bool Ref::Minor_isnumeric() const { return Part_Is_Numeric(minor_); }
 Ref* Refs::add(const QString& cle, const QString& valeur) {
     const QString k = Key(cle);
     if (index_.contains(k)) return nullptr;
-    Ref r;
-    r.Set_Cle(cle);
-    r.Valeur = valeur;
-    items_.push_back(std::move(r));
-    index_.insert(k, Count() - 1);
-    return &items_.back();
+    Slot slot;
+    slot.key = k;
+    slot.ref.Set_Cle(cle);
+    slot.ref.Valeur = valeur;
+    slots_.push_back(std::move(slot));
+    index_.insert(k, static_cast<qsizetype>(slots_.size()) - 1);
+    ++live_;
+    return &slots_.back().ref;
 }
 
 Ref* Refs::Item(const QString& key) {
     const auto it = index_.constFind(Key(key));
-    return it == index_.cend() ? nullptr : &items_[*it];
+    return it == index_.cend() ? nullptr : &slots_[static_cast<size_t>(*it)].ref;
 }
 const Ref* Refs::Item(const QString& key) const { return const_cast<Refs*>(this)->Item(key); }
-Ref* Refs::Item(int index) { return index >= 1 && index <= Count() ? &items_[index - 1] : nullptr; }
+
+Ref* Refs::Item(int index) {
+    if (index < 1 || index > Count()) return nullptr;
+    Compact();
+    return &slots_[static_cast<size_t>(index - 1)].ref;
+}
 const Ref* Refs::Item(int index) const { return const_cast<Refs*>(this)->Item(index); }
 
-void Refs::Reindex() {
+void Refs::Compact() {
+    if (static_cast<size_t>(live_) == slots_.size()) return;
+    std::erase_if(slots_, [](const Slot& s) { return !s.live; });
     index_.clear();
-    for (int i = 0; i < Count(); ++i) index_.insert(Key(items_[i].Cle()), i);
+    for (size_t i = 0; i < slots_.size(); ++i) index_.insert(slots_[i].key, static_cast<qsizetype>(i));
 }
 
 bool Refs::Remove(const QString& key) {
     const auto it = index_.constFind(Key(key));
     if (it == index_.cend()) return false;
-    items_.erase(items_.begin() + *it);
-    Reindex();
+    Slot& s = slots_[static_cast<size_t>(*it)];
+    s.live = false;
+    s.ref = Ref();
+    index_.erase(it);
+    --live_;
     return true;
 }
 
 bool Refs::Remove(int index) {
-    if (index < 1 || index > Count()) return false;
-    items_.erase(items_.begin() + (index - 1));
-    Reindex();
-    return true;
+    const Ref* r = Item(index);
+    return r && Remove(slots_[static_cast<size_t>(index - 1)].key);
 }

@@ -3,6 +3,8 @@
 // code without regard to letter case.
 #include <QHash>
 #include <QString>
+#include <cstddef>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -27,6 +29,12 @@ private:
 };
 
 class Refs {
+    struct Slot {
+        Ref ref;
+        QString key;  // as added: renaming an entry does not move it
+        bool live = true;
+    };
+
 public:
     bool Only_Value = false;
 
@@ -36,16 +44,40 @@ public:
     const Ref* Item(const QString& key) const;
     Ref* Item(int index);             // 1-based; nullptr out of range
     const Ref* Item(int index) const;
-    int Count() const { return static_cast<int>(items_.size()); }
+    int Count() const { return live_; }
     bool Remove(const QString& key);
     bool Remove(int index);
 
-    auto begin() const { return items_.cbegin(); }
-    auto end() const { return items_.cend(); }
+    // The live entries in insertion order.
+    class const_iterator {
+    public:
+        using value_type = Ref;
+        using difference_type = std::ptrdiff_t;
+        using reference = const Ref&;
+        using pointer = const Ref*;
+        using iterator_category = std::forward_iterator_tag;
+        const_iterator() = default;
+        const_iterator(const Slot* at, const Slot* end) : at_(at), end_(end) { Skip(); }
+        const Ref& operator*() const { return at_->ref; }
+        const Ref* operator->() const { return &at_->ref; }
+        const_iterator& operator++() { ++at_; Skip(); return *this; }
+        const_iterator operator++(int) { const_iterator old = *this; ++*this; return old; }
+        bool operator==(const const_iterator& o) const { return at_ == o.at_; }
+
+    private:
+        void Skip() { while (at_ != end_ && !at_->live) ++at_; }
+        const Slot* at_ = nullptr;
+        const Slot* end_ = nullptr;
+    };
+    const_iterator begin() const { return {slots_.data(), slots_.data() + slots_.size()}; }
+    const_iterator end() const { return {slots_.data() + slots_.size(), slots_.data() + slots_.size()}; }
 
 private:
     static QString Key(const QString& cle) { return cle.toCaseFolded(); }
-    void Reindex();
-    std::vector<Ref> items_;
-    QHash<QString, int> index_;
+    // A removal only marks its slot, so that removing every entry in turn stays linear;
+    // positions are made whole again only when asked for by number.
+    void Compact();
+    std::vector<Slot> slots_;
+    QHash<QString, qsizetype> index_;
+    int live_ = 0;
 };
