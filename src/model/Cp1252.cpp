@@ -120,8 +120,24 @@ bool Cp1252_Can_Encode(const QString& s) {
 }
 
 QString Decode_Text_File(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    bool nonAscii = false;
-    if (Is_Valid_Utf8(bytes, nonAscii) && nonAscii) return QString::fromUtf8(bytes);
-    return Cp1252_Decode(bytes);
+    if (bytes.startsWith("\xFF\xFE")) return QStringDecoder(QStringConverter::Utf16LE).decode(bytes);
+    if (bytes.startsWith("\xFE\xFF")) return QStringDecoder(QStringConverter::Utf16BE).decode(bytes);
+    const qsizetype skip = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    // Decided line by line, so that one stray byte garbles only its own line.
+    QString out;
+    out.reserve(bytes.size() - skip);
+    const char* p = bytes.constData();
+    for (qsizetype at = skip, n = bytes.size(); at < n;) {
+        qsizetype end = at;
+        bool nonAscii = false;
+        while (end < n && p[end] != '\n' && p[end] != '\r') nonAscii |= static_cast<unsigned char>(p[end++]) >= 0x80;
+        if (end < n) ++end;  // the line end goes with its line
+        const QByteArray line = QByteArray::fromRawData(p + at, end - at);
+        bool ignored = false;
+        if (!nonAscii) out += QLatin1StringView(line);
+        else if (Is_Valid_Utf8(line, ignored)) out += QString::fromUtf8(line);
+        else out += Cp1252_Decode(line);
+        at = end;
+    }
+    return out;
 }

@@ -15,6 +15,7 @@ bool Cp1252_Encode_Append(QStringView s, QByteArray& out);
 // round-trips and nothing read is lost.
 char16_t Cp1252_To_Unicode(unsigned char b);
 
-// Text of a file: UTF-8 when it starts with a UTF-8 byte-order mark or is valid UTF-8
-// holding non-ASCII bytes, Windows-1252 otherwise.
+// Text of a file as editors save it: UTF-16 of either byte order when it starts with
+// its byte-order mark; otherwise each line on its own is UTF-8 when it is valid UTF-8
+// and Windows-1252 when not. Line ends are kept as they are.
 QString Decode_Text_File(const QByteArray& bytes);
