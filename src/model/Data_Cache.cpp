@@ -1,15 +1,17 @@
 #include "model/Data_Cache.h"
 
 #include "model/Cp1252.h"
+#include "model/File_Access.h"
 #include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
+#include "model/Sheet_Cells.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -86,14 +88,25 @@ public:
     bool Get_Text(qsizetype len, QString& s)
     {
         if (len < 0 || !Need(len)) return false;
-        if (len <= Shared_Text_Length) {
-            // Codes and names repeat from record to record: one copy each.
-            const std::string_view key(p_ + pos_, static_cast<size_t>(len));
-            auto it = shared_.find(key);
-            if (it == shared_.end()) it = shared_.emplace(std::string(key), Cp1252_Decode(p_ + pos_, len)).first;
+        // Codes and names repeat from record to record, and one long text may fill a
+        // whole column: each distinct text is held once.
+        const std::string_view bytes(p_ + pos_, static_cast<size_t>(len));
+        if (len <= Short_Text_Length) {
+            auto it = short_.find(bytes);
+            if (it == short_.end()) it = short_.emplace(std::string(bytes), Cp1252_Decode(bytes.data(), len)).first;
             s = it->second;
         } else {
-            s = Cp1252_Decode(p_ + pos_, len);
+            // Cells come column by column: a text met again is most often one of the
+            // last few of its column, and a length compared first rules out the rest.
+            const auto same = std::find_if(recent_.begin(), recent_.end(),
+                                           [&](const QString& t) { return Same_Text(t, bytes); });
+            if (same != recent_.end()) {
+                s = *same;
+            } else {
+                s = Cp1252_Decode(bytes.data(), len);
+                recent_[next_recent_] = s;
+                next_recent_ = (next_recent_ + 1) % recent_.size();
+            }
         }
         pos_ += len;
         return true;
@@ -131,17 +144,30 @@ private:
         return true;
     }
 
+    static bool Same_Text(const QString& text, std::string_view bytes)
+    {
+        if (text.size() != static_cast<qsizetype>(bytes.size())) return false;
+        const char16_t* u = reinterpret_cast<const char16_t*>(text.constData());
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            if (u[i] != (b < 0x80 ? char16_t(b) : Cp1252_To_Unicode(b))) return false;
+        }
+        return true;
+    }
     struct Text_Hash {
         using is_transparent = void;
         size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
     };
-    static constexpr qsizetype Shared_Text_Length = 24;
+    static constexpr qsizetype Short_Text_Length = 24;
+
     QIODevice* dev_ = nullptr;
     QByteArray window_;
     const char* p_;
     qsizetype n_;
     qsizetype pos_;
-    std::unordered_map<std::string, QString, Text_Hash, std::equal_to<>> shared_;
+    std::unordered_map<std::string, QString, Text_Hash, std::equal_to<>> short_;
+    std::array<QString, 4> recent_;
+    size_t next_recent_ = 0;
 };
 
 bool Put_Name(Writer& w, const Source_Identity& id)
@@ -286,7 +312,8 @@ std::optional<Cache_Header> Read_Header(Reader& r)
 
 bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out)
 {
-    if (h.RowUpper < 0 || h.ColUpper < 0) return false;
+    // No workbook holds more records than its rows under the header.
+    if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
     // before allocating anything.
     const qint64 cells = (static_cast<qint64>(h.RowUpper) + 1) * (static_cast<qint64>(h.ColUpper) + 1);
@@ -319,16 +346,16 @@ bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Head
 
 qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)
 {
-    QFile f(CacheFile);
-    if (!f.exists() || !f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return -1;
+    QFile f;
+    if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return -1;
     Reader r(f);
     const auto h = Read_Header(r);
     if (!h) return -1;
 
-    // A missing source counts as unchanged, so Data.dat alone is enough to run.
+    // A missing source counts as unchanged, so Data.dat alone is enough to run; a pipe or
+    // a device in its place is no source.
     const auto current = [](const QString& file, const Source_Identity& stored) -> std::optional<Source_Identity> {
-        if (!QFileInfo::exists(file)) return stored;
-        return Identity_Of(file);
+        return Is_Regular_File(file) ? Identity_Of(file) : stored;
     };
     const auto source = current(SourceFile, h->Source);
     const auto refs = current(RefsFile, h->Refs);
@@ -350,25 +377,18 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
     // Without both identities the cache could never be recognised as valid.
     if (!source || !refs) return Cache_Save::Write_Failed;
     // Written piece by piece as it is encoded: no second copy of the records in memory.
-    // Until commit the old file stays as it was, whatever goes wrong.
-    QSaveFile f(CacheFile);
-    const bool opened = f.open(QIODevice::WriteOnly);
-    bool write_failed = !opened;
+    // Until commit the old file stays as it was, whatever goes wrong; a link or a special
+    // file in its place is not ours to replace.
+    Output_File f;
+    const bool opened = f.Open(CacheFile, Link_Rule::Refuse);
     QByteArray piece;
     piece.reserve(qsizetype(2) << 20);
     const auto flush = [&](QByteArray& b) {
         // Unwritable: the rest is still encoded, to tell a text that cannot be stored.
-        if (opened && !write_failed) write_failed = f.write(b) != b.size();
+        if (opened) f.Write(b);
         b.resize(0);
         return true;
     };
-    if (!Encode_Into(*source, *refs, Records_Table, piece, flush)) {
-        if (opened) f.cancelWriting();
-        return Cache_Save::Not_Representable;
-    }
-    if (write_failed) {
-        if (opened) f.cancelWriting();
-        return Cache_Save::Write_Failed;
-    }
-    return f.commit() ? Cache_Save::Written : Cache_Save::Write_Failed;
+    if (!Encode_Into(*source, *refs, Records_Table, piece, flush)) return Cache_Save::Not_Representable;
+    return opened && f.Commit() ? Cache_Save::Written : Cache_Save::Write_Failed;
 }

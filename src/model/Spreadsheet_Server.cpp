@@ -1,5 +1,6 @@
 #include "model/Spreadsheet_Server.h"
 
+#include "model/File_Access.h"
 #include "model/Isolated_Sheet_Reader.h"
 #include "model/Workbook_Reader.h"
 
@@ -73,8 +74,8 @@ private:
     bool Isolated(const QString& path) const {
         if (where_ == Where::In_Process || !Isolated_Reading_Available()) return false;
         if (where_ == Where::Isolated) return true;
-        QFile f(path);
-        if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return false;
+        QFile f;
+        if (!Open_Regular_File(f, path)) return false;
         return Sniff_Workbook_Format(f.read(4096)) != Workbook_Format::Xls;
     }
 

@@ -1,9 +1,12 @@
 #include "model/Workbook_Reader.h"
 
+#include "model/File_Access.h"
+
 #include <algorithm>
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #if defined(__linux__)
@@ -92,13 +95,10 @@ bool Read_First_Sheet(const QString& path, Sheet_Cells& out, QString& why)
         why = QStringLiteral("The file could not be found.");
         return false;
     }
-    if (!info.isFile()) {
-        why = QStringLiteral("It is not a file.");
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("The file could not be opened: %1.").arg(file.errorString());
+    QFile file;
+    if (!Open_Regular_File(file, path)) {
+        why = info.isFile() ? QStringLiteral("The file could not be opened: %1.").arg(Plain_System_Error(errno))
+                            : QStringLiteral("It is not a file.");
         return false;
     }
     const qint64 size = file.size();
