@@ -6,6 +6,7 @@
 #include "cli/Query_Pdf.h"
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
+#include "model/File_Access.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
@@ -15,18 +16,36 @@
 #include "search/Search_Run.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 namespace {
 
 enum Exit { Done = 0, Failed = 1, Usage = 2 };
 
+// The first error met writing to standard output, reported once at the end: a script
+// must not take a cut-short answer for the whole one.
+int g_output_error = 0;
+
+void Write(FILE* to, const char* data, size_t size)
+{
+    if (std::fwrite(data, 1, size, to) != size && to == stdout && g_output_error == 0) g_output_error = errno ? errno : EIO;
+}
+
 void Put(FILE* to, const QString& line)
 {
-    const QByteArray b = line.toUtf8();
-    std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), to);
-    std::fputc('\n', to);
+    const QByteArray b = line.toUtf8() + '\n';
+    Write(to, b.constData(), static_cast<size_t>(b.size()));
+}
+
+int Finish(int status)
+{
+    errno = 0;
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && g_output_error == 0) g_output_error = errno ? errno : EIO;
+    if (g_output_error == 0) return status;
+    Put(stderr, QStringLiteral("sifa-query: the output could not be written: ") + Plain_System_Error(g_output_error));
+    return status == Done ? Failed : status;
 }
 
 int Usage_Error(const QString& message)
@@ -58,31 +77,28 @@ int Dump_Sheet(const QString& file)
     for (const Sheet_Cell& c : server->Cells()->Cells()) {
         out += Dump_Cell_Line(c);
         if (out.size() >= (1 << 20)) {
-            if (std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout) != size_t(out.size())) break;
+            Write(stdout, out.constData(), static_cast<size_t>(out.size()));
+            if (g_output_error) return Failed;
             out.clear();
         }
     }
-    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        Put(stderr, QStringLiteral("sifa-query: the cells could not be written"));
-        return Failed;
-    }
+    Write(stdout, out.constData(), static_cast<size_t>(out.size()));
     return Done;
 }
 
-bool Write_Output(const QString& file, const QByteArray& bytes)
+int Write_Output(const QString& file, const QByteArray& bytes)
 {
     if (file.isEmpty()) {
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-        return std::fflush(stdout) == 0;
+        Write(stdout, bytes.constData(), static_cast<size_t>(bytes.size()));
+        return Done;
     }
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    const QString failure = Write_Output_File(file, bytes);
+    if (failure.isEmpty()) return Done;
+    Put(stderr, failure);
+    return Failed;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     // The options decide which application object the tool needs.
     QStringList args;
@@ -93,7 +109,8 @@ int main(int argc, char** argv)
     const Query_Options& o = *parsed;
     const std::unique_ptr<QCoreApplication> app = Make_Query_App(argc, argv, !o.Pdf.isEmpty());
     if (o.Help) {
-        std::fputs(Query_Usage().toUtf8().constData(), stdout);
+        const QByteArray usage = Query_Usage().toUtf8();
+        Write(stdout, usage.constData(), static_cast<size_t>(usage.size()));
         return Done;
     }
     if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(o.Dump_Sheet);
@@ -196,7 +213,7 @@ int main(int argc, char** argv)
     if (o.Clip) {
         const QString text = Clip_Text(results, o.Table, o.Labels, *columns, &error);
         if (!error.isEmpty()) Put(stderr, error);
-        return Write_Output(o.Output, text.toUtf8()) ? Done : Failed;
+        return Write_Output(o.Output, text.toUtf8());
     }
     if (!o.Output.isEmpty()) {
         const QString failure = ToFile(o.Output, results, o.Table, o.Labels, *columns, &error);
@@ -209,5 +226,16 @@ int main(int argc, char** argv)
     }
     const QByteArray bytes = Export_File_Bytes(results, o.Table, o.Labels, *columns, &error);
     if (!error.isEmpty()) Put(stderr, error);
-    return Write_Output(QString(), bytes) ? Done : Failed;
+    return Write_Output(QString(), bytes);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+#if defined(SIGPIPE)
+    // A closed pipe is a failed write to report, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    return Finish(Run(argc, argv));
 }

@@ -1,12 +1,12 @@
 #include "search/Result_Text.h"
 
 #include "model/Cp1252.h"
+#include "model/File_Access.h"
 #include "model/Record_Description.h"
 #include "model/Utils.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdlib>
 
 namespace {
@@ -177,17 +177,14 @@ QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Tab
 {
     if (Filename.isEmpty()) return {};
     const QByteArray bytes = Export_File_Bytes(s, Format_Table, Aff_Lbl, Column_Export, selectionError);
-    const QString shown = QDir::toNativeSeparators(Filename);
-    QSaveFile f(Filename);
-    if (!f.open(QIODevice::WriteOnly))
-        return QStringLiteral("The file \"%1\" could not be written: %2").arg(shown, f.errorString());
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        return QStringLiteral("The file \"%1\" could not be written: %2").arg(shown, why);
-    }
-    if (!f.commit()) return QStringLiteral("The file \"%1\" could not be written: %2").arg(shown, f.errorString());
-    return {};
+    return Write_Output_File(Filename, bytes);
+}
+
+QString Write_Output_File(const QString& Filename, const QByteArray& bytes)
+{
+    Output_File f;
+    if (f.Open(Filename, Link_Rule::Follow) && f.Write(bytes) && f.Commit()) return {};
+    return QStringLiteral("The file \"%1\" could not be written: %2").arg(QDir::toNativeSeparators(Filename), f.Failure());
 }
 
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,

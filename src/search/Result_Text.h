@@ -39,6 +39,9 @@ QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Af
 // Writes the export file; "" when written, otherwise what went wrong, in words.
 QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
+// Writes bytes to a file the user named, whole or not at all; "" when written,
+// otherwise the sentence that says why not.
+QString Write_Output_File(const QString& Filename, const QByteArray& bytes);
 // The clipboard text: tab separated, texts quoted only when they must be.
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                   const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
