@@ -1,5 +1,6 @@
 #include "winsupport/Default_App.h"
 
+#include "model/File_Access.h"
 #include "winsupport/Message_Service.h"
 
 #include <QDir>
@@ -48,8 +49,8 @@ QStringList Data_Dirs()
 // Keys of one group of an .ini-like file; QSettings would mangle ';' lists.
 QStringList Group_Values(const QString& file, const QString& group, const QString& key)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    QFile f;
+    if (!Open_Regular_File(f, file, QIODevice::Text)) return {};
     bool in = false;
     while (!f.atEnd()) {
         const QString line = QString::fromUtf8(f.readLine()).trimmed();

@@ -130,6 +130,41 @@ TEST_F(Query, Output_Is_The_Export_File)
     EXPECT_FALSE(clip.out.contains('\t'));
 }
 
+TEST_F(Query, Output_That_Cannot_Be_Written_Is_Reported_And_Fails)
+{
+    const QString exe = QStringLiteral(SIFA_QUERY_EXE);
+    const QString missing = dir->filePath("no such folder/out.csv");
+    struct Case {
+        const char* name;
+        QStringList args;
+        QString stdoutFile;  // "" for a pipe
+        const char* err;
+    } cases[] = {
+        {"file in a missing folder", {"-c", "!Year:Empty", "-o", missing}, "", "could not be written: the folder does not exist"},
+        {"clipboard text in a missing folder", {"-c", "!Year:Empty", "--clip", "-o", missing}, "", "the folder does not exist"},
+        {"full disk", {"-c", "!Year:Empty"}, "/dev/full", "sifa-query: the output could not be written: the disk is full"},
+        {"full disk, count only", {"--count"}, "/dev/full", "the disk is full"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.stdoutFile.isEmpty() && !QFileInfo::exists(c.stdoutFile)) continue;
+        QProcess p;
+        if (!c.stdoutFile.isEmpty()) p.setStandardOutputFile(c.stdoutFile);
+        p.start(exe, QStringList{"--dir", dir->path()} + c.args);
+        p.waitForFinished(60000);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().contains(c.err));
+    }
+    // A reader that stops early: more than a pipe holds, and the pipe closed after 100 bytes.
+    QProcess p;
+    p.start("bash", {"-c", "\"$0\" --dir \"$1\" -c '!Year:Empty' --fields All --format list | head -c 100 >/dev/null;"
+                           " exit ${PIPESTATUS[0]}",
+                     exe, dir->path()});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("the output was closed"));
+}
+
 TEST_F(Query, Record_And_Check)
 {
     const Query_Run rec = Sifa_Query({"--record", "3", "--lang", "FR"});

@@ -225,3 +225,23 @@ TEST_F(Tables, Version_Check_With_One_Side_Missing_Or_No_File) {
     EXPECT_TRUE(Check_Code_Table_Versions(kTables, kVersions, QString(), e, file));
     EXPECT_TRUE(e.isEmpty());
 }
+
+TEST(Refs_Table, Removal_Keeps_Order_Lookups_And_Positions) {
+    Refs t;
+    for (const char* code : {"a", "b", "c", "d"}) t.add(QString::fromLatin1(code), QStringLiteral("label"));
+    const auto codes = [&t] {
+        QStringList out;
+        for (const Ref& r : t) out << r.Cle();
+        return out;
+    };
+    EXPECT_TRUE(t.Remove(QStringLiteral("B")));
+    EXPECT_FALSE(t.Remove(QStringLiteral("b")));
+    EXPECT_EQ(codes(), (QStringList{"a", "c", "d"}));
+    EXPECT_EQ(t.Count(), 3);
+    EXPECT_EQ(t.Item(2)->Cle(), QStringLiteral("c"));
+    EXPECT_TRUE(t.Remove(1));
+    EXPECT_EQ(t.Item(QStringLiteral("D"))->Cle(), QStringLiteral("d"));
+    EXPECT_EQ(t.Item(3), nullptr);
+    ASSERT_NE(t.add(QStringLiteral("b"), QStringLiteral("again")), nullptr);
+    EXPECT_EQ(codes(), (QStringList{"c", "d", "b"}));
+}

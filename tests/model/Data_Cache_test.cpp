@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#if !defined(Q_OS_WIN)
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -106,6 +109,9 @@ TEST_F(Cache, Layout_Byte_For_Byte)
 
 TEST_F(Cache, Round_Trip_Keeps_Every_Cell_And_Missing_Sources_Count_As_Unchanged)
 {
+    const QString longText(16000, QLatin1Char('x'));
+    Records_Table(1, 13) = Value::String(longText);
+    Records_Table(2, 13) = Value::String(longText);
     ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
     for (bool sourcesGone : {false, true}) {
         Records_Table.Clear();
@@ -114,6 +120,9 @@ TEST_F(Cache, Round_Trip_Keeps_Every_Cell_And_Missing_Sources_Count_As_Unchanged
         EXPECT_EQ(Records_Table.Col_Upper(), 17);
         EXPECT_EQ(Records_Table(1, 1), Value::Double(2024));
         EXPECT_EQ(Records_Table(2, 4), Value::String(QStringLiteral("Réseau")));
+        // One copy of a text that fills a column, not one per record.
+        EXPECT_EQ(Records_Table(1, 13), Value::String(longText));
+        EXPECT_EQ(Records_Table(1, 13).rawString().constData(), Records_Table(2, 13).rawString().constData());
     }
 }
 
@@ -169,6 +178,12 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
         {"name length past the end", [&] { patch(0, qint32(0x7fffffff)); }},
         {"negative name length", [&] { patch(0, qint32(-1)); }},
         {"row count past the end", [&] { patch(cellsAt - 8, qint32(100000000)); }},
+        {"more records than a workbook has rows", [&] {
+             // Every cell an empty one: only the row bound refuses it.
+             QByteArray b = good.left(cellsAt) + QByteArray(qsizetype(1048577) * 18 * 2, '\0');
+             qToLittleEndian(qint32(1048576), b.data() + cellsAt - 8);
+             Write_Bytes(cache, b);
+         }},
         {"workbook touched", [&] { Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 8))); }},
         {"workbook grew", [&] { Write_Bytes(source, QByteArray(1001, 'x')); }},
         {"refs touched", [&] { Set_Time(refs, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))); }},
@@ -205,9 +220,32 @@ TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong)
     }
 }
 
-TEST_F(Cache, Unwritable_Folder_Means_No_Cache)
+TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced)
 {
+    // Not writable in place: no cache, and whatever stands there is left as it was.
     const QString blocked = dir.filePath(QStringLiteral("not_a_folder"));
     Write_Bytes(blocked, "x");
     EXPECT_EQ(Save_Data_Cache(source, refs, blocked + QStringLiteral("/Data.dat")), Cache_Save::Write_Failed);
+#if !defined(Q_OS_WIN)
+    const QString victim = dir.filePath(QStringLiteral("someone's file"));
+    Write_Bytes(victim, "theirs");
+    ASSERT_TRUE(QFile::link(victim, cache));
+    EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Write_Failed);
+    EXPECT_EQ(Read_Bytes(victim), QByteArray("theirs"));
+    EXPECT_TRUE(QFileInfo(cache).isSymLink());
+
+    // A pipe in place of any of the three files never blocks: as the cache it is
+    // invalid, as a source it counts as missing.
+    QFile::remove(cache);
+    ASSERT_EQ(mkfifo(QFile::encodeName(cache).constData(), 0600), 0);
+    EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Write_Failed);
+    EXPECT_EQ(Load(), -1);
+    QFile::remove(cache);
+    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    for (QString* file : {&source, &refs}) {
+        QFile::remove(*file);
+        ASSERT_EQ(mkfifo(QFile::encodeName(*file).constData(), 0600), 0);
+    }
+    EXPECT_EQ(Load(), 2);
+#endif
 }

@@ -3,6 +3,9 @@
 #include "Test_Files.h"
 
 #include <gtest/gtest.h>
+#if !defined(Q_OS_WIN)
+#include <sys/stat.h>
+#endif
 #include <vector>
 
 namespace {
@@ -49,9 +52,23 @@ TEST_F(Reader_Fixture, A_Small_Buffer_Is_Cut_With_Two_Nuls_And_Answers_Size_Minu
     EXPECT_EQ(n, 14);
 }
 
-TEST_F(Reader_Fixture, Lf_And_Crlf_Files_Read_Alike_And_Utf8_Is_Recognised) {
-    Write_Bytes(file, "[T]\nA=\xC3\xA9t\xC3\xA9\n");
-    EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), QStringList{QStringLiteral("A=été")});
-    Write_Bytes(file, "[T]\r\nA=\xE9t\xE9\r\n");
-    EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), QStringList{QStringLiteral("A=été")});
+TEST_F(Reader_Fixture, Every_Line_End_And_Encoding_Reads_Alike_And_A_Change_Is_Seen_At_Once) {
+    const QStringList ete{QStringLiteral("A=été")};
+    for (const QByteArray& bytes : {QByteArray("[T]\nA=\xC3\xA9t\xC3\xA9\n"), QByteArray("[T]\r\nA=\xE9t\xE9\r\n"),
+                                    QByteArray("[T]\rA=\xE9t\xE9\r"),
+                                    QByteArray("\xFF\xFE[\0T\0]\0\r\0\n\0A\0=\0\xE9\0t\0\xE9\0", 22)}) {
+        Write_Bytes(file, bytes);
+        EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), ete) << bytes.toHex().constData();
+    }
+    // Rewritten in place with the same size at once: the new text, not the one read before.
+    Write_Bytes(file, "[T]\nA=1\n");
+    ASSERT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), QStringList{QStringLiteral("A=1")});
+    Write_Bytes(file, "[T]\nA=2\n");
+    EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), QStringList{QStringLiteral("A=2")});
+#if !defined(Q_OS_WIN)
+    // A pipe in its place is no file: nothing is read, nothing waits.
+    QFile::remove(file);
+    ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    EXPECT_TRUE(Read_Profile_Section_Lines(QStringLiteral("T"), file).isEmpty());
+#endif
 }
