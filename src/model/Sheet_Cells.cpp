@@ -14,6 +14,7 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v)
         if (!std::isfinite(d)) return Add(row, col, Value::Error(Xl_Err_Num));
         if (v.type() == VType::Date && !(d >= -657434.0 && d < 2958466.0)) return Add(row, col, Value::Double(d));
     }
+    if (v.isString()) return Add_Text(row, col, v.rawString());
     Packed p{};
     p.kind = v.type();
     switch (v.type()) {
@@ -23,8 +24,24 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v)
     case VType::Date: p.number = v.rawDouble(); break;
     default: p.whole = v.rawInt(); break;
     }
+    return Place(row, col, p) != Placed::Full;
+}
+
+bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& text)
+{
+    // A text repeated down a column (a note copied into every row) is held once; a
+    // comparison that fails most often fails at its length.
+    if (col >= last_text_.size()) last_text_.resize(std::min<std::size_t>(col, Sheet_Max_Columns) + 1, kNo_Text);
+    const std::size_t last = col < last_text_.size() ? last_text_[col] : kNo_Text;
+    if (last != kNo_Text && texts_[last] == text) return Add_Shared_Text_Cell(row, col, last);
+    Packed p{};
+    p.kind = VType::String;
+    p.whole = static_cast<std::int64_t>(texts_.size());
     const Placed placed = Place(row, col, p);
-    if (placed == Placed::Kept && v.isString()) texts_.push_back(v.rawString());
+    if (placed == Placed::Kept) {
+        last_text_[col] = texts_.size();
+        texts_.push_back(text);
+    }
     return placed != Placed::Full;
 }
 
@@ -97,6 +114,7 @@ void Sheet_Cells::Clear()
 {
     std::vector<Packed>().swap(cells_);
     std::deque<QString>().swap(texts_);
+    std::vector<std::size_t>().swap(last_text_);
     ordered_ = true;
 }
 

@@ -115,9 +115,12 @@ private:
     enum class Placed { Kept, Dropped, Full };
     // Adds the cell at its place; Dropped outside the sheet, Full at Max_Cells().
     Placed Place(std::uint32_t row, std::uint32_t col, Packed p);
+    bool Add_Text(std::uint32_t row, std::uint32_t col, const QString& text);
 
+    static constexpr std::size_t kNo_Text = static_cast<std::size_t>(-1);
     std::vector<Packed> cells_;
     std::deque<QString> texts_;  // grows without copying what it holds
+    std::vector<std::size_t> last_text_;  // by column: the text its last text cell holds
     std::size_t max_ = 40'000'000;
     std::function<void()> progress_;
     std::function<void(const void*, const void*)> release_;

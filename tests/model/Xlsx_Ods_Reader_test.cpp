@@ -169,4 +169,15 @@ INSTANTIATE_TEST_SUITE_P(
              "The workbook is protected by a password.", true}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once)
+{
+    const QByteArray row = "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
+                           QByteArray(16000, 'x') + "</text:p></table:table-cell></table:table-row>";
+    Sheet_Cells cells;
+    QString why;
+    ASSERT_TRUE(Read_Ods(Ods(row + row + row), cells, why)) << why.toStdString();
+    EXPECT_EQ(cells.Size(), 3u);
+    EXPECT_EQ(cells.Shared_Text_Count(), 1u);
+}
+
 } // namespace
