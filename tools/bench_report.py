@@ -127,6 +127,10 @@ def main():
     load_ms = statistics.median(loads)
     rows.append(("cache load (Data.dat), fresh process", load_ms, None, "target < 100 ms: %s" % met(load_ms < 100)))
     rows.append(("cache load (Data.dat), again in one process", ours.get("BM_Cache_Load"), None, ""))
+    for n in (1250, 5000, 10000):
+        ms = ours.get("BM_Code_Tables/%d" % n)
+        rows.append(("code tables at start-up, %d codes per table" % n, ms, None,
+                     "target < 300 ms: %s" % met(ms < 300) if n == 10000 and ms is not None else ""))
 
     # Every other benchmark program: searches, grid, sorts, texts.
     for exe in sorted(BENCH.glob("bench_*")):

@@ -4,9 +4,9 @@
 #include <QHash>
 #include <QString>
 #include <cstddef>
+#include <deque>
 #include <iterator>
 #include <memory>
-#include <vector>
 
 class Ref {
 public:
@@ -57,7 +57,8 @@ public:
         using pointer = const Ref*;
         using iterator_category = std::forward_iterator_tag;
         const_iterator() = default;
-        const_iterator(const Slot* at, const Slot* end) : at_(at), end_(end) { Skip(); }
+        using Base = std::deque<Slot>::const_iterator;
+        const_iterator(Base at, Base end) : at_(at), end_(end) { Skip(); }
         const Ref& operator*() const { return at_->ref; }
         const Ref* operator->() const { return &at_->ref; }
         const_iterator& operator++() { ++at_; Skip(); return *this; }
@@ -66,18 +67,17 @@ public:
 
     private:
         void Skip() { while (at_ != end_ && !at_->live) ++at_; }
-        const Slot* at_ = nullptr;
-        const Slot* end_ = nullptr;
+        Base at_, end_;
     };
-    const_iterator begin() const { return {slots_.data(), slots_.data() + slots_.size()}; }
-    const_iterator end() const { return {slots_.data() + slots_.size(), slots_.data() + slots_.size()}; }
+    const_iterator begin() const { return {slots_.cbegin(), slots_.cend()}; }
+    const_iterator end() const { return {slots_.cend(), slots_.cend()}; }
 
 private:
     static QString Key(const QString& cle) { return cle.toCaseFolded(); }
     // A removal only marks its slot, so that removing every entry in turn stays linear;
     // positions are made whole again only when asked for by number.
     void Compact();
-    std::vector<Slot> slots_;
+    std::deque<Slot> slots_;  // grows without moving what it holds
     QHash<QString, qsizetype> index_;
     int live_ = 0;
 };
