@@ -31,8 +31,10 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
         entry = entries.first();
     } else {
         QString label;
-        if (const Champ* f = Record_Description ? Record_Description->Get_Champs().Item(fieldName) : nullptr)
-            label = f->Get_Libelle_de_Recherche_In_Langue(lang);
+        const Champ* f = Record_Description ? Record_Description->Get_Champs().Item(fieldName) : nullptr;
+        // A field the language does not show is not in its list, even when its search label
+        // is that of the language's own field.
+        if (f && f->Shown_In(lang)) label = f->Get_Libelle_de_Recherche_In_Langue(lang);
         for (const Field_Entry& e : entries)
             if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0))
                 entry = e;
@@ -93,7 +95,7 @@ int Grid_Column_Of(qint32 field, const QString& lang)
     int col = 0, f = 0;
     for (const Champ& ch : Record_Description->Get_Champs()) {
         ++f;
-        const bool shown = ch.Language.isEmpty() || ch.Language == lang;
+        const bool shown = ch.Shown_In(lang);
         if (shown) ++col;
         if (f == field) return shown ? col : -1;
     }

@@ -114,7 +114,7 @@ QString Record::Liste_Nom_DataField_Active() const {
 int Record::Count_Champs_In_Language(const QString& Language) const {
     int n = 0;
     if (champs_)
-        for (const Champ& c : *champs_) n += (c.Language.isEmpty() || c.Language == Language) ? 1 : 0;
+        for (const Champ& c : *champs_) n += c.Shown_In(Language) ? 1 : 0;
     return n;
 }
 

@@ -47,6 +47,9 @@ public:
     QString Get_Text_Field() const;
     void Reset_Listes();
 
+    // A field of one language (the two recommendation texts) is shown only in that one.
+    bool Shown_In(const QString& Lang) const { return Language.isEmpty() || Language == Lang; }
+
     QString Libelle() const;
     void Set_Libelle(const QString& NewLib);
     QString Get_Libelle_In_Langue(const QString& Lang = QString()) const;

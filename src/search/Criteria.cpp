@@ -281,10 +281,6 @@ const std::vector<qint32>& Field_Groups_T::Members(int k) const {
     return k >= 1 && k <= Upper() ? groups_[k] : none;
 }
 
-namespace {
-bool In_Language(const Champ& c, const QString& Lang) { return c.Language.isEmpty() || c.Language == Lang; }
-}  // namespace
-
 Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang) {
     Field_Groups_T g;
     const int n = Desc.Count();
@@ -298,7 +294,7 @@ Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang) {
     }
     for (int k = 1; k <= n; ++k) {
         // The language test is made on k only: its partners join whatever their own language.
-        if (!labels[k].isEmpty() && In_Language(*Desc.Get_Champs().Item(k), Lang)) g.groups_[k] = byLabel.value(labels[k]);
+        if (!labels[k].isEmpty() && Desc.Get_Champs().Item(k)->Shown_In(Lang)) g.groups_[k] = byLabel.value(labels[k]);
     }
     return g;
 }
@@ -306,7 +302,7 @@ Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang) {
 std::vector<qint32> Any_Fields_List(Record& Desc, const QString& Lang) {
     std::vector<qint32> out;
     for (const Champ& c : Desc.Get_Champs())
-        if (In_Language(c, Lang) && !c.Libelle_de_Recherche().isEmpty()) out.push_back(c.Position);
+        if (c.Shown_In(Lang) && !c.Libelle_de_Recherche().isEmpty()) out.push_back(c.Position);
     return out;
 }
 

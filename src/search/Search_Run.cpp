@@ -32,7 +32,7 @@ qint32 Run_Search(Search_Results& s, const Criteria& c, const QString& lang)
     if (s.Sort.Sort_State.size() < static_cast<size_t>(N) + 1) s.Sort.Sort_State.resize(static_cast<size_t>(N) + 1, 0);
     for (int f = 1; f <= N; ++f) {
         const Champ* ch = desc->Get_Champs().Item(f);
-        if (ch->Language.isEmpty() || ch->Language == lang) {
+        if (ch->Shown_In(lang)) {
             shown.push_back(ch);
             shownNumbers.push_back(f);
             s.Field_Grid_Col[f] = static_cast<qint32>(shown.size());

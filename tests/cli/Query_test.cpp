@@ -83,6 +83,8 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
         {"--sort", "Nothing"}, {"--sort", "Year", "--sort-keys", "EM"}, {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
         {"--fields", "Some"}, {"--fields", "Custom=0"}, {"--format", "wide"}, {"--record", "99999"},
         {"--count", "--describe"}, {"--pdf", "out.pdf", "--clip"}, {"--pdf", ""},
+        // The text field of the other language is in neither language's list.
+        {"--lang", "FR", "-c", "RecoEN:Content:a"}, {"-c", "RecoFr:Content:a"},
     };
     for (const QStringList& args : cases) {
         const Query_Run r = Sifa_Query(args);
