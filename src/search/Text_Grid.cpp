@@ -76,17 +76,21 @@ inline int Coarse_Compare(const Sort_Item& a, const Sort_Item& b) {
     return 0;
 }
 
+// Rows whose keys tie keep their previous order, whichever the direction: users expect the
+// earlier order to stay (and a sort on several keys relies on it).
 template <bool Ascending>
 struct Coarse_Less {
     bool operator()(const Sort_Item& a, const Sort_Item& b) const {
-        return Ascending ? Coarse_Compare(a, b) < 0 : Coarse_Compare(b, a) < 0;
+        const int c = Ascending ? Coarse_Compare(a, b) : Coarse_Compare(b, a);
+        return c != 0 ? c < 0 : a.row < b.row;
     }
 };
 
 template <bool Ascending>
 struct Fine_Less {
     bool operator()(const Sort_Item& a, const Sort_Item& b) const {
-        return Ascending ? Text_Order_Compare(a.text(), b.text()) < 0 : Text_Order_Compare(b.text(), a.text()) < 0;
+        const int c = Ascending ? Text_Order_Compare(a.text(), b.text()) : Text_Order_Compare(b.text(), a.text());
+        return c != 0 ? c < 0 : a.row < b.row;
     }
 };
 
@@ -99,7 +103,7 @@ template <bool Ascending>
 void Sort_Items(std::vector<Sort_Item>& items) {
     std::sort(items.begin(), items.end(), Coarse_Less<Ascending>());
     // Runs whose keys tie are ordered by their full texts, unless they hold one text
-    // only (repeated labels, the usual case).
+    // only (repeated labels, the usual case): those are in their previous order already.
     const auto n = items.size();
     for (size_t i = 0; i < n;) {
         size_t j = i + 1;

@@ -98,6 +98,21 @@ TEST(Text_Grid, Generic_Sort_Is_A_Total_Order) {
     }
 }
 
+TEST(Text_Grid, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
+    for (int code = 1; code <= 6; ++code) {
+        Text_Grid g;
+        Fill_Grid(g, {u"Id"_qs, u"Key"_qs},
+                  {{u"1"_qs, u"b"_qs}, {u"2"_qs, u"a"_qs}, {u"3"_qs, u"b"_qs},
+                   {u"4"_qs, u"a"_qs}, {u"5"_qs, u"b"_qs}, {u"6"_qs, u"a"_qs}});
+        g.Set_Col(1);
+        ASSERT_TRUE(g.Sort(2));  // the previous order: 6 to 1
+        g.Set_Col(2);
+        ASSERT_TRUE(g.Sort(code));
+        const QStringList a{u"6"_qs, u"4"_qs, u"2"_qs}, b{u"5"_qs, u"3"_qs, u"1"_qs};
+        EXPECT_EQ(Column(g, 1), code % 2 ? a + b : b + a) << "code " << code;
+    }
+}
+
 TEST(Text_Grid, Sort_Moves_Whole_Rows_Below_The_Header) {
     Text_Grid g;
     g.Set_Cols(4);
