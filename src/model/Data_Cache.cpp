@@ -352,10 +352,13 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
     const auto h = Read_Header(r);
     if (!h) return -1;
 
-    // A missing source counts as unchanged, so Data.dat alone is enough to run; a pipe or
-    // a device in its place is no source.
+    // A missing source counts as unchanged, so Data.dat alone is enough to run: its size
+    // and time stand in, but not its name. A pipe or a device in its place is no source.
     const auto current = [](const QString& file, const Source_Identity& stored) -> std::optional<Source_Identity> {
-        return Is_Regular_File(file) ? Identity_Of(file) : stored;
+        if (Is_Regular_File(file)) return Identity_Of(file);
+        Source_Identity id = stored;
+        id.Name = QFileInfo(file).fileName();
+        return id;
     };
     const auto source = current(SourceFile, h->Source);
     const auto refs = current(RefsFile, h->Refs);
@@ -368,6 +371,16 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
     const Huge_Page_Heap heap(static_cast<size_t>(std::max<qint64>(f.size(), 0)) * 5 / 2);
     if (!Read_Cells(r, *h, Records_Table)) return -1;
     return h->RowUpper;
+}
+
+std::optional<QString> Cached_Source_Name(const QString& CacheFile)
+{
+    QFile f;
+    if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return std::nullopt;
+    Reader r(f);
+    Source_Identity source;
+    if (!Get_Name(r, source)) return std::nullopt;
+    return source.Name;
 }
 
 Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)

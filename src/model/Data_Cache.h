@@ -14,6 +14,9 @@
 qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile);
 
 enum class Cache_Save { Written, Not_Representable, Write_Failed };
+// The file name of the workbook CacheFile was made from; nullopt when it cannot be read.
+std::optional<QString> Cached_Source_Name(const QString& CacheFile);
+
 // Writes Records_Table and the identity of both sources. Not_Representable when a
 // text cannot be stored without loss (outside Windows-1252, or too long for its
 // 2-byte length): then nothing is written and the workbook stays the source.

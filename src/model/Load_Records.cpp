@@ -9,15 +9,16 @@
 Load_Files Default_Load_Files()
 {
     // The table may have been saved in the newer formats; the classic name comes first.
-    QString source = App_File(QStringLiteral("Sifa_table.xls"));
-    for (const char* name : {"Sifa_table.xls", "Sifa_table.xlsx", "Sifa_table.ods"}) {
-        const QString file = App_File(QString::fromLatin1(name));
-        if (QFileInfo::exists(file)) {
-            source = file;
-            break;
-        }
-    }
-    return {source, App_File(QStringLiteral("Refs.dat")), App_File(QStringLiteral("Data.dat"))};
+    const Load_Files files{App_File(QStringLiteral("Sifa_table.xls")), App_File(QStringLiteral("Refs.dat")),
+                           App_File(QStringLiteral("Data.dat"))};
+    const QStringList names{QStringLiteral("Sifa_table.xls"), QStringLiteral("Sifa_table.xlsx"),
+                            QStringLiteral("Sifa_table.ods")};
+    for (const QString& name : names)
+        if (QFileInfo::exists(App_File(name))) return {App_File(name), files.Refs, files.Cache};
+    // With no workbook at all the cache alone is the data: the workbook it names.
+    const auto cached = Cached_Source_Name(files.Cache);
+    if (cached && names.contains(*cached)) return {App_File(*cached), files.Refs, files.Cache};
+    return files;
 }
 
 Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress)

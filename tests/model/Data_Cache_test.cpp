@@ -188,6 +188,7 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
         {"workbook grew", [&] { Write_Bytes(source, QByteArray(1001, 'x')); }},
         {"refs touched", [&] { Set_Time(refs, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))); }},
         {"other workbook name", [&] { QFile::copy(source, dir.filePath(QStringLiteral("Other.xls"))); source = dir.filePath(QStringLiteral("Other.xls")); }},
+        {"workbook gone, another named", [&] { QFile::remove(source); source = dir.filePath(QStringLiteral("Other.xls")); }},
     };
     for (const Case& c : cases) {
         Write_Bytes(cache, good);

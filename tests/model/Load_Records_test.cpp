@@ -1,5 +1,6 @@
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
+#include "model/Data_Cache.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
@@ -85,6 +86,12 @@ TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats)
         const char* added;  // files accumulate from case to case
         const char* want;
     };
+    // No workbook: the one the cache was made from.
+    Records_Table.Resize(1, 1);
+    Write_Bytes(dir.filePath("Data.dat"), *Encode_Data_Cache({"Sifa_table.ods", 1, 0}, {"Refs.dat", 1, 0}, Records_Table));
+    EXPECT_EQ(QFileInfo(Default_Load_Files().Source).fileName(), QLatin1String("Sifa_table.ods"));
+    Records_Table.Clear();
+    QFile::remove(dir.filePath("Data.dat"));
     for (const Case& c : {Case{nullptr, "Sifa_table.xls"}, Case{"Sifa_table.ods", "Sifa_table.ods"},
                           Case{"Sifa_table.xlsx", "Sifa_table.xlsx"}, Case{"Sifa_table.xls", "Sifa_table.xls"}}) {
         if (c.added) Write_Bytes(dir.filePath(QLatin1String(c.added)), "x");
