@@ -280,14 +280,15 @@ void Search::Submit_Click() {
     Run_Search(Results, Read_Criteria(), Current_Language);
     Show_Count();
     if (CellAutoSize->isChecked()) Resize_Cell();
-    Show_First_Column();
+    Show_Top_Left();
 }
 
-void Search::Show_First_Column() {
-    // The view counts its scroll steps in shown columns only, while the hidden record
-    // number column may have been counted when the result was laid out.
-    QScrollBar* h = Data->horizontalScrollBar();
-    if (h->value() != 0) h->setValue(0);
+void Search::Show_Top_Left() {
+    // A new result is read from its start, whatever part of the last one was shown. The
+    // view counts its scroll steps in shown columns only, while the hidden record number
+    // column may have been counted when the result was laid out.
+    for (QScrollBar* bar : {Data->horizontalScrollBar(), Data->verticalScrollBar()})
+        if (bar->value() != 0) bar->setValue(0);
 }
 
 void Search::Show_Count() {
@@ -345,7 +346,7 @@ void Search::resizeEvent(QResizeEvent* e) {
 
 void Search::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    Show_First_Column();
+    Show_Top_Left();
 }
 
 void Search::closeEvent(QCloseEvent* e) {

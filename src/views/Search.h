@@ -192,7 +192,7 @@ private:
     // Grid pixels of a mouse position the grid gave in twips.
     QPoint Grid_Pixel(int X, int Y) const;
     // A new result starts at its first column.
-    void Show_First_Column();
+    void Show_Top_Left();
 
     std::array<int, Nb_Rows> value_width_{};   // twips, as the field asks
     std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -221,9 +222,14 @@ TEST_F(Search_Window_Test, HeaderClickSortsUpThenDown) {
     s.CommandHeader->click();
     EXPECT_EQ(s.Results.Sort.Sort_State[year], 4);
     EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(last, col).toInt());
-    // The order survives a new search.
+    // The order survives a new search, which is shown from its top left.
+    s.Data->verticalScrollBar()->setValue(s.Data->verticalScrollBar()->maximum());
+    s.Data->horizontalScrollBar()->setValue(s.Data->horizontalScrollBar()->maximum());
+    ASSERT_GT(s.Data->verticalScrollBar()->value(), 0);
     s.Submit_Click();
     EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(last, col).toInt());
+    EXPECT_EQ(s.Data->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(s.Data->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcrossSearches) {
