@@ -121,7 +121,7 @@ void Export::Form_Load() {
         OptList->setChecked(true);
         OptList_Click();
     }
-    Refresh_Print_Button();
+    Refresh_Destinations();
 }
 
 void Export::Form_Unload() {
@@ -152,19 +152,27 @@ void Export::Make_Selection_Fields() {
     Column_Export = Field_Sets[static_cast<size_t>(s)];
 }
 
-void Export::Refresh_Print_Button() { ToPrint->setEnabled(OptList->isChecked() && WithLbl->isChecked()); }
+void Export::Refresh_Destinations() {
+    // A field set without any field would send empty lines without a word.
+    const int s = Selected_Set();
+    const bool any = s >= 0 && static_cast<size_t>(s) < Field_Sets.size() &&
+                     std::find(Field_Sets[s].begin(), Field_Sets[s].end(), true) != Field_Sets[s].end();
+    ToFile->setEnabled(any);
+    ToClip->setEnabled(any);
+    ToPrint->setEnabled(any && OptList->isChecked() && WithLbl->isChecked());
+}
 
 void Export::OptList_Click() {
     OptTab->setChecked(!OptList->isChecked());
-    Refresh_Print_Button();
+    Refresh_Destinations();
 }
 
 void Export::OptTab_Click() {
     OptList->setChecked(!OptTab->isChecked());
-    Refresh_Print_Button();
+    Refresh_Destinations();
 }
 
-void Export::WithLbl_Click() { Refresh_Print_Button(); }
+void Export::WithLbl_Click() { Refresh_Destinations(); }
 
 void Export::OptFields_Click(int Index) {
     if (Index < 0 || Index > 2) return;
@@ -174,7 +182,7 @@ void Export::OptFields_Click(int Index) {
     for (int i = 0; i < 3; ++i)
         if (i != Index) OptFields[static_cast<size_t>(i)]->setChecked(!clicked->isChecked());
     Custum_Select->setEnabled(OptFields[2]->isChecked());
-    Refresh_Print_Button();
+    Refresh_Destinations();
 }
 
 QString Export::Column_Label(int c) const {
@@ -199,6 +207,7 @@ void Export::Custum_Select_Click() {
         const QString label = Column_Label(c);
         custom[static_cast<size_t>(c)] = !label.isEmpty() && Columns->Selected.exists(label);
     }
+    Refresh_Destinations();
 }
 
 void Export::ToFile_Click() {

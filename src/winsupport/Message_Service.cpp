@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -42,7 +44,9 @@ public:
         QString start = r.initialDirectory;
         if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
         if (r.open) return QFileDialog::getOpenFileName(parent, r.title, start, r.filter);
-        return QFileDialog::getSaveFileName(parent, r.title, start, r.filter);
+        QString chosenFilter;
+        const QString name = QFileDialog::getSaveFileName(parent, r.title, start, r.filter, &chosenFilter);
+        return name.isEmpty() ? name : With_Filter_Suffix(name, chosenFilter);
     }
 
     bool Show_Print_Setup(QWidget* parent, QPrinter& printer) override {
@@ -62,6 +66,13 @@ QString& Title() {
 }
 
 }  // namespace
+
+QString With_Filter_Suffix(const QString& name, const QString& selectedFilter) {
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)[ );]"));
+    const QRegularExpressionMatch m = pattern.match(selectedFilter);
+    if (!m.hasMatch() || !QFileInfo(name).suffix().isEmpty()) return name;
+    return name + QLatin1Char('.') + m.captured(1);
+}
 
 Message_Service& Messages() { return *Current(); }
 

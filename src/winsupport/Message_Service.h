@@ -32,6 +32,10 @@ public:
     virtual bool Show_Print_Setup(QWidget* parent, QPrinter& printer) = 0;
 };
 
+// A name typed without an extension in a save dialog gets the one of the chosen filter
+// ("CSV Files (*.csv)"); a filter of any extension adds nothing.
+QString With_Filter_Suffix(const QString& name, const QString& selectedFilter);
+
 // The service in use (the Qt one unless a test installed another).
 Message_Service& Messages();
 // Installs a service; returns the previous one so a test can put it back.

@@ -93,7 +93,10 @@ TEST_F(Export_Test, Custom_Set_Through_The_Chooser) {
     EXPECT_TRUE(e->Custum_Select->isEnabled());
     EXPECT_FALSE(e->OptFields[0]->isChecked());
 
-    // Before any "Select...": no column, and no complaint.
+    // Before any "Select...": no column, so nowhere to send it, and no complaint.
+    EXPECT_FALSE(e->ToClip->isEnabled());
+    EXPECT_FALSE(e->ToFile->isEnabled());
+    EXPECT_FALSE(e->ToPrint->isEnabled());
     e->ToClip_Click();
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(std::count(e->Column_Export.begin(), e->Column_Export.end(), true), 0);
@@ -110,6 +113,7 @@ TEST_F(Export_Test, Custom_Set_Through_The_Chooser) {
     };
     e->Custum_Select_Click();
     EXPECT_TRUE(opened_with.isEmpty());
+    EXPECT_TRUE(e->ToClip->isEnabled());
     e->ToClip_Click();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Year\tReco Text\r\n1991\ttext 1\r\n"));
 

@@ -43,3 +43,15 @@ TEST(Qt_File_Filter, Converts_The_Classic_Pairs) {
     };
     for (const auto& [pairs, qt] : cases) EXPECT_EQ(Qt_File_Filter(pairs), qt) << pairs.join('|').toStdString();
 }
+
+TEST(Qt_File_Filter, A_Name_Without_Extension_Gets_The_Chosen_Filters) {
+    const struct { const char* name; const char* filter; const char* result; } cases[] = {
+        {"/tmp/out_short", "CSV Files (*.csv)", "/tmp/out_short.csv"},
+        {"/tmp/a.dir/out", "CSV Files (*.csv)", "/tmp/a.dir/out.csv"},
+        {"/tmp/out.txt", "CSV Files (*.csv)", "/tmp/out.txt"},
+        {"/tmp/out", "All files (*.*)", "/tmp/out"},
+        {"/tmp/out", "Data (*.dat *.xls)", "/tmp/out.dat"},
+        {"/tmp/out", "", "/tmp/out"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(With_Filter_Suffix(c.name, c.filter), c.result) << c.name << " " << c.filter;
+}
