@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -17,6 +18,13 @@ public:
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
+        // Wide enough for its title and the frame's buttons: a short message must not cut
+        // the caption down to its first and last letters.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+            const int width = box.fontMetrics().horizontalAdvance(caption) + 160;
+            grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                          grid->columnCount());
+        }
         switch (icon) {
         case Msg_Icon::None: box.setIcon(QMessageBox::NoIcon); break;
         case Msg_Icon::Information: box.setIcon(QMessageBox::Information); break;
@@ -86,8 +94,8 @@ QString App_Title() { return Title(); }
 
 void Set_App_Title(const QString& title) {
     Title() = title;
+    // Not the display name too: Qt would append it to every window's caption.
     QCoreApplication::setApplicationName(title);
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons, Msg_Icon icon, const QString& caption,
