@@ -514,7 +514,7 @@ void Grid_Widget::Apply_Current() {
         const int fixed = g.Fixed_Rows();
         const int r1 = g.Row() - fixed, r2 = g.Row_Sel() - fixed;
         const int c1 = g.Col(), c2 = g.Col_Sel();
-        if (r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 || r1 >= model_->rowCount() || r2 >= model_->rowCount() ||
+        if (!selection_shown_ || r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 || r1 >= model_->rowCount() || r2 >= model_->rowCount() ||
             c1 >= model_->columnCount() || c2 >= model_->columnCount()) {
             sm->clearSelection();
             sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -532,7 +532,15 @@ void Grid_Widget::Apply_Current() {
     if (!applying_) Tell_Changes();
 }
 
+void Grid_Widget::Set_Selection_Shown(bool on) {
+    selection_shown_ = on;
+    if (!on) told_row_ = told_col_ = told_row_sel_ = told_col_sel_ = -1;
+    Apply_Current();
+}
+
 void Grid_Widget::Tell_Changes() {
+    // Nothing is chosen while no choice is shown.
+    if (!selection_shown_) return;
     const Text_Grid& g = Grid();
     const bool rowcol = g.Row() != told_row_ || g.Col() != told_col_;
     const bool sel = rowcol || g.Row_Sel() != told_row_sel_ || g.Col_Sel() != told_col_sel_;
@@ -573,13 +581,17 @@ void Grid_Widget::Take_From_View() {
         r2 = model_->rowCount() - 1;
     }
     const int fixed = g.Fixed_Rows();
+    const bool was_hidden = !selection_shown_;
+    selection_shown_ = true;
     ++applying_;
     if (g.Row() != r1 + fixed) g.Set_Row(r1 + fixed);
     if (g.Col() != c1) g.Set_Col(c1);
     g.Set_Row_Sel(r2 + fixed);
     g.Set_Col_Sel(c2);
     --applying_;
-    Tell_Changes();
+    // A choice made where none was drawn is drawn now.
+    if (was_hidden) Apply_Current();
+    else Tell_Changes();
 }
 
 // ----------------------------------------------------------------- geometry

@@ -100,6 +100,11 @@ public:
     // false: one row (or cell) at a time; true: the mouse may drag a range, as the
     // grid control allows. Default true.
     void Set_Allow_Range(bool on);
+    // false: no cell is drawn as chosen, whatever the grid's current cell (which then
+    // means nothing), until the user chooses one by mouse or keyboard; that choice is
+    // told even when it is the grid's current cell already. Default true.
+    void Set_Selection_Shown(bool on);
+    bool Selection_Shown() const { return selection_shown_; }
     // Word wrap of the cell texts (for rows made higher to hold wrapped text).
     void Set_Word_Wrap(bool on);
     bool Word_Wrap() const { return word_wrap_; }
@@ -168,6 +173,7 @@ private:
     int mouse_row_ = -1, mouse_col_ = -1;
     // Guards: the view is being set from the grid, or the grid from the view.
     int applying_ = 0;
+    bool selection_shown_ = true;
     int user_event_ = 0;
     // Row, Col, Row_Sel, Col_Sel last told through the signals.
     int told_row_ = -1, told_col_ = -1, told_row_sel_ = -1, told_col_sel_ = -1;

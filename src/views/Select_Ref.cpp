@@ -6,6 +6,7 @@
 #include "winsupport/Twips.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -51,6 +52,9 @@ Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
     Cancel->setObjectName(QStringLiteral("Cancel"));
     Ok = new QPushButton(QStringLiteral("Ok"), this);
     Ok->setObjectName(QStringLiteral("Ok"));
+    // Enter takes the choice, Escape is Cancel (the dialog's own reject).
+    Ok->setDefault(true);
+    Cancel->setAutoDefault(false);
 
     Place(Code_Search, Code_Left, Filter_Top, Code_Width, Filter_Height);
     Place(Val_Search, Val_Left, Filter_Top, Val_Width, Filter_Height);
@@ -68,6 +72,7 @@ Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
     connect(List, &Grid_Widget::SelChange, this, &Select_Ref::List_SelChange);
     connect(List, &Grid_Widget::DblClick, this, &Select_Ref::List_DblClick);
     connect(Ok, &QPushButton::clicked, this, &Select_Ref::Ok_Click);
+    for (QLineEdit* box : {Code_Search, Val_Search}) box->installEventFilter(this);
     connect(Cancel, &QPushButton::clicked, this, &Select_Ref::Cancel_Click);
 }
 
@@ -136,6 +141,9 @@ void Select_Ref::Fill_Code_List() {
         ++r;
     }
     list_grid_.Set_Redraw(true);
+    // The row drawn as chosen is always the one the labels under the list show: none
+    // when that code did not pass the filters.
+    List->Set_Selection_Shown(found >= 0);
     filling_ = false;
     if (found >= 0) List_SelChange();
 }
@@ -198,6 +206,25 @@ void Select_Ref::Form_Resize() {
     Place(Val_Selected, left, Selected_Top, w, Filter_Height);
     list_grid_.Set_Col_Width(1, w);
     resizing_ = false;
+}
+
+bool Select_Ref::eventFilter(QObject* watched, QEvent* e) {
+    // Down from a filter box goes into the list and chooses its row (the first one when
+    // none is shown as chosen).
+    if ((watched == Code_Search || watched == Val_Search) && e->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Down && list_grid_.Rows() > 0) {
+        if (!List->Selection_Shown()) {
+            List->Set_Selection_Shown(true);
+            list_grid_.Set_Row(0);
+            list_grid_.Set_Col(0);
+            list_grid_.Set_Col_Sel(1);
+        }
+        List_RowColChange();
+        List_SelChange();
+        List->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void Select_Ref::resizeEvent(QResizeEvent* e) {

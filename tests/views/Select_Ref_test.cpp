@@ -88,6 +88,32 @@ TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
     EXPECT_EQ(pick->List_Grid().Rows(), country->Ref_Listes->Count());
 }
 
+TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
+    Open(QStringLiteral("FR"));
+    EXPECT_TRUE(pick->Ok->isDefault());
+    const auto shown_rows = [&] { return pick->List->selectionModel()->selectedRows().size(); };
+    // France filtered out: no row drawn as chosen, the labels still say France.
+    QTest::keyClicks(pick->Val_Search, QStringLiteral("ia"));
+    EXPECT_EQ(shown_rows(), 0);
+    EXPECT_EQ(pick->Code_Selected->text(), "FR");
+    // Down goes into the list and chooses its first row, drawn and written alike.
+    QTest::keyClick(pick->Val_Search, Qt::Key_Down);
+    EXPECT_TRUE(pick->List->hasFocus());
+    EXPECT_EQ(shown_rows(), 1);
+    const QString first = pick->List_Grid().Text_Matrix(0, 0);
+    EXPECT_EQ(pick->Code_Selected->text(), first);
+    // Enter is Ok.
+    QTest::keyClick(pick->List, Qt::Key_Return);
+    EXPECT_EQ(box.text(), first);
+    EXPECT_TRUE(pick->Unloaded());
+    // Escape is Cancel.
+    Open(QStringLiteral("FR"));
+    QTest::keyClick(pick->List, Qt::Key_Down);
+    QTest::keyClick(pick->List, Qt::Key_Escape);
+    EXPECT_EQ(box.text(), "FR");
+    EXPECT_TRUE(pick->Unloaded());
+}
+
 TEST_F(Picker, Double_Click_Ok_Cancel_And_Close_Box) {
     const struct {
         const char* name;
