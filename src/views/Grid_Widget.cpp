@@ -168,9 +168,10 @@ void Draw_Text(QPainter* p, const QRect& cell, const QString& text, Qt::Alignmen
     if (text.isEmpty()) return;
     const QRect inner = cell.adjusted(3, 1, -3, -1);
     if (inner.width() <= 0 || inner.height() <= 0) return;
-    int flags = static_cast<int>(al) | Qt::TextSingleLine;
-    if (wrap) flags = static_cast<int>(al) | Qt::TextWordWrap;
-    p->drawText(inner, flags, text);
+    // A cell taller than one line shows its text as lines, its own breaks kept; the
+    // painter's clip keeps what does not fit inside the cell.
+    const bool lines = wrap || inner.height() >= p->fontMetrics().lineSpacing() * 3 / 2;
+    p->drawText(inner, static_cast<int>(al) | (lines ? Qt::TextWordWrap : Qt::TextSingleLine), text);
 }
 
 }  // namespace

@@ -163,6 +163,29 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
     EXPECT_FALSE(arrow_ink(shot()));
 }
 
+TEST(Grid_Widget, A_Row_Taller_Than_One_Line_Shows_The_Texts_Line_Breaks) {
+    Text_Grid g;
+    Fill(g, {{"", "Text"}, {"1", "first\nsecond\nthird"}});
+    g.Set_Col_Width(1, 3000);
+    Grid_Widget view(g);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    g.Set_Row_Height(1, Pixels_To_Twips_Y(view.fontMetrics().lineSpacing() * 4, &view));
+    const QImage img = view.grab().toImage();
+    const QRect cell = view.Cell_Rect(1, 1).adjusted(1, 1, -2, -2);
+    const QColor base = view.palette().color(QPalette::Base);
+    // Bands of pixel rows holding ink: one per line, none flattened into one.
+    int bands = 0;
+    bool in_band = false;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        const bool ink = Any_Pixel(img, QRect(cell.left(), y, cell.width(), 1), base, false);
+        if (ink && !in_band) ++bands;
+        in_band = ink;
+    }
+    EXPECT_EQ(bands, 3);
+}
+
 TEST(Grid_Widget, New_Heights_For_Most_Rows_Keep_The_Current_Cell_And_The_Scroll) {
     Text_Grid g;
     g.Set_Rows(1001);
