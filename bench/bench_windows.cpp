@@ -78,6 +78,31 @@ void BM_Search_Submit_To_Grid_Shown(benchmark::State& s) {
     s.counters["paints"] = benchmark::Counter(Grid_Paints->Paints - before, benchmark::Counter::kAvgIterations);
 }
 
+// "Adjust Cell Size" over every record: each column as wide as its widest text, each row
+// as high as its tallest.
+void BM_Adjust_Cell_Size_All(benchmark::State& s) {
+    Search& w = *Window;
+    for (auto _ : s) {
+        w.Resize_Cell();
+        Show_Grid();
+    }
+    s.counters["rows"] = w.Results.Result_Rows();
+}
+
+// Submit with "Adjust Cell Size" ticked: the search, then the fitting.
+void BM_Search_Submit_Adjusted_To_Grid_Shown(benchmark::State& s) {
+    Search& w = *Window;
+    w.CellAutoSize->setChecked(true);
+    for (auto _ : s) {
+        w.Submit->click();
+        Show_Grid();
+    }
+    w.CellAutoSize->setChecked(false);
+    w.Submit->click();
+    Show_Grid();
+    s.counters["found"] = w.Results.Result_Rows();
+}
+
 // Single-field mode; a different column each time, so every click sorts for real.
 void BM_Header_Click_Sort_To_Grid_Shown(benchmark::State& s) {
     Search& w = *Window;
@@ -207,6 +232,8 @@ void BM_List_Print_PDF_500(benchmark::State& s) {
 
 BENCHMARK(BM_Search_Submit_To_Grid_Shown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Header_Click_Sort_To_Grid_Shown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Adjust_Cell_Size_All)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search_Submit_Adjusted_To_Grid_Shown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Grid_Page_Down_Per_Page)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_List_Print_Layout_All)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_List_Print_Layout_All_Unrecorded)->Unit(benchmark::kMillisecond);

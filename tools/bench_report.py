@@ -198,6 +198,8 @@ def sqlite_any_fields(csv):
 WINDOW_NOTES = {
     "BM_Search_Submit_To_Grid_Shown": (200, "Submit to the grid painted, every record"),
     "BM_Header_Click_Sort_To_Grid_Shown": (200, "header click to the sorted grid painted"),
+    "BM_Adjust_Cell_Size_All": (1000, "Adjust Cell Size, every record, all columns"),
+    "BM_Search_Submit_Adjusted_To_Grid_Shown": (1500, "Submit with Adjust Cell Size ticked, every record"),
     "BM_Grid_Page_Down_Per_Page": (None, "ms per page, paging top to bottom of every record"),
     "BM_List_Print_Layout_All": (2000, "every record into pages, recording device"),
     "BM_List_Print_Layout_All_Unrecorded": (None, "the same layout, its texts kept nowhere"),

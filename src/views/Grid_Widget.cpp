@@ -448,6 +448,9 @@ void Grid_Widget::Apply_Layout() {
     applied_heights_.resize(static_cast<size_t>(std::max(rows, 0)), applied_default_height_);
     // The view would queue a repaint per resized row; it is repainted once below.
     const QSignalBlocker quiet(vh);
+    // Nor find each row's place again after each one: a header that does not update
+    // itself resizes a section without adding up the sections above it.
+    vh->setUpdatesEnabled(false);
     for (int i = 0; i < rows; ++i) {
         const int px = scale.Px_Y(g.Row_Height(fixed + i));
         int& applied = applied_heights_[static_cast<size_t>(i)];
@@ -460,6 +463,7 @@ void Grid_Widget::Apply_Layout() {
         }
         applied = px;
     }
+    vh->setUpdatesEnabled(true);
     updateGeometries();
     --applying_;
     Apply_Scroll();

@@ -146,8 +146,6 @@ public:
     // texts of column Only_Col.
     void Resize_Cell(std::optional<int> Only_Col = std::nullopt);
     // Text measures in the grid's font, twips.
-    QSize Text_Size(const QString& text) const;
-    int Wrapped_Height(const QString& text, int width_twips) const;
 
     // ---------------------------------------------------------------- Search_Layout.cpp
     void Form_Resize();

@@ -2,6 +2,8 @@
 // dragging column borders, cell tips, fitting cells to their texts.
 #include "views/Search.h"
 
+#include "views/Cell_Fit.h"
+
 #include "views/Grid_Widget.h"
 #include "views/frmTrier.h"
 #include "winsupport/CTooltip.h"
@@ -160,48 +162,33 @@ void Search::CellAutoSize_Click() {
 }
 
 
-QSize Search::Text_Size(const QString& text) const {
-    const QFontMetrics fm = Hidden_Label_Without_WordWrap->fontMetrics();
-    if (text.isEmpty()) return {0, Pixels_To_Twips_Y(fm.height(), this)};
-    const QRect r = fm.boundingRect(QRect(0, 0, INT_MAX / 4, INT_MAX / 4), Qt::TextExpandTabs, text);
-    return {Pixels_To_Twips_X(r.width(), this), Pixels_To_Twips_Y(r.height(), this)};
-}
-
-int Search::Wrapped_Height(const QString& text, int width_twips) const {
-    const QFontMetrics fm = Hidden_Label_With_WordWrap->fontMetrics();
-    if (text.isEmpty()) return Pixels_To_Twips_Y(fm.height(), this);
-    const int w = std::max(Twips_To_Pixels_X(width_twips - Width_Margin / 2, this), 1);
-    const QRect r = fm.boundingRect(QRect(0, 0, w, INT_MAX / 4), Qt::TextWordWrap | Qt::TextExpandTabs, text);
-    return Pixels_To_Twips_Y(r.height(), this);
-}
-
 void Search::Resize_Cell(std::optional<int> Only_Col) {
     Text_Grid& g = Results.Data;
     const bool redraw = g.Redraw();
     g.Set_Redraw(false);
     if (!Only_Col) {
+        Cell_Fit fit(Hidden_Label_Without_WordWrap->font());
         std::vector<int> heights(static_cast<size_t>(g.Rows()), 0);
-        for (int c = 1; c < g.Cols(); ++c) {
-            int widest = 0;
-            for (int r = 0; r < g.Rows(); ++r) {
-                const QSize s = Text_Size(g.Text_Matrix(r, c));
-                widest = std::max(widest, s.width());
-                heights[static_cast<size_t>(r)] = std::max(heights[static_cast<size_t>(r)], s.height());
-            }
-            g.Set_Col_Width(c, widest + Width_Margin);
-        }
-        for (int r = 0; r < g.Rows(); ++r) g.Set_Row_Height(r, heights[static_cast<size_t>(r)] + Height_Margin);
+        for (int c = 1; c < g.Cols(); ++c)
+            g.Set_Col_Width(c, Pixels_To_Twips_X(fit.Widest(g, c, heights), this) + Width_Margin);
+        for (int r = 0; r < g.Rows(); ++r)
+            g.Set_Row_Height(r, Pixels_To_Twips_Y(heights[static_cast<size_t>(r)], this) + Height_Margin);
         // Every text has room on one line.
         Data->Set_Word_Wrap(false);
     } else if (*Only_Col >= 1 && *Only_Col < g.Cols()) {
         // Each row just high enough for the tallest text of its columns, wrapped at the
         // column widths.
-        for (int r = 0; r < g.Rows(); ++r) {
-            int tallest = 0;
-            for (int c = 1; c < g.Cols(); ++c)
-                if (g.Col_Width(c) > 0) tallest = std::max(tallest, Wrapped_Height(g.Text_Matrix(r, c), g.Col_Width(c)));
-            g.Set_Row_Height(r, tallest + Height_Margin);
+        Cell_Fit fit(Hidden_Label_With_WordWrap->font());
+        std::vector<int> tallest(static_cast<size_t>(g.Rows()), 0);
+        for (int c = 1; c < g.Cols(); ++c) {
+            if (g.Col_Width(c) <= 0) continue;
+            const int width = std::max(Twips_To_Pixels_X(g.Col_Width(c) - Width_Margin / 2, this), 1);
+            for (int r = 0; r < g.Rows(); ++r)
+                tallest[static_cast<size_t>(r)] =
+                    std::max(tallest[static_cast<size_t>(r)], fit.Wrapped_Height(g.Text_Matrix(r, c), width));
         }
+        for (int r = 0; r < g.Rows(); ++r)
+            g.Set_Row_Height(r, Pixels_To_Twips_Y(tallest[static_cast<size_t>(r)], this) + Height_Margin);
         // The rows are now high enough for the wrapped texts.
         Data->Set_Word_Wrap(true);
     }

@@ -5,6 +5,7 @@
 #include "winsupport/CTooltip.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
+#include "winsupport/Twips.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
@@ -345,4 +346,45 @@ TEST_F(Search_Window_Test, HelpOpensTheManualOfTheLanguage) {
     Install_Default_App_Backend(std::move(previous));
     EXPECT_EQ(files, (QStringList{"Sifa_soft_manual_V062_def_En.pdf", "Sifa_soft_manuel_v062_def_Fr.pdf"}));
     EXPECT_TRUE(rec->shown.empty());
+}
+
+// Fitting the cells measures few texts for real; the sizes are those of measuring every one.
+TEST_F(Search_Window_Test, AdjustCellSizeFitsEveryTextAsMeasuringEachWould) {
+    Search& s = Open();
+    Text_Grid& g = s.Results.Data;
+    ASSERT_GT(g.Rows(), 100);
+    const std::pair<int, const char*> odd[] = {{5, "two\nlines of text"}, {6, "tab\there"}, {7, "東京 and Zürich"},
+                                               {8, "W W W W W W W W W W W W W W W W W W W W W W W W W W"}, {9, "l’été – 20 € « ok »"}};
+    for (const auto& [row, text] : odd) g.Set_Text_Matrix(row, 4, QString::fromUtf8(text));
+    const QFontMetrics fm(s.Data->font());
+    const auto px_x = [&](int px) { return Pixels_To_Twips_X(px, &s); };
+    const auto px_y = [&](int px) { return Pixels_To_Twips_Y(px, &s); };
+
+    s.Resize_Cell();
+    std::vector<int> heights(static_cast<size_t>(g.Rows()), 0);
+    for (int c = 1; c < g.Cols(); ++c) {
+        int widest = 0;
+        for (int r = 0; r < g.Rows(); ++r) {
+            const QRect b = fm.boundingRect(QRect(0, 0, 1 << 28, 1 << 28), Qt::TextExpandTabs, g.Text_Matrix(r, c));
+            widest = std::max(widest, b.width());
+            heights[static_cast<size_t>(r)] = std::max(heights[static_cast<size_t>(r)], g.Text_Matrix(r, c).isEmpty() ? fm.height() : b.height());
+        }
+        ASSERT_EQ(g.Col_Width(c), px_x(widest) + 120) << "column " << c;
+    }
+    for (int r = 0; r < g.Rows(); ++r) ASSERT_EQ(g.Row_Height(r), px_y(heights[static_cast<size_t>(r)]) + 60) << "row " << r;
+    EXPECT_GT(g.Row_Height(5), g.Row_Height(4));
+
+    // One column dragged narrower: rows grow to their texts wrapped at the widths.
+    g.Set_Col_Width(4, 900);
+    s.Resize_Cell(4);
+    for (int r = 0; r < g.Rows(); ++r) {
+        int tallest = 0;
+        for (int c = 1; c < g.Cols(); ++c) {
+            if (g.Col_Width(c) <= 0) continue;
+            const int w = std::max(Twips_To_Pixels_X(g.Col_Width(c) - 60, &s), 1);
+            tallest = std::max(tallest, fm.boundingRect(QRect(0, 0, w, 1 << 28), Qt::TextWordWrap | Qt::TextExpandTabs,
+                                                        g.Text_Matrix(r, c)).height());
+        }
+        ASSERT_EQ(g.Row_Height(r), px_y(tallest) + 60) << "row " << r;
+    }
 }
