@@ -203,7 +203,8 @@ WINDOW_NOTES = {
     "BM_Grid_Page_Down_Per_Page": (None, "ms per page, paging top to bottom of every record"),
     "BM_List_Print_Layout_All": (2000, "every record into pages, recording device"),
     "BM_List_Print_Layout_All_Unrecorded": (None, "the same layout, its texts kept nowhere"),
-    "BM_List_Print_PDF_500": (5000, "500 records, printer into a PDF file"),
+    "BM_List_Print_PDF/500": (5000, "500 records, printer into a PDF file"),
+    "BM_List_Print_PDF/0": (60000, "every record, printer into a PDF file"),
 }
 
 # The text searched by the "[Any fields]" Content benchmark of bench_search.

@@ -14,9 +14,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -249,6 +251,19 @@ void Export::ToPrint_Click() {
     const int set = Selected_Set();
     if (set < 0) return;
     Make_Selection_Fields();
+    // A long job shows how far it is and can be stopped; the windows stay painted.
+    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, printer.Last_Row, this);
+    progress.setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(Print_Progress_Delay_Ms);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    printer.Progress = [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    };
     if (Before_Print) Before_Print(printer);
     printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export);
 }

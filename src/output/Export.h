@@ -52,6 +52,8 @@ public:
     std::function<int(Choose&)> Run_Chooser;
     // Called with the list printer just before it prints (tests give it their device).
     std::function<void(LVPrint&)> Before_Print;
+    // How long a print job runs before its progress shows.
+    int Print_Progress_Delay_Ms = 500;
 
     void Form_Load();
     void Form_Unload();

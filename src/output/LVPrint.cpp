@@ -1,5 +1,6 @@
 #include "output/LVPrint.h"
 
+#include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
 #include "winsupport/Message_Service.h"
 
@@ -79,6 +80,9 @@ bool LVPrint::PrintList(bool preview, int /*PrintType*/, int PrintFormat, const 
 }
 
 bool LVPrint::Print_Job(Print_Device& device, int copies, int PrintFormat, const std::vector<bool>& Column_Export) {
+    // Each page is compressed with buffers taken and given back to the heap; kept at its
+    // top, they are not faulted in again page after page (a third of a long job's time).
+    const Huge_Page_Heap heap(std::size_t(16) << 20);
     out_ = &device;
     Copy_Grid_Font();
     Set_Page_Geometry();
@@ -156,7 +160,9 @@ void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
         label_text_[static_cast<size_t>(col)] = Cell(0, col) + QLatin1Char(':');
         label_width_[static_cast<size_t>(col)] = out_->Text_Width(Cell(0, col) + QStringLiteral(": "));
         double widest = 0;
-        for (int r = 1; r <= last; ++r) {
+        // A value width past the right limit puts the next field on a line of its own,
+        // whatever it is: measuring that column further changes nothing.
+        for (int r = 1; r <= last && widest <= right_limit_; ++r) {
             const QString& v = Cell(r, col);
             if (v.isEmpty()) continue;
             if (v.contains(QLatin1Char('\n')) || v.contains(QLatin1Char('\r'))) {
@@ -290,6 +296,10 @@ bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_E
         }
         ++current_row_;
     }
+    if (Progress && !Progress(current_row_ - 1, last)) {
+        go_on_ = false;
+        return false;
+    }
     if (current_row_ <= last) {
         ++page_number_;
         if (!out_->New_Page()) {
@@ -375,11 +385,16 @@ LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
             continue;
         }
         QString line;
+        double line_width = 0;  // the line's width, exact or from its words' widths
         auto close = [&] {
             out << line;
             result.Width = std::max(result.Width, out_->Text_Width(line));
         };
         // The words are tried on the line in place: a long text costs no string per word.
+        // The width of the line with one more word is its width plus the blank's and the
+        // word's; only when that comes near the limit is the line measured whole.
+        const double blank = out_->Text_Width(QStringLiteral(" "));
+        const double near = limit / 32 + 2 * blank;
         int position = 0;
         while (position < paragraph.size()) {
             const int start = position;
@@ -387,17 +402,28 @@ LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
             int end = position;
             while (end > start && paragraph.at(end - 1).isSpace()) --end;
             const QStringView word = QStringView(paragraph).mid(start, end - start);
+            const double word_width = out_->Text_Width(word.toString());
             if (line.isEmpty()) {
                 line = word.toString();
+                line_width = word_width;
                 continue;
             }
-            const qsizetype kept = line.size();
-            line.append(QLatin1Char(' '));
-            line.append(word);
-            if (out_->Text_Width(line) >= limit) {
+            double longer = line_width + blank + word_width;
+            if (longer < limit + near && longer >= limit - near) {
+                const qsizetype kept = line.size();
+                line.append(QLatin1Char(' '));
+                line.append(word);
+                longer = out_->Text_Width(line);
                 line.truncate(kept);
+            }
+            if (longer >= limit) {
                 close();
                 line = word.toString();   // a word wider than the line stands alone, unbroken
+                line_width = word_width;
+            } else {
+                line.append(QLatin1Char(' '));
+                line.append(word);
+                line_width = longer;
             }
         }
         close();

@@ -33,6 +33,9 @@ public:
     QString Language;             // "" : the current language
     QDate Print_Date;             // null: today
     QWidget* Parent = nullptr;    // of the dialogs and questions
+    // Told after each page how many records of how many are printed; false stops the
+    // job (as the user's stop: the document is cancelled, PrintList answers false).
+    std::function<bool(int done, int total)> Progress;
 
     QColor Rule_Colour = Qt::black;
     double Gap = 1.0;

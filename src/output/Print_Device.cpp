@@ -35,16 +35,22 @@ void Painter_Print_Device::Set_Font(const Print_Font& font) {
     qfont_.setItalic(font.Italic);
     qfont_.setUnderline(font.Underline);
     qfont_.setStrikeOut(font.Strikethrough);
+    metrics_.emplace(qfont_, device_);
+    font_widths_ = &widths_[qfont_.key()];
+    mm_per_px_x_ = Mm_Per_Inch / device_->logicalDpiX();
+    mm_per_px_y_ = Mm_Per_Inch / device_->logicalDpiY();
     if (painter_ && painter_->isActive()) painter_->setFont(qfont_);
 }
 
 double Painter_Print_Device::Text_Width(const QString& text) {
-    return QFontMetricsF(qfont_, device_).horizontalAdvance(text) * Mm_Per_Inch / device_->logicalDpiX();
+    constexpr qsizetype kShort = 48;
+    if (text.size() > kShort) return metrics_->horizontalAdvance(text) * mm_per_px_x_;
+    auto it = font_widths_->constFind(text);
+    if (it == font_widths_->cend()) it = font_widths_->insert(text, metrics_->horizontalAdvance(text) * mm_per_px_x_);
+    return *it;
 }
 
-double Painter_Print_Device::Text_Height(const QString&) {
-    return QFontMetricsF(qfont_, device_).height() * Mm_Per_Inch / device_->logicalDpiY();
-}
+double Painter_Print_Device::Text_Height(const QString&) { return metrics_->height() * mm_per_px_y_; }
 
 bool Painter_Print_Device::Begin() {
     if (failed_) return false;
@@ -61,9 +67,8 @@ bool Painter_Print_Device::Begin() {
 
 bool Painter_Print_Device::Print_Text(double x, double top, const QString& text) {
     if (!Begin()) return false;
-    const QFontMetricsF m(qfont_, device_);
     painter_->setPen(Qt::black);
-    painter_->drawText(QPointF(Px(x), Px(top) + m.ascent()), text);
+    painter_->drawText(QPointF(Px(x), Px(top) + metrics_->ascent()), text);
     return true;
 }
 

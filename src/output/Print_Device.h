@@ -5,6 +5,9 @@
 // keeps every operation so that tests can read the printout.
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <optional>
 #include <QString>
 #include <deque>
 #include <vector>
@@ -71,6 +74,14 @@ private:
     bool failed_ = false;
     Print_Font font_;
     QFont qfont_;
+    // Made once per font: building metrics for every text measured was most of a long job.
+    std::optional<QFontMetricsF> metrics_;
+    // Labels, codes, names and words come back page after page: each short text is
+    // measured once per font (the page title's font comes and goes on every page).
+    QHash<QString, QHash<QString, double>> widths_;
+    QHash<QString, double>* font_widths_ = nullptr;
+
+    double mm_per_px_x_ = 0, mm_per_px_y_ = 0;
 };
 
 // Keeps what was printed. Text measures are simple and exact: every character is

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -23,9 +24,11 @@ struct Export_Test : Output_Test {
     Search_Results s;
     std::unique_ptr<Export> e;
 
-    void Open(bool For_Printing, const QString& lang = "EN") {
+    void Open(bool For_Printing, const QString& lang = "EN", int records = 2) {
         if (lang != Current_Language) Use_Language(lang);
-        Fill_Records({Plain_Record(1), Plain_Record(2)});
+        std::vector<Hand_Record> rows;
+        for (int i = 1; i <= records; ++i) rows.push_back(Plain_Record(i));
+        Fill_Records(rows);
         Search_All(s, lang);
         e = std::make_unique<Export>(s);
         e->For_Printing = For_Printing;
@@ -173,6 +176,33 @@ TEST_F(Export_Test, To_Printer) {
     EXPECT_NE(dev.Find("Selection criteria are Year Not Empty"), nullptr);
     EXPECT_NE(dev.Find("Project 2"), nullptr);
     EXPECT_EQ(dev.Find("MS of coordinator:"), nullptr);   // "Short"
+}
+
+TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
+    Open(true, "EN", 300);
+    messages->printSetupAnswer = true;
+    e->Print_Progress_Delay_Ms = 0;
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel);
+        Recording_Print_Device dev;
+        int calls = 0;
+        bool shown = false;
+        e->Before_Print = [&](LVPrint& p) {
+            p.Set_Output_Device(&dev);
+            p.Progress = [&, report = p.Progress](int done, int total) {
+                auto* dialog = e->findChild<QProgressDialog*>();
+                shown = shown || (dialog && dialog->isVisible());
+                if (cancel && ++calls == 2) dialog->cancel();
+                return report(done, total);
+            };
+        };
+        e->ToPrint_Click();
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(dev.Killed, cancel);
+        EXPECT_EQ(dev.Ended, !cancel);
+        if (cancel) EXPECT_EQ(dev.Pages, 2);  // the second page was its last
+        else EXPECT_GT(dev.Pages, 3);
+    }
 }
 
 }  // namespace
