@@ -10,6 +10,7 @@
 #include "views/DisplayData.h"
 #include "views/Search.h"
 #include "winsupport/Message_Service.h"
+#include "winsupport/Window_Utils.h"
 
 void Init_Data_Model() {
     Build_Record_Description();
@@ -28,6 +29,7 @@ bool Open_Search_Window() {
 
 Start_Result Main(void (*initDataModel)()) {
     Set_App_Title(QStringLiteral("Sifa_Soft"));
+    Keep_Windows_On_Screen();
     if (initDataModel) initDataModel();
     if (!Record_Description || Record_Description->Count() == 0) {
         Message_Box(QStringLiteral("No record description !!!!\r\nExit..."), Msg_Buttons::OK);

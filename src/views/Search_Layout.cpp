@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <algorithm>
 #include <cmath>
 
@@ -55,8 +57,10 @@ int Search::Width_Of(const QWidget* w) const { return w ? Pixels_To_Twips_X(w->w
 int Search::Height_Of(const QWidget* w) const { return w ? Pixels_To_Twips_Y(w->height(), this) : 0; }
 
 void Search::Place_Design_Geometry() {
-    Place(Lbl_Actif, 120, Heading_Top, 480, Heading_Height);
-    Place(Lbl_Field, 660, Heading_Top, 1500, Heading_Height);
+    // A heading is never cut: wider in this font than drawn, it pushes the next one on.
+    const int actif_w = std::max(480, Pixels_To_Twips_X(Lbl_Actif->sizeHint().width(), this));
+    Place(Lbl_Actif, 120, Heading_Top, actif_w, Heading_Height);
+    Place(Lbl_Field, std::max(660, 120 + actif_w + 60), Heading_Top, 1500, Heading_Height);
     Place(Lbl_Not, 4530, Heading_Top, 330, Heading_Height);
     Place(Lbl_Oper, 4860, Heading_Top, 1500, Heading_Height);
     Place(Lbl_Value, Value_Left, Heading_Top, 1500, Heading_Height);
@@ -124,12 +128,27 @@ void Search::Apply_Value_Box_Width(int Index) {
     // A long text field asks for far more room than the window has; the box keeps its
     // maximum length and scrolls.
     const int room = std::max(Criteria_Right_Edge() - Value_Left - Find_Ref_Size, 300);
-    const int w = std::min(value_width_[static_cast<size_t>(Index)], room);
     QLineEdit* box = txtFields[Index];
+    // The width the rule gives, but never less than the box's longest value takes in its
+    // font (the rule was made for one font; three capitals must not scroll).
+    int w = value_width_[static_cast<size_t>(Index)];
+    if (box->maxLength() > 0 && box->maxLength() <= 64) {
+        const QFontMetrics fm(box->font());
+        QStyleOptionFrame frame;
+        frame.initFrom(box);
+        const QSize text(fm.horizontalAdvance(QString(box->maxLength(), QLatin1Char('W'))), fm.height());
+        const int needed = box->style()->sizeFromContents(QStyle::CT_LineEdit, &frame, text + QSize(8, 4), box).width();
+        w = std::max(w, Pixels_To_Twips_X(needed, this));
+    }
+    w = std::min(w, room);
     Place(box, Value_Left, Top_Of(box), w, 285);
     Place(ListFields[Index], Value_Left, Top_Of(ListFields[Index]), std::min(w + 240, room), 315);
     if (find_ref_row_ == Index && Find_Ref->isVisible())
         Place(Find_Ref, Left_Of(box) + Width_Of(box), Top_Of(box), Find_Ref_Size, Find_Ref_Size);
+    // The description follows the box, up to the grid's right edge.
+    const int description_left = std::max(Description_Left, Value_Left + w + Find_Ref_Size + 60);
+    Place(lblDescription[Index], description_left, Top_Of(lblDescription[Index]),
+          std::max(Criteria_Right_Edge() - description_left, 0), Label_Height);
 }
 
 void Search::Form_Resize() {
@@ -143,13 +162,7 @@ void Search::Form_Resize() {
     for (QFrame* l : Line1) Place(l, Left_Of(l), Top_Of(l), non_negative(W - 260 - Left_Of(l)), 15);
     const int grid_bottom = grid_top + Height_Of(Data);
 
-    // The descriptions reach to the grid's right edge.
-    const int right = Criteria_Right_Edge();
-    for (int i = 0; i < Nb_Rows; ++i) {
-        Place(lblDescription[i], Description_Left, Top_Of(lblDescription[i]), non_negative(right - Description_Left),
-              Label_Height);
-        Apply_Value_Box_Width(i);
-    }
+    for (int i = 0; i < Nb_Rows; ++i) Apply_Value_Box_Width(i);
 
     const int count_top = std::max(H - 960, grid_bottom + 60);
     const int buttons_top = std::max(H - 1060, grid_bottom + 210);

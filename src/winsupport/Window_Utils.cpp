@@ -7,7 +7,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 void Set_Window_On_Top(QWidget* window, bool onTop) {
     if (!window) return;
@@ -61,3 +64,44 @@ QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const 
 
 Wait_Cursor::Wait_Cursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 Wait_Cursor::~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
+
+void Fit_To_Screen(QWidget* window) {
+    if (!window || !window->isWindow() || !window->screen()) return;
+    const QRect free = window->screen()->availableGeometry();
+    // Before the first show the frame is not known: the usual caption and borders.
+    QSize frame = window->frameGeometry().size() - window->size();
+    if (frame.width() <= 0 && frame.height() <= 0) frame = QSize(16, 40);
+    const QSize room = (free.size() - frame).expandedTo(QSize(100, 100));
+    if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+    if (window->width() > room.width() || window->height() > room.height()) window->resize(window->size().boundedTo(room));
+    QRect outer(window->pos(), window->size() + frame);
+    if (!free.contains(outer)) {
+        outer.moveRight(std::min(outer.right(), free.right()));
+        outer.moveBottom(std::min(outer.bottom(), free.bottom()));
+        outer.moveLeft(std::max(outer.left(), free.left()));
+        outer.moveTop(std::max(outer.top(), free.top()));
+        if (window->isVisible() || window->testAttribute(Qt::WA_Moved)) window->move(outer.topLeft());
+    }
+}
+
+namespace {
+class Screen_Keeper : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isWindow()) Fit_To_Screen(w);
+        }
+        return false;
+    }
+};
+}  // namespace
+
+void Keep_Windows_On_Screen() {
+    static Screen_Keeper* keeper = nullptr;
+    if (keeper || !qApp) return;
+    keeper = new Screen_Keeper(qApp);
+    qApp->installEventFilter(keeper);
+}

@@ -18,6 +18,12 @@ QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const 
 // The Qt filter text of description/pattern pairs, completed as Join_Filter completes them.
 QString Qt_File_Filter(const QStringList& filters);
 
+// No window larger than the free area of its screen (a small screen, a large scale
+// factor): its size and smallest size are cut to fit, frame included, and it is moved
+// inside. Keep_Windows_On_Screen does it for every window shown from then on.
+void Fit_To_Screen(QWidget* window);
+void Keep_Windows_On_Screen();
+
 // The hourglass for the lifetime of the object; always put back.
 class Wait_Cursor {
 public:

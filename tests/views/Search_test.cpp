@@ -44,6 +44,9 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_LE(b.right(), c.left());
     EXPECT_LE(c.right(), s.Frame1->width());
     EXPECT_EQ(s.Top_Of(s.Critere_Actif[1]), 360 + 360 + 60);
+    // Headings whole, apart.
+    EXPECT_GE(s.Lbl_Actif->width(), s.Lbl_Actif->sizeHint().width());
+    EXPECT_LT(s.Lbl_Actif->geometry().right(), s.Lbl_Field->x());
 }
 
 TEST_F(Search_Window_Test, OperatorsFollowTheFieldType) {
@@ -80,6 +83,10 @@ TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     EXPECT_FALSE(s.ListFields[1]->isVisible());
     EXPECT_EQ(s.Value_Box_Design_Width(1), em->Longueur_Czi() * 100 + 100);
     EXPECT_EQ(s.txtFields[1]->maxLength(), em->Longueur_Czi());
+    // Never narrower than its longest value in its font; the description beside it.
+    const QFontMetrics fm(s.txtFields[1]->font());
+    EXPECT_GT(s.txtFields[1]->width(), fm.horizontalAdvance(QString(em->Longueur_Czi(), 'W')) + 6);
+    EXPECT_GT(s.lblDescription[1]->x(), s.txtFields[1]->geometry().right());
     // The label follows the typing.
     s.txtFields[1]->setText("D");
     EXPECT_EQ(s.lblDescription[1]->text(), To_Text(em->Get_Data("D")));

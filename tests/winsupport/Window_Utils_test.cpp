@@ -78,3 +78,20 @@ TEST(Set_Window_On_Top, KeepsGeometryAndSetsTheFlag) {
     EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(hidden.isVisible());
 }
+
+TEST(Fit_To_Screen, No_Window_Opens_Larger_Than_The_Screen) {
+    Keep_Windows_On_Screen();
+    QWidget big;
+    big.setMinimumSize(9000, 9000);
+    big.resize(12000, 12000);
+    big.show();
+    const QRect free = big.screen()->availableGeometry();
+    EXPECT_LE(big.width(), free.width());
+    EXPECT_LE(big.height(), free.height());
+    EXPECT_LE(big.minimumWidth(), free.width());
+    // A window that fits is left as it is.
+    QWidget small;
+    small.resize(200, 100);
+    small.show();
+    EXPECT_EQ(small.size(), QSize(200, 100));
+}
