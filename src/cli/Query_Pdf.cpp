@@ -18,7 +18,8 @@ namespace {
 // on (a record too large for a page is left out, as "Yes" does).
 class Unattended_Messages : public Message_Service {
 public:
-    Msg_Answer Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon, const QString&) override {
+    Msg_Answer Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon, const QString&,
+                            const QString&) override {
         QString line = text;
         line.replace(QLatin1String("\r\n"), QLatin1String(" "));
         std::fprintf(stderr, "sifa-query: %s\n", line.toUtf8().constData());

@@ -4,6 +4,17 @@
 #include "model/Records_Table.h"
 #include "search/Search_Run.h"
 
+QUrl Web_Address(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.contains(QLatin1Char(' ')) || t.contains(QLatin1Char('\n'))) return {};
+    const bool scheme = t.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                        t.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    if (!scheme && !t.startsWith(QLatin1String("www."), Qt::CaseInsensitive)) return {};
+    const QUrl url = QUrl::fromUserInput(t);
+    return url.isValid() && !url.host().isEmpty() ? url : QUrl();
+}
+
 std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang)
 {
     if (recordNumber.isEmpty() || !Is_Numeric(recordNumber)) return std::nullopt;
@@ -14,9 +25,12 @@ std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const 
     int f = 0;
     for (const Champ& ch : Record_Description->Get_Champs()) {
         ++f;
-        if (!ch.Language.isEmpty() && ch.Language != lang) continue;
+        if (!ch.Shown_In(lang)) continue;
         const Value& v = f <= Records_Table.Col_Upper() ? Records_Table(*r, f) : Value();
-        lines.append({ch.Get_Libelle_In_Langue(lang) + QStringLiteral(": "), Cell_Text(ch, v)});
+        const QString text = Cell_Text(ch, v);
+        // The two fields that link a recommendation to its form and its material.
+        const bool link_field = ch.Nom == QLatin1String("ToolKit") || ch.Nom == QLatin1String("MATOS");
+        lines.append({ch.Get_Libelle_In_Langue(lang) + QStringLiteral(": "), text, link_field ? Web_Address(text) : QUrl()});
     }
     return lines;
 }

@@ -5,12 +5,17 @@
 
 #include <QList>
 #include <QString>
+#include <QUrl>
 #include <optional>
 
 struct Record_Line {
     QString Label;   // the field's label followed by ": "
     QString Value;
+    QUrl Link;       // the web address a link field holds; empty otherwise
 };
+
+// The web address a text is, whole: "http://", "https://" or "www." and no blank.
+QUrl Web_Address(const QString& text);
 
 // nullopt when the number is not numeric, names no record or there is no field.
 std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang);

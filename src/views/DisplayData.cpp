@@ -2,15 +2,18 @@
 
 #include "model/Record_Description.h"
 #include "search/Record_Lines.h"
+#include "winsupport/Default_App.h"
 #include "winsupport/Twips.h"
 #include "winsupport/cStdScrollBar.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
@@ -47,8 +50,11 @@ DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
         lab->hide();
         Label[static_cast<size_t>(i)] = lab;
 
-        auto* box = new QTextEdit(Frame1);
+        auto* box = new QTextBrowser(Frame1);
         box->setObjectName(QStringLiteral("Valeur_%1").arg(i));
+        // A web address opens in the desktop's browser, not in the box.
+        box->setOpenLinks(false);
+        connect(box, &QTextBrowser::anchorClicked, this, [](const QUrl& url) { Open_Web_Address(url); });
         box->setReadOnly(true);
         box->setTextInteractionFlags(Qt::TextSelectableByMouse);
         box->setFocusPolicy(Qt::NoFocus);   // the window's keys scroll the window
@@ -92,7 +98,15 @@ bool DisplayData::Display_Record(const Value& record) {
         QTextEdit* box = Valeur[static_cast<size_t>(k)];
         if (k < lines_.size()) {
             lab->setText(lines_[k][0]);
-            box->setPlainText(lines_[k][1]);
+            const QUrl link = (*lines)[k].Link;
+            if (link.isEmpty()) {
+                box->setPlainText(lines_[k][1]);
+                box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            } else {
+                box->setHtml(QStringLiteral("<a href=\"%1\">%2</a>")
+                                 .arg(QString::fromUtf8(link.toEncoded()).toHtmlEscaped(), lines_[k][1].toHtmlEscaped()));
+                box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
+            }
             lab->show();
             box->show();
         } else {
@@ -211,6 +225,15 @@ void DisplayData::m_oVScroll_VChange(qint32 pos) {
     Move_Frame();
 }
 void DisplayData::m_oVScroll_VScroll(qint32 pos) { m_oVScroll_VChange(pos); }
+
+void DisplayData::keyPressEvent(QKeyEvent* e) {
+    // Escape closes the record, as the close box does.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
 
 void DisplayData::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

@@ -11,10 +11,12 @@
 #include "winsupport/Default_App.h"
 #include "winsupport/Window_Utils.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -145,6 +147,9 @@ void Search::Connect_Controls() {
         if (w != Data && !Data->isAncestorOf(w)) w->installEventFilter(this);
     }
     Data->viewport()->installEventFilter(this);
+    Data->installEventFilter(this);
+    // Enter runs the search, whatever has the focus.
+    Submit->setDefault(true);
     connect(Find_Ref, &QPushButton::clicked, this, &Search::Find_Ref_Click);
     connect(Critere_Oper_And, &QRadioButton::clicked, Find_Ref, &QWidget::hide);
     connect(Critere_Oper_Or, &QRadioButton::clicked, Find_Ref, &QWidget::hide);
@@ -355,6 +360,30 @@ void Search::closeEvent(QCloseEvent* e) {
 }
 
 bool Search::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && Key_Event(watched, static_cast<QKeyEvent*>(e))) return true;
     if (Focus_Event(watched, e)) return true;
     return QWidget::eventFilter(watched, e);
+}
+
+bool Search::Key_Event(QObject* watched, QKeyEvent* e) {
+    const int key = e->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (e->modifiers() & ~Qt::KeypadModifier) return false;
+    // In the result, Enter or Space opens the current record, as a click does.
+    if (watched == Data) {
+        if (!enter && key != Qt::Key_Space) return false;
+        Open_Current_Record();
+        return true;
+    }
+    if (!enter || !isAncestorOf(qobject_cast<QWidget*>(watched))) return false;
+    // Enter on a button is that button; anywhere else it is Submit, once the value box
+    // being left has passed its check.
+    if (auto* button = qobject_cast<QPushButton*>(watched)) {
+        button->click();
+        return true;
+    }
+    const int row = Row_Of(QApplication::focusWidget());
+    if (row >= 0 && !Leave_Check(row)) return true;
+    Submit_Click();
+    return true;
 }

@@ -22,6 +22,7 @@ class CTooltip;
 class Grid_Widget;
 class QCheckBox;
 class QFrame;
+class QKeyEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -158,6 +159,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    bool Key_Event(QObject* watched, QKeyEvent* e);
     void mouseMoveEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -180,6 +182,9 @@ private:
     // The leave check of a value box: true when accepted; otherwise the message has
     // been shown and the focus is back in the box.
     bool Leave_Check(int Index);
+    void Open_Record_Of_Row(int row);
+    // The record of the grid's current row, as Enter or Space asks.
+    void Open_Current_Record();
     // Controls that let the focus leave a value box without its check: the picker
     // button (picking is how a wrong code gets corrected) and Close.
     bool Skips_Value_Check(const QWidget* w) const;

@@ -93,10 +93,7 @@ void Search::Data_MouseUp(Qt::MouseButtons Button, Qt::KeyboardModifiers, int X,
         const Text_Grid& g = Results.Data;
         const int row = Data->Row_At_Pixel(Grid_Pixel(X, Y).y());
         if (row < 1 || row >= g.Rows() || row > Data->Last_Visible_Row()) return;
-        bool ok = false;
-        const int record = g.Text_Matrix(row, 0).toInt(&ok);
-        // The empty row of "No match" holds no record.
-        if (ok && record > 0 && Record_Window_Opener) Record_Window_Opener(*this, record);
+        Open_Record_Of_Row(row);
         return;
     }
     const int col = Resizing_Col;
@@ -104,6 +101,17 @@ void Search::Data_MouseUp(Qt::MouseButtons Button, Qt::KeyboardModifiers, int X,
     Data->unsetCursor();
     if (CellAutoSize->isChecked()) Resize_Cell(col);
 }
+
+void Search::Open_Record_Of_Row(int row) {
+    const Text_Grid& g = Results.Data;
+    if (row < 1 || row >= g.Rows()) return;
+    bool ok = false;
+    const int record = g.Text_Matrix(row, 0).toInt(&ok);
+    // The empty row of "No match" holds no record.
+    if (ok && record > 0 && Record_Window_Opener) Record_Window_Opener(*this, record);
+}
+
+void Search::Open_Current_Record() { Open_Record_Of_Row(Results.Data.Row()); }
 
 void Search::Place_Command_Header(int col) {
     const QString tag = QString::number(col < static_cast<int>(Results.Grid_Col_Field.size()) ? Results.Grid_Col_Field[col] : 0);

@@ -2,6 +2,7 @@
 // Handing a document to the application the desktop associates with its type.
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <memory>
 
 class Default_App_Backend {
@@ -25,6 +26,8 @@ std::unique_ptr<Default_App_Backend> Install_Default_App_Backend(std::unique_ptr
 
 // true when the file was handed to its application; otherwise a message box says why.
 bool Open_With_Default_App(const QString& FileName);
+// A web address in the desktop's browser; false (and a message box) when none opened it.
+bool Open_Web_Address(const QUrl& url);
 
 // Linux: the arguments of a desktop entry's Exec line for file (field codes replaced,
 // quoting undone). Empty when the line cannot be used.

@@ -14,10 +14,11 @@ namespace {
 class Qt_Message_Service : public Message_Service {
 public:
     Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
-                            const QString& caption) override {
+                            const QString& caption, const QString& detail) override {
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
+        if (!detail.isEmpty()) box.setInformativeText(detail);
         // Wide enough for its title and the frame's buttons: a short message must not cut
         // the caption down to its first and last letters.
         if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
@@ -99,14 +100,14 @@ void Set_App_Title(const QString& title) {
 }
 
 Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons, Msg_Icon icon, const QString& caption,
-                       QWidget* parent) {
+                       QWidget* parent, const QString& detail) {
     if (!parent) parent = QApplication::activeWindow();
-    return Messages().Show_Message(parent, text, buttons, icon, caption.isEmpty() ? App_Title() : caption);
+    return Messages().Show_Message(parent, text, buttons, icon, caption.isEmpty() ? App_Title() : caption, detail);
 }
 
 Msg_Answer Recording_Message_Service::Show_Message(QWidget*, const QString& text, Msg_Buttons buttons,
-                                                   Msg_Icon icon, const QString& caption) {
-    shown.push_back({text, caption, buttons, icon});
+                                                   Msg_Icon icon, const QString& caption, const QString& detail) {
+    shown.push_back({text, caption, detail, buttons, icon});
     if (!answers.empty()) {
         const Msg_Answer a = answers.front();
         answers.erase(answers.begin());

@@ -24,8 +24,9 @@ struct File_Dialog_Request {
 class Message_Service {
 public:
     virtual ~Message_Service() = default;
+    // detail: shown under the text (the path of the file a message names); may be "".
     virtual Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons,
-                                    Msg_Icon icon, const QString& caption) = 0;
+                                    Msg_Icon icon, const QString& caption, const QString& detail) = 0;
     // Returns the chosen file name, "" when cancelled.
     virtual QString Show_File(QWidget* parent, const File_Dialog_Request& request) = 0;
     // The printer set-up dialog; false when cancelled.
@@ -48,7 +49,7 @@ void Set_App_Title(const QString& title);
 // The classic MsgBox: caption defaults to the application title.
 Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons = Msg_Buttons::OK,
                        Msg_Icon icon = Msg_Icon::None, const QString& caption = QString(),
-                       QWidget* parent = nullptr);
+                       QWidget* parent = nullptr, const QString& detail = QString());
 
 // Test stand-in: answers from a script (OK/Yes by default) and keeps what was shown.
 class Recording_Message_Service : public Message_Service {
@@ -56,6 +57,7 @@ public:
     struct Shown {
         QString text;
         QString caption;
+        QString detail;
         Msg_Buttons buttons;
         Msg_Icon icon;
     };
@@ -67,7 +69,7 @@ public:
     int printSetupCount = 0;
 
     Msg_Answer Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
-                            const QString& caption) override;
+                            const QString& caption, const QString& detail) override;
     QString Show_File(QWidget*, const File_Dialog_Request& request) override;
     bool Show_Print_Setup(QWidget*, QPrinter&) override;
     QStringList texts() const;

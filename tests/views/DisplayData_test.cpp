@@ -1,14 +1,27 @@
 #include "views/DisplayData.h"
+#include "search/Record_Lines.h"
 #include "winsupport/Twips.h"
 #include "winsupport/cStdScrollBar.h"
 
 #include "Views_Fixture.h"
 
+#include <QDesktopServices>
 #include <QLabel>
+#include <QPointer>
+#include <QTextBrowser>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QWheelEvent>
+
+// Stands in for the desktop's browser.
+class Url_Catcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
 
 namespace {
 
@@ -212,3 +225,42 @@ TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window
     ASSERT_TRUE(Show_Record_Window(3, &owner));
     EXPECT_EQ(Record_Window()->windowTitle(), "Record #3");
 }
+
+TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_And_Escape_Closes) {
+    Url_Catcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    const int r = 1;
+    const Value kept_toolkit = Records_Table(r, Field_Number("ToolKit")), kept_matos = Records_Table(r, Field_Number("MATOS"));
+    Records_Table(r, Field_Number("ToolKit")) = Value::String("https://example.org/form?id=1");
+    Records_Table(r, Field_Number("MATOS")) = Value::String("Brochure (PDF)");
+    QPointer<DisplayData> w = new DisplayData;
+    Open(*w, QSize(600, 500), r);
+    const int k = static_cast<int>(Shown_Labels(*w).indexOf(Label_Of("ToolKit")));
+    ASSERT_GE(k, 0);
+    auto* link = qobject_cast<QTextBrowser*>(w->Valeur[k]);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->toPlainText(), "https://example.org/form?id=1");
+    EXPECT_TRUE(link->toHtml().contains("href=\"https://example.org/form?id=1\""));
+    EXPECT_FALSE(w->Valeur[k + 1]->toHtml().contains("href"));   // not an address: plain text
+    emit link->anchorClicked(QUrl("https://example.org/form?id=1"));
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl("https://example.org/form?id=1")});
+    QDesktopServices::unsetUrlHandler("https");
+    w->setFocus();
+    QTest::keyClick(w.data(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.isNull() || !w->isVisible());
+    delete w.data();
+    Records_Table(r, Field_Number("ToolKit")) = kept_toolkit;
+    Records_Table(r, Field_Number("MATOS")) = kept_matos;
+}
+
+TEST(Web_Address, Only_A_Whole_Address_Is_One) {
+    const struct { const char* text; const char* url; } cases[] = {
+        {"https://example.org/a", "https://example.org/a"}, {"www.example.org", "http://www.example.org"},
+        {"HTTP://EXAMPLE.ORG", "http://example.org"}, {"see https://example.org", ""}, {"Guide (PDF, 49 p.)", ""},
+        {"http://", ""}, {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Web_Address(c.text).toString(), c.url) << c.text;
+}
+
+#include "DisplayData_test.moc"

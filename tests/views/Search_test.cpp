@@ -287,6 +287,31 @@ TEST_F(Search_Window_Test, ReleasingOnADataRowOpensItsRecordNotOnTheHeader) {
     QTest::mouseClick(s.Data->viewport(), Qt::LeftButton, {},
                       s.Data->viewport()->mapFrom(s.Data, s.Data->Cell_Rect(1, 3).center()));
     EXPECT_EQ(opened, (std::vector<int>{g.Text_Matrix(2, 0).toInt(), g.Text_Matrix(1, 0).toInt()}));
+    // Enter or Space on the current row, as the keyboard does it.
+    opened.clear();
+    s.Data->setFocus();
+    QTest::keyClick(s.Data, Qt::Key_Down);
+    const int current = g.Row();
+    QTest::keyClick(s.Data, Qt::Key_Return);
+    QTest::keyClick(s.Data, Qt::Key_Space);
+    EXPECT_EQ(opened, (std::vector<int>{g.Text_Matrix(current, 0).toInt(), g.Text_Matrix(current, 0).toInt()}));
+}
+
+TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
+    Search& s = Open(true);
+    Scoped_Recorder rec;
+    Criterion("MS of coordinator", "Equal", "ZZ");
+    s.Critere_Actif[0]->setChecked(false);
+    s.txtFields[1]->setFocus();
+    const QString before = s.Nb_Records->text();
+    QTest::keyClick(s.txtFields[1], Qt::Key_Return);
+    ASSERT_EQ(rec->shown.size(), 1u);   // "Unkownn code", and no search
+    EXPECT_EQ(s.Nb_Records->text(), before);
+    s.txtFields[1]->setText("FR");
+    QTest::keyClick(s.txtFields[1], Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(rec->shown.size(), 1u);
+    EXPECT_NE(s.Nb_Records->text(), before);
+    EXPECT_TRUE(s.Submit->isDefault());
 }
 
 TEST_F(Search_Window_Test, DraggedColumnBorderStopsAt300Twips) {

@@ -56,6 +56,7 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message)
             ASSERT_EQ(rec->shown.size(), 1u) << c.name;
             EXPECT_EQ(rec->shown[0].text, c.text) << c.name;
             EXPECT_EQ(rec->shown[0].caption, c.caption) << c.name;
+            EXPECT_EQ(rec->shown[0].detail, QDir::toNativeSeparators(c.file)) << c.name;   // which file
             EXPECT_EQ(rec->shown[0].icon, Msg_Icon::Exclamation) << c.name;
         } else {
             EXPECT_TRUE(rec->shown.empty()) << c.name;
