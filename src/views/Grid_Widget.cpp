@@ -136,12 +136,25 @@ QFont To_QFont(const Grid_Font& f, const QFont& base) {
 QColor Line_Color(const QPalette& p) { return p.color(QPalette::Mid); }
 
 // Our own sort arrows: a small filled triangle placed in the cell by its alignment.
+constexpr int Picture_Margin = 3;
+int Picture_Height(const QRect& cell) { return std::clamp(cell.height() / 3, 4, 7); }
+
+// The part of a cell its text may use: a picture at one side keeps its own room.
+QRect Text_Room(const QRect& cell, Grid_Picture pic, Grid_Alignment a) {
+    if (pic == Grid_Picture::None || cell.width() < 6 || cell.height() < 6) return cell;
+    const int room = 2 * Picture_Height(cell) - 1 + Picture_Margin;
+    const Qt::Alignment al = Grid_Model::To_Qt_Alignment(a, QString());
+    if (al & Qt::AlignRight) return cell.adjusted(0, 0, -room, 0);
+    if (al & Qt::AlignLeft) return cell.adjusted(room, 0, 0, 0);
+    return cell;
+}
+
 void Draw_Picture(QPainter* p, const QRect& cell, Grid_Picture pic, Grid_Alignment a, const QPalette& pal) {
     if (pic == Grid_Picture::None || cell.width() < 6 || cell.height() < 6) return;
-    const int h = std::clamp(cell.height() / 3, 4, 7);
+    const int h = Picture_Height(cell);
     const int w = 2 * h - 1;
     const Qt::Alignment al = Grid_Model::To_Qt_Alignment(a, QString());
-    const int margin = 3;
+    const int margin = Picture_Margin;
     int x = cell.left() + margin, y = cell.top() + margin;
     if (al & Qt::AlignRight) x = cell.right() - margin - w;
     else if (al & Qt::AlignHCenter) x = cell.left() + (cell.width() - w) / 2;
@@ -224,7 +237,8 @@ protected:
             p->setFont(view_->font());
             const QString& text = g.Text_Matrix(r, col);
             const Grid_Alignment a = g.Col_Alignment(col);
-            Draw_Text(p, cell, text, Grid_Model::To_Qt_Alignment(a, text), view_->Word_Wrap());
+            const QRect room = Text_Room(cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col));
+            Draw_Text(p, room, text, Grid_Model::To_Qt_Alignment(a, text), view_->Word_Wrap());
             Draw_Picture(p, cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col), palette());
             p->restore();
         }
@@ -268,7 +282,8 @@ public:
                                  : pal.color(QPalette::Text));
             p->setFont(option.font);
             const QString& text = g.Text_Matrix(r, c);
-            Draw_Text(p, cell, text, Grid_Model::To_Qt_Alignment(g.Col_Alignment(c), text), view_->Word_Wrap());
+            const QRect room = Text_Room(cell, g.Cell_Picture(r, c), g.Cell_Picture_Alignment(r, c));
+            Draw_Text(p, room, text, Grid_Model::To_Qt_Alignment(g.Col_Alignment(c), text), view_->Word_Wrap());
         }
         Draw_Picture(p, cell, g.Cell_Picture(r, c), g.Cell_Picture_Alignment(r, c), pal);
 

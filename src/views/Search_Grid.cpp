@@ -52,11 +52,14 @@ void Search::Data_MouseDown(Qt::MouseButtons Button, Qt::KeyboardModifiers, int 
     if (c < 0) return;
     Resizing_Col = c;
     Resizing_Left = Data->X_Twips(Data->Cell_Rect(0, c).x());
+    // The header button shows a picture of the header as it was: not while it changes.
+    CommandHeader->hide();
 }
 
 void Search::Data_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers, int X, int Y) {
     Text_Grid& g = Results.Data;
     if (Resizing_Col >= 0) {
+        if (CommandHeader->isVisible()) CommandHeader->hide();
         const int w = std::max(X - Resizing_Left, Min_Col_Width);
         if (w != g.Col_Width(Resizing_Col)) {
             g.Set_Col_Width(Resizing_Col, w);

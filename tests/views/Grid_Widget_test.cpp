@@ -159,7 +159,17 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
         EXPECT_TRUE(arrow_ink(arrows.back())) << static_cast<int>(p);
     }
     EXPECT_NE(arrows[0].copy(corner), arrows[1].copy(corner));
+    // A heading too long for its cell stops short of the arrow's room.
+    const QRect under_arrow(header.right() - 12, corner.bottom() + 1, 10, header.bottom() - corner.bottom() - 2);
+    const auto band_with = [&](const char* text) {
+        g.Set_Text_Matrix(0, 2, QString::fromUtf8(text));
+        return shot().copy(under_arrow);
+    };
+    const char* long_heading = "Year of the recommendation, as given by the project";
+    EXPECT_EQ(band_with(long_heading), band_with(""));
     g.Set_Cell_Picture(0, 2, Grid_Picture::None);
+    EXPECT_NE(band_with(long_heading), band_with(""));   // without an arrow the text runs on
+    g.Set_Text_Matrix(0, 2, "Year");
     EXPECT_FALSE(arrow_ink(shot()));
 }
 

@@ -319,8 +319,11 @@ TEST_F(Search_Window_Test, DraggedColumnBorderStopsAt300Twips) {
     const QRect cell = s.Data->Cell_Rect(0, 1);
     const int border = s.Data->X_Twips(cell.x() + cell.width()), left = s.Data->X_Twips(cell.x());
     const int y = Cell_Twips(0, 1).second;
+    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, border - 300, y);
+    ASSERT_TRUE(s.CommandHeader->isVisible());
     s.Data_MouseDown(Qt::LeftButton, Qt::NoModifier, border - 30, y);
     ASSERT_EQ(s.Resizing_Col, 1);
+    EXPECT_FALSE(s.CommandHeader->isVisible());   // no stale picture of the header while it changes
     s.Data_MouseMove(Qt::LeftButton, Qt::NoModifier, left + 1500, y);
     EXPECT_EQ(s.Results.Data.Col_Width(1), 1500);
     s.Data_MouseMove(Qt::LeftButton, Qt::NoModifier, left + 50, y);
