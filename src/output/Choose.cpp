@@ -2,6 +2,7 @@
 
 #include "search/Selection_Items.h"
 #include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -125,6 +126,7 @@ int Choose::Add_Sorted(QListWidget* list, const QString& name) {
 
 void Choose::Form_Load() {
     choose_ok = false;
+    Add_Mnemonics(this);
     Available->clear();
     Selected->clear();
     setWindowTitle(current_field ? current_field->Name + QStringLiteral(" selection") : QString());

@@ -124,6 +124,7 @@ void Export::Form_Load() {
         OptList_Click();
     }
     Refresh_Destinations();
+    Add_Mnemonics(this);
 }
 
 void Export::Form_Unload() {

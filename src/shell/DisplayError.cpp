@@ -22,6 +22,7 @@ DisplayError::DisplayError(QWidget* parent) : QDialog(parent) {
     connect(OKButton, &QPushButton::clicked, this, &DisplayError::OKButton_Click);
     resize(Twips_To_Pixels_X(9600, this), Twips_To_Pixels_Y(5400, this));
     setSizeGripEnabled(true);
+    Add_Mnemonics(this);
 }
 
 QString DisplayError::Error_Text(const QStringList& lines) {

@@ -8,6 +8,7 @@
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QApplication>
 #include <QDir>
@@ -146,6 +147,7 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent)
     const int content = std::max(Panel_Content_Twips(0, Design_Width), Panel_Content_Twips(1, Design_Width));
     resize(Twips_To_Pixels_X(Design_Width, this), Twips_To_Pixels_Y(content + Frame_Control_Twips(), this));
     setMinimumWidth(Twips_To_Pixels_X(6000, this));
+    Add_Mnemonics(this);
 }
 
 void Welcome::Build_Panel(int index)
@@ -329,19 +331,19 @@ bool Welcome::Import(const QString& source)
 bool Welcome::Do_Loading_Excel(const QString& path)
 {
     const QString remembered = Command1->text();
-    Command1->setText(QStringLiteral("Cancel"));
+    Set_Command_Caption(QStringLiteral("Cancel"));
     Cancel_Load = false;
     Import_Result r = Import_Workbook(path, &Cancel_Load, this);
     Command1->setEnabled(true);
     if (r.Cancelled) {
-        Command1->setText(QStringLiteral("Continue"));
+        Set_Command_Caption(QStringLiteral("Continue"));
         return false;
     }
     if (r.Rows > 0) {
-        Command1->setText(remembered);
+        Set_Command_Caption(remembered);
         Data_Loaded = true;
     } else {
-        Command1->setText(QStringLiteral("Continue"));
+        Set_Command_Caption(QStringLiteral("Continue"));
     }
     if (!r.Errs.isEmpty()) Show_Error_Window(r.Errs, this);
     return r.Success();
@@ -349,7 +351,7 @@ bool Welcome::Do_Loading_Excel(const QString& path)
 
 void Welcome::Command1_Click()
 {
-    if (Command1->text() == QLatin1String("Cancel")) {
+    if (Plain_Caption(Command1->text()) == QLatin1String("Cancel")) {
         Cancel_Load = true;
         Command1->setEnabled(false);
         return;
@@ -359,10 +361,16 @@ void Welcome::Command1_Click()
         SifaReco->hide();
         Korvan->hide();
         for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report}) b->show();
-        if (!Data_Loaded) Command1->setText(QStringLiteral("Quit"));
+        if (!Data_Loaded) Set_Command_Caption(QStringLiteral("Quit"));
         return;
     }
     accept();
+}
+
+void Welcome::Set_Command_Caption(const QString& caption)
+{
+    Command1->setText(caption);
+    Add_Mnemonics(this);
 }
 
 void Welcome::reject()

@@ -63,6 +63,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void reject() override;
+    // The main button's caption, with an underlined letter of its own.
+    void Set_Command_Caption(const QString& caption);
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

@@ -207,6 +207,7 @@ void Search::Form_Load() {
     Results.Default_Col_Width = Results.Data.Col_Width(0) > 0 ? Results.Data.Col_Width(0) : Text_Grid::Default_Col_Width;
     Results.Default_Row_Height = Results.Data.Row_Height(0) > 0 ? Results.Data.Row_Height(0) : Text_Grid::Default_Row_Height;
     Apply_Grid_Font();
+    Add_Mnemonics(this);
     Place_Display_Options();
 
     const int n = std::max(Records_Table.Col_Upper(), Record_Description ? Record_Description->Count() : 0);

@@ -4,6 +4,7 @@
 #include "model/Refs.h"
 #include "views/Grid_Widget.h"
 #include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -73,6 +74,7 @@ Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
     connect(List, &Grid_Widget::DblClick, this, &Select_Ref::List_DblClick);
     connect(Ok, &QPushButton::clicked, this, &Select_Ref::Ok_Click);
     for (QLineEdit* box : {Code_Search, Val_Search}) box->installEventFilter(this);
+    Add_Mnemonics(this);
     connect(Cancel, &QPushButton::clicked, this, &Select_Ref::Cancel_Click);
 }
 

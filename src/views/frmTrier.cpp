@@ -79,6 +79,7 @@ void frmTrier::Build() {
     bottom->addWidget(labTri, 1);
     bottom->addWidget(cmdOk);
     layout->addLayout(bottom);
+    Add_Mnemonics(this);
 }
 
 void frmTrier::Set_Key_Enabled(int k, bool on) {

@@ -4,11 +4,13 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QScreen>
+#include <QSet>
 #include <QWidget>
 #include <algorithm>
 
@@ -104,4 +106,50 @@ void Keep_Windows_On_Screen() {
     if (keeper || !qApp) return;
     keeper = new Screen_Keeper(qApp);
     qApp->installEventFilter(keeper);
+}
+
+QString Plain_Caption(const QString& caption) {
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+void Add_Mnemonics(QWidget* window) {
+    if (!window) return;
+    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    const auto marked = [](const QString& text) {
+        for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != QLatin1Char('&')) continue;
+            if (text[i + 1] != QLatin1Char('&')) return text[i + 1].toLower();
+            ++i;
+        }
+        return QChar();
+    };
+    QSet<QChar> used;
+    for (const QAbstractButton* b : buttons)
+        if (const QChar m = marked(b->text()); !m.isNull()) used.insert(m);
+    for (QAbstractButton* b : buttons) {
+        const QString text = b->text();
+        if (text.isEmpty() || !marked(text).isNull()) continue;
+        // The first letter of a word that is free, else any free letter.
+        qsizetype at = -1;
+        for (int pass = 0; pass < 2 && at < 0; ++pass)
+            for (qsizetype i = 0; i < text.size() && at < 0; ++i) {
+                const bool word_start = i == 0 || !text[i - 1].isLetterOrNumber();
+                if ((pass == 0 && !word_start) || !text[i].isLetterOrNumber() || used.contains(text[i].toLower())) continue;
+                at = i;
+            }
+        if (at < 0) continue;
+        used.insert(text[at].toLower());
+        QString with = text;
+        with.replace(QLatin1String("&"), QLatin1String("&&"));
+        // Doubled ampersands before the letter move it on.
+        const qsizetype shift = text.left(at).count(QLatin1Char('&'));
+        with.insert(at + shift, QLatin1Char('&'));
+        b->setText(with);
+    }
 }

@@ -24,6 +24,13 @@ QString Qt_File_Filter(const QStringList& filters);
 void Fit_To_Screen(QWidget* window);
 void Keep_Windows_On_Screen();
 
+// Gives every button, check box and option of a window an underlined letter of its own
+// (Alt and the letter), the captions otherwise as they are; run again after captions
+// change, it keeps the letters already given.
+void Add_Mnemonics(QWidget* window);
+// A caption as shown, without its mnemonic marker.
+QString Plain_Caption(const QString& caption);
+
 // The hourglass for the lifetime of the object; always put back.
 class Wait_Cursor {
 public:

@@ -8,6 +8,7 @@
 #include "search/Result_Text.h"
 #include "search/Selection_Items.h"
 #include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -49,7 +50,8 @@ TEST_F(Export_Test, Opens_On_What_Its_Button_Is_For) {
         EXPECT_EQ(e->OptTab->isChecked(), !printing);
         EXPECT_TRUE(e->WithLbl->isChecked());
         EXPECT_EQ(e->ToPrint->isEnabled(), printing);
-        EXPECT_EQ(QStringList({e->OptFields[0]->text(), e->OptFields[1]->text(), e->OptFields[2]->text()}),
+        EXPECT_EQ(QStringList({Plain_Caption(e->OptFields[0]->text()), Plain_Caption(e->OptFields[1]->text()),
+                               Plain_Caption(e->OptFields[2]->text())}),
                   (QStringList{"Short", "All", "Custom"}));
         EXPECT_TRUE(e->OptFields[0]->isChecked());
         EXPECT_FALSE(e->OptFields[3]->isVisibleTo(e.get()));

@@ -6,8 +6,12 @@
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
+#include <QKeySequence>
+#include <QSet>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -44,6 +48,15 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_LE(b.right(), c.left());
     EXPECT_LE(c.right(), s.Frame1->width());
     EXPECT_EQ(s.Top_Of(s.Critere_Actif[1]), 360 + 360 + 60);
+    // Every button, option and check box answers to a letter of its own.
+    QSet<int> letters;
+    for (const QAbstractButton* b : s.findChildren<QAbstractButton*>()) {
+        if (b->text().isEmpty() || b == s.CommandHeader || b == s.Find_Ref) continue;
+        const QKeySequence key = QKeySequence::mnemonic(b->text());
+        ASSERT_FALSE(key.isEmpty()) << b->text().toStdString();
+        EXPECT_FALSE(letters.contains(key[0].key())) << b->text().toStdString();
+        letters.insert(key[0].key());
+    }
     // Headings whole, apart.
     EXPECT_GE(s.Lbl_Actif->width(), s.Lbl_Actif->sizeHint().width());
     EXPECT_LT(s.Lbl_Actif->geometry().right(), s.Lbl_Field->x());
@@ -205,7 +218,7 @@ TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
     EXPECT_FALSE(headers.contains("Reco Text"));
     EXPECT_EQ(s.Results.Field_Grid_Col[Field_Number("RecoEN")], -1);
     // Fixed captions stay.
-    EXPECT_EQ(QStringList({s.Lbl_Field->text(), s.Submit->text(), s.CellAutoSize->text()}),
+    EXPECT_EQ(QStringList({s.Lbl_Field->text(), Plain_Caption(s.Submit->text()), Plain_Caption(s.CellAutoSize->text())}),
               (QStringList{"Field", "Submit", "Adjust Cell Size"}));
 }
 

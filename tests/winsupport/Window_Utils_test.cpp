@@ -2,6 +2,10 @@
 #include "winsupport/Window_Utils.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QSet>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QScreen>
@@ -94,4 +98,26 @@ TEST(Fit_To_Screen, No_Window_Opens_Larger_Than_The_Screen) {
     small.resize(200, 100);
     small.show();
     EXPECT_EQ(small.size(), QSize(200, 100));
+}
+
+TEST(Add_Mnemonics, Each_Caption_Gets_A_Letter_Of_Its_Own) {
+    QWidget window;
+    std::vector<QAbstractButton*> buttons;
+    for (const char* caption : {"Submit", "Sort", "Select...", "Close", "Cancel", "Adjust Cell Size", ""})
+        buttons.push_back(new QPushButton(QString::fromUtf8(caption), &window));
+    buttons.push_back(new QCheckBox(QStringLiteral("Multi-Columns Sort"), &window));
+    Add_Mnemonics(&window);
+    Add_Mnemonics(&window);   // again: nothing changes
+    QSet<QChar> letters;
+    const QStringList plain{"Submit", "Sort", "Select...", "Close", "Cancel", "Adjust Cell Size", "", "Multi-Columns Sort"};
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const QString text = buttons[i]->text();
+        EXPECT_EQ(Plain_Caption(text), plain[static_cast<qsizetype>(i)]);
+        if (plain[static_cast<qsizetype>(i)].isEmpty()) continue;
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        ASSERT_FALSE(key.isEmpty()) << text.toStdString();
+        EXPECT_FALSE(letters.contains(QChar(key[0].key()))) << text.toStdString();
+        letters.insert(QChar(key[0].key()));
+    }
+    EXPECT_EQ(buttons[0]->text(), "&Submit");   // a word's first letter when it is free
 }
