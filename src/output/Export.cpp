@@ -255,10 +255,16 @@ void Export::ToPrint_Click() {
     // A long job shows how far it is and can be stopped; the windows stay painted.
     QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, printer.Last_Row, this);
     progress.setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
+    progress.setMinimumWidth(progress.fontMetrics().horizontalAdvance(progress.windowTitle()) + 160);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(Print_Progress_Delay_Ms);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
+    // Only a deliberate Cancel (the button, Escape) stops the job: an Enter meant for the
+    // print dialog must not reach it.
+    auto* stop = new QPushButton(QStringLiteral("Cancel"), &progress);
+    stop->setAutoDefault(false);
+    progress.setCancelButton(stop);
     printer.Progress = [&progress](int done, int total) {
         progress.setMaximum(total);
         progress.setValue(done);

@@ -1,5 +1,6 @@
 #include "output/Print_Device.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -95,6 +96,8 @@ bool Painter_Print_Device::End_Doc() {
 void Painter_Print_Device::Kill_Doc() {
     if (printer_) printer_->abort();
     if (painter_ && painter_->isActive()) painter_->end();
+    // A cancelled job into a file leaves no broken file behind.
+    if (printer_ && !printer_->outputFileName().isEmpty()) QFile::remove(printer_->outputFileName());
 }
 
 double Recording_Print_Device::Text_Width(const QString& text) {
