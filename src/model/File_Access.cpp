@@ -1,5 +1,6 @@
 #include "model/File_Access.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
