@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -21,11 +21,9 @@ public:
         if (!detail.isEmpty()) box.setInformativeText(detail);
         // Wide enough for its title and the frame's buttons: a short message must not cut
         // the caption down to its first and last letters.
-        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-            const int width = box.fontMetrics().horizontalAdvance(caption) + 160;
-            grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                          grid->columnCount());
-        }
+        // (The box sizes itself from its text: its text label is made wide enough.)
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setMinimumWidth(box.fontMetrics().horizontalAdvance(caption) + 120);
         switch (icon) {
         case Msg_Icon::None: box.setIcon(QMessageBox::NoIcon); break;
         case Msg_Icon::Information: box.setIcon(QMessageBox::Information); break;

@@ -1,6 +1,10 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(Recording_Message_Service, AnswersFromTheScriptThenByDefault) {
@@ -54,4 +58,22 @@ TEST(Qt_File_Filter, A_Name_Without_Extension_Gets_The_Chosen_Filters) {
         {"/tmp/out", "", "/tmp/out"},
     };
     for (const auto& c : cases) EXPECT_EQ(With_Filter_Suffix(c.name, c.filter), c.result) << c.name << " " << c.filter;
+}
+
+// The real message box: its caption whole however short its text, and the detail under it.
+TEST(Qt_Message_Service, A_Short_Message_Keeps_Its_Caption_Whole) {
+    const QString caption = QStringLiteral("A caption far longer than the message it heads");
+    int width = 0;
+    QString informative;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            width = box->width();
+            informative = box->informativeText();
+            box->accept();
+        }
+    });
+    Message_Box(QStringLiteral("x"), Msg_Buttons::OK, Msg_Icon::None, caption, nullptr, QStringLiteral("/some/file.pdf"));
+    // Room for the caption and the frame's icon and buttons around it.
+    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(caption) + 120);
+    EXPECT_EQ(informative, "/some/file.pdf");
 }
