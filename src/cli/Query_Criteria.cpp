@@ -4,6 +4,23 @@
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
 
+std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error)
+{
+    const QList<Field_Entry> entries = Field_Entries(lang);
+    if (fieldName == QLatin1String("*")) return entries.first();
+    std::optional<Field_Entry> entry;
+    QString label;
+    const Champ* f = Record_Description ? Record_Description->Get_Champs().Item(fieldName) : nullptr;
+    // A field the language does not show is not in its list, even when its search label
+    // is that of the language's own field.
+    if (f && f->Shown_In(lang)) label = f->Get_Libelle_de_Recherche_In_Langue(lang);
+    for (const Field_Entry& e : entries)
+        if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0))
+            entry = e;
+    if (!entry) error = QStringLiteral("unknown field \"%1\" (not in the field list of %2)").arg(fieldName, lang);
+    return entry;
+}
+
 std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error)
 {
     QString rest = criterion;
@@ -24,25 +41,8 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
     const QString operName = (c2 < 0 ? rest : rest.left(c2)).trimmed();
     const QString value = c2 < 0 ? QString() : rest.mid(c2 + 1);
 
-    // The field entry, as the window's list offers it.
-    const QList<Field_Entry> entries = Field_Entries(lang);
-    std::optional<Field_Entry> entry;
-    if (fieldName == QLatin1String("*")) {
-        entry = entries.first();
-    } else {
-        QString label;
-        const Champ* f = Record_Description ? Record_Description->Get_Champs().Item(fieldName) : nullptr;
-        // A field the language does not show is not in its list, even when its search label
-        // is that of the language's own field.
-        if (f && f->Shown_In(lang)) label = f->Get_Libelle_de_Recherche_In_Langue(lang);
-        for (const Field_Entry& e : entries)
-            if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0))
-                entry = e;
-    }
-    if (!entry) {
-        error = QStringLiteral("unknown field \"%1\" (not in the field list of %2)").arg(fieldName, lang);
-        return std::nullopt;
-    }
+    const std::optional<Field_Entry> entry = Resolve_Field_Entry(fieldName, lang, error);
+    if (!entry) return std::nullopt;
     r.Row.Field = entry->Item;
     r.Text.Field = entry->Text;
 

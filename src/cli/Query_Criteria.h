@@ -2,6 +2,7 @@
 // Criterion rows, sort keys and field sets from the command line, resolved against
 // the record description exactly as the search window would offer them.
 #include "search/Criteria.h"
+#include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
 
 #include <QString>
@@ -11,6 +12,10 @@ struct Resolved_Criterion {
     Criterion_Row Row;
     Criterion_Text Text;
 };
+
+// The field list entry a criterion's FIELD names: a field name or a search label of
+// the language, "*" for [Any fields]; nullopt and error set when the list has none.
+std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error);
 
 // [!]FIELD:OPERATOR[:VALUE]; nullopt and error set when the window would not allow it.
 std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error);

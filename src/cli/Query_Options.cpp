@@ -6,10 +6,12 @@ QString Query_Usage()
         "usage: sifa-query [--dir DIR] [--lang EN|FR] [-c CRITERION]... [--and|--or]\n"
         "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
         "                  [--fields Short|All|Custom=RANGE] [--format table|list] [--no-labels]\n"
-        "                  [--clip] [-o FILE] [--describe] [--count] [--record N] [--check] [--pdf FILE]\n"
+        "                  [--clip] [-o FILE] [--describe] [--count] [--counts FIELD] [--record N]\n"
+        "                  [--check] [--pdf FILE]\n"
         "       sifa-query --dump-sheet WORKBOOK\n"
         "  CRITERION is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
-        "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n");
+        "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n"
+        "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n");
 }
 
 std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error)
@@ -88,6 +90,9 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
             o.Describe = true;
         } else if (a == QLatin1String("--count")) {
             o.Count = true;
+        } else if (a == QLatin1String("--counts")) {
+            if (!value(v)) return std::nullopt;
+            o.Counts = v;
         } else if (a == QLatin1String("--record")) {
             if (!value(v)) return std::nullopt;
             o.Record = v;
@@ -116,8 +121,9 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
         error = QStringLiteral("--sort and --sort-keys exclude each other");
         return std::nullopt;
     }
-    if (int(o.Count) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) + int(!o.Pdf.isEmpty()) > 1) {
-        error = QStringLiteral("--count, --describe, --record, --check and --pdf exclude each other");
+    if (int(o.Count) + int(o.Counts.has_value()) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) +
+            int(!o.Pdf.isEmpty()) > 1) {
+        error = QStringLiteral("--count, --counts, --describe, --record, --check and --pdf exclude each other");
         return std::nullopt;
     }
     if (!o.Dump_Sheet.isEmpty() && args.size() != 2) {

@@ -19,6 +19,7 @@ struct Query_Options {
     QString Output;                 // "" = standard output
     bool Describe = false;
     bool Count = false;
+    std::optional<QString> Counts;  // a field: how often each of its values occurs
     std::optional<QString> Record;
     bool Check = false;
     QString Pdf;

@@ -14,6 +14,7 @@
 #include "search/Record_Lines.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
+#include "search/Value_Counts.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -190,6 +191,12 @@ int Run(int argc, char** argv)
     if (o.Count) {
         Put(stdout, results.Nb_Records_Caption);
         return Done;
+    }
+    if (o.Counts) {
+        const auto entry = Resolve_Field_Entry(*o.Counts, o.Lang, error);
+        if (!entry) return Usage_Error(error);
+        if (entry->Item == Any_Fields) return Usage_Error(QStringLiteral("--counts takes one field, not [Any fields]"));
+        return Write_Output(o.Output, Counts_Csv_Bytes(Count_Values(results, entry->Item, o.Lang), o.Lang));
     }
     if (o.Describe) {
         Put(stdout, TexteSelectionCriteria(texts, o.And));

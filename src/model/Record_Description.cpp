@@ -62,6 +62,13 @@ Champ* Champs::Item(const QString& key) const {
     return nullptr;
 }
 
+int Champs::Number(const QString& key) const {
+    const QString k = Key(key);
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (Key(items_[i]->Nom) == k) return static_cast<int>(i) + 1;
+    return 0;
+}
+
 Champ* Champs::Item(int index) const {
     return index >= 1 && index <= Count() ? items_[index - 1].get() : nullptr;
 }

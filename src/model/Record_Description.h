@@ -89,6 +89,7 @@ public:
     Champ* add(const Champ_Args& a);
     Champ* Item(const QString& key) const;
     Champ* Item(int index) const;      // 1-based
+    int Number(const QString& key) const;   // 1-based; 0 when there is no such field
     int Count() const { return static_cast<int>(items_.size()); }
     int Count_Active() const;
     bool Remove(const QString& key);

@@ -97,3 +97,68 @@ QString Value_Description(qint32 item, std::optional<qint32> oper, const QString
     if (!oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(item)) return {};
     return To_Text(Field_Of_Item(item)->Get_Data(text, QStringLiteral("V")));
 }
+
+std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude,
+                                                const QString& Lang, QString& why)
+{
+    Champ* f = Field_Of_Item(field);
+    std::optional<qint32> item;
+    if (f && f->Shown_In(Lang)) {
+        const QString label = f->Get_Libelle_de_Recherche_In_Langue(Lang);
+        for (const Field_Entry& e : Field_Entries(Lang))
+            if (e.Item != Any_Fields && !label.isEmpty() && e.Text == label) item = e.Item;
+    }
+    if (!item) {
+        why = QStringLiteral("This column cannot be used as a search criterion.");
+        return std::nullopt;
+    }
+    Criterion_Row row;
+    row.Critere_Actif = true;
+    row.Field = item;
+    row.Negation = Exclude;
+    const QString text = To_Text(stored);
+    const QList<qint32> offered = Offered_Operators(*item);
+    if (text.isEmpty()) {
+        if (!offered.contains(Op_Empty)) {
+            why = QStringLiteral("An empty value cannot be searched for in this column.");
+            return std::nullopt;
+        }
+        row.Oper = Op_Empty;
+        return row;
+    }
+    row.Oper = Op_Equal;
+    const Value_Entry entry = Value_Entry_For(*item, Op_Equal);
+    if (entry.kind == Value_Entry::Kind::Label_List) {
+        row.txtFields = To_Text(f->Get_Data(text, QStringLiteral("V")));
+        if (!entry.List_Labels.contains(row.txtFields)) {
+            why = QStringLiteral("This value is not in the list of the column.");
+            return std::nullopt;
+        }
+        return row;
+    }
+    if (Row_Is_Coded(*item)) {
+        // The code as its table writes it: a stored "fr" is shown as France, but only
+        // "FR" passes the value check.
+        const QString code = f->Ref_Listes ? To_Text(f->Get_Data(text, QStringLiteral("C"))) : QString();
+        row.txtFields = code.isEmpty() ? text : code;
+    } else {
+        // Wildcards match themselves in brackets; a line break, which a value box cannot
+        // hold, is matched by "?".
+        for (QChar c : text) {
+            if (c == u'*' || c == u'?' || c == u'#' || c == u'[') row.txtFields += QLatin1Char('[') + c + QLatin1Char(']');
+            else if (c == u'\r' || c == u'\n') row.txtFields += QLatin1Char('?');
+            else row.txtFields += c;
+        }
+    }
+    if (entry.Max_Length > 0 && row.txtFields.size() > entry.Max_Length) {
+        why = QStringLiteral("This value is too long to be used as a search criterion (at most %1 characters).")
+                  .arg(entry.Max_Length);
+        return std::nullopt;
+    }
+    const QString refused = Check_Criterion_Value(*item, Op_Equal, row.txtFields);
+    if (!refused.isEmpty()) {
+        why = refused;
+        return std::nullopt;
+    }
+    return row;
+}

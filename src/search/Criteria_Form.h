@@ -43,3 +43,12 @@ QString Value_Description(qint32 item, std::optional<qint32> oper, const QString
 
 // True when the row's value is a code that can be picked from its table.
 bool Row_Is_Coded(qint32 item);
+
+// The criterion row that selects the records holding a cell's stored value, for the
+// quick filters of the result grid: the field's entry, "Equal" to the stored code (the
+// label when the field's list offers labels), or to the text with its wildcard
+// characters in brackets so that they match themselves; "Empty" for an empty cell;
+// Exclude sets the negation. nullopt, with why in words, when the field is not in the
+// field list or the value cannot be entered as a criterion.
+std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude,
+                                                const QString& Lang, QString& why);

@@ -139,6 +139,36 @@ QString Special_Chars()
     return QStringLiteral("\",;\t\r\n");
 }
 
+QString Quote_Cell(const QString& text, bool force)
+{
+    Text_Sink sink;
+    Append_Quoted(sink, text, force);
+    return sink.out;
+}
+
+QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2)
+{
+    const Text_Grid& g = s.Data;
+    const int last_row = std::min(s.Result_Rows(), g.Rows() - 1);
+    const int top = std::max(std::min(r1, r2), 1), bottom = std::min(std::max(r1, r2), last_row);
+    const int left = std::max(std::min(c1, c2), 1), right = std::min(std::max(c1, c2), g.Cols() - 1);
+    std::vector<int> cols;
+    for (int c = left; c <= right; ++c)
+        if (g.Col_Width(c) > 0) cols.push_back(c);
+    if (cols.empty() || top > bottom) return {};
+    Text_Sink sink;
+    const auto append_row = [&](int r) {
+        for (size_t k = 0; k < cols.size(); ++k) {
+            if (k) sink.Append_Char('\t');
+            Append_Quoted(sink, g.Text_Matrix(r, cols[k]), false);
+        }
+        sink.Append(u"\r\n");
+    };
+    append_row(0);
+    for (int r = top; r <= bottom; ++r) append_row(r);
+    return sink.out;
+}
+
 QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                            const std::vector<bool>& Column_Export, bool Force_Guillement,
                            const QString& separateur, QString* error)

@@ -21,6 +21,9 @@ struct Criterion_Text {
 
 // The special characters that make a text value quoted.
 QString Special_Chars();
+// A text as the exports write it: in double quotes (inner quotes doubled) when force is
+// set or it holds a special character, as it is otherwise.
+QString Quote_Cell(const QString& text, bool force);
 
 // Column_Export is indexed by grid column 0..last (entry 0 never read). When its size
 // does not match the grid, *error receives "Internal Error, number of columns
@@ -45,6 +48,10 @@ QString Write_Output_File(const QString& Filename, const QByteArray& bytes);
 // The clipboard text: tab separated, texts quoted only when they must be.
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                   const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
+
+// The cells of rows r1..r2 and columns c1..c2 of the grid (either corner first) under
+// their column headings, as the clipboard export writes them; hidden columns left out.
+QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2);
 
 QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And);
 QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys);

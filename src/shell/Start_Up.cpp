@@ -6,6 +6,7 @@
 #include "model/Records_Table.h"
 #include "shell/DisplayError.h"
 #include "shell/Welcome.h"
+#include "output/Counts_Window.h"
 #include "output/Export.h"
 #include "views/DisplayData.h"
 #include "views/Search.h"
@@ -22,6 +23,9 @@ bool Open_Search_Window() {
     Search::Export_Dialog_Opener = &Open_Export_Dialog;
     Search::Record_Window_Opener = [](Search& owner, int record) { Show_Record_Window(record, &owner); };
     auto* window = new Search();
+    QObject::connect(window, &Search::Counts_Asked, window,
+                     [window](qint32 field) { Show_Counts_Window(window->Results, window, field); });
+    QObject::connect(window, &Search::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return true;

@@ -7,6 +7,8 @@
 #include "winsupport/cStdScrollBar.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -226,7 +228,24 @@ void DisplayData::m_oVScroll_VChange(qint32 pos) {
 }
 void DisplayData::m_oVScroll_VScroll(qint32 pos) { m_oVScroll_VChange(pos); }
 
+void DisplayData::Copy_Record() {
+    QString text;
+    for (const QStringList& l : lines_) text += l[0] + l[1] + QStringLiteral("\r\n");
+    if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
 void DisplayData::keyPressEvent(QKeyEvent* e) {
+    if (e->matches(QKeySequence::Copy)) {
+        // The value boxes take no focus: a part of a value selected by mouse is what
+        // the keys copy then.
+        for (QTextEdit* box : Valeur)
+            if (box->isVisible() && box->textCursor().hasSelection()) {
+                box->copy();
+                return;
+            }
+        Copy_Record();
+        return;
+    }
     // Escape closes the record, as the close box does.
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
         close();

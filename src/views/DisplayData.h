@@ -49,6 +49,10 @@ public:
     void m_oVScroll_VChange(qint32 pos);
     void m_oVScroll_VScroll(qint32 pos);
 
+    // Puts the record's lines ("label: value") on the clipboard; Ctrl+C does it unless
+    // part of a value is selected (that part is copied then).
+    void Copy_Record();
+
     // Lines of the record shown: label with ": ", value as displayed.
     int Shown_Rows() const { return static_cast<int>(lines_.size()); }
     const QList<QStringList>& Record_Lines() const { return lines_; }

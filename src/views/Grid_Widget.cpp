@@ -3,6 +3,7 @@
 #include "model/Value.h"
 #include "winsupport/Twips.h"
 
+#include <QContextMenuEvent>
 #include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -735,6 +736,19 @@ void Grid_Widget::mouseDoubleClickEvent(QMouseEvent* e) {
     emit DblClick();
 }
 
+void Grid_Widget::contextMenuEvent(QContextMenuEvent* e) {
+    e->accept();
+    const Text_Grid& g = Grid();
+    if (e->reason() == QContextMenuEvent::Keyboard) {
+        // The menu of the current cell, shown over it.
+        const QRect r = Cell_Rect(g.Row(), g.Col()).intersected(rect());
+        emit Context_Menu_Asked(g.Row(), g.Col(), mapToGlobal(r.isEmpty() ? rect().center() : r.center()));
+        return;
+    }
+    const QPoint p = mapFromGlobal(e->globalPos());
+    emit Context_Menu_Asked(Row_At_Pixel(p.y()), Col_At_Pixel(p.x()), e->globalPos());
+}
+
 void Grid_Widget::keyPressEvent(QKeyEvent* e) {
     ++user_event_;
     QTableView::keyPressEvent(e);
@@ -750,6 +764,9 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::MouseMove:
         case QEvent::MouseButtonRelease:
             Mouse_Event(e->type(), header_->viewport(), static_cast<QMouseEvent*>(e));
+            return true;
+        case QEvent::ContextMenu:
+            contextMenuEvent(static_cast<QContextMenuEvent*>(e));
             return true;
         case QEvent::MouseButtonDblClick: {
             const QPoint p = header_->viewport()->mapTo(this, static_cast<QMouseEvent*>(e)->position().toPoint());

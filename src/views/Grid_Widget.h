@@ -144,8 +144,12 @@ signals:
     // The selection (Row, Col, Row_Sel or Col_Sel) changed, by the user or in code.
     void SelChange();
     void DblClick();
+    // A cell's menu is asked for (right button or the menu key): its grid row and
+    // column (-1 when none) and where the menu goes, in screen pixels.
+    void Context_Menu_Asked(int row, int col, QPoint global);
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

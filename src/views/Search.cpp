@@ -115,6 +115,7 @@ void Search::Build_Grid_Area() {
     Nb_Records->setProperty("Tag", QStringLiteral("0"));
     cmdExport = Named(new QPushButton(QStringLiteral("Export..."), this), QStringLiteral("cmdExport"));
     cmdPrint = Named(new QPushButton(QStringLiteral("Print..."), this), QStringLiteral("cmdPrint"));
+    cmdCounts = Named(new QPushButton(QStringLiteral("Counts..."), this), QStringLiteral("cmdCounts"));
     cmdClose = Named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("cmdClose"));
     CmdHelp = Named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("CmdHelp"));
     Copyright = Named(new QLabel(QStringLiteral("Sifa_Soft v0.6.2"), this), QStringLiteral("Copyright"));
@@ -160,6 +161,8 @@ void Search::Connect_Controls() {
     Choosen_Language->DropDown = [this] { Fit_Drop_Down_List(Choosen_Language, Height_Of(this)); };
     connect(cmdExport, &QPushButton::clicked, this, &Search::cmdExport_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &Search::cmdPrint_Click);
+    connect(cmdCounts, &QPushButton::clicked, this, &Search::cmdCounts_Click);
+    connect(Data, &Grid_Widget::Context_Menu_Asked, this, &Search::Data_Context_Menu);
     connect(cmdClose, &QPushButton::clicked, this, &Search::cmdClose_Click);
     connect(CmdHelp, &QPushButton::clicked, this, &Search::CmdHelp_Click);
     connect(CommandHeader, &QPushButton::clicked, this, &Search::CommandHeader_Click);
@@ -287,6 +290,7 @@ void Search::Submit_Click() {
     Show_Count();
     if (CellAutoSize->isChecked()) Resize_Cell();
     Show_Top_Left();
+    emit Result_Shown();
 }
 
 void Search::Show_Top_Left() {
@@ -302,6 +306,7 @@ void Search::Show_Count() {
     Nb_Records->setProperty("Tag", Results.Nb_Records_Tag);
     cmdExport->setEnabled(Results.Output_Enabled);
     cmdPrint->setEnabled(Results.Output_Enabled);
+    cmdCounts->setEnabled(Results.Output_Enabled);
 }
 
 void Search::Choosen_Language_Click() {
@@ -329,6 +334,8 @@ void Search::cmdExport_Click() {
 void Search::cmdPrint_Click() {
     if (Export_Dialog_Opener) Export_Dialog_Opener(*this, true);
 }
+
+void Search::cmdCounts_Click() { emit Counts_Asked(Field_Of_Col(Results.Data.Col())); }
 
 void Search::Form_MouseMove() {
     if (CommandHeader->isVisible()) CommandHeader->hide();
@@ -369,6 +376,10 @@ bool Search::eventFilter(QObject* watched, QEvent* e) {
 bool Search::Key_Event(QObject* watched, QKeyEvent* e) {
     const int key = e->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == Data && e->matches(QKeySequence::Copy)) {
+        Copy_Selection();
+        return true;
+    }
     if (e->modifiers() & ~Qt::KeypadModifier) return false;
     // In the result, Enter or Space opens the current record, as a click does.
     if (watched == Data) {

@@ -4,9 +4,10 @@
 //
 // The handlers keep the names of the window's events; each reads its controls, asks the
 // engine (search/Criteria_Form.h, search/Search_Run.h, search/Sorting.h) and shows the
-// answer. They are spread over four files by concern: Search.cpp (opening, search,
+// answer. They are spread over five files by concern: Search.cpp (opening, search,
 // language, buttons), Search_Criteria_Rows.cpp (rows and value entry), Search_Grid.cpp
-// (the grid under the mouse, cell sizing, sorting) and Search_Layout.cpp (geometry).
+// (the grid under the mouse, cell sizing, sorting), Search_Cell_Actions.cpp (the cell
+// menu: quick filters, copying, counts) and Search_Layout.cpp (geometry).
 #include "search/Criteria.h"
 #include "search/Search_Run.h"
 
@@ -26,6 +27,7 @@ class QKeyEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -79,6 +81,7 @@ public:
     QLabel* Nb_Records = nullptr;         // the tag is the property "Tag"
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdPrint = nullptr;
+    QPushButton* cmdCounts = nullptr;
     QPushButton* cmdClose = nullptr;
     QPushButton* CmdHelp = nullptr;
     QLabel* Copyright = nullptr;
@@ -117,6 +120,7 @@ public:
     void cmdClose_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
+    void cmdCounts_Click();
     void Form_MouseMove();
     void Form_Terminate();
 
@@ -148,6 +152,18 @@ public:
     void Resize_Cell(std::optional<int> Only_Col = std::nullopt);
     // Text measures in the grid's font, twips.
 
+    // ---------------------------------------------------------------- Search_Cell_Actions.cpp
+    // The menu of a cell (row 0: of a heading); the caller shows it and owns it.
+    QMenu* Build_Cell_Menu(int row, int col, QWidget* parent);
+    void Data_Context_Menu(int row, int col, QPoint global);
+    // The first inactive criterion row gets "Equal" (Exclude: NOT "Equal") to the cell's
+    // stored value, and the search runs; a message says why when it cannot.
+    void Filter_From_Cell(int row, int col, bool Exclude);
+    // The selected cells, with their headings, as the clipboard export writes them.
+    void Copy_Selection();
+    // The field shown in a result column, 0 when none.
+    qint32 Field_Of_Col(int col) const;
+
     // ---------------------------------------------------------------- Search_Layout.cpp
     void Form_Resize();
     // Geometry in twips of the window's inner area (or of a frame, for its controls).
@@ -156,6 +172,12 @@ public:
     int Top_Of(const QWidget* w) const;
     int Width_Of(const QWidget* w) const;
     int Height_Of(const QWidget* w) const;
+
+signals:
+    // The counts of a field's values are asked for (field 0: none in particular).
+    void Counts_Asked(qint32 field);
+    // A search has filled the result grid.
+    void Result_Shown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

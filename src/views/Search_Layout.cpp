@@ -33,7 +33,7 @@ constexpr int Frame_Control_Top = 300;
 
 constexpr int Grid_Left = 60, Grid_Top = 2340;
 constexpr int Button_Width = 1215, Button_Height = 375;
-constexpr int Close_Left = 120, Export_Left = 1440, Print_Left = 2760;
+constexpr int Close_Left = 120, Export_Left = 1440, Print_Left = 2760, Counts_Left = 4080;
 constexpr int Nb_Records_Width = 2400, Label_Height = 255, Copyright_Width = 2400;
 
 // The window's outer size is its inner size plus the classic sizable frame and caption,
@@ -90,10 +90,11 @@ void Search::Place_Design_Geometry() {
     Place(Choosen_Language, 4020, Frame_Control_Top - 30, Language_Width, Language_Height);
 
     Place(Data, Grid_Left, Grid_Top, Design_Width + Frame_Extra_Width - 260, 4000);
-    Place(Nb_Records, 4200, 6600, Nb_Records_Width, Label_Height);
+    Place(Nb_Records, 5400, 6600, Nb_Records_Width, Label_Height);
     Place(cmdClose, Close_Left, 7000, Button_Width, Button_Height);
     Place(cmdExport, Export_Left, 7000, Button_Width, Button_Height);
     Place(cmdPrint, Print_Left, 7000, Button_Width, Button_Height);
+    Place(cmdCounts, Counts_Left, 7000, Button_Width, Button_Height);
     Place(CmdHelp, Design_Width - Button_Width - 40, 7000, Button_Width, Button_Height);
     Place(Copyright, 8000, 7000, Copyright_Width, Label_Height);
     Place(Hidden_Label_With_WordWrap, 0, 0, 1000, 255);
@@ -166,12 +167,13 @@ void Search::Form_Resize() {
 
     const int count_top = std::max(H - 960, grid_bottom + 60);
     const int buttons_top = std::max(H - 1060, grid_bottom + 210);
-    for (QPushButton* b : {cmdExport, cmdClose, cmdPrint, CmdHelp}) Place(b, Left_Of(b), buttons_top, Width_Of(b), Height_Of(b));
+    for (QPushButton* b : {cmdExport, cmdClose, cmdPrint, cmdCounts, CmdHelp})
+        Place(b, Left_Of(b), buttons_top, Width_Of(b), Height_Of(b));
     const int copyright_top = std::max(SH - Height_Of(Copyright), buttons_top);
-    const int print_right = Left_Of(cmdPrint) + Width_Of(cmdPrint);
-    const int count_left = std::max(print_right + 100, (SW - Width_Of(Nb_Records)) / 2);
+    const int buttons_right = Left_Of(cmdCounts) + Width_Of(cmdCounts);
+    const int count_left = std::max(buttons_right + 100, (SW - Width_Of(Nb_Records)) / 2);
     Place(Nb_Records, count_left, count_top, Width_Of(Nb_Records), Height_Of(Nb_Records));
-    const int help_left = std::max(SW - Width_Of(CmdHelp) - 40, print_right + Width_Of(Copyright) + 100);
+    const int help_left = std::max(SW - Width_Of(CmdHelp) - 40, buttons_right + Width_Of(Copyright) + 100);
     Place(CmdHelp, help_left, buttons_top, Width_Of(CmdHelp), Height_Of(CmdHelp));
     Place(Copyright, help_left - Width_Of(Copyright) - 60, copyright_top, Width_Of(Copyright), Height_Of(Copyright));
     if (CommandHeader) CommandHeader->hide();

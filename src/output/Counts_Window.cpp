@@ -1,0 +1,301 @@
+#include "output/Counts_Window.h"
+
+#include "model/Record_Description.h"
+#include "search/Result_Text.h"
+#include "winsupport/Message_Service.h"
+#include "winsupport/Window_Utils.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHorizontalBarSeries>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QSvgGenerator>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+constexpr int Longest_Bar_Label = 40;   // characters; longer labels end in "..."
+
+bool French(const QString& lang) { return lang == QLatin1String("FR"); }
+
+QString Bar_Label(const Value_Count& v, const QString& lang)
+{
+    QString t = v.Code.isEmpty() ? Empty_Value_Label(lang) : v.Label.simplified();
+    if (t.size() > Longest_Bar_Label) t = t.left(Longest_Bar_Label - 3) + QStringLiteral("...");
+    return t;
+}
+}  // namespace
+
+Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent)
+    : QDialog(parent), results_(results) {
+    setObjectName(QStringLiteral("Counts_Window"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+
+    Field_List = new QComboBox(this);
+    Field_List->setObjectName(QStringLiteral("Field_List"));
+    auto* field_label = new QLabel(QStringLiteral("&Field:"), this);
+    field_label->setBuddy(Field_List);
+    By_Count = new QRadioButton(QStringLiteral("By count"), this);
+    By_Label = new QRadioButton(QStringLiteral("By label"), this);
+    By_Count->setChecked(true);
+    Summary = new QLabel(this);
+    Summary->setTextFormat(Qt::PlainText);
+
+    Table = new QTableWidget(0, 3, this);
+    Table->setObjectName(QStringLiteral("Table"));
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->verticalHeader()->hide();
+    Table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    Table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    Table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    Table->installEventFilter(this);
+
+    chart_ = new QChart();
+    chart_->legend()->hide();
+    chart_->setAnimationOptions(QChart::NoAnimation);
+    Chart_View = new QChartView(chart_, this);
+    Chart_View->setObjectName(QStringLiteral("Chart_View"));
+    Chart_View->setRenderHint(QPainter::Antialiasing);
+    Chart_View->setMinimumWidth(320);
+
+    cmdCopy = new QPushButton(QStringLiteral("Copy"), this);
+    cmdSave = new QPushButton(QStringLiteral("Save as CSV..."), this);
+    cmdSaveChart = new QPushButton(QStringLiteral("Save Chart..."), this);
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    for (QPushButton* b : {cmdCopy, cmdSave, cmdSaveChart, cmdClose}) b->setAutoDefault(false);
+    cmdClose->setDefault(true);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(field_label);
+    top->addWidget(Field_List, 1);
+    top->addSpacing(12);
+    top->addWidget(By_Count);
+    top->addWidget(By_Label);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(Table);
+    split->addWidget(Chart_View);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setChildrenCollapsible(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdCopy);
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdSaveChart);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(Summary);
+    layout->addWidget(split, 1);
+    layout->addLayout(buttons);
+    resize(920, 540);
+
+    connect(Field_List, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(By_Count, &QRadioButton::toggled, this, [this] { Refresh(); });
+    connect(cmdCopy, &QPushButton::clicked, this, &Counts_Window::cmdCopy_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &Counts_Window::cmdSave_Click);
+    connect(cmdSaveChart, &QPushButton::clicked, this, &Counts_Window::cmdSaveChart_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+    Add_Mnemonics(this);
+}
+
+Counts_Window::~Counts_Window() = default;
+
+qint32 Counts_Window::Chosen_Field() const {
+    return Field_List->currentIndex() >= 0 ? Field_List->currentData().toInt() : 0;
+}
+
+void Counts_Window::Fill_Field_List() {
+    const qint32 keep = Chosen_Field();
+    const QSignalBlocker block(Field_List);
+    Field_List->clear();
+    for (const Countable_Field& f : Countable_Fields(Current_Language)) Field_List->addItem(f.Label, f.Field);
+    const int k = Field_List->findData(keep);
+    Field_List->setCurrentIndex(k >= 0 ? k : 0);
+}
+
+void Counts_Window::Show_Field(qint32 field) {
+    Fill_Field_List();
+    if (field > 0) {
+        // A member of a group is counted with its group, listed under its first member.
+        const std::vector<qint32> members = Counted_Fields(field, Current_Language);
+        for (int i = 0; i < Field_List->count(); ++i)
+            if (std::find(members.begin(), members.end(), Field_List->itemData(i).toInt()) != members.end()) {
+                const QSignalBlocker block(Field_List);
+                Field_List->setCurrentIndex(i);
+                break;
+            }
+    }
+    Refresh();
+}
+
+void Counts_Window::Refresh() {
+    if (lang_ != Current_Language) {
+        lang_ = Current_Language;
+        Fill_Field_List();
+    }
+    counts_ = Count_Values(results_, Chosen_Field(), lang_, By_Count->isChecked() ? Count_Order::By_Count : Count_Order::By_Label);
+    setWindowTitle(App_Title() + QStringLiteral(" Counts - ") + counts_.Field_Label);
+    Summary->setText(French(lang_) ? QStringLiteral("%1 fiche(s) dans le résultat, %2 valeur(s)").arg(counts_.Records).arg(counts_.Rows.size())
+                                   : QStringLiteral("%1 record(s) in the result, %2 value(s)").arg(counts_.Records).arg(counts_.Rows.size()));
+    Fill_Table();
+    Fill_Chart();
+    const bool any = !counts_.Rows.empty();
+    for (QPushButton* b : {cmdCopy, cmdSave, cmdSaveChart}) b->setEnabled(any);
+}
+
+void Counts_Window::Fill_Table() {
+    Table->setUpdatesEnabled(false);
+    Table->clearContents();
+    Table->setRowCount(static_cast<int>(counts_.Rows.size()));
+    Table->setHorizontalHeaderLabels({counts_.Field_Label, Count_Heading(lang_), Share_Heading(lang_)});
+    int r = 0;
+    for (const Value_Count& v : counts_.Rows) {
+        auto* label = new QTableWidgetItem(v.Code.isEmpty() ? Empty_Value_Label(lang_) : v.Label);
+        if (v.Code.isEmpty()) {
+            QFont f = label->font();
+            f.setItalic(true);
+            label->setFont(f);
+        } else if (v.Code != v.Label) {
+            label->setToolTip(v.Code);
+        }
+        auto* count = new QTableWidgetItem(QString::number(v.Count));
+        auto* share = new QTableWidgetItem(Share_Text(v.Share, lang_));
+        count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        share->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Table->setItem(r, 0, label);
+        Table->setItem(r, 1, count);
+        Table->setItem(r, 2, share);
+        ++r;
+    }
+    Table->setUpdatesEnabled(true);
+}
+
+void Counts_Window::Fill_Chart() {
+    chart_->removeAllSeries();
+    for (QAbstractAxis* a : chart_->axes()) {
+        chart_->removeAxis(a);
+        delete a;
+    }
+    chart_->setTitle(counts_.Field_Label);
+    if (counts_.Rows.empty()) return;
+
+    // The first values of the table's order, the rest as one bar; the top bar is the
+    // table's first line.
+    QStringList labels;
+    QList<qreal> values;
+    const size_t shown = std::min<size_t>(counts_.Rows.size(), counts_.Rows.size() > Max_Bars ? Max_Bars - 1 : Max_Bars);
+    for (size_t i = 0; i < shown; ++i) {
+        QString label = Bar_Label(counts_.Rows[i], lang_);
+        // Equal category names would share one bar.
+        while (labels.contains(label)) label += QChar(0x200B);
+        labels << label;
+        values << counts_.Rows[i].Count;
+    }
+    if (shown < counts_.Rows.size()) {
+        qint64 rest = 0;
+        for (size_t i = shown; i < counts_.Rows.size(); ++i) rest += counts_.Rows[i].Count;
+        const int others = static_cast<int>(counts_.Rows.size() - shown);
+        labels << (French(lang_) ? QStringLiteral("%1 autres valeurs").arg(others) : QStringLiteral("%1 other values").arg(others));
+        values << static_cast<qreal>(rest);
+    }
+    std::reverse(labels.begin(), labels.end());
+    std::reverse(values.begin(), values.end());
+
+    auto* set = new QBarSet(Count_Heading(lang_));
+    set->append(values);
+    auto* series = new QHorizontalBarSeries();
+    series->append(set);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    chart_->addSeries(series);
+    auto* categories = new QBarCategoryAxis();
+    categories->append(labels);
+    chart_->addAxis(categories, Qt::AlignLeft);
+    series->attachAxis(categories);
+    auto* axis = new QValueAxis();
+    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setRange(0, *std::max_element(values.begin(), values.end()) * 1.15);
+    axis->applyNiceNumbers();
+    chart_->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+}
+
+void Counts_Window::cmdCopy_Click() {
+    QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_));
+}
+
+void Counts_Window::cmdSave_Click() {
+    const QString name = Show_File_Dialog(this, 2, QStringLiteral("Save the counts"), QString(), QString(),
+                                          {QStringLiteral("CSV Files"), QStringLiteral("*.csv"),
+                                           QStringLiteral("All files"), QStringLiteral("*.*")});
+    if (name.isEmpty()) return;
+    const QString failure = Write_Output_File(name, Counts_Csv_Bytes(counts_, lang_));
+    if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
+}
+
+void Counts_Window::cmdSaveChart_Click() {
+    const QString name = Show_File_Dialog(this, 2, QStringLiteral("Save the chart"), QString(), QString(),
+                                          {QStringLiteral("PNG Images"), QStringLiteral("*.png"),
+                                           QStringLiteral("SVG Images"), QStringLiteral("*.svg")});
+    if (name.isEmpty()) return;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (name.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(Chart_View->size());
+        svg.setViewBox(Chart_View->rect());
+        svg.setTitle(counts_.Field_Label);
+        QPainter p(&svg);
+        Chart_View->render(&p);
+    } else {
+        Chart_View->grab().save(&buffer, "PNG");
+    }
+    const QString failure = Write_Output_File(name, bytes);
+    if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
+}
+
+bool Counts_Window::eventFilter(QObject* watched, QEvent* e) {
+    // Ctrl+C in the table copies the whole table, headings included.
+    if (watched == Table && (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) &&
+        static_cast<QKeyEvent*>(e)->matches(QKeySequence::Copy)) {
+        e->accept();
+        if (e->type() == QEvent::KeyPress) cmdCopy_Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+Counts_Window* Show_Counts_Window(const Search_Results& results, QWidget* owner, qint32 field) {
+    auto* w = owner ? owner->findChild<Counts_Window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!w) w = new Counts_Window(results, owner);
+    w->Show_Field(field);
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return w;
+}
+
+void Refresh_Counts_Window(QWidget* owner) {
+    auto* w = owner ? owner->findChild<Counts_Window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (w && w->isVisible()) w->Refresh();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// How often each value of a field occurs in the current result: a table of values with
+// their counts and shares beside a bar chart of the most frequent ones. The window
+// follows the result: every new search (a language switch runs one) redraws it.
+#include "search/Value_Counts.h"
+
+#include <QDialog>
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+class Counts_Window : public QDialog {
+    Q_OBJECT
+public:
+    // Bars drawn at most; the values past them share one bar.
+    static constexpr int Max_Bars = 20;
+
+    Counts_Window(const Search_Results& results, QWidget* parent = nullptr);
+    ~Counts_Window() override;
+
+    QComboBox* Field_List = nullptr;
+    QRadioButton* By_Count = nullptr;
+    QRadioButton* By_Label = nullptr;
+    QLabel* Summary = nullptr;
+    QTableWidget* Table = nullptr;
+    QChartView* Chart_View = nullptr;
+    QPushButton* cmdCopy = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdSaveChart = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+    // Shows the counts of a field (0: keeps the field shown, or the first one).
+    void Show_Field(qint32 field);
+    // Counts again from the result, in the current language.
+    void Refresh();
+    const Value_Counts& Counts() const { return counts_; }
+
+    void cmdCopy_Click();
+    void cmdSave_Click();
+    void cmdSaveChart_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void Fill_Field_List();
+    void Fill_Table();
+    void Fill_Chart();
+    qint32 Chosen_Field() const;
+
+    const Search_Results& results_;
+    Value_Counts counts_;
+    QString lang_;
+    QChart* chart_ = nullptr;
+};
+
+// The counts window of owner (one per owner), shown on field and brought forward.
+Counts_Window* Show_Counts_Window(const Search_Results& results, QWidget* owner, qint32 field);
+// Redraws the counts window of owner, if one is shown.
+void Refresh_Counts_Window(QWidget* owner);

@@ -1,0 +1,157 @@
+#include "search/Value_Counts.h"
+
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Criteria.h"
+#include "search/Result_Text.h"
+#include "search/Text_Order.h"
+
+#include <QHash>
+#include <algorithm>
+#include <array>
+
+std::vector<qint32> Counted_Fields(qint32 field, const QString& lang)
+{
+    if (!Record_Description || field < 1 || field > Record_Description->Count()) return {};
+    const Field_Groups_T groups = Build_Field_Groups(*Record_Description, lang);
+    const std::vector<qint32>& members = groups.Members(field);
+    if (members.size() > 1) return members;
+    return {field};
+}
+
+namespace {
+QString Counted_Label(const Champ& field, size_t members, const QString& lang)
+{
+    return members > 1 ? field.Get_Libelle_de_Recherche_In_Langue(lang) : field.Get_Libelle_In_Langue(lang);
+}
+}  // namespace
+
+std::vector<Countable_Field> Countable_Fields(const QString& lang)
+{
+    std::vector<Countable_Field> out;
+    if (!Record_Description) return out;
+    const Field_Groups_T groups = Build_Field_Groups(*Record_Description, lang);
+    std::vector<bool> listed(static_cast<size_t>(Record_Description->Count()) + 1, false);
+    for (int f = 1; f <= Record_Description->Count(); ++f) {
+        const Champ& ch = *Record_Description->Get_Champs().Item(f);
+        if (!ch.Shown_In(lang) || listed[static_cast<size_t>(f)]) continue;
+        const std::vector<qint32>& members = groups.Members(f);
+        for (qint32 m : members) listed[static_cast<size_t>(m)] = true;
+        out.push_back({f, Counted_Label(ch, members.size(), lang)});
+    }
+    return out;
+}
+
+Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang, Count_Order order)
+{
+    Value_Counts out;
+    out.Field = field;
+    out.Members = Counted_Fields(field, lang);
+    if (out.Members.empty()) return out;
+    const Champs& champs = Record_Description->Get_Champs();
+    const Champ& first = *champs.Item(field);
+    out.Field_Label = Counted_Label(first, out.Members.size(), lang);
+    std::vector<const Champ*> member_champs;
+    for (qint32 m : out.Members)
+        if (m <= Records_Table.Col_Upper()) member_champs.push_back(champs.Item(m));
+
+    // Slot per distinct stored text, in order of first sight.
+    QHash<QString, int> slot_of;
+    std::vector<Value_Count> found;
+    qint32 empty = 0;
+    const Text_Grid& g = s.Data;
+    const int rows = std::min(s.Result_Rows(), g.Rows() - 1);
+    const int R = Records_Table.Row_Upper();
+    std::array<int, 8> seen{};
+    for (int row = 1; row <= rows; ++row) {
+        bool ok = false;
+        const int r = g.Text_Matrix(row, 0).toInt(&ok);
+        if (!ok || r < 1 || r > R) continue;
+        ++out.Records;
+        size_t n_seen = 0;
+        std::vector<int> more;   // a group of more than eight fields
+        for (size_t k = 0; k < member_champs.size(); ++k) {
+            const qint32 col = out.Members[k];
+            const Value& v = Records_Table(r, col);
+            if (v.type() == VType::Empty) continue;
+            QString text = To_Text(v);
+            if (text.isEmpty()) continue;
+            // Codes are looked up and searched for whatever their letter case: "fr" is
+            // France as "FR" is.
+            if (member_champs[k]->Ref_Listes) text = text.toUpper();
+            auto it = slot_of.constFind(text);
+            int slot;
+            if (it == slot_of.constEnd()) {
+                slot = static_cast<int>(found.size());
+                slot_of.insert(text, slot);
+                found.push_back({text, Cell_Text(*member_champs[k], v), 0, 0});
+            } else {
+                slot = *it;
+            }
+            const bool counted = std::find(seen.begin(), seen.begin() + n_seen, slot) != seen.begin() + n_seen ||
+                                 std::find(more.begin(), more.end(), slot) != more.end();
+            if (counted) continue;
+            if (n_seen < seen.size()) seen[n_seen++] = slot;
+            else more.push_back(slot);
+            ++found[static_cast<size_t>(slot)].Count;
+        }
+        if (n_seen == 0) ++empty;
+    }
+
+    if (order == Count_Order::By_Count) {
+        std::stable_sort(found.begin(), found.end(), [](const Value_Count& a, const Value_Count& b) {
+            if (a.Count != b.Count) return a.Count > b.Count;
+            return Text_Order_Compare(a.Label, b.Label) < 0;
+        });
+    } else {
+        std::stable_sort(found.begin(), found.end(), [](const Value_Count& a, const Value_Count& b) {
+            return Text_Order_Compare(a.Label, b.Label) < 0;
+        });
+    }
+    if (empty > 0) found.push_back({QString(), QString(), empty, 0});
+    for (Value_Count& v : found) v.Share = out.Records > 0 ? 100.0 * v.Count / out.Records : 0;
+    out.Rows = std::move(found);
+    return out;
+}
+
+QString Share_Text(double share, const QString& lang)
+{
+    QString t = QString::number(share, 'f', 1);
+    if (lang == QLatin1String("FR")) t.replace(QLatin1Char('.'), QLatin1Char(','));
+    return t;
+}
+
+QString Count_Heading(const QString& lang)
+{
+    return lang == QLatin1String("FR") ? QStringLiteral("Nombre") : QStringLiteral("Count");
+}
+
+QString Share_Heading(const QString& lang)
+{
+    return lang == QLatin1String("FR") ? QStringLiteral("Part (%)") : QStringLiteral("Share (%)");
+}
+
+QString Empty_Value_Label(const QString& lang)
+{
+    return lang == QLatin1String("FR") ? QStringLiteral("(vide)") : QStringLiteral("(empty)");
+}
+
+QString Counts_Clip_Text(const Value_Counts& c, const QString& lang)
+{
+    const QString tab = QStringLiteral("\t"), eol = QStringLiteral("\r\n");
+    QString out = Quote_Cell(c.Field_Label, false) + tab + Quote_Cell(Count_Heading(lang), false) + tab +
+                  Quote_Cell(Share_Heading(lang), false) + eol;
+    for (const Value_Count& v : c.Rows)
+        out += Quote_Cell(v.Code.isEmpty() ? Empty_Value_Label(lang) : v.Label, false) + tab +
+               QString::number(v.Count) + tab + Share_Text(v.Share, lang) + eol;
+    return out;
+}
+
+QByteArray Counts_Csv_Bytes(const Value_Counts& c, const QString& lang)
+{
+    QString out = QStringLiteral("\"Value\";\"Count\";\"Share\"");
+    for (const Value_Count& v : c.Rows)
+        out += QStringLiteral("\r\n") + Quote_Cell(v.Label, true) + QLatin1Char(';') + QString::number(v.Count) +
+               QLatin1Char(';') + Share_Text(v.Share, lang);
+    return File_Bytes(out);
+}

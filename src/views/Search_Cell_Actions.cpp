@@ -1,0 +1,110 @@
+// The menu of a result cell: filters made from its value, copying the selected cells,
+// the counts of its column.
+#include "views/Search.h"
+
+#include "model/Records_Table.h"
+#include "search/Criteria_Form.h"
+#include "search/Result_Text.h"
+#include "views/Grid_Widget.h"
+#include "winsupport/Message_Service.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+qint32 Search::Field_Of_Col(int col) const {
+    return col >= 1 && col < static_cast<int>(Results.Grid_Col_Field.size()) ? Results.Grid_Col_Field[col] : 0;
+}
+
+QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const Text_Grid& g = Results.Data;
+    const bool record_row = row >= 1 && row <= Results.Result_Rows() && g.Text_Matrix(row, 0).toInt() > 0;
+    const bool field_col = Field_Of_Col(col) > 0;
+    if (record_row && field_col) {
+        menu->addAction(QStringLiteral("Show &only this value"), this, [this, row, col] { Filter_From_Cell(row, col, false); });
+        menu->addAction(QStringLiteral("&Exclude this value"), this, [this, row, col] { Filter_From_Cell(row, col, true); });
+        menu->addSeparator();
+    }
+    if (record_row) {
+        QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &Search::Copy_Selection);
+        copy->setShortcut(QKeySequence::Copy);
+    }
+    if (field_col) {
+        const qint32 field = Field_Of_Col(col);
+        menu->addAction(QStringLiteral("Counts of this col&umn..."), this, [this, field] { emit Counts_Asked(field); });
+    }
+    return menu;
+}
+
+void Search::Data_Context_Menu(int row, int col, QPoint global) {
+    Text_Grid& g = Results.Data;
+    // A cell outside the selection becomes the current one, as in a spreadsheet.
+    if (row >= 1 && col >= 1) {
+        const bool inside = row >= std::min(g.Row(), g.Row_Sel()) && row <= std::max(g.Row(), g.Row_Sel()) &&
+                            col >= std::min(g.Col(), g.Col_Sel()) && col <= std::max(g.Col(), g.Col_Sel());
+        if (!inside) {
+            g.Set_Row(row);
+            g.Set_Col(col);
+        }
+    }
+    CommandHeader->hide();
+    QMenu* menu = Build_Cell_Menu(row, col, this);
+    if (!menu->isEmpty()) menu->exec(global);
+    delete menu;
+}
+
+void Search::Filter_From_Cell(int row, int col, bool Exclude) {
+    const Text_Grid& g = Results.Data;
+    const qint32 field = Field_Of_Col(col);
+    bool ok = false;
+    const int record = g.Text_Matrix(row, 0).toInt(&ok);
+    if (field <= 0 || !ok || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper()) return;
+
+    int Index = -1;
+    for (int i = 0; i < Nb_Rows && Index < 0; ++i)
+        if (!Critere_Actif[i]->isChecked()) Index = i;
+    if (Index < 0) {
+        Message_Box(QStringLiteral("The three criterion rows are all active: untick one to add a filter."),
+                    Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
+        return;
+    }
+    // With Or, a second row would widen the result instead of narrowing it; with one
+    // usable row, And means the same for it.
+    const Criteria now = Read_Criteria();
+    int usable = 0;
+    for (const Criterion_Row& r : now.Rows) usable += r.Usable() ? 1 : 0;
+    if (!now.Critere_Oper_And && usable > 1) {
+        Message_Box(QStringLiteral("The active rows are combined by \"Any active (Or)\": a filter would widen the "
+                                   "result. Choose \"All active (And)\" first."),
+                    Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
+        return;
+    }
+    QString why;
+    const auto c = Criterion_For_Cell(field, Records_Table(record, field), Exclude, Current_Language, why);
+    if (!c) {
+        Message_Box(why, Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
+        return;
+    }
+
+    if (usable == 1) Critere_Oper_And->setChecked(true);
+    Critere_Actif[Index]->setChecked(true);
+    Field[Index]->setCurrentIndex(Field[Index]->findData(*c->Field));
+    Oper[Index]->setCurrentIndex(Oper[Index]->findData(*c->Oper));
+    Negation[Index]->setChecked(c->Negation);
+    if (ListFields[Index]->isVisibleTo(this)) ListFields[Index]->setCurrentIndex(ListFields[Index]->findText(c->txtFields));
+    txtFields[Index]->setText(c->txtFields);
+    accepted_[static_cast<size_t>(Index)] = c->txtFields;
+    Submit_Click();
+}
+
+void Search::Copy_Selection() {
+    const Text_Grid& g = Results.Data;
+    const QString text = Clip_Range_Text(Results, g.Row(), g.Col(), g.Row_Sel(), g.Col_Sel());
+    if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}

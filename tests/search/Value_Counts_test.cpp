@@ -1,0 +1,144 @@
+#include "Search_Fixture.h"
+
+#include "model/Cp1252.h"
+#include "search/Criteria_Form.h"
+#include "search/Result_Text.h"
+#include "search/Search_Run.h"
+#include "search/Value_Counts.h"
+
+namespace {
+
+int No(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+
+// Every record of the fixture, with its areas set per record.
+struct Counts_Test : Search_Test {
+    Search_Results s;
+    void SetUp() override
+    {
+        Search_Test::SetUp();
+        const char* areas[3][3] = {{"INC", "inc", "MOB"}, {"MOB", "", ""}, {"", "", ""}};
+        for (int r = 1; r <= 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                if (*areas[r - 1][k])
+                    Records_Table(r, No("DomReco1") + k) = Value::String(QString::fromLatin1(areas[r - 1][k]));
+        Search_All();
+    }
+    void Search_All()
+    {
+        Criteria c;
+        c.Rows[0] = {true, No("Year"), Op_Empty, QString(), true};
+        ASSERT_EQ(Run_Search(s, c, Current_Language), 3);
+    }
+    static QStringList Lines(const Value_Counts& c)
+    {
+        QStringList out;
+        for (const Value_Count& v : c.Rows) out << QStringLiteral("%1=%2").arg(v.Label).arg(v.Count);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages)
+{
+    struct Case {
+        const char* field;
+        const char* lang;
+        Count_Order order;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        // Any area stands for the three; "INC" and "inc" in one record count once.
+        {"DomReco2", "EN", Count_Order::By_Count, {"Mobility and transport=2", "Social inclusion=1", "=1"}},
+        {"DomReco1", "FR", Count_Order::By_Label, {"Inclusion sociale=1", "Mobilité et transports=2", "=1"}},
+        {"EM", "EN", Count_Order::By_Count, {"Belgium=1", "France=1", "Germany=1"}},
+        {"PortName", "EN", Count_Order::By_Label, {"Dupont=1", "Müller=1", "=1"}},
+    };
+    for (const Case& c : cases) {
+        Current_Language = QString::fromLatin1(c.lang);
+        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+        Search_All();
+        const Value_Counts counts = Count_Values(s, No(c.field), Current_Language, c.order);
+        EXPECT_EQ(Lines(counts), c.lines) << c.field;
+        EXPECT_EQ(counts.Records, 3);
+        if (counts.Members.size() == 1) {
+            double total = 0;
+            for (const Value_Count& v : counts.Rows) total += v.Share;
+            EXPECT_NEAR(total, 100.0, 1e-9) << c.field;
+        }
+    }
+    EXPECT_EQ(Counted_Fields(No("DomReco3"), "EN"), (std::vector<qint32>{No("DomReco1"), No("DomReco2"), No("DomReco3")}));
+    // One entry per group, in column order, under the group's label.
+    QStringList listed;
+    for (const Countable_Field& f : Countable_Fields("EN")) listed << f.Label;
+    EXPECT_EQ(listed.count("Area of reco"), 1);
+    EXPECT_FALSE(listed.contains("Area 2 of reco"));
+    EXPECT_FALSE(listed.contains("Texte de la reco"));
+}
+
+TEST_F(Counts_Test, Csv_And_Clipboard_Text)
+{
+    Current_Language = "FR";
+    Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+    Search_All();
+    const Value_Counts names = Count_Values(s, No("ProjName"), "FR", Count_Order::By_Label);
+    EXPECT_EQ(Cp1252_Decode(Counts_Csv_Bytes(names, "FR")),
+              "\"Value\";\"Count\";\"Share\"\r\n\"Open \"\"City\"\"\";1;33,3\r\n\"Plain\";1;33,3\r\n"
+              "\"Réseau; ville\";1;33,3\r\n");
+    const Value_Counts areas = Count_Values(s, No("DomReco1"), "EN", Count_Order::By_Count);
+    EXPECT_TRUE(Counts_Csv_Bytes(areas, "EN").endsWith("\r\n\"\";1;33.3\r\n"));
+    EXPECT_EQ(Counts_Clip_Text(names, "EN"), "Nom du Projet\tCount\tShare (%)\r\n\"Open \"\"City\"\"\"\t1\t33.3\r\n"
+                                             "Plain\t1\t33.3\r\n\"Réseau; ville\"\t1\t33.3\r\n");
+}
+
+TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value)
+{
+    Records_Table(1, No("ProjName")) = Value::String("a*b?c#d[e");
+    Records_Table(2, No("ProjName")) = Value::String("aXbYc1d[e");
+    Records_Table(3, No("ProjName")) = Value::String(QString(300, u'x'));
+    struct Case {
+        const char* field;
+        int record;
+        bool exclude;
+        std::vector<int> selected;   // empty: refused
+    };
+    const Case cases[] = {
+        {"ProjName", 1, false, {1}},      // wildcards match themselves
+        {"ProjName", 2, true, {1, 3}},
+        {"DomReco2", 1, false, {1}},      // "inc": the areas' entry, any area
+        {"DomReco1", 2, false, {1, 2}},   // MOB
+        {"EM", 2, true, {1, 3}},          // "fr"
+        {"PortName", 3, false, {3}},      // empty: the "Empty" operator
+        {"PortName", 3, true, {1, 2}},
+        {"ProjName", 3, false, {}},       // longer than a criterion may be
+    };
+    for (const Case& c : cases) {
+        QString why;
+        const auto row = Criterion_For_Cell(No(c.field), Records_Table(c.record, No(c.field)), c.exclude, "EN", why);
+        if (c.selected.empty()) {
+            EXPECT_FALSE(row) << c.field;
+            EXPECT_TRUE(why.contains("too long")) << why.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(row) << c.field << " " << why.toStdString();
+        Criteria crit;
+        crit.Rows[0] = *row;
+        Mark_Selection(crit, "EN");
+        std::vector<int> selected;
+        for (int r = 1; r <= 3; ++r)
+            if (Records_Table(r, Selection_Mark).rawBool()) selected.push_back(r);
+        EXPECT_EQ(selected, c.selected) << c.field << " " << row->txtFields.toStdString();
+    }
+}
+
+TEST_F(Counts_Test, Copied_Cells_Come_With_Their_Headings)
+{
+    Fill_Grid(s.Data, {"Name", "Hidden", "Note"}, {{"Plain", "x", "a\tb"}, {"Open \"City\"", "y", "c"}});
+    s.Nb_Records_Tag = "2";
+    s.Data.Set_Col_Width(2, 0);
+    const QString both = "Name\tNote\r\nPlain\t\"a\tb\"\r\n\"Open \"\"City\"\"\"\tc\r\n";
+    EXPECT_EQ(Clip_Range_Text(s, 1, 1, 2, 3), both);
+    EXPECT_EQ(Clip_Range_Text(s, 2, 3, 1, 1), both);   // either corner first
+    EXPECT_EQ(Clip_Range_Text(s, 2, 3, 2, 3), "Note\r\nc\r\n");
+    EXPECT_EQ(Clip_Range_Text(s, 1, 2, 1, 2), "");     // only a hidden column
+}
