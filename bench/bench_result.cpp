@@ -1,6 +1,7 @@
 // The search run on the records of the benchmark workbook (SIFA_BENCH_BOOK, default
 // /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py):
-// searches with the grid fill, sorts of the result grid, and the CSV text of all rows.
+// searches with the grid fill, sorts of the result grid, the CSV text of all rows and
+// the counts of the areas.
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
@@ -8,6 +9,7 @@
 #include "search/Field_Sets.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
+#include "search/Value_Counts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -95,11 +97,23 @@ void BM_CSV_Text_All_Rows(benchmark::State& s)
     s.counters["MB"] = bytes / 1e6;
 }
 
+// The three areas of every record, counted as one field.
+void BM_Counts_Of_The_Areas(benchmark::State& s)
+{
+    if (!Loaded()) return s.SkipWithError("no workbook");
+    Search_Results r;
+    Run_Search(r, Everything(), QStringLiteral("EN"));
+    size_t values = 0;
+    for (auto _ : s) values = Count_Values(r, Item("DomReco1"), QStringLiteral("EN")).Rows.size();
+    s.counters["values"] = static_cast<double>(values);
+}
+
 BENCHMARK(BM_Any_Fields_Content_With_Grid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_All_Records_With_Grid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort_One_Key)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort_Four_Keys)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CSV_Text_All_Rows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Counts_Of_The_Areas)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,8 @@
 // The windows over the records of the benchmark workbook (SIFA_BENCH_BOOK, default
 // /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py), on the
 // offscreen platform: a search to its grid on screen, a header sort, paging through the
-// whole grid, and the list printer laying out every record or writing a PDF.
+// whole grid, the counts window with its chart, and the list printer laying out every
+// record or writing a PDF.
 //
 // "Shown" means the events the action posted were handled (the view's deferred layout
 // and repaint) and the grid's viewport was painted at least once.
@@ -10,6 +11,7 @@
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "output/Counts_Window.h"
 #include "output/LVPrint.h"
 #include "output/Print_Device.h"
 #include "search/Field_Sets.h"
@@ -228,6 +230,19 @@ void BM_List_Print_PDF(benchmark::State& s) {
     s.counters["bytes"] = static_cast<double>(QFileInfo(file).size());
 }
 
+// The counts window opened on the areas of every record (0) or their project names (1,
+// thousands of values): counted, table filled, chart laid out and painted.
+void BM_Counts_Window_Painted(benchmark::State& s) {
+    const qint32 areas = Field_Number(s.range(0) == 0 ? "DomReco1" : "ProjName");
+    for (auto _ : s) {
+        Counts_Window w(Window->Results, Window);
+        w.Show_Field(areas);
+        w.show();
+        QCoreApplication::processEvents();
+        w.repaint();   // the window and every child, at once
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_Search_Submit_To_Grid_Shown)->Unit(benchmark::kMillisecond);
@@ -237,6 +252,7 @@ BENCHMARK(BM_Search_Submit_Adjusted_To_Grid_Shown)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_Grid_Page_Down_Per_Page)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_List_Print_Layout_All)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_List_Print_Layout_All_Unrecorded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Counts_Window_Painted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_List_Print_PDF)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_List_Print_PDF)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -194,7 +194,7 @@ def sqlite_any_fields(csv):
     return statistics.median(times) if times else None
 
 
-# bench_windows: target in ms (None: no target) and what is measured.
+# bench_windows and others: target in ms (None: no target) and what is measured.
 WINDOW_NOTES = {
     "BM_Search_Submit_To_Grid_Shown": (200, "Submit to the grid painted, every record"),
     "BM_Header_Click_Sort_To_Grid_Shown": (200, "header click to the sorted grid painted"),
@@ -203,6 +203,9 @@ WINDOW_NOTES = {
     "BM_Grid_Page_Down_Per_Page": (None, "ms per page, paging top to bottom of every record"),
     "BM_List_Print_Layout_All": (2000, "every record into pages, recording device"),
     "BM_List_Print_Layout_All_Unrecorded": (None, "the same layout, its texts kept nowhere"),
+    "BM_Counts_Window_Painted/0": (300, "counts window on the areas of every record, chart painted"),
+    "BM_Counts_Window_Painted/1": (None, "the same on the project names (thousands of values)"),
+    "BM_Counts_Of_The_Areas": (50, "counts of the three areas of every record"),
     "BM_List_Print_PDF/500": (5000, "500 records, printer into a PDF file"),
     "BM_List_Print_PDF/0": (60000, "every record, printer into a PDF file"),
 }

@@ -62,6 +62,7 @@ Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent)
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->verticalHeader()->hide();
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     Table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     Table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     Table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
@@ -94,6 +95,7 @@ Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent)
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
     split->setChildrenCollapsible(false);
+    split->setSizes({380, 520});
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdCopy);
     buttons->addWidget(cmdSave);
@@ -221,6 +223,8 @@ void Counts_Window::Fill_Chart() {
 
     auto* set = new QBarSet(Count_Heading(lang_));
     set->append(values);
+    // The counts sit beside their bars, on the chart's background.
+    set->setLabelColor(palette().color(QPalette::WindowText));
     auto* series = new QHorizontalBarSeries();
     series->append(set);
     series->setLabelsVisible(true);

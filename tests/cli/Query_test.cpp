@@ -64,6 +64,10 @@ TEST_F(Query, Answers)
         {{"--lang", "FR", "-c", "EM:egal:DE", "-c", "*:Contient:zzzz", "--describe", "--sort-keys", "EM,-Year"}, 0,
          "Selection criteria are EM du porteur Egal \"Allemagne\" or [Any fields] Contient \"zzzz\"\n"
          "Ordered by EM du porteur, Année (Descending)\n"},
+        // "fr" is France as "FR" is; the share takes the language's decimal mark.
+        {{"--lang", "FR", "-c", "EM:Equal:FR", "--counts", "EM"}, 0, "\"Value\";\"Count\";\"Share\"\r\n\"France\";48;100,0\r\n"},
+        {{"-c", "Proj#:Equal:2388", "--counts", "Area of reco"}, 0,
+         "\"Value\";\"Count\";\"Share\"\r\n\"Mobility and transport\";1;100.0\r\n"},
     };
     for (const Case& c : cases) {
         const Query_Run r = Sifa_Query(c.args);
@@ -82,7 +86,7 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
         {"-c", "Year:9"}, {"-c", "!:Equal"}, {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
         {"--sort", "Nothing"}, {"--sort", "Year", "--sort-keys", "EM"}, {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
         {"--fields", "Some"}, {"--fields", "Custom=0"}, {"--format", "wide"}, {"--record", "99999"},
-        {"--count", "--describe"}, {"--pdf", "out.pdf", "--clip"}, {"--pdf", ""},
+        {"--count", "--describe"}, {"--counts", "*"}, {"--counts", "Nothing"}, {"--counts", "EM", "--count"}, {"--pdf", "out.pdf", "--clip"}, {"--pdf", ""},
         // The text field of the other language is in neither language's list.
         {"--lang", "FR", "-c", "RecoEN:Content:a"}, {"-c", "RecoFr:Content:a"},
     };

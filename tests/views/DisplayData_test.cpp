@@ -5,7 +5,9 @@
 
 #include "Views_Fixture.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QTextBrowser>
@@ -246,6 +248,17 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl("https://example.org/form?id=1")});
     QDesktopServices::unsetUrlHandler("https");
     w->setFocus();
+    // Ctrl+C copies every line of the record, a part selected in a value only that part.
+    QTest::keyClick(w.data(), Qt::Key_C, Qt::ControlModifier);
+    const QString all = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(all.count("\r\n"), w->Shown_Rows());
+    EXPECT_TRUE(all.contains(Label_Of("MATOS") + "Brochure (PDF)\r\n")) << all.toStdString();
+    QTextCursor part = w->Valeur[k + 1]->textCursor();
+    part.setPosition(0);
+    part.setPosition(8, QTextCursor::KeepAnchor);
+    w->Valeur[k + 1]->setTextCursor(part);
+    QTest::keyClick(w.data(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Brochure");
     QTest::keyClick(w.data(), Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());

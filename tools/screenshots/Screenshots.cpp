@@ -17,6 +17,7 @@
 #include "model/Records_Table.h"
 #include "model/Value.h"
 #include "output/Choose.h"
+#include "output/Counts_Window.h"
 #include "output/Export.h"
 #include "search/Sorting.h"
 #include "shell/DisplayError.h"
@@ -36,6 +37,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -212,6 +214,31 @@ void Search_Shots()
     }
 }
 
+// The cell menu over an area of the first record, and the counts of the areas in
+// English, then of the emitter types of the French coordinators in French.
+void Counts_Shots()
+{
+    {
+        auto s = Open_Search();
+        const int col = s->Results.Field_Grid_Col[Field_Number("DomReco1")];
+        std::unique_ptr<QMenu> menu(s->Build_Cell_Menu(1, col, s.get()));
+        menu->popup(s->Data->mapToGlobal(s->Data->Cell_Rect(1, col).center()));
+        Save(menu.get(), QStringLiteral("cell_menu.png"));
+        menu->hide();
+        Counts_Window* w = Show_Counts_Window(s->Results, s.get(), Field_Number("DomReco1"));
+        Save(w, QStringLiteral("counts_en.png"));
+    }
+    {
+        auto s = Open_Search();
+        Choose_Entry(s->Choosen_Language, QStringLiteral("FR"));
+        Set_Row(*s, 1, QStringLiteral("EM du porteur"), QStringLiteral("Egal"), QStringLiteral("FR"));
+        s->Critere_Oper_And->click();
+        QTest::mouseClick(s->Submit, Qt::LeftButton);
+        Counts_Window* w = Show_Counts_Window(s->Results, s.get(), Field_Number("Dest1"));
+        Save(w, QStringLiteral("counts_fr.png"));
+    }
+}
+
 void Picker_Shot()
 {
     auto s = Open_Search();
@@ -366,6 +393,7 @@ int main(int argc, char** argv)
         return 1;
     }
     Search_Shots();
+    Counts_Shots();
     Picker_Shot();
     Sort_Dialog_Shot();
     Export_Shots();
