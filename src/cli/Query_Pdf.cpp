@@ -5,31 +5,11 @@
 #ifdef SIFA_QUERY_PDF
 #include "output/Export.h"
 #include "output/LVPrint.h"
-#include "winsupport/Message_Service.h"
 
 #include <QApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-
-namespace {
-
-// Nobody is there to answer: every message goes to standard error and the job goes
-// on (a record too large for a page is left out, as "Yes" does).
-class Unattended_Messages : public Message_Service {
-public:
-    Msg_Answer Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon, const QString&,
-                            const QString&) override {
-        QString line = text;
-        line.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        std::fprintf(stderr, "sifa-query: %s\n", line.toUtf8().constData());
-        return buttons == Msg_Buttons::OK || buttons == Msg_Buttons::OKCancel ? Msg_Answer::OK : Msg_Answer::Yes;
-    }
-    QString Show_File(QWidget*, const File_Dialog_Request&) override { return QString(); }
-    bool Show_Print_Setup(QWidget*, QPrinter&) override { return false; }
-};
-
-}  // namespace
 
 std::unique_ptr<QCoreApplication> Make_Query_App(int& argc, char** argv, bool Pdf) {
     if (!Pdf) return std::make_unique<QCoreApplication>(argc, argv);
@@ -47,7 +27,6 @@ std::unique_ptr<QCoreApplication> Make_Query_App(int& argc, char** argv, bool Pd
 
 QString Print_Pdf(const QString& file, const Search_Results& results, const QString& criteria, const QString& order,
                   int Field_Set, const std::vector<bool>& columns) {
-    Install_Message_Service(std::make_unique<Unattended_Messages>());
     QPdfWriter writer(file);
     writer.setCreator(QStringLiteral("Sifa_Soft"));
     writer.setTitle(QString::fromLatin1(Export::Report_Title));
@@ -61,6 +40,11 @@ QString Print_Pdf(const QString& file, const Search_Results& results, const QStr
     printer.Selection_Criteria = criteria;
     printer.Order_By = order;
     printer.Last_Row = results.Result_Rows();
+    // Nobody is there to answer: a record too large for a page is left out, and said so.
+    printer.Go_On_Without_Row = [](int row) {
+        std::fprintf(stderr, "sifa-query: Row %d too large to print: Ignored\n", row);
+        return true;
+    };
     Painter_Print_Device device(&writer);
     if (!printer.Print_Job(device, 1, Field_Set, columns))
         return QStringLiteral("cannot write the PDF file \"%1\"").arg(file);

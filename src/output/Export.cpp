@@ -6,7 +6,6 @@
 #include "search/Field_Sets.h"
 #include "search/Result_Text.h"
 #include "search/Selection_Items.h"
-#include "views/Search.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
@@ -249,6 +248,10 @@ void Export::ToPrint_Click() {
     printer.Order_By = Order_Text;
     printer.Last_Row = results_.Result_Rows();
     printer.Parent = this;
+    printer.Go_On_Without_Row = [this](int row) {
+        return Message_Box(Oversized_Row_Question(row), Msg_Buttons::YesNo, Msg_Icon::Critical, QString(), this) ==
+               Msg_Answer::Yes;
+    };
     const int set = Selected_Set();
     if (set < 0) return;
     Make_Selection_Fields();
@@ -275,29 +278,12 @@ void Export::ToPrint_Click() {
     printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export);
 }
 
-QString Search_Criteria_Text(const Search& owner) {
-    const Criteria criteria = owner.Read_Criteria();
-    std::vector<Criterion_Text> rows;
-    for (int i = 0; i < Search::Nb_Rows; ++i) {
-        const size_t k = static_cast<size_t>(i);
-        Criterion_Text t;
-        t.Usable = criteria.Rows[k].Usable();
-        if (owner.Field[k]) t.Field = owner.Field[k]->currentText();
-        if (owner.Negation[k]) t.Negation = owner.Negation[k]->isChecked();
-        if (owner.Oper[k]) t.Oper = owner.Oper[k]->currentText();
-        t.Oper_Code = owner.Oper_Code(i).value_or(0);
-        if (owner.lblDescription[k]) t.Description = owner.lblDescription[k]->text();
-        if (owner.txtFields[k]) t.Value = owner.txtFields[k]->text();
-        rows.push_back(t);
-    }
-    return TexteSelectionCriteria(rows, criteria.Critere_Oper_And);
-}
-
-void Open_Export_Dialog(Search& owner, bool For_Printing) {
-    Export dialog(owner.Results, &owner);
+void Open_Export_Dialog(Search_Results& results, const QString& Criteria_Text, const QString& Order_Text,
+                        bool For_Printing, QWidget* parent) {
+    Export dialog(results, parent);
     dialog.For_Printing = For_Printing;
-    dialog.Criteria_Text = Search_Criteria_Text(owner);
-    dialog.Order_Text = TexteOrderBy(owner.Results, Sort_Keys);
+    dialog.Criteria_Text = Criteria_Text;
+    dialog.Order_Text = Order_Text;
     dialog.Form_Load();
     dialog.exec();
 }

@@ -17,7 +17,6 @@ class QCheckBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
-class Search;
 
 class Export : public QDialog {
     Q_OBJECT
@@ -81,7 +80,7 @@ private:
     bool unloaded_ = false;
 };
 
-// The criteria sentence of the search window's rows.
-QString Search_Criteria_Text(const Search& owner);
-// Opens the export dialog modally over the search window.
-void Open_Export_Dialog(Search& owner, bool For_Printing);
+// Opens the export dialog modally over parent, for a result and the sentences that
+// describe its search on a printout.
+void Open_Export_Dialog(Search_Results& results, const QString& Criteria_Text, const QString& Order_Text,
+                        bool For_Printing, QWidget* parent);

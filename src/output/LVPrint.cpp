@@ -288,9 +288,7 @@ bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_E
     }
     current_row_ = r;
     if (printed == 0 && r <= last) {
-        const QString q = QStringLiteral("Row ") + QString::number(r) + QStringLiteral(" too large to print: Ignored") +
-                          QStringLiteral("\r\n\r\n") + QStringLiteral("Do you want to continue ?");
-        if (Message_Box(q, Msg_Buttons::YesNo, Msg_Icon::Critical, QString(), Parent) != Msg_Answer::Yes) {
+        if (Go_On_Without_Row && !Go_On_Without_Row(r)) {
             go_on_ = false;
             return false;
         }
@@ -430,4 +428,9 @@ LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
     }
     result.Text = out.join(QLatin1Char('\n'));
     return result;
+}
+
+QString Oversized_Row_Question(int row) {
+    return QStringLiteral("Row ") + QString::number(row) + QStringLiteral(" too large to print: Ignored") +
+           QStringLiteral("\r\n\r\n") + QStringLiteral("Do you want to continue ?");
 }

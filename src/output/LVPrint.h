@@ -36,6 +36,9 @@ public:
     // Told after each page how many records of how many are printed; false stops the
     // job (as the user's stop: the document is cancelled, PrintList answers false).
     std::function<bool(int done, int total)> Progress;
+    // Asked when a record (its grid row) is too large for a page: true leaves it out and
+    // goes on, false stops the job. Unset: left out.
+    std::function<bool(int row)> Go_On_Without_Row;
 
     QColor Rule_Colour = Qt::black;
     double Gap = 1.0;
@@ -118,3 +121,6 @@ private:
     std::vector<QString> label_text_;
     std::vector<int> col_of_pos_, pos_of_col_;
 };
+
+// The question the windows ask for a record too large for a page.
+QString Oversized_Row_Question(int row);

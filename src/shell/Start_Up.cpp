@@ -4,6 +4,7 @@
 #include "model/Code_Tables.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "search/Result_Text.h"
 #include "shell/DisplayError.h"
 #include "shell/Welcome.h"
 #include "output/Counts_Window.h"
@@ -18,14 +19,21 @@ void Init_Data_Model() {
     Load_Code_Tables();
 }
 
-bool Open_Search_Window() {
-    // Lives until the user closes it; closing the last window ends the program.
-    Search::Export_Dialog_Opener = &Open_Export_Dialog;
-    Search::Record_Window_Opener = [](Search& owner, int record) { Show_Record_Window(record, &owner); };
-    auto* window = new Search();
+void Connect_Search_Window(Search* window) {
+    QObject::connect(window, &Search::Export_Asked, window, [window](bool For_Printing) {
+        Open_Export_Dialog(window->Results, window->Criteria_Sentence(), TexteOrderBy(window->Results, Sort_Keys),
+                           For_Printing, window);
+    });
+    QObject::connect(window, &Search::Record_Asked, window, [window](int record) { Show_Record_Window(record, window); });
     QObject::connect(window, &Search::Counts_Asked, window,
                      [window](qint32 field) { Show_Counts_Window(window->Results, window, field); });
     QObject::connect(window, &Search::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
+}
+
+bool Open_Search_Window() {
+    // Lives until the user closes it; closing the last window ends the program.
+    auto* window = new Search();
+    Connect_Search_Window(window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return true;

@@ -8,6 +8,10 @@ enum class Start_Result {
     Search_Window_Open   // the search window is shown; the program lives while it is open
 };
 
+class Search;
+// Lets a search window open the export dialog, the record window and the counts window.
+void Connect_Search_Window(Search* window);
+
 // Shows the search window on the loaded records (not modally); false when it cannot.
 bool Open_Search_Window();
 

@@ -6,6 +6,7 @@
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
 #include "search/Criteria_Form.h"
+#include "search/Result_Text.h"
 #include "views/Grid_Widget.h"
 #include "winsupport/CTooltip.h"
 #include "winsupport/Default_App.h"
@@ -26,8 +27,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-std::function<void(Search&, bool)> Search::Export_Dialog_Opener;
-std::function<void(Search&, int)> Search::Record_Window_Opener;
 
 void Drop_Down_List::showPopup() {
     if (DropDown) DropDown();
@@ -262,6 +261,23 @@ Criteria Search::Read_Criteria() const {
     return c;
 }
 
+QString Search::Criteria_Sentence() const {
+    const Criteria criteria = Read_Criteria();
+    std::vector<Criterion_Text> rows;
+    for (int i = 0; i < Nb_Rows; ++i) {
+        Criterion_Text t;
+        t.Usable = criteria.Rows[static_cast<size_t>(i)].Usable();
+        t.Field = Field[i]->currentText();
+        t.Negation = Negation[i]->isChecked();
+        t.Oper = Oper[i]->currentText();
+        t.Oper_Code = Oper_Code(i).value_or(0);
+        t.Description = lblDescription[i]->text();
+        t.Value = txtFields[i]->text();
+        rows.push_back(t);
+    }
+    return TexteSelectionCriteria(rows, criteria.Critere_Oper_And);
+}
+
 std::optional<qint32> Search::Field_Item(int Index) const {
     const QComboBox* f = Field[Index];
     if (f->currentIndex() < 0) return std::nullopt;
@@ -328,11 +344,11 @@ void Search::CmdHelp_Click() {
 void Search::cmdClose_Click() { close(); }
 
 void Search::cmdExport_Click() {
-    if (Export_Dialog_Opener) Export_Dialog_Opener(*this, false);
+    emit Export_Asked(false);
 }
 
 void Search::cmdPrint_Click() {
-    if (Export_Dialog_Opener) Export_Dialog_Opener(*this, true);
+    emit Export_Asked(true);
 }
 
 void Search::cmdCounts_Click() { emit Counts_Asked(Field_Of_Col(Results.Data.Col())); }

@@ -49,10 +49,6 @@ public:
     explicit Search(QWidget* parent = nullptr);
     ~Search() override;   // Form_Terminate
 
-    // Set by the windows that other parts of the program build; nothing happens while unset.
-    static std::function<void(Search&, bool For_Printing)> Export_Dialog_Opener;
-    static std::function<void(Search&, int record)> Record_Window_Opener;
-
     // ---------------------------------------------------------------- controls
     std::array<QCheckBox*, Nb_Rows> Critere_Actif{};
     std::array<Drop_Down_List*, Nb_Rows> Field{};
@@ -99,6 +95,8 @@ public:
 
     // What the search reads from the rows and the combination option.
     Criteria Read_Criteria() const;
+    // The rows in words, as a printout's page header gives them.
+    QString Criteria_Sentence() const;
     // Item number of the selected Field entry, operator code of the selected Oper entry.
     std::optional<qint32> Field_Item(int Index) const;
     std::optional<qint32> Oper_Code(int Index) const;
@@ -174,6 +172,9 @@ public:
     int Height_Of(const QWidget* w) const;
 
 signals:
+    // What the other windows answer; the program connects them where it is assembled.
+    void Export_Asked(bool For_Printing);
+    void Record_Asked(int record);
     // The counts of a field's values are asked for (field 0: none in particular).
     void Counts_Asked(qint32 field);
     // A search has filled the result grid.

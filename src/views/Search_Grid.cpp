@@ -111,7 +111,7 @@ void Search::Open_Record_Of_Row(int row) {
     bool ok = false;
     const int record = g.Text_Matrix(row, 0).toInt(&ok);
     // The empty row of "No match" holds no record.
-    if (ok && record > 0 && Record_Window_Opener) Record_Window_Opener(*this, record);
+    if (ok && record > 0) emit Record_Asked(record);
 }
 
 void Search::Open_Current_Record() { Open_Record_Of_Row(Results.Data.Row()); }

@@ -212,17 +212,18 @@ TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
     QString text;
     for (int i = 0; i < 3000; ++i) text += "many words ";
     big["RecoEN"] = text;
-    for (Msg_Answer answer : {Msg_Answer::No, Msg_Answer::Yes}) {
+    EXPECT_EQ(Oversized_Row_Question(2), "Row 2 too large to print: Ignored\r\n\r\nDo you want to continue ?");
+    for (bool go_on : {false, true}) {
         dev = Recording_Print_Device();
-        messages->shown.clear();
-        messages->answers = {answer};
+        std::vector<int> asked;
+        p.Go_On_Without_Row = [&](int row) {
+            asked.push_back(row);
+            return go_on;
+        };
         Search({Plain_Record(1), big, Plain_Record(3)});
         const bool done = Print();
-        ASSERT_EQ(messages->shown.size(), 1u);
-        EXPECT_EQ(messages->shown[0].text, "Row 2 too large to print: Ignored\r\n\r\nDo you want to continue ?");
-        EXPECT_EQ(messages->shown[0].buttons, Msg_Buttons::YesNo);
-        EXPECT_EQ(messages->shown[0].icon, Msg_Icon::Critical);
-        if (answer == Msg_Answer::No) {
+        EXPECT_EQ(asked, std::vector<int>{2});
+        if (!go_on) {
             EXPECT_FALSE(done);
             EXPECT_TRUE(dev.Killed);
             EXPECT_FALSE(dev.Ended);

@@ -36,14 +36,8 @@ struct Search_Window_Test : Sample_Data {
         Current_Language.clear();
         Load_Code_Tables();
         Sort_Keys = {0, 0, 0, 0};
-        Search::Record_Window_Opener = nullptr;
-        Search::Export_Dialog_Opener = nullptr;
     }
-    void TearDown() override {
-        w.reset();
-        Search::Record_Window_Opener = nullptr;
-        Search::Export_Dialog_Opener = nullptr;
-    }
+    void TearDown() override { w.reset(); }
     Search& Open(bool shown = false) {
         w = std::make_unique<Search>();
         if (shown) {

@@ -289,7 +289,7 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
 TEST_F(Search_Window_Test, ReleasingOnADataRowOpensItsRecordNotOnTheHeader) {
     Search& s = Open(true);
     std::vector<int> opened;
-    Search::Record_Window_Opener = [&](Search&, int record) { opened.push_back(record); };
+    QObject::connect(&s, &Search::Record_Asked, [&](int record) { opened.push_back(record); });
     const Text_Grid& g = s.Results.Data;
 
     auto [hx, hy] = Cell_Twips(0, 2);

@@ -148,6 +148,7 @@ std::unique_ptr<Search> Open_Search()
     Current_Language.clear();
     Load_Code_Tables();
     auto s = std::make_unique<Search>();
+    Connect_Search_Window(s.get());
     s->show();
     QApplication::setActiveWindow(s.get());
     s->activateWindow();
@@ -384,8 +385,6 @@ int main(int argc, char** argv)
     Install_Message_Service(std::move(recorder));
     Set_App_Title(QStringLiteral("Sifa_Soft"));
     Init_Data_Model();
-    Search::Export_Dialog_Opener = &Open_Export_Dialog;
-    Search::Record_Window_Opener = [](Search& owner, int record) { Show_Record_Window(record, &owner); };
 
     Welcome_Shots();
     if (Records_Table.Record_Count() < 1) {
