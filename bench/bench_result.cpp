@@ -29,12 +29,7 @@ bool Loaded()
 
 qint32 Item(const char* nom)
 {
-    int f = 0;
-    for (const Champ& c : Record_Description->Get_Champs()) {
-        ++f;
-        if (c.Nom == QLatin1String(nom)) return f;
-    }
-    return 0;
+    return Record_Description->Get_Champs().Number(QString::fromLatin1(nom));
 }
 
 Criteria Everything()

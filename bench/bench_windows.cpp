@@ -57,14 +57,7 @@ void Show_Grid() {
     if (Grid_Paints->Paints == before) Window->Data->viewport()->repaint();
 }
 
-qint32 Field_Number(const char* nom) {
-    int f = 0;
-    for (const Champ& c : Record_Description->Get_Champs()) {
-        ++f;
-        if (c.Nom == QLatin1String(nom)) return f;
-    }
-    return 0;
-}
+qint32 Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
 
 std::vector<bool> All_Fields() { return Init_Field_Sets(Current_Language).Sets[1]; }
 

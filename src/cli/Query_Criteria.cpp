@@ -50,9 +50,9 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
     bool isNumber = false;
     const int code = operName.toInt(&isNumber);
     if (isNumber) {
-        if (code >= 0 && code <= 8) oper = code;
+        if (code >= 0 && code <= Last_Operator) oper = code;
     } else {
-        for (qint32 k = 0; k <= 8 && !oper; ++k)
+        for (qint32 k = 0; k <= Last_Operator && !oper; ++k)
             if (operName.compare(Operator_Lib(k, QStringLiteral("EN")), Qt::CaseInsensitive) == 0 ||
                 operName.compare(Operator_Lib(k, QStringLiteral("FR")), Qt::CaseInsensitive) == 0)
                 oper = k;

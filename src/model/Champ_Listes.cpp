@@ -152,5 +152,5 @@ qint32 Champ::Longueur_Czi() {
         }
         width = Longueur_Max;
     }
-    return Data_Type == QLatin1String("2") ? width + 2 : width;
+    return Type() == Type_Date ? width + 2 : width;
 }

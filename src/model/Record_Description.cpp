@@ -62,6 +62,11 @@ Champ* Champs::Item(const QString& key) const {
     return nullptr;
 }
 
+qint32 Data_Type_Number(const QString& Data_Type) {
+    if (!Is_Numeric_Text(Data_Type)) return 0;
+    return To_Whole(Value::String(Data_Type)).value_or(0);
+}
+
 int Champs::Number(const QString& key) const {
     const QString k = Key(key);
     for (size_t i = 0; i < items_.size(); ++i)

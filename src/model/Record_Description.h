@@ -12,6 +12,15 @@
 #include <optional>
 #include <vector>
 
+// The kinds of value a field holds: its Data_Type, a one-digit text, as a number.
+enum Data_Type_Kind : qint32 {
+    Type_None = 0, Type_Code = 1, Type_Date = 2, Type_Hour = 3, Type_Whole = 4, Type_Text = 5, Type_Long_Text = 6,
+};
+// A Data_Type text as its number; 0 when it is not a number.
+qint32 Data_Type_Number(const QString& Data_Type);
+// Codes and texts compare and sort as texts; dates, hours and numbers by value.
+inline bool Is_Text_Type(qint32 type) { return type == Type_Code || type == Type_Text || type == Type_Long_Text; }
+
 class Champ {
 public:
     QString Nom;
@@ -46,6 +55,8 @@ public:
     qint32 Longueur_Czi();
     QString Get_Text_Field() const;
     void Reset_Listes();
+
+    qint32 Type() const { return Data_Type_Number(Data_Type); }
 
     // A field of one language (the two recommendation texts) is shown only in that one.
     bool Shown_In(const QString& Lang) const { return Language.isEmpty() || Language == Lang; }

@@ -80,7 +80,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
             // The same few codes fill a coded column: each distinct text is looked up once.
             std::vector<QHash<QString, QString>> seen(N + 1);
             auto Check = [&](int c, const Value& v, QString& msg) {
-                const bool memo = v.isString() && v.rawString().size() <= 24 && fields[c]->Data_Type == QLatin1String("1");
+                const bool memo = v.isString() && v.rawString().size() <= 24 && fields[c]->Type() == Type_Code;
                 if (!memo) return Validate_Value(v, *fields[c], msg);
                 auto it = seen[c].constFind(v.rawString());
                 if (it == seen[c].constEnd()) {

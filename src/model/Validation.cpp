@@ -26,10 +26,9 @@ std::optional<double> Whole(const Value& v)
 bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded)
 {
     Message.clear();
-    // Data types are one digit; anything else accepts every value.
-    const QString& dt = Field.Data_Type;
-    const char type = dt.size() == 1 ? static_cast<char>(dt[0].unicode()) : (dt.trimmed().size() == 1 ? static_cast<char>(dt.trimmed()[0].unicode()) : '\0');
-    if (type == '1') {
+    // Any other data type accepts every value.
+    const qint32 type = Field.Type();
+    if (type == Type_Code) {
         if (Field.Ref_Listes) {
             if (Is_Blank(Val)) return true;
             const QString code = To_Text(Field.Get_Data(To_Text(Val), QStringLiteral("C")));
@@ -41,18 +40,18 @@ bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QStr
         Message = QStringLiteral("Unknown code");
         return false;
     }
-    if (type == '2') {
+    if (type == Type_Date) {
         if (!Is_Blank(Val) && Is_Date(Val)) return true;
         Message = QStringLiteral("Not a date");
         return false;
     }
-    if (type == '3') {
+    if (type == Type_Hour) {
         const auto w = Whole(Val);
         if (w && *w >= 0 && *w <= 23) return true;
         Message = QStringLiteral("Not a hour");
         return false;
     }
-    if (type == '4') {
+    if (type == Type_Whole) {
         const auto w = Whole(Val);
         if (!w) {
             Message = QStringLiteral("Not numeric");

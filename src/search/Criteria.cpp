@@ -159,24 +159,19 @@ bool Ordered(qint32 op, const T& d, const T& c) {
 }  // namespace
 
 QString Operator_Lib(qint32 Oper, const QString& Lang) {
-    if (Oper < 0 || Oper > 8) return QString();
+    if (Oper < 0 || Oper > Last_Operator) return QString();
     if (Lang == QLatin1String("EN")) return QString::fromUtf16(kLabels_EN[Oper]);
     if (Lang == QLatin1String("FR")) return QString::fromUtf16(kLabels_FR[Oper]);
     return QString();
-}
-
-qint32 Data_Type_Number(const QString& Data_Type) {
-    if (!Is_Numeric_Text(Data_Type)) return 0;
-    return To_Whole(Value::String(Data_Type)).value_or(0);
 }
 
 // ---------------------------------------------------------------- one comparison
 
 Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 In_Typ) {
     switch (In_Typ) {
-    case 1: case 5: case 6: return Kind::Text;
-    case 2: return Kind::Date;
-    case 3: case 4: return Kind::Whole;
+    case Type_Code: case Type_Text: case Type_Long_Text: return Kind::Text;
+    case Type_Date: return Kind::Date;
+    case Type_Hour: case Type_Whole: return Kind::Whole;
     default: return Kind::None;
     }
 }
@@ -326,7 +321,7 @@ Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Recor
             const Champ* champ = Desc.Get_Champs().Item(m);
             Prepared_Criteria::Test_Field f;
             f.column = m;
-            const qint32 typ = Data_Type_Number(champ->Data_Type);
+            const qint32 typ = champ->Type();
             f.kind = Prepared_Criteria::Kind_Of(typ);
             if (champ->Ref_Listes && !champ->Ref_Listes->Only_Value) f.labels = champ;
             // Coded values repeat across records, and as text their outcome depends on

@@ -26,6 +26,7 @@ enum Oper_Code : qint32 {
     Op_End_With = 6,
     Op_Content = 7,
     Op_Empty = 8,
+    Last_Operator = Op_Empty,
 };
 
 // Item data of the "[Any fields]" entry of a Field list.
@@ -56,9 +57,6 @@ QString Operator_Lib(qint32 Oper, const QString& Lang);
 // Whether one data value satisfies a criterion, negation applied. In_Typ is the field's
 // Data_Type as a number.
 bool Compare_Critere(const QString& In_Critere, bool In_Not, qint32 In_Op, const Value& In_Val, qint32 In_Typ);
-
-// Data_Type text as the number the comparison uses (0 when it is not a number).
-qint32 Data_Type_Number(const QString& Data_Type);
 
 // For every field k, the fields (ascending) that share its search label; empty when k
 // has no search label or belongs to another language than Lang.

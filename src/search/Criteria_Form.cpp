@@ -29,23 +29,24 @@ Champ* Field_Of_Item(qint32 item)
 
 QList<qint32> Offered_Operators(qint32 item)
 {
-    const QList<qint32> all{0, 1, 2, 3, 4, 5, 6, 7, 8};
+    const QList<qint32> all{Op_Equal, Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior,
+                            Op_Begin_With, Op_End_With, Op_Content, Op_Empty};
     if (item == Any_Fields) return all;
     const Champ* f = Field_Of_Item(item);
     if (!f) return {};
     if (f->Field_Type == 2) return {0};
-    const QString& t = f->Data_Type;
-    if (t == QLatin1String("3") || t == QLatin1String("4") || t == QLatin1String("5") || t == QLatin1String("6"))
-        return all;
-    if (t == QLatin1String("2")) return {0, 1, 2, 3, 4, 8};
-    if (t == QLatin1String("1")) return {0, 8};
-    return {};
+    switch (f->Type()) {
+    case Type_Hour: case Type_Whole: case Type_Text: case Type_Long_Text: return all;
+    case Type_Date: return {Op_Equal, Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior, Op_Empty};
+    case Type_Code: return {Op_Equal, Op_Empty};
+    default: return {};
+    }
 }
 
 bool Row_Is_Coded(qint32 item)
 {
     const Champ* f = Field_Of_Item(item);
-    return f && f->Data_Type == QLatin1String("1") && f->Ref_Listes;
+    return f && f->Type() == Type_Code && f->Ref_Listes;
 }
 
 Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper)
@@ -65,7 +66,7 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper)
     const qint32 len = f->Longueur_Czi();
     e.Width_Twips = len / std::max<qint32>(1, f->Nb_Ligne) * 100 + 100;
     e.Max_Length = len;
-    if (f->Data_Type != QLatin1String("1") || !f->Ref_Listes) {
+    if (f->Type() != Type_Code || !f->Ref_Listes) {
         e.kind = Value_Entry::Kind::Text_Box;
     } else if (f->Ref_Listes->Only_Value) {
         e.kind = Value_Entry::Kind::Label_List;
@@ -82,7 +83,7 @@ QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QSt
     if (text.isEmpty()) return {};
     const Champ* f = Field_Of_Item(item);
     if (!f) return {};
-    if (f->Data_Type == QLatin1String("1")) {
+    if (f->Type() == Type_Code) {
         if (oper && *oper == Op_Equal && !f->Any_Exists_Match(text, std::nullopt, 1))
             return QStringLiteral("Unkownn code");
         return {};

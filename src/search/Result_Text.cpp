@@ -15,9 +15,7 @@ bool Is_Text_Kind(const Search_Results& s, int col)
 {
     const qint32 f = col < static_cast<int>(s.Grid_Col_Field.size()) ? s.Grid_Col_Field[col] : 0;
     const Champ* ch = (f > 0 && Record_Description) ? Record_Description->Get_Champs().Item(f) : nullptr;
-    if (!ch) return false;
-    const QString& t = ch->Data_Type;
-    return t == QLatin1String("1") || t == QLatin1String("5") || t == QLatin1String("6");
+    return ch && Is_Text_Type(ch->Type());
 }
 
 
@@ -233,7 +231,7 @@ QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Cri
         text += r.Field;
         if (r.Negation) text += QStringLiteral(" Not");
         text += QLatin1Char(' ') + r.Oper;
-        if (r.Oper_Code != 8)
+        if (r.Oper_Code != Op_Empty)
             text += QStringLiteral(" \"") + (r.Description.isEmpty() ? r.Value : r.Description) + QLatin1Char('"');
     }
     return QStringLiteral("Selection criteria are ") + text;

@@ -11,11 +11,11 @@ qint32 At(const std::vector<qint32>& v, qint64 i, qint32 absent) {
     return i >= 0 && i < static_cast<qint64>(v.size()) ? v[static_cast<size_t>(i)] : absent;
 }
 
-QString Data_Type_Of(Record* description, qint32 field) {
+qint32 Data_Type_Of(Record* description, qint32 field) {
     Record* d = description ? description : Record_Description.get();
-    if (!d) return QString();
+    if (!d) return Type_None;
     const Champ* c = d->Get_Champs().Item(field);
-    return c ? c->Data_Type : QString();
+    return c ? c->Type() : Type_None;
 }
 
 void Do_Sort(const Result_Grid_Ref& g, Single_Field_Sort& st, const Value* Col_Cur) {
@@ -50,9 +50,9 @@ void Do_Sort(const Result_Grid_Ref& g, Single_Field_Sort& st, const Value* Col_C
 
 }  // namespace
 
-qint32 Next_Sort_Code(const QString& data_type, qint32 code) {
-    if (data_type == u"1" || data_type == u"5" || data_type == u"6") return code == 5 ? 6 : 5;
-    if (data_type == u"2" || data_type == u"3" || data_type == u"4") return code == 3 ? 4 : 3;
+qint32 Next_Sort_Code(qint32 data_type, qint32 code) {
+    if (Is_Text_Type(data_type)) return code == 5 ? 6 : 5;
+    if (data_type == Type_Date || data_type == Type_Hour || data_type == Type_Whole) return code == 3 ? 4 : 3;
     return code;
 }
 

@@ -32,7 +32,7 @@ struct Single_Field_Sort {
 
 // The next sort code of a field after a click, by its Data_Type: text kinds ("1", "5",
 // "6") 5 then 6, date and number kinds ("2", "3", "4") 3 then 4, others unchanged.
-qint32 Next_Sort_Code(const QString& data_type, qint32 code);
+qint32 Next_Sort_Code(qint32 data_type, qint32 code);
 
 // A header click on field Col_Cur (a field number, as number or numeric text): toggles
 // its code, clears the others, sets the header pictures, sorts. A value that is not

@@ -24,11 +24,7 @@ inline void Fill_Records(std::initializer_list<Hand_Record> rows)
     for (const Hand_Record& h : rows) {
         ++r;
         auto put = [&](const char* nom, const Value& v) {
-            int f = 0;
-            for (const Champ& c : Record_Description->Get_Champs()) {
-                ++f;
-                if (c.Nom == QLatin1String(nom)) Records_Table(r, f) = v;
-            }
+            Records_Table(r, Record_Description->Get_Champs().Number(QString::fromLatin1(nom))) = v;
         };
         put("Year", Value::Double(h.year));
         put("Proj#", Value::Double(100 + r));

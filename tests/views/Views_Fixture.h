@@ -30,12 +30,5 @@ struct Sample_Data : ::testing::Test {
         c.Rows[0] = {true, 1, Op_Equal_Or_Superior, QStringLiteral("0"), false};
         return c;
     }
-    static int Field_Number(const char* nom) {
-        int f = 0;
-        for (const Champ& c : Record_Description->Get_Champs()) {
-            ++f;
-            if (c.Nom == QLatin1String(nom)) return f;
-        }
-        return -1;
-    }
+    static int Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
 };

@@ -132,12 +132,7 @@ void Pick_Entry(QComboBox* list, const QString& text)
 
 int Field_Number(const char* nom)
 {
-    int f = 0;
-    for (const Champ& c : Record_Description->Get_Champs()) {
-        ++f;
-        if (c.Nom == QLatin1String(nom)) return f;
-    }
-    return -1;
+    return Record_Description->Get_Champs().Number(QString::fromLatin1(nom));
 }
 
 // A search window as the program opens it after the welcome window: English, the
