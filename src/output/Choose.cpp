@@ -106,11 +106,6 @@ Choose::Choose(QWidget* parent) : QDialog(parent) {
     Form_Load();
 }
 
-void Choose::Place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips_To_Pixels_X(left, this), Twips_To_Pixels_Y(top, this), Twips_To_Pixels_X(width, this),
-                   Twips_To_Pixels_Y(height, this));
-}
-
 QStringList Choose::Entries(const QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
@@ -147,14 +142,14 @@ void Choose::Form_Load() {
 
     const int W = std::max(Pixels_To_Twips_X(widest, this) + 400, 1200);
     const int width = W + (W + 1200) + 600;
-    Place(Lib_Available, List_Left, Label_Top, W, Label_Height);
-    Place(Available, List_Left, List_Top, W, List_Height);
-    Place(Lib_Selected, W + 1200, Label_Top, W, Label_Height);
-    Place(Selected, W + 1200, List_Top, W, List_Height);
+    Place_Twips(Lib_Available, List_Left, Label_Top, W, Label_Height);
+    Place_Twips(Available, List_Left, List_Top, W, List_Height);
+    Place_Twips(Lib_Selected, W + 1200, Label_Top, W, Label_Height);
+    Place_Twips(Selected, W + 1200, List_Top, W, List_Height);
     QToolButton* moves[] = {Select, Select_All, Unselect, Unselect_All};
-    for (int k = 0; k < 4; ++k) Place(moves[k], W + 600, Move_Top + Move_Step * k + (k >= 2 ? 240 : 0), Move_Size, Move_Size);
-    Place(Ok, width / 2 - Button_Width - 300, Button_Top, Button_Width, Button_Height);
-    Place(Cancel, width / 2 + 100, Button_Top, Button_Width, Button_Height);
+    for (int k = 0; k < 4; ++k) Place_Twips(moves[k], W + 600, Move_Top + Move_Step * k + (k >= 2 ? 240 : 0), Move_Size, Move_Size);
+    Place_Twips(Ok, width / 2 - Button_Width - 300, Button_Top, Button_Width, Button_Height);
+    Place_Twips(Cancel, width / 2 + 100, Button_Top, Button_Width, Button_Height);
     setFixedSize(Twips_To_Pixels_X(width, this), Twips_To_Pixels_Y(Inner_Height, this));
 
     Refresh_Move_Buttons();

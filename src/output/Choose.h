@@ -50,7 +50,6 @@ protected:
 
 private:
     void Move_Highlighted(QListWidget* from, QListWidget* to);
-    void Place(QWidget* w, int left, int top, int width, int height);
     bool initial_empty_ = true;
     QStringList initial_selection_;
 };

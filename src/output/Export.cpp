@@ -52,17 +52,17 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
     OptFields[3]->hide();
     for (QPushButton* b : {ToPrint, ToFile, ToClip, Custum_Select}) b->setAutoDefault(false);
 
-    Place(Frame3, Frame3_Left, Frame_Top, Frame3_Width, Frame_Height);
-    Place(ToPrint, Dest_Left, Dest_Top, Dest_Width, Dest_Height);
-    Place(ToFile, Dest_Left, Dest_Top + Dest_Step, Dest_Width, Dest_Height);
-    Place(ToClip, Dest_Left, Dest_Top + 2 * Dest_Step, Dest_Width, Dest_Height);
-    Place(Frame2, Frame2_Left, Frame_Top, Frame2_Width, Frame_Height);
-    for (int i = 0; i < 4; ++i) Place(OptFields[static_cast<size_t>(i)], Opt_Left, Opt_Top + Opt_Step * i, Opt_Width, Opt_Height);
-    Place(Custum_Select, Opt_Left, Opt_Top + Opt_Step * 3, Select_Width, Select_Height);
-    Place(Frame1, Frame1_Left, Frame_Top, Frame1_Width, Frame_Height);
-    Place(WithLbl, Opt_Left, Opt_Top, Opt_Width, Opt_Height);
-    Place(OptList, Opt_Left, Opt_Top + 360, Opt_Width, Opt_Height);
-    Place(OptTab, Opt_Left, Opt_Top + 360 + Opt_Step, Opt_Width, Opt_Height);
+    Place_Twips(Frame3, Frame3_Left, Frame_Top, Frame3_Width, Frame_Height);
+    Place_Twips(ToPrint, Dest_Left, Dest_Top, Dest_Width, Dest_Height);
+    Place_Twips(ToFile, Dest_Left, Dest_Top + Dest_Step, Dest_Width, Dest_Height);
+    Place_Twips(ToClip, Dest_Left, Dest_Top + 2 * Dest_Step, Dest_Width, Dest_Height);
+    Place_Twips(Frame2, Frame2_Left, Frame_Top, Frame2_Width, Frame_Height);
+    for (int i = 0; i < 4; ++i) Place_Twips(OptFields[static_cast<size_t>(i)], Opt_Left, Opt_Top + Opt_Step * i, Opt_Width, Opt_Height);
+    Place_Twips(Custum_Select, Opt_Left, Opt_Top + Opt_Step * 3, Select_Width, Select_Height);
+    Place_Twips(Frame1, Frame1_Left, Frame_Top, Frame1_Width, Frame_Height);
+    Place_Twips(WithLbl, Opt_Left, Opt_Top, Opt_Width, Opt_Height);
+    Place_Twips(OptList, Opt_Left, Opt_Top + 360, Opt_Width, Opt_Height);
+    Place_Twips(OptTab, Opt_Left, Opt_Top + 360 + Opt_Step, Opt_Width, Opt_Height);
 
     Run_Chooser = [](Choose& c) { return c.exec(); };
     connect(ToPrint, &QPushButton::clicked, this, &Export::ToPrint_Click);
@@ -77,11 +77,6 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
 }
 
 Export::~Export() { Form_Unload(); }
-
-void Export::Place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips_To_Pixels_X(left, this), Twips_To_Pixels_Y(top, this), Twips_To_Pixels_X(width, this),
-                   Twips_To_Pixels_Y(height, this));
-}
 
 int Export::Window_Top(const QWidget* w) const { return Pixels_To_Twips_Y(w->mapTo(this, QPoint(0, 0)).y(), this); }
 
@@ -102,11 +97,11 @@ void Export::Form_Load() {
     // "Select..." just under "Custom", the frame just around it, the window around all.
     const QWidget* custom = OptFields[2];
     const int select_top = Window_Top(custom) + Pixels_To_Twips_Y(custom->height(), this) + 30;
-    Place(Custum_Select, Opt_Left, select_top - Window_Top(Frame2), Select_Width, Select_Height);
+    Place_Twips(Custum_Select, Opt_Left, select_top - Window_Top(Frame2), Select_Width, Select_Height);
     const int frame_height = select_top + Select_Height - Window_Top(Frame2) + 150;
-    Place(Frame2, Frame2_Left, Frame_Top, Frame2_Width, frame_height);
-    Place(Frame1, Frame1_Left, Frame_Top, Frame1_Width, frame_height);
-    Place(Frame3, Frame3_Left, Frame_Top, Frame3_Width, frame_height);
+    Place_Twips(Frame2, Frame2_Left, Frame_Top, Frame2_Width, frame_height);
+    Place_Twips(Frame1, Frame1_Left, Frame_Top, Frame1_Width, frame_height);
+    Place_Twips(Frame3, Frame3_Left, Frame_Top, Frame3_Width, frame_height);
     int lowest = 0;
     for (const QWidget* w : findChildren<QWidget*>()) {
         if (!w->isVisibleTo(this)) continue;

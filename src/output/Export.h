@@ -71,7 +71,6 @@ public:
 private:
     void Init_Field_Sets();
     void Refresh_Destinations();
-    void Place(QWidget* w, int left, int top, int width, int height);
     int Window_Top(const QWidget* w) const;   // twips from the window's inner top
     QString Column_Label(int c) const;
     int Selected_Set() const;                 // -1 when no set is chosen

@@ -2,6 +2,7 @@
 
 #include "model/Value.h"
 #include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QContextMenuEvent>
 #include <QHash>
@@ -122,17 +123,6 @@ void Grid_Model::Grid_Redraw_On() { emit Redraw_On(); }
 // ===================================================================== painting helpers
 
 namespace {
-
-QFont To_QFont(const Grid_Font& f, const QFont& base) {
-    QFont font = base;
-    if (!f.Name.isEmpty() && f.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0) font.setFamily(f.Name);
-    if (f.Size > 0) font.setPointSizeF(f.Size);
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.Strikethrough);
-    return font;
-}
 
 QColor Line_Color(const QPalette& p) { return p.color(QPalette::Mid); }
 

@@ -234,15 +234,7 @@ void Search::Form_Load() {
 void Search::Apply_Grid_Font() {
     // Text measured on the window has the grid's metrics: the whole window uses the
     // grid's font, as the controls were drawn for it.
-    const Grid_Font& g = Results.Data.Font();
-    QFont f = font();
-    if (!g.Name.isEmpty() && g.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0) f.setFamily(g.Name);
-    if (g.Size > 0) f.setPointSizeF(g.Size);
-    f.setBold(g.Bold);
-    f.setItalic(g.Italic);
-    f.setUnderline(g.Underline);
-    f.setStrikeOut(g.Strikethrough);
-    setFont(f);
+    setFont(To_QFont(Results.Data.Font(), font()));
     Hidden_Label_With_WordWrap->setFont(Data->font());
     Hidden_Label_Without_WordWrap->setFont(Data->font());
 }

@@ -44,12 +44,7 @@ constexpr int Frame_Extra_Width = 120, Frame_Extra_Height = 405;
 constexpr int Min_Width = Frame1_Left + Frame1_Width + 240, Min_Height = 5400;
 }  // namespace
 
-void Search::Place(QWidget* w, int left, int top, int width, int height) {
-    if (!w) return;
-    const QWidget* p = w->parentWidget() ? w->parentWidget() : this;
-    w->setGeometry(Twips_To_Pixels_X(left, p), Twips_To_Pixels_Y(top, p), Twips_To_Pixels_X(std::max(width, 0), p),
-                   Twips_To_Pixels_Y(std::max(height, 0), p));
-}
+void Search::Place(QWidget* w, int left, int top, int width, int height) { Place_Twips(w, left, top, width, height); }
 
 int Search::Left_Of(const QWidget* w) const { return w ? Pixels_To_Twips_X(w->x(), this) : 0; }
 int Search::Top_Of(const QWidget* w) const { return w ? Pixels_To_Twips_Y(w->y(), this) : 0; }

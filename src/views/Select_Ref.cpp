@@ -57,13 +57,13 @@ Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
     Ok->setDefault(true);
     Cancel->setAutoDefault(false);
 
-    Place(Code_Search, Code_Left, Filter_Top, Code_Width, Filter_Height);
-    Place(Val_Search, Val_Left, Filter_Top, Val_Width, Filter_Height);
-    Place(List, 0, List_Top, std::min(List_Width, Inner_Width), List_Height);
-    Place(Code_Selected, Code_Left, Selected_Top, Code_Width, Filter_Height);
-    Place(Val_Selected, Val_Left, Selected_Top, Val_Width, Filter_Height);
-    Place(Cancel, Cancel_Left, Button_Top, Button_Width, Button_Height);
-    Place(Ok, Ok_Left, Button_Top, Button_Width, Button_Height);
+    Place_Twips(Code_Search, Code_Left, Filter_Top, Code_Width, Filter_Height);
+    Place_Twips(Val_Search, Val_Left, Filter_Top, Val_Width, Filter_Height);
+    Place_Twips(List, 0, List_Top, std::min(List_Width, Inner_Width), List_Height);
+    Place_Twips(Code_Selected, Code_Left, Selected_Top, Code_Width, Filter_Height);
+    Place_Twips(Val_Selected, Val_Left, Selected_Top, Val_Width, Filter_Height);
+    Place_Twips(Cancel, Cancel_Left, Button_Top, Button_Width, Button_Height);
+    Place_Twips(Ok, Ok_Left, Button_Top, Button_Width, Button_Height);
     resize(Twips_To_Pixels_X(Inner_Width, this), Twips_To_Pixels_Y(Inner_Height, this));
     setMinimumSize(Twips_To_Pixels_X(Ok_Left + Button_Width, this), Twips_To_Pixels_Y(Inner_Height, this));
 
@@ -80,11 +80,6 @@ Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
 
 Select_Ref::~Select_Ref() {
     if (loaded_ && !unloaded_) Form_Unload();
-}
-
-void Select_Ref::Place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips_To_Pixels_X(left, this), Twips_To_Pixels_Y(top, this),
-                   Twips_To_Pixels_X(std::max(width, 0), this), Twips_To_Pixels_Y(std::max(height, 0), this));
 }
 
 void Select_Ref::Form_Load() {
@@ -204,8 +199,8 @@ void Select_Ref::Form_Resize() {
     const int W = Pixels_To_Twips_X(width(), this);
     const int left = only_value_ ? 0 : Val_Left;
     const int w = std::max(W - left, 0);
-    Place(Val_Search, left, Filter_Top, w, Filter_Height);
-    Place(Val_Selected, left, Selected_Top, w, Filter_Height);
+    Place_Twips(Val_Search, left, Filter_Top, w, Filter_Height);
+    Place_Twips(Val_Selected, left, Selected_Top, w, Filter_Height);
     list_grid_.Set_Col_Width(1, w);
     resizing_ = false;
 }

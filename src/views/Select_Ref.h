@@ -68,7 +68,6 @@ protected:
 private:
     void Fill_Code_List();
     void Unload_Window(int result);
-    void Place(QWidget* w, int left, int top, int width, int height);
 
     Text_Grid list_grid_;
     std::shared_ptr<Refs> Filtered_Refs;

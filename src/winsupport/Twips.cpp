@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -21,3 +22,9 @@ int Twips_To_Pixels_X(int twips, const QWidget* w) { return To_Pixels(twips, Dpi
 int Twips_To_Pixels_Y(int twips, const QWidget* w) { return To_Pixels(twips, Dpi(w, false)); }
 int Pixels_To_Twips_X(int pixels, const QWidget* w) { return To_Twips(pixels, Dpi(w, true)); }
 int Pixels_To_Twips_Y(int pixels, const QWidget* w) { return To_Twips(pixels, Dpi(w, false)); }
+
+void Place_Twips(QWidget* w, int left, int top, int width, int height) {
+    if (!w) return;
+    w->setGeometry(Twips_To_Pixels_X(left, w), Twips_To_Pixels_Y(top, w), Twips_To_Pixels_X(std::max(width, 0), w),
+                   Twips_To_Pixels_Y(std::max(height, 0), w));
+}

@@ -9,3 +9,6 @@ int Twips_To_Pixels_X(int twips, const QWidget* w = nullptr);
 int Twips_To_Pixels_Y(int twips, const QWidget* w = nullptr);
 int Pixels_To_Twips_X(int pixels, const QWidget* w = nullptr);
 int Pixels_To_Twips_Y(int pixels, const QWidget* w = nullptr);
+
+// Puts a widget at a place given in twips within its parent; a negative size counts as 0.
+void Place_Twips(QWidget* w, int left, int top, int width, int height);
