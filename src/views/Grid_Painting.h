@@ -1,0 +1,34 @@
+#pragma once
+// The painting of the on-screen grid: the fixed rows, drawn above the data rows in the
+// place of Qt's own header, and the data cells with their merged runs, pictures and
+// grid lines. Only Grid_Widget makes them.
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+
+class Grid_Widget;
+
+class Grid_Header : public QHeaderView {
+public:
+    explicit Grid_Header(Grid_Widget* view);
+
+    int Fixed_Height = 0;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int col) const override;
+
+private:
+    Grid_Widget* view_;
+};
+
+// Data cells: texts, merged runs, pictures, fixed columns and the grid lines.
+class Grid_Delegate : public QStyledItemDelegate {
+public:
+    explicit Grid_Delegate(Grid_Widget* view);
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    Grid_Widget* view_;
+};
