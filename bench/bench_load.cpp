@@ -18,14 +18,16 @@
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
 
+#include <benchmark/benchmark.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <benchmark/benchmark.h>
 #if SIFA_HAVE_FREEXL
 #include <freexl.h>
 #endif
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -33,27 +35,20 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/resource.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
-QString Book()
-{
-    return qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-}
+QString Book() { return qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls")); }
 QString Refs_File() { return QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"); }
 QString Cache() { return QDir::tempPath() + QStringLiteral("/sifa_bench_Data.dat"); }
 
-void Set_Up()
-{
+void Set_Up() {
     Build_Record_Description();
     Load_Code_Tables(Refs_File());
 }
 
-bool Import_Once()
-{
+bool Import_Once() {
     const Import_Result r = Import_Workbook(Book(), nullptr, nullptr);
     if (!r.Errs.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(r.Errs.first()));
     return r.Rows > 0;
@@ -61,8 +56,7 @@ bool Import_Once()
 
 #if SIFA_HAVE_FREEXL
 // Every cell of the first sheet, as a program that only reads would.
-long long FreeXL_Once()
-{
+long long FreeXL_Once() {
     const void* h = nullptr;
     if (freexl_open(QFile::encodeName(Book()).constData(), &h) != FREEXL_OK) return -1;
     unsigned int rows = 0;
@@ -74,8 +68,10 @@ long long FreeXL_Once()
         for (unsigned short c = 0; c < cols; ++c) {
             FreeXL_CellValue v;
             if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK) continue;
-            if (v.type == FREEXL_CELL_SST_TEXT || v.type == FREEXL_CELL_TEXT) chars += std::strlen(v.value.text_value);
-            else chars += 1;
+            if (v.type == FREEXL_CELL_SST_TEXT || v.type == FREEXL_CELL_TEXT)
+                chars += std::strlen(v.value.text_value);
+            else
+                chars += 1;
         }
     freexl_close(h);
     return chars;
@@ -83,8 +79,7 @@ long long FreeXL_Once()
 #endif
 
 // Resident MB of a process, 0 once it has gone.
-double Resident_MB(long pid)
-{
+double Resident_MB(long pid) {
     std::ifstream statm("/proc/" + std::to_string(pid) + "/statm");
     long pages = 0, resident = 0;
     if (!(statm >> pages >> resident)) return 0;
@@ -97,16 +92,14 @@ class Peak_Sampler {
 public:
     Peak_Sampler() : thread_([this] { Run(); }) {}
     ~Peak_Sampler() { Stop(); }
-    double Stop()
-    {
+    double Stop() {
         done_ = true;
         if (thread_.joinable()) thread_.join();
         return peak_;
     }
 
 private:
-    void Run()
-    {
+    void Run() {
         const long self = getpid();
         const std::string children = "/proc/" + std::to_string(self) + "/task/" + std::to_string(self) + "/children";
         while (!done_) {
@@ -122,8 +115,7 @@ private:
     std::thread thread_;
 };
 
-void BM_Cache_Write(benchmark::State& s)
-{
+void BM_Cache_Write(benchmark::State& s) {
     Set_Up();
     if (!Import_Once()) s.SkipWithError("import failed");
     for (auto _ : s) {
@@ -131,8 +123,7 @@ void BM_Cache_Write(benchmark::State& s)
     }
 }
 
-void BM_Cache_Load(benchmark::State& s)
-{
+void BM_Cache_Load(benchmark::State& s) {
     Set_Up();
     if (!Import_Once() || Save_Data_Cache(Book(), Refs_File(), Cache()) != Cache_Save::Written)
         s.SkipWithError("no cache");
@@ -148,8 +139,7 @@ void BM_Cache_Load(benchmark::State& s)
 
 // N codes per table in English and French; two-character ideographs for the member
 // states, whose codes must have two characters and have no letter case to collide.
-QString Write_Large_Refs(int n)
-{
+QString Write_Large_Refs(int n) {
     const QString file = QDir::tempPath() + QStringLiteral("/sifa_bench_Refs_%1.dat").arg(n);
     QString text;
     for (const char* lang : {"", " (FR)"}) {
@@ -159,7 +149,10 @@ QString Write_Large_Refs(int n)
             for (int i = 0; i < n; ++i) {
                 const QString code = two ? QString(QChar(0x4E00 + i / 100)) + QChar(0x4E00 + i % 100)
                                          : QStringLiteral("%1.%2").arg(i / 100).arg(i % 100);
-                text += QStringLiteral("%1=Label %2 of %3%4\n").arg(code).arg(i).arg(QLatin1String(table), QLatin1String(lang));
+                text += QStringLiteral("%1=Label %2 of %3%4\n")
+                            .arg(code)
+                            .arg(i)
+                            .arg(QLatin1String(table), QLatin1String(lang));
             }
         }
     }
@@ -173,8 +166,7 @@ QString Write_Large_Refs(int n)
     return file;
 }
 
-void BM_Code_Tables(benchmark::State& s)
-{
+void BM_Code_Tables(benchmark::State& s) {
     Build_Record_Description();
     const QString refs = Write_Large_Refs(static_cast<int>(s.range(0)));
     if (refs.isEmpty()) s.SkipWithError("Refs.dat not written");
@@ -194,10 +186,9 @@ BENCHMARK(BM_Code_Tables)->Arg(1250)->Arg(5000)->Arg(10000)->Unit(benchmark::kMi
 BENCHMARK(BM_Cache_Write)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Cache_Load)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--import-once") == 0) {
         QElapsedTimer t;
         t.start();

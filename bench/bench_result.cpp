@@ -15,8 +15,7 @@
 
 namespace {
 
-bool Loaded()
-{
+bool Loaded() {
     static const bool ok = [] {
         Build_Record_Description();
         Current_Language = QStringLiteral("EN");
@@ -27,49 +26,39 @@ bool Loaded()
     return ok;
 }
 
-qint32 Item(const char* nom)
-{
-    return Record_Description->Get_Champs().Number(QString::fromLatin1(nom));
-}
+qint32 Item(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
 
-Criteria Everything()
-{
+Criteria Everything() {
     Criteria c;
     c.Rows[0] = {true, Item("Year"), Op_Empty, {}, true};
     return c;
 }
 
-void Search(benchmark::State& s, const Criteria& c)
-{
+void Search(benchmark::State& s, const Criteria& c) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     for (auto _ : s) Run_Search(r, c, QStringLiteral("EN"));
     s.counters["found"] = r.Result_Rows();
 }
 
-void BM_Any_Fields_Content_With_Grid(benchmark::State& s)
-{
+void BM_Any_Fields_Content_With_Grid(benchmark::State& s) {
     Criteria c;
     // The sqlite3 peer of scripts/bench runs the same text over the same rows.
-    c.Rows[0] = {true, Any_Fields, Op_Content, qEnvironmentVariable("SIFA_BENCH_TEXT", QStringLiteral("school")), false};
+    c.Rows[0] = {true, Any_Fields, Op_Content, qEnvironmentVariable("SIFA_BENCH_TEXT", QStringLiteral("school")),
+                 false};
     Search(s, c);
 }
 
-void BM_All_Records_With_Grid(benchmark::State& s)
-{
-    Search(s, Everything());
-}
+void BM_All_Records_With_Grid(benchmark::State& s) { Search(s, Everything()); }
 
-void BM_Sort_One_Key(benchmark::State& s)
-{
+void BM_Sort_One_Key(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     Run_Search(r, Everything(), QStringLiteral("EN"));
     for (auto _ : s) DoSort(r.Grid_Ref(), r.Sort, Value::Long(Item("ProjName")));
 }
 
-void BM_Sort_Four_Keys(benchmark::State& s)
-{
+void BM_Sort_Four_Keys(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     Run_Search(r, Everything(), QStringLiteral("EN"));
@@ -81,8 +70,7 @@ void BM_Sort_Four_Keys(benchmark::State& s)
     }
 }
 
-void BM_CSV_Text_All_Rows(benchmark::State& s)
-{
+void BM_CSV_Text_All_Rows(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     Run_Search(r, Everything(), QStringLiteral("EN"));
@@ -93,8 +81,7 @@ void BM_CSV_Text_All_Rows(benchmark::State& s)
 }
 
 // The three areas of every record, counted as one field.
-void BM_Counts_Of_The_Areas(benchmark::State& s)
-{
+void BM_Counts_Of_The_Areas(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     Run_Search(r, Everything(), QStringLiteral("EN"));
@@ -110,6 +97,6 @@ BENCHMARK(BM_Sort_Four_Keys)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CSV_Text_All_Rows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Counts_Of_The_Areas)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -29,33 +29,51 @@ QStringList Codes(const char* field) {
     return out;
 }
 
-template <typename T, size_t N>
-const T& Pick(std::mt19937& rng, const T (&items)[N]) { return items[rng() % N]; }
+template <typename T, size_t N> const T& Pick(std::mt19937& rng, const T (&items)[N]) { return items[rng() % N]; }
 
-const char* const kSubjects_EN[] = {"Member States", "Local authorities", "Regional authorities", "NGOs",
-                                    "The social partners", "Employers", "Schools", "Public authorities"};
-const char* const kSubjects_FR[] = {"Les États membres", "Les autorités locales", "Les collectivités régionales",
-                                    "Les ONG", "Les partenaires sociaux", "Les employeurs", "Les écoles",
-                                    "Les pouvoirs publics"};
-const char* const kActions_EN[] = {"develop bridges between school and business", "train teachers in intercultural teaching",
-                                   "ease access to care for homeless people", "increase the supply of social housing",
-                                   "improve public transport links to rural areas", "reduce household waste",
-                                   "open museums to people with little access to culture", "bridge the digital divide",
-                                   "guarantee a decent minimum income", "support European voluntary service"};
+const char* const kSubjects_EN[] = {"Member States", "Local authorities",   "Regional authorities",
+                                    "NGOs",          "The social partners", "Employers",
+                                    "Schools",       "Public authorities"};
+const char* const kSubjects_FR[] = {"Les États membres", "Les autorités locales",   "Les collectivités régionales",
+                                    "Les ONG",           "Les partenaires sociaux", "Les employeurs",
+                                    "Les écoles",        "Les pouvoirs publics"};
+const char* const kActions_EN[] = {"develop bridges between school and business",
+                                   "train teachers in intercultural teaching",
+                                   "ease access to care for homeless people",
+                                   "increase the supply of social housing",
+                                   "improve public transport links to rural areas",
+                                   "reduce household waste",
+                                   "open museums to people with little access to culture",
+                                   "bridge the digital divide",
+                                   "guarantee a decent minimum income",
+                                   "support European voluntary service"};
 const char* const kActions_FR[] = {"développer des passerelles entre l'école et l'entreprise",
                                    "former les enseignants à la pédagogie interculturelle",
                                    "faciliter l'accès aux soins pour les personnes sans domicile",
-                                   "augmenter l'offre de logements sociaux", "améliorer la desserte des zones rurales",
-                                   "réduire la production de déchets ménagers", "ouvrir les musées à tous les publics",
-                                   "réduire la fracture numérique", "garantir un revenu minimum décent",
+                                   "augmenter l'offre de logements sociaux",
+                                   "améliorer la desserte des zones rurales",
+                                   "réduire la production de déchets ménagers",
+                                   "ouvrir les musées à tous les publics",
+                                   "réduire la fracture numérique",
+                                   "garantir un revenu minimum décent",
                                    "soutenir le volontariat européen"};
-const char* const kTails_EN[] = {"", " at local level", " in consultation with users", " within the framework of the Structural Funds",
-                                 " in order to reduce territorial inequalities", " through multi-annual funding"};
-const char* const kTails_FR[] = {"", " au niveau local", " en concertation avec les usagers", " dans le cadre des fonds structurels",
-                                 " afin de réduire les inégalités territoriales", " grâce à un financement pluriannuel"};
-const char* const kWords[] = {"Inclusion", "Bridges", "Together", "Horizon", "Civitas", "Agora", "Pathways", "Equal", "Rural", "Urban"};
+const char* const kTails_EN[] = {"",
+                                 " at local level",
+                                 " in consultation with users",
+                                 " within the framework of the Structural Funds",
+                                 " in order to reduce territorial inequalities",
+                                 " through multi-annual funding"};
+const char* const kTails_FR[] = {"",
+                                 " au niveau local",
+                                 " en concertation avec les usagers",
+                                 " dans le cadre des fonds structurels",
+                                 " afin de réduire les inégalités territoriales",
+                                 " grâce à un financement pluriannuel"};
+const char* const kWords[] = {"Inclusion", "Bridges",  "Together", "Horizon", "Civitas",
+                              "Agora",     "Pathways", "Equal",    "Rural",   "Urban"};
 const char* const kFirst[] = {"Anna", "Jean", "Maria", "Piotr", "Sofia", "Luca", "Eva", "Jan", "Inès", "Tomas"};
-const char* const kLast[] = {"Novak", "Martin", "Rossi", "Schmidt", "García", "Kowalski", "Dubois", "Horvat", "Murphy", "Jensen"};
+const char* const kLast[] = {"Novak",    "Martin", "Rossi",  "Schmidt", "García",
+                             "Kowalski", "Dubois", "Horvat", "Murphy",  "Jensen"};
 
 void Fill_Table() {
     std::mt19937 rng(65535);
@@ -69,23 +87,30 @@ void Fill_Table() {
         Records_Table(r, 1) = Value::Double(2000 + rng() % 13);
         Records_Table(r, 2) = Value::Double(proj);
         Records_Table(r, 3) = Value::Double(1 + r % 40);
-        Records_Table(r, 4) = Value::String(QStringLiteral("%1 %2 %3").arg(QString::fromUtf8(Pick(rng, kWords)),
-                                                                            QString::fromUtf8(Pick(rng, kWords))).arg(proj));
-        if (rng() % 2) Records_Table(r, 5) = Value::String(QStringLiteral("http://toolkit.example.org/form_%1.pdf").arg(proj));
-        if (rng() % 3 == 0) Records_Table(r, 6) = Value::String(QStringLiteral("http://material.example.org/item_%1.pdf").arg(proj));
+        Records_Table(r, 4) =
+            Value::String(QStringLiteral("%1 %2 %3")
+                              .arg(QString::fromUtf8(Pick(rng, kWords)), QString::fromUtf8(Pick(rng, kWords)))
+                              .arg(proj));
+        if (rng() % 2)
+            Records_Table(r, 5) = Value::String(QStringLiteral("http://toolkit.example.org/form_%1.pdf").arg(proj));
+        if (rng() % 3 == 0)
+            Records_Table(r, 6) = Value::String(QStringLiteral("http://material.example.org/item_%1.pdf").arg(proj));
         Records_Table(r, 7) = code(em, 0);
-        Records_Table(r, 8) = Value::String(QString::fromUtf8(Pick(rng, kFirst)) + QLatin1Char(' ') + QString::fromUtf8(Pick(rng, kLast)));
+        Records_Table(r, 8) = Value::String(QString::fromUtf8(Pick(rng, kFirst)) + QLatin1Char(' ') +
+                                            QString::fromUtf8(Pick(rng, kLast)));
         Records_Table(r, 9) = code(emet, 0);
         Records_Table(r, 10) = code(dom, 0);
         Records_Table(r, 11) = code(dom, 50);
         Records_Table(r, 12) = code(dom, 80);
         const int s = rng() % 8, a = rng() % 10, a2 = rng() % 10, t = rng() % 6;
-        Records_Table(r, 13) = Value::String(QString::fromUtf8(kSubjects_FR[s]) + QStringLiteral(" devraient ") +
-                                             QString::fromUtf8(kActions_FR[a]) + QString::fromUtf8(kTails_FR[t]) +
-                                             QStringLiteral(" et ") + QString::fromUtf8(kActions_FR[a2]) + QLatin1Char('.'));
-        Records_Table(r, 14) = Value::String(QString::fromUtf8(kSubjects_EN[s]) + QStringLiteral(" should ") +
-                                             QString::fromUtf8(kActions_EN[a]) + QString::fromUtf8(kTails_EN[t]) +
-                                             QStringLiteral(" and ") + QString::fromUtf8(kActions_EN[a2]) + QLatin1Char('.'));
+        Records_Table(r, 13) =
+            Value::String(QString::fromUtf8(kSubjects_FR[s]) + QStringLiteral(" devraient ") +
+                          QString::fromUtf8(kActions_FR[a]) + QString::fromUtf8(kTails_FR[t]) + QStringLiteral(" et ") +
+                          QString::fromUtf8(kActions_FR[a2]) + QLatin1Char('.'));
+        Records_Table(r, 14) =
+            Value::String(QString::fromUtf8(kSubjects_EN[s]) + QStringLiteral(" should ") +
+                          QString::fromUtf8(kActions_EN[a]) + QString::fromUtf8(kTails_EN[t]) +
+                          QStringLiteral(" and ") + QString::fromUtf8(kActions_EN[a2]) + QLatin1Char('.'));
         Records_Table(r, 15) = code(dest, 0);
         Records_Table(r, 16) = code(dest, 40);
         Records_Table(r, 17) = code(dest, 70);

@@ -232,7 +232,7 @@ void BM_Counts_Window_Painted(benchmark::State& s) {
         w.Show_Field(areas);
         w.show();
         QCoreApplication::processEvents();
-        w.repaint();   // the window and every child, at once
+        w.repaint();  // the window and every child, at once
     }
 }
 

@@ -7,8 +7,8 @@
 
 #include <cmath>
 
-inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& why, std::uint32_t maxRow = Sheet_Max_Rows)
-{
+inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& why,
+                             std::uint32_t maxRow = Sheet_Max_Rows) {
     FUZZ_CHECK(ok == why.isEmpty());
     if (!ok) {
         FUZZ_CHECK(cells.Empty());
@@ -25,7 +25,8 @@ inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& w
         switch (c.V.type()) {
         case VType::String: FUZZ_CHECK(!c.V.rawString().isEmpty()); break;
         case VType::Error: FUZZ_CHECK(c.V.rawInt() >= 2000 && c.V.rawInt() <= 2255); break;
-        case VType::Double: case VType::Date: FUZZ_CHECK(std::isfinite(c.V.rawDouble())); break;
+        case VType::Double:
+        case VType::Date: FUZZ_CHECK(std::isfinite(c.V.rawDouble())); break;
         case VType::Boolean: break;
         default: FUZZ_CHECK(false);  // a kind of value no reader makes
         }
@@ -34,8 +35,7 @@ inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& w
 
 // One reader on the fuzzer's bytes, with a bound on cells small enough that a repetition or
 // a bomb reaches it within the time limit.
-inline int Fuzz_Reader(bool (*read)(QByteArrayView, Sheet_Cells&, QString&), const uint8_t* data, size_t size)
-{
+inline int Fuzz_Reader(bool (*read)(QByteArrayView, Sheet_Cells&, QString&), const uint8_t* data, size_t size) {
     Sheet_Cells cells;
     cells.Set_Max_Cells(200000);
     QString why;

@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the fuzz targets: a scratch file per process (libFuzzer's -jobs/-fork run
 // several at once) and a check that stops the run as a crash.
+#include <unistd.h>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #define FUZZ_CHECK(cond)                                                                  \
     do {                                                                                  \

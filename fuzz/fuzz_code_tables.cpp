@@ -32,9 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Read_Profile_Section_Lines(section, file).join(QChar(0)).split(QChar(0), Qt::SkipEmptyParts).size();
     FUZZ_CHECK(loaded >= 0 && loaded <= entries);
     FUZZ_CHECK((loaded == 0) == !field.Ref_Listes);
-    if (entries == 0) FUZZ_CHECK(errs.isEmpty());  // a missing or empty section says nothing
-    else if (verbose) FUZZ_CHECK(errs.last() == QStringLiteral("P: Total of %1 successfully loaded item").arg(loaded));
-    else FUZZ_CHECK(errs.size() <= 1);
+    if (entries == 0)
+        FUZZ_CHECK(errs.isEmpty());  // a missing or empty section says nothing
+    else if (verbose)
+        FUZZ_CHECK(errs.last() == QStringLiteral("P: Total of %1 successfully loaded item").arg(loaded));
+    else
+        FUZZ_CHECK(errs.size() <= 1);
     if (field.Ref_Listes) {
         const Refs& table = *field.Ref_Listes;
         FUZZ_CHECK(table.Count() >= 1 && table.Count() <= loaded);

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Records_Table.Resize(1, 1);
     Records_Table(1, 1) = Value::String(QStringLiteral("before"));
     // Missing sources count as unchanged, so only the file itself decides.
-    const qint32 r = Load_Data_Cache(QStringLiteral("/nonexistent/Sifa_table.xls"),
-                                     QStringLiteral("/nonexistent/Refs.dat"), file);
+    const qint32 r =
+        Load_Data_Cache(QStringLiteral("/nonexistent/Sifa_table.xls"), QStringLiteral("/nonexistent/Refs.dat"), file);
     if (r < 0) {
         FUZZ_CHECK(Records_Table.Row_Upper() == 1 && Records_Table(1, 1) == Value::String(QStringLiteral("before")));
         return 0;

@@ -37,13 +37,19 @@ std::optional<std::vector<Token>> Tokens(const std::u16string& p) {
     for (size_t i = 0; i < p.size(); ++i) {
         Token t;
         t.kind = Token::Char;
-        if (p[i] == u'?') t.kind = Token::Any;
-        else if (p[i] == u'#') t.kind = Token::Digit;
-        else if (p[i] == u'*') t.kind = Token::Star;
+        if (p[i] == u'?')
+            t.kind = Token::Any;
+        else if (p[i] == u'#')
+            t.kind = Token::Digit;
+        else if (p[i] == u'*')
+            t.kind = Token::Star;
         else if (p[i] == u'[') {
             t.kind = Token::Set;
             size_t j = i + 1;
-            if (j < p.size() && p[j] == u'!') { t.negated = true; ++j; }
+            if (j < p.size() && p[j] == u'!') {
+                t.negated = true;
+                ++j;
+            }
             const size_t close = p.find(u']', j);
             if (close == std::u16string::npos) return std::nullopt;
             // Between the brackets: single characters and lo-hi ranges.
@@ -58,7 +64,8 @@ std::optional<std::vector<Token>> Tokens(const std::u16string& p) {
                 }
             }
             i = close;
-        } else t.ch = p[i];
+        } else
+            t.ch = p[i];
         out.push_back(std::move(t));
     }
     return out;

@@ -4,8 +4,7 @@
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
 
-std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error)
-{
+std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error) {
     const QList<Field_Entry> entries = Field_Entries(lang);
     if (fieldName == QLatin1String("*")) return entries.first();
     std::optional<Field_Entry> entry;
@@ -15,14 +14,12 @@ std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const Q
     // is that of the language's own field.
     if (f && f->Shown_In(lang)) label = f->Get_Libelle_de_Recherche_In_Langue(lang);
     for (const Field_Entry& e : entries)
-        if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0))
-            entry = e;
+        if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0)) entry = e;
     if (!entry) error = QStringLiteral("unknown field \"%1\" (not in the field list of %2)").arg(fieldName, lang);
     return entry;
 }
 
-std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error)
-{
+std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error) {
     QString rest = criterion;
     Resolved_Criterion r;
     r.Row.Critere_Actif = true;
@@ -74,7 +71,9 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
             return std::nullopt;
         }
         if (how.Max_Length > 0 && value.size() > how.Max_Length) {
-            error = QStringLiteral("the value for \"%1\" is longer than %2 characters").arg(entry->Text).arg(how.Max_Length);
+            error = QStringLiteral("the value for \"%1\" is longer than %2 characters")
+                        .arg(entry->Text)
+                        .arg(how.Max_Length);
             return std::nullopt;
         }
         const QString refused = Check_Criterion_Value(entry->Item, oper, value);
@@ -89,8 +88,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
     return r;
 }
 
-int Grid_Column_Of(qint32 field, const QString& lang)
-{
+int Grid_Column_Of(qint32 field, const QString& lang) {
     if (!Record_Description) return -1;
     int col = 0, f = 0;
     for (const Champ& ch : Record_Description->Get_Champs()) {
@@ -102,8 +100,7 @@ int Grid_Column_Of(qint32 field, const QString& lang)
     return -1;
 }
 
-std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error)
-{
+std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error) {
     if (Record_Description) {
         int f = 0;
         for (const Champ& ch : Record_Description->Get_Champs()) {
@@ -118,8 +115,7 @@ std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lan
     return std::nullopt;
 }
 
-std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QString& lang, QString& error)
-{
+std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QString& lang, QString& error) {
     const Field_Sets_T sets = Init_Field_Sets(lang);
     if (fields.compare(QLatin1String("Short"), Qt::CaseInsensitive) == 0) return sets.Sets[0];
     if (fields.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) return sets.Sets[1];

@@ -1,7 +1,6 @@
 #include "cli/Query_Options.h"
 
-QString Query_Usage()
-{
+QString Query_Usage() {
     return QStringLiteral(
         "usage: sifa-query [--dir DIR] [--lang EN|FR] [-c CRITERION]... [--and|--or]\n"
         "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
@@ -14,8 +13,7 @@ QString Query_Usage()
         "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n");
 }
 
-std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error)
-{
+std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error) {
     Query_Options o;
     bool sawAndOr = false;
     for (int i = 0; i < args.size(); ++i) {
@@ -70,8 +68,10 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
             o.Fields = v;
         } else if (a == QLatin1String("--format")) {
             if (!value(v)) return std::nullopt;
-            if (v == QLatin1String("table")) o.Table = true;
-            else if (v == QLatin1String("list")) o.Table = false;
+            if (v == QLatin1String("table"))
+                o.Table = true;
+            else if (v == QLatin1String("list"))
+                o.Table = false;
             else {
                 error = QStringLiteral("--format takes table or list, not \"%1\"").arg(v);
                 return std::nullopt;
@@ -122,7 +122,8 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
         return std::nullopt;
     }
     if (int(o.Count) + int(o.Counts.has_value()) + int(o.Describe) + int(o.Record.has_value()) + int(o.Check) +
-            int(!o.Pdf.isEmpty()) > 1) {
+            int(!o.Pdf.isEmpty()) >
+        1) {
         error = QStringLiteral("--count, --counts, --describe, --record, --check and --pdf exclude each other");
         return std::nullopt;
     }

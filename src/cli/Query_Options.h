@@ -6,24 +6,24 @@
 #include <optional>
 
 struct Query_Options {
-    QString Dir;                    // "" = the executable's folder
+    QString Dir;  // "" = the executable's folder
     QString Lang = QStringLiteral("EN");
-    QStringList Criteria;           // up to three criteria
+    QStringList Criteria;  // up to three criteria
     bool And = false;
-    std::optional<QString> Sort;    // FIELD[:desc]
+    std::optional<QString> Sort;  // FIELD[:desc]
     std::optional<QString> Sort_Keys;
     QString Fields = QStringLiteral("Short");
     bool Table = true;
     bool Labels = true;
     bool Clip = false;
-    QString Output;                 // "" = standard output
+    QString Output;  // "" = standard output
     bool Describe = false;
     bool Count = false;
     std::optional<QString> Counts;  // a field: how often each of its values occurs
     std::optional<QString> Record;
     bool Check = false;
     QString Pdf;
-    QString Dump_Sheet;             // a workbook whose first sheet is written out as read
+    QString Dump_Sheet;  // a workbook whose first sheet is written out as read
     bool Help = false;
 };
 

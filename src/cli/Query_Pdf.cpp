@@ -32,8 +32,8 @@ QString Print_Pdf(const QString& file, const Search_Results& results, const QStr
     writer.setTitle(QString::fromLatin1(Export::Report_Title));
     writer.setResolution(600);
     // A printer's usual unprintable edge, so the page looks as it does on paper.
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
-                                     QPageLayout::Millimeter));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
     LVPrint printer;
     printer.Grid = &results.Data;
     printer.ReportTitle = QString::fromLatin1(Export::Report_Title);
@@ -57,7 +57,8 @@ std::unique_ptr<QCoreApplication> Make_Query_App(int& argc, char** argv, bool) {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-QString Print_Pdf(const QString&, const Search_Results&, const QString&, const QString&, int, const std::vector<bool>&) {
+QString Print_Pdf(const QString&, const Search_Results&, const QString&, const QString&, int,
+                  const std::vector<bool>&) {
     return QStringLiteral("--pdf is not available in this version");
 }
 

@@ -29,19 +29,17 @@ enum Exit { Done = 0, Failed = 1, Usage = 2 };
 // must not take a cut-short answer for the whole one.
 int g_output_error = 0;
 
-void Write(FILE* to, const char* data, size_t size)
-{
-    if (std::fwrite(data, 1, size, to) != size && to == stdout && g_output_error == 0) g_output_error = errno ? errno : EIO;
+void Write(FILE* to, const char* data, size_t size) {
+    if (std::fwrite(data, 1, size, to) != size && to == stdout && g_output_error == 0)
+        g_output_error = errno ? errno : EIO;
 }
 
-void Put(FILE* to, const QString& line)
-{
+void Put(FILE* to, const QString& line) {
     const QByteArray b = line.toUtf8() + '\n';
     Write(to, b.constData(), static_cast<size_t>(b.size()));
 }
 
-int Finish(int status)
-{
+int Finish(int status) {
     errno = 0;
     if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && g_output_error == 0) g_output_error = errno ? errno : EIO;
     if (g_output_error == 0) return status;
@@ -49,16 +47,14 @@ int Finish(int status)
     return status == Done ? Failed : status;
 }
 
-int Usage_Error(const QString& message)
-{
+int Usage_Error(const QString& message) {
     Put(stderr, QStringLiteral("sifa-query: ") + message);
     return Usage;
 }
 
 struct Quiet_Host : Load_Records_Host {
     QStringList problems;
-    bool Import(const QString& source) override
-    {
+    bool Import(const QString& source) override {
         Import_Result r = Import_Workbook(source, nullptr, nullptr);
         problems << r.Errs;
         return r.Success();
@@ -66,8 +62,7 @@ struct Quiet_Host : Load_Records_Host {
 };
 
 // The first sheet's cells as the import reads them, before any check.
-int Dump_Sheet(const QString& file)
-{
+int Dump_Sheet(const QString& file) {
     const std::unique_ptr<Spreadsheet_Server> server = Create_Spreadsheet_Server();
     if (!server || !server->Open(file)) {
         Put(stderr, QStringLiteral("No input data (error openning file)"));
@@ -87,8 +82,7 @@ int Dump_Sheet(const QString& file)
     return Done;
 }
 
-int Write_Output(const QString& file, const QByteArray& bytes)
-{
+int Write_Output(const QString& file, const QByteArray& bytes) {
     if (file.isEmpty()) {
         Write(stdout, bytes.constData(), static_cast<size_t>(bytes.size()));
         return Done;
@@ -99,8 +93,7 @@ int Write_Output(const QString& file, const QByteArray& bytes)
     return Failed;
 }
 
-int Run(int argc, char** argv)
-{
+int Run(int argc, char** argv) {
     // The options decide which application object the tool needs.
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
@@ -209,8 +202,8 @@ int Run(int argc, char** argv)
     if (!o.Pdf.isEmpty()) {
         const QString f = o.Fields.toLower();
         const int set = f == QLatin1String("short") ? 0 : f == QLatin1String("all") ? 1 : 2;
-        const QString failure =
-            Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And), TexteOrderBy(results, Sort_Keys), set, *columns);
+        const QString failure = Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And),
+                                          TexteOrderBy(results, Sort_Keys), set, *columns);
         if (!failure.isEmpty()) {
             Put(stderr, failure);
             return Failed;
@@ -236,10 +229,9 @@ int Run(int argc, char** argv)
     return Write_Output(QString(), bytes);
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
 #if defined(SIGPIPE)
     // A closed pipe is a failed write to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);

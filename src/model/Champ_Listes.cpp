@@ -7,8 +7,8 @@
 #include <vector>
 
 qint32 Champ::Load_Listes_From_Ini_Section(const QString& ini_file, const QString& section, qint32 Cle_len,
-                                           bool Only_Cle, qint32 Val_len, const QString& Prefix_Err,
-                                           QStringList* Errs, bool Verbose) {
+                                           bool Only_Cle, qint32 Val_len, const QString& Prefix_Err, QStringList* Errs,
+                                           bool Verbose) {
     int size = 1024;
     std::vector<char16_t> buffer(size);
     int got = Get_Private_Profile_Section(section, buffer.data(), size, ini_file);
@@ -80,8 +80,10 @@ Value Champ::Get_Data(const QString& Cle, const QString& What) const {
         if (!r.Major_isnumeric() || r.Major_lng() != *n1) continue;
         bool match;
         if (!part2.isEmpty() && !r.Minor().isEmpty()) {
-            if (n2 && r.Minor_isnumeric()) match = r.Minor_lng() == *n2;
-            else match = part2 == r.Minor();
+            if (n2 && r.Minor_isnumeric())
+                match = r.Minor_lng() == *n2;
+            else
+                match = part2 == r.Minor();
         } else {
             match = part2.isEmpty() && r.Minor().isEmpty();
         }

@@ -6,11 +6,14 @@
 void Load_Code_Tables() { Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
 
 void Load_Code_Tables(const QString& refsFile) {
-    struct Row { const char* field; const char* table; int cleLen; };
+    struct Row {
+        const char* field;
+        const char* table;
+        int cleLen;
+    };
     static const Row rows[] = {
-        {"EM", "Country", 2},       {"EmetType", "TypeEmet", 2},
-        {"DomReco1", "DomReco", 0}, {"DomReco2", "DomReco", 0}, {"DomReco3", "DomReco", 0},
-        {"Dest1", "TypeDest", 0},   {"Dest2", "TypeDest", 0},   {"Dest3", "TypeDest", 0},
+        {"EM", "Country", 2},       {"EmetType", "TypeEmet", 2}, {"DomReco1", "DomReco", 0}, {"DomReco2", "DomReco", 0},
+        {"DomReco3", "DomReco", 0}, {"Dest1", "TypeDest", 0},    {"Dest2", "TypeDest", 0},   {"Dest3", "TypeDest", 0},
     };
     if (!Record_Description) return;
     for (const Row& r : rows) {
@@ -25,8 +28,8 @@ void Load_Code_Tables(const QString& refsFile) {
     }
 }
 
-bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master,
-                               QStringList& Errs, const QString& refsFile) {
+bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master, QStringList& Errs,
+                               const QString& refsFile) {
     if (Master.isEmpty()) return true;
     const QStringList tables = Tables.split(QLatin1Char('\n'));
     const QStringList versions = Versions.split(QLatin1Char('\n'));
@@ -42,7 +45,8 @@ bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, c
                 Errs << QStringLiteral("Table %1: key \"%2\" is missing in %3 version").arg(t, code, v);
             };
             const auto extra = [&](const QString& code) {
-                Errs << QStringLiteral("Table %1: key \"%2\" exist in %3 version but not in master table").arg(t, code, v);
+                Errs << QStringLiteral("Table %1: key \"%2\" exist in %3 version but not in master table")
+                            .arg(t, code, v);
             };
             if (version.Ref_Listes && master.Ref_Listes) {
                 for (const Ref& m : *master.Ref_Listes) {

@@ -8,5 +8,5 @@
 void Load_Code_Tables();
 void Load_Code_Tables(const QString& refsFile);
 
-bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master,
-                               QStringList& Errs, const QString& refsFile);
+bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master, QStringList& Errs,
+                               const QString& refsFile);

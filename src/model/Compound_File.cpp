@@ -45,8 +45,10 @@ bool Compound_File::Read_Chain(std::uint32_t start, std::uint64_t limit, QByteAr
         seen[sector] = true;
         const std::uint64_t offset = (std::uint64_t(sector) + 1) << sector_shift_;
         const std::uint64_t take = std::min({sector_size, size_ - offset, limit - taken});
-        if (!runs.empty() && runs.back().offset + runs.back().length == offset) runs.back().length += take;
-        else runs.push_back({offset, take});
+        if (!runs.empty() && runs.back().offset + runs.back().length == offset)
+            runs.back().length += take;
+        else
+            runs.push_back({offset, take});
         taken += take;
     }
     // One run is handed out in place, without a copy.
@@ -56,7 +58,8 @@ bool Compound_File::Read_Chain(std::uint32_t start, std::uint64_t limit, QByteAr
         return true;
     }
     out.reserve(static_cast<qsizetype>(taken));
-    for (const Run& r : runs) out.append(reinterpret_cast<const char*>(data_ + r.offset), static_cast<qsizetype>(r.length));
+    for (const Run& r : runs)
+        out.append(reinterpret_cast<const char*>(data_ + r.offset), static_cast<qsizetype>(r.length));
     return true;
 }
 
@@ -107,9 +110,8 @@ bool Compound_File::Open(QByteArrayView data) {
     for (std::uint32_t i = 0; i < Header_Difat_Count; ++i) take_difat_entry(U32(h + 0x4C + 4 * i));
     // The rest of the list is in a chain of its own sectors, each ending with the next one's number.
     std::uint32_t difat = U32(h + 0x44);
-    for (std::uint32_t steps = 0; difat < sector_count_ && fat_sectors.size() < fat_sectors_needed &&
-                                  steps < sector_count_;
-         ++steps) {
+    for (std::uint32_t steps = 0;
+         difat < sector_count_ && fat_sectors.size() < fat_sectors_needed && steps < sector_count_; ++steps) {
         const std::uint64_t offset = (std::uint64_t(difat) + 1) << sector_shift_;
         if (offset + sector_size > size_) break;
         for (std::uint32_t i = 0; i + 1 < per_sector; ++i) take_difat_entry(U32(data_ + offset + 4 * i));

@@ -7,10 +7,9 @@
 namespace {
 
 constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 int Encode_One(char16_t c) {
@@ -26,21 +25,31 @@ bool Is_Valid_Utf8(const QByteArray& bytes, bool& hasNonAscii) {
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
         const unsigned char c = p[i];
-        if (c < 0x80) { ++i; continue; }
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
         hasNonAscii = true;
         int len = 0;
         char32_t cp = 0;
-        if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
-        else return false;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else
+            return false;
         if (i + len > n) return false;
         for (int k = 1; k < len; ++k) {
             if ((p[i + k] & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (p[i + k] & 0x3F);
         }
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         i += len;
     }
@@ -49,9 +58,7 @@ bool Is_Valid_Utf8(const QByteArray& bytes, bool& hasNonAscii) {
 
 }  // namespace
 
-char16_t Cp1252_To_Unicode(unsigned char b) {
-    return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
-}
+char16_t Cp1252_To_Unicode(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b); }
 
 QString Cp1252_Decode(const char* data, qsizetype size) {
     // Latin-1 agrees with Windows-1252 outside 0x80-0x9F, and Qt converts Latin-1 fast.
@@ -134,9 +141,12 @@ QString Decode_Text_File(const QByteArray& bytes) {
         if (end < n) ++end;  // the line end goes with its line
         const QByteArray line = QByteArray::fromRawData(p + at, end - at);
         bool ignored = false;
-        if (!nonAscii) out += QLatin1StringView(line);
-        else if (Is_Valid_Utf8(line, ignored)) out += QString::fromUtf8(line);
-        else out += Cp1252_Decode(line);
+        if (!nonAscii)
+            out += QLatin1StringView(line);
+        else if (Is_Valid_Utf8(line, ignored))
+            out += QString::fromUtf8(line);
+        else
+            out += Cp1252_Decode(line);
         at = end;
     }
     return out;

@@ -22,8 +22,18 @@
 namespace {
 
 enum Tag : quint16 {
-    T_Empty = 0, T_Null = 1, T_Integer = 2, T_Long = 3, T_Single = 4, T_Double = 5,
-    T_Currency = 6, T_Date = 7, T_String = 8, T_Error = 10, T_Boolean = 11, T_Byte = 17
+    T_Empty = 0,
+    T_Null = 1,
+    T_Integer = 2,
+    T_Long = 3,
+    T_Single = 4,
+    T_Double = 5,
+    T_Currency = 6,
+    T_Date = 7,
+    T_String = 8,
+    T_Error = 10,
+    T_Boolean = 11,
+    T_Byte = 17
 };
 
 // The length is read back as a signed 16-bit number.
@@ -32,20 +42,17 @@ constexpr int Max_Text_Length = std::numeric_limits<qint16>::max();
 class Writer {
 public:
     explicit Writer(QByteArray& out) : out_(out) {}
-    template <typename T> void Put(T v)
-    {
+    template <typename T> void Put(T v) {
         char b[sizeof(T)];
         qToLittleEndian(v, b);
         out_.append(b, sizeof(T));
     }
-    void Put_Double(double d)
-    {
+    void Put_Double(double d) {
         quint64 bits;
         std::memcpy(&bits, &d, 8);
         Put(bits);
     }
-    void Put_Float(float f)
-    {
+    void Put_Float(float f) {
         quint32 bits;
         std::memcpy(&bits, &f, 4);
         Put(bits);
@@ -64,29 +71,25 @@ class Reader {
 public:
     Reader(const QByteArray& in, qsizetype pos) : p_(in.constData()), n_(in.size()), pos_(pos) {}
     explicit Reader(QIODevice& dev) : dev_(&dev), p_(nullptr), n_(0), pos_(0) {}
-    template <typename T> bool Get(T& v)
-    {
+    template <typename T> bool Get(T& v) {
         if (!Need(sizeof(T))) return false;
         v = qFromLittleEndian<T>(p_ + pos_);
         pos_ += sizeof(T);
         return true;
     }
-    bool Get_Double(double& d)
-    {
+    bool Get_Double(double& d) {
         quint64 bits;
         if (!Get(bits)) return false;
         std::memcpy(&d, &bits, 8);
         return true;
     }
-    bool Get_Float(float& f)
-    {
+    bool Get_Float(float& f) {
         quint32 bits;
         if (!Get(bits)) return false;
         std::memcpy(&f, &bits, 4);
         return true;
     }
-    bool Get_Text(qsizetype len, QString& s)
-    {
+    bool Get_Text(qsizetype len, QString& s) {
         if (len < 0 || !Need(len)) return false;
         // Codes and names repeat from record to record, and one long text may fill a
         // whole column: each distinct text is held once.
@@ -98,8 +101,8 @@ public:
         } else {
             // Cells come column by column: a text met again is most often one of the
             // last few of its column, and a length compared first rules out the rest.
-            const auto same = std::find_if(recent_.begin(), recent_.end(),
-                                           [&](const QString& t) { return Same_Text(t, bytes); });
+            const auto same =
+                std::find_if(recent_.begin(), recent_.end(), [&](const QString& t) { return Same_Text(t, bytes); });
             if (same != recent_.end()) {
                 s = *same;
             } else {
@@ -117,8 +120,7 @@ public:
 
 private:
     bool Need(qsizetype n) { return n_ - pos_ >= n || Refill(n); }
-    bool Refill(qsizetype n)
-    {
+    bool Refill(qsizetype n) {
         if (!dev_) return false;
         constexpr qsizetype kWindow = qsizetype(1) << 20;
         const qsizetype kept = n_ - pos_;
@@ -144,8 +146,7 @@ private:
         return true;
     }
 
-    static bool Same_Text(const QString& text, std::string_view bytes)
-    {
+    static bool Same_Text(const QString& text, std::string_view bytes) {
         if (text.size() != static_cast<qsizetype>(bytes.size())) return false;
         const char16_t* u = reinterpret_cast<const char16_t*>(text.constData());
         for (size_t i = 0; i < bytes.size(); ++i) {
@@ -170,8 +171,7 @@ private:
     size_t next_recent_ = 0;
 };
 
-bool Put_Name(Writer& w, const Source_Identity& id)
-{
+bool Put_Name(Writer& w, const Source_Identity& id) {
     QByteArray name;
     if (!Cp1252_Encode(id.Name, name)) return false;
     w.Put<qint32>(static_cast<qint32>(name.size()));
@@ -181,26 +181,51 @@ bool Put_Name(Writer& w, const Source_Identity& id)
     return true;
 }
 
-bool Get_Name(Reader& r, Source_Identity& id)
-{
+bool Get_Name(Reader& r, Source_Identity& id) {
     qint32 len = 0;
     return r.Get(len) && r.Get_Text(len, id.Name) && r.Get(id.Size) && r.Get_Double(id.Time);
 }
 
-bool Put_Cell(Writer& w, const Value& v)
-{
+bool Put_Cell(Writer& w, const Value& v) {
     switch (v.type()) {
     case VType::Empty: w.Put<quint16>(T_Empty); return true;
     case VType::Null: w.Put<quint16>(T_Null); return true;
-    case VType::Integer: w.Put<quint16>(T_Integer); w.Put<qint16>(static_cast<qint16>(v.rawInt())); return true;
-    case VType::Long: w.Put<quint16>(T_Long); w.Put<qint32>(static_cast<qint32>(v.rawInt())); return true;
-    case VType::Single: w.Put<quint16>(T_Single); w.Put_Float(static_cast<float>(v.rawDouble())); return true;
-    case VType::Double: w.Put<quint16>(T_Double); w.Put_Double(v.rawDouble()); return true;
-    case VType::Currency: w.Put<quint16>(T_Currency); w.Put<qint64>(v.rawInt()); return true;
-    case VType::Date: w.Put<quint16>(T_Date); w.Put_Double(v.rawDouble()); return true;
-    case VType::Error: w.Put<quint16>(T_Error); w.Put<qint32>(static_cast<qint32>(v.rawInt())); return true;
-    case VType::Boolean: w.Put<quint16>(T_Boolean); w.Put<qint16>(v.rawBool() ? -1 : 0); return true;
-    case VType::Byte: w.Put<quint16>(T_Byte); w.Put<quint8>(static_cast<quint8>(v.rawInt())); return true;
+    case VType::Integer:
+        w.Put<quint16>(T_Integer);
+        w.Put<qint16>(static_cast<qint16>(v.rawInt()));
+        return true;
+    case VType::Long:
+        w.Put<quint16>(T_Long);
+        w.Put<qint32>(static_cast<qint32>(v.rawInt()));
+        return true;
+    case VType::Single:
+        w.Put<quint16>(T_Single);
+        w.Put_Float(static_cast<float>(v.rawDouble()));
+        return true;
+    case VType::Double:
+        w.Put<quint16>(T_Double);
+        w.Put_Double(v.rawDouble());
+        return true;
+    case VType::Currency:
+        w.Put<quint16>(T_Currency);
+        w.Put<qint64>(v.rawInt());
+        return true;
+    case VType::Date:
+        w.Put<quint16>(T_Date);
+        w.Put_Double(v.rawDouble());
+        return true;
+    case VType::Error:
+        w.Put<quint16>(T_Error);
+        w.Put<qint32>(static_cast<qint32>(v.rawInt()));
+        return true;
+    case VType::Boolean:
+        w.Put<quint16>(T_Boolean);
+        w.Put<qint16>(v.rawBool() ? -1 : 0);
+        return true;
+    case VType::Byte:
+        w.Put<quint16>(T_Byte);
+        w.Put<quint8>(static_cast<quint8>(v.rawInt()));
+        return true;
     case VType::String: {
         const QString& text = v.rawString();
         if (text.size() > Max_Text_Length) return false;
@@ -212,22 +237,66 @@ bool Put_Cell(Writer& w, const Value& v)
     return false;
 }
 
-bool Get_Cell(Reader& r, Value& v)
-{
+bool Get_Cell(Reader& r, Value& v) {
     quint16 tag = 0;
     if (!r.Get(tag)) return false;
     switch (tag) {
     case T_Empty: v = Value(); return true;
     case T_Null: v = Value::Null(); return true;
-    case T_Integer: { qint16 x; if (!r.Get(x)) return false; v = Value::Integer(x); return true; }
-    case T_Long: { qint32 x; if (!r.Get(x)) return false; v = Value::Long(x); return true; }
-    case T_Single: { float x; if (!r.Get_Float(x)) return false; v = Value::Single(x); return true; }
-    case T_Double: { double x; if (!r.Get_Double(x)) return false; v = Value::Double(x); return true; }
-    case T_Currency: { qint64 x; if (!r.Get(x)) return false; v = Value::Currency_Raw(x); return true; }
-    case T_Date: { double x; if (!r.Get_Double(x)) return false; v = Value::Date(x); return true; }
-    case T_Error: { qint32 x; if (!r.Get(x)) return false; v = Value::Error(x); return true; }
-    case T_Boolean: { qint16 x; if (!r.Get(x)) return false; v = Value::Boolean(x != 0); return true; }
-    case T_Byte: { quint8 x; if (!r.Get(x)) return false; v = Value::Byte(x); return true; }
+    case T_Integer: {
+        qint16 x;
+        if (!r.Get(x)) return false;
+        v = Value::Integer(x);
+        return true;
+    }
+    case T_Long: {
+        qint32 x;
+        if (!r.Get(x)) return false;
+        v = Value::Long(x);
+        return true;
+    }
+    case T_Single: {
+        float x;
+        if (!r.Get_Float(x)) return false;
+        v = Value::Single(x);
+        return true;
+    }
+    case T_Double: {
+        double x;
+        if (!r.Get_Double(x)) return false;
+        v = Value::Double(x);
+        return true;
+    }
+    case T_Currency: {
+        qint64 x;
+        if (!r.Get(x)) return false;
+        v = Value::Currency_Raw(x);
+        return true;
+    }
+    case T_Date: {
+        double x;
+        if (!r.Get_Double(x)) return false;
+        v = Value::Date(x);
+        return true;
+    }
+    case T_Error: {
+        qint32 x;
+        if (!r.Get(x)) return false;
+        v = Value::Error(x);
+        return true;
+    }
+    case T_Boolean: {
+        qint16 x;
+        if (!r.Get(x)) return false;
+        v = Value::Boolean(x != 0);
+        return true;
+    }
+    case T_Byte: {
+        quint8 x;
+        if (!r.Get(x)) return false;
+        v = Value::Byte(x);
+        return true;
+    }
     case T_String: {
         qint16 len = 0;
         QString s;
@@ -235,20 +304,15 @@ bool Get_Cell(Reader& r, Value& v)
         v = Value::String(std::move(s));
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
-qint32 Field_Count()
-{
-    return Record_Description ? Record_Description->Count() : 0;
-}
+qint32 Field_Count() { return Record_Description ? Record_Description->Count() : 0; }
 
-} // namespace
+}  // namespace
 
-std::optional<Source_Identity> Identity_Of(const QString& file)
-{
+std::optional<Source_Identity> Identity_Of(const QString& file) {
     const QFileInfo fi(file);
     if (!fi.isFile()) return std::nullopt;
     if (fi.size() > std::numeric_limits<qint32>::max()) return std::nullopt;
@@ -267,8 +331,7 @@ namespace {
 // Encodes into `buf`, handing it to `flush` (which empties it) each time it holds a
 // piece; false when a text cannot be represented or `flush` fails.
 bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, const Records_Table_T& table,
-                 QByteArray& buf, const std::function<bool(QByteArray&)>& flush)
-{
+                 QByteArray& buf, const std::function<bool(QByteArray&)>& flush) {
     constexpr qsizetype kPiece = qsizetype(1) << 20;
     Writer w(buf);
     if (!Put_Name(w, source) || !Put_Name(w, refs)) return false;
@@ -283,11 +346,10 @@ bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, con
     return !flush || buf.isEmpty() || flush(buf);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const Source_Identity& refs,
-                                            const Records_Table_T& table)
-{
+                                            const Records_Table_T& table) {
     QByteArray out;
     const int R = table.Row_Upper(), N = table.Col_Upper();
     qsizetype textBytes = 0;
@@ -302,16 +364,13 @@ std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const
 
 namespace {
 
-std::optional<Cache_Header> Read_Header(Reader& r)
-{
+std::optional<Cache_Header> Read_Header(Reader& r) {
     Cache_Header h;
-    if (!Get_Name(r, h.Source) || !Get_Name(r, h.Refs) || !r.Get(h.RowUpper) || !r.Get(h.ColUpper))
-        return std::nullopt;
+    if (!Get_Name(r, h.Source) || !Get_Name(r, h.Refs) || !r.Get(h.RowUpper) || !r.Get(h.ColUpper)) return std::nullopt;
     return h;
 }
 
-bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out)
-{
+bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out) {
     // No workbook holds more records than its rows under the header.
     if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
@@ -328,24 +387,21 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out)
     return true;
 }
 
-} // namespace
+}  // namespace
 
-std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos)
-{
+std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos) {
     Reader r(bytes, pos);
     const auto h = Read_Header(r);
     if (h) pos = r.Pos();
     return h;
 }
 
-bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out)
-{
+bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out) {
     Reader r(bytes, pos);
     return Read_Cells(r, h, out);
 }
 
-qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)
-{
+qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
     QFile f;
     if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return -1;
     Reader r(f);
@@ -363,9 +419,8 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
     const auto source = current(SourceFile, h->Source);
     const auto refs = current(RefsFile, h->Refs);
     const bool valid = source && refs && h->Source.Size == source->Size && h->Source.Time == source->Time &&
-                       h->Refs.Size == refs->Size && h->Refs.Time == refs->Time &&
-                       h->ColUpper == Field_Count() && h->Source.Name == source->Name &&
-                       h->Refs.Name == refs->Name;
+                       h->Refs.Size == refs->Size && h->Refs.Time == refs->Time && h->ColUpper == Field_Count() &&
+                       h->Source.Name == source->Name && h->Refs.Name == refs->Name;
     if (!valid) return -1;
     // The records take about two and a half times the file (texts in UTF-16).
     const Huge_Page_Heap heap(static_cast<size_t>(std::max<qint64>(f.size(), 0)) * 5 / 2);
@@ -373,8 +428,7 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
     return h->RowUpper;
 }
 
-std::optional<QString> Cached_Source_Name(const QString& CacheFile)
-{
+std::optional<QString> Cached_Source_Name(const QString& CacheFile) {
     QFile f;
     if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return std::nullopt;
     Reader r(f);
@@ -383,8 +437,7 @@ std::optional<QString> Cached_Source_Name(const QString& CacheFile)
     return source.Name;
 }
 
-Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile)
-{
+Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
     const auto source = Identity_Of(SourceFile);
     const auto refs = Identity_Of(RefsFile);
     // Without both identities the cache could never be recognised as valid.

@@ -24,9 +24,9 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
 
 // The layout itself, apart from the files, for tests and tools.
 struct Source_Identity {
-    QString Name;       // file name without folder
+    QString Name;  // file name without folder
     qint32 Size = 0;
-    double Time = 0;    // last modification, local time to the second, as a day number
+    double Time = 0;  // last modification, local time to the second, as a day number
 };
 std::optional<Source_Identity> Identity_Of(const QString& file);
 // nullopt when a text or name cannot be represented.

@@ -13,8 +13,7 @@
 #include <unistd.h>
 #endif
 
-QString Plain_System_Error(int error)
-{
+QString Plain_System_Error(int error) {
     switch (error) {
     case ENOSPC:
 #ifdef EDQUOT
@@ -36,22 +35,17 @@ QString Plain_System_Error(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool Is_Regular_File(const QString& path)
-{
-    return QFileInfo(path).isFile();
-}
+bool Is_Regular_File(const QString& path) { return QFileInfo(path).isFile(); }
 
 #if defined(Q_OS_WIN)
 
-bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra)
-{
+bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra) {
     if (!Is_Regular_File(path)) return false;
     file.setFileName(path);
     return file.open(QIODevice::ReadOnly | extra);
 }
 
-std::optional<File_Stamp> Stamp_Of(const QFile& opened)
-{
+std::optional<File_Stamp> Stamp_Of(const QFile& opened) {
     const QFileInfo info(opened.fileName());
     if (!info.exists()) return std::nullopt;
     File_Stamp s;
@@ -65,8 +59,7 @@ Output_File::~Output_File() { Cancel(); }
 
 bool Output_File::Fail(int) { return false; }
 
-bool Output_File::Open(const QString& path, Link_Rule rule)
-{
+bool Output_File::Open(const QString& path, Link_Rule rule) {
     failure_.clear();
     const QFileInfo info(path);
     if (info.exists() && (!info.isFile() || (rule == Link_Rule::Refuse && info.isSymLink()))) {
@@ -80,36 +73,33 @@ bool Output_File::Open(const QString& path, Link_Rule rule)
     return false;
 }
 
-bool Output_File::Write(const char* data, qsizetype size)
-{
+bool Output_File::Write(const char* data, qsizetype size) {
     if (!file_ || !failure_.isEmpty()) return false;
     if (file_->write(data, size) == size) return true;
     failure_ = file_->error() == QFileDevice::ResourceError ? Plain_System_Error(ENOSPC) : file_->errorString();
     return false;
 }
 
-bool Output_File::Commit()
-{
+bool Output_File::Commit() {
     if (!file_ || !failure_.isEmpty()) {
         Cancel();
         return false;
     }
     const bool ok = file_->commit();
-    if (!ok) failure_ = file_->error() == QFileDevice::ResourceError ? Plain_System_Error(ENOSPC) : file_->errorString();
+    if (!ok)
+        failure_ = file_->error() == QFileDevice::ResourceError ? Plain_System_Error(ENOSPC) : file_->errorString();
     file_.reset();
     return ok;
 }
 
-void Output_File::Cancel()
-{
+void Output_File::Cancel() {
     if (file_) file_->cancelWriting();
     file_.reset();
 }
 
 #else
 
-bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra)
-{
+bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra) {
     // Opened without waiting, then looked at: a check before opening could be raced.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
@@ -124,8 +114,7 @@ bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode ext
     return false;
 }
 
-std::optional<File_Stamp> Stamp_Of(const QFile& opened)
-{
+std::optional<File_Stamp> Stamp_Of(const QFile& opened) {
     struct stat st {};
     if (opened.handle() < 0 || ::fstat(opened.handle(), &st) != 0) return std::nullopt;
     File_Stamp s;
@@ -139,14 +128,12 @@ std::optional<File_Stamp> Stamp_Of(const QFile& opened)
 
 Output_File::~Output_File() { Cancel(); }
 
-bool Output_File::Fail(int error)
-{
+bool Output_File::Fail(int error) {
     if (failure_.isEmpty()) failure_ = Plain_System_Error(error);
     return false;
 }
 
-bool Output_File::Open(const QString& path, Link_Rule rule)
-{
+bool Output_File::Open(const QString& path, Link_Rule rule) {
     Cancel();
     failure_.clear();
     target_ = QFile::encodeName(path);
@@ -186,8 +173,7 @@ bool Output_File::Open(const QString& path, Link_Rule rule)
     return true;
 }
 
-bool Output_File::Write(const char* data, qsizetype size)
-{
+bool Output_File::Write(const char* data, qsizetype size) {
     if (fd_ < 0 || !failure_.isEmpty()) return false;
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, static_cast<size_t>(size));
@@ -199,8 +185,7 @@ bool Output_File::Write(const char* data, qsizetype size)
     return true;
 }
 
-bool Output_File::Commit()
-{
+bool Output_File::Commit() {
     if (fd_ < 0 || !failure_.isEmpty()) {
         Cancel();
         return false;
@@ -217,8 +202,7 @@ bool Output_File::Commit()
     return true;
 }
 
-void Output_File::Cancel()
-{
+void Output_File::Cancel() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     if (!temp_.isEmpty()) ::unlink(temp_.constData());

@@ -22,15 +22,13 @@ constexpr std::size_t kMost = std::size_t(1) << 30;
 constexpr int kDefault_Top_Pad = 128 * 1024;
 
 #if defined(SIFA_HUGE_PAGES)
-std::uintptr_t Page_Size()
-{
+std::uintptr_t Page_Size() {
     const long p = sysconf(_SC_PAGESIZE);
     return p > 0 ? static_cast<std::uintptr_t>(p) : 4096;
 }
 
 // The whole pages of [from, to).
-void Advise(std::uintptr_t from, std::uintptr_t to)
-{
+void Advise(std::uintptr_t from, std::uintptr_t to) {
 #if defined(MADV_HUGEPAGE)
     const std::uintptr_t page = Page_Size();
     const std::uintptr_t a = (from + page - 1) & ~(page - 1);
@@ -43,10 +41,9 @@ void Advise(std::uintptr_t from, std::uintptr_t to)
 }
 #endif
 
-} // namespace
+}  // namespace
 
-void Advise_Huge_Pages(void* block, std::size_t bytes)
-{
+void Advise_Huge_Pages(void* block, std::size_t bytes) {
 #if defined(SIFA_HUGE_PAGES)
     if (!block || bytes < kWorthIt) return;
     const auto at = reinterpret_cast<std::uintptr_t>(block);
@@ -57,8 +54,7 @@ void Advise_Huge_Pages(void* block, std::size_t bytes)
 #endif
 }
 
-Huge_Page_Heap::Huge_Page_Heap(std::size_t bytes)
-{
+Huge_Page_Heap::Huge_Page_Heap(std::size_t bytes) {
 #if defined(SIFA_HUGE_PAGES)
     if (bytes < kWorthIt) return;
     if (bytes > kMost) bytes = kMost;
@@ -94,8 +90,7 @@ Huge_Page_Heap::Huge_Page_Heap(std::size_t bytes)
 #endif
 }
 
-Huge_Page_Heap::~Huge_Page_Heap()
-{
+Huge_Page_Heap::~Huge_Page_Heap() {
 #if defined(SIFA_HUGE_PAGES)
     if (active_) mallopt(M_TOP_PAD, kDefault_Top_Pad);
 #endif

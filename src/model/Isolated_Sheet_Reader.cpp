@@ -21,6 +21,11 @@
 
 #include "model/Workbook_Reader.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -31,12 +36,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <fcntl.h>
 #include <memory>
-#include <poll.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 #if defined(__linux__)
@@ -108,8 +108,7 @@ void Child_Fault(Child_Writer& w, Reader_Child_Fault fault, int faultCell, int c
 // A damaged workbook should end the child quietly: no handler of the parent (a crash
 // report, a sanitizer) runs, no core file is left, and it never outlives the parent.
 void Child_Set_Up(int fd, pid_t parent) {
-    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS, SIGPIPE})
-        std::signal(sig, SIG_DFL);
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS, SIGPIPE}) std::signal(sig, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -121,8 +120,8 @@ void Child_Set_Up(int fd, pid_t parent) {
 #else
     (void)parent;
 #endif
-    // Copies of the parent's descriptors (another reader's pipe among them) would keep
-    // them open for as long as this child lives.
+        // Copies of the parent's descriptors (another reader's pipe among them) would keep
+        // them open for as long as this child lives.
 #if defined(__linux__) && defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     if (fd > 3) close_range(3, static_cast<unsigned>(fd) - 1, 0);
     close_range(static_cast<unsigned>(fd) + 1, ~0u, 0);
@@ -236,7 +235,8 @@ public:
             if (got > 0) {
                 last.used += static_cast<size_t>(got);
                 left_ += static_cast<size_t>(got);
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) return true;
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN))
+                return true;
         }
     }
 
@@ -330,8 +330,7 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
             if (!out.Add_Shared_Text_Cell(row, col, texts[id])) return false;
             continue;
         }
-        default:
-            return false;
+        default: return false;
         }
         if (!out.Add(row, col, std::move(v))) return false;
     }

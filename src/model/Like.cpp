@@ -13,15 +13,24 @@ Like_Pattern::Like_Pattern(QStringView p) {
         case u'[': {
             qsizetype j = i + 1;
             Element e{Kind::Set};
-            if (j < n && p[j] == QLatin1Char('!')) { e.negated = true; ++j; }
+            if (j < n && p[j] == QLatin1Char('!')) {
+                e.negated = true;
+                ++j;
+            }
             std::vector<Range> ranges;
             bool closed = false;
             while (j < n) {
                 const char16_t a = p[j].unicode();
-                if (a == u']') { closed = true; break; }
+                if (a == u']') {
+                    closed = true;
+                    break;
+                }
                 if (j + 2 < n && p[j + 1] == QLatin1Char('-') && p[j + 2] != QLatin1Char(']')) {
                     const char16_t b = p[j + 2].unicode();
-                    if (b < a) { valid_ = false; return; }
+                    if (b < a) {
+                        valid_ = false;
+                        return;
+                    }
                     ranges.push_back({a, b});
                     j += 3;
                 } else {
@@ -29,7 +38,10 @@ Like_Pattern::Like_Pattern(QStringView p) {
                     ++j;
                 }
             }
-            if (!closed) { valid_ = false; return; }
+            if (!closed) {
+                valid_ = false;
+                return;
+            }
             e.setIndex = static_cast<int>(sets_.size());
             sets_.push_back(std::move(ranges));
             elements_.push_back(e);
@@ -53,7 +65,10 @@ bool Like_Pattern::element_matches(const Element& e, char16_t c) const {
     case Kind::Set: {
         bool in = false;
         for (const Range& r : sets_[e.setIndex])
-            if (c >= r.lo && c <= r.hi) { in = true; break; }
+            if (c >= r.lo && c <= r.hi) {
+                in = true;
+                break;
+            }
         return in != e.negated;
     }
     case Kind::Star: break;

@@ -24,7 +24,9 @@ private:
         char16_t ch = 0;
         int setIndex = -1;
     };
-    struct Range { char16_t lo, hi; };
+    struct Range {
+        char16_t lo, hi;
+    };
     bool element_matches(const Element& e, char16_t c) const;
 
     std::vector<Element> elements_;

@@ -6,8 +6,7 @@
 
 #include <QFileInfo>
 
-Load_Files Default_Load_Files()
-{
+Load_Files Default_Load_Files() {
     // The table may have been saved in the newer formats; the classic name comes first.
     const Load_Files files{App_File(QStringLiteral("Sifa_table.xls")), App_File(QStringLiteral("Refs.dat")),
                            App_File(QStringLiteral("Data.dat"))};
@@ -21,8 +20,7 @@ Load_Files Default_Load_Files()
     return files;
 }
 
-Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress)
-{
+Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress) {
     Import_Result r;
     r.Rows = Load_Spreadsheet(path, r.Errs, Cancel, Progress);
     r.Cancelled = Cancel && *Cancel;
@@ -30,8 +28,7 @@ Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Prog
     return r;
 }
 
-Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host)
-{
+Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host) {
     if (Load_Data_Cache(files.Source, files.Refs, files.Cache) > 0) {
         host.Cache_Loaded();
         return Load_Outcome::From_Cache;

@@ -7,9 +7,9 @@
 #include <QStringList>
 
 struct Load_Files {
-    QString Source;   // the workbook
-    QString Refs;     // the code tables
-    QString Cache;    // Data.dat
+    QString Source;  // the workbook
+    QString Refs;  // the code tables
+    QString Cache;  // Data.dat
 };
 // The three files of the program's folder.
 Load_Files Default_Load_Files();

@@ -8,7 +8,14 @@ char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) 
 
 bool Is_Date_Letter(char16_t c) {
     switch (Lower(c)) {
-    case u'd': case u'm': case u'y': case u'h': case u's': case u'e': case u'g': case u'b': return true;
+    case u'd':
+    case u'm':
+    case u'y':
+    case u'h':
+    case u's':
+    case u'e':
+    case u'g':
+    case u'b': return true;
     default: return false;
     }
 }
@@ -37,7 +44,9 @@ bool Is_Date_Format_Code(QStringView code) {
             continue;
         }
         // The next character is shown as is (\), used for its width (_) or as the fill (*).
-        case u'\\': case u'_': case u'*': ++i; continue;
+        case u'\\':
+        case u'_':
+        case u'*': ++i; continue;
         case u'[': {
             const qsizetype close = code.indexOf(QLatin1Char(']'), i + 1);
             if (close < 0) return false;
@@ -48,7 +57,8 @@ bool Is_Date_Format_Code(QStringView code) {
         default: break;
         }
         // "0.00E+00": a scientific exponent, not the era year.
-        if ((c == u'E' || c == u'e') && i + 1 < n && (code[i + 1] == QLatin1Char('+') || code[i + 1] == QLatin1Char('-'))) {
+        if ((c == u'E' || c == u'e') && i + 1 < n &&
+            (code[i + 1] == QLatin1Char('+') || code[i + 1] == QLatin1Char('-'))) {
             ++i;
             continue;
         }

@@ -19,8 +19,7 @@ namespace {
 using namespace Office_Package;
 
 // "PT12H30M05.5S" (also with days, "-" in front) as a day number.
-bool Parse_Duration(string_view s, double& out)
-{
+bool Parse_Duration(string_view s, double& out) {
     s = Trim(s);
     bool negative = false;
     if (!s.empty() && s.front() == '-') {
@@ -43,11 +42,16 @@ bool Parse_Duration(string_view s, double& out)
         double v = 0;
         if (!Parse_Double(s.substr(0, n), v)) return false;
         const char unit = s[n];
-        if (unit == 'D' && !in_time) seconds += v * 86400;
-        else if (unit == 'H' && in_time) seconds += v * 3600;
-        else if (unit == 'M' && in_time) seconds += v * 60;
-        else if (unit == 'S' && in_time) seconds += v;
-        else return false;
+        if (unit == 'D' && !in_time)
+            seconds += v * 86400;
+        else if (unit == 'H' && in_time)
+            seconds += v * 3600;
+        else if (unit == 'M' && in_time)
+            seconds += v * 60;
+        else if (unit == 'S' && in_time)
+            seconds += v;
+        else
+            return false;
         any = true;
         s.remove_prefix(n + 1);
     }
@@ -63,8 +67,7 @@ public:
 
     bool Found_Table() const { return found_table_; }
 
-    void start_element(const orcus::sax::parser_element& e)
-    {
+    void start_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
         if (skip_) {
             ++skip_;
@@ -80,8 +83,8 @@ public:
                         reserved_ = true;
                     }
                     Start_Row();
-                }
-                else if ((name == "table-cell" || name == "covered-table-cell") && in_row_) Start_Cell();
+                } else if ((name == "table-cell" || name == "covered-table-cell") && in_row_)
+                    Start_Cell();
             }
         } else if (name == "table" && e.ns == "table") {
             table_depth_ = 1;
@@ -90,14 +93,15 @@ public:
         attrs_.items.clear();
     }
 
-    void end_element(const orcus::sax::parser_element& e)
-    {
+    void end_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
         if (skip_) {
             --skip_;
         } else if (in_cell_) {
-            if (name == "table-cell" || name == "covered-table-cell") End_Cell();
-            else if (name == "p" || name == "h") in_paragraph_ = false;
+            if (name == "table-cell" || name == "covered-table-cell")
+                End_Cell();
+            else if (name == "p" || name == "h")
+                in_paragraph_ = false;
         } else if (table_depth_ > 0) {
             if (name == "table" && --table_depth_ == 0) {
                 Flush_Row();
@@ -107,14 +111,12 @@ public:
         }
     }
 
-    void characters(string_view s, bool)
-    {
+    void characters(string_view s, bool) {
         if (in_paragraph_ && !skip_) text_.append(s);
     }
 
 private:
-    void Start_Row()
-    {
+    void Start_Row() {
         Flush_Row();
         in_row_ = true;
         col_ = 0;
@@ -123,15 +125,13 @@ private:
         rows_repeated_ = n;
     }
 
-    void End_Row()
-    {
+    void End_Row() {
         in_row_ = false;
         Flush_Row();
     }
 
     // The row's cells, once per repetition; an empty row only moves on.
-    void Flush_Row()
-    {
+    void Flush_Row() {
         if (!rows_repeated_) return;
         const std::uint64_t first = row_ + 1;
         const std::uint64_t last = std::min<std::uint64_t>(row_ + rows_repeated_, Sheet_Max_Rows);
@@ -146,8 +146,7 @@ private:
         row_cells_.clear();
     }
 
-    void Start_Cell()
-    {
+    void Start_Cell() {
         in_cell_ = true;
         in_paragraph_ = false;
         paragraphs_ = 0;
@@ -184,8 +183,7 @@ private:
         }
     }
 
-    void Start_In_Cell(string_view name)
-    {
+    void Start_In_Cell(string_view name) {
         if (!in_paragraph_) {
             if (name == "p" || name == "h") {
                 if (paragraphs_++) text_ += '\n';
@@ -199,7 +197,8 @@ private:
             std::uint64_t n = 1;
             if (!Parse_Unsigned(attrs_.Get("text", "c"), n)) n = 1;
             // Bounded: a few bytes of "<text:s text:c=...>" must not become gigabytes of blanks.
-            if (text_.size() < kMax_Cell_Text) text_.append(std::size_t(std::min<std::uint64_t>(n, kMax_Cell_Text - text_.size())), ' ');
+            if (text_.size() < kMax_Cell_Text)
+                text_.append(std::size_t(std::min<std::uint64_t>(n, kMax_Cell_Text - text_.size())), ' ');
         } else if (name == "tab") {
             text_ += '\t';
         } else if (name == "line-break") {
@@ -210,8 +209,7 @@ private:
         // Spans, links and fields give their text.
     }
 
-    void End_Cell()
-    {
+    void End_Cell() {
         in_cell_ = false;
         in_paragraph_ = false;
         const std::uint64_t first = col_ + 1;
@@ -251,8 +249,7 @@ private:
     std::string text_, string_value_;
 };
 
-void Read_Ods_Package(const Package& pkg, Sheet_Cells& out)
-{
+void Read_Ods_Package(const Package& pkg, Sheet_Cells& out) {
     std::vector<unsigned char> buf;
     if (pkg.Read("META-INF/manifest.xml", buf)) {
         static constexpr string_view kEncrypted = "encryption-data";
@@ -264,9 +261,8 @@ void Read_Ods_Package(const Package& pkg, Sheet_Cells& out)
     if (!h.Found_Table()) Fail(kWhy_No_Sheet);
 }
 
-} // namespace
+}  // namespace
 
-bool Read_Ods(QByteArrayView data, Sheet_Cells& out, QString& why)
-{
+bool Read_Ods(QByteArrayView data, Sheet_Cells& out, QString& why) {
     return Run_Reader(data, out, why, Read_Ods_Package);
 }

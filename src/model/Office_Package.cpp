@@ -19,30 +19,28 @@ char Ascii_Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
 
 // A part name as looked up: letter case ignored, and the backslashes some writers put in
 // entry names read as slashes.
-std::string Part_Key(string_view s)
-{
+std::string Part_Key(string_view s) {
     std::string out(s);
     for (char& c : out) c = c == '\\' ? '/' : Ascii_Lower(c);
     return out;
 }
 
-bool Equals_No_Case(string_view a, string_view b)
-{
+bool Equals_No_Case(string_view a, string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (Ascii_Lower(a[i]) != Ascii_Lower(b[i])) return false;
     return true;
 }
 
-string_view Trim(string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r')) s.remove_suffix(1);
+string_view Trim(string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
-bool Parse_Double(string_view s, double& out)
-{
+bool Parse_Double(string_view s, double& out) {
     s = Trim(s);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return false;
@@ -51,8 +49,7 @@ bool Parse_Double(string_view s, double& out)
 }
 
 // A non-negative whole number; false when absent, malformed or too large.
-bool Parse_Unsigned(string_view s, std::uint64_t& out)
-{
+bool Parse_Unsigned(string_view s, std::uint64_t& out) {
     s = Trim(s);
     if (s.empty()) return false;
     std::uint64_t v = 0;
@@ -68,8 +65,7 @@ bool Parse_Unsigned(string_view s, std::uint64_t& out)
 QString From_Utf8(string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // Day number from 1899-12-30 of a proleptic Gregorian date.
-std::int64_t Days_From_1899_12_30(std::int64_t y, unsigned m, unsigned d)
-{
+std::int64_t Days_From_1899_12_30(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = unsigned(y - era * 400);
@@ -79,8 +75,7 @@ std::int64_t Days_From_1899_12_30(std::int64_t y, unsigned m, unsigned d)
 }
 
 // "hh:mm[:ss[.fff]]" as a fraction of a day.
-bool Parse_Clock(string_view s, double& day_fraction)
-{
+bool Parse_Clock(string_view s, double& day_fraction) {
     std::uint64_t h = 0, m = 0;
     double sec = 0;
     const std::size_t c1 = s.find(':');
@@ -95,8 +90,7 @@ bool Parse_Clock(string_view s, double& day_fraction)
 
 // ISO 8601 "yyyy-mm-dd", "yyyy-mm-ddThh:mm:ss[.fff]" (a time zone is ignored) or a time alone,
 // as a day number from 1899-12-30.
-bool Parse_Iso_Date_Time(string_view s, double& out)
-{
+bool Parse_Iso_Date_Time(string_view s, double& out) {
     s = Trim(s);
     if (s.empty()) return false;
     if (s.size() >= 3 && s[2] == ':') return Parse_Clock(s, out);
@@ -113,7 +107,8 @@ bool Parse_Iso_Date_Time(string_view s, double& out)
     const std::size_t t = rest.find_first_of("T ");
     if (!Parse_Unsigned(rest.substr(0, std::min<std::size_t>(2, t)), d)) return false;
     if (y > 200000 || m < 1 || m > 12 || d < 1 || d > 31) return false;
-    double day = double(Days_From_1899_12_30(negative_year ? -std::int64_t(y) : std::int64_t(y), unsigned(m), unsigned(d)));
+    double day =
+        double(Days_From_1899_12_30(negative_year ? -std::int64_t(y) : std::int64_t(y), unsigned(m), unsigned(d)));
     if (t != string_view::npos) {
         string_view clock = rest.substr(t + 1);
         const std::size_t zone = clock.find_first_of("Z+-");
@@ -129,16 +124,14 @@ bool Parse_Iso_Date_Time(string_view s, double& out)
 // The automation code of an error as written in a cell ("#N/A"), the newer errors included;
 // any other name (the "Err:502" some programs write) is taken as #VALUE!, so that no error
 // becomes text.
-std::int32_t Error_Code(string_view text)
-{
+std::int32_t Error_Code(string_view text) {
     const QString t = From_Utf8(text);
     if (const auto code = Error_Code_From_Text(t)) return *code;
     return Xl_Err_Value;
 }
 
 // The value of each "&#...;" is a character: decimal or hexadecimal digits only, below U+110000.
-bool Character_References_Valid(const std::vector<unsigned char>& part)
-{
+bool Character_References_Valid(const std::vector<unsigned char>& part) {
     static constexpr std::string_view kStart = "&#";
     auto at = part.begin();
     while ((at = std::search(at, part.end(), kStart.begin(), kStart.end())) != part.end()) {
@@ -149,8 +142,10 @@ bool Character_References_Valid(const std::vector<unsigned char>& part)
         int digits = 0;
         for (; at != part.end() && *at != ';'; ++at, ++digits) {
             const unsigned char c = *at;
-            const int d = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            const int d = c >= '0' && c <= '9'          ? c - '0'
+                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                        : -1;
             if (d < 0 || digits > 8) return false;
             value = value * (hex ? 16 : 10) + std::uint32_t(d);
         }
@@ -160,8 +155,7 @@ bool Character_References_Valid(const std::vector<unsigned char>& part)
 }
 
 // The part's text as the parser is given it (see above); `size` is where the parser stops.
-std::vector<char> Prepare_Xml_Text(std::vector<unsigned char>& part, std::size_t& size)
-{
+std::vector<char> Prepare_Xml_Text(std::vector<unsigned char>& part, std::size_t& size) {
     if (!Character_References_Valid(part)) Fail(kWhy_Damaged);
     std::vector<char> text;
     text.reserve(part.size() + kXml_Tail.size() + kXml_Padding);
@@ -182,8 +176,7 @@ std::vector<char> Prepare_Xml_Text(std::vector<unsigned char>& part, std::size_t
     return text;
 }
 
-bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*reader)(const Package&, Sheet_Cells&))
-{
+bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*reader)(const Package&, Sheet_Cells&)) {
     out.Clear();
     why.clear();
     const char* failure = nullptr;
@@ -217,11 +210,10 @@ bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*read
 // as the rest of the part holds at the same density: growing a vector of a million cells step
 // by step is a large part of the reading time. In an .ods, the other sheets follow the first
 // in the same part, so this may be too much room: that costs address space, no memory.
-void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t offset)
-{
+void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t offset) {
     if (offset <= 0) return;
     const double expected = double(out.Size()) * double(part_bytes) / double(offset) * 1.05 + 1024;
     out.Reserve(std::size_t(std::min(expected, double(out.Max_Cells()))));
 }
 
-} // namespace Office_Package
+}  // namespace Office_Package

@@ -92,9 +92,9 @@ std::int32_t Error_Code(string_view text);
 class Package {
 public:
     explicit Package(QByteArrayView data)
-        : data_(data), stream_(reinterpret_cast<const std::uint8_t*>(data.data()), std::size_t(data.size())),
-          archive_(&stream_)
-    {
+        : data_(data),
+          stream_(reinterpret_cast<const std::uint8_t*>(data.data()), std::size_t(data.size())),
+          archive_(&stream_) {
         Scan_Directory();
         archive_.load();
         // Both must see the same entries, or the checks above were made on others.
@@ -106,8 +106,7 @@ public:
     bool Has(string_view name) const { return entries_.count(Part_Key(name)) != 0; }
 
     // The unpacked part, or false when the package has no such part.
-    bool Read(string_view name, std::vector<unsigned char>& buf) const
-    {
+    bool Read(string_view name, std::vector<unsigned char>& buf) const {
         const auto it = entries_.find(Part_Key(name));
         if (it == entries_.end()) return false;
         const Entry& e = it->second;
@@ -136,8 +135,7 @@ private:
     // as long as their signature follows), checked here first: liborcus neither bounds its
     // reads by the size of the data nor questions the size an entry claims before it
     // allocates that much.
-    void Scan_Directory()
-    {
+    void Scan_Directory() {
         const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
         const std::size_t n = std::size_t(data_.size());
         if (n < 22) Fail(kWhy_Unpack);
@@ -172,8 +170,7 @@ private:
     }
 
     // The entry's data lies within the file, after a local header of its own.
-    bool In_Bounds(const Entry& e) const
-    {
+    bool In_Bounds(const Entry& e) const {
         const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
         const std::uint64_t n = std::uint64_t(data_.size());
         if (e.local_header > n || n - e.local_header < 30 || Le32(b + e.local_header) != 0x04034b50) return false;
@@ -210,16 +207,13 @@ std::vector<char> Prepare_Xml_Text(std::vector<unsigned char>& part, std::size_t
 // Parses a whole part with `handler`; a Stop_Parsing from it ends the part early. The text is
 // copied first: line ends turned into single LFs as XML wants it (the parser leaves them alone;
 // a CR written as "&#13;" stays a CR), the tail and padding above after it.
-template <typename Handler>
-void Parse_Xml(std::vector<unsigned char>& part, Handler& handler)
-{
+template <typename Handler> void Parse_Xml(std::vector<unsigned char>& part, Handler& handler) {
     std::size_t size = 0;
     std::vector<char> text = Prepare_Xml_Text(part, size);
     try {
         orcus::sax_parser<Handler> parser(text.data(), size, handler);
         parser.parse();
-    } catch (const Stop_Parsing&) {
-    }
+    } catch (const Stop_Parsing&) {}
 }
 
 // The attributes of the element being opened: the parser reports them before the element
@@ -230,14 +224,12 @@ struct Attributes {
     };
     std::vector<Item> items;
 
-    string_view Get(string_view name) const
-    {
+    string_view Get(string_view name) const {
         for (const Item& a : items)
             if (a.name == name) return a.value;
         return {};
     }
-    string_view Get(string_view prefix, string_view name) const
-    {
+    string_view Get(string_view prefix, string_view name) const {
         for (const Item& a : items)
             if (a.name == name && a.prefix == prefix) return a.value;
         return {};
@@ -256,4 +248,4 @@ protected:
 // Runs a reader of the package, turning whatever it or liborcus throws into a sentence.
 bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*reader)(const Package&, Sheet_Cells&));
 
-} // namespace Office_Package
+}  // namespace Office_Package

@@ -20,8 +20,7 @@ QString Trim_Blanks(QStringView s) {
 // Every section of one file, the first of each name, by case-folded name.
 using Sections = QHash<QString, QStringList>;
 
-Sections Parse_Sections(const QString& text)
-{
+Sections Parse_Sections(const QString& text) {
     Sections sections;
     QStringList* current = nullptr;
     // Blank lines are left out, so CR LF, LF and a lone CR all end a line.
@@ -38,8 +37,11 @@ Sections Parse_Sections(const QString& text)
         }
         if (!current || line.isEmpty() || line.startsWith(QLatin1Char(';'))) continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0) *current << line;
-        else *current << Trim_Blanks(QStringView(line).left(eq)) + QLatin1Char('=') + Trim_Blanks(QStringView(line).mid(eq + 1));
+        if (eq < 0)
+            *current << line;
+        else
+            *current << Trim_Blanks(QStringView(line).left(eq)) + QLatin1Char('=') +
+                            Trim_Blanks(QStringView(line).mid(eq + 1));
     }
     return sections;
 }
@@ -55,8 +57,7 @@ struct Parsed_File {
     Sections Content;
 };
 
-Sections Read_Sections(const QString& fileName)
-{
+Sections Read_Sections(const QString& fileName) {
     static QMutex mutex;
     static Parsed_File last;
     QFile f;
@@ -85,7 +86,10 @@ QStringList Read_Profile_Section_Lines(const QString& section, const QString& fi
 
 int Get_Private_Profile_Section(const QString& section, char16_t* buffer, int size, const QString& fileName) {
     if (!buffer || size <= 0) return 0;
-    if (size < 2) { buffer[0] = 0; return 0; }
+    if (size < 2) {
+        buffer[0] = 0;
+        return 0;
+    }
     const QStringList lines = Read_Profile_Section_Lines(section, fileName);
     int pos = 0;
     for (const QString& line : lines) {

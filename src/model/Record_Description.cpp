@@ -74,9 +74,7 @@ int Champs::Number(const QString& key) const {
     return 0;
 }
 
-Champ* Champs::Item(int index) const {
-    return index >= 1 && index <= Count() ? items_[index - 1].get() : nullptr;
-}
+Champ* Champs::Item(int index) const { return index >= 1 && index <= Count() ? items_[index - 1].get() : nullptr; }
 
 int Champs::Count_Active() const {
     int n = 0;
@@ -87,7 +85,10 @@ int Champs::Count_Active() const {
 bool Champs::Remove(const QString& key) {
     const QString k = Key(key);
     for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (Key((*it)->Nom) == k) { items_.erase(it); return true; }
+        if (Key((*it)->Nom) == k) {
+            items_.erase(it);
+            return true;
+        }
     return false;
 }
 
@@ -146,11 +147,15 @@ void Build_Record_Description() {
         {"Proj#", "4", 4, u"Project number", u"Project number", u"N° de Projet", u"N° de Projet", ""},
         {"Reco#", "4", 2, u"Reco Number", u"Reco Number", u"N° Reco", u"N° Reco", ""},
         {"ProjName", "5", 255, u"Project name", u"Project name", u"Nom du Projet", u"Nom du Projet", ""},
-        {"ToolKit", "5", 255, u"Link with Toolkit form", u"Link with Toolkit form", u"Lien fiche Toolkit", u"Lien fiche Toolkit", ""},
-        {"MATOS", "5", 255, u"Link with material", u"Link with material", u"Lien fiche matériel", u"Lien fiche matériel", ""},
+        {"ToolKit", "5", 255, u"Link with Toolkit form", u"Link with Toolkit form", u"Lien fiche Toolkit",
+         u"Lien fiche Toolkit", ""},
+        {"MATOS", "5", 255, u"Link with material", u"Link with material", u"Lien fiche matériel",
+         u"Lien fiche matériel", ""},
         {"EM", "1", 2, u"MS of coordinator", u"MS of coordinator", u"EM du porteur", u"EM du porteur", ""},
-        {"PortName", "5", 255, u"Name of coordinator", u"Name of coordinator", u"Nom du porteur", u"Nom du porteur", ""},
-        {"EmetType", "1", 2, u"Type of emitting", u"Type of emitting", u"Type de l'emetteur", u"Type de l'emetteur", ""},
+        {"PortName", "5", 255, u"Name of coordinator", u"Name of coordinator", u"Nom du porteur", u"Nom du porteur",
+         ""},
+        {"EmetType", "1", 2, u"Type of emitting", u"Type of emitting", u"Type de l'emetteur", u"Type de l'emetteur",
+         ""},
         {"DomReco1", "1", 0, u"Area 1 of reco", u"Area of reco", u"Domaine 1 de la reco", u"Domaine de la reco", ""},
         {"DomReco2", "1", 0, u"Area 2 of reco", u"Area of reco", u"Domaine 2 de la reco", u"Domaine de la reco", ""},
         {"DomReco3", "1", 0, u"Area 3 of reco", u"Area of reco", u"Domaine 3 de la reco", u"Domaine de la reco", ""},

@@ -14,7 +14,13 @@
 
 // The kinds of value a field holds: its Data_Type, a one-digit text, as a number.
 enum Data_Type_Kind : qint32 {
-    Type_None = 0, Type_Code = 1, Type_Date = 2, Type_Hour = 3, Type_Whole = 4, Type_Text = 5, Type_Long_Text = 6,
+    Type_None = 0,
+    Type_Code = 1,
+    Type_Date = 2,
+    Type_Hour = 3,
+    Type_Whole = 4,
+    Type_Text = 5,
+    Type_Long_Text = 6,
 };
 // A Data_Type text as its number; 0 when it is not a number.
 qint32 Data_Type_Number(const QString& Data_Type);
@@ -29,7 +35,7 @@ public:
     qint32 Longueur_Max = 0;
     Value Rang;
     QString Data_Type;
-    std::shared_ptr<Refs> Ref_Listes;   // absent until the code tables are loaded
+    std::shared_ptr<Refs> Ref_Listes;  // absent until the code tables are loaded
     bool Ref_MultiPart = false;
     QString Text_Field;
     qint32 Nb_Ligne = 1;
@@ -43,9 +49,8 @@ public:
     Value Value_Max;
 
     // Code-table members (Champ_Listes.cpp).
-    qint32 Load_Listes_From_Ini_Section(const QString& ini_file, const QString& section, qint32 Cle_len,
-                                        bool Only_Cle, qint32 Val_len, const QString& Prefix_Err,
-                                        QStringList* Errs, bool Verbose);
+    qint32 Load_Listes_From_Ini_Section(const QString& ini_file, const QString& section, qint32 Cle_len, bool Only_Cle,
+                                        qint32 Val_len, const QString& Prefix_Err, QStringList* Errs, bool Verbose);
     // Cle and Data: std::nullopt for an absent argument.
     bool Any_Exists_Match(const std::optional<QString>& Cle, const std::optional<QString>& Data, int Match) const;
     qint32 Get_Number_Match(const QString& Cle, const QString& Data) const;
@@ -99,8 +104,8 @@ public:
     // nullptr when Nom is already present.
     Champ* add(const Champ_Args& a);
     Champ* Item(const QString& key) const;
-    Champ* Item(int index) const;      // 1-based
-    int Number(const QString& key) const;   // 1-based; 0 when there is no such field
+    Champ* Item(int index) const;  // 1-based
+    int Number(const QString& key) const;  // 1-based; 0 when there is no such field
     int Count() const { return static_cast<int>(items_.size()); }
     int Count_Active() const;
     bool Remove(const QString& key);
@@ -134,6 +139,6 @@ private:
 // The program-wide state of the data model.
 extern std::unique_ptr<Record> Record_Description;
 extern bool Show_Code_Labels;
-extern QString Current_Language;     // "" until the search window opens, then "EN" or "FR"
+extern QString Current_Language;  // "" until the search window opens, then "EN" or "FR"
 
 void Build_Record_Description();

@@ -4,8 +4,7 @@
 
 Records_Table_T Records_Table;
 
-void Records_Table_T::Resize(int rowUpper, int colUpper)
-{
+void Records_Table_T::Resize(int rowUpper, int colUpper) {
     if (rowUpper < 0 || colUpper < 0) {
         Clear();
         return;
@@ -20,14 +19,12 @@ void Records_Table_T::Resize(int rowUpper, int colUpper)
     cells_.swap(cells);
 }
 
-void Records_Table_T::Clear()
-{
+void Records_Table_T::Clear() {
     rows_ = cols_ = 0;
     std::vector<Value>().swap(cells_);
 }
 
-void Records_Table_T::Swap(Records_Table_T& other) noexcept
-{
+void Records_Table_T::Swap(Records_Table_T& other) noexcept {
     std::swap(rows_, other.rows_);
     std::swap(cols_, other.cols_);
     cells_.swap(other.cells_);

@@ -10,9 +10,9 @@ class Records_Table_T {
 public:
     // All cells empty. rowUpper/colUpper are upper bounds, as R and N.
     void Resize(int rowUpper, int colUpper);
-    void Clear();                                   // back to "no table"
+    void Clear();  // back to "no table"
     bool Allocated() const { return rows_ > 0; }
-    int Row_Upper() const { return rows_ - 1; }     // -1 when there is no table
+    int Row_Upper() const { return rows_ - 1; }  // -1 when there is no table
     int Col_Upper() const { return cols_ - 1; }
     Value& operator()(int r, int c) { return cells_[static_cast<size_t>(r) * cols_ + c]; }
     const Value& operator()(int r, int c) const { return cells_[static_cast<size_t>(r) * cols_ + c]; }

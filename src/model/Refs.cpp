@@ -15,13 +15,24 @@ int Part_Lng(const QString& s) {
 void Ref::Set_Cle(const QString& cle) {
     cle_ = cle;
     const qsizetype dot = cle.indexOf(QLatin1Char('.'));
-    if (dot < 0) { major_ = cle; minor_.clear(); }
-    else { major_ = cle.left(dot); minor_ = cle.mid(dot + 1); }
+    if (dot < 0) {
+        major_ = cle;
+        minor_.clear();
+    } else {
+        major_ = cle.left(dot);
+        minor_ = cle.mid(dot + 1);
+    }
 }
 
 void Ref::Rebuild_Cle() { cle_ = minor_.isEmpty() ? major_ : major_ + QLatin1Char('.') + minor_; }
-void Ref::Set_Major(const QString& major) { major_ = major; Rebuild_Cle(); }
-void Ref::Set_Minor(const QString& minor) { minor_ = minor; Rebuild_Cle(); }
+void Ref::Set_Major(const QString& major) {
+    major_ = major;
+    Rebuild_Cle();
+}
+void Ref::Set_Minor(const QString& minor) {
+    minor_ = minor;
+    Rebuild_Cle();
+}
 int Ref::Major_lng() const { return Part_Lng(major_); }
 bool Ref::Major_isnumeric() const { return Part_Is_Numeric(major_); }
 int Ref::Minor_lng() const { return Part_Lng(minor_); }

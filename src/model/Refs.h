@@ -15,7 +15,7 @@ public:
     const QString& Cle() const { return cle_; }
     void Set_Cle(const QString& cle);
     const QString& Major() const { return major_; }
-    int Major_lng() const;           // 0 when the part is not numeric; check Major_isnumeric first
+    int Major_lng() const;  // 0 when the part is not numeric; check Major_isnumeric first
     bool Major_isnumeric() const;
     void Set_Major(const QString& major);
     const QString& Minor() const { return minor_; }
@@ -42,7 +42,7 @@ public:
     Ref* add(const QString& cle, const QString& valeur);
     Ref* Item(const QString& key);
     const Ref* Item(const QString& key) const;
-    Ref* Item(int index);             // 1-based; nullptr out of range
+    Ref* Item(int index);  // 1-based; nullptr out of range
     const Ref* Item(int index) const;
     int Count() const { return live_; }
     bool Remove(const QString& key);
@@ -61,12 +61,22 @@ public:
         const_iterator(Base at, Base end) : at_(at), end_(end) { Skip(); }
         const Ref& operator*() const { return at_->ref; }
         const Ref* operator->() const { return &at_->ref; }
-        const_iterator& operator++() { ++at_; Skip(); return *this; }
-        const_iterator operator++(int) { const_iterator old = *this; ++*this; return old; }
+        const_iterator& operator++() {
+            ++at_;
+            Skip();
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator old = *this;
+            ++*this;
+            return old;
+        }
         bool operator==(const const_iterator& o) const { return at_ == o.at_; }
 
     private:
-        void Skip() { while (at_ != end_ && !at_->live) ++at_; }
+        void Skip() {
+            while (at_ != end_ && !at_->live) ++at_;
+        }
         Base at_, end_;
     };
     const_iterator begin() const { return {slots_.cbegin(), slots_.cend()}; }

@@ -39,7 +39,7 @@ class Sheet_Cells {
         VType kind;
         std::uint8_t spare;
         union {
-            double number;       // Single, Double, Date
+            double number;  // Single, Double, Date
             std::int64_t whole;  // the other kinds; a text's index in texts_
         };
     };
@@ -75,7 +75,10 @@ public:
         public:
             Iterator(const Sheet_Cells* s, std::size_t i) : s_(s), i_(i) {}
             Sheet_Cell operator*() const { return s_->At(i_); }
-            Iterator& operator++() { ++i_; return *this; }
+            Iterator& operator++() {
+                ++i_;
+                return *this;
+            }
             bool operator!=(const Iterator& o) const { return i_ != o.i_; }
 
         private:
@@ -129,8 +132,13 @@ private:
 
 // Automation error codes and the texts a spreadsheet shows for them.
 enum : std::int32_t {
-    Xl_Err_Null = 2000, Xl_Err_Div0 = 2007, Xl_Err_Value = 2015, Xl_Err_Ref = 2023,
-    Xl_Err_Name = 2029, Xl_Err_Num = 2036, Xl_Err_NA = 2042
+    Xl_Err_Null = 2000,
+    Xl_Err_Div0 = 2007,
+    Xl_Err_Value = 2015,
+    Xl_Err_Ref = 2023,
+    Xl_Err_Name = 2029,
+    Xl_Err_Num = 2036,
+    Xl_Err_NA = 2042
 };
 // "#N/A" for 2042; "#ERROR" for a code not in the list.
 QString Error_Display_Text(std::int32_t code);

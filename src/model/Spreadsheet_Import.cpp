@@ -1,7 +1,7 @@
 #include "model/Spreadsheet_Import.h"
 
-#include "model/Record_Description.h"
 #include "model/Huge_Pages.h"
+#include "model/Record_Description.h"
 #include "model/Records_Table.h"
 #include "model/Spreadsheet_Server.h"
 #include "model/Validation.h"
@@ -12,34 +12,27 @@
 
 namespace {
 
-bool Is_Cell_Blank_Char(QChar c)
-{
+bool Is_Cell_Blank_Char(QChar c) {
     const char16_t u = c.unicode();
     return u == u' ' || u == 0xA0 || u == u'\r' || u == u'\n';
 }
 
-void Title(Load_Progress* p, const QString& t)
-{
+void Title(Load_Progress* p, const QString& t) {
     if (p) p->do_barre_titre_visible(t);
 }
 
-bool Cancelled(const bool* c)
-{
-    return c && *c;
-}
+bool Cancelled(const bool* c) { return c && *c; }
 
-} // namespace
+}  // namespace
 
-QString Trim_Cell_Text(const QString& s)
-{
+QString Trim_Cell_Text(const QString& s) {
     qsizetype b = 0, e = s.size();
     while (b < e && Is_Cell_Blank_Char(s[b])) ++b;
     while (e > b && Is_Cell_Blank_Char(s[e - 1])) --e;
     return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
 }
 
-qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress)
-{
+qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress) {
     const QString file = FileName.trimmed();
     if (file.isEmpty()) {
         Errs << QStringLiteral("No input data (empty filename)");
@@ -101,14 +94,18 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                     if (v.isString()) {
                         QString t = Trim_Cell_Text(v.rawString());
                         // A cell of blanks only is a blank cell.
-                        if (t.isEmpty()) v = Value();
-                        else if (t.size() != v.rawString().size()) v = Value::String(std::move(t));
+                        if (t.isEmpty())
+                            v = Value();
+                        else if (t.size() != v.rawString().size())
+                            v = Value::String(std::move(t));
                     }
                     if (Check(c, v, message)) {
                         table(r, c) = std::move(v);
                     } else {
                         Errs << QStringLiteral("Cell %1%2: \"%3\" %4 -> Ignored")
-                                    .arg(QChar(64 + c)).arg(r + 1).arg(To_Text(v), message);
+                                    .arg(QChar(64 + c))
+                                    .arg(r + 1)
+                                    .arg(To_Text(v), message);
                     }
                     if (Cancelled(Cancel)) break;
                 }

@@ -21,8 +21,10 @@ public:
     bool Open(const QString& path) override {
         Close();
         bool ok = false;
-        if (Isolated(path)) ok = Read_First_Sheet_Isolated(path, cells_, why_);
-        else ok = Read_First_Sheet(path, cells_, why_);
+        if (Isolated(path))
+            ok = Read_First_Sheet_Isolated(path, cells_, why_);
+        else
+            ok = Read_First_Sheet(path, cells_, why_);
         open_ = ok;
         if (!ok) cells_.Clear();
         return ok;
@@ -44,8 +46,10 @@ public:
             std::size_t lo = 0, hi = n;
             while (lo < hi) {
                 const std::size_t mid = lo + (hi - lo) / 2;
-                if (cells_.Row_At(mid) < r) lo = mid + 1;
-                else hi = mid;
+                if (cells_.Row_At(mid) < r)
+                    lo = mid + 1;
+                else
+                    hi = mid;
             }
             next_ = lo;
         }
@@ -88,31 +92,26 @@ private:
 
 std::atomic<Spreadsheet_Server_Factory> g_factory{nullptr};
 
-} // namespace
+}  // namespace
 
-std::unique_ptr<Spreadsheet_Server> Create_Workbook_Server()
-{
+std::unique_ptr<Spreadsheet_Server> Create_Workbook_Server() {
     return std::make_unique<Workbook_Server>(Where::Ours_In_Process);
 }
 
-std::unique_ptr<Spreadsheet_Server> Create_In_Process_Workbook_Server()
-{
+std::unique_ptr<Spreadsheet_Server> Create_In_Process_Workbook_Server() {
     return std::make_unique<Workbook_Server>(Where::In_Process);
 }
 
-std::unique_ptr<Spreadsheet_Server> Create_Isolated_Workbook_Server()
-{
+std::unique_ptr<Spreadsheet_Server> Create_Isolated_Workbook_Server() {
     if (!Isolated_Reading_Available()) return nullptr;
     return std::make_unique<Workbook_Server>(Where::Isolated);
 }
 
-std::unique_ptr<Spreadsheet_Server> Create_Spreadsheet_Server()
-{
+std::unique_ptr<Spreadsheet_Server> Create_Spreadsheet_Server() {
     const Spreadsheet_Server_Factory f = g_factory.load();
     return f ? f() : Create_Workbook_Server();
 }
 
-Spreadsheet_Server_Factory Set_Spreadsheet_Server_Factory(Spreadsheet_Server_Factory f)
-{
+Spreadsheet_Server_Factory Set_Spreadsheet_Server_Factory(Spreadsheet_Server_Factory f) {
     return g_factory.exchange(f);
 }

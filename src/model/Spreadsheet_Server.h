@@ -24,15 +24,16 @@ public:
     virtual bool Read_Row(int row, int firstCol, int lastCol, QList<Value>& out) = 0;
     // Every non-empty cell of the open sheet, in row order; nullptr when nothing is open.
     virtual const Sheet_Cells* Cells() const { return nullptr; }
-    virtual void Set_Screen_Updating(bool on) = 0;   // nothing to do for a file reader; kept for the import's sequence
-    virtual void Close() = 0;                        // close without saving
+    virtual void Set_Screen_Updating(bool on) = 0;  // nothing to do for a file reader; kept for the import's sequence
+    virtual void Close() = 0;  // close without saving
     virtual void Quit() = 0;
 };
 
 // The reader in use; nullptr when it cannot be started. Tests may install a factory.
 using Spreadsheet_Server_Factory = std::unique_ptr<Spreadsheet_Server> (*)();
 std::unique_ptr<Spreadsheet_Server> Create_Spreadsheet_Server();
-Spreadsheet_Server_Factory Set_Spreadsheet_Server_Factory(Spreadsheet_Server_Factory f); // returns previous; nullptr restores the default
+Spreadsheet_Server_Factory Set_Spreadsheet_Server_Factory(
+    Spreadsheet_Server_Factory f);  // returns previous; nullptr restores the default
 
 // The default reader. Our own .xls reader runs in this process; liborcus, which reads
 // .xlsx and .ods, runs in a child process where there is fork() (Isolated_Sheet_Reader.h).

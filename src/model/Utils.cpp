@@ -13,9 +13,7 @@ Value Double_Char(const Value& value, const QString& what) {
     return Value::String(s);
 }
 
-QString Double_Quotes(const QString& text) {
-    return To_Text(Double_Char(Value::String(text), QStringLiteral("\"")));
-}
+QString Double_Quotes(const QString& text) { return To_Text(Double_Char(Value::String(text), QStringLiteral("\""))); }
 
 bool Has_Any_Char(const QString& text, const QString& chars) {
     if (text.isEmpty()) return false;
@@ -25,8 +23,7 @@ bool Has_Any_Char(const QString& text, const QString& chars) {
 }
 
 QString Quote_Value(const QString& text, bool force, const QString& specialChars) {
-    if (force || Has_Any_Char(text, specialChars))
-        return QLatin1Char('"') + Double_Quotes(text) + QLatin1Char('"');
+    if (force || Has_Any_Char(text, specialChars)) return QLatin1Char('"') + Double_Quotes(text) + QLatin1Char('"');
     return text;
 }
 
@@ -91,7 +88,11 @@ QString Join_Filter(const QStringList& texts, const QString& separator) {
 }
 
 void Split_At(qint32 occurrence, const QString& separator, const QString& text, QString& left, QString& right) {
-    if (separator.isEmpty()) { left.clear(); right.clear(); return; }
+    if (separator.isEmpty()) {
+        left.clear();
+        right.clear();
+        return;
+    }
     qsizetype p = -1;
     qsizetype from = separator.size() - 1;  // the classic first search starts at the separator's length
     for (qint32 n = 0; occurrence == 0 || n < occurrence; ++n) {
@@ -100,7 +101,11 @@ void Split_At(qint32 occurrence, const QString& separator, const QString& text, 
         p = found;
         from = found + separator.size();
     }
-    if (p < 0) { left.clear(); right = text; return; }
+    if (p < 0) {
+        left.clear();
+        right = text;
+        return;
+    }
     left = text.left(p);
     right = text.mid(p + separator.size());
 }
@@ -120,6 +125,11 @@ void Split_Path(const QString& path, QString& directory, QString& file, QString&
     Split_Path(path, directory, name);
     QString before, after;
     Split_At(0, QStringLiteral("."), name, before, after);
-    if (!name.contains(QLatin1Char('.'))) { file = name; extension.clear(); }
-    else { file = before; extension = after; }
+    if (!name.contains(QLatin1Char('.'))) {
+        file = name;
+        extension.clear();
+    } else {
+        file = before;
+        extension = after;
+    }
 }

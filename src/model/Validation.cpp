@@ -7,24 +7,19 @@
 namespace {
 
 // Blank text counts as an empty cell: nothing a user could see is lost by it.
-bool Is_Blank(const Value& v)
-{
-    return v.isEmpty() || (v.isString() && v.rawString().isEmpty());
-}
+bool Is_Blank(const Value& v) { return v.isEmpty() || (v.isString() && v.rawString().isEmpty()); }
 
 // Whole-number value, halves to even; no range limit so huge values stay "not negative".
-std::optional<double> Whole(const Value& v)
-{
+std::optional<double> Whole(const Value& v) {
     if (Is_Blank(v)) return 0.0;
     const auto d = To_Number(v);
     if (!d || !std::isfinite(*d)) return std::nullopt;
     return std::nearbyint(*d);
 }
 
-} // namespace
+}  // namespace
 
-bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded)
-{
+bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded) {
     Message.clear();
     // Any other data type accepts every value.
     const qint32 type = Field.Type();

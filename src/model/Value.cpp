@@ -8,34 +8,98 @@
 #include <cstdio>
 #include <limits>
 
-Value Value::Null() { Value v; v.t_ = VType::Null; return v; }
-Value Value::Integer(std::int16_t x) { Value v; v.t_ = VType::Integer; v.i_ = x; return v; }
-Value Value::Long(std::int32_t x) { Value v; v.t_ = VType::Long; v.i_ = x; return v; }
-Value Value::Single(float x) { Value v; v.t_ = VType::Single; v.d_ = x; return v; }
-Value Value::Double(double x) { Value v; v.t_ = VType::Double; v.d_ = x; return v; }
-Value Value::Currency_Raw(std::int64_t raw) { Value v; v.t_ = VType::Currency; v.i_ = raw; return v; }
-Value Value::Date(double x) { Value v; v.t_ = VType::Date; v.d_ = x; return v; }
-Value Value::String(const QString& s) { Value v; v.t_ = VType::String; v.s_ = s; return v; }
-Value Value::String(QString&& s) { Value v; v.t_ = VType::String; v.s_ = std::move(s); return v; }
-Value Value::Error(std::int32_t code) { Value v; v.t_ = VType::Error; v.i_ = code; return v; }
-Value Value::Boolean(bool b) { Value v; v.t_ = VType::Boolean; v.i_ = b ? -1 : 0; return v; }
-Value Value::Byte(std::uint8_t b) { Value v; v.t_ = VType::Byte; v.i_ = b; return v; }
+Value Value::Null() {
+    Value v;
+    v.t_ = VType::Null;
+    return v;
+}
+Value Value::Integer(std::int16_t x) {
+    Value v;
+    v.t_ = VType::Integer;
+    v.i_ = x;
+    return v;
+}
+Value Value::Long(std::int32_t x) {
+    Value v;
+    v.t_ = VType::Long;
+    v.i_ = x;
+    return v;
+}
+Value Value::Single(float x) {
+    Value v;
+    v.t_ = VType::Single;
+    v.d_ = x;
+    return v;
+}
+Value Value::Double(double x) {
+    Value v;
+    v.t_ = VType::Double;
+    v.d_ = x;
+    return v;
+}
+Value Value::Currency_Raw(std::int64_t raw) {
+    Value v;
+    v.t_ = VType::Currency;
+    v.i_ = raw;
+    return v;
+}
+Value Value::Date(double x) {
+    Value v;
+    v.t_ = VType::Date;
+    v.d_ = x;
+    return v;
+}
+Value Value::String(const QString& s) {
+    Value v;
+    v.t_ = VType::String;
+    v.s_ = s;
+    return v;
+}
+Value Value::String(QString&& s) {
+    Value v;
+    v.t_ = VType::String;
+    v.s_ = std::move(s);
+    return v;
+}
+Value Value::Error(std::int32_t code) {
+    Value v;
+    v.t_ = VType::Error;
+    v.i_ = code;
+    return v;
+}
+Value Value::Boolean(bool b) {
+    Value v;
+    v.t_ = VType::Boolean;
+    v.i_ = b ? -1 : 0;
+    return v;
+}
+Value Value::Byte(std::uint8_t b) {
+    Value v;
+    v.t_ = VType::Byte;
+    v.i_ = b;
+    return v;
+}
 
 bool Value::isNumberType() const {
     switch (t_) {
-    case VType::Integer: case VType::Long: case VType::Single: case VType::Double:
-    case VType::Currency: case VType::Byte:
-        return true;
-    default:
-        return false;
+    case VType::Integer:
+    case VType::Long:
+    case VType::Single:
+    case VType::Double:
+    case VType::Currency:
+    case VType::Byte: return true;
+    default: return false;
     }
 }
 
 bool Value::operator==(const Value& o) const {
     if (t_ != o.t_) return false;
     switch (t_) {
-    case VType::Empty: case VType::Null: return true;
-    case VType::Single: case VType::Double: case VType::Date: return d_ == o.d_;
+    case VType::Empty:
+    case VType::Null: return true;
+    case VType::Single:
+    case VType::Double:
+    case VType::Date: return d_ == o.d_;
     case VType::String: return s_ == o.s_;
     default: return i_ == o.i_;
     }
@@ -92,7 +156,10 @@ QString Format_Date(double dayNumber) {
     double whole = std::trunc(dayNumber);
     double frac = std::fabs(dayNumber - whole);
     qint64 secs = static_cast<qint64>(std::llround(frac * 86400.0));
-    if (secs >= 86400) { secs -= 86400; whole += dayNumber < 0 ? -1 : 1; }
+    if (secs >= 86400) {
+        secs -= 86400;
+        whole += dayNumber < 0 ? -1 : 1;
+    }
     const QDate d = Epoch().addDays(static_cast<qint64>(whole));
     const QTime t = QTime(0, 0).addSecs(static_cast<int>(secs));
     if (whole == 0 && secs != 0) return t.toString(QStringLiteral("HH:mm:ss"));
@@ -102,8 +169,11 @@ QString Format_Date(double dayNumber) {
 
 QString To_Text(const Value& v) {
     switch (v.type()) {
-    case VType::Empty: case VType::Null: return QString();
-    case VType::Integer: case VType::Long: case VType::Byte: return QString::number(v.rawInt());
+    case VType::Empty:
+    case VType::Null: return QString();
+    case VType::Integer:
+    case VType::Long:
+    case VType::Byte: return QString::number(v.rawInt());
     case VType::Single: return Format_Significant(v.rawDouble(), 7);
     case VType::Double: return Format_Significant(v.rawDouble(), 15);
     case VType::Currency: {
@@ -136,9 +206,14 @@ std::optional<double> Parse_Number(const QString& text) {
     bool sep = false;
     for (; i < n; ++i) {
         const QChar c = s[i];
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) { norm += char(c.unicode()); ++digits; }
-        else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !sep) { norm += '.'; sep = true; }
-        else break;
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            norm += char(c.unicode());
+            ++digits;
+        } else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !sep) {
+            norm += '.';
+            sep = true;
+        } else
+            break;
     }
     if (digits == 0) return std::nullopt;
     if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
@@ -146,7 +221,10 @@ std::optional<double> Parse_Number(const QString& text) {
         ++i;
         if (i < n && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-'))) norm += char(s[i++].unicode());
         int expDigits = 0;
-        for (; i < n && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9'); ++i) { norm += char(s[i].unicode()); ++expDigits; }
+        for (; i < n && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9'); ++i) {
+            norm += char(s[i].unicode());
+            ++expDigits;
+        }
         if (expDigits == 0) return std::nullopt;
     }
     if (i != n) return std::nullopt;
@@ -161,9 +239,12 @@ bool Is_Numeric_Text(const QString& s) { return Parse_Number(s).has_value(); }
 std::optional<double> To_Number(const Value& v) {
     switch (v.type()) {
     case VType::Empty: return 0.0;
-    case VType::Integer: case VType::Long: case VType::Byte: return static_cast<double>(v.rawInt());
+    case VType::Integer:
+    case VType::Long:
+    case VType::Byte: return static_cast<double>(v.rawInt());
     case VType::Boolean: return v.rawBool() ? -1.0 : 0.0;
-    case VType::Single: case VType::Double: return v.rawDouble();
+    case VType::Single:
+    case VType::Double: return v.rawDouble();
     case VType::Currency: return static_cast<double>(v.rawInt()) / 10000.0;
     case VType::String: return Parse_Number(v.rawString());
     default: return std::nullopt;  // Null, Date, Error
@@ -196,9 +277,15 @@ std::optional<double> Parse_Date_Text(const QString& text) {
         se = m.captured(first + 2).toInt();
     };
     if ((m = iso.match(s)).hasMatch()) {
-        y = m.captured(1).toInt(); mo = m.captured(2).toInt(); d = m.captured(3).toInt(); time(4);
+        y = m.captured(1).toInt();
+        mo = m.captured(2).toInt();
+        d = m.captured(3).toInt();
+        time(4);
     } else if ((m = dmy.match(s)).hasMatch()) {
-        d = m.captured(1).toInt(); mo = m.captured(2).toInt(); y = m.captured(3).toInt(); time(4);
+        d = m.captured(1).toInt();
+        mo = m.captured(2).toInt();
+        y = m.captured(3).toInt();
+        time(4);
     } else if ((m = hms.match(s)).hasMatch()) {
         time(1);
         if (h > 23 || mi > 59 || se > 59) return std::nullopt;

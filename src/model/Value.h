@@ -18,7 +18,18 @@
 #include <optional>
 
 enum class VType : std::uint8_t {
-    Empty, Null, Integer, Long, Single, Double, Currency, Date, String, Error, Boolean, Byte
+    Empty,
+    Null,
+    Integer,
+    Long,
+    Single,
+    Double,
+    Currency,
+    Date,
+    String,
+    Error,
+    Boolean,
+    Byte
 };
 
 class Value {
@@ -64,7 +75,7 @@ private:
     VType t_ = VType::Empty;
     union {
         std::int64_t i_;  // Integer, Long, Currency (raw), Error, Boolean, Byte
-        double d_;            // Single, Double, Date
+        double d_;  // Single, Double, Date
     };
     QString s_;
 };

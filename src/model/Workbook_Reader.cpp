@@ -19,14 +19,12 @@ namespace {
 constexpr char kCompound_Magic[8] = {'\xD0', '\xCF', '\x11', '\xE0', '\xA1', '\xB1', '\x1A', '\xE1'};
 constexpr QByteArrayView kOds_Mime("application/vnd.oasis.opendocument.spreadsheet");
 
-bool Starts_With(QByteArrayView data, QByteArrayView head)
-{
+bool Starts_With(QByteArrayView data, QByteArrayView head) {
     return data.size() >= head.size() && std::memcmp(data.data(), head.data(), head.size()) == 0;
 }
 
 // A worksheet saved by Excel 2.x to 4.0 is a bare record stream starting with its BOF.
-bool Is_Bare_Biff(QByteArrayView data)
-{
+bool Is_Bare_Biff(QByteArrayView data) {
     if (data.size() < 8) return false;
     const auto b = reinterpret_cast<const unsigned char*>(data.data());
     const unsigned type = b[0] | (b[1] << 8);
@@ -34,8 +32,7 @@ bool Is_Bare_Biff(QByteArrayView data)
     return (type == 0x0009 || type == 0x0209 || type == 0x0409 || type == 0x0809) && length >= 4 && length <= 20;
 }
 
-QString Why_Unknown(QByteArrayView data)
-{
+QString Why_Unknown(QByteArrayView data) {
     if (Starts_With(data, "PK\x03\x04") && data.indexOf(QByteArrayView("xl/workbook.bin")) >= 0)
         return QStringLiteral("Excel binary workbooks (.xlsb) are not read; save it as .xlsx, .xls or .ods.");
     if (Starts_With(data, "PK\x03\x04") && data.indexOf(QByteArrayView("application/vnd.oasis.opendocument")) >= 0)
@@ -43,10 +40,9 @@ QString Why_Unknown(QByteArrayView data)
     return QStringLiteral("The file is not a workbook: only .xls, .xlsx and .ods workbooks can be read.");
 }
 
-} // namespace
+}  // namespace
 
-Workbook_Format Sniff_Workbook_Format(QByteArrayView data)
-{
+Workbook_Format Sniff_Workbook_Format(QByteArrayView data) {
     if (Starts_With(data, QByteArrayView(kCompound_Magic, 8)) || Is_Bare_Biff(data)) return Workbook_Format::Xls;
     if (!Starts_With(data, "PK\x03\x04")) return Workbook_Format::Unknown;
     // OpenDocument packages start with their uncompressed "mimetype" entry; look further
@@ -62,8 +58,7 @@ Workbook_Format Sniff_Workbook_Format(QByteArrayView data)
     return Workbook_Format::Unknown;
 }
 
-bool Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out, QString& why)
-{
+bool Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out, QString& why) {
     out.Clear();
     why.clear();
     if (data.isEmpty()) {
@@ -86,8 +81,7 @@ bool Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out, QString& why)
     return true;
 }
 
-bool Read_First_Sheet(const QString& path, Sheet_Cells& out, QString& why)
-{
+bool Read_First_Sheet(const QString& path, Sheet_Cells& out, QString& why) {
     out.Clear();
     // Only a regular file: a pipe or a device would block or never end.
     const QFileInfo info(path);

@@ -9,9 +9,9 @@
 
 enum class Workbook_Format {
     Unknown,
-    Xls,    // compound file (Excel 95 and 97-2003), or a bare BIFF2-4 worksheet stream
-    Xlsx,   // zip package holding xl/workbook.xml (.xlsx, .xlsm)
-    Ods     // zip package whose mimetype is OpenDocument spreadsheet
+    Xls,  // compound file (Excel 95 and 97-2003), or a bare BIFF2-4 worksheet stream
+    Xlsx,  // zip package holding xl/workbook.xml (.xlsx, .xlsm)
+    Ods  // zip package whose mimetype is OpenDocument spreadsheet
 };
 
 // The format of a file from its first bytes and, for a zip package, its entry names.

@@ -14,16 +14,40 @@
 namespace Biff {
 
 enum : std::uint16_t {
-    Rec_Bof2 = 0x0009, Rec_Bof3 = 0x0209, Rec_Bof4 = 0x0409, Rec_Bof = 0x0809,
-    Rec_Eof = 0x000A, Rec_Continue = 0x003C, Rec_Filepass = 0x002F, Rec_Codepage = 0x0042,
-    Rec_Datemode = 0x0022, Rec_Boundsheet = 0x0085, Rec_Sst = 0x00FC,
-    Rec_Xf2 = 0x0043, Rec_Xf3 = 0x0243, Rec_Xf4 = 0x0443, Rec_Xf = 0x00E0,
-    Rec_Format2 = 0x001E, Rec_Format = 0x041E,
-    Rec_Integer2 = 0x0002, Rec_Number2 = 0x0003, Rec_Label2 = 0x0004, Rec_Boolerr2 = 0x0005,
-    Rec_Formula2 = 0x0006, Rec_String2 = 0x0007,
-    Rec_Number = 0x0203, Rec_Label = 0x0204, Rec_Boolerr = 0x0205, Rec_Formula = 0x0006,
-    Rec_Formula3 = 0x0206, Rec_Formula4 = 0x0406, Rec_String = 0x0207, Rec_Rk = 0x027E,
-    Rec_Mulrk = 0x00BD, Rec_Labelsst = 0x00FD, Rec_Rstring = 0x00D6,
+    Rec_Bof2 = 0x0009,
+    Rec_Bof3 = 0x0209,
+    Rec_Bof4 = 0x0409,
+    Rec_Bof = 0x0809,
+    Rec_Eof = 0x000A,
+    Rec_Continue = 0x003C,
+    Rec_Filepass = 0x002F,
+    Rec_Codepage = 0x0042,
+    Rec_Datemode = 0x0022,
+    Rec_Boundsheet = 0x0085,
+    Rec_Sst = 0x00FC,
+    Rec_Xf2 = 0x0043,
+    Rec_Xf3 = 0x0243,
+    Rec_Xf4 = 0x0443,
+    Rec_Xf = 0x00E0,
+    Rec_Format2 = 0x001E,
+    Rec_Format = 0x041E,
+    Rec_Integer2 = 0x0002,
+    Rec_Number2 = 0x0003,
+    Rec_Label2 = 0x0004,
+    Rec_Boolerr2 = 0x0005,
+    Rec_Formula2 = 0x0006,
+    Rec_String2 = 0x0007,
+    Rec_Number = 0x0203,
+    Rec_Label = 0x0204,
+    Rec_Boolerr = 0x0205,
+    Rec_Formula = 0x0006,
+    Rec_Formula3 = 0x0206,
+    Rec_Formula4 = 0x0406,
+    Rec_String = 0x0207,
+    Rec_Rk = 0x027E,
+    Rec_Mulrk = 0x00BD,
+    Rec_Labelsst = 0x00FD,
+    Rec_Rstring = 0x00D6,
 };
 
 enum : std::uint16_t { Bof_Globals = 0x0005, Bof_Worksheet = 0x0010, Bof_Workspace = 0x0100 };
@@ -199,7 +223,8 @@ public:
         case 1256: name = "windows-1256"; break;
         case 1257: name = "windows-1257"; break;
         case 1258: name = "windows-1258"; break;
-        case 10000: case 32768: name = "macintosh"; break;
+        case 10000:
+        case 32768: name = "macintosh"; break;
         case 65001: name = "UTF-8"; break;
         default: break;
         }

@@ -2,9 +2,9 @@
 // file, and the single-sheet files of Excel 2.x to 4.0 (BIFF2-4) kept as a bare record stream.
 // Only the saved values of the first worksheet are taken; formulas are not evaluated.
 #include "model/Compound_File.h"
-#include "model/Xls_Biff.h"
 #include "model/Number_Format.h"
 #include "model/Workbook_Reader.h"
+#include "model/Xls_Biff.h"
 
 #include <QStringDecoder>
 #include <QtEndian>
@@ -49,9 +49,7 @@ private:
         r.data = base_ + pos + 4;
         return true;
     }
-    static bool Is_Bof(std::uint16_t id) {
-        return id == Rec_Bof || id == Rec_Bof4 || id == Rec_Bof3 || id == Rec_Bof2;
-    }
+    static bool Is_Bof(std::uint16_t id) { return id == Rec_Bof || id == Rec_Bof4 || id == Rec_Bof3 || id == Rec_Bof2; }
     // The record at pos and the CONTINUE records following it.
     void Gather(std::size_t pos, const Record& r) {
         pieces_.Clear();
@@ -193,7 +191,8 @@ bool Biff_Reader::Globals_Record(std::size_t pos, const Record& r) {
     case Rec_Xf:
         if (r.size >= 4) xf_format_.push_back(U16(p + 2));
         break;
-    case Rec_Xf4: case Rec_Xf3:
+    case Rec_Xf4:
+    case Rec_Xf3:
         if (r.size >= 2) xf_format_.push_back(p[1]);
         break;
     case Rec_Xf2:
@@ -233,10 +232,12 @@ bool Biff_Reader::Next_Own_Record(std::size_t& pos, Record& r, std::size_t& here
     while (Record_At(pos, r)) {
         here = pos;
         pos += 4u + r.size;
-        if (Is_Bof(r.id)) ++depth;
+        if (Is_Bof(r.id))
+            ++depth;
         else if (r.id == Rec_Eof) {
             if (depth-- == 0) return false;
-        } else if (depth == 0) return true;
+        } else if (depth == 0)
+            return true;
     }
     return false;
 }
@@ -266,8 +267,15 @@ std::size_t Biff_Reader::Count_Cells(std::size_t pos) const {
     int depth = 0;
     while (Next_Own_Record(pos, r, here, depth)) {
         switch (r.id) {
-        case Rec_Labelsst: case Rec_Number: case Rec_Rk: case Rec_Label: case Rec_Rstring: case Rec_Boolerr:
-        case Rec_Formula: case Rec_Formula3: case Rec_Formula4: ++count; break;
+        case Rec_Labelsst:
+        case Rec_Number:
+        case Rec_Rk:
+        case Rec_Label:
+        case Rec_Rstring:
+        case Rec_Boolerr:
+        case Rec_Formula:
+        case Rec_Formula3:
+        case Rec_Formula4: ++count; break;
         case Rec_Mulrk: count += r.size >= 6 ? (r.size - 6u) / 6u : 0; break;
         default: break;
         }
@@ -322,7 +330,9 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
             if (n >= 8 && !Put_Error_Or_Bool(U16(p), U16(p + 2), p[6], p[7] != 0)) return false;
             string_pending = false;
             continue;
-        case Rec_Formula3: case Rec_Formula4: case Rec_Formula:
+        case Rec_Formula3:
+        case Rec_Formula4:
+        case Rec_Formula:
             if (r.id == Rec_Formula2 && biff_ == 2) break;
             string_pending = false;
             if (n >= 14) {
@@ -355,13 +365,11 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
             // second holds the number format.
             switch (r.id) {
             case Rec_Integer2:
-                if (n >= 9 && !Put_Number(U16(p), U16(p + 2), Format_Is_Date(p[5] & 0x3F), U16(p + 7)))
-                    return false;
+                if (n >= 9 && !Put_Number(U16(p), U16(p + 2), Format_Is_Date(p[5] & 0x3F), U16(p + 7))) return false;
                 string_pending = false;
                 continue;
             case Rec_Number2:
-                if (n >= 15 && !Put_Number(U16(p), U16(p + 2), Format_Is_Date(p[5] & 0x3F), F64(p + 7)))
-                    return false;
+                if (n >= 15 && !Put_Number(U16(p), U16(p + 2), Format_Is_Date(p[5] & 0x3F), F64(p + 7))) return false;
                 string_pending = false;
                 continue;
             case Rec_Label2:

@@ -20,11 +20,12 @@ using namespace Office_Package;
 
 // "xl/worksheets/sheet1.xml" from the folder of the part holding the relationship and its
 // target ("worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml", "../media/x.xml").
-std::string Resolve_Target(string_view base_dir, string_view target)
-{
+std::string Resolve_Target(string_view base_dir, string_view target) {
     std::string path;
-    if (!target.empty() && target.front() == '/') target.remove_prefix(1);
-    else path = std::string(base_dir);
+    if (!target.empty() && target.front() == '/')
+        target.remove_prefix(1);
+    else
+        path = std::string(base_dir);
     std::vector<std::string> parts;
     auto push_all = [&parts](string_view s) {
         while (!s.empty()) {
@@ -58,12 +59,12 @@ class Rels_Handler : public Handler_Base {
 public:
     Rels_Handler(string_view base_dir, std::vector<Relationship>& out) : base_dir_(base_dir), out_(out) {}
 
-    void start_element(const orcus::sax::parser_element& e)
-    {
+    void start_element(const orcus::sax::parser_element& e) {
         if (e.name == "Relationship" && attrs_.Get("TargetMode") != "External") {
             string_view type = attrs_.Get("Type");
             type = type.substr(type.rfind('/') + 1);
-            out_.push_back({std::string(attrs_.Get("Id")), std::string(type), Resolve_Target(base_dir_, attrs_.Get("Target"))});
+            out_.push_back(
+                {std::string(attrs_.Get("Id")), std::string(type), Resolve_Target(base_dir_, attrs_.Get("Target"))});
         }
         attrs_.items.clear();
     }
@@ -74,8 +75,7 @@ private:
     std::vector<Relationship>& out_;
 };
 
-std::vector<Relationship> Read_Rels(const Package& pkg, string_view part)
-{
+std::vector<Relationship> Read_Rels(const Package& pkg, string_view part) {
     std::vector<Relationship> rels;
     const std::size_t slash = part.rfind('/');
     const string_view dir = slash == string_view::npos ? string_view() : part.substr(0, slash);
@@ -88,8 +88,7 @@ std::vector<Relationship> Read_Rels(const Package& pkg, string_view part)
     return rels;
 }
 
-const Relationship* Find_Rel_By_Type(const std::vector<Relationship>& rels, string_view type)
-{
+const Relationship* Find_Rel_By_Type(const std::vector<Relationship>& rels, string_view type) {
     for (const Relationship& r : rels)
         if (r.type == type) return &r;
     return nullptr;
@@ -101,8 +100,7 @@ public:
     bool date1904 = false;
     std::vector<std::string> sheet_ids;
 
-    void start_element(const orcus::sax::parser_element& e)
-    {
+    void start_element(const orcus::sax::parser_element& e) {
         if (e.name == "workbookPr") {
             const string_view v = Trim(attrs_.Get("date1904"));
             date1904 = v == "1" || Equals_No_Case(v, "true");
@@ -112,15 +110,13 @@ public:
         }
         attrs_.items.clear();
     }
-    void end_element(const orcus::sax::parser_element& e)
-    {
+    void end_element(const orcus::sax::parser_element& e) {
         if (e.name == "sheets") throw Stop_Parsing{};
     }
 };
 
 // Turns "_x000D_" (the way these files escape characters XML cannot hold) back into the character.
-QString Unescape_Xml_Chars(QString s)
-{
+QString Unescape_Xml_Chars(QString s) {
     if (!s.contains(QLatin1String("_x"))) return s;
     QString out;
     out.reserve(s.size());
@@ -131,7 +127,10 @@ QString Unescape_Xml_Chars(QString s)
             qsizetype k = i + 2;
             for (; k < i + 6; ++k) {
                 const char16_t h = s[k].unicode();
-                const int digit = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+                const int digit = h >= '0' && h <= '9'   ? h - '0'
+                                  : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                                  : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                         : -1;
                 if (digit < 0) break;
                 code = char16_t(code * 16 + digit);
             }
@@ -149,8 +148,7 @@ QString Unescape_Xml_Chars(QString s)
 // styles.xml: for each cell format (the cells' s attribute), whether it shows a date.
 class Styles_Handler : public Handler_Base {
 public:
-    void start_element(const orcus::sax::parser_element& e)
-    {
+    void start_element(const orcus::sax::parser_element& e) {
         if (e.name == "numFmt") {
             std::uint64_t id = 0;
             if (Parse_Unsigned(attrs_.Get("numFmtId"), id)) codes_[id] = std::string(attrs_.Get("formatCode"));
@@ -162,13 +160,11 @@ public:
         }
         attrs_.items.clear();
     }
-    void end_element(const orcus::sax::parser_element& e)
-    {
+    void end_element(const orcus::sax::parser_element& e) {
         if (e.name == "cellXfs") in_cell_xfs_ = false;
     }
 
-    std::vector<bool> Date_Formats() const
-    {
+    std::vector<bool> Date_Formats() const {
         std::vector<bool> dates;
         dates.reserve(xf_formats_.size());
         for (std::uint64_t id : xf_formats_) {
@@ -190,8 +186,7 @@ class Shared_Strings_Handler : public Handler_Base {
 public:
     Shared_Strings_Handler(std::vector<QString>& out, std::size_t max) : out_(out), max_(max) {}
 
-    void start_element(const orcus::sax::parser_element& e)
-    {
+    void start_element(const orcus::sax::parser_element& e) {
         attrs_.items.clear();
         if (e.name == "si") {
             text_.clear();
@@ -202,8 +197,7 @@ public:
             in_text_ = true;
         }
     }
-    void end_element(const orcus::sax::parser_element& e)
-    {
+    void end_element(const orcus::sax::parser_element& e) {
         if (e.name == "t") {
             in_text_ = false;
         } else if (e.name == "rPh") {
@@ -214,8 +208,7 @@ public:
             out_.push_back(Unescape_Xml_Chars(From_Utf8(text_)));
         }
     }
-    void characters(string_view s, bool)
-    {
+    void characters(string_view s, bool) {
         if (in_text_) text_.append(s);
     }
 
@@ -228,8 +221,7 @@ private:
 };
 
 // "AB12" as 1-based row and column; false when it is not a cell reference.
-bool Parse_Cell_Ref(string_view s, std::uint32_t& row, std::uint32_t& col)
-{
+bool Parse_Cell_Ref(string_view s, std::uint32_t& row, std::uint32_t& col) {
     std::size_t i = 0;
     std::uint32_t c = 0;
     while (i < s.size() && i < 4) {
@@ -249,15 +241,15 @@ bool Parse_Cell_Ref(string_view s, std::uint32_t& row, std::uint32_t& col)
 // One worksheet part: each cell's saved value.
 class Sheet_Handler : public Handler_Base {
 public:
-    Sheet_Handler(Sheet_Cells& out, const std::vector<QString>& strings, const std::vector<bool>& date_xfs, bool date1904,
-                  std::size_t part_bytes)
-        : out_(out), strings_(strings), date_xfs_(date_xfs), date_shift_(date1904 ? Days_1904_Shift : 0.0),
-          part_bytes_(part_bytes)
-    {
-    }
+    Sheet_Handler(Sheet_Cells& out, const std::vector<QString>& strings, const std::vector<bool>& date_xfs,
+                  bool date1904, std::size_t part_bytes)
+        : out_(out),
+          strings_(strings),
+          date_xfs_(date_xfs),
+          date_shift_(date1904 ? Days_1904_Shift : 0.0),
+          part_bytes_(part_bytes) {}
 
-    void start_element(const orcus::sax::parser_element& e)
-    {
+    void start_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
         if (in_cell_) {
             if (name == "v") {
@@ -279,7 +271,8 @@ public:
                 reserved_ = true;
             }
             std::uint64_t r = 0;
-            row_ = Parse_Unsigned(attrs_.Get("r"), r) && r > 0 ? std::uint32_t(std::min<std::uint64_t>(r, 0xFFFFFFFFu)) : row_ + 1;
+            row_ = Parse_Unsigned(attrs_.Get("r"), r) && r > 0 ? std::uint32_t(std::min<std::uint64_t>(r, 0xFFFFFFFFu))
+                                                               : row_ + 1;
             col_ = 0;
         } else if (name == "sheetData") {
             in_data_ = true;
@@ -287,8 +280,7 @@ public:
         attrs_.items.clear();
     }
 
-    void end_element(const orcus::sax::parser_element& e)
-    {
+    void end_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
         if (!in_cell_) {
             if (name == "sheetData") throw Stop_Parsing{};
@@ -308,17 +300,17 @@ public:
         }
     }
 
-    void characters(string_view s, bool)
-    {
-        if (in_value_) value_.append(s);
-        else if (in_text_) inline_.append(s);
+    void characters(string_view s, bool) {
+        if (in_value_)
+            value_.append(s);
+        else if (in_text_)
+            inline_.append(s);
     }
 
 private:
     enum class Kind { Number, Shared, Text, Inline, Boolean, Error, Date };
 
-    void Start_Cell()
-    {
+    void Start_Cell() {
         in_cell_ = true;
         in_value_ = in_inline_ = in_text_ = has_value_ = has_inline_ = false;
         phonetic_ = 0;
@@ -334,26 +326,27 @@ private:
         }
         const string_view t = attrs_.Get("t");
         kind_ = t.empty() || t == "n" ? Kind::Number
-                : t == "s"           ? Kind::Shared
-                : t == "str"         ? Kind::Text
-                : t == "inlineStr"   ? Kind::Inline
-                : t == "b"           ? Kind::Boolean
-                : t == "e"           ? Kind::Error
-                : t == "d"           ? Kind::Date
-                                     : Kind::Number;
+                : t == "s"            ? Kind::Shared
+                : t == "str"          ? Kind::Text
+                : t == "inlineStr"    ? Kind::Inline
+                : t == "b"            ? Kind::Boolean
+                : t == "e"            ? Kind::Error
+                : t == "d"            ? Kind::Date
+                                      : Kind::Number;
         std::uint64_t s = 0;
         xf_ = Parse_Unsigned(attrs_.Get("s"), s) ? s : 0;
     }
 
-    void End_Cell()
-    {
+    void End_Cell() {
         Value v;
         switch (kind_) {
         case Kind::Number: {
             double d = 0;
             if (!has_value_ || !Parse_Double(value_, d)) return;
-            if (xf_ < date_xfs_.size() && date_xfs_[std::size_t(xf_)]) v = Value::Date(d + date_shift_);
-            else v = Value::Double(d);
+            if (xf_ < date_xfs_.size() && date_xfs_[std::size_t(xf_)])
+                v = Value::Date(d + date_shift_);
+            else
+                v = Value::Double(d);
             break;
         }
         case Kind::Shared: {
@@ -362,9 +355,7 @@ private:
             v = Value::String(strings_[std::size_t(i)]);
             break;
         }
-        case Kind::Text:
-            v = Value::String(Unescape_Xml_Chars(From_Utf8(value_)));
-            break;
+        case Kind::Text: v = Value::String(Unescape_Xml_Chars(From_Utf8(value_))); break;
         case Kind::Inline:
             v = Value::String(Unescape_Xml_Chars(From_Utf8(has_inline_ ? string_view(inline_) : string_view(value_))));
             break;
@@ -403,16 +394,14 @@ private:
     std::string value_, inline_;
 };
 
-void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out)
-{
+void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
     // Without a readable package relationship, the workbook is where it always is.
     std::string workbook_part = "xl/workbook.xml";
     try {
         const std::vector<Relationship> package_rels = Read_Rels(pkg, "");
         if (const Relationship* r = Find_Rel_By_Type(package_rels, "officeDocument"); r && pkg.Has(r->target))
             workbook_part = r->target;
-    } catch (const orcus::parse_error&) {
-    }
+    } catch (const orcus::parse_error&) {}
 
     std::vector<unsigned char> buf;
     if (!pkg.Read(workbook_part, buf)) Fail(kWhy_Damaged);
@@ -426,8 +415,10 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out)
     for (const std::string& id : wb.sheet_ids) {
         for (const Relationship& r : rels) {
             if (r.id != id) continue;
-            if (r.type == "worksheet") sheet = &r;
-            else other_sheets = true;
+            if (r.type == "worksheet")
+                sheet = &r;
+            else
+                other_sheets = true;
             break;
         }
         if (sheet) break;
@@ -451,9 +442,8 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out)
     Parse_Xml(buf, h);
 }
 
-} // namespace
+}  // namespace
 
-bool Read_Xlsx(QByteArrayView data, Sheet_Cells& out, QString& why)
-{
+bool Read_Xlsx(QByteArrayView data, Sheet_Cells& out, QString& why) {
     return Run_Reader(data, out, why, Read_Xlsx_Package);
 }

@@ -147,7 +147,8 @@ void Choose::Form_Load() {
     Place_Twips(Lib_Selected, W + 1200, Label_Top, W, Label_Height);
     Place_Twips(Selected, W + 1200, List_Top, W, List_Height);
     QToolButton* moves[] = {Select, Select_All, Unselect, Unselect_All};
-    for (int k = 0; k < 4; ++k) Place_Twips(moves[k], W + 600, Move_Top + Move_Step * k + (k >= 2 ? 240 : 0), Move_Size, Move_Size);
+    for (int k = 0; k < 4; ++k)
+        Place_Twips(moves[k], W + 600, Move_Top + Move_Step * k + (k >= 2 ? 240 : 0), Move_Size, Move_Size);
     Place_Twips(Ok, width / 2 - Button_Width - 300, Button_Top, Button_Width, Button_Height);
     Place_Twips(Cancel, width / 2 + 100, Button_Top, Button_Width, Button_Height);
     setFixedSize(Twips_To_Pixels_X(width, this), Twips_To_Pixels_Y(Inner_Height, this));

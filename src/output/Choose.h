@@ -15,7 +15,7 @@ class Choose : public QDialog {
 public:
     explicit Choose(QWidget* parent = nullptr);
 
-    Field* current_field = nullptr;   // set before Form_Load
+    Field* current_field = nullptr;  // set before Form_Load
     bool choose_ok = false;
 
     QLabel* Lib_Available = nullptr;

@@ -24,25 +24,23 @@
 #include <QSplitter>
 #include <QSvgGenerator>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 
 namespace {
-constexpr int Longest_Bar_Label = 40;   // characters; longer labels end in "..."
+constexpr int Longest_Bar_Label = 40;  // characters; longer labels end in "..."
 
 bool French(const QString& lang) { return lang == QLatin1String("FR"); }
 
-QString Bar_Label(const Value_Count& v, const QString& lang)
-{
+QString Bar_Label(const Value_Count& v, const QString& lang) {
     QString t = v.Code.isEmpty() ? Empty_Value_Label(lang) : v.Label.simplified();
     if (t.size() > Longest_Bar_Label) t = t.left(Longest_Bar_Label - 3) + QStringLiteral("...");
     return t;
 }
 }  // namespace
 
-Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent)
-    : QDialog(parent), results_(results) {
+Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent) : QDialog(parent), results_(results) {
     setObjectName(QStringLiteral("Counts_Window"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
@@ -153,10 +151,13 @@ void Counts_Window::Refresh() {
         lang_ = Current_Language;
         Fill_Field_List();
     }
-    counts_ = Count_Values(results_, Chosen_Field(), lang_, By_Count->isChecked() ? Count_Order::By_Count : Count_Order::By_Label);
+    counts_ = Count_Values(results_, Chosen_Field(), lang_,
+                           By_Count->isChecked() ? Count_Order::By_Count : Count_Order::By_Label);
     setWindowTitle(App_Title() + QStringLiteral(" Counts - ") + counts_.Field_Label);
-    Summary->setText(French(lang_) ? QStringLiteral("%1 fiche(s) dans le résultat, %2 valeur(s)").arg(counts_.Records).arg(counts_.Rows.size())
-                                   : QStringLiteral("%1 record(s) in the result, %2 value(s)").arg(counts_.Records).arg(counts_.Rows.size()));
+    Summary->setText(
+        French(lang_)
+            ? QStringLiteral("%1 fiche(s) dans le résultat, %2 valeur(s)").arg(counts_.Records).arg(counts_.Rows.size())
+            : QStringLiteral("%1 record(s) in the result, %2 value(s)").arg(counts_.Records).arg(counts_.Rows.size()));
     Fill_Table();
     Fill_Chart();
     const bool any = !counts_.Rows.empty();
@@ -203,7 +204,8 @@ void Counts_Window::Fill_Chart() {
     // table's first line.
     QStringList labels;
     QList<qreal> values;
-    const size_t shown = std::min<size_t>(counts_.Rows.size(), counts_.Rows.size() > Max_Bars ? Max_Bars - 1 : Max_Bars);
+    const size_t shown =
+        std::min<size_t>(counts_.Rows.size(), counts_.Rows.size() > Max_Bars ? Max_Bars - 1 : Max_Bars);
     for (size_t i = 0; i < shown; ++i) {
         QString label = Bar_Label(counts_.Rows[i], lang_);
         // Equal category names would share one bar.
@@ -215,7 +217,8 @@ void Counts_Window::Fill_Chart() {
         qint64 rest = 0;
         for (size_t i = shown; i < counts_.Rows.size(); ++i) rest += counts_.Rows[i].Count;
         const int others = static_cast<int>(counts_.Rows.size() - shown);
-        labels << (French(lang_) ? QStringLiteral("%1 autres valeurs").arg(others) : QStringLiteral("%1 other values").arg(others));
+        labels << (French(lang_) ? QStringLiteral("%1 autres valeurs").arg(others)
+                                 : QStringLiteral("%1 other values").arg(others));
         values << static_cast<qreal>(rest);
     }
     std::reverse(labels.begin(), labels.end());
@@ -242,23 +245,21 @@ void Counts_Window::Fill_Chart() {
     series->attachAxis(axis);
 }
 
-void Counts_Window::cmdCopy_Click() {
-    QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_));
-}
+void Counts_Window::cmdCopy_Click() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }
 
 void Counts_Window::cmdSave_Click() {
-    const QString name = Show_File_Dialog(this, 2, QStringLiteral("Save the counts"), QString(), QString(),
-                                          {QStringLiteral("CSV Files"), QStringLiteral("*.csv"),
-                                           QStringLiteral("All files"), QStringLiteral("*.*")});
+    const QString name = Show_File_Dialog(
+        this, 2, QStringLiteral("Save the counts"), QString(), QString(),
+        {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     const QString failure = Write_Output_File(name, Counts_Csv_Bytes(counts_, lang_));
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
 }
 
 void Counts_Window::cmdSaveChart_Click() {
-    const QString name = Show_File_Dialog(this, 2, QStringLiteral("Save the chart"), QString(), QString(),
-                                          {QStringLiteral("PNG Images"), QStringLiteral("*.png"),
-                                           QStringLiteral("SVG Images"), QStringLiteral("*.svg")});
+    const QString name = Show_File_Dialog(
+        this, 2, QStringLiteral("Save the chart"), QString(), QString(),
+        {QStringLiteral("PNG Images"), QStringLiteral("*.png"), QStringLiteral("SVG Images"), QStringLiteral("*.svg")});
     if (name.isEmpty()) return;
     QByteArray bytes;
     QBuffer buffer(&bytes);

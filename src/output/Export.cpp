@@ -57,7 +57,8 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
     Place_Twips(ToFile, Dest_Left, Dest_Top + Dest_Step, Dest_Width, Dest_Height);
     Place_Twips(ToClip, Dest_Left, Dest_Top + 2 * Dest_Step, Dest_Width, Dest_Height);
     Place_Twips(Frame2, Frame2_Left, Frame_Top, Frame2_Width, Frame_Height);
-    for (int i = 0; i < 4; ++i) Place_Twips(OptFields[static_cast<size_t>(i)], Opt_Left, Opt_Top + Opt_Step * i, Opt_Width, Opt_Height);
+    for (int i = 0; i < 4; ++i)
+        Place_Twips(OptFields[static_cast<size_t>(i)], Opt_Left, Opt_Top + Opt_Step * i, Opt_Width, Opt_Height);
     Place_Twips(Custum_Select, Opt_Left, Opt_Top + Opt_Step * 3, Select_Width, Select_Height);
     Place_Twips(Frame1, Frame1_Left, Frame_Top, Frame1_Width, Frame_Height);
     Place_Twips(WithLbl, Opt_Left, Opt_Top, Opt_Width, Opt_Height);
@@ -209,9 +210,9 @@ void Export::Custum_Select_Click() {
 
 void Export::ToFile_Click() {
     Make_Selection_Fields();
-    const QString name = Show_File_Dialog(this, 2, QStringLiteral("Documents to create"), QString(), QString(),
-                                          {QStringLiteral("CSV Files"), QStringLiteral("*.csv"),
-                                           QStringLiteral("All files"), QStringLiteral("*.*")});
+    const QString name = Show_File_Dialog(
+        this, 2, QStringLiteral("Documents to create"), QString(), QString(),
+        {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     QString selection_error, failure;
     {
@@ -227,7 +228,8 @@ void Export::ToClip_Click() {
     QString selection_error;
     {
         Wait_Cursor wait;
-        const QString text = Clip_Text(results_, OptTab->isChecked(), WithLbl->isChecked(), Column_Export, &selection_error);
+        const QString text =
+            Clip_Text(results_, OptTab->isChecked(), WithLbl->isChecked(), Column_Export, &selection_error);
         QClipboard* clip = QGuiApplication::clipboard();
         clip->clear();
         if (!text.isEmpty()) clip->setText(text);

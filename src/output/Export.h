@@ -24,7 +24,7 @@ public:
     explicit Export(Search_Results& results, QWidget* parent = nullptr);
     ~Export() override;
 
-    bool For_Printing = false;   // set before Form_Load
+    bool For_Printing = false;  // set before Form_Load
     // The search in words, for the printout's page headers.
     QString Criteria_Text;
     QString Order_Text;
@@ -71,9 +71,9 @@ public:
 private:
     void Init_Field_Sets();
     void Refresh_Destinations();
-    int Window_Top(const QWidget* w) const;   // twips from the window's inner top
+    int Window_Top(const QWidget* w) const;  // twips from the window's inner top
     QString Column_Label(int c) const;
-    int Selected_Set() const;                 // -1 when no set is chosen
+    int Selected_Set() const;  // -1 when no set is chosen
 
     Search_Results& results_;
     bool unloaded_ = false;

@@ -103,7 +103,7 @@ bool LVPrint::Print_Job(Print_Device& device, int copies, int PrintFormat, const
                 device.Kill_Doc();
                 return false;
             }
-            if (last < 1) break;   // an empty list still gets its headed page
+            if (last < 1) break;  // an empty list still gets its headed page
             if (!Print_List_Page(PrintFormat, Column_Export)) {
                 device.Kill_Doc();
                 return false;
@@ -239,7 +239,7 @@ bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_E
     const double page_height = out_->Scale_Height();
     int r = current_row_;
     int printed = 0;
-    std::vector<Laid_Field> table;   // kept from record to record: its lists are reused
+    std::vector<Laid_Field> table;  // kept from record to record: its lists are reused
     for (; r <= last; ++r) {
         // Lay the record out without printing.
         double bottom = current_y_ + 2 * Spacing;
@@ -275,7 +275,8 @@ bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_E
         if (last_line_y > bottom_limit_ || bottom > page_height) break;
         for (int k = 0; k < n; ++k) {
             const Laid_Field& f = table[static_cast<size_t>(k)];
-            if (!Print_Lines(f.Label_X, f.Label_Y, f.Label_Lines) || !Print_Lines(f.Value_X, f.Value_Y, f.Value_Lines)) {
+            if (!Print_Lines(f.Label_X, f.Label_Y, f.Label_Lines) ||
+                !Print_Lines(f.Value_X, f.Value_Y, f.Value_Lines)) {
                 go_on_ = false;
                 return false;
             }
@@ -416,7 +417,7 @@ LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
             }
             if (longer >= limit) {
                 close();
-                line = word.toString();   // a word wider than the line stands alone, unbroken
+                line = word.toString();  // a word wider than the line stands alone, unbroken
                 line_width = word_width;
             } else {
                 line.append(QLatin1Char(' '));

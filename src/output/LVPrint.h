@@ -27,12 +27,12 @@ public:
     // Set before PrintList.
     const Text_Grid* Grid = nullptr;
     QString ReportTitle;
-    QString Selection_Criteria;   // the search window's TexteSelectionCriteria
-    QString Order_By;             // and its TexteOrderBy
-    int Last_Row = -1;            // last record row to print; -1: the grid's last row
-    QString Language;             // "" : the current language
-    QDate Print_Date;             // null: today
-    QWidget* Parent = nullptr;    // of the dialogs and questions
+    QString Selection_Criteria;  // the search window's TexteSelectionCriteria
+    QString Order_By;  // and its TexteOrderBy
+    int Last_Row = -1;  // last record row to print; -1: the grid's last row
+    QString Language;  // "" : the current language
+    QDate Print_Date;  // null: today
+    QWidget* Parent = nullptr;  // of the dialogs and questions
     // Told after each page how many records of how many are printed; false stops the
     // job (as the user's stop: the document is cancelled, PrintList answers false).
     std::function<bool(int done, int total)> Progress;
@@ -70,8 +70,8 @@ public:
                            double& ToPrint, std::vector<Laid_Field>& Table);
 
     struct Wrapped {
-        QString Text;        // lines joined with LF
-        double Width = 0;    // of the widest line
+        QString Text;  // lines joined with LF
+        double Width = 0;  // of the widest line
     };
     Wrapped Wrap_Text(const QString& text, double limit);
     // From position (0-based): up to the next blank with the blanks that follow;
@@ -105,7 +105,7 @@ private:
     static QStringList Lines_Of(const QString& wrapped);
     QString Language_In_Use() const;
 
-    std::unique_ptr<QPrinter> printer_;   // made when first needed: asking for it looks printers up
+    std::unique_ptr<QPrinter> printer_;  // made when first needed: asking for it looks printers up
     Print_Device* test_device_ = nullptr;
     Print_Device* out_ = nullptr;
 

@@ -7,9 +7,9 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
-#include <optional>
 #include <QString>
 #include <deque>
+#include <optional>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -18,7 +18,7 @@ class QPrinter;
 
 struct Print_Font {
     QString Name = QStringLiteral("Sans Serif");
-    double Size = 8.25;   // points
+    double Size = 8.25;  // points
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
@@ -101,12 +101,12 @@ public:
         double X1, Y1, X2, Y2;
     };
     double Width = 190, Height = 277;
-    std::deque<Text_Op> Texts;    // a long job keeps millions: grown without moving them
+    std::deque<Text_Op> Texts;  // a long job keeps millions: grown without moving them
     std::vector<Line_Op> Lines;
-    int Pages = 1;                // the page being written
+    int Pages = 1;  // the page being written
     bool Ended = false;
     bool Killed = false;
-    int Fail_After_Texts = -1;    // >= 0: texts after that many fail, as a printer error would
+    int Fail_After_Texts = -1;  // >= 0: texts after that many fail, as a printer error would
 
     double Scale_Width() const override { return Width; }
     double Scale_Height() const override { return Height; }
@@ -122,7 +122,7 @@ public:
 
     // The texts of one page, in the order printed.
     std::vector<Text_Op> Page_Texts(int page) const;
-    const Text_Op* Find(const QString& text, int page = 0) const;   // page 0: any page
+    const Text_Op* Find(const QString& text, int page = 0) const;  // page 0: any page
 
 private:
     Print_Font font_;

@@ -11,17 +11,22 @@
 
 namespace {
 
-const char16_t* const kLabels_EN[] = {u"Equal", u"Inferior", u"Superior", u"Equal or Inferior",
-                                      u"Equal or Superior", u"Begin with", u"End with", u"Content", u"Empty"};
-const char16_t* const kLabels_FR[] = {u"Egal", u"Inférieur", u"Supérieur", u"Inférieur ou Egal",
-                                      u"Supérieur ou Egal", u"Commence par", u"Fini par", u"Contient", u"Vide"};
+const char16_t* const kLabels_EN[] = {
+    u"Equal",    u"Inferior", u"Superior", u"Equal or Inferior", u"Equal or Superior", u"Begin with",
+    u"End with", u"Content",  u"Empty"};
+const char16_t* const kLabels_FR[] = {
+    u"Egal",     u"Inférieur", u"Supérieur", u"Inférieur ou Egal", u"Supérieur ou Egal", u"Commence par",
+    u"Fini par", u"Contient",  u"Vide"};
 
 // Digits of a whole number into buf, without allocating once buf is large enough.
 QStringView Digits_Into(qint64 n, QString& buf) {
     char16_t tmp[24];
     int len = 0;
     quint64 mag = n < 0 ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
-    do { tmp[len++] = static_cast<char16_t>(u'0' + mag % 10); mag /= 10; } while (mag);
+    do {
+        tmp[len++] = static_cast<char16_t>(u'0' + mag % 10);
+        mag /= 10;
+    } while (mag);
     if (n < 0) tmp[len++] = u'-';
     buf.resize(len);
     QChar* out = buf.data();
@@ -52,8 +57,7 @@ constexpr quint64 kLanes(quint64 v) { return v * 0x0001000100010001ull; }
 QStringView Lower_Text(const Value& v, QString& buf) {
     switch (v.type()) {
     case VType::Empty:
-    case VType::Null:
-        return {};
+    case VType::Null: return {};
     case VType::String: {
         const QString& s = v.rawString();
         const qsizetype n = s.size();
@@ -65,10 +69,11 @@ QStringView Lower_Text(const Value& v, QString& buf) {
 #if defined(__SSE2__) || defined(_M_X64)
         for (; i + 8 <= n; i += 8) {
             __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128())) != 0xFFFF)
+            if (_mm_movemask_epi8(
+                    _mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128())) != 0xFFFF)
                 break;
-            const __m128i upper = _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16('A' - 1)),
-                                                _mm_cmplt_epi16(x, _mm_set1_epi16('Z' + 1)));
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16('A' - 1)), _mm_cmplt_epi16(x, _mm_set1_epi16('Z' + 1)));
             changed |= static_cast<quint64>(_mm_movemask_epi8(upper));
             x = _mm_or_si128(x, _mm_and_si128(upper, _mm_set1_epi16(0x20)));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), x);
@@ -102,14 +107,11 @@ QStringView Lower_Text(const Value& v, QString& buf) {
     }
     case VType::Integer:
     case VType::Long:
-    case VType::Byte:
-        return Digits_Into(v.rawInt(), buf);
+    case VType::Byte: return Digits_Into(v.rawInt(), buf);
     case VType::Double:
         if (Is_Small_Whole(v.rawDouble())) return Digits_Into(static_cast<qint64>(v.rawDouble()), buf);
         [[fallthrough]];
-    default:
-        buf = To_Text(v).toLower();
-        return QStringView(buf);
+    default: buf = To_Text(v).toLower(); return QStringView(buf);
     }
 }
 
@@ -118,15 +120,12 @@ std::optional<qint32> Whole_Of(const Value& v) {
     switch (v.type()) {
     case VType::Integer:
     case VType::Long:
-    case VType::Byte:
-        return static_cast<qint32>(v.rawInt());
+    case VType::Byte: return static_cast<qint32>(v.rawInt());
     case VType::Double:
         if (Is_Small_Whole(v.rawDouble())) return To_Whole(v);
         break;
-    case VType::String:
-        return To_Whole(v);
-    default:
-        break;
+    case VType::String: return To_Whole(v);
+    default: break;
     }
     const QString text = To_Text(v);
     if (!Is_Numeric_Text(text)) return std::nullopt;
@@ -136,17 +135,13 @@ std::optional<qint32> Whole_Of(const Value& v) {
 bool Is_Blank(const Value& v) {
     switch (v.type()) {
     case VType::Empty:
-    case VType::Null:
-        return true;
-    case VType::String:
-        return v.rawString().isEmpty();
-    default:
-        return To_Text(v).isEmpty();
+    case VType::Null: return true;
+    case VType::String: return v.rawString().isEmpty();
+    default: return To_Text(v).isEmpty();
     }
 }
 
-template <typename T>
-bool Ordered(qint32 op, const T& d, const T& c) {
+template <typename T> bool Ordered(qint32 op, const T& d, const T& c) {
     switch (op) {
     case Op_Inferior: return d < c;
     case Op_Superior: return d > c;
@@ -169,9 +164,12 @@ QString Operator_Lib(qint32 Oper, const QString& Lang) {
 
 Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 In_Typ) {
     switch (In_Typ) {
-    case Type_Code: case Type_Text: case Type_Long_Text: return Kind::Text;
+    case Type_Code:
+    case Type_Text:
+    case Type_Long_Text: return Kind::Text;
     case Type_Date: return Kind::Date;
-    case Type_Hour: case Type_Whole: return Kind::Whole;
+    case Type_Hour:
+    case Type_Whole: return Kind::Whole;
     default: return Kind::None;
     }
 }
@@ -238,8 +236,7 @@ bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QSt
             // Equality of the texts: two moments within the same second are equal.
             return row.op == Op_Equal ? Format_Date(*d) == row.cDateText : Ordered(row.op, *d, *row.cDate);
         }
-        case Kind::None:
-            return false;
+        case Kind::None: return false;
         }
         return false;
     case Op_Begin_With:
@@ -249,10 +246,8 @@ bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QSt
         const QStringView d = Lower_Text(v, buf);
         return !d.isEmpty() && Pattern_Match(row, d);
     }
-    case Op_Empty:
-        return Is_Blank(v);
-    default:
-        return false;
+    case Op_Empty: return Is_Blank(v);
+    default: return false;
     }
 }
 
@@ -314,7 +309,10 @@ Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Recor
         Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(in.txtFields, in.Negation, *in.Oper);
         const std::vector<qint32>* members = &groups.Members(*in.Field);
         if (*in.Field == Any_Fields) {
-            if (!anyBuilt) { anyFields = Any_Fields_List(Desc, Lang); anyBuilt = true; }
+            if (!anyBuilt) {
+                anyFields = Any_Fields_List(Desc, Lang);
+                anyBuilt = true;
+            }
             members = &anyFields;
         }
         for (qint32 m : *members) {
@@ -421,7 +419,10 @@ bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, in
         for (const Prepared_Criteria::Test_Field& f : row.fields) {
             if (f.column > colUpper) continue;  // a field the table does not hold
             tested = true;
-            if (P.Field_Matches(row, f, Table(r, f.column))) { matched = true; break; }
+            if (P.Field_Matches(row, f, Table(r, f.column))) {
+                matched = true;
+                break;
+            }
         }
         if (tested) running = row.negate != matched;
         if (P.and_ ? !running : running) break;

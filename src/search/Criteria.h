@@ -10,8 +10,8 @@
 #include "model/Records_Table.h"
 #include "model/Value.h"
 
-#include <QStringMatcher>
 #include <QString>
+#include <QStringMatcher>
 #include <array>
 #include <optional>
 #include <vector>
@@ -39,8 +39,8 @@ constexpr int Selection_Mark = 0;
 struct Criterion_Row {
     bool Critere_Actif = false;
     std::optional<qint32> Field;  // item data of the selected entry: field number or Any_Fields; none selected: nullopt
-    std::optional<qint32> Oper;   // operator code of the selected entry; none selected: nullopt
-    QString txtFields;            // the value text
+    std::optional<qint32> Oper;  // operator code of the selected entry; none selected: nullopt
+    QString txtFields;  // the value text
     bool Negation = false;
 
     bool Usable() const { return Critere_Actif && Field.has_value() && Oper.has_value(); }
@@ -87,7 +87,11 @@ public:
 
 private:
     static constexpr quint64 kLong = ~0ull;  // packed key of a longer text
-    struct Slot { quint64 packed = 0; QString key; signed char outcome = -1; };
+    struct Slot {
+        quint64 packed = 0;
+        QString key;
+        signed char outcome = -1;
+    };
     static quint64 Pack(QStringView key);
     static size_t Hash(QStringView key, quint64 packed);
     std::vector<Slot> slots_;
@@ -104,19 +108,19 @@ private:
         qint32 column = 0;
         Kind kind = Kind::None;
         const Champ* labels = nullptr;  // set when the label of the stored code is compared first
-        bool memoize = false;           // the outcome depends on the stored text alone
+        bool memoize = false;  // the outcome depends on the stored text alone
         mutable Text_Memo memo;
     };
     struct Row {
         bool negate = false;
         qint32 op = -1;
-        QString c;                       // the criterion, lower-cased
+        QString c;  // the criterion, lower-cased
         std::optional<qint32> cWhole;
         std::optional<double> cDate;
         QString cDateText;
-        Like_Pattern pattern;            // operators 0, 5, 6, 7
-        bool literal = false;            // c holds no wildcard: the pattern is plain text
-        QStringMatcher finder;           // "Content" of plain text
+        Like_Pattern pattern;  // operators 0, 5, 6, 7
+        bool literal = false;  // c holds no wildcard: the pattern is plain text
+        QStringMatcher finder;  // "Content" of plain text
         std::vector<Test_Field> fields;  // empty: the row leaves the verdict unchanged
     };
 
@@ -128,7 +132,7 @@ private:
 
     std::vector<Row> rows_;  // the usable rows, in order
     bool and_ = false;
-    mutable QString buf_;    // lower-cased text of the value under test
+    mutable QString buf_;  // lower-cased text of the value under test
 
     friend bool Compare_Critere(const QString&, bool, qint32, const Value&, qint32);
     friend Prepared_Criteria Prepare_Criteria(const Criteria&, const QString&, Record&);

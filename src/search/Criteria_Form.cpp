@@ -3,8 +3,7 @@
 #include "model/Record_Description.h"
 #include "model/Validation.h"
 
-QList<Field_Entry> Field_Entries(const QString& Lang)
-{
+QList<Field_Entry> Field_Entries(const QString& Lang) {
     QList<Field_Entry> out{{QStringLiteral("[Any fields]"), Any_Fields}};
     if (!Record_Description) return out;
     int number = 0;
@@ -21,36 +20,36 @@ QList<Field_Entry> Field_Entries(const QString& Lang)
     return out;
 }
 
-Champ* Field_Of_Item(qint32 item)
-{
+Champ* Field_Of_Item(qint32 item) {
     if (item < 1 || !Record_Description) return nullptr;
     return Record_Description->Get_Champs().Item(static_cast<int>(item));
 }
 
-QList<qint32> Offered_Operators(qint32 item)
-{
-    const QList<qint32> all{Op_Equal, Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior,
-                            Op_Begin_With, Op_End_With, Op_Content, Op_Empty};
+QList<qint32> Offered_Operators(qint32 item) {
+    const QList<qint32> all{
+        Op_Equal,    Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior, Op_Begin_With,
+        Op_End_With, Op_Content,  Op_Empty};
     if (item == Any_Fields) return all;
     const Champ* f = Field_Of_Item(item);
     if (!f) return {};
     if (f->Field_Type == 2) return {0};
     switch (f->Type()) {
-    case Type_Hour: case Type_Whole: case Type_Text: case Type_Long_Text: return all;
+    case Type_Hour:
+    case Type_Whole:
+    case Type_Text:
+    case Type_Long_Text: return all;
     case Type_Date: return {Op_Equal, Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior, Op_Empty};
     case Type_Code: return {Op_Equal, Op_Empty};
     default: return {};
     }
 }
 
-bool Row_Is_Coded(qint32 item)
-{
+bool Row_Is_Coded(qint32 item) {
     const Champ* f = Field_Of_Item(item);
     return f && f->Type() == Type_Code && f->Ref_Listes;
 }
 
-Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper)
-{
+Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
     Value_Entry e;
     if (item == Any_Fields) {
         qint32 longest = 0;
@@ -78,8 +77,7 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper)
     return e;
 }
 
-QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QString& text)
-{
+QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QString& text) {
     if (text.isEmpty()) return {};
     const Champ* f = Field_Of_Item(item);
     if (!f) return {};
@@ -93,15 +91,13 @@ QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QSt
     return {};
 }
 
-QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text)
-{
+QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text) {
     if (!oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(item)) return {};
     return To_Text(Field_Of_Item(item)->Get_Data(text, QStringLiteral("V")));
 }
 
-std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude,
-                                                const QString& Lang, QString& why)
-{
+std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude, const QString& Lang,
+                                                QString& why) {
     Champ* f = Field_Of_Item(field);
     std::optional<qint32> item;
     if (f && f->Shown_In(Lang)) {
@@ -146,9 +142,12 @@ std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& store
         // Wildcards match themselves in brackets; a line break, which a value box cannot
         // hold, is matched by "?".
         for (QChar c : text) {
-            if (c == u'*' || c == u'?' || c == u'#' || c == u'[') row.txtFields += QLatin1Char('[') + c + QLatin1Char(']');
-            else if (c == u'\r' || c == u'\n') row.txtFields += QLatin1Char('?');
-            else row.txtFields += c;
+            if (c == u'*' || c == u'?' || c == u'#' || c == u'[')
+                row.txtFields += QLatin1Char('[') + c + QLatin1Char(']');
+            else if (c == u'\r' || c == u'\n')
+                row.txtFields += QLatin1Char('?');
+            else
+                row.txtFields += c;
         }
     }
     if (entry.Max_Length > 0 && row.txtFields.size() > entry.Max_Length) {

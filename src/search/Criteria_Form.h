@@ -13,7 +13,7 @@ class Champ;
 
 struct Field_Entry {
     QString Text;
-    qint32 Item = 0;   // field number, or Any_Fields
+    qint32 Item = 0;  // field number, or Any_Fields
 };
 // "[Any fields]", then each active field of the language under its search label;
 // fields that share a search label appear once, under the first of them.
@@ -28,10 +28,10 @@ QList<qint32> Offered_Operators(qint32 item);
 // How the value of a row is entered after the operator choice.
 struct Value_Entry {
     enum class Kind { Hidden, Text_Box, Label_List } kind = Kind::Hidden;
-    int Width_Twips = 0;       // of the text box (the list is 240 wider)
+    int Width_Twips = 0;  // of the text box (the list is 240 wider)
     int Max_Length = 0;
     bool Show_Description = false;
-    QStringList List_Labels;   // Label_List: the labels of the code table, in order
+    QStringList List_Labels;  // Label_List: the labels of the code table, in order
 };
 Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper);
 
@@ -50,5 +50,5 @@ bool Row_Is_Coded(qint32 item);
 // characters in brackets so that they match themselves; "Empty" for an empty cell;
 // Exclude sets the negation. nullopt, with why in words, when the field is not in the
 // field list or the value cannot be entered as a criterion.
-std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude,
-                                                const QString& Lang, QString& why);
+std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude, const QString& Lang,
+                                                QString& why);

@@ -4,18 +4,11 @@
 #include "model/Utils.h"
 #include "model/Value.h"
 
-QString Field_Sets_Ranges()
-{
-    return QStringLiteral("1-4,8,10-17\t1-17\t0");
-}
+QString Field_Sets_Ranges() { return QStringLiteral("1-4,8,10-17\t1-17\t0"); }
 
-QStringList Field_Sets_Captions()
-{
-    return QStringLiteral("Short\tAll\tCustom").split(QLatin1Char('\t'));
-}
+QStringList Field_Sets_Captions() { return QStringLiteral("Short\tAll\tCustom").split(QLatin1Char('\t')); }
 
-std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& lang, std::vector<int>* columnField)
-{
+std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& lang, std::vector<int>* columnField) {
     const int M = Record_Description ? Record_Description->Count() : 0;
     // Bit 1: the field is a column of the language; bit 2: the range names it.
     std::vector<int> marks(static_cast<size_t>(M) + 1, 0);
@@ -38,10 +31,10 @@ std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& 
     return set;
 }
 
-Field_Sets_T Init_Field_Sets(const QString& lang)
-{
+Field_Sets_T Init_Field_Sets(const QString& lang) {
     Field_Sets_T f;
     const QStringList ranges = Field_Sets_Ranges().split(QLatin1Char('\t'));
-    for (int s = 0; s < 3; ++s) f.Sets[s] = Field_Set_From_Range(ranges.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
+    for (int s = 0; s < 3; ++s)
+        f.Sets[s] = Field_Set_From_Range(ranges.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
     return f;
 }

@@ -4,8 +4,7 @@
 #include "model/Records_Table.h"
 #include "search/Search_Run.h"
 
-QUrl Web_Address(const QString& text)
-{
+QUrl Web_Address(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty() || t.contains(QLatin1Char(' ')) || t.contains(QLatin1Char('\n'))) return {};
     const bool scheme = t.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
@@ -15,8 +14,7 @@ QUrl Web_Address(const QString& text)
     return url.isValid() && !url.host().isEmpty() ? url : QUrl();
 }
 
-std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang)
-{
+std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang) {
     if (recordNumber.isEmpty() || !Is_Numeric(recordNumber)) return std::nullopt;
     const auto r = To_Whole(recordNumber);
     if (!r || *r < 0 || *r > Records_Table.Row_Upper()) return std::nullopt;
@@ -30,7 +28,8 @@ std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const 
         const QString text = Cell_Text(ch, v);
         // The two fields that link a recommendation to its form and its material.
         const bool link_field = ch.Nom == QLatin1String("ToolKit") || ch.Nom == QLatin1String("MATOS");
-        lines.append({ch.Get_Libelle_In_Langue(lang) + QStringLiteral(": "), text, link_field ? Web_Address(text) : QUrl()});
+        lines.append(
+            {ch.Get_Libelle_In_Langue(lang) + QStringLiteral(": "), text, link_field ? Web_Address(text) : QUrl()});
     }
     return lines;
 }

@@ -9,9 +9,9 @@
 #include <optional>
 
 struct Record_Line {
-    QString Label;   // the field's label followed by ": "
+    QString Label;  // the field's label followed by ": "
     QString Value;
-    QUrl Link;       // the web address a link field holds; empty otherwise
+    QUrl Link;  // the web address a link field holds; empty otherwise
 };
 
 // The web address a text is, whole: "http://", "https://" or "www." and no blank.

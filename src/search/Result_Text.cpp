@@ -11,35 +11,32 @@
 
 namespace {
 
-bool Is_Text_Kind(const Search_Results& s, int col)
-{
+bool Is_Text_Kind(const Search_Results& s, int col) {
     const qint32 f = col < static_cast<int>(s.Grid_Col_Field.size()) ? s.Grid_Col_Field[col] : 0;
     const Champ* ch = (f > 0 && Record_Description) ? Record_Description->Get_Champs().Item(f) : nullptr;
     return ch && Is_Text_Type(ch->Type());
 }
 
-
 // The six special characters are all below 64: one shift tells them apart.
-constexpr quint64 Special_Mask = (1ull << '"') | (1ull << ',') | (1ull << ';') | (1ull << '\t') |
-                                 (1ull << '\r') | (1ull << '\n');
-inline bool Is_Special(char16_t c)
-{
-    return c < 64 && ((Special_Mask >> c) & 1);
-}
+constexpr quint64 Special_Mask =
+    (1ull << '"') | (1ull << ',') | (1ull << ';') | (1ull << '\t') | (1ull << '\r') | (1ull << '\n');
+inline bool Is_Special(char16_t c) { return c < 64 && ((Special_Mask >> c) & 1); }
 
 // Where the text goes: a QString, or Windows-1252 bytes straight away (the file
 // export of 65,535 records must not build a temporary text per cell, nor the whole
 // text twice).
 struct Text_Sink {
     QString out;
-    bool Append(QStringView v) { out += v; return true; }
+    bool Append(QStringView v) {
+        out += v;
+        return true;
+    }
     void Append_Char(char c) { out += QLatin1Char(c); }
     void Reserve(qsizetype n) { out.reserve(n); }
 };
 struct Cp1252_Sink {
     QByteArray out;
-    bool Append(QStringView v)
-    {
+    bool Append(QStringView v) {
         if (v.isEmpty()) return true;
         return Cp1252_Encode_Append(v, out);
     }
@@ -47,8 +44,7 @@ struct Cp1252_Sink {
     void Reserve(qsizetype n) { out.reserve(n); }
 };
 
-template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool force)
-{
+template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool force) {
     const char16_t* p = reinterpret_cast<const char16_t*>(v.constData());
     const qsizetype n = v.size();
     bool quote = force;
@@ -73,16 +69,16 @@ template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool forc
     return true;
 }
 
-template <class Sink>
-bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-                     const std::vector<int>& cols, const std::vector<bool>& textKind, bool force, const QString& sep)
-{
+template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                                           const std::vector<int>& cols, const std::vector<bool>& textKind, bool force,
+                                           const QString& sep) {
     const Text_Grid& g = s.Data;
     const int n = std::min(s.Result_Rows(), g.Rows() - 1);
     qsizetype size = 0;
     for (int r = 0; r <= n; ++r)
         for (int c : cols) size += g.Text_Matrix(r, c).size() + 4;
-    sink.Reserve(size + static_cast<qsizetype>(n + 1) * 2 * (1 + (Format_Table ? 0 : static_cast<qsizetype>(cols.size()))));
+    sink.Reserve(size +
+                 static_cast<qsizetype>(n + 1) * 2 * (1 + (Format_Table ? 0 : static_cast<qsizetype>(cols.size()))));
     bool ok = true;
     if (Format_Table && Aff_Lbl) {
         for (size_t k = 0; k < cols.size(); ++k) {
@@ -115,8 +111,7 @@ bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, boo
 
 // The exported columns and whether each is of a text kind; false on a size mismatch.
 bool Export_Columns(const Search_Results& s, const std::vector<bool>& Column_Export, std::vector<int>& cols,
-                    std::vector<bool>& textKind, QString* error)
-{
+                    std::vector<bool>& textKind, QString* error) {
     const int L = s.Data.Cols() - 1;
     if (static_cast<int>(Column_Export.size()) - 1 != L) {
         if (error) *error = QStringLiteral("Internal Error, number of columns selection mismatch");
@@ -130,22 +125,17 @@ bool Export_Columns(const Search_Results& s, const std::vector<bool>& Column_Exp
     return true;
 }
 
-} // namespace
+}  // namespace
 
-QString Special_Chars()
-{
-    return QStringLiteral("\",;\t\r\n");
-}
+QString Special_Chars() { return QStringLiteral("\",;\t\r\n"); }
 
-QString Quote_Cell(const QString& text, bool force)
-{
+QString Quote_Cell(const QString& text, bool force) {
     Text_Sink sink;
     Append_Quoted(sink, text, force);
     return sink.out;
 }
 
-QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2)
-{
+QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2) {
     const Text_Grid& g = s.Data;
     const int last_row = std::min(s.Result_Rows(), g.Rows() - 1);
     const int top = std::max(std::min(r1, r2), 1), bottom = std::min(std::max(r1, r2), last_row);
@@ -168,9 +158,8 @@ QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2)
 }
 
 QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-                           const std::vector<bool>& Column_Export, bool Force_Guillement,
-                           const QString& separateur, QString* error)
-{
+                           const std::vector<bool>& Column_Export, bool Force_Guillement, const QString& separateur,
+                           QString* error) {
     std::vector<int> cols;
     std::vector<bool> textKind;
     if (!Export_Columns(s, Column_Export, cols, textKind, error)) return {};
@@ -180,8 +169,7 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
 }
 
 QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-                             const std::vector<bool>& Column_Export, QString* error)
-{
+                             const std::vector<bool>& Column_Export, QString* error) {
     std::vector<int> cols;
     std::vector<bool> textKind;
     if (!Export_Columns(s, Column_Export, cols, textKind, error)) return File_Bytes(QString());
@@ -191,8 +179,7 @@ QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Af
     return File_Bytes(Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, true, QStringLiteral(";")));
 }
 
-QByteArray File_Bytes(const QString& text)
-{
+QByteArray File_Bytes(const QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size() + 2);
     if (Cp1252_Encode_Append(text, bytes)) return bytes + "\r\n";
@@ -201,28 +188,25 @@ QByteArray File_Bytes(const QString& text)
 }
 
 QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-               const std::vector<bool>& Column_Export, QString* selectionError)
-{
+               const std::vector<bool>& Column_Export, QString* selectionError) {
     if (Filename.isEmpty()) return {};
     const QByteArray bytes = Export_File_Bytes(s, Format_Table, Aff_Lbl, Column_Export, selectionError);
     return Write_Output_File(Filename, bytes);
 }
 
-QString Write_Output_File(const QString& Filename, const QByteArray& bytes)
-{
+QString Write_Output_File(const QString& Filename, const QByteArray& bytes) {
     Output_File f;
     if (f.Open(Filename, Link_Rule::Follow) && f.Write(bytes) && f.Commit()) return {};
-    return QStringLiteral("The file \"%1\" could not be written: %2").arg(QDir::toNativeSeparators(Filename), f.Failure());
+    return QStringLiteral("The file \"%1\" could not be written: %2")
+        .arg(QDir::toNativeSeparators(Filename), f.Failure());
 }
 
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
-                  QString* selectionError)
-{
+                  QString* selectionError) {
     return Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, false, QStringLiteral("\t"), selectionError);
 }
 
-QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And)
-{
+QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And) {
     const QString j = Critere_Oper_And ? QStringLiteral(" And ") : QStringLiteral(" or ");
     QString text;
     for (const Criterion_Text& r : rows) {
@@ -237,8 +221,7 @@ QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Cri
     return QStringLiteral("Selection criteria are ") + text;
 }
 
-QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys)
-{
+QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys) {
     const Text_Grid& g = s.Data;
     QString text;
     if (s.AdvancedSort) {
@@ -261,7 +244,4 @@ QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys)
     return text;
 }
 
-bool genere_fichier_export(const QString&, bool, bool, const QString&)
-{
-    return false;
-}
+bool genere_fichier_export(const QString&, bool, bool, const QString&) { return false; }

@@ -11,12 +11,12 @@
 // One criterion row as the window shows it, for the criteria sentence.
 struct Criterion_Text {
     bool Usable = false;
-    QString Field;         // the selected entry of the field list
+    QString Field;  // the selected entry of the field list
     bool Negation = false;
-    QString Oper;          // the selected entry of the operator list
+    QString Oper;  // the selected entry of the operator list
     qint32 Oper_Code = 0;
-    QString Description;   // the caption beside the value (a code's label)
-    QString Value;         // the value box
+    QString Description;  // the caption beside the value (a code's label)
+    QString Value;  // the value box
 };
 
 // The special characters that make a text value quoted.
@@ -29,8 +29,8 @@ QString Quote_Cell(const QString& text, bool force);
 // does not match the grid, *error receives "Internal Error, number of columns
 // selection mismatch" and the text is "".
 QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-                           const std::vector<bool>& Column_Export, bool Force_Guillement,
-                           const QString& separateur, QString* error = nullptr);
+                           const std::vector<bool>& Column_Export, bool Force_Guillement, const QString& separateur,
+                           QString* error = nullptr);
 
 // The bytes of the export file: ";" separated, every text quoted, one more line break
 // at the end; Windows-1252, or UTF-8 with a byte-order mark when a character has no
@@ -46,8 +46,8 @@ QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Tab
 // otherwise the sentence that says why not.
 QString Write_Output_File(const QString& Filename, const QByteArray& bytes);
 // The clipboard text: tab separated, texts quoted only when they must be.
-QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-                  const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
+QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
+                  QString* selectionError = nullptr);
 
 // The cells of rows r1..r2 and columns c1..c2 of the grid (either corner first) under
 // their column headings, as the clipboard export writes them; hidden columns left out.

@@ -5,21 +5,18 @@
 
 #include <QHash>
 
-Search_Results::Search_Results()
-{
+Search_Results::Search_Results() {
     const int n = Record_Description ? Record_Description->Count() : 0;
     Field_Grid_Col.assign(static_cast<size_t>(n) + 1, -1);
     Sort = Single_Field_Sort(n);
 }
 
-QString Cell_Text(const Champ& field, const Value& stored)
-{
+QString Cell_Text(const Champ& field, const Value& stored) {
     if (field.Ref_Listes && Show_Code_Labels) return To_Text(field.Get_Data(To_Text(stored), QStringLiteral("V")));
     return To_Text(stored);
 }
 
-qint32 Run_Search(Search_Results& s, const Criteria& c, const QString& lang)
-{
+qint32 Run_Search(Search_Results& s, const Criteria& c, const QString& lang) {
     const qint32 S = Mark_Selection(c, lang);
     Record* desc = Record_Description.get();
     const int N = desc ? desc->Count() : 0;
@@ -89,15 +86,18 @@ qint32 Run_Search(Search_Results& s, const Criteria& c, const QString& lang)
 
     if (S > 0) {
         s.Output_Enabled = true;
-        s.Nb_Records_Caption = QString::number(S) + (S == 1 ? QStringLiteral(" Record found") : QStringLiteral(" Records found"));
+        s.Nb_Records_Caption =
+            QString::number(S) + (S == 1 ? QStringLiteral(" Record found") : QStringLiteral(" Records found"));
     } else {
         s.Output_Enabled = false;
         s.Nb_Records_Caption = QStringLiteral("No match");
     }
     s.Nb_Records_Tag = QString::number(S);
 
-    if (s.AdvancedSort) Reapply_Sort_Keys(g, Sort_Keys);
-    else DoSort(s.Grid_Ref(), s.Sort);
+    if (s.AdvancedSort)
+        Reapply_Sort_Keys(g, Sort_Keys);
+    else
+        DoSort(s.Grid_Ref(), s.Sort);
     g.Set_Redraw(true);
     return S;
 }

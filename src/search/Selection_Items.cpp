@@ -134,7 +134,7 @@ bool Field::exists(const QString& name) {
 void Field::Move(Coll_Selection_Item& from, Coll_Selection_Item& to, const QString& name) {
     const Selection_Item* item = from.Item(name);
     if (!item) return;
-    const QString nom = item->Nom();   // the name as held, in its own letter case
+    const QString nom = item->Nom();  // the name as held, in its own letter case
     from.Remove(nom);
     to.add(nom);
 }

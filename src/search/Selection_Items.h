@@ -23,14 +23,14 @@ private:
 class Coll_Selection_Item {
 public:
     Field* Parent = nullptr;
-    qint32 WhatType = 0;   // 1 Available, 2 Selected, 0 not set
+    qint32 WhatType = 0;  // 1 Available, 2 Selected, 0 not set
 
     // The item of that name (or the one already held under it); nullptr for a name
     // that is empty after trimming. With the owner's Plage on, the name is a range
     // list and the answer is the last item it names.
     Selection_Item* add(const QString& name);
     Selection_Item* Item(const QString& key) const;
-    Selection_Item* Item(int position) const;   // 1-based
+    Selection_Item* Item(int position) const;  // 1-based
     int Count() const { return static_cast<int>(items_.size()); }
     bool Remove(const QString& key);
     bool Remove(int position);
@@ -53,7 +53,7 @@ public:
 private:
     bool Plage() const;
     Selection_Item* Insert(const QString& name);
-    int Find(const QString& name) const;   // 0-based, -1 when absent
+    int Find(const QString& name) const;  // 0-based, -1 when absent
     std::vector<std::unique_ptr<Selection_Item>> items_;
 };
 
@@ -67,7 +67,7 @@ public:
     Coll_Selection_Item Selected;
     QString Name;
     bool Plage = false;
-    qint32 Auto_Add = 0;   // a name held nowhere: 0 nothing, 1 into Available, 2 into Selected
+    qint32 Auto_Add = 0;  // a name held nowhere: 0 nothing, 1 into Available, 2 into Selected
 
     bool exists(const QString& name);
     void SelectAll();

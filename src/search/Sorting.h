@@ -16,15 +16,15 @@ class Record;
 // The result grid and its column maps as the last search left them.
 struct Result_Grid_Ref {
     Text_Grid& Data;
-    const std::vector<qint32>& Field_Grid_Col;   // by field number; -1 = not shown
-    const std::vector<qint32>& Grid_Col_Field;   // by grid column; 0 = no field
-    Record* Description = nullptr;               // field types; nullptr = Record_Description
+    const std::vector<qint32>& Field_Grid_Col;  // by field number; -1 = not shown
+    const std::vector<qint32>& Grid_Col_Field;  // by grid column; 0 = no field
+    Record* Description = nullptr;  // field types; nullptr = Record_Description
 };
 
 // Single-field mode, owned by the search window.
 struct Single_Field_Sort {
-    std::vector<qint32> Sort_State;   // by field number 0..N: 0 or the grid sort code 3..6
-    qint32 Sort_Field = 0;            // field of the last header click, 0 before any
+    std::vector<qint32> Sort_State;  // by field number 0..N: 0 or the grid sort code 3..6
+    qint32 Sort_Field = 0;  // field of the last header click, 0 before any
 
     Single_Field_Sort() = default;
     explicit Single_Field_Sort(int last_field) : Sort_State(static_cast<size_t>(std::max(last_field, 0)) + 1, 0) {}

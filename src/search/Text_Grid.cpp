@@ -20,9 +20,7 @@ Text_Grid::Text_Grid() {
     d_.changes = 0;
 }
 
-Text_Grid::Text_Grid(const Text_Grid& other) : d_(other.d_) {
-    d_.pending = 0;
-}
+Text_Grid::Text_Grid(const Text_Grid& other) : d_(other.d_) { d_.pending = 0; }
 
 Text_Grid& Text_Grid::operator=(const Text_Grid& other) {
     if (this != &other) {
@@ -56,10 +54,15 @@ void Text_Grid::Changed_Cells(int r1, int c1, int r2, int c2) {
         return;
     }
     if (!(d_.pending & Pending_Cells)) {
-        d_.pr1 = r1; d_.pc1 = c1; d_.pr2 = r2; d_.pc2 = c2;
+        d_.pr1 = r1;
+        d_.pc1 = c1;
+        d_.pr2 = r2;
+        d_.pc2 = c2;
     } else {
-        d_.pr1 = std::min(d_.pr1, r1); d_.pc1 = std::min(d_.pc1, c1);
-        d_.pr2 = std::max(d_.pr2, r2); d_.pc2 = std::max(d_.pc2, c2);
+        d_.pr1 = std::min(d_.pr1, r1);
+        d_.pc1 = std::min(d_.pc1, c1);
+        d_.pr2 = std::max(d_.pr2, r2);
+        d_.pc2 = std::max(d_.pc2, c2);
     }
     d_.pending |= Pending_Cells;
 }
@@ -175,7 +178,7 @@ bool Text_Grid::Set_Fixed_Cols(int n) {
 
 void Text_Grid::Clear() {
     for (auto& column : d_.columns) column.assign(column.size(), QString());
-    std::iota(d_.order.begin(), d_.order.end(), 0);   // all empty: any slot will do
+    std::iota(d_.order.begin(), d_.order.end(), 0);  // all empty: any slot will do
     d_.pictures.clear();
     Changed_Reset();
 }
@@ -350,9 +353,7 @@ bool Text_Grid::Merged_With_Above(int row, int col) const {
     return d_.merge != Grid_Merge::Restrict_Both || col == 0 || Merged_With_Above(row, col - 1);
 }
 
-Grid_Picture Text_Grid::Cell_Picture(int row, int col) const {
-    return d_.pictures.value(Pic_Key(row, col)).picture;
-}
+Grid_Picture Text_Grid::Cell_Picture(int row, int col) const { return d_.pictures.value(Pic_Key(row, col)).picture; }
 
 bool Text_Grid::Set_Cell_Picture(int row, int col, Grid_Picture p) {
     if (!Valid_Row(row) || !Valid_Col(col) || static_cast<int>(p) > static_cast<int>(Grid_Picture::Descending))

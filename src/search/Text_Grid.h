@@ -6,18 +6,24 @@
 //
 // Bad indexes never fail: reads give an empty text or a default, writes are ignored
 // and answer false.
+#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
-#include <QHash>
 #include <vector>
 
 // Cell and picture alignment; the numbers are those of the grid's property values.
 enum class Grid_Alignment : quint8 {
-    Left_Top, Left_Center, Left_Bottom,
-    Center_Top, Center_Center, Center_Bottom,
-    Right_Top, Right_Center, Right_Bottom,
-    General,   // text left, numbers right, vertically centred
+    Left_Top,
+    Left_Center,
+    Left_Bottom,
+    Center_Top,
+    Center_Center,
+    Center_Bottom,
+    Right_Top,
+    Right_Center,
+    Right_Bottom,
+    General,  // text left, numbers right, vertically centred
 };
 
 enum class Grid_Picture : quint8 { None, Ascending, Descending };
@@ -58,7 +64,7 @@ public:
 
 class Text_Grid {
 public:
-    static constexpr int Default_Col_Width = 960;   // twips
+    static constexpr int Default_Col_Width = 960;  // twips
     static constexpr int Default_Row_Height = 240;  // twips
 
     Text_Grid();

@@ -74,16 +74,14 @@ inline int Coarse_Compare(const Sort_Item& a, const Sort_Item& b) {
 
 // Rows whose keys tie keep their previous order, whichever the direction: users expect the
 // earlier order to stay (and a sort on several keys relies on it).
-template <bool Ascending>
-struct Coarse_Less {
+template <bool Ascending> struct Coarse_Less {
     bool operator()(const Sort_Item& a, const Sort_Item& b) const {
         const int c = Ascending ? Coarse_Compare(a, b) : Coarse_Compare(b, a);
         return c != 0 ? c < 0 : a.row < b.row;
     }
 };
 
-template <bool Ascending>
-struct Fine_Less {
+template <bool Ascending> struct Fine_Less {
     bool operator()(const Sort_Item& a, const Sort_Item& b) const {
         const int c = Ascending ? Text_Order_Compare(a.text(), b.text()) : Text_Order_Compare(b.text(), a.text());
         return c != 0 ? c < 0 : a.row < b.row;
@@ -95,8 +93,7 @@ bool Same_Text(const Sort_Item& a, const Sort_Item& b) {
     return a.size == b.size && (a.data == b.data || a.text() == b.text());
 }
 
-template <bool Ascending>
-void Sort_Items(std::vector<Sort_Item>& items) {
+template <bool Ascending> void Sort_Items(std::vector<Sort_Item>& items) {
     std::sort(items.begin(), items.end(), Coarse_Less<Ascending>());
     // Runs whose keys tie are ordered by their full texts, unless they hold one text
     // only (repeated labels, the usual case): those are in their previous order already.

@@ -22,21 +22,21 @@ struct Weight {
 enum : quint32 { Symbol = 1, Underscore = 2, Digit = 3, Letter = 4, Surrogate = 5 };
 
 // Accent weights beyond the combining marks.
-constexpr quint8 Stroke = 0xF0;     // ø, ł, đ
-constexpr quint8 Ligature = 0xF1;   // œ, æ, ß after oe, ae, ss
+constexpr quint8 Stroke = 0xF0;  // ø, ł, đ
+constexpr quint8 Ligature = 0xF1;  // œ, æ, ß after oe, ae, ss
 constexpr quint8 Other_Digit = 0xF2;  // ², ³ after 2, 3
 
 quint8 Accent_Of_Mark(char16_t m) {
     switch (m) {
-    case 0x0301: return 1;   // acute
-    case 0x0300: return 2;   // grave
-    case 0x0302: return 3;   // circumflex
-    case 0x0308: return 4;   // diaeresis
-    case 0x0327: return 5;   // cedilla
-    case 0x0303: return 6;   // tilde
-    case 0x030A: return 7;   // ring
-    case 0x030C: return 8;   // caron
-    case 0x0304: return 9;   // macron
+    case 0x0301: return 1;  // acute
+    case 0x0300: return 2;  // grave
+    case 0x0302: return 3;  // circumflex
+    case 0x0308: return 4;  // diaeresis
+    case 0x0327: return 5;  // cedilla
+    case 0x0303: return 6;  // tilde
+    case 0x030A: return 7;  // ring
+    case 0x030C: return 8;  // caron
+    case 0x0304: return 9;  // macron
     case 0x0306: return 10;  // breve
     case 0x0328: return 11;  // ogonek
     case 0x0307: return 12;  // dot above
@@ -71,22 +71,34 @@ struct Table {
                 x.upper = upper ? 1 : 0;
             };
             switch (u) {
-            case 0x0152: case 0x0153: two(u'o', u'e', Ligature); continue;
-            case 0x00C6: case 0x00E6: two(u'a', u'e', Ligature); continue;
-            case 0x00DF: case 0x1E9E: two(u's', u's', Ligature); continue;
-            case 0x00D8: case 0x00F8: two(u'o', 0, Stroke); continue;
-            case 0x0141: case 0x0142: two(u'l', 0, Stroke); continue;
-            case 0x0110: case 0x0111: two(u'd', 0, Stroke); continue;
+            case 0x0152:
+            case 0x0153: two(u'o', u'e', Ligature); continue;
+            case 0x00C6:
+            case 0x00E6: two(u'a', u'e', Ligature); continue;
+            case 0x00DF:
+            case 0x1E9E: two(u's', u's', Ligature); continue;
+            case 0x00D8:
+            case 0x00F8: two(u'o', 0, Stroke); continue;
+            case 0x0141:
+            case 0x0142: two(u'l', 0, Stroke); continue;
+            case 0x0110:
+            case 0x0111: two(u'd', 0, Stroke); continue;
             default: break;
             }
-            if (ch.isSurrogate()) { raw1[u] = Raw(Surrogate, u); continue; }
+            if (ch.isSurrogate()) {
+                raw1[u] = Raw(Surrogate, u);
+                continue;
+            }
             const QChar::Category cat = ch.category();
             if (Is_Mark_Category(cat)) {
                 x.accent = cat == QChar::Mark_NonSpacing ? Accent_Of_Mark(cu) : 0;
                 continue;
             }
             if (cat == QChar::Other_Format) continue;
-            if (cu == u'_') { raw1[u] = Raw(Underscore, 0); continue; }
+            if (cu == u'_') {
+                raw1[u] = Raw(Underscore, 0);
+                continue;
+            }
             if (ch.digitValue() >= 0 && (cat == QChar::Number_DecimalDigit || cat == QChar::Number_Other)) {
                 raw1[u] = Raw(Digit, static_cast<quint32>(ch.digitValue()));
                 x.accent = cat == QChar::Number_DecimalDigit ? 0 : Other_Digit;
@@ -95,7 +107,7 @@ struct Table {
             if (ch.isLetter()) {
                 x.upper = upper ? 1 : 0;
                 raw1[u] = Folded_Letter(cu);
-                const bool hangul = u >= 0xAC00 && u <= 0xD7A3;   // syllables decompose into letters, not accents
+                const bool hangul = u >= 0xAC00 && u <= 0xD7A3;  // syllables decompose into letters, not accents
                 if (!hangul && ch.decompositionTag() == QChar::Canonical) {
                     const QString d = QString(ch).normalized(QString::NormalizationForm_D);
                     bool accents_only = d.size() > 1 && d.at(0).isLetter();
@@ -164,8 +176,7 @@ int Sign(int x) { return (x > 0) - (x < 0); }
 
 // Level 2 or 3: one value per code unit that carries a base weight (and, for level 2,
 // per accent mark); 0 marks the end.
-template <bool Accents>
-int Compare_Level(const Weight* w, QStringView a, QStringView b) {
+template <bool Accents> int Compare_Level(const Weight* w, QStringView a, QStringView b) {
     const char16_t* pa = a.utf16();
     const char16_t* ea = pa + a.size();
     const char16_t* pb = b.utf16();
@@ -200,7 +211,7 @@ Text_Order_Key Text_Order_Key_Of(QStringView text) {
         k.Prefix[filled >> 2] |= static_cast<quint64>(x) << (48 - 16 * (filled & 3));
         ++filled;
     };
-    for (const char16_t* p = text.utf16(), *e = p + text.size(); p < e && filled < Slots; ++p) {
+    for (const char16_t *p = text.utf16(), *e = p + text.size(); p < e && filled < Slots; ++p) {
         const Weight& x = w[*p];
         if (!x.p1) continue;
         push(x.p1);
@@ -232,6 +243,4 @@ int Text_Order_Compare(const Text_Order_Key& ka, QStringView a, const Text_Order
     return Text_Order_Compare(a, b);
 }
 
-bool Text_Order_Leads_Before_Digits(const Text_Order_Key& key) {
-    return (key.Prefix[0] >> 48) < Weights().digit_floor;
-}
+bool Text_Order_Leads_Before_Digits(const Text_Order_Key& key) { return (key.Prefix[0] >> 48) < Weights().digit_floor; }

@@ -10,8 +10,7 @@
 #include <algorithm>
 #include <array>
 
-std::vector<qint32> Counted_Fields(qint32 field, const QString& lang)
-{
+std::vector<qint32> Counted_Fields(qint32 field, const QString& lang) {
     if (!Record_Description || field < 1 || field > Record_Description->Count()) return {};
     const Field_Groups_T groups = Build_Field_Groups(*Record_Description, lang);
     const std::vector<qint32>& members = groups.Members(field);
@@ -20,14 +19,12 @@ std::vector<qint32> Counted_Fields(qint32 field, const QString& lang)
 }
 
 namespace {
-QString Counted_Label(const Champ& field, size_t members, const QString& lang)
-{
+QString Counted_Label(const Champ& field, size_t members, const QString& lang) {
     return members > 1 ? field.Get_Libelle_de_Recherche_In_Langue(lang) : field.Get_Libelle_In_Langue(lang);
 }
 }  // namespace
 
-std::vector<Countable_Field> Countable_Fields(const QString& lang)
-{
+std::vector<Countable_Field> Countable_Fields(const QString& lang) {
     std::vector<Countable_Field> out;
     if (!Record_Description) return out;
     const Field_Groups_T groups = Build_Field_Groups(*Record_Description, lang);
@@ -42,8 +39,7 @@ std::vector<Countable_Field> Countable_Fields(const QString& lang)
     return out;
 }
 
-Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang, Count_Order order)
-{
+Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang, Count_Order order) {
     Value_Counts out;
     out.Field = field;
     out.Members = Counted_Fields(field, lang);
@@ -69,7 +65,7 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
         if (!ok || r < 1 || r > R) continue;
         ++out.Records;
         size_t n_seen = 0;
-        std::vector<int> more;   // a group of more than eight fields
+        std::vector<int> more;  // a group of more than eight fields
         for (size_t k = 0; k < member_champs.size(); ++k) {
             const qint32 col = out.Members[k];
             const Value& v = Records_Table(r, col);
@@ -91,8 +87,10 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
             const bool counted = std::find(seen.begin(), seen.begin() + n_seen, slot) != seen.begin() + n_seen ||
                                  std::find(more.begin(), more.end(), slot) != more.end();
             if (counted) continue;
-            if (n_seen < seen.size()) seen[n_seen++] = slot;
-            else more.push_back(slot);
+            if (n_seen < seen.size())
+                seen[n_seen++] = slot;
+            else
+                more.push_back(slot);
             ++found[static_cast<size_t>(slot)].Count;
         }
         if (n_seen == 0) ++empty;
@@ -114,30 +112,25 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
     return out;
 }
 
-QString Share_Text(double share, const QString& lang)
-{
+QString Share_Text(double share, const QString& lang) {
     QString t = QString::number(share, 'f', 1);
     if (lang == QLatin1String("FR")) t.replace(QLatin1Char('.'), QLatin1Char(','));
     return t;
 }
 
-QString Count_Heading(const QString& lang)
-{
+QString Count_Heading(const QString& lang) {
     return lang == QLatin1String("FR") ? QStringLiteral("Nombre") : QStringLiteral("Count");
 }
 
-QString Share_Heading(const QString& lang)
-{
+QString Share_Heading(const QString& lang) {
     return lang == QLatin1String("FR") ? QStringLiteral("Part (%)") : QStringLiteral("Share (%)");
 }
 
-QString Empty_Value_Label(const QString& lang)
-{
+QString Empty_Value_Label(const QString& lang) {
     return lang == QLatin1String("FR") ? QStringLiteral("(vide)") : QStringLiteral("(empty)");
 }
 
-QString Counts_Clip_Text(const Value_Counts& c, const QString& lang)
-{
+QString Counts_Clip_Text(const Value_Counts& c, const QString& lang) {
     const QString tab = QStringLiteral("\t"), eol = QStringLiteral("\r\n");
     QString out = Quote_Cell(c.Field_Label, false) + tab + Quote_Cell(Count_Heading(lang), false) + tab +
                   Quote_Cell(Share_Heading(lang), false) + eol;
@@ -147,8 +140,7 @@ QString Counts_Clip_Text(const Value_Counts& c, const QString& lang)
     return out;
 }
 
-QByteArray Counts_Csv_Bytes(const Value_Counts& c, const QString& lang)
-{
+QByteArray Counts_Csv_Bytes(const Value_Counts& c, const QString& lang) {
     QString out = QStringLiteral("\"Value\";\"Count\";\"Share\"");
     for (const Value_Count& v : c.Rows)
         out += QStringLiteral("\r\n") + Quote_Cell(v.Label, true) + QLatin1Char(';') + QString::number(v.Count) +

@@ -12,17 +12,17 @@
 enum class Count_Order { By_Count, By_Label };
 
 struct Value_Count {
-    QString Code;    // the stored text (a code in capitals); "" for the empty line
-    QString Label;   // as the grid shows it
+    QString Code;  // the stored text (a code in capitals); "" for the empty line
+    QString Label;  // as the grid shows it
     qint32 Count = 0;
-    double Share = 0;   // percent of the records of the result
+    double Share = 0;  // percent of the records of the result
 };
 
 struct Value_Counts {
-    QString Field_Label;          // the field's label, or the group's search label
-    qint32 Field = 0;             // the field asked for
+    QString Field_Label;  // the field's label, or the group's search label
+    qint32 Field = 0;  // the field asked for
     std::vector<qint32> Members;  // the fields counted
-    qint32 Records = 0;           // records of the result
+    qint32 Records = 0;  // records of the result
     std::vector<Value_Count> Rows;  // the empty line, if any, last
 };
 

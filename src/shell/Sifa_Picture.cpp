@@ -3,8 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QPixmap Sifa_Picture(int size)
-{
+QPixmap Sifa_Picture(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);

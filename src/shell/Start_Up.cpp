@@ -4,11 +4,11 @@
 #include "model/Code_Tables.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "output/Counts_Window.h"
+#include "output/Export.h"
 #include "search/Result_Text.h"
 #include "shell/DisplayError.h"
 #include "shell/Welcome.h"
-#include "output/Counts_Window.h"
-#include "output/Export.h"
 #include "views/DisplayData.h"
 #include "views/Search.h"
 #include "winsupport/Message_Service.h"
@@ -24,7 +24,8 @@ void Connect_Search_Window(Search* window) {
         Open_Export_Dialog(window->Results, window->Criteria_Sentence(), TexteOrderBy(window->Results, Sort_Keys),
                            For_Printing, window);
     });
-    QObject::connect(window, &Search::Record_Asked, window, [window](int record) { Show_Record_Window(record, window); });
+    QObject::connect(window, &Search::Record_Asked, window,
+                     [window](int record) { Show_Record_Window(record, window); });
     QObject::connect(window, &Search::Counts_Asked, window,
                      [window](qint32 field) { Show_Counts_Window(window->Results, window, field); });
     QObject::connect(window, &Search::Result_Shown, window, [window] { Refresh_Counts_Window(window); });

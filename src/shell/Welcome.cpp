@@ -30,32 +30,40 @@ struct Panel_Text {
 const Panel_Text First_Panel[] = {
     {Kind::Title, u"Sifa_Soft 0.6.2"},
     {Kind::Ordinary, u"<b>Explore the Sifa recommendations</b><br><b>Explorer les recommandations Sifa</b>"},
-    {Kind::Ordinary, u"Sifa_Soft reads the table of recommendations gathered by the Sifa projects and helps you "
-                     u"find the ones you need: combine up to three criteria, sort the matches, read a "
-                     u"recommendation in full, and pass the result on as a CSV file, through the clipboard or "
-                     u"on paper."},
-    {Kind::Ordinary, u"Sifa_Soft lit la table des recommandations recueillies par les projets Sifa et vous aide "
-                     u"à trouver celles qui vous intéressent : combinez jusqu'à trois critères, triez les "
-                     u"réponses, lisez une recommandation en entier et transmettez le résultat en fichier CSV, "
-                     u"par le presse-papiers ou sur papier."},
-    {Kind::Ordinary, u"The records are read at start-up; press Continue when you are ready. "
-                     u"/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt."},
+    {Kind::Ordinary,
+     u"Sifa_Soft reads the table of recommendations gathered by the Sifa projects and helps you "
+     u"find the ones you need: combine up to three criteria, sort the matches, read a "
+     u"recommendation in full, and pass the result on as a CSV file, through the clipboard or "
+     u"on paper."},
+    {Kind::Ordinary,
+     u"Sifa_Soft lit la table des recommandations recueillies par les projets Sifa et vous aide "
+     u"à trouver celles qui vous intéressent : combinez jusqu'à trois critères, triez les "
+     u"réponses, lisez une recommandation en entier et transmettez le résultat en fichier CSV, "
+     u"par le presse-papiers ou sur papier."},
+    {Kind::Ordinary,
+     u"The records are read at start-up; press Continue when you are ready. "
+     u"/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt."},
 };
 
 const Panel_Text Second_Panel[] = {
     {Kind::Title, u"Documents and data / Documents et données"},
-    {Kind::Ordinary, u"The recommendations come from the workbook Sifa_table.xls (or .xlsx, .ods) beside the program; member "
-                     u"states, emitter types, areas and recipient types are decoded with the code tables of "
-                     u"Refs.dat."},
-    {Kind::Ordinary, u"Les recommandations proviennent du classeur Sifa_table.xls (ou .xlsx, .ods) placé à côté du programme ; "
-                     u"États membres, types d'émetteur, domaines et types de destinataire sont décodés grâce "
-                     u"aux tables de Refs.dat."},
-    {Kind::Indented, u"• User manual / Manuel utilisateur: searching, sorting, reading and exporting, step by "
-                     u"step / recherche, tri, lecture et export, pas à pas."},
-    {Kind::Indented, u"• Synthesis / Synthèse, Rapport Final: the project's own documents, when they are placed "
-                     u"beside the program / les documents du projet, lorsqu'ils sont placés à côté du programme."},
-    {Kind::Ordinary, u"<i>The sample data delivered with the program is invented. "
-                     u"Les données d'exemple livrées avec le programme sont inventées.</i>"},
+    {Kind::Ordinary,
+     u"The recommendations come from the workbook Sifa_table.xls (or .xlsx, .ods) beside the program; member "
+     u"states, emitter types, areas and recipient types are decoded with the code tables of "
+     u"Refs.dat."},
+    {Kind::Ordinary,
+     u"Les recommandations proviennent du classeur Sifa_table.xls (ou .xlsx, .ods) placé à côté du programme ; "
+     u"États membres, types d'émetteur, domaines et types de destinataire sont décodés grâce "
+     u"aux tables de Refs.dat."},
+    {Kind::Indented,
+     u"• User manual / Manuel utilisateur: searching, sorting, reading and exporting, step by "
+     u"step / recherche, tri, lecture et export, pas à pas."},
+    {Kind::Indented,
+     u"• Synthesis / Synthèse, Rapport Final: the project's own documents, when they are placed "
+     u"beside the program / les documents du projet, lorsqu'ils sont placés à côté du programme."},
+    {Kind::Ordinary,
+     u"<i>The sample data delivered with the program is invented. "
+     u"Les données d'exemple livrées avec le programme sont inventées.</i>"},
     {Kind::Link, nullptr},  // the data folder
 };
 
@@ -68,10 +76,9 @@ constexpr int Button_Height = 375;
 constexpr int Grow_Step = 120;
 constexpr int Grow_Total = 600;
 
-} // namespace
+}  // namespace
 
-Welcome::Welcome(QWidget* parent) : QDialog(parent)
-{
+Welcome::Welcome(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Welcome"));
     setWindowTitle(App_Title() + QStringLiteral(" Welcome"));
     setWindowIcon(QIcon(Sifa_Picture(64)));
@@ -150,8 +157,7 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent)
     Add_Mnemonics(this);
 }
 
-void Welcome::Build_Panel(int index)
-{
+void Welcome::Build_Panel(int index) {
     QFrame* panel = index == 0 ? SifaReco : SifaReco2;
     Picture1[index] = new QLabel(panel);
     Picture1[index]->setObjectName(QStringLiteral("Picture1"));
@@ -192,13 +198,9 @@ void Welcome::Build_Panel(int index)
     }
 }
 
-int Welcome::Frame_Control_Twips() const
-{
-    return Margin + Button_Height + Margin + Button_Height + Margin;
-}
+int Welcome::Frame_Control_Twips() const { return Margin + Button_Height + Margin + Button_Height + Margin; }
 
-int Welcome::Panel_Content_Twips(int index, int widthTwips) const
-{
+int Welcome::Panel_Content_Twips(int index, int widthTwips) const {
     int y = Margin + Picture_Size + Margin;
     for (QLabel* l : Panel_Labels[index]) {
         const bool indented = l->property("kind").toInt() == static_cast<int>(Kind::Indented);
@@ -209,8 +211,7 @@ int Welcome::Panel_Content_Twips(int index, int widthTwips) const
     return y + Margin;
 }
 
-void Welcome::Form_Resize()
-{
+void Welcome::Form_Resize() {
     const int W = Pixels_To_Twips_X(width(), this);
     const int H = Pixels_To_Twips_Y(height(), this);
     const int fc = Frame_Control_Twips() + grown_;
@@ -262,33 +263,26 @@ void Welcome::Form_Resize()
     Percent->setGeometry(width() - px(Margin) - pctW, row3, pctW, bh);
 }
 
-void Welcome::resizeEvent(QResizeEvent* e)
-{
+void Welcome::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     Form_Resize();
 }
 
-bool Welcome::eventFilter(QObject* watched, QEvent* e)
-{
+bool Welcome::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonRelease) {
         if (auto* l = qobject_cast<QLabel*>(watched); l && l->objectName() == QLatin1String("txt")) txt_Click(l);
     }
     return QDialog::eventFilter(watched, e);
 }
 
-void Welcome::txt_Click(QLabel* label)
-{
+void Welcome::txt_Click(QLabel* label) {
     if (label->palette().color(QPalette::WindowText) != Link_Colour) return;
     Message_Box(QStringLiteral("Open") + label->text(), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
 }
 
-void Welcome::Open_Document(const QString& fileName)
-{
-    Open_With_Default_App(App_File(fileName));
-}
+void Welcome::Open_Document(const QString& fileName) { Open_With_Default_App(App_File(fileName)); }
 
-void Welcome::Timer1_Timer()
-{
+void Welcome::Timer1_Timer() {
     Timer1->stop();
     loading_ = true;
     Load_Records(Files, *this);
@@ -299,13 +293,9 @@ void Welcome::Timer1_Timer()
     }
 }
 
-void Welcome::Cache_Loaded()
-{
-    Data_Loaded = true;
-}
+void Welcome::Cache_Loaded() { Data_Loaded = true; }
 
-void Welcome::Grow_To(int twips)
-{
+void Welcome::Grow_To(int twips) {
     const int base = Pixels_To_Twips_Y(height(), this) - grown_;
     grown_ = twips;
     resize(width(), Twips_To_Pixels_Y(base + grown_, this));
@@ -313,23 +303,17 @@ void Welcome::Grow_To(int twips)
     QCoreApplication::processEvents();
 }
 
-void Welcome::Before_Import()
-{
+void Welcome::Before_Import() {
     for (int t = 0; t <= Grow_Total; t += Grow_Step) Grow_To(t);
 }
 
-void Welcome::After_Import()
-{
+void Welcome::After_Import() {
     for (int t = grown_; t >= 0; t -= Grow_Step) Grow_To(t);
 }
 
-bool Welcome::Import(const QString& source)
-{
-    return Do_Loading_Excel(source);
-}
+bool Welcome::Import(const QString& source) { return Do_Loading_Excel(source); }
 
-bool Welcome::Do_Loading_Excel(const QString& path)
-{
+bool Welcome::Do_Loading_Excel(const QString& path) {
     const QString remembered = Command1->text();
     Set_Command_Caption(QStringLiteral("Cancel"));
     Cancel_Load = false;
@@ -349,8 +333,7 @@ bool Welcome::Do_Loading_Excel(const QString& path)
     return r.Success();
 }
 
-void Welcome::Command1_Click()
-{
+void Welcome::Command1_Click() {
     if (Plain_Caption(Command1->text()) == QLatin1String("Cancel")) {
         Cancel_Load = true;
         Command1->setEnabled(false);
@@ -367,14 +350,12 @@ void Welcome::Command1_Click()
     accept();
 }
 
-void Welcome::Set_Command_Caption(const QString& caption)
-{
+void Welcome::Set_Command_Caption(const QString& caption) {
     Command1->setText(caption);
     Add_Mnemonics(this);
 }
 
-void Welcome::reject()
-{
+void Welcome::reject() {
     // Closing while the workbook is read cancels it; the window closes once the reader stops.
     if (loading_) {
         Cancel_Load = true;
@@ -385,14 +366,12 @@ void Welcome::reject()
     QDialog::reject();
 }
 
-QString Welcome::Percent_Text(int Niveau, int maximum)
-{
+QString Welcome::Percent_Text(int Niveau, int maximum) {
     if (maximum <= 0) return {};
     return QString::number(Round_Half_Even(Niveau * 100.0 / maximum)) + QLatin1Char('%');
 }
 
-void Welcome::do_barre_titre_visible(const std::optional<QString>& Titre)
-{
+void Welcome::do_barre_titre_visible(const std::optional<QString>& Titre) {
     if (Titre) Barre_Titre->setText(*Titre);
     if (Barre_Titre->isHidden()) {
         Barre_Titre->show();
@@ -402,8 +381,7 @@ void Welcome::do_barre_titre_visible(const std::optional<QString>& Titre)
     QCoreApplication::processEvents();
 }
 
-void Welcome::do_barre_init_val(int taille, const std::optional<QString>& Titre)
-{
+void Welcome::do_barre_init_val(int taille, const std::optional<QString>& Titre) {
     ProgressBar1->setMinimum(0);
     ProgressBar1->setValue(0);
     ProgressBar1->setMaximum(std::max(0, taille));
@@ -416,16 +394,14 @@ void Welcome::do_barre_init_val(int taille, const std::optional<QString>& Titre)
     do_barre_titre_visible(Titre.value_or(QString()));
 }
 
-void Welcome::do_barre_affiche(int Niveau, const std::optional<QString>& Titre)
-{
+void Welcome::do_barre_affiche(int Niveau, const std::optional<QString>& Titre) {
     ProgressBar1->setValue(Niveau);
     if (ProgressBar1->maximum() > 0) Percent->setText(Percent_Text(Niveau, ProgressBar1->maximum()));
     if (Titre) Barre_Titre->setText(*Titre);
     QCoreApplication::processEvents();
 }
 
-void Welcome::do_barre_hide_all()
-{
+void Welcome::do_barre_hide_all() {
     ProgressBar1->hide();
     Percent->hide();
     Barre_Titre->hide();

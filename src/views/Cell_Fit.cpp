@@ -14,7 +14,8 @@ constexpr bool Estimable(char16_t u) {
 constexpr char16_t kTable_Size = 0x2150;
 }  // namespace
 
-Cell_Fit::Cell_Fit(const QFont& font) : fm_(font), average_(std::max(fm_.averageCharWidth(), 1)), advance_(kTable_Size, -1) {}
+Cell_Fit::Cell_Fit(const QFont& font)
+    : fm_(font), average_(std::max(fm_.averageCharWidth(), 1)), advance_(kTable_Size, -1) {}
 
 int Cell_Fit::Lines_Height(int lines) {
     if (lines < 1) lines = 1;
@@ -55,7 +56,8 @@ int Cell_Fit::Estimate(QStringView text, int& lines) {
 QSize Cell_Fit::Exact(const QString& text) {
     auto it = exact_.constFind(text);
     if (it == exact_.cend())
-        it = exact_.insert(text, fm_.boundingRect(QRect(0, 0, INT_MAX / 4, INT_MAX / 4), Qt::TextExpandTabs, text).size());
+        it = exact_.insert(text,
+                           fm_.boundingRect(QRect(0, 0, INT_MAX / 4, INT_MAX / 4), Qt::TextExpandTabs, text).size());
     return *it;
 }
 
@@ -110,6 +112,7 @@ int Cell_Fit::Wrapped_Height(const QString& text, int width) {
     auto it = wrapped_.constFind(text);
     if (it == wrapped_.cend())
         it = wrapped_.insert(
-            text, fm_.boundingRect(QRect(0, 0, width, INT_MAX / 4), Qt::TextWordWrap | Qt::TextExpandTabs, text).height());
+            text,
+            fm_.boundingRect(QRect(0, 0, width, INT_MAX / 4), Qt::TextWordWrap | Qt::TextExpandTabs, text).height());
     return *it;
 }

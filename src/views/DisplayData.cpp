@@ -8,8 +8,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -59,7 +59,7 @@ DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
         connect(box, &QTextBrowser::anchorClicked, this, [](const QUrl& url) { Open_Web_Address(url); });
         box->setReadOnly(true);
         box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        box->setFocusPolicy(Qt::NoFocus);   // the window's keys scroll the window
+        box->setFocusPolicy(Qt::NoFocus);  // the window's keys scroll the window
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->setLineWrapMode(QTextEdit::WidgetWidth);
@@ -75,7 +75,7 @@ DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
     RichTextBox1->setDefaultTextOption(wrap);
 
     m_oVScroll = new cStdScrollBar(this);
-    m_oVScroll->WheelChange = Line_Height;   // a wheel or arrow-key line is a line of text
+    m_oVScroll->WheelChange = Line_Height;  // a wheel or arrow-key line is a line of text
     connect(m_oVScroll, &cStdScrollBar::HChange, this, &DisplayData::m_oVScroll_HChange);
     connect(m_oVScroll, qOverload<qint32>(&cStdScrollBar::HScroll), this, &DisplayData::m_oVScroll_HScroll);
     connect(m_oVScroll, &cStdScrollBar::VChange, this, &DisplayData::m_oVScroll_VChange);
@@ -105,8 +105,9 @@ bool DisplayData::Display_Record(const Value& record) {
                 box->setPlainText(lines_[k][1]);
                 box->setTextInteractionFlags(Qt::TextSelectableByMouse);
             } else {
-                box->setHtml(QStringLiteral("<a href=\"%1\">%2</a>")
-                                 .arg(QString::fromUtf8(link.toEncoded()).toHtmlEscaped(), lines_[k][1].toHtmlEscaped()));
+                box->setHtml(
+                    QStringLiteral("<a href=\"%1\">%2</a>")
+                        .arg(QString::fromUtf8(link.toEncoded()).toHtmlEscaped(), lines_[k][1].toHtmlEscaped()));
                 box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
             }
             lab->show();
@@ -130,7 +131,7 @@ void DisplayData::ReSizeCellHeight(int Index) {
     RichTextBox1->setPlainText(box->toPlainText());
     const int boxWidth = Twips_To_Pixels_X(rows_[static_cast<size_t>(Index)].width, this);
     RichTextBox1->setTextWidth(std::max(0, boxWidth - 2 * box->frameWidth()));
-    (void)RichTextBox1->documentLayout()->documentSize();   // lays the text out
+    (void)RichTextBox1->documentLayout()->documentSize();  // lays the text out
     int lines = 0;
     for (QTextBlock b = RichTextBox1->begin(); b.isValid(); b = b.next())
         lines += b.layout() ? std::max(b.layout()->lineCount(), 1) : 1;

@@ -25,17 +25,17 @@ public:
     // Height of a value box: lines x Line_Height + Box_Margin twips.
     static constexpr int Line_Height = 205;
     static constexpr int Box_Margin = 120;
-    static constexpr int Label_Offset = 60;   // a label sits this far below its box's top
+    static constexpr int Label_Offset = 60;  // a label sits this far below its box's top
     static constexpr int Small_Change = 10;
     static constexpr int Scroll_Min = 3;
 
-    explicit DisplayData(QWidget* owner = nullptr);   // Form_Load
-    ~DisplayData() override;                         // Form_Unload
+    explicit DisplayData(QWidget* owner = nullptr);  // Form_Load
+    ~DisplayData() override;  // Form_Unload
 
     QWidget* Frame1 = nullptr;
     std::array<QLabel*, Max_Rows> Label{};
     std::array<QTextEdit*, Max_Rows> Valeur{};
-    QTextDocument* RichTextBox1 = nullptr;   // measures the wrapped lines of a value
+    QTextDocument* RichTextBox1 = nullptr;  // measures the wrapped lines of a value
     cStdScrollBar* m_oVScroll = nullptr;
 
     // False (and nothing changed) when the number is not numeric, names no row of the

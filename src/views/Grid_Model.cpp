@@ -45,20 +45,14 @@ QVariant Grid_Model::data(const QModelIndex& index, int role) const {
     // Between a change and its notice the grid may be smaller than we were told.
     if (r >= grid_.Rows() || c >= grid_.Cols()) return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return grid_.Text_Matrix(r, c);
+    case Qt::DisplayRole: return grid_.Text_Matrix(r, c);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(To_Qt_Alignment(grid_.Col_Alignment(c), grid_.Text_Matrix(r, c)));
-    case Merged_Above_Role:
-        return grid_.Merged_With_Above(r, c);
-    case Picture_Role:
-        return static_cast<int>(grid_.Cell_Picture(r, c));
-    case Picture_Alignment_Role:
-        return static_cast<int>(grid_.Cell_Picture_Alignment(r, c));
-    case Grid_Row_Role:
-        return r;
-    default:
-        return {};
+    case Merged_Above_Role: return grid_.Merged_With_Above(r, c);
+    case Picture_Role: return static_cast<int>(grid_.Cell_Picture(r, c));
+    case Picture_Alignment_Role: return static_cast<int>(grid_.Cell_Picture_Alignment(r, c));
+    case Grid_Row_Role: return r;
+    default: return {};
     }
 }
 

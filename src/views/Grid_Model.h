@@ -11,10 +11,10 @@ class Grid_Model : public QAbstractTableModel, public Text_Grid_Listener {
     Q_OBJECT
 public:
     enum Role {
-        Merged_Above_Role = Qt::UserRole + 1,   // bool: shown as one cell with the row above
-        Picture_Role,                           // int: Grid_Picture
-        Picture_Alignment_Role,                 // int: Grid_Alignment
-        Grid_Row_Role,                          // int: the grid row of the index
+        Merged_Above_Role = Qt::UserRole + 1,  // bool: shown as one cell with the row above
+        Picture_Role,  // int: Grid_Picture
+        Picture_Alignment_Role,  // int: Grid_Alignment
+        Grid_Row_Role,  // int: the grid row of the index
     };
 
     // Takes the grid's listener place; gives it back when destroyed.

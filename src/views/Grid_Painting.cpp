@@ -33,10 +33,14 @@ void Draw_Picture(QPainter* p, const QRect& cell, Grid_Picture pic, Grid_Alignme
     const Qt::Alignment al = Grid_Model::To_Qt_Alignment(a, QString());
     const int margin = Picture_Margin;
     int x = cell.left() + margin, y = cell.top() + margin;
-    if (al & Qt::AlignRight) x = cell.right() - margin - w;
-    else if (al & Qt::AlignHCenter) x = cell.left() + (cell.width() - w) / 2;
-    if (al & Qt::AlignBottom) y = cell.bottom() - margin - h;
-    else if (al & Qt::AlignVCenter) y = cell.top() + (cell.height() - h) / 2;
+    if (al & Qt::AlignRight)
+        x = cell.right() - margin - w;
+    else if (al & Qt::AlignHCenter)
+        x = cell.left() + (cell.width() - w) / 2;
+    if (al & Qt::AlignBottom)
+        y = cell.bottom() - margin - h;
+    else if (al & Qt::AlignVCenter)
+        y = cell.top() + (cell.height() - h) / 2;
     QPainterPath path;
     if (pic == Grid_Picture::Ascending) {
         path.moveTo(x + w / 2.0, y);
@@ -133,15 +137,18 @@ void Grid_Delegate::paint(QPainter* p, const QStyleOptionViewItem& option, const
 
     p->save();
     p->setClipRect(cell);
-    if (fixed_col) p->fillRect(cell, pal.color(QPalette::Button));
-    else if (selected) p->fillRect(cell, pal.color(group, QPalette::Highlight));
-    else p->fillRect(cell, pal.color(QPalette::Base));
+    if (fixed_col)
+        p->fillRect(cell, pal.color(QPalette::Button));
+    else if (selected)
+        p->fillRect(cell, pal.color(group, QPalette::Highlight));
+    else
+        p->fillRect(cell, pal.color(QPalette::Base));
 
     // A merged run shows its text once: in its first row, or in the top row of the
     // view when the run begins above it.
     const bool first_shown = index.row() == view_->rowAt(0);
     if (!merged_above || first_shown) {
-        p->setPen(fixed_col ? pal.color(QPalette::ButtonText)
+        p->setPen(fixed_col  ? pal.color(QPalette::ButtonText)
                   : selected ? pal.color(group, QPalette::HighlightedText)
                              : pal.color(QPalette::Text));
         p->setFont(option.font);

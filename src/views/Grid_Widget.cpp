@@ -213,7 +213,8 @@ void Grid_Widget::Apply_Scroll() {
             // The scroll bar steps over shown columns only.
             const int visual = header_->visualIndex(left);
             int hidden_before = 0;
-            for (int v = 0; v < visual; ++v) hidden_before += header_->isSectionHidden(header_->logicalIndex(v)) ? 1 : 0;
+            for (int v = 0; v < visual; ++v)
+                hidden_before += header_->isSectionHidden(header_->logicalIndex(v)) ? 1 : 0;
             horizontalScrollBar()->setValue(visual - hidden_before);
         }
     }
@@ -237,15 +238,16 @@ void Grid_Widget::scrollContentsBy(int dx, int dy) {
 
 void Grid_Widget::Apply_Current() {
     const Text_Grid& g = Grid();
-    const bool in_step = g.Redraw() && model_->Told_Rows() == g.Rows() - g.Fixed_Rows() && model_->Told_Cols() == g.Cols();
+    const bool in_step =
+        g.Redraw() && model_->Told_Rows() == g.Rows() - g.Fixed_Rows() && model_->Told_Cols() == g.Cols();
     if (!applying_ && in_step) {
         ++applying_;
         QItemSelectionModel* sm = selectionModel();
         const int fixed = g.Fixed_Rows();
         const int r1 = g.Row() - fixed, r2 = g.Row_Sel() - fixed;
         const int c1 = g.Col(), c2 = g.Col_Sel();
-        if (!selection_shown_ || r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 || r1 >= model_->rowCount() || r2 >= model_->rowCount() ||
-            c1 >= model_->columnCount() || c2 >= model_->columnCount()) {
+        if (!selection_shown_ || r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 || r1 >= model_->rowCount() ||
+            r2 >= model_->rowCount() || c1 >= model_->columnCount() || c2 >= model_->columnCount()) {
             sm->clearSelection();
             sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         } else {
@@ -320,8 +322,10 @@ void Grid_Widget::Take_From_View() {
     g.Set_Col_Sel(c2);
     --applying_;
     // A choice made where none was drawn is drawn now.
-    if (was_hidden) Apply_Current();
-    else Tell_Changes();
+    if (was_hidden)
+        Apply_Current();
+    else
+        Tell_Changes();
 }
 
 // ----------------------------------------------------------------- geometry
@@ -474,9 +478,7 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::MouseButtonRelease:
             Mouse_Event(e->type(), header_->viewport(), static_cast<QMouseEvent*>(e));
             return true;
-        case QEvent::ContextMenu:
-            contextMenuEvent(static_cast<QContextMenuEvent*>(e));
-            return true;
+        case QEvent::ContextMenu: contextMenuEvent(static_cast<QContextMenuEvent*>(e)); return true;
         case QEvent::MouseButtonDblClick: {
             const QPoint p = header_->viewport()->mapTo(this, static_cast<QMouseEvent*>(e)->position().toPoint());
             mouse_row_ = Row_At_Pixel(p.y());
@@ -484,8 +486,7 @@ bool Grid_Widget::eventFilter(QObject* watched, QEvent* e) {
             emit DblClick();
             return true;
         }
-        default:
-            break;
+        default: break;
         }
     }
     return QTableView::eventFilter(watched, e);

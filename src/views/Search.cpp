@@ -27,15 +27,13 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-
 void Drop_Down_List::showPopup() {
     if (DropDown) DropDown();
     QComboBox::showPopup();
 }
 
 namespace {
-template <class T>
-T* Named(T* w, const QString& name) {
+template <class T> T* Named(T* w, const QString& name) {
     w->setObjectName(name);
     return w;
 }
@@ -93,8 +91,10 @@ void Search::Build_Criteria_Rows() {
     Find_Ref->hide();
 
     Critere_Oper = Named(new QGroupBox(QStringLiteral("Entries must match"), this), QStringLiteral("Critere_Oper"));
-    Critere_Oper_And = Named(new QRadioButton(QStringLiteral("All active (And)"), Critere_Oper), QStringLiteral("Critere_Oper_And"));
-    Critere_Oper_Or = Named(new QRadioButton(QStringLiteral("Any active (Or)"), Critere_Oper), QStringLiteral("Critere_Oper_Or"));
+    Critere_Oper_And =
+        Named(new QRadioButton(QStringLiteral("All active (And)"), Critere_Oper), QStringLiteral("Critere_Oper_And"));
+    Critere_Oper_Or =
+        Named(new QRadioButton(QStringLiteral("Any active (Or)"), Critere_Oper), QStringLiteral("Critere_Oper_Or"));
     Submit = Named(new QPushButton(QStringLiteral("Submit"), this), QStringLiteral("Submit"));
     Frame1 = Named(new QGroupBox(QStringLiteral("Display option"), this), QStringLiteral("Frame1"));
     CellAutoSize = Named(new QCheckBox(QStringLiteral("Adjust Cell Size"), Frame1), QStringLiteral("CellAutoSize"));
@@ -129,7 +129,9 @@ void Search::Build_Grid_Area() {
 void Search::Connect_Controls() {
     for (int i = 0; i < Nb_Rows; ++i) {
         connect(Critere_Actif[i], &QCheckBox::toggled, this, [this, i] { Critere_Actif_Click(i); });
-        connect(Field[i], &QComboBox::currentIndexChanged, this, [this, i] { if (!filling_fields_) Field_Click(i); });
+        connect(Field[i], &QComboBox::currentIndexChanged, this, [this, i] {
+            if (!filling_fields_) Field_Click(i);
+        });
         connect(Oper[i], &QComboBox::currentIndexChanged, this, [this, i] { Oper_Click(i); });
         connect(ListFields[i], &QComboBox::currentIndexChanged, this, [this, i] { ListFields_Click(i); });
         connect(txtFields[i], &QLineEdit::textChanged, this, [this, i] { txtFields_Change(i); });
@@ -206,8 +208,10 @@ void Search::Form_Load() {
     Critere_Oper_Or->setChecked(true);
 
     // The grid's own sizes; the sort arrows are painted by the grid view.
-    Results.Default_Col_Width = Results.Data.Col_Width(0) > 0 ? Results.Data.Col_Width(0) : Text_Grid::Default_Col_Width;
-    Results.Default_Row_Height = Results.Data.Row_Height(0) > 0 ? Results.Data.Row_Height(0) : Text_Grid::Default_Row_Height;
+    Results.Default_Col_Width =
+        Results.Data.Col_Width(0) > 0 ? Results.Data.Col_Width(0) : Text_Grid::Default_Col_Width;
+    Results.Default_Row_Height =
+        Results.Data.Row_Height(0) > 0 ? Results.Data.Row_Height(0) : Text_Grid::Default_Row_Height;
     Apply_Grid_Font();
     Add_Mnemonics(this);
     Place_Display_Options();
@@ -335,13 +339,9 @@ void Search::CmdHelp_Click() {
 
 void Search::cmdClose_Click() { close(); }
 
-void Search::cmdExport_Click() {
-    emit Export_Asked(false);
-}
+void Search::cmdExport_Click() { emit Export_Asked(false); }
 
-void Search::cmdPrint_Click() {
-    emit Export_Asked(true);
-}
+void Search::cmdPrint_Click() { emit Export_Asked(true); }
 
 void Search::cmdCounts_Click() { emit Counts_Asked(Field_Of_Col(Results.Data.Col())); }
 

@@ -47,7 +47,7 @@ public:
 
     // Builds the controls and runs Form_Load (which ends with the first search).
     explicit Search(QWidget* parent = nullptr);
-    ~Search() override;   // Form_Terminate
+    ~Search() override;  // Form_Terminate
 
     // ---------------------------------------------------------------- controls
     std::array<QCheckBox*, Nb_Rows> Critere_Actif{};
@@ -72,9 +72,9 @@ public:
     QCheckBox* CellAutoSize = nullptr;
     QCheckBox* AdvancedSort = nullptr;
     Drop_Down_List* Choosen_Language = nullptr;
-    Grid_Widget* Data = nullptr;          // the view of Results.Data
+    Grid_Widget* Data = nullptr;  // the view of Results.Data
     QPushButton* CommandHeader = nullptr;
-    QLabel* Nb_Records = nullptr;         // the tag is the property "Tag"
+    QLabel* Nb_Records = nullptr;  // the tag is the property "Tag"
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdCounts = nullptr;
@@ -85,13 +85,13 @@ public:
     QLabel* Hidden_Label_Without_WordWrap = nullptr;
 
     // ---------------------------------------------------------------- state
-    Search_Results Results;               // the grid, its column maps, the sort state
+    Search_Results Results;  // the grid, its column maps, the sort state
     bool Form_Loaded = false;
     QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
     std::unique_ptr<CTooltip> Tooltip;
-    int Resizing_Col = -1;                // column whose right border is dragged
-    int Resizing_Left = 0;                // its left edge, twips as the mouse gives them
-    QString Last_Tip_Cell;                // "row/col" of the cell whose tip is shown
+    int Resizing_Col = -1;  // column whose right border is dragged
+    int Resizing_Left = 0;  // its left edge, twips as the mouse gives them
+    QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
 
     // What the search reads from the rows and the combination option.
     Criteria Read_Criteria() const;
@@ -220,9 +220,9 @@ private:
     // A new result starts at its first column.
     void Show_Top_Left();
 
-    std::array<int, Nb_Rows> value_width_{};   // twips, as the field asks
+    std::array<int, Nb_Rows> value_width_{};  // twips, as the field asks
     std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
-    int find_ref_row_ = -1;                    // row beside which Find_Ref was shown
+    int find_ref_row_ = -1;  // row beside which Find_Ref was shown
     bool terminated_ = false;
     bool validating_ = false;
     bool filling_fields_ = false;

@@ -27,8 +27,10 @@ QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
     const bool record_row = row >= 1 && row <= Results.Result_Rows() && g.Text_Matrix(row, 0).toInt() > 0;
     const bool field_col = Field_Of_Col(col) > 0;
     if (record_row && field_col) {
-        menu->addAction(QStringLiteral("Show &only this value"), this, [this, row, col] { Filter_From_Cell(row, col, false); });
-        menu->addAction(QStringLiteral("&Exclude this value"), this, [this, row, col] { Filter_From_Cell(row, col, true); });
+        menu->addAction(QStringLiteral("Show &only this value"), this,
+                        [this, row, col] { Filter_From_Cell(row, col, false); });
+        menu->addAction(QStringLiteral("&Exclude this value"), this,
+                        [this, row, col] { Filter_From_Cell(row, col, true); });
         menu->addSeparator();
     }
     if (record_row) {
@@ -64,7 +66,8 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
     const qint32 field = Field_Of_Col(col);
     bool ok = false;
     const int record = g.Text_Matrix(row, 0).toInt(&ok);
-    if (field <= 0 || !ok || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper()) return;
+    if (field <= 0 || !ok || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper())
+        return;
 
     int Index = -1;
     for (int i = 0; i < Nb_Rows && Index < 0; ++i)
@@ -97,7 +100,8 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
     Field[Index]->setCurrentIndex(Field[Index]->findData(*c->Field));
     Oper[Index]->setCurrentIndex(Oper[Index]->findData(*c->Oper));
     Negation[Index]->setChecked(c->Negation);
-    if (ListFields[Index]->isVisibleTo(this)) ListFields[Index]->setCurrentIndex(ListFields[Index]->findText(c->txtFields));
+    if (ListFields[Index]->isVisibleTo(this))
+        ListFields[Index]->setCurrentIndex(ListFields[Index]->findText(c->txtFields));
     txtFields[Index]->setText(c->txtFields);
     accepted_[static_cast<size_t>(Index)] = c->txtFields;
     Submit_Click();

@@ -41,8 +41,10 @@ void Search::Init_Field_Fields() {
         const auto& r = remembered[static_cast<size_t>(i)];
         if (!r) continue;
         const int k = Field[i]->findData(*r);
-        if (k >= 0) Field[i]->setCurrentIndex(k);
-        else Field_Click(i);
+        if (k >= 0)
+            Field[i]->setCurrentIndex(k);
+        else
+            Field_Click(i);
     }
 }
 
@@ -69,8 +71,10 @@ void Search::Field_Click(int Index) {
     }
     // A list of one entry is disabled, so that entry is the row's operator.
     if (keep < 0 && Oper[Index]->count() == 1) keep = 0;
-    if (keep >= 0) Oper[Index]->setCurrentIndex(keep);
-    else Oper_Click(Index);  // the operator went: so do the value controls
+    if (keep >= 0)
+        Oper[Index]->setCurrentIndex(keep);
+    else
+        Oper_Click(Index);  // the operator went: so do the value controls
     Negation[Index]->show();
     Oper[Index]->show();
     Oper[Index]->setEnabled(Oper[Index]->count() != 1 && Critere_Actif[Index]->isChecked());
@@ -231,8 +235,7 @@ bool Search::Focus_Event(QObject* watched, QEvent* e) {
         if (!Leave_Check(focused)) return true;
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -20,7 +20,7 @@
 #include <cstdlib>
 
 namespace {
-constexpr int Border_Near = 100;       // twips either side of a column border
+constexpr int Border_Near = 100;  // twips either side of a column border
 constexpr int Min_Col_Width = 300;
 constexpr int Min_Header_Width = 75, Min_Header_Height = 195;
 constexpr int Width_Margin = 120, Height_Margin = 60;
@@ -117,7 +117,8 @@ void Search::Open_Record_Of_Row(int row) {
 void Search::Open_Current_Record() { Open_Record_Of_Row(Results.Data.Row()); }
 
 void Search::Place_Command_Header(int col) {
-    const QString tag = QString::number(col < static_cast<int>(Results.Grid_Col_Field.size()) ? Results.Grid_Col_Field[col] : 0);
+    const QString tag =
+        QString::number(col < static_cast<int>(Results.Grid_Col_Field.size()) ? Results.Grid_Col_Field[col] : 0);
     if (CommandHeader->isVisible() && CommandHeader->property("Tag").toString() == tag) return;
     CommandHeader->hide();
     QRect cell = Data->Cell_Rect(0, col);
@@ -171,7 +172,6 @@ void Search::AdvancedSort_Click() {
 void Search::CellAutoSize_Click() {
     if (CellAutoSize->isChecked()) Resize_Cell();
 }
-
 
 void Search::Resize_Cell(std::optional<int> Only_Col) {
     Text_Grid& g = Results.Data;

@@ -103,7 +103,9 @@ void Search::Place_Design_Geometry() {
 // what is left of the frame in equal gaps, so the three sit side by side. A caption
 // wider than its design width (another font) widens its box, and the frame with it.
 void Search::Place_Display_Options() {
-    const auto fit = [this](QWidget* w, int design) { return std::max(design, Pixels_To_Twips_X(w->sizeHint().width(), this)); };
+    const auto fit = [this](QWidget* w, int design) {
+        return std::max(design, Pixels_To_Twips_X(w->sizeHint().width(), this));
+    };
     const int auto_w = fit(CellAutoSize, CellAutoSize_Width);
     const int sort_w = fit(AdvancedSort, AdvancedSort_Width);
     const int lang_w = fit(Choosen_Language, Language_Width);

@@ -114,8 +114,8 @@ void Select_Ref::Val_Search_Change() { Fill_Code_List(); }
 
 void Select_Ref::Fill_Code_List() {
     Filtered_Refs.reset();
-    Filtered_Refs = Cur_Champ ? Cur_Champ->Get_List_Filtered(Code_Search->text(), Val_Search->text())
-                              : std::make_shared<Refs>();
+    Filtered_Refs =
+        Cur_Champ ? Cur_Champ->Get_List_Filtered(Code_Search->text(), Val_Search->text()) : std::make_shared<Refs>();
     // While the list is rebuilt its current row means nothing: the labels under the
     // list keep the last choice, which OK still writes when nothing passes the filters.
     filling_ = true;

@@ -35,8 +35,7 @@ QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.wh
 
 }  // namespace
 
-frmTrier::frmTrier(Text_Grid& Data, Sort_Keys_T& Keys, QWidget* parent)
-    : QDialog(parent), data_(Data), keys_(Keys) {
+frmTrier::frmTrier(Text_Grid& Data, Sort_Keys_T& Keys, QWidget* parent) : QDialog(parent), data_(Data), keys_(Keys) {
     Build();
 }
 
@@ -116,8 +115,8 @@ bool frmTrier::Form_Load() {
         loaded_ = true;
         return true;
     } catch (const std::exception& e) {
-        Message_Box(QStringLiteral("Erreur dans frmTrier_Load\n") + Error_Text(e), Msg_Buttons::OK,
-                    Msg_Icon::None, QString(), this);
+        Message_Box(QStringLiteral("Erreur dans frmTrier_Load\n") + Error_Text(e), Msg_Buttons::OK, Msg_Icon::None,
+                    QString(), this);
         return false;
     }
 }
@@ -139,8 +138,8 @@ void frmTrier::cmbTri_Click(int Index) {
             }
         }
     } catch (const std::exception& e) {
-        Message_Box(QStringLiteral("Erreur dans frmTrier : cmdTri\n") + Error_Text(e), Msg_Buttons::OK,
-                    Msg_Icon::None, QString(), this);
+        Message_Box(QStringLiteral("Erreur dans frmTrier : cmdTri\n") + Error_Text(e), Msg_Buttons::OK, Msg_Icon::None,
+                    QString(), this);
         loaded_ = true;
     }
 }

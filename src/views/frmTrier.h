@@ -58,7 +58,7 @@ private:
     Text_Grid& data_;
     Sort_Keys_T& keys_;
     Multi_Key_Sort sort_;
-    bool loaded_ = false;     // cmbTri_Click acts from now on
+    bool loaded_ = false;  // cmbTri_Click acts from now on
     bool shown_ = false;
     bool unloaded_ = false;
 };

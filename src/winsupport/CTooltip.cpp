@@ -104,8 +104,10 @@ QSize Tip_Window::sizeHint() const {
 QRect Tip_Window::Body() const {
     QRect r = rect().adjusted(0, 0, -1, -1);
     if (balloon_) {
-        if (stem_up_) r.setTop(r.top() + Stem_Height);
-        else r.setBottom(r.bottom() - Stem_Height);
+        if (stem_up_)
+            r.setTop(r.top() + Stem_Height);
+        else
+            r.setBottom(r.bottom() - Stem_Height);
     }
     return r;
 }
@@ -189,7 +191,7 @@ void CTooltip::Written(Tooltip_Detail::Prop p) {
     case Prop::Icon:
         if (!Title().isEmpty() && Icon != 0) tip_->Set_Title(Title, Icon);
         break;
-    default: return;   // at the next Create
+    default: return;  // at the next Create
     }
     if (tip_->isVisible()) Place();
 }
@@ -319,8 +321,7 @@ bool CTooltip::eventFilter(QObject* watched, QEvent* e) {
             spent_ = true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -19,8 +19,7 @@ namespace Tooltip_Detail {
 enum class Prop { Style, Centered, Icon, ForeColor, Title, BackColor, TipText, VisibleTime, DelayTime };
 
 // One property: reads as its value, a write tells the owner.
-template <class T, Prop P>
-class Property {
+template <class T, Prop P> class Property {
 public:
     Property(CTooltip* owner, T initial) : owner_(owner), value_(std::move(initial)) {}
     Property(const Property&) = delete;
@@ -47,7 +46,7 @@ public:
     const QString& Shown_Title() const { return title_; }
     int Shown_Icon() const { return icon_; }
     const QString& Shown_Text() const { return text_; }
-    quint32 Text_Color() const { return fore_; }        // 0 = system colour
+    quint32 Text_Color() const { return fore_; }  // 0 = system colour
     quint32 Background_Color() const { return back_; }  // 0 = system colour
     int Max_Width() const { return max_width_; }
 
@@ -81,20 +80,20 @@ class CTooltip : public QObject {
     Q_OBJECT
 public:
     CTooltip();
-    ~CTooltip() override;   // Destroy
+    ~CTooltip() override;  // Destroy
     CTooltip(const CTooltip&) = delete;
     CTooltip& operator=(const CTooltip&) = delete;
 
     // Colours are 0x00BBGGRR values, as the platform gives them; 0 = system colour.
-    Tooltip_Detail::Property<int, Tooltip_Detail::Prop::Style> Style{this, 0};          // 1 = balloon
+    Tooltip_Detail::Property<int, Tooltip_Detail::Prop::Style> Style{this, 0};  // 1 = balloon
     Tooltip_Detail::Property<bool, Tooltip_Detail::Prop::Centered> Centered{this, false};
-    Tooltip_Detail::Property<int, Tooltip_Detail::Prop::Icon> Icon{this, 0};            // 0 none, 1 info, 2 warning, 3 error
+    Tooltip_Detail::Property<int, Tooltip_Detail::Prop::Icon> Icon{this, 0};  // 0 none, 1 info, 2 warning, 3 error
     Tooltip_Detail::Property<quint32, Tooltip_Detail::Prop::ForeColor> ForeColor{this, 0};
     Tooltip_Detail::Property<QString, Tooltip_Detail::Prop::Title> Title{this, QString()};
     Tooltip_Detail::Property<quint32, Tooltip_Detail::Prop::BackColor> BackColor{this, 0};
     Tooltip_Detail::Property<QString, Tooltip_Detail::Prop::TipText> TipText{this, QString()};
     Tooltip_Detail::Property<int, Tooltip_Detail::Prop::VisibleTime> VisibleTime{this, 10000};  // ms
-    Tooltip_Detail::Property<int, Tooltip_Detail::Prop::DelayTime> DelayTime{this, 500};        // ms
+    Tooltip_Detail::Property<int, Tooltip_Detail::Prop::DelayTime> DelayTime{this, 500};  // ms
 
     // The tool is the rectangle (left, top, right, bottom) of ParentHwnd in its
     // pixels, right and bottom exclusive; all four 0: the whole widget. A tip made
@@ -121,8 +120,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    template <class T, Tooltip_Detail::Prop P>
-    friend class Tooltip_Detail::Property;
+    template <class T, Tooltip_Detail::Prop P> friend class Tooltip_Detail::Property;
     void Written(Tooltip_Detail::Prop p);
     bool Mouse_In_Tool(const QPoint& global) const;
     void Place();
@@ -131,7 +129,7 @@ private:
     QPointer<Tip_Window> tip_;
     QRect rect_;
     bool whole_ = false;
-    bool centered_ = false;   // as at Create
+    bool centered_ = false;  // as at Create
     int visible_ms_ = 10000, delay_ms_ = 500;
     QTimer* delay_timer_;
     QTimer* visible_timer_;
@@ -141,8 +139,7 @@ private:
 };
 
 namespace Tooltip_Detail {
-template <class T, Prop P>
-Property<T, P>& Property<T, P>::operator=(const T& v) {
+template <class T, Prop P> Property<T, P>& Property<T, P>::operator=(const T& v) {
     value_ = v;
     owner_->Written(P);
     return *this;

@@ -13,14 +13,13 @@
 #include <QUrl>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #endif
 
 namespace {
 
-std::unique_ptr<Default_App_Backend>& Backend()
-{
+std::unique_ptr<Default_App_Backend>& Backend() {
     static std::unique_ptr<Default_App_Backend> b = Create_Platform_Default_App_Backend();
     return b;
 }
@@ -28,8 +27,7 @@ std::unique_ptr<Default_App_Backend>& Backend()
 #ifndef Q_OS_WIN
 
 // Desktop entries and mimeapps.list files, searched as the XDG rules order them.
-QStringList Config_Dirs()
-{
+QStringList Config_Dirs() {
     QStringList dirs;
     const QString home = qEnvironmentVariable("XDG_CONFIG_HOME", QDir::homePath() + QStringLiteral("/.config"));
     dirs << home;
@@ -38,8 +36,7 @@ QStringList Config_Dirs()
     return dirs;
 }
 
-QStringList Data_Dirs()
-{
+QStringList Data_Dirs() {
     QStringList dirs;
     dirs << qEnvironmentVariable("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"));
     const QString sys = qEnvironmentVariable("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share"));
@@ -48,8 +45,7 @@ QStringList Data_Dirs()
 }
 
 // Keys of one group of an .ini-like file; QSettings would mangle ';' lists.
-QStringList Group_Values(const QString& file, const QString& group, const QString& key)
-{
+QStringList Group_Values(const QString& file, const QString& group, const QString& key) {
     QFile f;
     if (!Open_Regular_File(f, file, QIODevice::Text)) return {};
     bool in = false;
@@ -67,28 +63,26 @@ QStringList Group_Values(const QString& file, const QString& group, const QStrin
     return {};
 }
 
-QString Find_Desktop_File(const QString& id)
-{
+QString Find_Desktop_File(const QString& id) {
     for (const QString& d : Data_Dirs()) {
         const QString path = d + QStringLiteral("/applications/") + id;
         if (QFileInfo(path).isFile()) return path;
         // Entries in subfolders have ids with '-' for '/'.
-        const QString nested = d + QStringLiteral("/applications/") + QString(id).replace(QLatin1Char('-'), QLatin1Char('/'));
+        const QString nested =
+            d + QStringLiteral("/applications/") + QString(id).replace(QLatin1Char('-'), QLatin1Char('/'));
         if (QFileInfo(nested).isFile()) return nested;
     }
     return {};
 }
 
-QString Entry_Value(const QString& desktopFile, const QString& key)
-{
+QString Entry_Value(const QString& desktopFile, const QString& key) {
     const QStringList v = Group_Values(desktopFile, QStringLiteral("Desktop Entry"), key);
     return v.join(QLatin1Char(';'));
 }
 
 class Linux_Backend final : public Default_App_Backend {
 public:
-    Command Find_Executable(const QString& file) override
-    {
+    Command Find_Executable(const QString& file) override {
         const QMimeDatabase db;
         const QMimeType mime = db.mimeTypeForFile(file);
         QStringList types;
@@ -108,7 +102,8 @@ public:
 
         for (const QString& type : types) {
             QStringList candidates;
-            for (const QString& f : mimeapps) candidates << Group_Values(f, QStringLiteral("Default Applications"), type);
+            for (const QString& f : mimeapps)
+                candidates << Group_Values(f, QStringLiteral("Default Applications"), type);
             for (const QString& f : caches) candidates << Group_Values(f, QStringLiteral("MIME Cache"), type);
             for (const QString& id : candidates) {
                 const QString entry = Find_Desktop_File(id);
@@ -116,8 +111,9 @@ public:
                 const QStringList args = Desktop_Exec_Arguments(Entry_Value(entry, QStringLiteral("Exec")), file);
                 if (args.isEmpty()) continue;
                 const QString& program = args.first();
-                const bool runnable = QFileInfo(program).isAbsolute() ? QFileInfo(program).isExecutable()
-                                                                       : !QStandardPaths::findExecutable(program).isEmpty();
+                const bool runnable = QFileInfo(program).isAbsolute()
+                                          ? QFileInfo(program).isExecutable()
+                                          : !QStandardPaths::findExecutable(program).isEmpty();
                 if (!runnable) continue;
                 return {program, args.mid(1)};
             }
@@ -132,29 +128,27 @@ public:
 
 class Windows_Backend final : public Default_App_Backend {
 public:
-    Command Find_Executable(const QString& file) override
-    {
+    Command Find_Executable(const QString& file) override {
         wchar_t result[MAX_PATH + 1] = {};
         const std::wstring f = QDir::toNativeSeparators(file).toStdWString();
         const auto r = reinterpret_cast<INT_PTR>(FindExecutableW(f.c_str(), nullptr, result));
         if (r <= 32) return {};
         return {QString::fromWCharArray(result), {QDir::toNativeSeparators(file)}};
     }
-    bool Start(const Command& c) override
-    {
+    bool Start(const Command& c) override {
         const std::wstring exe = c.program.toStdWString();
         const std::wstring param = (QLatin1Char('"') + c.arguments.value(0) + QLatin1Char('"')).toStdWString();
-        const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", exe.c_str(), param.c_str(), nullptr, SW_SHOWNORMAL));
+        const auto r = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, L"open", exe.c_str(), param.c_str(), nullptr, SW_SHOWNORMAL));
         return r > 32;
     }
 };
 
 #endif
 
-} // namespace
+}  // namespace
 
-QStringList Desktop_Exec_Arguments(const QString& exec, const QString& file)
-{
+QStringList Desktop_Exec_Arguments(const QString& exec, const QString& file) {
     // Split on blanks outside double quotes; inside quotes \" \` \$ \\ are escapes.
     QStringList words;
     QString cur;
@@ -162,9 +156,12 @@ QStringList Desktop_Exec_Arguments(const QString& exec, const QString& file)
     for (qsizetype i = 0; i < exec.size(); ++i) {
         const QChar c = exec[i];
         if (quoted) {
-            if (c == QLatin1Char('\\') && i + 1 < exec.size()) cur += exec[++i];
-            else if (c == QLatin1Char('"')) quoted = false;
-            else cur += c;
+            if (c == QLatin1Char('\\') && i + 1 < exec.size())
+                cur += exec[++i];
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                cur += c;
         } else if (c == QLatin1Char('"')) {
             quoted = any = true;
         } else if (c.isSpace()) {
@@ -191,13 +188,18 @@ QStringList Desktop_Exec_Arguments(const QString& exec, const QString& file)
             }
             const QChar code = w[++i];
             switch (code.toLatin1()) {
-            case 'f': case 'F':
-                r += file; placed = true; break;
-            case 'u': case 'U':
-                r += QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded); placed = true; break;
-            case '%':
-                r += QLatin1Char('%'); break;
-            default:   // %i %c %k and the deprecated codes stand for nothing here
+            case 'f':
+            case 'F':
+                r += file;
+                placed = true;
+                break;
+            case 'u':
+            case 'U':
+                r += QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+                placed = true;
+                break;
+            case '%': r += QLatin1Char('%'); break;
+            default:  // %i %c %k and the deprecated codes stand for nothing here
                 if (w.size() == 2) dropWord = true;
                 break;
             }
@@ -209,8 +211,7 @@ QStringList Desktop_Exec_Arguments(const QString& exec, const QString& file)
     return out;
 }
 
-std::unique_ptr<Default_App_Backend> Create_Platform_Default_App_Backend()
-{
+std::unique_ptr<Default_App_Backend> Create_Platform_Default_App_Backend() {
 #ifdef Q_OS_WIN
     return std::make_unique<Windows_Backend>();
 #else
@@ -218,15 +219,13 @@ std::unique_ptr<Default_App_Backend> Create_Platform_Default_App_Backend()
 #endif
 }
 
-std::unique_ptr<Default_App_Backend> Install_Default_App_Backend(std::unique_ptr<Default_App_Backend> backend)
-{
+std::unique_ptr<Default_App_Backend> Install_Default_App_Backend(std::unique_ptr<Default_App_Backend> backend) {
     if (!backend) backend = Create_Platform_Default_App_Backend();
     std::swap(backend, Backend());
     return backend;
 }
 
-bool Open_With_Default_App(const QString& FileName)
-{
+bool Open_With_Default_App(const QString& FileName) {
     if (!QFileInfo(FileName).isFile()) {
         Message_Box(QStringLiteral("Could not find file"), Msg_Buttons::OK, Msg_Icon::Exclamation,
                     QStringLiteral("File Not Found"), nullptr, QDir::toNativeSeparators(FileName));
@@ -246,10 +245,9 @@ bool Open_With_Default_App(const QString& FileName)
     return true;
 }
 
-bool Open_Web_Address(const QUrl& url)
-{
+bool Open_Web_Address(const QUrl& url) {
     if (QDesktopServices::openUrl(url)) return true;
-    Message_Box(QStringLiteral("Can't open file"), Msg_Buttons::OK, Msg_Icon::Exclamation, QStringLiteral("Open Failed"),
-                nullptr, url.toString());
+    Message_Box(QStringLiteral("Can't open file"), Msg_Buttons::OK, Msg_Icon::Exclamation,
+                QStringLiteral("Open Failed"), nullptr, url.toString());
     return false;
 }

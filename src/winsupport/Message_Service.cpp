@@ -43,7 +43,8 @@ public:
         case QMessageBox::Cancel: return Msg_Answer::Cancel;
         case QMessageBox::Yes: return Msg_Answer::Yes;
         case QMessageBox::No: return Msg_Answer::No;
-        default: return buttons == Msg_Buttons::OK || buttons == Msg_Buttons::OKCancel ? Msg_Answer::OK : Msg_Answer::Cancel;
+        default:
+            return buttons == Msg_Buttons::OK || buttons == Msg_Buttons::OKCancel ? Msg_Answer::OK : Msg_Answer::Cancel;
         }
     }
 
@@ -97,14 +98,14 @@ void Set_App_Title(const QString& title) {
     QCoreApplication::setApplicationName(title);
 }
 
-Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons, Msg_Icon icon, const QString& caption,
-                       QWidget* parent, const QString& detail) {
+Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons, Msg_Icon icon, const QString& caption, QWidget* parent,
+                       const QString& detail) {
     if (!parent) parent = QApplication::activeWindow();
     return Messages().Show_Message(parent, text, buttons, icon, caption.isEmpty() ? App_Title() : caption, detail);
 }
 
-Msg_Answer Recording_Message_Service::Show_Message(QWidget*, const QString& text, Msg_Buttons buttons,
-                                                   Msg_Icon icon, const QString& caption, const QString& detail) {
+Msg_Answer Recording_Message_Service::Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
+                                                   const QString& caption, const QString& detail) {
     shown.push_back({text, caption, detail, buttons, icon});
     if (!answers.empty()) {
         const Msg_Answer a = answers.front();

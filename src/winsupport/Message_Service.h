@@ -14,19 +14,19 @@ enum class Msg_Icon { None, Information, Exclamation, Critical, Question };
 enum class Msg_Answer { OK, Cancel, Yes, No };
 
 struct File_Dialog_Request {
-    bool open = true;          // false: save dialog (asks before overwriting)
+    bool open = true;  // false: save dialog (asks before overwriting)
     QString title;
     QString initialDirectory;
     QString fileName;
-    QString filter;            // Qt filter text, e.g. "CSV Files (*.csv);;All files (*.*)"
+    QString filter;  // Qt filter text, e.g. "CSV Files (*.csv);;All files (*.*)"
 };
 
 class Message_Service {
 public:
     virtual ~Message_Service() = default;
     // detail: shown under the text (the path of the file a message names); may be "".
-    virtual Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons,
-                                    Msg_Icon icon, const QString& caption, const QString& detail) = 0;
+    virtual Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
+                                    const QString& caption, const QString& detail) = 0;
     // Returns the chosen file name, "" when cancelled.
     virtual QString Show_File(QWidget* parent, const File_Dialog_Request& request) = 0;
     // The printer set-up dialog; false when cancelled.
@@ -47,9 +47,9 @@ QString App_Title();
 void Set_App_Title(const QString& title);
 
 // The classic MsgBox: caption defaults to the application title.
-Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons = Msg_Buttons::OK,
-                       Msg_Icon icon = Msg_Icon::None, const QString& caption = QString(),
-                       QWidget* parent = nullptr, const QString& detail = QString());
+Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons = Msg_Buttons::OK, Msg_Icon icon = Msg_Icon::None,
+                       const QString& caption = QString(), QWidget* parent = nullptr,
+                       const QString& detail = QString());
 
 // Test stand-in: answers from a script (OK/Yes by default) and keeps what was shown.
 class Recording_Message_Service : public Message_Service {
@@ -62,14 +62,14 @@ public:
         Msg_Icon icon;
     };
     std::vector<Shown> shown;
-    std::vector<Msg_Answer> answers;         // consumed in order
-    QStringList fileAnswers;                 // consumed in order; "" = cancel
+    std::vector<Msg_Answer> answers;  // consumed in order
+    QStringList fileAnswers;  // consumed in order; "" = cancel
     std::vector<File_Dialog_Request> fileRequests;
     bool printSetupAnswer = false;
     int printSetupCount = 0;
 
-    Msg_Answer Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
-                            const QString& caption, const QString& detail) override;
+    Msg_Answer Show_Message(QWidget*, const QString& text, Msg_Buttons buttons, Msg_Icon icon, const QString& caption,
+                            const QString& detail) override;
     QString Show_File(QWidget*, const File_Dialog_Request& request) override;
     bool Show_Print_Setup(QWidget*, QPrinter&) override;
     QStringList texts() const;
@@ -82,6 +82,7 @@ public:
     ~Scoped_Recorder();
     Recording_Message_Service& operator*() { return *rec_; }
     Recording_Message_Service* operator->() { return rec_; }
+
 private:
     Recording_Message_Service* rec_;
     std::unique_ptr<Message_Service> previous_;

@@ -77,7 +77,8 @@ void Fit_To_Screen(QWidget* window) {
     const QSize room = (free.size() - frame).expandedTo(QSize(100, 100));
     if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())
         window->setMinimumSize(window->minimumSize().boundedTo(room));
-    if (window->width() > room.width() || window->height() > room.height()) window->resize(window->size().boundedTo(room));
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room));
     QRect outer(window->pos(), window->size() + frame);
     if (!free.contains(outer)) {
         outer.moveRight(std::min(outer.right(), free.right()));
@@ -141,7 +142,8 @@ void Add_Mnemonics(QWidget* window) {
         for (int pass = 0; pass < 2 && at < 0; ++pass)
             for (qsizetype i = 0; i < text.size() && at < 0; ++i) {
                 const bool word_start = i == 0 || !text[i - 1].isLetterOrNumber();
-                if ((pass == 0 && !word_start) || !text[i].isLetterOrNumber() || used.contains(text[i].toLower())) continue;
+                if ((pass == 0 && !word_start) || !text[i].isLetterOrNumber() || used.contains(text[i].toLower()))
+                    continue;
                 at = i;
             }
         if (at < 0) continue;
@@ -157,7 +159,8 @@ void Add_Mnemonics(QWidget* window) {
 
 QFont To_QFont(const Grid_Font& f, const QFont& base) {
     QFont font = base;
-    if (!f.Name.isEmpty() && f.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0) font.setFamily(f.Name);
+    if (!f.Name.isEmpty() && f.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0)
+        font.setFamily(f.Name);
     if (f.Size > 0) font.setPointSizeF(f.Size);
     font.setBold(f.Bold);
     font.setItalic(f.Italic);

@@ -52,7 +52,7 @@ void cStdScrollBar::SubClass(QWidget* window) {
     window_ = window;
     subclassed_ = true;
     window->installEventFilter(Std_Scroll_Proc::Shared());
-    qApp->installEventFilter(this);   // for the wheel over the window's controls
+    qApp->installEventFilter(this);  // for the wheel over the window's controls
 
     for (Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
         auto* bar = new QScrollBar(o, window);
@@ -156,8 +156,10 @@ void cStdScrollBar::Update(Qt::Orientation o, int mask, bool paramsChanged) {
     const bool wasVisible = b.visible;
     if ((mask & (Mask_Range | Mask_Page)) || b.disableNoScroll) {
         if (!needed) {
-            if (b.disableNoScroll) b.enabled = false;
-            else if (paramsChanged) b.visible = false;
+            if (b.disableNoScroll)
+                b.enabled = false;
+            else if (paramsChanged)
+                b.visible = false;
         } else if (mask != Mask_Page) {
             b.enabled = true;
             if (paramsChanged) b.visible = b.shown;
@@ -237,7 +239,7 @@ int cStdScrollBar::Handle_Scroll(Qt::Orientation o, int code) {
     case Thumb_Track: Move(o, b.bar ? b.bar->sliderPosition() : b.pos, true); break;
     case Top: Move(o, b.min, false); break;
     case Bottom: Move(o, b.max, false); break;
-    default: break;   // end of scroll
+    default: break;  // end of scroll
     }
     return 0;
 }
@@ -246,11 +248,15 @@ void cStdScrollBar::Move(Qt::Orientation o, qint32 newPos, bool thumb) {
     Set_Pos(o, newPos);
     const qint32 p = Of(o).lastPos;
     if (o == Qt::Horizontal) {
-        if (thumb) emit HScroll(p);
-        else emit HChange(p);
+        if (thumb)
+            emit HScroll(p);
+        else
+            emit HChange(p);
     } else {
-        if (thumb) emit VScroll(p);
-        else emit VChange(p);
+        if (thumb)
+            emit VScroll(p);
+        else
+            emit VChange(p);
     }
 }
 
@@ -290,8 +296,14 @@ bool cStdScrollBar::Window_Event(QEvent* event) {
         switch (e->key()) {
         case Qt::Key_Up: lines = -1; break;
         case Qt::Key_Down: lines = 1; break;
-        case Qt::Key_Left: o = Qt::Horizontal; lines = -1; break;
-        case Qt::Key_Right: o = Qt::Horizontal; lines = 1; break;
+        case Qt::Key_Left:
+            o = Qt::Horizontal;
+            lines = -1;
+            break;
+        case Qt::Key_Right:
+            o = Qt::Horizontal;
+            lines = 1;
+            break;
         case Qt::Key_PageUp: code = Page_Up; break;
         case Qt::Key_PageDown: code = Page_Down; break;
         case Qt::Key_Home: code = Top; break;
@@ -299,8 +311,10 @@ bool cStdScrollBar::Window_Event(QEvent* event) {
         default: return false;
         }
         if (!Active(o)) return false;
-        if (lines != 0) Wheel_Lines(o, lines);
-        else Handle_Scroll(o, code);
+        if (lines != 0)
+            Wheel_Lines(o, lines);
+        else
+            Handle_Scroll(o, code);
         e->accept();
         return true;
     }

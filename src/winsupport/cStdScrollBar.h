@@ -29,14 +29,14 @@ class cStdScrollBar : public QObject {
 public:
     // Request codes of the scroll messages.
     enum Request : int {
-        Line_Up = 0,        // line left / up
-        Line_Down = 1,      // line right / down
+        Line_Up = 0,  // line left / up
+        Line_Down = 1,  // line right / down
         Page_Up = 2,
         Page_Down = 3,
-        Thumb_Position = 4, // thumb dropped
-        Thumb_Track = 5,    // thumb moving
-        Top = 6,            // left / top end
-        Bottom = 7,         // right / bottom end
+        Thumb_Position = 4,  // thumb dropped
+        Thumb_Track = 5,  // thumb moving
+        Top = 6,  // left / top end
+        Bottom = 7,  // right / bottom end
         End_Scroll = 8,
     };
 
@@ -117,7 +117,7 @@ private:
         qint32 page = 0;
         qint32 pos = 0;
         qint32 lastPos = 0;
-        bool visible = false;   // as the platform shows it
+        bool visible = false;  // as the platform shows it
         bool enabled = true;
     };
     friend class Std_Scroll_Proc;
@@ -144,5 +144,5 @@ private:
     bool subclassed_ = false;
     Bar h_;
     Bar v_;
-    int wheelRest_[2] = {0, 0};   // wheel turn not yet scrolled, horizontal and vertical
+    int wheelRest_[2] = {0, 0};  // wheel turn not yet scrolled, horizontal and vertical
 };

@@ -9,9 +9,9 @@
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
 
+#include <gtest/gtest.h>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -22,19 +22,16 @@ struct Query_Run {
 
 struct Query : ::testing::Test {
     static inline QTemporaryDir* dir = nullptr;
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dir = new QTemporaryDir;
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), dir->filePath("Sifa_table.xls"));
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), dir->filePath("Refs.dat"));
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete dir;
         dir = nullptr;
     }
-    static Query_Run Sifa_Query(QStringList args, const QString& folder = QString())
-    {
+    static Query_Run Sifa_Query(QStringList args, const QString& folder = QString()) {
         args.prepend(folder.isEmpty() ? dir->path() : folder);
         args.prepend("--dir");
         QProcess p;
@@ -45,10 +42,9 @@ struct Query : ::testing::Test {
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Query, Answers)
-{
+TEST_F(Query, Answers) {
     struct Case {
         QStringList args;
         int code;
@@ -58,15 +54,20 @@ TEST_F(Query, Answers)
         {{"--count"}, 0, "No match\n"},
         {{"-c", "!Year:Empty", "--count"}, 0, "400 Records found\n"},
         {{"-c", "Year:Equal:1800", "--count"}, 0, "No match\n"},
-        {{"-c", "EM:0:DE", "-c", "!Year:Empty", "--and", "--describe", "--sort", "Year:desc"}, 0,
+        {{"-c", "EM:0:DE", "-c", "!Year:Empty", "--and", "--describe", "--sort", "Year:desc"},
+         0,
          "Selection criteria are MS of coordinator Equal \"Germany\" And Year Not Empty\n"
          "Ordered by Year (Descending)\n"},
-        {{"--lang", "FR", "-c", "EM:egal:DE", "-c", "*:Contient:zzzz", "--describe", "--sort-keys", "EM,-Year"}, 0,
+        {{"--lang", "FR", "-c", "EM:egal:DE", "-c", "*:Contient:zzzz", "--describe", "--sort-keys", "EM,-Year"},
+         0,
          "Selection criteria are EM du porteur Egal \"Allemagne\" or [Any fields] Contient \"zzzz\"\n"
          "Ordered by EM du porteur, Année (Descending)\n"},
         // "fr" is France as "FR" is; the share takes the language's decimal mark.
-        {{"--lang", "FR", "-c", "EM:Equal:FR", "--counts", "EM"}, 0, "\"Value\";\"Count\";\"Share\"\r\n\"France\";48;100,0\r\n"},
-        {{"-c", "Proj#:Equal:2388", "--counts", "Area of reco"}, 0,
+        {{"--lang", "FR", "-c", "EM:Equal:FR", "--counts", "EM"},
+         0,
+         "\"Value\";\"Count\";\"Share\"\r\n\"France\";48;100,0\r\n"},
+        {{"-c", "Proj#:Equal:2388", "--counts", "Area of reco"},
+         0,
          "\"Value\";\"Count\";\"Share\"\r\n\"Mobility and transport\";1;100.0\r\n"},
     };
     for (const Case& c : cases) {
@@ -76,19 +77,35 @@ TEST_F(Query, Answers)
     }
 }
 
-TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
-{
+TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2) {
     const QStringList cases[] = {
-        {"--bogus"}, {"--lang", "DE"}, {"-c"}, {"-c", "Year"}, {"-c", "Nothing:Equal:1"},
-        {"-c", "EM:Content:DE"},    // not offered for a coded field
-        {"-c", "EM:Equal:ZZ"},      // "Unkownn code"
+        {"--bogus"},
+        {"--lang", "DE"},
+        {"-c"},
+        {"-c", "Year"},
+        {"-c", "Nothing:Equal:1"},
+        {"-c", "EM:Content:DE"},  // not offered for a coded field
+        {"-c", "EM:Equal:ZZ"},  // "Unkownn code"
         {"-c", "Year:Equal:19x8"},  // "Not numeric"
-        {"-c", "Year:9"}, {"-c", "!:Equal"}, {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
-        {"--sort", "Nothing"}, {"--sort", "Year", "--sort-keys", "EM"}, {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
-        {"--fields", "Some"}, {"--fields", "Custom=0"}, {"--format", "wide"}, {"--record", "99999"},
-        {"--count", "--describe"}, {"--counts", "*"}, {"--counts", "Nothing"}, {"--counts", "EM", "--count"}, {"--pdf", "out.pdf", "--clip"}, {"--pdf", ""},
+        {"-c", "Year:9"},
+        {"-c", "!:Equal"},
+        {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
+        {"--sort", "Nothing"},
+        {"--sort", "Year", "--sort-keys", "EM"},
+        {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},
+        {"--fields", "Some"},
+        {"--fields", "Custom=0"},
+        {"--format", "wide"},
+        {"--record", "99999"},
+        {"--count", "--describe"},
+        {"--counts", "*"},
+        {"--counts", "Nothing"},
+        {"--counts", "EM", "--count"},
+        {"--pdf", "out.pdf", "--clip"},
+        {"--pdf", ""},
         // The text field of the other language is in neither language's list.
-        {"--lang", "FR", "-c", "RecoEN:Content:a"}, {"-c", "RecoFr:Content:a"},
+        {"--lang", "FR", "-c", "RecoEN:Content:a"},
+        {"-c", "RecoFr:Content:a"},
     };
     for (const QStringList& args : cases) {
         const Query_Run r = Sifa_Query(args);
@@ -100,8 +117,7 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2)
     EXPECT_TRUE(Sifa_Query({"-c", "EM:Equal:ZZ"}).err.contains("Unkownn code"));
 }
 
-TEST_F(Query, Output_Is_The_Export_File)
-{
+TEST_F(Query, Output_Is_The_Export_File) {
     const QStringList args{"-c", "EM:Equal:FR", "--sort", "ProjName", "--fields", "Custom=1-4,7,14"};
     const Query_Run shown = Sifa_Query(args);
     ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
@@ -123,7 +139,8 @@ TEST_F(Query, Output_Is_The_Export_File)
     const QString mine = dir->filePath("mine.csv");
     ASSERT_EQ(ToFile(mine, s, true, true, Field_Set_From_Range("1-4,7,14", "EN")), "");
     EXPECT_EQ(Read_Bytes(mine), shown.out);
-    EXPECT_TRUE(shown.out.startsWith("\"Year\";\"Project number\";\"Reco Number\";\"Project name\";\"MS of coordinator\";\"Reco Text\"\r\n"));
+    EXPECT_TRUE(shown.out.startsWith(
+        "\"Year\";\"Project number\";\"Reco Number\";\"Project name\";\"MS of coordinator\";\"Reco Text\"\r\n"));
     Records_Table.Clear();
 
     const Query_Run clip = Sifa_Query(args + QStringList{"--clip", "--format", "list", "--no-labels"});
@@ -136,8 +153,7 @@ TEST_F(Query, Output_Is_The_Export_File)
     EXPECT_FALSE(clip.out.contains('\t'));
 }
 
-TEST_F(Query, Output_That_Cannot_Be_Written_Is_Reported_And_Fails)
-{
+TEST_F(Query, Output_That_Cannot_Be_Written_Is_Reported_And_Fails) {
     const QString exe = QStringLiteral(SIFA_QUERY_EXE);
     const QString missing = dir->filePath("no such folder/out.csv");
     struct Case {
@@ -146,9 +162,18 @@ TEST_F(Query, Output_That_Cannot_Be_Written_Is_Reported_And_Fails)
         QString stdoutFile;  // "" for a pipe
         const char* err;
     } cases[] = {
-        {"file in a missing folder", {"-c", "!Year:Empty", "-o", missing}, "", "could not be written: the folder does not exist"},
-        {"clipboard text in a missing folder", {"-c", "!Year:Empty", "--clip", "-o", missing}, "", "the folder does not exist"},
-        {"full disk", {"-c", "!Year:Empty"}, "/dev/full", "sifa-query: the output could not be written: the disk is full"},
+        {"file in a missing folder",
+         {"-c", "!Year:Empty", "-o", missing},
+         "",
+         "could not be written: the folder does not exist"},
+        {"clipboard text in a missing folder",
+         {"-c", "!Year:Empty", "--clip", "-o", missing},
+         "",
+         "the folder does not exist"},
+        {"full disk",
+         {"-c", "!Year:Empty"},
+         "/dev/full",
+         "sifa-query: the output could not be written: the disk is full"},
         {"full disk, count only", {"--count"}, "/dev/full", "the disk is full"},
     };
     for (const Case& c : cases) {
@@ -163,20 +188,22 @@ TEST_F(Query, Output_That_Cannot_Be_Written_Is_Reported_And_Fails)
     }
     // A reader that stops early: more than a pipe holds, and the pipe closed after 100 bytes.
     QProcess p;
-    p.start("bash", {"-c", "\"$0\" --dir \"$1\" -c '!Year:Empty' --fields All --format list | head -c 100 >/dev/null;"
-                           " exit ${PIPESTATUS[0]}",
+    p.start("bash", {"-c",
+                     "\"$0\" --dir \"$1\" -c '!Year:Empty' --fields All --format list | head -c 100 >/dev/null;"
+                     " exit ${PIPESTATUS[0]}",
                      exe, dir->path()});
     p.waitForFinished(60000);
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("the output was closed"));
 }
 
-TEST_F(Query, Record_And_Check)
-{
+TEST_F(Query, Record_And_Check) {
     const Query_Run rec = Sifa_Query({"--record", "3", "--lang", "FR"});
     EXPECT_EQ(rec.code, 0);
     EXPECT_EQ(rec.out.count('\n'), 16);
-    EXPECT_TRUE(rec.out.startsWith("Ann\xc3\xa9" "e: "));
+    EXPECT_TRUE(
+        rec.out.startsWith("Ann\xc3\xa9"
+                           "e: "));
 
     EXPECT_EQ(Sifa_Query({"--check"}).code, 0);
 
@@ -198,8 +225,7 @@ TEST_F(Query, Record_And_Check)
 
 // One table saved by LibreOffice in each format, and an .xlsx under the classic name: the
 // same records and problem lines through the whole import (tests/data/lo_fixture.md).
-TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike)
-{
+TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike) {
     struct Case {
         const char* fixture;
         const char* name;
@@ -217,8 +243,11 @@ TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike)
                                         "Cell C6: \"Error 2007\" Not numeric -> Ignored\n"
                                         "Cell G9: \"XX\" Unknown code -> Ignored\n"));
         const Query_Run formulas = Sifa_Query({"--record", "2"}, folder.path());
-        EXPECT_TRUE(formulas.out.startsWith("Year: 2012\nProject number: 102\n")) << formulas.out.left(60).toStdString();
-        EXPECT_TRUE(formulas.out.contains("Project name: \xc5\x81\xc3\xb3" "d\xc5\xba\n"));  // Łódź
+        EXPECT_TRUE(formulas.out.startsWith("Year: 2012\nProject number: 102\n"))
+            << formulas.out.left(60).toStdString();
+        EXPECT_TRUE(
+            formulas.out.contains("Project name: \xc5\x81\xc3\xb3"
+                                  "d\xc5\xba\n"));  // Łódź
         const Query_Run kinds = Sifa_Query({"--record", "5"}, folder.path());
         EXPECT_TRUE(kinds.out.contains("Project name: Error 2042\n")) << kinds.out.toStdString();
         const Query_Run longText = Sifa_Query({"--record", "6"}, folder.path());
@@ -227,8 +256,7 @@ TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike)
     }
 }
 
-TEST_F(Query, Dump_Sheet_Shows_The_Cells_As_Read)
-{
+TEST_F(Query, Dump_Sheet_Shows_The_Cells_As_Read) {
     for (const char* ext : {"xls", "xlsx", "ods"}) {
         const QString book = QStringLiteral(SIFA_TEST_DATA "/lo_fixture.") + QLatin1String(ext);
         QProcess p;
@@ -238,9 +266,11 @@ TEST_F(Query, Dump_Sheet_Shows_The_Cells_As_Read)
         EXPECT_EQ(p.readAllStandardOutput(), Read_Bytes(book + QStringLiteral(".dump"))) << ext;
     }
     for (const auto& [file, why] : {std::pair{"workbooks/calamine/pass_protected.xlsx", "password"},
-                                    {"make_xls_fixtures.py", "not a workbook"}, {"absent.xls", "not be found"}}) {
+                                    {"make_xls_fixtures.py", "not a workbook"},
+                                    {"absent.xls", "not be found"}}) {
         QProcess p;
-        p.start(QStringLiteral(SIFA_QUERY_EXE), {"--dump-sheet", QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(file)});
+        p.start(QStringLiteral(SIFA_QUERY_EXE),
+                {"--dump-sheet", QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(file)});
         p.waitForFinished(60000);
         EXPECT_EQ(p.exitCode(), 1) << file;
         EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
@@ -249,8 +279,7 @@ TEST_F(Query, Dump_Sheet_Shows_The_Cells_As_Read)
     }
 }
 
-TEST_F(Query, Pdf_Is_The_Printed_List)
-{
+TEST_F(Query, Pdf_Is_The_Printed_List) {
 #ifndef SIFA_QUERY_PDF
     GTEST_SKIP() << "built without the list printer (engine-only build)";
 #endif
@@ -270,13 +299,13 @@ TEST_F(Query, Pdf_Is_The_Printed_List)
     EXPECT_TRUE(printed.contains("Selection criteria are MS of coordinator Equal \"France\""));
     EXPECT_TRUE(printed.contains("Ordered by Project name"));
     EXPECT_TRUE(printed.contains(QRegularExpression("MS of coordinator:\\s+France")));
-    EXPECT_FALSE(printed.contains("Name of coordinator:"));   // not in the chosen set
+    EXPECT_FALSE(printed.contains("Name of coordinator:"));  // not in the chosen set
 
     // The first record of the same search, as the CSV text gives it.
     const Query_Run csv = Sifa_Query(args + QStringList{"--clip", "--format", "list", "--no-labels"});
     const QStringList values = QString::fromUtf8(csv.out).split("\r\n");
     ASSERT_GT(values.size(), 4);
-    EXPECT_TRUE(printed.contains(values[3])) << values[3].toStdString();   // its project name
+    EXPECT_TRUE(printed.contains(values[3])) << values[3].toStdString();  // its project name
 
     const Query_Run bad = Sifa_Query({"--pdf", dir->filePath("missing/folder/list.pdf")});
     EXPECT_EQ(bad.code, 1);

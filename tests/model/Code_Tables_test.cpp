@@ -14,8 +14,8 @@ struct Tables : ::testing::Test {
     qint32 Load(const QString& text, const QString& section, int cleLen = 0, bool verbose = false, bool onlyCle = false,
                 int valLen = 0) {
         Write_Cp1252(file, text);
-        return field.Load_Listes_From_Ini_Section(file, section, cleLen, onlyCle, valLen, QStringLiteral("Country"), &errs,
-                                                  verbose);
+        return field.Load_Listes_From_Ini_Section(file, section, cleLen, onlyCle, valLen, QStringLiteral("Country"),
+                                                  &errs, verbose);
     }
     QStringList Codes() const {
         QStringList c;
@@ -27,18 +27,26 @@ struct Tables : ::testing::Test {
 }  // namespace
 
 TEST_F(Tables, Lines_Give_Code_Before_First_Equals_And_Label_After_Last) {
-    struct Case { const char* text; bool onlyCle; int valLen; int loaded; QStringList codes; bool onlyValue; };
+    struct Case {
+        const char* text;
+        bool onlyCle;
+        int valLen;
+        int loaded;
+        QStringList codes;
+        bool onlyValue;
+    };
     const QString tooLong = QStringLiteral("Country: Total of 1 unloaded items (incorect length)");
     const Case cases[] = {
         {"[T]\r\nFR = France  \r\na=b=c\r\nBE=Belgique\r\n", false, 0, 3, {"FR=France", "a=c", "BE=Belgique"}, false},
-        {"[T]\nA=xy\nB=xyz\n", false, 2, 1, {"A=xy"}, false},               // label length
-        {"[T]\n  X1  \nX2\n", true, 0, 2, {"X1=X1", "X2=X2"}, true},        // code-only lines
+        {"[T]\nA=xy\nB=xyz\n", false, 2, 1, {"A=xy"}, false},  // label length
+        {"[T]\n  X1  \nX2\n", true, 0, 2, {"X1=X1", "X2=X2"}, true},  // code-only lines
         {"[T]\nab=first\nAB=second\n", false, 0, 2, {"ab=first"}, false},  // other case: the first kept, still counted
     };
     for (const Case& c : cases) {
         field.Reset_Listes();
         errs.clear();
-        EXPECT_EQ(Load(QString::fromUtf8(c.text), QStringLiteral("T"), 0, false, c.onlyCle, c.valLen), c.loaded) << c.text;
+        EXPECT_EQ(Load(QString::fromUtf8(c.text), QStringLiteral("T"), 0, false, c.onlyCle, c.valLen), c.loaded)
+            << c.text;
         EXPECT_EQ(errs, c.valLen ? QStringList{tooLong} : QStringList{}) << c.text;
         EXPECT_EQ(Codes(), c.codes) << c.text;
         EXPECT_EQ(field.Ref_Listes->Only_Value, c.onlyValue) << c.text;
@@ -47,11 +55,23 @@ TEST_F(Tables, Lines_Give_Code_Before_First_Equals_And_Label_After_Last) {
 }
 
 TEST_F(Tables, Rejected_Lines_Are_Counted_And_Reported) {
-    struct Case { const char* text; int cleLen; bool verbose; int loaded; QStringList messages; };
+    struct Case {
+        const char* text;
+        int cleLen;
+        bool verbose;
+        int loaded;
+        QStringList messages;
+    };
     const Case cases[] = {
-        {"[Country]\nFR=France\nFRA=France\n", 2, false, 1,
+        {"[Country]\nFR=France\nFRA=France\n",
+         2,
+         false,
+         1,
          {QStringLiteral("Country: Total of 1 unloaded items (incorect length)")}},
-        {"[Country]\nFR=France\nFRA=France\nnoequals\n", 2, true, 1,
+        {"[Country]\nFR=France\nFRA=France\nnoequals\n",
+         2,
+         true,
+         1,
          {QStringLiteral("Country: Transcode \"FRA\" -> \"France\" Unloaded item (incorect length)"),
           QStringLiteral("Country: Transcode \"noequals\" -> \"\" Unloaded item (incorect length)"),
           QStringLiteral("Country: Total of 2 unloaded items (incorect length)"),
@@ -94,7 +114,13 @@ TEST_F(Tables, Bytes_That_Are_Not_Text_Do_Not_Break_Loading) {
 
 TEST_F(Tables, Get_Data_Single_And_Two_Part_Codes) {
     Load(QStringLiteral("[T]\nFR=France\nEMPTY=\n012.03=Sub three\n12=Twelve\n7.x=Seven x\n"), QStringLiteral("T"));
-    struct Case { bool multi; const char* code; const char* what; const char* expected; bool emptyValue; };
+    struct Case {
+        bool multi;
+        const char* code;
+        const char* what;
+        const char* expected;
+        bool emptyValue;
+    };
     const Case cases[] = {
         {false, "", "V", "", false},
         {false, "fr", "V", "France", false},
@@ -105,12 +131,12 @@ TEST_F(Tables, Get_Data_Single_And_Two_Part_Codes) {
         {true, "12.03", "V", "Sub three", false},
         {true, "012", "C", "12", false},
         {true, "7.x", "C", "7.x", false},
-        {true, "7.X", "C", "7.x", false},         // the direct lookup ignores letter case
-        {true, "07.x", "C", "7.x", false},        // part by part: the minor compares as text
+        {true, "7.X", "C", "7.x", false},  // the direct lookup ignores letter case
+        {true, "07.x", "C", "7.x", false},  // part by part: the minor compares as text
         {true, "A.1", "C", "", true},
         {true, ".5", "C", "", true},
         {true, "12.4", "C", "", true},
-        {true, "EMPTY", "V", "", true},           // an entry without label counts as not found
+        {true, "EMPTY", "V", "", true},  // an entry without label counts as not found
     };
     for (const Case& c : cases) {
         field.Ref_MultiPart = c.multi;
@@ -124,7 +150,7 @@ TEST_F(Tables, Matching_By_Contained_Text_And_Wildcards) {
     Load(QStringLiteral("[T]\nFR=France\nFI=Finlande\nDE=Allemagne\nIE=Irlande\n"), QStringLiteral("T"));
     EXPECT_EQ(field.Get_Data_Match(QStringLiteral("fr"), QString()), QStringLiteral("France"));
     EXPECT_EQ(field.Get_Data_Match(QString(), QStringLiteral("allem"), QStringLiteral("C")), QStringLiteral("DE"));
-    EXPECT_EQ(field.Get_Data_Match(QString(), QStringLiteral("lande")), QString());   // two entries
+    EXPECT_EQ(field.Get_Data_Match(QString(), QStringLiteral("lande")), QString());  // two entries
     EXPECT_EQ(field.Get_Data_Match(QStringLiteral("E"), QStringLiteral("irl")), QStringLiteral("Irlande"));
     EXPECT_EQ(field.Get_Number_Match(QString(), QStringLiteral("LANDE")), 2);
     EXPECT_EQ(field.Get_Number_Match(QString(), QString()), 4);
@@ -132,12 +158,16 @@ TEST_F(Tables, Matching_By_Contained_Text_And_Wildcards) {
     ASSERT_EQ(filtered->Count(), 2);
     EXPECT_EQ(filtered->Item(2)->Cle(), QStringLiteral("FI"));
 
-    struct Case { std::optional<QString> cle, data; int match; bool expected; };
+    struct Case {
+        std::optional<QString> cle, data;
+        int match;
+        bool expected;
+    };
     const Case cases[] = {
         {QStringLiteral("F"), std::nullopt, 2, true},
         {QStringLiteral("F"), std::nullopt, 1, false},
         {QStringLiteral("FR"), std::nullopt, 1, true},
-        {QStringLiteral("fr"), std::nullopt, 1, false},          // letter case counts here
+        {QStringLiteral("fr"), std::nullopt, 1, false},  // letter case counts here
         {std::nullopt, QStringLiteral("lande"), 3, true},
         {std::nullopt, QStringLiteral("lande"), 2, false},
         {std::nullopt, QStringLiteral("rlan"), 4, true},
@@ -147,7 +177,8 @@ TEST_F(Tables, Matching_By_Contained_Text_And_Wildcards) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(field.Any_Exists_Match(c.cle, c.data, c.match), c.expected)
-            << c.cle.value_or(QStringLiteral("-")).toStdString() << " " << c.data.value_or(QStringLiteral("-")).toStdString();
+            << c.cle.value_or(QStringLiteral("-")).toStdString() << " "
+            << c.data.value_or(QStringLiteral("-")).toStdString();
     field.Reset_Listes();
     EXPECT_FALSE(field.Any_Exists_Match(QStringLiteral("F"), std::nullopt, 2));
     EXPECT_EQ(field.Get_Number_Match(QString(), QString()), 0);
@@ -187,22 +218,29 @@ TEST_F(Tables, Load_Code_Tables_Follows_The_Current_Language) {
     Current_Language = QStringLiteral("FR");
     Load_Code_Tables(file);
     EXPECT_EQ(To_Text(f.Item(QStringLiteral("EM"))->Get_Data(QStringLiteral("DE"))), QStringLiteral("Allemagne"));
-    EXPECT_EQ(To_Text(f.Item(QStringLiteral("Dest2"))->Get_Data(QStringLiteral("eu"))), QStringLiteral("Institutions européennes"));
-    Current_Language = QStringLiteral("DE");   // no such sections: every coded field without table
+    EXPECT_EQ(To_Text(f.Item(QStringLiteral("Dest2"))->Get_Data(QStringLiteral("eu"))),
+              QStringLiteral("Institutions européennes"));
+    Current_Language = QStringLiteral("DE");  // no such sections: every coded field without table
     Load_Code_Tables(file);
     EXPECT_EQ(f.Item(QStringLiteral("EM"))->Ref_Listes, nullptr);
     Current_Language.clear();
 }
 
 TEST_F(Tables, Version_Check_Reports_Missing_And_Extra_Keys) {
-    struct Case { const char* from; const char* to; QStringList expected; };
+    struct Case {
+        const char* from;
+        const char* to;
+        QStringList expected;
+    };
     const Case cases[] = {
         {"", "", {}},
         {"DE=Allemagne\r\n", "", {QStringLiteral("Table Country: key \"DE\" is missing in FR version")}},
-        {"DE=Allemagne\r\n", "DE=Allemagne\r\nIT=Italie\r\n",
+        {"DE=Allemagne\r\n",
+         "DE=Allemagne\r\nIT=Italie\r\n",
          {QStringLiteral("Table Country: key \"IT\" exist in FR version but not in master table")}},
-        {"DE=Allemagne\r\n", "de=Allemagne\r\n", {}},        // codes compare without letter case
-        {"[Country (FR)]\r\nFR=France\r\nDE=Allemagne\r\n", "",
+        {"DE=Allemagne\r\n", "de=Allemagne\r\n", {}},  // codes compare without letter case
+        {"[Country (FR)]\r\nFR=France\r\nDE=Allemagne\r\n",
+         "",
          {QStringLiteral("Table Country: key \"FR\" is missing in FR version"),
           QStringLiteral("Table Country: key \"DE\" is missing in FR version")}},
     };
@@ -221,7 +259,8 @@ TEST_F(Tables, Version_Check_With_One_Side_Missing_Or_No_File) {
     EXPECT_EQ(e, (QStringList{QStringLiteral("Table TypeEmet: key \"PA\" exist in FR version but not in master table"),
                               QStringLiteral("Table DomReco: key \"1\" is missing in FR version")}));
     e.clear();
-    EXPECT_TRUE(Check_Code_Table_Versions(kTables, kVersions, QStringLiteral("EN"), e, dir.filePath(QStringLiteral("absent"))));
+    EXPECT_TRUE(
+        Check_Code_Table_Versions(kTables, kVersions, QStringLiteral("EN"), e, dir.filePath(QStringLiteral("absent"))));
     EXPECT_TRUE(Check_Code_Table_Versions(kTables, kVersions, QString(), e, file));
     EXPECT_TRUE(e.isEmpty());
 }

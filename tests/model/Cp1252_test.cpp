@@ -53,17 +53,30 @@ TEST(Cp1252, Text_Files_In_The_Encodings_Editors_Save) {
         QByteArray bytes;
         QString text;
     } cases[] = {
-        {"\xEF\xBB\xBF" "Ann\xC3\xA9" "e", QStringLiteral("Année")},
-        {"Ann\xC3\xA9" "e", QStringLiteral("Année")},
-        {"Ann\xE9" "e", QStringLiteral("Année")},
+        {"\xEF\xBB\xBF"
+         "Ann\xC3\xA9"
+         "e",
+         QStringLiteral("Année")},
+        {"Ann\xC3\xA9"
+         "e",
+         QStringLiteral("Année")},
+        {"Ann\xE9"
+         "e",
+         QStringLiteral("Année")},
         {"plain", QStringLiteral("plain")},
         // A lone lead byte or an overlong form is not UTF-8.
         {"\xC3", QStringLiteral("Ã")},
         {"\xC0\xAF", QString(QChar(0xC0)) + QChar(0xAF)},
         // One stray byte garbles no other line, whatever the line ends.
         {"A=\xC3\xA9t\xC3\xA9\rB=\xE9t\xE9\r\nC=\xC3\xA9\n", QStringLiteral("A=été\rB=été\r\nC=é\n")},
-        {QByteArray("\xFF\xFE" "A\0=\0\xE9\0\r\0\n\0", 12), QStringLiteral("A=é\r\n")},
-        {QByteArray("\xFE\xFF" "\0A\0=\0\xE9\0\r", 10), QStringLiteral("A=é\r")},
+        {QByteArray("\xFF\xFE"
+                    "A\0=\0\xE9\0\r\0\n\0",
+                    12),
+         QStringLiteral("A=é\r\n")},
+        {QByteArray("\xFE\xFF"
+                    "\0A\0=\0\xE9\0\r",
+                    10),
+         QStringLiteral("A=é\r")},
     };
     for (const auto& c : cases) EXPECT_EQ(Decode_Text_File(c.bytes), c.text) << c.bytes.toHex().constData();
 }

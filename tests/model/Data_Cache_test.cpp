@@ -3,10 +3,10 @@
 
 #include "Test_Files.h"
 
+#include <gtest/gtest.h>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QtEndian>
-#include <gtest/gtest.h>
 #if !defined(Q_OS_WIN)
 #include <sys/stat.h>
 #endif
@@ -19,8 +19,7 @@ struct Cache : ::testing::Test {
     QString refs = dir.filePath(QStringLiteral("Refs.dat"));
     QString cache = dir.filePath(QStringLiteral("Data.dat"));
 
-    void SetUp() override
-    {
+    void SetUp() override {
         Build_Record_Description();
         Make_Sources();
         Records_Table.Resize(2, 17);
@@ -28,8 +27,7 @@ struct Cache : ::testing::Test {
         Records_Table(2, 4) = Value::String(QStringLiteral("Réseau"));
     }
     void TearDown() override { Records_Table.Clear(); }
-    void Make_Sources()
-    {
+    void Make_Sources() {
         source = dir.filePath(QStringLiteral("Sifa_table.xls"));
         Write_Bytes(source, QByteArray(1000, 'x'));
         Write_Bytes(refs, QByteArray("[Country]\r\n"));
@@ -37,8 +35,7 @@ struct Cache : ::testing::Test {
         Set_Time(refs, QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
     }
 
-    static void Set_Time(const QString& file, const QDateTime& t)
-    {
+    static void Set_Time(const QString& file, const QDateTime& t) {
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
@@ -47,27 +44,33 @@ struct Cache : ::testing::Test {
 };
 
 // Little-endian building blocks of the expected bytes.
-template <typename T> QByteArray LE(T v)
-{
+template <typename T> QByteArray LE(T v) {
     QByteArray b(sizeof(T), '\0');
     qToLittleEndian(v, b.data());
     return b;
 }
-QByteArray LE_Double(double d)
-{
+QByteArray LE_Double(double d) {
     quint64 bits;
     std::memcpy(&bits, &d, 8);
     return LE(bits);
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(Cache, Layout_Byte_For_Byte)
-{
+TEST_F(Cache, Layout_Byte_For_Byte) {
     Records_Table.Resize(1, 1);
-    const Value cells[] = {Value(), Value::Null(), Value::Integer(-2), Value::Long(70000), Value::Single(1.5f),
-                           Value::Double(0.1), Value::Currency_Raw(123456), Value::Date(45000.25),
-                           Value::String(QStringLiteral("é")), Value::Error(9), Value::Boolean(true), Value::Byte(200)};
+    const Value cells[] = {Value(),
+                           Value::Null(),
+                           Value::Integer(-2),
+                           Value::Long(70000),
+                           Value::Single(1.5f),
+                           Value::Double(0.1),
+                           Value::Currency_Raw(123456),
+                           Value::Date(45000.25),
+                           Value::String(QStringLiteral("é")),
+                           Value::Error(9),
+                           Value::Boolean(true),
+                           Value::Byte(200)};
     // Each value in turn at [1, 1]; the other three cells empty.
     for (const Value& v : cells) {
         Records_Table(1, 1) = v;
@@ -107,8 +110,7 @@ TEST_F(Cache, Layout_Byte_For_Byte)
     }
 }
 
-TEST_F(Cache, Round_Trip_Keeps_Every_Cell_And_Missing_Sources_Count_As_Unchanged)
-{
+TEST_F(Cache, Round_Trip_Keeps_Every_Cell_And_Missing_Sources_Count_As_Unchanged) {
     const QString longText(16000, QLatin1Char('x'));
     Records_Table(1, 13) = Value::String(longText);
     Records_Table(2, 13) = Value::String(longText);
@@ -128,8 +130,7 @@ TEST_F(Cache, Round_Trip_Keeps_Every_Cell_And_Missing_Sources_Count_As_Unchanged
 
 // Files of several MB are written and read in pieces: texts straddle the pieces, the file
 // matches the layout encoded in memory, and one byte short is still refused.
-TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces)
-{
+TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
     Records_Table.Resize(2000, 17);
     for (int r = 1; r <= 2000; ++r) {
         Records_Table(r, 1) = Value::Double(r);
@@ -153,8 +154,7 @@ TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces)
     EXPECT_EQ(Load(), -1);
 }
 
-TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
-{
+TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
     ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
     const QByteArray good = Read_Bytes(cache);
     const qsizetype cellsAt = 4 + 14 + 4 + 8 + 4 + 8 + 4 + 8 + 8;
@@ -178,7 +178,8 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
         {"name length past the end", [&] { patch(0, qint32(0x7fffffff)); }},
         {"negative name length", [&] { patch(0, qint32(-1)); }},
         {"row count past the end", [&] { patch(cellsAt - 8, qint32(100000000)); }},
-        {"more records than a workbook has rows", [&] {
+        {"more records than a workbook has rows",
+         [&] {
              // Every cell an empty one: only the row bound refuses it.
              QByteArray b = good.left(cellsAt) + QByteArray(qsizetype(1048577) * 18 * 2, '\0');
              qToLittleEndian(qint32(1048576), b.data() + cellsAt - 8);
@@ -187,8 +188,16 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
         {"workbook touched", [&] { Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 8))); }},
         {"workbook grew", [&] { Write_Bytes(source, QByteArray(1001, 'x')); }},
         {"refs touched", [&] { Set_Time(refs, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))); }},
-        {"other workbook name", [&] { QFile::copy(source, dir.filePath(QStringLiteral("Other.xls"))); source = dir.filePath(QStringLiteral("Other.xls")); }},
-        {"workbook gone, another named", [&] { QFile::remove(source); source = dir.filePath(QStringLiteral("Other.xls")); }},
+        {"other workbook name",
+         [&] {
+             QFile::copy(source, dir.filePath(QStringLiteral("Other.xls")));
+             source = dir.filePath(QStringLiteral("Other.xls"));
+         }},
+        {"workbook gone, another named",
+         [&] {
+             QFile::remove(source);
+             source = dir.filePath(QStringLiteral("Other.xls"));
+         }},
     };
     for (const Case& c : cases) {
         Write_Bytes(cache, good);
@@ -203,8 +212,7 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched)
     }
 }
 
-TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong)
-{
+TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong) {
     struct Case {
         const char* name;
         QString text;
@@ -221,8 +229,7 @@ TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong)
     }
 }
 
-TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced)
-{
+TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced) {
     // Not writable in place: no cache, and whatever stands there is left as it was.
     const QString blocked = dir.filePath(QStringLiteral("not_a_folder"));
     Write_Bytes(blocked, "x");

@@ -1,12 +1,12 @@
 // Huge pages are asked for where the kernel can show it: the flags of the memory areas.
 #include "model/Huge_Pages.h"
 
+#include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <QFile>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
-#include <gtest/gtest.h>
-#include <sys/mman.h>
 #include <vector>
 
 namespace {
@@ -59,7 +59,10 @@ protected:
 
 // Small blocks are left alone: a load that small is quick anyway.
 TEST_F(Huge_Pages, Large_Blocks_Are_Marked_Small_Ones_Not) {
-    struct Case { std::size_t bytes; bool marked; };
+    struct Case {
+        std::size_t bytes;
+        bool marked;
+    };
     for (const Case c : {Case{std::size_t(1) << 20, false}, Case{std::size_t(16) << 20, true}}) {
         void* block = mmap(nullptr, c.bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         ASSERT_NE(block, MAP_FAILED);

@@ -35,18 +35,22 @@ bool Reference(QStringView t, QStringView p) {
 }  // namespace
 
 TEST(Like, Classic_Wildcards) {
-    struct Case { const char* text; const char* pattern; bool expected; };
+    struct Case {
+        const char* text;
+        const char* pattern;
+        bool expected;
+    };
     const Case cases[] = {
-        {"France", "France", true},   {"France", "france", false}, {"France", "F*", true},
-        {"France", "*ce", true},      {"France", "*an*", true},    {"France", "F?ance", true},
-        {"F1", "F#", true},           {"FX", "F#", false},         {"b", "[a-c]", true},
-        {"d", "[a-c]", false},        {"d", "[!a-c]", true},       {"a*b", "a[*]b", true},
-        {"axb", "a[*]b", false},      {"-", "[a-]", true},         {"", "*", true},
-        {"", "", true},               {"x", "", false},            {"abc", "a**c", true},
-        {"abc", "[a", false},         {"abc", "[c-a]bc", false},   {"été", "?t?", true},
+        {"France", "France", true}, {"France", "france", false}, {"France", "F*", true}, {"France", "*ce", true},
+        {"France", "*an*", true},   {"France", "F?ance", true},  {"F1", "F#", true},     {"FX", "F#", false},
+        {"b", "[a-c]", true},       {"d", "[a-c]", false},       {"d", "[!a-c]", true},  {"a*b", "a[*]b", true},
+        {"axb", "a[*]b", false},    {"-", "[a-]", true},         {"", "*", true},        {"", "", true},
+        {"x", "", false},           {"abc", "a**c", true},       {"abc", "[a", false},   {"abc", "[c-a]bc", false},
+        {"été", "?t?", true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Like(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern)), c.expected) << c.text << " / " << c.pattern;
+        EXPECT_EQ(Like(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern)), c.expected)
+            << c.text << " / " << c.pattern;
 }
 
 TEST(Like, Agrees_With_A_Reference_Matcher_On_Random_Patterns) {
@@ -57,7 +61,8 @@ TEST(Like, Agrees_With_A_Reference_Matcher_On_Random_Patterns) {
         QString text, pattern;
         for (int i = rng() % 8; i > 0; --i) text += QLatin1Char(alphabet[rng() % 3]);
         for (int i = rng() % 6; i > 0; --i) pattern += QLatin1String(pieces[rng() % 9]);
-        ASSERT_EQ(Like(text, pattern), Reference(text, pattern)) << text.toStdString() << " / " << pattern.toStdString();
+        ASSERT_EQ(Like(text, pattern), Reference(text, pattern))
+            << text.toStdString() << " / " << pattern.toStdString();
     }
 }
 

@@ -1,7 +1,7 @@
+#include "model/Load_Records.h"
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
-#include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
 
@@ -18,8 +18,7 @@ struct Host : Load_Records_Host {
     void Cache_Loaded() override { calls << "cache"; }
     void Before_Import() override { calls << "grow"; }
     void After_Import() override { calls << "shrink"; }
-    bool Import(const QString& source) override
-    {
+    bool Import(const QString& source) override {
         calls << "import";
         last = Import_Workbook(source, &cancel, nullptr);
         return last.Success();
@@ -29,8 +28,7 @@ struct Host : Load_Records_Host {
 struct Loading : ::testing::Test {
     QTemporaryDir dir;
     Load_Files files{dir.filePath("Sifa_table.xls"), dir.filePath("Refs.dat"), dir.filePath("Data.dat")};
-    void SetUp() override
-    {
+    void SetUp() override {
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), files.Source);
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), files.Refs);
         Build_Record_Description();
@@ -40,10 +38,9 @@ struct Loading : ::testing::Test {
     void TearDown() override { Records_Table.Clear(); }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Loading, Clean_Import_Is_Cached_And_Used_Next_Time)
-{
+TEST_F(Loading, Clean_Import_Is_Cached_And_Used_Next_Time) {
     Host first;
     EXPECT_EQ(Load_Records(files, first), Load_Outcome::Imported);
     EXPECT_EQ(first.calls, (QStringList{"grow", "import", "shrink"}));
@@ -58,8 +55,7 @@ TEST_F(Loading, Clean_Import_Is_Cached_And_Used_Next_Time)
     EXPECT_EQ(Records_Table(200, 14), sample);
 }
 
-TEST_F(Loading, Failed_Or_Cancelled_Imports_Write_No_Cache)
-{
+TEST_F(Loading, Failed_Or_Cancelled_Imports_Write_No_Cache) {
     struct Case {
         const char* name;
         std::function<void(Host&)> setUp;
@@ -77,8 +73,7 @@ TEST_F(Loading, Failed_Or_Cancelled_Imports_Write_No_Cache)
     }
 }
 
-TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats)
-{
+TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats) {
     QTemporaryDir dir;
     const QString before = App_Path();
     Set_App_Path(dir.path());
@@ -88,7 +83,8 @@ TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats)
     };
     // No workbook: the one the cache was made from.
     Records_Table.Resize(1, 1);
-    Write_Bytes(dir.filePath("Data.dat"), *Encode_Data_Cache({"Sifa_table.ods", 1, 0}, {"Refs.dat", 1, 0}, Records_Table));
+    Write_Bytes(dir.filePath("Data.dat"),
+                *Encode_Data_Cache({"Sifa_table.ods", 1, 0}, {"Refs.dat", 1, 0}, Records_Table));
     EXPECT_EQ(QFileInfo(Default_Load_Files().Source).fileName(), QLatin1String("Sifa_table.ods"));
     Records_Table.Clear();
     QFile::remove(dir.filePath("Data.dat"));

@@ -25,7 +25,8 @@ struct Reader_Fixture : ::testing::Test {
 }  // namespace
 
 TEST_F(Reader_Fixture, Lines_Of_One_Section_Trimmed_Without_Comments_Or_Blank_Lines) {
-    Write_Cp1252(file, QStringLiteral("; code tables\r\n[Other]\r\nX=1\r\n[country]\r\n  FR = France  \r\n\r\n; comment\r\nDE=Allemagne\r\nnoequals\r\n[Next]\r\nY=2\r\n"));
+    Write_Cp1252(file, QStringLiteral("; code tables\r\n[Other]\r\nX=1\r\n[country]\r\n  FR = France  \r\n\r\n; "
+                                      "comment\r\nDE=Allemagne\r\nnoequals\r\n[Next]\r\nY=2\r\n"));
     int n = 0;
     EXPECT_EQ(Read(QStringLiteral("COUNTRY"), 1024, &n), QStringLiteral("FR=France|DE=Allemagne|noequals||"));
     EXPECT_EQ(n, 32);
@@ -54,9 +55,9 @@ TEST_F(Reader_Fixture, A_Small_Buffer_Is_Cut_With_Two_Nuls_And_Answers_Size_Minu
 
 TEST_F(Reader_Fixture, Every_Line_End_And_Encoding_Reads_Alike_And_A_Change_Is_Seen_At_Once) {
     const QStringList ete{QStringLiteral("A=été")};
-    for (const QByteArray& bytes : {QByteArray("[T]\nA=\xC3\xA9t\xC3\xA9\n"), QByteArray("[T]\r\nA=\xE9t\xE9\r\n"),
-                                    QByteArray("[T]\rA=\xE9t\xE9\r"),
-                                    QByteArray("\xFF\xFE[\0T\0]\0\r\0\n\0A\0=\0\xE9\0t\0\xE9\0", 22)}) {
+    for (const QByteArray& bytes :
+         {QByteArray("[T]\nA=\xC3\xA9t\xC3\xA9\n"), QByteArray("[T]\r\nA=\xE9t\xE9\r\n"),
+          QByteArray("[T]\rA=\xE9t\xE9\r"), QByteArray("\xFF\xFE[\0T\0]\0\r\0\n\0A\0=\0\xE9\0t\0\xE9\0", 22)}) {
         Write_Bytes(file, bytes);
         EXPECT_EQ(Read_Profile_Section_Lines(QStringLiteral("T"), file), ete) << bytes.toHex().constData();
     }

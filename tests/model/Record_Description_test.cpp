@@ -10,7 +10,15 @@ struct Built : ::testing::Test {
 }  // namespace
 
 TEST_F(Built, Seventeen_Fields_In_Order_With_Their_Labels) {
-    struct Row { const char* nom; const char* type; int len; const char* en; const char* enSearch; const char* fr; const char* frSearch; };
+    struct Row {
+        const char* nom;
+        const char* type;
+        int len;
+        const char* en;
+        const char* enSearch;
+        const char* fr;
+        const char* frSearch;
+    };
     const Row rows[] = {
         {"Year", "4", 4, "Year", "Year", "Année", "Année"},
         {"Proj#", "4", 4, "Project number", "Project number", "N° de Projet", "N° de Projet"},
@@ -57,7 +65,7 @@ TEST_F(Built, Active_Field_List_And_Lookups) {
     EXPECT_EQ(fields().Item(18), nullptr);
     EXPECT_EQ(fields().Item(0), nullptr);
     EXPECT_EQ(fields().Item(QStringLiteral("nothing")), nullptr);
-    EXPECT_EQ(fields().Item(QStringLiteral("year"))->Position, 1);   // keys ignore letter case
+    EXPECT_EQ(fields().Item(QStringLiteral("year"))->Position, 1);  // keys ignore letter case
 }
 
 TEST(Champs, Add_Defaults_First_Label_Wins_And_Keys_Are_Unique) {

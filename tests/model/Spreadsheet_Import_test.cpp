@@ -1,8 +1,8 @@
+#include "model/Spreadsheet_Import.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
-#include "model/Spreadsheet_Import.h"
 #include "model/Spreadsheet_Server.h"
 
 #include "Test_Files.h"
@@ -15,23 +15,26 @@ namespace {
 struct Fake_Book {
     QList<QList<Value>> rows;
     bool opens = true;
-    int failAtRow = 0;      // Read_Row of this sheet row fails
+    int failAtRow = 0;  // Read_Row of this sheet row fails
     QStringList calls;
 };
 Fake_Book* book = nullptr;
 
 class Fake_Server : public Spreadsheet_Server {
 public:
-    bool Open(const QString&) override { book->calls << "Open"; return book->opens; }
-    QString Open_Failure() const override { return book->opens ? QString() : QStringLiteral("The file is not a workbook."); }
-    int Last_Row_Column_A() override
-    {
+    bool Open(const QString&) override {
+        book->calls << "Open";
+        return book->opens;
+    }
+    QString Open_Failure() const override {
+        return book->opens ? QString() : QStringLiteral("The file is not a workbook.");
+    }
+    int Last_Row_Column_A() override {
         for (int r = book->rows.size(); r > 0; --r)
             if (!book->rows[r - 1].isEmpty() && !book->rows[r - 1][0].isEmpty()) return r;
         return 0;
     }
-    bool Read_Row(int row, int first, int last, QList<Value>& out) override
-    {
+    bool Read_Row(int row, int first, int last, QList<Value>& out) override {
         if (row == book->failAtRow) return false;
         out.clear();
         for (int c = first; c <= last; ++c)
@@ -50,12 +53,10 @@ struct Progress_Log : Load_Progress {
     QStringList calls;
     std::function<void(int)> onValue;
     void do_barre_titre_visible(const std::optional<QString>& t) override { calls << "title " + t.value_or("-"); }
-    void do_barre_init_val(int n, const std::optional<QString>& t) override
-    {
+    void do_barre_init_val(int n, const std::optional<QString>& t) override {
         calls << QStringLiteral("init %1 %2").arg(n).arg(t.value_or("-"));
     }
-    void do_barre_affiche(int n, const std::optional<QString>&) override
-    {
+    void do_barre_affiche(int n, const std::optional<QString>&) override {
         calls << QStringLiteral("value %1").arg(n);
         if (onValue) onValue(n);
     }
@@ -63,13 +64,11 @@ struct Progress_Log : Load_Progress {
 };
 
 // A row of 17 cells that passes every check of the sample code tables.
-QList<Value> Good_Row(int year)
-{
+QList<Value> Good_Row(int year) {
     QList<Value> r;
-    r << Value::Double(year) << Value::Double(12) << Value::Double(1) << Value::String("Réseau")
-      << Value() << Value() << Value::String("DE") << Value::String("Müller") << Value::String("PA")
-      << Value() << Value() << Value() << Value::String("texte") << Value::String("text")
-      << Value() << Value() << Value();
+    r << Value::Double(year) << Value::Double(12) << Value::Double(1) << Value::String("Réseau") << Value() << Value()
+      << Value::String("DE") << Value::String("Müller") << Value::String("PA") << Value() << Value() << Value()
+      << Value::String("texte") << Value::String("text") << Value() << Value() << Value();
     return r;
 }
 
@@ -80,8 +79,7 @@ struct Import : ::testing::Test {
     Spreadsheet_Server_Factory previous = nullptr;
     QStringList errs;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         Build_Record_Description();
         Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
         Write_Bytes(file, "stands for a workbook");
@@ -90,18 +88,16 @@ struct Import : ::testing::Test {
         fake.rows << QList<Value>{Value::String("Year")};
         Records_Table.Clear();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         Set_Spreadsheet_Server_Factory(previous);
         book = nullptr;
         Records_Table.Clear();
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Import, Unusable_Sources_Give_One_Line_Each)
-{
+TEST_F(Import, Unusable_Sources_Give_One_Line_Each) {
     struct Case {
         const char* name;
         QString path;
@@ -114,7 +110,11 @@ TEST_F(Import, Unusable_Sources_Give_One_Line_Each)
         {"no file", dir.filePath("none.xls"), &Make_Fake, true, {"No input data (no file found)"}},
         {"a folder", dir.path(), &Make_Fake, true, {"No input data (no file found)"}},
         {"no reader", file, &Make_None, true, {"No input data (excel not found)"}},
-        {"not a workbook", file, &Make_Fake, false, {"No input data (error openning file)", "The file is not a workbook."}},
+        {"not a workbook",
+         file,
+         &Make_Fake,
+         false,
+         {"No input data (error openning file)", "The file is not a workbook."}},
     };
     for (const Case& c : cases) {
         errs.clear();
@@ -125,8 +125,7 @@ TEST_F(Import, Unusable_Sources_Give_One_Line_Each)
     }
 }
 
-TEST_F(Import, Rows_Are_Checked_Cell_By_Cell)
-{
+TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
     QList<Value> bad = Good_Row(1998);
     bad[0] = Value::String("19x8");
     QList<Value> negative = Good_Row(2001);
@@ -145,8 +144,7 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell)
 
     Progress_Log log;
     EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, &log), 7);
-    EXPECT_EQ(errs, (QStringList{"Cell A5: \"19x8\" Not numeric -> Ignored",
-                                 "Cell A6: \"-1\" Below Zero -> Ignored",
+    EXPECT_EQ(errs, (QStringList{"Cell A5: \"19x8\" Not numeric -> Ignored", "Cell A6: \"-1\" Below Zero -> Ignored",
                                  "Cell G7: \"ZZ\" Unknown code -> Ignored",
                                  "Cell B8: \"Error 2042\" Not numeric -> Ignored"}));
     ASSERT_EQ(Records_Table.Row_Upper(), 7);
@@ -154,34 +152,34 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell)
     EXPECT_EQ(Records_Table(1, 1), Value::Double(2000));
     EXPECT_TRUE(Records_Table(4, 1).isEmpty());
     EXPECT_TRUE(Records_Table(5, 1).isEmpty());
-    EXPECT_EQ(Records_Table(5, 2), Value::Double(12));          // the rest of the row is kept
-    EXPECT_EQ(Records_Table(5, 9), Value::String("pa"));        // stored as the sheet spells it
+    EXPECT_EQ(Records_Table(5, 2), Value::Double(12));  // the rest of the row is kept
+    EXPECT_EQ(Records_Table(5, 9), Value::String("pa"));  // stored as the sheet spells it
     EXPECT_EQ(Records_Table(6, 4), Value::String("Trimmed"));
-    EXPECT_TRUE(Records_Table(6, 10).isEmpty());                // blanks only: a blank cell
-    EXPECT_EQ(Records_Table(7, 13), Value::Boolean(true));      // a text column takes any value
-    EXPECT_EQ(Records_Table(7, 3), Value::Boolean(false));      // FALSE is the number 0
-    EXPECT_EQ(log.calls, (QStringList{"title Initializing...", "title Openning data...", "init 7 Loading...",
-                                      "value 1", "value 2", "value 3", "value 4", "value 5", "value 6", "value 7", "value 7",
+    EXPECT_TRUE(Records_Table(6, 10).isEmpty());  // blanks only: a blank cell
+    EXPECT_EQ(Records_Table(7, 13), Value::Boolean(true));  // a text column takes any value
+    EXPECT_EQ(Records_Table(7, 3), Value::Boolean(false));  // FALSE is the number 0
+    EXPECT_EQ(log.calls, (QStringList{"title Initializing...", "title Openning data...", "init 7 Loading...", "value 1",
+                                      "value 2", "value 3", "value 4", "value 5", "value 6", "value 7", "value 7",
                                       "title Closing data...", "title Terminating loading...", "hide"}));
     EXPECT_EQ(fake.calls, (QStringList{"Open", "Screen off", "Close", "Quit"}));
 }
 
-TEST_F(Import, Header_Only_Reads_Nothing)
-{
+TEST_F(Import, Header_Only_Reads_Nothing) {
     const Import_Result r = Import_Workbook(file, nullptr, nullptr);
     EXPECT_EQ(r.Rows, 0);
     EXPECT_EQ(r.Errs, QStringList{"No Data loaded"});
     EXPECT_FALSE(Records_Table.Allocated());
 }
 
-TEST_F(Import, Cancel_Stops_After_The_Current_Cell)
-{
+TEST_F(Import, Cancel_Stops_After_The_Current_Cell) {
     for (int i = 0; i < 5; ++i) fake.rows << Good_Row(2000 + i);
     fake.rows[2][0] = Value::String("bad");
     fake.rows[2][1] = Value::String("bad");
     bool cancel = false;
     Progress_Log log;
-    log.onValue = [&](int n) { if (n == 2) cancel = true; };
+    log.onValue = [&](int n) {
+        if (n == 2) cancel = true;
+    };
     const Import_Result r = Import_Workbook(file, &cancel, &log);
     EXPECT_TRUE(r.Cancelled);
     EXPECT_FALSE(r.Success());
@@ -190,8 +188,7 @@ TEST_F(Import, Cancel_Stops_After_The_Current_Cell)
     EXPECT_TRUE(Records_Table(2, 2).isEmpty());
 }
 
-TEST_F(Import, A_Read_Failure_Ends_Quietly_With_What_Was_Read)
-{
+TEST_F(Import, A_Read_Failure_Ends_Quietly_With_What_Was_Read) {
     for (int i = 0; i < 4; ++i) fake.rows << Good_Row(2000 + i);
     fake.failAtRow = 4;
     EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, nullptr), 2);
@@ -200,8 +197,7 @@ TEST_F(Import, A_Read_Failure_Ends_Quietly_With_What_Was_Read)
     EXPECT_TRUE(fake.calls.contains("Close"));
 }
 
-TEST_F(Import, Without_Code_Tables_Every_Coded_Cell_Is_Refused)
-{
+TEST_F(Import, Without_Code_Tables_Every_Coded_Cell_Is_Refused) {
     Build_Record_Description();  // no tables loaded
     fake.rows << Good_Row(2000);
     Load_Spreadsheet(file, errs, nullptr, nullptr);
@@ -211,8 +207,7 @@ TEST_F(Import, Without_Code_Tables_Every_Coded_Cell_Is_Refused)
 }
 
 // The real reader on real files, installed again by an empty factory.
-TEST(Import_Workbook, Sample_Workbook_Imports_Cleanly_And_A_Damaged_One_Is_Refused)
-{
+TEST(Import_Workbook, Sample_Workbook_Imports_Cleanly_And_A_Damaged_One_Is_Refused) {
     Build_Record_Description();
     Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
     Set_Spreadsheet_Server_Factory(&Make_None);

@@ -2,15 +2,15 @@
 // against small .xls files of ours (tests/data/make_xls_fixtures.py) and files that are
 // not workbooks: both must answer the same. Real files of other programs are compared
 // cell by cell in Workbook_Corpus_test.cpp.
-#include "model/Isolated_Sheet_Reader.h"
 #include "model/Spreadsheet_Server.h"
+#include "model/Isolated_Sheet_Reader.h"
 
 #include "Test_Files.h"
 
-#include <QDate>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <QDate>
+#include <QFile>
 
 namespace {
 
@@ -22,9 +22,12 @@ double Day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
 }
 
 void Expect_Same(const Value& got, const Value& want) {
-    ASSERT_EQ(static_cast<int>(got.type()), static_cast<int>(want.type())) << "text of got: " << To_Text(got).toStdString();
-    if (want.type() == VType::Date) EXPECT_NEAR(got.rawDouble(), want.rawDouble(), 1e-9);
-    else EXPECT_EQ(got, want);
+    ASSERT_EQ(static_cast<int>(got.type()), static_cast<int>(want.type()))
+        << "text of got: " << To_Text(got).toStdString();
+    if (want.type() == VType::Date)
+        EXPECT_NEAR(got.rawDouble(), want.rawDouble(), 1e-9);
+    else
+        EXPECT_EQ(got, want);
 }
 
 struct Reader {
@@ -67,7 +70,7 @@ TEST_P(Spreadsheet_Cell, Reads_The_Value_And_Its_Kind) {
         {kValues, 3, 3, Value::Date(Day(2012, 3, 4, 13, 14, 15))},
         {kValues, 4, 3, Value::Date(Day(1899, 12, 30, 6, 30, 0))},
         {kValues, 5, 3, Value::Date(40000.999999)},  // kept as stored, not rounded to the second
-        {kValues, 6, 3, Value::Date(60)},            // the 29 February 1900 of the format
+        {kValues, 6, 3, Value::Date(60)},  // the 29 February 1900 of the format
         {kValues, 2, 4, Value::String(QStringLiteral("Éducation"))},
         {kValues, 4, 5, Value::String(QStringLiteral("après"))},
         {kValues, 3, 4, Value::String("  padded  ")},
@@ -96,7 +99,8 @@ TEST_P(Spreadsheet_Cell, Ranges_Keep_Column_Order_Blanks_And_Any_Order_Of_Rows) 
     EXPECT_EQ(row, (QList<Value>{Value::Double(-3), Value::Double(-0.125), row[2], Value::String("  padded  "), Value(),
                                  Value::Boolean(false)}));
     ASSERT_TRUE(s->Read_Row(2, 5, 9, row));  // back up, and past the sheet's columns
-    EXPECT_EQ(row, (QList<Value>{Value::String(QStringLiteral("Müller")), Value::Boolean(true), Value(), Value(), Value()}));
+    EXPECT_EQ(row,
+              (QList<Value>{Value::String(QStringLiteral("Müller")), Value::Boolean(true), Value(), Value(), Value()}));
     ASSERT_TRUE(s->Read_Row(9, 1, 17, row));  // below the sheet
     EXPECT_EQ(row, QList<Value>(17));
     for (const auto& [r, first, last] : {std::tuple{0, 1, 3}, {-1, 1, 3}, {1, 0, 3}, {1, 4, 3}, {1, 1, 70000}}) {
@@ -114,8 +118,10 @@ TEST_P(Spreadsheet_Cell, Last_Row_Scans_Column_A_Of_The_First_Sheet) {
     EXPECT_EQ(s->Last_Row_Column_A(), 0);
     EXPECT_FALSE(s->Read_Row(1, 1, 1, row));
     for (const auto& [file, want] : {std::pair{kValues, 7},  // row 8 has B only; row 7's " " counts
-                                     {"xls_header_only.xls", 1}, {"xls_empty_first_sheet.xls", 0},
-                                     {"xls_dates_1904.xls", 1}, {kValues, 7}}) {
+                                     {"xls_header_only.xls", 1},
+                                     {"xls_empty_first_sheet.xls", 0},
+                                     {"xls_dates_1904.xls", 1},
+                                     {kValues, 7}}) {
         ASSERT_TRUE(s->Open(Data(file))) << file;
         EXPECT_EQ(s->Last_Row_Column_A(), want) << file;
         ASSERT_NE(s->Cells(), nullptr);
@@ -141,7 +147,9 @@ QString Make_Bad(Bad kind, const QTemporaryDir& dir) {
     const QString path = dir.filePath(QStringLiteral("bad.xls"));
     switch (kind) {
     case Bad::Missing: return dir.filePath(QStringLiteral("absent.xls"));
-    case Bad::Folder: QDir(dir.path()).mkdir(QStringLiteral("folder.xls")); return dir.filePath(QStringLiteral("folder.xls"));
+    case Bad::Folder:
+        QDir(dir.path()).mkdir(QStringLiteral("folder.xls"));
+        return dir.filePath(QStringLiteral("folder.xls"));
     case Bad::Text: Write_Bytes(path, "Year;Amount\r\n2012;3,5\r\n"); break;
     case Bad::Empty: Write_Bytes(path, {}); break;
     case Bad::Truncated_Header: Write_Bytes(path, bytes.left(100)); break;
@@ -228,12 +236,11 @@ TEST_P(Spreadsheet_Child_Fault, The_Open_Fails_Whole) {
     EXPECT_EQ(s->Last_Row_Column_A(), 7);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, Spreadsheet_Child_Fault,
-    ::testing::Values(Fault_Case{Reader_Child_Fault::Die, 0, "dies_before_reading"},
-                      Fault_Case{Reader_Child_Fault::Die, 3, "dies_at_cell_3"},
-                      Fault_Case{Reader_Child_Fault::Garbage, 2, "garbage_at_cell_2"},
-                      Fault_Case{Reader_Child_Fault::Hang, 4, "hangs_at_cell_4"}),
-    [](const testing::TestParamInfo<Fault_Case>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faults, Spreadsheet_Child_Fault,
+                         ::testing::Values(Fault_Case{Reader_Child_Fault::Die, 0, "dies_before_reading"},
+                                           Fault_Case{Reader_Child_Fault::Die, 3, "dies_at_cell_3"},
+                                           Fault_Case{Reader_Child_Fault::Garbage, 2, "garbage_at_cell_2"},
+                                           Fault_Case{Reader_Child_Fault::Hang, 4, "hangs_at_cell_4"}),
+                         [](const testing::TestParamInfo<Fault_Case>& i) { return std::string(i.param.name); });
 
 }  // namespace

@@ -3,20 +3,24 @@
 #include <gtest/gtest.h>
 
 TEST(Utils, Quoting) {
-    struct Case { const char* text; bool force; const char* specials; const char* expected; };
+    struct Case {
+        const char* text;
+        bool force;
+        const char* specials;
+        const char* expected;
+    };
     const Case cases[] = {
-        {"plain", false, ";\"", "plain"},
-        {"", true, "", "\"\""},
-        {"a;b", false, ";", "\"a;b\""},
-        {"say \"hi\" \"you\"", false, "\"", "\"say \"\"hi\"\" \"\"you\"\"\""},
-        {"forced", true, "", "\"forced\""},
-        {"", false, ";", ""},
+        {"plain", false, ";\"", "plain"},   {"", true, "", "\"\""},
+        {"a;b", false, ";", "\"a;b\""},     {"say \"hi\" \"you\"", false, "\"", "\"say \"\"hi\"\" \"\"you\"\"\""},
+        {"forced", true, "", "\"forced\""}, {"", false, ";", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Quote_Value(QString::fromUtf8(c.text), c.force, QString::fromUtf8(c.specials)), QString::fromUtf8(c.expected));
+        EXPECT_EQ(Quote_Value(QString::fromUtf8(c.text), c.force, QString::fromUtf8(c.specials)),
+                  QString::fromUtf8(c.expected));
     EXPECT_EQ(Double_Quotes(QStringLiteral("\"\"")), QStringLiteral("\"\"\"\""));
-    EXPECT_EQ(Double_Char(Value::String(QStringLiteral("aaa")), QStringLiteral("aa")), Value::String(QStringLiteral("aaaaa")));
-    EXPECT_EQ(Double_Char(Value::Double(3), QStringLiteral("3")), Value::Double(3));   // not a text: unchanged
+    EXPECT_EQ(Double_Char(Value::String(QStringLiteral("aaa")), QStringLiteral("aa")),
+              Value::String(QStringLiteral("aaaaa")));
+    EXPECT_EQ(Double_Char(Value::Double(3), QStringLiteral("3")), Value::Double(3));  // not a text: unchanged
     EXPECT_TRUE(Double_Char(Value::Null(), QStringLiteral("x")).isNull());
     EXPECT_EQ(Value_If_Null(Value::Null(), Value::Long(5)), Value::Long(5));
     EXPECT_TRUE(Value_If_Null(Value(), Value::Long(5)).isEmpty());
@@ -32,7 +36,10 @@ TEST(Utils, Trimming) {
 }
 
 TEST(Utils, Range_Lists) {
-    struct Case { const char* text; QStringList expected; };
+    struct Case {
+        const char* text;
+        QStringList expected;
+    };
     const Case cases[] = {
         {"1-4,8", {"1", "2", "3", "4", "8"}},
         {" 10 - 12 , 007 ", {"10", "11", "12", "7"}},
@@ -48,13 +55,19 @@ TEST(Utils, Range_Lists) {
 }
 
 TEST(Utils, Filters_And_Paths) {
-    EXPECT_EQ(Join_Filter({QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")},
+    EXPECT_EQ(Join_Filter({QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"),
+                           QStringLiteral("*.*")},
                           QStringLiteral("|")),
               QStringLiteral("CSV Files|*.csv|All files|*.*||"));
     EXPECT_EQ(Join_Filter({QStringLiteral("Text")}, QStringLiteral("|")), QStringLiteral("Text|*.*||"));
     EXPECT_EQ(Join_Filter({}, QStringLiteral("|")), QString());
 
-    struct Case { const char* path; const char* dir; const char* file; const char* ext; };
+    struct Case {
+        const char* path;
+        const char* dir;
+        const char* file;
+        const char* ext;
+    };
     const Case cases[] = {
         {"C:\\data\\Sifa_table.xls", "C:\\data", "Sifa_table", "xls"},
         {"/home/me/list.v2.csv", "/home/me", "list.v2", "csv"},

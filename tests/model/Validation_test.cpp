@@ -1,12 +1,11 @@
-#include "model/Record_Description.h"
 #include "model/Validation.h"
+#include "model/Record_Description.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-Champ Coded(bool withTable)
-{
+Champ Coded(bool withTable) {
     Champ c;
     c.Data_Type = QStringLiteral("1");
     if (withTable) {
@@ -17,8 +16,7 @@ Champ Coded(bool withTable)
     return c;
 }
 
-Champ Typed(const char* t)
-{
+Champ Typed(const char* t) {
     Champ c;
     c.Data_Type = QString::fromLatin1(t);
     return c;
@@ -33,10 +31,9 @@ struct Case {
     const char* transcoded;
 };
 
-} // namespace
+}  // namespace
 
-TEST(Validate_Value, By_Data_Type)
-{
+TEST(Validate_Value, By_Data_Type) {
     const Value blank;
     const Case cases[] = {
         {"code as spelled", Coded(true), Value::String("DE"), true, "", "DE"},

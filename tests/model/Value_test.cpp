@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
-struct Text_Case { Value v; const char* text; };
+struct Text_Case {
+    Value v;
+    const char* text;
+};
 
 TEST(Value, Text_Form_Follows_The_Classic_Rules) {
     const Text_Case cases[] = {
@@ -11,7 +14,7 @@ TEST(Value, Text_Form_Follows_The_Classic_Rules) {
         {Value::Double(1995), "1995"},
         {Value::Double(-3), "-3"},
         {Value::Double(2.5), "2.5"},
-        {Value::Double(0.1 + 0.2), "0.3"},          // 15 significant digits hide the binary noise
+        {Value::Double(0.1 + 0.2), "0.3"},  // 15 significant digits hide the binary noise
         {Value::Double(123456789012345.0), "123456789012345"},
         {Value::Double(1e15), "1E+15"},
         {Value::Double(1e20), "1E+20"},
@@ -37,28 +40,34 @@ TEST(Value, Text_Form_Follows_The_Classic_Rules) {
     for (const auto& c : cases) EXPECT_EQ(To_Text(c.v), QString::fromUtf8(c.text)) << c.text;
 }
 
-struct Numeric_Case { const char* text; bool numeric; double value; };
+struct Numeric_Case {
+    const char* text;
+    bool numeric;
+    double value;
+};
 
 TEST(Value, Numeric_Text) {
     const Numeric_Case cases[] = {
-        {"12", true, 12},       {" 12 ", true, 12},     {"-4", true, -4},   {"+4", true, 4},
-        {"2.5", true, 2.5},     {"2,5", true, 2.5},     {".5", true, 0.5},  {"5.", true, 5},
-        {"1e3", true, 1000},    {"1E-2", true, 0.01},   {"", false, 0},     {" ", false, 0},
-        {"19x8", false, 0},     {"1.2.3", false, 0},    {"1,2.3", false, 0}, {"e5", false, 0},
-        {"1e", false, 0},       {"--1", false, 0},      {"1 2", false, 0},  {"abc", false, 0},
+        {"12", true, 12},   {" 12 ", true, 12}, {"-4", true, -4},   {"+4", true, 4},     {"2.5", true, 2.5},
+        {"2,5", true, 2.5}, {".5", true, 0.5},  {"5.", true, 5},    {"1e3", true, 1000}, {"1E-2", true, 0.01},
+        {"", false, 0},     {" ", false, 0},    {"19x8", false, 0}, {"1.2.3", false, 0}, {"1,2.3", false, 0},
+        {"e5", false, 0},   {"1e", false, 0},   {"--1", false, 0},  {"1 2", false, 0},   {"abc", false, 0},
     };
     for (const auto& c : cases) {
         const auto n = Parse_Number(QString::fromUtf8(c.text));
         EXPECT_EQ(n.has_value(), c.numeric) << c.text;
-        if (c.numeric && n) { EXPECT_DOUBLE_EQ(*n, c.value) << c.text; }
+        if (c.numeric && n) {
+            EXPECT_DOUBLE_EQ(*n, c.value) << c.text;
+        }
     }
-    EXPECT_TRUE(Is_Numeric(Value()));   // an empty value counts as 0
+    EXPECT_TRUE(Is_Numeric(Value()));  // an empty value counts as 0
     EXPECT_FALSE(Is_Numeric(Value::Null()));
     EXPECT_FALSE(Is_Numeric(Value::Date(3)));
 }
 
 TEST(Value, Whole_Numbers_Round_Halves_To_Even) {
-    const std::pair<double, int> cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {2.4999, 2}, {-0.4, 0}};
+    const std::pair<double, int> cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2},  {-3.5, -4},
+                                            {0.5, 0}, {1.5, 2}, {2.4999, 2}, {-0.4, 0}};
     for (auto [in, out] : cases) EXPECT_EQ(To_Whole(Value::Double(in)), out) << in;
     EXPECT_EQ(To_Whole(Value::String(QStringLiteral("12,5"))), 12);
     EXPECT_EQ(To_Whole(Value()), 0);
@@ -86,7 +95,9 @@ TEST(Value, Dates) {
     for (const auto& [text, expected] : cases) {
         const auto d = Parse_Date_Text(QString::fromUtf8(text));
         ASSERT_EQ(d.has_value(), expected.has_value()) << text;
-        if (d) { EXPECT_NEAR(*d, *expected, 1e-9) << text; }
+        if (d) {
+            EXPECT_NEAR(*d, *expected, 1e-9) << text;
+        }
     }
     EXPECT_FALSE(Is_Date(Value()));
     EXPECT_FALSE(Is_Date(Value::Double(36526)));

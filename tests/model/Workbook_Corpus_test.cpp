@@ -3,12 +3,12 @@
 // reference readers made of them (tools/make_reference_dumps.py).
 #include "model/Workbook_Reader.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
-#include <gtest/gtest.h>
 #include <iostream>
 #include <map>
 
@@ -18,8 +18,7 @@ const QString kCorpus = QStringLiteral(SIFA_TEST_DATA "/workbooks");
 
 // Files on which we and the reference differ, each looked at in a spreadsheet program;
 // the reason says who is right.
-const std::map<QString, const char*> kKnown_Differences = {
-};
+const std::map<QString, const char*> kKnown_Differences = {};
 
 QByteArray Our_Dump(const Sheet_Cells& cells) {
     QByteArray out;
@@ -84,7 +83,8 @@ TEST(Workbook_Corpus, Reads_What_The_Reference_Readers_Read) {
         if (!ref.open(QIODevice::ReadOnly)) continue;  // the reference could not read it either
         Tally& t = tally[Format_Of(path)];
         ++t.compared;
-        const QString diff = read ? First_Difference(Our_Dump(cells), ref.readAll()) : QStringLiteral("not read: ") + why;
+        const QString diff =
+            read ? First_Difference(Our_Dump(cells), ref.readAll()) : QStringLiteral("not read: ") + why;
         if (diff.isEmpty()) ++t.same;
         const bool known = kKnown_Differences.count(name) > 0;
         if (!diff.isEmpty() && !known) unexpected << name + QStringLiteral(": ") + diff;
@@ -105,9 +105,10 @@ TEST(Workbook_Corpus, The_Format_Comes_From_The_Content) {
         const char* file;
         Workbook_Format want;
     };
-    for (const Case& c : {Case{"xlrd/Formate.xls", Workbook_Format::Xls}, Case{"calamine/date.xlsx", Workbook_Format::Xlsx},
-                          Case{"calamine/date.ods", Workbook_Format::Ods},
-                          Case{"calamine/biff4_no_format_no_window2.xls", Workbook_Format::Xls}}) {
+    for (const Case& c :
+         {Case{"xlrd/Formate.xls", Workbook_Format::Xls}, Case{"calamine/date.xlsx", Workbook_Format::Xlsx},
+          Case{"calamine/date.ods", Workbook_Format::Ods},
+          Case{"calamine/biff4_no_format_no_window2.xls", Workbook_Format::Xls}}) {
         QFile f(kCorpus + QLatin1Char('/') + QLatin1String(c.file));
         if (!f.exists()) f.setFileName(kCorpus + QStringLiteral("/xlrd/") + QFileInfo(c.file).fileName());
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.file;

@@ -53,10 +53,10 @@ QByteArray Compound(QByteArray stream, const QString& name = QStringLiteral("Wor
     header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
     header.replace(0x18, 6, Le16(0x3E) + Le16(ss == 512 ? 3 : 4) + Le16(0xFFFE));
     header.replace(0x1E, 4, Le16(ss == 512 ? 9 : 12) + Le16(6));
-    Put32(header, 0x2C, 1);            // FAT sectors
-    Put32(header, 0x30, 1);            // first directory sector
+    Put32(header, 0x2C, 1);  // FAT sectors
+    Put32(header, 0x30, 1);  // first directory sector
     Put32(header, 0x38, 4096);
-    Put32(header, 0x3C, 0xFFFFFFFE);   // no mini FAT
+    Put32(header, 0x3C, 0xFFFFFFFE);  // no mini FAT
     Put32(header, 0x44, l.difat_sector ? 2 : 0xFFFFFFFE);
     Put32(header, 0x48, l.difat_sector ? 1 : 0);
     header.replace(0x4C, 436, QByteArray(436, '\xFF'));
@@ -103,12 +103,11 @@ Read_Result Read(const QByteArray& file) {
 
 TEST(Xls_Reader, Shared_Strings_Cut_Across_Records_Change_Width_And_Keep_Runs_Out) {
     // The count is absurd on purpose: the reader reads the strings that are there.
-    const QByteArray sst = Le32(9) + Le32(0xFFFFFFFF) +
-                           Le16(5) + '\0' + "Hello" +
-                           Le16(6) + '\0' + "abc";                       // cut after 3 characters
+    const QByteArray sst =
+        Le32(9) + Le32(0xFFFFFFFF) + Le16(5) + '\0' + "Hello" + Le16(6) + '\0' + "abc";  // cut after 3 characters
     const QByteArray cont1 = QByteArray(1, 1) + Le16(0x3A9) + Le16(0x20AC) + Le16('z') +  // now two bytes each
                              Le16(4) + char(0x0C) + Le16(1) + Le32(6) + "Rich" + Le16(0);  // runs cut in two
-    const QByteArray cont2 = Le16(0) + QByteArray(6, 'x') +                 // rest of run, phonetic block
+    const QByteArray cont2 = Le16(0) + QByteArray(6, 'x') +  // rest of run, phonetic block
                              Le16(4) + '\0' + "Last";
     const QByteArray globals = Rec(0x00FC, sst) + Rec(0x003C, cont1) + Rec(0x003C, cont2);
     QByteArray sheet;
@@ -130,27 +129,32 @@ TEST_P(Xls_Date_System, Numbers_In_Date_Formats_Become_Dates_Of_The_Workbook_Sys
     const QByteArray date_format = Le16(164) + Le16(10) + '\0' + "yyyy-mm-dd";
     const QByteArray exponent = Le16(165) + Le16(8) + '\0' + "0.00E+00";
     auto xf = [](unsigned format) { return Rec(0x00E0, Le16(0) + Le16(format) + QByteArray(16, 0)); };
-    const QByteArray globals = Rec(0x0022, Le16(is_1904)) + Rec(0x041E, date_format) + Rec(0x041E, exponent) +
-                               xf(0) + xf(14) + xf(164) + xf(165);
+    const QByteArray globals = Rec(0x0022, Le16(is_1904)) + Rec(0x041E, date_format) + Rec(0x041E, exponent) + xf(0) +
+                               xf(14) + xf(164) + xf(165);
     const QByteArray no_value = QByteArray(6, 0) + Le16(0xFFFF);
     const QByteArray sheet =
         Rec(0x0203, At(0, 0, 0) + Le64(40000.5)) + Rec(0x0203, At(0, 1, 1) + Le64(40000.5)) +
-        Rec(0x027E, At(0, 2, 2) + Le32((40000u << 2) | 2)) +                                  // integer RK
+        Rec(0x027E, At(0, 2, 2) + Le32((40000u << 2) | 2)) +  // integer RK
         Rec(0x00BD, Le16(0) + Le16(3) + Le16(3) + Le32((12345u << 2) | 3) + Le16(1) + Le32(0x3FF00000) + Le16(4)) +
-        Rec(0x0006, At(1, 0, 2) + Le64(1.25) + QByteArray(8, 0)) +                            // numeric result
+        Rec(0x0006, At(1, 0, 2) + Le64(1.25) + QByteArray(8, 0)) +  // numeric result
         Rec(0x0006, At(1, 1, 0) + no_value + QByteArray(8, 0)) + Rec(0x0207, Le16(2) + '\0' + "ok") +
         Rec(0x0006, At(1, 2, 0) + QByteArray(1, 1) + '\0' + '\1' + QByteArray(3, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
-        Rec(0x0006, At(1, 3, 0) + QByteArray(1, 2) + '\0' + '\x2A' + QByteArray(3, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
+        Rec(0x0006,
+            At(1, 3, 0) + QByteArray(1, 2) + '\0' + '\x2A' + QByteArray(3, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
         Rec(0x0006, At(1, 4, 0) + QByteArray(1, 3) + QByteArray(5, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
         Rec(0x0205, At(2, 0, 0) + '\x07' + '\1') + Rec(0x0205, At(2, 1, 0) + '\0' + '\0');
     const Read_Result r = Read(Compound(Workbook(globals, sheet)));
     ASSERT_TRUE(r.ok) << r.why.toStdString();
     const double d = is_1904 ? 1462 : 0;
-    const QString expected = QStringLiteral(
-        "1\t1\tnumber\t40000.5\n1\t2\tdate\t%1\n1\t3\tdate\t%2\n1\t4\tnumber\t123.45\n1\t5\tdate\t%3\n"
-        "2\t1\tdate\t%4\n2\t2\ttext\tok\n2\t3\tboolean\tTRUE\n2\t4\terror\t#N/A\n"
-        "3\t1\terror\t#DIV/0!\n3\t2\tboolean\tFALSE\n")
-        .arg(40000.5 + d, 0, 'g', 15).arg(40000 + d, 0, 'g', 15).arg(1 + d, 0, 'g', 15).arg(1.25 + d, 0, 'g', 15);
+    const QString expected =
+        QStringLiteral(
+            "1\t1\tnumber\t40000.5\n1\t2\tdate\t%1\n1\t3\tdate\t%2\n1\t4\tnumber\t123.45\n1\t5\tdate\t%3\n"
+            "2\t1\tdate\t%4\n2\t2\ttext\tok\n2\t3\tboolean\tTRUE\n2\t4\terror\t#N/A\n"
+            "3\t1\terror\t#DIV/0!\n3\t2\tboolean\tFALSE\n")
+            .arg(40000.5 + d, 0, 'g', 15)
+            .arg(40000 + d, 0, 'g', 15)
+            .arg(1 + d, 0, 'g', 15)
+            .arg(1.25 + d, 0, 'g', 15);
     EXPECT_EQ(QString::fromUtf8(r.dump), expected);
 }
 INSTANTIATE_TEST_SUITE_P(Both, Xls_Date_System, ::testing::Bool());
@@ -171,13 +175,15 @@ TEST(Xls_Reader, Damaged_And_Protected_Files_Are_Refused_In_Plain_Words) {
         QByteArray file;
         const char* why;
     } cases[] = {
-        {"password", Compound(Workbook(Rec(0x002F, QByteArray(6, 0)), one_cell)), "The workbook is protected by a password."},
+        {"password", Compound(Workbook(Rec(0x002F, QByteArray(6, 0)), one_cell)),
+         "The workbook is protected by a password."},
         {"encrypted package", Compound(QByteArray(10, 0), QStringLiteral("EncryptedPackage")),
          "The file is an encrypted Office document; remove its password and save it again."},
         {"sector chain loop", Compound(Workbook({}, one_cell), QStringLiteral("Workbook"), Layout{512, false, true}),
          "The file is damaged: its sheet could not be read."},
         {"sheet offset", Compound(lying_offset), "The file is damaged: its sheet could not be read."},
-        {"no workbook", Compound(Workbook({}, one_cell), QStringLiteral("WordDocument")), "The file is not an Excel workbook."},
+        {"no workbook", Compound(Workbook({}, one_cell), QStringLiteral("WordDocument")),
+         "The file is not an Excel workbook."},
         {"not a workbook", QByteArray("PK\x03\x04 plainly something else"), "The file is not an Excel workbook."},
     };
     for (const Case& c : cases) {
@@ -199,7 +205,7 @@ TEST(Xls_Reader, Container_Layouts_Give_The_Same_Cells) {
 
 TEST(Xls_Reader, A_Record_Longer_Than_The_Stream_Ends_The_Sheet_Without_Losing_Earlier_Cells) {
     QByteArray stream = Workbook({}, Rec(0x0203, At(0, 0, 0) + Le64(7)) + Rec(0x0203, At(1, 0, 0) + Le64(8)));
-    stream.chop(4 + 18);                                 // the EOF and the second cell
+    stream.chop(4 + 18);  // the EOF and the second cell
     stream += Le16(0x0203) + Le16(0xFFFF) + At(1, 0, 0);  // claims 64 KiB, holds 6 bytes
     const Read_Result r = Read(Compound(stream, QStringLiteral("wOrKbOoK")));  // letter case of the name ignored
     ASSERT_TRUE(r.ok) << r.why.toStdString();
@@ -207,8 +213,8 @@ TEST(Xls_Reader, A_Record_Longer_Than_The_Stream_Ends_The_Sheet_Without_Losing_E
 }
 
 TEST(Number_Format, Date_And_Time_Codes_Are_Told_From_Number_Codes) {
-    for (const char* code : {"dd/mm/yyyy", "[$-409]mmm d, yyyy;@", "h:mm AM/PM", "[h]:mm:ss", "[mm]", "yy",
-                             "\"Day\" d", "[Red]dd-mm", "ge.m.d", "B2yyyy"})
+    for (const char* code : {"dd/mm/yyyy", "[$-409]mmm d, yyyy;@", "h:mm AM/PM", "[h]:mm:ss", "[mm]", "yy", "\"Day\" d",
+                             "[Red]dd-mm", "ge.m.d", "B2yyyy"})
         EXPECT_TRUE(Is_Date_Format_Code(QString::fromUtf8(code))) << code;
     for (const char* code : {"General", "0.00", "#,##0 \"days\"", "0.00E+00", "@", "[Red]#,##0;[Blue]-#,##0",
                              "_(* #,##0_);_(* (#,##0);_(* \"-\"_);_(@_)", "0\\h", "[$€-407] #,##0.00", ""})

@@ -11,8 +11,7 @@ namespace {
 
 using Parts = std::vector<std::pair<QByteArray, QByteArray>>;
 
-quint32 Crc32(const QByteArray& d)
-{
+quint32 Crc32(const QByteArray& d) {
     quint32 c = 0xFFFFFFFFu;
     for (const char ch : d) {
         c ^= quint8(ch);
@@ -21,15 +20,13 @@ quint32 Crc32(const QByteArray& d)
     return ~c;
 }
 
-void Le(QByteArray& out, quint32 v, int bytes)
-{
+void Le(QByteArray& out, quint32 v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.append(char((v >> (8 * i)) & 0xFF));
 }
 
 // A zip package with the parts stored uncompressed. `claimed` replaces the unpacked size the
 // directory gives for every part, as a hostile file would.
-QByteArray Zip(const Parts& parts, quint32 claimed = 0)
-{
+QByteArray Zip(const Parts& parts, quint32 claimed = 0) {
     QByteArray out, dir;
     for (const auto& [name, data] : parts) {
         const quint32 offset = quint32(out.size());
@@ -52,45 +49,47 @@ QByteArray Zip(const Parts& parts, quint32 claimed = 0)
     return out;
 }
 
-QByteArray Dump(const Sheet_Cells& cells)
-{
+QByteArray Dump(const Sheet_Cells& cells) {
     QByteArray out;
     for (const Sheet_Cell& c : cells.Cells()) out += Dump_Cell_Line(c);
     return out;
 }
 
-QByteArray Xlsx(const QByteArray& sheet_data, bool date1904 = false, const QByteArray& shared = {})
-{
+QByteArray Xlsx(const QByteArray& sheet_data, bool date1904 = false, const QByteArray& shared = {}) {
     const QByteArray ns = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
-    const QByteArray rel = R"(<Relationship Id="%1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/%2" Target="%3"/>)";
+    const QByteArray rel =
+        R"(<Relationship Id="%1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/%2" Target="%3"/>)";
     auto r = [&](const char* id, const char* type, const char* target) {
         return QString::fromLatin1(rel).arg(QLatin1String(id), QLatin1String(type), QLatin1String(target)).toLatin1();
     };
-    return Zip({{"_rels/.rels", "<Relationships>" + r("rId1", "officeDocument", "xl/workbook.xml") + "</Relationships>"},
-                {"xl/workbook.xml", "<workbook" + ns + "><workbookPr date1904=\"" + (date1904 ? "1" : "0") +
-                                        "\"/><sheets><sheet name=\"C\" sheetId=\"2\" r:id=\"rId9\"/><sheet name=\"S\" "
-                                        "sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-                {"xl/_rels/workbook.xml.rels", "<Relationships>" + r("rId1", "worksheet", "worksheets/sheet1.xml") +
-                                                   r("rId9", "chartsheet", "chartsheets/sheet1.xml") +
-                                                   r("rId2", "styles", "/xl/styles.xml") +
-                                                   r("rId3", "sharedStrings", "sharedStrings.xml") + "</Relationships>"},
-                {"xl/styles.xml", "<styleSheet" + ns + R"(><numFmts><numFmt numFmtId="164" formatCode="0.00"/>)" +
-                                      R"(<numFmt numFmtId="165" formatCode="dd/mm/yyyy"/></numFmts><cellXfs>)" +
-                                      R"(<xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="165"/><xf numFmtId="164"/>)" +
-                                      "</cellXfs></styleSheet>"},
-                {"xl/sharedStrings.xml", "<sst" + ns + ">" + shared + "</sst>"},
-                {"xl/worksheets/sheet1.xml", "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                                             "<x:sheetData>" + sheet_data + "</x:sheetData></x:worksheet>"}});
+    return Zip(
+        {{"_rels/.rels", "<Relationships>" + r("rId1", "officeDocument", "xl/workbook.xml") + "</Relationships>"},
+         {"xl/workbook.xml", "<workbook" + ns + "><workbookPr date1904=\"" + (date1904 ? "1" : "0") +
+                                 "\"/><sheets><sheet name=\"C\" sheetId=\"2\" r:id=\"rId9\"/><sheet name=\"S\" "
+                                 "sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels", "<Relationships>" + r("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                            r("rId9", "chartsheet", "chartsheets/sheet1.xml") +
+                                            r("rId2", "styles", "/xl/styles.xml") +
+                                            r("rId3", "sharedStrings", "sharedStrings.xml") + "</Relationships>"},
+         {"xl/styles.xml", "<styleSheet" + ns + R"(><numFmts><numFmt numFmtId="164" formatCode="0.00"/>)" +
+                               R"(<numFmt numFmtId="165" formatCode="dd/mm/yyyy"/></numFmts><cellXfs>)" +
+                               R"(<xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="165"/><xf numFmtId="164"/>)" +
+                               "</cellXfs></styleSheet>"},
+         {"xl/sharedStrings.xml", "<sst" + ns + ">" + shared + "</sst>"},
+         {"xl/worksheets/sheet1.xml",
+          "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+          "<x:sheetData>" +
+              sheet_data + "</x:sheetData></x:worksheet>"}});
 }
 
-QByteArray Ods(const QByteArray& rows, const QByteArray& manifest = "<manifest/>")
-{
+QByteArray Ods(const QByteArray& rows, const QByteArray& manifest = "<manifest/>") {
     return Zip({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
                 {"META-INF/manifest.xml", manifest},
-                {"content.xml", "<office:document-content><office:body><office:spreadsheet><table:table table:name=\"A\">" +
-                                    rows + "</table:table><table:table><table:table-row><table:table-cell office:value-type="
-                                           "\"float\" office:value=\"9\"/></table:table-row></table:table>"
-                                           "</office:spreadsheet></office:body></office:document-content>"}});
+                {"content.xml",
+                 "<office:document-content><office:body><office:spreadsheet><table:table table:name=\"A\">" + rows +
+                     "</table:table><table:table><table:table-row><table:table-cell office:value-type="
+                     "\"float\" office:value=\"9\"/></table:table-row></table:table>"
+                     "</office:spreadsheet></office:body></office:document-content>"}});
 }
 
 struct Case {
@@ -105,8 +104,7 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class Package_Reader : public testing::TestWithParam<Case> {};
 
-TEST_P(Package_Reader, Reads_First_Sheet)
-{
+TEST_P(Package_Reader, Reads_First_Sheet) {
     const Case& c = GetParam();
     Sheet_Cells cells;
     cells.Set_Max_Cells(100000);
@@ -121,17 +119,22 @@ const QByteArray kCell = R"(<table:table-cell office:value-type="float" office:v
 INSTANTIATE_TEST_SUITE_P(
     Cases, Package_Reader,
     testing::Values(
-        Case{"xlsx_kinds",
-             Xlsx(R"(<x:row r="2"><x:c r="A2" t="b"><x:f>1=1</x:f><x:v>1</x:v></x:c><x:c t="e"><x:f>1/0</x:f><x:v>#DIV/0!</x:v></x:c>)"
-                  R"(<x:c t="e"><x:v>#SPILL!</x:v></x:c><x:c t="str"><x:f>"a"</x:f><x:v>a_x000D_&#13;b</x:v></x:c>)"
-                  R"(<x:c t="s"><x:v>0</x:v></x:c><x:c t="inlineStr"><x:is><x:r><x:t>in</x:t></x:r><x:r><x:t>line)" "\r\n" R"(</x:t></x:r><x:rPh><x:t>IGNORED</x:t></x:rPh></x:is></x:c><x:c t="s"><x:v>7</x:v></x:c></x:row>)"
-                  "<x:row><x:c s=\"1\"><x:v>2</x:v></x:c><x:c s=\"3\"><x:v>2.5</x:v></x:c><x:c t=\"d\" s=\"3\"><x:v>1900-03-01T12:00:00</x:v></x:c></x:row>",
-                  false, "<si><t>x_x005F_x</t><rPh><t>IGNORED</t></rPh></si>"),
-             false,
-             "2\t1\tboolean\tTRUE\n2\t2\terror\t#DIV/0!\n2\t3\terror\t#SPILL!\n2\t4\ttext\ta\\r\\rb\n"
-             "2\t5\ttext\tx_x\n2\t6\ttext\tinline\\n\n3\t1\tdate\t2\n3\t2\tnumber\t2.5\n3\t3\tdate\t61.5\n"},
-        Case{"xlsx_1904_dates_shift", Xlsx(R"(<x:row r="1"><x:c r="B1" s="2"><x:v>0.25</x:v></x:c></x:row>)", true), false,
-             "1\t2\tdate\t1462.25\n"},
+        Case{
+            "xlsx_kinds",
+            Xlsx(
+                R"(<x:row r="2"><x:c r="A2" t="b"><x:f>1=1</x:f><x:v>1</x:v></x:c><x:c t="e"><x:f>1/0</x:f><x:v>#DIV/0!</x:v></x:c>)"
+                R"(<x:c t="e"><x:v>#SPILL!</x:v></x:c><x:c t="str"><x:f>"a"</x:f><x:v>a_x000D_&#13;b</x:v></x:c>)"
+                R"(<x:c t="s"><x:v>0</x:v></x:c><x:c t="inlineStr"><x:is><x:r><x:t>in</x:t></x:r><x:r><x:t>line)"
+                "\r\n"
+                R"(</x:t></x:r><x:rPh><x:t>IGNORED</x:t></x:rPh></x:is></x:c><x:c t="s"><x:v>7</x:v></x:c></x:row>)"
+                "<x:row><x:c s=\"1\"><x:v>2</x:v></x:c><x:c s=\"3\"><x:v>2.5</x:v></x:c><x:c t=\"d\" "
+                "s=\"3\"><x:v>1900-03-01T12:00:00</x:v></x:c></x:row>",
+                false, "<si><t>x_x005F_x</t><rPh><t>IGNORED</t></rPh></si>"),
+            false,
+            "2\t1\tboolean\tTRUE\n2\t2\terror\t#DIV/0!\n2\t3\terror\t#SPILL!\n2\t4\ttext\ta\\r\\rb\n"
+            "2\t5\ttext\tx_x\n2\t6\ttext\tinline\\n\n3\t1\tdate\t2\n3\t2\tnumber\t2.5\n3\t3\tdate\t61.5\n"},
+        Case{"xlsx_1904_dates_shift", Xlsx(R"(<x:row r="1"><x:c r="B1" s="2"><x:v>0.25</x:v></x:c></x:row>)", true),
+             false, "1\t2\tdate\t1462.25\n"},
         Case{"xlsx_lying_size", Zip({{"xl/workbook.xml", "<workbook/>"}}, 0x7FFFFFFF), false,
              "The file is too large to be read.", true},
         Case{"xlsx_lying_stored_size", Zip({{"xl/workbook.xml", "<workbook/>"}}, 900000000), false,
@@ -139,38 +142,41 @@ INSTANTIATE_TEST_SUITE_P(
         // liborcus's parser aborts the program on the first and reads past its text on the second.
         Case{"xlsx_character_beyond_unicode", Xlsx(R"(<x:row><x:c t="str"><x:v>&#x110000;</x:v></x:c></x:row>)"), false,
              "The file is damaged: its first sheet could not be read.", true},
-        Case{"xlsx_unclosed_attribute", Xlsx(R"(<x:row><x:c t="str"><x:v>a</x:v></x:c></x:row><x:row r="2&amp;3)"), false,
-             "The file is damaged: its first sheet could not be read.", true},
-        Case{"xlsx_not_zip", "PK\3\4 not really", false, "The file is damaged: its contents could not be unpacked.", true},
-        Case{"ods_kinds",
-             Ods(R"(<table:table-row><table:table-cell office:value-type="percentage" office:value="0.5"/>)"
-                 R"(<table:table-cell office:value-type="time" office:time-value="PT36H"/>)"
-                 R"(<table:table-cell office:value-type="date" office:date-value="2021-01-01T06:00:00"/>)"
-                 R"(<table:table-cell office:value-type="boolean" office:boolean-value="false"/>)"
-                 R"(<table:table-cell office:value-type="string" office:string-value="" calcext:value-type="error"><text:p>#N/A</text:p></table:table-cell>)"
-                 R"(<table:covered-table-cell><text:p>a<text:s text:c="2"/><text:span>b</text:span><text:tab/>)"
-                 R"(<office:annotation><text:p>note</text:p></office:annotation></text:p><text:p>c</text:p></table:covered-table-cell>)"
-                 R"(</table:table-row>)"),
-             true,
-             "1\t1\tnumber\t0.5\n1\t2\tdate\t1.5\n1\t3\tdate\t44197.25\n1\t4\tboolean\tFALSE\n1\t5\terror\t#N/A\n"
-             "1\t6\ttext\ta  b\\t\\nc\n"},
-        Case{"ods_repeats",
-             Ods(R"(<table:table-row table:number-rows-repeated="2"><table:table-cell table:number-columns-repeated="2" )"
-                 R"(office:value-type="float" office:value="7"/><table:table-cell table:number-columns-repeated="99999"/>)" +
-                 kCell + R"(</table:table-row><table:table-row table:number-rows-repeated="1048000"/><table:table-row>)" + kCell +
-                 "</table:table-row>"),
-             true,
-             "1\t1\tnumber\t7\n1\t2\tnumber\t7\n2\t1\tnumber\t7\n2\t2\tnumber\t7\n1048003\t1\tnumber\t1\n"},
-        Case{"ods_repeat_bomb",
-             Ods(R"(<table:table-row table:number-rows-repeated="999999999"><table:table-cell table:number-columns-repeated=)"
-                 R"("999999999" office:value-type="float" office:value="1"/></table:table-row>)"),
-             true, "The first sheet has too many cells to be read.", true},
+        Case{"xlsx_unclosed_attribute", Xlsx(R"(<x:row><x:c t="str"><x:v>a</x:v></x:c></x:row><x:row r="2&amp;3)"),
+             false, "The file is damaged: its first sheet could not be read.", true},
+        Case{"xlsx_not_zip", "PK\3\4 not really", false, "The file is damaged: its contents could not be unpacked.",
+             true},
+        Case{
+            "ods_kinds",
+            Ods(R"(<table:table-row><table:table-cell office:value-type="percentage" office:value="0.5"/>)"
+                R"(<table:table-cell office:value-type="time" office:time-value="PT36H"/>)"
+                R"(<table:table-cell office:value-type="date" office:date-value="2021-01-01T06:00:00"/>)"
+                R"(<table:table-cell office:value-type="boolean" office:boolean-value="false"/>)"
+                R"(<table:table-cell office:value-type="string" office:string-value="" calcext:value-type="error"><text:p>#N/A</text:p></table:table-cell>)"
+                R"(<table:covered-table-cell><text:p>a<text:s text:c="2"/><text:span>b</text:span><text:tab/>)"
+                R"(<office:annotation><text:p>note</text:p></office:annotation></text:p><text:p>c</text:p></table:covered-table-cell>)"
+                R"(</table:table-row>)"),
+            true,
+            "1\t1\tnumber\t0.5\n1\t2\tdate\t1.5\n1\t3\tdate\t44197.25\n1\t4\tboolean\tFALSE\n1\t5\terror\t#N/A\n"
+            "1\t6\ttext\ta  b\\t\\nc\n"},
+        Case{
+            "ods_repeats",
+            Ods(R"(<table:table-row table:number-rows-repeated="2"><table:table-cell table:number-columns-repeated="2" )"
+                R"(office:value-type="float" office:value="7"/><table:table-cell table:number-columns-repeated="99999"/>)" +
+                kCell +
+                R"(</table:table-row><table:table-row table:number-rows-repeated="1048000"/><table:table-row>)" +
+                kCell + "</table:table-row>"),
+            true, "1\t1\tnumber\t7\n1\t2\tnumber\t7\n2\t1\tnumber\t7\n2\t2\tnumber\t7\n1048003\t1\tnumber\t1\n"},
+        Case{
+            "ods_repeat_bomb",
+            Ods(R"(<table:table-row table:number-rows-repeated="999999999"><table:table-cell table:number-columns-repeated=)"
+                R"("999999999" office:value-type="float" office:value="1"/></table:table-row>)"),
+            true, "The first sheet has too many cells to be read.", true},
         Case{"ods_password", Ods("", "<manifest><manifest:encryption-data/></manifest>"), true,
              "The workbook is protected by a password.", true}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
-TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once)
-{
+TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once) {
     const QByteArray row = "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
                            QByteArray(16000, 'x') + "</text:p></table:table-cell></table:table-row>";
     Sheet_Cells cells;
@@ -180,4 +186,4 @@ TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once)
     EXPECT_EQ(cells.Shared_Text_Count(), 1u);
 }
 
-} // namespace
+}  // namespace

@@ -3,10 +3,10 @@
 #include "search/Selection_Items.h"
 #include "winsupport/Twips.h"
 
+#include <gtest/gtest.h>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -34,8 +34,11 @@ struct Choose_Test : ::testing::Test {
     // The buttons a click would do something with.
     static QString Enabled(const Choose& d) {
         QStringList on;
-        const std::pair<const char*, QWidget*> buttons[] = {{"Select", d.Select}, {"Select_All", d.Select_All},
-            {"Unselect", d.Unselect}, {"Unselect_All", d.Unselect_All}, {"Ok", d.Ok}};
+        const std::pair<const char*, QWidget*> buttons[] = {{"Select", d.Select},
+                                                            {"Select_All", d.Select_All},
+                                                            {"Unselect", d.Unselect},
+                                                            {"Unselect_All", d.Unselect_All},
+                                                            {"Ok", d.Ok}};
         for (const auto& [name, b] : buttons)
             if (b->isEnabled()) on << name;
         return on.join(' ');
@@ -65,7 +68,7 @@ TEST_F(Choose_Test, Ok_Only_When_The_Selection_Changed) {
     EXPECT_EQ(Highlighted(c.Selected), QStringList({"Area 1", "Reco Text"}));
     EXPECT_EQ(Choose::Entries(c.Available), QStringList({"area 2", "Project name"}));
     EXPECT_EQ(Enabled(c), "Select_All Unselect Unselect_All Ok");
-    c.Unselect_Click();   // back as it opened, the two highlighted in Available
+    c.Unselect_Click();  // back as it opened, the two highlighted in Available
     EXPECT_EQ(Enabled(c), "Select Select_All Unselect_All");
     EXPECT_EQ(Highlighted(c.Available), QStringList({"Area 1", "Reco Text"}));
     c.Unselect_All_Click();

@@ -41,7 +41,7 @@ struct Counts_Window_Test : Output_Test {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_The_Language) {
     const int area3 = Record_Description->Get_Champs().Number("DomReco3");
@@ -53,7 +53,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     EXPECT_EQ(first, (QStringList{"Health", "20", "66.7"}));
     EXPECT_EQ(w->Table->item(3, 0)->text(), "(empty)");
     EXPECT_EQ(w->Table->item(3, 1)->text(), "1");
-    EXPECT_EQ(Categories(*w).last(), "Health");   // the top bar is the first line
+    EXPECT_EQ(Categories(*w).last(), "Health");  // the top bar is the first line
 
     // The same window comes forward for the next column; the values past the bars share one.
     EXPECT_EQ(Show_Counts_Window(s, &owner, Record_Description->Get_Champs().Number("ProjName")), w);
@@ -62,7 +62,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     EXPECT_EQ(Categories(*w).first(), "11 other values");
     w->By_Label->click();
     EXPECT_EQ(w->Table->item(0, 0)->text(), "Project 1");
-    EXPECT_EQ(w->Table->item(1, 0)->text(), "Project 10");   // the grid's text order
+    EXPECT_EQ(w->Table->item(1, 0)->text(), "Project 10");  // the grid's text order
 
     Use_Language("FR");
     Search_All(s, "FR");
@@ -70,7 +70,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     Refresh_Counts_Window(&owner);
     EXPECT_EQ(w->Field_List->currentText(), "Domaine de la reco");
     EXPECT_EQ(w->Table->horizontalHeaderItem(1)->text(), "Nombre");
-    EXPECT_EQ(w->Table->item(0, 0)->text(), "Environnement");   // by label, in French order
+    EXPECT_EQ(w->Table->item(0, 0)->text(), "Environnement");  // by label, in French order
     EXPECT_EQ(w->Table->item(2, 0)->text(), "Santé");
     EXPECT_EQ(w->Table->item(2, 2)->text(), "66,7");
 
@@ -79,7 +79,8 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     EXPECT_EQ(QGuiApplication::clipboard()->text(), Counts_Clip_Text(w->Counts(), "FR"));
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Domaine de la reco\tNombre\tPart (%)\r\n"));
     QTemporaryDir dir;
-    messages->fileAnswers = {dir.filePath("c.csv"), dir.filePath("c.png"), dir.filePath("c.svg"), dir.filePath("no/c.csv")};
+    messages->fileAnswers = {dir.filePath("c.csv"), dir.filePath("c.png"), dir.filePath("c.svg"),
+                             dir.filePath("no/c.csv")};
     w->cmdSave_Click();
     EXPECT_EQ(Read_Bytes(dir.filePath("c.csv")), Counts_Csv_Bytes(w->Counts(), "FR"));
     w->cmdSaveChart_Click();

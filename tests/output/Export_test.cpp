@@ -73,7 +73,8 @@ TEST_F(Export_Test, Opens_On_What_Its_Button_Is_For) {
     // "Select..." just under "Custom", the frame 150 twips below it.
     const int custom_bottom = Window_Top_Twips(e->OptFields[2]) + Pixels_To_Twips_Y(e->OptFields[2]->height(), e.get());
     EXPECT_NEAR(Window_Top_Twips(e->Custum_Select), custom_bottom + 30, 16);
-    const int select_bottom = Window_Top_Twips(e->Custum_Select) + Pixels_To_Twips_Y(e->Custum_Select->height(), e.get());
+    const int select_bottom =
+        Window_Top_Twips(e->Custum_Select) + Pixels_To_Twips_Y(e->Custum_Select->height(), e.get());
     EXPECT_NEAR(Window_Top_Twips(e->Frame2) + Pixels_To_Twips_Y(e->Frame2->height(), e.get()), select_bottom + 150, 16);
 }
 
@@ -145,7 +146,7 @@ TEST_F(Export_Test, To_File) {
     QTemporaryDir dir;
     const QString file = dir.filePath("out.csv");
     messages->fileAnswers = {QString(), file, dir.filePath("missing/folder/out.csv")};
-    e->ToFile_Click();   // cancelled
+    e->ToFile_Click();  // cancelled
     ASSERT_EQ(messages->fileRequests.size(), 1u);
     const File_Dialog_Request& asked = messages->fileRequests[0];
     EXPECT_FALSE(asked.open);
@@ -157,7 +158,7 @@ TEST_F(Export_Test, To_File) {
     EXPECT_EQ(Read_Bytes(file), Export_File_Bytes(s, true, true, Field_Set_From_Range("1-4,8,10-17", "EN")));
     EXPECT_TRUE(messages->shown.empty());
 
-    e->ToFile_Click();   // a folder that does not exist
+    e->ToFile_Click();  // a folder that does not exist
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_FALSE(messages->shown[0].text.isEmpty());
     EXPECT_EQ(messages->shown[0].icon, Msg_Icon::Exclamation);
@@ -177,7 +178,7 @@ TEST_F(Export_Test, To_Printer) {
     EXPECT_NE(dev.Find("The Sifa recommendations"), nullptr);
     EXPECT_NE(dev.Find("Selection criteria are Year Not Empty"), nullptr);
     EXPECT_NE(dev.Find("Project 2"), nullptr);
-    EXPECT_EQ(dev.Find("MS of coordinator:"), nullptr);   // "Short"
+    EXPECT_EQ(dev.Find("MS of coordinator:"), nullptr);  // "Short"
 }
 
 TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
@@ -202,8 +203,10 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
         EXPECT_TRUE(shown);
         EXPECT_EQ(dev.Killed, cancel);
         EXPECT_EQ(dev.Ended, !cancel);
-        if (cancel) EXPECT_EQ(dev.Pages, 2);  // the second page was its last
-        else EXPECT_GT(dev.Pages, 3);
+        if (cancel)
+            EXPECT_EQ(dev.Pages, 2);  // the second page was its last
+        else
+            EXPECT_GT(dev.Pages, 3);
     }
 }
 

@@ -13,7 +13,7 @@ using Op = Recording_Print_Device::Text_Op;
 
 struct LVPrint_Test : Output_Test {
     Search_Results s;
-    Recording_Print_Device dev;   // 190 x 277 mm; characters 1.65 mm wide, lines 3.3 mm high
+    Recording_Print_Device dev;  // 190 x 277 mm; characters 1.65 mm wide, lines 3.3 mm high
     LVPrint p;
 
     void Search(const std::vector<Hand_Record>& rows, const QString& lang = "EN") {
@@ -54,7 +54,7 @@ TEST_F(LVPrint_Test, Page_Header) {
     EXPECT_DOUBLE_EQ(d->Top, 15.0 / 4);
     const Op* page = dev.Find("Page 1");
     ASSERT_NE(page, nullptr);
-    EXPECT_NEAR(page->X + 6 * 1.65, 190 - 10, 1e-9);   // right-aligned on the margin
+    EXPECT_NEAR(page->X + 6 * 1.65, 190 - 10, 1e-9);  // right-aligned on the margin
     EXPECT_DOUBLE_EQ(page->Top, 15.0 / 4);
     EXPECT_FALSE(page->Bold);
     const Op* title = dev.Find("The Sifa recommendations");
@@ -88,14 +88,27 @@ TEST_F(LVPrint_Test, Which_Labels_Print) {
         size_t rules;
     } cases[] = {
         // A positive position prints its label without a value, a negative one only with it.
-        {"positive and negative positions", {no_year, area2}, "EN",
-         {{"Year:", 2}, {"Area 2 of reco:", 1}, {"Area 3 of reco:", 0}, {"Type 2 of recipient:", 0}, {"Reco Text:", 2},
-          {"Texte de la reco:", 0}, {"MS of coordinator:", 0}},   // not in "Short"
+        {"positive and negative positions",
+         {no_year, area2},
+         "EN",
+         {{"Year:", 2},
+          {"Area 2 of reco:", 1},
+          {"Area 3 of reco:", 0},
+          {"Type 2 of recipient:", 0},
+          {"Reco Text:", 2},
+          {"Texte de la reco:", 0},
+          {"MS of coordinator:", 0}},  // not in "Short"
          2},
-        {"a record prints none of the fields of the one before", {two_areas, Plain_Record(2), Plain_Record(3)}, "EN",
-         {{"Area 2 of reco:", 1}, {"Area 3 of reco:", 1}, {"Reco Text:", 3}}, 3},
-        {"French prints the French text", {Plain_Record(1)}, "FR",
-         {{"texte 1", 1}, {"text 1", 0}, {"Texte de la reco:", 1}}, 1},
+        {"a record prints none of the fields of the one before",
+         {two_areas, Plain_Record(2), Plain_Record(3)},
+         "EN",
+         {{"Area 2 of reco:", 1}, {"Area 3 of reco:", 1}, {"Reco Text:", 3}},
+         3},
+        {"French prints the French text",
+         {Plain_Record(1)},
+         "FR",
+         {{"texte 1", 1}, {"text 1", 0}, {"Texte de la reco:", 1}},
+         1},
         {"an empty list prints its header", {}, "EN", {{"The Sifa recommendations", 1}, {"Year:", 0}}, 0},
     };
     for (const auto& c : cases) {
@@ -152,7 +165,7 @@ TEST_F(LVPrint_Test, Wrap_Text) {
         {"aaa bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},
         {"aaa  bbb   ccc ", 12, "aaa bbb\nccc", 7 * 1.65},
         {"a longwordthatneverfits b", 12, "a\nlongwordthatneverfits\nb", 21 * 1.65},
-        {"   aaa bbb", 12, "aaa bbb", 7 * 1.65},          // leading blanks make no empty line
+        {"   aaa bbb", 12, "aaa bbb", 7 * 1.65},  // leading blanks make no empty line
         {"aaa\t bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},  // any blank ends a word's text
         {"one\r\ntwo", 100, "one\ntwo", 3 * 1.65},
         {"", 12, "", 0},
@@ -229,7 +242,7 @@ TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
             EXPECT_FALSE(dev.Ended);
         } else {
             EXPECT_TRUE(done);
-            EXPECT_EQ(Count("Project name:"), 2);   // rows 1 and 3
+            EXPECT_EQ(Count("Project name:"), 2);  // rows 1 and 3
             EXPECT_NE(dev.Find("Project 3"), nullptr);
             EXPECT_EQ(dev.Find("Project 2"), nullptr);
         }
@@ -307,7 +320,8 @@ TEST_F(LVPrint_Test, Bad_Input_Never_Stops_The_Job) {
     ASSERT_NE(value, nullptr);
     double label_bottom = 0;
     for (const Op& t : dev.Texts)
-        if (t.Text.startsWith("Label") && t.Top < value->Top + 10 && t.Top < value->Top) label_bottom = std::max(label_bottom, t.Top + 3.3);
+        if (t.Text.startsWith("Label") && t.Top < value->Top + 10 && t.Top < value->Top)
+            label_bottom = std::max(label_bottom, t.Top + 3.3);
     EXPECT_GT(label_bottom, 0);
     EXPECT_GE(value->Top, label_bottom);
     EXPECT_DOUBLE_EQ(value->X, 10 + 1 + 1);

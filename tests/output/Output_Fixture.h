@@ -8,16 +8,22 @@
 #include "search/Search_Run.h"
 #include "winsupport/Message_Service.h"
 
-#include <QHash>
 #include <gtest/gtest.h>
+#include <QHash>
 #include <vector>
 
-using Hand_Record = QHash<QString, QString>;   // field name -> stored text
+using Hand_Record = QHash<QString, QString>;  // field name -> stored text
 
 inline Hand_Record Plain_Record(int n) {
-    return {{"Year", QString::number(1990 + n)}, {"Proj#", QString::number(100 + n)}, {"Reco#", "1"},
-            {"ProjName", QStringLiteral("Project %1").arg(n)}, {"EM", "DE"}, {"PortName", "Müller"},
-            {"DomReco1", "H"}, {"RecoFr", QStringLiteral("texte %1").arg(n)}, {"RecoEN", QStringLiteral("text %1").arg(n)},
+    return {{"Year", QString::number(1990 + n)},
+            {"Proj#", QString::number(100 + n)},
+            {"Reco#", "1"},
+            {"ProjName", QStringLiteral("Project %1").arg(n)},
+            {"EM", "DE"},
+            {"PortName", "Müller"},
+            {"DomReco1", "H"},
+            {"RecoFr", QStringLiteral("texte %1").arg(n)},
+            {"RecoEN", QStringLiteral("text %1").arg(n)},
             {"Dest1", "NG"}};
 }
 
@@ -29,7 +35,8 @@ inline void Fill_Records(const std::vector<Hand_Record>& rows) {
             ++f;
             const auto it = rows[static_cast<size_t>(r - 1)].find(c.Nom);
             if (it == rows[static_cast<size_t>(r - 1)].end()) continue;
-            Records_Table(r, f) = c.Data_Type == QLatin1String("4") ? Value::Double(it->toDouble()) : Value::String(*it);
+            Records_Table(r, f) =
+                c.Data_Type == QLatin1String("4") ? Value::Double(it->toDouble()) : Value::String(*it);
         }
     }
 }

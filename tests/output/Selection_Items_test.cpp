@@ -7,7 +7,12 @@
 namespace {
 
 TEST(Collection, Keeps_Names_Sorted_Without_Regard_To_Case) {
-    const struct { const char* name; bool plage; QStringList adds; QString expected; } cases[] = {
+    const struct {
+        const char* name;
+        bool plage;
+        QStringList adds;
+        QString expected;
+    } cases[] = {
         {"any order", false, {"b", "C", "a"}, "a|b|C"},
         {"blanks trimmed", false, {"  Year ", "area 2", "Area 1"}, "Area 1|area 2|Year"},
         {"only blanks add nothing", false, {"   ", ""}, ""},
@@ -37,7 +42,7 @@ TEST(Collection, Lookups) {
     EXPECT_TRUE(f.Available.exists("YEAR"));
     EXPECT_TRUE(f.Available.exists("year", true));
     EXPECT_FALSE(f.Available.exists("Years"));
-    EXPECT_EQ(f.Available.add("year")->Nom(), "Year");   // the one held
+    EXPECT_EQ(f.Available.add("year")->Nom(), "Year");  // the one held
     EXPECT_TRUE(f.Available.Remove(1));
     EXPECT_FALSE(f.Available.Remove("Nothing"));
     EXPECT_EQ(f.Available.Name_List(","), "Reco Text,Year");
@@ -50,7 +55,11 @@ TEST(Collection, Lookups) {
 }
 
 TEST(Field, Exists_By_Auto_Add) {
-    struct Case { int auto_add; bool answer; int available, selected; };
+    struct Case {
+        int auto_add;
+        bool answer;
+        int available, selected;
+    };
     for (const Case& c : {Case{0, false, 1, 0}, Case{1, true, 2, 0}, Case{2, true, 1, 1}}) {
         Field f;
         f.Auto_Add = c.auto_add;

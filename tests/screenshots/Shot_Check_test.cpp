@@ -1,13 +1,12 @@
 #include "Shot_Check.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
+#include <QPainter>
 
 namespace {
 
 // A window-like picture: a grey face with a frame, a text-like band and a button.
-QImage Window_Picture(QSize size)
-{
+QImage Window_Picture(QSize size) {
     QImage img(size, QImage::Format_RGB32);
     img.fill(QColor(239, 239, 239));
     QPainter p(&img);
@@ -18,8 +17,7 @@ QImage Window_Picture(QSize size)
     return img;
 }
 
-QImage Plain(QSize size, QColor colour)
-{
+QImage Plain(QSize size, QColor colour) {
     QImage img(size, QImage::Format_ARGB32);
     img.fill(colour);
     return img;
@@ -27,8 +25,7 @@ QImage Plain(QSize size, QColor colour)
 
 }  // namespace
 
-TEST(Shot_Check, Tells_Unfit_Pictures)
-{
+TEST(Shot_Check, Tells_Unfit_Pictures) {
     const Shot_Limits record{{440, 390}, {460, 410}};
     struct Case {
         const char* name;
@@ -63,8 +60,7 @@ TEST(Shot_Check, Tells_Unfit_Pictures)
     }
 }
 
-TEST(Shot_Check, One_Colour_Share_Is_Measured_Against_The_Limit)
-{
+TEST(Shot_Check, One_Colour_Share_Is_Measured_Against_The_Limit) {
     // Left part red, right part blue: the share of red decides.
     struct Case {
         int red_columns;  // of 100

@@ -112,7 +112,8 @@ TEST(Compare_Critere, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
         const QString s = QString::fromUcs4(&u, 1) + QStringLiteral("Ab");
         const Value v = Value::String(s);
         ASSERT_TRUE(Compare_Critere(s, false, Op_Equal_Or_Inferior, v, 5) &&
-                    Compare_Critere(s, false, Op_Equal_Or_Superior, v, 5)) << std::hex << static_cast<unsigned>(u);
+                    Compare_Critere(s, false, Op_Equal_Or_Superior, v, 5))
+            << std::hex << static_cast<unsigned>(u);
     }
     // Long texts go through the wide paths; accents and İ fall at every offset.
     std::mt19937 rng(7);
@@ -122,7 +123,8 @@ TEST(Compare_Critere, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
         for (int i = rng() % 40; i > 0; --i) s += alphabet[rng() % alphabet.size()];
         const Value v = Value::String(s);
         ASSERT_TRUE(Compare_Critere(s, false, Op_Equal_Or_Inferior, v, 5) &&
-                    Compare_Critere(s, false, Op_Equal_Or_Superior, v, 5)) << s.toStdString();
+                    Compare_Critere(s, false, Op_Equal_Or_Superior, v, 5))
+            << s.toStdString();
     }
     const QString astral = QString::fromUtf8("\xF0\x90\x90\x80x");  // Deseret capital letter
     EXPECT_TRUE(Compare_Critere(astral.toLower(), false, Op_Equal_Or_Inferior, Value::String(astral), 5));
@@ -143,8 +145,14 @@ TEST(Compare_Critere, Very_Long_Patterns_Stay_Fast) {
 
 class With_Description : public ::testing::Test {
 protected:
-    void SetUp() override { Build_Record_Description(); Records_Table.Clear(); }
-    void TearDown() override { Records_Table.Clear(); Record_Description.reset(); }
+    void SetUp() override {
+        Build_Record_Description();
+        Records_Table.Clear();
+    }
+    void TearDown() override {
+        Records_Table.Clear();
+        Record_Description.reset();
+    }
     static Champ& F(const char* nom) { return *Record_Description->Get_Champs().Item(QString::fromLatin1(nom)); }
 };
 
@@ -220,8 +228,10 @@ protected:
         const qint32 n = Mark_Selection(c, lang);
         std::set<int> out;
         for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
-            if (Records_Table(r, Selection_Mark) == Value::Boolean(true)) out.insert(r);
-            else EXPECT_EQ(Records_Table(r, Selection_Mark), Value::Boolean(false));
+            if (Records_Table(r, Selection_Mark) == Value::Boolean(true))
+                out.insert(r);
+            else
+                EXPECT_EQ(Records_Table(r, Selection_Mark), Value::Boolean(false));
         EXPECT_EQ(n, static_cast<qint32>(out.size()));
         EXPECT_TRUE(Records_Table(0, Selection_Mark).isEmpty());
         return out;
@@ -257,9 +267,18 @@ class Verdicts : public Verdict, public ::testing::WithParamInterface<Verdict_Ca
 
 TEST_P(Verdicts, Selected_Records) { EXPECT_EQ(Selected(GetParam().criteria), GetParam().expected); }
 
-Criterion_Row Inactive(Criterion_Row r) { r.Critere_Actif = false; return r; }
-Criterion_Row No_Oper(Criterion_Row r) { r.Oper.reset(); return r; }
-Criterion_Row No_Field(Criterion_Row r) { r.Field.reset(); return r; }
+Criterion_Row Inactive(Criterion_Row r) {
+    r.Critere_Actif = false;
+    return r;
+}
+Criterion_Row No_Oper(Criterion_Row r) {
+    r.Oper.reset();
+    return r;
+}
+Criterion_Row No_Field(Criterion_Row r) {
+    r.Field.reset();
+    return r;
+}
 
 const Verdict_Case kVerdictCases[] = {
     {"coded_equal_on_label", Crit({Row_(7, Op_Equal, "france")}), {1, 2}},
@@ -280,12 +299,22 @@ const Verdict_Case kVerdictCases[] = {
     {"number_not_selects_missing_year", Crit({Row_(1, Op_Superior, "2008", true)}), {1, 4}},
     {"initial_query_year_not_empty", Crit({Row_(1, Op_Empty, "", true)}), {1, 2, 3}},
     {"or_of_two_rows", Crit({Row_(1, Op_Equal, "2008"), Row_(7, Op_Equal, "IE")}), {1, 3}},
-    {"and_of_three_rows", Crit({Row_(1, Op_Superior, "2000"), Row_(9, Op_Equal, "PA"), Row_(10, Op_Equal, "Health")}, true), {1}},
-    {"and_with_skipped_rows", Crit({Inactive(Row_(1, Op_Equal, "1")), Row_(7, Op_Equal, "FR"), No_Oper(Row_(1, Op_Equal, "1"))}, true), {1, 2}},
-    {"no_usable_row_selects_nothing", Crit({Inactive(Row_(1, Op_Empty, "", true)), No_Field(Row_(1, Op_Empty, "")), No_Oper(Row_(1, Op_Empty, ""))}), {}},
+    {"and_of_three_rows",
+     Crit({Row_(1, Op_Superior, "2000"), Row_(9, Op_Equal, "PA"), Row_(10, Op_Equal, "Health")}, true),
+     {1}},
+    {"and_with_skipped_rows",
+     Crit({Inactive(Row_(1, Op_Equal, "1")), Row_(7, Op_Equal, "FR"), No_Oper(Row_(1, Op_Equal, "1"))}, true),
+     {1, 2}},
+    {"no_usable_row_selects_nothing",
+     Crit({Inactive(Row_(1, Op_Empty, "", true)), No_Field(Row_(1, Op_Empty, "")), No_Oper(Row_(1, Op_Empty, ""))}),
+     {}},
     // RecoFr in the English view has no field to test: the running verdict stays as it was.
-    {"empty_field_list_first_in_and_stops", Crit({Row_(13, Op_Empty, "", true), Row_(1, Op_Empty, "", true)}, true), {}},
-    {"empty_field_list_after_true_row_in_and", Crit({Row_(1, Op_Empty, "", true), Row_(13, Op_Empty, "", true)}, true), {1, 2, 3}},
+    {"empty_field_list_first_in_and_stops",
+     Crit({Row_(13, Op_Empty, "", true), Row_(1, Op_Empty, "", true)}, true),
+     {}},
+    {"empty_field_list_after_true_row_in_and",
+     Crit({Row_(1, Op_Empty, "", true), Row_(13, Op_Empty, "", true)}, true),
+     {1, 2, 3}},
     {"empty_field_list_in_or", Crit({Row_(13, Op_Empty, ""), Row_(7, Op_Equal, "IE")}), {3}},
     {"field_number_out_of_range", Crit({Row_(40, Op_Empty, "")}), {}},
     {"invalid_pattern_under_not_selects_all", Crit({Row_(4, Op_Equal, "[pro", true)}), {1, 2, 3, 4}},

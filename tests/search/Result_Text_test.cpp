@@ -8,16 +8,14 @@
 
 namespace {
 
-Criteria Everything()
-{
+Criteria Everything() {
     Criteria c;
     c.Rows[0] = {true, 1, Op_Empty, QString(), true};  // Year not empty
     return c;
 }
 
 // Export columns by field name.
-std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const char*> names)
-{
+std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const char*> names) {
     std::vector<bool> out(s.Data.Cols(), false);
     for (int c = 1; c < s.Data.Cols(); ++c)
         for (const char* n : names)
@@ -27,18 +25,16 @@ std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const c
 
 struct Result_Text : Search_Test {
     Search_Results s;
-    void SetUp() override
-    {
+    void SetUp() override {
         Search_Test::SetUp();
         Run_Search(s, Everything(), QStringLiteral("EN"));
         DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));  // by year
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Result_Text, Quoting_And_Formats)
-{
+TEST_F(Result_Text, Quoting_And_Formats) {
     const auto cols = Columns(s, {"Year", "ProjName", "EM"});
     struct Case {
         const char* name;
@@ -71,15 +67,13 @@ TEST_F(Result_Text, Quoting_And_Formats)
             << c.name;
 }
 
-TEST_F(Result_Text, Mismatched_Selection_Gives_Nothing)
-{
+TEST_F(Result_Text, Mismatched_Selection_Gives_Nothing) {
     QString error;
     EXPECT_EQ(Get_Text_Selection(s, true, true, std::vector<bool>(3, true), true, ";", &error), "");
     EXPECT_EQ(error, "Internal Error, number of columns selection mismatch");
 }
 
-TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be)
-{
+TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
     QTemporaryDir dir;
     const QString file = dir.filePath("out.csv");
     const auto cols = Columns(s, {"Year", "PortName"});
@@ -88,7 +82,9 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be)
 
     s.Data.Set_Text_Matrix(1, s.Field_Grid_Col[8], QStringLiteral("Ελλάδα"));
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
-    EXPECT_TRUE(Read_Bytes(file).startsWith("\xEF\xBB\xBF" "1999;\"Ελλάδα\"\r\n"));
+    EXPECT_TRUE(
+        Read_Bytes(file).startsWith("\xEF\xBB\xBF"
+                                    "1999;\"Ελλάδα\"\r\n"));
 
     const QString missing = dir.filePath("missing/out.csv");
     EXPECT_EQ(ToFile(missing, s, true, false, cols),
@@ -103,8 +99,7 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be)
 #endif
 }
 
-TEST_F(Result_Text, Sentences_Describe_Criteria_And_Order)
-{
+TEST_F(Result_Text, Sentences_Describe_Criteria_And_Order) {
     const std::vector<Criterion_Text> rows{
         {true, "MS of coordinator", true, "Equal", 0, "Germany", "DE"},
         {false, "Year", false, "Equal", 0, "", "2004"},  // not usable: left out
@@ -120,8 +115,7 @@ TEST_F(Result_Text, Sentences_Describe_Criteria_And_Order)
     EXPECT_EQ(TexteOrderBy(s, {7, -1, 0, 4}), "Ordered by MS of coordinator, Year (Descending)");
 }
 
-TEST_F(Result_Text, Field_Sets_Follow_The_Language)
-{
+TEST_F(Result_Text, Field_Sets_Follow_The_Language) {
     struct Case {
         const char* lang;
         const char* range;
@@ -134,15 +128,13 @@ TEST_F(Result_Text, Field_Sets_Follow_The_Language)
         {"EN", "0", std::vector<bool>(17, false)},
         {"EN", "14, 7-7, x, 99", {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Field_Set_From_Range(c.range, c.lang), c.set) << c.lang << " " << c.range;
+    for (const Case& c : cases) EXPECT_EQ(Field_Set_From_Range(c.range, c.lang), c.set) << c.lang << " " << c.range;
     const Field_Sets_T sets = Init_Field_Sets("FR");
     EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
     EXPECT_EQ(sets.Column_Field[14], 15);
 }
 
-TEST_F(Result_Text, Record_Lines_Of_The_Detail_View)
-{
+TEST_F(Result_Text, Record_Lines_Of_The_Detail_View) {
     const auto lines = Record_Lines(Value::String("2"), "FR");
     ASSERT_TRUE(lines);
     ASSERT_EQ(lines->size(), 16);

@@ -10,15 +10,14 @@
 struct Hand_Record {
     double year;
     const char* projName;
-    const char* em;        // Country code
+    const char* em;  // Country code
     const char* portName;
     const char* domReco1;
     const char* recoFr;
     const char* recoEn;
 };
 
-inline void Fill_Records(std::initializer_list<Hand_Record> rows)
-{
+inline void Fill_Records(std::initializer_list<Hand_Record> rows) {
     Records_Table.Resize(static_cast<int>(rows.size()), Record_Description->Count());
     int r = 0;
     for (const Hand_Record& h : rows) {
@@ -39,8 +38,7 @@ inline void Fill_Records(std::initializer_list<Hand_Record> rows)
 }
 
 struct Search_Test : ::testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         Build_Record_Description();
         Current_Language = QStringLiteral("EN");
         Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
@@ -50,16 +48,14 @@ struct Search_Test : ::testing::Test {
             {2010, "Plain", "BE", "", "", "texte trois", "text three"},
         });
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         Records_Table.Clear();
         Current_Language.clear();
     }
 };
 
 // Row 0 the headers, column 0 the record numbers 1..n (hidden), then the given cells.
-inline void Fill_Grid(Text_Grid& g, const QStringList& headers, const std::vector<QStringList>& rows)
-{
+inline void Fill_Grid(Text_Grid& g, const QStringList& headers, const std::vector<QStringList>& rows) {
     g.Clear();
     g.Set_Fixed_Cols(0);
     g.Set_Cols(static_cast<int>(headers.size()) + 1);
@@ -72,8 +68,7 @@ inline void Fill_Grid(Text_Grid& g, const QStringList& headers, const std::vecto
     }
 }
 
-inline QStringList Column(const Text_Grid& g, int c)
-{
+inline QStringList Column(const Text_Grid& g, int c) {
     QStringList out;
     for (int r = g.Fixed_Rows(); r < g.Rows(); ++r) out << g.Text_Matrix(r, c);
     return out;

@@ -3,8 +3,7 @@
 #include "search/Criteria_Form.h"
 #include "search/Search_Run.h"
 
-TEST_F(Search_Test, Counts_Captions_And_Grid)
-{
+TEST_F(Search_Test, Counts_Captions_And_Grid) {
     struct Case {
         const char* name;
         Criterion_Row row;
@@ -30,8 +29,7 @@ TEST_F(Search_Test, Counts_Captions_And_Grid)
     }
 }
 
-TEST_F(Search_Test, Grid_Shows_The_Language_And_Decoded_Codes)
-{
+TEST_F(Search_Test, Grid_Shows_The_Language_And_Decoded_Codes) {
     Search_Results s;
     Criteria cr;
     cr.Rows[0] = {true, 1, Op_Empty, {}, true};
@@ -43,7 +41,7 @@ TEST_F(Search_Test, Grid_Shows_The_Language_And_Decoded_Codes)
         const int em = s.Field_Grid_Col[7];
         EXPECT_EQ(s.Data.Text_Matrix(0, 1), lang == QString("EN") ? "Year" : "Année");
         EXPECT_EQ(s.Data.Text_Matrix(1, em), lang == QString("EN") ? "Germany" : "Allemagne");
-        EXPECT_EQ(s.Data.Text_Matrix(1, 0), "1");       // record number, hidden
+        EXPECT_EQ(s.Data.Text_Matrix(1, 0), "1");  // record number, hidden
         EXPECT_EQ(s.Data.Col_Width(0), 0);
         EXPECT_EQ(s.Field_Grid_Col[lang == QString("EN") ? 13 : 14], -1);  // the other text is gone
         EXPECT_EQ(s.Data.Text_Matrix(2, s.Field_Grid_Col[lang == QString("EN") ? 14 : 13]),
@@ -51,8 +49,7 @@ TEST_F(Search_Test, Grid_Shows_The_Language_And_Decoded_Codes)
     }
 }
 
-TEST_F(Search_Test, Sort_Survives_A_New_Search)
-{
+TEST_F(Search_Test, Sort_Survives_A_New_Search) {
     Search_Results s;
     Criteria cr;
     cr.Rows[0] = {true, 1, Op_Empty, {}, true};
@@ -64,8 +61,7 @@ TEST_F(Search_Test, Sort_Survives_A_New_Search)
     EXPECT_EQ(s.Data.Text_Matrix(1, 0), "3");  // the record number moved with its row
 }
 
-TEST_F(Search_Test, Field_Entries_And_Operators)
-{
+TEST_F(Search_Test, Field_Entries_And_Operators) {
     const QList<Field_Entry> en = Field_Entries("EN");
     QStringList texts;
     for (const Field_Entry& e : en) texts << e.Text;
@@ -75,9 +71,15 @@ TEST_F(Search_Test, Field_Entries_And_Operators)
     EXPECT_FALSE(texts.contains("Texte de la reco"));
     EXPECT_EQ(en[1].Item, 1);
 
-    struct Case { qint32 item; QList<qint32> ops; };
+    struct Case {
+        qint32 item;
+        QList<qint32> ops;
+    };
     const Case cases[] = {
-        {Any_Fields, {0, 1, 2, 3, 4, 5, 6, 7, 8}}, {1, {0, 1, 2, 3, 4, 5, 6, 7, 8}}, {7, {0, 8}}, {99, {}},
+        {Any_Fields, {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {1, {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {7, {0, 8}},
+        {99, {}},
     };
     for (const Case& c : cases) EXPECT_EQ(Offered_Operators(c.item), c.ops) << c.item;
     Record_Description->Get_Champs().Item(4)->Data_Type = "2";
@@ -86,8 +88,7 @@ TEST_F(Search_Test, Field_Entries_And_Operators)
     EXPECT_EQ(Offered_Operators(4), QList<qint32>{0});
 }
 
-TEST_F(Search_Test, Value_Entry_And_Check)
-{
+TEST_F(Search_Test, Value_Entry_And_Check) {
     struct Case {
         qint32 item;
         std::optional<qint32> oper;
@@ -96,12 +97,9 @@ TEST_F(Search_Test, Value_Entry_And_Check)
         const char* description;
     };
     const Case cases[] = {
-        {7, Op_Equal, "DE", "", "Germany"},
-        {7, Op_Equal, "D", "Unkownn code", ""},
-        {7, Op_Empty, "whatever", "", ""},
-        {1, Op_Equal, "19x8", "Not numeric", ""},
-        {1, Op_Equal, "-3", "Below Zero", ""},
-        {1, Op_Equal, "", "", ""},
+        {7, Op_Equal, "DE", "", "Germany"},     {7, Op_Equal, "D", "Unkownn code", ""},
+        {7, Op_Empty, "whatever", "", ""},      {1, Op_Equal, "19x8", "Not numeric", ""},
+        {1, Op_Equal, "-3", "Below Zero", ""},  {1, Op_Equal, "", "", ""},
         {Any_Fields, Op_Equal, "19x8", "", ""},
     };
     for (const Case& c : cases) {

@@ -58,7 +58,10 @@ const QStringList Unsorted = {u"1"_qs, u"2"_qs, u"3"_qs};
 }  // namespace
 
 TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
-    const struct { qint32 field; std::vector<qint32> codes; } cases[] = {
+    const struct {
+        qint32 field;
+        std::vector<qint32> codes;
+    } cases[] = {
         {1, {5, 6, 5}}, {2, {5, 6, 5}}, {6, {5, 6, 5}}, {3, {3, 4, 3}}, {4, {3, 4, 3}}, {5, {3, 4, 3}}, {7, {0, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -74,7 +77,9 @@ TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
             if (code) pics[c.field] = code % 2 ? u"asc"_qs : u"desc"_qs;
             EXPECT_EQ(Pictures(grid), pics) << "field " << c.field;
             EXPECT_EQ(grid.Cell_Picture_Alignment(0, 3), Grid_Alignment::Right_Top);
-            EXPECT_EQ(Column(grid, 0), code == 0 ? Unsorted : code % 2 ? Ascending : Descending)
+            EXPECT_EQ(Column(grid, 0), code == 0  ? Unsorted
+                                       : code % 2 ? Ascending
+                                                  : Descending)
                 << "field " << c.field << " click " << click;
         }
     }
@@ -82,7 +87,7 @@ TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
 
 TEST_F(Single_Field, Another_Column_Takes_Over_And_Bad_Fields_Do_Nothing) {
     DoSort(Ref(), state, Value::Long(2));
-    DoSort(Ref(), state, Value::String(u" 3 "_qs));   // numeric text
+    DoSort(Ref(), state, Value::String(u" 3 "_qs));  // numeric text
     EXPECT_EQ(state.Sort_State[2], 0);
     EXPECT_EQ(state.Sort_State[3], 3);
     EXPECT_EQ(Pictures(grid), (QStringList{u"-"_qs, u"-"_qs, u"-"_qs, u"asc"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs}));
@@ -110,7 +115,10 @@ TEST_F(Single_Field, Order_Survives_A_New_Search_Until_The_Mode_Changes) {
 
     // A new search rebuilds the grid from scratch, then re-applies the order.
     Fill_Grid(grid, {u"Code"_qs, u"Name"_qs, u"Count"_qs},
-              {{u"x"_qs, u"x"_qs, u"7"_qs}, {u"x"_qs, u"x"_qs, u"100"_qs}, {u"x"_qs, u"x"_qs, u"8"_qs}, {u"x"_qs, u"x"_qs, u""_qs}});
+              {{u"x"_qs, u"x"_qs, u"7"_qs},
+               {u"x"_qs, u"x"_qs, u"100"_qs},
+               {u"x"_qs, u"x"_qs, u"8"_qs},
+               {u"x"_qs, u"x"_qs, u""_qs}});
     ASSERT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::None);
     DoSort(Ref(), state);
     EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
@@ -130,16 +138,23 @@ TEST_F(Single_Field, Order_Survives_A_New_Search_Until_The_Mode_Changes) {
 }
 
 TEST(Sorting, Group_Codes_And_Key_Choices) {
-    const struct { qint32 counter; const char* code; } codes[] = {
+    const struct {
+        qint32 counter;
+        const char* code;
+    } codes[] = {
         {1, "_____1"}, {15, "_____F"}, {16, "____10"}, {26, "____1A"}, {65535, "__FFFF"},
     };
     for (const auto& c : codes) EXPECT_EQ(Group_Code(c.counter), QString::fromLatin1(c.code));
     for (qint32 n = 1; n < 300; ++n) EXPECT_LT(Text_Order_Compare(Group_Code(n), Group_Code(n + 1)), 0) << n;
 
     using C = Sort_Key_Choice;
-    const struct { Sort_Keys_T keys; int last_col; Sort_Key_Choices choices; } cases[] = {
+    const struct {
+        Sort_Keys_T keys;
+        int last_col;
+        Sort_Key_Choices choices;
+    } cases[] = {
         {{3, -2, 0, 5}, 5, {C{3, true}, C{2, false}, C{}, C{}}},
-        {{20, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},           // a column the grid does not have
+        {{20, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},  // a column the grid does not have
         {{-1, -1, -1, -1}, 1, {C{1, false}, C{1, false}, C{1, false}, C{1, false}}},
         {{INT_MIN, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},
     };
@@ -149,7 +164,12 @@ TEST(Sorting, Group_Codes_And_Key_Choices) {
 
 namespace {
 
-struct Row_Data { QString country; int year; QString area; QString name; };
+struct Row_Data {
+    QString country;
+    int year;
+    QString area;
+    QString name;
+};
 
 std::vector<Row_Data> Make_Rows(int n) {
     const QStringList countries = {u"France"_qs, u"éire"_qs, u"Eire"_qs, u"Belgique"_qs, u"Österreich"_qs};
@@ -171,7 +191,8 @@ void Fill(Text_Grid& g, const std::vector<Row_Data>& rows) {
 QStringList Row_Texts(const Text_Grid& g) {
     QStringList out;
     for (int r = 1; r < g.Rows(); ++r)
-        out << QStringList{g.Text_Matrix(r, 1), g.Text_Matrix(r, 2), g.Text_Matrix(r, 3), g.Text_Matrix(r, 4)}.join(u'|');
+        out << QStringList{g.Text_Matrix(r, 1), g.Text_Matrix(r, 2), g.Text_Matrix(r, 3), g.Text_Matrix(r, 4)}.join(
+            u'|');
     return out;
 }
 

@@ -31,18 +31,21 @@ QStringList Sorted_By(const QStringList& texts, int code) {
 }  // namespace
 
 TEST(Text_Grid, Sort_Codes_On_Mixed_Cells) {
-    const QStringList cells = {u"b"_qs, u"10"_qs, u"2"_qs, u""_qs, u"_a"_qs, u"A"_qs,
-                               u"a"_qs, u"é"_qs, u"e"_qs, u"Éa"_qs, u"eb"_qs, u"1a"_qs};
+    const QStringList cells = {u"b"_qs, u"10"_qs, u"2"_qs, u""_qs,   u"_a"_qs, u"A"_qs,
+                               u"a"_qs, u"é"_qs,  u"e"_qs, u"Éa"_qs, u"eb"_qs, u"1a"_qs};
     // Accents and case only break ties of the base letters: "Éa" < "eb".
-    const QStringList text = {u""_qs, u"_a"_qs, u"10"_qs, u"1a"_qs, u"2"_qs, u"a"_qs,
-                              u"A"_qs, u"b"_qs, u"e"_qs, u"é"_qs, u"Éa"_qs, u"eb"_qs};
+    const QStringList text = {u""_qs,  u"_a"_qs, u"10"_qs, u"1a"_qs, u"2"_qs,  u"a"_qs,
+                              u"A"_qs, u"b"_qs,  u"e"_qs,  u"é"_qs,  u"Éa"_qs, u"eb"_qs};
     // Numbers by value, as one block where the digits begin.
-    const QStringList generic = {u""_qs, u"_a"_qs, u"2"_qs, u"10"_qs, u"1a"_qs, u"a"_qs,
-                                 u"A"_qs, u"b"_qs, u"e"_qs, u"é"_qs, u"Éa"_qs, u"eb"_qs};
+    const QStringList generic = {u""_qs,  u"_a"_qs, u"2"_qs, u"10"_qs, u"1a"_qs, u"a"_qs,
+                                 u"A"_qs, u"b"_qs,  u"e"_qs, u"é"_qs,  u"Éa"_qs, u"eb"_qs};
     // Cells that read as no number first, in text order.
-    const QStringList numeric = {u""_qs, u"_a"_qs, u"1a"_qs, u"a"_qs, u"A"_qs, u"b"_qs,
-                                 u"e"_qs, u"é"_qs, u"Éa"_qs, u"eb"_qs, u"2"_qs, u"10"_qs};
-    const struct { int code; QStringList expected; } cases[] = {
+    const QStringList numeric = {u""_qs,  u"_a"_qs, u"1a"_qs, u"a"_qs,  u"A"_qs, u"b"_qs,
+                                 u"e"_qs, u"é"_qs,  u"Éa"_qs, u"eb"_qs, u"2"_qs, u"10"_qs};
+    const struct {
+        int code;
+        QStringList expected;
+    } cases[] = {
         {1, generic}, {2, Reversed(generic)}, {3, numeric}, {4, Reversed(numeric)}, {5, text}, {6, Reversed(text)},
     };
     for (const auto& c : cases) EXPECT_EQ(Sorted_By(cells, c.code), c.expected) << "code " << c.code;
@@ -57,10 +60,26 @@ TEST(Text_Grid, Sort_Codes_On_Mixed_Cells) {
 }
 
 TEST(Text_Grid, Text_Order_Pairs) {
-    const struct { const char16_t* lower; const char16_t* higher; } pairs[] = {
-        {u"", u" "}, {u" x", u"-"}, {u"-", u"_"}, {u"_", u"0"}, {u"_____F", u"____10"}, {u"9", u"a"},
-        {u"e", u"é"}, {u"é", u"f"}, {u"c", u"ç"}, {u"ça", u"cb"}, {u"oe", u"œ"}, {u"œ", u"of"},
-        {u"a", u"A"}, {u"Zebre", u"zèbre"}, {u"école", u"Ecoles"}, {u"e\u0301", u"é"},
+    const struct {
+        const char16_t* lower;
+        const char16_t* higher;
+    } pairs[] = {
+        {u"", u" "},
+        {u" x", u"-"},
+        {u"-", u"_"},
+        {u"_", u"0"},
+        {u"_____F", u"____10"},
+        {u"9", u"a"},
+        {u"e", u"é"},
+        {u"é", u"f"},
+        {u"c", u"ç"},
+        {u"ça", u"cb"},
+        {u"oe", u"œ"},
+        {u"œ", u"of"},
+        {u"a", u"A"},
+        {u"Zebre", u"zèbre"},
+        {u"école", u"Ecoles"},
+        {u"e\u0301", u"é"},
         {u"préambule du texte de la recommandation A", u"préambule du texte de la recommandation b"},
     };
     for (const auto& p : pairs) {
@@ -76,7 +95,8 @@ TEST(Text_Grid, Generic_Sort_Is_A_Total_Order) {
     // Numbers, texts beginning with digits and others, mixed at random: the sort must
     // neither fail nor depend on the order it starts from, and must keep identical
     // texts together (the multi-key sort numbers them as one group).
-    const QStringList pieces = {u"1"_qs, u"2"_qs, u"0"_qs, u"a"_qs, u"A"_qs, u"é"_qs, u"_"_qs, u" "_qs, u"."_qs, u"-"_qs, u","_qs, u"e5"_qs};
+    const QStringList pieces = {u"1"_qs, u"2"_qs, u"0"_qs, u"a"_qs, u"A"_qs, u"é"_qs,
+                                u"_"_qs, u" "_qs, u"."_qs, u"-"_qs, u","_qs, u"e5"_qs};
     QRandomGenerator rng(7);
     QStringList cells;
     for (int i = 0; i < 3000; ++i) {
@@ -102,8 +122,12 @@ TEST(Text_Grid, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
     for (int code = 1; code <= 6; ++code) {
         Text_Grid g;
         Fill_Grid(g, {u"Id"_qs, u"Key"_qs},
-                  {{u"1"_qs, u"b"_qs}, {u"2"_qs, u"a"_qs}, {u"3"_qs, u"b"_qs},
-                   {u"4"_qs, u"a"_qs}, {u"5"_qs, u"b"_qs}, {u"6"_qs, u"a"_qs}});
+                  {{u"1"_qs, u"b"_qs},
+                   {u"2"_qs, u"a"_qs},
+                   {u"3"_qs, u"b"_qs},
+                   {u"4"_qs, u"a"_qs},
+                   {u"5"_qs, u"b"_qs},
+                   {u"6"_qs, u"a"_qs}});
         g.Set_Col(1);
         ASSERT_TRUE(g.Sort(2));  // the previous order: 6 to 1
         g.Set_Col(2);
@@ -136,7 +160,7 @@ TEST(Text_Grid, Sort_Moves_Whole_Rows_Below_The_Header) {
     EXPECT_EQ(g.Text_Matrix(0, 1), u"Name"_qs);
     EXPECT_EQ(g.Text_Matrix(0, 3), u"hidden"_qs);
     EXPECT_EQ(g.Cell_Picture(0, 1), Grid_Picture::Ascending);
-    EXPECT_EQ(g.Row_Height(3), 500);   // Zoé's row kept its height
+    EXPECT_EQ(g.Row_Height(3), 500);  // Zoé's row kept its height
     EXPECT_EQ(g.Row_Height(1), Text_Grid::Default_Row_Height);
     g.Set_Col(2);
     ASSERT_TRUE(g.Sort(4));
@@ -162,7 +186,7 @@ TEST(Text_Grid, Structure_Cells_And_Bad_Indexes) {
     EXPECT_TRUE(g.Set_Text_Matrix(5, 4, u"  spaced\ttext\n"_qs));
     EXPECT_EQ(g.Text_Matrix(5, 4), u"  spaced\ttext\n"_qs);
     EXPECT_TRUE(g.Set_Col_Width(4, 0));
-    EXPECT_EQ(g.Text_Matrix(5, 4), u"  spaced\ttext\n"_qs);   // hidden, still there
+    EXPECT_EQ(g.Text_Matrix(5, 4), u"  spaced\ttext\n"_qs);  // hidden, still there
     g.Set_Row(5);
     g.Set_Col(4);
     g.Set_Rows(3);
@@ -177,7 +201,7 @@ TEST(Text_Grid, Structure_Cells_And_Bad_Indexes) {
     EXPECT_FALSE(g.Set_Rows(-1));
     EXPECT_FALSE(g.Set_Fixed_Rows(4));
     EXPECT_FALSE(g.Set_Row(3));
-    EXPECT_FALSE(g.Set_Top_Row(0));   // fixed row
+    EXPECT_FALSE(g.Set_Top_Row(0));  // fixed row
     EXPECT_EQ(g.Col_Width(9), 0);
 
     g.Set_Cell_Picture(0, 1, Grid_Picture::Descending);
@@ -199,7 +223,7 @@ TEST(Text_Grid, Geometry_And_Merging) {
     for (int c = 0; c < 4; ++c) g.Set_Col_Width(c, c == 0 ? 0 : 1000);
     EXPECT_EQ(g.Col_Pos(2), 1000);
     EXPECT_EQ(g.Col_At(1500), 2);
-    EXPECT_EQ(g.Col_At(0), 1);          // the hidden column takes no room
+    EXPECT_EQ(g.Col_At(0), 1);  // the hidden column takes no room
     EXPECT_EQ(g.Col_At(3000), -1);
     g.Set_Left_Col(2);
     EXPECT_EQ(g.Col_Pos(1), -1000);
@@ -209,13 +233,13 @@ TEST(Text_Grid, Geometry_And_Merging) {
     for (int r = 1; r < 5; ++r) g.Set_Text_Matrix(r, 1, r < 4 ? u"same"_qs : u"other"_qs);
     g.Set_Text_Matrix(0, 1, u"same"_qs);
     g.Set_Merge_Col(1, true);
-    EXPECT_FALSE(g.Merged_With_Above(2, 1));   // merging off for the grid
+    EXPECT_FALSE(g.Merged_With_Above(2, 1));  // merging off for the grid
     g.Set_Merge_Cells(Grid_Merge::Restrict_Columns);
-    EXPECT_FALSE(g.Merged_With_Above(1, 1));   // the header never merges with data
+    EXPECT_FALSE(g.Merged_With_Above(1, 1));  // the header never merges with data
     EXPECT_TRUE(g.Merged_With_Above(2, 1));
     EXPECT_TRUE(g.Merged_With_Above(3, 1));
     EXPECT_FALSE(g.Merged_With_Above(4, 1));
-    EXPECT_FALSE(g.Merged_With_Above(2, 2));   // column not switched on (both empty)
+    EXPECT_FALSE(g.Merged_With_Above(2, 2));  // column not switched on (both empty)
 }
 
 namespace {
@@ -239,15 +263,36 @@ TEST(Text_Grid, Redraw_Switch_Holds_Back_Changes) {
     g.Set_Text_Matrix(1, 1, u"x"_qs);
     EXPECT_EQ(rec.heard, (QStringList{u"cells 1,1-1,1"_qs}));
 
-    struct Case { const char* name; std::function<void(Text_Grid&)> change; QStringList expected; };
+    struct Case {
+        const char* name;
+        std::function<void(Text_Grid&)> change;
+        QStringList expected;
+    };
     const Case cases[] = {
-        {"cells", [](Text_Grid& t) { t.Set_Text_Matrix(1, 2, u"a"_qs); t.Set_Text_Matrix(3, 0, u"b"_qs); },
+        {"cells",
+         [](Text_Grid& t) {
+             t.Set_Text_Matrix(1, 2, u"a"_qs);
+             t.Set_Text_Matrix(3, 0, u"b"_qs);
+         },
          {u"cells 1,0-3,2"_qs, u"redraw"_qs}},
-        {"cells and layout", [](Text_Grid& t) { t.Set_Text_Matrix(2, 2, u"a"_qs); t.Set_Col_Width(1, 0); },
+        {"cells and layout",
+         [](Text_Grid& t) {
+             t.Set_Text_Matrix(2, 2, u"a"_qs);
+             t.Set_Col_Width(1, 0);
+         },
          {u"cells 2,2-2,2"_qs, u"layout"_qs, u"redraw"_qs}},
-        {"structure", [](Text_Grid& t) { t.Set_Text_Matrix(2, 2, u"c"_qs); t.Set_Rows(6); },
+        {"structure",
+         [](Text_Grid& t) {
+             t.Set_Text_Matrix(2, 2, u"c"_qs);
+             t.Set_Rows(6);
+         },
          {u"reset"_qs, u"redraw"_qs}},
-        {"sort", [](Text_Grid& t) { t.Set_Text_Matrix(1, 1, u"z"_qs); t.Set_Col(1); t.Sort(5); },
+        {"sort",
+         [](Text_Grid& t) {
+             t.Set_Text_Matrix(1, 1, u"z"_qs);
+             t.Set_Col(1);
+             t.Sort(5);
+         },
          {u"reset"_qs, u"redraw"_qs}},
         {"nothing", [](Text_Grid&) {}, {u"redraw"_qs}},
     };

@@ -13,8 +13,7 @@ int No(const char* nom) { return Record_Description->Get_Champs().Number(QString
 // Every record of the fixture, with its areas set per record.
 struct Counts_Test : Search_Test {
     Search_Results s;
-    void SetUp() override
-    {
+    void SetUp() override {
         Search_Test::SetUp();
         const char* areas[3][3] = {{"INC", "inc", "MOB"}, {"MOB", "", ""}, {"", "", ""}};
         for (int r = 1; r <= 3; ++r)
@@ -23,24 +22,21 @@ struct Counts_Test : Search_Test {
                     Records_Table(r, No("DomReco1") + k) = Value::String(QString::fromLatin1(areas[r - 1][k]));
         Search_All();
     }
-    void Search_All()
-    {
+    void Search_All() {
         Criteria c;
         c.Rows[0] = {true, No("Year"), Op_Empty, QString(), true};
         ASSERT_EQ(Run_Search(s, c, Current_Language), 3);
     }
-    static QStringList Lines(const Value_Counts& c)
-    {
+    static QStringList Lines(const Value_Counts& c) {
         QStringList out;
         for (const Value_Count& v : c.Rows) out << QStringLiteral("%1=%2").arg(v.Label).arg(v.Count);
         return out;
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages)
-{
+TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages) {
     struct Case {
         const char* field;
         const char* lang;
@@ -67,7 +63,8 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages)
             EXPECT_NEAR(total, 100.0, 1e-9) << c.field;
         }
     }
-    EXPECT_EQ(Counted_Fields(No("DomReco3"), "EN"), (std::vector<qint32>{No("DomReco1"), No("DomReco2"), No("DomReco3")}));
+    EXPECT_EQ(Counted_Fields(No("DomReco3"), "EN"),
+              (std::vector<qint32>{No("DomReco1"), No("DomReco2"), No("DomReco3")}));
     // One entry per group, in column order, under the group's label.
     QStringList listed;
     for (const Countable_Field& f : Countable_Fields("EN")) listed << f.Label;
@@ -76,8 +73,7 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages)
     EXPECT_FALSE(listed.contains("Texte de la reco"));
 }
 
-TEST_F(Counts_Test, Csv_And_Clipboard_Text)
-{
+TEST_F(Counts_Test, Csv_And_Clipboard_Text) {
     Current_Language = "FR";
     Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
     Search_All();
@@ -87,12 +83,12 @@ TEST_F(Counts_Test, Csv_And_Clipboard_Text)
               "\"Réseau; ville\";1;33,3\r\n");
     const Value_Counts areas = Count_Values(s, No("DomReco1"), "EN", Count_Order::By_Count);
     EXPECT_TRUE(Counts_Csv_Bytes(areas, "EN").endsWith("\r\n\"\";1;33.3\r\n"));
-    EXPECT_EQ(Counts_Clip_Text(names, "EN"), "Nom du Projet\tCount\tShare (%)\r\n\"Open \"\"City\"\"\"\t1\t33.3\r\n"
-                                             "Plain\t1\t33.3\r\n\"Réseau; ville\"\t1\t33.3\r\n");
+    EXPECT_EQ(Counts_Clip_Text(names, "EN"),
+              "Nom du Projet\tCount\tShare (%)\r\n\"Open \"\"City\"\"\"\t1\t33.3\r\n"
+              "Plain\t1\t33.3\r\n\"Réseau; ville\"\t1\t33.3\r\n");
 }
 
-TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value)
-{
+TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
     Records_Table(1, No("ProjName")) = Value::String("a*b?c#d[e");
     Records_Table(2, No("ProjName")) = Value::String("aXbYc1d[e");
     Records_Table(3, No("ProjName")) = Value::String(QString(300, u'x'));
@@ -100,17 +96,15 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value)
         const char* field;
         int record;
         bool exclude;
-        std::vector<int> selected;   // empty: refused
+        std::vector<int> selected;  // empty: refused
     };
     const Case cases[] = {
-        {"ProjName", 1, false, {1}},      // wildcards match themselves
-        {"ProjName", 2, true, {1, 3}},
-        {"DomReco2", 1, false, {1}},      // "inc": the areas' entry, any area
-        {"DomReco1", 2, false, {1, 2}},   // MOB
-        {"EM", 2, true, {1, 3}},          // "fr"
-        {"PortName", 3, false, {3}},      // empty: the "Empty" operator
-        {"PortName", 3, true, {1, 2}},
-        {"ProjName", 3, false, {}},       // longer than a criterion may be
+        {"ProjName", 1, false, {1}},  // wildcards match themselves
+        {"ProjName", 2, true, {1, 3}},  {"DomReco2", 1, false, {1}},  // "inc": the areas' entry, any area
+        {"DomReco1", 2, false, {1, 2}},  // MOB
+        {"EM", 2, true, {1, 3}},  // "fr"
+        {"PortName", 3, false, {3}},  // empty: the "Empty" operator
+        {"PortName", 3, true, {1, 2}},  {"ProjName", 3, false, {}},  // longer than a criterion may be
     };
     for (const Case& c : cases) {
         QString why;
@@ -131,14 +125,13 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value)
     }
 }
 
-TEST_F(Counts_Test, Copied_Cells_Come_With_Their_Headings)
-{
+TEST_F(Counts_Test, Copied_Cells_Come_With_Their_Headings) {
     Fill_Grid(s.Data, {"Name", "Hidden", "Note"}, {{"Plain", "x", "a\tb"}, {"Open \"City\"", "y", "c"}});
     s.Nb_Records_Tag = "2";
     s.Data.Set_Col_Width(2, 0);
     const QString both = "Name\tNote\r\nPlain\t\"a\tb\"\r\n\"Open \"\"City\"\"\"\tc\r\n";
     EXPECT_EQ(Clip_Range_Text(s, 1, 1, 2, 3), both);
-    EXPECT_EQ(Clip_Range_Text(s, 2, 3, 1, 1), both);   // either corner first
+    EXPECT_EQ(Clip_Range_Text(s, 2, 3, 1, 1), both);  // either corner first
     EXPECT_EQ(Clip_Range_Text(s, 2, 3, 2, 3), "Note\r\nc\r\n");
-    EXPECT_EQ(Clip_Range_Text(s, 1, 2, 1, 2), "");     // only a hidden column
+    EXPECT_EQ(Clip_Range_Text(s, 1, 2, 1, 2), "");  // only a hidden column
 }

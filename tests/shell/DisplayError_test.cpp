@@ -15,9 +15,15 @@ QStringList Numbered(int n) {
 
 TEST(DisplayError, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
     const QString cut = "\r\nToo many errors: truncated !";
-    const struct { int lines; QString text; } cases[] = {
-        {0, ""}, {2, "Line 1\r\nLine 2"}, {300, Numbered(300).join("\r\n")},
-        {301, Numbered(300).join("\r\n") + cut}, {1000, Numbered(300).join("\r\n") + cut},
+    const struct {
+        int lines;
+        QString text;
+    } cases[] = {
+        {0, ""},
+        {2, "Line 1\r\nLine 2"},
+        {300, Numbered(300).join("\r\n")},
+        {301, Numbered(300).join("\r\n") + cut},
+        {1000, Numbered(300).join("\r\n") + cut},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -47,7 +53,7 @@ TEST(DisplayError, ResizeLaysOutBoxAndButtonInTwips) {
                          Twips_To_Pixels_Y(ih - 500, &w)));
     const int okW = Pixels_To_Twips_X(w.OKButton->width(), &w);
     EXPECT_EQ(w.OKButton->pos(), QPoint(Twips_To_Pixels_X((iw - okW) / 2, &w), Twips_To_Pixels_Y(ih - 400, &w)));
-    EXPECT_LE(std::abs(w.OKButton->x() * 2 + w.OKButton->width() - 640), 2);   // centred within a pixel
+    EXPECT_LE(std::abs(w.OKButton->x() * 2 + w.OKButton->width() - 640), 2);  // centred within a pixel
 
     // An inner height of 500 twips or less leaves everything where it was.
     const QPoint okBefore = w.OKButton->pos();

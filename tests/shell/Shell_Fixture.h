@@ -32,7 +32,7 @@ struct Error_Window_Answerer {
                 onTop = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
                 w->OKButton->click();
             } else if (modal && clock.elapsed() > 10000) {
-                modal->close();   // some other window: never leave a test waiting
+                modal->close();  // some other window: never leave a test waiting
             }
         });
         timer.start();

@@ -1,8 +1,8 @@
+#include "shell/Start_Up.h"
 #include "Shell_Fixture.h"
 #include "Test_Files.h"
 #include "model/App_Paths.h"
 #include "model/Record_Description.h"
-#include "shell/Start_Up.h"
 #include "winsupport/Message_Service.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +58,6 @@ TEST_F(Start_Up, EmptyRecordDescriptionEndsWithAMessage) {
     EXPECT_EQ(rec->shown[0].text, "No record description !!!!\r\nExit...");
     EXPECT_EQ(rec->shown[0].caption, "Sifa_Soft");
     EXPECT_EQ(rec->shown[0].buttons, Msg_Buttons::OK);
-    EXPECT_EQ(seen.shown, 0);   // stops before the code-table check
+    EXPECT_EQ(seen.shown, 0);  // stops before the code-table check
     Build_Record_Description();
 }

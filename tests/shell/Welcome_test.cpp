@@ -1,8 +1,8 @@
+#include "shell/Welcome.h"
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
-#include "shell/Welcome.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
 
@@ -56,11 +56,16 @@ struct Welcome_Window : ::testing::Test {
 }  // namespace
 
 TEST(Welcome_Progress, Percentage_Rounds_Halves_To_Even) {
-    const struct { int value, maximum; const char* text; } cases[] = {
-        {0, 0, ""}, {1, 0, ""}, {0, 8, "0%"}, {1, 3, "33%"}, {1, 8, "12%"}, {3, 8, "38%"}, {5, 8, "62%"}, {8, 8, "100%"},
+    const struct {
+        int value, maximum;
+        const char* text;
+    } cases[] = {
+        {0, 0, ""},    {1, 0, ""},    {0, 8, "0%"},  {1, 3, "33%"},
+        {1, 8, "12%"}, {3, 8, "38%"}, {5, 8, "62%"}, {8, 8, "100%"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Welcome::Percent_Text(c.value, c.maximum), QString::fromLatin1(c.text)) << c.value << "/" << c.maximum;
+        EXPECT_EQ(Welcome::Percent_Text(c.value, c.maximum), QString::fromLatin1(c.text))
+            << c.value << "/" << c.maximum;
 }
 
 TEST_F(Welcome_Window, Progress_Operations_Drive_Their_Controls) {
@@ -103,7 +108,7 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
     Height_Log log(&w);
     w.Timer1_Timer();
     EXPECT_TRUE(w.Data_Loaded);
-    EXPECT_TRUE(log.twips.isEmpty());   // the cache: no growth, no progress
+    EXPECT_TRUE(log.twips.isEmpty());  // the cache: no growth, no progress
     EXPECT_EQ(Records_Table.Record_Count(), 400);
 
     EXPECT_TRUE(w.SifaReco->isVisible());
@@ -113,8 +118,9 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
     EXPECT_TRUE(w.SifaReco2->isVisible());
     EXPECT_FALSE(w.SifaReco->isVisible());
     EXPECT_FALSE(w.Korvan->isVisible());
-    const QStringList captions{Plain_Caption(w.User_Manual_EN->text()), Plain_Caption(w.User_Manual_FR->text()), Plain_Caption(w.User_Synth_EN->text()),
-                               Plain_Caption(w.User_Synth_FR->text()), Plain_Caption(w.Final_report->text())};
+    const QStringList captions{Plain_Caption(w.User_Manual_EN->text()), Plain_Caption(w.User_Manual_FR->text()),
+                               Plain_Caption(w.User_Synth_EN->text()), Plain_Caption(w.User_Synth_FR->text()),
+                               Plain_Caption(w.Final_report->text())};
     EXPECT_EQ(captions, (QStringList{"User manual", "Manuel utilisateur", "Synthesis", "Synthèse", "Rapport Final"}));
     EXPECT_TRUE(w.Final_report->isVisible());
     EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
@@ -153,10 +159,11 @@ TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
         QStringList lines;
         bool loaded;
     } cases[] = {
-        {"planted bad cells", SIFA_TEST_DATA "/sifa_bad_cells.xls",
+        {"planted bad cells",
+         SIFA_TEST_DATA "/sifa_bad_cells.xls",
          {"Cell A5: \"19x8\" Not numeric -> Ignored", "Cell A7: \"-1\" Below Zero -> Ignored",
           "Cell G9: \"ZZ\" Unknown code -> Ignored", "Cell B12: \"abc\" Not numeric -> Ignored"},
-         true},   // the other cells are there
+         true},  // the other cells are there
         {"no workbook", "", {"No input data (no file found)", "No Data loaded"}, false},
     };
     for (const auto& c : cases) {

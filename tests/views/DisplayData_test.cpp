@@ -10,9 +10,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QTextBrowser>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QWheelEvent>
 
@@ -44,7 +44,9 @@ struct Record_Window_Test : Sample_Data {
         return k < 0 ? QStringLiteral("<no row>") : w.Valeur[k]->toPlainText();
     }
     static QString Label_Of(const char* nom) {
-        return Record_Description->Get_Champs().Item(QString::fromLatin1(nom))->Get_Libelle_In_Langue(Current_Language) +
+        return Record_Description->Get_Champs()
+                   .Item(QString::fromLatin1(nom))
+                   ->Get_Libelle_In_Langue(Current_Language) +
                ": ";
     }
     static QString Stored(int r, const char* nom) { return To_Text(Records_Table(r, Field_Number(nom))); }
@@ -115,7 +117,7 @@ TEST_F(Record_Window_Test, Refuses_What_Names_No_Record_And_Keeps_What_It_Shows)
     Record_Description = std::make_unique<Record>();
     EXPECT_FALSE(w.Display_Record(Value::Long(1)));
     Record_Description = std::move(saved);
-    EXPECT_TRUE(w.Display_Record(Value::String(" 3 ")));   // numeric text is a number
+    EXPECT_TRUE(w.Display_Record(Value::String(" 3 ")));  // numeric text is a number
     EXPECT_EQ(w.windowTitle(), "Record #3");
 }
 
@@ -164,7 +166,7 @@ TEST_F(Record_Window_Test, Scrolls_Only_When_The_Rows_Do_Not_Fit) {
     EXPECT_EQ(sb->VMin(), 3);
     EXPECT_EQ(sb->VMax(), w.Frame1_Height());
     EXPECT_EQ(sb->VPage(), Pixels_To_Twips_Y(sb->Client_Rect().height(), &w));
-    EXPECT_LE(w.Valeur[0]->geometry().right(), sb->Vertical_Bar()->x());   // boxes end at the bar
+    EXPECT_LE(w.Valeur[0]->geometry().right(), sb->Vertical_Bar()->x());  // boxes end at the bar
     const int narrowHeight = w.Frame1_Height();
 
     // A small step moves the rows up by 10 twips; the rows follow the thumb.
@@ -232,7 +234,8 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     Url_Catcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "Open");
     const int r = 1;
-    const Value kept_toolkit = Records_Table(r, Field_Number("ToolKit")), kept_matos = Records_Table(r, Field_Number("MATOS"));
+    const Value kept_toolkit = Records_Table(r, Field_Number("ToolKit")),
+                kept_matos = Records_Table(r, Field_Number("MATOS"));
     Records_Table(r, Field_Number("ToolKit")) = Value::String("https://example.org/form?id=1");
     Records_Table(r, Field_Number("MATOS")) = Value::String("Brochure (PDF)");
     QPointer<DisplayData> w = new DisplayData;
@@ -243,7 +246,7 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->toPlainText(), "https://example.org/form?id=1");
     EXPECT_TRUE(link->toHtml().contains("href=\"https://example.org/form?id=1\""));
-    EXPECT_FALSE(w->Valeur[k + 1]->toHtml().contains("href"));   // not an address: plain text
+    EXPECT_FALSE(w->Valeur[k + 1]->toHtml().contains("href"));  // not an address: plain text
     emit link->anchorClicked(QUrl("https://example.org/form?id=1"));
     EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl("https://example.org/form?id=1")});
     QDesktopServices::unsetUrlHandler("https");
@@ -268,10 +271,17 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
 }
 
 TEST(Web_Address, Only_A_Whole_Address_Is_One) {
-    const struct { const char* text; const char* url; } cases[] = {
-        {"https://example.org/a", "https://example.org/a"}, {"www.example.org", "http://www.example.org"},
-        {"HTTP://EXAMPLE.ORG", "http://example.org"}, {"see https://example.org", ""}, {"Guide (PDF, 49 p.)", ""},
-        {"http://", ""}, {"", ""},
+    const struct {
+        const char* text;
+        const char* url;
+    } cases[] = {
+        {"https://example.org/a", "https://example.org/a"},
+        {"www.example.org", "http://www.example.org"},
+        {"HTTP://EXAMPLE.ORG", "http://example.org"},
+        {"see https://example.org", ""},
+        {"Guide (PDF, 49 p.)", ""},
+        {"http://", ""},
+        {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(Web_Address(c.text).toString(), c.url) << c.text;
 }

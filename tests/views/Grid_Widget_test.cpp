@@ -93,7 +93,7 @@ TEST(Grid_Widget, Mouse_Events_Give_Button_Shift_And_Twips) {
     QSignalSpy down(&view, &Grid_Widget::MouseDown), move(&view, &Grid_Widget::MouseMove),
         up(&view, &Grid_Widget::MouseUp);
 
-    for (const auto& [row, col] : {std::pair{0, 2}, {2, 1}}) {   // a header cell, a data cell
+    for (const auto& [row, col] : {std::pair{0, 2}, {2, 1}}) {  // a header cell, a data cell
         SCOPED_TRACE(row);
         const QRect cell = view.Cell_Rect(row, col);
         ASSERT_FALSE(cell.isEmpty());
@@ -125,7 +125,7 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
     Text_Grid g;
     Fill(g, {{"", "Country", "Year"}, {"1", "France", "2004"}, {"2", "France", "1999"}, {"3", "Spain", "1999"}});
     g.Set_Merge_Cells(Grid_Merge::Restrict_Columns);
-    g.Set_Merge_Col(1, true);   // merged
+    g.Set_Merge_Col(1, true);  // merged
     g.Set_Merge_Col(2, false);  // same texts in rows 2 and 3, not merged
     g.Set_Col_Width(1, 1500);
     g.Set_Col_Width(2, 1500);
@@ -147,7 +147,8 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
 
     // Arrows at the right-top of the header cell, drawn only when asked for.
     const QRect header = view.Cell_Rect(0, 2);
-    const QRect corner(header.right() - header.height() / 2 - 6, header.top() + 1, header.height() / 2 + 4, header.height() / 2);
+    const QRect corner(header.right() - header.height() / 2 - 6, header.top() + 1, header.height() / 2 + 4,
+                       header.height() / 2);
     const QColor ink = view.palette().color(QPalette::ButtonText);
     auto arrow_ink = [&](const QImage& i) { return Any_Pixel(i, corner, ink, true); };
     EXPECT_FALSE(arrow_ink(img));
@@ -168,7 +169,7 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
     const char* long_heading = "Year of the recommendation, as given by the project";
     EXPECT_EQ(band_with(long_heading), band_with(""));
     g.Set_Cell_Picture(0, 2, Grid_Picture::None);
-    EXPECT_NE(band_with(long_heading), band_with(""));   // without an arrow the text runs on
+    EXPECT_NE(band_with(long_heading), band_with(""));  // without an arrow the text runs on
     g.Set_Text_Matrix(0, 2, "Year");
     EXPECT_FALSE(arrow_ink(shot()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The search window over the bundled sample records.
+#include "Views_Fixture.h"
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
@@ -8,15 +9,14 @@
 #include "search/Sorting.h"
 #include "views/Grid_Widget.h"
 #include "views/Search.h"
-#include "Views_Fixture.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 #include <memory>
 
 struct Search_Window_Test : Sample_Data {

@@ -10,13 +10,13 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
-#include <QMenu>
 #include <QFileInfo>
-#include <QKeySequence>
-#include <QSet>
 #include <QGroupBox>
+#include <QKeySequence>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -65,8 +65,8 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
 }
 
 TEST_F(Search_Window_Test, OperatorsFollowTheFieldType) {
-    const QStringList all{"Equal",     "Inferior", "Superior", "Equal or Inferior", "Equal or Superior",
-                          "Begin with", "End with", "Content",  "Empty"};
+    const QStringList all{"Equal",    "Inferior", "Superior", "Equal or Inferior", "Equal or Superior", "Begin with",
+                          "End with", "Content",  "Empty"};
     // A date field offers no text operators.
     Record_Description->Get_Champs().Item("PortName")->Data_Type = "2";
     const std::pair<const char*, QStringList> cases[] = {
@@ -138,7 +138,10 @@ TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
 }
 
 TEST_F(Search_Window_Test, LeaveCheckRefusesWithTheMessageOfTheValue) {
-    const struct { const char *field, *oper, *text, *message; } cases[] = {   // message "": accepted
+    const struct {
+        const char *field, *oper, *text, *message;
+    } cases[] = {
+        // message "": accepted
         {"MS of coordinator", "Equal", "ZZ", "Unkownn code"},
         {"MS of coordinator", "Equal", "DE", ""},
         {"MS of coordinator", "Empty", "ZZ", ""},
@@ -220,8 +223,9 @@ TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
     EXPECT_FALSE(headers.contains("Reco Text"));
     EXPECT_EQ(s.Results.Field_Grid_Col[Field_Number("RecoEN")], -1);
     // Fixed captions stay.
-    EXPECT_EQ(QStringList({s.Lbl_Field->text(), Plain_Caption(s.Submit->text()), Plain_Caption(s.CellAutoSize->text())}),
-              (QStringList{"Field", "Submit", "Adjust Cell Size"}));
+    EXPECT_EQ(
+        QStringList({s.Lbl_Field->text(), Plain_Caption(s.Submit->text()), Plain_Caption(s.CellAutoSize->text())}),
+        (QStringList{"Field", "Submit", "Adjust Cell Size"}));
 }
 
 TEST_F(Search_Window_Test, HeaderClickSortsUpThenDown) {
@@ -267,7 +271,7 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
         if (auto* d = qobject_cast<frmTrier*>(QApplication::activeModalWidget())) {
             dialog_seen = true;
             d->cmbTri[0]->setCurrentIndex(col);
-            d->OptTri[1]->setChecked(true);   // descending
+            d->OptTri[1]->setChecked(true);  // descending
             d->reject();
         }
     });
@@ -278,7 +282,7 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
 
     s.Submit_Click();
     const Text_Grid& g = s.Results.Data;
-    EXPECT_EQ(g.Cols(), static_cast<int>(s.Results.Grid_Col_Field.size()) - 1);   // the key column went
+    EXPECT_EQ(g.Cols(), static_cast<int>(s.Results.Grid_Col_Field.size()) - 1);  // the key column went
     EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(g.Rows() - 1, col).toInt());
 
     // Leaving the mode drops the keys.
@@ -320,7 +324,7 @@ TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
     s.txtFields[1]->setFocus();
     const QString before = s.Nb_Records->text();
     QTest::keyClick(s.txtFields[1], Qt::Key_Return);
-    ASSERT_EQ(rec->shown.size(), 1u);   // "Unkownn code", and no search
+    ASSERT_EQ(rec->shown.size(), 1u);  // "Unkownn code", and no search
     EXPECT_EQ(s.Nb_Records->text(), before);
     s.txtFields[1]->setText("FR");
     QTest::keyClick(s.txtFields[1], Qt::Key_Enter, Qt::KeypadModifier);
@@ -338,7 +342,7 @@ TEST_F(Search_Window_Test, DraggedColumnBorderStopsAt300Twips) {
     ASSERT_TRUE(s.CommandHeader->isVisible());
     s.Data_MouseDown(Qt::LeftButton, Qt::NoModifier, border - 30, y);
     ASSERT_EQ(s.Resizing_Col, 1);
-    EXPECT_FALSE(s.CommandHeader->isVisible());   // no stale picture of the header while it changes
+    EXPECT_FALSE(s.CommandHeader->isVisible());  // no stale picture of the header while it changes
     s.Data_MouseMove(Qt::LeftButton, Qt::NoModifier, left + 1500, y);
     EXPECT_EQ(s.Results.Data.Col_Width(1), 1500);
     s.Data_MouseMove(Qt::LeftButton, Qt::NoModifier, left + 50, y);
@@ -355,8 +359,9 @@ TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
     EXPECT_EQ(s.Last_Tip_Cell, "1/4");
     ASSERT_TRUE(s.Tooltip);
     EXPECT_EQ(QString(s.Tooltip->TipText), g.Text_Matrix(1, 4));
-    EXPECT_EQ(QString(s.Tooltip->Title),
-              QStringList({g.Text_Matrix(1, 1), g.Text_Matrix(1, 2), g.Text_Matrix(1, 3), g.Text_Matrix(1, 8)}).join('/'));
+    EXPECT_EQ(
+        QString(s.Tooltip->Title),
+        QStringList({g.Text_Matrix(1, 1), g.Text_Matrix(1, 2), g.Text_Matrix(1, 3), g.Text_Matrix(1, 8)}).join('/'));
 
     s.Negation[0]->setChecked(false);
     s.Submit->click();
@@ -403,8 +408,11 @@ TEST_F(Search_Window_Test, AdjustCellSizeFitsEveryTextAsMeasuringEachWould) {
     Search& s = Open();
     Text_Grid& g = s.Results.Data;
     ASSERT_GT(g.Rows(), 100);
-    const std::pair<int, const char*> odd[] = {{5, "two\nlines of text"}, {6, "tab\there"}, {7, "東京 and Zürich"},
-                                               {8, "W W W W W W W W W W W W W W W W W W W W W W W W W W"}, {9, "l’été – 20 € « ok »"}};
+    const std::pair<int, const char*> odd[] = {{5, "two\nlines of text"},
+                                               {6, "tab\there"},
+                                               {7, "東京 and Zürich"},
+                                               {8, "W W W W W W W W W W W W W W W W W W W W W W W W W W"},
+                                               {9, "l’été – 20 € « ok »"}};
     for (const auto& [row, text] : odd) g.Set_Text_Matrix(row, 4, QString::fromUtf8(text));
     const QFontMetrics fm(s.Data->font());
     const auto px_x = [&](int px) { return Pixels_To_Twips_X(px, &s); };
@@ -417,11 +425,13 @@ TEST_F(Search_Window_Test, AdjustCellSizeFitsEveryTextAsMeasuringEachWould) {
         for (int r = 0; r < g.Rows(); ++r) {
             const QRect b = fm.boundingRect(QRect(0, 0, 1 << 28, 1 << 28), Qt::TextExpandTabs, g.Text_Matrix(r, c));
             widest = std::max(widest, b.width());
-            heights[static_cast<size_t>(r)] = std::max(heights[static_cast<size_t>(r)], g.Text_Matrix(r, c).isEmpty() ? fm.height() : b.height());
+            heights[static_cast<size_t>(r)] =
+                std::max(heights[static_cast<size_t>(r)], g.Text_Matrix(r, c).isEmpty() ? fm.height() : b.height());
         }
         ASSERT_EQ(g.Col_Width(c), px_x(widest) + 120) << "column " << c;
     }
-    for (int r = 0; r < g.Rows(); ++r) ASSERT_EQ(g.Row_Height(r), px_y(heights[static_cast<size_t>(r)]) + 60) << "row " << r;
+    for (int r = 0; r < g.Rows(); ++r)
+        ASSERT_EQ(g.Row_Height(r), px_y(heights[static_cast<size_t>(r)]) + 60) << "row " << r;
     EXPECT_GT(g.Row_Height(5), g.Row_Height(4));
 
     // One column dragged narrower: rows grow to their texts wrapped at the widths.
@@ -433,7 +443,8 @@ TEST_F(Search_Window_Test, AdjustCellSizeFitsEveryTextAsMeasuringEachWould) {
             if (g.Col_Width(c) <= 0) continue;
             const int w = std::max(Twips_To_Pixels_X(g.Col_Width(c) - 60, &s), 1);
             tallest = std::max(tallest, fm.boundingRect(QRect(0, 0, w, 1 << 28), Qt::TextWordWrap | Qt::TextExpandTabs,
-                                                        g.Text_Matrix(r, c)).height());
+                                                        g.Text_Matrix(r, c))
+                                            .height());
         }
         ASSERT_EQ(g.Row_Height(r), px_y(tallest) + 60) << "row " << r;
     }
@@ -460,7 +471,8 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueCopiesAndAsksForCounts
             if (Plain_Caption(a->text()) == text) a->trigger();
     };
     EXPECT_EQ(actions(0), QStringList{"Counts of this column..."});
-    EXPECT_EQ(actions(1), (QStringList{"Show only this value", "Exclude this value", "Copy", "Counts of this column..."}));
+    EXPECT_EQ(actions(1),
+              (QStringList{"Show only this value", "Exclude this value", "Copy", "Counts of this column..."}));
     run(0, "Counts of this column...");
     EXPECT_EQ(counts_asked, std::vector<qint32>{area1});
 
@@ -469,7 +481,8 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueCopiesAndAsksForCounts
         int n = 0;
         for (int r = 1; r <= Records_Table.Row_Upper(); ++r) {
             bool any = false;
-            for (int k = 0; k < 3; ++k) any |= To_Text(Records_Table(r, area1 + k)).compare(code, Qt::CaseInsensitive) == 0;
+            for (int k = 0; k < 3; ++k)
+                any |= To_Text(Records_Table(r, area1 + k)).compare(code, Qt::CaseInsensitive) == 0;
             n += any && !Records_Table(r, Field_Number("Year")).isEmpty() ? 1 : 0;
         }
         return n;
@@ -514,5 +527,5 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueCopiesAndAsksForCounts
     QTest::keyClick(s.Data, Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = QGuiApplication::clipboard()->text().split("\r\n");
     EXPECT_EQ(lines.value(0), g.Text_Matrix(0, 1) + "\t" + g.Text_Matrix(0, 2));
-    EXPECT_EQ(lines.size(), 4);   // headings, two rows, the last line's end
+    EXPECT_EQ(lines.size(), 4);  // headings, two rows, the last line's end
 }

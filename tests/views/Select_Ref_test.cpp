@@ -124,11 +124,14 @@ TEST_F(Picker, Double_Click_Ok_Cancel_And_Close_Box) {
     } cases[] = {
         {"double click writes the code and closes", "FR",
          [](Picker& t) {
-             QTest::mouseDClick(t.pick->List->viewport(), Qt::LeftButton, Qt::NoModifier, t.Cell_Center(t.Row_Of("DE"), 1));
+             QTest::mouseDClick(t.pick->List->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                t.Cell_Center(t.Row_Of("DE"), 1));
          },
          "DE", true},
-        {"Ok on the code already there", "FR", [](Picker& t) { QTest::mouseClick(t.pick->Ok, Qt::LeftButton); }, "FR", false},
-        {"Ok with an empty box and no row", "", [](Picker& t) { QTest::mouseClick(t.pick->Ok, Qt::LeftButton); }, "", false},
+        {"Ok on the code already there", "FR", [](Picker& t) { QTest::mouseClick(t.pick->Ok, Qt::LeftButton); }, "FR",
+         false},
+        {"Ok with an empty box and no row", "", [](Picker& t) { QTest::mouseClick(t.pick->Ok, Qt::LeftButton); }, "",
+         false},
         {"Cancel after choosing", "FR",
          [](Picker& t) {
              t.pick->List_Grid().Set_Row(0);
@@ -143,7 +146,7 @@ TEST_F(Picker, Double_Click_Ok_Cancel_And_Close_Box) {
          "FR", false},
         {"Ok after a filter that leaves nothing", "FR",
          [](Picker& t) {
-             t.pick->List_Grid().Set_Row(0);   // AT
+             t.pick->List_Grid().Set_Row(0);  // AT
              QTest::keyClicks(t.pick->Code_Search, "QQ");
              QTest::mouseClick(t.pick->Ok, Qt::LeftButton);
          },
@@ -155,7 +158,9 @@ TEST_F(Picker, Double_Click_Ok_Cancel_And_Close_Box) {
         c.act(*this);
         EXPECT_EQ(box.text(), c.after);
         EXPECT_EQ(pick->c_est_ok, c.ok);
-        if (c.ok) { EXPECT_EQ(pick->valeur_de_retour, c.after); }
+        if (c.ok) {
+            EXPECT_EQ(pick->valeur_de_retour, c.after);
+        }
         EXPECT_FALSE(pick->isVisible());
         EXPECT_TRUE(pick->Unloaded());
     }

@@ -30,5 +30,7 @@ struct Sample_Data : ::testing::Test {
         c.Rows[0] = {true, 1, Op_Equal_Or_Superior, QStringLiteral("0"), false};
         return c;
     }
-    static int Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+    static int Field_Number(const char* nom) {
+        return Record_Description->Get_Champs().Number(QString::fromLatin1(nom));
+    }
 };

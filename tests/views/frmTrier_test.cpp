@@ -130,7 +130,7 @@ TEST_F(Sort_Dialog, Sort_Orders_By_The_Keys_And_Closing_Stores_Them) {
     dlg.cmbTri_Click(0);
     dlg.cmbTri[1]->setCurrentIndex(2);
     dlg.cmbTri_Click(1);
-    dlg.OptTri[3]->setChecked(true);   // year descending
+    dlg.OptTri[3]->setChecked(true);  // year descending
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
     EXPECT_EQ(Column(grid, 0), (QStringList{"4", "2", "3", "1"}));
     // "Sort" leaves the dialog open; the close box stores what the keys show.

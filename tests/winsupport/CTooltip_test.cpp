@@ -1,12 +1,12 @@
 #include "winsupport/CTooltip.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -86,7 +86,8 @@ TEST_F(Tooltip, Writes_Reach_A_Live_Tip_As_The_Control_Does) {
 TEST_F(Tooltip, Colours_0_Leave_The_System_Ones) {
     // Written before Create and while shown: the tip repaints in the colour, BGR as the control takes it.
     const QColor system = Tip_Window(nullptr, false).palette().color(QPalette::ToolTipBase);
-    for (const auto& [back, expected] : {std::pair{0u, system}, {0x000000FFu, QColor(255, 0, 0)}, {0x00FF0000u, QColor(0, 0, 255)}}) {
+    for (const auto& [back, expected] :
+         {std::pair{0u, system}, {0x000000FFu, QColor(255, 0, 0)}, {0x00FF0000u, QColor(0, 0, 255)}}) {
         SCOPED_TRACE(back);
         CTooltip tip;
         tip.TipText = QStringLiteral("x");

@@ -3,9 +3,9 @@
 
 #include "Test_Files.h"
 
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QThread>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -15,17 +15,15 @@ struct Fake_Backend : Default_App_Backend {
     QList<Command>* started;
     explicit Fake_Backend(QList<Command>* log) : started(log) {}
     Command Find_Executable(const QString&) override { return found; }
-    bool Start(const Command& c) override
-    {
+    bool Start(const Command& c) override {
         started->append(c);
         return starts;
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST(Open_With_Default_App, Each_Failure_Has_Its_Message)
-{
+TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("manual.pdf");
     Write_Bytes(pdf, "%PDF-1.4\n");
@@ -56,7 +54,7 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message)
             ASSERT_EQ(rec->shown.size(), 1u) << c.name;
             EXPECT_EQ(rec->shown[0].text, c.text) << c.name;
             EXPECT_EQ(rec->shown[0].caption, c.caption) << c.name;
-            EXPECT_EQ(rec->shown[0].detail, QDir::toNativeSeparators(c.file)) << c.name;   // which file
+            EXPECT_EQ(rec->shown[0].detail, QDir::toNativeSeparators(c.file)) << c.name;  // which file
             EXPECT_EQ(rec->shown[0].icon, Msg_Icon::Exclamation) << c.name;
         } else {
             EXPECT_TRUE(rec->shown.empty()) << c.name;
@@ -67,10 +65,12 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message)
     }
 }
 
-TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting)
-{
+TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting) {
     const QString f = QStringLiteral("/data/my manual.pdf");
-    const struct { const char* exec; QStringList args; } cases[] = {
+    const struct {
+        const char* exec;
+        QStringList args;
+    } cases[] = {
         {"evince %U", {"evince", "file:///data/my%20manual.pdf"}},
         {"okular %f", {"okular", f}},
         {"viewer", {"viewer", f}},
@@ -81,14 +81,12 @@ TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting)
         {"\"unclosed %f", {}},
         {"", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Desktop_Exec_Arguments(QString::fromLatin1(c.exec), f), c.args) << c.exec;
+    for (const auto& c : cases) EXPECT_EQ(Desktop_Exec_Arguments(QString::fromLatin1(c.exec), f), c.args) << c.exec;
 }
 
 #ifndef Q_OS_WIN
 // The Linux backend reads the desktop's own association files.
-TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It)
-{
+TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It) {
     QTemporaryDir dir;
     const QString config = dir.filePath("config"), data = dir.filePath("data");
     QDir().mkpath(config);
@@ -99,7 +97,8 @@ TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It)
     QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
     Write_Bytes(data + "/applications/test-viewer.desktop",
                 QStringLiteral("[Desktop Entry]\nType=Application\nName=Viewer\nExec=%1 %f\n").arg(script).toUtf8());
-    Write_Bytes(config + "/mimeapps.list", "[Default Applications]\napplication/pdf=missing.desktop;test-viewer.desktop;\n");
+    Write_Bytes(config + "/mimeapps.list",
+                "[Default Applications]\napplication/pdf=missing.desktop;test-viewer.desktop;\n");
     const QString pdf = dir.filePath("doc.pdf");
     Write_Bytes(pdf, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
 

@@ -1,11 +1,11 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 TEST(Recording_Message_Service, AnswersFromTheScriptThenByDefault) {
     Scoped_Recorder rec;
@@ -25,7 +25,7 @@ TEST(Show_File_Dialog, PassesTheRequestThroughTheService) {
     rec->fileAnswers = {"/tmp/out.csv", ""};
     EXPECT_EQ(Show_File_Dialog(nullptr, 2, "Save as", "/tmp", "out.csv", {"CSV Files", "*.csv"}), "/tmp/out.csv");
     EXPECT_EQ(Show_File_Dialog(nullptr, 1, "Open", "", "", {"Data"}), "");  // cancelled
-    EXPECT_EQ(Show_File_Dialog(nullptr, 1, "Again", "", "", {}), "");      // script used up: cancel
+    EXPECT_EQ(Show_File_Dialog(nullptr, 1, "Again", "", "", {}), "");  // script used up: cancel
     ASSERT_EQ(rec->fileRequests.size(), 3u);
     const File_Dialog_Request& save = rec->fileRequests[0];
     EXPECT_FALSE(save.open);
@@ -49,7 +49,11 @@ TEST(Qt_File_Filter, Converts_The_Classic_Pairs) {
 }
 
 TEST(Qt_File_Filter, A_Name_Without_Extension_Gets_The_Chosen_Filters) {
-    const struct { const char* name; const char* filter; const char* result; } cases[] = {
+    const struct {
+        const char* name;
+        const char* filter;
+        const char* result;
+    } cases[] = {
         {"/tmp/out_short", "CSV Files (*.csv)", "/tmp/out_short.csv"},
         {"/tmp/a.dir/out", "CSV Files (*.csv)", "/tmp/a.dir/out.csv"},
         {"/tmp/out.txt", "CSV Files (*.csv)", "/tmp/out.txt"},
@@ -72,7 +76,8 @@ TEST(Qt_Message_Service, A_Short_Message_Keeps_Its_Caption_Whole) {
             box->accept();
         }
     });
-    Message_Box(QStringLiteral("x"), Msg_Buttons::OK, Msg_Icon::None, caption, nullptr, QStringLiteral("/some/file.pdf"));
+    Message_Box(QStringLiteral("x"), Msg_Buttons::OK, Msg_Icon::None, caption, nullptr,
+                QStringLiteral("/some/file.pdf"));
     // Room for the caption and the frame's icon and buttons around it.
     EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(caption) + 120);
     EXPECT_EQ(informative, "/some/file.pdf");

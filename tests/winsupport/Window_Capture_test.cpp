@@ -1,9 +1,9 @@
 #include "winsupport/Window_Capture.h"
 
+#include <gtest/gtest.h>
 #include <QFrame>
 #include <QImage>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 namespace {
 // Red on the left half, blue on the right, inside a 4-pixel frame.
@@ -57,7 +57,7 @@ TEST(Window_Capture, Outside_The_Widget_Stays_Transparent_And_Bad_Arguments_Give
     Two_Colours w;
     const QImage img = Capture_Window(&w, false, 100, 0, 20, 10).toImage();
     EXPECT_EQ(img.pixelColor(2, 5), QColor(Qt::blue));
-    EXPECT_EQ(img.pixelColor(6, 5), QColor(Qt::black));   // the frame on the right
+    EXPECT_EQ(img.pixelColor(6, 5), QColor(Qt::black));  // the frame on the right
     EXPECT_EQ(img.pixelColor(15, 5).alpha(), 0);
     EXPECT_TRUE(Capture_Window(nullptr, false, 0, 0, 10, 10).isNull());
     EXPECT_TRUE(Capture_Window(&w, false, 0, 0, 0, 10).isNull());

@@ -1,16 +1,16 @@
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
+#include "winsupport/Twips.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QKeySequence>
-#include <QPushButton>
-#include <QSet>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 TEST(Twips, ConvertAtTheScreensResolution) {
     const QScreen* s = QGuiApplication::primaryScreen();
@@ -50,7 +50,9 @@ struct Window_With_List {
 
 TEST(Fit_Drop_Down_List, LongerListsShowWhatFitsAboveTheLimit) {
     // Eight entries or fewer are left alone, whatever the limit.
-    struct Case { int items, room, expected; };
+    struct Case {
+        int items, room, expected;
+    };
     for (const Case c : {Case{0, 0, 5}, Case{8, 0, 5}, Case{30, 12, 12}, Case{30, 40, 30}, Case{9, 3, 3},
                          Case{30, 0, 1}, Case{30, -5, 1}}) {
         Window_With_List w(c.items);
@@ -77,7 +79,7 @@ TEST(Set_Window_On_Top, KeepsGeometryAndSetsTheFlag) {
         EXPECT_TRUE(w.isVisible());
         EXPECT_EQ(w.geometry(), before);
     }
-    QWidget hidden;   // a window not shown yet stays hidden
+    QWidget hidden;  // a window not shown yet stays hidden
     Set_Window_On_Top(&hidden, true);
     EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(hidden.isVisible());
@@ -107,9 +109,10 @@ TEST(Add_Mnemonics, Each_Caption_Gets_A_Letter_Of_Its_Own) {
         buttons.push_back(new QPushButton(QString::fromUtf8(caption), &window));
     buttons.push_back(new QCheckBox(QStringLiteral("Multi-Columns Sort"), &window));
     Add_Mnemonics(&window);
-    Add_Mnemonics(&window);   // again: nothing changes
+    Add_Mnemonics(&window);  // again: nothing changes
     QSet<QChar> letters;
-    const QStringList plain{"Submit", "Sort", "Select...", "Close", "Cancel", "Adjust Cell Size", "", "Multi-Columns Sort"};
+    const QStringList plain{"Submit",           "Sort", "Select...",         "Close", "Cancel",
+                            "Adjust Cell Size", "",     "Multi-Columns Sort"};
     for (size_t i = 0; i < buttons.size(); ++i) {
         const QString text = buttons[i]->text();
         EXPECT_EQ(Plain_Caption(text), plain[static_cast<qsizetype>(i)]);
@@ -119,5 +122,5 @@ TEST(Add_Mnemonics, Each_Caption_Gets_A_Letter_Of_Its_Own) {
         EXPECT_FALSE(letters.contains(QChar(key[0].key()))) << text.toStdString();
         letters.insert(QChar(key[0].key()));
     }
-    EXPECT_EQ(buttons[0]->text(), "&Submit");   // a word's first letter when it is free
+    EXPECT_EQ(buttons[0]->text(), "&Submit");  // a word's first letter when it is free
 }

@@ -1,5 +1,6 @@
 #include "winsupport/cStdScrollBar.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
@@ -8,7 +9,6 @@
 #include <QTextEdit>
 #include <QWheelEvent>
 #include <QWidget>
-#include <gtest/gtest.h>
 #include <memory>
 #include <tuple>
 
@@ -58,7 +58,7 @@ void Wheel_Down(QWidget* w) {
 // The change and scroll events of one bar, in order: 'C' or 'S' and the position.
 struct Events {
     QList<std::pair<char, qint32>> seen;
-    QObject context;   // the connections end with the recorder
+    QObject context;  // the connections end with the recorder
     Events(cStdScrollBar& sb, Qt::Orientation o) {
         auto change = [this](qint32 p) { seen.append({'C', p}); };
         auto scroll = [this](qint32 p) { seen.append({'S', p}); };
@@ -78,21 +78,28 @@ TEST_F(Std_Scroll, Turns_Each_Request_Into_A_Clamped_Position_And_Its_Event) {
     struct Case {
         int code;
         qint32 from;
-        char event;   // 0: none
+        char event;  // 0: none
         qint32 to;
     };
     const Case cases[] = {
-        {cStdScrollBar::Line_Up, 500, 'C', 490},     {cStdScrollBar::Line_Down, 500, 'C', 510},
-        {cStdScrollBar::Page_Up, 500, 'C', 400},     {cStdScrollBar::Page_Down, 500, 'C', 600},
-        {cStdScrollBar::Top, 500, 'C', 0},           {cStdScrollBar::Bottom, 500, 'C', 901},
-        {cStdScrollBar::Line_Up, 5, 'C', 0},         {cStdScrollBar::Page_Down, 850, 'C', 901},
-        {cStdScrollBar::Line_Down, 901, 'C', 901},   {cStdScrollBar::Thumb_Track, 500, 'S', 500},
-        {cStdScrollBar::Thumb_Position, 500, 'S', 500}, {cStdScrollBar::End_Scroll, 500, 0, 500},
+        {cStdScrollBar::Line_Up, 500, 'C', 490},
+        {cStdScrollBar::Line_Down, 500, 'C', 510},
+        {cStdScrollBar::Page_Up, 500, 'C', 400},
+        {cStdScrollBar::Page_Down, 500, 'C', 600},
+        {cStdScrollBar::Top, 500, 'C', 0},
+        {cStdScrollBar::Bottom, 500, 'C', 901},
+        {cStdScrollBar::Line_Up, 5, 'C', 0},
+        {cStdScrollBar::Page_Down, 850, 'C', 901},
+        {cStdScrollBar::Line_Down, 901, 'C', 901},
+        {cStdScrollBar::Thumb_Track, 500, 'S', 500},
+        {cStdScrollBar::Thumb_Position, 500, 'S', 500},
+        {cStdScrollBar::End_Scroll, 500, 0, 500},
         {42, 500, 0, 500},
     };
     for (Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << (o == Qt::Vertical ? "V" : "H") << " code " << c.code << " from " << c.from);
+            SCOPED_TRACE(testing::Message()
+                         << (o == Qt::Vertical ? "V" : "H") << " code " << c.code << " from " << c.from);
             Set_Up(o, c.from);
             Events ev(sb, o);
             EXPECT_EQ(sb.Handle_Scroll(o, c.code), 0);
@@ -163,8 +170,13 @@ TEST_F(Std_Scroll, Wheel_And_Keys_Of_The_Window_Scroll_Through_The_Same_Requests
     EXPECT_GT(editor->verticalScrollBar()->value(), 0);
 
     const std::tuple<Qt::Key, Events*, qint32> keys[] = {
-        {Qt::Key_Down, &v, oneNotch + 20}, {Qt::Key_Up, &v, oneNotch}, {Qt::Key_PageDown, &v, oneNotch + 100},
-        {Qt::Key_Home, &v, 0}, {Qt::Key_End, &v, 901}, {Qt::Key_Right, &h, 520}, {Qt::Key_Left, &h, 500},
+        {Qt::Key_Down, &v, oneNotch + 20},
+        {Qt::Key_Up, &v, oneNotch},
+        {Qt::Key_PageDown, &v, oneNotch + 100},
+        {Qt::Key_Home, &v, 0},
+        {Qt::Key_End, &v, 901},
+        {Qt::Key_Right, &h, 520},
+        {Qt::Key_Left, &h, 500},
     };
     for (const auto& [key, events, to] : keys) {
         SCOPED_TRACE(key);
@@ -234,7 +246,7 @@ TEST(Std_Scroll_Lifetime, Ends_Quietly_After_Its_Window) {
     }
     EXPECT_EQ(sb->Window(), nullptr);
     EXPECT_EQ(sb->Vertical_Bar(), nullptr);
-    sb->Set_VMax(500);   // no window: kept, nothing shown
+    sb->Set_VMax(500);  // no window: kept, nothing shown
     EXPECT_EQ(sb->VMax(), 500);
     sb.reset();
 }

@@ -31,8 +31,7 @@ constexpr double Picture_Scale = 0.75;
 
 // Screenshots are taken at screen size; shrink the wide ones to the text width, and show
 // the others at a size near what the window looks like on screen.
-void Fit_Images(QTextDocument& doc, const QString& base_dir)
-{
+void Fit_Images(QTextDocument& doc, const QString& base_dir) {
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
@@ -62,8 +61,7 @@ void Fit_Images(QTextDocument& doc, const QString& base_dir)
 }
 
 // Headings get space above them, paragraphs a little after, so the pages breathe.
-void Space_Blocks(QTextDocument& doc)
-{
+void Space_Blocks(QTextDocument& doc) {
     QTextCursor cur(&doc);
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat fmt = block.blockFormat();
@@ -76,8 +74,7 @@ void Space_Blocks(QTextDocument& doc)
 }
 
 // Tables as single-ruled grids with a shaded heading row, as in a printed manual.
-void Style_Tables(QTextFrame* frame)
-{
+void Style_Tables(QTextFrame* frame) {
     for (QTextFrame* child : frame->childFrames()) {
         if (auto* table = qobject_cast<QTextTable*>(child)) {
             QTextTableFormat fmt = table->format();
@@ -101,8 +98,7 @@ void Style_Tables(QTextFrame* frame)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 3) {

@@ -53,15 +53,13 @@ QDir Out;
 QStringList Problems;
 int Written = 0;
 
-void Problem(const QString& text)
-{
+void Problem(const QString& text) {
     Problems << text;
     std::fprintf(stderr, "sifa-screenshots: %s\n", qPrintable(text));
 }
 
 // Lets the window take its size and paint, as it would on screen.
-void Settle(QWidget* w)
-{
+void Settle(QWidget* w) {
     w->show();
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
@@ -69,8 +67,7 @@ void Settle(QWidget* w)
     }
 }
 
-void Save(QWidget* w, const QString& name, const Shot_Limits& limits = {})
-{
+void Save(QWidget* w, const QString& name, const Shot_Limits& limits = {}) {
     Settle(w);
     const QImage picture = w->grab().toImage();
     const QString problem = Picture_Problem(picture, limits);
@@ -87,9 +84,7 @@ void Save(QWidget* w, const QString& name, const Shot_Limits& limits = {})
 // works on the window while it is up, and the window is then closed. False when no
 // such window came (a modal window of another kind is closed after a while, so the
 // run never hangs).
-template <class D>
-bool While_Modal(const std::function<void()>& open, const std::function<void(D&)>& act)
-{
+template <class D> bool While_Modal(const std::function<void()>& open, const std::function<void(D&)>& act) {
     bool seen = false;
     QTimer poll;
     poll.setInterval(10);
@@ -113,8 +108,7 @@ bool While_Modal(const std::function<void()>& open, const std::function<void(D&)
     return seen;
 }
 
-bool Choose_Entry(QComboBox* list, const QString& text)
-{
+bool Choose_Entry(QComboBox* list, const QString& text) {
     const int k = list->findText(text);
     if (k < 0) {
         Problem(QStringLiteral("no entry \"%1\" in a list").arg(text));
@@ -125,20 +119,15 @@ bool Choose_Entry(QComboBox* list, const QString& text)
 }
 
 // As a person picks from the list: the dialogs that act on "activated" see it too.
-void Pick_Entry(QComboBox* list, const QString& text)
-{
+void Pick_Entry(QComboBox* list, const QString& text) {
     if (Choose_Entry(list, text)) emit list->activated(list->currentIndex());
 }
 
-int Field_Number(const char* nom)
-{
-    return Record_Description->Get_Champs().Number(QString::fromLatin1(nom));
-}
+int Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
 
 // A search window as the program opens it after the welcome window: English, the
 // initial query run.
-std::unique_ptr<Search> Open_Search()
-{
+std::unique_ptr<Search> Open_Search() {
     Sort_Keys = {0, 0, 0, 0};
     Current_Language.clear();
     Load_Code_Tables();
@@ -152,8 +141,7 @@ std::unique_ptr<Search> Open_Search()
 }
 
 // Sets criterion row `row` as a person would: tick, field, operator, value.
-void Set_Row(Search& s, int row, const QString& field, const QString& oper, const QString& value)
-{
+void Set_Row(Search& s, int row, const QString& field, const QString& oper, const QString& value) {
     const auto r = static_cast<size_t>(row);
     if (!s.Critere_Actif[r]->isChecked()) s.Critere_Actif[r]->click();
     if (s.Negation[r]->isChecked()) s.Negation[r]->click();
@@ -163,8 +151,7 @@ void Set_Row(Search& s, int row, const QString& field, const QString& oper, cons
 }
 
 // Moves the mouse over a header cell, where the sort button appears, and clicks it.
-void Click_Header(Search& s, int field)
-{
+void Click_Header(Search& s, int field) {
     const int col = s.Results.Field_Grid_Col[field];
     const QRect cell = s.Data->Cell_Rect(0, col);
     s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, s.Data->X_Twips(cell.center().x()),
@@ -176,20 +163,18 @@ void Click_Header(Search& s, int field)
     QTest::mouseClick(s.CommandHeader, Qt::LeftButton);
 }
 
-void Welcome_Shots()
-{
+void Welcome_Shots() {
     Welcome w;
     w.Timer1->stop();
     Settle(&w);
-    w.Timer1_Timer();   // loads the records (imports the workbook when there is no cache)
+    w.Timer1_Timer();  // loads the records (imports the workbook when there is no cache)
     if (!w.Data_Loaded) Problem(QStringLiteral("the welcome window loaded no record"));
     Save(&w, QStringLiteral("welcome_1.png"));
     w.Command1_Click();
     Save(&w, QStringLiteral("welcome_2.png"));
 }
 
-void Search_Shots()
-{
+void Search_Shots() {
     {
         auto s = Open_Search();
         Save(s.get(), QStringLiteral("search_en.png"));
@@ -212,8 +197,7 @@ void Search_Shots()
 
 // The cell menu over an area of the first record, and the counts of the areas in
 // English, then of the emitter types of the French coordinators in French.
-void Counts_Shots()
-{
+void Counts_Shots() {
     {
         auto s = Open_Search();
         const int col = s->Results.Field_Grid_Col[Field_Number("DomReco1")];
@@ -235,8 +219,7 @@ void Counts_Shots()
     }
 }
 
-void Picker_Shot()
-{
+void Picker_Shot() {
     auto s = Open_Search();
     Set_Row(*s, 1, QStringLiteral("MS of coordinator"), QStringLiteral("Equal"), QStringLiteral("DE"));
     s->txtFields[1]->setFocus(Qt::MouseFocusReason);
@@ -259,29 +242,26 @@ void Picker_Shot()
     if (!seen) Problem(QStringLiteral("the code picker did not open"));
 }
 
-void Sort_Dialog_Shot()
-{
+void Sort_Dialog_Shot() {
     auto s = Open_Search();
     s->AdvancedSort->click();
-    const bool seen = While_Modal<frmTrier>(
-        [&] { Click_Header(*s, Field_Number("Year")); },
-        [](frmTrier& d) {
-            Pick_Entry(d.cmbTri[0], QStringLiteral("MS of coordinator"));
-            Pick_Entry(d.cmbTri[1], QStringLiteral("Year"));
-            d.OptTri[3]->click();   // the second key descending
-            Save(&d, QStringLiteral("sort_dialog.png"));
-        });
+    const bool seen = While_Modal<frmTrier>([&] { Click_Header(*s, Field_Number("Year")); },
+                                            [](frmTrier& d) {
+                                                Pick_Entry(d.cmbTri[0], QStringLiteral("MS of coordinator"));
+                                                Pick_Entry(d.cmbTri[1], QStringLiteral("Year"));
+                                                d.OptTri[3]->click();  // the second key descending
+                                                Save(&d, QStringLiteral("sort_dialog.png"));
+                                            });
     if (!seen) Problem(QStringLiteral("the sort dialog did not open"));
 }
 
-void Export_Shots()
-{
+void Export_Shots() {
     auto s = Open_Search();
     const bool seen = While_Modal<Export>([&] { QTest::mouseClick(s->cmdExport, Qt::LeftButton); },
                                           [](Export& e) {
-                                              e.OptFields[0]->click();   // "Short"
+                                              e.OptFields[0]->click();  // "Short"
                                               Save(&e, QStringLiteral("export.png"));
-                                              e.OptFields[2]->click();   // "Custom"
+                                              e.OptFields[2]->click();  // "Custom"
                                               e.Run_Chooser = [](Choose& c) {
                                                   // A few fields picked one by one.
                                                   for (int row : {4, 2, 0}) {
@@ -302,8 +282,7 @@ void Export_Shots()
 }
 
 // The record with the longest English text, so that its values wrap.
-int Long_Record()
-{
+int Long_Record() {
     const int text = Field_Number("RecoEN");
     int best = 1, longest = -1;
     for (int r = 1; r <= Records_Table.Record_Count(); ++r) {
@@ -313,8 +292,7 @@ int Long_Record()
     return best;
 }
 
-void Record_Shots()
-{
+void Record_Shots() {
     auto s = Open_Search();
     if (!Show_Record_Window(Long_Record(), s.get()) || !Record_Window()) {
         Problem(QStringLiteral("the record window did not open"));
@@ -325,12 +303,11 @@ void Record_Shots()
     Save(w, QStringLiteral("record_narrow.png"), {{440, 390}, {460, 410}});
     w->resize(1000, 700);
     Save(w, QStringLiteral("record_wide.png"), {{990, 690}, {1010, 710}});
-    w->close();   // deletes itself
+    w->close();  // deletes itself
 }
 
 // Last: the refused workbook replaces the records.
-void Error_Shot(const QString& badWorkbook)
-{
+void Error_Shot(const QString& badWorkbook) {
     bool cancel = false;
     const Import_Result r = Import_Workbook(badWorkbook, &cancel, nullptr);
     if (r.Errs.isEmpty()) {
@@ -344,8 +321,7 @@ void Error_Shot(const QString& badWorkbook)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QString folder = QStringLiteral("."), badWorkbook = QStringLiteral(SIFA_BAD_CELLS_WORKBOOK);

@@ -2,8 +2,7 @@
 
 #include <QHash>
 
-QString Picture_Problem(const QImage& picture, const Shot_Limits& limits)
-{
+QString Picture_Problem(const QImage& picture, const Shot_Limits& limits) {
     if (picture.isNull()) return QStringLiteral("no picture");
     const QSize s = picture.size();
     const auto text = [](QSize z) { return QStringLiteral("%1x%2").arg(z.width()).arg(z.height()); };
