@@ -59,47 +59,30 @@ QByteArray LE_Double(double d) {
 
 TEST_F(Cache, Layout_Byte_For_Byte) {
     Records_Table.Resize(1, 1);
-    const Value cells[] = {Value(),
-                           Value::Null(),
-                           Value::Integer(-2),
-                           Value::Long(70000),
-                           Value::Single(1.5f),
-                           Value::Double(0.1),
-                           Value::Currency_Raw(123456),
-                           Value::Date(45000.25),
-                           Value::String(QStringLiteral("é")),
-                           Value::Error(9),
-                           Value::Boolean(true),
-                           Value::Byte(200)};
-    // Each value in turn at [1, 1]; the other three cells empty.
-    for (const Value& v : cells) {
+    // Each value in turn at [1, 1], after its tag; the other three cells empty.
+    const std::pair<Value, QByteArray> cells[] = {
+        {Value(), LE<quint16>(0)},
+        {Value::Null(), LE<quint16>(1)},
+        {Value::Integer(-2), LE<quint16>(2) + LE<qint16>(-2)},
+        {Value::Long(70000), LE<quint16>(3) + LE<qint32>(70000)},
+        {Value::Single(1.5f), LE<quint16>(4) + QByteArray("\x00\x00\xc0\x3f", 4)},
+        {Value::Double(0.1), LE<quint16>(5) + LE_Double(0.1)},
+        {Value::Currency_Raw(123456), LE<quint16>(6) + LE<qint64>(123456)},
+        {Value::Date(45000.25), LE<quint16>(7) + LE_Double(45000.25)},
+        {Value::String(QStringLiteral("é")), LE<quint16>(8) + LE<qint16>(1) + "\xe9"},
+        {Value::Error(9), LE<quint16>(10) + LE<qint32>(9)},
+        {Value::Boolean(true), LE<quint16>(11) + LE<qint16>(-1)},
+        {Value::Byte(200), LE<quint16>(17) + QByteArray(1, '\xc8')},
+    };
+    const QByteArray header = LE<qint32>(14) + "Sifa_table.xls" + LE<qint32>(1000) +
+                              LE_Double(46085.0 + (5 * 3600 + 6 * 60 + 7) / 86400.0) + LE<qint32>(8) + "Refs.dat" +
+                              LE<qint32>(11) + LE_Double(46022.0 + 86399 / 86400.0) + LE<qint32>(1) + LE<qint32>(1) +
+                              LE<quint16>(0) + LE<quint16>(0) + LE<quint16>(0);  // [0,0] [1,0] [0,1]
+    for (const auto& [v, cell] : cells) {
         Records_Table(1, 1) = v;
         ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
-        QByteArray expected;
-        expected += LE<qint32>(14) + "Sifa_table.xls" + LE<qint32>(1000) +
-                    LE_Double(46085.0 + (5 * 3600 + 6 * 60 + 7) / 86400.0);
-        expected += LE<qint32>(8) + "Refs.dat" + LE<qint32>(11) + LE_Double(46022.0 + 86399 / 86400.0);
-        expected += LE<qint32>(1) + LE<qint32>(1);
-        expected += LE<quint16>(0) + LE<quint16>(0) + LE<quint16>(0);  // [0,0] [1,0] [0,1]
-        QByteArray cell;
-        switch (v.type()) {
-        case VType::Empty: cell = LE<quint16>(0); break;
-        case VType::Null: cell = LE<quint16>(1); break;
-        case VType::Integer: cell = LE<quint16>(2) + LE<qint16>(-2); break;
-        case VType::Long: cell = LE<quint16>(3) + LE<qint32>(70000); break;
-        case VType::Single: cell = LE<quint16>(4) + QByteArray("\x00\x00\xc0\x3f", 4); break;
-        case VType::Double: cell = LE<quint16>(5) + LE_Double(0.1); break;
-        case VType::Currency: cell = LE<quint16>(6) + LE<qint64>(123456); break;
-        case VType::Date: cell = LE<quint16>(7) + LE_Double(45000.25); break;
-        case VType::String: cell = LE<quint16>(8) + LE<qint16>(1) + "\xe9"; break;
-        case VType::Error: cell = LE<quint16>(10) + LE<qint32>(9); break;
-        case VType::Boolean: cell = LE<quint16>(11) + LE<qint16>(-1); break;
-        case VType::Byte: cell = LE<quint16>(17) + QByteArray(1, '\xc8'); break;
-        }
-        expected += cell;
-        EXPECT_EQ(Read_Bytes(cache).toHex(), expected.toHex()) << To_Text(v).toStdString();
-
         const QByteArray bytes = Read_Bytes(cache);
+        EXPECT_EQ(bytes.toHex(), (header + cell).toHex()) << To_Text(v).toStdString();
         qsizetype pos = 0;
         const auto h = Decode_Cache_Header(bytes, pos);
         ASSERT_TRUE(h);

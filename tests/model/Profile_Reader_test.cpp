@@ -8,6 +8,8 @@
 #endif
 #include <vector>
 
+// The answer of a buffer too small, and of a missing file or section, is what the code
+// tables' loading relies on: tested through it in Code_Tables_test.cpp.
 namespace {
 struct Reader_Fixture : ::testing::Test {
     QTemporaryDir dir;
@@ -30,27 +32,6 @@ TEST_F(Reader_Fixture, Lines_Of_One_Section_Trimmed_Without_Comments_Or_Blank_Li
     int n = 0;
     EXPECT_EQ(Read(QStringLiteral("COUNTRY"), 1024, &n), QStringLiteral("FR=France|DE=Allemagne|noequals||"));
     EXPECT_EQ(n, 32);
-}
-
-TEST_F(Reader_Fixture, Missing_File_Or_Section_Answers_Zero) {
-    EXPECT_EQ(Read(QStringLiteral("Country"), 64), QStringLiteral("|"));
-    Write_Cp1252(file, QStringLiteral("[Country]\nFR=France\n[Empty]\n"));
-    int n = -1;
-    Read(QStringLiteral("Nowhere"), 64, &n);
-    EXPECT_EQ(n, 0);
-    Read(QStringLiteral("Empty"), 64, &n);
-    EXPECT_EQ(n, 0);
-}
-
-TEST_F(Reader_Fixture, A_Small_Buffer_Is_Cut_With_Two_Nuls_And_Answers_Size_Minus_Two) {
-    Write_Cp1252(file, QStringLiteral("[T]\nAAAA=1\nBBBB=2\n"));
-    int n = 0;
-    const QString got = Read(QStringLiteral("T"), 10, &n);
-    EXPECT_EQ(n, 8);
-    EXPECT_EQ(got.left(8), QStringLiteral("AAAA=1|B"));
-    // Big enough: the full answer, not the too-small sign.
-    Read(QStringLiteral("T"), 64, &n);
-    EXPECT_EQ(n, 14);
 }
 
 TEST_F(Reader_Fixture, Every_Line_End_And_Encoding_Reads_Alike_And_A_Change_Is_Seen_At_Once) {

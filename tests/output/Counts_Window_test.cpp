@@ -24,14 +24,13 @@ struct Counts_Window_Test : Output_Test {
     void SetUp() override {
         Output_Test::SetUp();
         // 30 projects: more values than bars; areas in groups, one record with none.
-        std::vector<Hand_Record> rows;
+        std::vector<Hand_Record> rows = Plain_Records(30);
         for (int n = 1; n <= 30; ++n) {
-            Hand_Record r = Plain_Record(n);
+            Hand_Record& r = rows[n - 1];
             r["DomReco1"] = n % 3 ? "H" : "MOB";
             if (n % 2) r["DomReco3"] = "ENV";
-            if (n == 30) r.remove("DomReco1");
-            rows.push_back(r);
         }
+        rows.back().remove("DomReco1");
         Fill_Records(rows);
         Search_All(s, "EN");
     }
@@ -44,7 +43,7 @@ struct Counts_Window_Test : Output_Test {
 }  // namespace
 
 TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_The_Language) {
-    const int area3 = Record_Description->Get_Champs().Number("DomReco3");
+    const int area3 = Field_Number("DomReco3");
     Counts_Window* w = Show_Counts_Window(s, &owner, area3);
     EXPECT_EQ(w->Field_List->currentText(), "Area of reco");
     EXPECT_EQ(w->windowTitle(), "Sifa_Soft Counts - Area of reco");
@@ -56,7 +55,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     EXPECT_EQ(Categories(*w).last(), "Health");  // the top bar is the first line
 
     // The same window comes forward for the next column; the values past the bars share one.
-    EXPECT_EQ(Show_Counts_Window(s, &owner, Record_Description->Get_Champs().Number("ProjName")), w);
+    EXPECT_EQ(Show_Counts_Window(s, &owner, Field_Number("ProjName")), w);
     EXPECT_EQ(w->Table->rowCount(), 30);
     EXPECT_EQ(Categories(*w).size(), Counts_Window::Max_Bars);
     EXPECT_EQ(Categories(*w).first(), "11 other values");
@@ -66,7 +65,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
 
     Use_Language("FR");
     Search_All(s, "FR");
-    w->Field_List->setCurrentIndex(w->Field_List->findData(Record_Description->Get_Champs().Number("DomReco1")));
+    w->Field_List->setCurrentIndex(w->Field_List->findData(Field_Number("DomReco1")));
     Refresh_Counts_Window(&owner);
     EXPECT_EQ(w->Field_List->currentText(), "Domaine de la reco");
     EXPECT_EQ(w->Table->horizontalHeaderItem(1)->text(), "Nombre");

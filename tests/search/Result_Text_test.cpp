@@ -4,22 +4,13 @@
 #include "search/Field_Sets.h"
 #include "search/Record_Lines.h"
 #include "search/Result_Text.h"
-#include "search/Search_Run.h"
 
 namespace {
-
-Criteria Everything() {
-    Criteria c;
-    c.Rows[0] = {true, 1, Op_Empty, QString(), true};  // Year not empty
-    return c;
-}
 
 // Export columns by field name.
 std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const char*> names) {
     std::vector<bool> out(s.Data.Cols(), false);
-    for (int c = 1; c < s.Data.Cols(); ++c)
-        for (const char* n : names)
-            if (Record_Description->Get_Champs().Item(s.Grid_Col_Field[c])->Nom == QLatin1String(n)) out[c] = true;
+    for (const char* n : names) out[Grid_Column(s, n)] = true;
     return out;
 }
 
@@ -27,7 +18,7 @@ struct Result_Text : Search_Test {
     Search_Results s;
     void SetUp() override {
         Search_Test::SetUp();
-        Run_Search(s, Everything(), QStringLiteral("EN"));
+        Search_All(s, "EN");
         DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));  // by year
     }
 };
@@ -80,7 +71,7 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
     EXPECT_EQ(Read_Bytes(file), QByteArray("1999;\"Dupont\"\r\n2004;\"M\xfcller\"\r\n2010;\"\"\r\n\r\n"));
 
-    s.Data.Set_Text_Matrix(1, s.Field_Grid_Col[8], QStringLiteral("Ελλάδα"));
+    s.Data.Set_Text_Matrix(1, Grid_Column(s, "PortName"), QStringLiteral("Ελλάδα"));
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
     EXPECT_TRUE(
         Read_Bytes(file).startsWith("\xEF\xBB\xBF"

@@ -1,27 +1,24 @@
 #include "Search_Fixture.h"
 
 #include "search/Criteria_Form.h"
-#include "search/Search_Run.h"
 
 TEST_F(Search_Test, Counts_Captions_And_Grid) {
     struct Case {
         const char* name;
         Criterion_Row row;
-        bool andMode;
         const char* caption;
         int gridRows;
     };
     const Case cases[] = {
-        {"no usable row", {}, false, "No match", 2},
-        {"one", {true, 1, Op_Equal, "2004", false}, false, "1 Record found", 2},
-        {"two", {true, 1, Op_Superior, "2000", false}, false, "2 Records found", 3},
-        {"none", {true, 1, Op_Equal, "1800", false}, false, "No match", 2},
+        {"no usable row", {}, "No match", 2},
+        {"one", {true, 1, Op_Equal, "2004", false}, "1 Record found", 2},
+        {"two", {true, 1, Op_Superior, "2000", false}, "2 Records found", 3},
+        {"none", {true, 1, Op_Equal, "1800", false}, "No match", 2},
     };
     for (const Case& c : cases) {
         Search_Results s;
         Criteria cr;
         cr.Rows[0] = c.row;
-        cr.Critere_Oper_And = c.andMode;
         Run_Search(s, cr, "EN");
         EXPECT_EQ(s.Nb_Records_Caption, c.caption) << c.name;
         EXPECT_EQ(s.Data.Rows(), c.gridRows) << c.name;
@@ -31,34 +28,28 @@ TEST_F(Search_Test, Counts_Captions_And_Grid) {
 
 TEST_F(Search_Test, Grid_Shows_The_Language_And_Decoded_Codes) {
     Search_Results s;
-    Criteria cr;
-    cr.Rows[0] = {true, 1, Op_Empty, {}, true};
-    for (const char* lang : {"EN", "FR"}) {
-        Current_Language = lang;
-        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
-        Run_Search(s, cr, lang);
+    for (const auto& [lang, year, em, shown, gone, text] :
+         {std::tuple{"EN", "Year", "Germany", "RecoEN", "RecoFr", "text two"},
+          {"FR", "Année", "Allemagne", "RecoFr", "RecoEN", "texte deux"}}) {
+        Use_Language(lang);
+        Search_All(s, lang);
         ASSERT_EQ(s.Data.Cols(), 17);
-        const int em = s.Field_Grid_Col[7];
-        EXPECT_EQ(s.Data.Text_Matrix(0, 1), lang == QString("EN") ? "Year" : "Année");
-        EXPECT_EQ(s.Data.Text_Matrix(1, em), lang == QString("EN") ? "Germany" : "Allemagne");
+        EXPECT_EQ(s.Data.Text_Matrix(0, 1), year);
+        EXPECT_EQ(s.Data.Text_Matrix(1, Grid_Column(s, "EM")), em);
         EXPECT_EQ(s.Data.Text_Matrix(1, 0), "1");  // record number, hidden
         EXPECT_EQ(s.Data.Col_Width(0), 0);
-        EXPECT_EQ(s.Field_Grid_Col[lang == QString("EN") ? 13 : 14], -1);  // the other text is gone
-        EXPECT_EQ(s.Data.Text_Matrix(2, s.Field_Grid_Col[lang == QString("EN") ? 14 : 13]),
-                  lang == QString("EN") ? "text two" : "texte deux");
+        EXPECT_EQ(Grid_Column(s, gone), -1);
+        EXPECT_EQ(s.Data.Text_Matrix(2, Grid_Column(s, shown)), text);
     }
 }
 
 TEST_F(Search_Test, Sort_Survives_A_New_Search) {
     Search_Results s;
-    Criteria cr;
-    cr.Rows[0] = {true, 1, Op_Empty, {}, true};
-    Run_Search(s, cr, "EN");
-    DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));
-    DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));  // descending
-    Run_Search(s, cr, "EN");
-    EXPECT_EQ(s.Data.Text_Matrix(1, 1), "2010");
-    EXPECT_EQ(s.Data.Text_Matrix(1, 0), "3");  // the record number moved with its row
+    Search_All(s, "EN");
+    for (int click = 0; click < 2; ++click) DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));  // descending
+    Search_All(s, "EN");
+    EXPECT_EQ(Column(s.Data, 1), (QStringList{"2010", "2004", "1999"}));
+    EXPECT_EQ(Column(s.Data, 0), (QStringList{"3", "1", "2"}));  // the record numbers moved with their rows
 }
 
 TEST_F(Search_Test, Field_Entries_And_Operators) {
@@ -108,12 +99,9 @@ TEST_F(Search_Test, Value_Entry_And_Check) {
     }
     const Value_Entry any = Value_Entry_For(Any_Fields, Op_Content);
     EXPECT_EQ(any.kind, Value_Entry::Kind::Text_Box);
-    EXPECT_EQ(any.Max_Length, 255);
-    EXPECT_EQ(any.Width_Twips, 25600);
+    EXPECT_EQ(any.Max_Length, 255);  // the longest field
     EXPECT_EQ(Value_Entry_For(7, Op_Empty).kind, Value_Entry::Kind::Hidden);
-    const Value_Entry em = Value_Entry_For(7, Op_Equal);
-    EXPECT_TRUE(em.Show_Description);
-    EXPECT_EQ(em.Width_Twips, 300);
+    EXPECT_TRUE(Value_Entry_For(7, Op_Equal).Show_Description);
     Record_Description->Get_Champs().Item(7)->Ref_Listes->Only_Value = true;
     const Value_Entry list = Value_Entry_For(7, Op_Equal);
     EXPECT_EQ(list.kind, Value_Entry::Kind::Label_List);

@@ -3,12 +3,9 @@
 #include "model/Cp1252.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
-#include "search/Search_Run.h"
 #include "search/Value_Counts.h"
 
 namespace {
-
-int No(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
 
 // Every record of the fixture, with its areas set per record.
 struct Counts_Test : Search_Test {
@@ -19,13 +16,9 @@ struct Counts_Test : Search_Test {
         for (int r = 1; r <= 3; ++r)
             for (int k = 0; k < 3; ++k)
                 if (*areas[r - 1][k])
-                    Records_Table(r, No("DomReco1") + k) = Value::String(QString::fromLatin1(areas[r - 1][k]));
-        Search_All();
-    }
-    void Search_All() {
-        Criteria c;
-        c.Rows[0] = {true, No("Year"), Op_Empty, QString(), true};
-        ASSERT_EQ(Run_Search(s, c, Current_Language), 3);
+                    Records_Table(r, Field_Number("DomReco1") + k) =
+                        Value::String(QString::fromLatin1(areas[r - 1][k]));
+        Search_All(s, "EN");
     }
     static QStringList Lines(const Value_Counts& c) {
         QStringList out;
@@ -51,10 +44,9 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages) {
         {"PortName", "EN", Count_Order::By_Label, {"Dupont=1", "Müller=1", "=1"}},
     };
     for (const Case& c : cases) {
-        Current_Language = QString::fromLatin1(c.lang);
-        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
-        Search_All();
-        const Value_Counts counts = Count_Values(s, No(c.field), Current_Language, c.order);
+        Use_Language(c.lang);
+        ASSERT_EQ(Search_All(s, c.lang), 3);
+        const Value_Counts counts = Count_Values(s, Field_Number(c.field), c.lang, c.order);
         EXPECT_EQ(Lines(counts), c.lines) << c.field;
         EXPECT_EQ(counts.Records, 3);
         if (counts.Members.size() == 1) {
@@ -63,8 +55,8 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages) {
             EXPECT_NEAR(total, 100.0, 1e-9) << c.field;
         }
     }
-    EXPECT_EQ(Counted_Fields(No("DomReco3"), "EN"),
-              (std::vector<qint32>{No("DomReco1"), No("DomReco2"), No("DomReco3")}));
+    EXPECT_EQ(Counted_Fields(Field_Number("DomReco3"), "EN"),
+              (std::vector<qint32>{Field_Number("DomReco1"), Field_Number("DomReco2"), Field_Number("DomReco3")}));
     // One entry per group, in column order, under the group's label.
     QStringList listed;
     for (const Countable_Field& f : Countable_Fields("EN")) listed << f.Label;
@@ -74,14 +66,13 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages) {
 }
 
 TEST_F(Counts_Test, Csv_And_Clipboard_Text) {
-    Current_Language = "FR";
-    Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
-    Search_All();
-    const Value_Counts names = Count_Values(s, No("ProjName"), "FR", Count_Order::By_Label);
+    Use_Language("FR");
+    Search_All(s, "FR");
+    const Value_Counts names = Count_Values(s, Field_Number("ProjName"), "FR", Count_Order::By_Label);
     EXPECT_EQ(Cp1252_Decode(Counts_Csv_Bytes(names, "FR")),
               "\"Value\";\"Count\";\"Share\"\r\n\"Open \"\"City\"\"\";1;33,3\r\n\"Plain\";1;33,3\r\n"
               "\"Réseau; ville\";1;33,3\r\n");
-    const Value_Counts areas = Count_Values(s, No("DomReco1"), "EN", Count_Order::By_Count);
+    const Value_Counts areas = Count_Values(s, Field_Number("DomReco1"), "EN", Count_Order::By_Count);
     EXPECT_TRUE(Counts_Csv_Bytes(areas, "EN").endsWith("\r\n\"\";1;33.3\r\n"));
     EXPECT_EQ(Counts_Clip_Text(names, "EN"),
               "Nom du Projet\tCount\tShare (%)\r\n\"Open \"\"City\"\"\"\t1\t33.3\r\n"
@@ -89,9 +80,9 @@ TEST_F(Counts_Test, Csv_And_Clipboard_Text) {
 }
 
 TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
-    Records_Table(1, No("ProjName")) = Value::String("a*b?c#d[e");
-    Records_Table(2, No("ProjName")) = Value::String("aXbYc1d[e");
-    Records_Table(3, No("ProjName")) = Value::String(QString(300, u'x'));
+    Records_Table(1, Field_Number("ProjName")) = Value::String("a*b?c#d[e");
+    Records_Table(2, Field_Number("ProjName")) = Value::String("aXbYc1d[e");
+    Records_Table(3, Field_Number("ProjName")) = Value::String(QString(300, u'x'));
     struct Case {
         const char* field;
         int record;
@@ -108,7 +99,8 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
     };
     for (const Case& c : cases) {
         QString why;
-        const auto row = Criterion_For_Cell(No(c.field), Records_Table(c.record, No(c.field)), c.exclude, "EN", why);
+        const auto row = Criterion_For_Cell(Field_Number(c.field), Records_Table(c.record, Field_Number(c.field)),
+                                            c.exclude, "EN", why);
         if (c.selected.empty()) {
             EXPECT_FALSE(row) << c.field;
             EXPECT_TRUE(why.contains("too long")) << why.toStdString();

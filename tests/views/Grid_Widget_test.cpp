@@ -1,6 +1,7 @@
 #include "views/Grid_Widget.h"
 #include "winsupport/Twips.h"
 
+#include "Grid_Cells.h"
 #include "Views_Fixture.h"
 
 #include <QHeaderView>
@@ -10,23 +11,6 @@
 
 namespace {
 
-// A small grid as the search leaves it: one header row, column 0 hidden.
-void Fill(Text_Grid& g, std::initializer_list<std::initializer_list<const char*>> rows) {
-    g.Set_Redraw(false);
-    g.Set_Rows(static_cast<int>(rows.size()));
-    g.Set_Cols(static_cast<int>(rows.begin()->size()));
-    g.Set_Fixed_Rows(1);
-    g.Set_Fixed_Cols(0);
-    g.Set_Col_Width(0, 0);
-    int r = 0;
-    for (const auto& row : rows) {
-        int c = 0;
-        for (const char* t : row) g.Set_Text_Matrix(r, c++, QString::fromUtf8(t));
-        ++r;
-    }
-    g.Set_Redraw(true);
-}
-
 // Whether some pixel of r is (or, with same = false, is not) the colour.
 bool Any_Pixel(const QImage& img, const QRect& r, const QColor& colour, bool same) {
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -35,13 +19,20 @@ bool Any_Pixel(const QImage& img, const QRect& r, const QColor& colour, bool sam
     return false;
 }
 
+// Shown on the screen at a size, as the window shows it.
+void Show(QWidget& w, int width, int height) {
+    w.resize(width, height);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+}
+
 }  // namespace
 
-struct Grid_On_Sample : Sample_Data {};
+using Grid_On_Sample = Sample_Data;
 
 TEST_F(Grid_On_Sample, Shows_The_Search_Result_Under_Its_Header_Row_And_Follows_A_Sort) {
     Search_Results s;
-    const int found = Run_Search(s, Every_Record(), QStringLiteral("EN"));
+    const int found = Search_All(s, "EN");
     ASSERT_GT(found, 1);
     Grid_Widget view(s.Data);
     view.resize(900, 400);
@@ -63,7 +54,7 @@ TEST_F(Grid_On_Sample, Shows_The_Search_Result_Under_Its_Header_Row_And_Follows_
 
 TEST(Grid_Widget, Redraw_Off_Holds_Changes_Until_It_Is_On_Again) {
     Text_Grid g;
-    Fill(g, {{"", "H1", "H2"}, {"1", "a", "b"}});
+    Fill_Grid(g, {"H1", "H2"}, {{"a", "b"}});
     Grid_Widget view(g);
     g.Set_Redraw(false);
     g.Set_Rows(5);
@@ -85,11 +76,9 @@ TEST(Grid_Widget, Redraw_Off_Holds_Changes_Until_It_Is_On_Again) {
 
 TEST(Grid_Widget, Mouse_Events_Give_Button_Shift_And_Twips) {
     Text_Grid g;
-    Fill(g, {{"", "Year", "Country"}, {"1", "2004", "Germany"}, {"2", "1999", "France"}});
+    Fill_Grid(g, {"Year", "Country"}, {{"2004", "Germany"}, {"1999", "France"}});
     Grid_Widget view(g);
-    view.resize(500, 300);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    Show(view, 500, 300);
     QSignalSpy down(&view, &Grid_Widget::MouseDown), move(&view, &Grid_Widget::MouseMove),
         up(&view, &Grid_Widget::MouseUp);
 
@@ -123,7 +112,7 @@ TEST(Grid_Widget, Mouse_Events_Give_Button_Shift_And_Twips) {
 
 TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
     Text_Grid g;
-    Fill(g, {{"", "Country", "Year"}, {"1", "France", "2004"}, {"2", "France", "1999"}, {"3", "Spain", "1999"}});
+    Fill_Grid(g, {"Country", "Year"}, {{"France", "2004"}, {"France", "1999"}, {"Spain", "1999"}});
     g.Set_Merge_Cells(Grid_Merge::Restrict_Columns);
     g.Set_Merge_Col(1, true);  // merged
     g.Set_Merge_Col(2, false);  // same texts in rows 2 and 3, not merged
@@ -131,9 +120,7 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
     g.Set_Col_Width(2, 1500);
     g.Set_Row_Height(0, 400);
     Grid_Widget view(g);
-    view.resize(400, 200);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    Show(view, 400, 200);
     const QColor base = view.palette().color(QPalette::Base);
 
     auto shot = [&] { return view.grab().toImage(); };
@@ -176,12 +163,10 @@ TEST(Grid_Widget, Paints_Merged_Runs_Once_And_The_Sort_Arrows) {
 
 TEST(Grid_Widget, A_Row_Taller_Than_One_Line_Shows_The_Texts_Line_Breaks) {
     Text_Grid g;
-    Fill(g, {{"", "Text"}, {"1", "first\nsecond\nthird"}});
+    Fill_Grid(g, {"Text"}, {{"first\nsecond\nthird"}});
     g.Set_Col_Width(1, 3000);
     Grid_Widget view(g);
-    view.resize(400, 300);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    Show(view, 400, 300);
     g.Set_Row_Height(1, Pixels_To_Twips_Y(view.fontMetrics().lineSpacing() * 4, &view));
     const QImage img = view.grab().toImage();
     const QRect cell = view.Cell_Rect(1, 1).adjusted(1, 1, -2, -2);
@@ -204,9 +189,7 @@ TEST(Grid_Widget, New_Heights_For_Most_Rows_Keep_The_Current_Cell_And_The_Scroll
     g.Set_Fixed_Rows(1);
     for (int r = 1; r < g.Rows(); ++r) g.Set_Text_Matrix(r, 1, QString::number(r));
     Grid_Widget view(g);
-    view.resize(300, 200);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    Show(view, 300, 200);
     g.Set_Row(500);
     g.Set_Col(1);
     g.Set_Top_Row(495);
@@ -224,12 +207,10 @@ TEST(Grid_Widget, New_Heights_For_Most_Rows_Keep_The_Current_Cell_And_The_Scroll
 
 TEST(Grid_Widget, Left_Column_Is_The_First_Shown_Whatever_The_Hidden_Ones_Before_It) {
     Text_Grid g;
-    Fill(g, {{"#", "A", "B", "C", "D", "E", "F"}, {"1", "a", "b", "c", "d", "e", "f"}});
+    Fill_Grid(g, {"A", "B", "C", "D", "E", "F"}, {{"a", "b", "c", "d", "e", "f"}});
     for (int c = 1; c < g.Cols(); ++c) g.Set_Col_Width(c, 1500);
     Grid_Widget view(g);
-    view.resize(260, 120);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    Show(view, 260, 120);
     for (int left : {1, 3, 2, 1}) {
         g.Set_Left_Col(left);
         EXPECT_EQ(view.columnAt(0), left) << left;

@@ -7,26 +7,12 @@
 #include <QMessageBox>
 #include <QTimer>
 
-TEST(Recording_Message_Service, AnswersFromTheScriptThenByDefault) {
-    Scoped_Recorder rec;
-    rec->answers = {Msg_Answer::No, Msg_Answer::Cancel};
-    EXPECT_EQ(Message_Box("first", Msg_Buttons::YesNo), Msg_Answer::No);
-    EXPECT_EQ(Message_Box("second", Msg_Buttons::OKCancel), Msg_Answer::Cancel);
-    // Script used up: the affirmative answer of the buttons shown.
-    EXPECT_EQ(Message_Box("third", Msg_Buttons::YesNoCancel), Msg_Answer::Yes);
-    EXPECT_EQ(Message_Box("fourth", Msg_Buttons::OKCancel, Msg_Icon::Critical), Msg_Answer::OK);
-    EXPECT_EQ(rec->texts(), (QStringList{"first", "second", "third", "fourth"}));
-    EXPECT_EQ(rec->shown[0].buttons, Msg_Buttons::YesNo);
-    EXPECT_EQ(rec->shown[3].icon, Msg_Icon::Critical);
-}
-
 TEST(Show_File_Dialog, PassesTheRequestThroughTheService) {
     Scoped_Recorder rec;
     rec->fileAnswers = {"/tmp/out.csv", ""};
     EXPECT_EQ(Show_File_Dialog(nullptr, 2, "Save as", "/tmp", "out.csv", {"CSV Files", "*.csv"}), "/tmp/out.csv");
     EXPECT_EQ(Show_File_Dialog(nullptr, 1, "Open", "", "", {"Data"}), "");  // cancelled
-    EXPECT_EQ(Show_File_Dialog(nullptr, 1, "Again", "", "", {}), "");  // script used up: cancel
-    ASSERT_EQ(rec->fileRequests.size(), 3u);
+    ASSERT_EQ(rec->fileRequests.size(), 2u);
     const File_Dialog_Request& save = rec->fileRequests[0];
     EXPECT_FALSE(save.open);
     EXPECT_EQ(QStringList({save.title, save.initialDirectory, save.fileName, save.filter}),

@@ -212,9 +212,8 @@ TEST_F(Std_Scroll, Shows_A_Bar_Disabled_Or_Hides_It_When_The_Page_Holds_The_Rang
     }
 }
 
-TEST_F(Std_Scroll, Keeps_Itself_In_The_Window_Property_Once_And_Gives_The_Window_Back) {
+TEST_F(Std_Scroll, Takes_A_Window_Once_And_Gives_It_Back) {
     EXPECT_EQ(cStdScrollBar::From_Window(&window), &sb);
-    EXPECT_TRUE(window.property("nvStdScroll").isValid());
     EXPECT_EQ(window.findChildren<QScrollBar*>().size(), 2);
 
     // A second SubClass, by this object or another, changes nothing.
@@ -228,7 +227,7 @@ TEST_F(Std_Scroll, Keeps_Itself_In_The_Window_Property_Once_And_Gives_The_Window
     Set_Up(Qt::Vertical, 500);
     Events ev(sb, Qt::Vertical);
     sb.Release();
-    EXPECT_FALSE(window.property("nvStdScroll").isValid());
+    EXPECT_EQ(cStdScrollBar::From_Window(&window), nullptr);
     EXPECT_EQ(window.findChildren<QScrollBar*>().size(), 0);
     QTest::keyClick(&window, Qt::Key_PageDown);
     EXPECT_TRUE(ev.seen.isEmpty());

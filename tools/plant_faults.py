@@ -1,0 +1,167 @@
+#!/usr/bin/python3
+"""Plants one fault at a time in a scratch copy of the sources and runs the whole test
+suite on each, to show which faults the tests catch.
+
+    /usr/bin/python3 tools/plant_faults.py [--work DIR] [--only ID,ID...]
+
+The scratch copy (default /tmp/sifa_faults) is made from the files git tracks, built
+once (without benchmarks), checked green, then each fault is written in, built, tested
+and taken out again. Prints one line per fault and exits 1 when a fault went unnoticed.
+"""
+import argparse
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+# (id, file, text as it stands, the fault, what the fault is)
+FAULTS = [
+    # model
+    ("like-digit", "src/model/Like.cpp", "return c >= u'0' && c <= u'9';", "return c >= u'0' && c < u'9';",
+     "off by one: '#' no longer matches the digit 9"),
+    ("cp1252-range", "src/model/Cp1252.cpp", "if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;",
+     "if (c < 0x80 || (c > 0xA0 && c <= 0xFF)) return c;", "off by one: the no-break space has no byte"),
+    ("hour-range", "src/model/Validation.cpp", "if (w && *w >= 0 && *w <= 23) return true;",
+     "if (w && *w >= 0 && *w < 23) return true;", "off by one: the hour 23 is refused"),
+    ("below-zero-msg", "src/model/Validation.cpp", 'Message = QStringLiteral("Below Zero");',
+     'Message = QStringLiteral("Below zero");', "a message of the program reworded"),
+    ("not-a-date-msg", "src/model/Validation.cpp", 'Message = QStringLiteral("Not a date");',
+     'Message = QStringLiteral("Not a Date");', "a message of the program reworded"),
+    ("rk-hundredths", "src/model/Xls_Biff.h", "return (rk & 1) ? d / 100.0 : d;", "return (rk & 1) ? d / 10.0 : d;",
+     ".xls: packed numbers divided by 10, not 100"),
+    ("code-length", "src/model/Champ_Listes.cpp", "if (accepted && Cle_len != 0 && cle.size() != Cle_len) accepted = false;",
+     "if (accepted && Cle_len != 0 && cle.size() > Cle_len) accepted = false;", "a too-short code is accepted"),
+    ("incorect-length-msg", "src/model/Champ_Listes.cpp", "Total of %2 unloaded items (incorect length)",
+     "Total of %2 unloaded items (incorrect length)", "a message's own spelling corrected"),
+    ("date-width", "src/model/Champ_Listes.cpp", "return Type() == Type_Date ? width + 2 : width;",
+     "return Type() == Type_Date ? width + 1 : width;", "a date's box one character too narrow"),
+    ("field-number", "src/model/Record_Description.cpp", "if (Key(items_[i]->Nom) == k) return static_cast<int>(i) + 1;",
+     "if (Key(items_[i]->Nom) == k) return static_cast<int>(i);", "off by one: a field's number by its name"),
+    # search
+    ("op-inferior", "src/search/Criteria.cpp", "case Op_Inferior: return d < c;", "case Op_Inferior: return d <= c;",
+     "flipped comparison: Inferior includes the value"),
+    ("op-superior-eq", "src/search/Criteria.cpp", "case Op_Equal_Or_Superior: return d >= c;",
+     "case Op_Equal_Or_Superior: return d > c;", "flipped comparison: Equal or Superior leaves the value out"),
+    ("mark-last-record", "src/search/Criteria.cpp", "    for (int r = 1; r <= R; ++r) {\n        const bool selected",
+     "    for (int r = 1; r < R; ++r) {\n        const bool selected", "the last record is never searched"),
+    ("grid-skip-row", "src/search/Search_Run.cpp", "for (int i = 1; i <= R; ++i) {", "for (int i = 2; i <= R; ++i) {",
+     "the result grid skips the first record"),
+    ("one-record-found", "src/search/Search_Run.cpp", '(S == 1 ? QStringLiteral(" Record found")',
+     '(S == 0 ? QStringLiteral(" Record found")', "\"1 Records found\""),
+    ("csv-lost-quote", "src/search/Result_Text.cpp",
+     "(1ull << '\"') | (1ull << ',') | (1ull << ';')", "(1ull << ',') | (1ull << ';')",
+     "a text holding a double quote is not quoted on the clipboard"),
+    ("csv-bom", "src/search/Result_Text.cpp", 'return QByteArrayLiteral("\\xEF\\xBB\\xBF") + text.toUtf8()',
+     "return text.toUtf8()", "the UTF-8 export loses its byte-order mark"),
+    ("criteria-and", "src/search/Result_Text.cpp", 'Critere_Oper_And ? QStringLiteral(" And ") : QStringLiteral(" or ")',
+     'Critere_Oper_And ? QStringLiteral(" and ") : QStringLiteral(" or ")', "the criteria sentence's \"And\" reworded"),
+    ("sort-toggle", "src/search/Sorting.cpp", "if (Is_Text_Type(data_type)) return code == 5 ? 6 : 5;",
+     "if (Is_Text_Type(data_type)) return 5;", "a second header click no longer sorts descending"),
+    ("unknown-code-msg", "src/search/Criteria_Form.cpp", 'return QStringLiteral("Unkownn code");',
+     'return QStringLiteral("Unknown code");', "a message's own spelling corrected"),
+    ("cell-filter-brackets", "src/search/Criteria_Form.cpp", "if (c == u'*' || c == u'?' || c == u'#' || c == u'[')",
+     "if (c == u'*' || c == u'?' || c == u'[')", "a '#' in a cell's value stays a wildcard"),
+    ("counts-once-per-record", "src/search/Value_Counts.cpp", "            if (counted) continue;\n",
+     "", "a record holding one area twice counts twice"),
+    ("counts-empty-line", "src/search/Value_Counts.cpp", "if (n_seen == 0) ++empty;", "if (n_seen == 0) {}",
+     "records with no value are left out of the counts"),
+    ("range-upper", "src/search/Field_Sets.cpp", "if (p && *p >= 1 && *p <= M && marks[*p] > 0",
+     "if (p && *p >= 1 && *p < M && marks[*p] > 0", "off by one: a field range cannot end on the last field"),
+    ("order-by", "src/search/Result_Text.cpp", 'text = QStringLiteral("Ordered by ") + g.Text_Matrix(0, col);',
+     'text = QStringLiteral("Sorted by ") + g.Text_Matrix(0, col);', "the printout's order sentence reworded"),
+    # window support, windows, printer, shell, tool
+    ("twips-rounding", "src/winsupport/Twips.cpp",
+     "int To_Pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }",
+     "int To_Pixels(int twips, double dpi) { return static_cast<int>(twips * dpi / 1440.0); }",
+     "twips to pixels truncated instead of rounded"),
+    ("mnemonic-escape", "src/winsupport/Window_Utils.cpp",
+     "if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;",
+     "if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {}", "\"&&\" shown as two ampersands"),
+    ("file-not-found-msg", "src/winsupport/Default_App.cpp", 'Message_Box(QStringLiteral("Could not find file")',
+     'Message_Box(QStringLiteral("File not found")', "a message of the program reworded"),
+    ("sort-dialog-msg", "src/views/frmTrier.cpp", 'QStringLiteral("Nothing to do !")',
+     'QStringLiteral("Nothing to do!")', "a message of the program reworded"),
+    ("record-title", "src/views/DisplayData.cpp", 'setWindowTitle(QStringLiteral("Record #")',
+     'setWindowTitle(QStringLiteral("Record ")', "the record window's caption"),
+    ("filter-and", "src/views/Search_Cell_Actions.cpp", "    if (usable == 1) Critere_Oper_And->setChecked(true);\n",
+     "", "a cell filter added to an Or search widens the result"),
+    ("counts-bars", "src/output/Counts_Window.cpp",
+     "counts_.Rows.size() > Max_Bars ? Max_Bars - 1 : Max_Bars", "Max_Bars", "the chart's last bar drops the other values"),
+    ("print-last-row", "src/output/LVPrint.cpp", "return Last_Row < 0 ? last : std::min(Last_Row, last);",
+     "return Last_Row < 0 ? last - 1 : std::min(Last_Row, last);", "the printout leaves out the last record"),
+    ("print-question", "src/output/LVPrint.cpp", 'QStringLiteral(" too large to print: Ignored")',
+     'QStringLiteral(" too large to print: ignored")', "a message of the program reworded"),
+    ("cli-too-many", "src/cli/Query_Options.cpp", "if (o.Criteria.size() == 3) {", "if (o.Criteria.size() == 4) {",
+     "sifa-query takes a fourth criterion"),
+]
+
+
+def run(cmd, cwd, env=None, log=None):
+    r = subprocess.run(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if log is not None:
+        log.write(r.stdout)
+    return r.returncode, r.stdout
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--work", default="/tmp/sifa_faults")
+    ap.add_argument("--only", default="")
+    args = ap.parse_args()
+    chosen = [f for f in FAULTS if not args.only or f[0] in args.only.split(",")]
+    work = pathlib.Path(args.work)
+    tree, build = work / "tree", work / "build"
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", CCACHE_DIR=str(ROOT / ".ccache"),
+               CCACHE_BASEDIR=str(tree))
+
+    # Every fault must find its text exactly once, or the run proves nothing.
+    for fid, path, old, new, _ in chosen:
+        n = (ROOT / path).read_text(encoding="utf-8").count(old)
+        if n != 1:
+            sys.exit("fault %s: the text occurs %d times in %s" % (fid, n, path))
+
+    files = subprocess.run(["git", "ls-files"], cwd=ROOT, capture_output=True, text=True, check=True).stdout.split("\n")
+    if tree.exists():
+        shutil.rmtree(tree)
+    for f in filter(None, files):
+        (tree / f).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(ROOT / f, tree / f)
+    work.mkdir(parents=True, exist_ok=True)
+    log = open(work / "log.txt", "w")
+    run(["cmake", "-S", str(tree), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+         "-DSIFA_BENCH=OFF"], tree, env, log)
+    ctest = ["ctest", "--test-dir", str(build), "-j", str(os.cpu_count() or 2), "--timeout", "300"]
+    rc, _ = run(["cmake", "--build", str(build)], tree, env, log)
+    rc2, out = run(ctest, tree, env, log) if rc == 0 else (1, "")
+    if rc or rc2:
+        sys.exit("the scratch copy is not green before any fault; see %s" % (work / "log.txt"))
+
+    missed = 0
+    print("%-24s %-28s %-10s %s" % ("fault", "file", "result", "what"))
+    for fid, path, old, new, what in chosen:
+        target = tree / path
+        original = target.read_text(encoding="utf-8")
+        target.write_text(original.replace(old, new, 1), encoding="utf-8")
+        start = time.time()
+        rc, _ = run(["cmake", "--build", str(build)], tree, env, log)
+        if rc != 0:
+            result = "no build"
+        else:
+            rc, out = run(ctest, tree, env, log)
+            failed = [l for l in out.splitlines() if " Test " in l and "***" in l]
+            result = "caught by %d" % len(failed) if rc != 0 else "MISSED"
+            missed += rc == 0
+        target.write_text(original, encoding="utf-8")
+        print("%-24s %-28s %-10s %s (%.0f s)" % (fid, pathlib.Path(path).name, result, what, time.time() - start),
+              flush=True)
+    run(["cmake", "--build", str(build)], tree, env, log)
+    print("%d faults, %d caught, %d missed" % (len(chosen), len(chosen) - missed, missed))
+    sys.exit(1 if missed else 0)
+
+
+if __name__ == "__main__":
+    main()
