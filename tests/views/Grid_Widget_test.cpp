@@ -52,28 +52,6 @@ TEST_F(Grid_On_Sample, Shows_The_Search_Result_Under_Its_Header_Row_And_Follows_
         for (int c : {0, 1, 2}) ASSERT_EQ(view.model()->index(m, c).data().toString(), g.Text_Matrix(m + 1, c)) << m;
 }
 
-TEST(Grid_Widget, Redraw_Off_Holds_Changes_Until_It_Is_On_Again) {
-    Text_Grid g;
-    Fill_Grid(g, {"H1", "H2"}, {{"a", "b"}});
-    Grid_Widget view(g);
-    g.Set_Redraw(false);
-    g.Set_Rows(5);
-    g.Set_Col_Width(1, 3000);
-    g.Set_Text_Matrix(4, 2, QStringLiteral("late"));
-    EXPECT_EQ(view.model()->rowCount(), 1);
-    EXPECT_NE(view.columnWidth(1), Twips_To_Pixels_X(3000, &view));
-    g.Set_Redraw(true);
-    EXPECT_EQ(view.model()->rowCount(), 4);
-    EXPECT_EQ(view.columnWidth(1), Twips_To_Pixels_X(3000, &view));
-    EXPECT_EQ(view.model()->index(3, 2).data().toString(), "late");
-    // Width 0 hides, a width again shows.
-    g.Set_Col_Width(2, 0);
-    EXPECT_TRUE(view.isColumnHidden(2));
-    g.Set_Col_Width(2, 600);
-    EXPECT_FALSE(view.isColumnHidden(2));
-    EXPECT_EQ(view.columnWidth(2), Twips_To_Pixels_X(600, &view));
-}
-
 TEST(Grid_Widget, Mouse_Events_Give_Button_Shift_And_Twips) {
     Text_Grid g;
     Fill_Grid(g, {"Year", "Country"}, {{"2004", "Germany"}, {"1999", "France"}});

@@ -58,51 +58,6 @@ TEST_F(Tooltip, Create_Makes_One_Tip_Window_Over_Its_Rectangle) {
     EXPECT_EQ(Tip_Windows(), 0);
 }
 
-TEST_F(Tooltip, Writes_Reach_A_Live_Tip_As_The_Control_Does) {
-    CTooltip tip;
-    tip.Title = QStringLiteral("Early");
-    tip.Create(grid, 0, 0, 50, 50);
-    Tip_Window* w = tip.Window();
-    ASSERT_NE(w, nullptr);
-    // A title without an icon is sent by Create...
-    EXPECT_EQ(w->Shown_Title(), "Early");
-    EXPECT_FALSE(w->Balloon());
-    // ...but a later one only together with an icon.
-    tip.Title = QStringLiteral("Late");
-    EXPECT_EQ(w->Shown_Title(), "Early");
-    tip.Icon = 1;
-    EXPECT_EQ(w->Shown_Title(), "Late");
-    EXPECT_EQ(w->Shown_Icon(), 1);
-    // Style, Centered and the times wait for the next Create.
-    tip.Style = 1;
-    EXPECT_FALSE(tip.Window()->Balloon());
-    tip.Create(grid, 0, 0, 50, 50);
-    EXPECT_TRUE(tip.Window()->Balloon());
-    EXPECT_EQ(tip.Window()->Shown_Title(), "Late");
-}
-
-TEST_F(Tooltip, Colours_0_Leave_The_System_Ones) {
-    // Written before Create and while shown: the tip repaints in the colour, BGR as the control takes it.
-    const QColor system = Tip_Window(nullptr, false).palette().color(QPalette::ToolTipBase);
-    for (const auto& [back, expected] :
-         {std::pair{0u, system}, {0x000000FFu, QColor(255, 0, 0)}, {0x00FF0000u, QColor(0, 0, 255)}}) {
-        SCOPED_TRACE(back);
-        CTooltip tip;
-        tip.TipText = QStringLiteral("x");
-        tip.BackColor = back;
-        tip.Create(grid);
-        tip.Show_Tip();
-        ASSERT_TRUE(tip.Is_Shown());
-        const QImage img = tip.Window()->grab().toImage();
-        EXPECT_EQ(img.pixelColor(img.width() - 4, img.height() - 4), expected);
-        if (back == 0x000000FFu) {
-            tip.BackColor = 0x00FF0000u;
-            const QImage again = tip.Window()->grab().toImage();
-            EXPECT_EQ(again.pixelColor(again.width() - 4, again.height() - 4), QColor(0, 0, 255));
-        }
-    }
-}
-
 TEST_F(Tooltip, Shows_After_The_Delay_For_The_Visible_Time) {
     CTooltip tip;
     tip.TipText = QStringLiteral("Germany");

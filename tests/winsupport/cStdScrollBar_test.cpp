@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTextEdit>
 #include <QWheelEvent>
@@ -35,18 +34,6 @@ struct Std_Scroll : ::testing::Test {
     }
     QScrollBar* Bar(Qt::Orientation o) const { return o == Qt::Vertical ? sb.Vertical_Bar() : sb.Horizontal_Bar(); }
     qint32 Pos(Qt::Orientation o) const { return o == Qt::Vertical ? sb.VPos() : sb.HPos(); }
-    QPoint Center_Of(QScrollBar* bar, QStyle::SubControl part) const {
-        QStyleOptionSlider opt;
-        opt.initFrom(bar);
-        opt.orientation = bar->orientation();
-        opt.minimum = bar->minimum();
-        opt.maximum = bar->maximum();
-        opt.sliderPosition = bar->sliderPosition();
-        opt.sliderValue = bar->value();
-        opt.pageStep = bar->pageStep();
-        opt.singleStep = bar->singleStep();
-        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center();
-    }
 };
 
 void Wheel_Down(QWidget* w) {
@@ -109,38 +96,6 @@ TEST_F(Std_Scroll, Turns_Each_Request_Into_A_Clamped_Position_And_Its_Event) {
             EXPECT_EQ(ev.seen, (c.event ? Seen{{c.event, c.to}} : Seen{}));
         }
     }
-}
-
-TEST_F(Std_Scroll, Arrow_Trough_And_Thumb_Of_The_Bar_Raise_The_Events) {
-    Set_Up(Qt::Vertical, 500, 0);
-    QScrollBar* bar = sb.Vertical_Bar();
-    ASSERT_TRUE(bar->isVisible());
-    Events ev(sb, Qt::Vertical);
-    // A small change of 0: the arrow tells, but nothing moves.
-    QTest::mouseClick(bar, Qt::LeftButton, {}, Center_Of(bar, QStyle::SC_ScrollBarAddLine));
-    ASSERT_EQ(ev.seen.size(), 1);
-    EXPECT_EQ(ev.seen[0], std::make_pair('C', 500));
-    sb.Set_VSmallChange(10);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, Center_Of(bar, QStyle::SC_ScrollBarSubLine));
-    EXPECT_EQ(ev.seen.last(), std::make_pair('C', 490));
-    QTest::mouseClick(bar, Qt::LeftButton, {}, Center_Of(bar, QStyle::SC_ScrollBarAddPage));
-    EXPECT_EQ(ev.seen.last(), std::make_pair('C', 590));
-
-    // Dragging the thumb: scroll events with the track position, the last at the drop.
-    ev.seen.clear();
-    const QPoint thumb = Center_Of(bar, QStyle::SC_ScrollBarSlider);
-    QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
-    for (int dy : {10, 20, 30}) QTest::mouseMove(bar, thumb + QPoint(0, dy));
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(0, 30));
-    ASSERT_GE(ev.seen.size(), 3);
-    qint32 last = 590;
-    for (const auto& [kind, p] : ev.seen) {
-        EXPECT_EQ(kind, 'S');
-        EXPECT_GE(p, last);
-        last = p;
-    }
-    EXPECT_GT(last, 590);
-    EXPECT_EQ(sb.VPos(), last);
 }
 
 TEST_F(Std_Scroll, Wheel_And_Keys_Of_The_Window_Scroll_Through_The_Same_Requests) {
