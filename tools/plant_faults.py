@@ -92,7 +92,7 @@ FAULTS = [
     ("counts-bars", "src/output/Counts_Window.cpp",
      "counts_.Rows.size() > Max_Bars ? Max_Bars - 1 : Max_Bars", "Max_Bars", "the chart's last bar drops the other values"),
     ("print-last-row", "src/output/LVPrint.cpp", "return Last_Row < 0 ? last : std::min(Last_Row, last);",
-     "return Last_Row < 0 ? last - 1 : std::min(Last_Row, last);", "the printout leaves out the last record"),
+     "return Last_Row < 0 ? last : std::min(Last_Row - 1, last);", "the printout leaves out the last record"),
     ("print-question", "src/output/LVPrint.cpp", 'QStringLiteral(" too large to print: Ignored")',
      'QStringLiteral(" too large to print: ignored")', "a message of the program reworded"),
     ("cli-too-many", "src/cli/Query_Options.cpp", "if (o.Criteria.size() == 3) {", "if (o.Criteria.size() == 4) {",

@@ -93,7 +93,7 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2) {
         {"-c", "Year:Equal:19x8"},  // "Not numeric"
         {"-c", "Year:9"},
         {"-c", "!:Equal"},
-        {"-c", "a:0", "-c", "b:0", "-c", "c:0", "-c", "d:0"},
+        {"-c", "Year:8", "-c", "EM:8", "-c", "ProjName:8", "-c", "Reco#:8"},
         {"--sort", "Nothing"},
         {"--sort", "Year", "--sort-keys", "EM"},
         {"--sort-keys", "EM,Year,Proj#,Reco#,ProjName"},

@@ -52,6 +52,7 @@ const Compare_Case kCompareCases[] = {
     // whole numbers (3, 4): halves to even on the criterion and on the value
     {"number_superior_11", "10", Op_Superior, Value::Double(11), 4, true},
     {"number_superior_not_10", "10", Op_Superior, Value::Double(10), 4, false},
+    {"number_inferior_not_10", "10", Op_Inferior, Value::Double(10), 4, false},
     {"number_equal_double_and_text", "2008", Op_Equal, Value::Double(2008), 4, true},
     {"number_equal_long", "12", Op_Equal, Value::Long(12), 4, true},
     {"number_criterion_2_5_is_2", "2.5", Op_Equal, Value::Long(2), 4, true},
