@@ -1,0 +1,81 @@
+#include "Search_Window.h"
+
+TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueCopiesAndAsksForCounts) {
+    Search& s = Open(true);
+    Scoped_Recorder rec;
+    std::vector<qint32> counts_asked;
+    QObject::connect(&s, &Search::Counts_Asked, [&](qint32 f) { counts_asked.push_back(f); });
+    const int area1 = Field_Number("DomReco1");
+    const int col = Grid_Column(s.Results, "DomReco1");
+    const Text_Grid& g = s.Results.Data;
+    const auto actions = [&](int row) {
+        std::unique_ptr<QMenu> menu(s.Build_Cell_Menu(row, col, &s));
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) texts << Plain_Caption(a->text());
+        return texts;
+    };
+    const auto run = [&](int row, const QString& text) {
+        std::unique_ptr<QMenu> menu(s.Build_Cell_Menu(row, col, &s));
+        for (QAction* a : menu->actions())
+            if (Plain_Caption(a->text()) == text) a->trigger();
+    };
+    EXPECT_EQ(actions(0), QStringList{"Counts of this column..."});
+    EXPECT_EQ(actions(1),
+              (QStringList{"Show only this value", "Exclude this value", "Copy", "Counts of this column..."}));
+    run(0, "Counts of this column...");
+    EXPECT_EQ(counts_asked, std::vector<qint32>{area1});
+
+    // Records holding a code in any of the three areas, whatever its letter case.
+    const auto holding = [&](const QString& code) {
+        int n = 0;
+        for (int r = 1; r <= Records_Table.Row_Upper(); ++r) {
+            bool any = false;
+            for (int k = 0; k < 3; ++k)
+                any |= To_Text(Records_Table(r, area1 + k)).compare(code, Qt::CaseInsensitive) == 0;
+            n += any && !Records_Table(r, Field_Number("Year")).isEmpty() ? 1 : 0;
+        }
+        return n;
+    };
+    int row = 1;
+    while (g.Text_Matrix(row, col).isEmpty()) ++row;
+    const QString code = To_Text(Records_Table(g.Text_Matrix(row, 0).toInt(), area1));
+    run(row, "Show only this value");
+    EXPECT_TRUE(s.Critere_Actif[1]->isChecked());
+    EXPECT_EQ(s.Field[1]->currentText(), "Area of reco");
+    EXPECT_EQ(s.Oper[1]->currentText(), "Equal");
+    EXPECT_EQ(s.txtFields[1]->text(), code.toUpper());
+    EXPECT_FALSE(s.Negation[1]->isChecked());
+    EXPECT_TRUE(s.Critere_Oper_And->isChecked());
+    EXPECT_EQ(s.Results.Result_Rows(), holding(code));
+
+    // Excluding a second area of the result leaves the records holding the first only.
+    int other = 1;
+    while (g.Text_Matrix(other, col).isEmpty() || g.Text_Matrix(other, col) == g.Text_Matrix(row, col)) ++other;
+    const QString second = To_Text(Records_Table(g.Text_Matrix(other, 0).toInt(), area1));
+    const int before = s.Results.Result_Rows();
+    run(other, "Exclude this value");
+    EXPECT_TRUE(s.Negation[2]->isChecked());
+    EXPECT_LT(s.Results.Result_Rows(), before);
+    for (int r = 1; r <= s.Results.Result_Rows(); ++r)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NE(To_Text(Records_Table(g.Text_Matrix(r, 0).toInt(), area1 + k)).toUpper(), second.toUpper());
+
+    // No inactive row left: a message, and nothing changes.
+    const int now = s.Results.Result_Rows();
+    run(1, "Show only this value");
+    ASSERT_EQ(rec->shown.size(), 1u);
+    EXPECT_TRUE(rec->shown[0].text.contains("all active"));
+    EXPECT_EQ(s.Results.Result_Rows(), now);
+
+    // Ctrl+C: the selected cells under their headings.
+    Text_Grid& grid = s.Results.Data;
+    grid.Set_Row(1);
+    grid.Set_Col(1);
+    grid.Set_Row_Sel(2);
+    grid.Set_Col_Sel(2);
+    QTest::keyClick(s.Data, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QGuiApplication::clipboard()->text().split("\r\n");
+    EXPECT_EQ(lines.value(0), g.Text_Matrix(0, 1) + "\t" + g.Text_Matrix(0, 2));
+    EXPECT_EQ(lines.size(), 4);  // headings, two rows, the last line's end
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The search window over the sample records, for the tests of its behaviour.
+#include "Views_Fixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include "model/App_Paths.h"
+#include "search/Criteria.h"
+#include "views/Grid_Widget.h"
+#include "views/Search.h"
+#include "views/frmTrier.h"
+#include "winsupport/CTooltip.h"
+#include "winsupport/Default_App.h"
+#include "winsupport/Message_Service.h"
+#include "winsupport/Twips.h"
+#include "winsupport/Window_Utils.h"
+
+// The search window over the sample records; it finds Refs.dat and the manuals in the program's folder.
+struct Search_Window_Test : Sample_Data {
+    std::unique_ptr<Search> w;
+    void SetUp() override {
+        Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
+        Build_Record_Description();
+        Use_Language("");
+        Sort_Keys = {0, 0, 0, 0};
+    }
+    void TearDown() override {
+        w.reset();
+        Set_App_Path(QString());
+    }
+    Search& Open(bool shown = false) {
+        w = std::make_unique<Search>();
+        if (shown) {
+            w->show();
+            QApplication::processEvents();
+        }
+        return *w;
+    }
+    // Criterion 1 switched on with a field, an operator and, if given, a value.
+    void Criterion(const QString& field, const QString& oper, const char* text = nullptr) {
+        w->Critere_Actif[1]->setChecked(true);
+        Choose(w->Field[1], field);
+        Choose(w->Oper[1], oper);
+        if (text) w->txtFields[1]->setText(QString::fromUtf8(text));
+    }
+    // Selects the entry of a field or operator list by its text.
+    static void Choose(QComboBox* list, const QString& text) {
+        const int k = list->findText(text);
+        ASSERT_GE(k, 0) << text.toStdString();
+        list->setCurrentIndex(k);
+    }
+    static QStringList Entries(const QComboBox* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+        return out;
+    }
+    // Centre of a grid cell, in the twips the grid's mouse signals give.
+    std::pair<int, int> Cell_Twips(int row, int col) const {
+        const QRect r = w->Data->Cell_Rect(row, col);
+        return {w->Data->X_Twips(r.center().x()), w->Data->Y_Twips(r.center().y())};
+    }
+};
