@@ -8,77 +8,21 @@
 #include <cstdio>
 #include <limits>
 
-Value Value::Null() {
-    Value v;
-    v.t_ = VType::Null;
-    return v;
-}
-Value Value::Integer(std::int16_t x) {
-    Value v;
-    v.t_ = VType::Integer;
-    v.i_ = x;
-    return v;
-}
-Value Value::Long(std::int32_t x) {
-    Value v;
-    v.t_ = VType::Long;
-    v.i_ = x;
-    return v;
-}
-Value Value::Single(float x) {
-    Value v;
-    v.t_ = VType::Single;
-    v.d_ = x;
-    return v;
-}
-Value Value::Double(double x) {
-    Value v;
-    v.t_ = VType::Double;
-    v.d_ = x;
-    return v;
-}
-Value Value::Currency_Raw(std::int64_t raw) {
-    Value v;
-    v.t_ = VType::Currency;
-    v.i_ = raw;
-    return v;
-}
-Value Value::Date(double x) {
-    Value v;
-    v.t_ = VType::Date;
-    v.d_ = x;
-    return v;
-}
-Value Value::String(const QString& s) {
-    Value v;
-    v.t_ = VType::String;
-    v.s_ = s;
-    return v;
-}
-Value Value::String(QString&& s) {
-    Value v;
-    v.t_ = VType::String;
-    v.s_ = std::move(s);
-    return v;
-}
-Value Value::Error(std::int32_t code) {
-    Value v;
-    v.t_ = VType::Error;
-    v.i_ = code;
-    return v;
-}
-Value Value::Boolean(bool b) {
-    Value v;
-    v.t_ = VType::Boolean;
-    v.i_ = b ? -1 : 0;
-    return v;
-}
-Value Value::Byte(std::uint8_t b) {
-    Value v;
-    v.t_ = VType::Byte;
-    v.i_ = b;
-    return v;
-}
+// One line each: they differ only in the kind and the member they fill.
+// clang-format off
+Value Value::Null() { Value v; v.t_ = VType::Null; return v; }
+Value Value::Integer(std::int16_t x) { Value v; v.t_ = VType::Integer; v.i_ = x; return v; }
+Value Value::Long(std::int32_t x) { Value v; v.t_ = VType::Long; v.i_ = x; return v; }
+Value Value::Single(float x) { Value v; v.t_ = VType::Single; v.d_ = x; return v; }
+Value Value::Double(double x) { Value v; v.t_ = VType::Double; v.d_ = x; return v; }
+Value Value::Currency_Raw(std::int64_t raw) { Value v; v.t_ = VType::Currency; v.i_ = raw; return v; }
+Value Value::Date(double x) { Value v; v.t_ = VType::Date; v.d_ = x; return v; }
+Value Value::String(const QString& s) { Value v; v.t_ = VType::String; v.s_ = s; return v; }
+Value Value::String(QString&& s) { Value v; v.t_ = VType::String; v.s_ = std::move(s); return v; }
+Value Value::Error(std::int32_t code) { Value v; v.t_ = VType::Error; v.i_ = code; return v; }
+Value Value::Boolean(bool b) { Value v; v.t_ = VType::Boolean; v.i_ = b ? -1 : 0; return v; }
+Value Value::Byte(std::uint8_t b) { Value v; v.t_ = VType::Byte; v.i_ = b; return v; }
+// clang-format on
 
 bool Value::isNumberType() const {
     switch (t_) {
