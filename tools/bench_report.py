@@ -134,7 +134,7 @@ def main():
 
     # Every other benchmark program: searches, grid, sorts, texts.
     for exe in sorted(BENCH.glob("bench_*")):
-        if exe.name == "bench_load" or not os.access(exe, os.X_OK):
+        if exe.name == "bench_load" or not exe.is_file() or not os.access(exe, os.X_OK):
             continue
         for name, ms in google_bench(exe).items():
             note = ""
