@@ -32,7 +32,7 @@ QList<qint32> Offered_Operators(qint32 item) {
     if (item == Any_Fields) return all;
     const Champ* f = Field_Of_Item(item);
     if (!f) return {};
-    if (f->Field_Type == 2) return {0};
+    if (f->Field_Type == 2) return {Op_Equal};
     switch (f->Type()) {
     case Type_Hour:
     case Type_Whole:

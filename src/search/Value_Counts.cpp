@@ -8,7 +8,6 @@
 
 #include <QHash>
 #include <algorithm>
-#include <array>
 
 std::vector<qint32> Counted_Fields(qint32 field, const QString& lang) {
     if (!Record_Description || field < 1 || field > Record_Description->Count()) return {};
@@ -58,14 +57,13 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
     const Text_Grid& g = s.Data;
     const int rows = std::min(s.Result_Rows(), g.Rows() - 1);
     const int R = Records_Table.Row_Upper();
-    std::array<int, 8> seen{};
+    std::vector<int> seen;  // the values of the record at hand, by slot
     for (int row = 1; row <= rows; ++row) {
         bool ok = false;
         const int r = g.Text_Matrix(row, 0).toInt(&ok);
         if (!ok || r < 1 || r > R) continue;
         ++out.Records;
-        size_t n_seen = 0;
-        std::vector<int> more;  // a group of more than eight fields
+        seen.clear();
         for (size_t k = 0; k < member_champs.size(); ++k) {
             const qint32 col = out.Members[k];
             const Value& v = Records_Table(r, col);
@@ -84,16 +82,11 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
             } else {
                 slot = *it;
             }
-            const bool counted = std::find(seen.begin(), seen.begin() + n_seen, slot) != seen.begin() + n_seen ||
-                                 std::find(more.begin(), more.end(), slot) != more.end();
-            if (counted) continue;
-            if (n_seen < seen.size())
-                seen[n_seen++] = slot;
-            else
-                more.push_back(slot);
+            if (std::find(seen.begin(), seen.end(), slot) != seen.end()) continue;
+            seen.push_back(slot);
             ++found[static_cast<size_t>(slot)].Count;
         }
-        if (n_seen == 0) ++empty;
+        if (seen.empty()) ++empty;
     }
 
     if (order == Count_Order::By_Count) {
