@@ -339,17 +339,21 @@ bool Output_File::Open_System_Path(const QByteArray& path, Link_Rule rule) {
     const mode_t mode = exists ? (st.st_mode & 07777) : 0666;  // a new file: the umask applies
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temp_ = folder + "/." + name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        // Guarded before it exists: a signal right after its creation still removes it.
+        guard_slot_ = Guard_Temporary(temp_);
         fd_ = ::open(temp_.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0666);
-        if (fd_ < 0 && errno != EEXIST) {
+        if (fd_ >= 0) break;
+        const int error = errno;
+        Release_Guard(guard_slot_);
+        if (error != EEXIST) {
             temp_.clear();
-            return Fail(errno);
+            return Fail(error);
         }
     }
     if (fd_ < 0) {
         temp_.clear();
         return Fail(EEXIST);
     }
-    guard_slot_ = Guard_Temporary(temp_);
     if (exists && way_ == Way::Replace) {
         // A file replaced keeps its group (where we may give it) and permissions, whatever the umask.
         if (st.st_gid != ::getegid()) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
