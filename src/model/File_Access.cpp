@@ -330,8 +330,12 @@ bool Output_File::Open_System_Path(const QByteArray& path, Link_Rule rule) {
             return fd_ >= 0 || Fail(errno);
         }
         if (!S_ISREG(st.st_mode)) return Fail_With(QStringLiteral("it is not a regular file"));
-        if (const int refusal = Write_Refusal(target_, st)) return Fail(refusal);
-        if (st.st_nlink > 1 || st.st_uid != ::geteuid()) way_ = Way::Copy_Into;
+        // The program's own files (the cache) are always replaced whole: a reader never
+        // meets one half written.
+        if (follow) {
+            if (const int refusal = Write_Refusal(target_, st)) return Fail(refusal);
+            if (st.st_nlink > 1 || st.st_uid != ::geteuid()) way_ = Way::Copy_Into;
+        }
     }
     const qsizetype slash = target_.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target_.left(slash);

@@ -54,10 +54,10 @@ enum class Link_Rule {
 
 // Written under a temporary name beside its final one and put in place by Commit, so
 // that a failure leaves the old file as it was; never opened through a link in the
-// temporary's place. A file the user may not write is refused, even where the folder
-// would let it be replaced. A file with other names (hard links) or of another owner is
-// written into at Commit, once the temporary holds all of it, so that it stays the same
-// file. The temporary is removed when SIGINT, SIGTERM or SIGHUP ends the program.
+// temporary's place. A file the user names and may not write is refused, even where the
+// folder would let it be replaced; one with other names (hard links) or of another owner
+// is written into at Commit, once the temporary holds all of it, so that it stays the
+// same file. The temporary is removed when SIGINT, SIGTERM or SIGHUP ends the program.
 class Output_File {
 public:
     Output_File() = default;

@@ -287,7 +287,6 @@ TEST_F(Cache, The_Stamp_Beside_The_Cache) {
         std::function<void()> spoil;
     } cases[] = {
         {"missing", [&] { QFile::remove(stamp); }},
-        {"empty", [&] { Write_Bytes(stamp, {}); }},
         {"cut short", [&] { Write_Bytes(stamp, good.left(good.size() - 3)); }},
         {"a number spoilt", [&] { Write_Bytes(stamp, QByteArray(good).replace(" 1000 ", " 10x0 ")); }},
         {"of another cache", [&] { Write_Bytes(stamp, otherCache); }},
