@@ -1,5 +1,7 @@
 #include "cli/Query_Options.h"
 
+#include <QFile>
+
 QString Query_Usage() {
     return QStringLiteral(
         "usage: sifa-query [--dir DIR] [--lang EN|FR] [-c CRITERION]... [--and|--or]\n"
@@ -13,12 +15,12 @@ QString Query_Usage() {
         "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n");
 }
 
-std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error) {
+std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, QString& error) {
     Query_Options o;
     bool sawAndOr = false;
     for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        auto value = [&](QString& out) {
+        const QString a = QFile::decodeName(args[i]);
+        auto path = [&](QByteArray& out) {
             if (i + 1 >= args.size()) {
                 error = QStringLiteral("option %1 needs a value").arg(a);
                 return false;
@@ -26,14 +28,20 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
             out = args[++i];
             return true;
         };
+        auto value = [&](QString& out) {
+            QByteArray bytes;
+            if (!path(bytes)) return false;
+            out = QFile::decodeName(bytes);
+            return true;
+        };
         QString v;
         if (a == QLatin1String("--dir")) {
-            if (!value(o.Dir)) return std::nullopt;
+            if (!path(o.Dir)) return std::nullopt;
         } else if (a == QLatin1String("--lang")) {
             if (!value(v)) return std::nullopt;
             v = v.toUpper();
             if (v != QLatin1String("EN") && v != QLatin1String("FR")) {
-                error = QStringLiteral("--lang takes EN or FR, not \"%1\"").arg(args[i]);
+                error = QStringLiteral("--lang takes EN or FR, not \"%1\"").arg(QFile::decodeName(args[i]));
                 return std::nullopt;
             }
             o.Lang = v;
@@ -81,7 +89,7 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
         } else if (a == QLatin1String("--clip")) {
             o.Clip = true;
         } else if (a == QLatin1String("-o")) {
-            if (!value(o.Output)) return std::nullopt;
+            if (!path(o.Output)) return std::nullopt;
             if (o.Output.isEmpty()) {
                 error = QStringLiteral("-o needs a file name");
                 return std::nullopt;
@@ -99,13 +107,13 @@ std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QStrin
         } else if (a == QLatin1String("--check")) {
             o.Check = true;
         } else if (a == QLatin1String("--pdf")) {
-            if (!value(o.Pdf)) return std::nullopt;
+            if (!path(o.Pdf)) return std::nullopt;
             if (o.Pdf.isEmpty()) {
                 error = QStringLiteral("--pdf needs a file name");
                 return std::nullopt;
             }
         } else if (a == QLatin1String("--dump-sheet")) {
-            if (!value(o.Dump_Sheet)) return std::nullopt;
+            if (!path(o.Dump_Sheet)) return std::nullopt;
             if (o.Dump_Sheet.isEmpty()) {
                 error = QStringLiteral("--dump-sheet needs a file name");
                 return std::nullopt;

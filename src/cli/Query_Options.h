@@ -5,8 +5,10 @@
 #include <QStringList>
 #include <optional>
 
+// Paths are kept in the system's own bytes, as the command line gives them: a file name
+// need not be UTF-8.
 struct Query_Options {
-    QString Dir;  // "" = the executable's folder
+    QByteArray Dir;  // "" = the executable's folder
     QString Lang = QStringLiteral("EN");
     QStringList Criteria;  // up to three criteria
     bool And = false;
@@ -16,19 +18,19 @@ struct Query_Options {
     bool Table = true;
     bool Labels = true;
     bool Clip = false;
-    QString Output;  // "" = standard output
+    QByteArray Output;  // "" = standard output
     bool Describe = false;
     bool Count = false;
     std::optional<QString> Counts;  // a field: how often each of its values occurs
     std::optional<QString> Record;
     bool Check = false;
-    QString Pdf;
-    QString Dump_Sheet;  // a workbook whose first sheet is written out as read
+    QByteArray Pdf;
+    QByteArray Dump_Sheet;  // a workbook whose first sheet is written out as read
     bool Help = false;
 };
 
-// Parses the arguments (without the program name); on a usage error returns nullopt
-// and sets error to one line.
-std::optional<Query_Options> Parse_Query_Options(const QStringList& args, QString& error);
+// Parses the arguments (without the program name), as the system gives them; on a usage
+// error returns nullopt and sets error to one line.
+std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, QString& error);
 
 QString Query_Usage();

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #ifdef SIFA_QUERY_PDF
+#include "model/File_Access.h"
 #include "output/Export.h"
 #include "output/LVPrint.h"
 
@@ -25,29 +26,60 @@ std::unique_ptr<QCoreApplication> Make_Query_App(int& argc, char** argv, bool Pd
     return std::make_unique<QApplication>(argc, argv);
 }
 
-QString Print_Pdf(const QString& file, const Search_Results& results, const QString& criteria, const QString& order,
+namespace {
+
+// The PDF writer's output, kept in a temporary until the job is done.
+class Pdf_Output : public QIODevice {
+public:
+    explicit Pdf_Output(Output_File& file) : file_(file) {}
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override { return file_.Write(data, size) ? size : -1; }
+
+private:
+    Output_File& file_;
+};
+
+}  // namespace
+
+QString Print_Pdf(const QByteArray& file, const Search_Results& results, const QString& criteria, const QString& order,
                   int Field_Set, const std::vector<bool>& columns) {
-    QPdfWriter writer(file);
-    writer.setCreator(QStringLiteral("Sifa_Soft"));
-    writer.setTitle(QString::fromLatin1(Export::Report_Title));
-    writer.setResolution(600);
-    // A printer's usual unprintable edge, so the page looks as it does on paper.
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
-    LVPrint printer;
-    printer.Grid = &results.Data;
-    printer.ReportTitle = QString::fromLatin1(Export::Report_Title);
-    printer.Selection_Criteria = criteria;
-    printer.Order_By = order;
-    printer.Last_Row = results.Result_Rows();
-    // Nobody is there to answer: a record too large for a page is left out, and said so.
-    printer.Go_On_Without_Row = [](int row) {
-        std::fprintf(stderr, "sifa-query: Row %d too large to print: Ignored\n", row);
-        return true;
+    const auto failed = [&](const QString& why) {
+        return QStringLiteral("cannot write the PDF file \"%1\": %2").arg(QFile::decodeName(file), why);
     };
-    Painter_Print_Device device(&writer);
-    if (!printer.Print_Job(device, 1, Field_Set, columns))
-        return QStringLiteral("cannot write the PDF file \"%1\"").arg(file);
+    // A pipe or a device is refused before anything waits on it.
+    Output_File out;
+    if (!out.Open_System_Path(file, Link_Rule::Follow_To_File)) return failed(out.Failure());
+    Pdf_Output device(out);
+    device.open(QIODevice::WriteOnly);
+    bool printed = false;
+    {
+        QPdfWriter writer(&device);
+        writer.setCreator(QStringLiteral("Sifa_Soft"));
+        writer.setTitle(QString::fromLatin1(Export::Report_Title));
+        writer.setResolution(600);
+        // A printer's usual unprintable edge, so the page looks as it does on paper.
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
+                                         QPageLayout::Millimeter));
+        LVPrint printer;
+        printer.Grid = &results.Data;
+        printer.ReportTitle = QString::fromLatin1(Export::Report_Title);
+        printer.Selection_Criteria = criteria;
+        printer.Order_By = order;
+        printer.Last_Row = results.Result_Rows();
+        // Nobody is there to answer: a record too large for a page is left out, and said so.
+        printer.Go_On_Without_Row = [](int row) {
+            std::fprintf(stderr, "sifa-query: Row %d too large to print: Ignored\n", row);
+            return true;
+        };
+        Painter_Print_Device pages(&writer);
+        printed = printer.Print_Job(pages, 1, Field_Set, columns);
+    }  // the writer has written its last byte
+    if (!out.Failure().isEmpty()) return failed(out.Failure());
+    if (!printed) return failed(QStringLiteral("the pages could not be drawn"));
+    if (!out.Commit()) return failed(out.Failure());
     return QString();
 }
 
@@ -57,7 +89,7 @@ std::unique_ptr<QCoreApplication> Make_Query_App(int& argc, char** argv, bool) {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-QString Print_Pdf(const QString&, const Search_Results&, const QString&, const QString&, int,
+QString Print_Pdf(const QByteArray&, const Search_Results&, const QString&, const QString&, int,
                   const std::vector<bool>&) {
     return QStringLiteral("--pdf is not available in this version");
 }

@@ -13,6 +13,7 @@
 std::unique_ptr<QCoreApplication> Make_Query_App(int& argc, char** argv, bool Pdf);
 
 // Prints rows 1.. of the result grid in the list layout of field set Field_Set (0 Short,
-// 1 All, 2 Custom) with the columns given; "" when written, otherwise the problem.
-QString Print_Pdf(const QString& file, const Search_Results& results, const QString& criteria, const QString& order,
+// 1 All, 2 Custom) with the columns given into `file` (the system's bytes), which appears
+// whole or not at all; "" when written, otherwise the problem and its reason.
+QString Print_Pdf(const QByteArray& file, const Search_Results& results, const QString& criteria, const QString& order,
                   int Field_Set, const std::vector<bool>& columns);

@@ -17,6 +17,8 @@
 #include "search/Value_Counts.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -43,7 +45,10 @@ int Finish(int status) {
     errno = 0;
     if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && g_output_error == 0) g_output_error = errno ? errno : EIO;
     if (g_output_error == 0) return status;
-    Put(stderr, QStringLiteral("sifa-query: the output could not be written: ") + Plain_System_Error(g_output_error));
+    // A closed standard output holds /dev/null read-only (Keep_Standard_Descriptors_Taken).
+    const QString why =
+        g_output_error == EBADF ? QStringLiteral("standard output is closed") : Plain_System_Error(g_output_error);
+    Put(stderr, QStringLiteral("sifa-query: the output could not be written: ") + why);
     return status == Done ? Failed : status;
 }
 
@@ -82,21 +87,32 @@ int Dump_Sheet(const QString& file) {
     return Done;
 }
 
-int Write_Output(const QString& file, const QByteArray& bytes) {
+// To standard output, or to `file` (the system's bytes) as the export writes a file.
+int Write_Output(const QByteArray& file, const QByteArray& bytes) {
     if (file.isEmpty()) {
         Write(stdout, bytes.constData(), static_cast<size_t>(bytes.size()));
         return Done;
     }
-    const QString failure = Write_Output_File(file, bytes);
-    if (failure.isEmpty()) return Done;
-    Put(stderr, failure);
+    Output_File f;
+    if (f.Open_System_Path(file, Link_Rule::Follow) && f.Write(bytes) && f.Commit()) return Done;
+    Put(stderr, QStringLiteral("The file \"%1\" could not be written: %2")
+                    .arg(QDir::toNativeSeparators(QFile::decodeName(file)), f.Failure()));
     return Failed;
+}
+
+// A record number as the detail view takes it: a whole number from 1 to the count.
+std::optional<int> Record_Number(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (!digits.match(text).hasMatch()) return std::nullopt;
+    const int n = text.toInt();
+    if (n < 1 || n > Records_Table.Record_Count()) return std::nullopt;
+    return n;
 }
 
 int Run(int argc, char** argv) {
     // The options decide which application object the tool needs.
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i) args << QByteArray(argv[i]);
     QString error;
     const auto parsed = Parse_Query_Options(args, error);
     if (!parsed) return Usage_Error(error + QStringLiteral(" (see --help)"));
@@ -107,18 +123,16 @@ int Run(int argc, char** argv) {
         Write(stdout, usage.constData(), static_cast<size_t>(usage.size()));
         return Done;
     }
-    if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(o.Dump_Sheet);
+    if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(Path_From_System(o.Dump_Sheet));
 
-    Set_App_Path(o.Dir.isEmpty() ? QCoreApplication::applicationDirPath() : o.Dir);
+    Set_App_Path(o.Dir.isEmpty() ? QCoreApplication::applicationDirPath() : Path_From_System(o.Dir));
     Current_Language.clear();
     Build_Record_Description();
     Load_Code_Tables();
 
     // The start-up checks, then the load, as the program runs them.
     QStringList problems;
-    if (!Check_Code_Table_Versions(QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest"), QStringLiteral("EN\nFR"),
-                                   QStringLiteral("EN"), problems, App_File(QStringLiteral("Refs.dat")))) {
-        problems << QStringLiteral("Can't launch application... Exiting.");
+    if (!Check_Code_Tables_At_Start_Up(problems)) {
         for (const QString& l : problems) Put(o.Check ? stdout : stderr, l);
         return Failed;
     }
@@ -136,7 +150,8 @@ int Run(int argc, char** argv) {
     Load_Code_Tables();
 
     if (o.Record) {
-        const auto lines = Record_Lines(Value::String(*o.Record), o.Lang);
+        const auto number = Record_Number(*o.Record);
+        const auto lines = number ? Record_Lines(Value::Long(*number), o.Lang) : std::nullopt;
         if (!lines) return Usage_Error(QStringLiteral("there is no record \"%1\"").arg(*o.Record));
         for (const Record_Line& l : *lines) Put(stdout, l.Label + l.Value);
         return Done;
@@ -215,23 +230,16 @@ int Run(int argc, char** argv) {
         if (!error.isEmpty()) Put(stderr, error);
         return Write_Output(o.Output, text.toUtf8());
     }
-    if (!o.Output.isEmpty()) {
-        const QString failure = ToFile(o.Output, results, o.Table, o.Labels, *columns, &error);
-        if (!error.isEmpty()) Put(stderr, error);
-        if (!failure.isEmpty()) {
-            Put(stderr, failure);
-            return Failed;
-        }
-        return Done;
-    }
     const QByteArray bytes = Export_File_Bytes(results, o.Table, o.Labels, *columns, &error);
     if (!error.isEmpty()) Put(stderr, error);
-    return Write_Output(QString(), bytes);
+    return Write_Output(o.Output, bytes);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file that could take the number of a closed output.
+    Keep_Standard_Descriptors_Taken();
 #if defined(SIGPIPE)
     // A closed pipe is a failed write to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);

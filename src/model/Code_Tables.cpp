@@ -1,7 +1,10 @@
 #include "model/Code_Tables.h"
 
 #include "model/App_Paths.h"
+#include "model/File_Access.h"
 #include "model/Record_Description.h"
+
+#include <QDir>
 
 void Load_Code_Tables() { Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
 
@@ -61,4 +64,18 @@ bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, c
         }
     }
     return Errs.isEmpty();
+}
+
+bool Check_Code_Tables_At_Start_Up(QStringList& Errs) {
+    const QString refsFile = App_File(QStringLiteral("Refs.dat"));
+    const QString unreadable = Unreadable_Reason(refsFile);
+    if (!unreadable.isEmpty())
+        Errs << QStringLiteral("The code tables could not be read from \"%1\": %2")
+                    .arg(QDir::toNativeSeparators(refsFile), unreadable);
+    else
+        Check_Code_Table_Versions(QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest"), QStringLiteral("EN\nFR"),
+                                  QStringLiteral("EN"), Errs, refsFile);
+    if (Errs.isEmpty()) return true;
+    Errs << QStringLiteral("Can't launch application... Exiting.");
+    return false;
 }

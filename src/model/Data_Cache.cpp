@@ -7,8 +7,10 @@
 #include "model/Sheet_Cells.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -312,18 +314,23 @@ qint32 Field_Count() { return Record_Description ? Record_Description->Count() :
 
 }  // namespace
 
-std::optional<Source_Identity> Identity_Of(const QString& file) {
-    const QFileInfo fi(file);
-    if (!fi.isFile()) return std::nullopt;
-    if (fi.size() > std::numeric_limits<qint32>::max()) return std::nullopt;
-    const QDateTime t = fi.lastModified().toLocalTime();
+Source_Identity Identity_Of(const QString& name, const File_Stamp& stamp) {
+    // Milliseconds rounded down, as the file's time is read everywhere else.
+    const qint64 ms = stamp.Modified_Ns >= 0 ? stamp.Modified_Ns / 1000000 : -((-stamp.Modified_Ns + 999999) / 1000000);
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms).toLocalTime();
     const QDate d = t.date();
     const QTime tm = t.time();
     Source_Identity id;
-    id.Name = fi.fileName();
-    id.Size = static_cast<qint32>(fi.size());
+    id.Name = name;
+    id.Size = static_cast<qint32>(stamp.Size);
     id.Time = Date_Serial(d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second());
     return id;
+}
+
+std::optional<Source_Identity> Identity_Of(const QString& file) {
+    const auto stamp = Stamp_Of_Path(file);
+    if (!stamp || stamp->Size > std::numeric_limits<qint32>::max()) return std::nullopt;
+    return Identity_Of(QFileInfo(file).fileName(), *stamp);
 }
 
 namespace {
@@ -401,6 +408,67 @@ bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Head
     return Read_Cells(r, h, out);
 }
 
+namespace {
+
+QByteArray Time_Bits(double t) {
+    quint64 bits;
+    std::memcpy(&bits, &t, 8);
+    return QByteArray::number(bits, 16).rightJustified(16, '0');
+}
+
+// What ties a stamp to the one cache it was written with.
+QByteArray Cache_Key(const Cache_Header& h, qint64 cacheBytes) {
+    return QByteArray::number(cacheBytes) + ' ' + QByteArray::number(h.Source.Size) + ' ' + Time_Bits(h.Source.Time) +
+           ' ' + QByteArray::number(h.Refs.Size) + ' ' + Time_Bits(h.Refs.Time) + ' ' + QByteArray::number(h.RowUpper) +
+           ' ' + QByteArray::number(h.ColUpper);
+}
+
+constexpr char Stamp_Title[] = "Sifa_Soft cache stamp 1";
+
+// The part of a file's stamp that survives a copy of the folder kept on the same disk:
+// not its device number (a disk may come back under another) nor its change time (a
+// change of owner or of links changes no byte).
+struct Fine_Identity {
+    quint64 Inode = 0;
+    qint64 Size = 0, Modified_Ns = 0;
+    bool Is(const File_Stamp& s) const { return Inode == s.Inode && Size == s.Size && Modified_Ns == s.Modified_Ns; }
+};
+
+QByteArray Stamp_Line(const char* what, const File_Stamp& s) {
+    return QByteArray(what) + ' ' + QByteArray::number(s.Inode) + ' ' + QByteArray::number(s.Size) + ' ' +
+           QByteArray::number(s.Modified_Ns) + '\n';
+}
+
+std::optional<Fine_Identity> Parse_Stamp_Line(const QByteArray& line, const char* what) {
+    const QList<QByteArray> parts = line.split(' ');
+    if (parts.size() != 4 || parts[0] != what) return std::nullopt;
+    bool ok[3] = {};
+    Fine_Identity id{parts[1].toULongLong(&ok[0]), parts[2].toLongLong(&ok[1]), parts[3].toLongLong(&ok[2])};
+    if (!ok[0] || !ok[1] || !ok[2]) return std::nullopt;
+    return id;
+}
+
+struct Cache_Stamp {
+    Fine_Identity Source, Refs;
+};
+
+// nullopt when the stamp is missing, damaged or another cache's.
+std::optional<Cache_Stamp> Read_Cache_Stamp(const QString& file, const QByteArray& key) {
+    QFile f;
+    if (!Open_Regular_File(f, file)) return std::nullopt;
+    const QList<QByteArray> lines = f.read(4096).split('\n');
+    if (lines.size() != 5 || !lines[4].isEmpty() || lines[0] != Stamp_Title || lines[1] != "cache " + key)
+        return std::nullopt;
+    const auto source = Parse_Stamp_Line(lines[2], "source");
+    const auto refs = Parse_Stamp_Line(lines[3], "refs");
+    if (!source || !refs) return std::nullopt;
+    return Cache_Stamp{*source, *refs};
+}
+
+}  // namespace
+
+QString Cache_Stamp_File(const QString& CacheFile) { return CacheFile + QStringLiteral(".stamp"); }
+
 qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
     QFile f;
     if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return -1;
@@ -410,18 +478,28 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
 
     // A missing source counts as unchanged, so Data.dat alone is enough to run: its size
     // and time stand in, but not its name. A pipe or a device in its place is no source.
-    const auto current = [](const QString& file, const Source_Identity& stored) -> std::optional<Source_Identity> {
-        if (Is_Regular_File(file)) return Identity_Of(file);
+    const auto sourceNow = Stamp_Of_Path(SourceFile);
+    const auto refsNow = Stamp_Of_Path(RefsFile);
+    const auto current = [](const QString& file, const std::optional<File_Stamp>& now,
+                            const Source_Identity& stored) -> std::optional<Source_Identity> {
+        if (now) {
+            if (now->Size > std::numeric_limits<qint32>::max()) return std::nullopt;
+            return Identity_Of(QFileInfo(file).fileName(), *now);
+        }
         Source_Identity id = stored;
         id.Name = QFileInfo(file).fileName();
         return id;
     };
-    const auto source = current(SourceFile, h->Source);
-    const auto refs = current(RefsFile, h->Refs);
+    const auto source = current(SourceFile, sourceNow, h->Source);
+    const auto refs = current(RefsFile, refsNow, h->Refs);
     const bool valid = source && refs && h->Source.Size == source->Size && h->Source.Time == source->Time &&
                        h->Refs.Size == refs->Size && h->Refs.Time == refs->Time && h->ColUpper == Field_Count() &&
                        h->Source.Name == source->Name && h->Refs.Name == refs->Name;
     if (!valid) return -1;
+    if (sourceNow || refsNow) {
+        const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
+        if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Refs.Is(*refsNow))) return -1;
+    }
     // The records take about two and a half times the file (texts in UTF-16).
     const Huge_Page_Heap heap(static_cast<size_t>(std::max<qint64>(f.size(), 0)) * 5 / 2);
     if (!Read_Cells(r, *h, Records_Table)) return -1;
@@ -437,11 +515,25 @@ std::optional<QString> Cached_Source_Name(const QString& CacheFile) {
     return source.Name;
 }
 
+Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsFile) {
+    return {Stamp_Of_Path(SourceFile), Stamp_Of_Path(RefsFile)};
+}
+
 Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
-    const auto source = Identity_Of(SourceFile);
-    const auto refs = Identity_Of(RefsFile);
+    return Save_Data_Cache(SourceFile, RefsFile, CacheFile, Take_Source_Stamps(SourceFile, RefsFile));
+}
+
+Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile,
+                           const Source_Stamps& taken) {
     // Without both identities the cache could never be recognised as valid.
-    if (!source || !refs) return Cache_Save::Write_Failed;
+    constexpr qint64 Largest = std::numeric_limits<qint32>::max();
+    if (!taken.Source || !taken.Refs || taken.Source->Size > Largest || taken.Refs->Size > Largest)
+        return Cache_Save::Write_Failed;
+    Cache_Header h;
+    h.Source = Identity_Of(QFileInfo(SourceFile).fileName(), *taken.Source);
+    h.Refs = Identity_Of(QFileInfo(RefsFile).fileName(), *taken.Refs);
+    h.RowUpper = Records_Table.Row_Upper();
+    h.ColUpper = Records_Table.Col_Upper();
     // Written piece by piece as it is encoded: no second copy of the records in memory.
     // Until commit the old file stays as it was, whatever goes wrong; a link or a special
     // file in its place is not ours to replace.
@@ -449,12 +541,39 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
     const bool opened = f.Open(CacheFile, Link_Rule::Refuse);
     QByteArray piece;
     piece.reserve(qsizetype(2) << 20);
+    qint64 written = 0;
     const auto flush = [&](QByteArray& b) {
         // Unwritable: the rest is still encoded, to tell a text that cannot be stored.
         if (opened) f.Write(b);
+        written += b.size();
         b.resize(0);
         return true;
     };
-    if (!Encode_Into(*source, *refs, Records_Table, piece, flush)) return Cache_Save::Not_Representable;
-    return opened && f.Commit() ? Cache_Save::Written : Cache_Save::Write_Failed;
+    if (!Encode_Into(h.Source, h.Refs, Records_Table, piece, flush)) return Cache_Save::Not_Representable;
+    if (!opened) return Cache_Save::Write_Failed;
+    if (Take_Source_Stamps(SourceFile, RefsFile) != taken) return Cache_Save::Sources_Changed;
+    // The old stamp goes first: whatever happens next, it never vouches for the new cache.
+    const QString stampFile = Cache_Stamp_File(CacheFile);
+    if (Is_Regular_File(stampFile) && !QFileInfo(stampFile).isSymLink() && !QFile::remove(stampFile))
+        return Cache_Save::Write_Failed;
+    if (!f.Commit()) return Cache_Save::Write_Failed;
+    Output_File stamp;
+    const QByteArray text = QByteArray(Stamp_Title) + "\ncache " + Cache_Key(h, written) + '\n' +
+                            Stamp_Line("source", *taken.Source) + Stamp_Line("refs", *taken.Refs);
+    if (!stamp.Open(stampFile, Link_Rule::Refuse) || !stamp.Write(text) || !stamp.Commit())
+        return Cache_Save::Write_Failed;
+    return Cache_Save::Written;
+}
+
+void Remove_Stale_Cache_Temporaries(const QString& CacheFile) {
+    const QFileInfo cache(CacheFile);
+    // The names Output_File gives the temporaries of the cache and of its stamp.
+    const QRegularExpression own(
+        QStringLiteral("^\\.%1(\\.stamp)?\\.[0-9a-z]+\\.tmp$").arg(QRegularExpression::escape(cache.fileName())));
+    const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-60);
+    const QFileInfoList found =
+        cache.dir().entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo& f : found)
+        if (own.match(f.fileName()).hasMatch() && f.isFile() && !f.isSymLink() && f.lastModified() < stale)
+            QFile::remove(f.filePath());
 }

@@ -3,6 +3,19 @@
 // workbook and of Refs.dat they came from, so that a later start can skip the import.
 // Little-endian; texts Windows-1252; cells column by column (the record index varies
 // fastest); nothing after the last cell.
+//
+// The layout keeps a file's time to the second, which misses a workbook saved again
+// within that second at the same size. The stamp beside it, "Data.dat.stamp", holds what
+// tells them apart, in four lines of text:
+//   Sifa_Soft cache stamp 1
+//   cache <bytes of Data.dat> <Size1> <Time1 as 16 hex digits of its bits> <Size2> <Time2 ...> <RowUpper> <ColUpper>
+//   source <inode> <size> <modification time in nanoseconds since 1970>
+//   refs <inode> <size> <modification time in nanoseconds since 1970>
+// Its "cache" line ties it to the one Data.dat it was written with. While a source is
+// there, a cache without a stamp that is whole and its own, or whose source line is not
+// the source now, is not trusted (the workbook is imported again, and both are written
+// anew). Programs that know only Data.dat read and write it as before.
+#include "model/File_Access.h"
 #include "model/Records_Table.h"
 
 #include <QByteArray>
@@ -13,14 +26,33 @@
 // otherwise -1 and Records_Table is untouched. A missing source counts as unchanged.
 qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile);
 
-enum class Cache_Save { Written, Not_Representable, Write_Failed };
+enum class Cache_Save { Written, Not_Representable, Write_Failed, Sources_Changed };
 // The file name of the workbook CacheFile was made from; nullopt when it cannot be read.
 std::optional<QString> Cached_Source_Name(const QString& CacheFile);
 
-// Writes Records_Table and the identity of both sources. Not_Representable when a
-// text cannot be stored without loss (outside Windows-1252, or too long for its
-// 2-byte length): then nothing is written and the workbook stays the source.
+// The two sources as the import found them when it began.
+struct Source_Stamps {
+    std::optional<File_Stamp> Source, Refs;
+    bool operator==(const Source_Stamps&) const = default;
+};
+Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsFile);
+
+// Writes Records_Table and the identity of both sources as `taken` holds them, then the
+// stamp beside it. Not_Representable when a text cannot be stored without loss (outside
+// Windows-1252, or too long for its 2-byte length): then nothing is written and the
+// workbook stays the source. Sources_Changed, and nothing written, when a source is no
+// longer the file that was taken: the records may be the old file's.
+Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile,
+                           const Source_Stamps& taken);
+// The sources as they are now.
 Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile);
+
+// "Data.dat.stamp" beside "Data.dat".
+QString Cache_Stamp_File(const QString& CacheFile);
+
+// Removes the temporaries a killed cache write left beside CacheFile: regular files of
+// its temporary names only, untouched for a minute (a write in progress is younger).
+void Remove_Stale_Cache_Temporaries(const QString& CacheFile);
 
 // The layout itself, apart from the files, for tests and tools.
 struct Source_Identity {
@@ -29,6 +61,7 @@ struct Source_Identity {
     double Time = 0;  // last modification, local time to the second, as a day number
 };
 std::optional<Source_Identity> Identity_Of(const QString& file);
+Source_Identity Identity_Of(const QString& name, const File_Stamp& stamp);
 // nullopt when a text or name cannot be represented.
 std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const Source_Identity& refs,
                                             const Records_Table_T& table);

@@ -17,6 +17,19 @@
 bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra = {});
 // path names a regular file (links followed).
 bool Is_Regular_File(const QString& path);
+// Why path cannot be read as a regular file, in a few words ("the file is missing",
+// "permission denied", "it is not a file"); "" when it can.
+QString Unreadable_Reason(const QString& path);
+
+// A path as the system gave it (a command-line argument), as a name Qt's file functions
+// reach the same file by. Qt reads names as UTF-8: a name with other bytes (Latin-1 file
+// names) is reached through an open descriptor of this process (Linux), when it exists.
+QString Path_From_System(const QByteArray& path);
+
+// Descriptors 0-2 closed when the program starts are given /dev/null, read-only: the
+// files the program opens cannot take their numbers (a "standard output" that is
+// really some other file), and a write to a closed output still fails, with EBADF.
+void Keep_Standard_Descriptors_Taken();
 
 // What changes when a file is rewritten in place: two equal stamps mean the same content.
 struct File_Stamp {
@@ -25,18 +38,26 @@ struct File_Stamp {
     bool operator==(const File_Stamp&) const = default;
 };
 std::optional<File_Stamp> Stamp_Of(const QFile& opened);
+// The same for a file by its name (links followed); nullopt when it is not a regular file.
+std::optional<File_Stamp> Stamp_Of_Path(const QString& path);
 
 // An operating-system error number in a few plain words ("the disk is full").
 QString Plain_System_Error(int error);
 
 enum class Link_Rule {
-    Follow,  // the user named the file: a link is followed and its target replaced
+    // The user named the file: a link is followed; a pipe or a device is written to as a
+    // shell would (a pipe only while some program reads it).
+    Follow,
+    Follow_To_File,  // as Follow, but only a regular file will do (a PDF is no stream)
     Refuse,  // the program writes it on its own: a link or special file in its place is left alone
 };
 
 // Written under a temporary name beside its final one and put in place by Commit, so
 // that a failure leaves the old file as it was; never opened through a link in the
-// temporary's place.
+// temporary's place. A file the user names and may not write is refused, even where the
+// folder would let it be replaced; one with other names (hard links) or of another owner
+// is written into at Commit, once the temporary holds all of it, so that it stays the
+// same file. The temporary is removed when SIGINT, SIGTERM or SIGHUP ends the program.
 class Output_File {
 public:
     Output_File() = default;
@@ -45,6 +66,8 @@ public:
     Output_File& operator=(const Output_File&) = delete;
 
     bool Open(const QString& path, Link_Rule rule);
+    // path in the system's own bytes, as a command line gives it.
+    bool Open_System_Path(const QByteArray& path, Link_Rule rule);
     bool Write(const char* data, qsizetype size);
     bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
     bool Commit();
@@ -58,7 +81,17 @@ private:
 #if defined(Q_OS_WIN)
     std::unique_ptr<QSaveFile> file_;
 #else
+    bool Fail_With(const QString& why);
+    bool Copy_Into_Target();
+    void Remove_Temporary();
+    enum class Way {
+        Replace,  // the temporary is renamed over the target
+        Copy_Into,  // the temporary is copied into the target, which keeps its inode
+        Stream  // a pipe or a device, written straight
+    };
     int fd_ = -1;
+    Way way_ = Way::Replace;
+    int guard_slot_ = -1;
     QByteArray temp_, target_;
 #endif
 };

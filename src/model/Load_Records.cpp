@@ -29,15 +29,19 @@ Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Prog
 }
 
 Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host) {
+    Remove_Stale_Cache_Temporaries(files.Cache);
     if (Load_Data_Cache(files.Source, files.Refs, files.Cache) > 0) {
         host.Cache_Loaded();
         return Load_Outcome::From_Cache;
     }
+    // The files the import is about to read: the cache is made only if they are still
+    // those files when it is done.
+    const Source_Stamps taken = Take_Source_Stamps(files.Source, files.Refs);
     host.Before_Import();
     const bool ok = host.Import(files.Source);
     host.After_Import();
     if (!ok) return Load_Outcome::Import_Failed;
     // A cache that cannot be written only costs the next start an import.
-    Save_Data_Cache(files.Source, files.Refs, files.Cache);
+    Save_Data_Cache(files.Source, files.Refs, files.Cache, taken);
     return Load_Outcome::Imported;
 }

@@ -1,6 +1,5 @@
 #include "shell/Start_Up.h"
 
-#include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
@@ -49,9 +48,7 @@ Start_Result Main(void (*initDataModel)()) {
         return Start_Result::Ended;
     }
     QStringList errs;
-    if (!Check_Code_Table_Versions(QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest"), QStringLiteral("EN\nFR"),
-                                   QStringLiteral("EN"), errs, App_File(QStringLiteral("Refs.dat")))) {
-        errs << QStringLiteral("Can't launch application... Exiting.");
+    if (!Check_Code_Tables_At_Start_Up(errs)) {
         Show_Error_Window(errs);
         return Start_Result::Ended;
     }

@@ -1,8 +1,11 @@
+#include "model/File_Access.h"
 #include "shell/Start_Up.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Before Qt opens its own descriptors, one of which could take a closed output's number.
+    Keep_Standard_Descriptors_Taken();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(true);
     if (Main() == Start_Result::Ended) return 0;

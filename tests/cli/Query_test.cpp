@@ -1,4 +1,4 @@
-#include "Test_Files.h"
+#include "Query_Fixture.h"
 
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
@@ -12,41 +12,6 @@
 #include <gtest/gtest.h>
 #include <QProcess>
 #include <QRegularExpression>
-
-namespace {
-
-struct Query_Run {
-    int code = -1;
-    QByteArray out, err;
-};
-
-struct Query : ::testing::Test {
-    static inline QTemporaryDir* dir = nullptr;
-    static void SetUpTestSuite() {
-        dir = new QTemporaryDir;
-        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), dir->filePath("Sifa_table.xls"));
-        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), dir->filePath("Refs.dat"));
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    // A process as users run it; `stdoutFile` takes its output in place of a pipe.
-    static Query_Run Run(const QStringList& args, const QString& stdoutFile = {},
-                         const QString& program = QStringLiteral(SIFA_QUERY_EXE)) {
-        QProcess p;
-        if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
-        p.start(program, args);
-        p.waitForFinished(60000);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-                p.readAllStandardError()};
-    }
-    static Query_Run Sifa_Query(const QStringList& args, const QString& folder = QString()) {
-        return Run(QStringList{"--dir", folder.isEmpty() ? dir->path() : folder} + args);
-    }
-};
-
-}  // namespace
 
 TEST_F(Query, Answers) {
     struct Case {
@@ -101,6 +66,9 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2) {
         {"--fields", "Custom=0"},
         {"--format", "wide"},
         {"--record", "99999"},
+        {"--record", "0"},  // only whole numbers from 1 to the count
+        {"--record", "1.5"},
+        {"--record", "+2"},
         {"--count", "--describe"},
         {"--counts", "*"},
         {"--counts", "Nothing"},
@@ -201,6 +169,7 @@ TEST_F(Query, Record_And_Check) {
     EXPECT_EQ(rec.code, 0);
     EXPECT_EQ(rec.out.count('\n'), 16);
     EXPECT_TRUE(rec.out.startsWith("Ann\303\251e: "));
+    EXPECT_EQ(Sifa_Query({"--record", "400"}).code, 0);  // the last one
     const Query_Run clean = Sifa_Query({"--check"});
     EXPECT_EQ(clean.code, 0);
     EXPECT_EQ(clean.out, QByteArray());  // the sample workbook has no problem cell

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cstdio>
 #if !defined(Q_OS_WIN)
 #include <sys/stat.h>
 #endif
@@ -239,4 +240,67 @@ TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced) {
     }
     EXPECT_EQ(Load(), 2);
 #endif
+}
+
+// Within the second the cache's layout keeps, at the same size: told by the file's time to
+// the nanosecond and its inode, kept in the stamp beside the cache.
+TEST_F(Cache, A_Workbook_Changed_Within_The_Same_Second_Is_Not_The_Cached_One) {
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } cases[] = {
+        {"rewritten in place",
+         [&] {
+             Write_Bytes(source, QByteArray(1000, 'y'));
+             Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 891)));
+         }},
+        {"replaced by another file of the same time",
+         [&] {
+             const QString other = dir.filePath(QStringLiteral("other"));
+             Write_Bytes(other, QByteArray(1000, 'y'));
+             Set_Time(other, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7, 890)));
+             ASSERT_TRUE(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(source).constData()) == 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        Make_Sources();
+        ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+        ASSERT_EQ(Load(), 2) << c.name;
+        c.change();
+        EXPECT_EQ(Load(), -1) << c.name;
+    }
+}
+
+// The stamp is trusted only for the cache it was written with; without it, the cache
+// stands only when the sources are gone.
+TEST_F(Cache, The_Stamp_Beside_The_Cache) {
+    const QString stamp = cache + QStringLiteral(".stamp");
+    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    const QByteArray good = Read_Bytes(stamp), goodCache = Read_Bytes(cache);
+    ASSERT_TRUE(good.startsWith("Sifa_Soft cache stamp 1\n")) << good.toStdString();
+    Records_Table.Resize(3, 17);
+    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    const QByteArray otherCache = Read_Bytes(stamp);
+    Write_Bytes(cache, goodCache);
+    const struct {
+        const char* name;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"missing", [&] { QFile::remove(stamp); }},
+        {"cut short", [&] { Write_Bytes(stamp, good.left(good.size() - 3)); }},
+        {"a number spoilt", [&] { Write_Bytes(stamp, QByteArray(good).replace(" 1000 ", " 10x0 ")); }},
+        {"of another cache", [&] { Write_Bytes(stamp, otherCache); }},
+    };
+    for (const auto& c : cases) {
+        Write_Bytes(stamp, good);
+        Make_Sources();
+        ASSERT_EQ(Load(), 2) << c.name;
+        c.spoil();
+        EXPECT_EQ(Load(), -1) << c.name;
+        QFile::rename(source, source + QStringLiteral(".away"));
+        QFile::rename(refs, refs + QStringLiteral(".away"));
+        EXPECT_EQ(Load(), 2) << c.name;  // only the cache is left: it is the data
+        QFile::rename(source + QStringLiteral(".away"), source);
+        QFile::rename(refs + QStringLiteral(".away"), refs);
+    }
 }

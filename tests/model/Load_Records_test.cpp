@@ -1,14 +1,23 @@
 // Import, cache and the cache refused after a failed import are driven end to end by the
-// welcome window's tests (tests/shell/Welcome_test.cpp); here, which files a start uses.
+// welcome window's tests (tests/shell/Welcome_test.cpp); here, which files a start uses,
+// and what a start finds left by others.
 #include "model/Load_Records.h"
 #include "model/App_Paths.h"
+#include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
+#include "model/Record_Description.h"
 #include "model/Records_Table.h"
 
 #include "Test_Files.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFileInfo>
+#include <functional>
+#if !defined(Q_OS_WIN)
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats) {
     QTemporaryDir dir;
@@ -31,3 +40,103 @@ TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats) {
     }
     Set_App_Path(before);
 }
+
+#if !defined(Q_OS_WIN)
+namespace {
+
+struct Load_Folder : ::testing::Test {
+    QTemporaryDir dir;
+    Load_Files files{dir.filePath("Sifa_table.xls"), dir.filePath("Refs.dat"), dir.filePath("Data.dat")};
+    void SetUp() override {
+        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), files.Source);
+        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), files.Refs);
+        Build_Record_Description();
+        Load_Code_Tables(files.Refs);
+    }
+    void TearDown() override { Records_Table.Clear(); }
+};
+
+// Imports the workbook, then lets `during` act before the import counts as done.
+struct Host : Load_Records_Host {
+    std::function<void()> during = [] {};
+    bool Import(const QString& source) override {
+        const bool ok = Import_Workbook(source, nullptr, nullptr).Success();
+        during();
+        return ok;
+    }
+};
+
+void Set_Time(const QString& path, timespec t) {
+    const timespec both[2] = {t, t};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), both, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+}  // namespace
+
+// The cache holds what was read only when the workbook is still that file at the end.
+TEST_F(Load_Folder, A_Workbook_Changed_During_The_Import_Is_Not_Cached) {
+    const QByteArray original = Read_Bytes(files.Source);
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool cached;
+    } cases[] = {
+        {"unchanged", [] {}, true},
+        {"replaced by another file",
+         [&] {
+             Write_Bytes(files.Source + ".new", original + "more");
+             QFile::remove(files.Source);
+             QFile::rename(files.Source + ".new", files.Source);
+         },
+         false},
+        {"rewritten in place within the same second, at the same size",
+         [&] {
+             struct stat st {};
+             ::stat(QFile::encodeName(files.Source).constData(), &st);
+             QByteArray changed = original;
+             changed[changed.size() - 1] = char(changed.back() ^ 1);
+             Write_Bytes(files.Source, changed);
+             Set_Time(files.Source, {st.st_mtim.tv_sec, (st.st_mtim.tv_nsec + 1) % 1000000000});
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(files.Cache);
+        Write_Bytes(files.Source, original);
+        Host host;
+        host.during = c.change;
+        EXPECT_EQ(Load_Records(files, host), Load_Outcome::Imported);
+        EXPECT_EQ(QFile::exists(files.Cache), c.cached);
+        EXPECT_EQ(Load_Data_Cache(files.Source, files.Refs, files.Cache) > 0, c.cached);
+    }
+}
+
+// Temporaries of a cache write that was killed: only the program's own, only regular
+// files, only when no write could still be going on.
+TEST_F(Load_Folder, Stale_Cache_Temporaries_Are_Removed) {
+    const timespec old{::time(nullptr) - 120, 0};
+    const struct {
+        const char* name;
+        bool removed;
+    } files_[] = {
+        {".Data.dat.k3x9a1.tmp", true},  {".Data.dat.stamp.0zz.tmp", true},    {".Data.dat.fresh.tmp", false},
+        {".Data.dat.folder.tmp", false}, {".Data.dat.link.tmp", false},        {".Other.dat.k3x9a1.tmp", false},
+        {"Data.dat.k3x9a1.tmp", false},  {".Data.dat.k3x9a1.tmp.keep", false},
+    };
+    for (const auto& f : files_) {
+        const QString path = dir.filePath(f.name);
+        if (QByteArray(f.name).contains("folder"))
+            QDir().mkdir(path);
+        else if (QByteArray(f.name).contains("link"))
+            QFile::link(files.Refs, path);
+        else
+            Write_Bytes(path, "partial");
+        if (!QByteArray(f.name).contains("fresh")) Set_Time(path, old);
+    }
+    Host host;
+    Load_Records(files, host);
+    for (const auto& f : files_) EXPECT_EQ(QFileInfo::exists(dir.filePath(f.name)), !f.removed) << f.name;
+    EXPECT_TRUE(QFileInfo::exists(files.Refs));
+}
+#endif

@@ -61,3 +61,18 @@ TEST_F(Start_Up, EmptyRecordDescriptionEndsWithAMessage) {
     EXPECT_EQ(seen.shown, 0);  // stops before the code-table check
     Build_Record_Description();
 }
+
+TEST_F(Start_Up, UnreadableCodeTablesAreNamedAndNothingIsImported) {
+    QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), dir.filePath("Sifa_table.xls"));
+    const QString refs = dir.filePath("Refs.dat");
+    for (const auto& [folder, why] : {std::pair{false, "the file is missing"}, {true, "it is not a file"}}) {
+        if (folder) QDir().mkdir(refs);
+        Error_Window_Answerer seen;
+        EXPECT_EQ(Main(), Start_Result::Ended);
+        ASSERT_EQ(seen.shown, 1) << why;
+        EXPECT_EQ(seen.listErreurs, (QStringList{QStringLiteral("The code tables could not be read from \"%1\": %2")
+                                                     .arg(QDir::toNativeSeparators(refs), QLatin1String(why)),
+                                                 "Can't launch application... Exiting."}));
+        EXPECT_FALSE(QFile::exists(dir.filePath("Data.dat")));
+    }
+}
