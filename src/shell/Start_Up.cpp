@@ -24,7 +24,7 @@ void Connect_Search_Window(Search* window) {
                            For_Printing, window);
     });
     QObject::connect(window, &Search::Record_Asked, window,
-                     [window](int record) { Show_Record_Window(record, window); });
+                     [window](int record) { Show_Record_Window(record, window, window->Data); });
     QObject::connect(window, &Search::Counts_Asked, window,
                      [window](qint32 field) { Show_Counts_Window(window->Results, window, field); });
     QObject::connect(window, &Search::Result_Shown, window, [window] { Refresh_Counts_Window(window); });

@@ -53,6 +53,64 @@ int Cell_Fit::Estimate(QStringView text, int& lines) {
     return std::max(widest, line);
 }
 
+int Cell_Fit::Advance(char16_t u) {
+    qint16& a = advance_[u];
+    if (a < 0) a = static_cast<qint16>(fm_.horizontalAdvance(QChar(u)));
+    return a;
+}
+
+int Cell_Fit::Estimated_Lines(QStringView text, int width) {
+    // Narrower than the line by more than shaping and kerning add, so that each line
+    // made here fits there; the layout breaks at least where this does, so it never
+    // needs more lines.
+    const int usable = width - width / 50 - 2;
+    if (usable <= 0) return -1;
+    // A line never begins with closing punctuation nor ends with an opening one.
+    const auto ends_glued = [](char16_t u) { return u == u'«' || u == u'(' || u == u'[' || u == u'{'; };
+    const auto starts_glued = [](char16_t u) { return QStringView(u"!?;:»)]},.%…").contains(QChar(u)); };
+    int lines = 1, line = -1, word = 0, spaces = 0;
+    char16_t first = 0, last = 0, previous_last = 0;
+    bool refused = false;
+    const auto place_word = [&] {
+        if (word == 0) return;
+        if (word > usable) {
+            refused = true;
+        } else if (line < 0) {
+            line = spaces + word;
+        } else if (line + spaces + word <= usable) {
+            line += spaces + word;
+        } else if (starts_glued(first) || ends_glued(previous_last)) {
+            refused = true;
+        } else {
+            ++lines;
+            line = word;
+        }
+        previous_last = last;
+        word = spaces = 0;
+    };
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!Estimable(u) || (u < 0x20 && u != u'\n')) return -1;
+        if (u == u' ' || u == u'\n') {
+            place_word();
+            if (u == u'\n') {
+                ++lines;
+                line = -1;
+                spaces = 0;
+            } else {
+                spaces += Advance(u);
+            }
+        } else {
+            if (word == 0) first = u;
+            last = u;
+            word += Advance(u);
+        }
+        if (refused) return -1;
+    }
+    place_word();
+    return refused ? -1 : lines;
+}
+
 QSize Cell_Fit::Exact(const QString& text) {
     auto it = exact_.constFind(text);
     if (it == exact_.cend())
@@ -105,6 +163,7 @@ int Cell_Fit::Wrapped_Height(const QString& text, int width) {
     int lines = 1;
     const int e = Estimate(text, lines);
     if (e >= 0 && e + Slack(e) <= width) return Lines_Height(lines);
+    if (const int wrapped = Estimated_Lines(text, width); wrapped > 0) return Lines_Height(wrapped);
     if (width != wrapped_width_) {
         wrapped_.clear();
         wrapped_width_ = width;
@@ -115,4 +174,57 @@ int Cell_Fit::Wrapped_Height(const QString& text, int width) {
             text,
             fm_.boundingRect(QRect(0, 0, width, INT_MAX / 4), Qt::TextWordWrap | Qt::TextExpandTabs, text).height());
     return *it;
+}
+
+void Hand_Widths::Keep_For(const std::vector<qint32>& fields) {
+    if (fields == fields_) return;
+    fields_ = fields;
+    widths_.clear();
+}
+
+void Hand_Widths::Set(qint32 field, int twips, const std::vector<qint32>& fields) {
+    Keep_For(fields);
+    if (field > 0) widths_.insert(field, twips);
+}
+
+std::optional<int> Hand_Widths::Of(qint32 field) const {
+    const auto it = widths_.constFind(field);
+    if (it == widths_.cend()) return std::nullopt;
+    return *it;
+}
+
+namespace {
+// Adds amount to widths in proportion to weights, whole pixels that add up exactly.
+void Spread(std::vector<int>& widths, const std::vector<qint64>& weights, qint64 amount) {
+    qint64 total = 0;
+    for (qint64 w : weights) total += w;
+    if (total <= 0 || amount <= 0) return;
+    qint64 weight_so_far = 0, given = 0;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        weight_so_far += weights[i];
+        const qint64 due = amount * weight_so_far / total;
+        widths[i] += static_cast<int>(due - given);
+        given = due;
+    }
+}
+}  // namespace
+
+std::vector<int> Share_Width(const std::vector<int>& wanted, int base, int room) {
+    std::vector<int> widths(wanted.size(), base);
+    const qint64 free = static_cast<qint64>(room) - static_cast<qint64>(base) * static_cast<qint64>(wanted.size());
+    if (wanted.empty() || free <= 0) return widths;
+    std::vector<qint64> beyond(wanted.size());
+    qint64 asked = 0;
+    for (size_t i = 0; i < wanted.size(); ++i) asked += beyond[i] = std::max(wanted[i] - base, 0);
+    if (asked >= free) {
+        Spread(widths, beyond, free);
+        return widths;
+    }
+    std::vector<qint64> weights(wanted.size());
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        widths[i] += static_cast<int>(beyond[i]);
+        weights[i] = widths[i];
+    }
+    Spread(widths, weights, free - asked);
+    return widths;
 }

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSize>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class Text_Grid;
@@ -32,6 +33,11 @@ private:
     // Shaping and kerning made texts of the two languages up to 1.2 % wider than the
     // sum of their characters' advances.
     int Slack(int estimate) const { return estimate / 32 + 2 * average_; }
+    // Lines of a text wrapped at a width, from its characters' advances, never fewer
+    // than a real layout gives; -1 when only a real layout will tell (as Estimate, and a
+    // word wider than a line, a break that punctuation forbids).
+    int Estimated_Lines(QStringView text, int width);
+    int Advance(char16_t u);
     QSize Exact(const QString& text);
 
     QFontMetrics fm_;
@@ -42,3 +48,23 @@ private:
     int wrapped_width_ = -1;
     std::vector<int> lines_height_;
 };
+
+// Widths the user gave columns by hand, by field, kept while the result shows the same
+// fields (another language, another set of fields forgets them).
+class Hand_Widths {
+public:
+    // Forgets every width unless the fields shown are those the widths were set on.
+    void Keep_For(const std::vector<qint32>& fields);
+    void Set(qint32 field, int twips, const std::vector<qint32>& fields);
+    std::optional<int> Of(qint32 field) const;
+
+private:
+    std::vector<qint32> fields_;
+    QHash<qint32, int> widths_;
+};
+
+// Widths of columns that would each take wanted[i] (pixels), sharing room: each at least
+// base; when room is short of what they want, the room beyond base goes in proportion to
+// what each wants beyond base; when room is more than enough, what is left goes in
+// proportion to their widths. With room for base each, they add up to room exactly.
+std::vector<int> Share_Width(const std::vector<int>& wanted, int base, int room);

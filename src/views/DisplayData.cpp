@@ -2,6 +2,7 @@
 
 #include "model/Record_Description.h"
 #include "search/Record_Lines.h"
+#include "views/Grid_Widget.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Twips.h"
 #include "winsupport/cStdScrollBar.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -35,6 +37,7 @@ QPointer<DisplayData>& The_Window() {
 DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
     setObjectName(QStringLiteral("DisplayData"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::StrongFocus);
     // The form was drawn for an 8-point sans-serif font; the heights of the rows are
     // computed for it.
@@ -260,7 +263,34 @@ void DisplayData::resizeEvent(QResizeEvent* e) {
     Form_Resize();
 }
 
-bool Show_Record_Window(int record, QWidget* owner) {
+void DisplayData::Place_Beside(const QWidget* grid) {
+    if (!grid || !grid->screen()) return;
+    const QRect free = grid->screen()->availableGeometry();
+    const QWidget* main = grid->window();
+    const QRect main_outer = main->frameGeometry();
+    // Before the first show our frame is not known: it is taken to be the main window's.
+    QMargins frame(main->geometry().left() - main_outer.left(), main->geometry().top() - main_outer.top(),
+                   main_outer.right() - main->geometry().right(), main_outer.bottom() - main->geometry().bottom());
+    if (isVisible()) {
+        const QRect outer = frameGeometry();
+        frame = QMargins(geometry().left() - outer.left(), geometry().top() - outer.top(),
+                         outer.right() - geometry().right(), outer.bottom() - geometry().bottom());
+    }
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    resize(size().boundedTo(free.size() - extra));
+    const QSize outer = size() + extra;
+    const QRect g(grid->mapToGlobal(QPoint(0, 0)), grid->size());
+    int x = main_outer.right() + 1;
+    if (x + outer.width() - 1 > free.right()) {
+        x = main_outer.left() - outer.width();
+        if (x < free.left()) x = std::min(g.right() + 1, free.right() + 1) - outer.width();
+    }
+    x = std::clamp(x, free.left(), free.right() + 1 - outer.width());
+    const int y = std::clamp(g.top(), free.top(), free.bottom() + 1 - outer.height());
+    move(x, y);
+}
+
+bool Show_Record_Window(int record, QWidget* owner, Grid_Widget* grid) {
     QPointer<DisplayData>& w = The_Window();
     const bool created = !w;
     if (created) w = new DisplayData(owner);
@@ -268,9 +298,19 @@ bool Show_Record_Window(int record, QWidget* owner) {
         if (created) delete w.data();
         return false;
     }
+    if (grid) {
+        if (created) {
+            w->Place_Beside(grid);
+            // Once the window goes, no row is marked as on display.
+            QObject::connect(w.data(), &QObject::destroyed, grid, [grid] { grid->Set_Marked_Key(QString()); });
+        }
+        grid->Set_Marked_Key(QString::number(record));
+    }
+    // Forward, also over a maximised main window that was clicked meanwhile; the keys
+    // stay with the grid, to go on through the rows or copy them.
+    w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
     w->show();
     w->raise();
-    w->activateWindow();
     return true;
 }
 

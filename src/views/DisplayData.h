@@ -11,6 +11,7 @@
 #include <array>
 
 class cStdScrollBar;
+class Grid_Widget;
 class QLabel;
 class QTextDocument;
 class QTextEdit;
@@ -52,6 +53,9 @@ public:
     // Puts the record's lines ("label: value") on the clipboard; Ctrl+C does it unless
     // part of a value is selected (that part is copied then).
     void Copy_Record();
+    // Moves the window beside the grid, within the grid's screen: right of the grid's
+    // window when there is room there, else left of it, else over the grid's right part.
+    void Place_Beside(const QWidget* grid);
 
     // Lines of the record shown: label with ": ", value as displayed.
     int Shown_Rows() const { return static_cast<int>(lines_.size()); }
@@ -89,8 +93,9 @@ private:
     bool laying_out_ = false;
 };
 
-// The one record window over owner: created on first use, then reused. False when the
-// record cannot be shown (the window is then left as it was).
-bool Show_Record_Window(int record, QWidget* owner);
+// The one record window over owner: created on first use, then reused; it opens beside
+// grid and comes forward with each record, whose row the grid marks while it is shown.
+// False when the record cannot be shown (the window is then left as it was).
+bool Show_Record_Window(int record, QWidget* owner, Grid_Widget* grid = nullptr);
 // The open record window, if any.
 DisplayData* Record_Window();

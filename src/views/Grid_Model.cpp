@@ -57,8 +57,14 @@ QVariant Grid_Model::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags Grid_Model::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
+    if (!index.isValid() || !rows_selectable_) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void Grid_Model::Set_Rows_Selectable(bool on) {
+    if (on == rows_selectable_) return;
+    rows_selectable_ = on;
+    if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {});
 }
 
 void Grid_Model::Grid_Reset() {

@@ -40,6 +40,8 @@ public:
     // Tells the views to start again from the grid as it is now: their sections come
     // back at one size, cheaper than resizing most of 65,535 rows one by one.
     void Reset_Views();
+    // false: the data rows can be neither chosen nor reached (no record in them).
+    void Set_Rows_Selectable(bool on);
 
 signals:
     // Sizes, fonts, fixed counts, merging, pictures or the scroll position changed.
@@ -64,4 +66,5 @@ private:
     Text_Grid& grid_;
     Text_Grid_Listener* previous_ = nullptr;
     int rows_ = 0, cols_ = 0, fixed_rows_ = 0;
+    bool rows_selectable_ = true;
 };

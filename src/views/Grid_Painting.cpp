@@ -58,23 +58,35 @@ void Draw_Picture(QPainter* p, const QRect& cell, Grid_Picture pic, Grid_Alignme
     p->restore();
 }
 
+QRect Text_Inner(const QRect& cell) { return cell.adjusted(3, 1, -3, -1); }
+
+// A cell taller than one line shows its text as lines, its own breaks kept.
+int Text_Flags(const QRect& inner, const QFontMetrics& fm, Qt::Alignment al, bool wrap) {
+    const bool lines = wrap || inner.height() >= fm.lineSpacing() * 3 / 2;
+    return static_cast<int>(al) | (lines ? Qt::TextWordWrap : Qt::TextSingleLine);
+}
+
 void Draw_Text(QPainter* p, const QRect& cell, const QString& text, Qt::Alignment al, bool wrap) {
     if (text.isEmpty()) return;
-    const QRect inner = cell.adjusted(3, 1, -3, -1);
+    const QRect inner = Text_Inner(cell);
     if (inner.width() <= 0 || inner.height() <= 0) return;
-    // A cell taller than one line shows its text as lines, its own breaks kept; the
-    // painter's clip keeps what does not fit inside the cell.
-    const bool lines = wrap || inner.height() >= p->fontMetrics().lineSpacing() * 3 / 2;
-    p->drawText(inner, static_cast<int>(al) | (lines ? Qt::TextWordWrap : Qt::TextSingleLine), text);
+    // The painter's clip keeps what does not fit inside the cell.
+    p->drawText(inner, Text_Flags(inner, p->fontMetrics(), al, wrap), text);
 }
 
 }  // namespace
 
+QColor Marked_Row_Color(const QPalette& p) {
+    const QColor base = p.color(QPalette::Base), mark = p.color(QPalette::Highlight);
+    const auto mix = [](int b, int m) { return (b * 7 + m * 3 + 5) / 10; };
+    return QColor(mix(base.red(), mark.red()), mix(base.green(), mark.green()), mix(base.blue(), mark.blue()));
+}
+
 Grid_Header::Grid_Header(Grid_Widget* view) : QHeaderView(Qt::Horizontal, view), view_(view) {
-    setSectionsClickable(false);
+    setSectionsClickable(true);
     setSectionsMovable(false);
     setHighlightSections(false);
-    setSectionResizeMode(QHeaderView::Fixed);
+    setSectionResizeMode(QHeaderView::Interactive);
     setMinimumSectionSize(1);
     setStretchLastSection(false);
     setMouseTracking(true);
@@ -85,6 +97,19 @@ QSize Grid_Header::sizeHint() const {
     QSize s = QHeaderView::sizeHint();
     s.setHeight(Fixed_Height);
     return s;
+}
+
+bool Grid_Header::Text_Cut(int row, int col) const {
+    const Text_Grid& g = view_->Grid();
+    const QString& text = g.Text_Matrix(row, col);
+    const QRect cell = view_->Cell_Rect(row, col);
+    if (text.isEmpty() || cell.isEmpty()) return false;
+    const QRect inner = Text_Inner(Text_Room(cell, g.Cell_Picture(row, col), g.Cell_Picture_Alignment(row, col)));
+    const QFontMetrics fm(view_->font());
+    const QRect needed = fm.boundingRect(
+        QRect(inner.topLeft(), QSize(std::max(inner.width(), 1), std::max(inner.height(), 1))),
+        Text_Flags(inner, fm, Grid_Model::To_Qt_Alignment(g.Col_Alignment(col), text), view_->Word_Wrap()), text);
+    return needed.width() > inner.width() || needed.height() > inner.height();
 }
 
 void Grid_Header::paintSection(QPainter* p, const QRect& rect, int col) const {
@@ -137,12 +162,19 @@ void Grid_Delegate::paint(QPainter* p, const QStyleOptionViewItem& option, const
 
     p->save();
     p->setClipRect(cell);
+    const QString& key = view_->Marked_Key();
+    const bool marked = !key.isEmpty() && g.Text_Matrix(r, 0) == key;
     if (fixed_col)
         p->fillRect(cell, pal.color(QPalette::Button));
     else if (selected)
         p->fillRect(cell, pal.color(group, QPalette::Highlight));
+    else if (marked)
+        p->fillRect(cell, Marked_Row_Color(pal));
     else
         p->fillRect(cell, pal.color(QPalette::Base));
+    // The marked row also carries a bar at its left end, in the first column shown.
+    if (marked && index.column() == view_->columnAt(0))
+        p->fillRect(QRect(cell.left(), cell.top(), 3, cell.height()), pal.color(QPalette::Highlight));
 
     // A merged run shows its text once: in its first row, or in the top row of the
     // view when the run begins above it.

@@ -7,6 +7,10 @@
 
 class Grid_Widget;
 
+// The tint of the rows Grid_Widget::Set_Marked_Key marks: the palette's highlight
+// over its base, light enough to read the text on it.
+QColor Marked_Row_Color(const QPalette& p);
+
 class Grid_Header : public QHeaderView {
 public:
     explicit Grid_Header(Grid_Widget* view);
@@ -14,6 +18,8 @@ public:
     int Fixed_Height = 0;
 
     QSize sizeHint() const override;
+    // The text of a fixed cell does not fit in it as painted.
+    bool Text_Cut(int row, int col) const;
 
 protected:
     void paintSection(QPainter* p, const QRect& rect, int col) const override;

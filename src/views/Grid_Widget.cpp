@@ -8,12 +8,15 @@
 #include <QContextMenuEvent>
 #include <QHash>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 // Twips to pixels with one resolution lookup for a whole pass over the rows.
@@ -30,6 +33,13 @@ Grid_Widget::Grid_Widget(Text_Grid& grid, QWidget* parent) : QTableView(parent) 
     model_ = new Grid_Model(grid, this);
     header_ = new Grid_Header(this);
     setHorizontalHeader(header_);
+    // A click on a heading is the window's (it sorts); it does not choose the column.
+    disconnect(header_, SIGNAL(sectionPressed(int)), this, nullptr);
+    disconnect(header_, SIGNAL(sectionEntered(int)), this, nullptr);
+    connect(header_, &QHeaderView::sectionClicked, this, &Grid_Widget::Header_Clicked);
+    // The second click of a double click is a click as well.
+    connect(header_, &QHeaderView::sectionDoubleClicked, this, &Grid_Widget::Header_Clicked);
+    connect(header_, &QHeaderView::sectionResized, this, &Grid_Widget::Section_Resized);
     setModel(model_);
     delegate_ = new Grid_Delegate(this);
     setItemDelegate(delegate_);
@@ -56,8 +66,11 @@ Grid_Widget::Grid_Widget(Text_Grid& grid, QWidget* parent) : QTableView(parent) 
         viewport()->update();
         header_->viewport()->update();
     });
-    // After a reset Qt's sections are back at their defaults.
+    // After a reset Qt's sections are back at their defaults; meanwhile no section
+    // change is the user's.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { ++applying_; });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        --applying_;
         applied_widths_.clear();
         applied_heights_.clear();
         applied_default_height_ = -1;
@@ -91,6 +104,31 @@ void Grid_Widget::Set_Word_Wrap(bool on) {
     word_wrap_ = on;
     viewport()->update();
     header_->viewport()->update();
+}
+
+void Grid_Widget::Set_Rows_Selectable(bool on) {
+    if (on == rows_selectable_) return;
+    rows_selectable_ = on;
+    model_->Set_Rows_Selectable(on);
+    Apply_Current();
+}
+
+void Grid_Widget::Set_Marked_Key(const QString& key) {
+    if (key == marked_key_) return;
+    marked_key_ = key;
+    viewport()->update();
+}
+
+void Grid_Widget::Section_Resized(int col, int, int new_size) {
+    // Our own layout passes and Qt's resets come here too: only what the user does on
+    // the header goes back into the grid.
+    if (applying_ || !header_button_down_ || new_size <= 0) return;
+    if (col < 0 || col >= static_cast<int>(applied_widths_.size())) return;
+    applied_widths_[static_cast<size_t>(col)] = new_size;
+    ++applying_;
+    Grid().Set_Col_Width(col, Pixels_To_Twips_X(new_size, this));
+    --applying_;
+    resized_by_hand_ = col;
 }
 
 void Grid_Widget::Refresh() {
@@ -246,8 +284,9 @@ void Grid_Widget::Apply_Current() {
         const int fixed = g.Fixed_Rows();
         const int r1 = g.Row() - fixed, r2 = g.Row_Sel() - fixed;
         const int c1 = g.Col(), c2 = g.Col_Sel();
-        if (!selection_shown_ || r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 || r1 >= model_->rowCount() ||
-            r2 >= model_->rowCount() || c1 >= model_->columnCount() || c2 >= model_->columnCount()) {
+        if (!selection_shown_ || !rows_selectable_ || r1 < 0 || r2 < 0 || c1 < 0 || c2 < 0 ||
+            r1 >= model_->rowCount() || r2 >= model_->rowCount() || c1 >= model_->columnCount() ||
+            c2 >= model_->columnCount()) {
             sm->clearSelection();
             sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         } else {
@@ -463,6 +502,12 @@ void Grid_Widget::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void Grid_Widget::keyPressEvent(QKeyEvent* e) {
+    // Shift+F10 asks for the menu as the menu key does.
+    if (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint(), e->modifiers());
+        contextMenuEvent(&menu);
+        return;
+    }
     ++user_event_;
     QTableView::keyPressEvent(e);
     --user_event_;
@@ -470,24 +515,59 @@ void Grid_Widget::keyPressEvent(QKeyEvent* e) {
 }
 
 bool Grid_Widget::eventFilter(QObject* watched, QEvent* e) {
-    // The fixed rows: our mouse events, none of the header's own behaviour.
+    // The fixed rows: our mouse signals, then the header's own clicks and border drags.
     if (watched == header_->viewport()) {
         switch (e->type()) {
         case QEvent::MouseButtonPress:
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonRelease:
+            header_button_down_ = true;
+            resized_by_hand_ = -1;
             Mouse_Event(e->type(), header_->viewport(), static_cast<QMouseEvent*>(e));
-            return true;
+            return false;
+        case QEvent::MouseMove: Mouse_Event(e->type(), header_->viewport(), static_cast<QMouseEvent*>(e)); return false;
+        case QEvent::MouseButtonRelease: {
+            header_button_down_ = false;
+            Mouse_Event(e->type(), header_->viewport(), static_cast<QMouseEvent*>(e));
+            const int resized = std::exchange(resized_by_hand_, -1);
+            if (resized >= 0) emit Column_Resized_By_Hand(resized);
+            return false;
+        }
         case QEvent::ContextMenu: contextMenuEvent(static_cast<QContextMenuEvent*>(e)); return true;
+        case QEvent::ToolTip: return Header_Tip(static_cast<QHelpEvent*>(e));
         case QEvent::MouseButtonDblClick: {
+            // A double click on a border fits the column: the user's width too.
+            header_button_down_ = true;
             const QPoint p = header_->viewport()->mapTo(this, static_cast<QMouseEvent*>(e)->position().toPoint());
             mouse_row_ = Row_At_Pixel(p.y());
             mouse_col_ = Col_At_Pixel(p.x());
             emit DblClick();
-            return true;
+            return false;
         }
         default: break;
         }
     }
     return QTableView::eventFilter(watched, e);
+}
+
+bool Grid_Widget::Header_Tip(QHelpEvent* e) {
+    const QPoint p = header_->viewport()->mapTo(this, e->pos());
+    const int row = Row_At_Pixel(p.y()), col = Col_At_Pixel(p.x());
+    const Text_Grid& g = Grid();
+    if (row >= 0 && row < g.Fixed_Rows() && col >= 0 && header_->Text_Cut(row, col)) {
+        const QRect cell = Cell_Rect(row, col);
+        QToolTip::showText(e->globalPos(), g.Text_Matrix(row, col), header_->viewport(),
+                           QRect(header_->viewport()->mapFrom(this, cell.topLeft()), cell.size()));
+    } else {
+        QToolTip::hideText();
+        e->ignore();
+    }
+    return true;
+}
+
+bool Grid_Widget::viewportEvent(QEvent* e) {
+    const bool done = QTableView::viewportEvent(e);
+    if (e->type() == QEvent::Resize && viewport()->width() != viewport_width_) {
+        viewport_width_ = viewport()->width();
+        emit Viewport_Width_Changed();
+    }
+    return done;
 }

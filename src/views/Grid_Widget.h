@@ -6,7 +6,10 @@
 // delegate. The current cell and the selection follow the grid's Row/Col/Row_Sel/
 // Col_Sel both ways, and the grid's Top_Row/Left_Col follow the scrolling.
 //
-// Fixed columns are painted with the header's look but scroll with the others.
+// Fixed columns are painted with the header's look but scroll with the others. The
+// header is Qt's: a click on a heading is told, a border dragged resizes the column
+// (the new width goes back into the grid), and a heading cut short shows its whole
+// text as a tip.
 #include "views/Grid_Model.h"
 
 #include <QEvent>
@@ -14,6 +17,7 @@
 #include <vector>
 
 class QHeaderView;
+class QHelpEvent;
 class Grid_Header;
 class Grid_Delegate;
 
@@ -46,6 +50,12 @@ public:
     // Word wrap of the cell texts (for rows made higher to hold wrapped text).
     void Set_Word_Wrap(bool on);
     bool Word_Wrap() const { return word_wrap_; }
+    // false: no data row can be chosen (the empty row of a result without records).
+    void Set_Rows_Selectable(bool on);
+    bool Rows_Selectable() const { return rows_selectable_; }
+    // Rows whose column 0 reads key are drawn tinted (the record on display); "" none.
+    void Set_Marked_Key(const QString& key);
+    const QString& Marked_Key() const { return marked_key_; }
 
     // Where the mouse was at the last mouse event: grid row and column, -1 when none.
     int Mouse_Row() const { return mouse_row_; }
@@ -82,9 +92,16 @@ signals:
     // The selection (Row, Col, Row_Sel or Col_Sel) changed, by the user or in code.
     void SelChange();
     void DblClick();
-    // A cell's menu is asked for (right button or the menu key): its grid row and
-    // column (-1 when none) and where the menu goes, in screen pixels.
+    // A cell's menu is asked for (right button, the menu key or Shift+F10): its grid
+    // row and column (-1 when none) and where the menu goes, in screen pixels.
     void Context_Menu_Asked(int row, int col, QPoint global);
+    // A heading was clicked, away from its borders; each click of a double click counts.
+    void Header_Clicked(int col);
+    // The user dragged a column's border (or double-clicked it) and let go; the grid
+    // already holds the new width.
+    void Column_Resized_By_Hand(int col);
+    // The part of the grid that shows cells changed its width.
+    void Viewport_Width_Changed();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
@@ -94,6 +111,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -105,6 +123,8 @@ private:
     void Tell_Changes();
     void Mouse_Event(QEvent::Type type, QWidget* from, QMouseEvent* e);
     void Apply_Scroll();
+    void Section_Resized(int col, int old_size, int new_size);
+    bool Header_Tip(QHelpEvent* e);
 
     Grid_Model* model_;
     Grid_Header* header_;
@@ -116,6 +136,12 @@ private:
     // Guards: the view is being set from the grid, or the grid from the view.
     int applying_ = 0;
     bool selection_shown_ = true;
+    bool rows_selectable_ = true;
+    QString marked_key_;
+    // A mouse button is down on the header; the column the user resized meanwhile.
+    bool header_button_down_ = false;
+    int resized_by_hand_ = -1;
+    int viewport_width_ = -1;
     int user_event_ = 0;
     // Row, Col, Row_Sel, Col_Sel last told through the signals.
     int told_row_ = -1, told_col_ = -1, told_row_sel_ = -1, told_col_sel_ = -1;

@@ -43,7 +43,6 @@ QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QL
 Search::Search(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Search"));
     setWindowTitle(QStringLiteral("Sifa_Soft"));
-    setMouseTracking(true);
     Build_Controls();
     Place_Design_Geometry();
     Connect_Controls();
@@ -104,11 +103,6 @@ void Search::Build_Criteria_Rows() {
 
 void Search::Build_Grid_Area() {
     Data = Named(new Grid_Widget(Results.Data, this), QStringLiteral("Data"));
-    CommandHeader = Named(new QPushButton(this), QStringLiteral("CommandHeader"));
-    CommandHeader->setFocusPolicy(Qt::NoFocus);
-    CommandHeader->setFlat(true);
-    CommandHeader->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; margin: 0px; }"));
-    CommandHeader->hide();
     Nb_Records = Named(new QLabel(this), QStringLiteral("Nb_Records"));
     Nb_Records->setAlignment(Qt::AlignCenter);
     Nb_Records->setProperty("Tag", QStringLiteral("0"));
@@ -163,13 +157,9 @@ void Search::Connect_Controls() {
     connect(cmdExport, &QPushButton::clicked, this, &Search::cmdExport_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &Search::cmdPrint_Click);
     connect(cmdCounts, &QPushButton::clicked, this, &Search::cmdCounts_Click);
-    connect(Data, &Grid_Widget::Context_Menu_Asked, this, &Search::Data_Context_Menu);
     connect(cmdClose, &QPushButton::clicked, this, &Search::cmdClose_Click);
     connect(CmdHelp, &QPushButton::clicked, this, &Search::CmdHelp_Click);
-    connect(CommandHeader, &QPushButton::clicked, this, &Search::CommandHeader_Click);
-    connect(Data, &Grid_Widget::MouseDown, this, &Search::Data_MouseDown);
-    connect(Data, &Grid_Widget::MouseMove, this, &Search::Data_MouseMove);
-    connect(Data, &Grid_Widget::MouseUp, this, &Search::Data_MouseUp);
+    Connect_Grid();
 }
 
 void Search::Form_Load() {
@@ -219,7 +209,6 @@ void Search::Form_Load() {
     const int n = std::max(Records_Table.Col_Upper(), Record_Description ? Record_Description->Count() : 0);
     Results.Sort = Single_Field_Sort(n);
     Results.Field_Grid_Col.assign(static_cast<size_t>(std::max(n, 0)) + 1, -1);
-    Resizing_Col = -1;
 
     // The initial query: every record whose year is not empty.
     Critere_Actif[0]->setChecked(true);
@@ -294,13 +283,15 @@ int Search::Row_Of(const QWidget* box) const {
 
 void Search::Submit_Click() {
     Wait_Cursor wait;
-    CommandHeader->hide();
     Last_Tip_Cell.clear();
     Results.AdvancedSort = AdvancedSort->isChecked();
     Data->Set_Word_Wrap(false);  // the new rows are one line high
     Run_Search(Results, Read_Criteria(), Current_Language);
+    // The empty row of "No match" holds no record to choose.
+    Data->Set_Rows_Selectable(Results.Result_Rows() > 0);
     Show_Count();
-    if (CellAutoSize->isChecked()) Resize_Cell();
+    content_widths_.clear();
+    Size_Cells();
     Show_Top_Left();
     emit Result_Shown();
 }
@@ -345,19 +336,10 @@ void Search::cmdPrint_Click() { emit Export_Asked(true); }
 
 void Search::cmdCounts_Click() { emit Counts_Asked(Field_Of_Col(Results.Data.Col())); }
 
-void Search::Form_MouseMove() {
-    if (CommandHeader->isVisible()) CommandHeader->hide();
-}
-
 void Search::Form_Terminate() {
     if (terminated_) return;
     terminated_ = true;
     Tooltip.reset();
-}
-
-void Search::mouseMoveEvent(QMouseEvent* e) {
-    Form_MouseMove();
-    QWidget::mouseMoveEvent(e);
 }
 
 void Search::resizeEvent(QResizeEvent* e) {

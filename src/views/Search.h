@@ -10,6 +10,7 @@
 // menu: quick filters, copying, counts) and Search_Layout.cpp (geometry).
 #include "search/Criteria.h"
 #include "search/Search_Run.h"
+#include "views/Cell_Fit.h"
 
 #include <QComboBox>
 #include <QString>
@@ -28,6 +29,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QModelIndex;
 class QPushButton;
 class QRadioButton;
 
@@ -73,7 +75,6 @@ public:
     QCheckBox* AdvancedSort = nullptr;
     Drop_Down_List* Choosen_Language = nullptr;
     Grid_Widget* Data = nullptr;  // the view of Results.Data
-    QPushButton* CommandHeader = nullptr;
     QLabel* Nb_Records = nullptr;  // the tag is the property "Tag"
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdPrint = nullptr;
@@ -89,9 +90,8 @@ public:
     bool Form_Loaded = false;
     QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
     std::unique_ptr<CTooltip> Tooltip;
-    int Resizing_Col = -1;  // column whose right border is dragged
-    int Resizing_Left = 0;  // its left edge, twips as the mouse gives them
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
+    Hand_Widths Hand_Set_Widths;  // columns whose borders the user dragged
 
     // What the search reads from the rows and the combination option.
     Criteria Read_Criteria() const;
@@ -119,7 +119,6 @@ public:
     void cmdExport_Click();
     void cmdPrint_Click();
     void cmdCounts_Click();
-    void Form_MouseMove();
     void Form_Terminate();
 
     // ---------------------------------------------------------------- Search_Criteria_Rows.cpp
@@ -139,16 +138,25 @@ public:
     void Find_Ref_Click();
 
     // ---------------------------------------------------------------- Search_Grid.cpp
-    void Data_MouseDown(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void Data_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    void Data_MouseUp(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    void CommandHeader_Click();
+    // A press and release on one cell: its record opens (not with Shift or Ctrl, which
+    // widen the selection).
+    void Data_Click(const QModelIndex& index);
+    // A click on the heading of a grid column: it sorts, or opens the sort dialog.
+    void Header_Click(int col);
+    // The user set a column's width by dragging its border.
+    void Data_Column_Resized(int col);
     void AdvancedSort_Click();
     void CellAutoSize_Click();
     // Fits cells to their texts: every column (none given), or the rows to the wrapped
-    // texts of column Only_Col.
+    // texts of column Only_Col. No column is made wider than the grid shows; widths set
+    // by hand are kept.
     void Resize_Cell(std::optional<int> Only_Col = std::nullopt);
-    // Text measures in the grid's font, twips.
+    // The sizes of a new result, or of "Adjust Cell Size" just changed: fitted to the
+    // texts when ticked, otherwise rows of one line and columns sharing the grid's width.
+    void Size_Cells();
+    // Columns not set by hand share the grid's free width by their texts' widths.
+    void Share_Free_Width();
 
     // ---------------------------------------------------------------- Search_Cell_Actions.cpp
     // The menu of a cell (row 0: of a heading); the caller shows it and owns it.
@@ -183,7 +191,6 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool Key_Event(QObject* watched, QKeyEvent* e);
-    void mouseMoveEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -199,9 +206,8 @@ private:
     void Show_Count();
     bool Focus_Event(QObject* watched, QEvent* e);
     void Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason);
-    void Place_Command_Header(int col);
     void Show_Cell_Tip(int row, int col);
-    int Header_Border_At(int X) const;
+    void Connect_Grid();
     // The leave check of a value box: true when accepted; otherwise the message has
     // been shown and the focus is back in the box.
     bool Leave_Check(int Index);
@@ -220,6 +226,7 @@ private:
     // A new result starts at its first column.
     void Show_Top_Left();
 
+    std::vector<int> content_widths_;  // pixels by grid column, per result; empty until asked
     std::array<int, Nb_Rows> value_width_{};  // twips, as the field asks
     std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
     int find_ref_row_ = -1;  // row beside which Find_Ref was shown

@@ -37,7 +37,8 @@ QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
         QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &Search::Copy_Selection);
         copy->setShortcut(QKeySequence::Copy);
     }
-    if (field_col) {
+    // Without a record in the result there is nothing to count.
+    if (field_col && Results.Result_Rows() > 0) {
         const qint32 field = Field_Of_Col(col);
         menu->addAction(QStringLiteral("Counts of this col&umn..."), this, [this, field] { emit Counts_Asked(field); });
     }
@@ -55,7 +56,6 @@ void Search::Data_Context_Menu(int row, int col, QPoint global) {
             g.Set_Col(col);
         }
     }
-    CommandHeader->hide();
     QMenu* menu = Build_Cell_Menu(row, col, this);
     if (!menu->isEmpty()) menu->exec(global);
     delete menu;
@@ -108,6 +108,7 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
 }
 
 void Search::Copy_Selection() {
+    if (Results.Result_Rows() < 1) return;
     const Text_Grid& g = Results.Data;
     const QString text = Clip_Range_Text(Results, g.Row(), g.Col(), g.Row_Sel(), g.Col_Sel());
     if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);

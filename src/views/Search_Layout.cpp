@@ -173,5 +173,4 @@ void Search::Form_Resize() {
     const int help_left = std::max(SW - Width_Of(CmdHelp) - 40, buttons_right + Width_Of(Copyright) + 100);
     Place(CmdHelp, help_left, buttons_top, Width_Of(CmdHelp), Height_Of(CmdHelp));
     Place(Copyright, help_left - Width_Of(Copyright) - 60, copyright_top, Width_Of(Copyright), Height_Of(Copyright));
-    if (CommandHeader) CommandHeader->hide();
 }

@@ -1,5 +1,6 @@
 #include "views/DisplayData.h"
 #include "search/Record_Lines.h"
+#include "views/Grid_Widget.h"
 #include "winsupport/Twips.h"
 #include "winsupport/cStdScrollBar.h"
 
@@ -10,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -211,6 +213,37 @@ TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window
     EXPECT_EQ(Record_Window(), nullptr);
     ASSERT_TRUE(Show_Record_Window(3, &owner));
     EXPECT_EQ(Record_Window()->windowTitle(), "Record #3");
+}
+
+// Beside the grid's window where the screen has room, otherwise over the grid's right part; never
+// off the screen; at the grid's top.
+TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
+    for (const int owner_width : {200, 1600}) {
+        SCOPED_TRACE(owner_width);
+        Text_Grid cells;
+        QWidget owner;
+        auto* grid = new Grid_Widget(cells, &owner);
+        owner.setGeometry(0, 0, owner_width, 500);
+        grid->setGeometry(10, 150, owner_width - 20, 300);
+        owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+        ASSERT_TRUE(Show_Record_Window(1, &owner, grid));
+        DisplayData* w = Record_Window();
+        const QRect screen = owner.screen()->availableGeometry(), outer = w->frameGeometry();
+        EXPECT_TRUE(screen.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width();
+        EXPECT_EQ(outer.top(), grid->mapToGlobal(QPoint()).y());
+        if (owner_width < screen.width() - outer.width())
+            EXPECT_GT(outer.left(), owner.frameGeometry().right());
+        else
+            EXPECT_EQ(outer.right(), std::min(grid->mapToGlobal(QPoint(grid->width() - 1, 0)).x(), screen.right()));
+        // The row of the record is marked while the window shows it.
+        EXPECT_EQ(grid->Marked_Key(), "1");
+        ASSERT_TRUE(Show_Record_Window(2, &owner, grid));
+        EXPECT_EQ(grid->Marked_Key(), "2");
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(grid->Marked_Key(), "");
+    }
 }
 
 TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_And_Escape_Closes) {

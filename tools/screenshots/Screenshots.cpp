@@ -35,6 +35,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -150,17 +151,12 @@ void Set_Row(Search& s, int row, const QString& field, const QString& oper, cons
     s.txtFields[r]->setText(value);
 }
 
-// Moves the mouse over a header cell, where the sort button appears, and clicks it.
+// Clicks a heading, as the mouse does.
 void Click_Header(Search& s, int field) {
     const int col = s.Results.Field_Grid_Col[field];
-    const QRect cell = s.Data->Cell_Rect(0, col);
-    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, s.Data->X_Twips(cell.center().x()),
-                     s.Data->Y_Twips(cell.center().y()));
-    if (!s.CommandHeader->isVisible()) {
-        Problem(QStringLiteral("the sort button did not appear over the header"));
-        return;
-    }
-    QTest::mouseClick(s.CommandHeader, Qt::LeftButton);
+    QWidget* header = s.Data->Fixed_Rows_Header()->viewport();
+    const QPoint at = header->mapFrom(s.Data, s.Data->Cell_Rect(0, col).center());
+    QTest::mouseClick(header, Qt::LeftButton, Qt::NoModifier, at);
 }
 
 void Welcome_Shots() {
