@@ -1,7 +1,7 @@
 #pragma once
 // What every workbook reader's answer must be, whatever the bytes: a refusal with a
 // sentence and no cells, or cells inside the sheet, each once, in row then column order,
-// none blank, of the kinds a spreadsheet hands over.
+// none blank, no text longer than a cell holds, of the kinds a spreadsheet hands over.
 #include "Fuzz_Support.h"
 #include "model/Sheet_Cells.h"
 
@@ -23,7 +23,9 @@ inline void Fuzz_Check_Sheet(bool ok, const Sheet_Cells& cells, const QString& w
         col = c.Col;
         To_Text(c.V);  // every value can be shown, whatever the reader made of the bytes
         switch (c.V.type()) {
-        case VType::String: FUZZ_CHECK(!c.V.rawString().isEmpty()); break;
+        case VType::String:
+            FUZZ_CHECK(!c.V.rawString().isEmpty() && c.V.rawString().size() <= Sheet_Max_Text);
+            break;
         case VType::Error: FUZZ_CHECK(c.V.rawInt() >= 2000 && c.V.rawInt() <= 2255); break;
         case VType::Double:
         case VType::Date: FUZZ_CHECK(std::isfinite(c.V.rawDouble())); break;

@@ -1,10 +1,12 @@
-// The workbook import on any file, whatever its format: problems become lines, never a
-// crash, and the table holds only cells that pass their field's check.
+// The workbook import on any file, whatever its format: problems become lines (a thousand
+// at the most, then one that counts the rest), never a crash, and the table holds only
+// cells that pass their field's check.
 #include "Fuzz_Support.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "model/Spreadsheet_Import.h"
 #include "model/Spreadsheet_Server.h"
 #include "model/Validation.h"
 
@@ -24,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Import_Result r = Import_Workbook(file, nullptr, nullptr);
     FUZZ_CHECK(r.Rows >= 0);
     FUZZ_CHECK(r.Rows > 0 || r.Errs.contains(QStringLiteral("No Data loaded")));
+    FUZZ_CHECK(r.Errs.size() <= Max_Problem_Lines + 2);
     if (Records_Table.Allocated()) {
         FUZZ_CHECK(Records_Table.Row_Upper() >= r.Rows);
         QString message;

@@ -8,6 +8,11 @@
 // glibc resets its malloc, stdio and loader locks in the child of a threaded fork. A child
 // stuck anyway meets the time-out.
 //
+// The child may grow its address space by a fixed amount (RLIMIT_AS over what it inherits):
+// a small file that unpacks or expands into gigabytes then fails at once for want of memory
+// instead of taking the machine's. It ends with kExit_No_Memory when an allocation fails
+// where it cannot say so on the stream.
+//
 // The stream, in native byte order (both ends are this program): "SXC2", then messages:
 //   'K'                                  still reading (sent every 65,536 cells)
 //   'F' len:u32 UTF-8                    the file was not read, and why; the stream ends
@@ -47,12 +52,16 @@ namespace {
 
 constexpr char kMagic[4] = {'S', 'X', 'C', '2'};
 constexpr size_t kChunk = size_t(1) << 20;
-// More than any cell can hold in any of the formats (32,767 characters in .xlsx and .xls).
-constexpr uint32_t kMax_Text = 1u << 24;
+constexpr int kExit_No_Memory = 3;
+// The reader child's room: about twice the most it adds to its address space for the largest
+// real workbook (the 65,535-record table saved as .ods by LibreOffice, 13 MB: 313 MB, most
+// of it the 182 MB of its unpacked content.xml).
+constexpr std::uint64_t kReader_Memory = std::uint64_t(640) << 20;
 
 std::atomic<int> g_fault{static_cast<int>(Reader_Child_Fault::None)};
 std::atomic<int> g_fault_cell{0};
 std::atomic<int> g_timeout_ms{30000};
+std::atomic<std::uint64_t> g_memory{kReader_Memory};
 
 // ---------------------------------------------------------------- child
 
@@ -60,7 +69,7 @@ std::atomic<int> g_timeout_ms{30000};
 class Child_Writer {
 public:
     explicit Child_Writer(int fd) : fd_(fd), buf_(static_cast<char*>(std::malloc(kChunk))) {
-        if (!buf_) _exit(3);
+        if (!buf_) _exit(kExit_No_Memory);
     }
     void Put(const void* p, size_t n) {
         if (used_ + n > kChunk) {
@@ -105,9 +114,35 @@ void Child_Fault(Child_Writer& w, Reader_Child_Fault fault, int faultCell, int c
     _exit(0);
 }
 
+// The address space the process holds now, from /proc (no allocation: this runs in the
+// child of a fork); 0 when it cannot be told.
+std::uint64_t Address_Space_Now() {
+#if defined(__linux__)
+    const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    char text[64];
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    std::uint64_t pages = 0;
+    for (ssize_t i = 0; i < n && text[i] >= '0' && text[i] <= '9'; ++i) pages = pages * 10 + unsigned(text[i] - '0');
+    const long page = sysconf(_SC_PAGESIZE);
+    return page > 0 ? pages * std::uint64_t(page) : 0;
+#else
+    return 0;
+#endif
+}
+
+// The child's address space may grow by `room` over what it inherited.
+void Limit_Memory(std::uint64_t room) {
+    const std::uint64_t now = Address_Space_Now();
+    if (now == 0) return;
+    const rlimit limit{rlim_t(now + room), rlim_t(now + room)};
+    setrlimit(RLIMIT_AS, &limit);
+}
+
 // A damaged workbook should end the child quietly: no handler of the parent (a crash
 // report, a sanitizer) runs, no core file is left, and it never outlives the parent.
-void Child_Set_Up(int fd, pid_t parent) {
+void Child_Set_Up(int fd, pid_t parent, std::uint64_t memory) {
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS, SIGPIPE}) std::signal(sig, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
@@ -128,6 +163,7 @@ void Child_Set_Up(int fd, pid_t parent) {
 #else
     (void)fd;
 #endif
+    Limit_Memory(memory);
 }
 
 void Send_Text(Child_Writer& w, const QString& s) {
@@ -155,14 +191,17 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
     int n = 0;
     for (const Sheet_Cell& c : cells.Cells()) {
         Child_Fault(w, fault, faultCell, ++n);
+        const Value& v = c.V;
+        // Taken before the message starts, so that a failure to allocate never cuts one short.
+        const auto [it, added] = v.type() == VType::String
+                                     ? sent.emplace(v.rawString().constData(), static_cast<uint32_t>(sent.size()))
+                                     : std::pair{sent.end(), false};
         w.Byte('C');
         w.Raw(c.Row);
         w.Raw(c.Col);
-        const Value& v = c.V;
         switch (v.type()) {
         case VType::String: {
             const QString& s = v.rawString();
-            const auto [it, added] = sent.emplace(s.constData(), static_cast<uint32_t>(sent.size()));
             if (!added) {
                 w.Byte('s');
                 w.Raw(it->second);
@@ -194,14 +233,15 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
     w.Byte('E');
 }
 
-[[noreturn]] void Child_Main(int fd, const QString& path, pid_t parent, Reader_Child_Fault fault, int faultCell) {
-    Child_Set_Up(fd, parent);
+[[noreturn]] void Child_Main(int fd, const QString& path, pid_t parent, Reader_Child_Fault fault, int faultCell,
+                             std::uint64_t memory) {
+    Child_Set_Up(fd, parent, memory);
     try {
         Child_Writer w(fd);
         Child_Stream(w, path, fault, faultCell);
         w.Flush();
-    } catch (...) {  // out of memory: the parent sees the stream end early
-        _exit(3);
+    } catch (...) {  // out of memory: the parent sees the stream end early, and why
+        _exit(kExit_No_Memory);
     }
     // No exit handlers, no stdio flush: they belong to the parent.
     _exit(0);
@@ -317,7 +357,7 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
         }
         case 't': {
             uint32_t n = 0;
-            if (!in.Raw(n) || n > kMax_Text || size_t(n) * 2 > in.Left()) return false;
+            if (!in.Raw(n) || n > uint32_t(Sheet_Max_Text) || size_t(n) * 2 > in.Left()) return false;
             QString s(static_cast<qsizetype>(n), Qt::Uninitialized);
             if (!in.Take(s.data(), size_t(n) * 2)) return false;
             texts.push_back(out.Add_Shared_Text(std::move(s)));
@@ -336,7 +376,8 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
     }
 }
 
-void Stop_Child(pid_t pid) {
+// Ends the child and answers whether it ended for want of memory.
+bool Stop_Child(pid_t pid) {
     // Killed only while it is ours: a child reaped elsewhere (SIGCHLD ignored) may have
     // handed its number to another process.
     int status = 0;
@@ -344,8 +385,9 @@ void Stop_Child(pid_t pid) {
     while ((w = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {}
     if (w == 0) {
         kill(pid, SIGKILL);
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+        while ((w = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {}
     }
+    return w == pid && WIFEXITED(status) && WEXITSTATUS(status) == kExit_No_Memory;
 }
 
 }  // namespace
@@ -360,6 +402,7 @@ bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& w
     const auto fault = static_cast<Reader_Child_Fault>(g_fault.load());
     const int faultCell = g_fault_cell.load();
     const int timeout = g_timeout_ms.load();
+    const std::uint64_t memory = Reader_Child_Memory();
     const QString unexpected = QStringLiteral("The workbook reader stopped unexpectedly; the file may be damaged.");
 
     int fds[2];
@@ -388,21 +431,21 @@ bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& w
     }
     if (pid == 0) {
         close(fds[0]);
-        Child_Main(fds[1], path, parent, fault, faultCell);
+        Child_Main(fds[1], path, parent, fault, faultCell, memory);
     }
     // The parent never writes to the pipe, so it can never get SIGPIPE from it.
     close(fds[1]);
     Stream_Reader in(fds[0], timeout);
     const bool ended = in.Drain();
     close(fds[0]);
-    Stop_Child(pid);
+    const bool no_memory = Stop_Child(pid);
     if (!ended) {
         why = QStringLiteral("The workbook reader did not answer; the file may be damaged.");
         return false;
     }
     if (!Parse_Stream(in, out, why)) {
         out.Clear();
-        if (why.isEmpty()) why = unexpected;
+        if (why.isEmpty()) why = no_memory ? QString::fromLatin1(Reader_Failure::No_Memory) : unexpected;
         return false;
     }
     out.Finish();
@@ -416,6 +459,14 @@ void Set_Reader_Child_Fault(Reader_Child_Fault fault, int cell) {
 
 int Set_Reader_Child_Timeout(int ms) { return g_timeout_ms.exchange(ms < 1 ? 1 : ms); }
 
+std::uint64_t Set_Reader_Child_Memory(std::uint64_t bytes) { return g_memory.exchange(bytes); }
+
+std::uint64_t Reader_Child_Memory() {
+    const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
+    const std::uint64_t half = pages > 0 && page > 0 ? std::uint64_t(pages) * std::uint64_t(page) / 2 : UINT64_MAX;
+    return std::min(g_memory.load(), half);
+}
+
 #else  // no fork()
 
 bool Isolated_Reading_Available() { return false; }
@@ -426,5 +477,7 @@ bool Read_First_Sheet_Isolated(const QString&, Sheet_Cells& out, QString& why) {
 }
 void Set_Reader_Child_Fault(Reader_Child_Fault, int) {}
 int Set_Reader_Child_Timeout(int ms) { return ms; }
+std::uint64_t Set_Reader_Child_Memory(std::uint64_t bytes) { return bytes; }
+std::uint64_t Reader_Child_Memory() { return 0; }
 
 #endif

@@ -60,7 +60,13 @@ bool Parse_Duration(string_view s, double& out) {
     return true;
 }
 
-// content.xml: the first table's cells, repetitions expanded within the largest sheet.
+// A cell's text in UTF-8 before it is decoded: each of its UTF-16 characters takes three
+// bytes at the most.
+constexpr std::size_t kMax_Text_Bytes = 3 * std::size_t(Sheet_Max_Text);
+
+// content.xml: the first table's cells. A repetition of cells that hold a value is expanded;
+// one of empty cells or rows only moves the place on, as far past the sheet's edge as the
+// file says. A value past the largest sheet refuses the file.
 class Content_Handler : public Handler_Base {
 public:
     Content_Handler(Sheet_Cells& out, std::size_t part_bytes) : out_(out), part_bytes_(part_bytes) {}
@@ -112,7 +118,7 @@ public:
     }
 
     void characters(string_view s, bool) {
-        if (in_paragraph_ && !skip_) text_.append(s);
+        if (in_paragraph_ && !skip_) Append_Cell_Text(text_, s, kMax_Text_Bytes);
     }
 
 private:
@@ -133,14 +139,16 @@ private:
     // The row's cells, once per repetition; an empty row only moves on.
     void Flush_Row() {
         if (!rows_repeated_) return;
-        const std::uint64_t first = row_ + 1;
-        const std::uint64_t last = std::min<std::uint64_t>(row_ + rows_repeated_, Sheet_Max_Rows);
-        // A repetition that cannot fit fails at once rather than after filling the memory.
-        if (first <= last && row_cells_.size() * (last - first + 1) > out_.Max_Cells() - out_.Size())
-            Fail(kWhy_Too_Many_Cells);
-        for (std::uint64_t r = first; r <= last && !row_cells_.empty(); ++r)
-            for (const Sheet_Cell& c : row_cells_)
-                if (!out_.Add(std::uint32_t(r), c.Col, c.V)) Fail(kWhy_Too_Many_Cells);
+        if (!row_cells_.empty()) {
+            const std::uint64_t first = row_ + 1, last = row_ + rows_repeated_;
+            if (last > Sheet_Max_Rows) Fail(Reader_Failure::Beyond_Sheet);
+            // A repetition that cannot fit fails at once rather than after filling the memory.
+            if (row_cells_.size() * (last - first + 1) > out_.Max_Cells() - out_.Size()) Fail(kWhy_Too_Many_Cells);
+            for (std::uint64_t r = first; r <= last; ++r)
+                for (const Sheet_Cell& c : row_cells_)
+                    if (!out_.Add(std::uint32_t(r), c.Col, c.V)) Fail(kWhy_Too_Many_Cells);
+        }
+        // Saturated: rows past the edge hold nothing, or the file was refused above.
         row_ = std::min<std::uint64_t>(row_ + rows_repeated_, std::uint64_t(Sheet_Max_Rows) + 1);
         rows_repeated_ = 0;
         row_cells_.clear();
@@ -177,6 +185,7 @@ private:
             kind_ = VType::String;
             for (const Attributes::Item& a : attrs_.items)
                 if (a.prefix == "office" && a.name == "string-value") {
+                    if (a.value.size() > kMax_Text_Bytes) Fail(Reader_Failure::Text_Too_Long);
                     string_value_.assign(a.value);
                     has_string_value_ = true;
                 }
@@ -197,8 +206,8 @@ private:
             std::uint64_t n = 1;
             if (!Parse_Unsigned(attrs_.Get("text", "c"), n)) n = 1;
             // Bounded: a few bytes of "<text:s text:c=...>" must not become gigabytes of blanks.
-            if (text_.size() < kMax_Cell_Text)
-                text_.append(std::size_t(std::min<std::uint64_t>(n, kMax_Cell_Text - text_.size())), ' ');
+            if (n > kMax_Text_Bytes - std::min(text_.size(), kMax_Text_Bytes)) Fail(Reader_Failure::Text_Too_Long);
+            text_.append(std::size_t(n), ' ');
         } else if (name == "tab") {
             text_ += '\t';
         } else if (name == "line-break") {
@@ -221,7 +230,8 @@ private:
         } else if (kind_ == VType::String) {
             const string_view t = has_string_value_ ? string_view(string_value_) : string_view(text_);
             if (t.empty()) return;
-            v = Value::String(From_Utf8(t));
+            if (t.size() > kMax_Text_Bytes) Fail(Reader_Failure::Text_Too_Long);
+            v = Value::String(Checked_Cell_Text(From_Utf8(t)));
         } else if (!has_value_) {
             return;
         } else if (kind_ == VType::Double) {
@@ -231,9 +241,8 @@ private:
         } else {
             v = Value::Boolean(number_ != 0);
         }
-        if (row_ >= Sheet_Max_Rows) return;
-        for (std::uint64_t c = first; c <= col_ && c <= Sheet_Max_Columns; ++c)
-            row_cells_.push_back(Sheet_Cell{0, std::uint32_t(c), v});
+        if (row_ >= Sheet_Max_Rows || col_ > Sheet_Max_Columns) Fail(Reader_Failure::Beyond_Sheet);
+        for (std::uint64_t c = first; c <= col_; ++c) row_cells_.push_back(Sheet_Cell{0, std::uint32_t(c), v});
     }
 
     Sheet_Cells& out_;
@@ -250,14 +259,12 @@ private:
 };
 
 void Read_Ods_Package(const Package& pkg, Sheet_Cells& out) {
-    std::vector<unsigned char> buf;
-    if (pkg.Read("META-INF/manifest.xml", buf)) {
-        static constexpr string_view kEncrypted = "encryption-data";
-        if (std::search(buf.begin(), buf.end(), kEncrypted.begin(), kEncrypted.end()) != buf.end()) Fail(kWhy_Password);
-    }
-    if (!pkg.Read("content.xml", buf)) Fail(kWhy_Damaged);
-    Content_Handler h(out, buf.size());
-    Parse_Xml(buf, h);
+    Part part;
+    if (pkg.Read("META-INF/manifest.xml", part) && part.View().find("encryption-data") != string_view::npos)
+        Fail(kWhy_Password);
+    if (!pkg.Read("content.xml", part)) Fail(kWhy_Damaged);
+    Content_Handler h(out, part.size);
+    Parse_Xml(part, h);
     if (!h.Found_Table()) Fail(kWhy_No_Sheet);
 }
 

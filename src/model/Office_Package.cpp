@@ -8,7 +8,31 @@
 #include <memory>
 #include <new>
 
+#include <zlib.h>
+
 namespace Office_Package {
+
+namespace {
+
+// After a part's bytes: the parser's tail and padding.
+constexpr std::size_t kPart_Room = kXml_Tail.size() + kXml_Padding;
+
+// Raw deflate data into exactly `unpacked` bytes: more or less is a damaged entry.
+void Inflate(const unsigned char* in, std::uint64_t packed, char* out, std::uint64_t unpacked) {
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    z.next_in = const_cast<Bytef*>(in);
+    z.avail_in = uInt(packed);
+    z.next_out = reinterpret_cast<Bytef*>(out);
+    z.avail_out = uInt(unpacked);
+    const int result = inflate(&z, Z_FINISH);
+    const uLong produced = z.total_out;
+    inflateEnd(&z);
+    if (result == Z_MEM_ERROR) throw std::bad_alloc();
+    if (result != Z_STREAM_END || produced != unpacked) Fail(kWhy_Unpack);
+}
+
+}  // namespace
 
 [[noreturn]] void Fail(const char* why) { throw Read_Failure{why}; }
 
@@ -130,8 +154,75 @@ std::int32_t Error_Code(string_view text) {
     return Xl_Err_Value;
 }
 
+// The central directory (the last end record, its entries for as long as their signature
+// follows), checked before anything is unpacked: no entry may claim more than the file can
+// hold or than deflate can make of it, and no two entries may be taken for one.
+void Package::Scan_Directory() {
+    const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
+    const std::size_t n = std::size_t(data_.size());
+    if (n < 22) Fail(kWhy_Unpack);
+    const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
+    std::size_t at = n - 4;
+    while (Le32(b + at) != 0x06054b50)
+        if (at-- == lowest) Fail(kWhy_Unpack);
+    // A single-disk archive, as all packages are.
+    if (n - at < 22 || Le32(b + at + 4) != 0) Fail(kWhy_Unpack);
+    std::size_t p = Le32(b + at + 16);
+    while (true) {
+        if (p > n || n - p < 4) Fail(kWhy_Unpack);
+        if (Le32(b + p) != 0x02014b50) break;
+        if (n - p < 46) Fail(kWhy_Unpack);
+        Entry e;
+        e.flags = Le16(b + p + 8);
+        e.method = Le16(b + p + 10);
+        e.packed = Le32(b + p + 20);
+        e.unpacked = Le32(b + p + 24);
+        e.local_header = Le32(b + p + 42);
+        const std::size_t name_len = Le16(b + p + 28);
+        const std::size_t skip = std::size_t(46) + name_len + Le16(b + p + 30) + Le16(b + p + 32);
+        if (n - p < skip || name_len == 0) Fail(kWhy_Unpack);
+        e.name.assign(reinterpret_cast<const char*>(b + p + 46), name_len);
+        if (e.name.find('\0') != std::string::npos) Fail(kWhy_Unpack);
+        // Parts are looked up without regard to letter case: of two names that differ only
+        // in it, which one is the workbook's is not for us to guess.
+        if (!entries_.emplace(Part_Key(e.name), std::move(e)).second) Fail(kWhy_Unpack);
+        p += skip;
+    }
+}
+
+std::uint64_t Package::Data_Start(const Entry& e) const {
+    const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
+    const std::uint64_t n = std::uint64_t(data_.size());
+    if (e.local_header > n || n - e.local_header < 30 || Le32(b + e.local_header) != 0x04034b50) Fail(kWhy_Unpack);
+    const std::uint64_t start = e.local_header + 30 + Le16(b + e.local_header + 26) + Le16(b + e.local_header + 28);
+    if (start > n || n - start < e.packed) Fail(kWhy_Unpack);
+    return start;
+}
+
+bool Package::Read(string_view name, Part& part) const {
+    const auto it = entries_.find(Part_Key(name));
+    if (it == entries_.end()) return false;
+    const Entry& e = it->second;
+    part = Part{};
+    // ZIP64 sizes are marked by all bits set; an encrypted entry cannot be read.
+    if (e.unpacked == 0xFFFFFFFFu || e.packed == 0xFFFFFFFFu || (e.flags & 1)) Fail(kWhy_Unpack);
+    if (e.unpacked > kMax_Part_Bytes) Fail(kWhy_Too_Large);
+    const bool stored = e.method == 0;
+    if ((!stored && e.method != 8) || (stored && e.unpacked != e.packed) ||
+        (!stored && e.unpacked > (e.packed + 1) * kMax_Deflate_Ratio))
+        Fail(kWhy_Unpack);
+    const auto* in = reinterpret_cast<const unsigned char*>(data_.data()) + Data_Start(e);
+    part.bytes.reset(new char[std::size_t(e.unpacked) + kPart_Room]);
+    part.size = std::size_t(e.unpacked);
+    if (stored)
+        std::memcpy(part.bytes.get(), in, part.size);
+    else if (part.size > 0)
+        Inflate(in, e.packed, part.bytes.get(), e.unpacked);
+    return true;
+}
+
 // The value of each "&#...;" is a character: decimal or hexadecimal digits only, below U+110000.
-bool Character_References_Valid(const std::vector<unsigned char>& part) {
+bool Character_References_Valid(string_view part) {
     static constexpr std::string_view kStart = "&#";
     auto at = part.begin();
     while ((at = std::search(at, part.end(), kStart.begin(), kStart.end())) != part.end()) {
@@ -154,25 +245,35 @@ bool Character_References_Valid(const std::vector<unsigned char>& part) {
     return true;
 }
 
-// The part's text as the parser is given it (see above); `size` is where the parser stops.
-std::vector<char> Prepare_Xml_Text(std::vector<unsigned char>& part, std::size_t& size) {
-    if (!Character_References_Valid(part)) Fail(kWhy_Damaged);
-    std::vector<char> text;
-    text.reserve(part.size() + kXml_Tail.size() + kXml_Padding);
-    const char* in = reinterpret_cast<const char*>(part.data());
-    const char* const end = in + part.size();
-    while (in != end) {
-        const char* cr = static_cast<const char*>(std::memchr(in, '\r', std::size_t(end - in)));
-        text.insert(text.end(), in, cr ? cr : end);
+std::size_t Prepare_Xml_Text(Part& part) {
+    if (!Character_References_Valid(part.View())) Fail(kWhy_Damaged);
+    char* const b = part.bytes.get();
+    const std::size_t n = part.size;
+    // Line ends only ever get shorter: the text is moved down over itself.
+    std::size_t read = 0, written = 0;
+    while (read < n) {
+        const auto* cr = static_cast<const char*>(std::memchr(b + read, '\r', n - read));
+        const std::size_t end = cr ? std::size_t(cr - b) : n;
+        if (written != read) std::memmove(b + written, b + read, end - read);
+        written += end - read;
         if (!cr) break;
-        text.push_back('\n');
-        in = cr + 1;
-        if (in != end && *in == '\n') ++in;
+        b[written++] = '\n';
+        read = end + 1;
+        if (read < n && b[read] == '\n') ++read;
     }
-    std::vector<unsigned char>().swap(part);
-    text.insert(text.end(), kXml_Tail.begin(), kXml_Tail.end());
-    size = text.size();
-    text.insert(text.end(), kXml_Padding, '"');
+    part.size = written;
+    std::memcpy(b + written, kXml_Tail.data(), kXml_Tail.size());
+    std::memset(b + written + kXml_Tail.size(), '"', kXml_Padding);
+    return written + kXml_Tail.size();
+}
+
+void Append_Cell_Text(std::string& text, string_view piece, std::size_t max_bytes) {
+    if (piece.size() > max_bytes || text.size() > max_bytes - piece.size()) Fail(Reader_Failure::Text_Too_Long);
+    text.append(piece);
+}
+
+QString Checked_Cell_Text(QString text) {
+    if (text.size() > Sheet_Max_Text) Fail(Reader_Failure::Text_Too_Long);
     return text;
 }
 
@@ -213,7 +314,9 @@ bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*read
 void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t offset) {
     if (offset <= 0) return;
     const double expected = double(out.Size()) * double(part_bytes) / double(offset) * 1.05 + 1024;
-    out.Reserve(std::size_t(std::min(expected, double(out.Max_Cells()))));
+    try {
+        out.Reserve(std::size_t(std::min(expected, double(out.Max_Cells()))));
+    } catch (const std::bad_alloc&) {}
 }
 
 }  // namespace Office_Package

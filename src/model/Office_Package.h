@@ -1,38 +1,37 @@
 #pragma once
-// What the .xlsx and .ods readers share: the zip package as liborcus unpacks it, checked
-// before liborcus is let near it; each XML part parsed with liborcus's SAX parser on a text
-// prepared so that the parser cannot fail on it; small parsers of the values in the parts.
+// What the .xlsx and .ods readers share: the zip package, its directory checked and each
+// part unpacked (zlib) into one buffer; each XML part parsed in that buffer with liborcus's
+// SAX parser, on a text prepared so that the parser cannot fail on it; small parsers of the
+// values in the parts.
 //
 // liborcus 0.17's spreadsheet import filters drop several kinds of values (inline strings,
 // error cells, boolean and error formula results, ISO dates, the 1904 date system; in .ods
 // booleans, percentages, currencies, times, text formula results and repeated rows), so the
-// readers work one layer lower, on its zip archive and SAX parser.
+// readers work one layer lower, on its SAX parser.
 #include "model/Sheet_Cells.h"
+#include "model/Workbook_Reader.h"
 
 #include <orcus/sax_parser.hpp>
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
 
 #include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace Office_Package {
 
 using std::string_view;
 
-// The most one part of a package may unpack to: room for a full million-row sheet, and a
-// bound on what a small hostile file can make us allocate.
-inline constexpr std::uint64_t kMax_Part_Bytes = std::uint64_t(1) << 30;
-// The longest text an .ods cell's spacing elements may make (the spreadsheet programs hold
-// far less in a cell).
-inline constexpr std::size_t kMax_Cell_Text = std::size_t(1) << 20;
+// The most one part of a package may unpack to: nearly three times the largest real one (the
+// 182 MB content.xml of the 65,535 records as .ods), more than the reader child could parse
+// in its room beside the cells it makes, and a bound on what a small hostile file can make
+// us allocate and scan where no child is used (the fuzz targets).
+inline constexpr std::uint64_t kMax_Part_Bytes = std::uint64_t(512) << 20;
 // Deflate cannot expand data by more than about 1032 to 1: a larger claim is a lie.
 inline constexpr std::uint64_t kMax_Deflate_Ratio = 1032;
 
@@ -40,7 +39,7 @@ inline constexpr const char* kWhy_Damaged = "The file is damaged: its first shee
 inline constexpr const char* kWhy_Unpack = "The file is damaged: its contents could not be unpacked.";
 inline constexpr const char* kWhy_Too_Large = "The file is too large to be read.";
 inline constexpr const char* kWhy_Too_Many_Cells = "The first sheet has too many cells to be read.";
-inline constexpr const char* kWhy_Memory = "There is not enough memory to read the file.";
+inline constexpr const char* kWhy_Memory = Reader_Failure::No_Memory;
 inline constexpr const char* kWhy_Password = "The workbook is protected by a password.";
 inline constexpr const char* kWhy_No_Sheet = "The workbook has no worksheet.";
 
@@ -89,102 +88,6 @@ bool Parse_Iso_Date_Time(string_view s, double& out);
 // becomes text.
 std::int32_t Error_Code(string_view text);
 
-class Package {
-public:
-    explicit Package(QByteArrayView data)
-        : data_(data),
-          stream_(reinterpret_cast<const std::uint8_t*>(data.data()), std::size_t(data.size())),
-          archive_(&stream_) {
-        Scan_Directory();
-        archive_.load();
-        // Both must see the same entries, or the checks above were made on others.
-        if (archive_.get_file_entry_count() != names_.size()) Fail(kWhy_Unpack);
-        for (std::size_t i = 0; i < names_.size(); ++i)
-            if (!names_.count(std::string(archive_.get_file_entry_name(i)))) Fail(kWhy_Unpack);
-    }
-
-    bool Has(string_view name) const { return entries_.count(Part_Key(name)) != 0; }
-
-    // The unpacked part, or false when the package has no such part.
-    bool Read(string_view name, std::vector<unsigned char>& buf) const {
-        const auto it = entries_.find(Part_Key(name));
-        if (it == entries_.end()) return false;
-        const Entry& e = it->second;
-        // ZIP64 sizes, which liborcus does not read, are marked by all bits set.
-        if (e.unpacked == 0xFFFFFFFFu || e.packed == 0xFFFFFFFFu) Fail(kWhy_Unpack);
-        if (e.unpacked > kMax_Part_Bytes) Fail(kWhy_Too_Large);
-        const bool stored = e.method == 0;
-        if (!In_Bounds(e) || (stored && e.unpacked != e.packed) ||
-            (!stored && e.unpacked > (e.packed + 1) * kMax_Deflate_Ratio))
-            Fail(kWhy_Unpack);
-        buf.clear();
-        if (!archive_.read_file_entry(e.name, buf)) Fail(kWhy_Unpack);
-        // liborcus adds a terminating zero after the data.
-        if (buf.size() > e.unpacked) buf.resize(std::size_t(e.unpacked));
-        return true;
-    }
-
-private:
-    struct Entry {
-        std::string name;
-        std::uint64_t packed = 0, unpacked = 0, local_header = 0;
-        std::uint16_t method = 0;
-    };
-
-    // The central directory as liborcus will find it (the last end record, its entries for
-    // as long as their signature follows), checked here first: liborcus neither bounds its
-    // reads by the size of the data nor questions the size an entry claims before it
-    // allocates that much.
-    void Scan_Directory() {
-        const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
-        const std::size_t n = std::size_t(data_.size());
-        if (n < 22) Fail(kWhy_Unpack);
-        const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
-        std::size_t at = n - 4;
-        while (Le32(b + at) != 0x06054b50)
-            if (at-- == lowest) Fail(kWhy_Unpack);
-        // A single-disk archive, as all packages are: with the disk numbers at zero, liborcus's
-        // search cannot pass over this record.
-        if (n - at < 22 || Le32(b + at + 4) != 0) Fail(kWhy_Unpack);
-        std::size_t p = Le32(b + at + 16);
-        while (true) {
-            if (p > n || n - p < 4) Fail(kWhy_Unpack);
-            if (Le32(b + p) != 0x02014b50) break;
-            if (n - p < 46) Fail(kWhy_Unpack);
-            Entry e;
-            e.method = Le16(b + p + 10);
-            e.packed = Le32(b + p + 20);
-            e.unpacked = Le32(b + p + 24);
-            e.local_header = Le32(b + p + 42);
-            const std::size_t name_len = Le16(b + p + 28);
-            const std::size_t skip = std::size_t(46) + name_len + Le16(b + p + 30) + Le16(b + p + 32);
-            if (n - p < skip || name_len == 0) Fail(kWhy_Unpack);
-            e.name.assign(reinterpret_cast<const char*>(b + p + 46), name_len);
-            // liborcus cuts a name at a zero byte.
-            if (e.name.find('\0') != std::string::npos) Fail(kWhy_Unpack);
-            // Which of two entries of one name liborcus would take is not for us to guess.
-            if (!names_.insert(e.name).second) Fail(kWhy_Unpack);
-            entries_.emplace(Part_Key(e.name), std::move(e));
-            p += skip;
-        }
-    }
-
-    // The entry's data lies within the file, after a local header of its own.
-    bool In_Bounds(const Entry& e) const {
-        const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
-        const std::uint64_t n = std::uint64_t(data_.size());
-        if (e.local_header > n || n - e.local_header < 30 || Le32(b + e.local_header) != 0x04034b50) return false;
-        const std::uint64_t start = e.local_header + 30 + Le16(b + e.local_header + 26) + Le16(b + e.local_header + 28);
-        return start <= n && n - start >= e.packed;
-    }
-
-    QByteArrayView data_;
-    orcus::zip_archive_stream_blob stream_;
-    orcus::zip_archive archive_;
-    std::unordered_map<std::string, Entry> entries_;
-    std::unordered_set<std::string> names_;
-};
-
 // liborcus 0.17's XML parser asserts (aborting the program) or reads past the end of its text
 // on some malformed input; the text it is given is prepared so that it cannot:
 //  - after an attribute value with a character reference and no closing quote it steps past
@@ -195,26 +98,68 @@ private:
 inline constexpr std::string_view kXml_Tail = "\"'\"'\"'\"'";
 inline constexpr std::size_t kXml_Padding = 16;
 
+// One unpacked part, held once: it is prepared and parsed where it lies, in a buffer with
+// room for the tail and padding above after its bytes.
+struct Part {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    string_view View() const { return {bytes.get(), size}; }
+};
+
+class Package {
+public:
+    // Checks the central directory; throws Read_Failure when the package cannot be trusted.
+    explicit Package(QByteArrayView data) : data_(data) { Scan_Directory(); }
+
+    bool Has(string_view name) const { return entries_.count(Part_Key(name)) != 0; }
+
+    // The unpacked part, or false when the package has no such part. The part held before
+    // is let go first.
+    bool Read(string_view name, Part& part) const;
+
+private:
+    struct Entry {
+        std::string name;
+        std::uint64_t packed = 0, unpacked = 0, local_header = 0;
+        std::uint16_t method = 0, flags = 0;
+    };
+
+    void Scan_Directory();
+    // Where the entry's data starts, after a local header of its own, all within the file.
+    std::uint64_t Data_Start(const Entry& e) const;
+
+    QByteArrayView data_;
+    std::unordered_map<std::string, Entry> entries_;
+};
+
 // Once a few thousand cells are in (at `offset` in a part of `part_bytes`), room for as many
 // as the rest of the part holds at the same density: growing a vector of a million cells step
 // by step is a large part of the reading time. In an .ods, the other sheets follow the first
-// in the same part, so this may be too much room: that costs address space, no memory.
+// in the same part, so this may be too much room: that costs address space, no memory, and
+// where the address space is not there (the reader's limit) the cells grow step by step.
 void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t offset);
 
-bool Character_References_Valid(const std::vector<unsigned char>& part);
-std::vector<char> Prepare_Xml_Text(std::vector<unsigned char>& part, std::size_t& size);
+bool Character_References_Valid(string_view part);
+// Turns the part into the parser's text in place (see Parse_Xml); answers the length the
+// parser is to read.
+std::size_t Prepare_Xml_Text(Part& part);
 
-// Parses a whole part with `handler`; a Stop_Parsing from it ends the part early. The text is
-// copied first: line ends turned into single LFs as XML wants it (the parser leaves them alone;
-// a CR written as "&#13;" stays a CR), the tail and padding above after it.
-template <typename Handler> void Parse_Xml(std::vector<unsigned char>& part, Handler& handler) {
-    std::size_t size = 0;
-    std::vector<char> text = Prepare_Xml_Text(part, size);
+// Parses a whole part with `handler`; a Stop_Parsing from it ends the part early. The part is
+// prepared first: line ends turned into single LFs as XML wants it (the parser leaves them
+// alone; a CR written as "&#13;" stays a CR), the tail and padding above after it.
+template <typename Handler> void Parse_Xml(Part& part, Handler& handler) {
+    const std::size_t size = Prepare_Xml_Text(part);
     try {
-        orcus::sax_parser<Handler> parser(text.data(), size, handler);
+        orcus::sax_parser<Handler> parser(part.bytes.get(), size, handler);
         parser.parse();
     } catch (const Stop_Parsing&) {}
 }
+
+// A cell's text as it comes in pieces from the parser: `max_bytes` bounds what is held before
+// the text is decoded, so that a huge text is refused before it is copied.
+void Append_Cell_Text(std::string& text, string_view piece, std::size_t max_bytes);
+// The decoded text; refused when longer than a cell can hold.
+QString Checked_Cell_Text(QString text);
 
 // The attributes of the element being opened: the parser reports them before the element
 // itself, and their values stay valid until the element's start has been handled.

@@ -23,7 +23,8 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v) {
     case VType::Date: p.number = v.rawDouble(); break;
     default: p.whole = v.rawInt(); break;
     }
-    return Place(row, col, p) != Placed::Full;
+    const Placed placed = Place(row, col, p);
+    return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
 bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& text) {
@@ -40,11 +41,15 @@ bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& 
         last_text_[col] = texts_.size();
         texts_.push_back(text);
     }
-    return placed != Placed::Full;
+    return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
 Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Packed p) {
-    if (row < 1 || col < 1 || row > Sheet_Max_Rows || col > Sheet_Max_Columns) return Placed::Dropped;
+    if (row < 1 || col < 1) return Placed::Dropped;
+    if (row > Sheet_Max_Rows || col > Sheet_Max_Columns) {
+        beyond_sheet_ = true;
+        return Placed::Beyond;
+    }
     if (cells_.size() >= max_) return Placed::Full;
     if (!cells_.empty()) {
         const Packed& last = cells_.back();
@@ -67,7 +72,8 @@ bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std
     Packed p{};
     p.kind = VType::String;
     p.whole = static_cast<std::int64_t>(entry);
-    return Place(row, col, p) != Placed::Full;
+    const Placed placed = Place(row, col, p);
+    return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
 Value Sheet_Cells::Value_At(std::size_t i) const {
@@ -109,6 +115,7 @@ void Sheet_Cells::Clear() {
     std::deque<QString>().swap(texts_);
     std::vector<std::size_t>().swap(last_text_);
     ordered_ = true;
+    beyond_sheet_ = false;
 }
 
 std::uint32_t Sheet_Cells::Last_Row_Column_A() const {

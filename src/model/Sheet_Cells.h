@@ -21,6 +21,9 @@
 // The largest sheet any of the formats can hold.
 constexpr std::uint32_t Sheet_Max_Rows = 1048576;
 constexpr std::uint32_t Sheet_Max_Columns = 16384;
+// The longest text a cell can hold in any of the formats; readers refuse a longer one as
+// damaged before they copy it.
+constexpr qsizetype Sheet_Max_Text = 32767;
 // Days between the 1904 and the 1900 date systems.
 constexpr double Days_1904_Shift = 1462.0;
 
@@ -46,9 +49,9 @@ class Sheet_Cells {
     static_assert(sizeof(Packed) == 16);
 
 public:
-    // Blank cells (an Empty value or a text of no characters) are not kept; a cell outside
-    // the largest sheet is dropped. A later value at the same place replaces the earlier one.
-    // false once Max_Cells() cells are held: the reader should give up ("too large").
+    // Blank cells (an Empty value or a text of no characters) are not kept. A later value at
+    // the same place replaces the earlier one. false once Max_Cells() cells are held, or for
+    // a cell past the largest sheet (Beyond_Sheet()): the reader should give up.
     bool Add(std::uint32_t row, std::uint32_t col, const Value& v);
     // A workbook's shared-string table kept once: each entry added gets a number, and a cell
     // that shows it refers to that number instead of holding a text of its own.
@@ -59,6 +62,9 @@ public:
     // once they are done; it costs nothing when the cells came in order.
     void Finish();
     void Clear();
+
+    // The last refused cell lay past the largest sheet.
+    bool Beyond_Sheet() const { return beyond_sheet_; }
 
     std::size_t Size() const { return cells_.size(); }
     bool Empty() const { return cells_.empty(); }
@@ -115,8 +121,9 @@ public:
     void Set_Input_Release(std::function<void(const void*, const void*)> f) { release_ = std::move(f); }
 
 private:
-    enum class Placed { Kept, Dropped, Full };
-    // Adds the cell at its place; Dropped outside the sheet, Full at Max_Cells().
+    enum class Placed { Kept, Dropped, Full, Beyond };
+    // Adds the cell at its place; Dropped at row or column 0, Beyond past the largest sheet,
+    // Full at Max_Cells().
     Placed Place(std::uint32_t row, std::uint32_t col, Packed p);
     bool Add_Text(std::uint32_t row, std::uint32_t col, const QString& text);
 
@@ -128,6 +135,7 @@ private:
     std::function<void()> progress_;
     std::function<void(const void*, const void*)> release_;
     bool ordered_ = true;
+    bool beyond_sheet_ = false;
 };
 
 // Automation error codes and the texts a spreadsheet shows for them.

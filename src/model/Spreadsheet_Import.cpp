@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 
 namespace {
 
@@ -30,6 +31,12 @@ QString Trim_Cell_Text(const QString& s) {
     while (b < e && Is_Cell_Blank_Char(s[b])) ++b;
     while (e > b && Is_Cell_Blank_Char(s[e - 1])) --e;
     return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
+}
+
+QString More_Problems_Line(qint64 more) {
+    return QStringLiteral("... and %1 more %2")
+        .arg(QLocale(QLocale::English).toString(more),
+             more == 1 ? QStringLiteral("problem") : QStringLiteral("problems"));
 }
 
 qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress) {
@@ -70,6 +77,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
             server->Set_Screen_Updating(false);
             QList<Value> cells;
             QString message;
+            qint64 more_problems = 0;
             // The same few codes fill a coded column: each distinct text is looked up once.
             std::vector<QHash<QString, QString>> seen(N + 1);
             auto Check = [&](int c, const Value& v, QString& msg) {
@@ -101,6 +109,8 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                     }
                     if (Check(c, v, message)) {
                         table(r, c) = std::move(v);
+                    } else if (Errs.size() >= Max_Problem_Lines) {
+                        ++more_problems;
                     } else {
                         Errs << QStringLiteral("Cell %1%2: \"%3\" %4 -> Ignored")
                                     .arg(QChar(64 + c))
@@ -113,6 +123,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                 if (Cancelled(Cancel)) break;
             }
             if (Progress) Progress->do_barre_affiche(std::min(r, L - 1));
+            if (more_problems > 0) Errs << More_Problems_Line(more_problems);
             Records_Table.Swap(table);
         }
         Title(Progress, QStringLiteral("Closing data..."));

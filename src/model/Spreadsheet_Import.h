@@ -5,10 +5,17 @@
 #include <QString>
 #include <QStringList>
 
+// The most problem lines an import lists; the rest are counted on one last line.
+constexpr qsizetype Max_Problem_Lines = 1000;
+
 // Reads the first sheet of FileName into Records_Table (rows 2.. of the sheet become
-// records 1..). Problems go to Errs. *Cancel is read after every cell and every row;
-// Progress may be null. Returns the number of sheet rows processed.
+// records 1..). Problems go to Errs, which then holds at most Max_Problem_Lines lines and
+// the line saying how many more there were. *Cancel is read after every cell and every
+// row; Progress may be null. Returns the number of sheet rows processed.
 qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress);
+
+// "... and 491,520 more problems".
+QString More_Problems_Line(qint64 more);
 
 // Trims blanks, no-break spaces, CR and LF at both ends.
 QString Trim_Cell_Text(const QString& s);

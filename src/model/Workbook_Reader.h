@@ -17,6 +17,14 @@ enum class Workbook_Format {
 // The format of a file from its first bytes and, for a zip package, its entry names.
 Workbook_Format Sniff_Workbook_Format(QByteArrayView data);
 
+// Sentences all the readers give alike.
+namespace Reader_Failure {
+inline constexpr const char* Text_Too_Long = "The file is damaged: a cell holds more than 32,767 characters.";
+inline constexpr const char* Beyond_Sheet =
+    "The file is damaged: it has cells past the last row or column a sheet can have.";
+inline constexpr const char* No_Memory = "There is not enough memory to read the file.";
+}  // namespace Reader_Failure
+
 // The first worksheet (tab order) of the file at `path`, in whichever format it is.
 bool Read_First_Sheet(const QString& path, Sheet_Cells& out, QString& why);
 

@@ -87,7 +87,7 @@ private:
     }
     bool Put(std::uint32_t row, std::uint32_t col, Value v) {
         if (out_.Add(row + 1, col + 1, std::move(v))) return true;
-        return Fail(Msg_Too_Many);
+        return Fail(out_.Beyond_Sheet() ? Reader_Failure::Beyond_Sheet : Msg_Too_Many);
     }
     bool Put_Number(std::uint32_t row, std::uint32_t col, bool date, double d) {
         if (!date) return Put(row, col, Value::Double(d));
@@ -97,9 +97,13 @@ private:
     bool Put_Label(std::size_t here, const Record& r, std::size_t skip, std::uint32_t length_bytes) {
         Gather(here, r);
         pieces_.Skip(skip);
+        return Put_Text(U16(r.data), U16(r.data + 2), length_bytes);
+    }
+    // The text at the reader's position as the cell's value.
+    bool Put_Text(std::uint32_t row, std::uint32_t col, std::uint32_t length_bytes) {
         QString text;
-        Read_Text(length_bytes, text);
-        return Put(U16(r.data), U16(r.data + 2), Value::String(std::move(text)));
+        if (!Read_Text(length_bytes, text) && text_too_long_) return Fail(Reader_Failure::Text_Too_Long);
+        return Put(row, col, Value::String(std::move(text)));
     }
     bool Put_Error_Or_Bool(std::uint32_t row, std::uint32_t col, std::uint8_t value, bool error) {
         return Put(row, col, error ? Value::Error(2000 + value) : Value::Boolean(value != 0));
@@ -113,6 +117,7 @@ private:
 
     int biff_ = 8;
     bool date_1904_ = false;
+    bool text_too_long_ = false;
     Code_Page code_page_;
     Pieces pieces_;
     std::size_t gathered_end_ = 0;
@@ -129,7 +134,7 @@ private:
 };
 
 // A text with its character count in `length_bytes` bytes at the reader's position: Unicode
-// in BIFF8, the code page's bytes before.
+// in BIFF8, the code page's bytes before. A count beyond what a cell holds is not read.
 bool Biff_Reader::Read_Text(std::uint32_t length_bytes, QString& text) {
     std::uint32_t count = 0;
     if (length_bytes == 2) {
@@ -140,6 +145,10 @@ bool Biff_Reader::Read_Text(std::uint32_t length_bytes, QString& text) {
         std::uint8_t b;
         if (!pieces_.Byte(b)) return false;
         count = b;
+    }
+    if (count > Sheet_Max_Text) {
+        text_too_long_ = true;
+        return false;
     }
     if (biff_ == 8) {
         std::uint8_t flags;
@@ -170,6 +179,10 @@ void Biff_Reader::Read_Sst() {
         std::uint32_t phonetic = 0;
         if ((flags & 0x08) && !pieces_.Word(runs)) return;
         if ((flags & 0x04) && !pieces_.Dword(phonetic)) return;
+        if (count > Sheet_Max_Text) {
+            text_too_long_ = true;
+            return;
+        }
         QString s;
         const bool complete = pieces_.Chars(count, flags & 1, s);
         out_.Add_Shared_Text(std::move(s));
@@ -219,6 +232,7 @@ bool Biff_Reader::Globals_Record(std::size_t pos, const Record& r) {
             gathered_end_ = 0;
             Gather(pos, r);
             Read_Sst();
+            if (text_too_long_) return Fail(Reader_Failure::Text_Too_Long);
             // The strings are copied out: their bytes, most of the file, are of no more use.
             out_.Release_Input(base_, base_ + gathered_end_);
         }
@@ -298,7 +312,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
             if (n >= 10) {
                 const std::uint32_t index = U32(p + 6);
                 if (index < sst_count_ && !out_.Add_Shared_Text_Cell(U16(p) + 1u, U16(p + 2) + 1u, sst_first_ + index))
-                    return Fail(Msg_Too_Many);
+                    return Fail(out_.Beyond_Sheet() ? Reader_Failure::Beyond_Sheet : Msg_Too_Many);
             }
             string_pending = false;
             continue;
@@ -352,9 +366,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
         case Rec_String:
             if (string_pending && biff_ > 2) {
                 Gather(here, r);
-                QString text;
-                Read_Text(2, text);
-                if (!Put(pending_row, pending_col, Value::String(std::move(text)))) return false;
+                if (!Put_Text(pending_row, pending_col, 2)) return false;
             }
             string_pending = false;
             continue;
@@ -399,9 +411,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
             case Rec_String2:
                 if (string_pending) {
                     Gather(here, r);
-                    QString text;
-                    Read_Text(1, text);
-                    if (!Put(pending_row, pending_col, Value::String(std::move(text)))) return false;
+                    if (!Put_Text(pending_row, pending_col, 1)) return false;
                 }
                 string_pending = false;
                 continue;

@@ -81,10 +81,10 @@ std::vector<Relationship> Read_Rels(const Package& pkg, string_view part) {
     const string_view dir = slash == string_view::npos ? string_view() : part.substr(0, slash);
     const std::string rels_part = std::string(dir) + (dir.empty() ? "" : "/") + "_rels/" +
                                   std::string(slash == string_view::npos ? part : part.substr(slash + 1)) + ".rels";
-    std::vector<unsigned char> buf;
-    if (!pkg.Read(rels_part, buf)) return rels;
+    Part rels_xml;
+    if (!pkg.Read(rels_part, rels_xml)) return rels;
     Rels_Handler h(dir, rels);
-    Parse_Xml(buf, h);
+    Parse_Xml(rels_xml, h);
     return rels;
 }
 
@@ -114,6 +114,10 @@ public:
         if (e.name == "sheets") throw Stop_Parsing{};
     }
 };
+
+// A cell's text before it is decoded: a UTF-16 character takes seven bytes at the most, as
+// "_x000D_".
+constexpr std::size_t kMax_Text_Bytes = 7 * std::size_t(Sheet_Max_Text);
 
 // Turns "_x000D_" (the way these files escape characters XML cannot hold) back into the character.
 QString Unescape_Xml_Chars(QString s) {
@@ -205,11 +209,11 @@ public:
         } else if (e.name == "si" && in_item_) {
             in_item_ = false;
             if (out_.size() >= max_) Fail(kWhy_Too_Many_Cells);
-            out_.push_back(Unescape_Xml_Chars(From_Utf8(text_)));
+            out_.push_back(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(text_))));
         }
     }
     void characters(string_view s, bool) {
-        if (in_text_) text_.append(s);
+        if (in_text_) Append_Cell_Text(text_, s, kMax_Text_Bytes);
     }
 
 private:
@@ -302,9 +306,9 @@ public:
 
     void characters(string_view s, bool) {
         if (in_value_)
-            value_.append(s);
+            Append_Cell_Text(value_, s, kMax_Text_Bytes);
         else if (in_text_)
-            inline_.append(s);
+            Append_Cell_Text(inline_, s, kMax_Text_Bytes);
     }
 
 private:
@@ -355,9 +359,10 @@ private:
             v = Value::String(strings_[std::size_t(i)]);
             break;
         }
-        case Kind::Text: v = Value::String(Unescape_Xml_Chars(From_Utf8(value_))); break;
+        case Kind::Text: v = Value::String(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(value_)))); break;
         case Kind::Inline:
-            v = Value::String(Unescape_Xml_Chars(From_Utf8(has_inline_ ? string_view(inline_) : string_view(value_))));
+            v = Value::String(Checked_Cell_Text(
+                Unescape_Xml_Chars(From_Utf8(has_inline_ ? string_view(inline_) : string_view(value_)))));
             break;
         case Kind::Boolean: {
             const string_view b = Trim(value_);
@@ -376,7 +381,8 @@ private:
             break;
         }
         }
-        if (!out_.Add(cell_row_, col_, std::move(v))) Fail(kWhy_Too_Many_Cells);
+        if (!out_.Add(cell_row_, col_, std::move(v)))
+            Fail(out_.Beyond_Sheet() ? Reader_Failure::Beyond_Sheet : kWhy_Too_Many_Cells);
     }
 
     Sheet_Cells& out_;
@@ -403,10 +409,10 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
             workbook_part = r->target;
     } catch (const orcus::parse_error&) {}
 
-    std::vector<unsigned char> buf;
-    if (!pkg.Read(workbook_part, buf)) Fail(kWhy_Damaged);
+    Part part;
+    if (!pkg.Read(workbook_part, part)) Fail(kWhy_Damaged);
     Workbook_Handler wb;
-    Parse_Xml(buf, wb);
+    Parse_Xml(part, wb);
 
     const std::vector<Relationship> rels = Read_Rels(pkg, workbook_part);
     // The first worksheet in tab order: chart sheets and the like hold no cells.
@@ -426,20 +432,20 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
     if (!sheet) Fail(other_sheets || wb.sheet_ids.empty() ? kWhy_No_Sheet : kWhy_Damaged);
 
     std::vector<bool> date_xfs;
-    if (const Relationship* r = Find_Rel_By_Type(rels, "styles"); r && pkg.Read(r->target, buf)) {
+    if (const Relationship* r = Find_Rel_By_Type(rels, "styles"); r && pkg.Read(r->target, part)) {
         Styles_Handler h;
-        Parse_Xml(buf, h);
+        Parse_Xml(part, h);
         date_xfs = h.Date_Formats();
     }
     std::vector<QString> strings;
-    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, buf)) {
+    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, part)) {
         Shared_Strings_Handler h(strings, out.Max_Cells());
-        Parse_Xml(buf, h);
+        Parse_Xml(part, h);
     }
 
-    if (!pkg.Read(sheet->target, buf)) Fail(kWhy_Damaged);
-    Sheet_Handler h(out, strings, date_xfs, wb.date1904, buf.size());
-    Parse_Xml(buf, h);
+    if (!pkg.Read(sheet->target, part)) Fail(kWhy_Damaged);
+    Sheet_Handler h(out, strings, date_xfs, wb.date1904, part.size);
+    Parse_Xml(part, h);
 }
 
 }  // namespace

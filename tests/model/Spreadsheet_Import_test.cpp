@@ -158,6 +158,27 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
     EXPECT_EQ(fake.calls, (QStringList{"Open", "Screen off", "Close", "Quit"}));
 }
 
+// However many cells are refused, the lines stop at a thousand and the last one counts the rest.
+TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
+    const struct {
+        int bad;
+        QString last;
+    } cases[] = {{1000, "Cell A1001: \"x\" Not numeric -> Ignored"},
+                 {1001, "... and 1 more problem"},
+                 {2600, "... and 1,600 more problems"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bad);
+        fake.rows.resize(1);
+        QList<Value> bad = Good_Row(2000);
+        bad[0] = Value::String("x");
+        for (int i = 0; i < c.bad; ++i) fake.rows << bad;
+        errs.clear();
+        EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, nullptr), c.bad);
+        EXPECT_EQ(errs.size(), std::min(c.bad, 1001));
+        EXPECT_EQ(errs.last(), c.last);
+    }
+}
+
 TEST_F(Import, Header_Only_Reads_Nothing) {
     const Import_Result r = Import_Workbook(file, nullptr, nullptr);
     EXPECT_EQ(r.Rows, 0);

@@ -170,6 +170,9 @@ TEST(Xls_Reader, Damaged_And_Protected_Files_Are_Refused_In_Plain_Words) {
     const QByteArray one_cell = Rec(0x0203, At(0, 0, 0) + Le64(1));
     QByteArray lying_offset = Workbook({}, one_cell);
     lying_offset.replace(12 + 4, 4, Le32(0x7FFFFFF0));  // BOUNDSHEET's offset, beyond the stream
+    // One character more than a cell holds, as a LABEL and as a shared string.
+    const QByteArray too_long = Le16(32768) + '\0' + QByteArray(32768, 'x');
+    const QByteArray sst = Rec(0x00FC, Le32(1) + Le32(1) + too_long);
     struct Case {
         const char* what;
         QByteArray file;
@@ -185,6 +188,12 @@ TEST(Xls_Reader, Damaged_And_Protected_Files_Are_Refused_In_Plain_Words) {
         {"no workbook", Compound(Workbook({}, one_cell), QStringLiteral("WordDocument")),
          "The file is not an Excel workbook."},
         {"not a workbook", QByteArray("PK\x03\x04 plainly something else"), "The file is not an Excel workbook."},
+        {"label too long", Compound(Workbook({}, Rec(0x0204, At(0, 0, 0) + too_long))),
+         "The file is damaged: a cell holds more than 32,767 characters."},
+        {"shared string too long", Compound(Workbook(sst, Rec(0x00FD, At(0, 0, 0) + Le32(0)))),
+         "The file is damaged: a cell holds more than 32,767 characters."},
+        {"cell past the last column", Compound(Workbook({}, Rec(0x0203, At(0, 16384, 0) + Le64(1)))),
+         "The file is damaged: it has cells past the last row or column a sheet can have."},
     };
     for (const Case& c : cases) {
         const Read_Result r = Read(c.file);

@@ -1,6 +1,9 @@
 // What the real workbooks of the corpus test do not show: values the reference readers
 // get wrong or that no sample holds, and the defences against hostile packages.
+#include "model/Isolated_Sheet_Reader.h"
 #include "model/Workbook_Reader.h"
+
+#include "Test_Files.h"
 
 #include <gtest/gtest.h>
 
@@ -24,23 +27,25 @@ void Le(QByteArray& out, quint32 v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.append(char((v >> (8 * i)) & 0xFF));
 }
 
-// A zip package with the parts stored uncompressed. `claimed` replaces the unpacked size the
-// directory gives for every part, as a hostile file would.
-QByteArray Zip(const Parts& parts, quint32 claimed = 0) {
+// A zip package with the parts stored uncompressed, or deflated. `claimed` replaces the
+// unpacked size the directory gives for every part, as a hostile file would.
+QByteArray Zip(const Parts& parts, quint32 claimed = 0, bool deflate = false) {
     QByteArray out, dir;
     for (const auto& [name, data] : parts) {
         const quint32 offset = quint32(out.size());
+        // zlib's stream without its size prefix, header and checksum is raw deflate.
+        const QByteArray packed = deflate ? qCompress(data, 1).mid(6).chopped(4) : data;
         for (QByteArray* rec : {&out, &dir}) {
             Le(*rec, rec == &out ? 0x04034b50u : 0x02014b50u, 4);
             if (rec == &dir) Le(*rec, 20, 2);
-            Le(*rec, 20, 2), Le(*rec, 0, 2), Le(*rec, 0, 2), Le(*rec, 0, 4);
-            Le(*rec, Crc32(data), 4), Le(*rec, quint32(data.size()), 4);
+            Le(*rec, 20, 2), Le(*rec, 0, 2), Le(*rec, deflate ? 8 : 0, 2), Le(*rec, 0, 4);
+            Le(*rec, Crc32(data), 4), Le(*rec, quint32(packed.size()), 4);
             Le(*rec, rec == &dir && claimed ? claimed : quint32(data.size()), 4);
             Le(*rec, quint32(name.size()), 2), Le(*rec, 0, 2);
             if (rec == &dir) Le(*rec, 0, 2), Le(*rec, 0, 2), Le(*rec, 0, 2), Le(*rec, 0, 4), Le(*rec, offset, 4);
             rec->append(name);
         }
-        out.append(data);
+        out.append(packed);
     }
     const quint32 dir_at = quint32(out.size());
     out.append(dir);
@@ -55,7 +60,8 @@ QByteArray Dump(const Sheet_Cells& cells) {
     return out;
 }
 
-QByteArray Xlsx(const QByteArray& sheet_data, bool date1904 = false, const QByteArray& shared = {}) {
+QByteArray Xlsx(const QByteArray& sheet_data, bool date1904 = false, const QByteArray& shared = {},
+                bool deflate = false) {
     const QByteArray ns = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
     const QByteArray rel =
         R"(<Relationship Id="%1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/%2" Target="%3"/>)";
@@ -79,7 +85,8 @@ QByteArray Xlsx(const QByteArray& sheet_data, bool date1904 = false, const QByte
          {"xl/worksheets/sheet1.xml",
           "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
           "<x:sheetData>" +
-              sheet_data + "</x:sheetData></x:worksheet>"}});
+              sheet_data + "</x:sheetData></x:worksheet>"}},
+        0, deflate);
 }
 
 QByteArray Ods(const QByteArray& rows, const QByteArray& manifest = "<manifest/>") {
@@ -115,6 +122,13 @@ TEST_P(Package_Reader, Reads_First_Sheet) {
 }
 
 const QByteArray kCell = R"(<table:table-cell office:value-type="float" office:value="1"/>)";
+const QByteArray kTooLong = "The file is damaged: a cell holds more than 32,767 characters.";
+const QByteArray kBeyond = "The file is damaged: it has cells past the last row or column a sheet can have.";
+const QByteArray kLongest = QString(32767, QChar(0xE9)).toUtf8();  // é, two bytes each in UTF-8
+
+QByteArray Ods_Text_Cell(const QByteArray& text) {
+    return R"(<table:table-cell office:value-type="string"><text:p>)" + text + "</text:p></table:table-cell>";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Package_Reader,
@@ -137,7 +151,9 @@ INSTANTIATE_TEST_SUITE_P(
              false, "1\t2\tdate\t1462.25\n"},
         Case{"xlsx_lying_size", Zip({{"xl/workbook.xml", "<workbook/>"}}, 0x7FFFFFFF), false,
              "The file is too large to be read.", true},
-        Case{"xlsx_lying_stored_size", Zip({{"xl/workbook.xml", "<workbook/>"}}, 900000000), false,
+        Case{"xlsx_part_past_512_mb", Zip({{"xl/workbook.xml", "<workbook/>"}}, 600 << 20, true), false,
+             "The file is too large to be read.", true},
+        Case{"xlsx_lying_stored_size", Zip({{"xl/workbook.xml", "<workbook/>"}}, 400000000), false,
              "The file is damaged: its contents could not be unpacked.", true},
         // liborcus's parser aborts the program on the first and reads past its text on the second.
         Case{"xlsx_character_beyond_unicode", Xlsx(R"(<x:row><x:c t="str"><x:v>&#x110000;</x:v></x:c></x:row>)"), false,
@@ -146,6 +162,29 @@ INSTANTIATE_TEST_SUITE_P(
              false, "The file is damaged: its first sheet could not be read.", true},
         Case{"xlsx_not_zip", "PK\3\4 not really", false, "The file is damaged: its contents could not be unpacked.",
              true},
+        // Which of the two a reader takes decides what the table holds.
+        Case{"xlsx_names_differ_only_in_case", Zip({{"xl/workbook.xml", "<workbook/>"}, {"xl/WorkBook.xml", "<b/>"}}),
+             false, "The file is damaged: its contents could not be unpacked.", true},
+        Case{"xlsx_longest_text",
+             Xlsx("<x:row><x:c t=\"inlineStr\"><x:is><x:t>" + kLongest + "</x:t></x:is></x:c></x:row>"), false,
+             "1\t1\ttext\t" + kLongest + "\n"},
+        Case{"xlsx_inline_text_too_long",
+             Xlsx("<x:row><x:c t=\"inlineStr\"><x:is><x:t>" + kLongest + "x</x:t></x:is></x:c></x:row>"), false,
+             kTooLong, true},
+        Case{"xlsx_shared_text_too_long",
+             Xlsx(R"(<x:row><x:c t="s"><x:v>0</x:v></x:c></x:row>)", false, "<si><t>x" + kLongest + "</t></si>"), false,
+             kTooLong, true},
+        // Seven characters of the file make one of the cell: only the text decoded is too long.
+        Case{"xlsx_escaped_text_too_long",
+             Xlsx("<x:row><x:c t=\"str\"><x:v>" + QByteArray("_x0041_").repeated(32768) + "</x:v></x:c></x:row>"),
+             false, kTooLong, true},
+        Case{"xlsx_empty_cell_past_last_column",
+             Xlsx(R"(<x:row r="1"><x:c r="XFD1"><x:v>1</x:v></x:c><x:c r="XFE1"/></x:row>)"), false,
+             "1\t16384\tnumber\t1\n"},
+        Case{"xlsx_value_past_last_column", Xlsx(R"(<x:row r="1"><x:c r="XFE1"><x:v>1</x:v></x:c></x:row>)"), false,
+             kBeyond, true},
+        Case{"xlsx_value_past_last_row", Xlsx(R"(<x:row r="1048577"><x:c r="A1048577"><x:v>1</x:v></x:c></x:row>)"),
+             false, kBeyond, true},
         Case{
             "ods_kinds",
             Ods(R"(<table:table-row><table:table-cell office:value-type="percentage" office:value="0.5"/>)"
@@ -159,22 +198,82 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             "1\t1\tnumber\t0.5\n1\t2\tdate\t1.5\n1\t3\tdate\t44197.25\n1\t4\tboolean\tFALSE\n1\t5\terror\t#N/A\n"
             "1\t6\ttext\ta  b\\t\\nc\n"},
+        // Empty cells and rows past the edge, as the spreadsheet programs write them, only move on.
         Case{
             "ods_repeats",
             Ods(R"(<table:table-row table:number-rows-repeated="2"><table:table-cell table:number-columns-repeated="2" )"
-                R"(office:value-type="float" office:value="7"/><table:table-cell table:number-columns-repeated="99999"/>)" +
-                kCell +
+                R"(office:value-type="float" office:value="7"/><table:table-cell table:number-columns-repeated="99999"/>)"
                 R"(</table:table-row><table:table-row table:number-rows-repeated="1048000"/><table:table-row>)" +
-                kCell + "</table:table-row>"),
+                kCell +
+                R"(</table:table-row><table:table-row table:number-rows-repeated="9999999"><table:table-cell )"
+                R"(table:number-columns-repeated="99999"/></table:table-row>)"),
             true, "1\t1\tnumber\t7\n1\t2\tnumber\t7\n2\t1\tnumber\t7\n2\t2\tnumber\t7\n1048003\t1\tnumber\t1\n"},
         Case{
             "ods_repeat_bomb",
-            Ods(R"(<table:table-row table:number-rows-repeated="999999999"><table:table-cell table:number-columns-repeated=)"
-                R"("999999999" office:value-type="float" office:value="1"/></table:table-row>)"),
+            Ods(R"(<table:table-row table:number-rows-repeated="1048576"><table:table-cell table:number-columns-repeated=)"
+                R"("16384" office:value-type="float" office:value="1"/></table:table-row>)"),
             true, "The first sheet has too many cells to be read.", true},
+        Case{"ods_value_past_last_column",
+             Ods(R"(<table:table-row><table:table-cell table:number-columns-repeated="16384"/>)" + kCell +
+                 "</table:table-row>"),
+             true, kBeyond, true},
+        Case{"ods_values_repeated_past_last_row",
+             Ods(R"(<table:table-row/><table:table-row table:number-rows-repeated="1048576">)" + kCell +
+                 "</table:table-row>"),
+             true, kBeyond, true},
+        Case{"ods_longest_text", Ods("<table:table-row>" + Ods_Text_Cell(kLongest) + "</table:table-row>"), true,
+             "1\t1\ttext\t" + kLongest + "\n"},
+        Case{"ods_text_too_long", Ods("<table:table-row>" + Ods_Text_Cell(kLongest + "x") + "</table:table-row>"), true,
+             kTooLong, true},
+        Case{"ods_spaces_too_long",
+             Ods("<table:table-row>" + Ods_Text_Cell(R"(a<text:s text:c="99999999"/>)") + "</table:table-row>"), true,
+             kTooLong, true},
         Case{"ods_password", Ods("", "<manifest><manifest:encryption-data/></manifest>"), true,
              "The workbook is protected by a password.", true}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+// The reader child's room in memory, made small for the test. The address sanitizer's own
+// allocator has its space reserved from the start, so no limit on it can show.
+struct Reader_Child_Memory_Test : ::testing::Test {
+    QTemporaryDir dir;
+    std::uint64_t previous = 0;
+    void SetUp() override {
+#if defined(__SANITIZE_ADDRESS__)
+        GTEST_SKIP() << "the address sanitizer's allocator ignores the address-space limit";
+#endif
+        if (!Isolated_Reading_Available()) GTEST_SKIP() << "no child process here";
+    }
+    void TearDown() override {
+        if (previous) Set_Reader_Child_Memory(previous);
+    }
+    bool Read(const QByteArray& file, std::uint64_t room, Sheet_Cells& cells, QString& why) {
+        const QString path = dir.filePath(QStringLiteral("book"));
+        Write_Bytes(path, file);
+        previous = Set_Reader_Child_Memory(room);
+        return Read_First_Sheet_Isolated(path, cells, why);
+    }
+};
+
+TEST_F(Reader_Child_Memory_Test, A_Workbook_That_Needs_More_Is_Refused_For_Want_Of_Memory) {
+    // Four million cells, 64 MB, from a few bytes.
+    const QByteArray rows = R"(<table:table-row table:number-rows-repeated="1000000"><table:table-cell )"
+                            R"(table:number-columns-repeated="4" office:value-type="float" office:value="1"/>)"
+                            "</table:table-row>";
+    Sheet_Cells cells;
+    QString why;
+    EXPECT_FALSE(Read(Ods(rows), std::uint64_t(48) << 20, cells, why));
+    EXPECT_EQ(why, "There is not enough memory to read the file.");
+    EXPECT_TRUE(cells.Empty());
+}
+
+TEST_F(Reader_Child_Memory_Test, An_Unpacked_Part_Is_Held_Once) {
+    // A sheet part of 48 MB, mostly blanks after its data, in a room that holds it once.
+    const QByteArray sheet = R"(<x:row><x:c><x:v>5</x:v></x:c></x:row>)" + QByteArray(48 << 20, ' ');
+    Sheet_Cells cells;
+    QString why;
+    EXPECT_TRUE(Read(Xlsx(sheet, false, {}, true), std::uint64_t(80) << 20, cells, why)) << why.toStdString();
+    EXPECT_EQ(Dump(cells), "1\t1\tnumber\t5\n");
+}
 
 TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once) {
     const QByteArray row = "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
