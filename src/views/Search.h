@@ -22,6 +22,7 @@
 class CTooltip;
 class Grid_Widget;
 class QCheckBox;
+class QCompleter;
 class QFrame;
 class QKeyEvent;
 class QGroupBox;
@@ -214,6 +215,8 @@ private:
     // The value boxes are as wide as their field asks, but never past the grid's right
     // edge.
     void Apply_Value_Box_Width(int Index);
+    // Offers the codes of a coded row as its value box is typed into; none otherwise.
+    void Set_Code_Completer(int Index);
     int Criteria_Right_Edge() const;
     // Grid pixels of a mouse position the grid gave in twips.
     QPoint Grid_Pixel(int X, int Y) const;
@@ -221,6 +224,8 @@ private:
     void Show_Top_Left();
 
     std::array<int, Nb_Rows> value_width_{};  // twips, as the field asks
+    std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole
+    std::array<QCompleter*, Nb_Rows> code_completer_{};  // the codes of a coded row
     std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
     int find_ref_row_ = -1;  // row beside which Find_Ref was shown
     bool terminated_ = false;

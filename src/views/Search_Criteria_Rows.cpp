@@ -10,15 +10,24 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 namespace {
 constexpr int Find_Ref_Size = 255;
+
+// Shows "DE  Germany", writes "DE".
+class Code_Completer : public QCompleter {
+public:
+    using QCompleter::QCompleter;
+    QString pathFromIndex(const QModelIndex& index) const override { return index.data(Qt::UserRole).toString(); }
+};
 }  // namespace
 
 void Search::Init_Field_Fields() {
@@ -89,9 +98,11 @@ void Search::Oper_Click(int Index) {
     const Value_Entry e = Value_Entry_For(*item, oper);
     if (e.kind != Value_Entry::Kind::Hidden || *item == Any_Fields) {
         value_width_[static_cast<size_t>(Index)] = e.Width_Twips;
+        shown_length_[static_cast<size_t>(Index)] = e.Shown_Length;
         box->setMaxLength(e.Max_Length > 0 ? e.Max_Length : 32767);
         Apply_Value_Box_Width(Index);
     }
+    Set_Code_Completer(Index);
     switch (e.kind) {
     case Value_Entry::Kind::Hidden:
         box->hide();
@@ -123,6 +134,34 @@ void Search::Oper_Click(int Index) {
         break;
     }
     }
+}
+
+void Search::Set_Code_Completer(int Index) {
+    QLineEdit* box = txtFields[Index];
+    const std::optional<qint32> item = Field_Item(Index);
+    const Value_Entry e = item ? Value_Entry_For(*item, Oper_Code(Index)) : Value_Entry();
+    if (e.kind != Value_Entry::Kind::Text_Box || !e.Show_Description) {
+        box->setCompleter(nullptr);
+        return;
+    }
+    QCompleter*& completer = code_completer_[static_cast<size_t>(Index)];
+    if (!completer) {
+        // Owned by the window: a box deletes the completers it owns when it is given another.
+        completer = new Code_Completer(new QStandardItemModel(this), this);
+        completer->setObjectName(QStringLiteral("Code_Completer_%1").arg(Index));
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setFilterMode(Qt::MatchContains);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setMaxVisibleItems(12);
+    }
+    auto* model = static_cast<QStandardItemModel*>(completer->model());
+    model->clear();
+    for (const Code_Choice& c : Code_Choices(*item)) {
+        auto* entry = new QStandardItem(c.Code + QStringLiteral("  ") + c.Label);
+        entry->setData(c.Code, Qt::UserRole);
+        model->appendRow(entry);
+    }
+    box->setCompleter(completer);
 }
 
 void Search::Critere_Actif_Click(int Index) {
@@ -171,7 +210,10 @@ void Search::txtFields_Validate(int Index, bool& Cancel) {
     const std::optional<qint32> item = Field_Item(Index);
     const QString message = item ? Check_Criterion_Value(*item, Oper_Code(Index), text) : QString();
     if (message.isEmpty()) {
-        accepted_[static_cast<size_t>(Index)] = text;
+        // "de" or "germany" is written back as the code its table spells: "DE".
+        const QString spelled = item ? Value_As_Table_Spells(*item, Oper_Code(Index), text) : text;
+        if (spelled != text) txtFields[Index]->setText(spelled);
+        accepted_[static_cast<size_t>(Index)] = spelled;
         return;
     }
     validating_ = true;

@@ -130,11 +130,12 @@ void Search::Apply_Value_Box_Width(int Index) {
     // The width the rule gives, but never less than the box's longest value takes in its
     // font (the rule was made for one font; three capitals must not scroll).
     int w = value_width_[static_cast<size_t>(Index)];
-    if (box->maxLength() > 0 && box->maxLength() <= 64) {
+    const int shown = shown_length_[static_cast<size_t>(Index)];
+    if (shown > 0 && shown <= 64) {
         const QFontMetrics fm(box->font());
         QStyleOptionFrame frame;
         frame.initFrom(box);
-        const QSize text(fm.horizontalAdvance(QString(box->maxLength(), QLatin1Char('W'))), fm.height());
+        const QSize text(fm.horizontalAdvance(QString(shown, QLatin1Char('W'))), fm.height());
         const int needed = box->style()->sizeFromContents(QStyle::CT_LineEdit, &frame, text + QSize(8, 4), box).width();
         w = std::max(w, Pixels_To_Twips_X(needed, this));
     }

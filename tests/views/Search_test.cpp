@@ -12,10 +12,12 @@
 #include "winsupport/Window_Utils.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeySequence>
@@ -81,7 +83,7 @@ TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     EXPECT_TRUE(s.txtFields[1]->isVisible());
     EXPECT_TRUE(s.lblDescription[1]->isVisible());
     EXPECT_FALSE(s.ListFields[1]->isVisible());
-    EXPECT_EQ(s.txtFields[1]->maxLength(), em->Longueur_Czi());
+    EXPECT_GE(s.txtFields[1]->maxLength(), em->Longueur_Czi());  // room to type a name
     // Never narrower than its longest value in its font; the description beside it.
     const QFontMetrics fm(s.txtFields[1]->font());
     EXPECT_GT(s.txtFields[1]->width(), fm.horizontalAdvance(QString(em->Longueur_Czi(), 'W')) + 6);
@@ -162,6 +164,57 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     s.txtFields_Validate(1, cancel);
     EXPECT_FALSE(cancel);
     EXPECT_EQ(rec->shown.size(), 1u);
+}
+
+// A code in any letter case, or its name, is written back as the table spells the code; a name is
+// found through the list the box offers, "DE  Germany", which writes the code.
+TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
+    Search& s = Open(true);
+    QApplication::setActiveWindow(&s);
+    Scoped_Recorder rec;
+    Criterion("MS of coordinator", "Equal");
+    QLineEdit* box = s.txtFields[1];
+    const auto leave = [&](const char* typed) {
+        QApplication::setActiveWindow(&s);  // the offscreen platform leaves it inactive after a popup
+        box->setFocus();
+        box->clear();
+        QTest::keyClicks(box, QString::fromUtf8(typed));
+        if (box->completer()) box->completer()->popup()->hide();
+        s.Submit->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        return box->text();
+    };
+    EXPECT_EQ(leave("de"), "DE");
+    EXPECT_EQ(s.lblDescription[1]->text(), "Germany");
+    EXPECT_EQ(leave("germany"), "DE");
+    EXPECT_EQ(leave("*LAND"), "*LAND");  // a pattern that fits names stays as typed
+    EXPECT_TRUE(rec->shown.empty());
+    EXPECT_EQ(leave("xx"), "xx");
+    EXPECT_EQ(rec->texts(), QStringList{"Unkownn code"});
+
+    QApplication::setActiveWindow(&s);
+    box->setFocus();
+    box->clear();
+    QCompleter* c = box->completer();
+    ASSERT_TRUE(c);
+    const auto offered = [&](const char* typed) {
+        box->clear();
+        QTest::keyClicks(box, QString::fromUtf8(typed));
+        QStringList out;
+        for (int r = 0; r < c->completionModel()->rowCount(); ++r)
+            out << c->completionModel()->index(r, 0).data().toString();
+        return out;
+    };
+    EXPECT_EQ(offered("it"), (QStringList{"IT  Italy", "LT  Lithuania", "UK  United Kingdom"}));
+    EXPECT_EQ(offered("Germ"), QStringList{"DE  Germany"});
+    ASSERT_TRUE(c->popup()->isVisible());
+    QTest::keyClick(c->popup(), Qt::Key_Down);
+    QTest::keyClick(c->popup(), Qt::Key_Return);
+    EXPECT_EQ(box->text(), "DE");
+    EXPECT_FALSE(c->popup()->isVisible());
+    // Other boxes offer nothing.
+    Choose(s.Field[1], "Year");
+    EXPECT_EQ(box->completer(), nullptr);
 }
 
 TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
