@@ -153,6 +153,9 @@ void Search::CommandHeader_Click() {
     if (AdvancedSort->isChecked()) {
         CommandHeader->hide();
         frmTrier dlg(Results.Data, Sort_Keys, this);
+        const int field = CommandHeader->property("Tag").toInt();
+        if (field > 0 && field < static_cast<int>(Results.Field_Grid_Col.size()))
+            dlg.Preselect_Column(Results.Field_Grid_Col[static_cast<size_t>(field)]);
         dlg.exec();
         return;
     }
@@ -165,7 +168,7 @@ void Search::CommandHeader_Click() {
 }
 
 void Search::AdvancedSort_Click() {
-    ::AdvancedSort_Click(Results.Grid_Ref(), Results.Sort, Sort_Keys);
+    ::AdvancedSort_Click(Results.Grid_Ref(), Results.Sort, Sort_Keys, AdvancedSort->isChecked());
     Results.AdvancedSort = AdvancedSort->isChecked();
 }
 

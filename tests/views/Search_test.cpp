@@ -268,33 +268,46 @@ TEST_F(Search_Window_Test, HeaderClickSortsUpThenDown) {
 
 TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcrossSearches) {
     Search& s = Open(true);
+    const Text_Grid& g = s.Results.Data;
+    const int year = Grid_Column(s.Results, "Year"), name = Grid_Column(s.Results, "ProjName");
+    // The order of a header click stays in effect as the first key.
+    s.CommandHeader->setProperty("Tag", QString::number(Field_Number("Year")));
+    s.CommandHeader_Click();
     s.AdvancedSort->click();
     ASSERT_TRUE(s.AdvancedSort->isChecked());
-    const int col = Grid_Column(s.Results, "Year");
-    s.CommandHeader->setProperty("Tag", QString::number(Field_Number("Year")));
+    EXPECT_EQ(Sort_Keys, (Sort_Keys_T{year, 0, 0, 0}));
+    EXPECT_EQ(g.Cell_Picture(0, year), Grid_Picture::Ascending);
 
-    bool dialog_seen = false;
+    // A header click opens the dialog with that column as the next key.
+    s.CommandHeader->setProperty("Tag", QString::number(Field_Number("ProjName")));
+    Sort_Keys_T shown{};
     QTimer::singleShot(0, [&] {
         if (auto* d = qobject_cast<frmTrier*>(QApplication::activeModalWidget())) {
-            dialog_seen = true;
-            d->cmbTri[0]->setCurrentIndex(col);
-            d->OptTri[1]->setChecked(true);  // descending
+            shown = Sort_Keys_From_Choices(d->Choices());
+            d->OptTri[1]->setChecked(true);  // the year descending
+            d->cmdOk->click();
             d->reject();
         }
     });
     s.CommandHeader_Click();
-    EXPECT_TRUE(dialog_seen);
-    EXPECT_EQ(Sort_Keys[0], -col);
+    EXPECT_EQ(shown, (Sort_Keys_T{year, name, 0, 0}));
+    EXPECT_EQ(Sort_Keys, (Sort_Keys_T{-year, name, 0, 0}));
     EXPECT_EQ(s.Results.Sort.Sort_State[Field_Number("Year")], 0);
 
     s.Submit_Click();
-    const Text_Grid& g = s.Results.Data;
     EXPECT_EQ(g.Cols(), static_cast<int>(s.Results.Grid_Col_Field.size()) - 1);  // the key column went
-    EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(g.Rows() - 1, col).toInt());
+    EXPECT_GT(g.Text_Matrix(1, year).toInt(), g.Text_Matrix(g.Rows() - 1, year).toInt());
+    // The headers number the keys.
+    EXPECT_EQ(std::pair(g.Cell_Picture(0, year), g.Cell_Picture_Number(0, year)),
+              std::pair(Grid_Picture::Descending, 1));
+    EXPECT_EQ(std::pair(g.Cell_Picture(0, name), g.Cell_Picture_Number(0, name)),
+              std::pair(Grid_Picture::Ascending, 2));
 
-    // Leaving the mode drops the keys.
+    // Leaving the mode drops the keys and their arrows.
     s.AdvancedSort->click();
     EXPECT_EQ(Sort_Keys[0], 0);
+    EXPECT_EQ(g.Cell_Picture(0, year), Grid_Picture::None);
+    EXPECT_EQ(g.Cell_Picture_Number(0, name), 0);
 }
 
 TEST_F(Search_Window_Test, ReleasingOnADataRowOpensItsRecordNotOnTheHeader) {
