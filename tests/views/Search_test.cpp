@@ -47,7 +47,7 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
         EXPECT_GT(s.Field[i]->y(), s.Field[i - 1]->geometry().bottom());
     }
     EXPECT_TRUE(s.Critere_Oper_Or->isChecked());
-    EXPECT_TRUE(s.Find_Ref->isHidden());
+    for (const QPushButton* b : s.Find_Ref) EXPECT_TRUE(b->isHidden());
 
     int with_year = 0;
     for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
@@ -65,7 +65,7 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     // Every button, option and check box answers to a letter of its own.
     QSet<int> letters;
     for (const QAbstractButton* b : s.findChildren<QAbstractButton*>()) {
-        if (b->text().isEmpty() || b == s.CommandHeader || b == s.Find_Ref) continue;
+        if (b->text().isEmpty() || b == s.CommandHeader || b->text() == "?") continue;
         const QKeySequence key = QKeySequence::mnemonic(b->text());
         ASSERT_FALSE(key.isEmpty()) << b->text().toStdString();
         EXPECT_FALSE(letters.contains(key[0].key())) << b->text().toStdString();
@@ -74,6 +74,30 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     // Headings whole, apart.
     EXPECT_GE(s.Lbl_Actif->width(), s.Lbl_Actif->sizeHint().width());
     EXPECT_LT(s.Lbl_Actif->geometry().right(), s.Lbl_Field->x());
+}
+
+// A 1366x768 screen at a scale factor of 2 gives the window 683 x 384 pixels less its frame: every control
+// fits across uncut and the grid still shows rows; with room the window keeps its drawn proportions.
+TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
+    Search& s = Open(true);
+    EXPECT_EQ(s.Field[0]->width(), Twips_To_Pixels_X(3795, &s));
+    EXPECT_EQ(s.Frame1->width(), Twips_To_Pixels_X(4935, &s));
+    Criterion("MS of coordinator", "Equal", "DE");
+    const QSize small(683, 370);
+    EXPECT_LE(s.minimumSizeHint().width(), small.width());
+    s.resize(small);
+    QApplication::processEvents();
+    ASSERT_EQ(s.size(), small);
+    for (const QWidget* w : s.findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->isWindow()) continue;
+        const QRect r(w->mapTo(&s, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(s.rect().contains(r)) << w->objectName().toStdString();
+        const auto* b = qobject_cast<const QAbstractButton*>(w);
+        if ((b && b->text() != "?") || w == s.Choosen_Language)
+            EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+    }
+    EXPECT_TRUE(s.lblDescription[1]->isVisible());
+    EXPECT_GE(s.Data->Last_Visible_Row(), 8);
 }
 
 TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
@@ -127,17 +151,25 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     QApplication::setActiveWindow(&s);
     s.activateWindow();
     QApplication::processEvents();
+    // "?" stands beside the value box of a coded row, whatever has the focus, and of no other row.
     Criterion("MS of coordinator", "Equal");
+    s.Submit->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(s.Find_Ref[1]->isVisible() && s.Find_Ref[1]->isEnabled());
+    EXPECT_EQ(s.Find_Ref[1]->pos(), QPoint(s.txtFields[1]->geometry().right() + 1, s.txtFields[1]->y()));
+    EXPECT_LT(s.Find_Ref[1]->geometry().right(), s.lblDescription[1]->x());
+    EXPECT_FALSE(s.Find_Ref[0]->isVisible() || s.Find_Ref[2]->isVisible());
+    s.Critere_Actif[1]->setChecked(false);
+    EXPECT_FALSE(s.Find_Ref[1]->isEnabled());
+    s.Critere_Actif[1]->setChecked(true);
     s.txtFields[1]->setFocus();
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), s.txtFields[1]);
-    EXPECT_TRUE(s.Find_Ref->isVisible());
-    EXPECT_EQ(s.Find_Ref->pos(), QPoint(s.txtFields[1]->geometry().right() + 1, s.txtFields[1]->y()));
 
     Scoped_Recorder rec;
     s.txtFields[1]->setText("G");
     // The picker button takes the focus without the check.
-    s.Find_Ref->setFocus(Qt::MouseFocusReason);
+    s.Find_Ref[1]->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
     EXPECT_TRUE(rec->shown.empty());
     EXPECT_EQ(s.Last_Value_Box, s.txtFields[1]);
@@ -151,19 +183,22 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     EXPECT_EQ(QApplication::focusWidget(), s.txtFields[1]);
     EXPECT_EQ(s.txtFields[1]->text(), "G");
 
-    // Emptied, it lets the focus go; other controls hide the picker button.
+    // Emptied, it lets the focus go.
     s.txtFields[1]->clear();
     s.Field[1]->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), s.Field[1]);
-    EXPECT_FALSE(s.Find_Ref->isVisible());
-    // A value the operator hides is not checked.
+    // A value the operator hides is not checked, and needs no picker.
     s.txtFields[1]->setText("G");
     Choose(s.Oper[1], "Empty");
+    EXPECT_FALSE(s.Find_Ref[1]->isVisible());
     bool cancel = false;
     s.txtFields_Validate(1, cancel);
     EXPECT_FALSE(cancel);
     EXPECT_EQ(rec->shown.size(), 1u);
+    Choose(s.Field[1], "Year");
+    Choose(s.Oper[1], "Equal");
+    EXPECT_FALSE(s.Find_Ref[1]->isVisible());
 }
 
 // A code in any letter case, or its name, is written back as the table spells the code; a name is
