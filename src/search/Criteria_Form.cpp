@@ -102,8 +102,9 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
     } else {
         e.kind = Value_Entry::Kind::Text_Box;
         e.Show_Description = true;
-        // A label may be typed to find its code.
+        // A label may be typed to find its code: room for its first letters.
         for (const Ref& r : *f->Ref_Listes) e.Max_Length = std::max<int>(e.Max_Length, r.Valeur.size());
+        e.Shown_Length = std::min(std::max(len, 8), e.Max_Length);
     }
     return e;
 }

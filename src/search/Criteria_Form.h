@@ -30,8 +30,8 @@ struct Value_Entry {
     enum class Kind { Hidden, Text_Box, Label_List } kind = Kind::Hidden;
     int Width_Twips = 0;  // of the text box (the list is 240 wider)
     int Max_Length = 0;
-    // Characters the box is wide enough to show: a coded box shows its code, though a
-    // label may be typed into it to find the code.
+    // Characters the box is wide enough to show: a coded box shows its code and the
+    // first letters of a label typed into it to find the code.
     int Shown_Length = 0;
     bool Show_Description = false;
     QStringList List_Labels;  // Label_List: the labels of the code table, in order

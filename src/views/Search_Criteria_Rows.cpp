@@ -8,6 +8,7 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCompleter>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 
@@ -166,6 +168,10 @@ void Search::Set_Code_Completer(int Index) {
         entry->setData(c.Code, Qt::UserRole);
         model->appendRow(entry);
     }
+    // The list is as wide as its entries, not as the box.
+    QAbstractItemView* popup = completer->popup();
+    popup->setMinimumWidth(popup->sizeHintForColumn(0) + popup->verticalScrollBar()->sizeHint().width() +
+                           2 * popup->frameWidth());
     box->setCompleter(completer);
 }
 
