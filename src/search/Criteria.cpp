@@ -315,6 +315,9 @@ Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Recor
             }
             members = &anyFields;
         }
+        // A group is empty when none of its fields holds a value: a record with one area
+        // of three has an area. Every other operator asks for any field of the group.
+        row.every_field = *in.Field != Any_Fields && *in.Oper == Op_Empty && members->size() > 1;
         for (qint32 m : *members) {
             const Champ* champ = Desc.Get_Champs().Item(m);
             Prepared_Criteria::Test_Field f;
@@ -408,19 +411,21 @@ bool Prepared_Criteria::Field_Matches(const Row& row, const Test_Field& f, const
     return Raw_Match(row, f.kind, v, buf_);
 }
 
-// Without NOT a row stops at its first True comparison, with NOT at its first False one;
-// either way it is True exactly when (some field matches) differs from NOT.
+// A row is True exactly when (some field matches) differs from NOT; for "Empty" on a
+// group, when (every field is empty) differs from NOT. The loop stops at the first field
+// that decides.
 bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r) {
     if (r < 1 || r > Table.Row_Upper()) return false;
     const int colUpper = Table.Col_Upper();
     bool running = false;
     for (const Prepared_Criteria::Row& row : P.rows_) {
-        bool tested = false, matched = false;
+        const bool every = row.every_field;
+        bool tested = false, matched = every;
         for (const Prepared_Criteria::Test_Field& f : row.fields) {
             if (f.column > colUpper) continue;  // a field the table does not hold
             tested = true;
-            if (P.Field_Matches(row, f, Table(r, f.column))) {
-                matched = true;
+            if (P.Field_Matches(row, f, Table(r, f.column)) != every) {
+                matched = !every;
                 break;
             }
         }

@@ -122,6 +122,8 @@ private:
         bool literal = false;  // c holds no wildcard: the pattern is plain text
         QStringMatcher finder;  // "Content" of plain text
         std::vector<Test_Field> fields;  // empty: the row leaves the verdict unchanged
+        // "Empty" on a group of fields: true only when every member is empty.
+        bool every_field = false;
     };
 
     static Row Make_Row(const QString& In_Critere, bool In_Not, qint32 In_Op);

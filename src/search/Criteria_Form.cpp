@@ -1,7 +1,35 @@
 #include "search/Criteria_Form.h"
 
+#include "model/Like.h"
 #include "model/Record_Description.h"
 #include "model/Validation.h"
+
+namespace {
+// A coded box that is a text box: a table of codes with their labels.
+bool Typed_Code_Box(qint32 item, std::optional<qint32> oper) {
+    const Value_Entry e = Value_Entry_For(item, oper);
+    return e.kind == Value_Entry::Kind::Text_Box && e.Show_Description;
+}
+
+// The code whose code, or else whose label, is the text in any letter case.
+const Ref* Named_Entry(const Champ& f, const QString& text) {
+    if (!f.Ref_Listes || text.isEmpty()) return nullptr;
+    if (const Ref* r = f.Ref_Listes->Item(text)) return r;
+    for (const Ref& r : *f.Ref_Listes)
+        if (r.Valeur.compare(text, Qt::CaseInsensitive) == 0) return &r;
+    return nullptr;
+}
+
+// Whether "Equal" with the text can select a value of the table, on its code or its
+// label, as the search compares them (both sides lower-cased).
+bool Fits_An_Entry(const Champ& f, const QString& text) {
+    if (!f.Ref_Listes) return false;
+    const Like_Pattern pattern(text.toLower());
+    for (const Ref& r : *f.Ref_Listes)
+        if (pattern.matches(r.Cle().toLower()) || pattern.matches(r.Valeur.toLower())) return true;
+    return false;
+}
+}  // namespace
 
 QList<Field_Entry> Field_Entries(const QString& Lang) {
     QList<Field_Entry> out{{QStringLiteral("[Any fields]"), Any_Fields}};
@@ -56,7 +84,7 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
         if (Record_Description)
             for (Champ& f : Record_Description->Get_Champs()) longest = std::max(longest, f.Longueur_Czi());
         e.Width_Twips = longest * 100 + 100;
-        e.Max_Length = longest;
+        e.Max_Length = e.Shown_Length = longest;
         if (oper && *oper != Op_Empty) e.kind = Value_Entry::Kind::Text_Box;
         return e;
     }
@@ -65,6 +93,7 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
     const qint32 len = f->Longueur_Czi();
     e.Width_Twips = len / std::max<qint32>(1, f->Nb_Ligne) * 100 + 100;
     e.Max_Length = len;
+    e.Shown_Length = len;
     if (f->Type() != Type_Code || !f->Ref_Listes) {
         e.kind = Value_Entry::Kind::Text_Box;
     } else if (f->Ref_Listes->Only_Value) {
@@ -73,6 +102,9 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
     } else {
         e.kind = Value_Entry::Kind::Text_Box;
         e.Show_Description = true;
+        // A label may be typed to find its code: room for its first letters.
+        for (const Ref& r : *f->Ref_Listes) e.Max_Length = std::max<int>(e.Max_Length, r.Valeur.size());
+        e.Shown_Length = std::min(std::max(len, 8), e.Max_Length);
     }
     return e;
 }
@@ -82,13 +114,28 @@ QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QSt
     const Champ* f = Field_Of_Item(item);
     if (!f) return {};
     if (f->Type() == Type_Code) {
-        if (oper && *oper == Op_Equal && !f->Any_Exists_Match(text, std::nullopt, 1))
+        if (oper && *oper == Op_Equal && !Named_Entry(*f, text) && !Fits_An_Entry(*f, text))
             return QStringLiteral("Unkownn code");
         return {};
     }
     QString message;
     if (!Validate_Value(Value::String(text), *f, message)) return message;
     return {};
+}
+
+QString Value_As_Table_Spells(qint32 item, std::optional<qint32> oper, const QString& text) {
+    const Champ* f = Field_Of_Item(item);
+    if (!f || !oper || *oper != Op_Equal || !Typed_Code_Box(item, oper)) return text;
+    const Ref* r = Named_Entry(*f, text);
+    return r ? r->Cle() : text;
+}
+
+QList<Code_Choice> Code_Choices(qint32 item) {
+    QList<Code_Choice> out;
+    const Champ* f = Field_Of_Item(item);
+    if (!f || !Row_Is_Coded(item)) return out;
+    for (const Ref& r : *f->Ref_Listes) out.append({r.Cle(), r.Valeur});
+    return out;
 }
 
 QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text) {

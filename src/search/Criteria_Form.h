@@ -30,13 +30,29 @@ struct Value_Entry {
     enum class Kind { Hidden, Text_Box, Label_List } kind = Kind::Hidden;
     int Width_Twips = 0;  // of the text box (the list is 240 wider)
     int Max_Length = 0;
+    // Characters the box is wide enough to show: a coded box shows its code and the
+    // first letters of a label typed into it to find the code.
+    int Shown_Length = 0;
     bool Show_Description = false;
     QStringList List_Labels;  // Label_List: the labels of the code table, in order
 };
 Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper);
 
-// The check made when the value box is left: "" when accepted, else the message.
+// The check made when the value box is left: "" when accepted, else the message. A coded
+// "Equal" accepts what can select a record: a code or a label, in any letter case, or a
+// pattern that fits one of them.
 QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QString& text);
+
+// What an accepted value box then holds: on a coded box, a code or a label (any letter
+// case) becomes the code as its table spells it; any other text stays as typed.
+QString Value_As_Table_Spells(qint32 item, std::optional<qint32> oper, const QString& text);
+
+// The entries a coded value box offers while it is typed into, in table order.
+struct Code_Choice {
+    QString Code;
+    QString Label;
+};
+QList<Code_Choice> Code_Choices(qint32 item);
 
 // The label shown beside a coded value box while typing; "" when none applies.
 QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text);

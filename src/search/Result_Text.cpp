@@ -224,15 +224,7 @@ QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Cri
 QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys) {
     const Text_Grid& g = s.Data;
     QString text;
-    if (s.AdvancedSort) {
-        for (qint32 k : keys) {
-            if (k == 0) break;
-            text += text.isEmpty() ? QStringLiteral("Ordered by ") : QStringLiteral(", ");
-            text += g.Text_Matrix(0, std::abs(k));
-            if (k < 0) text += QStringLiteral(" (Descending)");
-        }
-        return text;
-    }
+    if (s.AdvancedSort) return Sort_Keys_Text(g, keys);
     for (size_t f = 1; f < s.Sort.Sort_State.size(); ++f) {
         const qint32 code = s.Sort.Sort_State[f];
         if (code == 0) continue;

@@ -3,6 +3,8 @@
 #include "model/Record_Description.h"
 #include "model/Utils.h"
 
+#include <cstdlib>
+
 Sort_Keys_T Sort_Keys{};
 
 namespace {
@@ -62,14 +64,64 @@ void DoSort(const Result_Grid_Ref& grid, Single_Field_Sort& state, const Value& 
 
 void DoSort(const Result_Grid_Ref& grid, Single_Field_Sort& state) { Do_Sort(grid, state, nullptr); }
 
-void AdvancedSort_Click(const Result_Grid_Ref& g, Single_Field_Sort& state, Sort_Keys_T& keys) {
+void AdvancedSort_Click(const Result_Grid_Ref& g, Single_Field_Sort& state, Sort_Keys_T& keys, bool Multi_On) {
+    keys.fill(0);
     for (size_t i = 0; i < state.Sort_State.size(); ++i) {
         if (state.Sort_State[i] == 0) continue;
         const qint32 c = At(g.Field_Grid_Col, static_cast<qint64>(i), -1);
-        if (c != -1) g.Data.Set_Cell_Picture(0, c, Grid_Picture::None);
+        if (Multi_On && c > 0) keys[0] = Is_Even(state.Sort_State[i]) ? -c : c;
         state.Sort_State[i] = 0;
     }
-    keys.fill(0);
+    // Multi-key arrows and numbers go too.
+    if (g.Data.Rows() > 0)
+        for (int c = 0; c < g.Data.Cols(); ++c) {
+            g.Data.Set_Cell_Picture(0, c, Grid_Picture::None);
+            g.Data.Set_Cell_Picture_Number(0, c, 0);
+        }
+    if (keys[0] != 0)
+        Show_Sort_Keys_On_Headers(g.Data, Choices_From_Sort_Keys(keys, g.Data.Cols() - 1), g.Data.Cols() - 1);
+}
+
+Sort_Key_Choices Distinct_Choices(const Sort_Key_Choices& choices) {
+    Sort_Key_Choices out{};
+    size_t n = 0;
+    for (const Sort_Key_Choice& c : choices) {
+        if (c.Column <= 0) break;
+        bool taken = false;
+        for (size_t k = 0; k < n; ++k) taken = taken || out[k].Column == c.Column;
+        if (!taken) out[n++] = c;
+    }
+    return out;
+}
+
+QString Sort_Keys_Text(const Text_Grid& Data, const Sort_Keys_T& keys) {
+    QString text;
+    for (qint32 k : keys) {
+        if (k == 0) break;
+        text += text.isEmpty() ? QStringLiteral("Ordered by ") : QStringLiteral(", ");
+        text += Data.Text_Matrix(0, std::abs(k));
+        if (k < 0) text += QStringLiteral(" (Descending)");
+    }
+    return text;
+}
+
+void Show_Sort_Keys_On_Headers(Text_Grid& Data, const Sort_Key_Choices& choices, int last_col) {
+    if (Data.Rows() < 1) return;
+    int keys = 0;
+    while (keys < static_cast<int>(choices.size()) && choices[static_cast<size_t>(keys)].Column > 0) ++keys;
+    for (int c = 1; c <= last_col && c < Data.Cols(); ++c) {
+        Grid_Picture p = Grid_Picture::None;
+        int number = 0;
+        for (int k = 0; k < keys; ++k) {
+            if (choices[static_cast<size_t>(k)].Column != c) continue;
+            p = choices[static_cast<size_t>(k)].Ascending ? Grid_Picture::Ascending : Grid_Picture::Descending;
+            number = keys > 1 ? k + 1 : 0;
+            break;
+        }
+        Data.Set_Cell_Picture_Alignment(0, c, Grid_Alignment::Right_Top);
+        Data.Set_Cell_Picture(0, c, p);
+        Data.Set_Cell_Picture_Number(0, c, number);
+    }
 }
 
 Sort_Key_Choices Choices_From_Sort_Keys(const Sort_Keys_T& keys, int last_col) {
@@ -177,6 +229,7 @@ Multi_Key_Sort::Result Multi_Key_Sort::Apply(const Sort_Key_Choices& choices) {
         grid.Set_Col(key_col);
         grid.Sort(1);
     }
+    Show_Sort_Keys_On_Headers(grid, choices, last_col_);
     grid.Set_Redraw(true);
     return Result::Sorted;
 }

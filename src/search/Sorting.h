@@ -47,7 +47,10 @@ using Sort_Keys_T = std::array<qint32, 4>;
 extern Sort_Keys_T Sort_Keys;
 
 // The mode box was toggled: header pictures and single-field codes go, the keys too.
-void AdvancedSort_Click(const Result_Grid_Ref& grid, Single_Field_Sort& state, Sort_Keys_T& keys);
+// Switched on (Multi_On), a single-field order in effect becomes key 1, so that the sort
+// dialog shows the order the rows are in.
+void AdvancedSort_Click(const Result_Grid_Ref& grid, Single_Field_Sort& state, Sort_Keys_T& keys,
+                        bool Multi_On = false);
 
 // One key as the sort dialog shows it: Column 0 is "Undefined".
 struct Sort_Key_Choice {
@@ -63,6 +66,15 @@ using Sort_Key_Choices = std::array<Sort_Key_Choice, 4>;
 Sort_Key_Choices Choices_From_Sort_Keys(const Sort_Keys_T& keys, int last_col);
 // What the dialog stores when it closes; keys after an undefined one are dropped.
 Sort_Keys_T Sort_Keys_From_Choices(const Sort_Key_Choices& choices);
+// The keys as one order: a key that names the column of an earlier key goes and the later
+// ones move up; nothing after the first undefined key.
+Sort_Key_Choices Distinct_Choices(const Sort_Key_Choices& choices);
+// The multi-key order in words: "Ordered by Country, Year (Descending)"; "" without keys.
+QString Sort_Keys_Text(const Text_Grid& Data, const Sort_Keys_T& keys);
+// The header row shows the order: an arrow on each key's column, numbered from 1 when
+// there are several keys; no other column of 1..last_col keeps a picture.
+void Show_Sort_Keys_On_Headers(Text_Grid& Data, const Sort_Key_Choices& choices, int last_col);
+
 // The group code of a counter: upper-case hexadecimal after underscores, six
 // characters ("_____1", "____1A"), so that codes order as their counters in text order.
 QString Group_Code(qint32 counter);

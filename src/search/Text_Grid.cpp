@@ -367,6 +367,15 @@ Grid_Alignment Text_Grid::Cell_Picture_Alignment(int row, int col) const {
     return d_.pictures.value(Pic_Key(row, col)).alignment;
 }
 
+int Text_Grid::Cell_Picture_Number(int row, int col) const { return d_.pictures.value(Pic_Key(row, col)).number; }
+
+bool Text_Grid::Set_Cell_Picture_Number(int row, int col, int n) {
+    if (!Valid_Row(row) || !Valid_Col(col) || n < 0 || n > 255) return false;
+    d_.pictures[Pic_Key(row, col)].number = static_cast<quint8>(n);
+    Changed_Layout();
+    return true;
+}
+
 bool Text_Grid::Set_Cell_Picture_Alignment(int row, int col, Grid_Alignment a) {
     if (!Valid_Row(row) || !Valid_Col(col) || static_cast<int>(a) > static_cast<int>(Grid_Alignment::General))
         return false;

@@ -154,6 +154,9 @@ public:
     bool Set_Cell_Picture(int row, int col, Grid_Picture p);
     Grid_Alignment Cell_Picture_Alignment(int row, int col) const;
     bool Set_Cell_Picture_Alignment(int row, int col, Grid_Alignment a);
+    // A number drawn beside the picture (the key number of a multi-column order); 0 none.
+    int Cell_Picture_Number(int row, int col) const;
+    bool Set_Cell_Picture_Number(int row, int col, int n);
 
     // Sorts the rows below the fixed rows by the current column:
     //  1 generic ascending: two cells that both read as numbers (Parse_Number) compare
@@ -178,6 +181,7 @@ private:
     struct Cell_Pic {
         Grid_Picture picture = Grid_Picture::None;
         Grid_Alignment alignment = Grid_Alignment::Left_Center;
+        quint8 number = 0;
     };
     enum Pending : quint8 { Pending_Reset = 1, Pending_Cells = 2, Pending_Layout = 4 };
 

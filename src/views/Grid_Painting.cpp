@@ -137,7 +137,15 @@ void Grid_Header::paintSection(QPainter* p, const QRect& rect, int col) const {
         p->setFont(view_->font());
         const QString& text = g.Text_Matrix(r, col);
         const Grid_Alignment a = g.Col_Alignment(col);
-        const QRect room = Text_Room(cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col));
+        QRect room = Text_Room(cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col));
+        // The key number of a multi-column order, just left of the arrow.
+        const int number = g.Cell_Picture(r, col) == Grid_Picture::None ? 0 : g.Cell_Picture_Number(r, col);
+        if (number > 0) {
+            const QString digits = QString::number(number);
+            const int w = p->fontMetrics().horizontalAdvance(digits) + 2;
+            p->drawText(QRect(room.right() - w, cell.top(), w, cell.height()), Qt::AlignRight | Qt::AlignTop, digits);
+            room.setRight(room.right() - w);
+        }
         Draw_Text(p, room, text, Grid_Model::To_Qt_Alignment(a, text), view_->Word_Wrap());
         Draw_Picture(p, cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col), palette());
         p->restore();

@@ -32,6 +32,13 @@ void Drop_Down_List::showPopup() {
     QComboBox::showPopup();
 }
 
+void Set_Preferred_Width(QWidget* w, int pixels) {
+    auto* sized = dynamic_cast<Preferred_Width*>(w);
+    if (!sized || sized->Preferred_Width_Px == pixels) return;
+    sized->Preferred_Width_Px = pixels;
+    w->updateGeometry();
+}
+
 namespace {
 template <class T> T* Named(T* w, const QString& name) {
     w->setObjectName(name);
@@ -44,7 +51,7 @@ Search::Search(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Search"));
     setWindowTitle(QStringLiteral("Sifa_Soft"));
     Build_Controls();
-    Place_Design_Geometry();
+    Build_Layout();
     Connect_Controls();
     Form_Load();
 }
@@ -77,25 +84,26 @@ void Search::Build_Criteria_Rows() {
         Field[i] = Named(new Drop_Down_List(this), Indexed("Field", i));
         Negation[i] = Named(new QCheckBox(this), Indexed("Negation", i));
         Oper[i] = Named(new Drop_Down_List(this), Indexed("Oper", i));
-        txtFields[i] = Named(new QLineEdit(this), Indexed("txtFields", i));
+        txtFields[i] = Named(new Sized<QLineEdit>(this), Indexed("txtFields", i));
         ListFields[i] = Named(new Drop_Down_List(this), Indexed("ListFields", i));
         lblDescription[i] = Named(new QLabel(this), Indexed("lblDescription", i));
         lblDescription[i]->setTextFormat(Qt::PlainText);
+        Find_Ref[i] = Named(new QPushButton(QStringLiteral("?"), this), Indexed("Find_Ref", i));
+        Find_Ref[i]->setToolTip(QStringLiteral("Choose a code from the table"));
+        Find_Ref[i]->hide();
         ListFields[i]->hide();
         for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Oper[i]),
                              static_cast<QComboBox*>(ListFields[i])})
             c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
-    Find_Ref = Named(new QPushButton(QStringLiteral("?"), this), QStringLiteral("Find_Ref"));
-    Find_Ref->hide();
-
-    Critere_Oper = Named(new QGroupBox(QStringLiteral("Entries must match"), this), QStringLiteral("Critere_Oper"));
+    Critere_Oper =
+        Named(new Sized<QGroupBox>(QStringLiteral("Entries must match"), this), QStringLiteral("Critere_Oper"));
     Critere_Oper_And =
         Named(new QRadioButton(QStringLiteral("All active (And)"), Critere_Oper), QStringLiteral("Critere_Oper_And"));
     Critere_Oper_Or =
         Named(new QRadioButton(QStringLiteral("Any active (Or)"), Critere_Oper), QStringLiteral("Critere_Oper_Or"));
-    Submit = Named(new QPushButton(QStringLiteral("Submit"), this), QStringLiteral("Submit"));
-    Frame1 = Named(new QGroupBox(QStringLiteral("Display option"), this), QStringLiteral("Frame1"));
+    Submit = Named(new Sized<QPushButton>(QStringLiteral("Submit"), this), QStringLiteral("Submit"));
+    Frame1 = Named(new Sized<QGroupBox>(QStringLiteral("Display option"), this), QStringLiteral("Frame1"));
     CellAutoSize = Named(new QCheckBox(QStringLiteral("Adjust Cell Size"), Frame1), QStringLiteral("CellAutoSize"));
     AdvancedSort = Named(new QCheckBox(QStringLiteral("Multi-Columns Sort"), Frame1), QStringLiteral("AdvancedSort"));
     Choosen_Language = Named(new Drop_Down_List(Frame1), QStringLiteral("Choosen_Language"));
@@ -103,15 +111,15 @@ void Search::Build_Criteria_Rows() {
 
 void Search::Build_Grid_Area() {
     Data = Named(new Grid_Widget(Results.Data, this), QStringLiteral("Data"));
-    Nb_Records = Named(new QLabel(this), QStringLiteral("Nb_Records"));
+    Nb_Records = Named(new Sized<QLabel>(this), QStringLiteral("Nb_Records"));
     Nb_Records->setAlignment(Qt::AlignCenter);
     Nb_Records->setProperty("Tag", QStringLiteral("0"));
-    cmdExport = Named(new QPushButton(QStringLiteral("Export..."), this), QStringLiteral("cmdExport"));
-    cmdPrint = Named(new QPushButton(QStringLiteral("Print..."), this), QStringLiteral("cmdPrint"));
-    cmdCounts = Named(new QPushButton(QStringLiteral("Counts..."), this), QStringLiteral("cmdCounts"));
-    cmdClose = Named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("cmdClose"));
-    CmdHelp = Named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("CmdHelp"));
-    Copyright = Named(new QLabel(QStringLiteral("Sifa_Soft v0.6.2"), this), QStringLiteral("Copyright"));
+    cmdExport = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), QStringLiteral("cmdExport"));
+    cmdPrint = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), QStringLiteral("cmdPrint"));
+    cmdCounts = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), QStringLiteral("cmdCounts"));
+    cmdClose = Named(new Sized<QPushButton>(QStringLiteral("Close"), this), QStringLiteral("cmdClose"));
+    CmdHelp = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), QStringLiteral("CmdHelp"));
+    Copyright = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), QStringLiteral("Copyright"));
     Copyright->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Hidden_Label_With_WordWrap = Named(new QLabel(this), QStringLiteral("Hidden_Label_With_WordWrap"));
     Hidden_Label_With_WordWrap->setWordWrap(true);
@@ -146,9 +154,8 @@ void Search::Connect_Controls() {
     Data->installEventFilter(this);
     // Enter runs the search, whatever has the focus.
     Submit->setDefault(true);
-    connect(Find_Ref, &QPushButton::clicked, this, &Search::Find_Ref_Click);
-    connect(Critere_Oper_And, &QRadioButton::clicked, Find_Ref, &QWidget::hide);
-    connect(Critere_Oper_Or, &QRadioButton::clicked, Find_Ref, &QWidget::hide);
+    for (int i = 0; i < Nb_Rows; ++i)
+        connect(Find_Ref[i], &QPushButton::clicked, this, [this, i] { Find_Ref_Click(i); });
     connect(Submit, &QPushButton::clicked, this, &Search::Submit_Click);
     connect(CellAutoSize, &QCheckBox::clicked, this, &Search::CellAutoSize_Click);
     connect(AdvancedSort, &QCheckBox::clicked, this, &Search::AdvancedSort_Click);
@@ -193,7 +200,6 @@ void Search::Form_Load() {
     Field[0]->setEnabled(true);
     Init_Field_Fields();
 
-    Find_Ref->hide();
     Critere_Oper_And->setChecked(false);
     Critere_Oper_Or->setChecked(true);
 
@@ -204,7 +210,6 @@ void Search::Form_Load() {
         Results.Data.Row_Height(0) > 0 ? Results.Data.Row_Height(0) : Text_Grid::Default_Row_Height;
     Apply_Grid_Font();
     Add_Mnemonics(this);
-    Place_Display_Options();
 
     const int n = std::max(Records_Table.Col_Upper(), Record_Description ? Record_Description->Count() : 0);
     Results.Sort = Single_Field_Sort(n);
@@ -340,11 +345,6 @@ void Search::Form_Terminate() {
     if (terminated_) return;
     terminated_ = true;
     Tooltip.reset();
-}
-
-void Search::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    Form_Resize();
 }
 
 void Search::showEvent(QShowEvent* e) {

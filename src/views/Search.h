@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@
 class CTooltip;
 class Grid_Widget;
 class QCheckBox;
+class QCompleter;
 class QFrame;
 class QKeyEvent;
 class QGroupBox;
@@ -32,14 +34,42 @@ class QMenu;
 class QModelIndex;
 class QPushButton;
 class QRadioButton;
+class QSpacerItem;
+
+// The width a control asks of the window's layout, in pixels, so that the window keeps
+// its drawn proportions; on a small screen the layout still narrows it to its minimum.
+class Preferred_Width {
+public:
+    int Preferred_Width_Px = 0;  // 0: the control's own
+
+protected:
+    QSize Widen(QSize hint) const {
+        if (Preferred_Width_Px > 0) hint.setWidth(Preferred_Width_Px);
+        return hint;
+    }
+};
+template <class Base> class Sized : public Base, public Preferred_Width {
+public:
+    using Base::Base;
+    QSize sizeHint() const override { return Widen(Base::sizeHint()); }
+    // Some controls take their minimum from their hint: the minimum stays their own.
+    QSize minimumSizeHint() const override {
+        QSize m = Base::minimumSizeHint();
+        if (Preferred_Width_Px > 0) m.setWidth(std::min(m.width(), Base::sizeHint().width()));
+        return m;
+    }
+};
+// Sets it on a control made as Sized or Drop_Down_List; others are left alone.
+void Set_Preferred_Width(QWidget* w, int pixels);
 
 // A drop-down list that tells when it opens (the lists' DropDown event).
-class Drop_Down_List : public QComboBox {
+class Drop_Down_List : public QComboBox, public Preferred_Width {
     Q_OBJECT
 public:
     using QComboBox::QComboBox;
     std::function<void()> DropDown;
     void showPopup() override;
+    QSize sizeHint() const override { return Widen(QComboBox::sizeHint()); }
 };
 
 class Search : public QWidget {
@@ -59,7 +89,8 @@ public:
     std::array<QLineEdit*, Nb_Rows> txtFields{};
     std::array<Drop_Down_List*, Nb_Rows> ListFields{};
     std::array<QLabel*, Nb_Rows> lblDescription{};
-    QPushButton* Find_Ref = nullptr;
+    // "?" beside the value box of each coded row: opens the code picker.
+    std::array<QPushButton*, Nb_Rows> Find_Ref{};
     QLabel* Lbl_Actif = nullptr;
     QLabel* Lbl_Field = nullptr;
     QLabel* Lbl_Not = nullptr;
@@ -106,7 +137,7 @@ public:
     // into the window.
     int Value_Box_Design_Width(int Index) const { return value_width_[static_cast<size_t>(Index)]; }
 
-    // Design inner size of the window, twips.
+    // Design inner size of the window, twips: its size when the screen has room.
     static constexpr int Design_Width = 12900;
     static constexpr int Design_Height = 8400;
 
@@ -130,12 +161,11 @@ public:
     void Field_DropDown(int Index);
     void Oper_DropDown(int Index);
     void ListFields_DropDown(int Index);
-    void txtFields_GotFocus(int Index);
     void txtFields_Change(int Index);
     // Cancel set: the value is refused and the focus must stay in the box.
     void txtFields_Validate(int Index, bool& Cancel);
     void txtFields_LostFocus(int Index);
-    void Find_Ref_Click();
+    void Find_Ref_Click(int Index);
 
     // ---------------------------------------------------------------- Search_Grid.cpp
     void Data_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
@@ -171,7 +201,6 @@ public:
     qint32 Field_Of_Col(int col) const;
 
     // ---------------------------------------------------------------- Search_Layout.cpp
-    void Form_Resize();
     // Geometry in twips of the window's inner area (or of a frame, for its controls).
     void Place(QWidget* w, int left, int top, int width, int height);
     int Left_Of(const QWidget* w) const;
@@ -191,7 +220,6 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool Key_Event(QObject* watched, QKeyEvent* e);
-    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
@@ -200,8 +228,9 @@ private:
     void Build_Criteria_Rows();
     void Build_Grid_Area();
     void Connect_Controls();
-    void Place_Design_Geometry();
-    void Place_Display_Options();
+    void Build_Layout();
+    // The window's first size: as drawn, within the screen.
+    void Fit_To_Screen();
     void Apply_Grid_Font();
     void Show_Count();
     bool Focus_Event(QObject* watched, QEvent* e);
@@ -214,13 +243,16 @@ private:
     void Open_Record_Of_Row(int row);
     // The record of the grid's current row, as Enter or Space asks.
     void Open_Current_Record();
-    // Controls that let the focus leave a value box without its check: the picker
-    // button (picking is how a wrong code gets corrected) and Close.
-    bool Skips_Value_Check(const QWidget* w) const;
-    // The value boxes are as wide as their field asks, but never past the grid's right
-    // edge.
+    // Controls that let the focus leave the value box of a row without its check: the
+    // row's picker button (picking is how a wrong code gets corrected) and Close.
+    bool Skips_Value_Check(const QWidget* w, int Index) const;
+    // The value boxes ask for the width their field does; the layout keeps them within
+    // the window.
     void Apply_Value_Box_Width(int Index);
-    int Criteria_Right_Edge() const;
+    // Offers the codes of a coded row as its value box is typed into; none otherwise.
+    void Set_Code_Completer(int Index);
+    // "?" shows beside the value box of a coded row.
+    void Show_Find_Ref(int Index);
     // Grid pixels of a mouse position the grid gave in twips.
     QPoint Grid_Pixel(int X, int Y) const;
     // A new result starts at its first column.
@@ -228,8 +260,10 @@ private:
 
     std::vector<int> content_widths_;  // pixels by grid column, per result; empty until asked
     std::array<int, Nb_Rows> value_width_{};  // twips, as the field asks
+    std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole
+    std::array<QCompleter*, Nb_Rows> code_completer_{};  // the codes of a coded row
+    std::array<QSpacerItem*, Nb_Rows> description_gap_{};  // between a row's value and its description
     std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
-    int find_ref_row_ = -1;  // row beside which Find_Ref was shown
     bool terminated_ = false;
     bool validating_ = false;
     bool filling_fields_ = false;

@@ -8,17 +8,26 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 namespace {
-constexpr int Find_Ref_Size = 255;
+// Shows "DE  Germany", writes "DE".
+class Code_Completer : public QCompleter {
+public:
+    using QCompleter::QCompleter;
+    QString pathFromIndex(const QModelIndex& index) const override { return index.data(Qt::UserRole).toString(); }
+};
 }  // namespace
 
 void Search::Init_Field_Fields() {
@@ -55,7 +64,7 @@ void Search::Field_Click(int Index) {
                            static_cast<QWidget*>(txtFields[Index]), static_cast<QWidget*>(lblDescription[Index]),
                            static_cast<QWidget*>(ListFields[Index])})
             w->hide();
-        if (find_ref_row_ == Index) Find_Ref->hide();
+        Find_Ref[Index]->hide();
         return;
     }
     const qint32 remembered = Oper_Code(Index).value_or(-1);
@@ -84,14 +93,14 @@ void Search::Oper_Click(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     const std::optional<qint32> oper = Oper_Code(Index);
     QLineEdit* box = txtFields[Index];
-    Find_Ref->hide();
     if (!item) return;
     const Value_Entry e = Value_Entry_For(*item, oper);
     if (e.kind != Value_Entry::Kind::Hidden || *item == Any_Fields) {
         value_width_[static_cast<size_t>(Index)] = e.Width_Twips;
+        shown_length_[static_cast<size_t>(Index)] = e.Shown_Length;
         box->setMaxLength(e.Max_Length > 0 ? e.Max_Length : 32767);
-        Apply_Value_Box_Width(Index);
     }
+    Set_Code_Completer(Index);
     switch (e.kind) {
     case Value_Entry::Kind::Hidden:
         box->hide();
@@ -123,13 +132,54 @@ void Search::Oper_Click(int Index) {
         break;
     }
     }
+    Show_Find_Ref(Index);
+    Apply_Value_Box_Width(Index);
+}
+
+void Search::Show_Find_Ref(int Index) {
+    const std::optional<qint32> item = Field_Item(Index);
+    const Value_Entry e = item ? Value_Entry_For(*item, Oper_Code(Index)) : Value_Entry();
+    Find_Ref[Index]->setVisible(e.kind == Value_Entry::Kind::Text_Box && e.Show_Description);
+    Find_Ref[Index]->setEnabled(Critere_Actif[Index]->isChecked());
+}
+
+void Search::Set_Code_Completer(int Index) {
+    QLineEdit* box = txtFields[Index];
+    const std::optional<qint32> item = Field_Item(Index);
+    const Value_Entry e = item ? Value_Entry_For(*item, Oper_Code(Index)) : Value_Entry();
+    if (e.kind != Value_Entry::Kind::Text_Box || !e.Show_Description) {
+        box->setCompleter(nullptr);
+        return;
+    }
+    QCompleter*& completer = code_completer_[static_cast<size_t>(Index)];
+    if (!completer) {
+        // Owned by the window: a box deletes the completers it owns when it is given another.
+        completer = new Code_Completer(new QStandardItemModel(this), this);
+        completer->setObjectName(QStringLiteral("Code_Completer_%1").arg(Index));
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setFilterMode(Qt::MatchContains);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setMaxVisibleItems(12);
+    }
+    auto* model = static_cast<QStandardItemModel*>(completer->model());
+    model->clear();
+    for (const Code_Choice& c : Code_Choices(*item)) {
+        auto* entry = new QStandardItem(c.Code + QStringLiteral("  ") + c.Label);
+        entry->setData(c.Code, Qt::UserRole);
+        model->appendRow(entry);
+    }
+    // The list is as wide as its entries, not as the box.
+    QAbstractItemView* popup = completer->popup();
+    popup->setMinimumWidth(popup->sizeHintForColumn(0) + popup->verticalScrollBar()->sizeHint().width() +
+                           2 * popup->frameWidth());
+    box->setCompleter(completer);
 }
 
 void Search::Critere_Actif_Click(int Index) {
     const bool on = Critere_Actif[Index]->isChecked();
     for (QWidget* w : {static_cast<QWidget*>(Field[Index]), static_cast<QWidget*>(Negation[Index]),
                        static_cast<QWidget*>(txtFields[Index]), static_cast<QWidget*>(lblDescription[Index]),
-                       static_cast<QWidget*>(ListFields[Index])})
+                       static_cast<QWidget*>(ListFields[Index]), static_cast<QWidget*>(Find_Ref[Index])})
         w->setEnabled(on);
     Oper[Index]->setEnabled(on && Oper[Index]->count() != 1);
 }
@@ -145,19 +195,6 @@ void Search::ListFields_DropDown(int Index) { Fit_Drop_Down_List(ListFields[Inde
 
 // ------------------------------------------------------------------ value boxes
 
-void Search::txtFields_GotFocus(int Index) {
-    const std::optional<qint32> item = Field_Item(Index);
-    if (item && *item != Any_Fields && Row_Is_Coded(*item)) {
-        QLineEdit* box = txtFields[Index];
-        find_ref_row_ = Index;
-        Place(Find_Ref, Left_Of(box) + Width_Of(box), Top_Of(box), Find_Ref_Size, Find_Ref_Size);
-        Find_Ref->show();
-        Find_Ref->raise();
-    } else {
-        Find_Ref->hide();
-    }
-}
-
 void Search::txtFields_Change(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     const std::optional<qint32> oper = Oper_Code(Index);
@@ -171,7 +208,10 @@ void Search::txtFields_Validate(int Index, bool& Cancel) {
     const std::optional<qint32> item = Field_Item(Index);
     const QString message = item ? Check_Criterion_Value(*item, Oper_Code(Index), text) : QString();
     if (message.isEmpty()) {
-        accepted_[static_cast<size_t>(Index)] = text;
+        // "de" or "germany" is written back as the code its table spells: "DE".
+        const QString spelled = item ? Value_As_Table_Spells(*item, Oper_Code(Index), text) : text;
+        if (spelled != text) txtFields[Index]->setText(spelled);
+        accepted_[static_cast<size_t>(Index)] = spelled;
         return;
     }
     validating_ = true;
@@ -189,13 +229,13 @@ bool Search::Leave_Check(int Index) {
     return !cancel;
 }
 
-bool Search::Skips_Value_Check(const QWidget* w) const { return w == Find_Ref || w == cmdClose; }
+bool Search::Skips_Value_Check(const QWidget* w, int Index) const { return w == Find_Ref[Index] || w == cmdClose; }
 
 void Search::Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason) {
     if (validating_) return;
     // Leaving the window (another window, a message box) is not leaving the box.
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !next || !isAncestorOf(next) ||
-        Skips_Value_Check(next) || txtFields[Index]->text() == accepted_[static_cast<size_t>(Index)]) {
+        Skips_Value_Check(next, Index) || txtFields[Index]->text() == accepted_[static_cast<size_t>(Index)]) {
         if (next && isAncestorOf(next)) txtFields_LostFocus(Index);
         return;
     }
@@ -207,15 +247,6 @@ bool Search::Focus_Event(QObject* watched, QEvent* e) {
     if (!w) return false;
     const int row = Row_Of(w);
     switch (e->type()) {
-    case QEvent::FocusIn:
-        if (row >= 0) {
-            txtFields_GotFocus(row);
-        } else {
-            for (int i = 0; i < Nb_Rows; ++i)
-                if (w == Field[i] || w == Oper[i] || w == Negation[i] || w == Critere_Actif[i]) Find_Ref->hide();
-            if (w == Submit) Find_Ref->hide();
-        }
-        break;
     case QEvent::FocusOut:
         if (row >= 0) Value_Box_Left(row, QApplication::focusWidget(), static_cast<QFocusEvent*>(e)->reason());
         break;
@@ -230,7 +261,7 @@ bool Search::Focus_Event(QObject* watched, QEvent* e) {
         // A click elsewhere in the window first checks the box being left; a refused
         // value keeps the focus and the click does nothing.
         const int focused = Row_Of(QApplication::focusWidget());
-        if (focused < 0 || w == txtFields[focused] || Skips_Value_Check(w) || validating_) break;
+        if (focused < 0 || w == txtFields[focused] || Skips_Value_Check(w, focused) || validating_) break;
         if (txtFields[focused]->text() == accepted_[static_cast<size_t>(focused)]) break;
         if (!Leave_Check(focused)) return true;
         break;
@@ -240,11 +271,9 @@ bool Search::Focus_Event(QObject* watched, QEvent* e) {
     return false;
 }
 
-void Search::Find_Ref_Click() {
-    QLineEdit* box = Last_Value_Box;
-    if (!box && find_ref_row_ >= 0) box = txtFields[find_ref_row_];
-    const int row = Row_Of(box);
-    if (row < 0) return;
+void Search::Find_Ref_Click(int row) {
+    if (row < 0 || row >= Nb_Rows) return;
+    QLineEdit* box = txtFields[row];
     const std::optional<qint32> item = Field_Item(row);
     Champ* f = item ? Field_Of_Item(*item) : nullptr;
     if (!f) return;

@@ -94,6 +94,7 @@ void Search::Header_Click(int col) {
     if (field <= 0) return;
     if (AdvancedSort->isChecked()) {
         frmTrier dlg(Results.Data, Sort_Keys, this);
+        dlg.Preselect_Column(col);
         dlg.exec();
         return;
     }
@@ -109,7 +110,7 @@ void Search::Data_Column_Resized(int col) {
 }
 
 void Search::AdvancedSort_Click() {
-    ::AdvancedSort_Click(Results.Grid_Ref(), Results.Sort, Sort_Keys);
+    ::AdvancedSort_Click(Results.Grid_Ref(), Results.Sort, Sort_Keys, AdvancedSort->isChecked());
     Results.AdvancedSort = AdvancedSort->isChecked();
 }
 

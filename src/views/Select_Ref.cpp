@@ -23,20 +23,27 @@ constexpr int List_Top = 300, List_Width = 7575, List_Height = 2595;
 constexpr int Selected_Top = 2940;
 constexpr int Button_Top = 3360, Button_Width = 1095, Button_Height = 315;
 constexpr int Cancel_Left = 2520, Ok_Left = 3840;
+constexpr int Heading_Rows = 1;  // "Code" and "Name" above the list
 }  // namespace
 
 Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     Code_Search = new QLineEdit(this);
     Code_Search->setObjectName(QStringLiteral("Code_Search"));
+    Code_Search->setPlaceholderText(QStringLiteral("Code"));
+    Code_Search->setToolTip(QStringLiteral("Shows the codes that contain this text"));
     Val_Search = new QLineEdit(this);
     Val_Search->setObjectName(QStringLiteral("Val_Search"));
+    Val_Search->setPlaceholderText(QStringLiteral("Name"));
+    Val_Search->setToolTip(QStringLiteral("Shows the codes whose name contains this text"));
 
-    // Two columns, no fixed rows or columns; whole rows are chosen.
-    list_grid_.Set_Fixed_Rows(0);
+    // Two columns under their headings; whole rows are chosen.
     list_grid_.Set_Fixed_Cols(0);
-    list_grid_.Set_Rows(0);
+    list_grid_.Set_Rows(Heading_Rows);
+    list_grid_.Set_Fixed_Rows(Heading_Rows);
     list_grid_.Set_Cols(2);
+    list_grid_.Set_Text_Matrix(0, 0, QStringLiteral("Code"));
+    list_grid_.Set_Text_Matrix(0, 1, QStringLiteral("Name"));
     List = new Grid_Widget(list_grid_, this);
     List->setObjectName(QStringLiteral("List"));
     List->Set_Selection_Mode(Grid_Selection_Mode::By_Row);
@@ -121,11 +128,11 @@ void Select_Ref::Fill_Code_List() {
     filling_ = true;
     int found = -1;
     list_grid_.Set_Redraw(false);
-    list_grid_.Set_Rows(Filtered_Refs->Count());
+    list_grid_.Set_Rows(Heading_Rows + Filtered_Refs->Count());
     list_grid_.Set_Col_Alignment(0, Grid_Alignment::Right_Center);
     list_grid_.Set_Col_Alignment(1, Grid_Alignment::Left_Center);
     const QString chosen = Code_Selected->text();
-    int r = 0;
+    int r = Heading_Rows;
     for (const Ref& ref : *Filtered_Refs) {
         list_grid_.Set_Text_Matrix(r, 0, ref.Cle());
         list_grid_.Set_Text_Matrix(r, 1, ref.Valeur);
@@ -146,20 +153,22 @@ void Select_Ref::Fill_Code_List() {
 }
 
 void Select_Ref::List_RowColChange() {
-    if (filling_ || list_grid_.Rows() == 0) return;
+    if (filling_ || list_grid_.Rows() <= Heading_Rows) return;
     const int row = list_grid_.Row();
+    if (row < Heading_Rows) return;
     Code_Selected->setText(list_grid_.Text_Matrix(row, 0));
     Val_Selected->setText(list_grid_.Text_Matrix(row, 1));
 }
 
 void Select_Ref::List_SelChange() {
-    if (filling_ || list_grid_.Rows() == 0) return;
-    const int row = list_grid_.Row_Sel();
+    if (filling_ || list_grid_.Rows() <= Heading_Rows) return;
+    const int row = std::max(list_grid_.Row_Sel(), Heading_Rows);
     if (list_grid_.Row() != row) list_grid_.Set_Row(row);
     if (list_grid_.Col() != 0) list_grid_.Set_Col(0);
     if (list_grid_.Row_Sel() != row) list_grid_.Set_Row_Sel(row);
     if (list_grid_.Col_Sel() != 1) list_grid_.Set_Col_Sel(1);
-    if (!List->Row_Is_Visible(row)) list_grid_.Set_Top_Row(row >= 5 ? row - 4 : 0);
+    // Four rows of the list above it, when there are as many.
+    if (!List->Row_Is_Visible(row)) list_grid_.Set_Top_Row(std::max(row - 4, Heading_Rows));
 }
 
 void Select_Ref::List_DblClick() {
@@ -209,10 +218,10 @@ bool Select_Ref::eventFilter(QObject* watched, QEvent* e) {
     // Down from a filter box goes into the list and chooses its row (the first one when
     // none is shown as chosen).
     if ((watched == Code_Search || watched == Val_Search) && e->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Down && list_grid_.Rows() > 0) {
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Down && list_grid_.Rows() > Heading_Rows) {
         if (!List->Selection_Shown()) {
             List->Set_Selection_Shown(true);
-            list_grid_.Set_Row(0);
+            list_grid_.Set_Row(Heading_Rows);
             list_grid_.Set_Col(0);
             list_grid_.Set_Col_Sel(1);
         }

@@ -9,9 +9,11 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <exception>
 #include <functional>
@@ -29,7 +31,8 @@ public:
     }
 };
 
-const char* const Frame_Captions[4] = {"First key :", "Second key", "Third key", "Fourth key"};
+// The four captions alike: the first once read "First key :".
+const char* const Frame_Captions[4] = {"First key", "Second key", "Third key", "Fourth key"};
 
 QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.what()); }
 
@@ -72,11 +75,17 @@ void frmTrier::Build() {
     }
     auto* bottom = new QHBoxLayout;
     labTri = new QLabel(this);
+    labTri->setTextFormat(Qt::PlainText);
+    labTri->setWordWrap(true);
     cmdOk = new QPushButton(QStringLiteral("Sort"), this);
     cmdOk->setDefault(true);
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setAutoDefault(false);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmTrier::cmdCancel_Click);
     bottom->addWidget(labTri, 1);
     bottom->addWidget(cmdOk);
+    bottom->addWidget(cmdCancel);
     layout->addLayout(bottom);
     Add_Mnemonics(this);
 }
@@ -91,27 +100,10 @@ bool frmTrier::Form_Load() {
     try {
         sort_.Load(data_);
         unloaded_ = false;
-        const QStringList entries = sort_.Key_Entries();
-        const Sort_Key_Choices choices = Choices_From_Sort_Keys(keys_, sort_.Last_Col());
-        bool undefined_before = false;
-        for (int k = 0; k < 4; ++k) {
-            const auto ks = static_cast<size_t>(k);
-            QComboBox* list = cmbTri[ks];
-            list->clear();
-            list->addItems(entries);
-            list->setCurrentIndex(0);
-            OptTri[2 * ks]->setChecked(true);
-            Set_Key_Enabled(k, false);
-            Frame1[ks]->setVisible(!undefined_before);
-            list->setEnabled(!undefined_before);
-            if (undefined_before) continue;
-            list->setCurrentIndex(choices[ks].Column);
-            OptTri[choices[ks].Ascending ? 2 * ks : 2 * ks + 1]->setChecked(true);
-            if (choices[ks].Column != 0)
-                Set_Key_Enabled(k, true);
-            else
-                undefined_before = true;
-        }
+        cancelled_ = false;
+        in_effect_ = Choices_From_Sort_Keys(keys_, sort_.Last_Col());
+        Show_Choices(in_effect_);
+        Show_Order_In_Effect();
         loaded_ = true;
         return true;
     } catch (const std::exception& e) {
@@ -121,27 +113,61 @@ bool frmTrier::Form_Load() {
     }
 }
 
+void frmTrier::Show_Choices(const Sort_Key_Choices& wanted) {
+    const Sort_Key_Choices choices = Distinct_Choices(wanted);
+    const QStringList entries = sort_.Key_Entries();
+    bool undefined_before = false;
+    for (size_t k = 0; k < 4; ++k) {
+        QComboBox* list = cmbTri[k];
+        const QSignalBlocker block(list);
+        list->clear();
+        list->addItem(entries.value(0), 0);
+        for (int c = 1; c < entries.size(); ++c) {
+            bool taken = false;
+            for (size_t j = 0; j < k; ++j) taken = taken || choices[j].Column == c;
+            if (!taken) list->addItem(entries[c], c);
+        }
+        list->setCurrentIndex(std::max(list->findData(choices[k].Column), 0));
+        OptTri[choices[k].Ascending ? 2 * k : 2 * k + 1]->setChecked(true);
+        Frame1[k]->setVisible(!undefined_before);
+        list->setEnabled(!undefined_before);
+        Set_Key_Enabled(static_cast<int>(k), !undefined_before && choices[k].Column != 0);
+        undefined_before = undefined_before || choices[k].Column == 0;
+    }
+}
+
+void frmTrier::Show_Order_In_Effect() {
+    const QString order = Sort_Keys_Text(data_, Sort_Keys_From_Choices(in_effect_));
+    labTri->setText(order.isEmpty() ? QStringLiteral("Not ordered by any column") : order);
+}
+
 void frmTrier::cmbTri_Click(int Index) {
     if (!loaded_ || Index < 0 || Index > 3) return;
     try {
-        if (cmbTri[static_cast<size_t>(Index)]->currentIndex() <= 0) {
-            for (int k = Index + 1; k < 4; ++k) {
-                Frame1[static_cast<size_t>(k)]->setVisible(false);
-                cmbTri[static_cast<size_t>(k)]->setCurrentIndex(0);
-            }
-            for (int k = Index; k < 4; ++k) Set_Key_Enabled(k, false);
-        } else {
-            Set_Key_Enabled(Index, true);
-            if (Index < 3) {
-                Frame1[static_cast<size_t>(Index + 1)]->setVisible(true);
-                cmbTri[static_cast<size_t>(Index + 1)]->setEnabled(true);
-            }
-        }
+        Sort_Key_Choices choices = Choices();
+        // "Undefined" ends the keys: the later ones go.
+        if (choices[static_cast<size_t>(Index)].Column == 0)
+            for (size_t k = static_cast<size_t>(Index) + 1; k < 4; ++k) choices[k] = {};
+        Show_Choices(choices);
     } catch (const std::exception& e) {
         Message_Box(QStringLiteral("Erreur dans frmTrier : cmdTri\n") + Error_Text(e), Msg_Buttons::OK, Msg_Icon::None,
                     QString(), this);
         loaded_ = true;
     }
+}
+
+void frmTrier::Preselect_Column(int col) {
+    if (!loaded_ && !Form_Load()) return;
+    Sort_Key_Choices choices = Choices();
+    size_t k = 0;
+    while (k < 4 && choices[k].Column != 0 && choices[k].Column != col) ++k;
+    if (k == 4)
+        k = 0;  // four other keys: the first one is where to start
+    else if (choices[k].Column == 0 && col >= 1 && col <= sort_.Last_Col()) {
+        choices[k] = {col, true};
+        Show_Choices(choices);
+    }
+    cmbTri[k]->setFocus(Qt::OtherFocusReason);
 }
 
 void frmTrier::cmbTri_DropDown(int Index) {
@@ -152,7 +178,7 @@ void frmTrier::cmbTri_DropDown(int Index) {
 Sort_Key_Choices frmTrier::Choices() const {
     Sort_Key_Choices choices{};
     for (size_t k = 0; k < 4; ++k) {
-        choices[k].Column = std::max(cmbTri[k]->currentIndex(), 0);
+        choices[k].Column = cmbTri[k]->currentIndex() < 0 ? 0 : cmbTri[k]->currentData().toInt();
         choices[k].Ascending = OptTri[2 * k]->isChecked();
     }
     return choices;
@@ -166,7 +192,17 @@ Multi_Key_Sort::Result frmTrier::cmdOk_Click() {
         if (shown_) Message_Box(QStringLiteral("Nothing to do !"), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
         return Multi_Key_Sort::Result::Nothing_To_Do;
     }
-    return sort_.Apply(choices);
+    const Multi_Key_Sort::Result done = sort_.Apply(choices);
+    if (done == Multi_Key_Sort::Result::Sorted) {
+        in_effect_ = Distinct_Choices(choices);
+        if (loaded_) Show_Order_In_Effect();
+    }
+    return done;
+}
+
+void frmTrier::cmdCancel_Click() {
+    cancelled_ = true;
+    QDialog::reject();
 }
 
 void frmTrier::Form_GotFocus() { shown_ = true; }
@@ -176,7 +212,8 @@ void frmTrier::Form_Unload() {
     unloaded_ = true;
     if (!loaded_) return;
     loaded_ = false;
-    sort_.Unload(Choices(), keys_);
+    // Cancel keeps the keys the grid is ordered by; closing stores the keys shown.
+    sort_.Unload(cancelled_ ? in_effect_ : Choices(), keys_);
 }
 
 void frmTrier::showEvent(QShowEvent* e) {
@@ -192,6 +229,14 @@ void frmTrier::changeEvent(QEvent* e) {
 void frmTrier::done(int r) {
     Form_Unload();
     QDialog::done(r);
+}
+
+void frmTrier::keyPressEvent(QKeyEvent* e) {
+    if (e->matches(QKeySequence::Cancel)) {
+        cmdCancel_Click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void frmTrier::closeEvent(QCloseEvent* e) {

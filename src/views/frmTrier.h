@@ -1,7 +1,8 @@
 #pragma once
 // The sort dialog: up to four keys over the columns of the result grid, each ascending
-// or descending. "Sort" orders the grid and leaves the dialog open; closing it stores
-// the keys shown. The grid side is Multi_Key_Sort.
+// or descending, a column in one key at most. "Sort" orders the grid and leaves the
+// dialog open; "Cancel" (or Escape) closes it and keeps the order in effect; the close
+// box stores the keys shown. The grid side is Multi_Key_Sort.
 //
 // Caller: frmTrier dlg(grid, Sort_Keys, parent); dlg.exec(). Form_Load runs when the
 // dialog is first shown unless called before; Form_Unload runs once when it closes
@@ -28,7 +29,8 @@ public:
     // OptTri[2k] "Ascending", OptTri[2k + 1] "Descending" of key k.
     std::array<QRadioButton*, 8> OptTri{};
     QPushButton* cmdOk = nullptr;
-    QLabel* labTri = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* labTri = nullptr;  // the order in effect, in words
 
     // False when loading failed (the message box has been shown).
     bool Form_Load();
@@ -36,8 +38,12 @@ public:
     void cmbTri_DropDown(int Index);
     // "Sort"; also run by the search without showing the dialog.
     Multi_Key_Sort::Result cmdOk_Click();
+    void cmdCancel_Click();
     void Form_GotFocus();
     void Form_Unload();
+    // Opened from a header click on grid column col: that column's key gets the focus,
+    // or the column becomes the next key when it is none yet.
+    void Preselect_Column(int col);
 
     // The keys as the controls show them.
     Sort_Key_Choices Choices() const;
@@ -50,10 +56,14 @@ protected:
     void changeEvent(QEvent* e) override;
     void done(int r) override;
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void Build();
     void Set_Key_Enabled(int k, bool on);
+    // Fills the four lists for the keys: each list offers the columns no earlier key took.
+    void Show_Choices(const Sort_Key_Choices& choices);
+    void Show_Order_In_Effect();
 
     Text_Grid& data_;
     Sort_Keys_T& keys_;
@@ -61,4 +71,6 @@ private:
     bool loaded_ = false;  // cmbTri_Click acts from now on
     bool shown_ = false;
     bool unloaded_ = false;
+    bool cancelled_ = false;
+    Sort_Key_Choices in_effect_{};  // the keys the grid is ordered by
 };

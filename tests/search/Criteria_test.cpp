@@ -275,6 +275,12 @@ const Verdict_Case kVerdictCases[] = {
     {"only_value_table_stored_code", Crit({Row_(15, Op_Equal, "nat")}), {1}},
     {"group_covers_three_areas", Crit({Row_(10, Op_Equal, "Health")}), {1, 2}},
     {"group_not_means_no_member_matches", Crit({Row_(10, Op_Equal, "Health", true)}), {3, 4}},
+    // "Empty" on a group: every member empty; NOT, at least one filled. Every record has an area.
+    {"group_empty_means_every_member_empty", Crit({Row_(10, Op_Empty, "")}), {}},
+    {"group_not_empty_means_one_member_filled", Crit({Row_(10, Op_Empty, "", true)}), {1, 2, 3, 4}},
+    {"recipient_group_empty", Crit({Row_(15, Op_Empty, "")}), {2, 4}},
+    {"recipient_group_not_empty", Crit({Row_(16, Op_Empty, "", true)}), {1, 3}},
+    {"any_fields_empty_keeps_any_field", Crit({Row_(Any_Fields, Op_Empty, "")}), {1, 2, 3, 4}},
     {"any_fields_content_label_and_text", Crit({Row_(Any_Fields, Op_Content, "health")}), {1, 2, 3}},
     {"any_fields_skips_other_language", Crit({Row_(Any_Fields, Op_Content, "français")}), {}},
     {"any_fields_not", Crit({Row_(Any_Fields, Op_Content, "school", true)}), {2, 3, 4}},

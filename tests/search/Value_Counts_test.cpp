@@ -65,6 +65,21 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages) {
     EXPECT_FALSE(listed.contains("Texte de la reco"));
 }
 
+// The areas of record 3 are all empty, record 2 holds one of three: "Empty" on the group finds
+// record 3 alone, and the counts of either result agree with it on the empty line.
+TEST_F(Counts_Test, Empty_Group_Search_And_Its_Counts_Agree) {
+    for (const bool negation : {false, true}) {
+        Criteria c;
+        c.Rows[0] = {true, Field_Number("DomReco1"), Op_Empty, QString(), negation};
+        ASSERT_EQ(Run_Search(s, c, "EN"), negation ? 2 : 1);
+        const Value_Counts counts = Count_Values(s, Field_Number("DomReco1"), "EN");
+        if (negation)
+            EXPECT_EQ(Lines(counts), (QStringList{"Mobility and transport=2", "Social inclusion=1"}));
+        else
+            EXPECT_EQ(Lines(counts), QStringList{"=1"});
+    }
+}
+
 TEST_F(Counts_Test, Csv_And_Clipboard_Text) {
     Use_Language("FR");
     Search_All(s, "FR");

@@ -12,10 +12,12 @@
 #include "winsupport/Window_Utils.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeySequence>
@@ -45,7 +47,7 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
         EXPECT_GT(s.Field[i]->y(), s.Field[i - 1]->geometry().bottom());
     }
     EXPECT_TRUE(s.Critere_Oper_Or->isChecked());
-    EXPECT_TRUE(s.Find_Ref->isHidden());
+    for (const QPushButton* b : s.Find_Ref) EXPECT_TRUE(b->isHidden());
 
     int with_year = 0;
     for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
@@ -63,7 +65,7 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     // Every button, option and check box answers to a letter of its own.
     QSet<int> letters;
     for (const QAbstractButton* b : s.findChildren<QAbstractButton*>()) {
-        if (b->text().isEmpty() || b == s.Find_Ref) continue;
+        if (b->text().isEmpty() || b->text() == "?") continue;
         const QKeySequence key = QKeySequence::mnemonic(b->text());
         ASSERT_FALSE(key.isEmpty()) << b->text().toStdString();
         EXPECT_FALSE(letters.contains(key[0].key())) << b->text().toStdString();
@@ -74,6 +76,30 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_LT(s.Lbl_Actif->geometry().right(), s.Lbl_Field->x());
 }
 
+// A 1366x768 screen at a scale factor of 2 gives the window 683 x 384 pixels less its frame: every control
+// fits across uncut and the grid still shows rows; with room the window keeps its drawn proportions.
+TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
+    Search& s = Open(true);
+    EXPECT_EQ(s.Field[0]->width(), Twips_To_Pixels_X(3795, &s));
+    EXPECT_EQ(s.Frame1->width(), Twips_To_Pixels_X(4935, &s));
+    Criterion("MS of coordinator", "Equal", "DE");
+    const QSize small(683, 370);
+    EXPECT_LE(s.minimumSizeHint().width(), small.width());
+    s.resize(small);
+    QApplication::processEvents();
+    ASSERT_EQ(s.size(), small);
+    for (const QWidget* w : s.findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->isWindow()) continue;
+        const QRect r(w->mapTo(&s, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(s.rect().contains(r)) << w->objectName().toStdString();
+        const auto* b = qobject_cast<const QAbstractButton*>(w);
+        if ((b && b->text() != "?") || w == s.Choosen_Language)
+            EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+    }
+    EXPECT_TRUE(s.lblDescription[1]->isVisible());
+    EXPECT_GE(s.Data->Last_Visible_Row(), 8);
+}
+
 TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     Search& s = Open(true);
     Champ* em = Record_Description->Get_Champs().Item("EM");
@@ -81,7 +107,7 @@ TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     EXPECT_TRUE(s.txtFields[1]->isVisible());
     EXPECT_TRUE(s.lblDescription[1]->isVisible());
     EXPECT_FALSE(s.ListFields[1]->isVisible());
-    EXPECT_EQ(s.txtFields[1]->maxLength(), em->Longueur_Czi());
+    EXPECT_GE(s.txtFields[1]->maxLength(), em->Longueur_Czi());  // room to type a name
     // Never narrower than its longest value in its font; the description beside it.
     const QFontMetrics fm(s.txtFields[1]->font());
     EXPECT_GT(s.txtFields[1]->width(), fm.horizontalAdvance(QString(em->Longueur_Czi(), 'W')) + 6);
@@ -125,17 +151,25 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     QApplication::setActiveWindow(&s);
     s.activateWindow();
     QApplication::processEvents();
+    // "?" stands beside the value box of a coded row, whatever has the focus, and of no other row.
     Criterion("MS of coordinator", "Equal");
+    s.Submit->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(s.Find_Ref[1]->isVisible() && s.Find_Ref[1]->isEnabled());
+    EXPECT_EQ(s.Find_Ref[1]->pos(), QPoint(s.txtFields[1]->geometry().right() + 1, s.txtFields[1]->y()));
+    EXPECT_LT(s.Find_Ref[1]->geometry().right(), s.lblDescription[1]->x());
+    EXPECT_FALSE(s.Find_Ref[0]->isVisible() || s.Find_Ref[2]->isVisible());
+    s.Critere_Actif[1]->setChecked(false);
+    EXPECT_FALSE(s.Find_Ref[1]->isEnabled());
+    s.Critere_Actif[1]->setChecked(true);
     s.txtFields[1]->setFocus();
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), s.txtFields[1]);
-    EXPECT_TRUE(s.Find_Ref->isVisible());
-    EXPECT_EQ(s.Find_Ref->pos(), QPoint(s.txtFields[1]->geometry().right() + 1, s.txtFields[1]->y()));
 
     Scoped_Recorder rec;
     s.txtFields[1]->setText("G");
     // The picker button takes the focus without the check.
-    s.Find_Ref->setFocus(Qt::MouseFocusReason);
+    s.Find_Ref[1]->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
     EXPECT_TRUE(rec->shown.empty());
     EXPECT_EQ(s.Last_Value_Box, s.txtFields[1]);
@@ -149,19 +183,73 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     EXPECT_EQ(QApplication::focusWidget(), s.txtFields[1]);
     EXPECT_EQ(s.txtFields[1]->text(), "G");
 
-    // Emptied, it lets the focus go; other controls hide the picker button.
+    // Emptied, it lets the focus go.
     s.txtFields[1]->clear();
     s.Field[1]->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), s.Field[1]);
-    EXPECT_FALSE(s.Find_Ref->isVisible());
-    // A value the operator hides is not checked.
+    // A value the operator hides is not checked, and needs no picker.
     s.txtFields[1]->setText("G");
     Choose(s.Oper[1], "Empty");
+    EXPECT_FALSE(s.Find_Ref[1]->isVisible());
     bool cancel = false;
     s.txtFields_Validate(1, cancel);
     EXPECT_FALSE(cancel);
     EXPECT_EQ(rec->shown.size(), 1u);
+    Choose(s.Field[1], "Year");
+    Choose(s.Oper[1], "Equal");
+    EXPECT_FALSE(s.Find_Ref[1]->isVisible());
+}
+
+// A code in any letter case, or its name, is written back as the table spells the code; a name is
+// found through the list the box offers, "DE  Germany", which writes the code.
+TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
+    Search& s = Open(true);
+    QApplication::setActiveWindow(&s);
+    Scoped_Recorder rec;
+    Criterion("MS of coordinator", "Equal");
+    QLineEdit* box = s.txtFields[1];
+    const auto leave = [&](const char* typed) {
+        QApplication::setActiveWindow(&s);  // the offscreen platform leaves it inactive after a popup
+        box->setFocus();
+        box->clear();
+        QTest::keyClicks(box, QString::fromUtf8(typed));
+        if (box->completer()) box->completer()->popup()->hide();
+        s.Submit->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        return box->text();
+    };
+    EXPECT_EQ(leave("de"), "DE");
+    EXPECT_EQ(s.lblDescription[1]->text(), "Germany");
+    EXPECT_EQ(leave("germany"), "DE");
+    EXPECT_EQ(leave("*LAND"), "*LAND");  // a pattern that fits names stays as typed
+    EXPECT_TRUE(rec->shown.empty());
+    EXPECT_EQ(leave("xx"), "xx");
+    EXPECT_EQ(rec->texts(), QStringList{"Unkownn code"});
+
+    QApplication::setActiveWindow(&s);
+    box->setFocus();
+    box->clear();
+    QCompleter* c = box->completer();
+    ASSERT_TRUE(c);
+    const auto offered = [&](const char* typed) {
+        box->clear();
+        QTest::keyClicks(box, QString::fromUtf8(typed));
+        QStringList out;
+        for (int r = 0; r < c->completionModel()->rowCount(); ++r)
+            out << c->completionModel()->index(r, 0).data().toString();
+        return out;
+    };
+    EXPECT_EQ(offered("it"), (QStringList{"IT  Italy", "LT  Lithuania", "UK  United Kingdom"}));
+    EXPECT_EQ(offered("Germ"), QStringList{"DE  Germany"});
+    ASSERT_TRUE(c->popup()->isVisible());
+    QTest::keyClick(c->popup(), Qt::Key_Down);
+    QTest::keyClick(c->popup(), Qt::Key_Return);
+    EXPECT_EQ(box->text(), "DE");
+    EXPECT_FALSE(c->popup()->isVisible());
+    // Other boxes offer nothing.
+    Choose(s.Field[1], "Year");
+    EXPECT_EQ(box->completer(), nullptr);
 }
 
 TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
@@ -186,32 +274,44 @@ TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
 
 TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcrossSearches) {
     Search& s = Open(true);
+    const Text_Grid& g = s.Results.Data;
+    const int year = Grid_Column(s.Results, "Year"), name = Grid_Column(s.Results, "ProjName");
+    // The order of a header click stays in effect as the first key.
+    s.Header_Click(year);
     s.AdvancedSort->click();
     ASSERT_TRUE(s.AdvancedSort->isChecked());
-    const int col = Grid_Column(s.Results, "Year");
+    EXPECT_EQ(Sort_Keys, (Sort_Keys_T{year, 0, 0, 0}));
+    EXPECT_EQ(g.Cell_Picture(0, year), Grid_Picture::Ascending);
 
-    bool dialog_seen = false;
+    // A header click opens the dialog with that column as the next key.
+    Sort_Keys_T shown{};
     QTimer::singleShot(0, [&] {
         if (auto* d = qobject_cast<frmTrier*>(QApplication::activeModalWidget())) {
-            dialog_seen = true;
-            d->cmbTri[0]->setCurrentIndex(col);
-            d->OptTri[1]->setChecked(true);  // descending
+            shown = Sort_Keys_From_Choices(d->Choices());
+            d->OptTri[1]->setChecked(true);  // the year descending
+            d->cmdOk->click();
             d->reject();
         }
     });
-    s.Header_Click(col);
-    EXPECT_TRUE(dialog_seen);
-    EXPECT_EQ(Sort_Keys[0], -col);
+    s.Header_Click(name);
+    EXPECT_EQ(shown, (Sort_Keys_T{year, name, 0, 0}));
+    EXPECT_EQ(Sort_Keys, (Sort_Keys_T{-year, name, 0, 0}));
     EXPECT_EQ(s.Results.Sort.Sort_State[Field_Number("Year")], 0);
 
     s.Submit_Click();
-    const Text_Grid& g = s.Results.Data;
     EXPECT_EQ(g.Cols(), static_cast<int>(s.Results.Grid_Col_Field.size()) - 1);  // the key column went
-    EXPECT_GT(g.Text_Matrix(1, col).toInt(), g.Text_Matrix(g.Rows() - 1, col).toInt());
+    EXPECT_GT(g.Text_Matrix(1, year).toInt(), g.Text_Matrix(g.Rows() - 1, year).toInt());
+    // The headers number the keys.
+    EXPECT_EQ(std::pair(g.Cell_Picture(0, year), g.Cell_Picture_Number(0, year)),
+              std::pair(Grid_Picture::Descending, 1));
+    EXPECT_EQ(std::pair(g.Cell_Picture(0, name), g.Cell_Picture_Number(0, name)),
+              std::pair(Grid_Picture::Ascending, 2));
 
-    // Leaving the mode drops the keys.
+    // Leaving the mode drops the keys and their arrows.
     s.AdvancedSort->click();
     EXPECT_EQ(Sort_Keys[0], 0);
+    EXPECT_EQ(g.Cell_Picture(0, year), Grid_Picture::None);
+    EXPECT_EQ(g.Cell_Picture_Number(0, name), 0);
 }
 
 TEST_F(Search_Window_Test, ClickingADataRowOpensItsRecord) {

@@ -5,6 +5,7 @@
 
 #include "Views_Fixture.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,7 +57,13 @@ TEST_F(Picker, Opens_On_The_Code_Of_The_Box) {
     EXPECT_EQ(pick->Code_Selected->text(), "FR");
     EXPECT_EQ(pick->Val_Selected->text(), "France");
     const Text_Grid& g = pick->List_Grid();
-    EXPECT_EQ(g.Rows(), country->Ref_Listes->Count());
+    // The list under its headings, the filters saying what they filter.
+    EXPECT_EQ(g.Fixed_Rows(), 1);
+    EXPECT_EQ(QStringList({g.Text_Matrix(0, 0), g.Text_Matrix(0, 1), pick->Code_Search->placeholderText(),
+                           pick->Val_Search->placeholderText()}),
+              (QStringList{"Code", "Name", "Code", "Name"}));
+    EXPECT_GT(pick->List->horizontalHeader()->height(), 0);
+    EXPECT_EQ(g.Rows(), 1 + country->Ref_Listes->Count());
     const int fr = Row_Of(QStringLiteral("FR"));
     ASSERT_GE(fr, 0);
     EXPECT_EQ(g.Text_Matrix(fr, 1), "France");
@@ -78,14 +85,14 @@ TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
         QTest::keyClicks(pick->Val_Search, QString::fromLatin1(c.label));
         const auto expected = country->Get_List_Filtered(QString::fromLatin1(c.code), QString::fromLatin1(c.label));
         const Text_Grid& g = pick->List_Grid();
-        ASSERT_EQ(g.Rows(), expected->Count());
-        EXPECT_LT(g.Rows(), country->Ref_Listes->Count());
-        int r = 0;
+        ASSERT_EQ(g.Rows(), 1 + expected->Count());
+        EXPECT_LT(expected->Count(), country->Ref_Listes->Count());
+        int r = 1;
         for (const Ref& ref : *expected) EXPECT_EQ(g.Text_Matrix(r++, 0), ref.Cle());
     }
     pick->Code_Search->clear();
     pick->Val_Search->clear();
-    EXPECT_EQ(pick->List_Grid().Rows(), country->Ref_Listes->Count());
+    EXPECT_EQ(pick->List_Grid().Rows(), 1 + country->Ref_Listes->Count());
 }
 
 TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
@@ -100,7 +107,7 @@ TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
     QTest::keyClick(pick->Val_Search, Qt::Key_Down);
     EXPECT_TRUE(pick->List->hasFocus());
     EXPECT_EQ(shown_rows(), 1);
-    const QString first = pick->List_Grid().Text_Matrix(0, 0);
+    const QString first = pick->List_Grid().Text_Matrix(1, 0);
     EXPECT_EQ(pick->Code_Selected->text(), first);
     QTest::keyClick(pick->List, Qt::Key_Return);
     EXPECT_EQ(box.text(), first);
@@ -129,7 +136,7 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Open(QString::fromLatin1(c.start));
-        if (c.first_row) pick->List_Grid().Set_Row(0);
+        if (c.first_row) pick->List_Grid().Set_Row(1);
         QTest::keyClicks(pick->Code_Search, QString::fromLatin1(c.code_filter));
         switch (c.end) {
         case Double_Click_DE:

@@ -4,8 +4,10 @@
 #include "Grid_Cells.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -25,15 +27,41 @@ struct Sort_Dialog : ::testing::Test {
 
 }  // namespace
 
+// What a key list offers and shows, as texts; the chosen one in brackets.
+QStringList Offered(const QComboBox* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << (i == list->currentIndex() ? "[" + list->itemText(i) + "]" : list->itemText(i));
+    return out;
+}
+
 TEST_F(Sort_Dialog, Shows_The_Stored_Keys_Up_To_The_First_Undefined_One) {
     const struct {
         const char* name;
         Sort_Keys_T keys;
-        std::array<int, 4> entries;
+        std::array<QStringList, 4> lists;
         std::array<bool, 4> ascending, frame_shown;
+        const char* order;
     } cases[] = {
-        {"two keys", {1, -2, 0, 0}, {1, 2, 0, 0}, {true, false, true, true}, {true, true, true, false}},
-        {"unknown column", {9, 1, 0, 0}, {0, 0, 0, 0}, {true, true, true, true}, {true, false, false, false}},
+        // A column taken by a key is not offered to the keys after it.
+        {"two keys",
+         {1, -2, 0, 0},
+         {QStringList{"Undefined", "[Country]", "Year", "Name"},
+          {"Undefined", "[Year]", "Name"},
+          {"[Undefined]", "Name"},
+          {"[Undefined]", "Name"}},
+         {true, false, true, true},
+         {true, true, true, false},
+         "Ordered by Country, Year (Descending)"},
+        {"unknown column",
+         {9, 1, 0, 0},
+         {QStringList{"[Undefined]", "Country", "Year", "Name"},
+          {"[Undefined]", "Country", "Year", "Name"},
+          {"[Undefined]", "Country", "Year", "Name"},
+          {"[Undefined]", "Country", "Year", "Name"}},
+         {true, true, true, true},
+         {true, false, false, false},
+         "Not ordered by any column"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -45,15 +73,13 @@ TEST_F(Sort_Dialog, Shows_The_Stored_Keys_Up_To_The_First_Undefined_One) {
         EXPECT_EQ(grid.Col_Width(4), 0);
         for (size_t k = 0; k < 4; ++k) {
             SCOPED_TRACE(k);
-            ASSERT_EQ(dlg.cmbTri[k]->count(), 4);
-            EXPECT_EQ(dlg.cmbTri[k]->itemText(0), "Undefined");
-            EXPECT_EQ(dlg.cmbTri[k]->itemText(3), "Name");
-            EXPECT_EQ(dlg.cmbTri[k]->currentIndex(), c.entries[k]);
+            EXPECT_EQ(Offered(dlg.cmbTri[k]), c.lists[k]);
             EXPECT_EQ(dlg.OptTri[2 * k]->isChecked(), c.ascending[k]);
             EXPECT_EQ(dlg.OptTri[2 * k + 1]->isChecked(), !c.ascending[k]);
-            EXPECT_EQ(dlg.OptTri[2 * k]->isEnabled(), c.entries[k] != 0);
+            EXPECT_EQ(dlg.OptTri[2 * k]->isEnabled(), dlg.cmbTri[k]->currentIndex() > 0);
             EXPECT_EQ(!dlg.Frame1[k]->isHidden(), c.frame_shown[k]);
         }
+        EXPECT_EQ(dlg.labTri->text(), c.order);
     }
     EXPECT_EQ(grid.Cols(), 4);
     EXPECT_TRUE(rec->shown.empty());
@@ -64,8 +90,9 @@ TEST_F(Sort_Dialog, A_Key_Change_Shows_Or_Hides_The_Keys_After_It) {
     frmTrier dlg(grid, keys);
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    EXPECT_EQ(dlg.Frame1[0]->title(), "First key :");
-    EXPECT_EQ(dlg.Frame1[3]->title(), "Fourth key");
+    QStringList captions;
+    for (const QGroupBox* f : dlg.Frame1) captions << f->title();
+    EXPECT_EQ(captions, (QStringList{"First key", "Second key", "Third key", "Fourth key"}));
     EXPECT_FALSE(dlg.Frame1[3]->isHidden());
 
     // Key 2 back to "Undefined": keys 3 and 4 go.
@@ -78,15 +105,24 @@ TEST_F(Sort_Dialog, A_Key_Change_Shows_Or_Hides_The_Keys_After_It) {
     EXPECT_TRUE(dlg.OptTri[0]->isEnabled());
     EXPECT_FALSE(dlg.OptTri[2]->isEnabled() || dlg.OptTri[3]->isEnabled());
 
-    // The person picks a column with the keyboard: its options and the next key come.
+    // The person picks a column with the keyboard: the first one key 1 left, its options and the next key come.
     dlg.cmbTri[1]->setFocus();
     QTest::keyClick(dlg.cmbTri[1], Qt::Key_Down);
-    EXPECT_EQ(dlg.cmbTri[1]->currentIndex(), 1);
+    EXPECT_EQ(dlg.cmbTri[1]->currentText(), "Year");
     EXPECT_TRUE(dlg.OptTri[2]->isEnabled());
     EXPECT_FALSE(dlg.Frame1[2]->isHidden());
     EXPECT_TRUE(dlg.Frame1[3]->isHidden());
+    EXPECT_EQ(Offered(dlg.cmbTri[2]), (QStringList{"[Undefined]", "Name"}));
+
+    // Key 1 takes key 2's column: key 2 goes, key 3 moves up.
+    dlg.cmbTri[2]->setCurrentIndex(1);
+    dlg.cmbTri_Click(2);
+    dlg.cmbTri[0]->setCurrentIndex(dlg.cmbTri[0]->findText("Year"));
+    dlg.cmbTri_Click(0);
+    EXPECT_EQ(Offered(dlg.cmbTri[1]), (QStringList{"Undefined", "Country", "[Name]"}));
+    EXPECT_EQ(dlg.cmbTri[2]->currentIndex(), 0);
     dlg.close();
-    EXPECT_EQ(keys, (Sort_Keys_T{1, 1, 0, 0}));
+    EXPECT_EQ(keys, (Sort_Keys_T{2, 3, 0, 0}));
 }
 
 TEST_F(Sort_Dialog, Sort_Without_A_First_Key_Says_So_Only_When_Shown) {
@@ -110,7 +146,7 @@ TEST_F(Sort_Dialog, Sort_Orders_By_The_Keys_And_Closing_Stores_Them) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     dlg.cmbTri[0]->setCurrentIndex(1);
     dlg.cmbTri_Click(0);
-    dlg.cmbTri[1]->setCurrentIndex(2);
+    dlg.cmbTri[1]->setCurrentIndex(dlg.cmbTri[1]->findText("Year"));
     dlg.cmbTri_Click(1);
     dlg.OptTri[3]->setChecked(true);  // year descending
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
@@ -122,4 +158,73 @@ TEST_F(Sort_Dialog, Sort_Orders_By_The_Keys_And_Closing_Stores_Them) {
     EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 0, 0}));
     EXPECT_EQ(grid.Cols(), 4);
     EXPECT_TRUE(rec->shown.empty());
+}
+
+TEST_F(Sort_Dialog, Cancel_And_Escape_Keep_The_Order_In_Effect_And_The_Headers_Show_It) {
+    keys = {2, 0, 0, 0};
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel");
+        frmTrier dlg(grid, keys);
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+        // Sorted by country, then year descending: that order is in effect.
+        dlg.cmbTri[0]->setCurrentIndex(1);
+        dlg.cmbTri_Click(0);
+        dlg.cmbTri[1]->setCurrentIndex(dlg.cmbTri[1]->findText("Year"));
+        dlg.cmbTri_Click(1);
+        dlg.OptTri[3]->setChecked(true);
+        QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
+        EXPECT_EQ(dlg.labTri->text(), "Ordered by Country, Year (Descending)");
+        // Changed, not sorted, then cancelled.
+        dlg.cmbTri[2]->setCurrentIndex(1);
+        dlg.cmbTri_Click(2);
+        if (escape)
+            QTest::keyClick(dlg.cmbTri[2], Qt::Key_Escape);
+        else
+            QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 0, 0}));
+        EXPECT_EQ(Column(grid, 0), (QStringList{"4", "2", "3", "1"}));
+        // Each key's header: its arrow and its number.
+        const std::array<std::pair<Grid_Picture, int>, 3> headers{
+            std::pair{grid.Cell_Picture(0, 1), grid.Cell_Picture_Number(0, 1)},
+            {grid.Cell_Picture(0, 2), grid.Cell_Picture_Number(0, 2)},
+            {grid.Cell_Picture(0, 3), grid.Cell_Picture_Number(0, 3)}};
+        EXPECT_EQ(headers[0], std::pair(Grid_Picture::Ascending, 1));
+        EXPECT_EQ(headers[1], std::pair(Grid_Picture::Descending, 2));
+        EXPECT_EQ(headers[2], std::pair(Grid_Picture::None, 0));
+        keys = {2, 0, 0, 0};
+    }
+    // A single key: its arrow alone.
+    Reapply_Sort_Keys(grid, keys);
+    EXPECT_EQ(grid.Cell_Picture(0, 2), Grid_Picture::Ascending);
+    EXPECT_EQ(grid.Cell_Picture_Number(0, 2), 0);
+    EXPECT_EQ(grid.Cell_Picture(0, 1), Grid_Picture::None);
+}
+
+TEST_F(Sort_Dialog, A_Header_Click_Preselects_Its_Column) {
+    const struct {
+        Sort_Keys_T keys;
+        int col;
+        size_t focused;
+        Sort_Keys_T shown;
+    } cases[] = {
+        {{0, 0, 0, 0}, 2, 0, {2, 0, 0, 0}},  // no order yet: the first key
+        {{1, -2, 0, 0}, 2, 1, {1, -2, 0, 0}},  // already a key: that one
+        {{1, -2, 0, 0}, 3, 2, {1, -2, 3, 0}},  // a new column: the next key
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.col);
+        keys = c.keys;
+        frmTrier dlg(grid, keys);
+        dlg.Preselect_Column(c.col);
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+        QApplication::setActiveWindow(&dlg);
+        EXPECT_EQ(Sort_Keys_From_Choices(dlg.Choices()), c.shown);
+        EXPECT_EQ(dlg.focusWidget(), dlg.cmbTri[c.focused]);
+        EXPECT_FALSE(dlg.Frame1[c.focused]->isHidden());
+        dlg.cmdCancel_Click();
+        EXPECT_EQ(keys, c.keys);  // nothing sorted: nothing changes
+    }
 }

@@ -220,14 +220,13 @@ void Picker_Shot() {
     Set_Row(*s, 1, QStringLiteral("MS of coordinator"), QStringLiteral("Equal"), QStringLiteral("DE"));
     s->txtFields[1]->setFocus(Qt::MouseFocusReason);
     Settle(s.get());
-    // The picker button stands beside the box while it has the focus.
-    if (!s->Find_Ref->isVisible()) s->Last_Value_Box = s->txtFields[1];
+    // The picker button stands beside the box of a coded row.
     const bool seen = While_Modal<Select_Ref>(
         [&] {
-            if (s->Find_Ref->isVisible())
-                QTest::mouseClick(s->Find_Ref, Qt::LeftButton);
+            if (s->Find_Ref[1]->isVisible())
+                QTest::mouseClick(s->Find_Ref[1], Qt::LeftButton);
             else
-                s->Find_Ref_Click();
+                s->Find_Ref_Click(1);
         },
         [](Select_Ref& p) {
             // The box's code is the selected row; scroll it into view as the user sees it.
