@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -19,11 +19,6 @@ public:
         box.setWindowTitle(caption);
         box.setText(text);
         if (!detail.isEmpty()) box.setInformativeText(detail);
-        // Wide enough for its title and the frame's buttons: a short message must not cut
-        // the caption down to its first and last letters.
-        // (The box sizes itself from its text: its text label is made wide enough.)
-        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
-            label->setMinimumWidth(box.fontMetrics().horizontalAdvance(caption) + 120);
         switch (icon) {
         case Msg_Icon::None: box.setIcon(QMessageBox::NoIcon); break;
         case Msg_Icon::Information: box.setIcon(QMessageBox::Information); break;
@@ -39,6 +34,15 @@ public:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
         }
+        // Wide enough for its title and the frame's buttons: a short message must not cut
+        // the caption down to its first and last letters. A spacer row under the text, not
+        // a minimum width on the text's label: the box takes its size from that label's
+        // own minimum, and a fixed one left longer texts cut off after their first words.
+        // Added last: setting the icon or the detail lays the box out anew.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+            grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(caption) + 120, 0, QSizePolicy::Fixed,
+                                          QSizePolicy::Minimum),
+                          grid->rowCount(), 0, 1, grid->columnCount());
         switch (box.exec()) {
         case QMessageBox::Cancel: return Msg_Answer::Cancel;
         case QMessageBox::Yes: return Msg_Answer::Yes;
