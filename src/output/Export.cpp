@@ -252,27 +252,36 @@ void Export::ToPrint_Click() {
     const int set = Selected_Set();
     if (set < 0) return;
     Make_Selection_Fields();
-    // A long job shows how far it is and can be stopped; the windows stay painted.
-    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, printer.Last_Row, this);
-    progress.setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
-    progress.setMinimumWidth(progress.fontMetrics().horizontalAdvance(progress.windowTitle()) + 160);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(Print_Progress_Delay_Ms);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    // Only a deliberate Cancel (the button, Escape) stops the job: an Enter meant for the
-    // print dialog must not reach it.
-    auto* stop = new QPushButton(QStringLiteral("Cancel"), &progress);
-    stop->setAutoDefault(false);
-    progress.setCancelButton(stop);
-    printer.Progress = [&progress](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
+    // A long job shows how far it is and can be stopped; the windows stay painted. The
+    // box is made when the job starts, never before the print dialog: its show timer runs
+    // from its making, and once shown it would stand over that dialog and block it.
+    std::unique_ptr<QProgressDialog> progress;
+    printer.Progress = [this, &progress](int done, int total) {
+        if (!progress) progress = Make_Print_Progress(total);
+        progress->setMaximum(total);
+        progress->setValue(done);
         QCoreApplication::processEvents();
-        return !progress.wasCanceled();
+        return !progress->wasCanceled();
     };
     if (Before_Print) Before_Print(printer);
     printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export);
+}
+
+std::unique_ptr<QProgressDialog> Export::Make_Print_Progress(int total) {
+    auto progress =
+        std::make_unique<QProgressDialog>(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, total, this);
+    progress->setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
+    progress->setMinimumWidth(progress->fontMetrics().horizontalAdvance(progress->windowTitle()) + 160);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(Print_Progress_Delay_Ms);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    // Only a deliberate Cancel (the button, Escape) stops the job: an Enter meant for
+    // another window must not reach it.
+    auto* stop = new QPushButton(QStringLiteral("Cancel"), progress.get());
+    stop->setAutoDefault(false);
+    progress->setCancelButton(stop);
+    return progress;
 }
 
 void Open_Export_Dialog(Search_Results& results, const QString& Criteria_Text, const QString& Order_Text,

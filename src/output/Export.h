@@ -15,6 +15,7 @@ class Field;
 class LVPrint;
 class QCheckBox;
 class QGroupBox;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 
@@ -74,6 +75,7 @@ private:
     int Window_Top(const QWidget* w) const;  // twips from the window's inner top
     QString Column_Label(int c) const;
     int Selected_Set() const;  // -1 when no set is chosen
+    std::unique_ptr<QProgressDialog> Make_Print_Progress(int total);
 
     Search_Results& results_;
     bool unloaded_ = false;

@@ -11,12 +11,19 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -189,7 +196,7 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
             p.Progress = [&, report = p.Progress](int done, int total) {
                 auto* dialog = e->findChild<QProgressDialog*>();
                 shown = shown || (dialog && dialog->isVisible());
-                if (cancel && ++calls == 2) dialog->cancel();
+                if (cancel && ++calls == 3) dialog->cancel();  // the start, then two pages
                 return report(done, total);
             };
         };
@@ -202,6 +209,49 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
         else
             EXPECT_GT(dev.Pages, 3);
     }
+}
+
+// Print... as a person does it: the real print dialog, looked at for longer than a job
+// takes to show its progress, then "Print to File (PDF)" and Print.
+TEST_F(Export_Test, The_Real_Print_Dialog_Prints_Into_A_File_After_A_Pause) {
+    Open(true, "EN", 60);
+    e->Print_Progress_Delay_Ms = 100;
+    auto recorder = Install_Message_Service(nullptr);  // the program's own dialogs
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("list.pdf");
+    bool blocked = true, accepted = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        // Longer than a progress box waits before it shows, Qt's own 4 s included.
+        QTest::qWait(4500);
+        blocked = QApplication::activeModalWidget() != dialog;
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file_name = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (printers && file_name && buttons) {
+            printers->setCurrentIndex(printers->findText(QStringLiteral("Print to File (PDF)")));
+            file_name->setText(pdf);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        }
+        accepted = !dialog->isVisible();
+        if (!accepted) dialog->reject();  // a dialog that took no click must not hang the test
+    });
+    e->ToPrint_Click();
+    Install_Message_Service(std::move(recorder));
+    EXPECT_FALSE(blocked);
+    EXPECT_TRUE(accepted);
+
+    QProcess info, text;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(info.waitForFinished(60000) && text.waitForFinished(60000));
+    const QString pages =
+        QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed();
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_GE(pages.section(QLatin1Char('\n'), 0, 0).toInt(), 3) << pages.toStdString();
+    EXPECT_TRUE(printed.contains("The Sifa recommendations"));
+    for (const char* project : {"Project 1\n", "Project 60\n"}) EXPECT_TRUE(printed.contains(project)) << project;
 }
 
 }  // namespace
