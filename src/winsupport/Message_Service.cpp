@@ -5,16 +5,33 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 
 namespace {
 
+// When a dialog closes, some window managers activate no window at all (the file dialog
+// after its overwrite question): the window that asked gets the keyboard back.
+class Return_Focus {
+public:
+    explicit Return_Focus(QWidget* parent) : window_(parent ? parent->window() : nullptr) {}
+    ~Return_Focus() {
+        if (window_ && window_->isVisible()) window_->activateWindow();
+    }
+    Return_Focus(const Return_Focus&) = delete;
+    Return_Focus& operator=(const Return_Focus&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
+
 class Qt_Message_Service : public Message_Service {
 public:
     Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
                             const QString& caption, const QString& detail) override {
+        const Return_Focus back(parent);
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
@@ -53,6 +70,7 @@ public:
     }
 
     QString Show_File(QWidget* parent, const File_Dialog_Request& r) override {
+        const Return_Focus back(parent);
         QString start = r.initialDirectory;
         if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
         if (r.open) return QFileDialog::getOpenFileName(parent, r.title, start, r.filter);
@@ -62,6 +80,7 @@ public:
     }
 
     bool Show_Print_Setup(QWidget* parent, QPrinter& printer) override {
+        const Return_Focus back(parent);
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     }
