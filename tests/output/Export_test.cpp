@@ -259,6 +259,7 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
         EXPECT_TRUE(shown);
         EXPECT_EQ(dev.Killed, cancel);
         EXPECT_EQ(dev.Ended, !cancel);
+        EXPECT_EQ(e->Status->text(), cancel ? "Printing stopped: nothing printed" : "300 records sent to the printer");
         if (cancel)
             EXPECT_EQ(dev.Pages, 2);  // the second page was its last
         else
