@@ -12,6 +12,8 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -69,10 +71,22 @@ Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent) : Q
     chart_ = new QChart();
     chart_->legend()->hide();
     chart_->setAnimationOptions(QChart::NoAnimation);
+    // Narrow margins: on a small screen every pixel of height is room for a bar.
+    chart_->layout()->setContentsMargins(0, 0, 0, 0);
+    chart_->setMargins(QMargins(6, 6, 6, 6));
+    chart_->setBackgroundRoundness(0);
     Chart_View = new QChartView(chart_, this);
     Chart_View->setObjectName(QStringLiteral("Chart_View"));
     Chart_View->setRenderHint(QPainter::Antialiasing);
     Chart_View->setMinimumWidth(320);
+    // A chart made lower or higher gets as many bars as it has room to label. Queued: the
+    // chart is laying itself out when it tells.
+    connect(
+        chart_, &QChart::plotAreaChanged, this,
+        [this] {
+            if (!counts_.Rows.empty() && Bars_That_Fit() != bars_) Fill_Chart();
+        },
+        Qt::QueuedConnection);
 
     cmdCopy = new QPushButton(QStringLiteral("Copy"), this);
     cmdSave = new QPushButton(QStringLiteral("Save as CSV..."), this);
@@ -105,7 +119,7 @@ Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent) : Q
     layout->addWidget(Summary);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
-    resize(920, 540);
+    resize(920, 700);  // room to label the 20 bars drawn at most; a small screen cuts it
 
     connect(Field_List, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(By_Count, &QRadioButton::toggled, this, [this] { Refresh(); });
@@ -191,6 +205,18 @@ void Counts_Window::Fill_Table() {
     Table->setUpdatesEnabled(true);
 }
 
+int Counts_Window::Bars_That_Fit() const {
+    const double plot = chart_->plotArea().height();
+    if (plot <= 0) return Max_Bars;  // not laid out yet
+    // The category axis gives a label the bar's share of the plot less 4 px above and
+    // below, and draws "..." instead of a label taller than that; a bar's count beside
+    // it needs the same height.
+    const auto axes = chart_->axes(Qt::Vertical);
+    const QFont font = axes.isEmpty() ? chart_->font() : axes.first()->labelsFont();
+    const double band = QFontMetricsF(font).height() + 2 * 4 + 2;
+    return std::clamp(static_cast<int>(plot / band), 2, static_cast<int>(Max_Bars));
+}
+
 void Counts_Window::Fill_Chart() {
     chart_->removeAllSeries();
     for (QAbstractAxis* a : chart_->axes()) {
@@ -204,8 +230,9 @@ void Counts_Window::Fill_Chart() {
     // table's first line.
     QStringList labels;
     QList<qreal> values;
-    const size_t shown =
-        std::min<size_t>(counts_.Rows.size(), counts_.Rows.size() > Max_Bars ? Max_Bars - 1 : Max_Bars);
+    bars_ = Bars_That_Fit();
+    const size_t bars = static_cast<size_t>(bars_);
+    const size_t shown = std::min(counts_.Rows.size(), counts_.Rows.size() > bars ? bars - 1 : bars);
     for (size_t i = 0; i < shown; ++i) {
         QString label = Bar_Label(counts_.Rows[i], lang_);
         // Equal category names would share one bar.
@@ -248,8 +275,8 @@ void Counts_Window::Fill_Chart() {
 void Counts_Window::cmdCopy_Click() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }
 
 void Counts_Window::cmdSave_Click() {
-    const QString name = Show_File_Dialog(
-        this, 2, QStringLiteral("Save the counts"), QString(), QString(),
+    const QString name = Show_Save_Dialog(
+        this, QStringLiteral("Save the counts"), QStringLiteral("Sifa_counts.csv"),
         {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     const QString failure = Write_Output_File(name, Counts_Csv_Bytes(counts_, lang_));
@@ -257,8 +284,8 @@ void Counts_Window::cmdSave_Click() {
 }
 
 void Counts_Window::cmdSaveChart_Click() {
-    const QString name = Show_File_Dialog(
-        this, 2, QStringLiteral("Save the chart"), QString(), QString(),
+    const QString name = Show_Save_Dialog(
+        this, QStringLiteral("Save the chart"), QStringLiteral("Sifa_chart.png"),
         {QStringLiteral("PNG Images"), QStringLiteral("*.png"), QStringLiteral("SVG Images"), QStringLiteral("*.svg")});
     if (name.isEmpty()) return;
     QByteArray bytes;

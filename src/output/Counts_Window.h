@@ -17,7 +17,8 @@ class QTableWidget;
 class Counts_Window : public QDialog {
     Q_OBJECT
 public:
-    // Bars drawn at most; the values past them share one bar.
+    // Bars drawn at most, fewer when the chart is too low for their labels; the values
+    // past them share one bar.
     static constexpr int Max_Bars = 20;
 
     Counts_Window(const Search_Results& results, QWidget* parent = nullptr);
@@ -52,11 +53,13 @@ private:
     void Fill_Table();
     void Fill_Chart();
     qint32 Chosen_Field() const;
+    int Bars_That_Fit() const;
 
     const Search_Results& results_;
     Value_Counts counts_;
     QString lang_;
     QChart* chart_ = nullptr;
+    int bars_ = Max_Bars;  // as many as the chart was last drawn with room for
 };
 
 // The counts window of owner (one per owner), shown on field and brought forward.

@@ -14,9 +14,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,6 +34,7 @@ constexpr int Inner_Width = Frame1_Left + Frame1_Width + 120;
 constexpr int Dest_Left = 120, Dest_Width = 2295, Dest_Height = 375, Dest_Top = 300, Dest_Step = 450;
 constexpr int Opt_Left = 180, Opt_Width = 1395, Opt_Height = 255, Opt_Top = 300, Opt_Step = 300;
 constexpr int Select_Width = 1215, Select_Height = 375;
+constexpr int Close_Width = 1215;
 // The window's outer size is its inner size plus the classic fixed frame and caption.
 constexpr int Frame_Extra_Height = 405;
 }  // namespace
@@ -49,8 +52,12 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
     WithLbl = new QCheckBox(QStringLiteral("With Label"), Frame1);
     OptList = new QRadioButton(QStringLiteral("List"), Frame1);
     OptTab = new QRadioButton(QStringLiteral("Table"), Frame1);
+    Status = new QLabel(this);
+    Status->setObjectName(QStringLiteral("Status"));
+    Status->setTextFormat(Qt::PlainText);
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
     OptFields[3]->hide();
-    for (QPushButton* b : {ToPrint, ToFile, ToClip, Custum_Select}) b->setAutoDefault(false);
+    for (QPushButton* b : {ToPrint, ToFile, ToClip, Custum_Select, cmdClose}) b->setAutoDefault(false);
 
     Place_Twips(Frame3, Frame3_Left, Frame_Top, Frame3_Width, Frame_Height);
     Place_Twips(ToPrint, Dest_Left, Dest_Top, Dest_Width, Dest_Height);
@@ -75,6 +82,7 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
     connect(OptList, &QRadioButton::clicked, this, &Export::OptList_Click);
     connect(OptTab, &QRadioButton::clicked, this, &Export::OptTab_Click);
     connect(WithLbl, &QCheckBox::clicked, this, &Export::WithLbl_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 Export::~Export() { Form_Unload(); }
@@ -103,6 +111,10 @@ void Export::Form_Load() {
     Place_Twips(Frame2, Frame2_Left, Frame_Top, Frame2_Width, frame_height);
     Place_Twips(Frame1, Frame1_Left, Frame_Top, Frame1_Width, frame_height);
     Place_Twips(Frame3, Frame3_Left, Frame_Top, Frame3_Width, frame_height);
+    // Under the frames: what the last destination did, and Close.
+    const int row_top = Frame_Top + frame_height + 120;
+    Place_Twips(cmdClose, Inner_Width - 120 - Close_Width, row_top, Close_Width, Select_Height);
+    Place_Twips(Status, 120, row_top, Inner_Width - 3 * 120 - Close_Width, Select_Height);
     int lowest = 0;
     for (const QWidget* w : findChildren<QWidget*>()) {
         if (!w->isVisibleTo(this)) continue;
@@ -210,8 +222,8 @@ void Export::Custum_Select_Click() {
 
 void Export::ToFile_Click() {
     Make_Selection_Fields();
-    const QString name = Show_File_Dialog(
-        this, 2, QStringLiteral("Documents to create"), QString(), QString(),
+    const QString name = Show_Save_Dialog(
+        this, QStringLiteral("Documents to create"), QString::fromLatin1(Suggested_File_Name),
         {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     QString selection_error, failure;
@@ -221,6 +233,8 @@ void Export::ToFile_Click() {
     }
     if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
+    Show_Status(failure.isEmpty() ? Records_Text() + QStringLiteral(" written to ") + QDir::toNativeSeparators(name)
+                                  : QString());
 }
 
 void Export::ToClip_Click() {
@@ -235,6 +249,18 @@ void Export::ToClip_Click() {
         if (!text.isEmpty()) clip->setText(text);
     }
     if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
+    Show_Status(Records_Text() + QStringLiteral(" copied to the clipboard"));
+}
+
+QString Export::Records_Text() const {
+    const int n = results_.Result_Rows();
+    return n == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(n);
+}
+
+void Export::Show_Status(const QString& text) {
+    // A long path loses its middle, never its file name; the whole text is the tooltip.
+    Status->setText(Status->fontMetrics().elidedText(text, Qt::ElideMiddle, Status->width()));
+    Status->setToolTip(text);
 }
 
 void Export::ToPrint_Click() {
@@ -252,27 +278,43 @@ void Export::ToPrint_Click() {
     const int set = Selected_Set();
     if (set < 0) return;
     Make_Selection_Fields();
-    // A long job shows how far it is and can be stopped; the windows stay painted.
-    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, printer.Last_Row, this);
-    progress.setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
-    progress.setMinimumWidth(progress.fontMetrics().horizontalAdvance(progress.windowTitle()) + 160);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(Print_Progress_Delay_Ms);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    // Only a deliberate Cancel (the button, Escape) stops the job: an Enter meant for the
-    // print dialog must not reach it.
-    auto* stop = new QPushButton(QStringLiteral("Cancel"), &progress);
-    stop->setAutoDefault(false);
-    progress.setCancelButton(stop);
-    printer.Progress = [&progress](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
+    // A long job shows how far it is and can be stopped; the windows stay painted. The
+    // box is made when the job starts, never before the print dialog: its show timer runs
+    // from its making, and once shown it would stand over that dialog and block it.
+    std::unique_ptr<QProgressDialog> progress;
+    printer.Progress = [this, &progress](int done, int total) {
+        if (!progress) progress = Make_Print_Progress(total);
+        progress->setMaximum(total);
+        progress->setValue(done);
         QCoreApplication::processEvents();
-        return !progress.wasCanceled();
+        return !progress->wasCanceled();
     };
     if (Before_Print) Before_Print(printer);
-    printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export);
+    if (printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export)) {
+        const QString file = printer.Printer().outputFileName();
+        Show_Status(file.isEmpty()
+                        ? Records_Text() + QStringLiteral(" sent to the printer")
+                        : Records_Text() + QStringLiteral(" printed into ") + QDir::toNativeSeparators(file));
+    } else if (progress) {
+        Show_Status(QStringLiteral("Printing stopped: nothing printed"));
+    }
+}
+
+std::unique_ptr<QProgressDialog> Export::Make_Print_Progress(int total) {
+    auto progress =
+        std::make_unique<QProgressDialog>(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, total, this);
+    progress->setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
+    progress->setMinimumWidth(progress->fontMetrics().horizontalAdvance(progress->windowTitle()) + 160);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(Print_Progress_Delay_Ms);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    // Only a deliberate Cancel (the button, Escape) stops the job: an Enter meant for
+    // another window must not reach it.
+    auto* stop = new QPushButton(QStringLiteral("Cancel"), progress.get());
+    stop->setAutoDefault(false);
+    progress->setCancelButton(stop);
+    return progress;
 }
 
 void Open_Export_Dialog(Search_Results& results, const QString& Criteria_Text, const QString& Order_Text,

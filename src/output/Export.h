@@ -15,6 +15,8 @@ class Field;
 class LVPrint;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 
@@ -40,6 +42,9 @@ public:
     QCheckBox* WithLbl = nullptr;
     QRadioButton* OptList = nullptr;
     QRadioButton* OptTab = nullptr;
+    // What the last destination did ("400 records copied to the clipboard").
+    QLabel* Status = nullptr;
+    QPushButton* cmdClose = nullptr;
 
     // Field_Sets[s][c]: result column c (1..N) belongs to set s.
     std::array<std::vector<bool>, 3> Field_Sets;
@@ -67,6 +72,7 @@ public:
     void ToPrint_Click();
 
     static constexpr const char* Report_Title = "The Sifa recommendations";
+    static constexpr const char* Suggested_File_Name = "Sifa_result.csv";
 
 private:
     void Init_Field_Sets();
@@ -74,6 +80,9 @@ private:
     int Window_Top(const QWidget* w) const;  // twips from the window's inner top
     QString Column_Label(int c) const;
     int Selected_Set() const;  // -1 when no set is chosen
+    std::unique_ptr<QProgressDialog> Make_Print_Progress(int total);
+    void Show_Status(const QString& text);
+    QString Records_Text() const;  // "400 records", "1 record"
 
     Search_Results& results_;
     bool unloaded_ = false;

@@ -84,10 +84,15 @@ bool LVPrint::Print_Job(Print_Device& device, int copies, int PrintFormat, const
     // top, they are not faulted in again page after page (a third of a long job's time).
     const Huge_Page_Heap heap(std::size_t(16) << 20);
     out_ = &device;
+    const int last = Last_Record_Row();
+    // Told before the columns are measured: on a long list that takes a while already.
+    if (Progress && !Progress(0, last)) {
+        device.Kill_Doc();
+        return false;
+    }
     Copy_Grid_Font();
     Set_Page_Geometry();
     Measure_Columns(Column_Export);
-    const int last = Last_Record_Row();
     for (int copy = 0; copy < std::max(1, copies); ++copy) {
         // A copy starts on a page of its own.
         if (copy > 0 && !device.New_Page()) {

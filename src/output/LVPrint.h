@@ -33,8 +33,9 @@ public:
     QString Language;  // "" : the current language
     QDate Print_Date;  // null: today
     QWidget* Parent = nullptr;  // of the dialogs and questions
-    // Told after each page how many records of how many are printed; false stops the
-    // job (as the user's stop: the document is cancelled, PrintList answers false).
+    // Told when the job starts (once the set-up dialog is accepted: 0 done) and after each
+    // page how many records of how many are printed; false stops the job (as the user's
+    // stop: the document is cancelled, PrintList answers false).
     std::function<bool(int done, int total)> Progress;
     // Asked when a record (its grid row) is too large for a page: true leaves it out and
     // goes on, false stops the job. Unset: left out.

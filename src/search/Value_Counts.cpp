@@ -38,6 +38,26 @@ std::vector<Countable_Field> Countable_Fields(const QString& lang) {
     return out;
 }
 
+qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString& lang) {
+    if (!Record_Description) return field;
+    const Champs& champs = Record_Description->Get_Champs();
+    const auto worth_a_chart = [&](qint32 f) {
+        if (f < 1 || f > Record_Description->Count() || !champs.Item(f)->Shown_In(lang)) return false;
+        const qint32 type = champs.Item(f)->Type();
+        if (type == Type_Long_Text) return false;
+        if (type != Type_Text) return true;
+        const qint32 col = static_cast<size_t>(f) < s.Field_Grid_Col.size() ? s.Field_Grid_Col[f] : -1;
+        if (col < 1) return false;
+        for (int r = 1; r < s.Data.Rows(); ++r)
+            if (s.Data.Text_Matrix(r, col).size() > Short_Text_Length) return false;
+        return true;
+    };
+    if (worth_a_chart(field)) return field;
+    for (const Countable_Field& c : Countable_Fields(lang))
+        if (champs.Item(c.Field)->Type() == Type_Code) return c.Field;
+    return field;
+}
+
 Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang, Count_Order order) {
     Value_Counts out;
     out.Field = field;

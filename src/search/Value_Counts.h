@@ -37,6 +37,13 @@ struct Countable_Field {
 };
 std::vector<Countable_Field> Countable_Fields(const QString& lang);
 
+// The field "Counts..." opens on for the field of the grid's current column: that field
+// when its chart tells something (a coded field, a number, a text whose values in the
+// result are short: names, titles), else the first coded field of the language.
+qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString& lang);
+// Longest value, in characters, of a text field whose counts are worth a chart.
+inline constexpr int Short_Text_Length = 60;
+
 // Counts over the records the result grid lists (its record number column).
 // By_Count: most frequent first, ties by label; By_Label: in the grid's text order.
 Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang,

@@ -2,6 +2,7 @@
 
 #include "model/App_Paths.h"
 #include "model/Data_Cache.h"
+#include "model/Records_Table.h"
 #include "model/Value.h"
 #include "shell/DisplayError.h"
 #include "shell/Sifa_Picture.h"
@@ -12,11 +13,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace {
@@ -83,16 +87,20 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
     setWindowTitle(App_Title() + QStringLiteral(" Welcome"));
     setWindowIcon(QIcon(Sifa_Picture(64)));
 
-    SifaReco = new QFrame(this);
-    SifaReco->setObjectName(QStringLiteral("SifaReco"));
-    SifaReco2 = new QFrame(this);
-    SifaReco2->setObjectName(QStringLiteral("SifaReco2"));
-    for (QFrame* f : {SifaReco, SifaReco2}) {
-        f->setFrameShape(QFrame::StyledPanel);
-        f->setAutoFillBackground(true);
-        QPalette pal = f->palette();
+    // Each panel scrolls: on a small screen or at a large scale factor the window is cut
+    // to the screen, and its last paragraphs must stay within reach.
+    for (QFrame** slot : {&SifaReco, &SifaReco2}) {
+        auto* area = new QScrollArea(this);
+        area->setObjectName(slot == &SifaReco ? QStringLiteral("SifaReco") : QStringLiteral("SifaReco2"));
+        area->setFrameShape(QFrame::StyledPanel);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        auto* content = new QWidget;
+        content->setAutoFillBackground(true);
+        QPalette pal = content->palette();
         pal.setColor(QPalette::Window, QColor(252, 252, 255));
-        f->setPalette(pal);
+        content->setPalette(pal);
+        area->setWidget(content);
+        *slot = area;
     }
     Build_Panel(0);
     Build_Panel(1);
@@ -130,6 +138,15 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
     Korvan->setObjectName(QStringLiteral("Korvan"));
     Korvan->setEnabled(false);
 
+    Load_Status = new QLabel(Frame_Control);
+    Load_Status->setObjectName(QStringLiteral("Load_Status"));
+    Load_Status->setTextFormat(Qt::PlainText);
+    Load_Again = new QPushButton(QStringLiteral("Load again"), Frame_Control);
+    Load_Again->setObjectName(QStringLiteral("Load_Again"));
+    Load_Again->setAutoDefault(false);
+    Load_Again->hide();
+    connect(Load_Again, &QPushButton::clicked, this, &Welcome::Load_Again_Click);
+
     Barre_Titre = new QLabel(Frame_Control);
     Barre_Titre->setObjectName(QStringLiteral("Barre_Titre"));
     ProgressBar1 = new QProgressBar(Frame_Control);
@@ -151,14 +168,19 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
     Timer1->start();
 
     // Tall enough for the longer panel at the design width.
-    const int content = std::max(Panel_Content_Twips(0, Design_Width), Panel_Content_Twips(1, Design_Width));
-    resize(Twips_To_Pixels_X(Design_Width, this), Twips_To_Pixels_Y(content + Frame_Control_Twips(), this));
+    const int width = Twips_To_Pixels_X(Design_Width, this);
+    const int content = std::max(Panel_Content_Pixels(0, width), Panel_Content_Pixels(1, width));
+    resize(width, content + Twips_To_Pixels_Y(Frame_Control_Twips(), this));
     setMinimumWidth(Twips_To_Pixels_X(6000, this));
     Add_Mnemonics(this);
 }
 
+QWidget* Welcome::Panel_Content(int index) const {
+    return static_cast<QScrollArea*>(index == 0 ? SifaReco : SifaReco2)->widget();
+}
+
 void Welcome::Build_Panel(int index) {
-    QFrame* panel = index == 0 ? SifaReco : SifaReco2;
+    QWidget* panel = Panel_Content(index);
     Picture1[index] = new QLabel(panel);
     Picture1[index]->setObjectName(QStringLiteral("Picture1"));
     Picture1[index]->setPixmap(Sifa_Picture(Twips_To_Pixels_X(Picture_Size, this)));
@@ -211,6 +233,11 @@ int Welcome::Panel_Content_Twips(int index, int widthTwips) const {
     return y + Margin;
 }
 
+int Welcome::Panel_Content_Pixels(int index, int areaWidth) const {
+    const int frame = 2 * (index == 0 ? SifaReco : SifaReco2)->frameWidth();
+    return Twips_To_Pixels_Y(Panel_Content_Twips(index, Pixels_To_Twips_X(areaWidth - frame, this)), this) + frame;
+}
+
 void Welcome::Form_Resize() {
     const int W = Pixels_To_Twips_X(width(), this);
     const int H = Pixels_To_Twips_Y(height(), this);
@@ -220,19 +247,25 @@ void Welcome::Form_Resize() {
     auto py = [this](int t) { return Twips_To_Pixels_Y(t, this); };
 
     for (int i = 0; i < 2; ++i) {
-        QFrame* panel = i == 0 ? SifaReco : SifaReco2;
-        panel->setGeometry(0, 0, width(), py(panelH));
-        Picture1[i]->setGeometry(px((W - Picture_Size) / 2), py(Margin), px(Picture_Size), py(Picture_Size));
+        auto* area = static_cast<QScrollArea*>(i == 0 ? SifaReco : SifaReco2);
+        area->setGeometry(0, 0, width(), py(panelH));
+        // The text is laid out on the width left beside the scroll bar when it needs one.
+        const int frame = 2 * area->frameWidth();
+        int inner = width() - frame;
+        if (Panel_Content_Pixels(i, width()) > area->height()) inner -= area->verticalScrollBar()->sizeHint().width();
+        const int CW = Pixels_To_Twips_X(inner, this);
+        Picture1[i]->setGeometry(px((CW - Picture_Size) / 2), py(Margin), px(Picture_Size), py(Picture_Size));
         int y = Margin + Picture_Size + Margin;
         for (QLabel* l : Panel_Labels[i]) {
             const bool indented = l->property("kind").toInt() == static_cast<int>(Kind::Indented);
             if (indented) y += 60;
             const int left = indented ? 1000 : 340;
-            const int w = std::max(1, px(W - (indented ? 1340 : 680)));
+            const int w = std::max(1, px(CW - (indented ? 1340 : 680)));
             const int h = l->heightForWidth(w);
             l->setGeometry(px(left), py(y), w, h);
             y += Pixels_To_Twips_Y(h, this);
         }
+        Panel_Content(i)->resize(inner, std::max(py(y + Margin), area->height() - frame));
     }
 
     Frame_Control->setGeometry(0, py(panelH), width(), py(fc));
@@ -253,6 +286,10 @@ void Welcome::Form_Resize() {
     Korvan->setGeometry(px(Margin), row1, width() - 2 * px(Margin), bh);
     const int cw = std::max(px(1500), Command1->sizeHint().width());
     Command1->setGeometry(width() - px(Margin) - cw, row2, cw, bh);
+    const int aw = std::max(px(1500), Load_Again->sizeHint().width());
+    Load_Again->setGeometry(Command1->x() - gap - aw, row2, aw, bh);
+    const int status_right = (Load_Again->isHidden() ? Command1->x() : Load_Again->x()) - gap;
+    Load_Status->setGeometry(px(Margin), row2, std::max(0, status_right - px(Margin)), bh);
 
     const int row3 = row2 + bh + py(Margin);
     const int titleW = std::max(px(2200), Barre_Titre->sizeHint().width());
@@ -285,12 +322,41 @@ void Welcome::Open_Document(const QString& fileName) { Open_With_Default_App(App
 void Welcome::Timer1_Timer() {
     Timer1->stop();
     loading_ = true;
-    Load_Records(Files, *this);
+    Load_Status->clear();
+    const Load_Outcome outcome = Load_Records(Files, *this);
     loading_ = false;
+    Show_Load_Status(outcome);
     if (closePending_) {
         closePending_ = false;
         QDialog::reject();
     }
+}
+
+void Welcome::Show_Load_Status(Load_Outcome outcome) {
+    const int records = Records_Table.Record_Count();
+    QString text;
+    if (Data_Loaded && records > 0)
+        text = outcome == Load_Outcome::From_Cache ? QStringLiteral("%1 records loaded from the cache %2")
+                                                         .arg(records)
+                                                         .arg(QFileInfo(Files.Cache).fileName())
+                                                   : QStringLiteral("%1 records loaded from the workbook %2")
+                                                         .arg(records)
+                                                         .arg(QFileInfo(Files.Source).fileName());
+    else if (Cancel_Load)
+        text = QStringLiteral("Loading cancelled: no record loaded");
+    else
+        text = QStringLiteral("No record loaded");
+    Load_Status->setText(text);
+    Load_Status->setToolTip(text);
+    Load_Again->setVisible(!Data_Loaded);
+    Form_Resize();
+}
+
+void Welcome::Load_Again_Click() {
+    Load_Again->hide();
+    // The second panel offered to quit; loaded, it goes on.
+    if (Plain_Caption(Command1->text()) == QLatin1String("Quit")) Set_Command_Caption(QStringLiteral("Continue"));
+    Timer1_Timer();
 }
 
 void Welcome::Cache_Loaded() { Data_Loaded = true; }
@@ -299,6 +365,8 @@ void Welcome::Grow_To(int twips) {
     const int base = Pixels_To_Twips_Y(height(), this) - grown_;
     grown_ = twips;
     resize(width(), Twips_To_Pixels_Y(base + grown_, this));
+    // A window as tall as the screen stays so: its panel gives up the room instead.
+    Fit_To_Screen(this);
     Form_Resize();
     QCoreApplication::processEvents();
 }

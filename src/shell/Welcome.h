@@ -22,6 +22,7 @@ public:
     bool Cancel_Load = false;
     bool Data_Loaded = false;
 
+    // The two panels, each scrolling its texts (QScrollArea).
     QFrame* SifaReco;
     QFrame* SifaReco2;
     QFrame* Frame_Control;
@@ -32,6 +33,10 @@ public:
     QPushButton* User_Synth_FR;
     QPushButton* Final_report;
     QLabel* Korvan;
+    // How many records were loaded and from where, or that loading was cancelled.
+    QLabel* Load_Status;
+    // Shown when nothing was loaded: runs the loading again.
+    QPushButton* Load_Again;
     QLabel* Barre_Titre;
     QProgressBar* ProgressBar1;
     QLabel* Percent;
@@ -46,6 +51,7 @@ public:
     bool Do_Loading_Excel(const QString& path);
     void Timer1_Timer();
     void Command1_Click();
+    void Load_Again_Click();
     void Open_Document(const QString& fileName);
     void txt_Click(QLabel* label);
     void Form_Resize();
@@ -76,7 +82,11 @@ private:
 
     void Grow_To(int twips);
     void Build_Panel(int index);
+    QWidget* Panel_Content(int index) const;
     int Panel_Content_Twips(int index, int widthTwips) const;
+    // The panel's whole height, frame included, for a panel of that width.
+    int Panel_Content_Pixels(int index, int areaWidth) const;
+    void Show_Load_Status(Load_Outcome outcome);
     int Frame_Control_Twips() const;
 
     int grown_ = 0;

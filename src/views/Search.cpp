@@ -7,6 +7,7 @@
 #include "model/Records_Table.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
+#include "search/Value_Counts.h"
 #include "views/Grid_Widget.h"
 #include "winsupport/CTooltip.h"
 #include "winsupport/Default_App.h"
@@ -339,7 +340,9 @@ void Search::cmdExport_Click() { emit Export_Asked(false); }
 
 void Search::cmdPrint_Click() { emit Export_Asked(true); }
 
-void Search::cmdCounts_Click() { emit Counts_Asked(Field_Of_Col(Results.Data.Col())); }
+void Search::cmdCounts_Click() {
+    emit Counts_Asked(Counts_Opening_Field(Results, Field_Of_Col(Results.Data.Col()), Current_Language));
+}
 
 void Search::Form_Terminate() {
     if (terminated_) return;

@@ -3,27 +3,39 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 
 namespace {
 
+// When a dialog closes, some window managers activate no window at all (the file dialog
+// after its overwrite question): the window that asked gets the keyboard back.
+class Return_Focus {
+public:
+    explicit Return_Focus(QWidget* parent) : window_(parent ? parent->window() : nullptr) {}
+    ~Return_Focus() {
+        if (window_ && window_->isVisible()) window_->activateWindow();
+    }
+    Return_Focus(const Return_Focus&) = delete;
+    Return_Focus& operator=(const Return_Focus&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
+
 class Qt_Message_Service : public Message_Service {
 public:
     Msg_Answer Show_Message(QWidget* parent, const QString& text, Msg_Buttons buttons, Msg_Icon icon,
                             const QString& caption, const QString& detail) override {
+        const Return_Focus back(parent);
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
         if (!detail.isEmpty()) box.setInformativeText(detail);
-        // Wide enough for its title and the frame's buttons: a short message must not cut
-        // the caption down to its first and last letters.
-        // (The box sizes itself from its text: its text label is made wide enough.)
-        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
-            label->setMinimumWidth(box.fontMetrics().horizontalAdvance(caption) + 120);
         switch (icon) {
         case Msg_Icon::None: box.setIcon(QMessageBox::NoIcon); break;
         case Msg_Icon::Information: box.setIcon(QMessageBox::Information); break;
@@ -39,6 +51,15 @@ public:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
         }
+        // Wide enough for its title and the frame's buttons: a short message must not cut
+        // the caption down to its first and last letters. A spacer row under the text, not
+        // a minimum width on the text's label: the box takes its size from that label's
+        // own minimum, and a fixed one left longer texts cut off after their first words.
+        // Added last: setting the icon or the detail lays the box out anew.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+            grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(caption) + 120, 0, QSizePolicy::Fixed,
+                                          QSizePolicy::Minimum),
+                          grid->rowCount(), 0, 1, grid->columnCount());
         switch (box.exec()) {
         case QMessageBox::Cancel: return Msg_Answer::Cancel;
         case QMessageBox::Yes: return Msg_Answer::Yes;
@@ -49,6 +70,7 @@ public:
     }
 
     QString Show_File(QWidget* parent, const File_Dialog_Request& r) override {
+        const Return_Focus back(parent);
         QString start = r.initialDirectory;
         if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
         if (r.open) return QFileDialog::getOpenFileName(parent, r.title, start, r.filter);
@@ -58,6 +80,7 @@ public:
     }
 
     bool Show_Print_Setup(QWidget* parent, QPrinter& printer) override {
+        const Return_Focus back(parent);
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     }

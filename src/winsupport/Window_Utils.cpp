@@ -9,9 +9,13 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QScreen>
 #include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QWidget>
 #include <algorithm>
 
@@ -63,6 +67,35 @@ QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const 
     r.fileName = fileName;
     r.filter = Qt_File_Filter(filters);
     return Messages().Show_File(parent, r);
+}
+
+namespace {
+// Never beside the executable: the program's folder may be read-only or shared.
+QString Settings_Path() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Sifa_Soft/Sifa_Soft.ini");
+}
+const QString Last_Folder_Key = QStringLiteral("Files/Last_Folder");
+}  // namespace
+
+QString Last_Folder() {
+    const QString kept = QSettings(Settings_Path(), QSettings::IniFormat).value(Last_Folder_Key).toString();
+    if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void Remember_Folder(const QString& folder) {
+    if (folder.isEmpty()) return;
+    QSettings settings(Settings_Path(), QSettings::IniFormat);
+    settings.setValue(Last_Folder_Key, QDir::cleanPath(folder));
+}
+
+QString Show_Save_Dialog(QWidget* parent, const QString& title, const QString& suggestedName,
+                         const QStringList& filters) {
+    const QString name = Show_File_Dialog(parent, 2, title, Last_Folder(), suggestedName, filters);
+    if (!name.isEmpty()) Remember_Folder(QFileInfo(name).absolutePath());
+    return name;
 }
 
 Wait_Cursor::Wait_Cursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -17,6 +17,14 @@ int Fit_Drop_Down_List(QComboBox* list, int limitTwips);
 // pairs of description and pattern, as "CSV Files", "*.csv". "" when cancelled.
 QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const QString& initialDirectory,
                          const QString& fileName, const QStringList& filters);
+// A save dialog that starts in the folder used last with a suggested name; the chosen
+// file's folder is remembered for the next one, also after a restart.
+QString Show_Save_Dialog(QWidget* parent, const QString& title, const QString& suggestedName,
+                         const QStringList& filters);
+// The folder a file dialog starts in: the one used last when it still exists, else the
+// user's documents (or home) folder. Kept in the user's configuration folder.
+QString Last_Folder();
+void Remember_Folder(const QString& folder);
 // The Qt filter text of description/pattern pairs, completed as Join_Filter completes them.
 QString Qt_File_Filter(const QStringList& filters);
 

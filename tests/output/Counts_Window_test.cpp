@@ -8,6 +8,8 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QPointer>
@@ -36,7 +38,25 @@ struct Counts_Window_Test : Output_Test {
     }
     static QStringList Categories(const Counts_Window& w) {
         const auto axes = w.Chart_View->chart()->axes(Qt::Vertical);
-        return axes.isEmpty() ? QStringList() : static_cast<QBarCategoryAxis*>(axes.first())->categories();
+        QStringList out = axes.isEmpty() ? QStringList() : static_cast<QBarCategoryAxis*>(axes.first())->categories();
+        for (QString& c : out) c.remove(QChar(0x200B));
+        return out;
+    }
+    // The chart laid out again after a resize, and drawn anew with the bars that fit.
+    static void Settle() {
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    }
+    // The texts the chart shows left of its plot (the bars' labels) and inside it (the
+    // counts beside the bars).
+    static void Shown_Texts(const Counts_Window& w, QStringList& labels, QList<QRectF>& counts) {
+        const QRectF plot = w.Chart_View->chart()->plotArea();
+        for (QGraphicsItem* i : w.Chart_View->scene()->items()) {
+            auto* t = qgraphicsitem_cast<QGraphicsTextItem*>(i);
+            if (!t || !t->isVisible()) continue;
+            const QRectF r = t->sceneBoundingRect();
+            if (r.right() <= plot.left() + 1) labels << t->toPlainText();
+            if (plot.contains(r.center())) counts << r;
+        }
     }
 };
 
@@ -57,8 +77,11 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     // The same window comes forward for the next column; the values past the bars share one.
     EXPECT_EQ(Show_Counts_Window(s, &owner, Field_Number("ProjName")), w);
     EXPECT_EQ(w->Table->rowCount(), 30);
-    EXPECT_EQ(Categories(*w).size(), Counts_Window::Max_Bars);
-    EXPECT_EQ(Categories(*w).first(), "11 other values");
+    Settle();
+    const int bars = Categories(*w).size();
+    EXPECT_GT(bars, 5);
+    EXPECT_LE(bars, Counts_Window::Max_Bars);
+    EXPECT_EQ(Categories(*w).first(), QStringLiteral("%1 other values").arg(30 - bars + 1));
     w->By_Label->click();
     EXPECT_EQ(w->Table->item(0, 0)->text(), "Project 1");
     EXPECT_EQ(w->Table->item(1, 0)->text(), "Project 10");  // the grid's text order
@@ -91,8 +114,42 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_TRUE(messages->shown[0].text.contains("could not be written"));
 
+    // Save dialogs suggest a name in the folder used last.
+    ASSERT_EQ(messages->fileRequests.size(), 4u);
+    EXPECT_EQ(messages->fileRequests[0].fileName, "Sifa_counts.csv");
+    EXPECT_EQ(messages->fileRequests[1].fileName, "Sifa_chart.png");
+    EXPECT_EQ(messages->fileRequests[1].initialDirectory, dir.path());
+
     // Escape closes it.
     w->show();
     QTest::keyClick(w, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
+}
+
+// Every bar shows its label and its count, none dropped or cut to "...", the counts
+// apart, however low the window (a scale factor of 2 on 1366x768 leaves about 660x340).
+TEST_F(Counts_Window_Test, Every_Bar_Shows_Its_Label_And_Count) {
+    Counts_Window* w = Show_Counts_Window(s, &owner, Field_Number("Year"));
+    for (const QSize size : {QSize(920, 540), QSize(660, 340), QSize(920, 900)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        w->resize(size);
+        Settle();
+        const QStringList categories = Categories(*w);
+        ASSERT_GE(categories.size(), 2);
+        EXPECT_EQ(categories.first(), QStringLiteral("%1 other values").arg(30 - categories.size() + 1));
+        QStringList labels;
+        QList<QRectF> counts;
+        Shown_Texts(*w, labels, counts);
+        for (const QString& c : categories) EXPECT_TRUE(labels.contains(c)) << c.toStdString();
+        EXPECT_EQ(counts.size(), categories.size());
+        for (int i = 0; i < counts.size(); ++i)
+            for (int j = i + 1; j < counts.size(); ++j)
+                EXPECT_FALSE(counts[i].adjusted(1, 1, -1, -1).intersects(counts[j].adjusted(1, 1, -1, -1)));
+        // The saved chart is the one shown.
+        QTemporaryDir dir;
+        messages->fileAnswers = {dir.filePath("c.svg")};
+        w->cmdSaveChart_Click();
+        const QByteArray svg = Read_Bytes(dir.filePath("c.svg"));
+        for (const QString& c : categories) EXPECT_TRUE(svg.contains(">" + c.toUtf8() + "<")) << c.toStdString();
+    }
 }

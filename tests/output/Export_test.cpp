@@ -11,12 +11,23 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -70,6 +81,14 @@ TEST_F(Export_Test, Opens_On_What_Its_Button_Is_For) {
     // "Select..." under "Custom", inside the frame.
     EXPECT_GE(Window_Top(e->Custum_Select), Window_Top(e->OptFields[2]) + e->OptFields[2]->height());
     EXPECT_LT(Window_Top(e->Custum_Select) + e->Custum_Select->height(), Window_Top(e->Frame2) + e->Frame2->height());
+
+    // Close, and Escape, close it.
+    e->show();
+    e->cmdClose->click();
+    EXPECT_FALSE(e->isVisible());
+    e->show();
+    QTest::keyClick(e.get(), Qt::Key_Escape);
+    EXPECT_FALSE(e->isVisible());
 }
 
 TEST_F(Export_Test, Field_Sets_Follow_The_Language) {
@@ -116,6 +135,7 @@ TEST_F(Export_Test, Custom_Set_Through_The_Chooser) {
     EXPECT_TRUE(e->ToClip->isEnabled());
     e->ToClip_Click();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Year\tReco Text\r\n1991\ttext 1\r\n"));
+    EXPECT_EQ(e->Status->text(), "2 records copied to the clipboard");
 
     // "Short" and back: the custom set is still there; a cancelled chooser keeps it.
     e->OptFields_Click(0);
@@ -142,20 +162,61 @@ TEST_F(Export_Test, To_File) {
     messages->fileAnswers = {QString(), file, dir.filePath("missing/folder/out.csv")};
     e->ToFile_Click();  // cancelled
     ASSERT_EQ(messages->fileRequests.size(), 1u);
-    const File_Dialog_Request& asked = messages->fileRequests[0];
+    const File_Dialog_Request asked = messages->fileRequests[0];
     EXPECT_FALSE(asked.open);
     EXPECT_EQ(asked.title, "Documents to create");
     EXPECT_EQ(asked.filter, "CSV Files (*.csv);;All files (*.*)");
+    EXPECT_EQ(asked.fileName, "Sifa_result.csv");
+    EXPECT_TRUE(QFileInfo(asked.initialDirectory).isDir());
     EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(e->Status->toolTip().isEmpty());
 
     e->ToFile_Click();
     EXPECT_EQ(Read_Bytes(file), Export_File_Bytes(s, true, true, Field_Set_From_Range("1-4,8,10-17", "EN")));
     EXPECT_TRUE(messages->shown.empty());
+    EXPECT_EQ(e->Status->toolTip(), "2 records written to " + QDir::toNativeSeparators(file));
 
     e->ToFile_Click();  // a folder that does not exist
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_FALSE(messages->shown[0].text.isEmpty());
     EXPECT_EQ(messages->shown[0].icon, Msg_Icon::Exclamation);
+    EXPECT_TRUE(e->Status->toolTip().isEmpty());
+    // It started where the last file went: a folder kept in the user's settings.
+    EXPECT_EQ(messages->fileRequests[2].initialDirectory, dir.path());
+    EXPECT_TRUE(QFile::exists(config.filePath("Sifa_Soft/Sifa_Soft.ini")));
+}
+
+// The real file dialog on a file that exists: after "Yes" to its question the export
+// dialog has the keyboard again.
+TEST_F(Export_Test, After_The_Overwrite_Question_The_Dialog_Has_The_Keys) {
+    Open(false);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Sifa_result.csv");
+    Write_Bytes(file, "old");
+    Remember_Folder(dir.path());
+    e->show();
+    QApplication::setActiveWindow(e.get());
+    auto recorder = Install_Message_Service(nullptr);
+    QString question;
+    QTimer::singleShot(0, [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!files) return;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                question = box->text();
+                QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+            }
+        });
+        // Save: its suggested name in the folder used last.
+        if (auto* buttons = files->findChild<QDialogButtonBox*>())
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
+        if (files->isVisible()) files->reject();
+    });
+    e->ToFile_Click();
+    Install_Message_Service(std::move(recorder));
+    EXPECT_TRUE(question.contains("already exists")) << question.toStdString();
+    EXPECT_NE(Read_Bytes(file), "old");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == e.get(); }, 2000));
 }
 
 TEST_F(Export_Test, To_Printer) {
@@ -168,6 +229,7 @@ TEST_F(Export_Test, To_Printer) {
     messages->printSetupAnswer = true;
     e->Before_Print = [&](LVPrint& p) { p.Set_Output_Device(&dev); };
     e->ToPrint_Click();
+    EXPECT_EQ(e->Status->text(), "2 records sent to the printer");
     EXPECT_TRUE(dev.Ended);
     EXPECT_NE(dev.Find("The Sifa recommendations"), nullptr);
     EXPECT_NE(dev.Find("Selection criteria are Year Not Empty"), nullptr);
@@ -189,7 +251,7 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
             p.Progress = [&, report = p.Progress](int done, int total) {
                 auto* dialog = e->findChild<QProgressDialog*>();
                 shown = shown || (dialog && dialog->isVisible());
-                if (cancel && ++calls == 2) dialog->cancel();
+                if (cancel && ++calls == 3) dialog->cancel();  // the start, then two pages
                 return report(done, total);
             };
         };
@@ -197,11 +259,56 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
         EXPECT_TRUE(shown);
         EXPECT_EQ(dev.Killed, cancel);
         EXPECT_EQ(dev.Ended, !cancel);
+        EXPECT_EQ(e->Status->text(), cancel ? "Printing stopped: nothing printed" : "300 records sent to the printer");
         if (cancel)
             EXPECT_EQ(dev.Pages, 2);  // the second page was its last
         else
             EXPECT_GT(dev.Pages, 3);
     }
+}
+
+// Print... as a person does it: the real print dialog, looked at for longer than a job
+// takes to show its progress, then "Print to File (PDF)" and Print.
+TEST_F(Export_Test, The_Real_Print_Dialog_Prints_Into_A_File_After_A_Pause) {
+    Open(true, "EN", 60);
+    e->Print_Progress_Delay_Ms = 100;
+    auto recorder = Install_Message_Service(nullptr);  // the program's own dialogs
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("list.pdf");
+    bool blocked = true, accepted = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        // Longer than a progress box waits before it shows, Qt's own 4 s included.
+        QTest::qWait(4500);
+        blocked = QApplication::activeModalWidget() != dialog;
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file_name = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (printers && file_name && buttons) {
+            printers->setCurrentIndex(printers->findText(QStringLiteral("Print to File (PDF)")));
+            file_name->setText(pdf);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        }
+        accepted = !dialog->isVisible();
+        if (!accepted) dialog->reject();  // a dialog that took no click must not hang the test
+    });
+    e->ToPrint_Click();
+    Install_Message_Service(std::move(recorder));
+    EXPECT_FALSE(blocked);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(e->Status->toolTip(), "60 records printed into " + QDir::toNativeSeparators(pdf));
+
+    QProcess info, text;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(info.waitForFinished(60000) && text.waitForFinished(60000));
+    const QString pages =
+        QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed();
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_GE(pages.section(QLatin1Char('\n'), 0, 0).toInt(), 3) << pages.toStdString();
+    EXPECT_TRUE(printed.contains("The Sifa recommendations"));
+    for (const char* project : {"Project 1\n", "Project 60\n"}) EXPECT_TRUE(printed.contains(project)) << project;
 }
 
 }  // namespace

@@ -142,3 +142,25 @@ TEST_F(Counts_Test, Copied_Cells_Come_With_Their_Headings) {
     EXPECT_EQ(Clip_Range_Text(s, 2, 3, 2, 3), "Note\r\nc\r\n");
     EXPECT_EQ(Clip_Range_Text(s, 1, 2, 1, 2), "");  // only a hidden column
 }
+
+TEST_F(Counts_Test, Counts_Open_On_A_Column_Whose_Chart_Tells_Something) {
+    Records_Table(2, Field_Number("RecoEN")) = Value::String(QString(Short_Text_Length + 1, QLatin1Char('x')));
+    const struct {
+        const char* lang;
+        const char* current;  // "" : no column
+        const char* opened;
+    } cases[] = {
+        {"EN", "Year", "Year"},
+        {"EN", "EM", "EM"},
+        {"EN", "DomReco2", "DomReco2"},
+        {"EN", "ProjName", "ProjName"},
+        {"EN", "RecoEN", "EM"},  // a paragraph: the first coded field
+        {"EN", "", "EM"},
+        {"FR", "RecoFr", "RecoFr"},  // short texts in French
+    };
+    for (const auto& c : cases) {
+        Search_All(s, c.lang);
+        const qint32 current = *c.current ? Field_Number(c.current) : 0;
+        EXPECT_EQ(Counts_Opening_Field(s, current, c.lang), Field_Number(c.opened)) << c.lang << " " << c.current;
+    }
+}

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include "winsupport/Window_Utils.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +100,8 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
         EXPECT_FALSE(w.Cancel_Load);
         EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
         EXPECT_TRUE(QFile::exists(App_File("Data.dat")));
+        EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the workbook Sifa_table.xls");
+        EXPECT_FALSE(w.Load_Again->isVisible());
         // Grown for the progress bar during the import, then back (conversions may round a twip).
         ASSERT_FALSE(log.twips.isEmpty());
         EXPECT_GT(*std::max_element(log.twips.begin(), log.twips.end()), H);
@@ -111,6 +115,7 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
     EXPECT_TRUE(w.Data_Loaded);
     EXPECT_TRUE(log.twips.isEmpty());  // the cache: no growth, no progress
     EXPECT_EQ(Records_Table.Record_Count(), 400);
+    EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the cache Data.dat");
 
     EXPECT_TRUE(w.SifaReco->isVisible());
     EXPECT_TRUE(w.Korvan->isVisible());
@@ -149,8 +154,19 @@ TEST_F(Welcome_Window, Cancel_During_Import) {
     EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
     EXPECT_TRUE(w.Command1->isEnabled());
     EXPECT_FALSE(QFile::exists(App_File("Data.dat")));
+    EXPECT_EQ(w.Load_Status->text(), "Loading cancelled: no record loaded");
+    EXPECT_TRUE(w.Load_Again->isVisible());
     w.Command1->click();
     EXPECT_EQ(Plain_Caption(w.Command1->text()), "Quit");
+
+    // Loaded again from the second panel: the window goes on to the search.
+    click.stop();
+    w.Load_Again->click();
+    EXPECT_TRUE(w.Data_Loaded);
+    EXPECT_FALSE(w.Cancel_Load);
+    EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the workbook Sifa_table.xls");
+    EXPECT_FALSE(w.Load_Again->isVisible());
+    EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
 }
 
 TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
@@ -179,9 +195,36 @@ TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
         EXPECT_EQ(answer.lines, c.lines);
         EXPECT_EQ(w.Data_Loaded, c.loaded);
         EXPECT_FALSE(QFile::exists(App_File("Data.dat")));
+        EXPECT_EQ(w.Load_Again->isVisible(), !c.loaded);
         if (!c.loaded) {
+            EXPECT_EQ(w.Load_Status->text(), "No record loaded");
             w.Command1->click();
             EXPECT_EQ(Plain_Caption(w.Command1->text()), "Quit");
+        }
+    }
+}
+
+// A window cut to a small screen (a large scale factor) keeps every paragraph within reach.
+TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
+    Welcome w;
+    Show(w);
+    const int full = w.height();
+    for (QFrame* panel : {w.SifaReco, w.SifaReco2}) {
+        if (panel == w.SifaReco2) w.Command1->click();  // the second panel
+        for (const int height : {full, 260}) {
+            SCOPED_TRACE(panel->objectName().toStdString() + " " + std::to_string(height));
+            w.resize(w.width(), height);
+            QApplication::processEvents();  // the scroll bar comes and goes on a layout request
+            auto* area = qobject_cast<QScrollArea*>(panel);
+            ASSERT_NE(area, nullptr);
+            ASSERT_TRUE(area->isVisible());
+            const QWidget* last = w.Panel_Labels[panel == w.SifaReco ? 0 : 1].last();
+            const int bottom = last->geometry().bottom();
+            EXPECT_LE(bottom, area->widget()->height());
+            EXPECT_GE(area->verticalScrollBar()->maximum(), bottom - area->viewport()->height());
+            // The texts beside the bar, and no bar at the window's own height.
+            EXPECT_LE(area->widget()->width(), area->viewport()->width());
+            if (height == full) EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
         }
     }
 }

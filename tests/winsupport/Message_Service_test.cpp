@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -50,21 +51,39 @@ TEST(Qt_File_Filter, A_Name_Without_Extension_Gets_The_Chosen_Filters) {
     for (const auto& c : cases) EXPECT_EQ(With_Filter_Suffix(c.name, c.filter), c.result) << c.name << " " << c.filter;
 }
 
-// The real message box: its caption whole however short its text, and the detail under it.
-TEST(Qt_Message_Service, A_Short_Message_Keeps_Its_Caption_Whole) {
-    const QString caption = QStringLiteral("A caption far longer than the message it heads");
-    int width = 0;
-    QString informative;
-    QTimer::singleShot(0, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+// The real message box: its text whole however long, its caption whole however short
+// the text, and the detail under it.
+TEST(Qt_Message_Service, Shows_Its_Whole_Text_And_Caption) {
+    const QString long_caption = QStringLiteral("A caption far longer than the message it heads");
+    const struct {
+        QString text, caption;
+    } cases[] = {
+        {"x", long_caption},
+        {"The three criterion rows are all active: untick one to add a filter.", "Sifa_Soft"},
+        {QStringLiteral("The active rows are combined by \"Any active (Or)\": a filter would widen the result. ")
+             .repeated(6),
+         "Sifa_Soft"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        int width = 0;
+        bool whole = false;
+        QString informative;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
             width = box->width();
             informative = box->informativeText();
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+                whole = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                          : label->width() >= label->fontMetrics().horizontalAdvance(c.text);
             box->accept();
-        }
-    });
-    Message_Box(QStringLiteral("x"), Msg_Buttons::OK, Msg_Icon::None, caption, nullptr,
-                QStringLiteral("/some/file.pdf"));
-    // Room for the caption and the frame's icon and buttons around it.
-    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(caption) + 120);
-    EXPECT_EQ(informative, "/some/file.pdf");
+        });
+        Message_Box(c.text, Msg_Buttons::OK, Msg_Icon::Exclamation, c.caption, nullptr,
+                    QStringLiteral("/some/file.pdf"));
+        EXPECT_TRUE(whole);
+        // Room for the caption and the frame's icon and buttons around it.
+        EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(c.caption) + 120);
+        EXPECT_EQ(informative, "/some/file.pdf");
+    }
 }
