@@ -35,6 +35,7 @@ class QModelIndex;
 class QPushButton;
 class QRadioButton;
 class QSpacerItem;
+struct Value_Entry;
 
 // The width a control asks of the window's layout, in pixels, so that the window keeps
 // its drawn proportions; on a small screen the layout still narrows it to its minimum.
@@ -242,9 +243,7 @@ private:
     // the window.
     void Apply_Value_Box_Width(int Index);
     // Offers the codes of a coded row as its value box is typed into; none otherwise.
-    void Set_Code_Completer(int Index);
-    // "?" shows beside the value box of a coded row.
-    void Show_Find_Ref(int Index);
+    void Set_Code_Completer(int Index, qint32 item, const Value_Entry& e);
     // Grid pixels of a mouse position the grid gave in twips.
     QPoint Grid_Pixel(int X, int Y) const;
     // A new result starts at its first column.
