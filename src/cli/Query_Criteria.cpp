@@ -1,59 +1,8 @@
 #include "cli/Query_Criteria.h"
 
 #include "model/Record_Description.h"
-#include "model/Value.h"
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
-
-#include <cmath>
-#include <limits>
-
-namespace {
-
-// A range bound as the range lists take it: a 32-bit whole number, or nothing.
-std::optional<qint64> Range_Bound(double x) {
-    const double r = std::nearbyint(x);
-    if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) return std::nullopt;
-    return static_cast<qint64>(r);
-}
-
-// The positions 1..count a range list names, read element by element as Field_Set_From_Range
-// reads its expansion, but merged as they come instead of expanded one number at a time:
-// thousands of "1-9999" name 17 fields, not tens of millions of numbers.
-QString Merged_Range_List(const QString& rangeList, int count) {
-    std::vector<bool> named(static_cast<size_t>(std::max(count, 0)) + 1, false);
-    const auto name = [&](qint64 from, qint64 to) {
-        for (qint64 p = std::max<qint64>(from, 1); p <= std::min<qint64>(to, count); ++p) named[p] = true;
-    };
-    for (const QStringView raw : QStringView(rangeList).split(u',')) {
-        const QString element = raw.trimmed().toString();
-        if (element.isEmpty()) continue;
-        const QStringList parts = element.split(QLatin1Char('-'));
-        const QString first = parts[0].trimmed();
-        const auto a = Parse_Number(first);
-        if (!a) {
-            // Kept whole, then read as one number: "15e-1" names field 2.
-            const auto p = first.isEmpty() ? std::nullopt : To_Whole(Value::String(element));
-            if (p && Is_Numeric_Text(element)) name(*p, *p);
-            continue;
-        }
-        const auto from = Range_Bound(*a);
-        if (!from) continue;
-        if (parts.size() == 1) {
-            name(*from, *from);
-            continue;
-        }
-        const auto b = Parse_Number(parts[1].trimmed());
-        const auto to = b ? Range_Bound(*b) : std::nullopt;
-        if (to && *to < *from + 10000) name(*from, *to);
-    }
-    QStringList positions;
-    for (int p = 1; p <= count; ++p)
-        if (named[p]) positions << QString::number(p);
-    return positions.join(QLatin1Char(','));
-}
-
-}  // namespace
 
 std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error) {
     const QList<Field_Entry> entries = Field_Entries(lang);
@@ -171,8 +120,7 @@ std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QSt
     if (fields.compare(QLatin1String("Short"), Qt::CaseInsensitive) == 0) return sets.Sets[0];
     if (fields.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) return sets.Sets[1];
     const QString range = fields.mid(fields.indexOf(QLatin1Char('=')) + 1);
-    const int count = Record_Description ? Record_Description->Count() : 0;
-    std::vector<bool> set = Field_Set_From_Range(Merged_Range_List(range, count), lang);
+    std::vector<bool> set = Field_Set_From_Range(range, lang);
     if (std::find(set.begin(), set.end(), true) == set.end()) {
         error = QStringLiteral("the range \"%1\" names no column of the result in %2").arg(range, lang);
         return std::nullopt;

@@ -17,7 +17,6 @@
 #include "search/Value_Counts.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QRegularExpression>
 #include <cerrno>
 #include <csignal>
@@ -93,10 +92,9 @@ int Write_Output(const QByteArray& file, const QByteArray& bytes) {
         Write(stdout, bytes.constData(), static_cast<size_t>(bytes.size()));
         return Done;
     }
-    Output_File f;
-    if (f.Open_System_Path(file, Link_Rule::Follow) && f.Write(bytes) && f.Commit()) return Done;
-    Put(stderr, QStringLiteral("The file \"%1\" could not be written: %2")
-                    .arg(QDir::toNativeSeparators(QFile::decodeName(file)), f.Failure()));
+    const QString failure = Write_Output_File_System_Path(file, bytes);
+    if (failure.isEmpty()) return Done;
+    Put(stderr, failure);
     return Failed;
 }
 

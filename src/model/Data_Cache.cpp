@@ -465,9 +465,10 @@ std::optional<Cache_Stamp> Read_Cache_Stamp(const QString& file, const QByteArra
     return Cache_Stamp{*source, *refs};
 }
 
-}  // namespace
-
+// "Data.dat.stamp" beside "Data.dat".
 QString Cache_Stamp_File(const QString& CacheFile) { return CacheFile + QStringLiteral(".stamp"); }
+
+}  // namespace
 
 qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
     QFile f;

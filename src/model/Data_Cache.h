@@ -47,9 +47,6 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
 // The sources as they are now.
 Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile);
 
-// "Data.dat.stamp" beside "Data.dat".
-QString Cache_Stamp_File(const QString& CacheFile);
-
 // Removes the temporaries a killed cache write left beside CacheFile: regular files of
 // its temporary names only, untouched for a minute (a write in progress is younger).
 void Remove_Stale_Cache_Temporaries(const QString& CacheFile);

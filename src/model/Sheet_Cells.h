@@ -63,7 +63,7 @@ public:
     void Finish();
     void Clear();
 
-    // The last refused cell lay past the largest sheet.
+    // A cell past the largest sheet was refused since the last Clear().
     bool Beyond_Sheet() const { return beyond_sheet_; }
 
     std::size_t Size() const { return cells_.size(); }

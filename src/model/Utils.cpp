@@ -52,8 +52,8 @@ std::optional<qint64> Range_Bound(double x) {
 }
 }  // namespace
 
-QStringList Expand_Range_List(const QString& rangeList) {
-    QStringList out;
+void Read_Range_List(const QString& rangeList, const std::function<void(qint64 from, qint64 to)>& span,
+                     const std::function<void(const QString& element)>& text) {
     for (const QString& raw : rangeList.split(QLatin1Char(','))) {
         const QString element = raw.trimmed();
         if (element.isEmpty()) continue;
@@ -61,20 +61,29 @@ QStringList Expand_Range_List(const QString& rangeList) {
         const QString first = parts[0].trimmed();
         const auto a = Parse_Number(first);
         if (!a) {
-            if (!first.isEmpty()) out << element;
+            if (!first.isEmpty()) text(element);
             continue;
         }
         const auto from = Range_Bound(*a);
         if (!from) continue;
         if (parts.size() == 1) {
-            out << QString::number(*from);
+            span(*from, *from);
             continue;
         }
         const auto b = Parse_Number(parts[1].trimmed());
         const auto to = b ? Range_Bound(*b) : std::nullopt;
-        if (!to || *to >= *from + 10000) continue;
-        for (qint64 i = *from; i <= *to; ++i) out << QString::number(i);
+        if (to && *to < *from + 10000) span(*from, *to);
     }
+}
+
+QStringList Expand_Range_List(const QString& rangeList) {
+    QStringList out;
+    Read_Range_List(
+        rangeList,
+        [&out](qint64 from, qint64 to) {
+            for (qint64 i = from; i <= to; ++i) out << QString::number(i);
+        },
+        [&out](const QString& element) { out << element; });
     if (out.isEmpty()) out << QString();
     return out;
 }

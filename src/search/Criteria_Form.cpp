@@ -5,12 +5,6 @@
 #include "model/Validation.h"
 
 namespace {
-// A coded box that is a text box: a table of codes with their labels.
-bool Typed_Code_Box(qint32 item, std::optional<qint32> oper) {
-    const Value_Entry e = Value_Entry_For(item, oper);
-    return e.kind == Value_Entry::Kind::Text_Box && e.Show_Description;
-}
-
 // The code whose code, or else whose label, is the text in any letter case.
 const Ref* Named_Entry(const Champ& f, const QString& text) {
     if (!f.Ref_Listes || text.isEmpty()) return nullptr;
@@ -125,7 +119,7 @@ QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QSt
 
 QString Value_As_Table_Spells(qint32 item, std::optional<qint32> oper, const QString& text) {
     const Champ* f = Field_Of_Item(item);
-    if (!f || !oper || *oper != Op_Equal || !Typed_Code_Box(item, oper)) return text;
+    if (!f || !oper || *oper != Op_Equal || !Value_Entry_For(item, oper).Takes_Typed_Code()) return text;
     const Ref* r = Named_Entry(*f, text);
     return r ? r->Cle() : text;
 }

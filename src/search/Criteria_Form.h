@@ -35,6 +35,8 @@ struct Value_Entry {
     int Shown_Length = 0;
     bool Show_Description = false;
     QStringList List_Labels;  // Label_List: the labels of the code table, in order
+    // A box a code is typed into, a label shown beside it: it offers the table's codes.
+    bool Takes_Typed_Code() const { return kind == Kind::Text_Box && Show_Description; }
 };
 Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper);
 

@@ -4,6 +4,8 @@
 #include "model/Utils.h"
 #include "model/Value.h"
 
+#include <algorithm>
+
 QString Field_Sets_Ranges() { return QStringLiteral("1-4,8,10-17\t1-17\t0"); }
 
 QStringList Field_Sets_Captions() { return QStringLiteral("Short\tAll\tCustom").split(QLatin1Char('\t')); }
@@ -16,11 +18,21 @@ std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& 
         const QString& l = Record_Description->Get_Champs().Item(p)->Language;
         marks[p] = (l.isEmpty() || l == lang) ? 1 : 0;
     }
-    for (const QString& e : Expand_Range_List(rangeList)) {
-        if (!Is_Numeric_Text(e)) continue;
-        const auto p = To_Whole(Value::String(e));
-        if (p && *p >= 1 && *p <= M && marks[*p] > 0 && !(marks[*p] & 2)) marks[*p] += 2;
-    }
+    const auto name = [&marks, M](qint64 p) {
+        if (p < 1 || p > M) return;
+        int& m = marks[static_cast<size_t>(p)];
+        if (m > 0 && !(m & 2)) m += 2;
+    };
+    Read_Range_List(
+        rangeList,
+        [&name, M](qint64 from, qint64 to) {
+            for (qint64 p = std::max<qint64>(from, 1); p <= std::min<qint64>(to, M); ++p) name(p);
+        },
+        [&name](const QString& e) {
+            // Kept whole, then read as one number: "15e-1" names field 2.
+            if (!Is_Numeric_Text(e)) return;
+            if (const auto p = To_Whole(Value::String(e))) name(*p);
+        });
     std::vector<bool> set(1, false);
     if (columnField) columnField->assign(1, 0);
     for (int p = 1; p <= M; ++p) {

@@ -18,7 +18,8 @@ struct Field_Sets_T {
 };
 
 // The columns of one range list for the language: positions of fields of the other
-// language name no column and are skipped.
+// language name no column and are skipped. The ranges are clipped to the fields, never
+// expanded: thousands of "1-9999" cost what one does.
 std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& lang,
                                        std::vector<int>* columnField = nullptr);
 Field_Sets_T Init_Field_Sets(const QString& lang);

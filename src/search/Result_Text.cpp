@@ -6,6 +6,7 @@
 #include "model/Utils.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
 
@@ -194,11 +195,21 @@ QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Tab
     return Write_Output_File(Filename, bytes);
 }
 
+namespace {
+QString Written_Or_Why(Output_File& f, bool opened, const QString& name, const QByteArray& bytes) {
+    if (opened && f.Write(bytes) && f.Commit()) return {};
+    return QStringLiteral("The file \"%1\" could not be written: %2").arg(QDir::toNativeSeparators(name), f.Failure());
+}
+}  // namespace
+
 QString Write_Output_File(const QString& Filename, const QByteArray& bytes) {
     Output_File f;
-    if (f.Open(Filename, Link_Rule::Follow) && f.Write(bytes) && f.Commit()) return {};
-    return QStringLiteral("The file \"%1\" could not be written: %2")
-        .arg(QDir::toNativeSeparators(Filename), f.Failure());
+    return Written_Or_Why(f, f.Open(Filename, Link_Rule::Follow), Filename, bytes);
+}
+
+QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& bytes) {
+    Output_File f;
+    return Written_Or_Why(f, f.Open_System_Path(path, Link_Rule::Follow), QFile::decodeName(path), bytes);
 }
 
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,

@@ -45,6 +45,8 @@ QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Tab
 // Writes bytes to a file the user named, whole or not at all; "" when written,
 // otherwise the sentence that says why not.
 QString Write_Output_File(const QString& Filename, const QByteArray& bytes);
+// The same for a path in the system's own bytes, as a command line gives it.
+QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& bytes);
 // The clipboard text: tab separated, texts quoted only when they must be.
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
                   QString* selectionError = nullptr);

@@ -89,7 +89,7 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
 
     // Each panel scrolls: on a small screen or at a large scale factor the window is cut
     // to the screen, and its last paragraphs must stay within reach.
-    for (QFrame** slot : {&SifaReco, &SifaReco2}) {
+    for (QScrollArea** slot : {&SifaReco, &SifaReco2}) {
         auto* area = new QScrollArea(this);
         area->setObjectName(slot == &SifaReco ? QStringLiteral("SifaReco") : QStringLiteral("SifaReco2"));
         area->setFrameShape(QFrame::StyledPanel);
@@ -175,9 +175,7 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
     Add_Mnemonics(this);
 }
 
-QWidget* Welcome::Panel_Content(int index) const {
-    return static_cast<QScrollArea*>(index == 0 ? SifaReco : SifaReco2)->widget();
-}
+QWidget* Welcome::Panel_Content(int index) const { return (index == 0 ? SifaReco : SifaReco2)->widget(); }
 
 void Welcome::Build_Panel(int index) {
     QWidget* panel = Panel_Content(index);
@@ -247,7 +245,7 @@ void Welcome::Form_Resize() {
     auto py = [this](int t) { return Twips_To_Pixels_Y(t, this); };
 
     for (int i = 0; i < 2; ++i) {
-        auto* area = static_cast<QScrollArea*>(i == 0 ? SifaReco : SifaReco2);
+        QScrollArea* area = i == 0 ? SifaReco : SifaReco2;
         area->setGeometry(0, 0, width(), py(panelH));
         // The text is laid out on the width left beside the scroll bar when it needs one.
         const int frame = 2 * area->frameWidth();

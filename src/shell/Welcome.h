@@ -11,6 +11,7 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTimer;
 
 class Welcome : public QDialog, public Load_Progress, private Load_Records_Host {
@@ -22,9 +23,9 @@ public:
     bool Cancel_Load = false;
     bool Data_Loaded = false;
 
-    // The two panels, each scrolling its texts (QScrollArea).
-    QFrame* SifaReco;
-    QFrame* SifaReco2;
+    // The two panels, each scrolling its texts.
+    QScrollArea* SifaReco;
+    QScrollArea* SifaReco2;
     QFrame* Frame_Control;
     QPushButton* Command1;
     QPushButton* User_Manual_EN;

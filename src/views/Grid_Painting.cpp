@@ -74,6 +74,28 @@ void Draw_Text(QPainter* p, const QRect& cell, const QString& text, Qt::Alignmen
     p->drawText(inner, Text_Flags(inner, p->fontMetrics(), al, wrap), text);
 }
 
+// Where a fixed cell's text goes: beside its picture and, just left of a sort arrow, the
+// key number of a multi-column order. Painting and the test for a cut heading share it.
+struct Heading_Layout {
+    QRect text;
+    QRect number;  // empty without a key number
+    QString digits;
+};
+
+Heading_Layout Lay_Out_Heading(const Text_Grid& g, int row, int col, const QRect& cell, const QFontMetrics& fm) {
+    Heading_Layout l;
+    const Grid_Picture pic = g.Cell_Picture(row, col);
+    l.text = Text_Room(cell, pic, g.Cell_Picture_Alignment(row, col));
+    const int number = pic == Grid_Picture::None ? 0 : g.Cell_Picture_Number(row, col);
+    if (number > 0) {
+        l.digits = QString::number(number);
+        const int w = fm.horizontalAdvance(l.digits) + 2;
+        l.number = QRect(l.text.right() - w, cell.top(), w, cell.height());
+        l.text.setRight(l.text.right() - w);
+    }
+    return l;
+}
+
 }  // namespace
 
 QColor Marked_Row_Color(const QPalette& p) {
@@ -104,8 +126,8 @@ bool Grid_Header::Text_Cut(int row, int col) const {
     const QString& text = g.Text_Matrix(row, col);
     const QRect cell = view_->Cell_Rect(row, col);
     if (text.isEmpty() || cell.isEmpty()) return false;
-    const QRect inner = Text_Inner(Text_Room(cell, g.Cell_Picture(row, col), g.Cell_Picture_Alignment(row, col)));
     const QFontMetrics fm(view_->font());
+    const QRect inner = Text_Inner(Lay_Out_Heading(g, row, col, cell, fm).text);
     const QRect needed = fm.boundingRect(
         QRect(inner.topLeft(), QSize(std::max(inner.width(), 1), std::max(inner.height(), 1))),
         Text_Flags(inner, fm, Grid_Model::To_Qt_Alignment(g.Col_Alignment(col), text), view_->Word_Wrap()), text);
@@ -137,16 +159,9 @@ void Grid_Header::paintSection(QPainter* p, const QRect& rect, int col) const {
         p->setFont(view_->font());
         const QString& text = g.Text_Matrix(r, col);
         const Grid_Alignment a = g.Col_Alignment(col);
-        QRect room = Text_Room(cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col));
-        // The key number of a multi-column order, just left of the arrow.
-        const int number = g.Cell_Picture(r, col) == Grid_Picture::None ? 0 : g.Cell_Picture_Number(r, col);
-        if (number > 0) {
-            const QString digits = QString::number(number);
-            const int w = p->fontMetrics().horizontalAdvance(digits) + 2;
-            p->drawText(QRect(room.right() - w, cell.top(), w, cell.height()), Qt::AlignRight | Qt::AlignTop, digits);
-            room.setRight(room.right() - w);
-        }
-        Draw_Text(p, room, text, Grid_Model::To_Qt_Alignment(a, text), view_->Word_Wrap());
+        const Heading_Layout l = Lay_Out_Heading(g, r, col, cell, p->fontMetrics());
+        if (!l.digits.isEmpty()) p->drawText(l.number, Qt::AlignRight | Qt::AlignTop, l.digits);
+        Draw_Text(p, l.text, text, Grid_Model::To_Qt_Alignment(a, text), view_->Word_Wrap());
         Draw_Picture(p, cell, g.Cell_Picture(r, col), g.Cell_Picture_Alignment(r, col), palette());
         p->restore();
     }

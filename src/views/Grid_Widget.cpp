@@ -131,11 +131,6 @@ void Grid_Widget::Section_Resized(int col, int, int new_size) {
     resized_by_hand_ = col;
 }
 
-void Grid_Widget::Refresh() {
-    viewport()->repaint();
-    header_->viewport()->repaint();
-}
-
 void Grid_Widget::Apply_Layout() {
     // Our own scroll writes into the grid come back here; nothing to lay out then.
     if (applying_) return;

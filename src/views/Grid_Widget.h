@@ -75,10 +75,8 @@ public:
     // what the mouse signals give.
     int X_Twips(int x_pixels) const;
     int Y_Twips(int y_pixels) const;
-    // Repaint now (the grid control's Refresh).
-    void Refresh();
 
-    // Header rows and data rows, for tests and captures.
+    // The header that shows the fixed rows.
     QHeaderView* Fixed_Rows_Header() const;
 
 signals:

@@ -21,10 +21,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -122,10 +120,7 @@ void Search::Build_Grid_Area() {
     CmdHelp = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), QStringLiteral("CmdHelp"));
     Copyright = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), QStringLiteral("Copyright"));
     Copyright->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Hidden_Label_With_WordWrap = Named(new QLabel(this), QStringLiteral("Hidden_Label_With_WordWrap"));
-    Hidden_Label_With_WordWrap->setWordWrap(true);
     Hidden_Label_Without_WordWrap = Named(new QLabel(this), QStringLiteral("Hidden_Label_Without_WordWrap"));
-    Hidden_Label_With_WordWrap->hide();
     Hidden_Label_Without_WordWrap->hide();
 }
 
@@ -234,7 +229,6 @@ void Search::Apply_Grid_Font() {
     // Text measured on the window has the grid's metrics: the whole window uses the
     // grid's font, as the controls were drawn for it.
     setFont(To_QFont(Results.Data.Font(), font()));
-    Hidden_Label_With_WordWrap->setFont(Data->font());
     Hidden_Label_Without_WordWrap->setFont(Data->font());
 }
 

@@ -35,6 +35,7 @@ class QModelIndex;
 class QPushButton;
 class QRadioButton;
 class QSpacerItem;
+struct Value_Entry;
 
 // The width a control asks of the window's layout, in pixels, so that the window keeps
 // its drawn proportions; on a small screen the layout still narrows it to its minimum.
@@ -113,7 +114,6 @@ public:
     QPushButton* cmdClose = nullptr;
     QPushButton* CmdHelp = nullptr;
     QLabel* Copyright = nullptr;
-    QLabel* Hidden_Label_With_WordWrap = nullptr;
     QLabel* Hidden_Label_Without_WordWrap = nullptr;
 
     // ---------------------------------------------------------------- state
@@ -133,9 +133,6 @@ public:
     std::optional<qint32> Oper_Code(int Index) const;
     // Row of a value box, -1 when it is none of ours.
     int Row_Of(const QWidget* box) const;
-    // Width of a value box as its field and operator ask (twips), before it is fitted
-    // into the window.
-    int Value_Box_Design_Width(int Index) const { return value_width_[static_cast<size_t>(Index)]; }
 
     // Design inner size of the window, twips: its size when the screen has room.
     static constexpr int Design_Width = 12900;
@@ -201,11 +198,7 @@ public:
     qint32 Field_Of_Col(int col) const;
 
     // ---------------------------------------------------------------- Search_Layout.cpp
-    // Geometry in twips of the window's inner area (or of a frame, for its controls).
-    void Place(QWidget* w, int left, int top, int width, int height);
-    int Left_Of(const QWidget* w) const;
-    int Top_Of(const QWidget* w) const;
-    int Width_Of(const QWidget* w) const;
+    // Height in twips of a widget (the window: the room its drop-down lists may take).
     int Height_Of(const QWidget* w) const;
 
 signals:
@@ -250,9 +243,7 @@ private:
     // the window.
     void Apply_Value_Box_Width(int Index);
     // Offers the codes of a coded row as its value box is typed into; none otherwise.
-    void Set_Code_Completer(int Index);
-    // "?" shows beside the value box of a coded row.
-    void Show_Find_Ref(int Index);
+    void Set_Code_Completer(int Index, qint32 item, const Value_Entry& e);
     // Grid pixels of a mouse position the grid gave in twips.
     QPoint Grid_Pixel(int X, int Y) const;
     // A new result starts at its first column.

@@ -100,7 +100,7 @@ void Search::Oper_Click(int Index) {
         shown_length_[static_cast<size_t>(Index)] = e.Shown_Length;
         box->setMaxLength(e.Max_Length > 0 ? e.Max_Length : 32767);
     }
-    Set_Code_Completer(Index);
+    Set_Code_Completer(Index, *item, e);
     switch (e.kind) {
     case Value_Entry::Kind::Hidden:
         box->hide();
@@ -132,22 +132,14 @@ void Search::Oper_Click(int Index) {
         break;
     }
     }
-    Show_Find_Ref(Index);
+    Find_Ref[Index]->setVisible(e.Takes_Typed_Code());
+    Find_Ref[Index]->setEnabled(Critere_Actif[Index]->isChecked());
     Apply_Value_Box_Width(Index);
 }
 
-void Search::Show_Find_Ref(int Index) {
-    const std::optional<qint32> item = Field_Item(Index);
-    const Value_Entry e = item ? Value_Entry_For(*item, Oper_Code(Index)) : Value_Entry();
-    Find_Ref[Index]->setVisible(e.kind == Value_Entry::Kind::Text_Box && e.Show_Description);
-    Find_Ref[Index]->setEnabled(Critere_Actif[Index]->isChecked());
-}
-
-void Search::Set_Code_Completer(int Index) {
+void Search::Set_Code_Completer(int Index, qint32 item, const Value_Entry& e) {
     QLineEdit* box = txtFields[Index];
-    const std::optional<qint32> item = Field_Item(Index);
-    const Value_Entry e = item ? Value_Entry_For(*item, Oper_Code(Index)) : Value_Entry();
-    if (e.kind != Value_Entry::Kind::Text_Box || !e.Show_Description) {
+    if (!e.Takes_Typed_Code()) {
         box->setCompleter(nullptr);
         return;
     }
@@ -163,7 +155,7 @@ void Search::Set_Code_Completer(int Index) {
     }
     auto* model = static_cast<QStandardItemModel*>(completer->model());
     model->clear();
-    for (const Code_Choice& c : Code_Choices(*item)) {
+    for (const Code_Choice& c : Code_Choices(item)) {
         auto* entry = new QStandardItem(c.Code + QStringLiteral("  ") + c.Label);
         entry->setData(c.Code, Qt::UserRole);
         model->appendRow(entry);

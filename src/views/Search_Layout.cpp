@@ -32,11 +32,6 @@ constexpr int Row_Step = 360, Options_Gap = 165;
 constexpr int Frame_Extra_Width = 120, Frame_Extra_Height = 405;
 }  // namespace
 
-void Search::Place(QWidget* w, int left, int top, int width, int height) { Place_Twips(w, left, top, width, height); }
-
-int Search::Left_Of(const QWidget* w) const { return w ? Pixels_To_Twips_X(w->x(), this) : 0; }
-int Search::Top_Of(const QWidget* w) const { return w ? Pixels_To_Twips_Y(w->y(), this) : 0; }
-int Search::Width_Of(const QWidget* w) const { return w ? Pixels_To_Twips_X(w->width(), this) : 0; }
 int Search::Height_Of(const QWidget* w) const { return w ? Pixels_To_Twips_Y(w->height(), this) : 0; }
 
 void Search::Build_Layout() {
@@ -182,4 +177,3 @@ void Search::Apply_Value_Box_Width(int Index) {
     description_gap_[static_cast<size_t>(Index)]->changeSize(gap, 0, QSizePolicy::Fixed);
     if (layout()) layout()->invalidate();
 }
-

@@ -31,7 +31,6 @@ public:
     }
 };
 
-// The four captions alike: the first once read "First key :".
 const char* const Frame_Captions[4] = {"First key", "Second key", "Third key", "Fourth key"};
 
 QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.what()); }

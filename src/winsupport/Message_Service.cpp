@@ -54,7 +54,7 @@ public:
         // Wide enough for its title and the frame's buttons: a short message must not cut
         // the caption down to its first and last letters. A spacer row under the text, not
         // a minimum width on the text's label: the box takes its size from that label's
-        // own minimum, and a fixed one left longer texts cut off after their first words.
+        // own minimum, and a fixed one would cut longer texts after their first words.
         // Added last: setting the icon or the detail lays the box out anew.
         if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
             grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(caption) + 120, 0, QSizePolicy::Fixed,

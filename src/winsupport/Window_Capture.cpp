@@ -23,10 +23,6 @@ QPixmap Capture_Window(QWidget* hWndSrc, bool Client, int LeftSrc, int TopSrc, i
     return Create_Bitmap_Picture(out.toImage(), Capture_Palette(hWndSrc));
 }
 
-QPixmap Capture_Window_Rect(QWidget* w, const QRect& rect) {
-    return Capture_Window(w, false, rect.left(), rect.top(), rect.width(), rect.height());
-}
-
 QList<QRgb> Capture_Palette(const QWidget*) {
     // A grab is always true-colour, whatever the display: there is no system palette to
     // carry along.

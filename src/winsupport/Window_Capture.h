@@ -1,9 +1,7 @@
 #pragma once
-// Copying a rectangle of a widget's image into a picture (the header button of the
-// result grid shows the header cell this way).
+// Copying a rectangle of a widget's image into a picture.
 #include <QList>
 #include <QPixmap>
-#include <QRect>
 #include <QRgb>
 
 class QImage;
@@ -13,8 +11,6 @@ class QWidget;
 // (inside its frame) when Client is true, else from the whole widget. Parts outside the
 // widget are left transparent; a null picture for no widget or an empty rectangle.
 QPixmap Capture_Window(QWidget* hWndSrc, bool Client, int LeftSrc, int TopSrc, int WidthSrc, int HeightSrc);
-// The rectangle in the widget's own pixels (whole widget).
-QPixmap Capture_Window_Rect(QWidget* w, const QRect& rect);
 
 // The palette a capture carries: always empty, since a grab is true-colour.
 QList<QRgb> Capture_Palette(const QWidget* w);
