@@ -104,79 +104,6 @@ TEST_F(Tables, Bytes_That_Are_Not_Text_Do_Not_Break_Loading) {
     EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("OK"))->Valeur, QStringLiteral("fine"));
 }
 
-TEST_F(Tables, Get_Data_Single_And_Two_Part_Codes) {
-    Load(QStringLiteral("[T]\nFR=France\nEMPTY=\n012.03=Sub three\n12=Twelve\n7.x=Seven x\n"), QStringLiteral("T"));
-    struct Case {
-        bool multi;
-        const char* code;
-        const char* what;
-        const char* expected;
-        bool emptyValue;
-    };
-    const Case cases[] = {
-        {false, "", "V", "", false},
-        {false, "fr", "V", "France", false},
-        {false, "fr", "C", "FR", false},
-        {false, "XX", "V", "", false},
-        {false, "12.3", "C", "", false},
-        {true, "12.3", "C", "012.03", false},
-        {true, "12.03", "V", "Sub three", false},
-        {true, "012", "C", "12", false},
-        {true, "7.x", "C", "7.x", false},
-        {true, "7.X", "C", "7.x", false},  // the direct lookup ignores letter case
-        {true, "07.x", "C", "7.x", false},  // part by part: the minor compares as text
-        {true, "A.1", "C", "", true},
-        {true, ".5", "C", "", true},
-        {true, "12.4", "C", "", true},
-        {true, "EMPTY", "V", "", true},  // an entry without label counts as not found
-    };
-    for (const Case& c : cases) {
-        field.Ref_MultiPart = c.multi;
-        const Value v = field.Get_Data(QString::fromUtf8(c.code), QString::fromUtf8(c.what));
-        EXPECT_EQ(To_Text(v), QString::fromUtf8(c.expected)) << c.code;
-        EXPECT_EQ(v.isEmpty(), c.emptyValue) << c.code;
-    }
-}
-
-TEST_F(Tables, Matching_By_Contained_Text_And_Wildcards) {
-    Load(QStringLiteral("[T]\nFR=France\nFI=Finlande\nDE=Allemagne\nIE=Irlande\n"), QStringLiteral("T"));
-    EXPECT_EQ(field.Get_Data_Match(QStringLiteral("fr"), QString()), QStringLiteral("France"));
-    EXPECT_EQ(field.Get_Data_Match(QString(), QStringLiteral("allem"), QStringLiteral("C")), QStringLiteral("DE"));
-    EXPECT_EQ(field.Get_Data_Match(QString(), QStringLiteral("lande")), QString());  // two entries
-    EXPECT_EQ(field.Get_Data_Match(QStringLiteral("E"), QStringLiteral("irl")), QStringLiteral("Irlande"));
-    EXPECT_EQ(field.Get_Number_Match(QString(), QStringLiteral("LANDE")), 2);
-    EXPECT_EQ(field.Get_Number_Match(QString(), QString()), 4);
-    const auto filtered = field.Get_List_Filtered(QStringLiteral("f"), QString());
-    ASSERT_EQ(filtered->Count(), 2);
-    EXPECT_EQ(filtered->Item(2)->Cle(), QStringLiteral("FI"));
-
-    struct Case {
-        std::optional<QString> cle, data;
-        int match;
-        bool expected;
-    };
-    const Case cases[] = {
-        {QStringLiteral("F"), std::nullopt, 2, true},
-        {QStringLiteral("F"), std::nullopt, 1, false},
-        {QStringLiteral("FR"), std::nullopt, 1, true},
-        {QStringLiteral("fr"), std::nullopt, 1, false},  // letter case counts here
-        {std::nullopt, QStringLiteral("lande"), 3, true},
-        {std::nullopt, QStringLiteral("lande"), 2, false},
-        {std::nullopt, QStringLiteral("rlan"), 4, true},
-        {QStringLiteral("?E"), QStringLiteral("All*"), 1, true},
-        {QStringLiteral("[!D]E"), QStringLiteral("All*"), 1, false},
-        {std::nullopt, std::nullopt, 4, false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(field.Any_Exists_Match(c.cle, c.data, c.match), c.expected)
-            << c.cle.value_or(QStringLiteral("-")).toStdString() << " "
-            << c.data.value_or(QStringLiteral("-")).toStdString();
-    field.Reset_Listes();
-    EXPECT_FALSE(field.Any_Exists_Match(QStringLiteral("F"), std::nullopt, 2));
-    EXPECT_EQ(field.Get_Number_Match(QString(), QString()), 0);
-    EXPECT_EQ(field.Get_List_Filtered(QString(), QString())->Count(), 0);
-}
-
 TEST_F(Tables, Width_Of_Values) {
     Load(QStringLiteral("[T]\nA=1\nLONG=2\nBB=3\n"), QStringLiteral("T"));
     EXPECT_EQ(field.Longueur_Czi(), 4);
@@ -197,34 +124,12 @@ const QString kTables = QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest");
 const QString kVersions = QStringLiteral("EN\nFR");
 }  // namespace
 
-TEST_F(Tables, Load_Code_Tables_Follows_The_Current_Language) {
-    Write_Cp1252(file, QString::fromUtf8(kGoodRefs));
-    Build_Record_Description();
-    Current_Language.clear();
-    Load_Code_Tables(file);
-    Champs& f = Record_Description->Get_Champs();
-    EXPECT_EQ(To_Text(f.Item(QStringLiteral("EM"))->Get_Data(QStringLiteral("de"))), QStringLiteral("Germany"));
-    EXPECT_EQ(To_Text(f.Item(QStringLiteral("DomReco3"))->Get_Data(QStringLiteral("10"))), QStringLiteral("Health"));
-    EXPECT_EQ(f.Item(QStringLiteral("DomReco1"))->Longueur_Czi(), 2);
-    EXPECT_EQ(f.Item(QStringLiteral("Year"))->Ref_Listes, nullptr);
-    Current_Language = QStringLiteral("FR");
-    Load_Code_Tables(file);
-    EXPECT_EQ(To_Text(f.Item(QStringLiteral("EM"))->Get_Data(QStringLiteral("DE"))), QStringLiteral("Allemagne"));
-    EXPECT_EQ(To_Text(f.Item(QStringLiteral("Dest2"))->Get_Data(QStringLiteral("eu"))),
-              QStringLiteral("Institutions européennes"));
-    Current_Language = QStringLiteral("DE");  // no such sections: every coded field without table
-    Load_Code_Tables(file);
-    EXPECT_EQ(f.Item(QStringLiteral("EM"))->Ref_Listes, nullptr);
-    Current_Language.clear();
-}
-
 TEST_F(Tables, Version_Check_Reports_Missing_And_Extra_Keys) {
-    struct Case {
+    const struct {
         const char* from;
         const char* to;
         QStringList expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", "", {}},
         {"DE=Allemagne\r\n", "", {QStringLiteral("Table Country: key \"DE\" is missing in FR version")}},
         {"DE=Allemagne\r\n",
@@ -236,43 +141,10 @@ TEST_F(Tables, Version_Check_Reports_Missing_And_Extra_Keys) {
          {QStringLiteral("Table Country: key \"FR\" is missing in FR version"),
           QStringLiteral("Table Country: key \"DE\" is missing in FR version")}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Write_Cp1252(file, QString::fromUtf8(kGoodRefs).replace(QString::fromUtf8(c.from), QString::fromUtf8(c.to)));
         QStringList e;
         EXPECT_EQ(Check_Code_Table_Versions(kTables, kVersions, QStringLiteral("EN"), e, file), c.expected.isEmpty());
         EXPECT_EQ(e, c.expected) << c.from;
     }
-}
-
-TEST_F(Tables, Version_Check_With_One_Side_Missing_Or_No_File) {
-    Write_Cp1252(file, QStringLiteral("[TypeEmet (FR)]\r\nPA=Autorité\r\n[DomReco]\r\n1=Education\r\n"));
-    QStringList e;
-    EXPECT_FALSE(Check_Code_Table_Versions(kTables, kVersions, QStringLiteral("EN"), e, file));
-    EXPECT_EQ(e, (QStringList{QStringLiteral("Table TypeEmet: key \"PA\" exist in FR version but not in master table"),
-                              QStringLiteral("Table DomReco: key \"1\" is missing in FR version")}));
-    e.clear();
-    EXPECT_TRUE(
-        Check_Code_Table_Versions(kTables, kVersions, QStringLiteral("EN"), e, dir.filePath(QStringLiteral("absent"))));
-    EXPECT_TRUE(Check_Code_Table_Versions(kTables, kVersions, QString(), e, file));
-    EXPECT_TRUE(e.isEmpty());
-}
-
-TEST(Refs_Table, Removal_Keeps_Order_Lookups_And_Positions) {
-    Refs t;
-    for (const char* code : {"a", "b", "c", "d"}) t.add(QString::fromLatin1(code), QStringLiteral("label"));
-    const auto codes = [&t] {
-        QStringList out;
-        for (const Ref& r : t) out << r.Cle();
-        return out;
-    };
-    EXPECT_TRUE(t.Remove(QStringLiteral("B")));
-    EXPECT_FALSE(t.Remove(QStringLiteral("b")));
-    EXPECT_EQ(codes(), (QStringList{"a", "c", "d"}));
-    EXPECT_EQ(t.Count(), 3);
-    EXPECT_EQ(t.Item(2)->Cle(), QStringLiteral("c"));
-    EXPECT_TRUE(t.Remove(1));
-    EXPECT_EQ(t.Item(QStringLiteral("D"))->Cle(), QStringLiteral("d"));
-    EXPECT_EQ(t.Item(3), nullptr);
-    ASSERT_NE(t.add(QStringLiteral("b"), QStringLiteral("again")), nullptr);
-    EXPECT_EQ(codes(), (QStringList{"c", "d", "b"}));
 }

@@ -76,8 +76,6 @@ TEST(Value, Whole_Numbers_Round_Halves_To_Even) {
 }
 
 TEST(Value, Dates) {
-    EXPECT_DOUBLE_EQ(Date_Serial(1899, 12, 30), 0);
-    EXPECT_DOUBLE_EQ(Date_Serial(1900, 1, 1), 2);
     EXPECT_DOUBLE_EQ(Date_Serial(2000, 1, 1), 36526);
     const std::pair<const char*, std::optional<double>> cases[] = {
         {"2000-01-01", 36526},

@@ -66,11 +66,6 @@ struct Search_Window_Test : Sample_Data {
         ASSERT_GE(k, 0) << text.toStdString();
         list->setCurrentIndex(k);
     }
-    static QStringList Entries(const QComboBox* list) {
-        QStringList out;
-        for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
-        return out;
-    }
     // Centre of a grid cell, in the twips the grid's mouse signals give.
     std::pair<int, int> Cell_Twips(int row, int col) const {
         const QRect r = w->Data->Cell_Rect(row, col);

@@ -18,13 +18,7 @@ TEST(Twips, ConvertAtTheScreensResolution) {
     const double dpiX = s->logicalDotsPerInchX(), dpiY = s->logicalDotsPerInchY();
     EXPECT_EQ(Twips_To_Pixels_X(1440), qRound(dpiX));  // one inch
     EXPECT_EQ(Twips_To_Pixels_Y(-1440), -qRound(dpiY));
-    EXPECT_EQ(Twips_To_Pixels_X(0), 0);
-    if (qFuzzyCompare(dpiX, 96.0)) {
-        EXPECT_EQ(Twips_Per_Pixel_X(), 15);
-        EXPECT_EQ(Twips_To_Pixels_X(9600), 640);
-        EXPECT_EQ(Pixels_To_Twips_X(81), 1215);
-        EXPECT_EQ(Twips_To_Pixels_X(10), 1);  // two thirds of a pixel: rounded, not cut
-    }
+    if (qFuzzyCompare(dpiX, 96.0)) EXPECT_EQ(Twips_To_Pixels_X(10), 1);  // two thirds of a pixel: rounded, not cut
     // Whole pixels survive the round trip.
     for (int px : {1, 7, 33, 640, 1919}) EXPECT_EQ(Twips_To_Pixels_Y(Pixels_To_Twips_Y(px)), px) << px;
 }
@@ -64,23 +58,6 @@ TEST(Fit_Drop_Down_List, LongerListsShowWhatFitsAboveTheLimit) {
     for (int i = 0; i < 20; ++i) alone.addItem("x");
     EXPECT_EQ(Fit_Drop_Down_List(&alone, 100000), 0);
     EXPECT_EQ(Fit_Drop_Down_List(nullptr, 100000), 0);
-}
-
-TEST(Set_Window_On_Top, KeepsGeometryAndSetsTheFlag) {
-    QWidget w;
-    w.setGeometry(120, 80, 300, 200);
-    w.show();
-    const QRect before = w.geometry();
-    for (bool on : {true, false}) {
-        Set_Window_On_Top(&w, on);
-        EXPECT_EQ(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
-        EXPECT_TRUE(w.isVisible());
-        EXPECT_EQ(w.geometry(), before);
-    }
-    QWidget hidden;  // a window not shown yet stays hidden
-    Set_Window_On_Top(&hidden, true);
-    EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(hidden.isVisible());
 }
 
 TEST(Fit_To_Screen, No_Window_Opens_Larger_Than_The_Screen) {
