@@ -108,15 +108,10 @@ TEST_F(Query, Output_That_Cannot_Be_Written_Is_Reported_And_Fails) {
          {"-c", "!Year:Empty", "-o", missing},
          "",
          "could not be written: the folder does not exist"},
-        {"clipboard text in a missing folder",
-         {"-c", "!Year:Empty", "--clip", "-o", missing},
-         "",
-         "the folder does not exist"},
         {"full disk",
          {"-c", "!Year:Empty"},
          "/dev/full",
          "sifa-query: the output could not be written: the disk is full"},
-        {"full disk, count only", {"--count"}, "/dev/full", "the disk is full"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,24 +177,6 @@ TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike) {
         const Query_Run longText = Sifa_Query({"--record", "6"}, folder.path());
         const QList<QByteArray> lines = longText.out.split('\n');
         EXPECT_EQ(lines.value(12).size(), qsizetype(17000 + QByteArray("Reco Text: ").size()));
-    }
-}
-
-TEST_F(Query, Dump_Sheet_Shows_The_Cells_As_Read) {
-    for (const char* ext : {"xls", "xlsx", "ods"}) {
-        const QString book = QStringLiteral(SIFA_TEST_DATA "/lo_fixture.") + QLatin1String(ext);
-        const Query_Run r = Run({"--dump-sheet", book});
-        EXPECT_EQ(r.code, 0) << ext;
-        EXPECT_EQ(r.out, Read_Bytes(book + QStringLiteral(".dump"))) << ext;
-    }
-    for (const auto& [file, why] : {std::pair{"workbooks/calamine/pass_protected.xlsx", "password"},
-                                    {"make_xls_fixtures.py", "not a workbook"},
-                                    {"absent.xls", "not be found"}}) {
-        const Query_Run r = Run({"--dump-sheet", QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(file)});
-        EXPECT_EQ(r.code, 1) << file;
-        EXPECT_TRUE(r.out.isEmpty());
-        EXPECT_TRUE(r.err.startsWith("No input data (error openning file)\n") && r.err.contains(why))
-            << r.err.toStdString();
     }
 }
 

@@ -11,11 +11,10 @@ struct Tables : ::testing::Test {
     QString file = dir.filePath(QStringLiteral("Refs.dat"));
     Champ field;
     QStringList errs;
-    qint32 Load(const QString& text, const QString& section, int cleLen = 0, bool verbose = false, bool onlyCle = false,
-                int valLen = 0) {
+    qint32 Load(const QString& text, const QString& section, int cleLen = 0) {
         Write_Cp1252(file, text);
-        return field.Load_Listes_From_Ini_Section(file, section, cleLen, onlyCle, valLen, QStringLiteral("Country"),
-                                                  &errs, verbose);
+        return field.Load_Listes_From_Ini_Section(file, section, cleLen, false, 0, QStringLiteral("Country"), &errs,
+                                                  false);
     }
     QStringList Codes() const {
         QStringList c;
@@ -27,64 +26,37 @@ struct Tables : ::testing::Test {
 }  // namespace
 
 TEST_F(Tables, Lines_Give_Code_Before_First_Equals_And_Label_After_Last) {
-    struct Case {
-        const char* text;
-        bool onlyCle;
-        int valLen;
-        int loaded;
-        QStringList codes;
-        bool onlyValue;
+    const std::tuple<const char*, int, QStringList> cases[] = {
+        {"[T]\r\nFR = France  \r\na=b=c\r\nBE=Belgique\r\n", 3, {"FR=France", "a=c", "BE=Belgique"}},
+        {"[T]\nab=first\nAB=second\n", 2, {"ab=first"}},  // other case: the first kept, still counted
     };
-    const QString tooLong = QStringLiteral("Country: Total of 1 unloaded items (incorect length)");
-    const Case cases[] = {
-        {"[T]\r\nFR = France  \r\na=b=c\r\nBE=Belgique\r\n", false, 0, 3, {"FR=France", "a=c", "BE=Belgique"}, false},
-        {"[T]\nA=xy\nB=xyz\n", false, 2, 1, {"A=xy"}, false},  // label length
-        {"[T]\n  X1  \nX2\n", true, 0, 2, {"X1=X1", "X2=X2"}, true},  // code-only lines
-        {"[T]\nab=first\nAB=second\n", false, 0, 2, {"ab=first"}, false},  // other case: the first kept, still counted
-    };
-    for (const Case& c : cases) {
+    for (const auto& [text, loaded, codes] : cases) {
         field.Reset_Listes();
-        errs.clear();
-        EXPECT_EQ(Load(QString::fromUtf8(c.text), QStringLiteral("T"), 0, false, c.onlyCle, c.valLen), c.loaded)
-            << c.text;
-        EXPECT_EQ(errs, c.valLen ? QStringList{tooLong} : QStringList{}) << c.text;
-        EXPECT_EQ(Codes(), c.codes) << c.text;
-        EXPECT_EQ(field.Ref_Listes->Only_Value, c.onlyValue) << c.text;
+        EXPECT_EQ(Load(QString::fromUtf8(text), QStringLiteral("T")), loaded) << text;
+        EXPECT_EQ(Codes(), codes) << text;
     }
+    EXPECT_TRUE(errs.isEmpty());
     EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("Ab"))->Valeur, QStringLiteral("first"));
 }
 
 TEST_F(Tables, Rejected_Lines_Are_Counted_And_Reported) {
-    struct Case {
-        const char* text;
-        int cleLen;
-        bool verbose;
-        int loaded;
-        QStringList messages;
-    };
-    const QStringList verbose{"Country: Transcode \"FRA\" -> \"Fr\" Unloaded item (incorect length)",
-                              "Country: Transcode \"noequals\" -> \"\" Unloaded item (incorect length)",
-                              "Country: Total of 2 unloaded items (incorect length)",
-                              "Country: Total of 1 successfully loaded item"};
     // Codes one character short and one too long are both refused.
-    const Case cases[] = {
-        {"[Country]\nFR=Fr\nF=Fr\nFRA=Fr\n", 2, false, 1, {"Country: Total of 2 unloaded items (incorect length)"}},
-        {"[Country]\nFR=Fr\nFRA=Fr\nnoequals\n", 2, true, 1, verbose},
-        {"[Country]\nFR=France\n", 0, true, 1, {"Country: Total of 1 successfully loaded item"}},
-        {"[Country]\nlonely\n", 0, false, 0, {"Country: Total of 1 unloaded items (incorect length)"}},
+    const std::tuple<const char*, int, int, const char*> cases[] = {
+        {"[Country]\nFR=Fr\nF=Fr\nFRA=Fr\n", 2, 1, "Country: Total of 2 unloaded items (incorect length)"},
+        {"[Country]\nlonely\n", 0, 0, "Country: Total of 1 unloaded items (incorect length)"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, cleLen, loaded, message] : cases) {
         errs.clear();
         field.Reset_Listes();
-        EXPECT_EQ(Load(QString::fromUtf8(c.text), QStringLiteral("Country"), c.cleLen, c.verbose), c.loaded) << c.text;
-        EXPECT_EQ(errs, c.messages) << c.text;
+        EXPECT_EQ(Load(QString::fromUtf8(text), QStringLiteral("Country"), cleLen), loaded) << text;
+        EXPECT_EQ(errs, QStringList{message}) << text;
     }
     // Nothing accepted: no table at all.
     EXPECT_EQ(field.Ref_Listes, nullptr);
 }
 
 TEST_F(Tables, Missing_Or_Empty_Sections_And_Files_Load_Nothing_Silently) {
-    EXPECT_EQ(Load(QStringLiteral("[Other]\nA=1\n[Country]\n"), QStringLiteral("Country"), 0, true), 0);
+    EXPECT_EQ(Load(QStringLiteral("[Other]\nA=1\n[Country]\n"), QStringLiteral("Country")), 0);
     EXPECT_EQ(field.Ref_Listes, nullptr);
     EXPECT_EQ(field.Load_Listes_From_Ini_Section(dir.filePath("none.dat"), "Country", 0, false, 0, "", &errs, true), 0);
     EXPECT_TRUE(errs.isEmpty());

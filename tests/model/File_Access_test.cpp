@@ -3,7 +3,6 @@
 #include "Test_Files.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <csignal>
 #if !defined(Q_OS_WIN)
 #include <sys/stat.h>

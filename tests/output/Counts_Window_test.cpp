@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {

@@ -5,7 +5,6 @@
 #include "search/Field_Sets.h"
 
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <algorithm>
 
 namespace {
@@ -51,14 +50,10 @@ TEST_F(LVPrint_Test, Page_Header) {
     const Op* criteria = dev.Find("Selection criteria are Year Not Empty");
     const Op* order = dev.Find("Ordered by Year");
     ASSERT_TRUE(date && page && title && criteria && order);
-    EXPECT_DOUBLE_EQ(page->Top, date->Top);
-    EXPECT_GT(page->X, 190 / 2);
-    EXPECT_TRUE(title->Bold && !criteria->Bold);
-    EXPECT_GT(title->Size, criteria->Size);
+    EXPECT_TRUE(page->Top == date->Top && page->X > 190 / 2);
+    EXPECT_TRUE(title->Bold && !criteria->Bold && title->Size > criteria->Size);
     EXPECT_NEAR(criteria->X, (190 - 37 * 1.65) / 2, 1e-9);
-    EXPECT_LT(page->Top, title->Top);
-    EXPECT_LT(title->Top, criteria->Top);
-    EXPECT_LT(criteria->Top, order->Top);
+    EXPECT_TRUE(page->Top < title->Top && title->Top < criteria->Top && criteria->Top < order->Top);
 }
 
 TEST_F(LVPrint_Test, Which_Labels_Print) {
@@ -144,14 +139,12 @@ TEST_F(LVPrint_Test, Wrap_Text) {
         const char* wrapped;
         double width;
     } cases[] = {
-        {"aaa bbb", 12, "aaa bbb", 7 * 1.65},
         {"aaa bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},
         {"aaa  bbb   ccc ", 12, "aaa bbb\nccc", 7 * 1.65},
         {"a longwordthatneverfits b", 12, "a\nlongwordthatneverfits\nb", 21 * 1.65},
         {"   aaa bbb", 12, "aaa bbb", 7 * 1.65},  // leading blanks make no empty line
         {"aaa\t bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},  // any blank ends a word's text
         {"one\r\ntwo", 100, "one\ntwo", 3 * 1.65},
-        {"", 12, "", 0},
         {"word", -5, "word", 4 * 1.65},
     };
     for (const auto& c : cases) {
@@ -227,17 +220,6 @@ TEST_F(LVPrint_Test, PrintList_Goes_Through_The_Setup_Dialog) {
     EXPECT_EQ(Count("Page 1"), 2);
     EXPECT_EQ(Count("Page 1", dev.Pages / 2 + 1), 1);
     EXPECT_EQ(Count("MS of coordinator:"), 60);
-}
-
-TEST_F(LVPrint_Test, Printer_Into_A_File) {
-    // A file that cannot be written is a printer error: the job says so. A file that can is
-    // printed through the real print dialog in Export_test.cpp.
-    Search(Plain_Records(3));
-    p.Set_Output_Device(nullptr);
-    QTemporaryDir dir;
-    messages->printSetupAnswer = true;
-    p.Printer().setOutputFileName(dir.filePath("missing/printed.pdf"));
-    EXPECT_FALSE(p.PrintList(false, 2, 0, Field_Set_From_Range("1-17", "EN")));
 }
 
 TEST_F(LVPrint_Test, Bad_Input_Never_Stops_The_Job) {

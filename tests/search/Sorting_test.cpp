@@ -97,31 +97,6 @@ TEST_F(Single_Field, Another_Column_Takes_Over_And_A_Hidden_Field_Does_Nothing) 
     EXPECT_EQ(Column(grid, 0), before);
 }
 
-TEST_F(Single_Field, Order_Survives_A_New_Search_Until_The_Mode_Changes) {
-    DoSort(Ref(), state, Value::Long(3));
-    DoSort(Ref(), state, Value::Long(3));
-    ASSERT_EQ(Column(grid, 0), Descending);
-
-    // A new search rebuilds the grid from scratch, then re-applies the order.
-    Fill_Grid(grid, {"Code", "Name", "Count"}, {{"x", "x", "7"}, {"x", "x", "100"}, {"x", "x", "8"}, {"x", "x", ""}});
-    ASSERT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::None);
-    DoSort(Ref(), state);
-    EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
-    EXPECT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::Descending);
-
-    Sort_Keys_T keys{2, -1, 0, 0};
-    AdvancedSort_Click(Ref(), state, keys);
-    EXPECT_EQ(keys, (Sort_Keys_T{0, 0, 0, 0}));
-    EXPECT_EQ(std::count(state.Sort_State.begin(), state.Sort_State.end(), 0), 9);
-    EXPECT_EQ(state.Sort_Field, 3);
-    EXPECT_EQ(Pictures(grid), QStringList(4, u"-"_qs));
-    EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
-    // With its code at 0 the remembered field sorts nothing.
-    Fill_Grid(grid, {"Code", "Name", "Count"}, {{"x", "x", "7"}, {"x", "x", "1"}});
-    DoSort(Ref(), state);
-    EXPECT_EQ(Column(grid, 3), (QStringList{u"7"_qs, u"1"_qs}));
-}
-
 // Group codes sort in the order of their counters, as texts. How the dialog shows stored keys is
 // frmTrier_test.cpp's business.
 TEST(Sorting, Group_Codes_Sort_In_Their_Order) {

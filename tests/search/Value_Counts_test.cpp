@@ -48,11 +48,6 @@ TEST_F(Counts_Test, Groups_Empty_Values_Orders_And_Languages) {
         const Value_Counts counts = Count_Values(s, Field_Number(c.field), c.lang, c.order);
         EXPECT_EQ(Lines(counts), c.lines) << c.field;
         EXPECT_EQ(counts.Records, 3);
-        if (counts.Members.size() == 1) {
-            double total = 0;
-            for (const Value_Count& v : counts.Rows) total += v.Share;
-            EXPECT_NEAR(total, 100.0, 1e-9) << c.field;
-        }
     }
 }
 

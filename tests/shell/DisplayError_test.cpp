@@ -19,7 +19,6 @@ TEST(DisplayError, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
         QString text;
     } cases[] = {
         {0, ""},
-        {2, "Line 1\r\nLine 2"},
         {300, Numbered(300).join("\r\n")},
         {301, Numbered(300).join("\r\n") + cut},
         {1000, Numbered(300).join("\r\n") + cut},

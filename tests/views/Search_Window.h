@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <memory>
 #include "model/App_Paths.h"
-#include "search/Criteria.h"
 #include "views/Grid_Widget.h"
 #include "views/Search.h"
 #include "views/frmTrier.h"

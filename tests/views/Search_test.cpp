@@ -101,15 +101,6 @@ TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     Criterion("[Any fields]", "Content");
     EXPECT_EQ(s.txtFields[1]->maxLength(), 255);
     EXPECT_LE(s.txtFields[1]->geometry().right(), s.Data->geometry().right());
-
-    // A table of labels only is offered as a list that writes into the value box.
-    Record_Description->Get_Champs().Item("EmetType")->Ref_Listes->Only_Value = true;
-    Criterion("Type of emitting", "Equal");
-    EXPECT_TRUE(s.ListFields[1]->isVisible());
-    EXPECT_FALSE(s.txtFields[1]->isVisible());
-    ASSERT_GT(s.ListFields[1]->count(), 1);
-    s.ListFields[1]->setCurrentIndex(1);
-    EXPECT_EQ(s.txtFields[1]->text(), s.ListFields[1]->itemText(1));
 }
 
 TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {

@@ -153,22 +153,3 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
         EXPECT_TRUE(pick->Unloaded());
     }
 }
-
-TEST_F(Picker, A_Label_Only_Table_Shows_Labels_And_Writes_The_Code) {
-    const auto saved = country->Ref_Listes;
-    auto labels_only = std::make_shared<Refs>(*saved);
-    labels_only->Only_Value = true;
-    country->Ref_Listes = labels_only;
-    Open(QString());
-    EXPECT_TRUE(pick->Labels_Only());
-    EXPECT_TRUE(pick->Code_Search->isHidden());
-    EXPECT_TRUE(pick->Code_Selected->isHidden());
-    EXPECT_EQ(pick->List_Grid().Col_Width(0), 0);
-    const int it = Row_Of(QStringLiteral("IT"));
-    ASSERT_GE(it, 0);
-    QTest::mouseClick(pick->List->viewport(), Qt::LeftButton, Qt::NoModifier, Cell_Center(it, 1));
-    EXPECT_EQ(pick->Val_Selected->text(), "Italy");
-    QTest::mouseClick(pick->Ok, Qt::LeftButton);
-    country->Ref_Listes = saved;
-    EXPECT_EQ(box.text(), "IT");
-}

@@ -27,15 +27,6 @@ struct Tooltip : ::testing::Test {
 
 }  // namespace
 
-TEST(Tooltip_Title, Is_Cut_From_100_Characters_On) {
-    for (const auto& [length, kept] : {std::pair{0, 0}, {96, 96}, {99, 99}, {100, 96}, {250, 96}}) {
-        CTooltip tip;
-        const QString title(length, QLatin1Char('t'));
-        tip.Title = title;
-        EXPECT_EQ(QString(tip.Title), kept == length ? title : title.left(96) + "...") << length;
-    }
-}
-
 TEST_F(Tooltip, Shows_After_The_Delay_For_The_Visible_Time) {
     CTooltip tip;
     tip.TipText = QStringLiteral("Germany");
