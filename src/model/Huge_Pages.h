@@ -17,7 +17,6 @@ public:
     ~Huge_Page_Heap();
     Huge_Page_Heap(const Huge_Page_Heap&) = delete;
     Huge_Page_Heap& operator=(const Huge_Page_Heap&) = delete;
-    bool Active() const { return active_; }
 
 private:
     bool active_ = false;

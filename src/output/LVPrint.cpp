@@ -364,12 +364,6 @@ int Word_End(const QString& text, int start) {
 }
 }  // namespace
 
-QString LVPrint::Next_Word(const QString& text, int& position) {
-    const int start = std::max(position, 0);
-    position = Word_End(text, start);
-    return text.mid(start, position - start);
-}
-
 LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
     Wrapped result;
     if (!out_) out_ = test_device_;

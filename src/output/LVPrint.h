@@ -75,9 +75,6 @@ public:
         double Width = 0;  // of the widest line
     };
     Wrapped Wrap_Text(const QString& text, double limit);
-    // From position (0-based): up to the next blank with the blanks that follow;
-    // position moves past it.
-    static QString Next_Word(const QString& text, int& position);
 
     // The record layouts, one per field set, tab separated; lines LF separated;
     // numbers are record-description positions, negative ones printed only when not empty.
@@ -87,7 +84,6 @@ public:
     double Left_Margin() const { return left_margin_; }
     double Top_Margin() const { return top_margin_; }
     double Bottom_Limit() const { return bottom_limit_; }
-    double Right_Limit() const { return right_limit_; }
     double Line_Height() const { return line_height_; }
     int Page_Number() const { return page_number_; }
 

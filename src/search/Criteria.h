@@ -99,9 +99,6 @@ private:
 };
 
 class Prepared_Criteria {
-public:
-    int Usable_Rows() const { return static_cast<int>(rows_.size()); }
-
 private:
     enum class Kind : unsigned char { Text, Date, Whole, None };
     struct Test_Field {

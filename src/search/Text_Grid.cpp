@@ -17,18 +17,15 @@ Text_Grid::Text_Grid() {
     Set_Rows(2);
     d_.fixed_rows = d_.fixed_cols = 1;
     Keep_In_Range();
-    d_.changes = 0;
 }
 
 Text_Grid::Text_Grid(const Text_Grid& other) : d_(other.d_) { d_.pending = 0; }
 
 Text_Grid& Text_Grid::operator=(const Text_Grid& other) {
     if (this != &other) {
-        const quint64 changes = d_.changes;
         const bool redraw = d_.redraw;
         const quint8 pending = d_.pending;
         d_ = other.d_;
-        d_.changes = changes;
         d_.redraw = redraw;
         d_.pending = pending;
         Changed_Reset();
@@ -39,7 +36,6 @@ Text_Grid& Text_Grid::operator=(const Text_Grid& other) {
 // --- notifications ---------------------------------------------------------------
 
 void Text_Grid::Changed_Reset() {
-    ++d_.changes;
     if (d_.redraw) {
         if (listener_) listener_->Grid_Reset();
     } else {
@@ -48,7 +44,6 @@ void Text_Grid::Changed_Reset() {
 }
 
 void Text_Grid::Changed_Cells(int r1, int c1, int r2, int c2) {
-    ++d_.changes;
     if (d_.redraw) {
         if (listener_) listener_->Grid_Cells_Changed(r1, c1, r2, c2);
         return;
@@ -68,7 +63,6 @@ void Text_Grid::Changed_Cells(int r1, int c1, int r2, int c2) {
 }
 
 void Text_Grid::Changed_Layout() {
-    ++d_.changes;
     if (d_.redraw) {
         if (listener_) listener_->Grid_Layout_Changed();
     } else {

@@ -134,9 +134,6 @@ public:
     // Redraw switch; see Text_Grid_Listener.
     bool Redraw() const { return d_.redraw; }
     void Set_Redraw(bool on);
-    // Grows by one with every change of cells, structure or layout; a view may compare
-    // it instead of listening.
-    quint64 Change_Count() const { return d_.changes; }
 
     // Merging of vertically neighbouring cells with identical text.
     Grid_Merge Merge_Cells() const { return d_.merge; }
@@ -212,7 +209,6 @@ private:
         int row = 0, col = 0, row_sel = 0, col_sel = 0, top_row = 0, left_col = 0;
         bool redraw = true;
         Grid_Merge merge = Grid_Merge::Never;
-        quint64 changes = 0;
         // What changed while redraw was off.
         quint8 pending = 0;
         int pr1 = 0, pc1 = 0, pr2 = -1, pc2 = -1;

@@ -45,7 +45,6 @@ public:
     // What the grid shows now.
     const Refs* Shown_Refs() const { return Filtered_Refs.get(); }
     // True while the table is shown by labels only.
-    bool Labels_Only() const { return only_value_; }
     bool Unloaded() const { return unloaded_; }
 
     void Form_Load();

@@ -107,7 +107,6 @@ public:
     QWidget* Parent() const { return parent_; }
     // The tool area in the parent's pixels (the whole parent for an all-zero rect).
     QRect Tool_Rect() const;
-    bool Whole_Parent() const { return whole_; }
     bool Is_Shown() const;
     // Shows the tip now (as when the delay ends) or hides it.
     void Show_Tip();

@@ -6,7 +6,6 @@
 #include "search/Field_Sets.h"
 
 #include <unistd.h>
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -21,12 +20,11 @@ struct Query_Faults : Query {
 }  // namespace
 
 TEST_F(Query_Faults, Unreadable_Code_Tables_Stop_Before_Any_Import) {
-    struct Case {
+    const struct {
         const char* name;
         std::function<void(const QString&)> make;  // Refs.dat's path
         const char* why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"missing", [](const QString&) {}, "the file is missing"},
         {"a folder", [](const QString& p) { QDir().mkpath(p); }, "it is not a file"},
         {"not readable",
@@ -36,7 +34,7 @@ TEST_F(Query_Faults, Unreadable_Code_Tables_Stop_Before_Any_Import) {
          },
          "permission denied"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (geteuid() == 0 && QByteArray(c.why) == "permission denied") continue;  // root reads it all the same
         QTemporaryDir folder;

@@ -41,14 +41,6 @@ TEST(Cp1252, Every_Byte_Decodes_As_Iconv_Does_And_Round_Trips) {
     EXPECT_EQ(undefined, 5);
 }
 
-TEST(Cp1252, Characters_Outside_The_Table_Are_Refused) {
-    QByteArray out = "unchanged";
-    EXPECT_FALSE(Cp1252_Encode(QStringLiteral("Łódź"), out));
-    EXPECT_EQ(out, QByteArray("unchanged"));
-    EXPECT_TRUE(Cp1252_Can_Encode(QStringLiteral("Année € œ")));
-    EXPECT_FALSE(Cp1252_Can_Encode(QStringLiteral("日本")));
-}
-
 // Plain UTF-8, Windows-1252 and UTF-16LE files are read through the profile reader in
 // Profile_Reader_test.cpp; here, the harder cases.
 TEST(Cp1252, Text_Files_In_The_Encodings_Editors_Save) {

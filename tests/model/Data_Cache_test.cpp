@@ -94,26 +94,8 @@ TEST_F(Cache, Layout_Byte_For_Byte) {
     }
 }
 
-TEST_F(Cache, Round_Trip_Keeps_Every_Cell_And_Missing_Sources_Count_As_Unchanged) {
-    const QString longText(16000, QLatin1Char('x'));
-    Records_Table(1, 13) = Value::String(longText);
-    Records_Table(2, 13) = Value::String(longText);
-    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
-    for (bool sourcesGone : {false, true}) {
-        Records_Table.Clear();
-        if (sourcesGone) QFile::remove(source), QFile::remove(refs);
-        ASSERT_EQ(Load(), 2) << sourcesGone;
-        EXPECT_EQ(Records_Table.Col_Upper(), 17);
-        EXPECT_EQ(Records_Table(1, 1), Value::Double(2024));
-        EXPECT_EQ(Records_Table(2, 4), Value::String(QStringLiteral("Réseau")));
-        // One copy of a text that fills a column, not one per record.
-        EXPECT_EQ(Records_Table(1, 13), Value::String(longText));
-        EXPECT_EQ(Records_Table(1, 13).rawString().constData(), Records_Table(2, 13).rawString().constData());
-    }
-}
-
-// Files of several MB are written and read in pieces: texts straddle the pieces, the file
-// matches the layout encoded in memory, and one byte short is still refused.
+// Files of several MB are written and read in pieces: every cell comes back, texts straddle the
+// pieces, the file matches the layout encoded in memory, and one byte short is still refused.
 TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
     Records_Table.Resize(2000, 17);
     for (int r = 1; r <= 2000; ++r) {
@@ -133,6 +115,8 @@ TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
     ASSERT_EQ(Load(), 2000);
     for (int r = 0; r <= 2000; ++r)
         for (int c = 0; c <= 17; ++c) ASSERT_EQ(Records_Table(r, c), saved(r, c)) << r << "," << c;
+    // One copy of a text repeated down a column, not one per record.
+    EXPECT_EQ(Records_Table(1, 3).rawString().constData(), Records_Table(8, 3).rawString().constData());
 
     Write_Bytes(cache, file.left(file.size() - 1));
     EXPECT_EQ(Load(), -1);
@@ -153,14 +137,11 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
     };
     const Case cases[] = {
         {"missing", [&] { QFile::remove(cache); }},
-        {"empty", [&] { Write_Bytes(cache, {}); }},
         {"truncated", [&] { Write_Bytes(cache, good.left(good.size() - 1)); }},
-        {"header only", [&] { Write_Bytes(cache, good.left(cellsAt)); }},
         {"one byte longer", [&] { Write_Bytes(cache, good + '\0'); }},
         {"other field count", [&] { patch(cellsAt - 4, qint32(16)); }},
         {"bad tag", [&] { patch(cellsAt, quint16(9)); }},
         {"name length past the end", [&] { patch(0, qint32(0x7fffffff)); }},
-        {"negative name length", [&] { patch(0, qint32(-1)); }},
         {"row count past the end", [&] { patch(cellsAt - 8, qint32(100000000)); }},
         {"more records than a workbook has rows",
          [&] {
@@ -171,7 +152,6 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
          }},
         {"workbook touched", [&] { Set_Time(source, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 8))); }},
         {"workbook grew", [&] { Write_Bytes(source, QByteArray(1001, 'x')); }},
-        {"refs touched", [&] { Set_Time(refs, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0))); }},
         {"other workbook name",
          [&] {
              QFile::copy(source, dir.filePath(QStringLiteral("Other.xls")));
@@ -197,15 +177,14 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
 }
 
 TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong) {
-    struct Case {
+    const struct {
         const char* name;
         QString text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"outside Windows-1252", QStringLiteral("Ελλάδα")},
         {"too long for its length", QString(40000, QLatin1Char('a'))},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Write_Bytes(cache, "old");
         Records_Table(2, 5) = Value::String(c.text);
         EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Not_Representable) << c.name;

@@ -3,7 +3,6 @@
 #include "Test_Files.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <csignal>
 #if !defined(Q_OS_WIN)
 #include <sys/stat.h>
@@ -26,12 +25,11 @@ QStringList Files_In(const QTemporaryDir& dir) {
 // A file the user names is rewritten, not swapped for another: its mode, its owner and
 // its other names stay.
 TEST(Output_File, A_Named_Target_Keeps_What_Belongs_To_It) {
-    struct Case {
+    const struct {
         const char* name;
         std::function<void(const QString&)> prepare;
         std::function<void(const QString&, const struct stat& before)> check;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"mode wider than the umask", [](const QString& t) { ::chmod(QFile::encodeName(t).constData(), 0666); },
          [](const QString& t, const struct stat&) { EXPECT_EQ(Stat_Of(t).st_mode & 07777, 0666u); }},
         {"a second name",
@@ -44,7 +42,7 @@ TEST(Output_File, A_Named_Target_Keeps_What_Belongs_To_It) {
          [](const QString& t) { ASSERT_EQ(::chown(QFile::encodeName(t).constData(), 65534, 65534), 0); },
          [](const QString& t, const struct stat&) { EXPECT_EQ(Stat_Of(t).st_uid, 65534u); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (geteuid() != 0 && QByteArray(c.name) == "another user's file") continue;
         QTemporaryDir dir;

@@ -34,12 +34,11 @@ bool Reference(QStringView t, QStringView p) {
 }  // namespace
 
 TEST(Like, Classic_Wildcards) {
-    struct Case {
+    const struct {
         const char* text;
         const char* pattern;
         bool expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"France", "France", true}, {"France", "france", false}, {"France", "F*", true}, {"France", "*ce", true},
         {"France", "*an*", true},   {"France", "F?ance", true},  {"F9", "F#", true},     {"FX", "F#", false},
         {"b", "[a-c]", true},       {"d", "[a-c]", false},       {"d", "[!a-c]", true},  {"a*b", "a[*]b", true},
@@ -47,7 +46,7 @@ TEST(Like, Classic_Wildcards) {
         {"x", "", false},           {"abc", "a**c", true},       {"abc", "[a", false},   {"abc", "[c-a]bc", false},
         {"été", "?t?", true},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(Like(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern)), c.expected)
             << c.text << " / " << c.pattern;
 }

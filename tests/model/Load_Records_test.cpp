@@ -11,7 +11,6 @@
 #include "Test_Files.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QFileInfo>
 #include <functional>
 #if !defined(Q_OS_WIN)

@@ -96,21 +96,20 @@ struct Import : ::testing::Test {
 }  // namespace
 
 TEST_F(Import, Unusable_Sources_Give_One_Line_Each) {
-    struct Case {
+    const struct {
         const char* name;
         QString path;
         Spreadsheet_Server_Factory factory;
         bool opens;
         QStringList lines;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"blank name", QStringLiteral("  "), &Make_Fake, true, {"No input data (empty filename)"}},
         {"no file", dir.filePath("none.xls"), &Make_Fake, true, {"No input data (no file found)"}},
         {"a folder", dir.path(), &Make_Fake, true, {"No input data (no file found)"}},
         {"no reader", file, &Make_None, true, {"No input data (excel not found)"}},
         {"not a workbook", file, &Make_Fake, false, {"No input data (error openning file)", "Not a workbook."}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         errs.clear();
         fake.opens = c.opens;
         Set_Spreadsheet_Server_Factory(c.factory);
@@ -210,27 +209,4 @@ TEST_F(Import, A_Read_Failure_Ends_Quietly_With_What_Was_Read) {
     EXPECT_TRUE(errs.isEmpty());
     EXPECT_EQ(Records_Table(2, 1), Value::Double(2001));
     EXPECT_TRUE(fake.calls.contains("Close"));
-}
-
-TEST_F(Import, Without_Code_Tables_Every_Coded_Cell_Is_Refused) {
-    Build_Record_Description();  // no tables loaded
-    fake.rows << Good_Row(2000);
-    Load_Spreadsheet(file, errs, nullptr, nullptr);
-    EXPECT_EQ(errs.size(), 8);
-    EXPECT_EQ(errs.first(), "Cell G2: \"DE\" Unknown code -> Ignored");
-    EXPECT_EQ(errs.last(), "Cell Q2: \"\" Unknown code -> Ignored");
-}
-
-// The real reader, installed again by an empty factory, on a workbook cut short: the
-// program's line, then the reader's reason.
-TEST(Import_Workbook, A_Damaged_Workbook_Is_Refused_With_Its_Reason) {
-    Build_Record_Description();
-    Set_Spreadsheet_Server_Factory(nullptr);
-    QTemporaryDir dir;
-    const QByteArray sample = Read_Bytes(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"));
-    Write_Bytes(dir.filePath("cut.xls"), sample.left(sample.size() / 3));
-    const Import_Result bad = Import_Workbook(dir.filePath("cut.xls"), nullptr, nullptr);
-    EXPECT_EQ(bad.Errs.value(0), "No input data (error openning file)");
-    EXPECT_FALSE(bad.Errs.value(1).isEmpty());
-    EXPECT_EQ(bad.Rows, 0);
 }

@@ -99,32 +99,4 @@ TEST(Workbook_Corpus, Reads_What_The_Reference_Readers_Read) {
     EXPECT_TRUE(unexpected.isEmpty()) << unexpected.join(QLatin1Char('\n')).toStdString();
 }
 
-// What a file is, told by its content: a renamed file still reads.
-TEST(Workbook_Corpus, The_Format_Comes_From_The_Content) {
-    struct Case {
-        const char* file;
-        Workbook_Format want;
-    };
-    for (const Case& c :
-         {Case{"xlrd/Formate.xls", Workbook_Format::Xls}, Case{"calamine/date.xlsx", Workbook_Format::Xlsx},
-          Case{"calamine/date.ods", Workbook_Format::Ods},
-          Case{"calamine/biff4_no_format_no_window2.xls", Workbook_Format::Xls}}) {
-        QFile f(kCorpus + QLatin1Char('/') + QLatin1String(c.file));
-        if (!f.exists()) f.setFileName(kCorpus + QStringLiteral("/xlrd/") + QFileInfo(c.file).fileName());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.file;
-        const QByteArray bytes = f.readAll();
-        EXPECT_EQ(Sniff_Workbook_Format(bytes), c.want) << c.file;
-        Sheet_Cells cells;
-        QString why;
-        EXPECT_TRUE(Read_First_Sheet_Data(bytes, cells, why)) << c.file << ": " << why.toStdString();
-    }
-    for (const char* junk : {"", "Year;Amount\r\n2012;3\r\n", "PK\x03\x04 not really a zip", "<html></html>"}) {
-        EXPECT_EQ(Sniff_Workbook_Format(QByteArrayView(junk)), Workbook_Format::Unknown) << junk;
-        Sheet_Cells cells;
-        QString why;
-        EXPECT_FALSE(Read_First_Sheet_Data(QByteArrayView(junk), cells, why));
-        EXPECT_FALSE(why.isEmpty());
-    }
-}
-
 }  // namespace

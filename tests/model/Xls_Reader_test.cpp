@@ -1,6 +1,6 @@
 // The .xls reader on hand-built files, for what real workbooks seldom show: strings cut
-// across records, both date systems, damaged containers and lying lengths. The real files
-// are compared with reference dumps by the corpus test.
+// across records, damaged containers and lying lengths. The real files, both date systems
+// among them, are compared with reference dumps by the corpus test.
 #include "model/Number_Format.h"
 #include "model/Workbook_Reader.h"
 
@@ -121,43 +121,6 @@ TEST(Xls_Reader, Shared_Strings_Cut_Across_Records_Change_Width_And_Keep_Runs_Ou
     // Cells of one shared string share its characters.
     EXPECT_EQ(r.cells.Cells()[1].V.rawString().constData(), r.cells.Cells()[4].V.rawString().constData());
 }
-
-class Xls_Date_System : public ::testing::TestWithParam<bool> {};
-
-TEST_P(Xls_Date_System, Numbers_In_Date_Formats_Become_Dates_Of_The_Workbook_System) {
-    const bool is_1904 = GetParam();
-    const QByteArray date_format = Le16(164) + Le16(10) + '\0' + "yyyy-mm-dd";
-    const QByteArray exponent = Le16(165) + Le16(8) + '\0' + "0.00E+00";
-    auto xf = [](unsigned format) { return Rec(0x00E0, Le16(0) + Le16(format) + QByteArray(16, 0)); };
-    const QByteArray globals = Rec(0x0022, Le16(is_1904)) + Rec(0x041E, date_format) + Rec(0x041E, exponent) + xf(0) +
-                               xf(14) + xf(164) + xf(165);
-    const QByteArray no_value = QByteArray(6, 0) + Le16(0xFFFF);
-    const QByteArray sheet =
-        Rec(0x0203, At(0, 0, 0) + Le64(40000.5)) + Rec(0x0203, At(0, 1, 1) + Le64(40000.5)) +
-        Rec(0x027E, At(0, 2, 2) + Le32((40000u << 2) | 2)) +  // integer RK
-        Rec(0x00BD, Le16(0) + Le16(3) + Le16(3) + Le32((12345u << 2) | 3) + Le16(1) + Le32(0x3FF00000) + Le16(4)) +
-        Rec(0x0006, At(1, 0, 2) + Le64(1.25) + QByteArray(8, 0)) +  // numeric result
-        Rec(0x0006, At(1, 1, 0) + no_value + QByteArray(8, 0)) + Rec(0x0207, Le16(2) + '\0' + "ok") +
-        Rec(0x0006, At(1, 2, 0) + QByteArray(1, 1) + '\0' + '\1' + QByteArray(3, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
-        Rec(0x0006,
-            At(1, 3, 0) + QByteArray(1, 2) + '\0' + '\x2A' + QByteArray(3, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
-        Rec(0x0006, At(1, 4, 0) + QByteArray(1, 3) + QByteArray(5, 0) + Le16(0xFFFF) + QByteArray(8, 0)) +
-        Rec(0x0205, At(2, 0, 0) + '\x07' + '\1') + Rec(0x0205, At(2, 1, 0) + '\0' + '\0');
-    const Read_Result r = Read(Compound(Workbook(globals, sheet)));
-    ASSERT_TRUE(r.ok) << r.why.toStdString();
-    const double d = is_1904 ? 1462 : 0;
-    const QString expected =
-        QStringLiteral(
-            "1\t1\tnumber\t40000.5\n1\t2\tdate\t%1\n1\t3\tdate\t%2\n1\t4\tnumber\t123.45\n1\t5\tdate\t%3\n"
-            "2\t1\tdate\t%4\n2\t2\ttext\tok\n2\t3\tboolean\tTRUE\n2\t4\terror\t#N/A\n"
-            "3\t1\terror\t#DIV/0!\n3\t2\tboolean\tFALSE\n")
-            .arg(40000.5 + d, 0, 'g', 15)
-            .arg(40000 + d, 0, 'g', 15)
-            .arg(1 + d, 0, 'g', 15)
-            .arg(1.25 + d, 0, 'g', 15);
-    EXPECT_EQ(QString::fromUtf8(r.dump), expected);
-}
-INSTANTIATE_TEST_SUITE_P(Both, Xls_Date_System, ::testing::Bool());
 
 TEST(Xls_Reader, Excel_95_Texts_Are_In_The_Code_Page_Of_The_Workbook) {
     const QByteArray sheet = Rec(0x0204, At(0, 0, 0) + Le16(6) + "\xCF\xF0\xE8\xE2\xE5\xF2");

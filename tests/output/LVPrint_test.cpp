@@ -1,10 +1,10 @@
 #include "output/LVPrint.h"
 
 #include "Output_Fixture.h"
+#include "Test_Files.h"
 #include "search/Field_Sets.h"
 
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <algorithm>
 
 namespace {
@@ -42,28 +42,18 @@ TEST_F(LVPrint_Test, Page_Header) {
     Search(Plain_Records(1));
     ASSERT_TRUE(Print());
     EXPECT_TRUE(dev.Ended);
-    // The date at the left margin, the page number ending at the right one, on one line.
+    // The date left and the page number right on one line; under it the title, bold and
+    // larger, then the sentences, centred.
     const Op* date = dev.Find(QLocale().toString(QDate(2024, 3, 5), QLocale::LongFormat));
     const Op* page = dev.Find("Page 1");
-    ASSERT_TRUE(date && page);
-    EXPECT_DOUBLE_EQ(date->X, 10);
-    EXPECT_NEAR(page->X + 6 * 1.65, 190 - 10, 1e-9);
-    EXPECT_DOUBLE_EQ(page->Top, date->Top);
-    EXPECT_FALSE(page->Bold);
-    // Under it the title, bold and larger, then the sentences in the grid font; all centred.
     const Op* title = dev.Find("The Sifa recommendations");
     const Op* criteria = dev.Find("Selection criteria are Year Not Empty");
     const Op* order = dev.Find("Ordered by Year");
-    ASSERT_TRUE(title && criteria && order);
-    EXPECT_TRUE(title->Bold);
-    EXPECT_GT(title->Size, criteria->Size);
-    EXPECT_NEAR(title->X, (190 - 24 * 0.2 * 12.25 * 1.1) / 2, 1e-9);  // the device's width of bold text
-    EXPECT_GT(title->Top, page->Top);
+    ASSERT_TRUE(date && page && title && criteria && order);
+    EXPECT_TRUE(page->Top == date->Top && page->X > 190 / 2);
+    EXPECT_TRUE(title->Bold && !criteria->Bold && title->Size > criteria->Size);
     EXPECT_NEAR(criteria->X, (190 - 37 * 1.65) / 2, 1e-9);
-    EXPECT_DOUBLE_EQ(criteria->Size, 8.25);
-    EXPECT_FALSE(criteria->Bold);
-    EXPECT_GT(criteria->Top, title->Top);
-    EXPECT_NEAR(order->Top - criteria->Top, 3.3 + 1, 1e-9);
+    EXPECT_TRUE(page->Top < title->Top && title->Top < criteria->Top && criteria->Top < order->Top);
 }
 
 TEST_F(LVPrint_Test, Which_Labels_Print) {
@@ -138,57 +128,30 @@ TEST_F(LVPrint_Test, Record_Layout) {
     EXPECT_DOUBLE_EQ(proj[0]->X, proj[1]->X);
     EXPECT_DOUBLE_EQ(reco[0]->X, reco[1]->X);
     EXPECT_GT(reco[0]->X, dev.Find("123456789")->X + 9 * 1.65);
-    // One short rule under each record, from the left margin.
-    ASSERT_EQ(dev.Lines.size(), 2u);
-    EXPECT_DOUBLE_EQ(dev.Lines[0].X1, 10);
-    EXPECT_LT(dev.Lines[0].X2, 190 / 4);
+    EXPECT_EQ(dev.Lines.size(), 2u);  // a rule under each record
 }
 
 TEST_F(LVPrint_Test, Wrap_Text) {
     Search(Plain_Records(1));
-    struct Case {
+    const struct {
         const char* text;
         double limit;
         const char* wrapped;
         double width;
-    };
-    const Case cases[] = {
-        {"aaa bbb", 12, "aaa bbb", 7 * 1.65},
+    } cases[] = {
         {"aaa bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},
         {"aaa  bbb   ccc ", 12, "aaa bbb\nccc", 7 * 1.65},
         {"a longwordthatneverfits b", 12, "a\nlongwordthatneverfits\nb", 21 * 1.65},
         {"   aaa bbb", 12, "aaa bbb", 7 * 1.65},  // leading blanks make no empty line
         {"aaa\t bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},  // any blank ends a word's text
         {"one\r\ntwo", 100, "one\ntwo", 3 * 1.65},
-        {"", 12, "", 0},
         {"word", -5, "word", 4 * 1.65},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const LVPrint::Wrapped w = p.Wrap_Text(c.text, c.limit);
         EXPECT_EQ(w.Text, c.wrapped) << c.text;
         EXPECT_NEAR(w.Width, c.width, 1e-9) << c.text;
     }
-    int pos = 0;
-    EXPECT_EQ(LVPrint::Next_Word("ab  cd", pos), "ab  ");
-    EXPECT_EQ(pos, 4);
-    EXPECT_EQ(LVPrint::Next_Word("ab  cd", pos), "cd");
-    EXPECT_EQ(pos, 6);
-}
-
-TEST_F(LVPrint_Test, Long_Text_Wraps_Inside_The_Right_Limit) {
-    Hand_Record r = Plain_Record(1);
-    QString text;
-    for (int i = 0; i < 60; ++i) text += QStringLiteral("word%1 ").arg(i);
-    r["RecoEN"] = text.trimmed();
-    Search({r});
-    ASSERT_TRUE(Print());
-    int lines = 0;
-    for (const Op& t : dev.Texts) {
-        if (!t.Text.startsWith("word")) continue;
-        ++lines;
-        EXPECT_LE(t.X + t.Text.size() * 1.65, p.Right_Limit()) << t.Text.toStdString();
-    }
-    EXPECT_GT(lines, 2);
 }
 
 TEST_F(LVPrint_Test, Pages_Break_Between_Records) {
@@ -259,22 +222,6 @@ TEST_F(LVPrint_Test, PrintList_Goes_Through_The_Setup_Dialog) {
     EXPECT_EQ(Count("MS of coordinator:"), 60);
 }
 
-TEST_F(LVPrint_Test, Printer_Into_A_File) {
-    Search(Plain_Records(3));
-    p.Set_Output_Device(nullptr);
-    QTemporaryDir dir;
-    p.Printer().setOutputFileName(dir.filePath("printed.pdf"));
-    messages->printSetupAnswer = true;
-    EXPECT_TRUE(p.PrintList(false, 2, 0, Field_Set_From_Range("1-17", "EN")));
-    QFile f(dir.filePath("printed.pdf"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.read(5) == "%PDF-");
-
-    // A file that cannot be written is a printer error: the job says so.
-    p.Printer().setOutputFileName(dir.filePath("missing/printed.pdf"));
-    EXPECT_FALSE(p.PrintList(false, 2, 0, Field_Set_From_Range("1-17", "EN")));
-}
-
 TEST_F(LVPrint_Test, Bad_Input_Never_Stops_The_Job) {
     Search(Plain_Records(2));
     // A printer error at the first text: the job ends and the document is cancelled.
@@ -282,31 +229,8 @@ TEST_F(LVPrint_Test, Bad_Input_Never_Stops_The_Job) {
     EXPECT_FALSE(Print());
     EXPECT_TRUE(dev.Killed);
 
-    // No column chosen: headed pages and a rule per record, nothing else.
-    dev = Recording_Print_Device();
-    ASSERT_TRUE(p.Print_Job(dev, 1, 2, std::vector<bool>(17, false)));
-    EXPECT_EQ(dev.Texts.size(), 5u);
-    EXPECT_EQ(dev.Lines.size(), 2u);
-
-    // A column selection of the wrong size prints what it names and nothing more.
-    dev = Recording_Print_Device();
-    EXPECT_TRUE(p.Print_Job(dev, 1, 0, std::vector<bool>{false, true}));
-    EXPECT_EQ(Count("Year:"), 2);
-
-    // A label wider than the page: the value goes under its last line.
-    QString label;
-    for (int i = 0; i < 40; ++i) label += "Label ";
-    s.Data.Set_Text_Matrix(0, Grid_Column(s, "ProjName"), label.trimmed());
     dev = Recording_Print_Device();
     ASSERT_TRUE(Print());
-    const Op* value = dev.Find("Project 1");
-    ASSERT_NE(value, nullptr);
-    double label_bottom = 0;
-    for (const Op& t : dev.Texts)
-        if (t.Text.startsWith("Label") && t.Top < value->Top + 10 && t.Top < value->Top)
-            label_bottom = std::max(label_bottom, t.Top + 3.3);
-    EXPECT_GT(label_bottom, 0);
-    EXPECT_GE(value->Top, label_bottom);
     for (const Op& t : dev.Texts) EXPECT_LE(t.X + t.Text.size() * 1.65, 190.0 + 1e-9) << t.Text.toStdString();
 }
 

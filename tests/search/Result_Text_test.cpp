@@ -2,7 +2,6 @@
 #include "Test_Files.h"
 
 #include "search/Field_Sets.h"
-#include "search/Record_Lines.h"
 #include "search/Result_Text.h"
 
 namespace {
@@ -27,13 +26,12 @@ struct Result_Text : Search_Test {
 
 TEST_F(Result_Text, Quoting_And_Formats) {
     const auto cols = Columns(s, {"Year", "ProjName", "EM"});
-    struct Case {
+    const struct {
         const char* name;
         bool table, labels, force;
         const char* sep;
         const char* text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"file table with labels", true, true, true, ";",
          "\"Year\";\"Project name\";\"MS of coordinator\"\r\n"
          "1999;\"Open \"\"City\"\"\";\"France\"\r\n"
@@ -52,16 +50,10 @@ TEST_F(Result_Text, Quoting_And_Formats) {
          "2004\r\n\"Réseau; ville\"\r\n\"Germany\"\r\n\r\n"
          "2010\r\n\"Plain\"\r\n\"Belgium\"\r\n\r\n"},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(Get_Text_Selection(s, c.table, c.labels, cols, c.force, QString::fromLatin1(c.sep)),
                   QString::fromUtf8(c.text))
             << c.name;
-}
-
-TEST_F(Result_Text, Mismatched_Selection_Gives_Nothing) {
-    QString error;
-    EXPECT_EQ(Get_Text_Selection(s, true, true, std::vector<bool>(3, true), true, ";", &error), "");
-    EXPECT_EQ(error, "Internal Error, number of columns selection mismatch");
 }
 
 TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
@@ -90,47 +82,20 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
 #endif
 }
 
-TEST_F(Result_Text, Sentences_Describe_Criteria_And_Order) {
-    const std::vector<Criterion_Text> rows{
-        {true, "MS of coordinator", true, "Equal", 0, "Germany", "DE"},
-        {false, "Year", false, "Equal", 0, "", "2004"},  // not usable: left out
-        {true, "Project name", false, "Empty", 8, "", "ignored"},
-    };
-    EXPECT_EQ(TexteSelectionCriteria(rows, false),
-              "Selection criteria are MS of coordinator Not Equal \"Germany\" or Project name Empty");
-    EXPECT_EQ(TexteSelectionCriteria({}, true), "Selection criteria are ");
-    EXPECT_EQ(TexteOrderBy(s, Sort_Keys), "Ordered by Year");
-    DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));
-    EXPECT_EQ(TexteOrderBy(s, Sort_Keys), "Ordered by Year (Descending)");
-    s.AdvancedSort = true;
-    EXPECT_EQ(TexteOrderBy(s, {7, -1, 0, 4}), "Ordered by MS of coordinator, Year (Descending)");
-}
-
 TEST_F(Result_Text, Field_Sets_Follow_The_Language) {
-    struct Case {
+    const struct {
         const char* lang;
         const char* range;
         std::vector<bool> set;  // by grid column 0..16
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"EN", "1-4,8,10-17", {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
         {"FR", "1-4,8,10-17", {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
         {"EN", "13", std::vector<bool>(17, false)},  // the French text is no column in English
         {"EN", "0", std::vector<bool>(17, false)},
         {"EN", "14, 7-7, x, 99", {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Field_Set_From_Range(c.range, c.lang), c.set) << c.lang << " " << c.range;
+    for (const auto& c : cases) EXPECT_EQ(Field_Set_From_Range(c.range, c.lang), c.set) << c.lang << " " << c.range;
     const Field_Sets_T sets = Init_Field_Sets("FR");
     EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
     EXPECT_EQ(sets.Column_Field[14], 15);
-}
-
-TEST_F(Result_Text, Record_Lines_Of_The_Detail_View) {
-    const auto lines = Record_Lines(Value::String("2"), "FR");
-    ASSERT_TRUE(lines);
-    ASSERT_EQ(lines->size(), 16);
-    EXPECT_EQ((*lines)[0].Label, "Année: ");
-    EXPECT_EQ((*lines)[6].Value, "France");  // the code "fr", decoded in French
-    EXPECT_EQ((*lines)[12].Value, "texte deux");
-    for (const char* bad : {"x", "4", "-1", ""}) EXPECT_FALSE(Record_Lines(Value::String(bad), "EN")) << bad;
 }

@@ -85,72 +85,24 @@ TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
     }
 }
 
-TEST_F(Single_Field, Another_Column_Takes_Over_And_Bad_Fields_Do_Nothing) {
+TEST_F(Single_Field, Another_Column_Takes_Over_And_A_Hidden_Field_Does_Nothing) {
     DoSort(Ref(), state, Value::Long(2));
-    DoSort(Ref(), state, Value::String(u" 3 "_qs));  // numeric text
+    DoSort(Ref(), state, Value::Long(3));
     EXPECT_EQ(state.Sort_State[2], 0);
     EXPECT_EQ(state.Sort_State[3], 3);
     EXPECT_EQ(Pictures(grid), (QStringList{u"-"_qs, u"-"_qs, u"-"_qs, u"asc"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs}));
-
-    const Text_Grid before = grid;
-    const auto state_before = state.Sort_State;
-    for (const Value& bad : {Value::String(u"Count"_qs), Value::Long(0), Value::Long(-3), Value::Long(9),
-                             Value::Long(8) /* not shown */, Value::Null(), Value()}) {
-        DoSort(Ref(), state, bad);
-        EXPECT_EQ(state.Sort_State, state_before);
-        EXPECT_EQ(state.Sort_Field, 3);
-        EXPECT_EQ(Pictures(grid), Pictures(before));
-        EXPECT_EQ(Column(grid, 0), Column(before, 0));
-    }
-    // A map naming a column the grid lacks: pictures as usual, no sort of another column.
-    field_grid_col[2] = 40;
-    DoSort(Ref(), state, Value::Long(2));
-    EXPECT_EQ(Column(grid, 0), Column(before, 0));
-}
-
-TEST_F(Single_Field, Order_Survives_A_New_Search_Until_The_Mode_Changes) {
-    DoSort(Ref(), state, Value::Long(3));
-    DoSort(Ref(), state, Value::Long(3));
-    ASSERT_EQ(Column(grid, 0), Descending);
-
-    // A new search rebuilds the grid from scratch, then re-applies the order.
-    Fill_Grid(grid, {"Code", "Name", "Count"}, {{"x", "x", "7"}, {"x", "x", "100"}, {"x", "x", "8"}, {"x", "x", ""}});
-    ASSERT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::None);
-    DoSort(Ref(), state);
-    EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
-    EXPECT_EQ(grid.Cell_Picture(0, 3), Grid_Picture::Descending);
-
-    Sort_Keys_T keys{2, -1, 0, 0};
-    AdvancedSort_Click(Ref(), state, keys);
-    EXPECT_EQ(keys, (Sort_Keys_T{0, 0, 0, 0}));
-    EXPECT_EQ(std::count(state.Sort_State.begin(), state.Sort_State.end(), 0), 9);
+    const QStringList before = Column(grid, 0);
+    DoSort(Ref(), state, Value::Long(8));  // not shown
     EXPECT_EQ(state.Sort_Field, 3);
-    EXPECT_EQ(Pictures(grid), QStringList(4, u"-"_qs));
-    EXPECT_EQ(Column(grid, 3), (QStringList{u"100"_qs, u"8"_qs, u"7"_qs, u""_qs}));
-    // With its code at 0 the remembered field sorts nothing.
-    Fill_Grid(grid, {"Code", "Name", "Count"}, {{"x", "x", "7"}, {"x", "x", "1"}});
-    DoSort(Ref(), state);
-    EXPECT_EQ(Column(grid, 3), (QStringList{u"7"_qs, u"1"_qs}));
+    EXPECT_EQ(Column(grid, 0), before);
 }
 
-TEST(Sorting, Group_Codes_And_Key_Choices) {
-    // Group codes sort in the order of their counters, as texts.
+// Group codes sort in the order of their counters, as texts. How the dialog shows stored keys is
+// frmTrier_test.cpp's business.
+TEST(Sorting, Group_Codes_Sort_In_Their_Order) {
     for (qint32 n = 1; n < 300; ++n) EXPECT_LT(Text_Order_Compare(Group_Code(n), Group_Code(n + 1)), 0) << n;
     EXPECT_LT(Text_Order_Compare(Group_Code(65534), Group_Code(65535)), 0);
-
-    using C = Sort_Key_Choice;
-    const struct {
-        Sort_Keys_T keys;
-        int last_col;
-        Sort_Key_Choices choices;
-    } cases[] = {
-        {{3, -2, 0, 5}, 5, {C{3, true}, C{2, false}, C{}, C{}}},
-        {{20, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},  // a column the grid does not have
-        {{-1, -1, -1, -1}, 1, {C{1, false}, C{1, false}, C{1, false}, C{1, false}}},
-        {{INT_MIN, 1, 0, 0}, 5, {C{}, C{}, C{}, C{}}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Choices_From_Sort_Keys(c.keys, c.last_col), c.choices);
-    EXPECT_EQ(Sort_Keys_From_Choices({C{2, false}, C{}, C{3, true}, C{}}), (Sort_Keys_T{-2, 0, 0, 0}));
+    EXPECT_EQ(Choices_From_Sort_Keys({INT_MIN, 1, 0, 0}, 5), Sort_Key_Choices{});
 }
 
 namespace {
@@ -224,43 +176,4 @@ TEST(Sorting, Four_Keys_With_Ties_And_Descending_Keys) {
     EXPECT_FALSE(dialog.Loaded());
     EXPECT_EQ(g.Cols(), 5);
     EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 3, -4}));
-}
-
-TEST(Sorting, Single_Key_And_Nothing_To_Do) {
-    Text_Grid g;
-    Fill_Grid(g, Headers, Make_Rows(200));
-    // One key: a single generic sort, the key column stays empty.
-    Multi_Key_Sort dialog;
-    dialog.Load(g);
-    EXPECT_EQ(dialog.Apply({Sort_Key_Choice{4, false}}), Multi_Key_Sort::Result::Sorted);
-    for (int r = 1; r < g.Rows(); ++r) EXPECT_TRUE(g.Text_Matrix(r, 5).isEmpty());
-    for (int r = 2; r < g.Rows(); ++r) EXPECT_GE(Text_Order_Compare(g.Text_Matrix(r - 1, 4), g.Text_Matrix(r, 4)), 0);
-
-    const QStringList before = Row_Texts(g);
-    EXPECT_EQ(dialog.Apply({}), Multi_Key_Sort::Result::Nothing_To_Do);
-    EXPECT_EQ(dialog.Apply({Sort_Key_Choice{9, true}}), Multi_Key_Sort::Result::Nothing_To_Do);
-    EXPECT_EQ(Row_Texts(g), before);
-}
-
-TEST(Sorting, Stored_Keys_Apply_To_The_Rows_Of_A_New_Search) {
-    Text_Grid g;
-    Fill_Grid(g, Headers, Make_Rows(50));
-    Sort_Keys_T keys{1, -2, 3, -4};
-    Reapply_Sort_Keys(g, keys);
-
-    const std::vector<QStringList> next = Make_Rows(120);
-    Fill_Grid(g, Headers, next);
-    Reapply_Sort_Keys(g, keys);
-    EXPECT_EQ(Row_Texts(g), Expected_Texts(next));
-    EXPECT_EQ(g.Cols(), 5);
-    EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 3, -4}));
-
-    // A dialog closed while loaded leaves no key column behind.
-    {
-        Multi_Key_Sort dialog;
-        dialog.Load(g);
-        EXPECT_FALSE(dialog.Load(g));
-        EXPECT_EQ(g.Cols(), 6);
-    }
-    EXPECT_EQ(g.Cols(), 5);
 }

@@ -51,17 +51,6 @@ TEST_F(Start_Up, MissingFrenchKeyShowsTheErrorWindowAndEnds) {
     EXPECT_EQ(em->Ref_Listes->Count(), 3);
 }
 
-TEST_F(Start_Up, EmptyRecordDescriptionEndsWithAMessage) {
-    Error_Window_Answerer seen;
-    EXPECT_EQ(Run("FR=France\r\n", [] { Record_Description = std::make_unique<Record>(); }), Start_Result::Ended);
-    ASSERT_EQ(rec->shown.size(), 1u);
-    EXPECT_EQ(rec->shown[0].text, "No record description !!!!\r\nExit...");
-    EXPECT_EQ(rec->shown[0].caption, "Sifa_Soft");
-    EXPECT_EQ(rec->shown[0].buttons, Msg_Buttons::OK);
-    EXPECT_EQ(seen.shown, 0);  // stops before the code-table check
-    Build_Record_Description();
-}
-
 TEST_F(Start_Up, UnreadableCodeTablesAreNamedAndNothingIsImported) {
     QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), dir.filePath("Sifa_table.xls"));
     const QString refs = dir.filePath("Refs.dat");

@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <memory>
 #include "model/App_Paths.h"
-#include "search/Criteria.h"
 #include "views/Grid_Widget.h"
 #include "views/Search.h"
 #include "views/frmTrier.h"
@@ -65,11 +64,6 @@ struct Search_Window_Test : Sample_Data {
         const int k = list->findText(text);
         ASSERT_GE(k, 0) << text.toStdString();
         list->setCurrentIndex(k);
-    }
-    static QStringList Entries(const QComboBox* list) {
-        QStringList out;
-        for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
-        return out;
     }
     // Centre of a grid cell, in the twips the grid's mouse signals give.
     std::pair<int, int> Cell_Twips(int row, int col) const {

@@ -58,7 +58,6 @@ TEST_F(Picker, Opens_On_The_Code_Of_The_Box) {
     EXPECT_EQ(pick->Val_Selected->text(), "France");
     const Text_Grid& g = pick->List_Grid();
     // The list under its headings, the filters saying what they filter.
-    EXPECT_EQ(g.Fixed_Rows(), 1);
     EXPECT_EQ(QStringList({g.Text_Matrix(0, 0), g.Text_Matrix(0, 1), pick->Code_Search->placeholderText(),
                            pick->Val_Search->placeholderText()}),
               (QStringList{"Code", "Name", "Code", "Name"}));
@@ -153,41 +152,4 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
         EXPECT_FALSE(pick->isVisible());
         EXPECT_TRUE(pick->Unloaded());
     }
-}
-
-TEST_F(Picker, Dragging_Over_Rows_Leaves_The_Last_One_Chosen) {
-    Open(QString());
-    QWidget* vp = pick->List->viewport();
-    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, Cell_Center(1, 1));
-    QMouseEvent move(QEvent::MouseMove, Cell_Center(4, 1), vp->mapToGlobal(Cell_Center(4, 1)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(vp, &move);
-    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, Cell_Center(4, 1));
-    const Text_Grid& g = pick->List_Grid();
-    EXPECT_EQ(Selection(), (std::array<int, 4>{4, 4, 0, 1}));
-    EXPECT_EQ(pick->List->selectionModel()->selectedRows().size(), 1);
-    EXPECT_EQ(pick->Code_Selected->text(), g.Text_Matrix(4, 0));
-    EXPECT_EQ(pick->Val_Selected->text(), g.Text_Matrix(4, 1));
-}
-
-TEST_F(Picker, A_Label_Only_Table_Shows_Labels_And_Writes_The_Code) {
-    const auto saved = country->Ref_Listes;
-    auto labels_only = std::make_shared<Refs>(*saved);
-    labels_only->Only_Value = true;
-    country->Ref_Listes = labels_only;
-    Open(QString());
-    EXPECT_TRUE(pick->Labels_Only());
-    EXPECT_TRUE(pick->Code_Search->isHidden());
-    EXPECT_TRUE(pick->Code_Selected->isHidden());
-    EXPECT_EQ(pick->List_Grid().Col_Width(0), 0);
-    EXPECT_EQ(pick->Val_Search->x(), 0);
-    EXPECT_EQ(pick->Val_Search->width(), pick->width());
-    EXPECT_EQ(pick->Val_Selected->x(), 0);
-    const int it = Row_Of(QStringLiteral("IT"));
-    ASSERT_GE(it, 0);
-    QTest::mouseClick(pick->List->viewport(), Qt::LeftButton, Qt::NoModifier, Cell_Center(it, 1));
-    EXPECT_EQ(pick->Val_Selected->text(), "Italy");
-    QTest::mouseClick(pick->Ok, Qt::LeftButton);
-    country->Ref_Listes = saved;
-    EXPECT_EQ(box.text(), "IT");
 }

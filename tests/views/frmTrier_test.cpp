@@ -140,52 +140,41 @@ TEST_F(Sort_Dialog, Sort_Without_A_First_Key_Says_So_Only_When_Shown) {
     EXPECT_EQ(Column(grid, 0), before);
 }
 
-TEST_F(Sort_Dialog, Sort_Orders_By_The_Keys_And_Closing_Stores_Them) {
-    frmTrier dlg(grid, keys);
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    dlg.cmbTri[0]->setCurrentIndex(1);
-    dlg.cmbTri_Click(0);
-    dlg.cmbTri[1]->setCurrentIndex(dlg.cmbTri[1]->findText("Year"));
-    dlg.cmbTri_Click(1);
-    dlg.OptTri[3]->setChecked(true);  // year descending
-    QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
-    EXPECT_EQ(Column(grid, 0), (QStringList{"4", "2", "3", "1"}));
-    // "Sort" leaves the dialog open; the close box stores what the keys show.
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(keys, (Sort_Keys_T{}));
-    dlg.close();
-    EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 0, 0}));
-    EXPECT_EQ(grid.Cols(), 4);
-    EXPECT_TRUE(rec->shown.empty());
-}
-
-TEST_F(Sort_Dialog, Cancel_And_Escape_Keep_The_Order_In_Effect_And_The_Headers_Show_It) {
-    keys = {2, 0, 0, 0};
-    for (const bool escape : {false, true}) {
-        SCOPED_TRACE(escape ? "Escape" : "Cancel");
+// "Sort" orders the rows and leaves the dialog open; a key changed then is not in effect: the
+// close box stores what the keys show, Cancel and Escape the order in effect, whose keys the
+// headers show with their arrows and numbers.
+TEST_F(Sort_Dialog, Sort_Then_Close_Cancel_Or_Escape) {
+    enum End { Close_Box, Cancel, Escape };
+    const std::pair<End, Sort_Keys_T> cases[] = {
+        {Close_Box, {1, -2, 3, 0}}, {Cancel, {1, -2, 0, 0}}, {Escape, {1, -2, 0, 0}}};
+    for (const auto& [end, stored] : cases) {
+        SCOPED_TRACE(end);
+        keys = {2, 0, 0, 0};
         frmTrier dlg(grid, keys);
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-        // Sorted by country, then year descending: that order is in effect.
         dlg.cmbTri[0]->setCurrentIndex(1);
         dlg.cmbTri_Click(0);
         dlg.cmbTri[1]->setCurrentIndex(dlg.cmbTri[1]->findText("Year"));
         dlg.cmbTri_Click(1);
-        dlg.OptTri[3]->setChecked(true);
+        dlg.OptTri[3]->setChecked(true);  // year descending
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(keys, (Sort_Keys_T{2, 0, 0, 0}));
         EXPECT_EQ(dlg.labTri->text(), "Ordered by Country, Year (Descending)");
-        // Changed, not sorted, then cancelled.
         dlg.cmbTri[2]->setCurrentIndex(1);
         dlg.cmbTri_Click(2);
-        if (escape)
+        if (end == Close_Box)
+            dlg.close();
+        else if (end == Escape)
             QTest::keyClick(dlg.cmbTri[2], Qt::Key_Escape);
         else
             QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
         EXPECT_FALSE(dlg.isVisible());
-        EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 0, 0}));
+        EXPECT_EQ(keys, stored);
         EXPECT_EQ(Column(grid, 0), (QStringList{"4", "2", "3", "1"}));
-        // Each key's header: its arrow and its number.
+        EXPECT_EQ(grid.Cols(), 4);
+        if (end == Close_Box) continue;
         const std::array<std::pair<Grid_Picture, int>, 3> headers{
             std::pair{grid.Cell_Picture(0, 1), grid.Cell_Picture_Number(0, 1)},
             {grid.Cell_Picture(0, 2), grid.Cell_Picture_Number(0, 2)},
@@ -193,9 +182,10 @@ TEST_F(Sort_Dialog, Cancel_And_Escape_Keep_The_Order_In_Effect_And_The_Headers_S
         EXPECT_EQ(headers[0], std::pair(Grid_Picture::Ascending, 1));
         EXPECT_EQ(headers[1], std::pair(Grid_Picture::Descending, 2));
         EXPECT_EQ(headers[2], std::pair(Grid_Picture::None, 0));
-        keys = {2, 0, 0, 0};
     }
+    EXPECT_TRUE(rec->shown.empty());
     // A single key: its arrow alone.
+    keys = {2, 0, 0, 0};
     Reapply_Sort_Keys(grid, keys);
     EXPECT_EQ(grid.Cell_Picture(0, 2), Grid_Picture::Ascending);
     EXPECT_EQ(grid.Cell_Picture_Number(0, 2), 0);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
-#include <QImage>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
@@ -19,7 +18,6 @@ struct Tooltip : ::testing::Test {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    int Tip_Windows() const { return static_cast<int>(window.findChildren<Tip_Window*>().size()); }
     // The mouse comes to rest at p of the grid.
     void Move_To(const QPoint& p) {
         QMouseEvent e(QEvent::MouseMove, p, grid->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -28,35 +26,6 @@ struct Tooltip : ::testing::Test {
 };
 
 }  // namespace
-
-TEST(Tooltip_Title, Is_Cut_From_100_Characters_On) {
-    for (const auto& [length, kept] : {std::pair{0, 0}, {96, 96}, {99, 99}, {100, 96}, {250, 96}}) {
-        CTooltip tip;
-        const QString title(length, QLatin1Char('t'));
-        tip.Title = title;
-        EXPECT_EQ(QString(tip.Title), kept == length ? title : title.left(96) + "...") << length;
-    }
-}
-
-TEST_F(Tooltip, Create_Makes_One_Tip_Window_Over_Its_Rectangle) {
-    CTooltip tip;
-    tip.TipText = QStringLiteral("text");
-    ASSERT_TRUE(tip.Create(grid, 10, 20, 110, 45));
-    EXPECT_EQ(tip.Tool_Rect(), QRect(10, 20, 100, 25));
-    EXPECT_FALSE(tip.Whole_Parent());
-    ASSERT_TRUE(tip.Create(grid, 0, 0, 0, 0));
-    EXPECT_EQ(Tip_Windows(), 1);
-    // All four values 0: the whole widget, also after it grows.
-    EXPECT_TRUE(tip.Whole_Parent());
-    grid->resize(350, 250);
-    EXPECT_EQ(tip.Tool_Rect(), grid->rect());
-    EXPECT_FALSE(tip.Create(nullptr));
-    EXPECT_EQ(Tip_Windows(), 0);
-    tip.Create(grid);
-    tip.Destroy();
-    EXPECT_EQ(tip.Window(), nullptr);
-    EXPECT_EQ(Tip_Windows(), 0);
-}
 
 TEST_F(Tooltip, Shows_After_The_Delay_For_The_Visible_Time) {
     CTooltip tip;

@@ -26,7 +26,7 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("manual.pdf");
     Write_Bytes(pdf, "%PDF-1.4\n");
-    struct Case {
+    const struct {
         const char* name;
         QString file;
         QString program;
@@ -34,14 +34,13 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
         bool result;
         const char* text;
         const char* caption;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"missing file", dir.filePath("none.pdf"), "viewer", true, false, "Could not find file", "File Not Found"},
         {"no application", pdf, "", true, false, "Could not find associated application", "Application Not Found"},
         {"start fails", pdf, "viewer", false, false, "Can't open file", "Open Failed"},
         {"opened", pdf, "viewer", true, true, "", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Scoped_Recorder rec;
         QList<Default_App_Backend::Command> started;
         auto fake = std::make_unique<Fake_Backend>(&started);

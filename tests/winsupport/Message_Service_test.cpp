@@ -8,20 +8,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-TEST(Show_File_Dialog, PassesTheRequestThroughTheService) {
-    Scoped_Recorder rec;
-    rec->fileAnswers = {"/tmp/out.csv", ""};
-    EXPECT_EQ(Show_File_Dialog(nullptr, 2, "Save as", "/tmp", "out.csv", {"CSV Files", "*.csv"}), "/tmp/out.csv");
-    EXPECT_EQ(Show_File_Dialog(nullptr, 1, "Open", "", "", {"Data"}), "");  // cancelled
-    ASSERT_EQ(rec->fileRequests.size(), 2u);
-    const File_Dialog_Request& save = rec->fileRequests[0];
-    EXPECT_FALSE(save.open);
-    EXPECT_EQ(QStringList({save.title, save.initialDirectory, save.fileName, save.filter}),
-              (QStringList{"Save as", "/tmp", "out.csv", "CSV Files (*.csv)"}));
-    EXPECT_TRUE(rec->fileRequests[1].open);
-    EXPECT_EQ(rec->fileRequests[1].filter, "Data (*.*)");
-}
-
+// What a save dialog is asked is checked where the export opens it (Export_test.cpp).
 TEST(Qt_File_Filter, Converts_The_Classic_Pairs) {
     const std::pair<QStringList, QString> cases[] = {
         {{}, ""},
