@@ -2,7 +2,6 @@
 // gives lie inside a BIFF sheet, come in row then column order once each, and are no more
 // than the file's bytes can hold (the smallest cell record spends six bytes on a cell).
 #include "Fuzz_Sheet.h"
-#include "model/Workbook_Reader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Init_Qt();
