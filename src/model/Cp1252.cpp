@@ -89,12 +89,6 @@ bool Cp1252_Encode(const QString& s, QByteArray& out) {
     return true;
 }
 
-bool Cp1252_Can_Encode(const QString& s) {
-    for (const QChar c : s)
-        if (Encode_One(c.unicode()) < 0) return false;
-    return true;
-}
-
 QString Decode_Text_File(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xFE")) return QStringDecoder(QStringConverter::Utf16LE).decode(bytes);
     if (bytes.startsWith("\xFE\xFF")) return QStringDecoder(QStringConverter::Utf16BE).decode(bytes);

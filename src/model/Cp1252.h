@@ -8,7 +8,6 @@
 
 // Encodes s; false (and out unchanged) when a character has no Windows-1252 byte.
 bool Cp1252_Encode(const QString& s, QByteArray& out);
-bool Cp1252_Can_Encode(const QString& s);
 // Appends the encoding of s to out; false (and out unchanged) as above.
 bool Cp1252_Encode_Append(QStringView s, QByteArray& out);
 

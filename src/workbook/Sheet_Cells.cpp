@@ -161,12 +161,6 @@ std::optional<std::int32_t> Error_Code_From_Text(QStringView text) {
     return std::nullopt;
 }
 
-std::optional<std::int32_t> Error_Code_From_Biff(std::uint8_t b) {
-    for (const Error_Name& e : kErrors)
-        if (e.code - 2000 == b) return e.code;
-    return std::nullopt;
-}
-
 QByteArray Dump_Cell_Line(const Sheet_Cell& c) {
     QByteArray out;
     out.append(QByteArray::number(c.Row)).append('\t').append(QByteArray::number(c.Col)).append('\t');

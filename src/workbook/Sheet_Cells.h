@@ -106,9 +106,6 @@ public:
             std::size_t i_;
         };
         explicit Range(Sheet_Cells* s) : s_(s) {}
-        std::size_t size() const { return s_->Size(); }
-        Sheet_Cell operator[](std::size_t i) const { return s_->At(i); }
-        void reserve(std::size_t n) const { s_->Reserve(n); }
         Iterator begin() const { return Iterator(s_, 0); }
         Iterator end() const { return Iterator(s_, s_->Size()); }
 
@@ -166,8 +163,6 @@ enum : std::int32_t {
 QString Error_Display_Text(std::int32_t code);
 // 2042 for "#N/A" (letter case ignored, blanks around allowed); nullopt for any other text.
 std::optional<std::int32_t> Error_Code_From_Text(QStringView text);
-// The error byte of the .xls format (0x2A for #N/A) is the automation code less 2000.
-std::optional<std::int32_t> Error_Code_From_Biff(std::uint8_t b);
 
 // One line of `sifa-query --dump-sheet`: ROW TAB COL TAB KIND TAB VALUE, newline, in UTF-8.
 // KIND is number, text, date, boolean or error; numbers and dates as C's "%.15g"; texts with
