@@ -67,12 +67,7 @@ bool Cp1252_Encode_Append(QStringView s, QByteArray& out) {
         w[i + 3] = static_cast<char>(in[i + 3]);
     }
     for (; i < s.size(); ++i) {
-        const char16_t c = in[i];
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            w[i] = static_cast<char>(c);
-            continue;
-        }
-        const int b = Encode_One(c);
+        const int b = Encode_One(in[i]);
         if (b < 0) {
             out.truncate(start);
             return false;
