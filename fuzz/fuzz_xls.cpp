@@ -2,7 +2,6 @@
 // gives lie inside a BIFF sheet, come in row then column order once each, and are no more
 // than the file's bytes can hold (the smallest cell record spends six bytes on a cell).
 #include "Fuzz_Sheet.h"
-#include "model/Workbook_Reader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Init_Qt();
@@ -13,10 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Sheet_Cells cells;
     // Now and then a small bound, so that giving up on too many cells is run too.
     if (size % 5 == 0) cells.Set_Max_Cells(3);
-    QString why;
-    const bool ok = Read_Xls(QByteArrayView(data, static_cast<qsizetype>(size)), cells, why);
-    Fuzz_Check_Sheet(ok, cells, why, 65536);
-    if (!ok) FUZZ_CHECK(why.endsWith(QLatin1Char('.')));
+    const Workbook_Failure failure = Read_Xls(QByteArrayView(data, static_cast<qsizetype>(size)), cells);
+    Fuzz_Check_Sheet(failure, cells, 65536);
+    if (failure != Workbook_Failure::None) FUZZ_CHECK(Workbook_Failure_Text(failure).endsWith(QLatin1Char('.')));
     FUZZ_CHECK(cells.Size() <= size / 6);
     return 0;
 }

@@ -1,7 +1,6 @@
 // The .xlsx reader on any bytes: it answers false with a sentence, or true with cells
 // in order, inside the sheet, none of them blank; never a crash.
 #include "Fuzz_Sheet.h"
-#include "model/Workbook_Reader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Init_Qt();

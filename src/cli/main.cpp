@@ -10,11 +10,11 @@
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
-#include "model/Spreadsheet_Server.h"
 #include "search/Record_Lines.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
 #include "search/Value_Counts.h"
+#include "workbook/Workbook_Reader.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -67,14 +67,15 @@ struct Quiet_Host : Load_Records_Host {
 
 // The first sheet's cells as the import reads them, before any check.
 int Dump_Sheet(const QString& file) {
-    const std::unique_ptr<Spreadsheet_Server> server = Create_Spreadsheet_Server();
-    if (!server || !server->Open(file)) {
+    Sheet_Cells cells;
+    const Workbook_Result read = Read_Workbook(file, cells);
+    if (!read.Ok()) {
         Put(stderr, QStringLiteral("No input data (error openning file)"));
-        if (server && !server->Open_Failure().isEmpty()) Put(stderr, server->Open_Failure());
+        Put(stderr, read.Why());
         return Failed;
     }
     QByteArray out;
-    for (const Sheet_Cell& c : server->Cells()->Cells()) {
+    for (const Sheet_Cell& c : cells.Cells()) {
         out += Dump_Cell_Line(c);
         if (out.size() >= (1 << 20)) {
             Write(stdout, out.constData(), static_cast<size_t>(out.size()));

@@ -1,5 +1,4 @@
 // The members of a field descriptor that work on its code table.
-#include "model/Like.h"
 #include "model/Profile_Reader.h"
 #include "model/Record_Description.h"
 
@@ -95,45 +94,6 @@ Value Champ::Get_Data(const QString& Cle, const QString& What) const {
 bool Champ::Selected_By_Contains(const Ref& r, const QString& Cle, const QString& Data) const {
     return (Cle.isEmpty() || r.Cle().contains(Cle, Qt::CaseInsensitive)) &&
            (Data.isEmpty() || r.Valeur.contains(Data, Qt::CaseInsensitive));
-}
-
-QString Champ::Get_Data_Match(const QString& Cle, const QString& Data, const QString& What) const {
-    if (!Ref_Listes) return QString();
-    if (!Cle.isEmpty() && Data.isEmpty()) {
-        const QString direct = To_Text(Get_Data(Cle, What));
-        if (!direct.isEmpty()) return direct;
-    }
-    QString remembered;
-    bool one = false;
-    for (const Ref& r : *Ref_Listes) {
-        if (!Selected_By_Contains(r, Cle, Data)) continue;
-        if (one) return QString();
-        one = true;
-        remembered = What == QLatin1String("V") ? r.Valeur : r.Cle();
-    }
-    return remembered;
-}
-
-bool Champ::Any_Exists_Match(const std::optional<QString>& Cle, const std::optional<QString>& Data, int Match) const {
-    if (!Ref_Listes || (!Cle && !Data)) return false;
-    auto pattern = [Match](const QString& s) {
-        QString p = s;
-        if (Match == 3 || Match == 4) p.prepend(QLatin1Char('*'));
-        if (Match == 2 || Match == 4) p.append(QLatin1Char('*'));
-        return Like_Pattern(p);
-    };
-    const Like_Pattern cleP = Cle ? pattern(*Cle) : Like_Pattern();
-    const Like_Pattern dataP = Data ? pattern(*Data) : Like_Pattern();
-    for (const Ref& r : *Ref_Listes)
-        if ((!Cle || cleP.matches(r.Cle())) && (!Data || dataP.matches(r.Valeur))) return true;
-    return false;
-}
-
-qint32 Champ::Get_Number_Match(const QString& Cle, const QString& Data) const {
-    if (!Ref_Listes) return 0;
-    qint32 n = 0;
-    for (const Ref& r : *Ref_Listes) n += Selected_By_Contains(r, Cle, Data) ? 1 : 0;
-    return n;
 }
 
 std::shared_ptr<Refs> Champ::Get_List_Filtered(const QString& Cle, const QString& Data) const {

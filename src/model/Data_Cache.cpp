@@ -4,7 +4,7 @@
 #include "model/File_Access.h"
 #include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
-#include "model/Sheet_Cells.h"
+#include "workbook/Sheet_Cells.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -17,28 +17,6 @@
 #include <unistd.h>
 #endif
 
-QString Plain_System_Error(int error) {
-    switch (error) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QStringLiteral("the disk is full");
-    case EACCES:
-    case EPERM: return QStringLiteral("permission denied");
-    case EROFS: return QStringLiteral("the disk is read-only");
-    case ENOENT:
-    case ENOTDIR: return QStringLiteral("the folder does not exist");
-    case EISDIR: return QStringLiteral("it is a folder");
-    case EFBIG: return QStringLiteral("the file is too large");
-    case EIO: return QStringLiteral("the disk could not be written or read");
-    case EPIPE: return QStringLiteral("the output was closed before everything was written");
-    case ENAMETOOLONG: return QStringLiteral("the name is too long");
-    default: break;
-    }
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 bool Is_Regular_File(const QString& path) { return QFileInfo(path).isFile(); }
 
 #if defined(Q_OS_WIN)
@@ -59,12 +37,6 @@ void Keep_Standard_Descriptors_Taken() {}
 std::optional<File_Stamp> Stamp_Of_Path(const QString& path) {
     if (!QFileInfo(path).isFile()) return std::nullopt;
     return Stamp_Of(QFile(path));
-}
-
-bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra) {
-    if (!Is_Regular_File(path)) return false;
-    file.setFileName(path);
-    return file.open(QIODevice::ReadOnly | extra);
 }
 
 std::optional<File_Stamp> Stamp_Of(const QFile& opened) {
@@ -124,21 +96,6 @@ void Output_File::Cancel() {
 }
 
 #else
-
-bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra) {
-    // Opened without waiting, then looked at: a check before opening could be raced.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (file.open(fd, QIODevice::ReadOnly | extra, QFileDevice::AutoCloseHandle)) return true;
-    ::close(fd);
-    return false;
-}
 
 QString Unreadable_Reason(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

@@ -2,6 +2,8 @@
 // How the program meets files it did not make: it reads only regular files (a pipe or a
 // device named like a data file would block or never end), a file it writes appears
 // whole or not at all, and a failure is told in plain words.
+#include "workbook/Regular_File.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -12,9 +14,6 @@
 #include <QSaveFile>
 #endif
 
-// Opens path for reading when it is a regular file (a link to one counts); false
-// otherwise, without ever waiting on a pipe or a device.
-bool Open_Regular_File(QFile& file, const QString& path, QIODevice::OpenMode extra = {});
 // path names a regular file (links followed).
 bool Is_Regular_File(const QString& path);
 // Why path cannot be read as a regular file, in a few words ("the file is missing",
@@ -40,9 +39,6 @@ struct File_Stamp {
 std::optional<File_Stamp> Stamp_Of(const QFile& opened);
 // The same for a file by its name (links followed); nullopt when it is not a regular file.
 std::optional<File_Stamp> Stamp_Of_Path(const QString& path);
-
-// An operating-system error number in a few plain words ("the disk is full").
-QString Plain_System_Error(int error);
 
 enum class Link_Rule {
     // The user named the file: a link is followed; a pipe or a device is written to as a

@@ -15,8 +15,6 @@ QString Read(const std::unique_ptr<QHash<QString, QString>>& labels, const QStri
 }
 }  // namespace
 
-QString Champ::Get_Text_Field() const { return Text_Field.isEmpty() ? Libelle() : Text_Field; }
-
 QString Champ::Libelle() const { return Read(libelles_, Own_Language()); }
 void Champ::Set_Libelle(const QString& NewLib) { Write_Once(libelles_, Own_Language(), NewLib); }
 QString Champ::Get_Libelle_In_Langue(const QString& Lang) const {
@@ -76,28 +74,6 @@ int Champs::Number(const QString& key) const {
 
 Champ* Champs::Item(int index) const { return index >= 1 && index <= Count() ? items_[index - 1].get() : nullptr; }
 
-int Champs::Count_Active() const {
-    int n = 0;
-    for (const auto& c : items_) n += c->Field_Active ? 1 : 0;
-    return n;
-}
-
-bool Champs::Remove(const QString& key) {
-    const QString k = Key(key);
-    for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (Key((*it)->Nom) == k) {
-            items_.erase(it);
-            return true;
-        }
-    return false;
-}
-
-bool Champs::Remove(int index) {
-    if (index < 1 || index > Count()) return false;
-    items_.erase(items_.begin() + (index - 1));
-    return true;
-}
-
 Champs& Record::Get_Champs() {
     if (!champs_) champs_ = std::make_unique<Champs>();
     return *champs_;
@@ -107,28 +83,6 @@ Champ* Record::add(const Champ_Args& a) {
     Champ_Args args = a;
     args.Text_Field = a.Text_Field.value_or(QString());
     return Get_Champs().add(args);
-}
-
-qint32 Record::Longueur() const {
-    qint32 total = 0;
-    if (champs_)
-        for (const Champ& c : *champs_) total += c.Longueur;
-    return total;
-}
-
-QString Record::Liste_Nom_DataField_Active() const {
-    QStringList names;
-    if (champs_)
-        for (const Champ& c : *champs_)
-            if (c.Field_Active) names << QLatin1Char('[') + c.Nom_Data + QLatin1Char(']');
-    return names.join(QStringLiteral(", "));
-}
-
-int Record::Count_Champs_In_Language(const QString& Language) const {
-    int n = 0;
-    if (champs_)
-        for (const Champ& c : *champs_) n += c.Shown_In(Language) ? 1 : 0;
-    return n;
 }
 
 void Build_Record_Description() {

@@ -51,14 +51,9 @@ public:
     // Code-table members (Champ_Listes.cpp).
     qint32 Load_Listes_From_Ini_Section(const QString& ini_file, const QString& section, qint32 Cle_len, bool Only_Cle,
                                         qint32 Val_len, const QString& Prefix_Err, QStringList* Errs, bool Verbose);
-    // Cle and Data: std::nullopt for an absent argument.
-    bool Any_Exists_Match(const std::optional<QString>& Cle, const std::optional<QString>& Data, int Match) const;
-    qint32 Get_Number_Match(const QString& Cle, const QString& Data) const;
     Value Get_Data(const QString& Cle, const QString& What = QStringLiteral("V")) const;
-    QString Get_Data_Match(const QString& Cle, const QString& Data, const QString& What = QStringLiteral("V")) const;
     std::shared_ptr<Refs> Get_List_Filtered(const QString& Cle, const QString& Data) const;
     qint32 Longueur_Czi();
-    QString Get_Text_Field() const;
     void Reset_Listes();
 
     qint32 Type() const { return Data_Type_Number(Data_Type); }
@@ -107,9 +102,6 @@ public:
     Champ* Item(int index) const;  // 1-based
     int Number(const QString& key) const;  // 1-based; 0 when there is no such field
     int Count() const { return static_cast<int>(items_.size()); }
-    int Count_Active() const;
-    bool Remove(const QString& key);
-    bool Remove(int index);
 
     using iterator = Owned_Iterator<Champ>;
     iterator begin() const { return iterator(items_.cbegin()); }
@@ -126,10 +118,6 @@ public:
 
     Champ* add(const Champ_Args& a);
     Champs& Get_Champs();
-    void Set_Champs(std::unique_ptr<Champs> c) { champs_ = std::move(c); }
-    qint32 Longueur() const;
-    QString Liste_Nom_DataField_Active() const;
-    int Count_Champs_In_Language(const QString& Language) const;
     int Count() const { return champs_ ? champs_->Count() : 0; }
 
 private:

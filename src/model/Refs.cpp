@@ -2,8 +2,6 @@
 
 #include "model/Value.h"
 
-#include <cmath>
-
 namespace {
 bool Part_Is_Numeric(const QString& s) { return Is_Numeric_Text(s); }
 int Part_Lng(const QString& s) {
@@ -24,15 +22,6 @@ void Ref::Set_Cle(const QString& cle) {
     }
 }
 
-void Ref::Rebuild_Cle() { cle_ = minor_.isEmpty() ? major_ : major_ + QLatin1Char('.') + minor_; }
-void Ref::Set_Major(const QString& major) {
-    major_ = major;
-    Rebuild_Cle();
-}
-void Ref::Set_Minor(const QString& minor) {
-    minor_ = minor;
-    Rebuild_Cle();
-}
 int Ref::Major_lng() const { return Part_Lng(major_); }
 bool Ref::Major_isnumeric() const { return Part_Is_Numeric(major_); }
 int Ref::Minor_lng() const { return Part_Lng(minor_); }
@@ -80,9 +69,4 @@ bool Refs::Remove(const QString& key) {
     index_.erase(it);
     --live_;
     return true;
-}
-
-bool Refs::Remove(int index) {
-    const Ref* r = Item(index);
-    return r && Remove(slots_[static_cast<size_t>(index - 1)].key);
 }

@@ -17,14 +17,11 @@ public:
     const QString& Major() const { return major_; }
     int Major_lng() const;  // 0 when the part is not numeric; check Major_isnumeric first
     bool Major_isnumeric() const;
-    void Set_Major(const QString& major);
     const QString& Minor() const { return minor_; }
     int Minor_lng() const;
     bool Minor_isnumeric() const;
-    void Set_Minor(const QString& minor);
 
 private:
-    void Rebuild_Cle();
     QString cle_, major_, minor_;
 };
 
@@ -46,7 +43,6 @@ public:
     const Ref* Item(int index) const;
     int Count() const { return live_; }
     bool Remove(const QString& key);
-    bool Remove(int index);
 
     // The live entries in insertion order.
     class const_iterator {

@@ -3,8 +3,8 @@
 #include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
-#include "model/Spreadsheet_Server.h"
 #include "model/Validation.h"
+#include "workbook/Sheet_Cells.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -24,6 +24,22 @@ void Title(Load_Progress* p, const QString& t) {
 
 bool Cancelled(const bool* c) { return c && *c; }
 
+// A cell as the records hold it; a text of blanks only is a blank cell.
+Value Record_Value(const Cell_Value& cell) {
+    switch (cell.Kind) {
+    case Cell_Kind::Number: return Value::Double(cell.Number);
+    case Cell_Kind::Date: return Value::Date(cell.Number);
+    case Cell_Kind::Boolean: return Value::Boolean(cell.Code != 0);
+    case Cell_Kind::Error: return Value::Error(cell.Code);
+    case Cell_Kind::Text: {
+        QString t = Trim_Cell_Text(cell.Text);
+        return t.isEmpty() ? Value() : Value::String(std::move(t));
+    }
+    case Cell_Kind::Empty: break;
+    }
+    return Value();
+}
+
 }  // namespace
 
 QString Trim_Cell_Text(const QString& s) {
@@ -39,7 +55,8 @@ QString More_Problems_Line(qint64 more) {
              more == 1 ? QStringLiteral("problem") : QStringLiteral("problems"));
 }
 
-qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress) {
+qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress,
+                        const Sheet_Source& source) {
     const QString file = FileName.trimmed();
     if (file.isEmpty()) {
         Errs << QStringLiteral("No input data (empty filename)");
@@ -50,22 +67,17 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
         return 0;
     }
     Title(Progress, QStringLiteral("Initializing..."));
-    std::unique_ptr<Spreadsheet_Server> server = Create_Spreadsheet_Server();
-    if (!server) {
-        Errs << QStringLiteral("No input data (excel not found)");
-        if (Progress) Progress->do_barre_hide_all();
-        return 0;
-    }
     Title(Progress, QStringLiteral("Openning data..."));
     // The records take about three times the workbook's size (texts in UTF-16).
     const Huge_Page_Heap heap(static_cast<size_t>(QFileInfo(file).size()) * 3);
     qint32 counted = 0;
-    if (!server->Open(file)) {
+    Sheet_Cells sheet;
+    const Workbook_Result read = source ? source(file, sheet) : Read_Workbook(file, sheet);
+    if (!read.Ok()) {
         Errs << QStringLiteral("No input data (error openning file)");
-        const QString why = server->Open_Failure();
-        if (!why.isEmpty()) Errs << why;
+        Errs << read.Why();
     } else {
-        const int L = server->Last_Row_Column_A();
+        const int L = static_cast<int>(sheet.Last_Row_Column_A());
         const int N = Record_Description ? Record_Description->Count() : 0;
         if (L > 1 && N > 0) {
             std::vector<const Champ*> fields(N + 1, nullptr);
@@ -74,8 +86,6 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
             Records_Table_T table;
             table.Resize(L - 1, N);
             if (Progress) Progress->do_barre_init_val(L - 1, QStringLiteral("Loading..."));
-            server->Set_Screen_Updating(false);
-            QList<Value> cells;
             QString message;
             qint64 more_problems = 0;
             // The same few codes fill a coded column: each distinct text is looked up once.
@@ -91,22 +101,20 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                 msg = *it;
                 return msg.isEmpty();
             };
+            // One walk over the cells, which come in row then column order: every place of
+            // the table is checked, a blank one as an empty value.
+            std::size_t next = 0;
+            const std::size_t cells = sheet.Size();
             int r = 1;
             for (; r <= L - 1; ++r) {
                 if (Progress) Progress->do_barre_affiche(r);
                 if (QCoreApplication::instance()) QCoreApplication::processEvents();
-                // A read failure ends the reading where it happened; what was read stays.
-                if (!server->Read_Row(r + 1, 1, N, cells)) break;
-                for (int c = 1; c <= N && c <= cells.size(); ++c) {
-                    Value v = std::move(cells[c - 1]);
-                    if (v.isString()) {
-                        QString t = Trim_Cell_Text(v.rawString());
-                        // A cell of blanks only is a blank cell.
-                        if (t.isEmpty())
-                            v = Value();
-                        else if (t.size() != v.rawString().size())
-                            v = Value::String(std::move(t));
-                    }
+                const auto row = static_cast<std::uint32_t>(r + 1);
+                while (next < cells && sheet.Row_At(next) < row) ++next;
+                for (int c = 1; c <= N; ++c) {
+                    Value v;
+                    if (next < cells && sheet.Row_At(next) == row && sheet.Col_At(next) == std::uint32_t(c))
+                        v = Record_Value(sheet.Value_At(next++));
                     if (Check(c, v, message)) {
                         table(r, c) = std::move(v);
                     } else if (Errs.size() >= Max_Problem_Lines) {
@@ -127,11 +135,8 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
             Records_Table.Swap(table);
         }
         Title(Progress, QStringLiteral("Closing data..."));
-        server->Close();
     }
     Title(Progress, QStringLiteral("Terminating loading..."));
-    server->Quit();
-    server.reset();
     if (Progress) Progress->do_barre_hide_all();
     return counted;
 }

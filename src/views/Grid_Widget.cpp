@@ -1,6 +1,7 @@
 #include "views/Grid_Widget.h"
 
 #include "model/Value.h"
+#include "views/Grid_Font.h"
 #include "views/Grid_Painting.h"
 #include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"

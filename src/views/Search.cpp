@@ -8,6 +8,7 @@
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
 #include "search/Value_Counts.h"
+#include "views/Grid_Font.h"
 #include "views/Grid_Widget.h"
 #include "winsupport/CTooltip.h"
 #include "winsupport/Default_App.h"

@@ -1,7 +1,6 @@
 #include "winsupport/Window_Utils.h"
 
 #include "model/Utils.h"
-#include "search/Text_Grid.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"
 
@@ -188,16 +187,4 @@ void Add_Mnemonics(QWidget* window) {
         with.insert(at + shift, QLatin1Char('&'));
         b->setText(with);
     }
-}
-
-QFont To_QFont(const Grid_Font& f, const QFont& base) {
-    QFont font = base;
-    if (!f.Name.isEmpty() && f.Name.compare(QLatin1String("Sans Serif"), Qt::CaseInsensitive) != 0)
-        font.setFamily(f.Name);
-    if (f.Size > 0) font.setPointSizeF(f.Size);
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.Strikethrough);
-    return font;
 }

@@ -5,7 +5,6 @@
 #include <QStringList>
 
 class QComboBox;
-struct Grid_Font;
 class QWidget;
 
 // Keeps position and size; only moves the window in or out of the topmost band.
@@ -40,10 +39,6 @@ void Keep_Windows_On_Screen();
 void Add_Mnemonics(QWidget* window);
 // A caption as shown, without its mnemonic marker.
 QString Plain_Caption(const QString& caption);
-
-// The grid's font over base: the family unless it is the generic "Sans Serif", the
-// size when there is one, and the styles.
-QFont To_QFont(const Grid_Font& f, const QFont& base);
 
 // The hourglass for the lifetime of the object; always put back.
 class Wait_Cursor {

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes the small .xls workbooks read by tests/model/Spreadsheet_Server_test.cpp.
+"""Writes the small .xls workbooks read by tests/workbook/Workbook_Reader_test.cpp.
 
 Usage: /usr/bin/python3 tests/data/make_xls_fixtures.py   (needs Debian's python3-xlwt)
 

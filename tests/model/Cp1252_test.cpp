@@ -34,7 +34,6 @@ TEST(Cp1252, Every_Byte_Decodes_As_Iconv_Does_And_Round_Trips) {
             ++undefined;
         }
         QByteArray back;
-        EXPECT_TRUE(Cp1252_Can_Encode(QString(QChar(ours)))) << "byte " << b;
         ASSERT_TRUE(Cp1252_Encode(QString(QChar(ours)), back));
         EXPECT_EQ(back, QByteArray(1, static_cast<char>(b)));
     }

@@ -3,7 +3,7 @@
 #include "model/Load_Records.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
-#include "model/Spreadsheet_Server.h"
+#include "workbook/Sheet_Cells.h"
 
 #include "Test_Files.h"
 
@@ -11,41 +11,17 @@
 
 namespace {
 
-// A workbook held in memory: rows of the first sheet from row 1 (the header).
+// The first sheet as a reader would hand it over: rows from row 1 (the header).
 struct Fake_Book {
-    QList<QList<Value>> rows;
-    bool opens = true;
-    int failAtRow = 0;  // Read_Row of this sheet row fails
-    QStringList calls;
+    QList<QList<Cell_Value>> rows;
+    Workbook_Failure failure = Workbook_Failure::None;
+    Workbook_Result operator()(const QString&, Sheet_Cells& out) const {
+        for (int r = 0; r < rows.size(); ++r)
+            for (int c = 0; c < rows[r].size(); ++c) out.Add(std::uint32_t(r + 1), std::uint32_t(c + 1), rows[r][c]);
+        out.Finish();
+        return {failure};
+    }
 };
-Fake_Book* book = nullptr;
-
-class Fake_Server : public Spreadsheet_Server {
-public:
-    bool Open(const QString&) override {
-        book->calls << "Open";
-        return book->opens;
-    }
-    QString Open_Failure() const override { return book->opens ? QString() : QStringLiteral("Not a workbook."); }
-    int Last_Row_Column_A() override {
-        for (int r = book->rows.size(); r > 0; --r)
-            if (!book->rows[r - 1].isEmpty() && !book->rows[r - 1][0].isEmpty()) return r;
-        return 0;
-    }
-    bool Read_Row(int row, int first, int last, QList<Value>& out) override {
-        if (row == book->failAtRow) return false;
-        out.clear();
-        for (int c = first; c <= last; ++c)
-            out << (row <= book->rows.size() && c <= book->rows[row - 1].size() ? book->rows[row - 1][c - 1] : Value());
-        return true;
-    }
-    void Set_Screen_Updating(bool on) override { book->calls << (on ? "Screen on" : "Screen off"); }
-    void Close() override { book->calls << "Close"; }
-    void Quit() override { book->calls << "Quit"; }
-};
-
-std::unique_ptr<Spreadsheet_Server> Make_Fake() { return std::make_unique<Fake_Server>(); }
-std::unique_ptr<Spreadsheet_Server> Make_None() { return nullptr; }
 
 struct Progress_Log : Load_Progress {
     QStringList calls;
@@ -61,12 +37,15 @@ struct Progress_Log : Load_Progress {
     void do_barre_hide_all() override { calls << "hide"; }
 };
 
+Cell_Value Number(double d) { return Cell_Value::Of_Number(d); }
+Cell_Value Text(const QString& s) { return Cell_Value::Of_Text(s); }
+
 // A row of 17 cells that passes every check of the sample code tables.
-QList<Value> Good_Row(int year) {
-    QList<Value> r;
-    r << Value::Double(year) << Value::Double(12) << Value::Double(1) << Value::String("Réseau") << Value() << Value()
-      << Value::String("DE") << Value::String("Müller") << Value::String("PA") << Value() << Value() << Value()
-      << Value::String("texte") << Value::String("text") << Value() << Value() << Value();
+QList<Cell_Value> Good_Row(int year) {
+    QList<Cell_Value> r;
+    r << Number(year) << Number(12) << Number(1) << Text("Réseau") << Cell_Value() << Cell_Value() << Text("DE")
+      << Text("Müller") << Text("PA") << Cell_Value() << Cell_Value() << Cell_Value() << Text("texte") << Text("text")
+      << Cell_Value() << Cell_Value() << Cell_Value();
     return r;
 }
 
@@ -74,69 +53,68 @@ struct Import : ::testing::Test {
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("Sifa_table.xls"));
     Fake_Book fake;
-    Spreadsheet_Server_Factory previous = nullptr;
     QStringList errs;
 
     void SetUp() override {
         Build_Record_Description();
         Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
         Write_Bytes(file, "stands for a workbook");
-        book = &fake;
-        previous = Set_Spreadsheet_Server_Factory(&Make_Fake);
-        fake.rows << QList<Value>{Value::String("Year")};
+        fake.rows << QList<Cell_Value>{Text("Year")};
         Records_Table.Clear();
     }
-    void TearDown() override {
-        Set_Spreadsheet_Server_Factory(previous);
-        book = nullptr;
-        Records_Table.Clear();
+    void TearDown() override { Records_Table.Clear(); }
+    qint32 Load(const QString& path, Load_Progress* progress = nullptr, const bool* cancel = nullptr) {
+        return Load_Spreadsheet(path, errs, cancel, progress, std::cref(fake));
     }
 };
 
 }  // namespace
 
-TEST_F(Import, Unusable_Sources_Give_One_Line_Each) {
+TEST_F(Import, Unusable_Sources_Give_Their_Lines) {
     const struct {
         const char* name;
         QString path;
-        Spreadsheet_Server_Factory factory;
-        bool opens;
+        Workbook_Failure failure;
         QStringList lines;
     } cases[] = {
-        {"blank name", QStringLiteral("  "), &Make_Fake, true, {"No input data (empty filename)"}},
-        {"no file", dir.filePath("none.xls"), &Make_Fake, true, {"No input data (no file found)"}},
-        {"a folder", dir.path(), &Make_Fake, true, {"No input data (no file found)"}},
-        {"no reader", file, &Make_None, true, {"No input data (excel not found)"}},
-        {"not a workbook", file, &Make_Fake, false, {"No input data (error openning file)", "Not a workbook."}},
+        {"blank name", QStringLiteral("  "), Workbook_Failure::None, {"No input data (empty filename)"}},
+        {"no file", dir.filePath("none.xls"), Workbook_Failure::None, {"No input data (no file found)"}},
+        {"a folder", dir.path(), Workbook_Failure::None, {"No input data (no file found)"}},
+        {"not a workbook",
+         file,
+         Workbook_Failure::Password,
+         {"No input data (error openning file)", "The workbook is protected by a password."}},
     };
     for (const auto& c : cases) {
         errs.clear();
-        fake.opens = c.opens;
-        Set_Spreadsheet_Server_Factory(c.factory);
-        EXPECT_EQ(Load_Spreadsheet(c.path, errs, nullptr, nullptr), 0) << c.name;
+        fake.failure = c.failure;
+        EXPECT_EQ(Load(c.path), 0) << c.name;
         EXPECT_EQ(errs, c.lines) << c.name;
     }
 }
 
 TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
-    QList<Value> bad = Good_Row(1998);
-    bad[0] = Value::String("19x8");
-    QList<Value> negative = Good_Row(2001);
-    negative[0] = Value::Double(-1);
-    negative[8] = Value::String("pa");
-    QList<Value> padded = Good_Row(2002);
-    padded[3] = Value::String(QString::fromUtf8(" \xc2\xa0\r\nTrimmed\n "));
-    padded[6] = Value::String("ZZ");
-    padded[9] = Value::String("   ");
-    // Kinds a spreadsheet hands over besides numbers and texts.
-    QList<Value> kinds = Good_Row(2003);
-    kinds[1] = Value::Error(2042);
-    kinds[12] = Value::Boolean(true);
-    kinds[2] = Value::Boolean(false);
+    QList<Cell_Value> bad = Good_Row(1998);
+    bad[0] = Text("19x8");
+    QList<Cell_Value> negative = Good_Row(2001);
+    negative[0] = Number(-1);
+    negative[8] = Text("pa");
+    QList<Cell_Value> padded = Good_Row(2002);
+    padded[3] = Text(QString::fromUtf8(" \xc2\xa0\r\nTrimmed\n "));
+    padded[6] = Text("ZZ");
+    padded[9] = Text("   ");
+    // Kinds a spreadsheet hands over besides numbers and texts, and a date where none goes.
+    QList<Cell_Value> kinds = Good_Row(2003);
+    kinds[1] = Cell_Value::Of_Error(2042);
+    kinds[12] = Cell_Value::Of_Boolean(true);
+    kinds[2] = Cell_Value::Of_Boolean(false);
+    kinds[13] = Cell_Value::Of_Date(40972);
+    kinds << Text("past the last field");
     fake.rows << Good_Row(2000) << Good_Row(2000) << Good_Row(2000) << bad << negative << padded << kinds;
+    fake.rows[2][0] = Cell_Value();  // a blank cell in a column of numbers counts as 0
 
     Progress_Log log;
-    EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, &log), 7);
+    EXPECT_EQ(Load(file, &log), 7);
     EXPECT_EQ(errs, (QStringList{"Cell A5: \"19x8\" Not numeric -> Ignored", "Cell A6: \"-1\" Below Zero -> Ignored",
                                  "Cell G7: \"ZZ\" Unknown code -> Ignored",
                                  "Cell B8: \"Error 2042\" Not numeric -> Ignored"}));
@@ -151,10 +129,11 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
     EXPECT_TRUE(Records_Table(6, 10).isEmpty());  // blanks only: a blank cell
     EXPECT_EQ(Records_Table(7, 13), Value::Boolean(true));  // a text column takes any value
     EXPECT_EQ(Records_Table(7, 3), Value::Boolean(false));  // FALSE is the number 0
+    EXPECT_EQ(Records_Table(7, 14), Value::Date(40972));
+    EXPECT_TRUE(Records_Table(2, 1).isEmpty());
     EXPECT_EQ(log.calls, (QStringList{"title Initializing...", "title Openning data...", "init 7 Loading...", "value 1",
                                       "value 2", "value 3", "value 4", "value 5", "value 6", "value 7", "value 7",
                                       "title Closing data...", "title Terminating loading...", "hide"}));
-    EXPECT_EQ(fake.calls, (QStringList{"Open", "Screen off", "Close", "Quit"}));
 }
 
 // However many cells are refused, the lines stop at a thousand and the last one counts the rest.
@@ -168,45 +147,32 @@ TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bad);
         fake.rows.resize(1);
-        QList<Value> bad = Good_Row(2000);
-        bad[0] = Value::String("x");
+        QList<Cell_Value> bad = Good_Row(2000);
+        bad[0] = Text("x");
         for (int i = 0; i < c.bad; ++i) fake.rows << bad;
         errs.clear();
-        EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, nullptr), c.bad);
+        EXPECT_EQ(Load(file), c.bad);
         EXPECT_EQ(errs.size(), std::min(c.bad, 1001));
         EXPECT_EQ(errs.last(), c.last);
     }
 }
 
 TEST_F(Import, Header_Only_Reads_Nothing) {
-    const Import_Result r = Import_Workbook(file, nullptr, nullptr);
-    EXPECT_EQ(r.Rows, 0);
-    EXPECT_EQ(r.Errs, QStringList{"No Data loaded"});
+    EXPECT_EQ(Load(file), 0);
+    EXPECT_TRUE(errs.isEmpty());
     EXPECT_FALSE(Records_Table.Allocated());
 }
 
 TEST_F(Import, Cancel_Stops_After_The_Current_Cell) {
     for (int i = 0; i < 5; ++i) fake.rows << Good_Row(2000 + i);
-    fake.rows[2][0] = Value::String("bad");
-    fake.rows[2][1] = Value::String("bad");
+    fake.rows[2][0] = Text("bad");
+    fake.rows[2][1] = Text("bad");
     bool cancel = false;
     Progress_Log log;
     log.onValue = [&](int n) {
         if (n == 2) cancel = true;
     };
-    const Import_Result r = Import_Workbook(file, &cancel, &log);
-    EXPECT_TRUE(r.Cancelled);
-    EXPECT_FALSE(r.Success());
-    EXPECT_EQ(r.Rows, 2);  // the row being read counts
-    EXPECT_EQ(r.Errs, QStringList{"Cell A3: \"bad\" Not numeric -> Ignored"});
+    EXPECT_EQ(Load(file, &log, &cancel), 2);  // the row being read counts
+    EXPECT_EQ(errs, QStringList{"Cell A3: \"bad\" Not numeric -> Ignored"});
     EXPECT_TRUE(Records_Table(2, 2).isEmpty());
-}
-
-TEST_F(Import, A_Read_Failure_Ends_Quietly_With_What_Was_Read) {
-    for (int i = 0; i < 4; ++i) fake.rows << Good_Row(2000 + i);
-    fake.failAtRow = 4;
-    EXPECT_EQ(Load_Spreadsheet(file, errs, nullptr, nullptr), 2);
-    EXPECT_TRUE(errs.isEmpty());
-    EXPECT_EQ(Records_Table(2, 1), Value::Double(2001));
-    EXPECT_TRUE(fake.calls.contains("Close"));
 }

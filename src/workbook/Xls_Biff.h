@@ -1,7 +1,7 @@
 #pragma once
 // The record stream under the .xls reader: record ids, little-endian fields, a record
 // read with the CONTINUE records after it, and the code page of 8-bit texts.
-#include "model/Cp1252.h"
+#include "workbook/Windows_1252.h"
 
 #include <QStringDecoder>
 #include <QtEndian>

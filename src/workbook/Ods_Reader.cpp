@@ -1,7 +1,7 @@
 // The .ods reader: the first table's cell values from the package's content.xml.
-#include "model/Number_Format.h"
-#include "model/Office_Package.h"
-#include "model/Workbook_Reader.h"
+#include "workbook/Format_Readers.h"
+#include "workbook/Number_Format.h"
+#include "workbook/Office_Package.h"
 
 #include <algorithm>
 #include <charconv>
@@ -141,12 +141,13 @@ private:
         if (!rows_repeated_) return;
         if (!row_cells_.empty()) {
             const std::uint64_t first = row_ + 1, last = row_ + rows_repeated_;
-            if (last > Sheet_Max_Rows) Fail(Reader_Failure::Beyond_Sheet);
+            if (last > Sheet_Max_Rows) Fail(Workbook_Failure::Beyond_Sheet);
             // A repetition that cannot fit fails at once rather than after filling the memory.
-            if (row_cells_.size() * (last - first + 1) > out_.Max_Cells() - out_.Size()) Fail(kWhy_Too_Many_Cells);
+            if (row_cells_.size() * (last - first + 1) > out_.Max_Cells() - out_.Size())
+                Fail(Workbook_Failure::Too_Many_Cells);
             for (std::uint64_t r = first; r <= last; ++r)
                 for (const Sheet_Cell& c : row_cells_)
-                    if (!out_.Add(std::uint32_t(r), c.Col, c.V)) Fail(kWhy_Too_Many_Cells);
+                    if (!out_.Add(std::uint32_t(r), c.Col, c.V)) Fail(Workbook_Failure::Too_Many_Cells);
         }
         // Saturated: rows past the edge hold nothing, or the file was refused above.
         row_ = std::min<std::uint64_t>(row_ + rows_repeated_, std::uint64_t(Sheet_Max_Rows) + 1);
@@ -169,23 +170,23 @@ private:
         string_value_.clear();
         if (value_type == "float" || value_type == "percentage" || value_type == "currency") {
             has_value_ = Parse_Double(attrs_.Get("office", "value"), number_);
-            kind_ = VType::Double;
+            kind_ = Cell_Kind::Number;
         } else if (value_type == "date") {
             has_value_ = Parse_Iso_Date_Time(attrs_.Get("office", "date-value"), number_);
-            kind_ = VType::Date;
+            kind_ = Cell_Kind::Date;
         } else if (value_type == "time") {
             has_value_ = Parse_Duration(attrs_.Get("office", "time-value"), number_);
-            kind_ = VType::Date;
+            kind_ = Cell_Kind::Date;
         } else if (value_type == "boolean") {
             const string_view b = Trim(attrs_.Get("office", "boolean-value"));
             has_value_ = !b.empty();
             number_ = (Equals_No_Case(b, "true") || b == "1") ? 1 : 0;
-            kind_ = VType::Boolean;
+            kind_ = Cell_Kind::Boolean;
         } else {
-            kind_ = VType::String;
+            kind_ = Cell_Kind::Text;
             for (const Attributes::Item& a : attrs_.items)
                 if (a.prefix == "office" && a.name == "string-value") {
-                    if (a.value.size() > kMax_Text_Bytes) Fail(Reader_Failure::Text_Too_Long);
+                    if (a.value.size() > kMax_Text_Bytes) Fail(Workbook_Failure::Text_Too_Long);
                     string_value_.assign(a.value);
                     has_string_value_ = true;
                 }
@@ -206,7 +207,7 @@ private:
             std::uint64_t n = 1;
             if (!Parse_Unsigned(attrs_.Get("text", "c"), n)) n = 1;
             // Bounded: a few bytes of "<text:s text:c=...>" must not become gigabytes of blanks.
-            if (n > kMax_Text_Bytes - std::min(text_.size(), kMax_Text_Bytes)) Fail(Reader_Failure::Text_Too_Long);
+            if (n > kMax_Text_Bytes - std::min(text_.size(), kMax_Text_Bytes)) Fail(Workbook_Failure::Text_Too_Long);
             text_.append(std::size_t(n), ' ');
         } else if (name == "tab") {
             text_ += '\t';
@@ -223,25 +224,25 @@ private:
         in_paragraph_ = false;
         const std::uint64_t first = col_ + 1;
         col_ = std::min<std::uint64_t>(col_ + cols_repeated_, std::uint64_t(Sheet_Max_Columns) + 1);
-        Value v;
+        Cell_Value v;
         if (error_) {
             // The error's name is the shown text; the string value beside it is left empty.
-            v = Value::Error(Error_Code(text_.empty() ? string_view(string_value_) : string_view(text_)));
-        } else if (kind_ == VType::String) {
+            v = Cell_Value::Of_Error(Error_Code(text_.empty() ? string_view(string_value_) : string_view(text_)));
+        } else if (kind_ == Cell_Kind::Text) {
             const string_view t = has_string_value_ ? string_view(string_value_) : string_view(text_);
             if (t.empty()) return;
-            if (t.size() > kMax_Text_Bytes) Fail(Reader_Failure::Text_Too_Long);
-            v = Value::String(Checked_Cell_Text(From_Utf8(t)));
+            if (t.size() > kMax_Text_Bytes) Fail(Workbook_Failure::Text_Too_Long);
+            v = Cell_Value::Of_Text(Checked_Cell_Text(From_Utf8(t)));
         } else if (!has_value_) {
             return;
-        } else if (kind_ == VType::Double) {
-            v = Value::Double(number_);
-        } else if (kind_ == VType::Date) {
-            v = Value::Date(number_);
+        } else if (kind_ == Cell_Kind::Number) {
+            v = Cell_Value::Of_Number(number_);
+        } else if (kind_ == Cell_Kind::Date) {
+            v = Cell_Value::Of_Date(number_);
         } else {
-            v = Value::Boolean(number_ != 0);
+            v = Cell_Value::Of_Boolean(number_ != 0);
         }
-        if (row_ >= Sheet_Max_Rows || col_ > Sheet_Max_Columns) Fail(Reader_Failure::Beyond_Sheet);
+        if (row_ >= Sheet_Max_Rows || col_ > Sheet_Max_Columns) Fail(Workbook_Failure::Beyond_Sheet);
         for (std::uint64_t c = first; c <= col_; ++c) row_cells_.push_back(Sheet_Cell{0, std::uint32_t(c), v});
     }
 
@@ -253,7 +254,7 @@ private:
     int table_depth_ = 0, skip_ = 0, paragraphs_ = 0;
     bool found_table_ = false, in_row_ = false, in_cell_ = false, in_paragraph_ = false;
     bool error_ = false, has_value_ = false, has_string_value_ = false;
-    VType kind_ = VType::String;
+    Cell_Kind kind_ = Cell_Kind::Text;
     double number_ = 0;
     std::string text_, string_value_;
 };
@@ -261,15 +262,13 @@ private:
 void Read_Ods_Package(const Package& pkg, Sheet_Cells& out) {
     Part part;
     if (pkg.Read("META-INF/manifest.xml", part) && part.View().find("encryption-data") != string_view::npos)
-        Fail(kWhy_Password);
-    if (!pkg.Read("content.xml", part)) Fail(kWhy_Damaged);
+        Fail(Workbook_Failure::Password);
+    if (!pkg.Read("content.xml", part)) Fail(Workbook_Failure::First_Sheet_Damaged);
     Content_Handler h(out, part.size);
     Parse_Xml(part, h);
-    if (!h.Found_Table()) Fail(kWhy_No_Sheet);
+    if (!h.Found_Table()) Fail(Workbook_Failure::No_Worksheet);
 }
 
 }  // namespace
 
-bool Read_Ods(QByteArrayView data, Sheet_Cells& out, QString& why) {
-    return Run_Reader(data, out, why, Read_Ods_Package);
-}
+Workbook_Failure Read_Ods(QByteArrayView data, Sheet_Cells& out) { return Run_Reader(data, out, Read_Ods_Package); }

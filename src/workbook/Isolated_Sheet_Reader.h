@@ -1,7 +1,8 @@
 #pragma once
 // Reading a workbook in a child process, so that a file on which a reader that is not ours
 // crashes, hangs or takes all the memory is a failed open, not the end of the program.
-#include "model/Sheet_Cells.h"
+#include "workbook/Sheet_Cells.h"
+#include "workbook/Workbook_Reader.h"
 
 #include <QString>
 #include <cstdint>
@@ -10,10 +11,10 @@
 bool Isolated_Reading_Available();
 
 // Read_First_Sheet in a child process: the child reads the first sheet and sends its cells
-// over a pipe; the answer is the same as Read_First_Sheet's, or false with a plain `why`
+// over a pipe; the answer is the same as Read_First_Sheet's, or a failure of the reader
 // when the child dies, hangs (no byte for the time-out), runs out of the memory it may take
 // or sends anything malformed. The child has ended when this returns.
-bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& why);
+Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out);
 
 // Test hooks: the child misbehaves on purpose just before it sends cell `cell` (0: before
 // it reads the file). The child takes the setting in force when it starts.

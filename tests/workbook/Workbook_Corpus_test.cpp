@@ -1,7 +1,7 @@
 // Real workbooks written by many spreadsheet programs (tests/data/workbooks, see NOTICE
 // there), read as the import reads them and compared cell by cell with the dumps that
 // reference readers made of them (tools/make_reference_dumps.py).
-#include "model/Workbook_Reader.h"
+#include "workbook/Format_Readers.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -69,8 +69,9 @@ TEST(Workbook_Corpus, Reads_What_The_Reference_Readers_Read) {
         const QString name = QDir(kCorpus).relativeFilePath(path);
         ++files;
         Sheet_Cells cells;
-        QString why;
-        const bool read = Read_First_Sheet(path, cells, why);
+        const Workbook_Result result = Read_First_Sheet(path, cells);
+        const bool read = result.Ok();
+        const QString why = result.Why();
         if (!read) {
             EXPECT_FALSE(why.isEmpty()) << name.toStdString();
         }

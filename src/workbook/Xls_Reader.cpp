@@ -1,10 +1,10 @@
 // The .xls reader: Excel 97-2003 (BIFF8) and Excel 95 (BIFF5/7) workbooks inside a compound
 // file, and the single-sheet files of Excel 2.x to 4.0 (BIFF2-4) kept as a bare record stream.
 // Only the saved values of the first worksheet are taken; formulas are not evaluated.
-#include "model/Compound_File.h"
-#include "model/Number_Format.h"
-#include "model/Workbook_Reader.h"
-#include "model/Xls_Biff.h"
+#include "workbook/Compound_File.h"
+#include "workbook/Format_Readers.h"
+#include "workbook/Number_Format.h"
+#include "workbook/Xls_Biff.h"
 
 #include <QStringDecoder>
 #include <QtEndian>
@@ -20,25 +20,18 @@ namespace {
 
 using namespace Biff;
 
-const char* const Msg_Damaged = "The file is damaged: its sheet could not be read.";
-const char* const Msg_Password = "The workbook is protected by a password.";
-const char* const Msg_Encrypted = "The file is an encrypted Office document; remove its password and save it again.";
-const char* const Msg_Not_Xls = "The file is not an Excel workbook.";
-const char* const Msg_Too_Many = "The sheet holds more cells than the program can take.";
-const char* const Msg_Old_Workbook =
-    "Workbooks saved by Excel 2.x to 4.0 are not read; save it as Excel 97-2003 (.xls), .xlsx or .ods.";
-const char* const Msg_Out_Of_Memory = "The file is too large to be read.";
+using F = Workbook_Failure;
 
 class Biff_Reader {
 public:
-    Biff_Reader(const QByteArray& stream, bool workbook_stream, Sheet_Cells& out, QString& why)
+    Biff_Reader(const QByteArray& stream, bool workbook_stream, Sheet_Cells& out)
         : base_(reinterpret_cast<const std::uint8_t*>(stream.constData())),
           size_(static_cast<std::size_t>(stream.size())),
           workbook_stream_(workbook_stream),
-          out_(out),
-          why_(why) {}
+          out_(out) {}
 
     bool Run();
+    Workbook_Failure Failure() const { return failure_; }
 
 private:
     bool Record_At(std::size_t pos, Record& r) const {
@@ -59,8 +52,8 @@ private:
             pieces_.Add(c.data, c.size);
         gathered_end_ = pos;
     }
-    bool Fail(const char* message) {
-        why_ = QString::fromLatin1(message);
+    bool Fail(Workbook_Failure failure) {
+        failure_ = failure;
         return false;
     }
 
@@ -85,13 +78,13 @@ private:
         if (xf < xf_is_date_.size()) return xf_is_date_[xf];
         return xf < xf_format_.size() && Format_Is_Date(xf_format_[xf]);
     }
-    bool Put(std::uint32_t row, std::uint32_t col, Value v) {
+    bool Put(std::uint32_t row, std::uint32_t col, Cell_Value v) {
         if (out_.Add(row + 1, col + 1, std::move(v))) return true;
-        return Fail(out_.Beyond_Sheet() ? Reader_Failure::Beyond_Sheet : Msg_Too_Many);
+        return Fail(out_.Beyond_Sheet() ? F::Beyond_Sheet : F::Too_Many_Cells_Xls);
     }
     bool Put_Number(std::uint32_t row, std::uint32_t col, bool date, double d) {
-        if (!date) return Put(row, col, Value::Double(d));
-        return Put(row, col, Value::Date(date_1904_ ? d + Days_1904_Shift : d));
+        if (!date) return Put(row, col, Cell_Value::Of_Number(d));
+        return Put(row, col, Cell_Value::Of_Date(date_1904_ ? d + Days_1904_Shift : d));
     }
     // A text cell whose text (its length in `length_bytes`) starts `skip` bytes into the record.
     bool Put_Label(std::size_t here, const Record& r, std::size_t skip, std::uint32_t length_bytes) {
@@ -102,18 +95,18 @@ private:
     // The text at the reader's position as the cell's value.
     bool Put_Text(std::uint32_t row, std::uint32_t col, std::uint32_t length_bytes) {
         QString text;
-        if (!Read_Text(length_bytes, text) && text_too_long_) return Fail(Reader_Failure::Text_Too_Long);
-        return Put(row, col, Value::String(std::move(text)));
+        if (!Read_Text(length_bytes, text) && text_too_long_) return Fail(F::Text_Too_Long);
+        return Put(row, col, Cell_Value::Of_Text(std::move(text)));
     }
     bool Put_Error_Or_Bool(std::uint32_t row, std::uint32_t col, std::uint8_t value, bool error) {
-        return Put(row, col, error ? Value::Error(2000 + value) : Value::Boolean(value != 0));
+        return Put(row, col, error ? Cell_Value::Of_Error(2000 + value) : Cell_Value::Of_Boolean(value != 0));
     }
 
     const std::uint8_t* base_;
     std::size_t size_;
     bool workbook_stream_;
     Sheet_Cells& out_;
-    QString& why_;
+    Workbook_Failure failure_ = F::None;
 
     int biff_ = 8;
     bool date_1904_ = false;
@@ -194,7 +187,7 @@ void Biff_Reader::Read_Sst() {
 bool Biff_Reader::Globals_Record(std::size_t pos, const Record& r) {
     const std::uint8_t* p = r.data;
     switch (r.id) {
-    case Rec_Filepass: return Fail(Msg_Password);
+    case Rec_Filepass: return Fail(F::Password);
     case Rec_Codepage:
         if (r.size >= 2) code_page_.Set(U16(p));
         break;
@@ -232,7 +225,7 @@ bool Biff_Reader::Globals_Record(std::size_t pos, const Record& r) {
             gathered_end_ = 0;
             Gather(pos, r);
             Read_Sst();
-            if (text_too_long_) return Fail(Reader_Failure::Text_Too_Long);
+            if (text_too_long_) return Fail(F::Text_Too_Long);
             // The strings are copied out: their bytes, most of the file, are of no more use.
             out_.Release_Input(base_, base_ + gathered_end_);
         }
@@ -312,7 +305,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
             if (n >= 10) {
                 const std::uint32_t index = U32(p + 6);
                 if (index < sst_count_ && !out_.Add_Shared_Text_Cell(U16(p) + 1u, U16(p + 2) + 1u, sst_first_ + index))
-                    return Fail(out_.Beyond_Sheet() ? Reader_Failure::Beyond_Sheet : Msg_Too_Many);
+                    return Fail(out_.Beyond_Sheet() ? F::Beyond_Sheet : F::Too_Many_Cells_Xls);
             }
             string_pending = false;
             continue;
@@ -426,7 +419,7 @@ bool Biff_Reader::Read_Sheet(std::size_t pos) {
 
 bool Biff_Reader::Run() {
     Record r;
-    if (!Record_At(0, r) || !Is_Bof(r.id) || r.size < 4) return Fail(Msg_Not_Xls);
+    if (!Record_At(0, r) || !Is_Bof(r.id) || r.size < 4) return Fail(F::Not_An_Excel_File);
     const std::uint16_t version = U16(r.data), kind = U16(r.data + 2);
     switch (r.id) {
     case Rec_Bof2: biff_ = 2; break;
@@ -437,7 +430,7 @@ bool Biff_Reader::Run() {
         biff_ = version == 0x0600 ? 8 : version == 0x0500 ? 5 : (workbook_stream_ ? 8 : 5);
         break;
     }
-    if (kind == Bof_Workspace || (biff_ < 5 && kind == Bof_Globals)) return Fail(Msg_Old_Workbook);
+    if (kind == Bof_Workspace || (biff_ < 5 && kind == Bof_Globals)) return Fail(F::Old_Workbook);
     if (kind == Bof_Worksheet) return Read_Sheet(4u + r.size);
     if (kind != Bof_Globals) return true;  // a lone chart or macro sheet: no cells
 
@@ -448,7 +441,7 @@ bool Biff_Reader::Run() {
     for (std::size_t i = 0; i < xf_format_.size(); ++i) xf_is_date_[i] = Format_Is_Date(xf_format_[i]);
     for (std::uint32_t offset : sheets) {
         Record bof;
-        if (!Record_At(offset, bof) || !Is_Bof(bof.id) || bof.size < 4) return Fail(Msg_Damaged);
+        if (!Record_At(offset, bof) || !Is_Bof(bof.id) || bof.size < 4) return Fail(F::Sheet_Damaged);
         if (U16(bof.data + 2) == Bof_Worksheet) return Read_Sheet(offset + 4u + bof.size);
     }
     return true;
@@ -456,52 +449,37 @@ bool Biff_Reader::Run() {
 
 }  // namespace
 
-bool Read_Xls(QByteArrayView data, Sheet_Cells& out, QString& why) {
+Workbook_Failure Read_Xls(QByteArrayView data, Sheet_Cells& out) {
     out.Clear();
-    why.clear();
     try {
         QByteArray stream;
         bool workbook_stream = true;
         if (Compound_File::Has_Signature(data)) {
             Compound_File file;
-            if (!file.Open(data)) {
-                why = QString::fromLatin1(Msg_Damaged);
-                return false;
-            }
-            if (file.Has_Stream(u"EncryptedPackage") || file.Has_Stream(u"EncryptionInfo")) {
-                why = QString::fromLatin1(Msg_Encrypted);
-                return false;
-            }
+            if (!file.Open(data)) return F::Sheet_Damaged;
+            if (file.Has_Stream(u"EncryptedPackage") || file.Has_Stream(u"EncryptionInfo")) return F::Encrypted_Package;
             // Excel 97 and later name the stream Workbook, Excel 5 and 95 Book.
             workbook_stream = file.Has_Stream(u"Workbook");
-            if (!workbook_stream && !file.Has_Stream(u"Book")) {
-                why = QString::fromLatin1(Msg_Not_Xls);
-                return false;
-            }
-            if (!file.Read_Stream(workbook_stream ? QStringView(u"Workbook") : QStringView(u"Book"), stream)) {
-                why = QString::fromLatin1(Msg_Damaged);
-                return false;
-            }
+            if (!workbook_stream && !file.Has_Stream(u"Book")) return F::Not_An_Excel_File;
+            if (!file.Read_Stream(workbook_stream ? QStringView(u"Workbook") : QStringView(u"Book"), stream))
+                return F::Sheet_Damaged;
         } else {
             // Excel 2.x to 4.0 saved a sheet as a bare record stream.
             stream = QByteArray::fromRawData(data.data(), data.size());
             workbook_stream = false;
         }
-        Biff_Reader reader(stream, workbook_stream, out, why);
-        const bool ok = reader.Run();
-        if (!ok) {
+        Biff_Reader reader(stream, workbook_stream, out);
+        if (!reader.Run()) {
             out.Clear();
-            return false;
+            return reader.Failure() == F::None ? F::First_Sheet_Damaged : reader.Failure();
         }
         out.Finish();
-        return true;
+        return F::None;
     } catch (const std::bad_alloc&) {
         out.Clear();
-        why = QString::fromLatin1(Msg_Out_Of_Memory);
-        return false;
+        return F::Too_Large;
     } catch (const std::exception&) {
         out.Clear();
-        why = QString::fromLatin1(Msg_Damaged);
-        return false;
+        return F::Sheet_Damaged;
     }
 }

@@ -1,4 +1,4 @@
-#include "model/Number_Format.h"
+#include "workbook/Number_Format.h"
 
 #include <QString>
 

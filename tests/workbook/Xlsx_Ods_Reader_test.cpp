@@ -1,9 +1,9 @@
 // What the real workbooks of the corpus test do not show: values the reference readers
 // get wrong or that no sample holds, and the defences against hostile packages.
-#include "model/Isolated_Sheet_Reader.h"
-#include "model/Workbook_Reader.h"
+#include "workbook/Format_Readers.h"
+#include "workbook/Isolated_Sheet_Reader.h"
 
-#include "Test_Files.h"
+#include "Byte_Files.h"
 
 #include <gtest/gtest.h>
 
@@ -114,9 +114,8 @@ TEST_P(Package_Reader, Reads_First_Sheet) {
     const Case& c = GetParam();
     Sheet_Cells cells;
     cells.Set_Max_Cells(100000);
-    QString why;
-    const bool ok = c.ods ? Read_Ods(c.file, cells, why) : Read_Xlsx(c.file, cells, why);
-    EXPECT_EQ(ok, !c.fails) << why.toStdString();
+    const QString why = Workbook_Failure_Text(c.ods ? Read_Ods(c.file, cells) : Read_Xlsx(c.file, cells));
+    EXPECT_EQ(why.isEmpty(), !c.fails) << why.toStdString();
     EXPECT_EQ((c.fails ? why.toUtf8() : Dump(cells)).toStdString(), c.dump.toStdString());
 }
 
@@ -247,7 +246,9 @@ struct Reader_Child_Memory_Test : ::testing::Test {
         const QString path = dir.filePath(QStringLiteral("book"));
         Write_Bytes(path, file);
         previous = Set_Reader_Child_Memory(room);
-        return Read_First_Sheet_Isolated(path, cells, why);
+        const Workbook_Result r = Read_Workbook(path, cells, Reader_Place::Child);
+        why = r.Why();
+        return r.Ok();
     }
 };
 
@@ -276,8 +277,7 @@ TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once) {
     const QByteArray row = "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
                            QByteArray(16000, 'x') + "</text:p></table:table-cell></table:table-row>";
     Sheet_Cells cells;
-    QString why;
-    ASSERT_TRUE(Read_Ods(Ods(row + row + row), cells, why)) << why.toStdString();
+    ASSERT_EQ(Read_Ods(Ods(row + row + row), cells), Workbook_Failure::None);
     EXPECT_EQ(cells.Size(), 3u);
     EXPECT_EQ(cells.Shared_Text_Count(), 1u);
 }

@@ -1,7 +1,7 @@
 // The .xlsx reader: the first worksheet's cell values from the package's XML parts.
-#include "model/Number_Format.h"
-#include "model/Office_Package.h"
-#include "model/Workbook_Reader.h"
+#include "workbook/Format_Readers.h"
+#include "workbook/Number_Format.h"
+#include "workbook/Office_Package.h"
 
 #include <algorithm>
 #include <charconv>
@@ -208,7 +208,7 @@ public:
             if (phonetic_) --phonetic_;
         } else if (e.name == "si" && in_item_) {
             in_item_ = false;
-            if (out_.size() >= max_) Fail(kWhy_Too_Many_Cells);
+            if (out_.size() >= max_) Fail(Workbook_Failure::Too_Many_Cells);
             out_.push_back(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(text_))));
         }
     }
@@ -342,47 +342,47 @@ private:
     }
 
     void End_Cell() {
-        Value v;
+        Cell_Value v;
         switch (kind_) {
         case Kind::Number: {
             double d = 0;
             if (!has_value_ || !Parse_Double(value_, d)) return;
             if (xf_ < date_xfs_.size() && date_xfs_[std::size_t(xf_)])
-                v = Value::Date(d + date_shift_);
+                v = Cell_Value::Of_Date(d + date_shift_);
             else
-                v = Value::Double(d);
+                v = Cell_Value::Of_Number(d);
             break;
         }
         case Kind::Shared: {
             std::uint64_t i = 0;
             if (!Parse_Unsigned(value_, i) || i >= strings_.size()) return;
-            v = Value::String(strings_[std::size_t(i)]);
+            v = Cell_Value::Of_Text(strings_[std::size_t(i)]);
             break;
         }
-        case Kind::Text: v = Value::String(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(value_)))); break;
+        case Kind::Text: v = Cell_Value::Of_Text(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(value_)))); break;
         case Kind::Inline:
-            v = Value::String(Checked_Cell_Text(
+            v = Cell_Value::Of_Text(Checked_Cell_Text(
                 Unescape_Xml_Chars(From_Utf8(has_inline_ ? string_view(inline_) : string_view(value_)))));
             break;
         case Kind::Boolean: {
             const string_view b = Trim(value_);
             if (b.empty()) return;
-            v = Value::Boolean(b != "0" && !Equals_No_Case(b, "false"));
+            v = Cell_Value::Of_Boolean(b != "0" && !Equals_No_Case(b, "false"));
             break;
         }
         case Kind::Error:
             if (Trim(value_).empty()) return;
-            v = Value::Error(Error_Code(value_));
+            v = Cell_Value::Of_Error(Error_Code(value_));
             break;
         case Kind::Date: {
             double d = 0;
             if (!Parse_Iso_Date_Time(value_, d)) return;
-            v = Value::Date(d);
+            v = Cell_Value::Of_Date(d);
             break;
         }
         }
         if (!out_.Add(cell_row_, col_, std::move(v)))
-            Fail(out_.Beyond_Sheet() ? Reader_Failure::Beyond_Sheet : kWhy_Too_Many_Cells);
+            Fail(out_.Beyond_Sheet() ? Workbook_Failure::Beyond_Sheet : Workbook_Failure::Too_Many_Cells);
     }
 
     Sheet_Cells& out_;
@@ -410,7 +410,7 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
     } catch (const orcus::parse_error&) {}
 
     Part part;
-    if (!pkg.Read(workbook_part, part)) Fail(kWhy_Damaged);
+    if (!pkg.Read(workbook_part, part)) Fail(Workbook_Failure::First_Sheet_Damaged);
     Workbook_Handler wb;
     Parse_Xml(part, wb);
 
@@ -429,7 +429,9 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
         }
         if (sheet) break;
     }
-    if (!sheet) Fail(other_sheets || wb.sheet_ids.empty() ? kWhy_No_Sheet : kWhy_Damaged);
+    if (!sheet)
+        Fail(other_sheets || wb.sheet_ids.empty() ? Workbook_Failure::No_Worksheet
+                                                  : Workbook_Failure::First_Sheet_Damaged);
 
     std::vector<bool> date_xfs;
     if (const Relationship* r = Find_Rel_By_Type(rels, "styles"); r && pkg.Read(r->target, part)) {
@@ -443,13 +445,11 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
         Parse_Xml(part, h);
     }
 
-    if (!pkg.Read(sheet->target, part)) Fail(kWhy_Damaged);
+    if (!pkg.Read(sheet->target, part)) Fail(Workbook_Failure::First_Sheet_Damaged);
     Sheet_Handler h(out, strings, date_xfs, wb.date1904, part.size);
     Parse_Xml(part, h);
 }
 
 }  // namespace
 
-bool Read_Xlsx(QByteArrayView data, Sheet_Cells& out, QString& why) {
-    return Run_Reader(data, out, why, Read_Xlsx_Package);
-}
+Workbook_Failure Read_Xlsx(QByteArrayView data, Sheet_Cells& out) { return Run_Reader(data, out, Read_Xlsx_Package); }

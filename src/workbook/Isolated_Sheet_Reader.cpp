@@ -15,16 +15,16 @@
 //
 // The stream, in native byte order (both ends are this program): "SXC2", then messages:
 //   'K'                                  still reading (sent every 65,536 cells)
-//   'F' len:u32 UTF-8                    the file was not read, and why; the stream ends
+//   'F' failure:u8 errno:i32             the file was not read, and why; the stream ends
 //   'C' row:u32 col:u32 kind:u8 payload  one cell; kinds: 'n' 'd' f64, 'b' u8, 'e' i32,
 //                                        't' len:u32 UTF-16 (a new text, numbered in
 //                                        order), 's' id:u32 (a text sent before)
 //   'E'                                  all cells sent
-#include "model/Isolated_Sheet_Reader.h"
+#include "workbook/Isolated_Sheet_Reader.h"
 
 #if !defined(_WIN32)
 
-#include "model/Workbook_Reader.h"
+#include "workbook/Format_Readers.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -166,12 +166,6 @@ void Child_Set_Up(int fd, pid_t parent, std::uint64_t memory) {
     Limit_Memory(memory);
 }
 
-void Send_Text(Child_Writer& w, const QString& s) {
-    const QByteArray u = s.toUtf8();
-    w.Raw(static_cast<uint32_t>(u.size()));
-    w.Put(u.constData(), static_cast<size_t>(u.size()));
-}
-
 void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault, int faultCell) {
     w.Put(kMagic, sizeof kMagic);
     Child_Fault(w, fault, faultCell, 0);
@@ -180,10 +174,11 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
         w.Byte('K');
         w.Flush();
     });
-    QString why;
-    if (!Read_First_Sheet(path, cells, why)) {
+    const Workbook_Result read = Read_First_Sheet(path, cells);
+    if (!read.Ok()) {
         w.Byte('F');
-        Send_Text(w, why);
+        w.Raw(static_cast<uint8_t>(read.Failure));
+        w.Raw(static_cast<int32_t>(read.System_Error));
         return;
     }
     // Cells that share a text (a shared-string entry) share it on the way too.
@@ -191,17 +186,17 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
     int n = 0;
     for (const Sheet_Cell& c : cells.Cells()) {
         Child_Fault(w, fault, faultCell, ++n);
-        const Value& v = c.V;
+        const Cell_Value& v = c.V;
         // Taken before the message starts, so that a failure to allocate never cuts one short.
-        const auto [it, added] = v.type() == VType::String
-                                     ? sent.emplace(v.rawString().constData(), static_cast<uint32_t>(sent.size()))
+        const auto [it, added] = v.Kind == Cell_Kind::Text
+                                     ? sent.emplace(v.Text.constData(), static_cast<uint32_t>(sent.size()))
                                      : std::pair{sent.end(), false};
         w.Byte('C');
         w.Raw(c.Row);
         w.Raw(c.Col);
-        switch (v.type()) {
-        case VType::String: {
-            const QString& s = v.rawString();
+        switch (v.Kind) {
+        case Cell_Kind::Text: {
+            const QString& s = v.Text;
             if (!added) {
                 w.Byte('s');
                 w.Raw(it->second);
@@ -212,21 +207,22 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
             w.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
             break;
         }
-        case VType::Date:
+        case Cell_Kind::Date:
             w.Byte('d');
-            w.Raw(v.rawDouble());
+            w.Raw(v.Number);
             break;
-        case VType::Boolean:
+        case Cell_Kind::Boolean:
             w.Byte('b');
-            w.Raw(static_cast<uint8_t>(v.rawBool()));
+            w.Raw(static_cast<uint8_t>(v.Code != 0));
             break;
-        case VType::Error:
+        case Cell_Kind::Error:
             w.Byte('e');
-            w.Raw(static_cast<int32_t>(v.rawInt()));
+            w.Raw(static_cast<int32_t>(v.Code));
             break;
-        default:
+        case Cell_Kind::Number:
+        case Cell_Kind::Empty:
             w.Byte('n');
-            w.Raw(To_Number(v).value_or(0.0));
+            w.Raw(v.Number);
             break;
         }
     }
@@ -313,7 +309,7 @@ private:
 };
 
 // The cells of a complete stream; false on anything malformed or cut short.
-bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
+bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed) {
     char magic[sizeof kMagic];
     if (!in.Take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return false;
     std::vector<std::size_t> texts;  // the cells' own numbers of the texts sent
@@ -323,36 +319,36 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, QString& why) {
         if (tag == 'K') continue;
         if (tag == 'E') return true;
         if (tag == 'F') {
-            uint32_t n = 0;
-            if (!in.Raw(n) || n > 4096) return false;
-            QByteArray u(static_cast<qsizetype>(n), Qt::Uninitialized);
-            if (!in.Take(u.data(), n)) return false;
-            why = QString::fromUtf8(u);
+            uint8_t failure = 0;
+            int32_t error = 0;
+            if (!in.Raw(failure) || !in.Raw(error) || failure == 0 || failure > uint8_t(Workbook_Failure::Reader_Hung))
+                return false;
+            failed = {static_cast<Workbook_Failure>(failure), error};
             return false;
         }
         if (tag != 'C') return false;
         uint32_t row = 0, col = 0;
         unsigned char kind = 0;
         if (!in.Raw(row) || !in.Raw(col) || !in.Raw(kind)) return false;
-        Value v;
+        Cell_Value v;
         switch (kind) {
         case 'n':
         case 'd': {
             double d = 0;
             if (!in.Raw(d)) return false;
-            v = kind == 'd' ? Value::Date(d) : Value::Double(d);
+            v = kind == 'd' ? Cell_Value::Of_Date(d) : Cell_Value::Of_Number(d);
             break;
         }
         case 'b': {
             uint8_t b = 0;
             if (!in.Raw(b)) return false;
-            v = Value::Boolean(b != 0);
+            v = Cell_Value::Of_Boolean(b != 0);
             break;
         }
         case 'e': {
             int32_t e = 0;
             if (!in.Raw(e)) return false;
-            v = Value::Error(e);
+            v = Cell_Value::Of_Error(e);
             break;
         }
         case 't': {
@@ -394,16 +390,14 @@ bool Stop_Child(pid_t pid) {
 
 bool Isolated_Reading_Available() { return true; }
 
-bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& why) {
+Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out) {
     out.Clear();
-    why.clear();
     const QFileInfo info(path);
-    if (!info.isFile()) return Read_First_Sheet(path, out, why);  // says why, reads nothing
+    if (!info.isFile()) return Read_First_Sheet(path, out);  // says why, reads nothing
     const auto fault = static_cast<Reader_Child_Fault>(g_fault.load());
     const int faultCell = g_fault_cell.load();
     const int timeout = g_timeout_ms.load();
     const std::uint64_t memory = Reader_Child_Memory();
-    const QString unexpected = QStringLiteral("The workbook reader stopped unexpectedly; the file may be damaged.");
 
     int fds[2];
 #if defined(__linux__)
@@ -411,8 +405,7 @@ bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& w
 #else
     if (pipe(fds) != 0) {
 #endif
-        why = QStringLiteral("The workbook reader could not be started.");
-        return false;
+        return {Workbook_Failure::Reader_Not_Started};
     }
 #if !defined(__linux__)
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
@@ -426,8 +419,7 @@ bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& w
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
-        why = QStringLiteral("The workbook reader could not be started.");
-        return false;
+        return {Workbook_Failure::Reader_Not_Started};
     }
     if (pid == 0) {
         close(fds[0]);
@@ -440,16 +432,15 @@ bool Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, QString& w
     close(fds[0]);
     const bool no_memory = Stop_Child(pid);
     if (!ended) {
-        why = QStringLiteral("The workbook reader did not answer; the file may be damaged.");
-        return false;
+        return {Workbook_Failure::Reader_Hung};
     }
-    if (!Parse_Stream(in, out, why)) {
+    Workbook_Result failed{no_memory ? Workbook_Failure::No_Memory : Workbook_Failure::Reader_Stopped};
+    if (!Parse_Stream(in, out, failed)) {
         out.Clear();
-        if (why.isEmpty()) why = no_memory ? QString::fromLatin1(Reader_Failure::No_Memory) : unexpected;
-        return false;
+        return failed;
     }
     out.Finish();
-    return true;
+    return {};
 }
 
 void Set_Reader_Child_Fault(Reader_Child_Fault fault, int cell) {
@@ -470,10 +461,9 @@ std::uint64_t Reader_Child_Memory() {
 #else  // no fork()
 
 bool Isolated_Reading_Available() { return false; }
-bool Read_First_Sheet_Isolated(const QString&, Sheet_Cells& out, QString& why) {
+Workbook_Result Read_First_Sheet_Isolated(const QString&, Sheet_Cells& out) {
     out.Clear();
-    why = QStringLiteral("The workbook reader could not be started.");
-    return false;
+    return {Workbook_Failure::Reader_Not_Started};
 }
 void Set_Reader_Child_Fault(Reader_Child_Fault, int) {}
 int Set_Reader_Child_Timeout(int ms) { return ms; }

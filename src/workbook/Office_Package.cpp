@@ -1,4 +1,4 @@
-#include "model/Office_Package.h"
+#include "workbook/Office_Package.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,12 +29,12 @@ void Inflate(const unsigned char* in, std::uint64_t packed, char* out, std::uint
     const uLong produced = z.total_out;
     inflateEnd(&z);
     if (result == Z_MEM_ERROR) throw std::bad_alloc();
-    if (result != Z_STREAM_END || produced != unpacked) Fail(kWhy_Unpack);
+    if (result != Z_STREAM_END || produced != unpacked) Fail(Workbook_Failure::Cannot_Unpack);
 }
 
 }  // namespace
 
-[[noreturn]] void Fail(const char* why) { throw Read_Failure{why}; }
+[[noreturn]] void Fail(Workbook_Failure why) { throw Read_Failure{why}; }
 
 std::uint32_t Le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
 std::uint16_t Le16(const unsigned char* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
@@ -160,18 +160,18 @@ std::int32_t Error_Code(string_view text) {
 void Package::Scan_Directory() {
     const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
     const std::size_t n = std::size_t(data_.size());
-    if (n < 22) Fail(kWhy_Unpack);
+    if (n < 22) Fail(Workbook_Failure::Cannot_Unpack);
     const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
     std::size_t at = n - 4;
     while (Le32(b + at) != 0x06054b50)
-        if (at-- == lowest) Fail(kWhy_Unpack);
+        if (at-- == lowest) Fail(Workbook_Failure::Cannot_Unpack);
     // A single-disk archive, as all packages are.
-    if (n - at < 22 || Le32(b + at + 4) != 0) Fail(kWhy_Unpack);
+    if (n - at < 22 || Le32(b + at + 4) != 0) Fail(Workbook_Failure::Cannot_Unpack);
     std::size_t p = Le32(b + at + 16);
     while (true) {
-        if (p > n || n - p < 4) Fail(kWhy_Unpack);
+        if (p > n || n - p < 4) Fail(Workbook_Failure::Cannot_Unpack);
         if (Le32(b + p) != 0x02014b50) break;
-        if (n - p < 46) Fail(kWhy_Unpack);
+        if (n - p < 46) Fail(Workbook_Failure::Cannot_Unpack);
         Entry e;
         e.flags = Le16(b + p + 8);
         e.method = Le16(b + p + 10);
@@ -180,12 +180,12 @@ void Package::Scan_Directory() {
         e.local_header = Le32(b + p + 42);
         const std::size_t name_len = Le16(b + p + 28);
         const std::size_t skip = std::size_t(46) + name_len + Le16(b + p + 30) + Le16(b + p + 32);
-        if (n - p < skip || name_len == 0) Fail(kWhy_Unpack);
+        if (n - p < skip || name_len == 0) Fail(Workbook_Failure::Cannot_Unpack);
         e.name.assign(reinterpret_cast<const char*>(b + p + 46), name_len);
-        if (e.name.find('\0') != std::string::npos) Fail(kWhy_Unpack);
+        if (e.name.find('\0') != std::string::npos) Fail(Workbook_Failure::Cannot_Unpack);
         // Parts are looked up without regard to letter case: of two names that differ only
         // in it, which one is the workbook's is not for us to guess.
-        if (!entries_.emplace(Part_Key(e.name), std::move(e)).second) Fail(kWhy_Unpack);
+        if (!entries_.emplace(Part_Key(e.name), std::move(e)).second) Fail(Workbook_Failure::Cannot_Unpack);
         p += skip;
     }
 }
@@ -193,9 +193,10 @@ void Package::Scan_Directory() {
 std::uint64_t Package::Data_Start(const Entry& e) const {
     const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
     const std::uint64_t n = std::uint64_t(data_.size());
-    if (e.local_header > n || n - e.local_header < 30 || Le32(b + e.local_header) != 0x04034b50) Fail(kWhy_Unpack);
+    if (e.local_header > n || n - e.local_header < 30 || Le32(b + e.local_header) != 0x04034b50)
+        Fail(Workbook_Failure::Cannot_Unpack);
     const std::uint64_t start = e.local_header + 30 + Le16(b + e.local_header + 26) + Le16(b + e.local_header + 28);
-    if (start > n || n - start < e.packed) Fail(kWhy_Unpack);
+    if (start > n || n - start < e.packed) Fail(Workbook_Failure::Cannot_Unpack);
     return start;
 }
 
@@ -205,12 +206,12 @@ bool Package::Read(string_view name, Part& part) const {
     const Entry& e = it->second;
     part = Part{};
     // ZIP64 sizes are marked by all bits set; an encrypted entry cannot be read.
-    if (e.unpacked == 0xFFFFFFFFu || e.packed == 0xFFFFFFFFu || (e.flags & 1)) Fail(kWhy_Unpack);
-    if (e.unpacked > kMax_Part_Bytes) Fail(kWhy_Too_Large);
+    if (e.unpacked == 0xFFFFFFFFu || e.packed == 0xFFFFFFFFu || (e.flags & 1)) Fail(Workbook_Failure::Cannot_Unpack);
+    if (e.unpacked > kMax_Part_Bytes) Fail(Workbook_Failure::Too_Large);
     const bool stored = e.method == 0;
     if ((!stored && e.method != 8) || (stored && e.unpacked != e.packed) ||
         (!stored && e.unpacked > (e.packed + 1) * kMax_Deflate_Ratio))
-        Fail(kWhy_Unpack);
+        Fail(Workbook_Failure::Cannot_Unpack);
     const auto* in = reinterpret_cast<const unsigned char*>(data_.data()) + Data_Start(e);
     part.bytes.reset(new char[std::size_t(e.unpacked) + kPart_Room]);
     part.size = std::size_t(e.unpacked);
@@ -246,7 +247,7 @@ bool Character_References_Valid(string_view part) {
 }
 
 std::size_t Prepare_Xml_Text(Part& part) {
-    if (!Character_References_Valid(part.View())) Fail(kWhy_Damaged);
+    if (!Character_References_Valid(part.View())) Fail(Workbook_Failure::First_Sheet_Damaged);
     char* const b = part.bytes.get();
     const std::size_t n = part.size;
     // Line ends only ever get shorter: the text is moved down over itself.
@@ -268,19 +269,18 @@ std::size_t Prepare_Xml_Text(Part& part) {
 }
 
 void Append_Cell_Text(std::string& text, string_view piece, std::size_t max_bytes) {
-    if (piece.size() > max_bytes || text.size() > max_bytes - piece.size()) Fail(Reader_Failure::Text_Too_Long);
+    if (piece.size() > max_bytes || text.size() > max_bytes - piece.size()) Fail(Workbook_Failure::Text_Too_Long);
     text.append(piece);
 }
 
 QString Checked_Cell_Text(QString text) {
-    if (text.size() > Sheet_Max_Text) Fail(Reader_Failure::Text_Too_Long);
+    if (text.size() > Sheet_Max_Text) Fail(Workbook_Failure::Text_Too_Long);
     return text;
 }
 
-bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*reader)(const Package&, Sheet_Cells&)) {
+Workbook_Failure Run_Reader(QByteArrayView data, Sheet_Cells& out, void (*reader)(const Package&, Sheet_Cells&)) {
     out.Clear();
-    why.clear();
-    const char* failure = nullptr;
+    Workbook_Failure failure = Workbook_Failure::None;
     try {
         std::unique_ptr<Package> pkg;
         try {
@@ -290,21 +290,20 @@ bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*read
         } catch (const std::bad_alloc&) {
             throw;
         } catch (...) {
-            Fail(kWhy_Unpack);
+            Fail(Workbook_Failure::Cannot_Unpack);
         }
         reader(*pkg, out);
         out.Finish();
-        return true;
+        return Workbook_Failure::None;
     } catch (const Read_Failure& f) {
         failure = f.why;
     } catch (const std::bad_alloc&) {
-        failure = kWhy_Memory;
+        failure = Workbook_Failure::No_Memory;
     } catch (...) {
-        failure = kWhy_Damaged;
+        failure = Workbook_Failure::First_Sheet_Damaged;
     }
     out.Clear();
-    why = QString::fromLatin1(failure);
-    return false;
+    return failure;
 }
 
 // Once a few thousand cells are in (at `offset` in a part of `part_bytes`), room for as many

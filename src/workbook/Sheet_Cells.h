@@ -1,14 +1,6 @@
 #pragma once
 // The first sheet of a workbook as a reader hands it over, whatever the file format:
 // every non-empty cell with the value the spreadsheet application would give for it.
-//
-// Values: a number is a Double; a number whose cell format is a date or time format is
-// a Date (day number from 1899-12-30; 1904 workbooks are shifted into it by the reader);
-// a text is a String; a boolean a Boolean; an error an Error with the automation code
-// (2000 #NULL!, 2007 #DIV/0!, 2015 #VALUE!, 2023 #REF!, 2029 #NAME?, 2036 #NUM!,
-// 2042 #N/A). A formula cell gives its saved result in the same way.
-#include "model/Value.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -27,10 +19,32 @@ constexpr qsizetype Sheet_Max_Text = 32767;
 // Days between the 1904 and the 1900 date systems.
 constexpr double Days_1904_Shift = 1462.0;
 
+// A cell's value: a number; a number whose cell format is a date or time format is a
+// Date (day number from 1899-12-30; 1904 workbooks are shifted into it by the reader); a
+// text; a boolean; an error with its automation code (2000 #NULL!, 2007 #DIV/0!, 2015
+// #VALUE!, 2023 #REF!, 2029 #NAME?, 2036 #NUM!, 2042 #N/A). A formula cell gives its saved
+// result in the same way. The records have a value type of their own; the import turns
+// one into the other.
+enum class Cell_Kind : std::uint8_t { Empty, Number, Date, Text, Boolean, Error };
+
+struct Cell_Value {
+    Cell_Kind Kind = Cell_Kind::Empty;
+    double Number = 0;  // a Number or a Date
+    std::int32_t Code = 0;  // an Error's code; 1 for a TRUE Boolean
+    QString Text;
+
+    static Cell_Value Of_Number(double d) { return {Cell_Kind::Number, d, 0, {}}; }
+    static Cell_Value Of_Date(double day) { return {Cell_Kind::Date, day, 0, {}}; }
+    static Cell_Value Of_Text(QString s) { return {Cell_Kind::Text, 0, 0, std::move(s)}; }
+    static Cell_Value Of_Boolean(bool b) { return {Cell_Kind::Boolean, 0, b ? 1 : 0, {}}; }
+    static Cell_Value Of_Error(std::int32_t code) { return {Cell_Kind::Error, 0, code, {}}; }
+    bool operator==(const Cell_Value&) const = default;
+};
+
 struct Sheet_Cell {
     std::uint32_t Row = 0;  // 1-based
     std::uint32_t Col = 0;  // 1-based
-    Value V;
+    Cell_Value V;
 };
 
 class Sheet_Cells {
@@ -39,10 +53,10 @@ class Sheet_Cells {
     struct Packed {
         std::uint32_t row;
         std::uint16_t col;
-        VType kind;
+        Cell_Kind kind;
         std::uint8_t spare;
         union {
-            double number;  // Single, Double, Date
+            double number;  // Number, Date
             std::int64_t whole;  // the other kinds; a text's index in texts_
         };
     };
@@ -52,7 +66,7 @@ public:
     // Blank cells (an Empty value or a text of no characters) are not kept. A later value at
     // the same place replaces the earlier one. false once Max_Cells() cells are held, or for
     // a cell past the largest sheet (Beyond_Sheet()): the reader should give up.
-    bool Add(std::uint32_t row, std::uint32_t col, const Value& v);
+    bool Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v);
     // A workbook's shared-string table kept once: each entry added gets a number, and a cell
     // that shows it refers to that number instead of holding a text of its own.
     std::size_t Add_Shared_Text(QString s);
@@ -70,7 +84,7 @@ public:
     bool Empty() const { return cells_.empty(); }
     std::uint32_t Row_At(std::size_t i) const { return cells_[i].row; }
     std::uint32_t Col_At(std::size_t i) const { return cells_[i].col; }
-    Value Value_At(std::size_t i) const;
+    Cell_Value Value_At(std::size_t i) const;
     Sheet_Cell At(std::size_t i) const { return Sheet_Cell{Row_At(i), Col_At(i), Value_At(i)}; }
     void Reserve(std::size_t n) { cells_.reserve(n); }
 
@@ -92,9 +106,6 @@ public:
             std::size_t i_;
         };
         explicit Range(Sheet_Cells* s) : s_(s) {}
-        std::size_t size() const { return s_->Size(); }
-        Sheet_Cell operator[](std::size_t i) const { return s_->At(i); }
-        void reserve(std::size_t n) const { s_->Reserve(n); }
         Iterator begin() const { return Iterator(s_, 0); }
         Iterator end() const { return Iterator(s_, s_->Size()); }
 
@@ -152,8 +163,6 @@ enum : std::int32_t {
 QString Error_Display_Text(std::int32_t code);
 // 2042 for "#N/A" (letter case ignored, blanks around allowed); nullopt for any other text.
 std::optional<std::int32_t> Error_Code_From_Text(QStringView text);
-// The error byte of the .xls format (0x2A for #N/A) is the automation code less 2000.
-std::optional<std::int32_t> Error_Code_From_Biff(std::uint8_t b);
 
 // One line of `sifa-query --dump-sheet`: ROW TAB COL TAB KIND TAB VALUE, newline, in UTF-8.
 // KIND is number, text, date, boolean or error; numbers and dates as C's "%.15g"; texts with

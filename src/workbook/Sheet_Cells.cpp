@@ -1,28 +1,26 @@
-#include "model/Sheet_Cells.h"
+#include "workbook/Sheet_Cells.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Value& v) {
-    if (v.isEmpty() || (v.isString() && v.rawString().isEmpty())) return true;
+bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v) {
+    if (v.Kind == Cell_Kind::Empty || (v.Kind == Cell_Kind::Text && v.Text.isEmpty())) return true;
     // What a spreadsheet hands over for the numbers of a damaged file: no number at all is
     // #NUM!, and a date past 9999-12-31 (or before year 100) is only a number.
-    if (v.type() == VType::Double || v.type() == VType::Date) {
-        const double d = v.rawDouble();
-        if (!std::isfinite(d)) return Add(row, col, Value::Error(Xl_Err_Num));
-        if (v.type() == VType::Date && !(d >= -657434.0 && d < 2958466.0)) return Add(row, col, Value::Double(d));
+    if (v.Kind == Cell_Kind::Number || v.Kind == Cell_Kind::Date) {
+        const double d = v.Number;
+        if (!std::isfinite(d)) return Add(row, col, Cell_Value::Of_Error(Xl_Err_Num));
+        if (v.Kind == Cell_Kind::Date && !(d >= -657434.0 && d < 2958466.0))
+            return Add(row, col, Cell_Value::Of_Number(d));
     }
-    if (v.isString()) return Add_Text(row, col, v.rawString());
+    if (v.Kind == Cell_Kind::Text) return Add_Text(row, col, v.Text);
     Packed p{};
-    p.kind = v.type();
-    switch (v.type()) {
-    case VType::String: p.whole = static_cast<std::int64_t>(texts_.size()); break;
-    case VType::Single:
-    case VType::Double:
-    case VType::Date: p.number = v.rawDouble(); break;
-    default: p.whole = v.rawInt(); break;
-    }
+    p.kind = v.Kind;
+    if (v.Kind == Cell_Kind::Number || v.Kind == Cell_Kind::Date)
+        p.number = v.Number;
+    else
+        p.whole = v.Code;
     const Placed placed = Place(row, col, p);
     return placed == Placed::Kept || placed == Placed::Dropped;
 }
@@ -34,7 +32,7 @@ bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& 
     const std::size_t last = col < last_text_.size() ? last_text_[col] : kNo_Text;
     if (last != kNo_Text && texts_[last] == text) return Add_Shared_Text_Cell(row, col, last);
     Packed p{};
-    p.kind = VType::String;
+    p.kind = Cell_Kind::Text;
     p.whole = static_cast<std::int64_t>(texts_.size());
     const Placed placed = Place(row, col, p);
     if (placed == Placed::Kept) {
@@ -70,28 +68,23 @@ std::size_t Sheet_Cells::Add_Shared_Text(QString s) {
 bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std::size_t entry) {
     if (entry >= texts_.size() || texts_[entry].isEmpty()) return true;
     Packed p{};
-    p.kind = VType::String;
+    p.kind = Cell_Kind::Text;
     p.whole = static_cast<std::int64_t>(entry);
     const Placed placed = Place(row, col, p);
     return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
-Value Sheet_Cells::Value_At(std::size_t i) const {
+Cell_Value Sheet_Cells::Value_At(std::size_t i) const {
     const Packed& p = cells_[i];
     switch (p.kind) {
-    case VType::String: return Value::String(texts_[static_cast<std::size_t>(p.whole)]);
-    case VType::Double: return Value::Double(p.number);
-    case VType::Date: return Value::Date(p.number);
-    case VType::Single: return Value::Single(static_cast<float>(p.number));
-    case VType::Boolean: return Value::Boolean(p.whole != 0);
-    case VType::Error: return Value::Error(static_cast<std::int32_t>(p.whole));
-    case VType::Integer: return Value::Integer(static_cast<std::int16_t>(p.whole));
-    case VType::Long: return Value::Long(static_cast<std::int32_t>(p.whole));
-    case VType::Currency: return Value::Currency_Raw(p.whole);
-    case VType::Byte: return Value::Byte(static_cast<std::uint8_t>(p.whole));
-    case VType::Null: return Value::Null();
-    default: return Value();
+    case Cell_Kind::Text: return Cell_Value::Of_Text(texts_[static_cast<std::size_t>(p.whole)]);
+    case Cell_Kind::Number: return Cell_Value::Of_Number(p.number);
+    case Cell_Kind::Date: return Cell_Value::Of_Date(p.number);
+    case Cell_Kind::Boolean: return Cell_Value::Of_Boolean(p.whole != 0);
+    case Cell_Kind::Error: return Cell_Value::Of_Error(static_cast<std::int32_t>(p.whole));
+    case Cell_Kind::Empty: break;
     }
+    return {};
 }
 
 void Sheet_Cells::Finish() {
@@ -168,24 +161,18 @@ std::optional<std::int32_t> Error_Code_From_Text(QStringView text) {
     return std::nullopt;
 }
 
-std::optional<std::int32_t> Error_Code_From_Biff(std::uint8_t b) {
-    for (const Error_Name& e : kErrors)
-        if (e.code - 2000 == b) return e.code;
-    return std::nullopt;
-}
-
 QByteArray Dump_Cell_Line(const Sheet_Cell& c) {
     QByteArray out;
     out.append(QByteArray::number(c.Row)).append('\t').append(QByteArray::number(c.Col)).append('\t');
-    const Value& v = c.V;
-    switch (v.type()) {
-    case VType::Date:
+    const Cell_Value& v = c.V;
+    switch (v.Kind) {
+    case Cell_Kind::Date:
         out.append("date\t");
-        Append_Number(out, v.rawDouble());
+        Append_Number(out, v.Number);
         break;
-    case VType::String: {
+    case Cell_Kind::Text: {
         out.append("text\t");
-        const QByteArray u = v.rawString().toUtf8();
+        const QByteArray u = v.Text.toUtf8();
         out.reserve(out.size() + u.size() + 8);
         for (char ch : u) {
             switch (ch) {
@@ -198,15 +185,13 @@ QByteArray Dump_Cell_Line(const Sheet_Cell& c) {
         }
         break;
     }
-    case VType::Boolean: out.append("boolean\t").append(v.rawBool() ? "TRUE" : "FALSE"); break;
-    case VType::Error:
-        out.append("error\t").append(Error_Display_Text(static_cast<std::int32_t>(v.rawInt())).toLatin1());
-        break;
-    default: {
+    case Cell_Kind::Boolean: out.append("boolean\t").append(v.Code != 0 ? "TRUE" : "FALSE"); break;
+    case Cell_Kind::Error: out.append("error\t").append(Error_Display_Text(v.Code).toLatin1()); break;
+    case Cell_Kind::Number:
+    case Cell_Kind::Empty:
         out.append("number\t");
-        Append_Number(out, To_Number(v).value_or(0.0));
+        Append_Number(out, v.Number);
         break;
-    }
     }
     out.append('\n');
     return out;

@@ -8,8 +8,8 @@
 // error cells, boolean and error formula results, ISO dates, the 1904 date system; in .ods
 // booleans, percentages, currencies, times, text formula results and repeated rows), so the
 // readers work one layer lower, on its SAX parser.
-#include "model/Sheet_Cells.h"
-#include "model/Workbook_Reader.h"
+#include "workbook/Sheet_Cells.h"
+#include "workbook/Workbook_Reader.h"
 
 #include <orcus/sax_parser.hpp>
 
@@ -35,22 +35,14 @@ inline constexpr std::uint64_t kMax_Part_Bytes = std::uint64_t(512) << 20;
 // Deflate cannot expand data by more than about 1032 to 1: a larger claim is a lie.
 inline constexpr std::uint64_t kMax_Deflate_Ratio = 1032;
 
-inline constexpr const char* kWhy_Damaged = "The file is damaged: its first sheet could not be read.";
-inline constexpr const char* kWhy_Unpack = "The file is damaged: its contents could not be unpacked.";
-inline constexpr const char* kWhy_Too_Large = "The file is too large to be read.";
-inline constexpr const char* kWhy_Too_Many_Cells = "The first sheet has too many cells to be read.";
-inline constexpr const char* kWhy_Memory = Reader_Failure::No_Memory;
-inline constexpr const char* kWhy_Password = "The workbook is protected by a password.";
-inline constexpr const char* kWhy_No_Sheet = "The workbook has no worksheet.";
-
-// Thrown out of a handler to stop reading, with the sentence to hand back.
+// Thrown out of a handler to stop reading, with the failure to hand back.
 struct Read_Failure {
-    const char* why;
+    Workbook_Failure why;
 };
 // Thrown out of a handler once it has all it needs, to skip the rest of the part.
 struct Stop_Parsing {};
 
-[[noreturn]] void Fail(const char* why);
+[[noreturn]] void Fail(Workbook_Failure why);
 
 std::uint32_t Le32(const unsigned char* p);
 
@@ -190,7 +182,7 @@ protected:
     Attributes attrs_;
 };
 
-// Runs a reader of the package, turning whatever it or liborcus throws into a sentence.
-bool Run_Reader(QByteArrayView data, Sheet_Cells& out, QString& why, void (*reader)(const Package&, Sheet_Cells&));
+// Runs a reader of the package, turning whatever it or liborcus throws into a failure.
+Workbook_Failure Run_Reader(QByteArrayView data, Sheet_Cells& out, void (*reader)(const Package&, Sheet_Cells&));
 
 }  // namespace Office_Package

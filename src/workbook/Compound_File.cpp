@@ -1,4 +1,4 @@
-#include "model/Compound_File.h"
+#include "workbook/Compound_File.h"
 
 #include <algorithm>
 #include <cstring>

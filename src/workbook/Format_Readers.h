@@ -1,0 +1,28 @@
+#pragma once
+// The readers behind Read_Workbook, each on a file already in memory. The programs go
+// through Read_Workbook; the fuzz targets and tests reach the readers here.
+#include "workbook/Sheet_Cells.h"
+#include "workbook/Workbook_Reader.h"
+
+#include <QByteArrayView>
+
+enum class Workbook_Format {
+    Unknown,
+    Xls,  // compound file (Excel 95 and 97-2003), or a bare BIFF2-4 worksheet stream
+    Xlsx,  // zip package holding xl/workbook.xml (.xlsx, .xlsm)
+    Ods  // zip package whose mimetype is OpenDocument spreadsheet
+};
+
+// The format of a file from its first bytes and, for a zip package, its entry names.
+Workbook_Format Sniff_Workbook_Format(QByteArrayView data);
+
+// The .xls reader is ours; .xlsx and .ods go through liborcus's XML parser.
+Workbook_Failure Read_Xls(QByteArrayView data, Sheet_Cells& out);
+Workbook_Failure Read_Xlsx(QByteArrayView data, Sheet_Cells& out);
+Workbook_Failure Read_Ods(QByteArrayView data, Sheet_Cells& out);
+
+// Whichever of them the content asks for.
+Workbook_Failure Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out);
+
+// The file at `path` read in this process.
+Workbook_Result Read_First_Sheet(const QString& path, Sheet_Cells& out);
