@@ -198,7 +198,7 @@ public:
     qint32 Field_Of_Col(int col) const;
 
     // ---------------------------------------------------------------- Search_Layout.cpp
-    // Height in twips of a widget (the window: the room its drop-down lists may take).
+    // Height in pixels of a widget (the window: the room its drop-down lists may take).
     int Height_Of(const QWidget* w) const;
 
 signals:
