@@ -41,6 +41,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -230,8 +231,7 @@ void Picker_Shot() {
         },
         [](Select_Ref& p) {
             // The box's code is the selected row; scroll it into view as the user sees it.
-            const Text_Grid& g = p.List_Grid();
-            p.List->scrollTo(p.List->model()->index(g.Row(), 0), QAbstractItemView::PositionAtCenter);
+            p.List->scrollTo(p.List->model()->index(p.List->currentRow(), 1), QAbstractItemView::PositionAtCenter);
             Save(&p, QStringLiteral("select_ref.png"));
         });
     if (!seen) Problem(QStringLiteral("the code picker did not open"));
