@@ -103,6 +103,7 @@ Choose::Choose(QWidget* parent) : QDialog(parent) {
     }
     moves->addStretch(1);
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
     buttons->addStretch(1);
     for (QPushButton* b : {Ok, Cancel}) {
         b->setMinimumWidth(Button_Width);

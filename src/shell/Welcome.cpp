@@ -272,6 +272,8 @@ void Welcome::Build_Panel(int index) {
         texts_layout->addLayout(row);
         Panel_Labels[index] << l;
     }
+    // A panel higher than its texts keeps the room below them.
+    texts_layout->addStretch(1);
 }
 
 int Welcome::Panel_Content_Height(int index, int areaWidth) const {

@@ -51,7 +51,8 @@ public:
         setLineWrapMode(QTextEdit::WidgetWidth);
         setWordWrapMode(QTextOption::WordWrap);
         document()->setDocumentMargin(Text_Margin);
-        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        // Not Fixed: the least height is one line, the height the one its text takes.
+        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         policy.setHeightForWidth(true);
         setSizePolicy(policy);
         connect(document(), &QTextDocument::contentsChanged, this, [this] {
@@ -75,7 +76,9 @@ public:
         return {w, heightForWidth(w)};
     }
     QSize minimumSizeHint() const override {
-        return {fontMetrics().averageCharWidth() * Least_Value_Chars + 2 * frameWidth(), heightForWidth(width())};
+        // One line: the height the text takes comes from heightForWidth, at the width given.
+        return {fontMetrics().averageCharWidth() * Least_Value_Chars + 2 * frameWidth(),
+                fontMetrics().lineSpacing() + 2 * (Text_Margin + frameWidth())};
     }
 
 protected:

@@ -29,6 +29,7 @@
 #include "views/Select_Ref.h"
 #include "views/frmTrier.h"
 #include "winsupport/Message_Service.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -350,6 +351,8 @@ int main(int argc, char** argv) {
     Recording_Message_Service* messages = recorder.get();
     Install_Message_Service(std::move(recorder));
     Set_App_Title(QStringLiteral("Sifa_Soft"));
+    // As in the program: no window larger than the screen (a large scale factor).
+    Keep_Windows_On_Screen();
     Init_Data_Model();
 
     Welcome_Shots();
