@@ -86,6 +86,8 @@ FAULTS = [
      'Message_Box(QStringLiteral("File not found")', "a message of the program reworded"),
     ("sort-dialog-msg", "src/views/frmTrier.cpp", 'QStringLiteral("Nothing to do !")',
      'QStringLiteral("Nothing to do!")', "a message of the program reworded"),
+    ("close-button-cut", "src/output/Export.cpp", "cmdClose->setMinimumWidth(Button_Width);",
+     "cmdClose->setFixedWidth(Button_Width / 4);", "the export dialog's Close button cuts its caption"),
     ("record-title", "src/views/DisplayData.cpp", 'setWindowTitle(QStringLiteral("Record #")',
      'setWindowTitle(QStringLiteral("Record ")', "the record window's caption"),
     ("filter-and", "src/views/Search_Cell_Actions.cpp", "    if (usable == 1) Critere_Oper_And->setChecked(true);\n",

@@ -1,26 +1,27 @@
 #include "output/Choose.h"
 
 #include "search/Selection_Items.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
-// Design geometry, twips.
-constexpr int List_Left = 120, Label_Top = 120, Label_Height = 255;
-constexpr int List_Top = 420, List_Height = 2760;
-constexpr int Move_Size = 375, Move_Top = 900, Move_Step = 480;
-constexpr int Button_Top = 3360, Button_Width = 1095, Button_Height = 375;
-constexpr int Inner_Height = 3900;
+// Pixels at 96 dpi, from the window as first drawn: a list is its widest name plus
+// List_Margin wide, at least Least_List_Width; the window is Window_Height high.
+constexpr int List_Margin = 27, Least_List_Width = 80;
+constexpr int Move_Size = 25, Button_Width = 73;
+constexpr int Window_Height = 260;
 
 // A move button's picture: one or two arrow heads pointing right or left.
 QIcon Arrow_Icon(bool right, bool twice) {
@@ -92,6 +93,35 @@ Choose::Choose(QWidget* parent) : QDialog(parent) {
     Ok = new QPushButton(QStringLiteral("Ok"), this);
     Cancel = new QPushButton(QStringLiteral("Cancel"), this);
 
+    auto* moves = new QVBoxLayout;
+    moves->addStretch(1);
+    for (QToolButton* b : {Select, Select_All, Unselect, Unselect_All}) {
+        b->setMinimumSize(Move_Size, Move_Size);
+        moves->addWidget(b);
+        // The two that move back stand apart from the two that move across.
+        if (b == Select_All) moves->addSpacing(16);
+    }
+    moves->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addStretch(1);
+    for (QPushButton* b : {Ok, Cancel}) {
+        b->setMinimumWidth(Button_Width);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Lib_Available, 0, 0);
+    grid->addWidget(Lib_Selected, 0, 2);
+    grid->addWidget(Available, 1, 0);
+    grid->addLayout(moves, 1, 1);
+    grid->addWidget(Selected, 1, 2);
+    grid->addLayout(buttons, 2, 0, 1, 3);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(1, 1);
+    grid->setHorizontalSpacing(12);
+
     connect(Select, &QToolButton::clicked, this, &Choose::Select_Click);
     connect(Select_All, &QToolButton::clicked, this, &Choose::Select_All_Click);
     connect(Unselect, &QToolButton::clicked, this, &Choose::Unselect_Click);
@@ -140,18 +170,10 @@ void Choose::Form_Load() {
     initial_selection_ = Entries(Selected);
     initial_empty_ = initial_selection_.isEmpty();
 
-    const int W = std::max(Pixels_To_Twips_X(widest, this) + 400, 1200);
-    const int width = W + (W + 1200) + 600;
-    Place_Twips(Lib_Available, List_Left, Label_Top, W, Label_Height);
-    Place_Twips(Available, List_Left, List_Top, W, List_Height);
-    Place_Twips(Lib_Selected, W + 1200, Label_Top, W, Label_Height);
-    Place_Twips(Selected, W + 1200, List_Top, W, List_Height);
-    QToolButton* moves[] = {Select, Select_All, Unselect, Unselect_All};
-    for (int k = 0; k < 4; ++k)
-        Place_Twips(moves[k], W + 600, Move_Top + Move_Step * k + (k >= 2 ? 240 : 0), Move_Size, Move_Size);
-    Place_Twips(Ok, width / 2 - Button_Width - 300, Button_Top, Button_Width, Button_Height);
-    Place_Twips(Cancel, width / 2 + 100, Button_Top, Button_Width, Button_Height);
-    setFixedSize(Twips_To_Pixels_X(width, this), Twips_To_Pixels_Y(Inner_Height, this));
+    // Both lists as wide as the widest name needs; the window opens just around them.
+    const int W = std::max(widest + List_Margin, Least_List_Width);
+    for (QListWidget* l : {Available, Selected}) l->setMinimumWidth(Least_List_Width);
+    resize(std::max(minimumSizeHint().width(), 2 * W + 120), std::max(minimumSizeHint().height(), Window_Height));
 
     Refresh_Move_Buttons();
     Refresh_Ok_Button();

@@ -7,7 +7,6 @@
 #include "search/Result_Text.h"
 #include "search/Selection_Items.h"
 #include "winsupport/Message_Service.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QApplication>
@@ -16,27 +15,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
-// Design geometry, twips; frames' children relative to their frame.
-constexpr int Frame_Top = 120, Frame_Height = 1710;
-constexpr int Frame3_Left = 120, Frame3_Width = 2535;
-constexpr int Frame2_Left = 2775, Frame2_Width = 1695;
-constexpr int Frame1_Left = 4590, Frame1_Width = 1575;
-constexpr int Inner_Width = Frame1_Left + Frame1_Width + 120;
-constexpr int Dest_Left = 120, Dest_Width = 2295, Dest_Height = 375, Dest_Top = 300, Dest_Step = 450;
-constexpr int Opt_Left = 180, Opt_Width = 1395, Opt_Height = 255, Opt_Top = 300, Opt_Step = 300;
-constexpr int Select_Width = 1215, Select_Height = 375;
-constexpr int Close_Width = 1215;
-// The window's outer size is its inner size plus the classic fixed frame and caption.
-constexpr int Frame_Extra_Height = 405;
+// The window as first drawn, in pixels at 96 dpi.
+constexpr int Window_Width = 419;
+constexpr int Button_Width = 81;
 }  // namespace
 
 Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), results_(results) {
@@ -59,18 +51,35 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
     OptFields[3]->hide();
     for (QPushButton* b : {ToPrint, ToFile, ToClip, Custum_Select, cmdClose}) b->setAutoDefault(false);
 
-    Place_Twips(Frame3, Frame3_Left, Frame_Top, Frame3_Width, Frame_Height);
-    Place_Twips(ToPrint, Dest_Left, Dest_Top, Dest_Width, Dest_Height);
-    Place_Twips(ToFile, Dest_Left, Dest_Top + Dest_Step, Dest_Width, Dest_Height);
-    Place_Twips(ToClip, Dest_Left, Dest_Top + 2 * Dest_Step, Dest_Width, Dest_Height);
-    Place_Twips(Frame2, Frame2_Left, Frame_Top, Frame2_Width, Frame_Height);
-    for (int i = 0; i < 4; ++i)
-        Place_Twips(OptFields[static_cast<size_t>(i)], Opt_Left, Opt_Top + Opt_Step * i, Opt_Width, Opt_Height);
-    Place_Twips(Custum_Select, Opt_Left, Opt_Top + Opt_Step * 3, Select_Width, Select_Height);
-    Place_Twips(Frame1, Frame1_Left, Frame_Top, Frame1_Width, Frame_Height);
-    Place_Twips(WithLbl, Opt_Left, Opt_Top, Opt_Width, Opt_Height);
-    Place_Twips(OptList, Opt_Left, Opt_Top + 360, Opt_Width, Opt_Height);
-    Place_Twips(OptTab, Opt_Left, Opt_Top + 360 + Opt_Step, Opt_Width, Opt_Height);
+    auto* destinations = new QVBoxLayout(Frame3);
+    for (QPushButton* b : {ToPrint, ToFile, ToClip}) destinations->addWidget(b);
+    destinations->addStretch(1);
+    auto* sets = new QVBoxLayout(Frame2);
+    for (QRadioButton* o : OptFields) sets->addWidget(o);
+    // "Select..." just under "Custom", whose set it chooses.
+    sets->addWidget(Custum_Select, 0, Qt::AlignLeft);
+    sets->addStretch(1);
+    auto* format = new QVBoxLayout(Frame1);
+    format->addWidget(WithLbl);
+    format->addSpacing(4);
+    format->addWidget(OptList);
+    format->addWidget(OptTab);
+    format->addStretch(1);
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(Frame3, 3);
+    frames->addWidget(Frame2, 2);
+    frames->addWidget(Frame1, 2);
+    // Under the frames: what the last destination did, and Close.
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Status, 1);
+    cmdClose->setMinimumWidth(Button_Width);
+    bottom->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(frames, 1);
+    layout->addLayout(bottom);
+    // A long path in the status line is shortened, never widens the window.
+    Status->setMinimumWidth(1);
+    Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     Run_Chooser = [](Choose& c) { return c.exec(); };
     connect(ToPrint, &QPushButton::clicked, this, &Export::ToPrint_Click);
@@ -87,8 +96,6 @@ Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), resu
 
 Export::~Export() { Form_Unload(); }
 
-int Export::Window_Top(const QWidget* w) const { return Pixels_To_Twips_Y(w->mapTo(this, QPoint(0, 0)).y(), this); }
-
 void Export::Form_Load() {
     unloaded_ = false;
     setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
@@ -102,25 +109,7 @@ void Export::Form_Load() {
     }
     OptFields[0]->setChecked(true);
     OptFields_Click(0);
-
-    // "Select..." just under "Custom", the frame just around it, the window around all.
-    const QWidget* custom = OptFields[2];
-    const int select_top = Window_Top(custom) + Pixels_To_Twips_Y(custom->height(), this) + 30;
-    Place_Twips(Custum_Select, Opt_Left, select_top - Window_Top(Frame2), Select_Width, Select_Height);
-    const int frame_height = select_top + Select_Height - Window_Top(Frame2) + 150;
-    Place_Twips(Frame2, Frame2_Left, Frame_Top, Frame2_Width, frame_height);
-    Place_Twips(Frame1, Frame1_Left, Frame_Top, Frame1_Width, frame_height);
-    Place_Twips(Frame3, Frame3_Left, Frame_Top, Frame3_Width, frame_height);
-    // Under the frames: what the last destination did, and Close.
-    const int row_top = Frame_Top + frame_height + 120;
-    Place_Twips(cmdClose, Inner_Width - 120 - Close_Width, row_top, Close_Width, Select_Height);
-    Place_Twips(Status, 120, row_top, Inner_Width - 3 * 120 - Close_Width, Select_Height);
-    int lowest = 0;
-    for (const QWidget* w : findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(this)) continue;
-        lowest = std::max(lowest, Window_Top(w) + Pixels_To_Twips_Y(w->height(), this));
-    }
-    setFixedSize(Twips_To_Pixels_X(Inner_Width, this), Twips_To_Pixels_Y(lowest + 520 - Frame_Extra_Height, this));
+    resize(std::max(Window_Width, minimumSizeHint().width()), minimumSizeHint().height());
 
     Init_Field_Sets();
     Columns = std::make_unique<Field>();
@@ -259,7 +248,8 @@ QString Export::Records_Text() const {
 
 void Export::Show_Status(const QString& text) {
     // A long path loses its middle, never its file name; the whole text is the tooltip.
-    Status->setText(Status->fontMetrics().elidedText(text, Qt::ElideMiddle, Status->width()));
+    const int room = Status->isVisible() ? Status->width() : QWIDGETSIZE_MAX;
+    Status->setText(Status->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
     Status->setToolTip(text);
 }
 

@@ -77,7 +77,6 @@ public:
 private:
     void Init_Field_Sets();
     void Refresh_Destinations();
-    int Window_Top(const QWidget* w) const;  // twips from the window's inner top
     QString Column_Label(int c) const;
     int Selected_Set() const;  // -1 when no set is chosen
     std::unique_ptr<QProgressDialog> Make_Print_Progress(int total);

@@ -1,11 +1,11 @@
 #include "shell/DisplayError.h"
 
 #include "winsupport/Message_Service.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QPushButton>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 DisplayError::DisplayError(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DisplayError"));
@@ -18,9 +18,13 @@ DisplayError::DisplayError(QWidget* parent) : QDialog(parent) {
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
-    OKButton->resize(Twips_To_Pixels_X(1215, this), Twips_To_Pixels_Y(375, this));
+    OKButton->setMinimumWidth(81);
     connect(OKButton, &QPushButton::clicked, this, &DisplayError::OKButton_Click);
-    resize(Twips_To_Pixels_X(9600, this), Twips_To_Pixels_Y(5400, this));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Text_Err, 1);
+    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+    // The size it was first drawn at; the lines keep their room when it grows.
+    resize(640, 360);
     setSizeGripEnabled(true);
     Add_Mnemonics(this);
 }
@@ -32,26 +36,11 @@ QString DisplayError::Error_Text(const QStringList& lines) {
 
 void DisplayError::Form_Activate() { Text_Err->setPlainText(Error_Text(List_Erreurs)); }
 
-void DisplayError::Form_Resize() {
-    const int w = Pixels_To_Twips_X(width(), this);
-    const int h = Pixels_To_Twips_Y(height(), this);
-    if (h <= 500) return;
-    Text_Err->setGeometry(Twips_To_Pixels_X(10, this), Twips_To_Pixels_Y(10, this),
-                          std::max(0, Twips_To_Pixels_X(w - 30, this)), Twips_To_Pixels_Y(h - 500, this));
-    const int okW = Pixels_To_Twips_X(OKButton->width(), this);
-    OKButton->move(Twips_To_Pixels_X((w - okW) / 2, this), Twips_To_Pixels_Y(h - 400, this));
-}
-
 void DisplayError::OKButton_Click() { accept(); }
 
 void DisplayError::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     Form_Activate();
-}
-
-void DisplayError::resizeEvent(QResizeEvent* e) {
-    QDialog::resizeEvent(e);
-    Form_Resize();
 }
 
 void Show_Error_Window(const QStringList& lines, QWidget* parent) {

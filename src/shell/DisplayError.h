@@ -19,12 +19,10 @@ public:
     static QString Error_Text(const QStringList& lines);
 
     void Form_Activate();
-    void Form_Resize();
     void OKButton_Click();
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
 };
 
 // Loads the window with the lines, puts it on top and shows it modally.

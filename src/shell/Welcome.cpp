@@ -8,13 +8,13 @@
 #include "shell/Sifa_Picture.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -22,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -73,12 +74,17 @@ const Panel_Text Second_Panel[] = {
 
 const QColor Link_Colour(0, 0, 192);
 
-constexpr int Design_Width = 8400;
-constexpr int Picture_Size = 1100;
-constexpr int Margin = 120;
-constexpr int Button_Height = 375;
-constexpr int Grow_Step = 120;
-constexpr int Grow_Total = 600;
+// Pixels at 96 dpi, from the window as first drawn.
+constexpr int Design_Width = 560, Least_Width = 400;
+constexpr int Picture_Size = 73;
+constexpr int Margin = 8;
+// Ordinary texts keep Text_Indent from both sides of the panel; indented list texts
+// List_Indent from the left, with List_Space more above each.
+constexpr int Text_Indent = 23, List_Indent = 67, List_Space = 4;
+constexpr int Least_Button_Width = 100, Least_Title_Width = 147, Percent_Width = 53;
+// While the progress shows, the window grows by Grow_Total in steps of Grow_Step.
+constexpr int Grow_Step = 8;
+constexpr int Grow_Total = 40;
 
 }  // namespace
 
@@ -94,6 +100,8 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
         area->setObjectName(slot == &SifaReco ? QStringLiteral("SifaReco") : QStringLiteral("SifaReco2"));
         area->setFrameShape(QFrame::StyledPanel);
         area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // The texts wrap to the panel's width and the panel scrolls their height.
+        area->setWidgetResizable(true);
         auto* content = new QWidget;
         content->setAutoFillBackground(true);
         QPalette pal = content->palette();
@@ -161,18 +169,50 @@ Welcome::Welcome(QWidget* parent) : QDialog(parent) {
 
     SifaReco2->hide();
 
+    // The name line is as high as the document buttons that take its place.
+    Korvan->setMinimumHeight(User_Manual_EN->sizeHint().height());
+    auto* documents = new QHBoxLayout;
+    documents->addWidget(Korvan, 1);
+    for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report})
+        documents->addWidget(b, 1);
+    auto* status = new QHBoxLayout;
+    // A long status is cut, never widens the window; its tip holds it whole.
+    Load_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(Load_Status, 1);
+    for (QPushButton* b : {Load_Again, Command1}) {
+        b->setMinimumWidth(Least_Button_Width);
+        status->addWidget(b);
+    }
+    auto* progress = new QHBoxLayout;
+    Barre_Titre->setMinimumWidth(Least_Title_Width);
+    Percent->setFixedWidth(Percent_Width);
+    progress->addWidget(Barre_Titre);
+    progress->addWidget(ProgressBar1, 1);
+    progress->addWidget(Percent);
+    auto* controls = new QVBoxLayout(Frame_Control);
+    controls->setContentsMargins(Margin, Margin, Margin, Margin);
+    controls->setSpacing(Margin);
+    controls->addLayout(documents);
+    controls->addLayout(status);
+    controls->addLayout(progress);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(SifaReco, 1);
+    layout->addWidget(SifaReco2, 1);
+    layout->addWidget(Frame_Control);
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(500);
     connect(Timer1, &QTimer::timeout, this, &Welcome::Timer1_Timer);
     Timer1->start();
 
-    // Tall enough for the longer panel at the design width.
-    const int width = Twips_To_Pixels_X(Design_Width, this);
-    const int content = std::max(Panel_Content_Pixels(0, width), Panel_Content_Pixels(1, width));
-    resize(width, content + Twips_To_Pixels_Y(Frame_Control_Twips(), this));
-    setMinimumWidth(Twips_To_Pixels_X(6000, this));
     Add_Mnemonics(this);
+    // Tall enough for the longer panel at the design width.
+    const int content = std::max(Panel_Content_Height(0, Design_Width), Panel_Content_Height(1, Design_Width));
+    resize(Design_Width, content + Frame_Control->sizeHint().height());
+    setMinimumWidth(Least_Width);
 }
 
 QWidget* Welcome::Panel_Content(int index) const { return (index == 0 ? SifaReco : SifaReco2)->widget(); }
@@ -181,13 +221,23 @@ void Welcome::Build_Panel(int index) {
     QWidget* panel = Panel_Content(index);
     Picture1[index] = new QLabel(panel);
     Picture1[index]->setObjectName(QStringLiteral("Picture1"));
-    Picture1[index]->setPixmap(Sifa_Picture(Twips_To_Pixels_X(Picture_Size, this)));
+    Picture1[index]->setPixmap(Sifa_Picture(Picture_Size));
+    auto* texts_layout = new QVBoxLayout(panel);
+    texts_layout->setContentsMargins(0, Margin, 0, Margin);
+    texts_layout->setSpacing(0);
+    texts_layout->addWidget(Picture1[index], 0, Qt::AlignHCenter);
+    texts_layout->addSpacing(Margin);
 
     const auto texts = index == 0 ? std::vector<Panel_Text>(std::begin(First_Panel), std::end(First_Panel))
                                   : std::vector<Panel_Text>(std::begin(Second_Panel), std::end(Second_Panel));
     for (const Panel_Text& t : texts) {
         auto* l = new QLabel(panel);
         l->setWordWrap(true);
+        // The panel's width, whatever the text (a long folder name is cut, not widening
+        // the panel); the height the text takes at that width.
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        l->setSizePolicy(policy);
         l->setContentsMargins(0, 3, 0, 3);
         l->setProperty("kind", static_cast<int>(t.kind));
         if (t.kind == Kind::Title) {
@@ -214,93 +264,22 @@ void Welcome::Build_Panel(int index) {
             l->setText(QString::fromUtf16(t.text));
         }
         l->installEventFilter(this);
+        const bool indented = t.kind == Kind::Indented;
+        if (indented) texts_layout->addSpacing(List_Space);
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(indented ? List_Indent : Text_Indent, 0, Text_Indent, 0);
+        row->addWidget(l);
+        texts_layout->addLayout(row);
         Panel_Labels[index] << l;
     }
+    // A panel higher than its texts keeps the room below them.
+    texts_layout->addStretch(1);
 }
 
-int Welcome::Frame_Control_Twips() const { return Margin + Button_Height + Margin + Button_Height + Margin; }
-
-int Welcome::Panel_Content_Twips(int index, int widthTwips) const {
-    int y = Margin + Picture_Size + Margin;
-    for (QLabel* l : Panel_Labels[index]) {
-        const bool indented = l->property("kind").toInt() == static_cast<int>(Kind::Indented);
-        if (indented) y += 60;
-        const int w = Twips_To_Pixels_X(widthTwips - (indented ? 1340 : 680), this);
-        y += Pixels_To_Twips_Y(l->heightForWidth(std::max(1, w)), this);
-    }
-    return y + Margin;
-}
-
-int Welcome::Panel_Content_Pixels(int index, int areaWidth) const {
-    const int frame = 2 * (index == 0 ? SifaReco : SifaReco2)->frameWidth();
-    return Twips_To_Pixels_Y(Panel_Content_Twips(index, Pixels_To_Twips_X(areaWidth - frame, this)), this) + frame;
-}
-
-void Welcome::Form_Resize() {
-    const int W = Pixels_To_Twips_X(width(), this);
-    const int H = Pixels_To_Twips_Y(height(), this);
-    const int fc = Frame_Control_Twips() + grown_;
-    const int panelH = std::max(0, H - fc);
-    auto px = [this](int t) { return Twips_To_Pixels_X(t, this); };
-    auto py = [this](int t) { return Twips_To_Pixels_Y(t, this); };
-
-    for (int i = 0; i < 2; ++i) {
-        QScrollArea* area = i == 0 ? SifaReco : SifaReco2;
-        area->setGeometry(0, 0, width(), py(panelH));
-        // The text is laid out on the width left beside the scroll bar when it needs one.
-        const int frame = 2 * area->frameWidth();
-        int inner = width() - frame;
-        if (Panel_Content_Pixels(i, width()) > area->height()) inner -= area->verticalScrollBar()->sizeHint().width();
-        const int CW = Pixels_To_Twips_X(inner, this);
-        Picture1[i]->setGeometry(px((CW - Picture_Size) / 2), py(Margin), px(Picture_Size), py(Picture_Size));
-        int y = Margin + Picture_Size + Margin;
-        for (QLabel* l : Panel_Labels[i]) {
-            const bool indented = l->property("kind").toInt() == static_cast<int>(Kind::Indented);
-            if (indented) y += 60;
-            const int left = indented ? 1000 : 340;
-            const int w = std::max(1, px(CW - (indented ? 1340 : 680)));
-            const int h = l->heightForWidth(w);
-            l->setGeometry(px(left), py(y), w, h);
-            y += Pixels_To_Twips_Y(h, this);
-        }
-        Panel_Content(i)->resize(inner, std::max(py(y + Margin), area->height() - frame));
-    }
-
-    Frame_Control->setGeometry(0, py(panelH), width(), py(fc));
-    const int bh = std::max(py(Button_Height), Command1->sizeHint().height());
-    const int row1 = py(Margin), row2 = row1 + bh + py(Margin);
-    QPushButton* docs[] = {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report};
-    const int gap = px(90);
-    // Each button gets its caption's width and a fair share of what is left, so the longer
-    // French caption is never cut.
-    const int avail = width() - 2 * px(Margin) - 4 * gap;
-    int hints[5], total = 0;
-    for (int i = 0; i < 5; ++i) total += hints[i] = docs[i]->sizeHint().width();
-    for (int i = 0, x = px(Margin); i < 5; ++i) {
-        const int bw = total <= avail ? hints[i] + (avail - total) / 5 : hints[i] * avail / std::max(total, 1);
-        docs[i]->setGeometry(x, row1, bw, bh);
-        x += bw + gap;
-    }
-    Korvan->setGeometry(px(Margin), row1, width() - 2 * px(Margin), bh);
-    const int cw = std::max(px(1500), Command1->sizeHint().width());
-    Command1->setGeometry(width() - px(Margin) - cw, row2, cw, bh);
-    const int aw = std::max(px(1500), Load_Again->sizeHint().width());
-    Load_Again->setGeometry(Command1->x() - gap - aw, row2, aw, bh);
-    const int status_right = (Load_Again->isHidden() ? Command1->x() : Load_Again->x()) - gap;
-    Load_Status->setGeometry(px(Margin), row2, std::max(0, status_right - px(Margin)), bh);
-
-    const int row3 = row2 + bh + py(Margin);
-    const int titleW = std::max(px(2200), Barre_Titre->sizeHint().width());
-    const int pctW = px(800);
-    Barre_Titre->setGeometry(px(Margin), row3, titleW, bh);
-    ProgressBar1->setGeometry(px(Margin) + titleW + gap, row3,
-                              std::max(0, width() - 2 * px(Margin) - titleW - pctW - 2 * gap), bh);
-    Percent->setGeometry(width() - px(Margin) - pctW, row3, pctW, bh);
-}
-
-void Welcome::resizeEvent(QResizeEvent* e) {
-    QDialog::resizeEvent(e);
-    Form_Resize();
+int Welcome::Panel_Content_Height(int index, int areaWidth) const {
+    const QScrollArea* area = index == 0 ? SifaReco : SifaReco2;
+    const int frame = 2 * area->frameWidth();
+    return Panel_Content(index)->heightForWidth(std::max(1, areaWidth - frame)) + frame;
 }
 
 bool Welcome::eventFilter(QObject* watched, QEvent* e) {
@@ -347,7 +326,6 @@ void Welcome::Show_Load_Status(Load_Outcome outcome) {
     Load_Status->setText(text);
     Load_Status->setToolTip(text);
     Load_Again->setVisible(!Data_Loaded);
-    Form_Resize();
 }
 
 void Welcome::Load_Again_Click() {
@@ -359,13 +337,12 @@ void Welcome::Load_Again_Click() {
 
 void Welcome::Cache_Loaded() { Data_Loaded = true; }
 
-void Welcome::Grow_To(int twips) {
-    const int base = Pixels_To_Twips_Y(height(), this) - grown_;
-    grown_ = twips;
-    resize(width(), Twips_To_Pixels_Y(base + grown_, this));
+void Welcome::Grow_To(int pixels) {
+    const int base = height() - grown_;
+    grown_ = pixels;
+    resize(width(), base + grown_);
     // A window as tall as the screen stays so: its panel gives up the room instead.
     Fit_To_Screen(this);
-    Form_Resize();
     QCoreApplication::processEvents();
 }
 
@@ -439,10 +416,7 @@ QString Welcome::Percent_Text(int Niveau, int maximum) {
 
 void Welcome::do_barre_titre_visible(const std::optional<QString>& Titre) {
     if (Titre) Barre_Titre->setText(*Titre);
-    if (Barre_Titre->isHidden()) {
-        Barre_Titre->show();
-        Form_Resize();
-    }
+    Barre_Titre->show();
     // Opening a large workbook takes a moment: the caption must be on screen first.
     QCoreApplication::processEvents();
 }
@@ -452,11 +426,8 @@ void Welcome::do_barre_init_val(int taille, const std::optional<QString>& Titre)
     ProgressBar1->setValue(0);
     ProgressBar1->setMaximum(std::max(0, taille));
     Percent->setText(taille < 1 ? QString() : QStringLiteral("0%"));
-    if (ProgressBar1->isHidden() || Percent->isHidden()) {
-        ProgressBar1->show();
-        Percent->show();
-        Form_Resize();
-    }
+    ProgressBar1->show();
+    Percent->show();
     do_barre_titre_visible(Titre.value_or(QString()));
 }
 

@@ -55,7 +55,6 @@ public:
     void Load_Again_Click();
     void Open_Document(const QString& fileName);
     void txt_Click(QLabel* label);
-    void Form_Resize();
 
     void do_barre_titre_visible(const std::optional<QString>& Titre = std::nullopt) override;
     void do_barre_init_val(int taille, const std::optional<QString>& Titre = std::nullopt) override;
@@ -64,11 +63,8 @@ public:
 
     // The percentage text for a value of the bar.
     static QString Percent_Text(int Niveau, int maximum);
-    // Height growth while the progress is shown, in twips.
-    int Grown_Twips() const { return grown_; }
 
 protected:
-    void resizeEvent(QResizeEvent* e) override;
     void reject() override;
     // The main button's caption, with an underlined letter of its own.
     void Set_Command_Caption(const QString& caption);
@@ -81,14 +77,12 @@ private:
     bool Import(const QString& source) override;
     void After_Import() override;
 
-    void Grow_To(int twips);
+    void Grow_To(int pixels);
     void Build_Panel(int index);
     QWidget* Panel_Content(int index) const;
-    int Panel_Content_Twips(int index, int widthTwips) const;
     // The panel's whole height, frame included, for a panel of that width.
-    int Panel_Content_Pixels(int index, int areaWidth) const;
+    int Panel_Content_Height(int index, int areaWidth) const;
     void Show_Load_Status(Load_Outcome outcome);
-    int Frame_Control_Twips() const;
 
     int grown_ = 0;
     bool loading_ = false;

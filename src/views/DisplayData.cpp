@@ -4,34 +4,98 @@
 #include "search/Record_Lines.h"
 #include "views/Grid_Widget.h"
 #include "winsupport/Default_App.h"
-#include "winsupport/Twips.h"
-#include "winsupport/cStdScrollBar.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QResizeEvent>
 #include <QScreen>
-#include <QTextBlock>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QTextEdit>
-#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace {
-// Room between the frame of a value box and its text, in pixels; small enough for a
-// line of the window's font to fit the 205 twips a line is given.
+// Pixels at 96 dpi: the window as first drawn; a label sits Label_Offset below its
+// value's top, in line with the value's first line.
+constexpr int Design_Width = 582, Design_Height = 411;
+constexpr int Label_Offset = 4;
+// Room between the frame of a value box and its text.
 constexpr int Text_Margin = 2;
+// A value never gets narrower than this many average characters: past that the rows
+// scroll sideways instead.
+constexpr int Least_Value_Chars = 8;
 
 QPointer<DisplayData>& The_Window() {
     static QPointer<DisplayData> w;
     return w;
 }
+
+// A value: as high as its text is at the width the row gives it, without a scroll bar
+// of its own (the window scrolls). A web address opens in the desktop's browser.
+class Value_Box : public QTextBrowser {
+public:
+    explicit Value_Box(QWidget* parent) : QTextBrowser(parent) {
+        setOpenLinks(false);
+        connect(this, &QTextBrowser::anchorClicked, this, [](const QUrl& url) { Open_Web_Address(url); });
+        setReadOnly(true);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+        setFocusPolicy(Qt::NoFocus);  // the window's keys scroll the window
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setLineWrapMode(QTextEdit::WidgetWidth);
+        setWordWrapMode(QTextOption::WordWrap);
+        document()->setDocumentMargin(Text_Margin);
+        // Not Fixed: the least height is one line, the height the one its text takes.
+        QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+        connect(document(), &QTextDocument::contentsChanged, this, [this] {
+            measured_width_ = -1;
+            updateGeometry();
+        });
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        if (width != measured_width_) {
+            const std::unique_ptr<QTextDocument> copy(document()->clone());
+            copy->setDefaultFont(font());
+            copy->setTextWidth(std::max(1, width - 2 * frameWidth()));
+            measured_height_ = static_cast<int>(std::ceil(copy->size().height())) + 2 * frameWidth();
+            measured_width_ = width;
+        }
+        return measured_height_;
+    }
+    QSize sizeHint() const override {
+        const int w = std::max(width(), minimumSizeHint().width());
+        return {w, heightForWidth(w)};
+    }
+    QSize minimumSizeHint() const override {
+        // One line: the height the text takes comes from heightForWidth, at the width given.
+        return {fontMetrics().averageCharWidth() * Least_Value_Chars + 2 * frameWidth(),
+                fontMetrics().lineSpacing() + 2 * (Text_Margin + frameWidth())};
+    }
+
+protected:
+    // The wheel scrolls the window's rows, not the value.
+    void wheelEvent(QWheelEvent* e) override {
+        for (QWidget* p = parentWidget(); p; p = p->parentWidget())
+            if (auto* area = qobject_cast<QScrollArea*>(p)) {
+                QCoreApplication::sendEvent(area->viewport(), e);
+                return;
+            }
+        e->ignore();
+    }
+
+private:
+    mutable int measured_width_ = -1;
+    mutable int measured_height_ = 0;
+};
 }  // namespace
 
 DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
@@ -39,58 +103,46 @@ DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::StrongFocus);
-    // The form was drawn for an 8-point sans-serif font; the heights of the rows are
-    // computed for it.
+    // The form was drawn for an 8-point sans-serif font.
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
 
-    Frame1 = new QWidget(this);
+    Scroll = new QScrollArea(this);
+    Scroll->setObjectName(QStringLiteral("Scroll"));
+    Scroll->setFrameShape(QFrame::NoFrame);
+    Scroll->setWidgetResizable(true);
+    Scroll->setFocusPolicy(Qt::NoFocus);
+    Frame1 = new QWidget;
     Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* rows = new QGridLayout(Frame1);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->setColumnStretch(1, 1);
     for (int i = 0; i < Max_Rows; ++i) {
         auto* lab = new QLabel(Frame1);
         lab->setObjectName(QStringLiteral("Label_%1").arg(i));
-        lab->setContentsMargins(0, 0, 0, 0);
+        lab->setContentsMargins(0, Label_Offset, 0, 0);
         lab->setIndent(0);
+        lab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         lab->hide();
         Label[static_cast<size_t>(i)] = lab;
-
-        auto* box = new QTextBrowser(Frame1);
+        auto* box = new Value_Box(Frame1);
         box->setObjectName(QStringLiteral("Valeur_%1").arg(i));
-        // A web address opens in the desktop's browser, not in the box.
-        box->setOpenLinks(false);
-        connect(box, &QTextBrowser::anchorClicked, this, [](const QUrl& url) { Open_Web_Address(url); });
-        box->setReadOnly(true);
-        box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        box->setFocusPolicy(Qt::NoFocus);  // the window's keys scroll the window
-        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        box->setLineWrapMode(QTextEdit::WidgetWidth);
-        box->setWordWrapMode(QTextOption::WordWrap);
-        box->document()->setDocumentMargin(Text_Margin);
         box->hide();
         Valeur[static_cast<size_t>(i)] = box;
+        rows->addWidget(lab, i, 0, Qt::AlignTop);
+        rows->addWidget(box, i, 1);
     }
-    RichTextBox1 = new QTextDocument(this);
-    RichTextBox1->setDocumentMargin(Text_Margin);
-    QTextOption wrap = RichTextBox1->defaultTextOption();
-    wrap.setWrapMode(QTextOption::WordWrap);
-    RichTextBox1->setDefaultTextOption(wrap);
-
-    m_oVScroll = new cStdScrollBar(this);
-    m_oVScroll->WheelChange = Line_Height;  // a wheel or arrow-key line is a line of text
-    connect(m_oVScroll, &cStdScrollBar::HChange, this, &DisplayData::m_oVScroll_HChange);
-    connect(m_oVScroll, qOverload<qint32>(&cStdScrollBar::HScroll), this, &DisplayData::m_oVScroll_HScroll);
-    connect(m_oVScroll, &cStdScrollBar::VChange, this, &DisplayData::m_oVScroll_VChange);
-    connect(m_oVScroll, qOverload<qint32>(&cStdScrollBar::VScroll), this, &DisplayData::m_oVScroll_VScroll);
-
-    resize(Twips_To_Pixels_X(Design_Width, this), Twips_To_Pixels_Y(Design_Height, this));
-}
-
-DisplayData::~DisplayData() {
-    // The window is given back before it goes.
-    delete m_oVScroll;
-    m_oVScroll = nullptr;
+    rows->setRowStretch(Max_Rows, 1);
+    Scroll->setWidget(Frame1);
+    // A line of the arrow keys and the wheel is a line of text.
+    Scroll->verticalScrollBar()->setSingleStep(fontMetrics().lineSpacing());
+    Scroll->horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Scroll);
+    resize(Design_Width, Design_Height);
 }
 
 bool DisplayData::Display_Record(const Value& record) {
@@ -122,115 +174,11 @@ bool DisplayData::Display_Record(const Value& record) {
         }
     }
     setWindowTitle(QStringLiteral("Record #") + QString::number(*To_Whole(record)));
-    Form_Resize();
+    // A new record is read from its top.
+    Scroll->verticalScrollBar()->setValue(0);
+    Scroll->horizontalScrollBar()->setValue(0);
     return true;
 }
-
-void DisplayData::ReSizeCellHeight(int Index) {
-    if (Index < 0 || Index >= Max_Rows) return;
-    QTextEdit* box = Valeur[static_cast<size_t>(Index)];
-    box->ensurePolished();
-    RichTextBox1->setDefaultFont(box->font());
-    RichTextBox1->setPlainText(box->toPlainText());
-    const int boxWidth = Twips_To_Pixels_X(rows_[static_cast<size_t>(Index)].width, this);
-    RichTextBox1->setTextWidth(std::max(0, boxWidth - 2 * box->frameWidth()));
-    (void)RichTextBox1->documentLayout()->documentSize();  // lays the text out
-    int lines = 0;
-    for (QTextBlock b = RichTextBox1->begin(); b.isValid(); b = b.next())
-        lines += b.layout() ? std::max(b.layout()->lineCount(), 1) : 1;
-    rows_[static_cast<size_t>(Index)].height = std::max(lines, 1) * Line_Height + Box_Margin;
-}
-
-void DisplayData::Form_Resize() {
-    if (laying_out_) return;
-    laying_out_ = true;
-    // Showing or hiding a bar changes the inner area: the layout is made again for the
-    // new area, as the window would be resized by the bar.
-    for (int pass = 0; pass < 3; ++pass) {
-        const QRect before = m_oVScroll->Window() ? m_oVScroll->Client_Rect() : rect();
-        Layout_Once(Pixels_To_Twips_X(before.width(), this), Pixels_To_Twips_Y(before.height(), this));
-        if (m_oVScroll->Client_Rect().size() == before.size()) break;
-    }
-    laying_out_ = false;
-}
-
-void DisplayData::Layout_Once(int SW, int SH) {
-    frameTop_ = 0;
-    frameLeft_ = 0;
-
-    const QFontMetrics fm(Label[0]->font());
-    int widest = 0;
-    for (const QStringList& l : lines_) widest = std::max(widest, fm.horizontalAdvance(l[0]));
-    labelWidth_ = Pixels_To_Twips_X(widest, this);
-    const int W = labelWidth_;
-    const int labelHeight = Pixels_To_Twips_Y(fm.height(), this);
-
-    auto px_x = [this](int tw) { return Twips_To_Pixels_X(tw, this); };
-    auto px_y = [this](int tw) { return Twips_To_Pixels_Y(tw, this); };
-    const int shown = std::min<int>(static_cast<int>(lines_.size()), Max_Rows);
-    int bottom = 0;
-    int right = 0;
-    for (int k = 0; k < shown; ++k) {
-        Row_Geometry& g = rows_[static_cast<size_t>(k)];
-        g.width = std::max(SW - W, 0);
-        ReSizeCellHeight(k);
-        g.top = k == 0 ? 0 : rows_[static_cast<size_t>(k - 1)].top + rows_[static_cast<size_t>(k - 1)].height;
-        const int labelTop = g.top + Label_Offset;
-        // Pixel edges are rounded from the twips so that neighbouring boxes meet.
-        Valeur[static_cast<size_t>(k)]->setGeometry(px_x(W), px_y(g.top), px_x(W + g.width) - px_x(W),
-                                                    px_y(g.top + g.height) - px_y(g.top));
-        Label[static_cast<size_t>(k)]->setGeometry(0, px_y(labelTop), px_x(W) + 1,
-                                                   px_y(labelTop + labelHeight) - px_y(labelTop));
-        bottom = g.top + g.height;
-        right = W + g.width;
-    }
-    frameHeight_ = bottom;
-    frameWidth_ = right;
-    Move_Frame();
-
-    m_oVScroll->SubClass(this);
-    if (frameHeight_ > SH) {
-        m_oVScroll->Set_VScroll(true);
-        m_oVScroll->Set_VDisableNoScroll(true);
-        m_oVScroll->Set_VMin(Scroll_Min);
-        m_oVScroll->Set_VMax(frameHeight_);
-        m_oVScroll->Set_VPage(SH);
-        m_oVScroll->Set_VSmallChange(Small_Change);
-    } else {
-        m_oVScroll->Set_VScroll(false);
-    }
-    if (frameWidth_ > SW) {
-        m_oVScroll->Set_HScroll(true);
-        m_oVScroll->Set_HDisableNoScroll(true);
-        m_oVScroll->Set_HMin(Scroll_Min);
-        m_oVScroll->Set_HMax(frameWidth_);
-        m_oVScroll->Set_HPage(SW);
-        m_oVScroll->Set_HSmallChange(Small_Change);
-    } else {
-        m_oVScroll->Set_HScroll(false);
-    }
-    // The rows are back at the top: so are the thumbs, or the next step would jump.
-    m_oVScroll->Set_VPos(m_oVScroll->VMin());
-    m_oVScroll->Set_HPos(m_oVScroll->HMin());
-}
-
-void DisplayData::Move_Frame() {
-    const int left = Twips_To_Pixels_X(frameLeft_, this);
-    const int top = Twips_To_Pixels_Y(frameTop_, this);
-    Frame1->setGeometry(left, top, Twips_To_Pixels_X(frameLeft_ + frameWidth_, this) - left,
-                        Twips_To_Pixels_Y(frameTop_ + frameHeight_, this) - top);
-}
-
-void DisplayData::m_oVScroll_HChange(qint32 pos) {
-    frameLeft_ = -pos;
-    Move_Frame();
-}
-void DisplayData::m_oVScroll_HScroll(qint32 pos) { m_oVScroll_HChange(pos); }
-void DisplayData::m_oVScroll_VChange(qint32 pos) {
-    frameTop_ = -pos;
-    Move_Frame();
-}
-void DisplayData::m_oVScroll_VScroll(qint32 pos) { m_oVScroll_VChange(pos); }
 
 void DisplayData::Copy_Record() {
     QString text;
@@ -255,12 +203,25 @@ void DisplayData::keyPressEvent(QKeyEvent* e) {
         close();
         return;
     }
+    // The keys of a window's scroll bars scroll the rows.
+    QScrollBar* down = Scroll->verticalScrollBar();
+    QScrollBar* across = Scroll->horizontalScrollBar();
+    const std::pair<int, std::pair<QScrollBar*, QAbstractSlider::SliderAction>> moves[] = {
+        {Qt::Key_Up, {down, QAbstractSlider::SliderSingleStepSub}},
+        {Qt::Key_Down, {down, QAbstractSlider::SliderSingleStepAdd}},
+        {Qt::Key_PageUp, {down, QAbstractSlider::SliderPageStepSub}},
+        {Qt::Key_PageDown, {down, QAbstractSlider::SliderPageStepAdd}},
+        {Qt::Key_Home, {down, QAbstractSlider::SliderToMinimum}},
+        {Qt::Key_End, {down, QAbstractSlider::SliderToMaximum}},
+        {Qt::Key_Left, {across, QAbstractSlider::SliderSingleStepSub}},
+        {Qt::Key_Right, {across, QAbstractSlider::SliderSingleStepAdd}},
+    };
+    for (const auto& [key, move] : moves)
+        if (e->key() == key && e->modifiers() == Qt::NoModifier) {
+            move.first->triggerAction(move.second);
+            return;
+        }
     QWidget::keyPressEvent(e);
-}
-
-void DisplayData::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    Form_Resize();
 }
 
 void DisplayData::Place_Beside(const QWidget* grid) {

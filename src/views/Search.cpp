@@ -10,7 +10,6 @@
 #include "search/Value_Counts.h"
 #include "views/Grid_Font.h"
 #include "views/Grid_Widget.h"
-#include "winsupport/CTooltip.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Window_Utils.h"
 
@@ -218,10 +217,6 @@ void Search::Form_Load() {
     Negation[0]->setChecked(true);
     Oper[0]->setCurrentIndex(Oper[0]->count() > 8 ? 8 : -1);
 
-    Tooltip = std::make_unique<CTooltip>();
-    Tooltip->Style = 1;
-    Tooltip->Icon = 1;
-
     Form_Loaded = true;
     Submit_Click();
 }
@@ -342,7 +337,6 @@ void Search::cmdCounts_Click() {
 void Search::Form_Terminate() {
     if (terminated_) return;
     terminated_ = true;
-    Tooltip.reset();
 }
 
 void Search::showEvent(QShowEvent* e) {

@@ -21,7 +21,6 @@
 #include <memory>
 #include <optional>
 
-class CTooltip;
 class Grid_Widget;
 class QCheckBox;
 class QCompleter;
@@ -120,7 +119,6 @@ public:
     Search_Results Results;  // the grid, its column maps, the sort state
     bool Form_Loaded = false;
     QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
-    std::unique_ptr<CTooltip> Tooltip;
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
     Hand_Widths Hand_Set_Widths;  // columns whose borders the user dragged
 
@@ -198,7 +196,7 @@ public:
     qint32 Field_Of_Col(int col) const;
 
     // ---------------------------------------------------------------- Search_Layout.cpp
-    // Height in twips of a widget (the window: the room its drop-down lists may take).
+    // Height in pixels of a widget (the window: the room its drop-down lists may take).
     int Height_Of(const QWidget* w) const;
 
 signals:

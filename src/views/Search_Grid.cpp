@@ -6,7 +6,6 @@
 
 #include "views/Grid_Widget.h"
 #include "views/frmTrier.h"
-#include "winsupport/CTooltip.h"
 #include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
@@ -15,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 namespace {
@@ -77,16 +77,16 @@ void Search::Open_Current_Record() { Open_Record_Of_Row(Results.Data.Row()); }
 
 void Search::Show_Cell_Tip(int row, int col) {
     const QString key = QStringLiteral("%1/%2").arg(row).arg(col);
-    if (key == Last_Tip_Cell || !Tooltip) return;
+    if (key == Last_Tip_Cell || !Form_Loaded) return;
     Last_Tip_Cell = key;
     const Text_Grid& g = Results.Data;
     QStringList title;
     for (int c : {1, 2, 3, 8}) title << g.Text_Matrix(row, c);
-    Tooltip->Title = title.join(QLatin1Char('/'));
-    Tooltip->TipText = g.Text_Matrix(row, col);
-    Tooltip->Style = 0;
-    Tooltip->Centered = true;
-    Tooltip->Create(Data, Data->Cell_Rect(row, col));
+    // The record's year, project, number and name in bold over the cell's whole text,
+    // centred under the cell; it goes when the mouse leaves the cell.
+    const QRect cell = Data->Cell_Rect(row, col);
+    QToolTip::showText(Data->mapToGlobal(QPoint(cell.center().x(), cell.bottom())),
+                       Titled_Tip(title.join(QLatin1Char('/')), g.Text_Matrix(row, col)), Data, cell, 10000);
 }
 
 void Search::Header_Click(int col) {

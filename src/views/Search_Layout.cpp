@@ -32,7 +32,7 @@ constexpr int Row_Step = 360, Options_Gap = 165;
 constexpr int Frame_Extra_Width = 120, Frame_Extra_Height = 405;
 }  // namespace
 
-int Search::Height_Of(const QWidget* w) const { return w ? Pixels_To_Twips_Y(w->height(), this) : 0; }
+int Search::Height_Of(const QWidget* w) const { return w ? w->height() : 0; }
 
 void Search::Build_Layout() {
     const auto px = [this](int twips) { return Twips_To_Pixels_X(twips, this); };

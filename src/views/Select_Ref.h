@@ -5,8 +5,6 @@
 //
 // Caller: set Cur_Control and Cur_Champ, call Form_Load, then exec(). Ok, Cancel, a
 // double click or the close box unload the window (Form_Unload runs once).
-#include "search/Text_Grid.h"
-
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
@@ -14,9 +12,9 @@
 
 class Champ;
 class Refs;
-class Grid_Widget;
 class QLabel;
 class QPushButton;
+class QTableWidget;
 
 class Select_Ref : public QDialog {
     Q_OBJECT
@@ -34,32 +32,28 @@ public:
 
     QLineEdit* Code_Search;
     QLineEdit* Val_Search;
-    Grid_Widget* List;
+    // Column 0 the code, column 1 the label; one whole row is chosen at a time.
+    QTableWidget* List;
     QLabel* Code_Selected;
     QLabel* Val_Selected;
     QPushButton* Cancel;
     QPushButton* Ok;
 
-    // The grid behind List: column 0 the code, column 1 the label.
-    Text_Grid& List_Grid() { return list_grid_; }
-    // What the grid shows now.
+    // What the list shows now.
     const Refs* Shown_Refs() const { return Filtered_Refs.get(); }
-    // True while the table is shown by labels only.
+    // True once the window has been unloaded (Ok, Cancel, Escape or the close box).
     bool Unloaded() const { return unloaded_; }
 
     void Form_Load();
     void Code_Search_Change();
     void Val_Search_Change();
     void List_RowColChange();
-    void List_SelChange();
     void List_DblClick();
     void Ok_Click();
     void Cancel_Click();
-    void Form_Resize();
     void Form_Unload();
 
 protected:
-    void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void reject() override;
@@ -67,12 +61,11 @@ protected:
 private:
     void Fill_Code_List();
     void Unload_Window(int result);
+    void Choose_Row(int row);
 
-    Text_Grid list_grid_;
     std::shared_ptr<Refs> Filtered_Refs;
     bool only_value_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;
-    bool resizing_ = false;
     bool filling_ = false;
 };

@@ -1,7 +1,6 @@
 #include "views/frmTrier.h"
 
 #include "winsupport/Message_Service.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCloseEvent>
@@ -31,6 +30,9 @@ public:
     }
 };
 
+// Pixels at 96 dpi: a key list is never narrower than as first drawn.
+constexpr int Key_List_Width = 169;
+
 const char* const Frame_Captions[4] = {"First key", "Second key", "Third key", "Fourth key"};
 
 QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.what()); }
@@ -51,11 +53,12 @@ void frmTrier::Build() {
         auto* frame = new QGroupBox(QString::fromLatin1(Frame_Captions[k]), this);
         // A hidden key keeps its place: the dialog does not jump while keys are chosen.
         QSizePolicy policy = frame->sizePolicy();
+        policy.setVerticalPolicy(QSizePolicy::Fixed);
         policy.setRetainSizeWhenHidden(true);
         frame->setSizePolicy(policy);
         auto* row = new QHBoxLayout(frame);
         auto* list = new Key_List(frame);
-        list->setMinimumWidth(Twips_To_Pixels_X(2535, this));
+        list->setMinimumWidth(Key_List_Width);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->DropDown = [this, k] { cmbTri_DropDown(k); };
         auto* up = new QRadioButton(QStringLiteral("Ascending"), frame);
@@ -171,7 +174,7 @@ void frmTrier::Preselect_Column(int col) {
 
 void frmTrier::cmbTri_DropDown(int Index) {
     if (Index < 0 || Index > 3) return;
-    Fit_Drop_Down_List(cmbTri[static_cast<size_t>(Index)], Pixels_To_Twips_Y(height(), this));
+    Fit_Drop_Down_List(cmbTri[static_cast<size_t>(Index)], height());
 }
 
 Sort_Key_Choices frmTrier::Choices() const {
@@ -217,6 +220,9 @@ void frmTrier::Form_Unload() {
 
 void frmTrier::showEvent(QShowEvent* e) {
     if (!loaded_) Form_Load();
+    // The keys' frames keep their full height once styled: the window grows to it.
+    for (QGroupBox* frame : Frame1) frame->setMinimumHeight(frame->sizeHint().height());
+    resize(size().expandedTo(minimumSizeHint()));
     QDialog::showEvent(e);
 }
 

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -16,15 +15,7 @@ int To_Pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips
 int To_Twips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
 }  // namespace
 
-int Twips_Per_Pixel_X(const QWidget* w) { return static_cast<int>(std::lround(1440.0 / Dpi(w, true))); }
-int Twips_Per_Pixel_Y(const QWidget* w) { return static_cast<int>(std::lround(1440.0 / Dpi(w, false))); }
 int Twips_To_Pixels_X(int twips, const QWidget* w) { return To_Pixels(twips, Dpi(w, true)); }
 int Twips_To_Pixels_Y(int twips, const QWidget* w) { return To_Pixels(twips, Dpi(w, false)); }
 int Pixels_To_Twips_X(int pixels, const QWidget* w) { return To_Twips(pixels, Dpi(w, true)); }
 int Pixels_To_Twips_Y(int pixels, const QWidget* w) { return To_Twips(pixels, Dpi(w, false)); }
-
-void Place_Twips(QWidget* w, int left, int top, int width, int height) {
-    if (!w) return;
-    w->setGeometry(Twips_To_Pixels_X(left, w), Twips_To_Pixels_Y(top, w), Twips_To_Pixels_X(std::max(width, 0), w),
-                   Twips_To_Pixels_Y(std::max(height, 0), w));
-}

@@ -2,7 +2,6 @@
 
 #include "model/Utils.h"
 #include "winsupport/Message_Service.h"
-#include "winsupport/Twips.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -15,6 +14,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QWidget>
 #include <algorithm>
 
@@ -31,14 +31,14 @@ void Set_Window_On_Top(QWidget* window, bool onTop) {
     }
 }
 
-int Fit_Drop_Down_List(QComboBox* list, int limitTwips) {
+int Fit_Drop_Down_List(QComboBox* list, int limit) {
     if (!list || !list->window() || list->window() == list) return 0;
     const int count = list->count();
     if (count <= 8) return list->maxVisibleItems();
     QWidget* win = list->window();
     const int entry = std::max(1, list->view() ? list->view()->sizeHintForRow(0) : list->height());
     const int top = list->mapTo(win, QPoint(0, 0)).y();
-    const int below = Twips_To_Pixels_Y(limitTwips, win) - top - list->height();
+    const int below = limit - top - list->height();
     const int fit = std::max(0, below / entry);
     const int k = std::max(1, count > fit ? fit : count);
     list->setMaxVisibleItems(k);
@@ -187,4 +187,10 @@ void Add_Mnemonics(QWidget* window) {
         with.insert(at + shift, QLatin1Char('&'));
         b->setText(with);
     }
+}
+
+QString Titled_Tip(const QString& title, const QString& text) {
+    const QString shown = title.size() >= 100 ? title.left(96) + QStringLiteral("...") : title;
+    return QStringLiteral("<b>%1</b>").arg(shown.toHtmlEscaped()) +
+           Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }

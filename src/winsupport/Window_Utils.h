@@ -10,8 +10,8 @@ class QWidget;
 // Keeps position and size; only moves the window in or out of the topmost band.
 void Set_Window_On_Top(QWidget* window, bool onTop);
 // Lets an opening list of more than 8 entries show as many as fit between the list and
-// limitTwips (an inner height of the window, in twips). Answers the entries it will show.
-int Fit_Drop_Down_List(QComboBox* list, int limitTwips);
+// limit (an inner height of the window, in pixels). Answers the entries it will show.
+int Fit_Drop_Down_List(QComboBox* list, int limit);
 // mode 1: open an existing file; other: save (asks before overwriting). filters are
 // pairs of description and pattern, as "CSV Files", "*.csv". "" when cancelled.
 QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const QString& initialDirectory,
@@ -39,6 +39,11 @@ void Keep_Windows_On_Screen();
 void Add_Mnemonics(QWidget* window);
 // A caption as shown, without its mnemonic marker.
 QString Plain_Caption(const QString& caption);
+
+// A tooltip's rich text: the title in bold over the text, both as written (line breaks
+// kept); a title of 100 characters or more is cut to its first 96 and "...".
+QString Titled_Tip(const QString& title, const QString& text);
+
 
 // The hourglass for the lifetime of the object; always put back.
 class Wait_Cursor {

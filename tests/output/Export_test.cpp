@@ -1,5 +1,6 @@
 #include "output/Export.h"
 
+#include "Layout_Check.h"
 #include "Output_Fixture.h"
 #include "Test_Files.h"
 #include "output/Choose.h"
@@ -272,3 +273,13 @@ TEST_F(Export_Test, The_Real_Print_Dialog_Prints_Into_A_File_After_A_Pause) {
 }
 
 }  // namespace
+
+TEST_F(Export_Test, The_Dialog_And_The_Chooser_Fit_Their_Captions_And_A_Small_Screen) {
+    Open(true);
+    e->Status->setText("2 records sent to the printer");
+    Expect_Fitting_Window(e.get());
+    Choose chooser;
+    chooser.current_field = e->Columns.get();
+    chooser.Form_Load();
+    Expect_Fitting_Window(&chooser);
+}

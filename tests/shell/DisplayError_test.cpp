@@ -1,5 +1,6 @@
 #include "shell/DisplayError.h"
 
+#include "Layout_Check.h"
 #include "Shell_Fixture.h"
 
 #include <gtest/gtest.h>
@@ -39,4 +40,10 @@ TEST(DisplayError, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.result(), QDialog::Accepted);
     }
+}
+
+TEST(DisplayError, Fits_Its_Captions_And_A_Small_Screen) {
+    DisplayError w;
+    w.List_Erreurs = Numbered(40);
+    Expect_Fitting_Window(&w);
 }

@@ -1,9 +1,8 @@
 #include "views/DisplayData.h"
 #include "search/Record_Lines.h"
 #include "views/Grid_Widget.h"
-#include "winsupport/Twips.h"
-#include "winsupport/cStdScrollBar.h"
 
+#include "Layout_Check.h"
 #include "Views_Fixture.h"
 
 #include <QClipboard>
@@ -12,6 +11,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -95,55 +95,52 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
 TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit) {
     DisplayData w;
     Open(w, {300, 300}, Long_Record());
-    // Each row under the one before, its box high enough for the text it lays out.
+    // Each row right under the one before, its box high enough for the text it lays out.
     bool someWrap = false;
     for (int k = 0; k < 16; ++k) {
         QTextEdit* box = w.Valeur[k];
-        if (k > 0) EXPECT_EQ(w.Valeur_Top(k), w.Valeur_Top(k - 1) + w.Valeur_Height(k - 1)) << k;
+        if (k > 0) EXPECT_EQ(box->y(), w.Valeur[k - 1]->geometry().bottom() + 1) << k;
         EXPECT_LE(box->document()->size().height(), box->viewport()->height() + 1) << k;
-        someWrap |= w.Valeur_Height(k) > w.Valeur_Height(0);
+        EXPECT_GE(w.Label[k]->y(), box->y()) << k;
+        someWrap |= box->height() > w.Valeur[0]->height();
     }
     EXPECT_TRUE(someWrap);
 
-    cStdScrollBar* sb = w.m_oVScroll;
-    ASSERT_TRUE(sb->Vertical_Bar()->isVisible());
-    EXPECT_LE(w.Valeur[0]->geometry().right(), sb->Vertical_Bar()->x());  // boxes end at the bar
-    const int narrowHeight = w.Frame1_Height();
+    QScrollBar* bar = w.Scroll->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    // The boxes end at the bar.
+    EXPECT_LE(w.Valeur[0]->mapTo(&w, QPoint(w.Valeur[0]->width(), 0)).x(), bar->mapTo(&w, QPoint()).x());
+    const int narrowHeight = w.Frame1->height();
 
-    // A small step moves the rows up by 10 twips; the rows follow the thumb.
-    sb->Handle_Scroll(Qt::Vertical, cStdScrollBar::Line_Down);
-    const int top = w.Frame1_Top();
-    sb->Handle_Scroll(Qt::Vertical, cStdScrollBar::Line_Down);
-    EXPECT_EQ(w.Frame1_Top(), top - 10);
-    EXPECT_EQ(w.Frame1_Top(), -sb->VPos());
-    // The wheel over a value box scrolls the rows, a line of text per wheel line.
+    // A key moves the rows up by a line, the wheel over a value by the wheel's lines.
+    QTest::keyClick(&w, Qt::Key_Down);
+    const int line = bar->singleStep();
+    EXPECT_EQ(w.Frame1->y(), -line);
     QWheelEvent wheel(QPointF(5, 5), w.Valeur[1]->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w.Valeur[1]->viewport(), &wheel);
-    const int lastTop = -(w.Frame1_Height() - sb->VPage() + 1);
-    EXPECT_EQ(w.Frame1_Top(), std::max(top - 10 - QApplication::wheelScrollLines() * 205, lastTop));
+    EXPECT_EQ(w.Frame1->y(), -std::min(line + QApplication::wheelScrollLines() * line, bar->maximum()));
     QTest::keyClick(&w, Qt::Key_End);
-    EXPECT_EQ(w.Frame1_Top(), lastTop);
-    EXPECT_EQ(w.Frame1->y(), Twips_To_Pixels_Y(lastTop, &w));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(w.Frame1->geometry().bottom(), w.Scroll->viewport()->height() - 1);
 
     // Wider and higher: lines unwrap, the rows fit, the bar goes.
     w.resize(1400, 1000);
     QCoreApplication::processEvents();
-    EXPECT_LT(w.Frame1_Height(), narrowHeight);
-    EXPECT_FALSE(sb->Vertical_Bar()->isVisible());
-    EXPECT_EQ(w.Frame1_Top(), 0);
+    EXPECT_LT(w.Valeur[15]->geometry().bottom(), narrowHeight);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(w.Frame1->y(), 0);
 }
 
 TEST_F(Record_Window_Test, Narrower_Than_The_Labels_Scrolls_Them_Sideways) {
     DisplayData w;
     Open(w, {60, 300}, 1);
-    cStdScrollBar* sb = w.m_oVScroll;
-    EXPECT_EQ(w.Valeur_Width(0), 0);
-    EXPECT_TRUE(sb->Horizontal_Bar()->isVisible());
-    EXPECT_EQ(sb->HMax(), w.Label_Width());
+    QScrollBar* bar = w.Scroll->horizontalScrollBar();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_GE(bar->maximum(), w.Label[0]->width() - w.Scroll->viewport()->width());
     QTest::keyClick(&w, Qt::Key_Right);
-    EXPECT_LT(w.Frame1_Left(), 0);
-    EXPECT_EQ(w.Frame1_Left(), -sb->HPos());
+    EXPECT_LT(w.Frame1->x(), 0);
+    EXPECT_EQ(w.Frame1->x(), -bar->value());
 }
 
 TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window) {
@@ -240,6 +237,12 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     delete w.data();
     Records_Table(r, Field_Number("ToolKit")) = kept_toolkit;
     Records_Table(r, Field_Number("MATOS")) = kept_matos;
+}
+
+TEST_F(Record_Window_Test, Fits_Its_Captions_And_A_Small_Screen) {
+    DisplayData w;
+    ASSERT_TRUE(w.Display_Record(Value::Long(Long_Record())));
+    Expect_Fitting_Window(&w);
 }
 
 TEST(Web_Address, Only_A_Whole_Address_Is_One) {

@@ -25,7 +25,6 @@
 #include "views/Grid_Widget.h"
 #include "views/Search.h"
 #include "views/frmTrier.h"
-#include "winsupport/CTooltip.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Twips.h"

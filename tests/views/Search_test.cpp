@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QToolTip>
 
 TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     Search& s = Open();
@@ -304,11 +305,13 @@ TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
     s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, x, y);
     const Text_Grid& g = s.Results.Data;
     EXPECT_EQ(s.Last_Tip_Cell, "1/4");
-    ASSERT_TRUE(s.Tooltip);
-    EXPECT_EQ(QString(s.Tooltip->TipText), g.Text_Matrix(1, 4));
+    ASSERT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(
-        QString(s.Tooltip->Title),
-        QStringList({g.Text_Matrix(1, 1), g.Text_Matrix(1, 2), g.Text_Matrix(1, 3), g.Text_Matrix(1, 8)}).join('/'));
+        QToolTip::text(),
+        Titled_Tip(
+            QStringList({g.Text_Matrix(1, 1), g.Text_Matrix(1, 2), g.Text_Matrix(1, 3), g.Text_Matrix(1, 8)}).join('/'),
+            g.Text_Matrix(1, 4)));
+    QToolTip::hideText();
 
     s.Negation[0]->setChecked(false);
     s.Submit->click();

@@ -1,14 +1,14 @@
 #include "views/Select_Ref.h"
 #include "model/Refs.h"
-#include "views/Grid_Widget.h"
-#include "winsupport/Twips.h"
 
+#include "Layout_Check.h"
 #include "Views_Fixture.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -32,20 +32,21 @@ struct Picker : Sample_Data {
         pick->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(pick.get()));
     }
+    QString Text(int row, int col) const { return pick->List->item(row, col)->text(); }
     int Row_Of(const QString& code) {
-        const Text_Grid& g = pick->List_Grid();
-        for (int r = 0; r < g.Rows(); ++r)
-            if (g.Text_Matrix(r, 0) == code) return r;
+        for (int r = 0; r < pick->List->rowCount(); ++r)
+            if (Text(r, 0) == code) return r;
         return -1;
     }
-    // Row, Row_Sel, Col, Col_Sel: the whole row is chosen.
-    std::array<int, 4> Selection() const {
-        const Text_Grid& g = pick->List_Grid();
-        return {g.Row(), g.Row_Sel(), g.Col(), g.Col_Sel()};
+    // The rows drawn as chosen.
+    QList<int> Chosen_Rows() const {
+        QList<int> rows;
+        for (const QModelIndex& i : pick->List->selectionModel()->selectedRows()) rows << i.row();
+        return rows;
     }
     QPoint Cell_Center(int row, int col) {
         pick->List->scrollTo(pick->List->model()->index(row, col));
-        return pick->List->viewport()->mapFrom(pick->List, pick->List->Cell_Rect(row, col).center());
+        return pick->List->visualRect(pick->List->model()->index(row, col)).center();
     }
 };
 
@@ -56,18 +57,17 @@ TEST_F(Picker, Opens_On_The_Code_Of_The_Box) {
     EXPECT_EQ(pick->windowTitle(), "Choose \"MS of coordinator\"");
     EXPECT_EQ(pick->Code_Selected->text(), "FR");
     EXPECT_EQ(pick->Val_Selected->text(), "France");
-    const Text_Grid& g = pick->List_Grid();
     // The list under its headings, the filters saying what they filter.
-    EXPECT_EQ(QStringList({g.Text_Matrix(0, 0), g.Text_Matrix(0, 1), pick->Code_Search->placeholderText(),
-                           pick->Val_Search->placeholderText()}),
+    EXPECT_EQ(QStringList({pick->List->horizontalHeaderItem(0)->text(), pick->List->horizontalHeaderItem(1)->text(),
+                           pick->Code_Search->placeholderText(), pick->Val_Search->placeholderText()}),
               (QStringList{"Code", "Name", "Code", "Name"}));
     EXPECT_GT(pick->List->horizontalHeader()->height(), 0);
-    EXPECT_EQ(g.Rows(), 1 + country->Ref_Listes->Count());
+    EXPECT_EQ(pick->List->rowCount(), country->Ref_Listes->Count());
     const int fr = Row_Of(QStringLiteral("FR"));
     ASSERT_GE(fr, 0);
-    EXPECT_EQ(g.Text_Matrix(fr, 1), "France");
-    EXPECT_EQ(Selection(), (std::array<int, 4>{fr, fr, 0, 1}));
-    EXPECT_TRUE(pick->List->Row_Is_Visible(fr));
+    EXPECT_EQ(Text(fr, 1), "France");
+    EXPECT_EQ(Chosen_Rows(), QList<int>{fr});
+    EXPECT_TRUE(pick->List->viewport()->rect().contains(pick->List->visualRect(pick->List->model()->index(fr, 1))));
 }
 
 TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
@@ -83,21 +83,20 @@ TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
         QTest::keyClicks(pick->Code_Search, QString::fromLatin1(c.code));
         QTest::keyClicks(pick->Val_Search, QString::fromLatin1(c.label));
         const auto expected = country->Get_List_Filtered(QString::fromLatin1(c.code), QString::fromLatin1(c.label));
-        const Text_Grid& g = pick->List_Grid();
-        ASSERT_EQ(g.Rows(), 1 + expected->Count());
+        ASSERT_EQ(pick->List->rowCount(), expected->Count());
         EXPECT_LT(expected->Count(), country->Ref_Listes->Count());
-        int r = 1;
-        for (const Ref& ref : *expected) EXPECT_EQ(g.Text_Matrix(r++, 0), ref.Cle());
+        int r = 0;
+        for (const Ref& ref : *expected) EXPECT_EQ(Text(r++, 0), ref.Cle());
     }
     pick->Code_Search->clear();
     pick->Val_Search->clear();
-    EXPECT_EQ(pick->List_Grid().Rows(), 1 + country->Ref_Listes->Count());
+    EXPECT_EQ(pick->List->rowCount(), country->Ref_Listes->Count());
 }
 
 TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
     Open(QStringLiteral("FR"));
     EXPECT_TRUE(pick->Ok->isDefault());
-    const auto shown_rows = [&] { return pick->List->selectionModel()->selectedRows().size(); };
+    const auto shown_rows = [&] { return Chosen_Rows().size(); };
     // France filtered out: no row drawn as chosen, the labels still say France.
     QTest::keyClicks(pick->Val_Search, QStringLiteral("ia"));
     EXPECT_EQ(shown_rows(), 0);
@@ -106,7 +105,7 @@ TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
     QTest::keyClick(pick->Val_Search, Qt::Key_Down);
     EXPECT_TRUE(pick->List->hasFocus());
     EXPECT_EQ(shown_rows(), 1);
-    const QString first = pick->List_Grid().Text_Matrix(1, 0);
+    const QString first = Text(0, 0);
     EXPECT_EQ(pick->Code_Selected->text(), first);
     QTest::keyClick(pick->List, Qt::Key_Return);
     EXPECT_EQ(box.text(), first);
@@ -135,7 +134,7 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Open(QString::fromLatin1(c.start));
-        if (c.first_row) pick->List_Grid().Set_Row(1);
+        if (c.first_row) pick->List->setCurrentCell(0, 0);
         QTest::keyClicks(pick->Code_Search, QString::fromLatin1(c.code_filter));
         switch (c.end) {
         case Double_Click_DE:
@@ -152,4 +151,9 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
         EXPECT_FALSE(pick->isVisible());
         EXPECT_TRUE(pick->Unloaded());
     }
+}
+
+TEST_F(Picker, Fits_Its_Captions_And_A_Small_Screen) {
+    Open(QStringLiteral("FR"));
+    Expect_Fitting_Window(pick.get());
 }

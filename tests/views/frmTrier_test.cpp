@@ -2,6 +2,7 @@
 #include "winsupport/Message_Service.h"
 
 #include "Grid_Cells.h"
+#include "Layout_Check.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -217,4 +218,10 @@ TEST_F(Sort_Dialog, A_Header_Click_Preselects_Its_Column) {
         dlg.cmdCancel_Click();
         EXPECT_EQ(keys, c.keys);  // nothing sorted: nothing changes
     }
+}
+
+TEST_F(Sort_Dialog, Fits_Its_Captions_And_A_Small_Screen) {
+    keys = {1, -2, 3, 0};
+    frmTrier dlg(grid, keys);
+    Expect_Fitting_Window(&dlg);
 }

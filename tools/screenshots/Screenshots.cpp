@@ -29,6 +29,7 @@
 #include "views/Select_Ref.h"
 #include "views/frmTrier.h"
 #include "winsupport/Message_Service.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,6 +42,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -230,8 +232,7 @@ void Picker_Shot() {
         },
         [](Select_Ref& p) {
             // The box's code is the selected row; scroll it into view as the user sees it.
-            const Text_Grid& g = p.List_Grid();
-            p.List->scrollTo(p.List->model()->index(g.Row(), 0), QAbstractItemView::PositionAtCenter);
+            p.List->scrollTo(p.List->model()->index(p.List->currentRow(), 1), QAbstractItemView::PositionAtCenter);
             Save(&p, QStringLiteral("select_ref.png"));
         });
     if (!seen) Problem(QStringLiteral("the code picker did not open"));
@@ -350,6 +351,8 @@ int main(int argc, char** argv) {
     Recording_Message_Service* messages = recorder.get();
     Install_Message_Service(std::move(recorder));
     Set_App_Title(QStringLiteral("Sifa_Soft"));
+    // As in the program: no window larger than the screen (a large scale factor).
+    Keep_Windows_On_Screen();
     Init_Data_Model();
 
     Welcome_Shots();
