@@ -60,6 +60,7 @@ public:
         Put(bits);
     }
     void Put_Bytes(const QByteArray& b) { out_.append(b); }
+    void Put_Raw(const char* b, qsizetype n) { out_.append(b, n); }
     // One Windows-1252 byte per character, so the length written before holds.
     bool Put_Text(const QString& s) { return Cp1252_Encode_Append(s, out_); }
 
@@ -113,6 +114,13 @@ public:
                 next_recent_ = (next_recent_ + 1) % recent_.size();
             }
         }
+        pos_ += len;
+        return true;
+    }
+    // `len` bytes in place, valid until the next read.
+    bool Get_Span(qsizetype len, const char*& bytes) {
+        if (len < 0 || !Need(len)) return false;
+        bytes = p_ + pos_;
         pos_ += len;
         return true;
     }
@@ -239,75 +247,90 @@ bool Put_Cell(Writer& w, const Value& v) {
     return false;
 }
 
-bool Get_Cell(Reader& r, Value& v) {
+bool Put_Cell(Writer& w, const Records_Table_T& t, int r, int c) {
+    const VType type = t.Type(r, c);
+    if (type != VType::String) return Put_Cell(w, t(r, c));
+    const Text_View text = t.Text(r, c);
+    // A text kept as UTF-16 is one Windows-1252 cannot hold.
+    if (text.size() > Max_Text_Length || !text.Narrow()) return false;
+    w.Put<quint16>(T_String);
+    w.Put<qint16>(static_cast<qint16>(text.size()));
+    w.Put_Raw(text.Bytes(), text.size());
+    return true;
+}
+
+bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c) {
+    Value v;
     quint16 tag = 0;
     if (!r.Get(tag)) return false;
     switch (tag) {
-    case T_Empty: v = Value(); return true;
-    case T_Null: v = Value::Null(); return true;
+    case T_Empty: t.Set_Empty(row, c); return true;
+    case T_Null: v = Value::Null(); break;
     case T_Integer: {
         qint16 x;
         if (!r.Get(x)) return false;
         v = Value::Integer(x);
-        return true;
+        break;
     }
     case T_Long: {
         qint32 x;
         if (!r.Get(x)) return false;
         v = Value::Long(x);
-        return true;
+        break;
     }
     case T_Single: {
         float x;
         if (!r.Get_Float(x)) return false;
         v = Value::Single(x);
-        return true;
+        break;
     }
     case T_Double: {
         double x;
         if (!r.Get_Double(x)) return false;
         v = Value::Double(x);
-        return true;
+        break;
     }
     case T_Currency: {
         qint64 x;
         if (!r.Get(x)) return false;
         v = Value::Currency_Raw(x);
-        return true;
+        break;
     }
     case T_Date: {
         double x;
         if (!r.Get_Double(x)) return false;
         v = Value::Date(x);
-        return true;
+        break;
     }
     case T_Error: {
         qint32 x;
         if (!r.Get(x)) return false;
         v = Value::Error(x);
-        return true;
+        break;
     }
     case T_Boolean: {
         qint16 x;
         if (!r.Get(x)) return false;
         v = Value::Boolean(x != 0);
-        return true;
+        break;
     }
     case T_Byte: {
         quint8 x;
         if (!r.Get(x)) return false;
         v = Value::Byte(x);
-        return true;
+        break;
     }
     case T_String: {
         qint16 len = 0;
-        QString s;
-        if (!r.Get(len) || !r.Get_Text(len, s)) return false;
-        v = Value::String(std::move(s));
+        const char* bytes = nullptr;
+        if (!r.Get(len) || !r.Get_Span(len, bytes)) return false;
+        t.Set_Narrow_Text(row, c, bytes, len);
         return true;
     }
     default: return false;
     }
+    t.Set(row, c, v);
+    return true;
 }
 
 qint32 Field_Count() { return Record_Description ? Record_Description->Count() : 0; }
@@ -347,7 +370,7 @@ bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, con
     w.Put<qint32>(N);
     for (int c = 0; c <= N; ++c)
         for (int r = 0; r <= R; ++r) {
-            if (!Put_Cell(w, table(r, c))) return false;
+            if (!Put_Cell(w, table, r, c)) return false;
             if (flush && buf.size() >= kPiece && !flush(buf)) return false;
         }
     return !flush || buf.isEmpty() || flush(buf);
@@ -362,7 +385,7 @@ std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const
     qsizetype textBytes = 0;
     for (int r = 0; r <= R; ++r)
         for (int c = 0; c <= N; ++c)
-            if (table(r, c).isString()) textBytes += table(r, c).rawString().size();
+            if (table.Is_Text(r, c)) textBytes += table.Text(r, c).size();
     out.reserve(64 + static_cast<qsizetype>(R + 1) * (N + 1) * 10 + textBytes);
     Advise_Huge_Pages(out.data(), static_cast<size_t>(out.capacity()));
     if (!Encode_Into(source, refs, table, out, {})) return std::nullopt;
@@ -388,8 +411,9 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out) {
     t.Resize(h.RowUpper, h.ColUpper);
     for (int c = 0; c <= h.ColUpper; ++c)
         for (int row = 0; row <= h.RowUpper; ++row)
-            if (!Get_Cell(r, t(row, c))) return false;
+            if (!Get_Cell(r, t, row, c)) return false;
     if (r.Left() != 0) return false;
+    t.Done_Loading();
     out.Swap(t);
     return true;
 }
@@ -501,8 +525,6 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
         const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
         if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Refs.Is(*refsNow))) return -1;
     }
-    // The records take about two and a half times the file (texts in UTF-16).
-    const Huge_Page_Heap heap(static_cast<size_t>(std::max<qint64>(f.size(), 0)) * 5 / 2);
     if (!Read_Cells(r, *h, Records_Table)) return -1;
     return h->RowUpper;
 }

@@ -108,7 +108,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                             v = Value::String(std::move(t));
                     }
                     if (Check(c, v, message)) {
-                        table(r, c) = std::move(v);
+                        table.Set(r, c, v);
                     } else if (Errs.size() >= Max_Problem_Lines) {
                         ++more_problems;
                     } else {
