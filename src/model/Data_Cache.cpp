@@ -12,11 +12,17 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QtEndian>
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#define SIFA_MAP_CACHE 1
+#endif
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -73,6 +79,7 @@ private:
 class Reader {
 public:
     Reader(const QByteArray& in, qsizetype pos) : p_(in.constData()), n_(in.size()), pos_(pos) {}
+    Reader(const char* in, qsizetype size, qsizetype pos) : p_(in), n_(size), pos_(pos) {}
     explicit Reader(QIODevice& dev) : dev_(&dev), p_(nullptr), n_(0), pos_(0) {}
     template <typename T> bool Get(T& v) {
         if (!Need(sizeof(T))) return false;
@@ -259,7 +266,7 @@ bool Put_Cell(Writer& w, const Records_Table_T& t, int r, int c) {
     return true;
 }
 
-bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c) {
+bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c, bool in_place) {
     Value v;
     quint16 tag = 0;
     if (!r.Get(tag)) return false;
@@ -324,7 +331,7 @@ bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c) {
         qint16 len = 0;
         const char* bytes = nullptr;
         if (!r.Get(len) || !r.Get_Span(len, bytes)) return false;
-        t.Set_Narrow_Text(row, c, bytes, len);
+        t.Set_Narrow_Text(row, c, bytes, len, in_place);
         return true;
     }
     default: return false;
@@ -400,7 +407,14 @@ std::optional<Cache_Header> Read_Header(Reader& r) {
     return h;
 }
 
-bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out) {
+// `mapped`: the file's bytes, mapped, that r reads; texts stay where they lie.
+struct Mapped_File {
+    const char* bytes = nullptr;
+    qsizetype size = 0;
+    std::shared_ptr<const void> keep;
+};
+
+bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out, const Mapped_File* mapped = nullptr) {
     // No workbook holds more records than its rows under the header.
     if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
@@ -409,9 +423,22 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out) {
     if (cells * 2 > r.Left()) return false;
     Records_Table_T t;
     t.Resize(h.RowUpper, h.ColUpper);
-    for (int c = 0; c <= h.ColUpper; ++c)
+    if (mapped) t.Keep_Bytes(mapped->bytes, static_cast<size_t>(mapped->size), mapped->keep);
+    for (int c = 0; c <= h.ColUpper; ++c) {
+        const qsizetype from = r.Pos();
         for (int row = 0; row <= h.RowUpper; ++row)
-            if (!Get_Cell(r, t, row, c)) return false;
+            if (!Get_Cell(r, t, row, c, mapped != nullptr)) return false;
+#if defined(SIFA_MAP_CACHE)
+        // The pages of a column read are given back: its texts come in again from the
+        // file when something asks for them, so a search of one language never holds the
+        // other language's texts.
+        if (mapped) {
+            const auto page = static_cast<qsizetype>(sysconf(_SC_PAGESIZE));
+            const qsizetype a = (from + page - 1) / page * page, b = r.Pos() / page * page;
+            if (b > a) ::madvise(const_cast<char*>(mapped->bytes) + a, static_cast<size_t>(b - a), MADV_DONTNEED);
+        }
+#endif
+    }
     if (r.Left() != 0) return false;
     t.Done_Loading();
     out.Swap(t);
@@ -525,6 +552,24 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
         const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
         if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Refs.Is(*refsNow))) return -1;
     }
+#if defined(SIFA_MAP_CACHE)
+    // Mapped, the file's texts are used where they lie: no copy of them, and no fresh
+    // memory for the system to clear. Ours are written through a new file and a rename,
+    // so the mapped one stays as it was.
+    const qint64 size = f.size();
+    if (size > 0 && size <= std::numeric_limits<qsizetype>::max()) {
+        void* m = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, f.handle(), 0);
+        if (m != MAP_FAILED) {
+            Mapped_File mapped{static_cast<const char*>(m), static_cast<qsizetype>(size),
+                               std::shared_ptr<const void>(m, [size](const void* p) {
+                                   ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
+                               })};
+            Reader mr(mapped.bytes, mapped.size, 0);
+            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records_Table, &mapped)) return -1;
+            return h->RowUpper;
+        }
+    }
+#endif
     if (!Read_Cells(r, *h, Records_Table)) return -1;
     return h->RowUpper;
 }

@@ -137,10 +137,37 @@ void Records_Table_T::Put_Text_Id(int r, int c, std::uint32_t id) {
     col.payload[at] = static_cast<std::uint32_t>(it->second);
 }
 
-void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size) {
+void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place) {
     Column& col = Col(c);
+    const auto at = static_cast<std::size_t>(r);
+    if (size <= 8) {
+        // Codes: a few short texts fill a column; their bytes alone tell them apart.
+        constexpr int kBits = 8;
+        std::uint64_t key = 0;
+        for (qsizetype i = 0; i < size; ++i)
+            key |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+        if (col.short_texts.empty()) col.short_texts.resize(std::size_t(1) << kBits);
+        Column::Short_Text& e =
+            col.short_texts[((key + static_cast<std::uint64_t>(size)) * 0x9E3779B97F4A7C15ull) >> (64 - kBits)];
+        if (e.kind != 0 && e.bytes == key && e.size == size) {
+            col.kind[at] = e.kind;
+            col.payload[at] = e.payload;
+            return;
+        }
+        Put_Text_Id(r, c, pool_.Add_Narrow(bytes, size));
+        e.bytes = key;
+        e.size = static_cast<std::uint8_t>(size);
+        e.kind = col.kind[at];
+        e.payload = col.payload[at];
+        return;
+    }
     // Codes and names repeat down a column: the last few texts of the column are tried
     // before the pool's own index, which is large and slow to reach.
+    // A long text used where it lies costs no memory of ours: it is not looked for.
+    if (in_place && size > 64) {
+        Put_Text_Id(r, c, pool_.Add_In_Place(bytes, size));
+        return;
+    }
     const std::uint64_t hash = Text_Pool::Narrow_Hash(bytes, size);
     if (col.recent.empty()) col.recent.assign(kRecent, 0);
     std::uint64_t& slot = col.recent[(hash >> 7) % kRecent];
@@ -149,7 +176,6 @@ void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype
         id = static_cast<std::uint32_t>(slot) - 1;
         if (col.code_column) {
             // The same text as the cell above is the same code.
-            const auto at = static_cast<std::size_t>(r);
             if (r > 0 && col.kind[at - 1] == (static_cast<std::uint8_t>(VType::String) | Coded) &&
                 col.codes[col.payload[at - 1]] == id) {
                 col.kind[at] = col.kind[at - 1];
@@ -158,7 +184,7 @@ void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype
             }
         }
     } else {
-        id = pool_.Add_Narrow(bytes, size, hash);
+        id = in_place ? pool_.Add_In_Place(bytes, size) : pool_.Add_Narrow(bytes, size, hash);
         slot = (hash & 0xFFFFFFFF00000000ull) | (static_cast<std::uint64_t>(id) + 1);
     }
     Put_Text_Id(r, c, id);

@@ -79,8 +79,13 @@ public:
     void Set(int r, int c, const Value& v);
     void Set_Empty(int r, int c) { Col(c).kind[r] = 0; }
     void Set_Boolean(int r, int c, bool b);
-    // A text given as Windows-1252 bytes.
-    void Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size);
+    // A text given as Windows-1252 bytes; `in_place`: bytes inside those given to
+    // Keep_Bytes, used where they lie (a long text met again far down its column is then
+    // not looked for: it costs no memory of ours).
+    void Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place = false);
+    void Keep_Bytes(const char* base, std::size_t size, std::shared_ptr<const void> keep) {
+        pool_.Keep_Bytes(base, size, std::move(keep));
+    }
     // All texts are in: the pool's lookup index is given back.
     void Done_Loading() { pool_.Drop_Index(); }
 
@@ -97,6 +102,12 @@ private:
         // While texts come in: the codes by text id, and the last texts met by their hash.
         std::unordered_map<std::uint32_t, std::int32_t> code_of_text;
         std::vector<std::uint64_t> recent;  // hash's upper half << 32 | (text id + 1)
+        struct Short_Text {
+            std::uint64_t bytes = 0;
+            std::uint32_t payload = 0;
+            std::uint8_t size = 0, kind = 0;  // kind 0: a free entry
+        };
+        std::vector<Short_Text> short_texts;  // texts of up to 8 bytes, by their bytes
     };
     const Column& Col(int c) const { return columns_[static_cast<std::size_t>(c)]; }
     Column& Col(int c) { return columns_[static_cast<std::size_t>(c)]; }

@@ -23,9 +23,15 @@ std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
     return h * 0xFF51AFD7ED558CCDull;
 }
 
-std::uint64_t Word(const unsigned char* p, std::size_t n) {
+std::uint64_t Word(const unsigned char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+std::uint64_t Tail(const unsigned char* p, std::size_t n) {
     std::uint64_t w = 0;
-    std::memcpy(&w, p, std::min<std::size_t>(n, 8));
+    for (std::size_t i = 0; i < n; ++i) w |= static_cast<std::uint64_t>(p[i]) << (8 * i);
     return w;
 }
 
@@ -35,10 +41,12 @@ std::uint64_t Hash_Bytes(const void* data, std::size_t bytes, bool narrow) {
     const auto* p = static_cast<const unsigned char*>(data);
     std::uint64_t h = Mix(bytes * 2 + (narrow ? 1 : 0), 0x2545F4914F6CDD1Dull);
     if (bytes <= 48) {
-        for (std::size_t i = 0; i < bytes; i += 8) h = Mix(h, Word(p + i, bytes - i));
+        std::size_t i = 0;
+        for (; i + 8 <= bytes; i += 8) h = Mix(h, Word(p + i));
+        if (i < bytes) h = Mix(h, Tail(p + i, bytes - i));
     } else {
         const std::size_t spots[3] = {0, bytes / 2 - 8, bytes - 16};
-        for (std::size_t s : spots) h = Mix(Mix(h, Word(p + s, 8)), Word(p + s + 8, 8));
+        for (std::size_t s : spots) h = Mix(Mix(h, Word(p + s)), Word(p + s + 8));
     }
     return h ^ (h >> 29);
 }
@@ -86,17 +94,20 @@ Text_Pool::Text_Pool(Text_Pool&&) noexcept = default;
 Text_Pool& Text_Pool::operator=(Text_Pool&&) noexcept = default;
 
 char* Text_Pool::Room(std::size_t bytes, std::uint64_t& address) {
-    if (blocks_.empty() || block_size_ - used_ < bytes) {
+    if (!current_ || block_size_ - used_ < bytes) {
         const std::size_t size = std::max(kBlock, (bytes + kAlign - 1) / kAlign * kAlign);
         char* p = static_cast<char*>(std::aligned_alloc(kAlign, size));
         if (!p) throw std::bad_alloc();
         Advise_Huge_Pages(p, size);
-        blocks_.emplace_back(p);
+        owned_.emplace_back(p);
+        current_ = p;
+        current_block_ = static_cast<std::uint32_t>(blocks_.size());
+        blocks_.push_back(p);
         block_size_ = size;
         used_ = 0;
     }
-    address = (static_cast<std::uint64_t>(blocks_.size() - 1) << 32) | used_;
-    char* at = blocks_.back().get() + used_;
+    address = (static_cast<std::uint64_t>(current_block_) << 32) | used_;
+    char* at = current_ + used_;
     // UTF-16 texts stay aligned for their units.
     used_ += (bytes + 1) & ~std::size_t(1);
     used_total_ += bytes;
@@ -105,7 +116,7 @@ char* Text_Pool::Room(std::size_t bytes, std::uint64_t& address) {
 
 Text_View Text_Pool::View(std::uint32_t id) const {
     const std::uint64_t a = address_[id];
-    const char* p = blocks_[static_cast<std::size_t>((a & ~kWide) >> 32)].get() + (a & 0xFFFFFFFFu);
+    const char* p = blocks_[static_cast<std::size_t>((a & ~kWide) >> 32)] + (a & 0xFFFFFFFFu);
     if (a & kWide) return Text_View(reinterpret_cast<const char16_t*>(p), size_[id]);
     return Text_View(p, size_[id]);
 }
@@ -128,7 +139,7 @@ void Text_Pool::Index_Insert(std::uint64_t hash, std::uint32_t id) {
     const std::size_t mask = index_.size() - 1;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
     while (index_[i] != 0) i = (i + 1) & mask;
-    index_[i] = (hash & 0xFFFFFFFF00000000ull) | (static_cast<std::uint64_t>(id) + 1);
+    index_[i] = (hash << 32) | (static_cast<std::uint64_t>(id) + 1);
     ++indexed_;
 }
 
@@ -143,11 +154,9 @@ void Text_Pool::Grow_Index() {
         for (std::uint32_t id = 0; id < Count(); ++id) Index_Insert(Hash_Of(id), id);
         return;
     }
+    // A slot keeps the lower half of its text's hash, all that places it.
     for (std::uint64_t slot : old)
-        if (slot) {
-            const auto id = static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1);
-            Index_Insert(Hash_Of(id), id);
-        }
+        if (slot) Index_Insert(slot >> 32, static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1));
 }
 
 void Text_Pool::Drop_Index() {
@@ -159,7 +168,7 @@ std::uint32_t Text_Pool::Add_Bytes(const void* data, std::size_t bytes, qsizetyp
                                    std::uint64_t hash) {
     if (index_.empty() || 2 * (indexed_ + 1) > index_.size()) Grow_Index();
     const std::size_t mask = index_.size() - 1;
-    const std::uint64_t upper = hash & 0xFFFFFFFF00000000ull;
+    const std::uint64_t upper = hash << 32;
     int compares = 0;
     bool shareable = true;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
@@ -182,6 +191,27 @@ std::uint32_t Text_Pool::Add_Bytes(const void* data, std::size_t bytes, qsizetyp
         index_[i] = upper | (static_cast<std::uint64_t>(id) + 1);
         ++indexed_;
     }
+    return id;
+}
+
+// Kept bytes are seen through windows of 2 GiB, as many block numbers.
+constexpr unsigned kWindow_Bits = 31;
+
+void Text_Pool::Keep_Bytes(const char* base, std::size_t size, std::shared_ptr<const void> keep) {
+    kept_.push_back(std::move(keep));
+    kept_base_ = base;
+    kept_size_ = size;
+    kept_first_block_ = static_cast<std::uint32_t>(blocks_.size());
+    for (std::size_t at = 0; at < size || at == 0; at += std::size_t(1) << kWindow_Bits) blocks_.push_back(base + at);
+}
+
+std::uint32_t Text_Pool::Add_In_Place(const char* bytes, qsizetype size) {
+    const auto offset = static_cast<std::size_t>(bytes - kept_base_);
+    const std::uint64_t block = kept_first_block_ + (offset >> kWindow_Bits);
+    const auto id = static_cast<std::uint32_t>(address_.size());
+    address_.push_back((block << 32) | (offset & ((std::size_t(1) << kWindow_Bits) - 1)));
+    size_.push_back(static_cast<std::uint32_t>(size));
+    used_total_ += static_cast<std::size_t>(size);
     return id;
 }
 

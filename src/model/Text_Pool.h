@@ -51,6 +51,10 @@ public:
     std::size_t Count() const { return address_.size(); }
     // Bytes held by the texts.
     std::size_t Bytes() const { return used_total_; }
+    // Bytes that stay in place while `keep` lives (a mapped file): texts inside them are
+    // named by Add_In_Place without being copied or looked up.
+    void Keep_Bytes(const char* base, std::size_t size, std::shared_ptr<const void> keep);
+    std::uint32_t Add_In_Place(const char* bytes, qsizetype size);
     // No more texts coming for a while: the lookup index goes (it comes back if needed).
     void Drop_Index();
 
@@ -65,14 +69,21 @@ private:
     struct Block_Free {
         void operator()(char* p) const;
     };
-    std::vector<std::unique_ptr<char, Block_Free>> blocks_;
-    std::size_t used_ = 0;  // in the last block
-    std::size_t block_size_ = 0;  // of the last block
+    std::vector<std::unique_ptr<char, Block_Free>> owned_;
+    std::vector<const char*> blocks_;  // by block number: owned blocks and windows on kept bytes
+    std::vector<std::shared_ptr<const void>> kept_;
+    char* current_ = nullptr;  // the owned block texts are added to
+    std::uint32_t current_block_ = 0;
+    std::size_t used_ = 0;  // in the current block
+    std::size_t block_size_ = 0;  // of the current block
     std::size_t used_total_ = 0;
     // Per text: block number << 32 | offset, with the top bit set for UTF-16; and its size in characters.
     std::vector<std::uint64_t> address_;
     std::vector<std::uint32_t> size_;
-    // Open addressing: hash's upper half << 32 | (id + 1); 0 is a free slot.
+    // Open addressing: the hash's lower half << 32 | (id + 1); 0 is a free slot.
     std::vector<std::uint64_t> index_;
     std::size_t indexed_ = 0;
+    const char* kept_base_ = nullptr;
+    std::size_t kept_size_ = 0;
+    std::uint32_t kept_first_block_ = 0;
 };

@@ -186,29 +186,37 @@ bool Folded_Equal(const unsigned char* text, const unsigned char* lowered, qsize
     return true;
 }
 
-// Whether `lowered` (already lower-case) occurs in text, letter case aside. The bytes
-// that lower to its first byte are looked for sixteen at a time.
+// The bytes that lower to `lowered`; false when there are more than two.
+bool Two_Variants(unsigned char lowered, const unsigned char* lower, unsigned char out[2]) {
+    int k = 0;
+    for (int b = 0; b < 256; ++b)
+        if (lower[b] == lowered) {
+            if (k == 2) return false;
+            out[k++] = static_cast<unsigned char>(b);
+        }
+    if (k == 1) out[1] = out[0];
+    return k >= 1;
+}
+
+// Whether `lowered` (already lower-case) occurs in text, letter case aside. Places where
+// both its first and its last byte fit are looked for sixteen at a time.
 bool Folded_Contains(const unsigned char* text, qsizetype n, const QByteArray& lowered, const unsigned char* lower) {
     const auto* c = reinterpret_cast<const unsigned char*>(lowered.constData());
     const qsizetype m = lowered.size();
     if (m > n) return false;
-    unsigned char first[4];
-    int k = 0;
-    for (int b = 0; b < 256 && k <= 4; ++b)
-        if (lower[b] == c[0]) {
-            if (k < 4) first[k] = static_cast<unsigned char>(b);
-            ++k;
-        }
     const qsizetype last = n - m;
     qsizetype i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
-    if (k >= 1 && k <= 2) {
-        const __m128i a = _mm_set1_epi8(static_cast<char>(first[0]));
-        const __m128i b = _mm_set1_epi8(static_cast<char>(first[k - 1]));
+    unsigned char first[2], final[2];
+    if (Two_Variants(c[0], lower, first) && Two_Variants(c[m - 1], lower, final)) {
+        const __m128i f0 = _mm_set1_epi8(static_cast<char>(first[0])), f1 = _mm_set1_epi8(static_cast<char>(first[1]));
+        const __m128i l0 = _mm_set1_epi8(static_cast<char>(final[0])), l1 = _mm_set1_epi8(static_cast<char>(final[1]));
         for (; i + 16 <= last + 1; i += 16) {
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-            unsigned bits =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(x, b))));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + m - 1));
+            const __m128i hit = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(x, f0), _mm_cmpeq_epi8(x, f1)),
+                                              _mm_or_si128(_mm_cmpeq_epi8(y, l0), _mm_cmpeq_epi8(y, l1)));
+            unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit));
             while (bits) {
                 const int j = __builtin_ctz(bits);
                 if (Folded_Equal(text + i + j + 1, c + 1, m - 1, lower)) return true;
