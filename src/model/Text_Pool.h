@@ -1,8 +1,9 @@
 #pragma once
 // The texts of the records, each distinct text held once and named by a number. A text
 // that Windows-1252 can hold is kept as those bytes, one a character, as Data.dat
-// stores it; any other text as UTF-16. So a text read from the cache is copied, never
-// decoded, until something asks for it as a QString.
+// stores it; any other text as UTF-16. So a text read from the cache is never decoded
+// until something asks for it as a QString, and a long one is not even copied: it is
+// named where it lies in the mapped file (Keep_Bytes, Add_In_Place).
 #include <QString>
 #include <QStringView>
 #include <cstdint>
