@@ -12,11 +12,17 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QtEndian>
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#define SIFA_MAP_CACHE 1
+#endif
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -60,6 +66,7 @@ public:
         Put(bits);
     }
     void Put_Bytes(const QByteArray& b) { out_.append(b); }
+    void Put_Raw(const char* b, qsizetype n) { out_.append(b, n); }
     // One Windows-1252 byte per character, so the length written before holds.
     bool Put_Text(const QString& s) { return Cp1252_Encode_Append(s, out_); }
 
@@ -72,6 +79,7 @@ private:
 class Reader {
 public:
     Reader(const QByteArray& in, qsizetype pos) : p_(in.constData()), n_(in.size()), pos_(pos) {}
+    Reader(const char* in, qsizetype size, qsizetype pos) : p_(in), n_(size), pos_(pos) {}
     explicit Reader(QIODevice& dev) : dev_(&dev), p_(nullptr), n_(0), pos_(0) {}
     template <typename T> bool Get(T& v) {
         if (!Need(sizeof(T))) return false;
@@ -113,6 +121,13 @@ public:
                 next_recent_ = (next_recent_ + 1) % recent_.size();
             }
         }
+        pos_ += len;
+        return true;
+    }
+    // `len` bytes in place, valid until the next read.
+    bool Get_Span(qsizetype len, const char*& bytes) {
+        if (len < 0 || !Need(len)) return false;
+        bytes = p_ + pos_;
         pos_ += len;
         return true;
     }
@@ -239,75 +254,90 @@ bool Put_Cell(Writer& w, const Value& v) {
     return false;
 }
 
-bool Get_Cell(Reader& r, Value& v) {
+bool Put_Cell(Writer& w, const Records_Table_T& t, int r, int c) {
+    const VType type = t.Type(r, c);
+    if (type != VType::String) return Put_Cell(w, t(r, c));
+    const Text_View text = t.Text(r, c);
+    // A text kept as UTF-16 is one Windows-1252 cannot hold.
+    if (text.size() > Max_Text_Length || !text.Narrow()) return false;
+    w.Put<quint16>(T_String);
+    w.Put<qint16>(static_cast<qint16>(text.size()));
+    w.Put_Raw(text.Bytes(), text.size());
+    return true;
+}
+
+bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c, bool in_place) {
+    Value v;
     quint16 tag = 0;
     if (!r.Get(tag)) return false;
     switch (tag) {
-    case T_Empty: v = Value(); return true;
-    case T_Null: v = Value::Null(); return true;
+    case T_Empty: t.Set_Empty(row, c); return true;
+    case T_Null: v = Value::Null(); break;
     case T_Integer: {
         qint16 x;
         if (!r.Get(x)) return false;
         v = Value::Integer(x);
-        return true;
+        break;
     }
     case T_Long: {
         qint32 x;
         if (!r.Get(x)) return false;
         v = Value::Long(x);
-        return true;
+        break;
     }
     case T_Single: {
         float x;
         if (!r.Get_Float(x)) return false;
         v = Value::Single(x);
-        return true;
+        break;
     }
     case T_Double: {
         double x;
         if (!r.Get_Double(x)) return false;
         v = Value::Double(x);
-        return true;
+        break;
     }
     case T_Currency: {
         qint64 x;
         if (!r.Get(x)) return false;
         v = Value::Currency_Raw(x);
-        return true;
+        break;
     }
     case T_Date: {
         double x;
         if (!r.Get_Double(x)) return false;
         v = Value::Date(x);
-        return true;
+        break;
     }
     case T_Error: {
         qint32 x;
         if (!r.Get(x)) return false;
         v = Value::Error(x);
-        return true;
+        break;
     }
     case T_Boolean: {
         qint16 x;
         if (!r.Get(x)) return false;
         v = Value::Boolean(x != 0);
-        return true;
+        break;
     }
     case T_Byte: {
         quint8 x;
         if (!r.Get(x)) return false;
         v = Value::Byte(x);
-        return true;
+        break;
     }
     case T_String: {
         qint16 len = 0;
-        QString s;
-        if (!r.Get(len) || !r.Get_Text(len, s)) return false;
-        v = Value::String(std::move(s));
+        const char* bytes = nullptr;
+        if (!r.Get(len) || !r.Get_Span(len, bytes)) return false;
+        t.Set_Narrow_Text(row, c, bytes, len, in_place);
         return true;
     }
     default: return false;
     }
+    t.Set(row, c, v);
+    return true;
 }
 
 qint32 Field_Count() { return Record_Description ? Record_Description->Count() : 0; }
@@ -347,7 +377,7 @@ bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, con
     w.Put<qint32>(N);
     for (int c = 0; c <= N; ++c)
         for (int r = 0; r <= R; ++r) {
-            if (!Put_Cell(w, table(r, c))) return false;
+            if (!Put_Cell(w, table, r, c)) return false;
             if (flush && buf.size() >= kPiece && !flush(buf)) return false;
         }
     return !flush || buf.isEmpty() || flush(buf);
@@ -362,7 +392,7 @@ std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const
     qsizetype textBytes = 0;
     for (int r = 0; r <= R; ++r)
         for (int c = 0; c <= N; ++c)
-            if (table(r, c).isString()) textBytes += table(r, c).rawString().size();
+            if (table.Is_Text(r, c)) textBytes += table.Text(r, c).size();
     out.reserve(64 + static_cast<qsizetype>(R + 1) * (N + 1) * 10 + textBytes);
     Advise_Huge_Pages(out.data(), static_cast<size_t>(out.capacity()));
     if (!Encode_Into(source, refs, table, out, {})) return std::nullopt;
@@ -377,7 +407,14 @@ std::optional<Cache_Header> Read_Header(Reader& r) {
     return h;
 }
 
-bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out) {
+// `mapped`: the file's bytes, mapped, that r reads; texts stay where they lie.
+struct Mapped_File {
+    const char* bytes = nullptr;
+    qsizetype size = 0;
+    std::shared_ptr<const void> keep;
+};
+
+bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out, const Mapped_File* mapped = nullptr) {
     // No workbook holds more records than its rows under the header.
     if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
@@ -386,10 +423,24 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out) {
     if (cells * 2 > r.Left()) return false;
     Records_Table_T t;
     t.Resize(h.RowUpper, h.ColUpper);
-    for (int c = 0; c <= h.ColUpper; ++c)
+    if (mapped) t.Keep_Bytes(mapped->bytes, static_cast<size_t>(mapped->size), mapped->keep);
+    for (int c = 0; c <= h.ColUpper; ++c) {
+        const qsizetype from = r.Pos();
         for (int row = 0; row <= h.RowUpper; ++row)
-            if (!Get_Cell(r, t(row, c))) return false;
+            if (!Get_Cell(r, t, row, c, mapped != nullptr)) return false;
+#if defined(SIFA_MAP_CACHE)
+        // The pages of a column read are given back: its texts come in again from the
+        // file when something asks for them, so a search of one language never holds the
+        // other language's texts.
+        if (mapped) {
+            const auto page = static_cast<qsizetype>(sysconf(_SC_PAGESIZE));
+            const qsizetype a = (from + page - 1) / page * page, b = r.Pos() / page * page;
+            if (b > a) ::madvise(const_cast<char*>(mapped->bytes) + a, static_cast<size_t>(b - a), MADV_DONTNEED);
+        }
+#endif
+    }
     if (r.Left() != 0) return false;
+    t.Done_Loading();
     out.Swap(t);
     return true;
 }
@@ -501,8 +552,24 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
         const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
         if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Refs.Is(*refsNow))) return -1;
     }
-    // The records take about two and a half times the file (texts in UTF-16).
-    const Huge_Page_Heap heap(static_cast<size_t>(std::max<qint64>(f.size(), 0)) * 5 / 2);
+#if defined(SIFA_MAP_CACHE)
+    // Mapped, the file's texts are used where they lie: no copy of them, and no fresh
+    // memory for the system to clear. Ours are written through a new file and a rename,
+    // so the mapped one stays as it was.
+    const qint64 size = f.size();
+    if (size > 0 && size <= std::numeric_limits<qsizetype>::max()) {
+        void* m = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, f.handle(), 0);
+        if (m != MAP_FAILED) {
+            Mapped_File mapped{static_cast<const char*>(m), static_cast<qsizetype>(size),
+                               std::shared_ptr<const void>(m, [size](const void* p) {
+                                   ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
+                               })};
+            Reader mr(mapped.bytes, mapped.size, 0);
+            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records_Table, &mapped)) return -1;
+            return h->RowUpper;
+        }
+    }
+#endif
     if (!Read_Cells(r, *h, Records_Table)) return -1;
     return h->RowUpper;
 }

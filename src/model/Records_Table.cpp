@@ -1,31 +1,220 @@
 #include "model/Records_Table.h"
 
 #include "model/Huge_Pages.h"
+#include "model/Record_Description.h"
+
+#include <cmath>
+#include <cstring>
 
 Records_Table_T Records_Table;
 
+namespace {
+
+constexpr std::size_t kRecent = 64;  // texts remembered per column while loading
+
+template <typename To, typename From> To Bits(From f) {
+    static_assert(sizeof(To) == sizeof(From));
+    To t;
+    std::memcpy(&t, &f, sizeof t);
+    return t;
+}
+
+// A double that a 32-bit payload holds exactly (not -0, whose sign must survive).
+bool Fits_Payload(double d) {
+    return d >= -2147483648.0 && d <= 2147483647.0 && d == std::trunc(d) && !(d == 0 && std::signbit(d));
+}
+
+}  // namespace
+
+Records_Table_T::Records_Table_T() = default;
+Records_Table_T::~Records_Table_T() = default;
+Records_Table_T::Records_Table_T(Records_Table_T&&) noexcept = default;
+Records_Table_T& Records_Table_T::operator=(Records_Table_T&&) noexcept = default;
+
 void Records_Table_T::Resize(int rowUpper, int colUpper) {
-    if (rowUpper < 0 || colUpper < 0) {
-        Clear();
-        return;
-    }
+    Clear();
+    if (rowUpper < 0 || colUpper < 0) return;
     rows_ = rowUpper + 1;
-    cols_ = colUpper + 1;
-    const size_t n = static_cast<size_t>(rows_) * cols_;
-    std::vector<Value> cells;
-    cells.reserve(n);
-    Advise_Huge_Pages(cells.data(), n * sizeof(Value));
-    cells.resize(n);
-    cells_.swap(cells);
+    columns_.resize(static_cast<std::size_t>(colUpper) + 1);
+    for (int c = 0; c <= colUpper; ++c) {
+        Column& col = columns_[static_cast<std::size_t>(c)];
+        const auto n = static_cast<std::size_t>(rows_);
+        col.kind.reserve(n);
+        col.payload.reserve(n);
+        Advise_Huge_Pages(col.kind.data(), n);
+        Advise_Huge_Pages(col.payload.data(), n * sizeof(std::uint32_t));
+        col.kind.assign(n, 0);
+        col.payload.assign(n, 0);
+        const Champ* field = Record_Description && c >= 1 ? Record_Description->Get_Champs().Item(c) : nullptr;
+        col.code_column = field && field->Type() == Type_Code;
+    }
 }
 
 void Records_Table_T::Clear() {
-    rows_ = cols_ = 0;
-    std::vector<Value>().swap(cells_);
+    rows_ = 0;
+    std::vector<Column>().swap(columns_);
+    pool_ = Text_Pool();
 }
 
 void Records_Table_T::Swap(Records_Table_T& other) noexcept {
     std::swap(rows_, other.rows_);
-    std::swap(cols_, other.cols_);
-    cells_.swap(other.cells_);
+    columns_.swap(other.columns_);
+    std::swap(pool_, other.pool_);
+}
+
+std::uint32_t Records_Table_T::Text_Id(int r, int c) const {
+    const Column& col = Col(c);
+    const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
+    return (col.kind[static_cast<std::size_t>(r)] & Coded) ? col.codes[p] : p;
+}
+
+double Records_Table_T::Number(int r, int c) const {
+    const Column& col = Col(c);
+    const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
+    const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
+    const std::uint64_t w = (k & Wide) ? col.wide[p] : 0;
+    switch (static_cast<VType>(k & Kind_Mask)) {
+    case VType::Integer:
+    case VType::Long:
+    case VType::Error: return static_cast<std::int32_t>(p);
+    case VType::Byte: return p;
+    case VType::Boolean: return p ? -1 : 0;
+    case VType::Single: return Bits<float>(p);
+    case VType::Double:
+    case VType::Date: return (k & Wide) ? Bits<double>(w) : static_cast<std::int32_t>(p);
+    case VType::Currency: return static_cast<double>(static_cast<std::int64_t>(w)) / 10000.0;
+    default: return 0;
+    }
+}
+
+Value Records_Table_T::operator()(int r, int c) const {
+    const Column& col = Col(c);
+    const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
+    const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
+    switch (static_cast<VType>(k & Kind_Mask)) {
+    case VType::Empty: return Value();
+    case VType::Null: return Value::Null();
+    case VType::Integer: return Value::Integer(static_cast<std::int16_t>(p));
+    case VType::Long: return Value::Long(static_cast<std::int32_t>(p));
+    case VType::Single: return Value::Single(Bits<float>(p));
+    case VType::Double: return Value::Double((k & Wide) ? Bits<double>(col.wide[p]) : static_cast<std::int32_t>(p));
+    case VType::Currency: return Value::Currency_Raw(static_cast<std::int64_t>(col.wide[p]));
+    case VType::Date: return Value::Date((k & Wide) ? Bits<double>(col.wide[p]) : static_cast<std::int32_t>(p));
+    case VType::String: return Value::String(Text(r, c).To_String());
+    case VType::Error: return Value::Error(static_cast<std::int32_t>(p));
+    case VType::Boolean: return Value::Boolean(p != 0);
+    case VType::Byte: return Value::Byte(static_cast<std::uint8_t>(p));
+    }
+    return Value();
+}
+
+void Records_Table_T::Put_Wide(Column& col, int r, VType t, std::uint64_t bits) {
+    col.kind[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(t) | Wide;
+    col.payload[static_cast<std::size_t>(r)] = static_cast<std::uint32_t>(col.wide.size());
+    col.wide.push_back(bits);
+}
+
+void Records_Table_T::Set_Boolean(int r, int c, bool b) {
+    Column& col = Col(c);
+    col.kind[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(VType::Boolean);
+    col.payload[static_cast<std::size_t>(r)] = b ? 1 : 0;
+}
+
+void Records_Table_T::Put_Text_Id(int r, int c, std::uint32_t id) {
+    Column& col = Col(c);
+    const auto at = static_cast<std::size_t>(r);
+    if (!col.code_column) {
+        col.kind[at] = static_cast<std::uint8_t>(VType::String);
+        col.payload[at] = id;
+        return;
+    }
+    auto it = col.code_of_text.find(id);
+    if (it == col.code_of_text.end()) {
+        it = col.code_of_text.emplace(id, static_cast<std::int32_t>(col.codes.size())).first;
+        col.codes.push_back(id);
+    }
+    col.kind[at] = static_cast<std::uint8_t>(VType::String) | Coded;
+    col.payload[at] = static_cast<std::uint32_t>(it->second);
+}
+
+void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place) {
+    Column& col = Col(c);
+    const auto at = static_cast<std::size_t>(r);
+    if (size <= 8) {
+        // Codes: a few short texts fill a column; their bytes alone tell them apart.
+        constexpr int kBits = 8;
+        std::uint64_t key = 0;
+        for (qsizetype i = 0; i < size; ++i)
+            key |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+        if (col.short_texts.empty()) col.short_texts.resize(std::size_t(1) << kBits);
+        Column::Short_Text& e =
+            col.short_texts[((key + static_cast<std::uint64_t>(size)) * 0x9E3779B97F4A7C15ull) >> (64 - kBits)];
+        if (e.kind != 0 && e.bytes == key && e.size == size) {
+            col.kind[at] = e.kind;
+            col.payload[at] = e.payload;
+            return;
+        }
+        Put_Text_Id(r, c, pool_.Add_Narrow(bytes, size));
+        e.bytes = key;
+        e.size = static_cast<std::uint8_t>(size);
+        e.kind = col.kind[at];
+        e.payload = col.payload[at];
+        return;
+    }
+    // Codes and names repeat down a column: the last few texts of the column are tried
+    // before the pool's own index, which is large and slow to reach.
+    // A long text used where it lies costs no memory of ours: it is not looked for.
+    if (in_place && size > 64) {
+        Put_Text_Id(r, c, pool_.Add_In_Place(bytes, size));
+        return;
+    }
+    const std::uint64_t hash = Text_Pool::Narrow_Hash(bytes, size);
+    if (col.recent.empty()) col.recent.assign(kRecent, 0);
+    std::uint64_t& slot = col.recent[(hash >> 7) % kRecent];
+    std::uint32_t id;
+    if (slot != 0 && (slot >> 32) == (hash >> 32) && pool_.Is(static_cast<std::uint32_t>(slot) - 1, bytes, size)) {
+        id = static_cast<std::uint32_t>(slot) - 1;
+        if (col.code_column) {
+            // The same text as the cell above is the same code.
+            if (r > 0 && col.kind[at - 1] == (static_cast<std::uint8_t>(VType::String) | Coded) &&
+                col.codes[col.payload[at - 1]] == id) {
+                col.kind[at] = col.kind[at - 1];
+                col.payload[at] = col.payload[at - 1];
+                return;
+            }
+        }
+    } else {
+        id = in_place ? pool_.Add_In_Place(bytes, size) : pool_.Add_Narrow(bytes, size, hash);
+        slot = (hash & 0xFFFFFFFF00000000ull) | (static_cast<std::uint64_t>(id) + 1);
+    }
+    Put_Text_Id(r, c, id);
+}
+
+void Records_Table_T::Set(int r, int c, const Value& v) {
+    Column& col = Col(c);
+    const auto at = static_cast<std::size_t>(r);
+    const VType t = v.type();
+    std::uint32_t p = 0;
+    switch (t) {
+    case VType::Empty: col.kind[at] = 0; return;
+    case VType::Null: break;
+    case VType::Integer:
+    case VType::Long:
+    case VType::Error: p = static_cast<std::uint32_t>(static_cast<std::int32_t>(v.rawInt())); break;
+    case VType::Byte: p = static_cast<std::uint8_t>(v.rawInt()); break;
+    case VType::Boolean: p = v.rawBool() ? 1 : 0; break;
+    case VType::Single: p = Bits<std::uint32_t>(static_cast<float>(v.rawDouble())); break;
+    case VType::Double:
+    case VType::Date:
+        if (!Fits_Payload(v.rawDouble())) {
+            Put_Wide(col, r, t, Bits<std::uint64_t>(v.rawDouble()));
+            return;
+        }
+        p = static_cast<std::uint32_t>(static_cast<std::int32_t>(v.rawDouble()));
+        break;
+    case VType::Currency: Put_Wide(col, r, t, static_cast<std::uint64_t>(v.rawInt())); return;
+    case VType::String: Put_Text_Id(r, c, pool_.Add(v.rawString())); return;
+    }
+    col.kind[at] = static_cast<std::uint8_t>(t);
+    col.payload[at] = p;
 }

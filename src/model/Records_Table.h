@@ -2,28 +2,121 @@
 // The records in memory: rows 0..R (row r is workbook row r + 1, row 0 holds no
 // record), columns 0..N (column c is the field at Position c, column 0 is free for
 // the search's selection mark). Replaced as a whole by each load.
+//
+// Stored by column, five bytes a cell and nothing allocated per cell: a kind, and a
+// 32-bit payload that holds the number itself (whole numbers, 16- and 32-bit values,
+// singles), the number of a text in the table's Text_Pool, the number of a code in its
+// column's code list (columns of coded fields), or where a wider number sits in the
+// column's list of 8-byte values. Every kind a cell of the cache can hold is kept
+// exactly, so what is written back is what was read.
+#include "model/Text_Pool.h"
 #include "model/Value.h"
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class Records_Table_T {
 public:
-    // All cells empty. rowUpper/colUpper are upper bounds, as R and N.
+    Records_Table_T();
+    ~Records_Table_T();
+    Records_Table_T(Records_Table_T&&) noexcept;
+    Records_Table_T& operator=(Records_Table_T&&) noexcept;
+
+    // All cells empty. rowUpper/colUpper are upper bounds, as R and N. The columns of
+    // coded fields of Record_Description keep their texts as codes.
     void Resize(int rowUpper, int colUpper);
     void Clear();  // back to "no table"
     bool Allocated() const { return rows_ > 0; }
     int Row_Upper() const { return rows_ - 1; }  // -1 when there is no table
-    int Col_Upper() const { return cols_ - 1; }
-    Value& operator()(int r, int c) { return cells_[static_cast<size_t>(r) * cols_ + c]; }
-    const Value& operator()(int r, int c) const { return cells_[static_cast<size_t>(r) * cols_ + c]; }
+    int Col_Upper() const { return static_cast<int>(columns_.size()) - 1; }
     // Number of records R, 0 when there is no table.
     int Record_Count() const { return rows_ > 0 ? rows_ - 1 : 0; }
     void Swap(Records_Table_T& other) noexcept;
 
+    // --- reading, without building a Value
+    VType Type(int r, int c) const { return static_cast<VType>(Col(c).kind[r] & Kind_Mask); }
+    bool Is_Empty(int r, int c) const { return Col(c).kind[r] == 0; }
+    bool Is_Text(int r, int c) const { return Type(r, c) == VType::String; }
+    // The text of a String cell.
+    Text_View Text(int r, int c) const { return pool_.View(Text_Id(r, c)); }
+    // The pool number of a String cell's text (the same text has the same number).
+    std::uint32_t Text_Id(int r, int c) const;
+    // The code number of a String cell in a code column (0.. Code_Count(c) - 1: each
+    // distinct spelling met in the column once); -1 for any other cell.
+    int Code(int r, int c) const {
+        const Column& col = Col(c);
+        return col.kind[r] == (static_cast<std::uint8_t>(VType::String) | Coded) ? static_cast<int>(col.payload[r])
+                                                                                 : -1;
+    }
+    int Code_Count(int c) const { return static_cast<int>(Col(c).codes.size()); }
+    std::uint32_t Code_Text_Id(int c, int code) const { return Col(c).codes[static_cast<std::size_t>(code)]; }
+    // A number cell's value (Integer, Long, Single, Double, Currency as its amount, Date,
+    // Byte, Error, Boolean as -1/0); 0 for any other cell.
+    double Number(int r, int c) const;
+    const Text_Pool& Texts() const { return pool_; }
+
+    // A cell as a Value, built on demand (a text cell decodes its text).
+    Value operator()(int r, int c) const;
+    Value Cell(int r, int c) const { return (*this)(r, c); }
+    // The same on a table that may be written: `table(r, c) = value` stores a value.
+    class Cell_Ref : public Value {
+    public:
+        Cell_Ref(Records_Table_T& t, int r, int c) : Value(t.Cell(r, c)), t_(t), r_(r), c_(c) {}
+        Cell_Ref& operator=(const Value& v) {
+            t_.Set(r_, c_, v);
+            Value::operator=(v);
+            return *this;
+        }
+
+    private:
+        Records_Table_T& t_;
+        int r_, c_;
+    };
+    Cell_Ref operator()(int r, int c) { return Cell_Ref(*this, r, c); }
+
+    // --- writing
+    void Set(int r, int c, const Value& v);
+    void Set_Empty(int r, int c) { Col(c).kind[r] = 0; }
+    void Set_Boolean(int r, int c, bool b);
+    // A text given as Windows-1252 bytes; `in_place`: bytes inside those given to
+    // Keep_Bytes, used where they lie (a long text met again far down its column is then
+    // not looked for: it costs no memory of ours).
+    void Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place = false);
+    void Keep_Bytes(const char* base, std::size_t size, std::shared_ptr<const void> keep) {
+        pool_.Keep_Bytes(base, size, std::move(keep));
+    }
+    // All texts are in: the pool's lookup index is given back.
+    void Done_Loading() { pool_.Drop_Index(); }
+
 private:
+    static constexpr std::uint8_t Kind_Mask = 0x1F;
+    static constexpr std::uint8_t Wide = 0x40;  // payload: index into the column's 8-byte values
+    static constexpr std::uint8_t Coded = 0x80;  // payload: index into the column's codes
+    struct Column {
+        std::vector<std::uint8_t> kind;
+        std::vector<std::uint32_t> payload;
+        std::vector<std::uint64_t> wide;
+        bool code_column = false;
+        std::vector<std::uint32_t> codes;  // text ids
+        // While texts come in: the codes by text id, and the last texts met by their hash.
+        std::unordered_map<std::uint32_t, std::int32_t> code_of_text;
+        std::vector<std::uint64_t> recent;  // hash's upper half << 32 | (text id + 1)
+        struct Short_Text {
+            std::uint64_t bytes = 0;
+            std::uint32_t payload = 0;
+            std::uint8_t size = 0, kind = 0;  // kind 0: a free entry
+        };
+        std::vector<Short_Text> short_texts;  // texts of up to 8 bytes, by their bytes
+    };
+    const Column& Col(int c) const { return columns_[static_cast<std::size_t>(c)]; }
+    Column& Col(int c) { return columns_[static_cast<std::size_t>(c)]; }
+    void Put_Text_Id(int r, int c, std::uint32_t id);
+    void Put_Wide(Column& col, int r, VType t, std::uint64_t bits);
+
     int rows_ = 0;
-    int cols_ = 0;
-    std::vector<Value> cells_;
+    std::vector<Column> columns_;
+    Text_Pool pool_;
 };
 
 extern Records_Table_T Records_Table;

@@ -116,7 +116,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
                     if (next < cells && sheet.Row_At(next) == row && sheet.Col_At(next) == std::uint32_t(c))
                         v = Record_Value(sheet.Value_At(next++));
                     if (Check(c, v, message)) {
-                        table(r, c) = std::move(v);
+                        table.Set(r, c, v);
                     } else if (Errs.size() >= Max_Problem_Lines) {
                         ++more_problems;
                     } else {

@@ -1,5 +1,6 @@
 #include "search/Criteria.h"
 
+#include "model/Cp1252.h"
 #include "model/Utils.h"
 
 #include <algorithm>
@@ -52,59 +53,61 @@ constexpr quint64 kNotAscii = 0xFF80FF80FF80FF80ull;
 constexpr quint64 kLaneBit7 = 0x0080008000800080ull;
 constexpr quint64 kLanes(quint64 v) { return v * 0x0001000100010001ull; }
 
-// Lower-cased text of a value, as QString::toLower gives it: text without capitals is
-// used as it stands, the rest is lowered into buf, which keeps its capacity.
+// Lower-cased text, as QString::toLower gives it: text without capitals is used as it
+// stands, the rest is lowered into buf, which keeps its capacity.
+QStringView Lower_View(QStringView s, QString& buf) {
+    const qsizetype n = s.size();
+    const char16_t* in = reinterpret_cast<const char16_t*>(s.utf16());
+    buf.resize(n);
+    char16_t* out = reinterpret_cast<char16_t*>(buf.data());
+    quint64 changed = 0;
+    qsizetype i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    for (; i + 8 <= n; i += 8) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128())) !=
+            0xFFFF)
+            break;
+        const __m128i upper =
+            _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16('A' - 1)), _mm_cmplt_epi16(x, _mm_set1_epi16('Z' + 1)));
+        changed |= static_cast<quint64>(_mm_movemask_epi8(upper));
+        x = _mm_or_si128(x, _mm_and_si128(upper, _mm_set1_epi16(0x20)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), x);
+    }
+#endif
+    while (i < n) {
+        if (i + 4 <= n) {
+            quint64 x;
+            std::memcpy(&x, in + i, sizeof x);
+            if ((x & kNotAscii) == 0) {
+                const quint64 ge_A = x + kLanes(0x80 - 'A');
+                const quint64 gt_Z = x + kLanes(0x80 - 'Z' - 1);
+                const quint64 upper = ge_A & ~gt_Z & kLaneBit7;
+                changed |= upper;
+                x |= upper >> 2;
+                std::memcpy(out + i, &x, sizeof x);
+                i += 4;
+                continue;
+            }
+        }
+        for (const qsizetype stop = std::min(n, i + 4); i < stop; ++i) {
+            if (Lowers_Specially(in[i])) {
+                buf = s.toString().toLower();
+                return QStringView(buf);
+            }
+            out[i] = Lower_Char(in[i]);
+            changed |= out[i] != in[i];
+        }
+    }
+    return changed ? QStringView(buf) : s;
+}
+
+// Lower-cased text of a value, as QString::toLower gives it.
 QStringView Lower_Text(const Value& v, QString& buf) {
     switch (v.type()) {
     case VType::Empty:
     case VType::Null: return {};
-    case VType::String: {
-        const QString& s = v.rawString();
-        const qsizetype n = s.size();
-        const char16_t* in = reinterpret_cast<const char16_t*>(s.constData());
-        buf.resize(n);
-        char16_t* out = reinterpret_cast<char16_t*>(buf.data());
-        quint64 changed = 0;
-        qsizetype i = 0;
-#if defined(__SSE2__) || defined(_M_X64)
-        for (; i + 8 <= n; i += 8) {
-            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-            if (_mm_movemask_epi8(
-                    _mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128())) != 0xFFFF)
-                break;
-            const __m128i upper =
-                _mm_and_si128(_mm_cmpgt_epi16(x, _mm_set1_epi16('A' - 1)), _mm_cmplt_epi16(x, _mm_set1_epi16('Z' + 1)));
-            changed |= static_cast<quint64>(_mm_movemask_epi8(upper));
-            x = _mm_or_si128(x, _mm_and_si128(upper, _mm_set1_epi16(0x20)));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), x);
-        }
-#endif
-        while (i < n) {
-            if (i + 4 <= n) {
-                quint64 x;
-                std::memcpy(&x, in + i, sizeof x);
-                if ((x & kNotAscii) == 0) {
-                    const quint64 ge_A = x + kLanes(0x80 - 'A');
-                    const quint64 gt_Z = x + kLanes(0x80 - 'Z' - 1);
-                    const quint64 upper = ge_A & ~gt_Z & kLaneBit7;
-                    changed |= upper;
-                    x |= upper >> 2;
-                    std::memcpy(out + i, &x, sizeof x);
-                    i += 4;
-                    continue;
-                }
-            }
-            for (const qsizetype stop = std::min(n, i + 4); i < stop; ++i) {
-                if (Lowers_Specially(in[i])) {
-                    buf = s.toLower();
-                    return QStringView(buf);
-                }
-                out[i] = Lower_Char(in[i]);
-                changed |= out[i] != in[i];
-            }
-        }
-        return changed ? QStringView(buf) : QStringView(s);
-    }
+    case VType::String: return Lower_View(v.rawString(), buf);
     case VType::Integer:
     case VType::Long:
     case VType::Byte: return Digits_Into(v.rawInt(), buf);
@@ -151,6 +154,82 @@ template <typename T> bool Ordered(qint32 op, const T& d, const T& c) {
     }
 }
 
+// Windows-1252 bytes lower-cased as Qt lower-cases their characters: the lower case of
+// every character of the code page is in the code page, so a text kept as those bytes
+// is matched without decoding it.
+struct Narrow_Fold {
+    unsigned char lower[256];
+    bool closed = true;  // every byte lowers to a byte
+    Narrow_Fold() {
+        for (int b = 0; b < 256; ++b) {
+            const char16_t u = Cp1252_To_Unicode(static_cast<unsigned char>(b));
+            const QString l = QString(QChar(u)).toLower();
+            QByteArray e;
+            if (l.size() != 1 || !Cp1252_Encode(l, e) || e.size() != 1) {
+                closed = false;
+                lower[b] = static_cast<unsigned char>(b);
+            } else {
+                lower[b] = static_cast<unsigned char>(e[0]);
+            }
+        }
+    }
+};
+
+const Narrow_Fold& Fold() {
+    static const Narrow_Fold f;
+    return f;
+}
+
+bool Folded_Equal(const unsigned char* text, const unsigned char* lowered, qsizetype n, const unsigned char* lower) {
+    for (qsizetype i = 0; i < n; ++i)
+        if (lower[text[i]] != lowered[i]) return false;
+    return true;
+}
+
+// The bytes that lower to `lowered`; false when there are more than two.
+bool Two_Variants(unsigned char lowered, const unsigned char* lower, unsigned char out[2]) {
+    int k = 0;
+    for (int b = 0; b < 256; ++b)
+        if (lower[b] == lowered) {
+            if (k == 2) return false;
+            out[k++] = static_cast<unsigned char>(b);
+        }
+    if (k == 1) out[1] = out[0];
+    return k >= 1;
+}
+
+// Whether `lowered` (already lower-case) occurs in text, letter case aside. Places where
+// both its first and its last byte fit are looked for sixteen at a time.
+bool Folded_Contains(const unsigned char* text, qsizetype n, const QByteArray& lowered, const unsigned char* lower) {
+    const auto* c = reinterpret_cast<const unsigned char*>(lowered.constData());
+    const qsizetype m = lowered.size();
+    if (m > n) return false;
+    const qsizetype last = n - m;
+    qsizetype i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    unsigned char first[2], final[2];
+    if (Two_Variants(c[0], lower, first) && Two_Variants(c[m - 1], lower, final)) {
+        const __m128i f0 = _mm_set1_epi8(static_cast<char>(first[0])), f1 = _mm_set1_epi8(static_cast<char>(first[1]));
+        const __m128i l0 = _mm_set1_epi8(static_cast<char>(final[0])), l1 = _mm_set1_epi8(static_cast<char>(final[1]));
+        for (; i + 16 <= last + 1; i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + m - 1));
+            const __m128i hit = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(x, f0), _mm_cmpeq_epi8(x, f1)),
+                                              _mm_or_si128(_mm_cmpeq_epi8(y, l0), _mm_cmpeq_epi8(y, l1)));
+            unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit));
+            while (bits) {
+                const int j = __builtin_ctz(bits);
+                if (Folded_Equal(text + i + j + 1, c + 1, m - 1, lower)) return true;
+                bits &= bits - 1;
+            }
+        }
+    }
+#endif
+    for (; i <= last; ++i)
+        if (lower[text[i]] == c[0] && Folded_Equal(text + i + 1, c + 1, m - 1, lower)) return true;
+    return false;
+}
+
 }  // namespace
 
 QString Operator_Lib(qint32 Oper, const QString& Lang) {
@@ -186,6 +265,7 @@ Prepared_Criteria::Row Prepared_Criteria::Make_Row(const QString& In_Critere, bo
     // Only these open a wildcard element; without them every element is one plain character.
     row.literal = !Has_Any_Char(row.c, QStringLiteral("?*#["));
     if (row.literal && In_Op == Op_Content) row.finder.setPattern(row.c);
+    row.narrow_ok = Cp1252_Encode(row.c, row.narrow);
     const QString star(QLatin1Char('*'));
     switch (In_Op) {
     case Op_Equal: row.pattern = Like_Pattern(row.c); break;
@@ -411,11 +491,94 @@ bool Prepared_Criteria::Field_Matches(const Row& row, const Test_Field& f, const
     return Raw_Match(row, f.kind, v, buf_);
 }
 
+// Raw_Match of a text field's text, matched where it lies when it is kept as
+// Windows-1252 bytes and the criterion is plain text.
+bool Prepared_Criteria::Text_Matches(const Row& row, const Text_View& text) const {
+    const Narrow_Fold& fold = Fold();
+    const bool plain = row.literal && fold.closed && text.Narrow() &&
+                       (row.op == Op_Equal || row.op == Op_Begin_With || row.op == Op_End_With || row.op == Op_Content);
+    if (plain) {
+        const auto* t = reinterpret_cast<const unsigned char*>(text.Bytes());
+        const qsizetype n = text.size();
+        if (row.c.isEmpty()) return row.op == Op_Equal && n == 0;
+        // Lowered, such a text holds only characters of the code page.
+        if (!row.narrow_ok) return false;
+        const auto* c = reinterpret_cast<const unsigned char*>(row.narrow.constData());
+        const qsizetype m = row.narrow.size();
+        switch (row.op) {
+        case Op_Equal: return n == m && Folded_Equal(t, c, m, fold.lower);
+        case Op_Begin_With: return n >= m && Folded_Equal(t, c, m, fold.lower);
+        case Op_End_With: return n >= m && Folded_Equal(t + (n - m), c, m, fold.lower);
+        default: return Folded_Contains(t, n, row.narrow, fold.lower);
+        }
+    }
+    text.Decode_Into(text_);
+    switch (row.op) {
+    case Op_Equal:
+    case Op_Inferior:
+    case Op_Superior:
+    case Op_Equal_Or_Inferior:
+    case Op_Equal_Or_Superior: {
+        const QStringView d = Lower_View(text_, buf_);
+        if (row.op == Op_Equal) return Pattern_Match(row, d);
+        return Ordered(row.op, d.compare(QStringView(row.c)), 0);
+    }
+    case Op_Begin_With:
+    case Op_End_With:
+    case Op_Content: {
+        if (row.c.isEmpty()) return false;
+        const QStringView d = Lower_View(text_, buf_);
+        return !d.isEmpty() && Pattern_Match(row, d);
+    }
+    case Op_Empty: return text_.isEmpty();
+    default: return false;
+    }
+}
+
+// Field_Matches on cell (r, f.column) of the table: a code's outcome is worked out once
+// per code of the column, a text's once per distinct text; other cells as values.
+bool Prepared_Criteria::Cell_Matches(const Row& row, const Test_Field& f, const Records_Table_T& t, int r) const {
+    const int c = f.column;
+    if (f.kind == Kind::Text) {
+        const int code = t.Code(r, c);
+        if (code >= 0) {
+            if (f.by_code.size() <= static_cast<size_t>(code))
+                f.by_code.resize(static_cast<size_t>(t.Code_Count(c)), -1);
+            signed char& known = f.by_code[static_cast<size_t>(code)];
+            if (known < 0) {
+                const Value v = t(r, c);
+                known = (f.labels &&
+                         Raw_Match(row, f.kind, f.labels->Get_Data(v.rawString(), QStringLiteral("V")), buf_)) ||
+                        Raw_Match(row, f.kind, v, buf_);
+            }
+            return known != 0;
+        }
+        if (t.Is_Text(r, c) && !f.labels) {
+            const std::uint32_t id = t.Text_Id(r, c);
+            if (row.by_text.size() <= id) row.by_text.resize(t.Texts().Count(), -1);
+            signed char& known = row.by_text[id];
+            if (known < 0) known = Text_Matches(row, t.Text(r, c));
+            return known != 0;
+        }
+    }
+    if (t.Is_Empty(r, c)) return Field_Matches(row, f, Value());
+    return Field_Matches(row, f, t(r, c));
+}
+
 // A row is True exactly when (some field matches) differs from NOT; for "Empty" on a
 // group, when (every field is empty) differs from NOT. The loop stops at the first field
 // that decides.
 bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r) {
     if (r < 1 || r > Table.Row_Upper()) return false;
+    // Outcomes by number are of one table.
+    if (P.memo_table_ != &Table || P.memo_texts_ != Table.Texts().Count()) {
+        for (const Prepared_Criteria::Row& row : P.rows_) {
+            row.by_text.clear();
+            for (const Prepared_Criteria::Test_Field& f : row.fields) f.by_code.clear();
+        }
+        P.memo_table_ = &Table;
+        P.memo_texts_ = Table.Texts().Count();
+    }
     const int colUpper = Table.Col_Upper();
     bool running = false;
     for (const Prepared_Criteria::Row& row : P.rows_) {
@@ -424,7 +587,7 @@ bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, in
         for (const Prepared_Criteria::Test_Field& f : row.fields) {
             if (f.column > colUpper) continue;  // a field the table does not hold
             tested = true;
-            if (P.Field_Matches(row, f, Table(r, f.column)) != every) {
+            if (P.Cell_Matches(row, f, Table, r) != every) {
                 matched = !every;
                 break;
             }
@@ -440,11 +603,11 @@ bool Record_Verdict(const Prepared_Criteria& P, int r) { return Record_Verdict(P
 qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table) {
     if (!Table.Allocated()) return 0;
     const int R = Table.Row_Upper();
-    for (int r = 0; r <= R; ++r) Table(r, Selection_Mark) = Value();
+    Table.Set_Empty(0, Selection_Mark);
     qint32 S = 0;
     for (int r = 1; r <= R; ++r) {
         const bool selected = Record_Verdict(P, Table, r);
-        Table(r, Selection_Mark) = Value::Boolean(selected);
+        Table.Set_Boolean(r, Selection_Mark, selected);
         S += selected ? 1 : 0;
     }
     return S;

@@ -107,6 +107,7 @@ private:
         const Champ* labels = nullptr;  // set when the label of the stored code is compared first
         bool memoize = false;  // the outcome depends on the stored text alone
         mutable Text_Memo memo;
+        mutable std::vector<signed char> by_code;  // outcome by code number of the column; -1 unknown
     };
     struct Row {
         bool negate = false;
@@ -121,6 +122,11 @@ private:
         std::vector<Test_Field> fields;  // empty: the row leaves the verdict unchanged
         // "Empty" on a group of fields: true only when every member is empty.
         bool every_field = false;
+        // The criterion as Windows-1252 bytes, to match texts kept so without decoding
+        // them; empty when it has no such form (then no such text can contain it).
+        QByteArray narrow;
+        bool narrow_ok = false;
+        mutable std::vector<signed char> by_text;  // outcome by pool number of a text; -1 unknown
     };
 
     static Row Make_Row(const QString& In_Critere, bool In_Not, qint32 In_Op);
@@ -128,6 +134,11 @@ private:
     static bool Raw_Match(const Row& row, Kind kind, const Value& v, QString& buf);
     static bool Pattern_Match(const Row& row, QStringView d);
     bool Field_Matches(const Row& row, const Test_Field& f, const Value& v) const;
+    bool Cell_Matches(const Row& row, const Test_Field& f, const Records_Table_T& t, int r) const;
+    bool Text_Matches(const Row& row, const Text_View& text) const;
+    mutable QString text_;  // a decoded text under test
+    mutable const Records_Table_T* memo_table_ = nullptr;  // the table the outcomes by number are of
+    mutable std::size_t memo_texts_ = 0;
 
     std::vector<Row> rows_;  // the usable rows, in order
     bool and_ = false;

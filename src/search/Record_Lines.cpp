@@ -24,7 +24,7 @@ std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const 
     for (const Champ& ch : Record_Description->Get_Champs()) {
         ++f;
         if (!ch.Shown_In(lang)) continue;
-        const Value& v = f <= Records_Table.Col_Upper() ? Records_Table(*r, f) : Value();
+        const Value v = f <= Records_Table.Col_Upper() ? Records_Table.Cell(*r, f) : Value();
         const QString text = Cell_Text(ch, v);
         // The two fields that link a recommendation to its form and its material.
         const bool link_field = ch.Nom == QLatin1String("ToolKit") || ch.Nom == QLatin1String("MATOS");

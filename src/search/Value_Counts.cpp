@@ -78,6 +78,10 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
     const int rows = std::min(s.Result_Rows(), g.Rows() - 1);
     const int R = Records_Table.Row_Upper();
     std::vector<int> seen;  // the values of the record at hand, by slot
+    // The slot of a code, by its number in each member's column, and of a text, by its
+    // number in the pool: each is looked up by its text once.
+    std::vector<std::vector<int>> slot_of_code(member_champs.size());
+    std::vector<int> slot_of_text;
     for (int row = 1; row <= rows; ++row) {
         bool ok = false;
         const int r = g.Text_Matrix(row, 0).toInt(&ok);
@@ -86,21 +90,37 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
         seen.clear();
         for (size_t k = 0; k < member_champs.size(); ++k) {
             const qint32 col = out.Members[k];
-            const Value& v = Records_Table(r, col);
-            if (v.type() == VType::Empty) continue;
-            QString text = To_Text(v);
-            if (text.isEmpty()) continue;
-            // Codes are looked up and searched for whatever their letter case: "fr" is
-            // France as "FR" is.
-            if (member_champs[k]->Ref_Listes) text = text.toUpper();
-            auto it = slot_of.constFind(text);
+            if (Records_Table.Is_Empty(r, col)) continue;
+            int* known = nullptr;
+            if (const int code = Records_Table.Code(r, col); code >= 0) {
+                std::vector<int>& by_code = slot_of_code[k];
+                if (by_code.size() <= static_cast<size_t>(code))
+                    by_code.resize(static_cast<size_t>(Records_Table.Code_Count(col)), -1);
+                known = &by_code[static_cast<size_t>(code)];
+            } else if (Records_Table.Is_Text(r, col) && !member_champs[k]->Ref_Listes) {
+                const std::uint32_t id = Records_Table.Text_Id(r, col);
+                if (slot_of_text.size() <= id) slot_of_text.resize(Records_Table.Texts().Count(), -1);
+                known = &slot_of_text[id];
+            }
             int slot;
-            if (it == slot_of.constEnd()) {
-                slot = static_cast<int>(found.size());
-                slot_of.insert(text, slot);
-                found.push_back({text, Cell_Text(*member_champs[k], v), 0, 0});
+            if (known && *known >= 0) {
+                slot = *known;
             } else {
-                slot = *it;
+                const Value v = Records_Table.Cell(r, col);
+                QString text = To_Text(v);
+                if (text.isEmpty()) continue;
+                // Codes are looked up and searched for whatever their letter case: "fr" is
+                // France as "FR" is.
+                if (member_champs[k]->Ref_Listes) text = text.toUpper();
+                auto it = slot_of.constFind(text);
+                if (it == slot_of.constEnd()) {
+                    slot = static_cast<int>(found.size());
+                    slot_of.insert(text, slot);
+                    found.push_back({text, Cell_Text(*member_champs[k], v), 0, 0});
+                } else {
+                    slot = *it;
+                }
+                if (known) *known = slot;
             }
             if (std::find(seen.begin(), seen.end(), slot) != seen.end()) continue;
             seen.push_back(slot);

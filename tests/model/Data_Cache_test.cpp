@@ -68,8 +68,12 @@ TEST_F(Cache, Layout_Byte_For_Byte) {
         {Value::Long(70000), LE<quint16>(3) + LE<qint32>(70000)},
         {Value::Single(1.5f), LE<quint16>(4) + QByteArray("\x00\x00\xc0\x3f", 4)},
         {Value::Double(0.1), LE<quint16>(5) + LE_Double(0.1)},
+        {Value::Double(-7), LE<quint16>(5) + LE_Double(-7)},
+        {Value::Double(-0.0), LE<quint16>(5) + LE_Double(-0.0)},
+        {Value::Double(3e9), LE<quint16>(5) + LE_Double(3e9)},
         {Value::Currency_Raw(123456), LE<quint16>(6) + LE<qint64>(123456)},
         {Value::Date(45000.25), LE<quint16>(7) + LE_Double(45000.25)},
+        {Value::Date(45000), LE<quint16>(7) + LE_Double(45000)},
         {Value::String(QStringLiteral("é")), LE<quint16>(8) + LE<qint16>(1) + "\xe9"},
         {Value::Error(9), LE<quint16>(10) + LE<qint32>(9)},
         {Value::Boolean(true), LE<quint16>(11) + LE<qint16>(-1)},
@@ -97,12 +101,16 @@ TEST_F(Cache, Layout_Byte_For_Byte) {
 // Files of several MB are written and read in pieces: every cell comes back, texts straddle the
 // pieces, the file matches the layout encoded in memory, and one byte short is still refused.
 TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
+    const auto expected = [](int r, int c) {
+        if (r == 0) return Value();
+        if (c == 1) return Value::Double(r);
+        if (c == 3) return Value::String(QStringLiteral("C%1").arg(r % 7));
+        if (c == 5) return Value::String(QString((r * 37) % 3001 + 1, QChar(u'a' + r % 26)) + QStringLiteral("é"));
+        return Value();
+    };
     Records_Table.Resize(2000, 17);
-    for (int r = 1; r <= 2000; ++r) {
-        Records_Table(r, 1) = Value::Double(r);
-        Records_Table(r, 3) = Value::String(QStringLiteral("C%1").arg(r % 7));
-        Records_Table(r, 5) = Value::String(QString((r * 37) % 3001 + 1, QChar(u'a' + r % 26)) + QStringLiteral("é"));
-    }
+    for (int r = 1; r <= 2000; ++r)
+        for (int c : {1, 3, 5}) Records_Table(r, c) = expected(r, c);
     ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
     const QByteArray file = Read_Bytes(cache);
     ASSERT_GT(file.size(), 2 << 20);
@@ -110,13 +118,12 @@ TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
     ASSERT_TRUE(encoded);
     EXPECT_TRUE(file == *encoded);
 
-    const Records_Table_T saved = Records_Table;
     Records_Table.Clear();
     ASSERT_EQ(Load(), 2000);
     for (int r = 0; r <= 2000; ++r)
-        for (int c = 0; c <= 17; ++c) ASSERT_EQ(Records_Table(r, c), saved(r, c)) << r << "," << c;
+        for (int c = 0; c <= 17; ++c) ASSERT_EQ(Records_Table(r, c), expected(r, c)) << r << "," << c;
     // One copy of a text repeated down a column, not one per record.
-    EXPECT_EQ(Records_Table(1, 3).rawString().constData(), Records_Table(8, 3).rawString().constData());
+    EXPECT_EQ(Records_Table.Text_Id(1, 3), Records_Table.Text_Id(8, 3));
 
     Write_Bytes(cache, file.left(file.size() - 1));
     EXPECT_EQ(Load(), -1);

@@ -248,4 +248,23 @@ TEST_F(Verdict, Values_Of_The_Wrong_Kind_Are_Skipped_Not_Fatal) {
     EXPECT_EQ(Selected(Crit({Row_(7, Op_Equal, "12.5")})), std::set<int>({4}));
 }
 
+// Texts of the table are matched as the bytes they are kept in; the outcome must be the
+// comparison of the same text as a value, for every operator, letter case and wildcard.
+TEST_F(Verdict, Kept_Texts_Match_As_Their_Values) {
+    const char* const texts[] = {"École de l'Énergie", "ÉNERGIE", "Œuvre commune", "x€y", "ÿ Ÿ", "Straße",
+                                 "Ωmega energy", "a[b]c", "Énergie"};
+    const char* const criteria[] = {"énergie", "ÉNERGIE", "œ", "€", "Ÿ", "ω", "*gie", "é?ole*", "", "ss", "a[[]b*",
+                                    "x€y", "énergie*"};
+    const int n = static_cast<int>(std::size(texts));
+    Records_Table.Resize(n, 17);
+    for (int r = 1; r <= n; ++r) Records_Table(r, 4) = S(texts[r - 1]);
+    for (const char* c : criteria)
+        for (qint32 op = 0; op <= Last_Operator; ++op) {
+            const std::set<int> found = Selected(Crit({Row_(4, op, c)}));
+            for (int r = 1; r <= n; ++r)
+                EXPECT_EQ(found.count(r) == 1, Compare_Critere(QString::fromUtf8(c), false, op, S(texts[r - 1]), 5))
+                    << texts[r - 1] << " / " << c << " / " << op;
+        }
+}
+
 }  // namespace
