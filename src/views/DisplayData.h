@@ -11,7 +11,7 @@
 #include <array>
 
 class cStdScrollBar;
-class Grid_Widget;
+class Result_View;
 class QLabel;
 class QTextDocument;
 class QTextEdit;
@@ -96,6 +96,6 @@ private:
 // The one record window over owner: created on first use, then reused; it opens beside
 // grid and comes forward with each record, whose row the grid marks while it is shown.
 // False when the record cannot be shown (the window is then left as it was).
-bool Show_Record_Window(int record, QWidget* owner, Grid_Widget* grid = nullptr);
+bool Show_Record_Window(int record, QWidget* owner, Result_View* grid = nullptr);
 // The open record window, if any.
 DisplayData* Record_Window();
