@@ -7,7 +7,9 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
+#include <tuple>
 
 // --- the record store ----------------------------------------------------------------
 
@@ -191,53 +193,75 @@ std::optional<double> Text_Number_Or_Date(const QString& s) {
 
 constexpr quint8 Number_Kind = 1;
 
+// A row's place while sorting: w is the word compared at the present step (a number's
+// ordered bits, or one word of its text's order key); pos its place before the sort,
+// which decides ties.
 struct Sort_Item {
-    const Result_Model::Sort_Value* value;
-    int pos;  // place in the order being sorted: ties keep it
-    int row;
+    quint64 w;
+    quint32 row;
+    quint32 pos;
 };
 
-// Everything but the full texts: most comparisons end here. -1, 0 or 1.
-inline int Coarse_Compare(const Result_Model::Sort_Value& a, const Result_Model::Sort_Value& b) {
-    if (a.Kind != b.Kind) return a.Kind < b.Kind ? -1 : 1;
-    if (a.Kind == Number_Kind && a.Number != b.Number) return a.Number < b.Number ? -1 : 1;
-    for (size_t i = 0; i < a.Key.Prefix.size(); ++i)
-        if (a.Key.Prefix[i] != b.Key.Prefix[i]) return a.Key.Prefix[i] < b.Key.Prefix[i] ? -1 : 1;
-    return 0;
+// The sort values of a column, by row.
+struct Column_Values {
+    std::vector<Text_Order_Key> keys;
+    std::vector<QString> texts;
+    std::vector<double> numbers;
+    std::vector<quint8> kinds;
+    // Every number came from the store as a whole number: equal numbers have identical texts.
+    bool exact_numbers = true;
+};
+
+// Doubles as unsigned words that order as the numbers do.
+quint64 Ordered_Bits(double d) {
+    if (d == 0) d = 0;  // -0 ties with 0
+    quint64 b;
+    std::memcpy(&b, &d, sizeof b);
+    return (b >> 63) ? ~b : b | (quint64(1) << 63);
 }
 
-template <bool Ascending> struct Coarse_Less {
-    bool operator()(const Sort_Item& a, const Sort_Item& b) const {
-        const int c = Ascending ? Coarse_Compare(*a.value, *b.value) : Coarse_Compare(*b.value, *a.value);
-        return c != 0 ? c < 0 : a.pos < b.pos;
-    }
-};
-
-template <bool Ascending> struct Fine_Less {
-    bool operator()(const Sort_Item& a, const Sort_Item& b) const {
-        const int c = Ascending ? Text_Order_Compare(a.value->Text, b.value->Text)
-                                : Text_Order_Compare(b.value->Text, a.value->Text);
-        return c != 0 ? c < 0 : a.pos < b.pos;
-    }
-};
+void Sort_Words(Sort_Item* b, Sort_Item* e, bool asc) {
+    if (asc)
+        std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w < y.w : x.pos < y.pos; });
+    else
+        std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w > y.w : x.pos < y.pos; });
+}
 
 bool Same_Text(const QString& a, const QString& b) {
     return a.size() == b.size() && (a.constData() == b.constData() || a == b);
 }
 
-template <bool Ascending> void Sort_Items(std::vector<Sort_Item>& items) {
-    std::sort(items.begin(), items.end(), Coarse_Less<Ascending>());
-    // Runs whose keys tie are ordered by their full texts, unless they hold one text
-    // only (repeated labels, the usual case): those are in their previous order already.
-    const auto n = items.size();
-    for (size_t i = 0; i < n;) {
-        size_t j = i + 1;
-        while (j < n && Coarse_Compare(*items[i].value, *items[j].value) == 0) ++j;
-        bool one_text = true;
-        for (size_t k = i + 1; k < j && one_text; ++k) one_text = Same_Text(items[k].value->Text, items[i].value->Text);
-        if (!one_text)
-            std::sort(items.begin() + static_cast<std::ptrdiff_t>(i), items.begin() + static_cast<std::ptrdiff_t>(j),
-                      Fine_Less<Ascending>());
+// Items whose base weights all tie: by the full comparison (accents, case, code units),
+// unless they hold one text only (repeated labels, the usual case), which is in place.
+void Sort_Fine(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
+    bool one_text = true;
+    for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Same_Text(v.texts[i->row], v.texts[b->row]);
+    if (one_text) return;
+    std::sort(b, e, [&](const Sort_Item& x, const Sort_Item& y) {
+        int c = Text_Order_Compare(v.texts[x.row], v.texts[y.row]);
+        if (!asc) c = -c;
+        return c != 0 ? c < 0 : x.pos < y.pos;
+    });
+}
+
+// Items whose earlier key words tie, by word `level` of their keys, then the next ones
+// where they tie again: only ties are ever looked at twice.
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v) {
+    if (e - b < 2) return;
+    constexpr int Words = static_cast<int>(std::tuple_size_v<decltype(Text_Order_Key::Prefix)>);
+    if (level == Words) return Sort_Fine(b, e, asc, v);
+    for (Sort_Item* i = b; i < e; ++i) i->w = v.keys[i->row].Prefix[static_cast<size_t>(level)];
+    Sort_Words(b, e, asc);
+    for (Sort_Item* i = b; i < e;) {
+        Sort_Item* j = i + 1;
+        while (j < e && j->w == i->w) ++j;
+        // An empty last slot: the texts' base weights ended in this word.
+        if (j - i > 1) {
+            if ((i->w & 0xFFFF) == 0)
+                Sort_Fine(i, j, asc, v);
+            else
+                Sort_By_Key(i, j, level + 1, asc, v);
+        }
         i = j;
     }
 }
@@ -252,15 +276,19 @@ Result_Model::Sort_Value Result_Model::Sort_Value_Of(int row, int col, Sort_Rule
     // A whole number of the store needs no text to compare by.
     const bool stored_number =
         rule != Sort_Rule::Text && !c.Coded && Stored_Number(ids_[static_cast<size_t>(row)], c.Field, number);
+    if (stored_number) {
+        // Its text and key are those of the number: nothing else to compare by.
+        v.Number = number;
+        v.Kind = Number_Kind;
+        v.Stored_Number = true;
+        return v;
+    }
     v.Text = Text(row, col);
     v.Key = Text_Order_Key_Of(v.Text);
     switch (rule) {
     case Sort_Rule::Text: break;
     case Sort_Rule::Generic:
-        if (stored_number) {
-            v.Number = number;
-            v.Kind = Number_Kind;
-        } else if (const auto n = Text_Number(v.Text)) {
+        if (const auto n = Text_Number(v.Text)) {
             v.Number = *n;
             v.Kind = Number_Kind;
         } else {
@@ -268,10 +296,7 @@ Result_Model::Sort_Value Result_Model::Sort_Value_Of(int row, int col, Sort_Rule
         }
         break;
     case Sort_Rule::Number:
-        if (stored_number) {
-            v.Number = number;
-            v.Kind = Number_Kind;
-        } else if (const auto n = Text_Number_Or_Date(v.Text)) {
+        if (const auto n = Text_Number_Or_Date(v.Text)) {
             v.Number = *n;
             v.Kind = Number_Kind;
         }
@@ -282,16 +307,81 @@ Result_Model::Sort_Value Result_Model::Sort_Value_Of(int row, int col, Sort_Rule
 
 void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const {
     const size_t n = order.size();
-    // Values once per row, in row order (the store is read in the order it was filled).
-    std::vector<Sort_Value> values(n);
-    for (size_t r = 0; r < n; ++r) values[r] = Sort_Value_Of(static_cast<int>(r), col, rule);
-    std::vector<Sort_Item> items(n);
-    for (size_t i = 0; i < n; ++i) items[i] = {&values[static_cast<size_t>(order[i])], static_cast<int>(i), order[i]};
-    if (ascending)
-        Sort_Items<true>(items);
-    else
-        Sort_Items<false>(items);
-    for (size_t i = 0; i < n; ++i) order[i] = items[i].row;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    // Values once per row; a coded column's once per label.
+    Column_Values v;
+    v.keys.resize(n);
+    v.texts.resize(n);
+    v.numbers.resize(n);
+    v.kinds.resize(n);
+    const auto take = [&](size_t r, Sort_Value&& x) {
+        v.keys[r] = x.Key;
+        v.texts[r] = std::move(x.Text);
+        v.numbers[r] = x.Number;
+        v.kinds[r] = x.Kind;
+    };
+    if (c.Coded) {
+        std::vector<int> first_row(c.Labels.size(), -1);
+        for (size_t r = 0; r < n; ++r) {
+            int& f = first_row[c.Label_Of_Row[r]];
+            if (f < 0) {
+                f = static_cast<int>(r);
+                take(r, Sort_Value_Of(f, col, rule));
+            } else {
+                v.keys[r] = v.keys[static_cast<size_t>(f)];
+                v.texts[r] = v.texts[static_cast<size_t>(f)];
+                v.numbers[r] = v.numbers[static_cast<size_t>(f)];
+                v.kinds[r] = v.kinds[static_cast<size_t>(f)];
+            }
+        }
+        v.exact_numbers = false;
+    } else {
+        std::vector<size_t> stored;
+        for (size_t r = 0; r < n; ++r) {
+            Sort_Value x = Sort_Value_Of(static_cast<int>(r), col, rule);
+            if (x.Stored_Number)
+                stored.push_back(r);
+            else if (x.Kind == Number_Kind)
+                v.exact_numbers = false;
+            take(r, std::move(x));
+        }
+        // Numbers of the store compare with numbers read from texts by their texts too.
+        if (!v.exact_numbers)
+            for (const size_t r : stored) {
+                v.texts[r] = Text(static_cast<int>(r), col);
+                v.keys[r] = Text_Order_Key_Of(v.texts[r]);
+            }
+    }
+
+    // Kinds first (texts before the digits, numbers, other texts; reversed when
+    // descending), each kept in its present order, then each kind by its values.
+    std::vector<Sort_Item> items;
+    items.reserve(n);
+    const quint8 kinds_in_order[3] = {ascending ? quint8(0) : quint8(2), 1, ascending ? quint8(2) : quint8(0)};
+    for (const quint8 kind : kinds_in_order) {
+        const size_t start = items.size();
+        for (size_t i = 0; i < n; ++i) {
+            const auto row = static_cast<quint32>(order[i]);
+            if (v.kinds[row] == kind) items.push_back({0, row, static_cast<quint32>(i)});
+        }
+        Sort_Item* b = items.data() + start;
+        Sort_Item* e = items.data() + items.size();
+        if (kind != Number_Kind) {
+            Sort_By_Key(b, e, 0, ascending, v);
+            continue;
+        }
+        for (Sort_Item* i = b; i < e; ++i) i->w = Ordered_Bits(v.numbers[i->row]);
+        Sort_Words(b, e, ascending);
+        if (v.exact_numbers) continue;
+        // Equal numbers written differently ("1", "1.0") by their texts.
+        for (Sort_Item* i = b; i < e;) {
+            Sort_Item* j = i + 1;
+            while (j < e && j->w == i->w) ++j;
+            Sort_By_Key(i, j, 0, ascending, v);
+            i = j;
+        }
+    }
+    for (size_t i = 0; i < n; ++i) order[i] = static_cast<int>(items[i].row);
 }
 
 void Result_Model::Apply_Order(const std::vector<int>& from) {

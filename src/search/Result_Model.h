@@ -88,12 +88,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // The sort value of a cell, as Sort compares them.
+    // The sort value of a cell, as Sort compares them: Kind first, then Number (numbers),
+    // then Key and Text. A whole number of the store has no Key nor Text: equal numbers
+    // of the store are written alike.
     struct Sort_Value {
         Text_Order_Key Key;
         double Number = 0;
         QString Text;
         quint8 Kind = 0;  // Generic: 0 texts before the digits, 1 numbers, 2 other texts; Number: 1 numbers
+        bool Stored_Number = false;
     };
     Sort_Value Sort_Value_Of(int row, int col, Sort_Rule rule) const;
 
