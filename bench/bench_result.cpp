@@ -1,6 +1,6 @@
 // The search run on the records of the benchmark workbook (SIFA_BENCH_BOOK, default
 // /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py):
-// searches with the grid fill, sorts of the result grid, the CSV text of all rows and
+// searches with the result model filled, sorts of the result, the CSV text of all rows and
 // the counts of the areas.
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
@@ -55,18 +55,18 @@ void BM_Sort_One_Key(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     Run_Search(r, Everything(), QStringLiteral("EN"));
-    for (auto _ : s) DoSort(r.Grid_Ref(), r.Sort, Value::Long(Item("ProjName")));
+    for (auto _ : s) DoSort(r.Model, r.Sort, Value::Long(Item("ProjName")));
 }
 
 void BM_Sort_Four_Keys(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r;
     Run_Search(r, Everything(), QStringLiteral("EN"));
-    const Sort_Keys_T keys{r.Field_Grid_Col[Item("EM")], -r.Field_Grid_Col[Item("Year")],
-                           r.Field_Grid_Col[Item("DomReco1")], r.Field_Grid_Col[Item("ProjName")]};
+    const auto col = [&](const char* f) { return r.Model.Column_Of(Item(f)) + 1; };
+    const Sort_Keys_T keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};
     for (auto _ : s) {
         Sort_Keys_T k = keys;
-        Reapply_Sort_Keys(r.Data, k);
+        Reapply_Sort_Keys(r.Model, k);
     }
 }
 

@@ -16,7 +16,7 @@
 #include "output/Print_Device.h"
 #include "search/Field_Sets.h"
 #include "search/Sorting.h"
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "views/Search.h"
 #include "winsupport/Message_Service.h"
 
@@ -110,7 +110,7 @@ void BM_Header_Click_Sort_To_Grid_Shown(benchmark::State& s) {
     qint32 last = 0;
     for (auto _ : s) {
         last = fields[k++ % std::size(fields)];
-        w.Header_Click(w.Results.Field_Grid_Col[static_cast<size_t>(last)]);
+        w.Header_Click(w.Results.Model.Column_Of(last));
         Show_Grid();
     }
     // 3 to 6: sorted up or down by that field.
@@ -163,7 +163,7 @@ void BM_Grid_Page_Down_Per_Page(benchmark::State& s) {
 bool Print_All(Print_Device& dev, const std::vector<bool>& fields) {
     const Search_Results& r = Window->Results;
     LVPrint p;
-    p.Grid = &r.Data;
+    p.Result = &r.Model;
     p.Last_Row = r.Result_Rows();
     p.ReportTitle = QStringLiteral("Sifa_Soft");
     p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
@@ -212,7 +212,7 @@ void BM_List_Print_PDF(benchmark::State& s) {
     Recorder->printSetupAnswer = true;
     for (auto _ : s) {
         LVPrint p;
-        p.Grid = &r.Data;
+        p.Result = &r.Model;
         p.Last_Row = s.range(0) > 0 ? std::min(static_cast<int>(s.range(0)), r.Result_Rows()) : r.Result_Rows();
         p.ReportTitle = QStringLiteral("Sifa_Soft");
         p.Printer().setOutputFormat(QPrinter::PdfFormat);

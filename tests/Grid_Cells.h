@@ -1,5 +1,5 @@
 #pragma once
-// Text grids filled by hand as a search leaves them, and read back by column.
+// Text grids filled by hand, and read back by column.
 #include "search/Text_Grid.h"
 
 #include <QStringList>

@@ -13,8 +13,20 @@
 
 inline int Field_Number(const QString& name) { return Record_Description->Get_Champs().Number(name); }
 
-// The result grid's column of a field; -1 when the language does not show it.
-inline int Grid_Column(const Search_Results& s, const QString& name) { return s.Field_Grid_Col.at(Field_Number(name)); }
+// The result's model column of a field; -1 when the language does not show it.
+inline int Result_Column(const Search_Results& s, const QString& name) { return s.Model.Column_Of(Field_Number(name)); }
+// The column number of a field as the sort keys and the export count them, from 1; -1
+// when the language does not show it.
+inline int Grid_Column(const Search_Results& s, const QString& name) {
+    const int c = Result_Column(s, name);
+    return c < 0 ? -1 : c + 1;
+}
+// The texts a field shows, row by row.
+inline QStringList Result_Texts(const Search_Results& s, const QString& name) {
+    QStringList out;
+    for (int r = 0; r < s.Model.Records(); ++r) out << s.Model.Text(r, Result_Column(s, name));
+    return out;
+}
 
 // Labels and codes of the sample Refs.dat in the language.
 inline void Use_Language(const QString& lang) {

@@ -64,7 +64,7 @@ QString Print_Pdf(const QByteArray& file, const Search_Results& results, const Q
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
                                          QPageLayout::Millimeter));
         LVPrint printer;
-        printer.Grid = &results.Data;
+        printer.Result = &results.Model;
         printer.ReportTitle = QString::fromLatin1(Export::Report_Title);
         printer.Selection_Criteria = criteria;
         printer.Order_By = order;

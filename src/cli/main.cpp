@@ -191,8 +191,7 @@ int Run(int argc, char** argv) {
         const auto f = Resolve_Grid_Field(name, o.Lang, error);
         if (!f) return Usage_Error(error);
         // One header click, or two for the descending order.
-        for (int click = 0; click < (descending ? 2 : 1); ++click)
-            DoSort(results.Grid_Ref(), results.Sort, Value::Long(*f));
+        for (int click = 0; click < (descending ? 2 : 1); ++click) DoSort(results.Model, results.Sort, Value::Long(*f));
     }
 
     if (o.Count) {

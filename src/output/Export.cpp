@@ -114,7 +114,7 @@ void Export::Form_Load() {
     Init_Field_Sets();
     Columns = std::make_unique<Field>();
     Columns->Name = QStringLiteral("Columns");
-    for (int c = 1; c < results_.Data.Cols(); ++c) Columns->Available.add(results_.Data.Text_Matrix(0, c));
+    for (int c = 0; c < results_.Model.Columns(); ++c) Columns->Available.add(results_.Model.Heading(c));
     if (For_Printing) {
         OptList->setChecked(true);
         OptList_Click();
@@ -255,7 +255,7 @@ void Export::Show_Status(const QString& text) {
 
 void Export::ToPrint_Click() {
     LVPrint printer;
-    printer.Grid = &results_.Data;
+    printer.Result = &results_.Model;
     printer.ReportTitle = QString::fromLatin1(Report_Title);
     printer.Selection_Criteria = Criteria_Text;
     printer.Order_By = Order_Text;

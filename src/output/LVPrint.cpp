@@ -38,12 +38,15 @@ QString LVPrint::Layouts() {
 QString LVPrint::Language_In_Use() const { return Language.isEmpty() ? Current_Language : Language; }
 
 int LVPrint::Last_Record_Row() const {
-    if (!Grid) return 0;
-    const int last = Grid->Rows() - 1;
+    if (!Result) return 0;
+    const int last = Result->Records();
     return Last_Row < 0 ? last : std::min(Last_Row, last);
 }
 
-QString LVPrint::Cell(int row, int col) const { return Grid ? Grid->Text_Matrix(row, col) : QString(); }
+QString LVPrint::Cell(int row, int col) const {
+    if (!Result) return {};
+    return row == 0 ? Result->Heading(col - 1) : Result->Text(row - 1, col - 1);
+}
 
 bool LVPrint::Selected(const std::vector<bool>& Column_Export, int col) const {
     return col > 0 && col < static_cast<int>(Column_Export.size()) && Column_Export[static_cast<size_t>(col)];
@@ -119,17 +122,8 @@ bool LVPrint::Print_Job(Print_Device& device, int copies, int PrintFormat, const
 }
 
 void LVPrint::Copy_Grid_Font() {
-    Print_Font f;
-    if (Grid) {
-        const Grid_Font& g = Grid->Font();
-        f.Name = g.Name;
-        f.Size = g.Size;
-        f.Italic = g.Italic;
-        f.Underline = g.Underline;
-        f.Strikethrough = g.Strikethrough;
-    }
-    f.Bold = false;
-    out_->Set_Font(f);
+    // The result's font: the window's, plain.
+    out_->Set_Font(Print_Font());
 }
 
 void LVPrint::Set_Page_Geometry() {
@@ -141,7 +135,7 @@ void LVPrint::Set_Page_Geometry() {
 }
 
 void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
-    const int cols = Grid ? Grid->Cols() : 0;
+    const int cols = Result ? Result->Columns() + 1 : 0;
     const int M = Record_Description ? Record_Description->Count() : 0;
     col_of_pos_.assign(static_cast<size_t>(M) + 1, 0);
     pos_of_col_.assign(static_cast<size_t>(std::max(cols, 1)), 0);

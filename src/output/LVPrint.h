@@ -4,7 +4,7 @@
 // short rule, every page headed by the date, the page number, the report title and the
 // search in words. All measures are millimetres on the output device.
 #include "output/Print_Device.h"
-#include "search/Text_Grid.h"
+#include "search/Result_Model.h"
 
 #include <QColor>
 #include <QDate>
@@ -25,11 +25,11 @@ public:
     LVPrint& operator=(const LVPrint&) = delete;
 
     // Set before PrintList.
-    const Text_Grid* Grid = nullptr;
+    const Result_Model* Result = nullptr;
     QString ReportTitle;
     QString Selection_Criteria;  // the search window's TexteSelectionCriteria
     QString Order_By;  // and its TexteOrderBy
-    int Last_Row = -1;  // last record row to print; -1: the grid's last row
+    int Last_Row = -1;  // last record to print, counted from 1; -1: the result's last
     QString Language;  // "" : the current language
     QDate Print_Date;  // null: today
     QWidget* Parent = nullptr;  // of the dialogs and questions
@@ -37,7 +37,7 @@ public:
     // page how many records of how many are printed; false stops the job (as the user's
     // stop: the document is cancelled, PrintList answers false).
     std::function<bool(int done, int total)> Progress;
-    // Asked when a record (its grid row) is too large for a page: true leaves it out and
+    // Asked when a record (its place in the result, from 1) is too large for a page: true leaves it out and
     // goes on, false stops the job. Unset: left out.
     std::function<bool(int row)> Go_On_Without_Row;
 
@@ -64,7 +64,7 @@ public:
         double Value_X = 0, Value_Y = 0;
         QStringList Value_Lines;
     };
-    // Lays out field Num_ToPrint (1-based) of grid row Row, column CurField, at
+    // Lays out field Num_ToPrint (1-based) of record Row (from 1), column CurField (from 1), at
     // (PosX, PosY); LenX receives the next free X on the line, ToPrint the bottom of
     // the field. The table grows as needed.
     void Check_Print_Field(int Row, int CurField, int Num_ToPrint, double PosX, double PosY, double& LenX,
@@ -98,6 +98,7 @@ private:
     bool Print_Lines(double x, double y, const QStringList& lines);
     bool Selected(const std::vector<bool>& Column_Export, int col) const;
     int Last_Record_Row() const;
+    // Row 0: the headings; column c is model column c - 1, row r model row r - 1.
     QString Cell(int row, int col) const;
     static QStringList Lines_Of(const QString& wrapped);
     QString Language_In_Use() const;

@@ -12,12 +12,6 @@
 
 namespace {
 
-bool Is_Text_Kind(const Search_Results& s, int col) {
-    const qint32 f = col < static_cast<int>(s.Grid_Col_Field.size()) ? s.Grid_Col_Field[col] : 0;
-    const Champ* ch = (f > 0 && Record_Description) ? Record_Description->Get_Champs().Item(f) : nullptr;
-    return ch && Is_Text_Type(ch->Type());
-}
-
 // The six special characters are all below 64: one shift tells them apart.
 constexpr quint64 Special_Mask =
     (1ull << '"') | (1ull << ',') | (1ull << ';') | (1ull << '\t') | (1ull << '\r') | (1ull << '\n');
@@ -73,29 +67,26 @@ template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool forc
 template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                                            const std::vector<int>& cols, const std::vector<bool>& textKind, bool force,
                                            const QString& sep) {
-    const Text_Grid& g = s.Data;
-    const int n = std::min(s.Result_Rows(), g.Rows() - 1);
-    qsizetype size = 0;
-    for (int r = 0; r <= n; ++r)
-        for (int c : cols) size += g.Text_Matrix(r, c).size() + 4;
-    sink.Reserve(size +
-                 static_cast<qsizetype>(n + 1) * 2 * (1 + (Format_Table ? 0 : static_cast<qsizetype>(cols.size()))));
+    const Result_Model& m = s.Model;
+    const int n = m.Records();
+    std::vector<QString> headings;
+    for (int c : cols) headings.push_back(m.Heading(c));
     bool ok = true;
     if (Format_Table && Aff_Lbl) {
         for (size_t k = 0; k < cols.size(); ++k) {
             if (k) ok &= sink.Append(sep);
-            ok &= Append_Quoted(sink, g.Text_Matrix(0, cols[k]), force);
+            ok &= Append_Quoted(sink, headings[k], force);
         }
         sink.Append_Char('\r');
         sink.Append_Char('\n');
     }
-    for (int r = 1; r <= n && ok; ++r) {
+    for (int r = 0; r < n && ok; ++r) {
         for (size_t k = 0; k < cols.size(); ++k) {
-            const QString& cell = g.Text_Matrix(r, cols[k]);
+            const QString cell = m.Text(r, cols[k]);
             if (Format_Table) {
                 if (k) ok &= sink.Append(sep);
             } else if (Aff_Lbl) {
-                ok &= Append_Quoted(sink, g.Text_Matrix(0, cols[k]), force);
+                ok &= Append_Quoted(sink, headings[k], force);
                 ok &= sink.Append(sep);
             }
             ok &= textKind[k] ? Append_Quoted(sink, cell, force) : sink.Append(cell);
@@ -113,15 +104,15 @@ template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, 
 // The exported columns and whether each is of a text kind; false on a size mismatch.
 bool Export_Columns(const Search_Results& s, const std::vector<bool>& Column_Export, std::vector<int>& cols,
                     std::vector<bool>& textKind, QString* error) {
-    const int L = s.Data.Cols() - 1;
+    const int L = s.Model.Columns();
     if (static_cast<int>(Column_Export.size()) - 1 != L) {
         if (error) *error = QStringLiteral("Internal Error, number of columns selection mismatch");
         return false;
     }
     for (int c = 1; c <= L; ++c)
         if (Column_Export[c]) {
-            cols.push_back(c);
-            textKind.push_back(Is_Text_Kind(s, c));
+            cols.push_back(c - 1);
+            textKind.push_back(s.Model.Is_Text_Column(c - 1));
         }
     return true;
 }
@@ -136,24 +127,23 @@ QString Quote_Cell(const QString& text, bool force) {
     return sink.out;
 }
 
-QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2) {
-    const Text_Grid& g = s.Data;
-    const int last_row = std::min(s.Result_Rows(), g.Rows() - 1);
-    const int top = std::max(std::min(r1, r2), 1), bottom = std::min(std::max(r1, r2), last_row);
-    const int left = std::max(std::min(c1, c2), 1), right = std::min(std::max(c1, c2), g.Cols() - 1);
+QString Clip_Range_Text(const Result_Model& m, int top, int left, int bottom, int right,
+                        const std::function<bool(int)>& shown) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, m.Records() - 1);
     std::vector<int> cols;
-    for (int c = left; c <= right; ++c)
-        if (g.Col_Width(c) > 0) cols.push_back(c);
+    for (int c = std::max(left, 0); c <= std::min(right, m.Columns() - 1); ++c)
+        if (!shown || shown(c)) cols.push_back(c);
     if (cols.empty() || top > bottom) return {};
     Text_Sink sink;
     const auto append_row = [&](int r) {
         for (size_t k = 0; k < cols.size(); ++k) {
             if (k) sink.Append_Char('\t');
-            Append_Quoted(sink, g.Text_Matrix(r, cols[k]), false);
+            Append_Quoted(sink, r < 0 ? m.Heading(cols[k]) : m.Text(r, cols[k]), false);
         }
         sink.Append(u"\r\n");
     };
-    append_row(0);
+    append_row(-1);
     for (int r = top; r <= bottom; ++r) append_row(r);
     return sink.out;
 }
@@ -233,14 +223,12 @@ QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Cri
 }
 
 QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys) {
-    const Text_Grid& g = s.Data;
     QString text;
-    if (s.AdvancedSort) return Sort_Keys_Text(g, keys);
+    if (s.AdvancedSort) return Sort_Keys_Text(s.Model, keys);
     for (size_t f = 1; f < s.Sort.Sort_State.size(); ++f) {
         const qint32 code = s.Sort.Sort_State[f];
         if (code == 0) continue;
-        const qint32 col = f < s.Field_Grid_Col.size() ? s.Field_Grid_Col[f] : -1;
-        text = QStringLiteral("Ordered by ") + g.Text_Matrix(0, col);
+        text = QStringLiteral("Ordered by ") + s.Model.Heading(s.Model.Column_Of(static_cast<qint32>(f)));
         if (Is_Even(code)) text += QStringLiteral(" (Descending)");
         break;
     }

@@ -1,11 +1,12 @@
 #pragma once
-// The result grid as text: the CSV file, the clipboard text and the two sentences
-// that describe a search on a printout. They read the grid as shown (sorted rows,
-// decoded codes), never the records table.
+// The result as text: the CSV file, the clipboard text and the two sentences that
+// describe a search on a printout. They read the result model (rows in their order,
+// codes as labels).
 #include "search/Search_Run.h"
 
 #include <QIODevice>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // One criterion row as the window shows it, for the criteria sentence.
@@ -25,8 +26,9 @@ QString Special_Chars();
 // set or it holds a special character, as it is otherwise.
 QString Quote_Cell(const QString& text, bool force);
 
-// Column_Export is indexed by grid column 0..last (entry 0 never read). When its size
-// does not match the grid, *error receives "Internal Error, number of columns
+// Column_Export is indexed by column number 0..last (entry 0 never read; column c is
+// model column c - 1). When its size
+// does not match the result's columns, *error receives "Internal Error, number of columns
 // selection mismatch" and the text is "".
 QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                            const std::vector<bool>& Column_Export, bool Force_Guillement, const QString& separateur,
@@ -36,7 +38,7 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
 // at the end; Windows-1252, or UTF-8 with a byte-order mark when a character has no
 // Windows-1252 byte.
 QByteArray File_Bytes(const QString& text);
-// The bytes of the export file for the grid, as ToFile writes them.
+// The bytes of the export file for the result, as ToFile writes them.
 QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                              const std::vector<bool>& Column_Export, QString* error = nullptr);
 // Writes the export file; "" when written, otherwise what went wrong, in words.
@@ -51,9 +53,11 @@ QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& 
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
                   QString* selectionError = nullptr);
 
-// The cells of rows r1..r2 and columns c1..c2 of the grid (either corner first) under
-// their column headings, as the clipboard export writes them; hidden columns left out.
-QString Clip_Range_Text(const Search_Results& s, int r1, int c1, int r2, int c2);
+// The cells of rows top..bottom and columns left..right of the result (model rows and
+// columns) under their headings, as the clipboard export writes them; columns for which
+// shown answers false (hidden in the view) left out.
+QString Clip_Range_Text(const Result_Model& m, int top, int left, int bottom, int right,
+                        const std::function<bool(int)>& shown = {});
 
 QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And);
 QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys);

@@ -1,6 +1,7 @@
 #include "search/Text_Grid.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -197,13 +198,6 @@ bool Text_Grid::Set_Text_Matrix(int row, int col, QString&& text) {
     return true;
 }
 
-bool Text_Grid::Append_Text_Matrix(int row, int col, QStringView text) {
-    if (!Valid_Row(row) || !Valid_Col(col)) return false;
-    Cell(row, col) += text;
-    Changed_Cells(row, col, row, col);
-    return true;
-}
-
 int Text_Grid::Col_Width(int col) const { return Valid_Col(col) ? d_.col_width[col] : 0; }
 
 bool Text_Grid::Set_Col_Width(int col, int twips) {
@@ -376,4 +370,13 @@ bool Text_Grid::Set_Cell_Picture_Alignment(int row, int col, Grid_Alignment a) {
     d_.pictures[Pic_Key(row, col)].alignment = a;
     Changed_Layout();
     return true;
+}
+
+void Text_Grid::Compact_Rows() {
+    for (auto& column : d_.columns) {
+        std::vector<QString> in_order(column.size());
+        for (int r = 0; r < d_.rows; ++r) in_order[r] = std::move(column[d_.order[r]]);
+        column.swap(in_order);
+    }
+    std::iota(d_.order.begin(), d_.order.end(), 0);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// A grid of text cells addressed by row and column from 0: what the result grid and
-// the code picker's list need from a grid, without the painting. A view shows it
+// A grid of text cells addressed by row and column from 0: what the code picker's list
+// needs from a grid, without the painting. A view shows it
 // through Text_Grid_Listener; everything else (sizes, pictures, merging, the current
 // cell) is kept here so that the engine and its tests see the same grid the user does.
 //
@@ -93,8 +93,6 @@ public:
     const QString& Text_Matrix(int row, int col) const;
     bool Set_Text_Matrix(int row, int col, const QString& text);
     bool Set_Text_Matrix(int row, int col, QString&& text);
-    // Appends to a cell's text (the multi-key sort builds its key column this way).
-    bool Append_Text_Matrix(int row, int col, QStringView text);
 
     // Sizes in twips; width 0 hides a column (its cells keep their texts). A negative
     // size puts back the default.
@@ -155,25 +153,6 @@ public:
     int Cell_Picture_Number(int row, int col) const;
     bool Set_Cell_Picture_Number(int row, int col, int n);
 
-    // Sorts the rows below the fixed rows by the current column:
-    //  1 generic ascending: two cells that both read as numbers (Parse_Number) compare
-    //    as numbers, otherwise as texts (Text_Order); 2 generic descending;
-    //  3 numeric ascending: cells compare by number, or by date value when they read
-    //    as a date or a time of day; cells that read as neither (empty ones included)
-    //    come first, in text order; 4 numeric descending;
-    //  5 text ascending (Text_Order, letter case ignored); 6 text descending.
-    // Whole rows move: every cell, its height and its pictures. Rows with equal keys
-    // may come out in any order. Any other code, or a current column out of range,
-    // changes nothing and answers false.
-    //
-    // Generic sorts: "number or text" for each pair is not an order when numbers and
-    // texts mix (9 < 10 as numbers, "10" < "1a" < "9" as texts), so numbers are taken
-    // as one block, by value, where the digits begin among the texts: after the texts
-    // that begin with a blank, punctuation or "_", before those beginning with a digit
-    // or a letter. Pairs of numbers, and a number with a text that begins with a
-    // letter or "_", compare exactly as the rule says.
-    bool Sort(int code);
-
 private:
     struct Cell_Pic {
         Grid_Picture picture = Grid_Picture::None;
@@ -192,7 +171,6 @@ private:
     void Changed_Cells(int r1, int c1, int r2, int c2);
     void Changed_Layout();
     void Changed_Current();
-    void Apply_Row_Order(const std::vector<int>& from);
     void Compact_Rows();
 
     struct Data {

@@ -46,10 +46,10 @@ qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString
         const qint32 type = champs.Item(f)->Type();
         if (type == Type_Long_Text) return false;
         if (type != Type_Text) return true;
-        const qint32 col = static_cast<size_t>(f) < s.Field_Grid_Col.size() ? s.Field_Grid_Col[f] : -1;
-        if (col < 1) return false;
-        for (int r = 1; r < s.Data.Rows(); ++r)
-            if (s.Data.Text_Matrix(r, col).size() > Short_Text_Length) return false;
+        const int col = s.Model.Column_Of(f);
+        if (col < 0) return false;
+        for (int r = 0; r < s.Model.Records(); ++r)
+            if (s.Model.Text(r, col).size() > Short_Text_Length) return false;
         return true;
     };
     if (worth_a_chart(field)) return field;
@@ -74,18 +74,14 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
     QHash<QString, int> slot_of;
     std::vector<Value_Count> found;
     qint32 empty = 0;
-    const Text_Grid& g = s.Data;
-    const int rows = std::min(s.Result_Rows(), g.Rows() - 1);
     const int R = Records_Table.Row_Upper();
     std::vector<int> seen;  // the values of the record at hand, by slot
     // The slot of a code, by its number in each member's column, and of a text, by its
     // number in the pool: each is looked up by its text once.
     std::vector<std::vector<int>> slot_of_code(member_champs.size());
     std::vector<int> slot_of_text;
-    for (int row = 1; row <= rows; ++row) {
-        bool ok = false;
-        const int r = g.Text_Matrix(row, 0).toInt(&ok);
-        if (!ok || r < 1 || r > R) continue;
+    for (const qint32 r : s.Model.Record_Ids()) {
+        if (r < 1 || r > R) continue;
         ++out.Records;
         seen.clear();
         for (size_t k = 0; k < member_champs.size(); ++k) {

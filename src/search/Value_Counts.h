@@ -44,8 +44,8 @@ qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString
 // Longest value, in characters, of a text field whose counts are worth a chart.
 inline constexpr int Short_Text_Length = 60;
 
-// Counts over the records the result grid lists (its record number column).
-// By_Count: most frequent first, ties by label; By_Label: in the grid's text order.
+// Counts over the records of the result.
+// By_Count: most frequent first, ties by label; By_Label: in the result's text order.
 Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang,
                           Count_Order order = Count_Order::By_Count);
 

@@ -1,7 +1,5 @@
 #include "views/Cell_Fit.h"
 
-#include "search/Text_Grid.h"
-
 #include <algorithm>
 #include <climits>
 
@@ -119,16 +117,17 @@ QSize Cell_Fit::Exact(const QString& text) {
     return *it;
 }
 
-int Cell_Fit::Widest(const Text_Grid& g, int col, std::vector<int>& heights) {
+int Cell_Fit::Widest(const std::function<QString(int)>& text_of, std::vector<int>& heights) {
     struct Candidate {
         int estimate;
         int row;
     };
     std::vector<Candidate> estimated;
-    estimated.reserve(static_cast<size_t>(g.Rows()));
+    const int rows = static_cast<int>(heights.size());
+    estimated.reserve(static_cast<size_t>(rows));
     int widest = 0;
-    for (int r = 0; r < g.Rows(); ++r) {
-        const QString& text = g.Text_Matrix(r, col);
+    for (int r = 0; r < rows; ++r) {
+        const QString text = text_of(r);
         int& h = heights[static_cast<size_t>(r)];
         int lines = 1;
         const int e = text.isEmpty() ? 0 : Estimate(text, lines);
@@ -146,13 +145,13 @@ int Cell_Fit::Widest(const Text_Grid& g, int col, std::vector<int>& heights) {
     // The text estimated widest is measured first; what cannot reach it is left out.
     const auto top = std::max_element(estimated.begin(), estimated.end(),
                                       [](const Candidate& a, const Candidate& b) { return a.estimate < b.estimate; });
-    widest = std::max(widest, Exact(g.Text_Matrix(top->row, col)).width());
+    widest = std::max(widest, Exact(text_of(top->row)).width());
     std::erase_if(estimated, [&](const Candidate& c) { return c.estimate + Slack(c.estimate) < widest; });
     std::sort(estimated.begin(), estimated.end(),
               [](const Candidate& a, const Candidate& b) { return a.estimate > b.estimate; });
     for (const Candidate& c : estimated) {
         if (c.estimate + Slack(c.estimate) < widest) break;
-        widest = std::max(widest, Exact(g.Text_Matrix(c.row, col)).width());
+        widest = std::max(widest, Exact(text_of(c.row)).width());
     }
     return widest;
 }
@@ -182,9 +181,9 @@ void Hand_Widths::Keep_For(const std::vector<qint32>& fields) {
     widths_.clear();
 }
 
-void Hand_Widths::Set(qint32 field, int twips, const std::vector<qint32>& fields) {
+void Hand_Widths::Set(qint32 field, int pixels, const std::vector<qint32>& fields) {
     Keep_For(fields);
-    if (field > 0) widths_.insert(field, twips);
+    if (field > 0) widths_.insert(field, pixels);
 }
 
 std::optional<int> Hand_Widths::Of(qint32 field) const {

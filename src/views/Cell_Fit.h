@@ -8,18 +8,17 @@
 #include <QHash>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
-
-class Text_Grid;
 
 class Cell_Fit {
 public:
     explicit Cell_Fit(const QFont& font);
 
-    // The widest of the unwrapped texts of a column; each row's height grows to hold the
-    // column's text (heights has one entry per row of the grid).
-    int Widest(const Text_Grid& g, int col, std::vector<int>& heights);
+    // The widest of the unwrapped texts of a column, text_of(r) for r below
+    // heights.size(); each row's height grows to hold the column's text.
+    int Widest(const std::function<QString(int)>& text_of, std::vector<int>& heights);
     // Height of a text of that many lines.
     int Lines_Height(int lines);
     // Height of a text wrapped at a width.
@@ -55,7 +54,7 @@ class Hand_Widths {
 public:
     // Forgets every width unless the fields shown are those the widths were set on.
     void Keep_For(const std::vector<qint32>& fields);
-    void Set(qint32 field, int twips, const std::vector<qint32>& fields);
+    void Set(qint32 field, int pixels, const std::vector<qint32>& fields);
     std::optional<int> Of(qint32 field) const;
 
 private:

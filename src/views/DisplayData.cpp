@@ -2,7 +2,7 @@
 
 #include "model/Record_Description.h"
 #include "search/Record_Lines.h"
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "winsupport/Default_App.h"
 
 #include <QClipboard>
@@ -251,7 +251,7 @@ void DisplayData::Place_Beside(const QWidget* grid) {
     move(x, y);
 }
 
-bool Show_Record_Window(int record, QWidget* owner, Grid_Widget* grid) {
+bool Show_Record_Window(int record, QWidget* owner, Result_View* grid) {
     QPointer<DisplayData>& w = The_Window();
     const bool created = !w;
     if (created) w = new DisplayData(owner);
@@ -263,9 +263,9 @@ bool Show_Record_Window(int record, QWidget* owner, Grid_Widget* grid) {
         if (created) {
             w->Place_Beside(grid);
             // Once the window goes, no row is marked as on display.
-            QObject::connect(w.data(), &QObject::destroyed, grid, [grid] { grid->Set_Marked_Key(QString()); });
+            QObject::connect(w.data(), &QObject::destroyed, grid, [grid] { grid->Set_Marked_Record(0); });
         }
-        grid->Set_Marked_Key(QString::number(record));
+        grid->Set_Marked_Record(record);
     }
     // Forward, also over a maximised main window that was clicked meanwhile; the keys
     // stay with the grid, to go on through the rows or copy them.

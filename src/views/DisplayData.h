@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <array>
 
-class Grid_Widget;
+class Result_View;
 class QLabel;
 class QScrollArea;
 class QTextEdit;
@@ -52,6 +52,6 @@ private:
 // The one record window over owner: created on first use, then reused; it opens beside
 // grid and comes forward with each record, whose row the grid marks while it is shown.
 // False when the record cannot be shown (the window is then left as it was).
-bool Show_Record_Window(int record, QWidget* owner, Grid_Widget* grid = nullptr);
+bool Show_Record_Window(int record, QWidget* owner, Result_View* grid = nullptr);
 // The open record window, if any.
 DisplayData* Record_Window();

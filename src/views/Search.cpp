@@ -9,7 +9,7 @@
 #include "search/Result_Text.h"
 #include "search/Value_Counts.h"
 #include "views/Grid_Font.h"
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Window_Utils.h"
 
@@ -57,7 +57,7 @@ Search::Search(QWidget* parent) : QWidget(parent) {
 
 Search::~Search() {
     Form_Terminate();
-    // The grid view listens to Results.Data, which goes before the child widgets do.
+    // The view shows Results.Model, which goes before the child widgets do.
     delete Data;
     Data = nullptr;
 }
@@ -109,10 +109,9 @@ void Search::Build_Criteria_Rows() {
 }
 
 void Search::Build_Grid_Area() {
-    Data = Named(new Grid_Widget(Results.Data, this), QStringLiteral("Data"));
+    Data = Named(new Result_View(Results.Model, this), QStringLiteral("Data"));
     Nb_Records = Named(new Sized<QLabel>(this), QStringLiteral("Nb_Records"));
     Nb_Records->setAlignment(Qt::AlignCenter);
-    Nb_Records->setProperty("Tag", QStringLiteral("0"));
     cmdExport = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), QStringLiteral("cmdExport"));
     cmdPrint = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), QStringLiteral("cmdPrint"));
     cmdCounts = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), QStringLiteral("cmdCounts"));
@@ -199,17 +198,11 @@ void Search::Form_Load() {
     Critere_Oper_And->setChecked(false);
     Critere_Oper_Or->setChecked(true);
 
-    // The grid's own sizes; the sort arrows are painted by the grid view.
-    Results.Default_Col_Width =
-        Results.Data.Col_Width(0) > 0 ? Results.Data.Col_Width(0) : Text_Grid::Default_Col_Width;
-    Results.Default_Row_Height =
-        Results.Data.Row_Height(0) > 0 ? Results.Data.Row_Height(0) : Text_Grid::Default_Row_Height;
     Apply_Grid_Font();
     Add_Mnemonics(this);
 
     const int n = std::max(Records_Table.Col_Upper(), Record_Description ? Record_Description->Count() : 0);
     Results.Sort = Single_Field_Sort(n);
-    Results.Field_Grid_Col.assign(static_cast<size_t>(std::max(n, 0)) + 1, -1);
 
     // The initial query: every record whose year is not empty.
     Critere_Actif[0]->setChecked(true);
@@ -222,10 +215,16 @@ void Search::Form_Load() {
 }
 
 void Search::Apply_Grid_Font() {
-    // Text measured on the window has the grid's metrics: the whole window uses the
-    // grid's font, as the controls were drawn for it.
-    setFont(To_QFont(Results.Data.Font(), font()));
+    // Text measured on the window has the result's metrics: the whole window uses the
+    // result's font, as the controls were drawn for it.
+    QFont f = font();
+    f.setPointSizeF(Result_Font_Points);
+    setFont(f);
     Hidden_Label_Without_WordWrap->setFont(Data->font());
+    const QFontMetrics fm(Data->font());
+    Default_Row_Height = fm.height() + 4;
+    Default_Col_Width = 12 * fm.averageCharWidth();
+    Data->Set_Uniform_Row_Height(Default_Row_Height);
 }
 
 Criteria Search::Read_Criteria() const {
@@ -279,12 +278,9 @@ int Search::Row_Of(const QWidget* box) const {
 
 void Search::Submit_Click() {
     Wait_Cursor wait;
-    Last_Tip_Cell.clear();
     Results.AdvancedSort = AdvancedSort->isChecked();
     Data->Set_Word_Wrap(false);  // the new rows are one line high
     Run_Search(Results, Read_Criteria(), Current_Language);
-    // The empty row of "No match" holds no record to choose.
-    Data->Set_Rows_Selectable(Results.Result_Rows() > 0);
     Show_Count();
     content_widths_.clear();
     Size_Cells();
@@ -293,16 +289,13 @@ void Search::Submit_Click() {
 }
 
 void Search::Show_Top_Left() {
-    // A new result is read from its start, whatever part of the last one was shown. The
-    // view counts its scroll steps in shown columns only, while the hidden record number
-    // column may have been counted when the result was laid out.
+    // A new result is read from its start, whatever part of the last one was shown.
     for (QScrollBar* bar : {Data->horizontalScrollBar(), Data->verticalScrollBar()})
         if (bar->value() != 0) bar->setValue(0);
 }
 
 void Search::Show_Count() {
     Nb_Records->setText(Results.Nb_Records_Caption);
-    Nb_Records->setProperty("Tag", Results.Nb_Records_Tag);
     cmdExport->setEnabled(Results.Output_Enabled);
     cmdPrint->setEnabled(Results.Output_Enabled);
     cmdCounts->setEnabled(Results.Output_Enabled);
@@ -331,7 +324,7 @@ void Search::cmdExport_Click() { emit Export_Asked(false); }
 void Search::cmdPrint_Click() { emit Export_Asked(true); }
 
 void Search::cmdCounts_Click() {
-    emit Counts_Asked(Counts_Opening_Field(Results, Field_Of_Col(Results.Data.Col()), Current_Language));
+    emit Counts_Asked(Counts_Opening_Field(Results, Field_Of_Col(Data->Current_Col()), Current_Language));
 }
 
 void Search::Form_Terminate() {

@@ -21,7 +21,6 @@
 #include <memory>
 #include <optional>
 
-class Grid_Widget;
 class QCheckBox;
 class QCompleter;
 class QFrame;
@@ -34,6 +33,7 @@ class QModelIndex;
 class QPushButton;
 class QRadioButton;
 class QSpacerItem;
+class Result_View;
 struct Value_Entry;
 
 // The width a control asks of the window's layout, in pixels, so that the window keeps
@@ -105,8 +105,8 @@ public:
     QCheckBox* CellAutoSize = nullptr;
     QCheckBox* AdvancedSort = nullptr;
     Drop_Down_List* Choosen_Language = nullptr;
-    Grid_Widget* Data = nullptr;  // the view of Results.Data
-    QLabel* Nb_Records = nullptr;  // the tag is the property "Tag"
+    Result_View* Data = nullptr;  // the view of Results.Model
+    QLabel* Nb_Records = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdCounts = nullptr;
@@ -116,11 +116,15 @@ public:
     QLabel* Hidden_Label_Without_WordWrap = nullptr;
 
     // ---------------------------------------------------------------- state
-    Search_Results Results;  // the grid, its column maps, the sort state
+    Search_Results Results;  // the records found, the sort state
     bool Form_Loaded = false;
     QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
     Hand_Widths Hand_Set_Widths;  // columns whose borders the user dragged
+    // Sizes of a cell before any fitting, pixels, from the result's font.
+    int Default_Col_Width = 64;
+    int Default_Row_Height = 16;
+    static constexpr double Result_Font_Points = 8.25;
 
     // What the search reads from the rows and the combination option.
     Criteria Read_Criteria() const;
@@ -163,11 +167,12 @@ public:
     void Find_Ref_Click(int Index);
 
     // ---------------------------------------------------------------- Search_Grid.cpp
-    void Data_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    // The mouse rests over a cell that holds a text: its tip.
+    void Show_Cell_Tip(int row, int col);
     // A press and release on one cell: its record opens (not with Shift or Ctrl, which
     // widen the selection).
     void Data_Click(const QModelIndex& index);
-    // A click on the heading of a grid column: it sorts, or opens the sort dialog.
+    // A click on the heading of a column: it sorts, or opens the sort dialog.
     void Header_Click(int col);
     // The user set a column's width by dragging its border.
     void Data_Column_Resized(int col);
@@ -184,7 +189,7 @@ public:
     void Share_Free_Width();
 
     // ---------------------------------------------------------------- Search_Cell_Actions.cpp
-    // The menu of a cell (row 0: of a heading); the caller shows it and owns it.
+    // The menu of a cell (row -1: of a heading); the caller shows it and owns it.
     QMenu* Build_Cell_Menu(int row, int col, QWidget* parent);
     void Data_Context_Menu(int row, int col, QPoint global);
     // The first inactive criterion row gets "Equal" (Exclude: NOT "Equal") to the cell's
@@ -192,7 +197,7 @@ public:
     void Filter_From_Cell(int row, int col, bool Exclude);
     // The selected cells, with their headings, as the clipboard export writes them.
     void Copy_Selection();
-    // The field shown in a result column, 0 when none.
+    // The field shown in a column of the result, 0 when none.
     qint32 Field_Of_Col(int col) const;
 
     // ---------------------------------------------------------------- Search_Layout.cpp
@@ -226,7 +231,6 @@ private:
     void Show_Count();
     bool Focus_Event(QObject* watched, QEvent* e);
     void Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason);
-    void Show_Cell_Tip(int row, int col);
     void Connect_Grid();
     // The leave check of a value box: true when accepted; otherwise the message has
     // been shown and the focus is back in the box.
@@ -242,12 +246,10 @@ private:
     void Apply_Value_Box_Width(int Index);
     // Offers the codes of a coded row as its value box is typed into; none otherwise.
     void Set_Code_Completer(int Index, qint32 item, const Value_Entry& e);
-    // Grid pixels of a mouse position the grid gave in twips.
-    QPoint Grid_Pixel(int X, int Y) const;
     // A new result starts at its first column.
     void Show_Top_Left();
 
-    std::vector<int> content_widths_;  // pixels by grid column, per result; empty until asked
+    std::vector<int> content_widths_;  // pixels by column, per result; empty until asked
     std::array<int, Nb_Rows> value_width_{};  // twips, as the field asks
     std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole
     std::array<QCompleter*, Nb_Rows> code_completer_{};  // the codes of a coded row

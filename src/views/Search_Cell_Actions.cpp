@@ -5,7 +5,7 @@
 #include "model/Records_Table.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "winsupport/Message_Service.h"
 
 #include <QCheckBox>
@@ -17,14 +17,11 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-qint32 Search::Field_Of_Col(int col) const {
-    return col >= 1 && col < static_cast<int>(Results.Grid_Col_Field.size()) ? Results.Grid_Col_Field[col] : 0;
-}
+qint32 Search::Field_Of_Col(int col) const { return Results.Model.Field_At(col); }
 
 QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
     auto* menu = new QMenu(parent);
-    const Text_Grid& g = Results.Data;
-    const bool record_row = row >= 1 && row <= Results.Result_Rows() && g.Text_Matrix(row, 0).toInt() > 0;
+    const bool record_row = Results.Model.Record_At(row) > 0;
     const bool field_col = Field_Of_Col(col) > 0;
     if (record_row && field_col) {
         menu->addAction(QStringLiteral("Show &only this value"), this,
@@ -46,28 +43,18 @@ QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
 }
 
 void Search::Data_Context_Menu(int row, int col, QPoint global) {
-    Text_Grid& g = Results.Data;
     // A cell outside the selection becomes the current one, as in a spreadsheet.
-    if (row >= 1 && col >= 1) {
-        const bool inside = row >= std::min(g.Row(), g.Row_Sel()) && row <= std::max(g.Row(), g.Row_Sel()) &&
-                            col >= std::min(g.Col(), g.Col_Sel()) && col <= std::max(g.Col(), g.Col_Sel());
-        if (!inside) {
-            g.Set_Row(row);
-            g.Set_Col(col);
-        }
-    }
+    if (row >= 0 && col >= 0 && !Data->Selected_Range().contains(col, row))
+        Data->setCurrentIndex(Results.Model.index(row, col));
     QMenu* menu = Build_Cell_Menu(row, col, this);
     if (!menu->isEmpty()) menu->exec(global);
     delete menu;
 }
 
 void Search::Filter_From_Cell(int row, int col, bool Exclude) {
-    const Text_Grid& g = Results.Data;
     const qint32 field = Field_Of_Col(col);
-    bool ok = false;
-    const int record = g.Text_Matrix(row, 0).toInt(&ok);
-    if (field <= 0 || !ok || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper())
-        return;
+    const qint32 record = Results.Model.Record_At(row);
+    if (field <= 0 || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper()) return;
 
     int Index = -1;
     for (int i = 0; i < Nb_Rows && Index < 0; ++i)
@@ -109,7 +96,9 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
 
 void Search::Copy_Selection() {
     if (Results.Result_Rows() < 1) return;
-    const Text_Grid& g = Results.Data;
-    const QString text = Clip_Range_Text(Results, g.Row(), g.Col(), g.Row_Sel(), g.Col_Sel());
+    const QRect range = Data->Selected_Range();
+    if (range.isEmpty()) return;
+    const QString text = Clip_Range_Text(Results.Model, range.top(), range.left(), range.bottom(), range.right(),
+                                         [this](int col) { return !Data->isColumnHidden(col); });
     if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
 }

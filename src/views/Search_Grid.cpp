@@ -1,12 +1,10 @@
-// The result grid under the mouse: a click on a cell opens its record, a click on a
-// heading sorts, dragged borders, cell tips; the sizes of the cells.
+// The result under the mouse: a click on a cell opens its record, a click on a heading
+// sorts, dragged borders, cell tips; the sizes of the cells.
 #include "views/Search.h"
 
 #include "views/Cell_Fit.h"
-
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "views/frmTrier.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCheckBox>
@@ -18,210 +16,191 @@
 #include <algorithm>
 
 namespace {
-constexpr int Min_Col_Width = 300;  // twips: a border is never dragged closer
-constexpr int Width_Margin = 120, Height_Margin = 60;
+constexpr int Min_Col_Width = 20;  // pixels: a border is never dragged closer
+constexpr int Width_Margin = 8, Height_Margin = 4;  // pixels around a fitted text
 // Pixels of a cell's width its text does not use (the painter's inner margins).
 constexpr int Text_Margin_Px = 8;
 
-// The width the grid shows cells in. A hidden window's grid has not laid its viewport
+// The width the view shows cells in. A hidden window's view has not laid its viewport
 // out yet: its inner width less a vertical scroll bar, then.
-int Shown_Width(const Grid_Widget* grid) {
-    if (grid->isVisible()) return grid->viewport()->width();
-    return grid->maximumViewportSize().width() - grid->verticalScrollBar()->sizeHint().width();
+int Shown_Width(const Result_View* view) {
+    if (view->isVisible()) return view->viewport()->width();
+    return view->maximumViewportSize().width() - view->verticalScrollBar()->sizeHint().width();
+}
+
+// The fields of the columns, for the widths set by hand.
+std::vector<qint32> Shown_Fields(const Result_Model& m) {
+    std::vector<qint32> fields;
+    for (int c = 0; c < m.Columns(); ++c) fields.push_back(m.Field_At(c));
+    return fields;
+}
+
+// Texts of a column for Cell_Fit: row 0 the heading, row r the model's row r - 1.
+std::function<QString(int)> Column_Texts(const Result_Model& m, int col) {
+    return [&m, col](int r) { return r == 0 ? m.Heading(col) : m.Text(r - 1, col); };
 }
 }  // namespace
 
 void Search::Connect_Grid() {
-    Data->Fixed_Rows_Header()->setMinimumSectionSize(Twips_To_Pixels_X(Min_Col_Width, Data));
-    connect(Data, &Grid_Widget::Context_Menu_Asked, this, &Search::Data_Context_Menu);
-    connect(Data, &Grid_Widget::MouseMove, this, &Search::Data_MouseMove);
-    connect(Data, &Grid_Widget::clicked, this, &Search::Data_Click);
-    connect(Data, &Grid_Widget::Header_Clicked, this, &Search::Header_Click);
-    connect(Data, &Grid_Widget::Column_Resized_By_Hand, this, &Search::Data_Column_Resized);
-    connect(Data, &Grid_Widget::Viewport_Width_Changed, this, [this] {
+    Data->Header()->setMinimumSectionSize(Min_Col_Width);
+    connect(Data, &Result_View::Context_Menu_Asked, this, &Search::Data_Context_Menu);
+    connect(Data, &Result_View::Cell_Hovered, this, &Search::Show_Cell_Tip);
+    connect(Data, &Result_View::clicked, this, &Search::Data_Click);
+    connect(Data, &Result_View::Header_Clicked, this, &Search::Header_Click);
+    connect(Data, &Result_View::Column_Resized_By_Hand, this, &Search::Data_Column_Resized);
+    connect(Data, &Result_View::Viewport_Width_Changed, this, [this] {
         if (!CellAutoSize->isChecked()) Share_Free_Width();
     });
-}
-
-QPoint Search::Grid_Pixel(int X, int Y) const {
-    return {Twips_To_Pixels_X(X - Grid_Widget::Border_Twips, Data) + Data->frameWidth(),
-            Twips_To_Pixels_Y(Y - Grid_Widget::Border_Twips, Data) + Data->frameWidth()};
-}
-
-void Search::Data_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, int X, int Y) {
-    const Text_Grid& g = Results.Data;
-    const QPoint p = Grid_Pixel(X, Y);
-    const int row = Data->Row_At_Pixel(p.y());
-    const int col = Data->Col_At_Pixel(p.x());
-    if (row >= 1 && row < g.Rows() && row <= Data->Last_Visible_Row() && col >= 1 && col < g.Cols() &&
-        !g.Text_Matrix(row, col).isEmpty())
-        Show_Cell_Tip(row, col);
 }
 
 void Search::Data_Click(const QModelIndex& index) {
     // A drag that chose several cells is no click; Shift or Ctrl widen the selection.
     if (QGuiApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) return;
-    Open_Record_Of_Row(Data->Model()->Grid_Row(index.row()));
+    Open_Record_Of_Row(index.row());
 }
 
 void Search::Open_Record_Of_Row(int row) {
-    const Text_Grid& g = Results.Data;
-    if (row < 1 || row >= g.Rows()) return;
-    bool ok = false;
-    const int record = g.Text_Matrix(row, 0).toInt(&ok);
-    // The empty row of "No match" holds no record.
-    if (ok && record > 0) emit Record_Asked(record);
+    const qint32 record = Results.Model.Record_At(row);
+    if (record > 0) emit Record_Asked(record);
 }
 
-void Search::Open_Current_Record() { Open_Record_Of_Row(Results.Data.Row()); }
+void Search::Open_Current_Record() { Open_Record_Of_Row(Data->Current_Row()); }
 
 void Search::Show_Cell_Tip(int row, int col) {
+    const Result_Model& m = Results.Model;
     const QString key = QStringLiteral("%1/%2").arg(row).arg(col);
-    if (key == Last_Tip_Cell || !Form_Loaded) return;
+    if (key == Last_Tip_Cell || !Form_Loaded || m.Text(row, col).isEmpty()) return;
     Last_Tip_Cell = key;
-    const Text_Grid& g = Results.Data;
     QStringList title;
-    for (int c : {1, 2, 3, 8}) title << g.Text_Matrix(row, c);
-    // The record's year, project, number and name in bold over the cell's whole text,
+    for (int c : {0, 1, 2, 7}) title << m.Text(row, c);
+    // The record's year, project, number and area in bold over the cell's whole text,
     // centred under the cell; it goes when the mouse leaves the cell.
     const QRect cell = Data->Cell_Rect(row, col);
-    QToolTip::showText(Data->mapToGlobal(QPoint(cell.center().x(), cell.bottom())),
-                       Titled_Tip(title.join(QLatin1Char('/')), g.Text_Matrix(row, col)), Data, cell, 10000);
+    QWidget* port = Data->viewport();
+    QToolTip::showText(port->mapToGlobal(QPoint(cell.center().x(), cell.bottom())),
+                       Titled_Tip(title.join(QLatin1Char('/')), m.Text(row, col)), port, cell, 10000);
 }
 
 void Search::Header_Click(int col) {
     const qint32 field = Field_Of_Col(col);
     if (field <= 0) return;
     if (AdvancedSort->isChecked()) {
-        frmTrier dlg(Results.Data, Sort_Keys, this);
-        dlg.Preselect_Column(col);
+        frmTrier dlg(Results.Model, Sort_Keys, this);
+        dlg.Preselect_Column(col + 1);
         dlg.exec();
         return;
     }
     Wait_Cursor wait;
-    Results.Data.Set_Redraw(false);
-    DoSort(Results.Grid_Ref(), Results.Sort, Value::Long(field));
-    Results.Data.Set_Redraw(true);
+    DoSort(Results.Model, Results.Sort, Value::Long(field));
 }
 
 void Search::Data_Column_Resized(int col) {
-    Hand_Set_Widths.Set(Field_Of_Col(col), Results.Data.Col_Width(col), Results.Grid_Col_Field);
+    Hand_Set_Widths.Set(Field_Of_Col(col), Data->columnWidth(col), Shown_Fields(Results.Model));
     if (CellAutoSize->isChecked()) Resize_Cell(col);
 }
 
 void Search::AdvancedSort_Click() {
-    ::AdvancedSort_Click(Results.Grid_Ref(), Results.Sort, Sort_Keys, AdvancedSort->isChecked());
+    ::AdvancedSort_Click(Results.Model, Results.Sort, Sort_Keys, AdvancedSort->isChecked());
     Results.AdvancedSort = AdvancedSort->isChecked();
 }
 
 void Search::CellAutoSize_Click() { Size_Cells(); }
 
 void Search::Size_Cells() {
-    Text_Grid& g = Results.Data;
-    Hand_Set_Widths.Keep_For(Results.Grid_Col_Field);
+    Hand_Set_Widths.Keep_For(Shown_Fields(Results.Model));
     if (CellAutoSize->isChecked()) {
         Resize_Cell();
         return;
     }
-    const bool redraw = g.Redraw();
-    g.Set_Redraw(false);
-    for (int r = 0; r < g.Rows(); ++r)
-        if (g.Row_Height(r) != Results.Default_Row_Height) g.Set_Row_Height(r, Results.Default_Row_Height);
+    Data->Set_Uniform_Row_Height(Default_Row_Height);
+    Data->Header()->setFixedHeight(Default_Row_Height);
     Data->Set_Word_Wrap(false);
     Share_Free_Width();
-    g.Set_Redraw(redraw);
 }
 
 void Search::Share_Free_Width() {
-    Text_Grid& g = Results.Data;
-    if (CellAutoSize->isChecked() || g.Cols() < 2) return;
+    const Result_Model& m = Results.Model;
+    if (CellAutoSize->isChecked() || m.Columns() < 1) return;
     const int room = Shown_Width(Data);
-    const int base = Twips_To_Pixels_X(Results.Default_Col_Width, this);
+    const int base = Default_Col_Width;
     std::vector<int> sharing;
     int free = room;
-    for (int c = 1; c < g.Cols(); ++c) {
+    for (int c = 0; c < m.Columns(); ++c) {
         if (const auto hand = Hand_Set_Widths.Of(Field_Of_Col(c))) {
-            free -= Twips_To_Pixels_X(*hand, this);
+            free -= *hand;
             continue;
         }
-        if (g.Col_Width(c) > 0) sharing.push_back(c);
+        if (!Data->isColumnHidden(c)) sharing.push_back(c);
     }
     std::vector<int> wanted(sharing.size(), base);
     // The texts are measured only when there is room to share, once per result.
     if (free > base * static_cast<int>(sharing.size())) {
-        if (content_widths_.size() != static_cast<size_t>(g.Cols())) {
-            content_widths_.assign(static_cast<size_t>(g.Cols()), 0);
+        if (content_widths_.size() != static_cast<size_t>(m.Columns())) {
+            content_widths_.assign(static_cast<size_t>(m.Columns()), 0);
             Cell_Fit fit(Data->font());
-            std::vector<int> heights(static_cast<size_t>(g.Rows()), 0);
-            for (int c = 1; c < g.Cols(); ++c)
-                content_widths_[static_cast<size_t>(c)] =
-                    fit.Widest(g, c, heights) + Twips_To_Pixels_X(Width_Margin, this);
+            std::vector<int> heights(static_cast<size_t>(m.Records()) + 1, 0);
+            for (int c = 0; c < m.Columns(); ++c)
+                content_widths_[static_cast<size_t>(c)] = fit.Widest(Column_Texts(m, c), heights) + Width_Margin;
         }
         for (size_t i = 0; i < sharing.size(); ++i)
             wanted[i] = std::min(content_widths_[static_cast<size_t>(sharing[i])], room);
     }
     const std::vector<int> widths = Share_Width(wanted, base, free);
-    const bool redraw = g.Redraw();
-    g.Set_Redraw(false);
-    for (int c = 1; c < g.Cols(); ++c)
-        if (const auto hand = Hand_Set_Widths.Of(Field_Of_Col(c))) g.Set_Col_Width(c, *hand);
-    for (size_t i = 0; i < sharing.size(); ++i) g.Set_Col_Width(sharing[i], Pixels_To_Twips_X(widths[i], this));
-    g.Set_Redraw(redraw);
+    for (int c = 0; c < m.Columns(); ++c)
+        if (const auto hand = Hand_Set_Widths.Of(Field_Of_Col(c))) Data->setColumnWidth(c, *hand);
+    for (size_t i = 0; i < sharing.size(); ++i) Data->setColumnWidth(sharing[i], widths[i]);
 }
 
 void Search::Resize_Cell(std::optional<int> Only_Col) {
-    Text_Grid& g = Results.Data;
-    const bool redraw = g.Redraw();
-    g.Set_Redraw(false);
+    const Result_Model& m = Results.Model;
     Cell_Fit fit(Hidden_Label_Without_WordWrap->font());
     // Wrapped texts are measured at the width the painter gives them.
-    const auto wrap_width = [this](int col_twips) {
-        return std::max(Twips_To_Pixels_X(col_twips, this) - Text_Margin_Px, 1);
-    };
+    const auto wrap_width = [](int col_px) { return std::max(col_px - Text_Margin_Px, 1); };
+    // Row 0 is the heading, row r the model's row r - 1.
+    std::vector<int> heights(static_cast<size_t>(m.Records()) + 1, 0);
     if (!Only_Col) {
-        // No column wider than the grid shows: a long text wraps within it.
-        const int room = std::max(Pixels_To_Twips_X(Shown_Width(Data), this), Min_Col_Width);
-        std::vector<int> heights(static_cast<size_t>(g.Rows()), 0), column(heights.size());
+        // No column wider than the view shows: a long text wraps within it.
+        const int room = std::max(Shown_Width(Data), Min_Col_Width);
+        std::vector<int> column(heights.size());
         bool wrapped = false;
-        for (int c = 1; c < g.Cols(); ++c) {
+        for (int c = 0; c < m.Columns(); ++c) {
             int width = 0;
             if (const auto hand = Hand_Set_Widths.Of(Field_Of_Col(c))) {
                 width = *hand;
             } else {
                 std::fill(column.begin(), column.end(), 0);
-                width = Pixels_To_Twips_X(fit.Widest(g, c, column), this) + Width_Margin;
+                width = fit.Widest(Column_Texts(m, c), column) + Width_Margin;
                 if (width <= room) {
-                    g.Set_Col_Width(c, width);
+                    Data->setColumnWidth(c, width);
                     for (size_t r = 0; r < heights.size(); ++r) heights[r] = std::max(heights[r], column[r]);
                     continue;
                 }
                 width = room;
             }
-            g.Set_Col_Width(c, width);
+            Data->setColumnWidth(c, width);
             wrapped = true;
             const int px = wrap_width(width);
-            for (int r = 0; r < g.Rows(); ++r)
-                heights[static_cast<size_t>(r)] =
-                    std::max(heights[static_cast<size_t>(r)], fit.Wrapped_Height(g.Text_Matrix(r, c), px));
+            const auto text = Column_Texts(m, c);
+            for (size_t r = 0; r < heights.size(); ++r)
+                heights[r] = std::max(heights[r], fit.Wrapped_Height(text(static_cast<int>(r)), px));
         }
-        for (int r = 0; r < g.Rows(); ++r)
-            g.Set_Row_Height(r, Pixels_To_Twips_Y(heights[static_cast<size_t>(r)], this) + Height_Margin);
         Data->Set_Word_Wrap(wrapped);
-    } else if (*Only_Col >= 1 && *Only_Col < g.Cols()) {
+    } else if (*Only_Col >= 0 && *Only_Col < m.Columns()) {
         // Each row just high enough for the tallest text of its columns, wrapped at the
         // column widths.
-        std::vector<int> tallest(static_cast<size_t>(g.Rows()), 0);
-        for (int c = 1; c < g.Cols(); ++c) {
-            if (g.Col_Width(c) <= 0) continue;
-            const int width = wrap_width(g.Col_Width(c));
-            for (int r = 0; r < g.Rows(); ++r)
-                tallest[static_cast<size_t>(r)] =
-                    std::max(tallest[static_cast<size_t>(r)], fit.Wrapped_Height(g.Text_Matrix(r, c), width));
+        for (int c = 0; c < m.Columns(); ++c) {
+            if (Data->isColumnHidden(c) || Data->columnWidth(c) <= 0) continue;
+            const int width = wrap_width(Data->columnWidth(c));
+            const auto text = Column_Texts(m, c);
+            for (size_t r = 0; r < heights.size(); ++r)
+                heights[r] = std::max(heights[r], fit.Wrapped_Height(text(static_cast<int>(r)), width));
         }
-        for (int r = 0; r < g.Rows(); ++r)
-            g.Set_Row_Height(r, Pixels_To_Twips_Y(tallest[static_cast<size_t>(r)], this) + Height_Margin);
         // The rows are now high enough for the wrapped texts.
         Data->Set_Word_Wrap(true);
+    } else {
+        return;
     }
-    g.Set_Redraw(redraw);
+    for (int& h : heights) h += Height_Margin;
+    Data->Header()->setFixedHeight(heights[0]);
+    Data->Set_Row_Heights(std::vector<int>(heights.begin() + 1, heights.end()));
 }

@@ -3,7 +3,7 @@
 // what their texts need on a small screen, so that everything stays within the window.
 #include "views/Search.h"
 
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "winsupport/Twips.h"
 
 #include <QBoxLayout>

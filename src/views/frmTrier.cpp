@@ -39,7 +39,7 @@ QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.wh
 
 }  // namespace
 
-frmTrier::frmTrier(Text_Grid& Data, Sort_Keys_T& Keys, QWidget* parent) : QDialog(parent), data_(Data), keys_(Keys) {
+frmTrier::frmTrier(Result_Model& Data, Sort_Keys_T& Keys, QWidget* parent) : QDialog(parent), data_(Data), keys_(Keys) {
     Build();
 }
 

@@ -21,7 +21,7 @@ class QRadioButton;
 class frmTrier : public QDialog {
     Q_OBJECT
 public:
-    frmTrier(Text_Grid& Data, Sort_Keys_T& Keys, QWidget* parent = nullptr);
+    frmTrier(Result_Model& Data, Sort_Keys_T& Keys, QWidget* parent = nullptr);
     ~frmTrier() override;
 
     std::array<QGroupBox*, 4> Frame1{};
@@ -65,7 +65,7 @@ private:
     void Show_Choices(const Sort_Key_Choices& choices);
     void Show_Order_In_Effect();
 
-    Text_Grid& data_;
+    Result_Model& data_;
     Sort_Keys_T& keys_;
     Multi_Key_Sort sort_;
     bool loaded_ = false;  // cmbTri_Click acts from now on

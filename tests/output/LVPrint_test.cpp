@@ -20,7 +20,7 @@ struct LVPrint_Test : Output_Test {
         if (lang != Current_Language) Use_Language(lang);
         Fill_Records(rows);
         Search_All(s, lang);
-        p.Grid = &s.Data;
+        p.Result = &s.Model;
         p.Last_Row = s.Result_Rows();
         p.ReportTitle = "The Sifa recommendations";
         p.Selection_Criteria = "Selection criteria are Year Not Empty";

@@ -8,7 +8,7 @@ namespace {
 
 // Export columns by field name.
 std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const char*> names) {
-    std::vector<bool> out(s.Data.Cols(), false);
+    std::vector<bool> out(s.Model.Columns() + 1, false);
     for (const char* n : names) out[Grid_Column(s, n)] = true;
     return out;
 }
@@ -18,7 +18,7 @@ struct Result_Text : Search_Test {
     void SetUp() override {
         Search_Test::SetUp();
         Search_All(s, "EN");
-        DoSort(s.Grid_Ref(), s.Sort, Value::Long(1));  // by year
+        DoSort(s.Model, s.Sort, Value::Long(1));  // by year
     }
 };
 
@@ -63,7 +63,7 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
     EXPECT_EQ(Read_Bytes(file), QByteArray("1999;\"Dupont\"\r\n2004;\"M\xfcller\"\r\n2010;\"\"\r\n\r\n"));
 
-    s.Data.Set_Text_Matrix(1, Grid_Column(s, "PortName"), QStringLiteral("Ελλάδα"));
+    Records_Table(s.Model.Record_At(0), Field_Number("PortName")) = Value::String(QStringLiteral("Ελλάδα"));
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
     EXPECT_TRUE(
         Read_Bytes(file).startsWith("\xEF\xBB\xBF"

@@ -1,6 +1,5 @@
 #pragma once
-// Three hand-made records for the search tests, and result grids filled by hand.
-#include "Grid_Cells.h"
+// Three hand-made records for the search tests.
 #include "Sample_Records.h"
 
 // Texts that need quoting, accents, a code in lower case and a record without a name.

@@ -1,16 +1,16 @@
 #include "Search_Fixture.h"
 
-TEST_F(Search_Test, Counts_Captions_And_Grid) {
+TEST_F(Search_Test, Counts_Captions_And_Rows) {
     const struct {
         const char* name;
         Criterion_Row row;
         const char* caption;
-        int gridRows;
+        int rows;
     } cases[] = {
-        {"no usable row", {}, "No match", 2},
-        {"one", {true, 1, Op_Equal, "2004", false}, "1 Record found", 2},
-        {"two", {true, 1, Op_Superior, "2000", false}, "2 Records found", 3},
-        {"none", {true, 1, Op_Equal, "1800", false}, "No match", 2},
+        {"no usable row", {}, "No match", 0},
+        {"one", {true, 1, Op_Equal, "2004", false}, "1 Record found", 1},
+        {"two", {true, 1, Op_Superior, "2000", false}, "2 Records found", 2},
+        {"none", {true, 1, Op_Equal, "1800", false}, "No match", 0},
     };
     for (const auto& c : cases) {
         Search_Results s;
@@ -18,7 +18,7 @@ TEST_F(Search_Test, Counts_Captions_And_Grid) {
         cr.Rows[0] = c.row;
         Run_Search(s, cr, "EN");
         EXPECT_EQ(s.Nb_Records_Caption, c.caption) << c.name;
-        EXPECT_EQ(s.Data.Rows(), c.gridRows) << c.name;
+        EXPECT_EQ(s.Model.rowCount(), c.rows) << c.name;
         EXPECT_EQ(s.Output_Enabled, s.Result_Rows() > 0) << c.name;
     }
 }

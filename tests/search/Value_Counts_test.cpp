@@ -1,3 +1,4 @@
+#include "Result_Cells.h"
 #include "Search_Fixture.h"
 
 #include "model/Cp1252.h"
@@ -118,14 +119,12 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
 }
 
 TEST_F(Counts_Test, Copied_Cells_Come_With_Their_Headings) {
-    Fill_Grid(s.Data, {"Name", "Hidden", "Note"}, {{"Plain", "x", "a\tb"}, {"Open \"City\"", "y", "c"}});
-    s.Nb_Records_Tag = "2";
-    s.Data.Set_Col_Width(2, 0);
+    Hand_Result r({"5", "5", "5"}, {"Name", "Hidden", "Note"}, {{"Plain", "x", "a\tb"}, {"Open \"City\"", "y", "c"}});
+    const auto shown = [](int col) { return col != 1; };
     const QString both = "Name\tNote\r\nPlain\t\"a\tb\"\r\n\"Open \"\"City\"\"\"\tc\r\n";
-    EXPECT_EQ(Clip_Range_Text(s, 1, 1, 2, 3), both);
-    EXPECT_EQ(Clip_Range_Text(s, 2, 3, 1, 1), both);  // either corner first
-    EXPECT_EQ(Clip_Range_Text(s, 2, 3, 2, 3), "Note\r\nc\r\n");
-    EXPECT_EQ(Clip_Range_Text(s, 1, 2, 1, 2), "");  // only a hidden column
+    EXPECT_EQ(Clip_Range_Text(r.Model, 0, 0, 1, 2, shown), both);
+    EXPECT_EQ(Clip_Range_Text(r.Model, 1, 2, 1, 2, shown), "Note\r\nc\r\n");
+    EXPECT_EQ(Clip_Range_Text(r.Model, 0, 1, 0, 1, shown), "");  // only a hidden column
 }
 
 TEST_F(Counts_Test, Counts_Open_On_A_Column_Whose_Chart_Tells_Something) {

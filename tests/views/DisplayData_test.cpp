@@ -1,6 +1,6 @@
 #include "views/DisplayData.h"
 #include "search/Record_Lines.h"
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 
 #include "Layout_Check.h"
 #include "Views_Fixture.h"
@@ -173,9 +173,9 @@ TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window
 TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
     for (const int owner_width : {200, 1600}) {
         SCOPED_TRACE(owner_width);
-        Text_Grid cells;
+        Result_Model cells;
         QWidget owner;
-        auto* grid = new Grid_Widget(cells, &owner);
+        auto* grid = new Result_View(cells, &owner);
         owner.setGeometry(0, 0, owner_width, 500);
         grid->setGeometry(10, 150, owner_width - 20, 300);
         owner.show();
@@ -190,12 +190,12 @@ TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
         else
             EXPECT_EQ(outer.right(), std::min(grid->mapToGlobal(QPoint(grid->width() - 1, 0)).x(), screen.right()));
         // The row of the record is marked while the window shows it.
-        EXPECT_EQ(grid->Marked_Key(), "1");
+        EXPECT_EQ(grid->Marked_Record(), 1);
         ASSERT_TRUE(Show_Record_Window(2, &owner, grid));
-        EXPECT_EQ(grid->Marked_Key(), "2");
+        EXPECT_EQ(grid->Marked_Record(), 2);
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(grid->Marked_Key(), "");
+        EXPECT_EQ(grid->Marked_Record(), 0);
     }
 }
 

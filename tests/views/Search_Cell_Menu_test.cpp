@@ -6,8 +6,8 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     std::vector<qint32> counts_asked;
     QObject::connect(&s, &Search::Counts_Asked, [&](qint32 f) { counts_asked.push_back(f); });
     const int area1 = Field_Number("DomReco1");
-    const int col = Grid_Column(s.Results, "DomReco1");
-    const Text_Grid& g = s.Results.Data;
+    const int col = Result_Column(s.Results, "DomReco1");
+    const Result_Model& m = s.Results.Model;
     const auto actions = [&](int row) {
         std::unique_ptr<QMenu> menu(s.Build_Cell_Menu(row, col, &s));
         QStringList texts;
@@ -20,10 +20,10 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
         for (QAction* a : menu->actions())
             if (Plain_Caption(a->text()) == text) a->trigger();
     };
-    EXPECT_EQ(actions(0), QStringList{"Counts of this column..."});
-    EXPECT_EQ(actions(1),
+    EXPECT_EQ(actions(-1), QStringList{"Counts of this column..."});
+    EXPECT_EQ(actions(0),
               (QStringList{"Show only this value", "Exclude this value", "Copy", "Counts of this column..."}));
-    run(0, "Counts of this column...");
+    run(-1, "Counts of this column...");
     EXPECT_EQ(counts_asked, std::vector<qint32>{area1});
 
     // Records holding a code in any of the three areas, whatever its letter case.
@@ -37,9 +37,9 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
         }
         return n;
     };
-    int row = 1;
-    while (g.Text_Matrix(row, col).isEmpty()) ++row;
-    const QString code = To_Text(Records_Table(g.Text_Matrix(row, 0).toInt(), area1));
+    int row = 0;
+    while (m.Text(row, col).isEmpty()) ++row;
+    const QString code = To_Text(Records_Table(m.Record_At(row), area1));
     run(row, "Show only this value");
     EXPECT_TRUE(s.Critere_Actif[1]->isChecked() && !s.Negation[1]->isChecked() && s.Critere_Oper_And->isChecked());
     EXPECT_EQ(QStringList({s.Field[1]->currentText(), s.Oper[1]->currentText(), s.txtFields[1]->text()}),
@@ -47,16 +47,15 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     EXPECT_EQ(s.Results.Result_Rows(), holding(code));
 
     // Excluding a second area of the result leaves the records holding the first only.
-    int other = 1;
-    while (g.Text_Matrix(other, col).isEmpty() || g.Text_Matrix(other, col) == g.Text_Matrix(row, col)) ++other;
-    const QString second = To_Text(Records_Table(g.Text_Matrix(other, 0).toInt(), area1));
+    int other = 0;
+    while (m.Text(other, col).isEmpty() || m.Text(other, col) == m.Text(row, col)) ++other;
+    const QString second = To_Text(Records_Table(m.Record_At(other), area1));
     const int before = s.Results.Result_Rows();
     run(other, "Exclude this value");
     EXPECT_TRUE(s.Negation[2]->isChecked());
     EXPECT_LT(s.Results.Result_Rows(), before);
-    for (int r = 1; r <= s.Results.Result_Rows(); ++r)
-        for (int k = 0; k < 3; ++k)
-            EXPECT_NE(To_Text(Records_Table(g.Text_Matrix(r, 0).toInt(), area1 + k)).toUpper(), second.toUpper());
+    for (const qint32 r : m.Record_Ids())
+        for (int k = 0; k < 3; ++k) EXPECT_NE(To_Text(Records_Table(r, area1 + k)).toUpper(), second.toUpper());
 
     // No inactive row left: a message, and nothing changes.
     const int now = s.Results.Result_Rows();

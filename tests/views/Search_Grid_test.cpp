@@ -3,7 +3,6 @@
 #include "Search_Window.h"
 
 #include "views/DisplayData.h"
-#include "views/Grid_Painting.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -24,8 +23,8 @@ struct Grid_Mouse_Test : Search_Window_Test {
         return s;
     }
     QWindow* Win() const { return w->windowHandle(); }
-    // A point of a grid cell (row 0: a heading), in the window.
-    QPoint Cell(int row, int col) const { return w->Data->mapTo(w.get(), w->Data->Cell_Rect(row, col).center()); }
+    // A point of a cell (row -1: a heading), in the window.
+    QPoint Cell(int row, int col) const { return w->Data->mapTo(w.get(), Cell_Point(row, col)); }
     void Click(QPoint p, Qt::MouseButton b = Qt::LeftButton) {
         QTest::mouseMove(Win(), p);
         QTest::mouseClick(Win(), b, {}, p);
@@ -60,43 +59,43 @@ struct Grid_Mouse_Test : Search_Window_Test {
 
 TEST_F(Grid_Mouse_Test, A_Click_Opens_The_Record_And_Marks_Its_Row_A_Drag_Selects_And_Copies) {
     Search& s = Open_Active();
-    const Text_Grid& g = s.Results.Data;
-    Drag(Cell(2, 2), Cell(3, 4));
+    const Result_Model& m = s.Results.Model;
+    Drag(Cell(1, 1), Cell(2, 3));
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(Record_Window(), nullptr);
-    EXPECT_EQ(QList<int>({g.Row(), g.Col(), g.Row_Sel(), g.Col_Sel()}), QList<int>({2, 2, 3, 4}));
+    EXPECT_EQ(s.Data->Selected_Range(), QRect(QPoint(1, 1), QPoint(3, 2)));
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = QGuiApplication::clipboard()->text().split("\r\n");
-    EXPECT_EQ(lines.value(0), QStringList({g.Text_Matrix(0, 2), g.Text_Matrix(0, 3), g.Text_Matrix(0, 4)}).join('\t'));
+    EXPECT_EQ(lines.value(0), QStringList({m.Heading(1), m.Heading(2), m.Heading(3)}).join('\t'));
     EXPECT_EQ(lines.size(), 4);  // headings, two rows, the last line's end
 
-    Click(Cell(3, 5));
-    const int record = g.Text_Matrix(3, 0).toInt();
+    Click(Cell(2, 4));
+    const int record = m.Record_At(2);
     EXPECT_EQ(opened, std::vector<int>{record});
     ASSERT_NE(Record_Window(), nullptr);
     EXPECT_TRUE(Record_Window()->isVisible());
     // The row on display is tinted, the others are not.
-    EXPECT_EQ(s.Data->Marked_Key(), QString::number(record));
-    const QImage shot = s.Data->grab().toImage();
-    const auto colour_in = [&](int row) { return shot.pixel(s.Data->Cell_Rect(row, 7).center() + QPoint(0, 3)); };
-    EXPECT_EQ(colour_in(3), Marked_Row_Color(s.Data->palette()).rgb());
-    EXPECT_EQ(colour_in(4), s.Data->palette().color(QPalette::Base).rgb());
+    EXPECT_EQ(s.Data->Marked_Record(), record);
+    const QImage shot = s.Data->viewport()->grab().toImage();
+    const auto colour_in = [&](int row) { return shot.pixel(s.Data->Cell_Rect(row, 6).center() + QPoint(0, 3)); };
+    EXPECT_EQ(colour_in(2), Marked_Row_Colour(s.Data->palette()).rgb());
+    EXPECT_EQ(colour_in(3), s.Data->palette().color(QPalette::Base).rgb());
     Record_Window()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(s.Data->Marked_Key(), QString());
+    EXPECT_EQ(s.Data->Marked_Record(), 0);
 }
 
 TEST_F(Grid_Mouse_Test, Every_Click_On_A_Heading_Sorts_Also_At_The_Same_Pixel) {
     Search& s = Open_Active();
-    const Text_Grid& g = s.Results.Data;
-    const int col = Grid_Column(s.Results, "Year"), last = g.Rows() - 1;
-    const auto ascending = [&] { return g.Text_Matrix(1, col).toInt() < g.Text_Matrix(last, col).toInt(); };
-    const QPoint heading = Cell(0, col);
+    const Result_Model& m = s.Results.Model;
+    const int col = Result_Column(s.Results, "Year"), last = m.Records() - 1;
+    const auto ascending = [&] { return m.Text(0, col).toInt() < m.Text(last, col).toInt(); };
+    const QPoint heading = Cell(-1, col);
     QTest::mouseMove(Win(), heading);
     QTest::mouseDClick(Win(), Qt::LeftButton, {}, heading);
     EXPECT_FALSE(ascending());  // up, then down
-    EXPECT_EQ(g.Cell_Picture(0, col), Grid_Picture::Descending);
+    EXPECT_EQ(m.Arrow(col), Sort_Arrow::Descending);
     Click(heading);
     EXPECT_TRUE(ascending());
     EXPECT_TRUE(opened.empty());
@@ -109,114 +108,116 @@ TEST_F(Grid_Mouse_Test, Every_Click_On_A_Heading_Sorts_Also_At_The_Same_Pixel) {
 
 TEST_F(Grid_Mouse_Test, The_Menu_Opens_On_A_Heading_And_With_Shift_F10_Not_Without_A_Record) {
     Search& s = Open_Active();
-    const int col = Grid_Column(s.Results, "DomReco1");
-    EXPECT_EQ(Menu_During([&] { Click(Cell(0, col), Qt::RightButton); }), QStringList{"Counts of this column..."});
-    s.Results.Data.Set_Row(2);
-    s.Results.Data.Set_Col(col);
+    const int col = Result_Column(s.Results, "DomReco1");
+    EXPECT_EQ(Menu_During([&] { Click(Cell(-1, col), Qt::RightButton); }), QStringList{"Counts of this column..."});
+    s.Data->setCurrentIndex(s.Results.Model.index(1, col));
     s.Data->setFocus();
     EXPECT_EQ(Menu_During([&] { QTest::keyClick(s.Data, Qt::Key_F10, Qt::ShiftModifier); }).value(0),
               "Show only this value");
 
-    // No match: the empty row can be neither chosen nor copied, and its menu offers nothing.
+    // No match: no row to choose or copy, and the menu offers nothing.
     s.Negation[0]->setChecked(false);
     s.Submit_Click();
     ASSERT_EQ(s.Nb_Records->text(), "No match");
     QGuiApplication::clipboard()->setText("before");
-    Click(Cell(1, col));
+    const QPoint below = s.Data->mapTo(&s, Cell_Point(-1, col) + QPoint(0, 40));
+    Click(below);
     EXPECT_FALSE(s.Data->selectionModel()->hasSelection());
     QTest::keyClick(s.Data, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
-    EXPECT_EQ(Menu_During([&] { Click(Cell(1, col), Qt::RightButton); }), QStringList());
-    EXPECT_EQ(Menu_During([&] { Click(Cell(0, col), Qt::RightButton); }), QStringList());
+    EXPECT_EQ(Menu_During([&] { Click(below, Qt::RightButton); }), QStringList());
+    EXPECT_EQ(Menu_During([&] { Click(Cell(-1, col), Qt::RightButton); }), QStringList());
     EXPECT_TRUE(opened.empty());
 }
 
-TEST_F(Grid_Mouse_Test, Dragged_Widths_Stop_At_300_Twips_And_Stay_Through_Searches) {
+TEST_F(Grid_Mouse_Test, Dragged_Widths_Stop_At_A_Minimum_And_Stay_Through_Searches) {
     Search& s = Open_Active();
-    const Text_Grid& g = s.Results.Data;
-    const int col = Grid_Column(s.Results, "ProjName");
-    const auto border = [&] { return s.Data->mapTo(&s, s.Data->Cell_Rect(0, col).topRight() + QPoint(-1, 5)); };
+    const int col = Result_Column(s.Results, "ProjName");
+    QHeaderView* h = s.Data->horizontalHeader();
+    const auto border = [&] {
+        return h->mapTo(&s, QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 5));
+    };
     const int before = s.Data->columnWidth(col);
     Drag(border(), border() + QPoint(90, 0));
     EXPECT_EQ(s.Data->columnWidth(col), before + 90);
-    EXPECT_EQ(g.Col_Width(col), Pixels_To_Twips_X(before + 90, &s));
-    EXPECT_EQ(g.Cell_Picture(0, col), Grid_Picture::None);  // a drag is no click
+    EXPECT_EQ(s.Results.Model.Arrow(col), Sort_Arrow::None);  // a drag is no click
     s.Submit_Click();
     EXPECT_EQ(s.Data->columnWidth(col), before + 90);
     Drag(border(), border() - QPoint(before + 80, 0));
-    EXPECT_EQ(g.Col_Width(col), 300);
-    // Another field set (the other language) starts again from the defaults.
+    EXPECT_EQ(s.Data->columnWidth(col), h->minimumSectionSize());
+    // Another field set (the other language) starts again from the shared widths.
     s.Choosen_Language->setCurrentIndex(s.Choosen_Language->findText("FR"));
-    EXPECT_EQ(g.Col_Width(Grid_Column(s.Results, "ProjName")), s.Results.Default_Col_Width);
+    EXPECT_GE(s.Data->columnWidth(Result_Column(s.Results, "ProjName")), s.Default_Col_Width);
 }
 
 TEST_F(Grid_Mouse_Test, Columns_Share_A_Wide_Grid_By_Their_Texts_And_Cut_Headings_Show_A_Tip) {
     Search& s = Open_Active();
-    const Text_Grid& g = s.Results.Data;
+    const Result_Model& m = s.Results.Model;
     s.resize(2400, s.height());
     QApplication::processEvents();
-    const int text = Grid_Column(s.Results, "RecoEN"), year = Grid_Column(s.Results, "Year");
+    const int text = Result_Column(s.Results, "RecoEN"), year = Result_Column(s.Results, "Year");
     int total = 0;
-    for (int c = 1; c < g.Cols(); ++c) total += s.Data->columnWidth(c);
+    for (int c = 0; c < m.Columns(); ++c) total += s.Data->columnWidth(c);
     EXPECT_LE(total, s.Data->viewport()->width());
     EXPECT_GE(total, s.Data->viewport()->width() - 2);
     EXPECT_GT(s.Data->columnWidth(text), 3 * s.Data->columnWidth(year));
 
     s.resize(900, s.height());
     QApplication::processEvents();
-    const int reco = Grid_Column(s.Results, "Reco#");
+    const int reco = Result_Column(s.Results, "Reco#");
     const auto tip_at = [&](int col) {
-        QWidget* header = s.Data->Fixed_Rows_Header()->viewport();
-        const QPoint at = header->mapFrom(s.Data, s.Data->Cell_Rect(0, col).center());
+        QWidget* header = s.Data->horizontalHeader()->viewport();
+        const QPoint at = header->mapFrom(s.Data, Cell_Point(-1, col));
         QHelpEvent e(QEvent::ToolTip, at, header->mapToGlobal(at));
         QApplication::sendEvent(header, &e);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
-    ASSERT_LT(s.Data->columnWidth(reco), s.Data->fontMetrics().horizontalAdvance(g.Text_Matrix(0, reco)));
+    ASSERT_LT(s.Data->columnWidth(reco), s.Data->fontMetrics().horizontalAdvance(m.Heading(reco)));
     EXPECT_EQ(tip_at(year), QString());
-    EXPECT_EQ(tip_at(reco), g.Text_Matrix(0, reco));
+    EXPECT_EQ(tip_at(reco), m.Heading(reco));
 }
 
 // Fitting the cells measures few texts for real: every text, the odd ones too, must fit its cell all the same,
-// no column be wider than its widest text needs nor than the grid, and unticking gives one-line rows back.
+// no column be wider than its widest text needs nor than the view, and unticking gives one-line rows back.
 TEST_F(Grid_Mouse_Test, AdjustCellSizeFitsEveryTextWithinTheGridAndUntickingUndoesIt) {
     Search& s = Open_Active();
-    Text_Grid& g = s.Results.Data;
-    ASSERT_GT(g.Rows(), 100);
+    const Result_Model& m = s.Results.Model;
+    ASSERT_GT(m.Records(), 100);
+    // Odd texts in the records of rows 4..8 and a long paragraph in row 11.
     const char* odd[] = {"two\nlines of text", "tab\there", "東京 and Zürich",
                          "W W W W W W W W W W W W W W W W W W W W W W W W W W", "l’été – 20 € « ok »"};
-    for (int k = 0; k < 5; ++k) g.Set_Text_Matrix(5 + k, 4, QString::fromUtf8(odd[k]));
-    const int text = Grid_Column(s.Results, "RecoEN");
-    g.Set_Text_Matrix(12, text,
-                      QString("A paragraph without a line break, as long as a recommendation gets. ").repeated(12));
+    for (int k = 0; k < 5; ++k)
+        Records_Table(m.Record_At(4 + k), Field_Number("PortName")) = Value::String(QString::fromUtf8(odd[k]));
+    Records_Table(m.Record_At(11), Field_Number("RecoEN")) =
+        Value::String(QString("A paragraph without a line break, as long as a recommendation gets. ").repeated(12));
+    const int text = Result_Column(s.Results, "RecoEN"), name = Result_Column(s.Results, "PortName");
     const QFontMetrics fm(s.Data->font());
-    // The room a cell's text takes, on one line or wrapped at a width in pixels.
+    // The room a cell's text takes (row -1: the heading), on one line or wrapped at a width in pixels.
     const auto room = [&](int r, int c, int wrap = 0) {
         const int flags = Qt::TextExpandTabs | (wrap ? Qt::TextWordWrap : 0);
-        return fm.boundingRect(QRect(0, 0, wrap ? wrap : 1 << 28, 1 << 28), flags, g.Text_Matrix(r, c)).size();
+        return fm.boundingRect(QRect(0, 0, wrap ? wrap : 1 << 28, 1 << 28), flags, r < 0 ? m.Heading(c) : m.Text(r, c))
+            .size();
     };
+    const auto height = [&](int r) { return r < 0 ? s.Data->horizontalHeader()->height() : s.Data->rowHeight(r); };
     QTest::mouseClick(s.CellAutoSize, Qt::LeftButton);
     const int grid_width = s.Data->viewport()->width();
-    for (int c = 1; c < g.Cols(); ++c) {
-        const int width = Twips_To_Pixels_X(g.Col_Width(c), &s);
+    for (int c = 0; c < m.Columns(); ++c) {
+        const int width = s.Data->columnWidth(c);
         int widest = 0;
-        for (int r = 0; r < g.Rows(); ++r) widest = std::max(widest, room(r, c).width());
+        for (int r = -1; r < m.Records(); ++r) widest = std::max(widest, room(r, c).width());
         ASSERT_LE(width, std::min(widest + 3 * fm.averageCharWidth(), grid_width)) << "column " << c;
         const bool wraps = width < widest;
         EXPECT_EQ(wraps, c == text) << "column " << c;
-        for (int r = 0; r < g.Rows(); ++r)
-            ASSERT_LE(room(r, c, wraps ? width - 6 : 0).height(), Twips_To_Pixels_Y(g.Row_Height(r), &s))
-                << "row " << r << " column " << c;
+        for (int r = -1; r < m.Records(); ++r)
+            ASSERT_LE(room(r, c, wraps ? width - 6 : 0).height(), height(r)) << "row " << r << " column " << c;
     }
 
     // One column dragged narrower: rows grow to their texts wrapped at the width.
-    g.Set_Col_Width(4, 900);
-    s.Resize_Cell(4);
-    for (int r = 0; r < g.Rows(); ++r)
-        ASSERT_LE(room(r, 4, Twips_To_Pixels_X(900, &s) - 6).height(), Twips_To_Pixels_Y(g.Row_Height(r), &s)) << r;
+    s.Data->setColumnWidth(name, 60);
+    s.Resize_Cell(name);
+    for (int r = -1; r < m.Records(); ++r) ASSERT_LE(room(r, name, 60 - 6).height(), height(r)) << r;
 
     QTest::mouseClick(s.CellAutoSize, Qt::LeftButton);
-    for (int r = 0; r < g.Rows(); ++r) ASSERT_EQ(g.Row_Height(r), s.Results.Default_Row_Height) << r;
-    EXPECT_EQ(s.Data->rowHeight(11), Twips_To_Pixels_Y(s.Results.Default_Row_Height, &s));
-    EXPECT_LE(Twips_To_Pixels_X(g.Col_Width(text), &s), grid_width);
+    for (int r = 0; r < m.Records(); ++r) ASSERT_EQ(s.Data->rowHeight(r), s.Default_Row_Height) << r;
+    EXPECT_LE(s.Data->columnWidth(text), grid_width);
 }

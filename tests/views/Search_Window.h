@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +23,7 @@
 #include <QTimer>
 #include <memory>
 #include "model/App_Paths.h"
-#include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "views/Search.h"
 #include "views/frmTrier.h"
 #include "winsupport/Default_App.h"
@@ -64,9 +65,13 @@ struct Search_Window_Test : Sample_Data {
         ASSERT_GE(k, 0) << text.toStdString();
         list->setCurrentIndex(k);
     }
-    // Centre of a grid cell, in the twips the grid's mouse signals give.
-    std::pair<int, int> Cell_Twips(int row, int col) const {
-        const QRect r = w->Data->Cell_Rect(row, col);
-        return {w->Data->X_Twips(r.center().x()), w->Data->Y_Twips(r.center().y())};
+    // Centre of a cell of the result (row -1: its heading), in the view's pixels.
+    QPoint Cell_Point(int row, int col) const {
+        Result_View* v = w->Data;
+        if (row < 0) {
+            QHeaderView* h = v->horizontalHeader();
+            return h->mapTo(v, QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2));
+        }
+        return v->viewport()->mapTo(v, v->Cell_Rect(row, col).center());
     }
 };

@@ -23,7 +23,7 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
         with_year += Records_Table(r, Field_Number("Year")).isEmpty() ? 0 : 1;
     ASSERT_GT(with_year, 1);
     EXPECT_EQ(s.Nb_Records->text(), QString::number(with_year) + " Records found");
-    EXPECT_EQ(s.Results.Data.Rows(), with_year + 1);
+    EXPECT_EQ(s.Results.Model.Records(), with_year);
     EXPECT_TRUE(s.cmdExport->isEnabled() && s.cmdPrint->isEnabled());
 
     // The display options side by side in their frame.
@@ -64,7 +64,7 @@ TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
             EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
     }
     EXPECT_TRUE(s.lblDescription[1]->isVisible());
-    EXPECT_GE(s.Data->Last_Visible_Row(), 8);
+    EXPECT_GE(s.Data->rowAt(s.Data->viewport()->height() - 1), 7);
 }
 
 TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
@@ -222,20 +222,21 @@ TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
     EXPECT_EQ(shown, (QStringList{"Année", "Vide", "EM du porteur", "Egal", "Allemagne"}));
     EXPECT_EQ(s.Nb_Records->text(), count);
     // The grid was rebuilt in French: the English text column is gone.
-    EXPECT_EQ(s.Results.Data.Text_Matrix(0, Grid_Column(s.Results, "Year")), "Année");
+    EXPECT_EQ(s.Results.Model.Heading(Result_Column(s.Results, "Year")), "Année");
     EXPECT_EQ(Grid_Column(s.Results, "RecoEN"), -1);
 }
 
 TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcrossSearches) {
     Search& s = Open(true);
-    const Text_Grid& g = s.Results.Data;
+    const Result_Model& m = s.Results.Model;
+    // Sort keys count columns from 1, the model from 0.
     const int year = Grid_Column(s.Results, "Year"), name = Grid_Column(s.Results, "ProjName");
     // The order of a header click stays in effect as the first key.
-    s.Header_Click(year);
+    s.Header_Click(year - 1);
     s.AdvancedSort->click();
     ASSERT_TRUE(s.AdvancedSort->isChecked());
     EXPECT_EQ(Sort_Keys, (Sort_Keys_T{year, 0, 0, 0}));
-    EXPECT_EQ(g.Cell_Picture(0, year), Grid_Picture::Ascending);
+    EXPECT_EQ(m.Arrow(year - 1), Sort_Arrow::Ascending);
 
     // A header click opens the dialog with that column as the next key.
     Sort_Keys_T shown{};
@@ -247,25 +248,22 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
             d->reject();
         }
     });
-    s.Header_Click(name);
+    s.Header_Click(name - 1);
     EXPECT_EQ(shown, (Sort_Keys_T{year, name, 0, 0}));
     EXPECT_EQ(Sort_Keys, (Sort_Keys_T{-year, name, 0, 0}));
     EXPECT_EQ(s.Results.Sort.Sort_State[Field_Number("Year")], 0);
 
     s.Submit_Click();
-    EXPECT_EQ(g.Cols(), static_cast<int>(s.Results.Grid_Col_Field.size()) - 1);  // the key column went
-    EXPECT_GT(g.Text_Matrix(1, year).toInt(), g.Text_Matrix(g.Rows() - 1, year).toInt());
+    EXPECT_GT(m.Text(0, year - 1).toInt(), m.Text(m.Records() - 1, year - 1).toInt());
     // The headers number the keys.
-    EXPECT_EQ(std::pair(g.Cell_Picture(0, year), g.Cell_Picture_Number(0, year)),
-              std::pair(Grid_Picture::Descending, 1));
-    EXPECT_EQ(std::pair(g.Cell_Picture(0, name), g.Cell_Picture_Number(0, name)),
-              std::pair(Grid_Picture::Ascending, 2));
+    EXPECT_EQ(std::pair(m.Arrow(year - 1), m.Key_Number(year - 1)), std::pair(Sort_Arrow::Descending, 1));
+    EXPECT_EQ(std::pair(m.Arrow(name - 1), m.Key_Number(name - 1)), std::pair(Sort_Arrow::Ascending, 2));
 
     // Leaving the mode drops the keys and their arrows.
     s.AdvancedSort->click();
     EXPECT_EQ(Sort_Keys[0], 0);
-    EXPECT_EQ(g.Cell_Picture(0, year), Grid_Picture::None);
-    EXPECT_EQ(g.Cell_Picture_Number(0, name), 0);
+    EXPECT_EQ(m.Arrow(year - 1), Sort_Arrow::None);
+    EXPECT_EQ(m.Key_Number(name - 1), 0);
 }
 
 // The mouse is the grid tests' business (Search_Grid_test.cpp).
@@ -273,13 +271,13 @@ TEST_F(Search_Window_Test, EnterOrSpaceOnADataRowOpensItsRecord) {
     Search& s = Open(true);
     std::vector<int> opened;
     QObject::connect(&s, &Search::Record_Asked, [&](int record) { opened.push_back(record); });
-    const Text_Grid& g = s.Results.Data;
     s.Data->setFocus();
     QTest::keyClick(s.Data, Qt::Key_Down);
-    const int current = g.Row();
+    const int record = s.Results.Model.Record_At(s.Data->Current_Row());
+    ASSERT_GT(record, 0);
     QTest::keyClick(s.Data, Qt::Key_Return);
     QTest::keyClick(s.Data, Qt::Key_Space);
-    EXPECT_EQ(opened, (std::vector<int>{g.Text_Matrix(current, 0).toInt(), g.Text_Matrix(current, 0).toInt()}));
+    EXPECT_EQ(opened, (std::vector<int>{record, record}));
 }
 
 TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
@@ -301,16 +299,12 @@ TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
 
 TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
     Search& s = Open(true);
-    auto [x, y] = Cell_Twips(1, 4);
-    s.Data_MouseMove(Qt::NoButton, Qt::NoModifier, x, y);
-    const Text_Grid& g = s.Results.Data;
-    EXPECT_EQ(s.Last_Tip_Cell, "1/4");
+    QTest::mouseMove(s.Data->viewport(), s.Data->Cell_Rect(0, 3).center());
+    const Result_Model& m = s.Results.Model;
+    EXPECT_EQ(s.Last_Tip_Cell, "0/3");
     ASSERT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(
-        QToolTip::text(),
-        Titled_Tip(
-            QStringList({g.Text_Matrix(1, 1), g.Text_Matrix(1, 2), g.Text_Matrix(1, 3), g.Text_Matrix(1, 8)}).join('/'),
-            g.Text_Matrix(1, 4)));
+    EXPECT_EQ(QToolTip::text(),
+              Titled_Tip(QStringList({m.Text(0, 0), m.Text(0, 1), m.Text(0, 2), m.Text(0, 7)}).join('/'), m.Text(0, 3)));
     QToolTip::hideText();
 
     s.Negation[0]->setChecked(false);
@@ -318,7 +312,7 @@ TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
     EXPECT_EQ(s.Nb_Records->text(), "No match");
     EXPECT_FALSE(s.cmdExport->isEnabled());
     EXPECT_FALSE(s.cmdPrint->isEnabled());
-    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(m.Records(), 0);
 }
 
 namespace {

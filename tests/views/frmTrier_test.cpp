@@ -1,8 +1,8 @@
 #include "views/frmTrier.h"
 #include "winsupport/Message_Service.h"
 
-#include "Grid_Cells.h"
 #include "Layout_Check.h"
+#include "Result_Cells.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -16,14 +16,13 @@
 namespace {
 
 struct Sort_Dialog : ::testing::Test {
-    Text_Grid grid;
+    Hand_Result result{
+        {"5", "4", "5"},
+        {"Country", "Year", "Name"},
+        {{"Spain", "2004", "b"}, {"France", "1999", "a"}, {"Spain", "2010", "c"}, {"France", "2004", "d"}}};
+    Result_Model& grid = result.Model;
     Sort_Keys_T keys{};
     Scoped_Recorder rec;
-    // Four rows; column 0 the record numbers.
-    void SetUp() override {
-        Fill_Grid(grid, {"Country", "Year", "Name"},
-                  {{"Spain", "2004", "b"}, {"France", "1999", "a"}, {"Spain", "2010", "c"}, {"France", "2004", "d"}});
-    }
 };
 
 }  // namespace
@@ -69,9 +68,6 @@ TEST_F(Sort_Dialog, Shows_The_Stored_Keys_Up_To_The_First_Undefined_One) {
         keys = c.keys;
         frmTrier dlg(grid, keys);
         ASSERT_TRUE(dlg.Form_Load());
-        // The composite key column is there, unseen, while the dialog is loaded.
-        EXPECT_EQ(grid.Cols(), 5);
-        EXPECT_EQ(grid.Col_Width(4), 0);
         for (size_t k = 0; k < 4; ++k) {
             SCOPED_TRACE(k);
             EXPECT_EQ(Offered(dlg.cmbTri[k]), c.lists[k]);
@@ -82,7 +78,6 @@ TEST_F(Sort_Dialog, Shows_The_Stored_Keys_Up_To_The_First_Undefined_One) {
         }
         EXPECT_EQ(dlg.labTri->text(), c.order);
     }
-    EXPECT_EQ(grid.Cols(), 4);
     EXPECT_TRUE(rec->shown.empty());
 }
 
@@ -127,7 +122,7 @@ TEST_F(Sort_Dialog, A_Key_Change_Shows_Or_Hides_The_Keys_After_It) {
 }
 
 TEST_F(Sort_Dialog, Sort_Without_A_First_Key_Says_So_Only_When_Shown) {
-    const QStringList before = Column(grid, 0);
+    const QStringList before = Ids(grid);
     {
         frmTrier unseen(grid, keys);
         EXPECT_EQ(unseen.cmdOk_Click(), Multi_Key_Sort::Result::Nothing_To_Do);
@@ -138,7 +133,7 @@ TEST_F(Sort_Dialog, Sort_Without_A_First_Key_Says_So_Only_When_Shown) {
     dlg.Form_GotFocus();
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
     EXPECT_EQ(rec->texts(), QStringList{"Nothing to do !"});
-    EXPECT_EQ(Column(grid, 0), before);
+    EXPECT_EQ(Ids(grid), before);
 }
 
 // "Sort" orders the rows and leaves the dialog open; a key changed then is not in effect: the
@@ -173,24 +168,22 @@ TEST_F(Sort_Dialog, Sort_Then_Close_Cancel_Or_Escape) {
             QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_EQ(keys, stored);
-        EXPECT_EQ(Column(grid, 0), (QStringList{"4", "2", "3", "1"}));
-        EXPECT_EQ(grid.Cols(), 4);
+        EXPECT_EQ(Ids(grid), (QStringList{"4", "2", "3", "1"}));
         if (end == Close_Box) continue;
-        const std::array<std::pair<Grid_Picture, int>, 3> headers{
-            std::pair{grid.Cell_Picture(0, 1), grid.Cell_Picture_Number(0, 1)},
-            {grid.Cell_Picture(0, 2), grid.Cell_Picture_Number(0, 2)},
-            {grid.Cell_Picture(0, 3), grid.Cell_Picture_Number(0, 3)}};
-        EXPECT_EQ(headers[0], std::pair(Grid_Picture::Ascending, 1));
-        EXPECT_EQ(headers[1], std::pair(Grid_Picture::Descending, 2));
-        EXPECT_EQ(headers[2], std::pair(Grid_Picture::None, 0));
+        const std::array<std::pair<Sort_Arrow, int>, 3> headers{std::pair{grid.Arrow(0), grid.Key_Number(0)},
+                                                                {grid.Arrow(1), grid.Key_Number(1)},
+                                                                {grid.Arrow(2), grid.Key_Number(2)}};
+        EXPECT_EQ(headers[0], std::pair(Sort_Arrow::Ascending, 1));
+        EXPECT_EQ(headers[1], std::pair(Sort_Arrow::Descending, 2));
+        EXPECT_EQ(headers[2], std::pair(Sort_Arrow::None, 0));
     }
     EXPECT_TRUE(rec->shown.empty());
     // A single key: its arrow alone.
     keys = {2, 0, 0, 0};
     Reapply_Sort_Keys(grid, keys);
-    EXPECT_EQ(grid.Cell_Picture(0, 2), Grid_Picture::Ascending);
-    EXPECT_EQ(grid.Cell_Picture_Number(0, 2), 0);
-    EXPECT_EQ(grid.Cell_Picture(0, 1), Grid_Picture::None);
+    EXPECT_EQ(grid.Arrow(1), Sort_Arrow::Ascending);
+    EXPECT_EQ(grid.Key_Number(1), 0);
+    EXPECT_EQ(grid.Arrow(0), Sort_Arrow::None);
 }
 
 TEST_F(Sort_Dialog, A_Header_Click_Preselects_Its_Column) {

@@ -25,6 +25,7 @@
 #include "shell/Welcome.h"
 #include "views/DisplayData.h"
 #include "views/Grid_Widget.h"
+#include "views/Result_View.h"
 #include "views/Search.h"
 #include "views/Select_Ref.h"
 #include "views/frmTrier.h"
@@ -155,10 +156,10 @@ void Set_Row(Search& s, int row, const QString& field, const QString& oper, cons
 
 // Clicks a heading, as the mouse does.
 void Click_Header(Search& s, int field) {
-    const int col = s.Results.Field_Grid_Col[field];
-    QWidget* header = s.Data->Fixed_Rows_Header()->viewport();
-    const QPoint at = header->mapFrom(s.Data, s.Data->Cell_Rect(0, col).center());
-    QTest::mouseClick(header, Qt::LeftButton, Qt::NoModifier, at);
+    const int col = s.Results.Model.Column_Of(field);
+    QHeaderView* header = s.Data->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
 void Welcome_Shots() {
@@ -198,9 +199,9 @@ void Search_Shots() {
 void Counts_Shots() {
     {
         auto s = Open_Search();
-        const int col = s->Results.Field_Grid_Col[Field_Number("DomReco1")];
-        std::unique_ptr<QMenu> menu(s->Build_Cell_Menu(1, col, s.get()));
-        menu->popup(s->Data->mapToGlobal(s->Data->Cell_Rect(1, col).center()));
+        const int col = s->Results.Model.Column_Of(Field_Number("DomReco1"));
+        std::unique_ptr<QMenu> menu(s->Build_Cell_Menu(0, col, s.get()));
+        menu->popup(s->Data->viewport()->mapToGlobal(s->Data->Cell_Rect(0, col).center()));
         Save(menu.get(), QStringLiteral("cell_menu.png"));
         menu->hide();
         Counts_Window* w = Show_Counts_Window(s->Results, s.get(), Field_Number("DomReco1"));

@@ -1,7 +1,7 @@
-#include "search/Text_Grid.h"
+#include "search/Result_Model.h"
 #include "search/Text_Order.h"
 
-#include "Grid_Cells.h"
+#include "Result_Cells.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +17,20 @@ QStringList Reversed(QStringList l) {
     return l;
 }
 
+// The rules as the sort codes the orders were first known by: 1/2 generic, 3/4 by
+// number, 5/6 by text, odd ascending.
 QStringList Sorted_By(const QStringList& texts, int code) {
     std::vector<QStringList> rows;
     for (const QString& t : texts) rows.push_back({t});
-    Text_Grid g;
-    Fill_Grid(g, {u"Value"_qs}, rows);
-    g.Set_Col(1);
-    EXPECT_TRUE(g.Sort(code));
-    return Column(g, 1);
+    Hand_Result r({u"5"_qs}, {u"Value"_qs}, rows);
+    const Sort_Rule rule = code <= 2 ? Sort_Rule::Generic : code <= 4 ? Sort_Rule::Number : Sort_Rule::Text;
+    r.Model.Sort(0, rule, code % 2 == 1);
+    return Column(r.Model, 0);
 }
 
 }  // namespace
 
-TEST(Text_Grid, Sort_Codes_On_Mixed_Cells) {
+TEST(Result_Model, Sort_Rules_On_Mixed_Cells) {
     const QStringList cells = {u"b"_qs, u"10"_qs, u"2"_qs, u""_qs,   u"_a"_qs, u"A"_qs,
                                u"a"_qs, u"é"_qs,  u"e"_qs, u"Éa"_qs, u"eb"_qs, u"1a"_qs};
     // Accents and case only break ties of the base letters: "Éa" < "eb".
@@ -53,7 +54,7 @@ TEST(Text_Grid, Sort_Codes_On_Mixed_Cells) {
               (QStringList{u"-3"_qs, u"1,5"_qs, u"2"_qs, u" 7"_qs, u"10"_qs}));
 }
 
-TEST(Text_Grid, Text_Order_Pairs) {
+TEST(Result_Model, Text_Order_Pairs) {
     const struct {
         const char16_t* lower;
         const char16_t* higher;
@@ -73,7 +74,7 @@ TEST(Text_Grid, Text_Order_Pairs) {
     EXPECT_EQ(Text_Order_Compare(u"Même", u"Même"), 0);
 }
 
-TEST(Text_Grid, Generic_Sort_Is_A_Total_Order) {
+TEST(Result_Model, Every_Sort_Is_A_Total_Order) {
     // Numbers, texts beginning with digits and others, mixed at random: the sort must
     // neither fail nor depend on the order it starts from, and must keep identical
     // texts together (the multi-key sort numbers them as one group).
@@ -100,68 +101,38 @@ TEST(Text_Grid, Generic_Sort_Is_A_Total_Order) {
     }
 }
 
-TEST(Text_Grid, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
+TEST(Result_Model, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
     for (int code = 1; code <= 6; ++code) {
-        Text_Grid g;
-        Fill_Grid(g, {u"Id"_qs, u"Key"_qs},
-                  {{u"1"_qs, u"b"_qs},
-                   {u"2"_qs, u"a"_qs},
-                   {u"3"_qs, u"b"_qs},
-                   {u"4"_qs, u"a"_qs},
-                   {u"5"_qs, u"b"_qs},
-                   {u"6"_qs, u"a"_qs}});
-        g.Set_Col(1);
-        ASSERT_TRUE(g.Sort(2));  // the previous order: 6 to 1
-        g.Set_Col(2);
-        ASSERT_TRUE(g.Sort(code));
+        Hand_Result r({u"4"_qs, u"5"_qs}, {u"Id"_qs, u"Key"_qs},
+                      {{u"1"_qs, u"b"_qs},
+                       {u"2"_qs, u"a"_qs},
+                       {u"3"_qs, u"b"_qs},
+                       {u"4"_qs, u"a"_qs},
+                       {u"5"_qs, u"b"_qs},
+                       {u"6"_qs, u"a"_qs}});
+        r.Model.Sort(0, Sort_Rule::Number, false);  // the previous order: 6 to 1
+        const Sort_Rule rule = code <= 2 ? Sort_Rule::Generic : code <= 4 ? Sort_Rule::Number : Sort_Rule::Text;
+        r.Model.Sort(1, rule, code % 2 == 1);
         const QStringList a{u"6"_qs, u"4"_qs, u"2"_qs}, b{u"5"_qs, u"3"_qs, u"1"_qs};
-        EXPECT_EQ(Column(g, 1), code % 2 ? a + b : b + a) << "code " << code;
+        EXPECT_EQ(Ids(r.Model), code % 2 ? a + b : b + a) << "code " << code;
+        // Each row keeps its record, its cells and its place in the lookups.
+        EXPECT_EQ(Column(r.Model, 0), Ids(r.Model));
+        EXPECT_EQ(r.Model.Row_Of(r.Model.Record_At(4)), 4);
     }
 }
 
-TEST(Text_Grid, Sort_Moves_Whole_Rows_Below_The_Header) {
-    Text_Grid g;
-    Fill_Grid(
-        g, {u"Name"_qs, u"Year"_qs, u"hidden"_qs},
-        {{u"Zoé"_qs, u"2001"_qs, u"h1"_qs}, {u"adam"_qs, u"1999"_qs, u"h2"_qs}, {u"Éric"_qs, u"2010"_qs, u"h3"_qs}});
-    g.Set_Col_Width(3, 0);
-    g.Set_Row_Height(1, 500);
-    g.Set_Cell_Picture(0, 1, Grid_Picture::Ascending);
-    g.Set_Col(1);
-    ASSERT_TRUE(g.Sort(5));
-    EXPECT_EQ(Column(g, 0), (QStringList{u"2"_qs, u"3"_qs, u"1"_qs}));
-    EXPECT_EQ(Column(g, 2), (QStringList{u"1999"_qs, u"2010"_qs, u"2001"_qs}));
-    EXPECT_EQ(Column(g, 3), (QStringList{u"h2"_qs, u"h3"_qs, u"h1"_qs}));
-    EXPECT_EQ(g.Text_Matrix(0, 3), u"hidden"_qs);
-    EXPECT_EQ(g.Cell_Picture(0, 1), Grid_Picture::Ascending);
-    EXPECT_EQ(g.Row_Height(3), 500);  // Zoé's row kept its height
-    EXPECT_EQ(g.Row_Height(1), Text_Grid::Default_Row_Height);
-    g.Set_Col(2);
-    ASSERT_TRUE(g.Sort(4));
-    EXPECT_EQ(Column(g, 0), (QStringList{u"3"_qs, u"1"_qs, u"2"_qs}));
-
-    for (int bad : {0, 7}) EXPECT_FALSE(g.Sort(bad));
-
-    // Dropping and adding rows after a sort keeps the rows as shown.
-    g.Set_Rows(3);
-    g.Set_Rows(5);
-    EXPECT_EQ(Column(g, 0), (QStringList{u"3"_qs, u"1"_qs, u""_qs, u""_qs}));
-    EXPECT_EQ(Column(g, 3), (QStringList{u"h3"_qs, u"h1"_qs, u""_qs, u""_qs}));
-}
-
-TEST(Text_Grid, Merging_Of_Equal_Cells) {
-    Text_Grid g;
-    g.Set_Cols(4);
-    g.Set_Rows(5);
-    g.Set_Fixed_Cols(0);
-    for (int r = 1; r < 5; ++r) g.Set_Text_Matrix(r, 1, r < 4 ? u"same"_qs : u"other"_qs);
-    g.Set_Text_Matrix(0, 1, u"same"_qs);
-    g.Set_Merge_Col(1, true);
-    EXPECT_FALSE(g.Merged_With_Above(2, 1));  // merging off for the grid
-    g.Set_Merge_Cells(Grid_Merge::Restrict_Columns);
-    EXPECT_FALSE(g.Merged_With_Above(1, 1));  // the header never merges with data
-    EXPECT_TRUE(g.Merged_With_Above(2, 1));
-    EXPECT_TRUE(g.Merged_With_Above(3, 1));
-    EXPECT_FALSE(g.Merged_With_Above(4, 1));
-    EXPECT_FALSE(g.Merged_With_Above(2, 2));  // column not switched on (both empty)
+TEST(Result_Model, Identical_Neighbours_Merge_And_Rows_Name_Their_Records) {
+    Hand_Result r({u"5"_qs, u"5"_qs}, {u"A"_qs, u"B"_qs},
+                  {{u"same"_qs, u""_qs}, {u"same"_qs, u""_qs}, {u"same"_qs, u"x"_qs}, {u"other"_qs, u"x"_qs}});
+    const Result_Model& m = r.Model;
+    const QModelIndex cell = m.index(2, 0);
+    EXPECT_EQ(m.data(cell).toString(), u"same"_qs);
+    EXPECT_EQ(m.data(cell, Result_Model::Record_Role).toInt(), 3);
+    EXPECT_TRUE(m.data(cell, Result_Model::Merged_Above_Role).toBool());
+    EXPECT_FALSE(m.Same_As_Above(0, 0));  // nothing above the first row
+    EXPECT_FALSE(m.Same_As_Above(3, 0));
+    EXPECT_TRUE(m.Same_As_Above(1, 1));
+    EXPECT_EQ(m.headerData(1, Qt::Horizontal).toString(), u"B"_qs);
+    EXPECT_EQ(m.Record_At(4), 0);
+    EXPECT_EQ(m.Row_Of(9), -1);
 }

@@ -1,0 +1,463 @@
+#include "search/Result_Model.h"
+
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "model/Value.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+#include <tuple>
+
+// --- the record store ----------------------------------------------------------------
+
+QString Result_Model::Stored_Text(qint32 record, qint32 field) {
+    if (record < 1 || record > Records_Table.Row_Upper() || field < 1 || field > Records_Table.Col_Upper()) return {};
+    return To_Text(Records_Table(record, field));
+}
+
+bool Result_Model::Stored_Number(qint32 record, qint32 field, double& number) {
+    if (record < 1 || record > Records_Table.Row_Upper() || field < 1 || field > Records_Table.Col_Upper())
+        return false;
+    // Whole numbers of up to 15 digits read back exactly from their text, so they need
+    // no parsing; others compare as their shown text reads, which rounds to 15 digits.
+    const Value& v = Records_Table(record, field);
+    switch (v.type()) {
+    case VType::Integer:
+    case VType::Long:
+    case VType::Byte: number = To_Number(v).value_or(0); return true;
+    case VType::Double: {
+        const double d = To_Number(v).value_or(0.5);
+        if (d != std::trunc(d) || std::fabs(d) >= 1e15) return false;
+        number = d;
+        return true;
+    }
+    default: return false;
+    }
+}
+
+// --- loading -------------------------------------------------------------------------
+
+Result_Model::Result_Model(QObject* parent) : QAbstractTableModel(parent) {}
+
+void Result_Model::Load(std::vector<qint32> records, const QString& lang) {
+    beginResetModel();
+    ids_ = std::move(records);
+    row_of_record_.clear();
+    cols_.clear();
+    Record* desc = Record_Description.get();
+    const int N = desc ? desc->Count() : 0;
+    for (int f = 1; f <= N; ++f) {
+        const Champ* ch = desc->Get_Champs().Item(f);
+        if (!ch || !ch->Shown_In(lang)) continue;
+        Column c;
+        c.Field = f;
+        c.Heading = ch->Get_Libelle_In_Langue(lang);
+        c.Text_Kind = Is_Text_Type(ch->Type());
+        c.Coded = ch->Ref_Listes && Show_Code_Labels;
+        if (c.Coded) {
+            // Each distinct code of the column is looked up once.
+            QHash<QString, quint32> index_of_code;
+            c.Label_Of_Row.resize(ids_.size());
+            for (size_t r = 0; r < ids_.size(); ++r) {
+                const QString code = Stored_Text(ids_[r], f);
+                auto it = index_of_code.constFind(code);
+                if (it == index_of_code.constEnd()) {
+                    it = index_of_code.insert(code, static_cast<quint32>(c.Labels.size()));
+                    c.Labels.push_back(To_Text(ch->Get_Data(code, QStringLiteral("V"))));
+                }
+                c.Label_Of_Row[r] = *it;
+            }
+        }
+        cols_.push_back(std::move(c));
+    }
+    endResetModel();
+}
+
+// --- reading ---------------------------------------------------------------------------
+
+qint32 Result_Model::Record_At(int row) const {
+    return row >= 0 && row < Records() ? ids_[static_cast<size_t>(row)] : 0;
+}
+
+int Result_Model::Row_Of(qint32 record) const {
+    if (record < 1) return -1;
+    if (row_of_record_.empty() && !ids_.empty()) {
+        const qint32 top = *std::max_element(ids_.begin(), ids_.end());
+        row_of_record_.assign(static_cast<size_t>(std::max(top, 0)) + 1, -1);
+        for (size_t r = 0; r < ids_.size(); ++r)
+            if (ids_[r] > 0) row_of_record_[static_cast<size_t>(ids_[r])] = static_cast<int>(r);
+    }
+    return static_cast<size_t>(record) < row_of_record_.size() ? row_of_record_[static_cast<size_t>(record)] : -1;
+}
+
+qint32 Result_Model::Field_At(int col) const {
+    return col >= 0 && col < Columns() ? cols_[static_cast<size_t>(col)].Field : 0;
+}
+
+int Result_Model::Column_Of(qint32 field) const {
+    for (int c = 0; c < Columns(); ++c)
+        if (cols_[static_cast<size_t>(c)].Field == field) return c;
+    return -1;
+}
+
+QString Result_Model::Heading(int col) const {
+    return col >= 0 && col < Columns() ? cols_[static_cast<size_t>(col)].Heading : QString();
+}
+
+bool Result_Model::Is_Text_Column(int col) const {
+    return col >= 0 && col < Columns() && cols_[static_cast<size_t>(col)].Text_Kind;
+}
+
+QString Result_Model::Text(int row, int col) const {
+    if (row < 0 || row >= Records() || col < 0 || col >= Columns()) return {};
+    const Column& c = cols_[static_cast<size_t>(col)];
+    if (c.Coded) return c.Labels[c.Label_Of_Row[static_cast<size_t>(row)]];
+    return Stored_Text(ids_[static_cast<size_t>(row)], c.Field);
+}
+
+bool Result_Model::Same_As_Above(int row, int col) const {
+    if (row < 1 || row >= Records() || col < 0 || col >= Columns()) return false;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    if (c.Coded)
+        return c.Label_Of_Row[static_cast<size_t>(row)] == c.Label_Of_Row[static_cast<size_t>(row) - 1] ||
+               c.Labels[c.Label_Of_Row[static_cast<size_t>(row)]] ==
+                   c.Labels[c.Label_Of_Row[static_cast<size_t>(row) - 1]];
+    return Text(row, col) == Text(row - 1, col);
+}
+
+// --- arrows ----------------------------------------------------------------------------
+
+Sort_Arrow Result_Model::Arrow(int col) const {
+    return col >= 0 && col < Columns() ? cols_[static_cast<size_t>(col)].Arrow : Sort_Arrow::None;
+}
+
+int Result_Model::Key_Number(int col) const {
+    return col >= 0 && col < Columns() ? cols_[static_cast<size_t>(col)].Key_Number : 0;
+}
+
+void Result_Model::Set_Arrow(int col, Sort_Arrow arrow, int key_number) {
+    if (col < 0 || col >= Columns()) return;
+    Column& c = cols_[static_cast<size_t>(col)];
+    const quint8 number = static_cast<quint8>(std::clamp(key_number, 0, 255));
+    if (c.Arrow == arrow && c.Key_Number == number) return;
+    c.Arrow = arrow;
+    c.Key_Number = number;
+    emit headerDataChanged(Qt::Horizontal, col, col);
+}
+
+void Result_Model::Clear_Arrows() {
+    for (int c = 0; c < Columns(); ++c) Set_Arrow(c, Sort_Arrow::None);
+}
+
+// --- sorting ---------------------------------------------------------------------------
+
+namespace {
+
+QChar First_Significant(const QString& s) {
+    for (const QChar c : s)
+        if (!c.isSpace()) return c;
+    return QChar();
+}
+
+// Parse_Number with a quick refusal of the texts that cannot be numbers.
+std::optional<double> Text_Number(const QString& s) {
+    if (!s.isEmpty() && s.size() <= 15) {
+        double v = 0;
+        bool plain = true;
+        for (const QChar ch : s) {
+            const char16_t u = ch.unicode();
+            if (u < u'0' || u > u'9') {
+                plain = false;
+                break;
+            }
+            v = v * 10 + (u - u'0');
+        }
+        if (plain) return v;
+    }
+    const QChar c = First_Significant(s);
+    if (c.isNull()) return std::nullopt;
+    const char16_t u = c.unicode();
+    if (!((u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || u == u'.' || u == u',')) return std::nullopt;
+    return Parse_Number(s);
+}
+
+std::optional<double> Text_Number_Or_Date(const QString& s) {
+    if (auto n = Text_Number(s)) return n;
+    const QChar c = First_Significant(s);
+    if (c.isNull() || c.unicode() < u'0' || c.unicode() > u'9') return std::nullopt;
+    return Parse_Date_Text(s);
+}
+
+constexpr quint8 Number_Kind = 1;
+
+// A row's place while sorting: w is the word compared at the present step (a number's
+// ordered bits, or one word of its text's order key); pos its place before the sort,
+// which decides ties.
+struct Sort_Item {
+    quint64 w;
+    quint32 row;
+    quint32 pos;
+};
+
+// The sort values of a column, by row.
+struct Column_Values {
+    std::vector<Text_Order_Key> keys;
+    std::vector<QString> texts;
+    std::vector<double> numbers;
+    std::vector<quint8> kinds;
+    // Every number came from the store as a whole number: equal numbers have identical texts.
+    bool exact_numbers = true;
+};
+
+// Doubles as unsigned words that order as the numbers do.
+quint64 Ordered_Bits(double d) {
+    if (d == 0) d = 0;  // -0 ties with 0
+    quint64 b;
+    std::memcpy(&b, &d, sizeof b);
+    return (b >> 63) ? ~b : b | (quint64(1) << 63);
+}
+
+void Sort_Words(Sort_Item* b, Sort_Item* e, bool asc) {
+    if (asc)
+        std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w < y.w : x.pos < y.pos; });
+    else
+        std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w > y.w : x.pos < y.pos; });
+}
+
+bool Same_Text(const QString& a, const QString& b) {
+    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+
+// Items whose base weights all tie: by the full comparison (accents, case, code units),
+// unless they hold one text only (repeated labels, the usual case), which is in place.
+void Sort_Fine(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
+    bool one_text = true;
+    for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Same_Text(v.texts[i->row], v.texts[b->row]);
+    if (one_text) return;
+    std::sort(b, e, [&](const Sort_Item& x, const Sort_Item& y) {
+        int c = Text_Order_Compare(v.texts[x.row], v.texts[y.row]);
+        if (!asc) c = -c;
+        return c != 0 ? c < 0 : x.pos < y.pos;
+    });
+}
+
+// Items whose earlier key words tie, by word `level` of their keys, then the next ones
+// where they tie again: only ties are ever looked at twice.
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v) {
+    if (e - b < 2) return;
+    constexpr int Words = static_cast<int>(std::tuple_size_v<decltype(Text_Order_Key::Prefix)>);
+    if (level == Words) return Sort_Fine(b, e, asc, v);
+    for (Sort_Item* i = b; i < e; ++i) i->w = v.keys[i->row].Prefix[static_cast<size_t>(level)];
+    Sort_Words(b, e, asc);
+    for (Sort_Item* i = b; i < e;) {
+        Sort_Item* j = i + 1;
+        while (j < e && j->w == i->w) ++j;
+        // An empty last slot: the texts' base weights ended in this word.
+        if (j - i > 1) {
+            if ((i->w & 0xFFFF) == 0)
+                Sort_Fine(i, j, asc, v);
+            else
+                Sort_By_Key(i, j, level + 1, asc, v);
+        }
+        i = j;
+    }
+}
+
+}  // namespace
+
+Result_Model::Sort_Value Result_Model::Sort_Value_Of(int row, int col, Sort_Rule rule) const {
+    Sort_Value v;
+    if (row < 0 || row >= Records() || col < 0 || col >= Columns()) return v;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    double number = 0;
+    // A whole number of the store needs no text to compare by.
+    const bool stored_number =
+        rule != Sort_Rule::Text && !c.Coded && Stored_Number(ids_[static_cast<size_t>(row)], c.Field, number);
+    if (stored_number) {
+        // Its text and key are those of the number: nothing else to compare by.
+        v.Number = number;
+        v.Kind = Number_Kind;
+        v.Stored_Number = true;
+        return v;
+    }
+    v.Text = Text(row, col);
+    v.Key = Text_Order_Key_Of(v.Text);
+    switch (rule) {
+    case Sort_Rule::Text: break;
+    case Sort_Rule::Generic:
+        if (const auto n = Text_Number(v.Text)) {
+            v.Number = *n;
+            v.Kind = Number_Kind;
+        } else {
+            v.Kind = Text_Order_Leads_Before_Digits(v.Key) ? 0 : 2;
+        }
+        break;
+    case Sort_Rule::Number:
+        if (const auto n = Text_Number_Or_Date(v.Text)) {
+            v.Number = *n;
+            v.Kind = Number_Kind;
+        }
+        break;
+    }
+    return v;
+}
+
+void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const {
+    const size_t n = order.size();
+    const Column& c = cols_[static_cast<size_t>(col)];
+    // Values once per row; a coded column's once per label.
+    Column_Values v;
+    v.keys.resize(n);
+    v.texts.resize(n);
+    v.numbers.resize(n);
+    v.kinds.resize(n);
+    const auto take = [&](size_t r, Sort_Value&& x) {
+        v.keys[r] = x.Key;
+        v.texts[r] = std::move(x.Text);
+        v.numbers[r] = x.Number;
+        v.kinds[r] = x.Kind;
+    };
+    if (c.Coded) {
+        std::vector<int> first_row(c.Labels.size(), -1);
+        for (size_t r = 0; r < n; ++r) {
+            int& f = first_row[c.Label_Of_Row[r]];
+            if (f < 0) {
+                f = static_cast<int>(r);
+                take(r, Sort_Value_Of(f, col, rule));
+            } else {
+                v.keys[r] = v.keys[static_cast<size_t>(f)];
+                v.texts[r] = v.texts[static_cast<size_t>(f)];
+                v.numbers[r] = v.numbers[static_cast<size_t>(f)];
+                v.kinds[r] = v.kinds[static_cast<size_t>(f)];
+            }
+        }
+        v.exact_numbers = false;
+    } else {
+        std::vector<size_t> stored;
+        for (size_t r = 0; r < n; ++r) {
+            Sort_Value x = Sort_Value_Of(static_cast<int>(r), col, rule);
+            if (x.Stored_Number)
+                stored.push_back(r);
+            else if (x.Kind == Number_Kind)
+                v.exact_numbers = false;
+            take(r, std::move(x));
+        }
+        // Numbers of the store compare with numbers read from texts by their texts too.
+        if (!v.exact_numbers)
+            for (const size_t r : stored) {
+                v.texts[r] = Text(static_cast<int>(r), col);
+                v.keys[r] = Text_Order_Key_Of(v.texts[r]);
+            }
+    }
+
+    // Kinds first (texts before the digits, numbers, other texts; reversed when
+    // descending), each kept in its present order, then each kind by its values.
+    std::vector<Sort_Item> items;
+    items.reserve(n);
+    const quint8 kinds_in_order[3] = {ascending ? quint8(0) : quint8(2), 1, ascending ? quint8(2) : quint8(0)};
+    for (const quint8 kind : kinds_in_order) {
+        const size_t start = items.size();
+        for (size_t i = 0; i < n; ++i) {
+            const auto row = static_cast<quint32>(order[i]);
+            if (v.kinds[row] == kind) items.push_back({0, row, static_cast<quint32>(i)});
+        }
+        Sort_Item* b = items.data() + start;
+        Sort_Item* e = items.data() + items.size();
+        if (kind != Number_Kind) {
+            Sort_By_Key(b, e, 0, ascending, v);
+            continue;
+        }
+        for (Sort_Item* i = b; i < e; ++i) i->w = Ordered_Bits(v.numbers[i->row]);
+        Sort_Words(b, e, ascending);
+        if (v.exact_numbers) continue;
+        // Equal numbers written differently ("1", "1.0") by their texts.
+        for (Sort_Item* i = b; i < e;) {
+            Sort_Item* j = i + 1;
+            while (j < e && j->w == i->w) ++j;
+            Sort_By_Key(i, j, 0, ascending, v);
+            i = j;
+        }
+    }
+    for (size_t i = 0; i < n; ++i) order[i] = static_cast<int>(items[i].row);
+}
+
+void Result_Model::Apply_Order(const std::vector<int>& from) {
+    bool moved = false;
+    for (size_t i = 0; i < from.size() && !moved; ++i) moved = from[i] != static_cast<int>(i);
+    if (!moved) return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<qint32> ids(ids_.size());
+    for (size_t i = 0; i < from.size(); ++i) ids[i] = ids_[static_cast<size_t>(from[i])];
+    ids_.swap(ids);
+    for (Column& c : cols_) {
+        if (c.Label_Of_Row.empty()) continue;
+        std::vector<quint32> labels(c.Label_Of_Row.size());
+        for (size_t i = 0; i < from.size(); ++i) labels[i] = c.Label_Of_Row[static_cast<size_t>(from[i])];
+        c.Label_Of_Row.swap(labels);
+    }
+    row_of_record_.clear();
+    if (!before.isEmpty()) {
+        std::vector<int> to(from.size());
+        for (size_t i = 0; i < from.size(); ++i) to[static_cast<size_t>(from[i])] = static_cast<int>(i);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex& i : before) after << index(to[static_cast<size_t>(i.row())], i.column());
+        changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void Result_Model::Sort(int col, Sort_Rule rule, bool ascending) {
+    if (col < 0 || col >= Columns() || Records() < 2) return;
+    std::vector<int> order(ids_.size());
+    std::iota(order.begin(), order.end(), 0);
+    Sort_Stable(col, rule, ascending, order);
+    Apply_Order(order);
+}
+
+void Result_Model::Sort(const std::vector<Sort_Key>& keys) {
+    if (Records() < 2) return;
+    std::vector<int> order(ids_.size());
+    std::iota(order.begin(), order.end(), 0);
+    // The last key first: each stable sort keeps the order of the later keys within its ties.
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k)
+        if (k->Column >= 0 && k->Column < Columns()) Sort_Stable(k->Column, Sort_Rule::Generic, k->Ascending, order);
+    Apply_Order(order);
+}
+
+// --- Qt's model interface -----------------------------------------------------------------
+
+int Result_Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Records(); }
+
+int Result_Model::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Columns(); }
+
+QVariant Result_Model::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const int row = index.row(), col = index.column();
+    switch (role) {
+    case Qt::DisplayRole: return Text(row, col);
+    case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case Record_Role: return Record_At(row);
+    case Merged_Above_Role: return Same_As_Above(row, col);
+    default: return {};
+    }
+}
+
+QVariant Result_Model::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole: return Heading(section);
+    case Arrow_Role: return static_cast<int>(Arrow(section));
+    case Key_Number_Role: return Key_Number(section);
+    default: return {};
+    }
+}
+
+Qt::ItemFlags Result_Model::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

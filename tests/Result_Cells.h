@@ -1,0 +1,66 @@
+#pragma once
+// Results made by hand: a record description of one field per column, the records as
+// texts (whole numbers of kind "4" stored as numbers, as the import stores them), loaded
+// into a Result_Model in record order; and the model read back by column.
+#include "model/Record_Description.h"
+#include "model/Records_Table.h"
+#include "search/Result_Model.h"
+
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class Hand_Result {
+public:
+    // types[c] is the Data_Type of column c, headers[c] its heading.
+    Hand_Result(const QStringList& types, const QStringList& headers, const std::vector<QStringList>& rows) {
+        auto d = std::make_unique<Record>();
+        for (int c = 0; c < types.size(); ++c) {
+            Champ_Args a;
+            a.Nom = QStringLiteral("F%1").arg(c + 1);
+            a.Data_Type = types[c];
+            a.Libelle = headers.value(c);
+            d->add(a);
+        }
+        saved_ = std::move(Record_Description);
+        Record_Description = std::move(d);
+        Records_Table.Resize(static_cast<int>(rows.size()), static_cast<int>(types.size()));
+        std::vector<qint32> ids;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            ids.push_back(static_cast<qint32>(r) + 1);
+            for (int c = 0; c < rows[r].size(); ++c) {
+                const QString& t = rows[r][c];
+                Value& v = Records_Table(static_cast<int>(r) + 1, c + 1);
+                bool whole = false;
+                const int n = t.toInt(&whole);
+                v = t.isEmpty() ? Value() : types[c] == QLatin1String("4") && whole ? Value::Long(n) : Value::String(t);
+            }
+        }
+        Model.Load(ids, QString());
+    }
+    ~Hand_Result() {
+        Records_Table.Clear();
+        Record_Description = std::move(saved_);
+    }
+    Hand_Result(const Hand_Result&) = delete;
+    Hand_Result& operator=(const Hand_Result&) = delete;
+
+    Result_Model Model;
+
+private:
+    std::unique_ptr<Record> saved_;
+};
+
+// The texts of a column, row by row.
+inline QStringList Column(const Result_Model& m, int col) {
+    QStringList out;
+    for (int r = 0; r < m.Records(); ++r) out << m.Text(r, col);
+    return out;
+}
+
+// The record ids, row by row.
+inline QStringList Ids(const Result_Model& m) {
+    QStringList out;
+    for (qint32 id : m.Record_Ids()) out << QString::number(id);
+    return out;
+}
