@@ -8,7 +8,6 @@
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
 #include "search/Value_Counts.h"
-#include "views/Grid_Font.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Window_Utils.h"

@@ -24,7 +24,6 @@
 #include "shell/Start_Up.h"
 #include "shell/Welcome.h"
 #include "views/DisplayData.h"
-#include "views/Grid_Widget.h"
 #include "views/Result_View.h"
 #include "views/Search.h"
 #include "views/Select_Ref.h"
