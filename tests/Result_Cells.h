@@ -30,10 +30,12 @@ public:
             ids.push_back(static_cast<qint32>(r) + 1);
             for (int c = 0; c < rows[r].size(); ++c) {
                 const QString& t = rows[r][c];
-                Value& v = Records_Table(static_cast<int>(r) + 1, c + 1);
                 bool whole = false;
                 const int n = t.toInt(&whole);
-                v = t.isEmpty() ? Value() : types[c] == QLatin1String("4") && whole ? Value::Long(n) : Value::String(t);
+                Records_Table.Set(static_cast<int>(r) + 1, c + 1,
+                                  t.isEmpty()                               ? Value()
+                                  : types[c] == QLatin1String("4") && whole ? Value::Long(n)
+                                                                            : Value::String(t));
             }
         }
         Model.Load(ids, QString());
