@@ -75,10 +75,6 @@ FAULTS = [
     ("order-by", "src/search/Result_Text.cpp", 'text = QStringLiteral("Ordered by ") + s.Model.Heading(',
      'text = QStringLiteral("Sorted by ") + s.Model.Heading(', "the printout's order sentence reworded"),
     # window support, windows, printer, shell, tool
-    ("twips-rounding", "src/winsupport/Twips.cpp",
-     "int To_Pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }",
-     "int To_Pixels(int twips, double dpi) { return static_cast<int>(twips * dpi / 1440.0); }",
-     "twips to pixels truncated instead of rounded"),
     ("mnemonic-escape", "src/winsupport/Window_Utils.cpp",
      "if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;",
      "if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {}", "\"&&\" shown as two ampersands"),

@@ -13,6 +13,7 @@
 #include "views/Cell_Fit.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
@@ -136,10 +137,6 @@ public:
     // Row of a value box, -1 when it is none of ours.
     int Row_Of(const QWidget* box) const;
 
-    // Design inner size of the window, twips: its size when the screen has room.
-    static constexpr int Design_Width = 12900;
-    static constexpr int Design_Height = 8400;
-
     // ---------------------------------------------------------------- Search.cpp
     void Form_Load();
     void Submit_Click();
@@ -225,6 +222,9 @@ private:
     void Build_Grid_Area();
     void Connect_Controls();
     void Build_Layout();
+    // The metrics the layout counts in, and a width of n average characters in pixels.
+    QFontMetrics Layout_Metrics() const;
+    int Chars(double n) const;
     // The window's first size: as drawn, within the screen.
     void Fit_To_Screen();
     void Apply_Grid_Font();
@@ -250,7 +250,7 @@ private:
     void Show_Top_Left();
 
     std::vector<int> content_widths_;  // pixels by column, per result; empty until asked
-    std::array<int, Nb_Rows> value_width_{};  // twips, as the field asks
+    std::array<double, Nb_Rows> value_width_{};  // average characters, as the field asks
     std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole
     std::array<QCompleter*, Nb_Rows> code_completer_{};  // the codes of a coded row
     std::array<QSpacerItem*, Nb_Rows> description_gap_{};  // between a row's value and its description

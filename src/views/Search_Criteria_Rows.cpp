@@ -96,7 +96,8 @@ void Search::Oper_Click(int Index) {
     if (!item) return;
     const Value_Entry e = Value_Entry_For(*item, oper);
     if (e.kind != Value_Entry::Kind::Hidden || *item == Any_Fields) {
-        value_width_[static_cast<size_t>(Index)] = e.Width_Twips;
+        // The rule counts a hundred twips for a character of the font it was made for.
+        value_width_[static_cast<size_t>(Index)] = e.Width_Twips / 100.0;
         shown_length_[static_cast<size_t>(Index)] = e.Shown_Length;
         box->setMaxLength(e.Max_Length > 0 ? e.Max_Length : 32767);
     }

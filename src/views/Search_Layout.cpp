@@ -1,10 +1,11 @@
 // Layout of the search window: Qt layouts that give the controls the proportions the
-// window was drawn with (in twips) when the screen has room, and narrow them down to
-// what their texts need on a small screen, so that everything stays within the window.
+// window was drawn with when the screen has room, and narrow them down to what their
+// texts need on a small screen, so that everything stays within the window. Sizes are
+// counted in average characters and lines of the window's font, so they follow the font
+// and the screen's scale together.
 #include "views/Search.h"
 
 #include "views/Result_View.h"
-#include "winsupport/Twips.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -21,28 +22,41 @@
 #include <algorithm>
 
 namespace {
-// Drawn sizes, twips.
-constexpr int Field_Width = 3795, Oper_Width = 1575, Value_Width = 1125, List_Extra = 240;
-constexpr int Value_Left = 6480, Description_Left = 7680, Find_Ref_Size = 255, Gap = 60;
-constexpr int Critere_Oper_Width = 3855, Submit_Width = 1215, Frame1_Width = 4935;
-constexpr int Button_Width = 1215, Nb_Records_Width = 2400, Copyright_Width = 2400;
-constexpr int Row_Step = 360, Options_Gap = 165;
+// Drawn sizes, in average characters of the window's font (lines for heights).
+constexpr double Field_Width = 42, Oper_Width = 17.5, Value_Width = 12.5, List_Extra = 2.7;
+constexpr double Description_Column = 13.3, Find_Ref_Size = 2.8, Gap = 0.7;
+constexpr double Critere_Oper_Width = 42.8, Submit_Width = 13.5, Frame1_Width = 54.8;
+constexpr double Button_Width = 13.5, Nb_Records_Width = 26.7, Copyright_Width = 26.7;
+constexpr double Options_Gap = 1.8, Active_Column = 5.3, Tight = 0.5;
+constexpr double Row_Step_Lines = 1.85;
+// The window as drawn: its width, and its height as a share of the width.
+constexpr double Design_Width = 143, Design_Height_Share = 8400.0 / 12900.0;
 
-// The window's outer size is its inner size plus a sizable frame and caption.
-constexpr int Frame_Extra_Width = 120, Frame_Extra_Height = 405;
+// The window's outer size is its inner size plus a sizable frame and caption, drawn by
+// the window manager in device pixels.
+constexpr int Frame_Extra_Width = 8, Frame_Extra_Height = 27;
 }  // namespace
 
 int Search::Height_Of(const QWidget* w) const { return w ? w->height() : 0; }
 
+QFontMetrics Search::Layout_Metrics() const {
+    // The window takes the result's font when it loads; the layout is made before.
+    QFont f = font();
+    f.setPointSizeF(Result_Font_Points);
+    return QFontMetrics(f);
+}
+
+int Search::Chars(double n) const { return qRound(n * Layout_Metrics().averageCharWidth()); }
+
 void Search::Build_Layout() {
-    const auto px = [this](int twips) { return Twips_To_Pixels_X(twips, this); };
+    const auto px = [this](double chars) { return Chars(chars); };
     auto* window = new QVBoxLayout(this);
-    window->setContentsMargins(px(60), px(15), px(60), px(45));
-    window->setSpacing(px(60));
+    window->setContentsMargins(px(Gap), px(0.2), px(Gap), px(Tight));
+    window->setSpacing(px(Gap));
 
     // The criterion rows under their headings, between the two lines.
     auto* rows = new QGridLayout;
-    rows->setHorizontalSpacing(px(Gap + 45));
+    rows->setHorizontalSpacing(px(Gap + Tight));
     rows->setVerticalSpacing(0);
     rows->addWidget(Lbl_Actif, 0, 0);
     rows->addWidget(Lbl_Field, 0, 1);
@@ -52,7 +66,7 @@ void Search::Build_Layout() {
     rows->addWidget(Line1[0], 1, 0, 1, 5);
     for (int i = 0; i < Nb_Rows; ++i) {
         const int r = 2 + i;
-        rows->setRowMinimumHeight(r, Twips_To_Pixels_Y(Row_Step, this));
+        rows->setRowMinimumHeight(r, qRound(Row_Step_Lines * Layout_Metrics().lineSpacing()));
         rows->addWidget(Critere_Actif[i], r, 0, Qt::AlignCenter);
         rows->addWidget(Field[i], r, 1);
         rows->addWidget(Negation[i], r, 2, Qt::AlignCenter);
@@ -76,12 +90,12 @@ void Search::Build_Layout() {
     }
     rows->addWidget(Line1[1], 2 + Nb_Rows, 0, 1, 5);
     rows->setColumnStretch(4, 1);
-    rows->setColumnMinimumWidth(0, px(480));
+    rows->setColumnMinimumWidth(0, px(Active_Column));
     window->addLayout(rows);
 
     // The combination, Submit and the display options side by side.
     // Tight margins and gaps: on a small screen the row must still fit across.
-    const int tight = px(45);
+    const int tight = px(Tight);
     auto* combination = new QHBoxLayout(Critere_Oper);
     combination->setContentsMargins(tight, tight, tight, tight);
     combination->setSpacing(tight);
@@ -134,13 +148,13 @@ void Search::Build_Layout() {
 }
 
 void Search::Fit_To_Screen() {
-    const QSize design(Twips_To_Pixels_X(Design_Width, this), Twips_To_Pixels_Y(Design_Height, this));
+    const int width = Chars(Design_Width);
+    const QSize design(width, qRound(width * Design_Height_Share));
     QSize size = design;
     if (const QScreen* s = screen()) {
         // The window manager's frame is drawn in device pixels, unscaled.
         const qreal ratio = std::max<qreal>(s->devicePixelRatio(), 1);
-        const QSize frame(qRound(Twips_To_Pixels_X(Frame_Extra_Width, this) / ratio),
-                          qRound(Twips_To_Pixels_Y(Frame_Extra_Height, this) / ratio));
+        const QSize frame(qRound(Frame_Extra_Width / ratio), qRound(Frame_Extra_Height / ratio));
         size = size.boundedTo(s->availableGeometry().size() - frame);
         // A screen smaller than the window as drawn gets all of it.
         if (size != design) setWindowState(windowState() | Qt::WindowMaximized);
@@ -155,7 +169,7 @@ void Search::Apply_Value_Box_Width(int Index) {
     QLineEdit* box = txtFields[Index];
     // The width the rule gives, but never less than the box's longest value takes in its
     // font (the rule was made for one font; three capitals must not scroll).
-    int w = Twips_To_Pixels_X(value_width_[static_cast<size_t>(Index)], this);
+    int w = Chars(value_width_[static_cast<size_t>(Index)]);
     const int shown = shown_length_[static_cast<size_t>(Index)];
     if (shown > 0 && shown <= 64) {
         const QFontMetrics fm(box->font());
@@ -167,13 +181,12 @@ void Search::Apply_Value_Box_Width(int Index) {
     // A long text field asks for far more room than the window has: the layout narrows
     // the box, which keeps its maximum length and scrolls.
     Set_Preferred_Width(box, w);
-    box->setMinimumWidth(std::min(w, Twips_To_Pixels_X(Value_Width, this)));
-    Set_Preferred_Width(ListFields[Index], w + Twips_To_Pixels_X(List_Extra, this));
+    box->setMinimumWidth(std::min(w, Chars(Value_Width)));
+    Set_Preferred_Width(ListFields[Index], w + Chars(List_Extra));
     // Short values keep their descriptions in one column.
     const int used = (box->isHidden() ? ListFields[Index]->sizeHint().width() : w) +
                      (Find_Ref[Index]->isHidden() ? 0 : Find_Ref[Index]->width());
-    const int gap =
-        std::max(Twips_To_Pixels_X(Gap, this), Twips_To_Pixels_X(Description_Left - Value_Left, this) - used);
+    const int gap = std::max(Chars(Gap), Chars(Description_Column) - used);
     description_gap_[static_cast<size_t>(Index)]->changeSize(gap, 0, QSizePolicy::Fixed);
     if (layout()) layout()->invalidate();
 }

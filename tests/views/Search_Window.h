@@ -28,7 +28,6 @@
 #include "views/frmTrier.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
-#include "winsupport/Twips.h"
 #include "winsupport/Window_Utils.h"
 
 // The search window over the sample records; it finds Refs.dat and the manuals in the program's folder.

@@ -1,21 +1,9 @@
 #include "winsupport/Window_Utils.h"
-#include "winsupport/Twips.h"
 
 #include <gtest/gtest.h>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-
-TEST(Twips, ConvertAtTheScreensResolution) {
-    const QScreen* s = QGuiApplication::primaryScreen();
-    ASSERT_NE(s, nullptr);
-    const double dpiX = s->logicalDotsPerInchX(), dpiY = s->logicalDotsPerInchY();
-    EXPECT_EQ(Twips_To_Pixels_X(1440), qRound(dpiX));  // one inch
-    EXPECT_EQ(Twips_To_Pixels_Y(-1440), -qRound(dpiY));
-    if (qFuzzyCompare(dpiX, 96.0)) EXPECT_EQ(Twips_To_Pixels_X(10), 1);  // two thirds of a pixel: rounded, not cut
-    // Whole pixels survive the round trip.
-    for (int px : {1, 7, 33, 640, 1919}) EXPECT_EQ(Twips_To_Pixels_Y(Pixels_To_Twips_Y(px)), px) << px;
-}
 
 TEST(Fit_To_Screen, No_Window_Opens_Larger_Than_The_Screen) {
     Keep_Windows_On_Screen();
