@@ -8,6 +8,7 @@
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
 #include "search/Value_Counts.h"
+#include "views/Output_Buttons.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Window_Utils.h"
@@ -24,18 +25,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-
-void Drop_Down_List::showPopup() {
-    if (DropDown) DropDown();
-    QComboBox::showPopup();
-}
-
-void Set_Preferred_Width(QWidget* w, int pixels) {
-    auto* sized = dynamic_cast<Preferred_Width*>(w);
-    if (!sized || sized->Preferred_Width_Px == pixels) return;
-    sized->Preferred_Width_Px = pixels;
-    w->updateGeometry();
-}
 
 namespace {
 template <class T> T* Named(T* w, const QString& name) {
@@ -109,15 +98,7 @@ void Search::Build_Criteria_Rows() {
 
 void Search::Build_Grid_Area() {
     Data = Named(new Result_View(Results.Model, this), QStringLiteral("Data"));
-    Nb_Records = Named(new Sized<QLabel>(this), QStringLiteral("Nb_Records"));
-    Nb_Records->setAlignment(Qt::AlignCenter);
-    cmdExport = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), QStringLiteral("cmdExport"));
-    cmdPrint = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), QStringLiteral("cmdPrint"));
-    cmdCounts = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), QStringLiteral("cmdCounts"));
-    cmdClose = Named(new Sized<QPushButton>(QStringLiteral("Close"), this), QStringLiteral("cmdClose"));
-    CmdHelp = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), QStringLiteral("CmdHelp"));
-    Copyright = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), QStringLiteral("Copyright"));
-    Copyright->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    output_ = new Output_Buttons(this);
     Hidden_Label_Without_WordWrap = Named(new QLabel(this), QStringLiteral("Hidden_Label_Without_WordWrap"));
     Hidden_Label_Without_WordWrap->hide();
 }
@@ -155,11 +136,11 @@ void Search::Connect_Controls() {
     connect(AdvancedSort, &QCheckBox::clicked, this, &Search::AdvancedSort_Click);
     connect(Choosen_Language, &QComboBox::currentIndexChanged, this, &Search::Choosen_Language_Click);
     Choosen_Language->DropDown = [this] { Fit_Drop_Down_List(Choosen_Language, Height_Of(this)); };
-    connect(cmdExport, &QPushButton::clicked, this, &Search::cmdExport_Click);
-    connect(cmdPrint, &QPushButton::clicked, this, &Search::cmdPrint_Click);
-    connect(cmdCounts, &QPushButton::clicked, this, &Search::cmdCounts_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &Search::cmdClose_Click);
-    connect(CmdHelp, &QPushButton::clicked, this, &Search::CmdHelp_Click);
+    connect(output_, &Output_Buttons::Export_Clicked, this, &Search::cmdExport_Click);
+    connect(output_, &Output_Buttons::Print_Clicked, this, &Search::cmdPrint_Click);
+    connect(output_, &Output_Buttons::Counts_Clicked, this, &Search::cmdCounts_Click);
+    connect(output_, &Output_Buttons::Close_Clicked, this, &Search::cmdClose_Click);
+    connect(output_, &Output_Buttons::Help_Clicked, this, &Search::CmdHelp_Click);
     Connect_Grid();
 }
 
@@ -293,12 +274,7 @@ void Search::Show_Top_Left() {
         if (bar->value() != 0) bar->setValue(0);
 }
 
-void Search::Show_Count() {
-    Nb_Records->setText(Results.Nb_Records_Caption);
-    cmdExport->setEnabled(Results.Output_Enabled);
-    cmdPrint->setEnabled(Results.Output_Enabled);
-    cmdCounts->setEnabled(Results.Output_Enabled);
-}
+void Search::Show_Count() { output_->Show_Count(Results.Nb_Records_Caption, Results.Output_Enabled); }
 
 void Search::Choosen_Language_Click() {
     if (Choosen_Language->currentIndex() < 0) return;

@@ -11,6 +11,7 @@
 #include "search/Criteria.h"
 #include "search/Search_Run.h"
 #include "views/Cell_Fit.h"
+#include "views/Sized_Controls.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -34,44 +35,9 @@ class QModelIndex;
 class QPushButton;
 class QRadioButton;
 class QSpacerItem;
+class Output_Buttons;
 class Result_View;
 struct Value_Entry;
-
-// The width a control asks of the window's layout, in pixels, so that the window keeps
-// its drawn proportions; on a small screen the layout still narrows it to its minimum.
-class Preferred_Width {
-public:
-    int Preferred_Width_Px = 0;  // 0: the control's own
-
-protected:
-    QSize Widen(QSize hint) const {
-        if (Preferred_Width_Px > 0) hint.setWidth(Preferred_Width_Px);
-        return hint;
-    }
-};
-template <class Base> class Sized : public Base, public Preferred_Width {
-public:
-    using Base::Base;
-    QSize sizeHint() const override { return Widen(Base::sizeHint()); }
-    // Some controls take their minimum from their hint: the minimum stays their own.
-    QSize minimumSizeHint() const override {
-        QSize m = Base::minimumSizeHint();
-        if (Preferred_Width_Px > 0) m.setWidth(std::min(m.width(), Base::sizeHint().width()));
-        return m;
-    }
-};
-// Sets it on a control made as Sized or Drop_Down_List; others are left alone.
-void Set_Preferred_Width(QWidget* w, int pixels);
-
-// A drop-down list that tells when it opens (the lists' DropDown event).
-class Drop_Down_List : public QComboBox, public Preferred_Width {
-    Q_OBJECT
-public:
-    using QComboBox::QComboBox;
-    std::function<void()> DropDown;
-    void showPopup() override;
-    QSize sizeHint() const override { return Widen(QComboBox::sizeHint()); }
-};
 
 class Search : public QWidget {
     Q_OBJECT
@@ -107,13 +73,6 @@ public:
     QCheckBox* AdvancedSort = nullptr;
     Drop_Down_List* Choosen_Language = nullptr;
     Result_View* Data = nullptr;  // the view of Results.Model
-    QLabel* Nb_Records = nullptr;
-    QPushButton* cmdExport = nullptr;
-    QPushButton* cmdPrint = nullptr;
-    QPushButton* cmdCounts = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QPushButton* CmdHelp = nullptr;
-    QLabel* Copyright = nullptr;
     QLabel* Hidden_Label_Without_WordWrap = nullptr;
 
     // ---------------------------------------------------------------- state
@@ -249,6 +208,7 @@ private:
     // A new result starts at its first column.
     void Show_Top_Left();
 
+    Output_Buttons* output_ = nullptr;  // Close, Export..., Print..., Counts..., the count, Help
     std::vector<int> content_widths_;  // pixels by column, per result; empty until asked
     std::array<double, Nb_Rows> value_width_{};  // average characters, as the field asks
     std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole

@@ -4,6 +4,7 @@
 
 #include "model/Record_Description.h"
 #include "search/Criteria_Form.h"
+#include "views/Output_Buttons.h"
 #include "views/Select_Ref.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
@@ -222,7 +223,9 @@ bool Search::Leave_Check(int Index) {
     return !cancel;
 }
 
-bool Search::Skips_Value_Check(const QWidget* w, int Index) const { return w == Find_Ref[Index] || w == cmdClose; }
+bool Search::Skips_Value_Check(const QWidget* w, int Index) const {
+    return w == Find_Ref[Index] || output_->Is_Close(w);
+}
 
 void Search::Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason) {
     if (validating_) return;

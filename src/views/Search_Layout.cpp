@@ -5,6 +5,7 @@
 // and the screen's scale together.
 #include "views/Search.h"
 
+#include "views/Output_Buttons.h"
 #include "views/Result_View.h"
 
 #include <QBoxLayout>
@@ -129,20 +130,8 @@ void Search::Build_Layout() {
 
     window->addWidget(Data, 1);
 
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {cmdClose, cmdExport, cmdPrint, cmdCounts}) {
-        Set_Preferred_Width(b, px(Button_Width));
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    Set_Preferred_Width(Nb_Records, px(Nb_Records_Width));
-    buttons->addWidget(Nb_Records);
-    buttons->addStretch(1);
-    Set_Preferred_Width(Copyright, px(Copyright_Width));
-    buttons->addWidget(Copyright);
-    Set_Preferred_Width(CmdHelp, px(Button_Width));
-    buttons->addWidget(CmdHelp);
-    window->addLayout(buttons);
+    output_->Set_Sizes(px(Button_Width), px(Nb_Records_Width), px(Copyright_Width), px(Gap));
+    window->addWidget(output_);
 
     Fit_To_Screen();
 }

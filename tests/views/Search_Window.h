@@ -58,6 +58,9 @@ struct Search_Window_Test : Sample_Data {
         Choose(w->Oper[1], oper);
         if (text) w->txtFields[1]->setText(QString::fromUtf8(text));
     }
+    // The buttons and the count line under the result, by name.
+    static QPushButton* Button(Search& s, const char* name) { return s.findChild<QPushButton*>(QLatin1String(name)); }
+    static QString Count_Line(Search& s) { return s.findChild<QLabel*>(QStringLiteral("Nb_Records"))->text(); }
     // Selects the entry of a field or operator list by its text.
     static void Choose(QComboBox* list, const QString& text) {
         const int k = list->findText(text);

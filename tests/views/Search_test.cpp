@@ -22,9 +22,9 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
         with_year += Records_Table(r, Field_Number("Year")).isEmpty() ? 0 : 1;
     ASSERT_GT(with_year, 1);
-    EXPECT_EQ(s.Nb_Records->text(), QString::number(with_year) + " Records found");
+    EXPECT_EQ(Count_Line(s), QString::number(with_year) + " Records found");
     EXPECT_EQ(s.Results.Model.Records(), with_year);
-    EXPECT_TRUE(s.cmdExport->isEnabled() && s.cmdPrint->isEnabled());
+    EXPECT_TRUE(Button(s, "cmdExport")->isEnabled() && Button(s, "cmdPrint")->isEnabled());
 
     // The display options side by side in their frame.
     const QRect a = s.CellAutoSize->geometry(), b = s.AdvancedSort->geometry(), c = s.Choosen_Language->geometry();
@@ -40,6 +40,15 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
         EXPECT_FALSE(letters.contains(key[0].key())) << b->text().toStdString();
         letters.insert(key[0].key());
     }
+    // Tab goes down the rows, then the options, the result and the buttons in this order.
+    QStringList tab_order;
+    for (QWidget* w = s.nextInFocusChain(); w != &s; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty()) tab_order << w->objectName();
+    EXPECT_EQ(tab_order.mid(tab_order.indexOf("Submit")),
+              (QStringList{"Submit", "CellAutoSize", "AdvancedSort", "Choosen_Language", "Data", "cmdExport",
+                           "cmdPrint", "cmdCounts", "cmdClose", "CmdHelp"}));
+    EXPECT_EQ(tab_order.mid(0, 6),
+              (QStringList{"Critere_Actif_0", "Field_0", "Negation_0", "Oper_0", "txtFields_0", "ListFields_0"}));
     // Headings whole, apart.
     EXPECT_GE(s.Lbl_Actif->width(), s.Lbl_Actif->sizeHint().width());
     EXPECT_LT(s.Lbl_Actif->geometry().right(), s.Lbl_Field->x());
@@ -213,14 +222,14 @@ TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
 TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
     Search& s = Open();
     Criterion("MS of coordinator", "Equal", "DE");
-    const QString count = s.Nb_Records->text();
+    const QString count = Count_Line(s);
 
     s.Choosen_Language->setCurrentIndex(s.Choosen_Language->findText("FR"));
     EXPECT_EQ(Current_Language, "FR");
     const QStringList shown{s.Field[0]->currentText(), s.Oper[0]->currentText(), s.Field[1]->currentText(),
                             s.Oper[1]->currentText(), s.lblDescription[1]->text()};
     EXPECT_EQ(shown, (QStringList{"Année", "Vide", "EM du porteur", "Egal", "Allemagne"}));
-    EXPECT_EQ(s.Nb_Records->text(), count);
+    EXPECT_EQ(Count_Line(s), count);
     // The grid was rebuilt in French: the English text column is gone.
     EXPECT_EQ(s.Results.Model.Heading(Result_Column(s.Results, "Year")), "Année");
     EXPECT_EQ(Grid_Column(s.Results, "RecoEN"), -1);
@@ -286,14 +295,14 @@ TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
     Criterion("MS of coordinator", "Equal", "ZZ");
     s.Critere_Actif[0]->setChecked(false);
     s.txtFields[1]->setFocus();
-    const QString before = s.Nb_Records->text();
+    const QString before = Count_Line(s);
     QTest::keyClick(s.txtFields[1], Qt::Key_Return);
     ASSERT_EQ(rec->shown.size(), 1u);  // "Unkownn code", and no search
-    EXPECT_EQ(s.Nb_Records->text(), before);
+    EXPECT_EQ(Count_Line(s), before);
     s.txtFields[1]->setText("FR");
     QTest::keyClick(s.txtFields[1], Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(rec->shown.size(), 1u);
-    EXPECT_NE(s.Nb_Records->text(), before);
+    EXPECT_NE(Count_Line(s), before);
     EXPECT_TRUE(s.Submit->isDefault());
 }
 
@@ -303,15 +312,16 @@ TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
     const Result_Model& m = s.Results.Model;
     EXPECT_EQ(s.Last_Tip_Cell, "0/3");
     ASSERT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(),
-              Titled_Tip(QStringList({m.Text(0, 0), m.Text(0, 1), m.Text(0, 2), m.Text(0, 7)}).join('/'), m.Text(0, 3)));
+    EXPECT_EQ(
+        QToolTip::text(),
+        Titled_Tip(QStringList({m.Text(0, 0), m.Text(0, 1), m.Text(0, 2), m.Text(0, 7)}).join('/'), m.Text(0, 3)));
     QToolTip::hideText();
 
     s.Negation[0]->setChecked(false);
     s.Submit->click();
-    EXPECT_EQ(s.Nb_Records->text(), "No match");
-    EXPECT_FALSE(s.cmdExport->isEnabled());
-    EXPECT_FALSE(s.cmdPrint->isEnabled());
+    EXPECT_EQ(Count_Line(s), "No match");
+    EXPECT_FALSE(Button(s, "cmdExport")->isEnabled());
+    EXPECT_FALSE(Button(s, "cmdPrint")->isEnabled());
     EXPECT_EQ(m.Records(), 0);
 }
 
@@ -339,9 +349,9 @@ TEST_F(Search_Window_Test, HelpOpensTheManualOfTheLanguage) {
     auto previous = Install_Default_App_Backend(std::make_unique<Seen_Backend>(&files));
     Scoped_Recorder rec;
     Search& s = Open();
-    s.CmdHelp->click();
+    Button(s, "CmdHelp")->click();
     s.Choosen_Language->setCurrentIndex(1);
-    s.CmdHelp->click();
+    Button(s, "CmdHelp")->click();
     Install_Default_App_Backend(std::move(previous));
     EXPECT_EQ(files, (QStringList{"Sifa_soft_manual_V062_def_En.pdf", "Sifa_soft_manuel_v062_def_Fr.pdf"}));
     EXPECT_TRUE(rec->shown.empty());

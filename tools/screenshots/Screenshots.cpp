@@ -253,7 +253,8 @@ void Sort_Dialog_Shot() {
 
 void Export_Shots() {
     auto s = Open_Search();
-    const bool seen = While_Modal<Export>([&] { QTest::mouseClick(s->cmdExport, Qt::LeftButton); },
+    QPushButton* button = s->findChild<QPushButton*>(QStringLiteral("cmdExport"));
+    const bool seen = While_Modal<Export>([&] { QTest::mouseClick(button, Qt::LeftButton); },
                                           [](Export& e) {
                                               e.OptFields[0]->click();  // "Short"
                                               Save(&e, QStringLiteral("export.png"));

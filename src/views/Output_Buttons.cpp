@@ -1,0 +1,57 @@
+#include "views/Output_Buttons.h"
+
+#include "views/Sized_Controls.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+template <class T> T* Named(T* w, const char* name) {
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+}  // namespace
+
+Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Output_Buttons"));
+    // Made in the order the Tab key visits them.
+    count_line_ = Named(new Sized<QLabel>(this), "Nb_Records");
+    count_line_->setAlignment(Qt::AlignCenter);
+    export_ = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), "cmdExport");
+    print_ = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), "cmdPrint");
+    counts_ = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), "cmdCounts");
+    close_ = Named(new Sized<QPushButton>(QStringLiteral("Close"), this), "cmdClose");
+    help_ = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), "CmdHelp");
+    version_ = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), "Copyright");
+    version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton* b : {close_, export_, print_, counts_}) row->addWidget(b);
+    row->addStretch(1);
+    row->addWidget(count_line_);
+    row->addStretch(1);
+    row->addWidget(version_);
+    row->addWidget(help_);
+
+    connect(close_, &QPushButton::clicked, this, &Output_Buttons::Close_Clicked);
+    connect(export_, &QPushButton::clicked, this, &Output_Buttons::Export_Clicked);
+    connect(print_, &QPushButton::clicked, this, &Output_Buttons::Print_Clicked);
+    connect(counts_, &QPushButton::clicked, this, &Output_Buttons::Counts_Clicked);
+    connect(help_, &QPushButton::clicked, this, &Output_Buttons::Help_Clicked);
+}
+
+void Output_Buttons::Show_Count(const QString& caption, bool output_enabled) {
+    count_line_->setText(caption);
+    for (QPushButton* b : {export_, print_, counts_}) b->setEnabled(output_enabled);
+}
+
+void Output_Buttons::Set_Sizes(int button, int count_line, int version, int spacing) {
+    layout()->setSpacing(spacing);
+    for (QPushButton* b : {close_, export_, print_, counts_, help_}) Set_Preferred_Width(b, button);
+    Set_Preferred_Width(count_line_, count_line);
+    Set_Preferred_Width(version_, version);
+}
+
+bool Output_Buttons::Is_Close(const QWidget* w) const { return w == close_; }
