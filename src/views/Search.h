@@ -7,7 +7,8 @@
 // answer. They are spread over five files by concern: Search.cpp (opening, search,
 // language, buttons), Search_Criteria_Rows.cpp (rows and value entry), Search_Grid.cpp
 // (the grid under the mouse, cell sizing, sorting), Search_Cell_Actions.cpp (the cell
-// menu: quick filters, copying, counts) and Search_Layout.cpp (geometry).
+// menu: quick filters, copying, counts) and Search_Layout.cpp (geometry). The row of
+// output buttons under the result is a widget of its own (views/Output_Buttons.h).
 #include "search/Criteria.h"
 #include "search/Search_Run.h"
 #include "views/Cell_Fit.h"
