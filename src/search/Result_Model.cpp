@@ -1,5 +1,6 @@
 #include "search/Result_Model.h"
 
+#include "model/Cp1252.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
 #include "model/Value.h"
@@ -134,6 +135,25 @@ QString Result_Model::Text(int row, int col) const {
     const Column& c = cols_[static_cast<size_t>(col)];
     if (c.Coded) return c.Labels[c.Label_Of_Row[static_cast<size_t>(row)]];
     return Stored_Text(ids_[static_cast<size_t>(row)], c.Field);
+}
+
+bool Result_Model::Fits_Cp1252(int col) const {
+    if (col < 0 || col >= Columns()) return true;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    QByteArray scratch;
+    const auto fits = [&](QStringView text) {
+        scratch.truncate(0);
+        return Cp1252_Encode_Append(text, scratch);
+    };
+    if (c.Coded) return std::all_of(c.Labels.begin(), c.Labels.end(), fits);
+    // Numbers, dates and the other kinds are written in ASCII.
+    for (const qint32 record : ids_) {
+        const qint64 id = Stored_Text_Id(record, c.Field);
+        if (id < 0) continue;
+        const Text_View text = Records_Table.Texts().View(static_cast<std::uint32_t>(id));
+        if (!text.Narrow() && !fits(text.To_String())) return false;
+    }
+    return true;
 }
 
 bool Result_Model::Same_As_Above(int row, int col) const {

@@ -67,6 +67,10 @@ public:
     // Data_Type of the field is a text kind (a code, a text): exported quoted.
     bool Is_Text_Column(int col) const;
 
+    // Every text of the column has a Windows-1252 byte per character (no text is decoded
+    // but those the record store could not keep as such bytes).
+    bool Fits_Cp1252(int col) const;
+
     // The shown text of a cell ("" out of range).
     QString Text(int row, int col) const;
     // True when the cell shows the same text as the one above it.
