@@ -88,15 +88,34 @@ int Dump_Sheet(const QString& file) {
 }
 
 // To standard output, or to `file` (the system's bytes) as the export writes a file.
-int Write_Output(const QByteArray& file, const QByteArray& bytes) {
+// Standard output as a device; its failures are kept as Write keeps them.
+class Standard_Output : public QIODevice {
+public:
+    Standard_Output() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        Write(stdout, data, static_cast<size_t>(size));
+        return size;
+    }
+};
+
+// Long outputs are written as they are made, to the file or to standard output.
+int Write_Output(const QByteArray& file, const Output_Writer& write) {
     if (file.isEmpty()) {
-        Write(stdout, bytes.constData(), static_cast<size_t>(bytes.size()));
+        Standard_Output out;
+        write(out);
         return Done;
     }
-    const QString failure = Write_Output_File_System_Path(file, bytes);
+    const QString failure = Write_Output_File_System_Path(file, write);
     if (failure.isEmpty()) return Done;
     Put(stderr, failure);
     return Failed;
+}
+
+int Write_Output(const QByteArray& file, const QByteArray& bytes) {
+    return Write_Output(file, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
 }
 
 // A record number as the detail view takes it: a whole number from 1 to the count.
@@ -223,14 +242,22 @@ int Run(int argc, char** argv) {
         }
         return Done;
     }
-    if (o.Clip) {
-        const QString text = Clip_Text(results, o.Table, o.Labels, *columns, &error);
+    // A wrong column choice is told on standard error, before a failed write is.
+    const auto told = [&] {
         if (!error.isEmpty()) Put(stderr, error);
-        return Write_Output(o.Output, text.toUtf8());
-    }
-    const QByteArray bytes = Export_File_Bytes(results, o.Table, o.Labels, *columns, &error);
-    if (!error.isEmpty()) Put(stderr, error);
-    return Write_Output(o.Output, bytes);
+        error.clear();
+    };
+    if (o.Clip)
+        return Write_Output(o.Output, [&](QIODevice& out) {
+            const bool ok = Write_Clip_Text(out, results, o.Table, o.Labels, *columns, &error);
+            told();
+            return ok;
+        });
+    return Write_Output(o.Output, [&](QIODevice& out) {
+        const bool ok = Write_Export_File(out, results, o.Table, o.Labels, *columns, &error);
+        told();
+        return ok;
+    });
 }
 
 }  // namespace

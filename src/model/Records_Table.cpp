@@ -87,6 +87,39 @@ double Records_Table_T::Number(int r, int c) const {
     }
 }
 
+QString Records_Table_T::Cell_Text(int r, int c) const {
+    const Column& col = Col(c);
+    const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
+    const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
+    const bool wide = (k & Wide) != 0;
+    switch (static_cast<VType>(k & Kind_Mask)) {
+    case VType::Empty:
+    case VType::Null: return QString();
+    case VType::String: return Text(r, c).To_String();
+    case VType::Integer:
+    case VType::Long: return QString::number(static_cast<std::int32_t>(p));
+    case VType::Byte: return QString::number(p);
+    // A whole double of 32 bits prints as itself; -0 and the others are wide.
+    case VType::Double:
+        if (!wide) return QString::number(static_cast<std::int32_t>(p));
+        break;
+    case VType::Date:
+        if (!wide) return Format_Date(static_cast<std::int32_t>(p));
+        break;
+    default: break;
+    }
+    return To_Text((*this)(r, c));
+}
+
+bool Records_Table_T::Same_Text(int r1, int r2, int c) const {
+    const std::uint32_t a = Text_Id(r1, c), b = Text_Id(r2, c);
+    if (a == b) return true;
+    // Long texts used in place are not looked up, so one text can have two numbers.
+    const Text_View x = pool_.View(a), y = pool_.View(b);
+    if (x.size() != y.size() || x.Narrow() != y.Narrow()) return false;
+    return std::memcmp(x.Bytes(), y.Bytes(), static_cast<std::size_t>(x.size()) * (x.Narrow() ? 1 : 2)) == 0;
+}
+
 Value Records_Table_T::operator()(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];

@@ -55,6 +55,11 @@ public:
     // Byte, Error, Boolean as -1/0); 0 for any other cell.
     double Number(int r, int c) const;
     const Text_Pool& Texts() const { return pool_; }
+    // A cell's shown text, as To_Text writes it, without building a Value for the kinds
+    // a table is made of.
+    QString Cell_Text(int r, int c) const;
+    // Whether two String cells of a column hold the same text, without decoding them.
+    bool Same_Text(int r1, int r2, int c) const;
 
     // A cell as a Value, built on demand (a text cell decodes its text).
     Value operator()(int r, int c) const;

@@ -1,5 +1,6 @@
 #include "search/Result_Model.h"
 
+#include "model/Cp1252.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
 #include "model/Value.h"
@@ -13,29 +14,35 @@
 
 // --- the record store ----------------------------------------------------------------
 
+bool Result_Model::In_Store(qint32 record, qint32 field) {
+    return record >= 1 && record <= Records_Table.Row_Upper() && field >= 1 && field <= Records_Table.Col_Upper();
+}
+
 QString Result_Model::Stored_Text(qint32 record, qint32 field) {
-    if (record < 1 || record > Records_Table.Row_Upper() || field < 1 || field > Records_Table.Col_Upper()) return {};
-    return To_Text(Records_Table(record, field));
+    return In_Store(record, field) ? Records_Table.Cell_Text(record, field) : QString();
 }
 
 bool Result_Model::Stored_Number(qint32 record, qint32 field, double& number) {
-    if (record < 1 || record > Records_Table.Row_Upper() || field < 1 || field > Records_Table.Col_Upper())
-        return false;
+    if (!In_Store(record, field)) return false;
     // Whole numbers of up to 15 digits read back exactly from their text, so they need
     // no parsing; others compare as their shown text reads, which rounds to 15 digits.
-    const Value& v = Records_Table(record, field);
-    switch (v.type()) {
+    switch (Records_Table.Type(record, field)) {
     case VType::Integer:
     case VType::Long:
-    case VType::Byte: number = To_Number(v).value_or(0); return true;
+    case VType::Byte: number = Records_Table.Number(record, field); return true;
     case VType::Double: {
-        const double d = To_Number(v).value_or(0.5);
+        const double d = Records_Table.Number(record, field);
         if (d != std::trunc(d) || std::fabs(d) >= 1e15) return false;
         number = d;
         return true;
     }
     default: return false;
     }
+}
+
+qint64 Result_Model::Stored_Text_Id(qint32 record, qint32 field) {
+    if (!In_Store(record, field) || !Records_Table.Is_Text(record, field)) return -1;
+    return Records_Table.Text_Id(record, field);
 }
 
 // --- loading -------------------------------------------------------------------------
@@ -58,17 +65,29 @@ void Result_Model::Load(std::vector<qint32> records, const QString& lang) {
         c.Text_Kind = Is_Text_Type(ch->Type());
         c.Coded = ch->Ref_Listes && Show_Code_Labels;
         if (c.Coded) {
-            // Each distinct code of the column is looked up once.
-            QHash<QString, quint32> index_of_code;
-            c.Label_Of_Row.resize(ids_.size());
-            for (size_t r = 0; r < ids_.size(); ++r) {
-                const QString code = Stored_Text(ids_[r], f);
-                auto it = index_of_code.constFind(code);
-                if (it == index_of_code.constEnd()) {
-                    it = index_of_code.insert(code, static_cast<quint32>(c.Labels.size()));
+            // Each distinct code of the column is looked up once, found by its number in
+            // the store; other cells (a number, an empty cell) by their text.
+            QHash<QString, quint32> index_of_text;
+            const auto label_index = [&](const QString& code) {
+                auto it = index_of_text.constFind(code);
+                if (it == index_of_text.constEnd()) {
+                    it = index_of_text.insert(code, static_cast<quint32>(c.Labels.size()));
                     c.Labels.push_back(To_Text(ch->Get_Data(code, QStringLiteral("V"))));
                 }
-                c.Label_Of_Row[r] = *it;
+                return *it;
+            };
+            const bool stored = f <= Records_Table.Col_Upper();
+            std::vector<qint64> index_of_code(stored ? static_cast<size_t>(Records_Table.Code_Count(f)) : 0, -1);
+            c.Label_Of_Row.resize(ids_.size());
+            for (size_t r = 0; r < ids_.size(); ++r) {
+                const int code = In_Store(ids_[r], f) ? Records_Table.Code(ids_[r], f) : -1;
+                if (code < 0) {
+                    c.Label_Of_Row[r] = label_index(Stored_Text(ids_[r], f));
+                    continue;
+                }
+                qint64& index = index_of_code[static_cast<size_t>(code)];
+                if (index < 0) index = label_index(Stored_Text(ids_[r], f));
+                c.Label_Of_Row[r] = static_cast<quint32>(index);
             }
         }
         cols_.push_back(std::move(c));
@@ -118,6 +137,25 @@ QString Result_Model::Text(int row, int col) const {
     return Stored_Text(ids_[static_cast<size_t>(row)], c.Field);
 }
 
+bool Result_Model::Fits_Cp1252(int col) const {
+    if (col < 0 || col >= Columns()) return true;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    QByteArray scratch;
+    const auto fits = [&](QStringView text) {
+        scratch.truncate(0);
+        return Cp1252_Encode_Append(text, scratch);
+    };
+    if (c.Coded) return std::all_of(c.Labels.begin(), c.Labels.end(), fits);
+    // Numbers, dates and the other kinds are written in ASCII.
+    for (const qint32 record : ids_) {
+        const qint64 id = Stored_Text_Id(record, c.Field);
+        if (id < 0) continue;
+        const Text_View text = Records_Table.Texts().View(static_cast<std::uint32_t>(id));
+        if (!text.Narrow() && !fits(text.To_String())) return false;
+    }
+    return true;
+}
+
 bool Result_Model::Same_As_Above(int row, int col) const {
     if (row < 1 || row >= Records() || col < 0 || col >= Columns()) return false;
     const Column& c = cols_[static_cast<size_t>(col)];
@@ -125,6 +163,9 @@ bool Result_Model::Same_As_Above(int row, int col) const {
         return c.Label_Of_Row[static_cast<size_t>(row)] == c.Label_Of_Row[static_cast<size_t>(row) - 1] ||
                c.Labels[c.Label_Of_Row[static_cast<size_t>(row)]] ==
                    c.Labels[c.Label_Of_Row[static_cast<size_t>(row) - 1]];
+    const qint32 a = ids_[static_cast<size_t>(row)], b = ids_[static_cast<size_t>(row) - 1];
+    if (Stored_Text_Id(a, c.Field) >= 0 && Stored_Text_Id(b, c.Field) >= 0)
+        return Records_Table.Same_Text(a, b, c.Field);
     return Text(row, col) == Text(row - 1, col);
 }
 
@@ -337,7 +378,24 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
         v.exact_numbers = false;
     } else {
         std::vector<size_t> stored;
+        // A text met again has the values of its first row: each distinct text is
+        // decoded and given its key once.
+        std::vector<int> first_row;
         for (size_t r = 0; r < n; ++r) {
+            const qint64 id = Stored_Text_Id(ids_[r], c.Field);
+            if (id >= 0) {
+                if (first_row.empty()) first_row.assign(Records_Table.Texts().Count(), -1);
+                int& f = first_row[static_cast<size_t>(id)];
+                if (f >= 0) {
+                    const auto from = static_cast<size_t>(f);
+                    v.keys[r] = v.keys[from];
+                    v.texts[r] = v.texts[from];
+                    v.numbers[r] = v.numbers[from];
+                    v.kinds[r] = v.kinds[from];
+                    continue;
+                }
+                f = static_cast<int>(r);
+            }
             Sort_Value x = Sort_Value_Of(static_cast<int>(r), col, rule);
             if (x.Stored_Number)
                 stored.push_back(r);

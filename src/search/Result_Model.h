@@ -6,8 +6,9 @@
 // Rows and columns count from 0, as Qt's. The column numbers the sort dialog, the sort
 // keys and the export's column choice use count from 1 (column c is model column c - 1).
 //
-// The record store is read in two functions only, Stored_Text and Stored_Number; code
-// labels are resolved once per column when the result is loaded.
+// The record store is read in a few functions only (Stored_Text, Stored_Number,
+// Stored_Text_Id), straight from its typed columns; code labels are resolved once per
+// code when the result is loaded, texts decoded when a cell is asked for.
 #include "search/Text_Order.h"
 
 #include <QAbstractTableModel>
@@ -66,6 +67,10 @@ public:
     // Data_Type of the field is a text kind (a code, a text): exported quoted.
     bool Is_Text_Column(int col) const;
 
+    // Every text of the column has a Windows-1252 byte per character (no text is decoded
+    // but those the record store could not keep as such bytes).
+    bool Fits_Cp1252(int col) const;
+
     // The shown text of a cell ("" out of range).
     QString Text(int row, int col) const;
     // True when the cell shows the same text as the one above it.
@@ -115,6 +120,9 @@ private:
     // The only reads of the record store.
     static QString Stored_Text(qint32 record, qint32 field);
     static bool Stored_Number(qint32 record, qint32 field, double& number);
+    // The pool number of a text cell's text, -1 for any other cell.
+    static qint64 Stored_Text_Id(qint32 record, qint32 field);
+    static bool In_Store(qint32 record, qint32 field);
 
     void Apply_Order(const std::vector<int>& from);
     void Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const;

@@ -5,6 +5,7 @@
 #include "model/Record_Description.h"
 #include "model/Utils.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +29,7 @@ struct Text_Sink {
     }
     void Append_Char(char c) { out += QLatin1Char(c); }
     void Reserve(qsizetype n) { out.reserve(n); }
+    bool Row_Done() { return true; }
 };
 struct Cp1252_Sink {
     QByteArray out;
@@ -37,6 +39,28 @@ struct Cp1252_Sink {
     }
     void Append_Char(char c) { out += c; }
     void Reserve(qsizetype n) { out.reserve(n); }
+    bool Row_Done() { return true; }
+};
+// Windows-1252 or UTF-8 bytes handed to a device in pieces of about 64 KB.
+struct Device_Sink {
+    QIODevice& device;
+    bool utf8 = false;
+    QByteArray out;
+    bool failed = false;
+    bool Append(QStringView v) {
+        if (v.isEmpty()) return true;
+        if (!utf8) return Cp1252_Encode_Append(v, out);
+        out += v.toUtf8();
+        return true;
+    }
+    void Append_Char(char c) { out += c; }
+    void Reserve(qsizetype) {}
+    bool Row_Done() { return out.size() < (1 << 16) || Flush(); }
+    bool Flush() {
+        if (!failed && !out.isEmpty()) failed = device.write(out) != out.size();
+        out.truncate(0);
+        return !failed;
+    }
 };
 
 template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool force) {
@@ -97,6 +121,7 @@ template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, 
         }
         sink.Append_Char('\r');
         sink.Append_Char('\n');
+        ok &= sink.Row_Done();
     }
     return ok;
 }
@@ -114,6 +139,17 @@ bool Export_Columns(const Search_Results& s, const std::vector<bool>& Column_Exp
             cols.push_back(c - 1);
             textKind.push_back(s.Model.Is_Text_Column(c - 1));
         }
+    return true;
+}
+
+// Whether every text the export writes has a Windows-1252 byte per character.
+bool Fits_Cp1252(const Search_Results& s, bool Aff_Lbl, const std::vector<int>& cols) {
+    QByteArray scratch;
+    for (int c : cols) {
+        scratch.truncate(0);
+        if (Aff_Lbl && !Cp1252_Encode_Append(s.Model.Heading(c), scratch)) return false;
+        if (!s.Model.Fits_Cp1252(c)) return false;
+    }
     return true;
 }
 
@@ -159,15 +195,30 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
     return sink.out;
 }
 
-QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-                             const std::vector<bool>& Column_Export, QString* error) {
+bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                       const std::vector<bool>& Column_Export, QString* error) {
     std::vector<int> cols;
     std::vector<bool> textKind;
-    if (!Export_Columns(s, Column_Export, cols, textKind, error)) return File_Bytes(QString());
-    Cp1252_Sink sink;
-    if (Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, true, QStringLiteral(";")))
-        return sink.out + "\r\n";
-    return File_Bytes(Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, true, QStringLiteral(";")));
+    Device_Sink sink{out};
+    bool ok = true;
+    if (Export_Columns(s, Column_Export, cols, textKind, error)) {
+        // Nothing may be lost on the way out: a text Windows-1252 cannot hold makes the
+        // whole file UTF-8, which has to be known before its first byte is written.
+        sink.utf8 = !Fits_Cp1252(s, Aff_Lbl, cols);
+        if (sink.utf8) sink.out = QByteArrayLiteral("\xEF\xBB\xBF");
+        ok = Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, true, QStringLiteral(";"));
+    }
+    sink.Append_Char('\r');
+    sink.Append_Char('\n');
+    return sink.Flush() && ok;
+}
+
+QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                             const std::vector<bool>& Column_Export, QString* error) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    Write_Export_File(buffer, s, Format_Table, Aff_Lbl, Column_Export, error);
+    return buffer.buffer();
 }
 
 QByteArray File_Bytes(const QString& text) {
@@ -181,30 +232,71 @@ QByteArray File_Bytes(const QString& text) {
 QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                const std::vector<bool>& Column_Export, QString* selectionError) {
     if (Filename.isEmpty()) return {};
-    const QByteArray bytes = Export_File_Bytes(s, Format_Table, Aff_Lbl, Column_Export, selectionError);
-    return Write_Output_File(Filename, bytes);
+    return Write_Output_File(Filename, [&](QIODevice& out) {
+        return Write_Export_File(out, s, Format_Table, Aff_Lbl, Column_Export, selectionError);
+    });
 }
 
 namespace {
-QString Written_Or_Why(Output_File& f, bool opened, const QString& name, const QByteArray& bytes) {
-    if (opened && f.Write(bytes) && f.Commit()) return {};
+
+// The file being written, as a device: what is written goes through it unbuffered.
+class Output_File_Device : public QIODevice {
+public:
+    explicit Output_File_Device(Output_File& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override { return file_.Write(data, size) ? size : -1; }
+
+private:
+    Output_File& file_;
+};
+
+QString Written_Or_Why(Output_File& f, bool opened, const QString& name, const Output_Writer& write) {
+    if (opened) {
+        Output_File_Device device(f);
+        if (write(device) && f.Commit()) return {};
+    }
     return QStringLiteral("The file \"%1\" could not be written: %2").arg(QDir::toNativeSeparators(name), f.Failure());
 }
+
+Output_Writer Bytes_Writer(const QByteArray& bytes) {
+    return [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); };
+}
+
 }  // namespace
 
-QString Write_Output_File(const QString& Filename, const QByteArray& bytes) {
+QString Write_Output_File(const QString& Filename, const Output_Writer& write) {
     Output_File f;
-    return Written_Or_Why(f, f.Open(Filename, Link_Rule::Follow), Filename, bytes);
+    return Written_Or_Why(f, f.Open(Filename, Link_Rule::Follow), Filename, write);
+}
+
+QString Write_Output_File_System_Path(const QByteArray& path, const Output_Writer& write) {
+    Output_File f;
+    return Written_Or_Why(f, f.Open_System_Path(path, Link_Rule::Follow), QFile::decodeName(path), write);
+}
+
+QString Write_Output_File(const QString& Filename, const QByteArray& bytes) {
+    return Write_Output_File(Filename, Bytes_Writer(bytes));
 }
 
 QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& bytes) {
-    Output_File f;
-    return Written_Or_Why(f, f.Open_System_Path(path, Link_Rule::Follow), QFile::decodeName(path), bytes);
+    return Write_Output_File_System_Path(path, Bytes_Writer(bytes));
 }
 
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
                   QString* selectionError) {
     return Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, false, QStringLiteral("\t"), selectionError);
+}
+
+bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                     const std::vector<bool>& Column_Export, QString* selectionError) {
+    std::vector<int> cols;
+    std::vector<bool> textKind;
+    if (!Export_Columns(s, Column_Export, cols, textKind, selectionError)) return true;
+    Device_Sink sink{out, true};
+    Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, false, QStringLiteral("\t"));
+    return sink.Flush();
 }
 
 QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And) {

@@ -38,6 +38,10 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
 // at the end; Windows-1252, or UTF-8 with a byte-order mark when a character has no
 // Windows-1252 byte.
 QByteArray File_Bytes(const QString& text);
+// The same bytes written to out a row at a time, so that memory does not grow with the
+// result; false when out refused a write.
+bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                       const std::vector<bool>& Column_Export, QString* error = nullptr);
 // The bytes of the export file for the result, as ToFile writes them.
 QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
                              const std::vector<bool>& Column_Export, QString* error = nullptr);
@@ -49,9 +53,16 @@ QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Tab
 QString Write_Output_File(const QString& Filename, const QByteArray& bytes);
 // The same for a path in the system's own bytes, as a command line gives it.
 QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& bytes);
+// The same, the bytes written by `write` to the file as a device (false: it failed).
+using Output_Writer = std::function<bool(QIODevice&)>;
+QString Write_Output_File(const QString& Filename, const Output_Writer& write);
+QString Write_Output_File_System_Path(const QByteArray& path, const Output_Writer& write);
 // The clipboard text: tab separated, texts quoted only when they must be.
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
                   QString* selectionError = nullptr);
+// The clipboard text as UTF-8, written to out a row at a time; false when out refused a write.
+bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+                     const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
 
 // The cells of rows top..bottom and columns left..right of the result (model rows and
 // columns) under their headings, as the clipboard export writes them; columns for which

@@ -99,3 +99,36 @@ TEST_F(Result_Text, Field_Sets_Follow_The_Language) {
     EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
     EXPECT_EQ(sets.Column_Field[14], 15);
 }
+
+namespace {
+// Takes the first `room` bytes written to it, then refuses.
+class Small_Device : public QIODevice {
+public:
+    explicit Small_Device(qint64 room) : room_(room) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    qint64 writes = 0;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override {
+        ++writes;
+        if (size > room_) return -1;
+        room_ -= size;
+        return size;
+    }
+
+private:
+    qint64 room_;
+};
+}  // namespace
+
+TEST_F(Result_Text, Export_Is_Written_A_Piece_At_A_Time) {
+    const auto cols = Columns(s, {"Year", "PortName"});
+    // A long text in every row: the file is handed over in pieces as it is made.
+    for (int r = 0; r < s.Model.Records(); ++r)
+        Records_Table(s.Model.Record_At(r), Field_Number("PortName")) = Value::String(QString(40000, QLatin1Char('x')));
+    Small_Device roomy(1 << 20);
+    EXPECT_TRUE(Write_Export_File(roomy, s, true, false, cols));
+    EXPECT_GE(roomy.writes, 2);
+    Small_Device full(10);
+    EXPECT_FALSE(Write_Export_File(full, s, true, false, cols));
+}
