@@ -116,8 +116,11 @@ DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
     Frame1 = new QWidget;
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* rows = new QGridLayout(Frame1);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
+    // A character's width of room at the window's edges and between label and value.
+    const int gap = fontMetrics().averageCharWidth();
+    rows->setContentsMargins(gap, gap / 2, gap, gap / 2);
+    rows->setHorizontalSpacing(gap);
+    rows->setVerticalSpacing(0);
     rows->setColumnStretch(1, 1);
     for (int i = 0; i < Max_Rows; ++i) {
         auto* lab = new QLabel(Frame1);
