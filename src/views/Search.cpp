@@ -8,6 +8,7 @@
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
 #include "search/Value_Counts.h"
+#include "views/Criteria_Rows.h"
 #include "views/Output_Buttons.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
@@ -51,38 +52,8 @@ Search::~Search() {
 }
 
 void Search::Build_Controls() {
-    Build_Criteria_Rows();
-    Build_Grid_Area();
-}
-
-void Search::Build_Criteria_Rows() {
-    Lbl_Actif = Named(new QLabel(QStringLiteral("Active"), this), QStringLiteral("Lbl_Actif"));
-    Lbl_Field = Named(new QLabel(QStringLiteral("Field"), this), QStringLiteral("Lbl_Field"));
-    Lbl_Not = Named(new QLabel(QStringLiteral("Not"), this), QStringLiteral("Lbl_Not"));
-    Lbl_Oper = Named(new QLabel(QStringLiteral("Operator"), this), QStringLiteral("Lbl_Oper"));
-    Lbl_Value = Named(new QLabel(QStringLiteral("Value"), this), QStringLiteral("Lbl_Value"));
-    for (int k = 0; k < 2; ++k) {
-        Line1[k] = Named(new QFrame(this), Indexed("Line1", k));
-        Line1[k]->setFrameShape(QFrame::HLine);
-        Line1[k]->setFrameShadow(QFrame::Sunken);
-    }
-    for (int i = 0; i < Nb_Rows; ++i) {
-        Critere_Actif[i] = Named(new QCheckBox(this), Indexed("Critere_Actif", i));
-        Field[i] = Named(new Drop_Down_List(this), Indexed("Field", i));
-        Negation[i] = Named(new QCheckBox(this), Indexed("Negation", i));
-        Oper[i] = Named(new Drop_Down_List(this), Indexed("Oper", i));
-        txtFields[i] = Named(new Sized<QLineEdit>(this), Indexed("txtFields", i));
-        ListFields[i] = Named(new Drop_Down_List(this), Indexed("ListFields", i));
-        lblDescription[i] = Named(new QLabel(this), Indexed("lblDescription", i));
-        lblDescription[i]->setTextFormat(Qt::PlainText);
-        Find_Ref[i] = Named(new QPushButton(QStringLiteral("?"), this), Indexed("Find_Ref", i));
-        Find_Ref[i]->setToolTip(QStringLiteral("Choose a code from the table"));
-        Find_Ref[i]->hide();
-        ListFields[i]->hide();
-        for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Oper[i]),
-                             static_cast<QComboBox*>(ListFields[i])})
-            c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    }
+    Rows = new Criteria_Rows([this](double n) { return Chars(n); }, Row_Height(), this);
+    Rows->Leaves_Unchecked = [this](const QWidget* w) { return output_->Is_Close(w); };
     Critere_Oper =
         Named(new Sized<QGroupBox>(QStringLiteral("Entries must match"), this), QStringLiteral("Critere_Oper"));
     Critere_Oper_And =
@@ -94,6 +65,7 @@ void Search::Build_Criteria_Rows() {
     CellAutoSize = Named(new QCheckBox(QStringLiteral("Adjust Cell Size"), Frame1), QStringLiteral("CellAutoSize"));
     AdvancedSort = Named(new QCheckBox(QStringLiteral("Multi-Columns Sort"), Frame1), QStringLiteral("AdvancedSort"));
     Choosen_Language = Named(new Drop_Down_List(Frame1), QStringLiteral("Choosen_Language"));
+    Build_Grid_Area();
 }
 
 void Search::Build_Grid_Area() {
@@ -104,22 +76,6 @@ void Search::Build_Grid_Area() {
 }
 
 void Search::Connect_Controls() {
-    for (int i = 0; i < Nb_Rows; ++i) {
-        connect(Critere_Actif[i], &QCheckBox::toggled, this, [this, i] { Critere_Actif_Click(i); });
-        connect(Field[i], &QComboBox::currentIndexChanged, this, [this, i] {
-            if (!filling_fields_) Field_Click(i);
-        });
-        connect(Oper[i], &QComboBox::currentIndexChanged, this, [this, i] { Oper_Click(i); });
-        connect(ListFields[i], &QComboBox::currentIndexChanged, this, [this, i] { ListFields_Click(i); });
-        connect(txtFields[i], &QLineEdit::textChanged, this, [this, i] { txtFields_Change(i); });
-        Field[i]->DropDown = [this, i] { Field_DropDown(i); };
-        Oper[i]->DropDown = [this, i] { Oper_DropDown(i); };
-        ListFields[i]->DropDown = [this, i] { ListFields_DropDown(i); };
-        txtFields[i]->installEventFilter(this);
-        for (QWidget* w : {static_cast<QWidget*>(Field[i]), static_cast<QWidget*>(Oper[i]),
-                           static_cast<QWidget*>(Negation[i]), static_cast<QWidget*>(Critere_Actif[i])})
-            w->installEventFilter(this);
-    }
     Submit->installEventFilter(this);
     // The leave check runs before a click elsewhere in the window takes effect.
     for (QWidget* w : findChildren<QWidget*>()) {
@@ -129,8 +85,6 @@ void Search::Connect_Controls() {
     Data->installEventFilter(this);
     // Enter runs the search, whatever has the focus.
     Submit->setDefault(true);
-    for (int i = 0; i < Nb_Rows; ++i)
-        connect(Find_Ref[i], &QPushButton::clicked, this, [this, i] { Find_Ref_Click(i); });
     connect(Submit, &QPushButton::clicked, this, &Search::Submit_Click);
     connect(CellAutoSize, &QCheckBox::clicked, this, &Search::CellAutoSize_Click);
     connect(AdvancedSort, &QCheckBox::clicked, this, &Search::AdvancedSort_Click);
@@ -159,21 +113,7 @@ void Search::Form_Load() {
     Choosen_Language->setCurrentIndex(0);
     Choosen_Language->show();
 
-    for (int i = 0; i < Nb_Rows; ++i) {
-        {
-            const QSignalBlocker block(Critere_Actif[i]);
-            Critere_Actif[i]->setChecked(false);
-        }
-        Field[i]->setCurrentIndex(-1);
-        Field[i]->setEnabled(false);
-        Negation[i]->setChecked(false);
-        Oper[i]->setCurrentIndex(-1);
-        txtFields[i]->setText(QString());
-        Critere_Actif_Click(i);
-    }
-    Critere_Actif[0]->setChecked(true);
-    Field[0]->setEnabled(true);
-    Init_Field_Fields();
+    Rows->Clear_Rows();
 
     Critere_Oper_And->setChecked(false);
     Critere_Oper_Or->setChecked(true);
@@ -185,10 +125,10 @@ void Search::Form_Load() {
     Results.Sort = Single_Field_Sort(n);
 
     // The initial query: every record whose year is not empty.
-    Critere_Actif[0]->setChecked(true);
-    Field[0]->setCurrentIndex(Field[0]->count() > 1 ? 1 : -1);
-    Negation[0]->setChecked(true);
-    Oper[0]->setCurrentIndex(Oper[0]->count() > 8 ? 8 : -1);
+    Rows->Critere_Actif[0]->setChecked(true);
+    Rows->Field[0]->setCurrentIndex(Rows->Field[0]->count() > 1 ? 1 : -1);
+    Rows->Negation[0]->setChecked(true);
+    Rows->Oper[0]->setCurrentIndex(Rows->Oper[0]->count() > 8 ? 8 : -1);
 
     Form_Loaded = true;
     Submit_Click();
@@ -209,51 +149,15 @@ void Search::Apply_Grid_Font() {
 
 Criteria Search::Read_Criteria() const {
     Criteria c;
-    for (int i = 0; i < Nb_Rows; ++i) {
-        Criterion_Row& r = c.Rows[static_cast<size_t>(i)];
-        r.Critere_Actif = Critere_Actif[i]->isChecked();
-        r.Field = Field_Item(i);
-        r.Oper = Oper_Code(i);
-        r.txtFields = txtFields[i]->text();
-        r.Negation = Negation[i]->isChecked();
-    }
+    for (int i = 0; i < Nb_Rows; ++i) c.Rows[static_cast<size_t>(i)] = Rows->Read_Row(i);
     c.Critere_Oper_And = Critere_Oper_And->isChecked();
     return c;
 }
 
 QString Search::Criteria_Sentence() const {
-    const Criteria criteria = Read_Criteria();
     std::vector<Criterion_Text> rows;
-    for (int i = 0; i < Nb_Rows; ++i) {
-        Criterion_Text t;
-        t.Usable = criteria.Rows[static_cast<size_t>(i)].Usable();
-        t.Field = Field[i]->currentText();
-        t.Negation = Negation[i]->isChecked();
-        t.Oper = Oper[i]->currentText();
-        t.Oper_Code = Oper_Code(i).value_or(0);
-        t.Description = lblDescription[i]->text();
-        t.Value = txtFields[i]->text();
-        rows.push_back(t);
-    }
-    return TexteSelectionCriteria(rows, criteria.Critere_Oper_And);
-}
-
-std::optional<qint32> Search::Field_Item(int Index) const {
-    const QComboBox* f = Field[Index];
-    if (f->currentIndex() < 0) return std::nullopt;
-    return f->currentData().toInt();
-}
-
-std::optional<qint32> Search::Oper_Code(int Index) const {
-    const QComboBox* o = Oper[Index];
-    if (o->currentIndex() < 0) return std::nullopt;
-    return o->currentData().toInt();
-}
-
-int Search::Row_Of(const QWidget* box) const {
-    for (int i = 0; i < Nb_Rows; ++i)
-        if (txtFields[i] == box) return i;
-    return -1;
+    for (int i = 0; i < Nb_Rows; ++i) rows.push_back(Rows->Row_Text(i));
+    return TexteSelectionCriteria(rows, Critere_Oper_And->isChecked());
 }
 
 void Search::Submit_Click() {
@@ -282,7 +186,7 @@ void Search::Choosen_Language_Click() {
     // The tables of the new language first, so that the value lists and descriptions
     // the rows rebuild below are already in that language.
     Load_Code_Tables();
-    Init_Field_Fields();
+    Rows->Init_Field_Fields();
     if (Form_Loaded) Submit_Click();
 }
 
@@ -319,7 +223,7 @@ void Search::closeEvent(QCloseEvent* e) {
 
 bool Search::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress && Key_Event(watched, static_cast<QKeyEvent*>(e))) return true;
-    if (Focus_Event(watched, e)) return true;
+    if (Rows->Focus_Event(watched, e)) return true;
     return QWidget::eventFilter(watched, e);
 }
 
@@ -344,8 +248,8 @@ bool Search::Key_Event(QObject* watched, QKeyEvent* e) {
         button->click();
         return true;
     }
-    const int row = Row_Of(QApplication::focusWidget());
-    if (row >= 0 && !Leave_Check(row)) return true;
+    const int row = Rows->Row_Of(QApplication::focusWidget());
+    if (row >= 0 && !Rows->Leave_Check(row)) return true;
     Submit_Click();
     return true;
 }

@@ -4,11 +4,12 @@
 //
 // The handlers keep the names of the window's events; each reads its controls, asks the
 // engine (search/Criteria_Form.h, search/Search_Run.h, search/Sorting.h) and shows the
-// answer. They are spread over five files by concern: Search.cpp (opening, search,
-// language, buttons), Search_Criteria_Rows.cpp (rows and value entry), Search_Grid.cpp
-// (the grid under the mouse, cell sizing, sorting), Search_Cell_Actions.cpp (the cell
-// menu: quick filters, copying, counts) and Search_Layout.cpp (geometry). The row of
-// output buttons under the result is a widget of its own (views/Output_Buttons.h).
+// answer. They are spread over four files by concern: Search.cpp (opening, search,
+// language, buttons), Search_Grid.cpp (the grid under the mouse, cell sizing, sorting),
+// Search_Cell_Actions.cpp (the cell menu: quick filters, copying, counts) and
+// Search_Layout.cpp (geometry). The criterion rows (views/Criteria_Rows.h), the result
+// view (views/Result_View.h) and the row of output buttons under it
+// (views/Output_Buttons.h) are widgets of their own.
 #include "search/Criteria.h"
 #include "search/Search_Run.h"
 #include "views/Cell_Fit.h"
@@ -36,6 +37,7 @@ class QModelIndex;
 class QPushButton;
 class QRadioButton;
 class QSpacerItem;
+class Criteria_Rows;
 class Output_Buttons;
 class Result_View;
 struct Value_Entry;
@@ -50,21 +52,7 @@ public:
     ~Search() override;  // Form_Terminate
 
     // ---------------------------------------------------------------- controls
-    std::array<QCheckBox*, Nb_Rows> Critere_Actif{};
-    std::array<Drop_Down_List*, Nb_Rows> Field{};
-    std::array<QCheckBox*, Nb_Rows> Negation{};
-    std::array<Drop_Down_List*, Nb_Rows> Oper{};
-    std::array<QLineEdit*, Nb_Rows> txtFields{};
-    std::array<Drop_Down_List*, Nb_Rows> ListFields{};
-    std::array<QLabel*, Nb_Rows> lblDescription{};
-    // "?" beside the value box of each coded row: opens the code picker.
-    std::array<QPushButton*, Nb_Rows> Find_Ref{};
-    QLabel* Lbl_Actif = nullptr;
-    QLabel* Lbl_Field = nullptr;
-    QLabel* Lbl_Not = nullptr;
-    QLabel* Lbl_Oper = nullptr;
-    QLabel* Lbl_Value = nullptr;
-    std::array<QFrame*, 2> Line1{};
+    Criteria_Rows* Rows = nullptr;  // the three criterion rows under their headings
     QGroupBox* Critere_Oper = nullptr;
     QRadioButton* Critere_Oper_And = nullptr;
     QRadioButton* Critere_Oper_Or = nullptr;
@@ -79,7 +67,6 @@ public:
     // ---------------------------------------------------------------- state
     Search_Results Results;  // the records found, the sort state
     bool Form_Loaded = false;
-    QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
     Hand_Widths Hand_Set_Widths;  // columns whose borders the user dragged
     // Sizes of a cell before any fitting, pixels, from the result's font.
@@ -91,12 +78,6 @@ public:
     Criteria Read_Criteria() const;
     // The rows in words, as a printout's page header gives them.
     QString Criteria_Sentence() const;
-    // Item number of the selected Field entry, operator code of the selected Oper entry.
-    std::optional<qint32> Field_Item(int Index) const;
-    std::optional<qint32> Oper_Code(int Index) const;
-    // Row of a value box, -1 when it is none of ours.
-    int Row_Of(const QWidget* box) const;
-
     // ---------------------------------------------------------------- Search.cpp
     void Form_Load();
     void Submit_Click();
@@ -107,21 +88,6 @@ public:
     void cmdPrint_Click();
     void cmdCounts_Click();
     void Form_Terminate();
-
-    // ---------------------------------------------------------------- Search_Criteria_Rows.cpp
-    void Init_Field_Fields();
-    void Field_Click(int Index);
-    void Oper_Click(int Index);
-    void Critere_Actif_Click(int Index);
-    void ListFields_Click(int Index);
-    void Field_DropDown(int Index);
-    void Oper_DropDown(int Index);
-    void ListFields_DropDown(int Index);
-    void txtFields_Change(int Index);
-    // Cancel set: the value is refused and the focus must stay in the box.
-    void txtFields_Validate(int Index, bool& Cancel);
-    void txtFields_LostFocus(int Index);
-    void Find_Ref_Click(int Index);
 
     // ---------------------------------------------------------------- Search_Grid.cpp
     // The mouse rests over a cell that holds a text: its tip.
@@ -178,45 +144,25 @@ protected:
 
 private:
     void Build_Controls();
-    void Build_Criteria_Rows();
     void Build_Grid_Area();
     void Connect_Controls();
     void Build_Layout();
     // The metrics the layout counts in, and a width of n average characters in pixels.
     QFontMetrics Layout_Metrics() const;
     int Chars(double n) const;
+    int Row_Height() const;
     // The window's first size: as drawn, within the screen.
     void Fit_To_Screen();
     void Apply_Grid_Font();
     void Show_Count();
-    bool Focus_Event(QObject* watched, QEvent* e);
-    void Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason);
     void Connect_Grid();
-    // The leave check of a value box: true when accepted; otherwise the message has
-    // been shown and the focus is back in the box.
-    bool Leave_Check(int Index);
     void Open_Record_Of_Row(int row);
     // The record of the grid's current row, as Enter or Space asks.
     void Open_Current_Record();
-    // Controls that let the focus leave the value box of a row without its check: the
-    // row's picker button (picking is how a wrong code gets corrected) and Close.
-    bool Skips_Value_Check(const QWidget* w, int Index) const;
-    // The value boxes ask for the width their field does; the layout keeps them within
-    // the window.
-    void Apply_Value_Box_Width(int Index);
-    // Offers the codes of a coded row as its value box is typed into; none otherwise.
-    void Set_Code_Completer(int Index, qint32 item, const Value_Entry& e);
     // A new result starts at its first column.
     void Show_Top_Left();
 
     Output_Buttons* output_ = nullptr;  // Close, Export..., Print..., Counts..., the count, Help
     std::vector<int> content_widths_;  // pixels by column, per result; empty until asked
-    std::array<double, Nb_Rows> value_width_{};  // average characters, as the field asks
-    std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole
-    std::array<QCompleter*, Nb_Rows> code_completer_{};  // the codes of a coded row
-    std::array<QSpacerItem*, Nb_Rows> description_gap_{};  // between a row's value and its description
-    std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
     bool terminated_ = false;
-    bool validating_ = false;
-    bool filling_fields_ = false;
 };

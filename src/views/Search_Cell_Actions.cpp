@@ -2,6 +2,8 @@
 // the counts of its column.
 #include "views/Search.h"
 
+#include "views/Criteria_Rows.h"
+
 #include "model/Records_Table.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
@@ -56,9 +58,7 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
     const qint32 record = Results.Model.Record_At(row);
     if (field <= 0 || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper()) return;
 
-    int Index = -1;
-    for (int i = 0; i < Nb_Rows && Index < 0; ++i)
-        if (!Critere_Actif[i]->isChecked()) Index = i;
+    const int Index = Rows->First_Inactive_Row();
     if (Index < 0) {
         Message_Box(QStringLiteral("The three criterion rows are all active: untick one to add a filter."),
                     Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
@@ -83,14 +83,7 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
     }
 
     if (usable == 1) Critere_Oper_And->setChecked(true);
-    Critere_Actif[Index]->setChecked(true);
-    Field[Index]->setCurrentIndex(Field[Index]->findData(*c->Field));
-    Oper[Index]->setCurrentIndex(Oper[Index]->findData(*c->Oper));
-    Negation[Index]->setChecked(c->Negation);
-    if (ListFields[Index]->isVisibleTo(this))
-        ListFields[Index]->setCurrentIndex(ListFields[Index]->findText(c->txtFields));
-    txtFields[Index]->setText(c->txtFields);
-    accepted_[static_cast<size_t>(Index)] = c->txtFields;
+    Rows->Fill_Row(Index, *c);
     Submit_Click();
 }
 

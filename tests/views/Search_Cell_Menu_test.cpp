@@ -41,9 +41,11 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     while (m.Text(row, col).isEmpty()) ++row;
     const QString code = To_Text(Records_Table(m.Record_At(row), area1));
     run(row, "Show only this value");
-    EXPECT_TRUE(s.Critere_Actif[1]->isChecked() && !s.Negation[1]->isChecked() && s.Critere_Oper_And->isChecked());
-    EXPECT_EQ(QStringList({s.Field[1]->currentText(), s.Oper[1]->currentText(), s.txtFields[1]->text()}),
-              QStringList({"Area of reco", "Equal", code.toUpper()}));
+    EXPECT_TRUE(s.Rows->Critere_Actif[1]->isChecked() && !s.Rows->Negation[1]->isChecked() &&
+                s.Critere_Oper_And->isChecked());
+    EXPECT_EQ(
+        QStringList({s.Rows->Field[1]->currentText(), s.Rows->Oper[1]->currentText(), s.Rows->txtFields[1]->text()}),
+        QStringList({"Area of reco", "Equal", code.toUpper()}));
     EXPECT_EQ(s.Results.Result_Rows(), holding(code));
 
     // Excluding a second area of the result leaves the records holding the first only.
@@ -52,7 +54,7 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     const QString second = To_Text(Records_Table(m.Record_At(other), area1));
     const int before = s.Results.Result_Rows();
     run(other, "Exclude this value");
-    EXPECT_TRUE(s.Negation[2]->isChecked());
+    EXPECT_TRUE(s.Rows->Negation[2]->isChecked());
     EXPECT_LT(s.Results.Result_Rows(), before);
     for (const qint32 r : m.Record_Ids())
         for (int k = 0; k < 3; ++k) EXPECT_NE(To_Text(Records_Table(r, area1 + k)).toUpper(), second.toUpper());

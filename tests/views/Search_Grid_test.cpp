@@ -116,7 +116,7 @@ TEST_F(Grid_Mouse_Test, The_Menu_Opens_On_A_Heading_And_With_Shift_F10_Not_Witho
               "Show only this value");
 
     // No match: no row to choose or copy, and the menu offers nothing.
-    s.Negation[0]->setChecked(false);
+    s.Rows->Negation[0]->setChecked(false);
     s.Submit_Click();
     ASSERT_EQ(Count_Line(s), "No match");
     QGuiApplication::clipboard()->setText("before");

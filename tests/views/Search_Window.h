@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <memory>
 #include "model/App_Paths.h"
+#include "views/Criteria_Rows.h"
 #include "views/Result_View.h"
 #include "views/Search.h"
 #include "views/frmTrier.h"
@@ -53,10 +54,10 @@ struct Search_Window_Test : Sample_Data {
     }
     // Criterion 1 switched on with a field, an operator and, if given, a value.
     void Criterion(const QString& field, const QString& oper, const char* text = nullptr) {
-        w->Critere_Actif[1]->setChecked(true);
-        Choose(w->Field[1], field);
-        Choose(w->Oper[1], oper);
-        if (text) w->txtFields[1]->setText(QString::fromUtf8(text));
+        w->Rows->Critere_Actif[1]->setChecked(true);
+        Choose(w->Rows->Field[1], field);
+        Choose(w->Rows->Oper[1], oper);
+        if (text) w->Rows->txtFields[1]->setText(QString::fromUtf8(text));
     }
     // The buttons and the count line under the result, by name.
     static QPushButton* Button(Search& s, const char* name) { return s.findChild<QPushButton*>(QLatin1String(name)); }

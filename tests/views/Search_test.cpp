@@ -9,14 +9,16 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_EQ(s.windowTitle(), "Sifa_Soft");
     EXPECT_EQ(Current_Language, "EN");
     // "Year" Not "Empty"; the other rows off and empty, under one another.
-    EXPECT_TRUE(s.Critere_Actif[0]->isChecked() && s.Negation[0]->isChecked() && s.txtFields[0]->isHidden());
-    EXPECT_EQ(QStringList({s.Field[0]->currentText(), s.Oper[0]->currentText()}), (QStringList{"Year", "Empty"}));
+    EXPECT_TRUE(s.Rows->Critere_Actif[0]->isChecked() && s.Rows->Negation[0]->isChecked() &&
+                s.Rows->txtFields[0]->isHidden());
+    EXPECT_EQ(QStringList({s.Rows->Field[0]->currentText(), s.Rows->Oper[0]->currentText()}),
+              (QStringList{"Year", "Empty"}));
     for (int i = 1; i < Search::Nb_Rows; ++i) {
-        EXPECT_FALSE(s.Critere_Actif[i]->isChecked() || s.Field[i]->isEnabled());
-        EXPECT_EQ(s.Field[i]->currentIndex(), -1);
+        EXPECT_FALSE(s.Rows->Critere_Actif[i]->isChecked() || s.Rows->Field[i]->isEnabled());
+        EXPECT_EQ(s.Rows->Field[i]->currentIndex(), -1);
     }
     EXPECT_TRUE(s.Critere_Oper_Or->isChecked());
-    for (const QPushButton* b : s.Find_Ref) EXPECT_TRUE(b->isHidden());
+    for (const QPushButton* b : s.Rows->Find_Ref) EXPECT_TRUE(b->isHidden());
 
     int with_year = 0;
     for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
@@ -50,8 +52,8 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_EQ(tab_order.mid(0, 6),
               (QStringList{"Critere_Actif_0", "Field_0", "Negation_0", "Oper_0", "txtFields_0", "ListFields_0"}));
     // Headings whole, apart.
-    EXPECT_GE(s.Lbl_Actif->width(), s.Lbl_Actif->sizeHint().width());
-    EXPECT_LT(s.Lbl_Actif->geometry().right(), s.Lbl_Field->x());
+    EXPECT_GE(s.Rows->Lbl_Actif->width(), s.Rows->Lbl_Actif->sizeHint().width());
+    EXPECT_LT(s.Rows->Lbl_Actif->geometry().right(), s.Rows->Lbl_Field->x());
 }
 
 // A 1366x768 screen at a scale factor of 2 gives the window 683 x 384 pixels less its frame: every control
@@ -72,7 +74,7 @@ TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
         if ((b && b->text() != "?") || w == s.Choosen_Language)
             EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
     }
-    EXPECT_TRUE(s.lblDescription[1]->isVisible());
+    EXPECT_TRUE(s.Rows->lblDescription[1]->isVisible());
     EXPECT_GE(s.Data->rowAt(s.Data->viewport()->height() - 1), 7);
 }
 
@@ -80,37 +82,37 @@ TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     Search& s = Open(true);
     Champ* em = Record_Description->Get_Champs().Item("EM");
     Criterion("MS of coordinator", "Equal");
-    EXPECT_TRUE(s.txtFields[1]->isVisible());
-    EXPECT_TRUE(s.lblDescription[1]->isVisible());
-    EXPECT_FALSE(s.ListFields[1]->isVisible());
-    EXPECT_GE(s.txtFields[1]->maxLength(), em->Longueur_Czi());  // room to type a name
+    EXPECT_TRUE(s.Rows->txtFields[1]->isVisible());
+    EXPECT_TRUE(s.Rows->lblDescription[1]->isVisible());
+    EXPECT_FALSE(s.Rows->ListFields[1]->isVisible());
+    EXPECT_GE(s.Rows->txtFields[1]->maxLength(), em->Longueur_Czi());  // room to type a name
     // Never narrower than its longest value in its font; the description beside it.
-    const QFontMetrics fm(s.txtFields[1]->font());
-    EXPECT_GT(s.txtFields[1]->width(), fm.horizontalAdvance(QString(em->Longueur_Czi(), 'W')) + 6);
-    EXPECT_GT(s.lblDescription[1]->x(), s.txtFields[1]->geometry().right());
+    const QFontMetrics fm(s.Rows->txtFields[1]->font());
+    EXPECT_GT(s.Rows->txtFields[1]->width(), fm.horizontalAdvance(QString(em->Longueur_Czi(), 'W')) + 6);
+    EXPECT_GT(s.Rows->lblDescription[1]->x(), s.Rows->txtFields[1]->geometry().right());
     // The label follows the typing.
-    s.txtFields[1]->setText("D");
-    EXPECT_EQ(s.lblDescription[1]->text(), To_Text(em->Get_Data("D")));
-    s.txtFields[1]->setText("DE");
-    EXPECT_EQ(s.lblDescription[1]->text(), "Germany");
+    s.Rows->txtFields[1]->setText("D");
+    EXPECT_EQ(s.Rows->lblDescription[1]->text(), To_Text(em->Get_Data("D")));
+    s.Rows->txtFields[1]->setText("DE");
+    EXPECT_EQ(s.Rows->lblDescription[1]->text(), "Germany");
 
-    Choose(s.Oper[1], "Empty");
-    EXPECT_FALSE(s.txtFields[1]->isVisible());
-    EXPECT_FALSE(s.lblDescription[1]->isVisible());
+    Choose(s.Rows->Oper[1], "Empty");
+    EXPECT_FALSE(s.Rows->txtFields[1]->isVisible());
+    EXPECT_FALSE(s.Rows->lblDescription[1]->isVisible());
 
     // A field whose new operator list lacks the old operator loses it, with its value box.
     Criterion("Year", "Content");
-    Choose(s.Field[1], "MS of coordinator");
-    EXPECT_EQ(s.Oper[1]->currentIndex(), -1);
-    EXPECT_FALSE(s.txtFields[1]->isVisible());
-    Choose(s.Oper[1], "Equal");
-    Choose(s.Field[1], "Year");
-    EXPECT_EQ(s.Oper[1]->currentText(), "Equal");
+    Choose(s.Rows->Field[1], "MS of coordinator");
+    EXPECT_EQ(s.Rows->Oper[1]->currentIndex(), -1);
+    EXPECT_FALSE(s.Rows->txtFields[1]->isVisible());
+    Choose(s.Rows->Oper[1], "Equal");
+    Choose(s.Rows->Field[1], "Year");
+    EXPECT_EQ(s.Rows->Oper[1]->currentText(), "Equal");
 
     // "[Any fields]": a box for the longest field, kept inside the window.
     Criterion("[Any fields]", "Content");
-    EXPECT_EQ(s.txtFields[1]->maxLength(), 255);
-    EXPECT_LE(s.txtFields[1]->geometry().right(), s.Data->geometry().right());
+    EXPECT_EQ(s.Rows->txtFields[1]->maxLength(), 255);
+    EXPECT_LE(s.Rows->txtFields[1]->geometry().right(), s.Data->geometry().right());
 }
 
 TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
@@ -122,50 +124,50 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     Criterion("MS of coordinator", "Equal");
     s.Submit->setFocus();
     QApplication::processEvents();
-    EXPECT_TRUE(s.Find_Ref[1]->isVisible() && s.Find_Ref[1]->isEnabled());
-    EXPECT_GT(s.Find_Ref[1]->x(), s.txtFields[1]->geometry().right());
-    EXPECT_LT(s.Find_Ref[1]->geometry().right(), s.lblDescription[1]->x());
-    EXPECT_FALSE(s.Find_Ref[0]->isVisible() || s.Find_Ref[2]->isVisible());
-    s.Critere_Actif[1]->setChecked(false);
-    EXPECT_FALSE(s.Find_Ref[1]->isEnabled());
-    s.Critere_Actif[1]->setChecked(true);
-    s.txtFields[1]->setFocus();
+    EXPECT_TRUE(s.Rows->Find_Ref[1]->isVisible() && s.Rows->Find_Ref[1]->isEnabled());
+    EXPECT_GT(s.Rows->Find_Ref[1]->x(), s.Rows->txtFields[1]->geometry().right());
+    EXPECT_LT(s.Rows->Find_Ref[1]->geometry().right(), s.Rows->lblDescription[1]->x());
+    EXPECT_FALSE(s.Rows->Find_Ref[0]->isVisible() || s.Rows->Find_Ref[2]->isVisible());
+    s.Rows->Critere_Actif[1]->setChecked(false);
+    EXPECT_FALSE(s.Rows->Find_Ref[1]->isEnabled());
+    s.Rows->Critere_Actif[1]->setChecked(true);
+    s.Rows->txtFields[1]->setFocus();
     QApplication::processEvents();
-    ASSERT_EQ(QApplication::focusWidget(), s.txtFields[1]);
+    ASSERT_EQ(QApplication::focusWidget(), s.Rows->txtFields[1]);
 
     Scoped_Recorder rec;
-    s.txtFields[1]->setText("G");
+    s.Rows->txtFields[1]->setText("G");
     // The picker button takes the focus without the check.
-    s.Find_Ref[1]->setFocus(Qt::MouseFocusReason);
+    s.Rows->Find_Ref[1]->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
     EXPECT_TRUE(rec->shown.empty());
-    EXPECT_EQ(s.Last_Value_Box, s.txtFields[1]);
+    EXPECT_EQ(s.Rows->Last_Value_Box, s.Rows->txtFields[1]);
 
-    s.txtFields[1]->setFocus();
+    s.Rows->txtFields[1]->setFocus();
     s.Submit->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     ASSERT_EQ(rec->texts(), QStringList{"Unkownn code"});
     EXPECT_EQ(rec->shown[0].buttons, Msg_Buttons::OK);
     EXPECT_EQ(rec->shown[0].caption, App_Title());
-    EXPECT_EQ(QApplication::focusWidget(), s.txtFields[1]);
-    EXPECT_EQ(s.txtFields[1]->text(), "G");
+    EXPECT_EQ(QApplication::focusWidget(), s.Rows->txtFields[1]);
+    EXPECT_EQ(s.Rows->txtFields[1]->text(), "G");
 
     // Emptied, it lets the focus go.
-    s.txtFields[1]->clear();
-    s.Field[1]->setFocus(Qt::TabFocusReason);
+    s.Rows->txtFields[1]->clear();
+    s.Rows->Field[1]->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), s.Field[1]);
+    EXPECT_EQ(QApplication::focusWidget(), s.Rows->Field[1]);
     // A value the operator hides is not checked, and needs no picker.
-    s.txtFields[1]->setText("G");
-    Choose(s.Oper[1], "Empty");
-    EXPECT_FALSE(s.Find_Ref[1]->isVisible());
+    s.Rows->txtFields[1]->setText("G");
+    Choose(s.Rows->Oper[1], "Empty");
+    EXPECT_FALSE(s.Rows->Find_Ref[1]->isVisible());
     bool cancel = false;
-    s.txtFields_Validate(1, cancel);
+    s.Rows->txtFields_Validate(1, cancel);
     EXPECT_FALSE(cancel);
     EXPECT_EQ(rec->shown.size(), 1u);
-    Choose(s.Field[1], "Year");
-    Choose(s.Oper[1], "Equal");
-    EXPECT_FALSE(s.Find_Ref[1]->isVisible());
+    Choose(s.Rows->Field[1], "Year");
+    Choose(s.Rows->Oper[1], "Equal");
+    EXPECT_FALSE(s.Rows->Find_Ref[1]->isVisible());
 }
 
 // A code in any letter case, or its name, is written back as the table spells the code; a name is
@@ -175,7 +177,7 @@ TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
     QApplication::setActiveWindow(&s);
     Scoped_Recorder rec;
     Criterion("MS of coordinator", "Equal");
-    QLineEdit* box = s.txtFields[1];
+    QLineEdit* box = s.Rows->txtFields[1];
     const auto leave = [&](const char* typed) {
         QApplication::setActiveWindow(&s);  // the offscreen platform leaves it inactive after a popup
         box->setFocus();
@@ -187,7 +189,7 @@ TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
         return box->text();
     };
     EXPECT_EQ(leave("de"), "DE");
-    EXPECT_EQ(s.lblDescription[1]->text(), "Germany");
+    EXPECT_EQ(s.Rows->lblDescription[1]->text(), "Germany");
     EXPECT_EQ(leave("germany"), "DE");
     EXPECT_EQ(leave("*LAND"), "*LAND");  // a pattern that fits names stays as typed
     EXPECT_TRUE(rec->shown.empty());
@@ -215,7 +217,7 @@ TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
     EXPECT_EQ(box->text(), "DE");
     EXPECT_FALSE(c->popup()->isVisible());
     // Other boxes offer nothing.
-    Choose(s.Field[1], "Year");
+    Choose(s.Rows->Field[1], "Year");
     EXPECT_EQ(box->completer(), nullptr);
 }
 
@@ -226,8 +228,9 @@ TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
 
     s.Choosen_Language->setCurrentIndex(s.Choosen_Language->findText("FR"));
     EXPECT_EQ(Current_Language, "FR");
-    const QStringList shown{s.Field[0]->currentText(), s.Oper[0]->currentText(), s.Field[1]->currentText(),
-                            s.Oper[1]->currentText(), s.lblDescription[1]->text()};
+    const QStringList shown{s.Rows->Field[0]->currentText(), s.Rows->Oper[0]->currentText(),
+                            s.Rows->Field[1]->currentText(), s.Rows->Oper[1]->currentText(),
+                            s.Rows->lblDescription[1]->text()};
     EXPECT_EQ(shown, (QStringList{"Année", "Vide", "EM du porteur", "Egal", "Allemagne"}));
     EXPECT_EQ(Count_Line(s), count);
     // The grid was rebuilt in French: the English text column is gone.
@@ -293,14 +296,14 @@ TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
     Search& s = Open(true);
     Scoped_Recorder rec;
     Criterion("MS of coordinator", "Equal", "ZZ");
-    s.Critere_Actif[0]->setChecked(false);
-    s.txtFields[1]->setFocus();
+    s.Rows->Critere_Actif[0]->setChecked(false);
+    s.Rows->txtFields[1]->setFocus();
     const QString before = Count_Line(s);
-    QTest::keyClick(s.txtFields[1], Qt::Key_Return);
+    QTest::keyClick(s.Rows->txtFields[1], Qt::Key_Return);
     ASSERT_EQ(rec->shown.size(), 1u);  // "Unkownn code", and no search
     EXPECT_EQ(Count_Line(s), before);
-    s.txtFields[1]->setText("FR");
-    QTest::keyClick(s.txtFields[1], Qt::Key_Enter, Qt::KeypadModifier);
+    s.Rows->txtFields[1]->setText("FR");
+    QTest::keyClick(s.Rows->txtFields[1], Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(rec->shown.size(), 1u);
     EXPECT_NE(Count_Line(s), before);
     EXPECT_TRUE(s.Submit->isDefault());
@@ -317,7 +320,7 @@ TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
         Titled_Tip(QStringList({m.Text(0, 0), m.Text(0, 1), m.Text(0, 2), m.Text(0, 7)}).join('/'), m.Text(0, 3)));
     QToolTip::hideText();
 
-    s.Negation[0]->setChecked(false);
+    s.Rows->Negation[0]->setChecked(false);
     s.Submit->click();
     EXPECT_EQ(Count_Line(s), "No match");
     EXPECT_FALSE(Button(s, "cmdExport")->isEnabled());

@@ -23,6 +23,7 @@
 #include "shell/DisplayError.h"
 #include "shell/Start_Up.h"
 #include "shell/Welcome.h"
+#include "views/Criteria_Rows.h"
 #include "views/DisplayData.h"
 #include "views/Result_View.h"
 #include "views/Search.h"
@@ -146,11 +147,11 @@ std::unique_ptr<Search> Open_Search() {
 // Sets criterion row `row` as a person would: tick, field, operator, value.
 void Set_Row(Search& s, int row, const QString& field, const QString& oper, const QString& value) {
     const auto r = static_cast<size_t>(row);
-    if (!s.Critere_Actif[r]->isChecked()) s.Critere_Actif[r]->click();
-    if (s.Negation[r]->isChecked()) s.Negation[r]->click();
-    Choose_Entry(s.Field[r], field);
-    Choose_Entry(s.Oper[r], oper);
-    s.txtFields[r]->setText(value);
+    if (!s.Rows->Critere_Actif[r]->isChecked()) s.Rows->Critere_Actif[r]->click();
+    if (s.Rows->Negation[r]->isChecked()) s.Rows->Negation[r]->click();
+    Choose_Entry(s.Rows->Field[r], field);
+    Choose_Entry(s.Rows->Oper[r], oper);
+    s.Rows->txtFields[r]->setText(value);
 }
 
 // Clicks a heading, as the mouse does.
@@ -220,15 +221,15 @@ void Counts_Shots() {
 void Picker_Shot() {
     auto s = Open_Search();
     Set_Row(*s, 1, QStringLiteral("MS of coordinator"), QStringLiteral("Equal"), QStringLiteral("DE"));
-    s->txtFields[1]->setFocus(Qt::MouseFocusReason);
+    s->Rows->txtFields[1]->setFocus(Qt::MouseFocusReason);
     Settle(s.get());
     // The picker button stands beside the box of a coded row.
     const bool seen = While_Modal<Select_Ref>(
         [&] {
-            if (s->Find_Ref[1]->isVisible())
-                QTest::mouseClick(s->Find_Ref[1], Qt::LeftButton);
+            if (s->Rows->Find_Ref[1]->isVisible())
+                QTest::mouseClick(s->Rows->Find_Ref[1], Qt::LeftButton);
             else
-                s->Find_Ref_Click(1);
+                s->Rows->Find_Ref_Click(1);
         },
         [](Select_Ref& p) {
             // The box's code is the selected row; scroll it into view as the user sees it.
