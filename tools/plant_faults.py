@@ -70,8 +70,8 @@ FAULTS = [
      "", "a record holding one area twice counts twice"),
     ("counts-empty-line", "src/search/Value_Counts.cpp", "if (seen.empty()) ++empty;", "if (seen.empty()) {}",
      "records with no value are left out of the counts"),
-    ("range-upper", "src/search/Field_Sets.cpp", "if (p && *p >= 1 && *p <= M && marks[*p] > 0",
-     "if (p && *p >= 1 && *p < M && marks[*p] > 0", "off by one: a field range cannot end on the last field"),
+    ("range-upper", "src/search/Field_Sets.cpp", "p <= std::min<qint64>(to, M); ++p) name(p);",
+     "p < std::min<qint64>(to, M); ++p) name(p);", "off by one: a field range cannot end on its last field"),
     ("order-by", "src/search/Result_Text.cpp", 'text = QStringLiteral("Ordered by ") + s.Model.Heading(',
      'text = QStringLiteral("Sorted by ") + s.Model.Heading(', "the printout's order sentence reworded"),
     # window support, windows, printer, shell, tool
