@@ -272,6 +272,8 @@ void Sort_Words(Sort_Item* b, Sort_Item* e, bool asc) {
 }
 
 Text_View Own(Column_Values& v, QString&& text) {
+    // A number of the store has no text: nothing to hold.
+    if (text.isEmpty()) return Text_View(u"", 0);
     // A QString keeps its characters where they are when it is moved.
     v.owned.push_back(std::move(text));
     const QString& s = v.owned.back();
