@@ -28,12 +28,17 @@ Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Prog
     return r;
 }
 
+qint32 Load_Records_Host::Load_Cache(const Load_Files& files) {
+    return Load_Data_Cache(files.Source, files.Refs, files.Cache);
+}
+
 Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host) {
     Remove_Stale_Cache_Temporaries(files.Cache);
-    if (Load_Data_Cache(files.Source, files.Refs, files.Cache) > 0) {
+    if (host.Load_Cache(files) > 0) {
         host.Cache_Loaded();
         return Load_Outcome::From_Cache;
     }
+    if (host.Loading_Cancelled()) return Load_Outcome::Import_Failed;
     // The files the import is about to read: the cache is made only if they are still
     // those files when it is done.
     const Source_Stamps taken = Take_Source_Stamps(files.Source, files.Refs);

@@ -29,6 +29,11 @@ class Load_Records_Host {
 public:
     virtual ~Load_Records_Host() = default;
     virtual void Cache_Loaded() {}
+    // Reads the cache into the records as Load_Data_Cache does (R, or -1 when it is not
+    // used). A window runs it on another thread so as to stay painted meanwhile.
+    virtual qint32 Load_Cache(const Load_Files& files);
+    // The user stopped the loading: nothing more is read.
+    virtual bool Loading_Cancelled() const { return false; }
     // Imports the workbook and shows its problems; true when it may be cached.
     virtual bool Import(const QString& source) = 0;
     virtual void Before_Import() {}

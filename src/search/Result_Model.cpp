@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <numeric>
+#include <thread>
 #include <tuple>
 
 // --- the record store ----------------------------------------------------------------
@@ -243,10 +244,12 @@ struct Sort_Item {
     quint32 pos;
 };
 
-// The sort values of a column, by row.
+// The sort values of a column, by row. A text of the store is read where it lies; the
+// others (labels, numbers' texts) are held in `owned`.
 struct Column_Values {
     std::vector<Text_Order_Key> keys;
-    std::vector<QString> texts;
+    std::vector<Text_View> texts;
+    std::vector<QString> owned;
     std::vector<double> numbers;
     std::vector<quint8> kinds;
     // Every number came from the store as a whole number: equal numbers have identical texts.
@@ -268,15 +271,34 @@ void Sort_Words(Sort_Item* b, Sort_Item* e, bool asc) {
         std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w > y.w : x.pos < y.pos; });
 }
 
-bool Same_Text(const QString& a, const QString& b) {
-    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+Text_View Own(Column_Values& v, QString&& text) {
+    // A number of the store has no text: nothing to hold.
+    if (text.isEmpty()) return Text_View(u"", 0);
+    // A QString keeps its characters where they are when it is moved.
+    v.owned.push_back(std::move(text));
+    const QString& s = v.owned.back();
+    return Text_View(reinterpret_cast<const char16_t*>(s.constData()), s.size());
+}
+
+// The number a text of the store stands for under the rule, as Text_Number and
+// Text_Number_Or_Date read it; only texts that can be one are decoded.
+std::optional<double> Stored_Text_Number(const Text_View& t, Sort_Rule rule) {
+    char16_t first = 0;
+    for (qsizetype i = 0; i < t.size() && !first; ++i) {
+        const char16_t u = t.Narrow() ? Cp1252_To_Unicode(static_cast<unsigned char>(t.Bytes()[i])) : t.Units()[i];
+        if (!QChar(u).isSpace()) first = u;
+    }
+    if (!((first >= u'0' && first <= u'9') || first == u'+' || first == u'-' || first == u'.' || first == u','))
+        return std::nullopt;
+    const QString s = t.To_String();
+    return rule == Sort_Rule::Number ? Text_Number_Or_Date(s) : Text_Number(s);
 }
 
 // Items whose base weights all tie: by the full comparison (accents, case, code units),
 // unless they hold one text only (repeated labels, the usual case), which is in place.
 void Sort_Fine(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
     bool one_text = true;
-    for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Same_Text(v.texts[i->row], v.texts[b->row]);
+    for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Text_Order_Same(v.texts[i->row], v.texts[b->row]);
     if (one_text) return;
     std::sort(b, e, [&](const Sort_Item& x, const Sort_Item& y) {
         int c = Text_Order_Compare(v.texts[x.row], v.texts[y.row]);
@@ -285,12 +307,34 @@ void Sort_Fine(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
     });
 }
 
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v, int skip = 0);
+
+// Items whose keys tie in every word, and whose texts go on: by the keys of their next
+// base weights, made for these items only (their rows stand for them meanwhile).
+void Sort_By_Next_Key(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v, int skip) {
+    const auto m = static_cast<size_t>(e - b);
+    Column_Values next;
+    next.keys.resize(m);
+    next.texts.resize(m);
+    std::vector<quint32> rows(m);
+    for (size_t j = 0; j < m; ++j) {
+        rows[j] = b[j].row;
+        next.texts[j] = v.texts[rows[j]];
+        next.keys[j] = Text_Order_Key_Of(next.texts[j], skip);
+        b[j].row = static_cast<quint32>(j);
+    }
+    Sort_By_Key(b, e, 0, asc, next, skip);
+    for (Sort_Item* i = b; i < e; ++i) i->row = rows[i->row];
+}
+
 // Items whose earlier key words tie, by word `level` of their keys, then the next ones
-// where they tie again: only ties are ever looked at twice.
-void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v) {
+// where they tie again: only ties are ever looked at twice. The keys start at base
+// weight `skip`.
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v, int skip) {
     if (e - b < 2) return;
     constexpr int Words = static_cast<int>(std::tuple_size_v<decltype(Text_Order_Key::Prefix)>);
-    if (level == Words) return Sort_Fine(b, e, asc, v);
+    static_assert(Words * 4 == Text_Order_Key_Slots);
+    if (level == Words) return Sort_By_Next_Key(b, e, asc, v, skip + Text_Order_Key_Slots);
     for (Sort_Item* i = b; i < e; ++i) i->w = v.keys[i->row].Prefix[static_cast<size_t>(level)];
     Sort_Words(b, e, asc);
     for (Sort_Item* i = b; i < e;) {
@@ -301,10 +345,31 @@ void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_V
             if ((i->w & 0xFFFF) == 0)
                 Sort_Fine(i, j, asc, v);
             else
-                Sort_By_Key(i, j, level + 1, asc, v);
+                Sort_By_Key(i, j, level + 1, asc, v, skip);
         }
         i = j;
     }
+}
+
+// From this many items a text kind is sorted in two halves side by side, then merged.
+constexpr std::ptrdiff_t Two_Halves_From = 16384;
+
+// Items of a text kind, in the order of Text_Order_Compare (ties by their place).
+void Sort_Text_Items(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
+    const std::ptrdiff_t n = e - b;
+    if (n < Two_Halves_From || std::thread::hardware_concurrency() < 2) return Sort_By_Key(b, e, 0, asc, v);
+    // Both halves only read v; each sorts its own items.
+    Sort_Item* mid = b + n / 2;
+    std::thread second([=, &v] { Sort_By_Key(mid, e, 0, asc, v); });
+    Sort_By_Key(b, mid, 0, asc, v);
+    second.join();
+    std::vector<Sort_Item> merged(static_cast<size_t>(n));
+    std::merge(b, mid, mid, e, merged.begin(), [&](const Sort_Item& x, const Sort_Item& y) {
+        int c = Text_Order_Compare(v.keys[x.row], v.texts[x.row], v.keys[y.row], v.texts[y.row]);
+        if (!asc) c = -c;
+        return c != 0 ? c < 0 : x.pos < y.pos;
+    });
+    std::copy(merged.begin(), merged.end(), b);
 }
 
 }  // namespace
@@ -357,7 +422,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
     v.kinds.resize(n);
     const auto take = [&](size_t r, Sort_Value&& x) {
         v.keys[r] = x.Key;
-        v.texts[r] = std::move(x.Text);
+        v.texts[r] = Own(v, std::move(x.Text));
         v.numbers[r] = x.Number;
         v.kinds[r] = x.Kind;
     };
@@ -395,6 +460,21 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
                     continue;
                 }
                 f = static_cast<int>(r);
+                // As Sort_Value_Of makes it, from the text where it lies.
+                const Text_View text = Records_Table.Texts().View(static_cast<std::uint32_t>(id));
+                v.texts[r] = text;
+                v.keys[r] = Text_Order_Key_Of(text);
+                v.numbers[r] = 0;
+                v.kinds[r] = 0;
+                if (rule == Sort_Rule::Text) continue;
+                if (const auto number = Stored_Text_Number(text, rule)) {
+                    v.numbers[r] = *number;
+                    v.kinds[r] = Number_Kind;
+                    v.exact_numbers = false;
+                } else if (rule == Sort_Rule::Generic) {
+                    v.kinds[r] = Text_Order_Leads_Before_Digits(v.keys[r]) ? 0 : 2;
+                }
+                continue;
             }
             Sort_Value x = Sort_Value_Of(static_cast<int>(r), col, rule);
             if (x.Stored_Number)
@@ -406,7 +486,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
         // Numbers of the store compare with numbers read from texts by their texts too.
         if (!v.exact_numbers)
             for (const size_t r : stored) {
-                v.texts[r] = Text(static_cast<int>(r), col);
+                v.texts[r] = Own(v, Text(static_cast<int>(r), col));
                 v.keys[r] = Text_Order_Key_Of(v.texts[r]);
             }
     }
@@ -425,7 +505,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
         Sort_Item* b = items.data() + start;
         Sort_Item* e = items.data() + items.size();
         if (kind != Number_Kind) {
-            Sort_By_Key(b, e, 0, ascending, v);
+            Sort_Text_Items(b, e, ascending, v);
             continue;
         }
         for (Sort_Item* i = b; i < e; ++i) i->w = Ordered_Bits(v.numbers[i->row]);

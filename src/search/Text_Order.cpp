@@ -1,9 +1,14 @@
 #include "search/Text_Order.h"
 
+#include "model/Cp1252.h"
+
 #include <QChar>
 #include <QString>
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -148,11 +153,36 @@ const Table& Weights() {
     return t;
 }
 
-// Walks the base-level weights of a text.
-struct Base_Cursor {
-    const Weight* w;
+// A text's code units, whether it is held as UTF-16 or as Windows-1252 bytes (each
+// byte read as the character it stands for), so that a text of the record store is
+// ordered where it lies, without being decoded first.
+const char16_t* Narrow_Units() {
+    static const auto table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = Cp1252_To_Unicode(static_cast<unsigned char>(b));
+        return t;
+    }();
+    return table.data();
+}
+
+struct Wide_Text {
     const char16_t* p;
-    const char16_t* e;
+    qsizetype n;
+    char16_t operator[](qsizetype i) const { return p[i]; }
+};
+
+struct Narrow_Text {
+    const unsigned char* p;
+    qsizetype n;
+    const char16_t* units;
+    char16_t operator[](qsizetype i) const { return units[p[i]]; }
+};
+
+// Walks the base-level weights of a text.
+template <class T> struct Base_Cursor {
+    const Weight* w;
+    T t;
+    qsizetype i = 0;
     quint16 pending = 0;
 
     quint16 Next() {
@@ -161,8 +191,8 @@ struct Base_Cursor {
             pending = 0;
             return r;
         }
-        while (p < e) {
-            const Weight& x = w[*p++];
+        while (i < t.n) {
+            const Weight& x = w[t[i++]];
             if (x.p1) {
                 pending = x.p2;
                 return x.p1;
@@ -176,14 +206,10 @@ int Sign(int x) { return (x > 0) - (x < 0); }
 
 // Level 2 or 3: one value per code unit that carries a base weight (and, for level 2,
 // per accent mark); 0 marks the end.
-template <bool Accents> int Compare_Level(const Weight* w, QStringView a, QStringView b) {
-    const char16_t* pa = a.utf16();
-    const char16_t* ea = pa + a.size();
-    const char16_t* pb = b.utf16();
-    const char16_t* eb = pb + b.size();
-    auto next = [w](const char16_t*& p, const char16_t* e) -> int {
-        while (p < e) {
-            const Weight& x = w[*p++];
+template <bool Accents, class A, class B> int Compare_Level(const Weight* w, A a, B b) {
+    auto next = [w](auto& t, qsizetype& i) -> int {
+        while (i < t.n) {
+            const Weight& x = w[t[i++]];
             if (Accents) {
                 if (x.p1 || x.accent) return x.accent + 1;
             } else if (x.p1) {
@@ -192,38 +218,27 @@ template <bool Accents> int Compare_Level(const Weight* w, QStringView a, QStrin
         }
         return 0;
     };
+    qsizetype ia = 0, ib = 0;
     for (;;) {
-        const int va = next(pa, ea);
-        const int vb = next(pb, eb);
+        const int va = next(a, ia);
+        const int vb = next(b, ib);
         if (va != vb) return va < vb ? -1 : 1;
         if (va == 0) return 0;
     }
 }
 
-}  // namespace
-
-Text_Order_Key Text_Order_Key_Of(QStringView text) {
-    const Weight* w = Weights().w.data();
-    constexpr int Slots = static_cast<int>(std::tuple_size_v<decltype(Text_Order_Key::Prefix)>) * 4;
-    Text_Order_Key k;
-    int filled = 0;
-    auto push = [&](quint16 x) {
-        k.Prefix[filled >> 2] |= static_cast<quint64>(x) << (48 - 16 * (filled & 3));
-        ++filled;
-    };
-    for (const char16_t *p = text.utf16(), *e = p + text.size(); p < e && filled < Slots; ++p) {
-        const Weight& x = w[*p];
-        if (!x.p1) continue;
-        push(x.p1);
-        if (x.p2 && filled < Slots) push(x.p2);
-    }
-    return k;
+// The code units in order, then the shorter first.
+template <class A, class B> int Compare_Units(A a, B b) {
+    const qsizetype n = std::min(a.n, b.n);
+    for (qsizetype i = 0; i < n; ++i)
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    return Sign(static_cast<int>(a.n > b.n) - static_cast<int>(a.n < b.n));
 }
 
-int Text_Order_Compare(QStringView a, QStringView b) {
+template <class A, class B> int Compare(A a, B b) {
     const Weight* w = Weights().w.data();
-    Base_Cursor ca{w, a.utf16(), a.utf16() + a.size()};
-    Base_Cursor cb{w, b.utf16(), b.utf16() + b.size()};
+    Base_Cursor<A> ca{w, a};
+    Base_Cursor<B> cb{w, b};
     for (;;) {
         const quint16 x = ca.Next();
         const quint16 y = cb.Next();
@@ -232,7 +247,53 @@ int Text_Order_Compare(QStringView a, QStringView b) {
     }
     if (const int r = Compare_Level<true>(w, a, b)) return r;
     if (const int r = Compare_Level<false>(w, a, b)) return r;
-    return Sign(a.compare(b, Qt::CaseSensitive));
+    if constexpr (std::is_same_v<A, Wide_Text> && std::is_same_v<B, Wide_Text>)
+        return Sign(QStringView(a.p, a.n).compare(QStringView(b.p, b.n), Qt::CaseSensitive));
+    else
+        return Compare_Units(a, b);
+}
+
+template <class T> Text_Order_Key Key_Of(T t, int skip = 0) {
+    Base_Cursor<T> c{Weights().w.data(), t};
+    while (skip-- > 0)
+        if (!c.Next()) return {};
+    Text_Order_Key k;
+    for (int filled = 0; filled < Text_Order_Key_Slots; ++filled) {
+        const quint16 x = c.Next();
+        if (!x) break;
+        k.Prefix[static_cast<size_t>(filled >> 2)] |= static_cast<quint64>(x) << (48 - 16 * (filled & 3));
+    }
+    return k;
+}
+
+Wide_Text Wide(QStringView s) { return {s.utf16(), s.size()}; }
+
+template <class F> auto With_Units(const Text_View& t, F&& f) {
+    if (t.Narrow()) return f(Narrow_Text{reinterpret_cast<const unsigned char*>(t.Bytes()), t.size(), Narrow_Units()});
+    return f(Wide_Text{t.Units(), t.size()});
+}
+
+bool Same_Texts(const Text_View& a, const Text_View& b) {
+    if (a.size() != b.size()) return false;
+    if (a.Narrow() == b.Narrow()) {
+        const std::size_t bytes = static_cast<std::size_t>(a.size()) * (a.Narrow() ? 1 : 2);
+        return a.Bytes() == b.Bytes() || std::memcmp(a.Bytes(), b.Bytes(), bytes) == 0;
+    }
+    return With_Units(a, [&](auto x) { return With_Units(b, [&](auto y) { return Compare_Units(x, y) == 0; }); });
+}
+
+}  // namespace
+
+Text_Order_Key Text_Order_Key_Of(QStringView text) { return Key_Of(Wide(text)); }
+
+Text_Order_Key Text_Order_Key_Of(const Text_View& text, int skip) {
+    return With_Units(text, [skip](auto t) { return Key_Of(t, skip); });
+}
+
+int Text_Order_Compare(QStringView a, QStringView b) { return Compare(Wide(a), Wide(b)); }
+
+int Text_Order_Compare(const Text_View& a, const Text_View& b) {
+    return With_Units(a, [&](auto x) { return With_Units(b, [&](auto y) { return Compare(x, y); }); });
 }
 
 int Text_Order_Compare(const Text_Order_Key& ka, QStringView a, const Text_Order_Key& kb, QStringView b) {
@@ -242,5 +303,14 @@ int Text_Order_Compare(const Text_Order_Key& ka, QStringView a, const Text_Order
     if (a == b) return 0;
     return Text_Order_Compare(a, b);
 }
+
+int Text_Order_Compare(const Text_Order_Key& ka, const Text_View& a, const Text_Order_Key& kb, const Text_View& b) {
+    for (size_t i = 0; i < ka.Prefix.size(); ++i)
+        if (ka.Prefix[i] != kb.Prefix[i]) return ka.Prefix[i] < kb.Prefix[i] ? -1 : 1;
+    if (Same_Texts(a, b)) return 0;
+    return Text_Order_Compare(a, b);
+}
+
+bool Text_Order_Same(const Text_View& a, const Text_View& b) { return Same_Texts(a, b); }
 
 bool Text_Order_Leads_Before_Digits(const Text_Order_Key& key) { return (key.Prefix[0] >> 48) < Weights().digit_floor; }

@@ -12,6 +12,8 @@
 // Every text sort of the grid (codes 1, 2, 5 and 6) uses this one order: letter case
 // never decides before the last two levels. Levels 3 and 4 only make the order total,
 // which the multi-key sort needs: rows whose texts differ are never interleaved.
+#include "model/Text_Pool.h"
+
 #include <QStringView>
 #include <QtGlobal>
 #include <array>
@@ -24,15 +26,24 @@ struct Text_Order_Key {
 
     auto operator<=>(const Text_Order_Key&) const = default;
 };
+constexpr int Text_Order_Key_Slots = 24;
 
 Text_Order_Key Text_Order_Key_Of(QStringView text);
+// The same for a text of the record store, read where it lies (Windows-1252 bytes or
+// UTF-16), from its base weight number `skip` on: texts whose first keys tie are told
+// apart by their next ones.
+Text_Order_Key Text_Order_Key_Of(const Text_View& text, int skip = 0);
 
 // The full comparison: negative, 0 (identical texts only) or positive.
 int Text_Order_Compare(QStringView a, QStringView b);
+int Text_Order_Compare(const Text_View& a, const Text_View& b);
+// Whether the two hold the same characters, however each is held.
+bool Text_Order_Same(const Text_View& a, const Text_View& b);
 
 // Compares by key first and by the texts only when the keys tie. Same result as
 // Text_Order_Compare(a, b), faster in a sort.
 int Text_Order_Compare(const Text_Order_Key& ka, QStringView a, const Text_Order_Key& kb, QStringView b);
+int Text_Order_Compare(const Text_Order_Key& ka, const Text_View& a, const Text_Order_Key& kb, const Text_View& b);
 
 // True when the text is empty or its first base character sorts before the digits
 // (a blank, punctuation, a symbol or "_").

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <thread>
 
 namespace {
 
@@ -336,6 +338,34 @@ void Welcome::Load_Again_Click() {
 }
 
 void Welcome::Cache_Loaded() { Data_Loaded = true; }
+
+qint32 Welcome::Load_Cache(const Load_Files& files) {
+    // A large cache takes a second or more to read: it is read on a thread of its own
+    // while this window goes on painting and hears Cancel. Nothing reads the records
+    // until the thread is done.
+    const QString remembered = Command1->text();
+    Set_Command_Caption(QStringLiteral("Cancel"));
+    Cancel_Load = false;
+    do_barre_init_val(0);
+    qint32 rows = -1;
+    QEventLoop wait;
+    std::thread reader([&] {
+        rows = Load_Data_Cache(files.Source, files.Refs, files.Cache);
+        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    wait.exec();
+    reader.join();
+    do_barre_hide_all();
+    Command1->setEnabled(true);
+    if (Cancel_Load) {
+        // Read, but not wanted: the window offers to load again.
+        Records_Table.Clear();
+        Set_Command_Caption(QStringLiteral("Continue"));
+        return -1;
+    }
+    Set_Command_Caption(remembered);
+    return rows;
+}
 
 void Welcome::Grow_To(int pixels) {
     const int base = height() - grown_;

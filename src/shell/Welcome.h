@@ -73,6 +73,8 @@ protected:
 private:
     // Load_Records_Host
     void Cache_Loaded() override;
+    qint32 Load_Cache(const Load_Files& files) override;
+    bool Loading_Cancelled() const override { return Cancel_Load; }
     void Before_Import() override;
     bool Import(const QString& source) override;
     void After_Import() override;

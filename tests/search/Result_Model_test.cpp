@@ -101,6 +101,30 @@ TEST(Result_Model, Every_Sort_Is_A_Total_Order) {
     }
 }
 
+TEST(Result_Model, Large_Text_Sorts_Follow_The_Text_Order) {
+    // Enough rows to be sorted in halves and merged; texts of the store held as
+    // Windows-1252 bytes or as UTF-16 ("ő", "Ω"), many sharing more than a key's worth of
+    // base letters, so that their order is decided further on.
+    const QStringList words = {u"énergie"_qs, u"Energie"_qs, u"energie"_qs, u"œuvre"_qs, u"Ő"_qs,
+                               u"ő"_qs,       u"Ω"_qs,       u"_x"_qs,      u"10"_qs,    u" "_qs};
+    const QString prefix = u"Recommandation générale numéro "_qs;
+    QRandomGenerator rng(11);
+    QStringList cells;
+    for (int i = 0; i < 20000; ++i) {
+        QString s = rng.bounded(2) ? prefix : QString();
+        for (int n = 1 + rng.bounded(4); n > 0; --n) s += words[rng.bounded(words.size())];
+        cells << s;
+    }
+    for (int code : {5, 6}) {
+        QStringList expected = cells;
+        std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+            const int c = Text_Order_Compare(a, b);
+            return code == 5 ? c < 0 : c > 0;
+        });
+        EXPECT_EQ(Sorted_By(cells, code), expected) << "code " << code;
+    }
+}
+
 TEST(Result_Model, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
     for (int code = 1; code <= 6; ++code) {
         Hand_Result r({u"4"_qs, u"5"_qs}, {u"Id"_qs, u"Key"_qs},
