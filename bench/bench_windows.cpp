@@ -9,8 +9,7 @@
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "output/Counts_Window.h"
 #include "output/LVPrint.h"
 #include "output/Print_Device.h"
@@ -33,6 +32,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
+
+// The one session this program works on.
+static Session session;
 
 namespace {
 
@@ -57,9 +59,9 @@ void Show_Grid() {
     if (Grid_Paints->Paints == before) Window->Data->viewport()->repaint();
 }
 
-qint32 Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Field_Number(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
 
-std::vector<bool> All_Fields() { return Init_Field_Sets(Current_Language).Sets[1]; }
+std::vector<bool> All_Fields() { return Init_Field_Sets(session.Description(), session.Language()).Sets[1]; }
 
 // The window opens with "Year Not Empty": every record.
 void BM_Search_Submit_To_Grid_Shown(benchmark::State& s) {
@@ -227,7 +229,7 @@ void BM_List_Print_PDF(benchmark::State& s) {
 void BM_Counts_Window_Painted(benchmark::State& s) {
     const qint32 areas = Field_Number(s.range(0) == 0 ? "DomReco1" : "ProjName");
     for (auto _ : s) {
-        Counts_Window w(Window->Results, Window);
+        Counts_Window w(session, Window->Results, Window);
         w.Show_Field(areas);
         w.show();
         QCoreApplication::processEvents();
@@ -258,18 +260,17 @@ int main(int argc, char** argv) {
 
     // The window finds Refs.dat in the program's folder.
     Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
-    Build_Record_Description();
-    Current_Language = QStringLiteral("EN");
-    Load_Code_Tables();
+    session.Set_Language(QStringLiteral("EN"));
+    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
     const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-    const Import_Result loaded = Import_Workbook(book, nullptr, nullptr);
+    const Import_Result loaded = Import_Workbook(session, book, nullptr, nullptr);
     if (loaded.Rows <= 0) {
         std::fprintf(stderr, "no records read from %s (set SIFA_BENCH_BOOK)\n", qPrintable(book));
         return 1;
     }
 
-    Sort_Keys = {0, 0, 0, 0};
-    auto window = std::make_unique<Search>();
+    session.Sort_Keys = {0, 0, 0, 0};
+    auto window = std::make_unique<Search>(session);
     Window = window.get();
     Paint_Counter counter;
     Grid_Paints = &counter;

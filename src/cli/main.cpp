@@ -8,8 +8,7 @@
 #include "model/Code_Tables.h"
 #include "model/File_Access.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Record_Lines.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
@@ -57,9 +56,11 @@ int Usage_Error(const QString& message) {
 }
 
 struct Quiet_Host : Load_Records_Host {
+    explicit Quiet_Host(Session& s) : session(s) {}
+    Session& session;
     QStringList problems;
     bool Import(const QString& source) override {
-        Import_Result r = Import_Workbook(source, nullptr, nullptr);
+        Import_Result r = Import_Workbook(session, source, nullptr, nullptr);
         problems << r.Errs;
         return r.Success();
     }
@@ -119,11 +120,11 @@ int Write_Output(const QByteArray& file, const QByteArray& bytes) {
 }
 
 // A record number as the detail view takes it: a whole number from 1 to the count.
-std::optional<int> Record_Number(const QString& text) {
+std::optional<int> Record_Number(const Session& session, const QString& text) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
     if (!digits.match(text).hasMatch()) return std::nullopt;
     const int n = text.toInt();
-    if (n < 1 || n > Records_Table.Record_Count()) return std::nullopt;
+    if (n < 1 || n > session.Records().Record_Count()) return std::nullopt;
     return n;
 }
 
@@ -144,9 +145,8 @@ int Run(int argc, char** argv) {
     if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(Path_From_System(o.Dump_Sheet));
 
     Set_App_Path(o.Dir.isEmpty() ? QCoreApplication::applicationDirPath() : Path_From_System(o.Dir));
-    Current_Language.clear();
-    Build_Record_Description();
-    Load_Code_Tables();
+    Session session;
+    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
 
     // The start-up checks, then the load, as the program runs them.
     QStringList problems;
@@ -154,9 +154,9 @@ int Run(int argc, char** argv) {
         for (const QString& l : problems) Put(o.Check ? stdout : stderr, l);
         return Failed;
     }
-    Quiet_Host host;
-    Load_Records(Default_Load_Files(), host);
-    const bool loaded = Records_Table.Record_Count() > 0;
+    Quiet_Host host(session);
+    Load_Records(session, Default_Load_Files(), host);
+    const bool loaded = session.Records().Record_Count() > 0;
     if (o.Check) {
         for (const QString& l : host.problems) Put(stdout, l);
         return loaded ? Done : Failed;
@@ -164,12 +164,11 @@ int Run(int argc, char** argv) {
     for (const QString& l : host.problems) Put(stderr, l);
     if (!loaded) return Failed;
 
-    Current_Language = o.Lang;
-    Load_Code_Tables();
+    session.Set_Language(o.Lang);
 
     if (o.Record) {
-        const auto number = Record_Number(*o.Record);
-        const auto lines = number ? Record_Lines(Value::Long(*number), o.Lang) : std::nullopt;
+        const auto number = Record_Number(session, *o.Record);
+        const auto lines = number ? Record_Lines(session, Value::Long(*number)) : std::nullopt;
         if (!lines) return Usage_Error(QStringLiteral("there is no record \"%1\"").arg(*o.Record));
         for (const Record_Line& l : *lines) Put(stdout, l.Label + l.Value);
         return Done;
@@ -179,13 +178,13 @@ int Run(int argc, char** argv) {
     criteria.Critere_Oper_And = o.And;
     std::vector<Criterion_Text> texts;
     for (int i = 0; i < o.Criteria.size(); ++i) {
-        const auto r = Resolve_Criterion(o.Criteria[i], o.Lang, error);
+        const auto r = Resolve_Criterion(session.Description(), o.Criteria[i], o.Lang, error);
         if (!r) return Usage_Error(error);
         criteria.Rows[i] = r->Row;
         texts.push_back(r->Text);
     }
 
-    Search_Results results;
+    Search_Results results(session);
     if (o.Sort_Keys) {
         const QStringList keys = o.Sort_Keys->split(QLatin1Char(','));
         if (keys.size() > 4) return Usage_Error(QStringLiteral("at most four sort keys can be given"));
@@ -194,20 +193,20 @@ int Run(int argc, char** argv) {
             QString name = keys[i].trimmed();
             const bool descending = name.startsWith(QLatin1Char('-'));
             if (descending) name.remove(0, 1);
-            const auto f = Resolve_Grid_Field(name, o.Lang, error);
+            const auto f = Resolve_Grid_Field(session.Description(), name, o.Lang, error);
             if (!f) return Usage_Error(error);
-            const int col = Grid_Column_Of(*f, o.Lang);
+            const int col = Grid_Column_Of(session.Description(), *f, o.Lang);
             k[i] = descending ? -col : col;
         }
-        Sort_Keys = k;
+        session.Sort_Keys = k;
         results.AdvancedSort = true;
     }
-    Run_Search(results, criteria, o.Lang);
+    Run_Search(session, results, criteria);
     if (o.Sort) {
         QString name = *o.Sort;
         const bool descending = name.endsWith(QLatin1String(":desc"), Qt::CaseInsensitive);
         if (descending) name.chop(5);
-        const auto f = Resolve_Grid_Field(name, o.Lang, error);
+        const auto f = Resolve_Grid_Field(session.Description(), name, o.Lang, error);
         if (!f) return Usage_Error(error);
         // One header click, or two for the descending order.
         for (int click = 0; click < (descending ? 2 : 1); ++click) DoSort(results.Model, results.Sort, Value::Long(*f));
@@ -218,24 +217,24 @@ int Run(int argc, char** argv) {
         return Done;
     }
     if (o.Counts) {
-        const auto entry = Resolve_Field_Entry(*o.Counts, o.Lang, error);
+        const auto entry = Resolve_Field_Entry(session.Description(), *o.Counts, o.Lang, error);
         if (!entry) return Usage_Error(error);
         if (entry->Item == Any_Fields) return Usage_Error(QStringLiteral("--counts takes one field, not [Any fields]"));
         return Write_Output(o.Output, Counts_Csv_Bytes(Count_Values(results, entry->Item, o.Lang), o.Lang));
     }
     if (o.Describe) {
         Put(stdout, TexteSelectionCriteria(texts, o.And));
-        Put(stdout, TexteOrderBy(results, Sort_Keys));
+        Put(stdout, TexteOrderBy(results, session.Sort_Keys));
         return Done;
     }
 
-    const auto columns = Resolve_Fields(o.Fields, o.Lang, error);
+    const auto columns = Resolve_Fields(session.Description(), o.Fields, o.Lang, error);
     if (!columns) return Usage_Error(error);
     if (!o.Pdf.isEmpty()) {
         const QString f = o.Fields.toLower();
         const int set = f == QLatin1String("short") ? 0 : f == QLatin1String("all") ? 1 : 2;
         const QString failure = Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And),
-                                          TexteOrderBy(results, Sort_Keys), set, *columns);
+                                          TexteOrderBy(results, session.Sort_Keys), set, *columns);
         if (!failure.isEmpty()) {
             Put(stderr, failure);
             return Failed;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class Session;
+
 struct Load_Files {
     QString Source;  // the workbook
     QString Refs;  // the code tables
@@ -22,7 +24,7 @@ struct Import_Result {
     bool Success() const { return !Cancelled && Rows > 0 && Errs.isEmpty(); }
 };
 // Load_Spreadsheet plus the "No Data loaded" rule.
-Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress);
+Import_Result Import_Workbook(Session& session, const QString& path, const bool* Cancel, Load_Progress* Progress);
 
 // Who runs the sequence: the welcome window or the command-line tool.
 class Load_Records_Host {
@@ -36,4 +38,4 @@ public:
 };
 
 enum class Load_Outcome { From_Cache, Imported, Import_Failed };
-Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host);
+Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Records_Host& host);

@@ -2,7 +2,7 @@
 
 #include "model/App_Paths.h"
 #include "model/Data_Cache.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "model/Value.h"
 #include "shell/DisplayError.h"
 #include "shell/Sifa_Picture.h"
@@ -88,7 +88,7 @@ constexpr int Grow_Total = 40;
 
 }  // namespace
 
-Welcome::Welcome(QWidget* parent) : QDialog(parent) {
+Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     setObjectName(QStringLiteral("Welcome"));
     setWindowTitle(App_Title() + QStringLiteral(" Welcome"));
     setWindowIcon(QIcon(Sifa_Picture(64)));
@@ -300,7 +300,7 @@ void Welcome::Timer1_Timer() {
     Timer1->stop();
     loading_ = true;
     Load_Status->clear();
-    const Load_Outcome outcome = Load_Records(Files, *this);
+    const Load_Outcome outcome = Load_Records(session_, Files, *this);
     loading_ = false;
     Show_Load_Status(outcome);
     if (closePending_) {
@@ -310,7 +310,7 @@ void Welcome::Timer1_Timer() {
 }
 
 void Welcome::Show_Load_Status(Load_Outcome outcome) {
-    const int records = Records_Table.Record_Count();
+    const int records = session_.Records().Record_Count();
     QString text;
     if (Data_Loaded && records > 0)
         text = outcome == Load_Outcome::From_Cache ? QStringLiteral("%1 records loaded from the cache %2")
@@ -360,7 +360,7 @@ bool Welcome::Do_Loading_Excel(const QString& path) {
     const QString remembered = Command1->text();
     Set_Command_Caption(QStringLiteral("Cancel"));
     Cancel_Load = false;
-    Import_Result r = Import_Workbook(path, &Cancel_Load, this);
+    Import_Result r = Import_Workbook(session_, path, &Cancel_Load, this);
     Command1->setEnabled(true);
     if (r.Cancelled) {
         Set_Command_Caption(QStringLiteral("Continue"));

@@ -2,7 +2,7 @@
 // entered, and the value boxes with their check and the code picker.
 #include "views/Search.h"
 
-#include "model/Record_Description.h"
+#include "model/Session.h"
 #include "search/Criteria_Form.h"
 #include "views/Output_Buttons.h"
 #include "views/Select_Ref.h"
@@ -35,7 +35,7 @@ void Search::Init_Field_Fields() {
     std::array<std::optional<qint32>, Nb_Rows> remembered;
     for (int i = 0; i < Nb_Rows; ++i) remembered[static_cast<size_t>(i)] = Field_Item(i);
 
-    const QList<Field_Entry> entries = Field_Entries(Current_Language);
+    const QList<Field_Entry> entries = Field_Entries(Session_In_Use.Description(), Session_In_Use.Language());
     filling_fields_ = true;
     for (int i = 0; i < Nb_Rows; ++i) {
         const QSignalBlocker block(Field[i]);
@@ -73,8 +73,8 @@ void Search::Field_Click(int Index) {
     {
         const QSignalBlocker block(Oper[Index]);
         Oper[Index]->clear();
-        for (qint32 code : Offered_Operators(*item)) {
-            Oper[Index]->addItem(Operator_Lib(code, Current_Language), code);
+        for (qint32 code : Offered_Operators(Session_In_Use.Description(), *item)) {
+            Oper[Index]->addItem(Operator_Lib(code, Session_In_Use.Language()), code);
             if (code == remembered) keep = Oper[Index]->count() - 1;
         }
         Oper[Index]->setCurrentIndex(-1);
@@ -95,7 +95,7 @@ void Search::Oper_Click(int Index) {
     const std::optional<qint32> oper = Oper_Code(Index);
     QLineEdit* box = txtFields[Index];
     if (!item) return;
-    const Value_Entry e = Value_Entry_For(*item, oper);
+    const Value_Entry e = Value_Entry_For(Session_In_Use.Description(), *item, oper);
     if (e.kind != Value_Entry::Kind::Hidden || *item == Any_Fields) {
         // The rule counts a hundred twips for a character of the font it was made for.
         value_width_[static_cast<size_t>(Index)] = e.Width_Twips / 100.0;
@@ -114,7 +114,7 @@ void Search::Oper_Click(int Index) {
         ListFields[Index]->hide();
         lblDescription[Index]->setVisible(e.Show_Description);
         if (e.Show_Description) {
-            const Champ* f = Field_Of_Item(*item);
+            const Champ* f = Field_Of_Item(Session_In_Use.Description(), *item);
             lblDescription[Index]->setText(f ? To_Text(f->Get_Data(box->text(), QStringLiteral("V"))) : QString());
         }
         break;
@@ -157,7 +157,7 @@ void Search::Set_Code_Completer(int Index, qint32 item, const Value_Entry& e) {
     }
     auto* model = static_cast<QStandardItemModel*>(completer->model());
     model->clear();
-    for (const Code_Choice& c : Code_Choices(item)) {
+    for (const Code_Choice& c : Code_Choices(Session_In_Use.Description(), item)) {
         auto* entry = new QStandardItem(c.Code + QStringLiteral("  ") + c.Label);
         entry->setData(c.Code, Qt::UserRole);
         model->appendRow(entry);
@@ -192,18 +192,23 @@ void Search::ListFields_DropDown(int Index) { Fit_Drop_Down_List(ListFields[Inde
 void Search::txtFields_Change(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     const std::optional<qint32> oper = Oper_Code(Index);
-    if (!item || !oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(*item)) return;
-    lblDescription[Index]->setText(Value_Description(*item, oper, txtFields[Index]->text()));
+    if (!item || !oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior ||
+        !Row_Is_Coded(Session_In_Use.Description(), *item))
+        return;
+    lblDescription[Index]->setText(
+        Value_Description(Session_In_Use.Description(), *item, oper, txtFields[Index]->text()));
 }
 
 void Search::txtFields_Validate(int Index, bool& Cancel) {
     Cancel = false;
     const QString text = txtFields[Index]->text();
     const std::optional<qint32> item = Field_Item(Index);
-    const QString message = item ? Check_Criterion_Value(*item, Oper_Code(Index), text) : QString();
+    const QString message =
+        item ? Check_Criterion_Value(Session_In_Use.Description(), *item, Oper_Code(Index), text) : QString();
     if (message.isEmpty()) {
         // "de" or "germany" is written back as the code its table spells: "DE".
-        const QString spelled = item ? Value_As_Table_Spells(*item, Oper_Code(Index), text) : text;
+        const QString spelled =
+            item ? Value_As_Table_Spells(Session_In_Use.Description(), *item, Oper_Code(Index), text) : text;
         if (spelled != text) txtFields[Index]->setText(spelled);
         accepted_[static_cast<size_t>(Index)] = spelled;
         return;
@@ -271,9 +276,9 @@ void Search::Find_Ref_Click(int row) {
     if (row < 0 || row >= Nb_Rows) return;
     QLineEdit* box = txtFields[row];
     const std::optional<qint32> item = Field_Item(row);
-    Champ* f = item ? Field_Of_Item(*item) : nullptr;
+    Champ* f = item ? Field_Of_Item(Session_In_Use.Description(), *item) : nullptr;
     if (!f) return;
-    Select_Ref picker(this);
+    Select_Ref picker(Session_In_Use, this);
     picker.Cur_Control = box;
     picker.Cur_Champ = f;
     picker.Form_Load();
