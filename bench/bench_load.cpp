@@ -15,8 +15,7 @@
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 
 #include <benchmark/benchmark.h>
 #include <QDir>
@@ -37,19 +36,19 @@
 #include <sstream>
 #include <thread>
 
+// The one session this program works on.
+static Session session;
+
 namespace {
 
 QString Book() { return qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls")); }
 QString Refs_File() { return QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"); }
 QString Cache() { return QDir::tempPath() + QStringLiteral("/sifa_bench_Data.dat"); }
 
-void Set_Up() {
-    Build_Record_Description();
-    Load_Code_Tables(Refs_File());
-}
+void Set_Up() { session.Load_Code_Tables(Refs_File()); }
 
 bool Import_Once() {
-    const Import_Result r = Import_Workbook(Book(), nullptr, nullptr);
+    const Import_Result r = Import_Workbook(session, Book(), nullptr, nullptr);
     if (!r.Errs.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(r.Errs.first()));
     return r.Rows > 0;
 }
@@ -119,20 +118,21 @@ void BM_Cache_Write(benchmark::State& s) {
     Set_Up();
     if (!Import_Once()) s.SkipWithError("import failed");
     for (auto _ : s) {
-        if (Save_Data_Cache(Book(), Refs_File(), Cache()) != Cache_Save::Written) s.SkipWithError("cache not written");
+        if (Save_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) != Cache_Save::Written)
+            s.SkipWithError("cache not written");
     }
 }
 
 void BM_Cache_Load(benchmark::State& s) {
     Set_Up();
-    if (!Import_Once() || Save_Data_Cache(Book(), Refs_File(), Cache()) != Cache_Save::Written)
+    if (!Import_Once() || Save_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) != Cache_Save::Written)
         s.SkipWithError("no cache");
     for (auto _ : s) {
         // At start-up there is no table to free first.
         s.PauseTiming();
-        Records_Table.Clear();
+        session.Records().Clear();
         s.ResumeTiming();
-        if (Load_Data_Cache(Book(), Refs_File(), Cache()) <= 0) s.SkipWithError("cache refused");
+        if (Load_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) <= 0) s.SkipWithError("cache refused");
     }
     QFile::remove(Cache());
 }
@@ -167,17 +167,16 @@ QString Write_Large_Refs(int n) {
 }
 
 void BM_Code_Tables(benchmark::State& s) {
-    Build_Record_Description();
     const QString refs = Write_Large_Refs(static_cast<int>(s.range(0)));
     if (refs.isEmpty()) s.SkipWithError("Refs.dat not written");
     for (auto _ : s) {
-        Load_Code_Tables(refs);
+        session.Load_Code_Tables(refs);
         QStringList errs;
         if (!Check_Code_Table_Versions(QStringLiteral("Country\nTypeEmet\nDomReco\nTypeDest"), QStringLiteral("EN\nFR"),
                                        QStringLiteral("EN"), errs, refs))
             s.SkipWithError("versions differ");
     }
-    const Champ* em = Record_Description->Get_Champs().Item(QStringLiteral("EM"));
+    const Champ* em = session.Description().Get_Champs().Item(QStringLiteral("EM"));
     if (!em->Ref_Listes || em->Ref_Listes->Count() != s.range(0)) s.SkipWithError("codes lost");
     QFile::remove(refs);
 }
@@ -211,18 +210,21 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--cache-once") == 0) {
         Set_Up();
         if (!QFile::exists(Cache())) {
-            if (!Import_Once() || Save_Data_Cache(Book(), Refs_File(), Cache()) != Cache_Save::Written) return 1;
+            if (!Import_Once() ||
+                Save_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) != Cache_Save::Written)
+                return 1;
             return 2;  // written: measure in the next, fresh, run
         }
         QElapsedTimer t;
         t.start();
-        const qint32 rows = Load_Data_Cache(Book(), Refs_File(), Cache());
+        const qint32 rows = Load_Data_Cache(session.Records(), Book(), Refs_File(), Cache());
         std::printf("cache load ms %.1f\n", t.nsecsElapsed() / 1e6);
         return rows > 0 ? 0 : 1;
     }
 #if SIFA_HAVE_FREEXL
     if (argc > 1 && std::strcmp(argv[1], "--freexl-once") == 0) return FreeXL_Once() >= 0 ? 0 : 1;
 #endif
+
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -4,8 +4,7 @@
 // the counts of the areas.
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Field_Sets.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
@@ -13,20 +12,22 @@
 
 #include <benchmark/benchmark.h>
 
+// The one session this program works on.
+static Session session;
+
 namespace {
 
 bool Loaded() {
     static const bool ok = [] {
-        Build_Record_Description();
-        Current_Language = QStringLiteral("EN");
-        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+        session.Set_Language(QStringLiteral("EN"));
+        session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
         const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-        return Import_Workbook(book, nullptr, nullptr).Rows > 0;
+        return Import_Workbook(session, book, nullptr, nullptr).Rows > 0;
     }();
     return ok;
 }
 
-qint32 Item(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Item(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
 
 Criteria Everything() {
     Criteria c;
@@ -36,8 +37,8 @@ Criteria Everything() {
 
 void Search(benchmark::State& s, const Criteria& c) {
     if (!Loaded()) return s.SkipWithError("no workbook");
-    Search_Results r;
-    for (auto _ : s) Run_Search(r, c, QStringLiteral("EN"));
+    Search_Results r{session};
+    for (auto _ : s) Run_Search(session, r, c);
     s.counters["found"] = r.Result_Rows();
 }
 
@@ -53,15 +54,15 @@ void BM_All_Records_With_Grid(benchmark::State& s) { Search(s, Everything()); }
 
 void BM_Sort_One_Key(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
-    Search_Results r;
-    Run_Search(r, Everything(), QStringLiteral("EN"));
+    Search_Results r{session};
+    Run_Search(session, r, Everything());
     for (auto _ : s) DoSort(r.Model, r.Sort, Value::Long(Item("ProjName")));
 }
 
 void BM_Sort_Four_Keys(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
-    Search_Results r;
-    Run_Search(r, Everything(), QStringLiteral("EN"));
+    Search_Results r{session};
+    Run_Search(session, r, Everything());
     const auto col = [&](const char* f) { return r.Model.Column_Of(Item(f)) + 1; };
     const Sort_Keys_T keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};
     for (auto _ : s) {
@@ -72,9 +73,9 @@ void BM_Sort_Four_Keys(benchmark::State& s) {
 
 void BM_CSV_Text_All_Rows(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
-    Search_Results r;
-    Run_Search(r, Everything(), QStringLiteral("EN"));
-    const std::vector<bool> all = Init_Field_Sets(QStringLiteral("EN")).Sets[1];
+    Search_Results r{session};
+    Run_Search(session, r, Everything());
+    const std::vector<bool> all = Init_Field_Sets(session.Description(), QStringLiteral("EN")).Sets[1];
     qsizetype bytes = 0;
     for (auto _ : s) bytes = Export_File_Bytes(r, true, true, all).size();
     s.counters["MB"] = bytes / 1e6;
@@ -83,8 +84,8 @@ void BM_CSV_Text_All_Rows(benchmark::State& s) {
 // The three areas of every record, counted as one field.
 void BM_Counts_Of_The_Areas(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
-    Search_Results r;
-    Run_Search(r, Everything(), QStringLiteral("EN"));
+    Search_Results r{session};
+    Run_Search(session, r, Everything());
     size_t values = 0;
     for (auto _ : s) values = Count_Values(r, Item("DomReco1"), QStringLiteral("EN")).Rows.size();
     s.counters["values"] = static_cast<double>(values);

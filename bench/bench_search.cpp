@@ -2,8 +2,7 @@
 // sample code tables. Each measurement is a whole marking pass (prepare + verdicts).
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Criteria.h"
 
 #include <benchmark/benchmark.h>
@@ -12,6 +11,9 @@
 #include <QStringList>
 #include <cstdio>
 #include <random>
+
+// The one session this program works on.
+static Session session;
 
 namespace {
 
@@ -25,7 +27,7 @@ QString Refs_Path() {
 
 QStringList Codes(const char* field) {
     QStringList out;
-    if (const Champ* c = Record_Description->Get_Champs().Item(QString::fromLatin1(field)); c && c->Ref_Listes)
+    if (const Champ* c = session.Description().Get_Champs().Item(QString::fromLatin1(field)); c && c->Ref_Listes)
         for (const Ref& r : *c->Ref_Listes) out << r.Cle();
     return out;
 }
@@ -82,39 +84,40 @@ void Fill_Table() {
     auto code = [&](const QStringList& list, int emptyPercent) {
         return (list.isEmpty() || int(rng() % 100) < emptyPercent) ? Value() : Value::String(list[rng() % list.size()]);
     };
-    Records_Table.Resize(kRecords, 17);
+    session.Records().Resize(kRecords, 17);
     for (int r = 1; r <= kRecords; ++r) {
         const int proj = 1 + r / 40;
-        Records_Table(r, 1) = Value::Double(2000 + rng() % 13);
-        Records_Table(r, 2) = Value::Double(proj);
-        Records_Table(r, 3) = Value::Double(1 + r % 40);
-        Records_Table(r, 4) =
+        session.Records()(r, 1) = Value::Double(2000 + rng() % 13);
+        session.Records()(r, 2) = Value::Double(proj);
+        session.Records()(r, 3) = Value::Double(1 + r % 40);
+        session.Records()(r, 4) =
             Value::String(QStringLiteral("%1 %2 %3")
                               .arg(QString::fromUtf8(Pick(rng, kWords)), QString::fromUtf8(Pick(rng, kWords)))
                               .arg(proj));
         if (rng() % 2)
-            Records_Table(r, 5) = Value::String(QStringLiteral("http://toolkit.example.org/form_%1.pdf").arg(proj));
+            session.Records()(r, 5) = Value::String(QStringLiteral("http://toolkit.example.org/form_%1.pdf").arg(proj));
         if (rng() % 3 == 0)
-            Records_Table(r, 6) = Value::String(QStringLiteral("http://material.example.org/item_%1.pdf").arg(proj));
-        Records_Table(r, 7) = code(em, 0);
-        Records_Table(r, 8) = Value::String(QString::fromUtf8(Pick(rng, kFirst)) + QLatin1Char(' ') +
-                                            QString::fromUtf8(Pick(rng, kLast)));
-        Records_Table(r, 9) = code(emet, 0);
-        Records_Table(r, 10) = code(dom, 0);
-        Records_Table(r, 11) = code(dom, 50);
-        Records_Table(r, 12) = code(dom, 80);
+            session.Records()(r, 6) =
+                Value::String(QStringLiteral("http://material.example.org/item_%1.pdf").arg(proj));
+        session.Records()(r, 7) = code(em, 0);
+        session.Records()(r, 8) = Value::String(QString::fromUtf8(Pick(rng, kFirst)) + QLatin1Char(' ') +
+                                                QString::fromUtf8(Pick(rng, kLast)));
+        session.Records()(r, 9) = code(emet, 0);
+        session.Records()(r, 10) = code(dom, 0);
+        session.Records()(r, 11) = code(dom, 50);
+        session.Records()(r, 12) = code(dom, 80);
         const int s = rng() % 8, a = rng() % 10, a2 = rng() % 10, t = rng() % 6;
-        Records_Table(r, 13) =
+        session.Records()(r, 13) =
             Value::String(QString::fromUtf8(kSubjects_FR[s]) + QStringLiteral(" devraient ") +
                           QString::fromUtf8(kActions_FR[a]) + QString::fromUtf8(kTails_FR[t]) + QStringLiteral(" et ") +
                           QString::fromUtf8(kActions_FR[a2]) + QLatin1Char('.'));
-        Records_Table(r, 14) =
+        session.Records()(r, 14) =
             Value::String(QString::fromUtf8(kSubjects_EN[s]) + QStringLiteral(" should ") +
                           QString::fromUtf8(kActions_EN[a]) + QString::fromUtf8(kTails_EN[t]) +
                           QStringLiteral(" and ") + QString::fromUtf8(kActions_EN[a2]) + QLatin1Char('.'));
-        Records_Table(r, 15) = code(dest, 0);
-        Records_Table(r, 16) = code(dest, 40);
-        Records_Table(r, 17) = code(dest, 70);
+        session.Records()(r, 15) = code(dest, 0);
+        session.Records()(r, 16) = code(dest, 40);
+        session.Records()(r, 17) = code(dest, 70);
     }
 }
 
@@ -131,7 +134,7 @@ Criterion_Row Row(qint32 field, qint32 op, const char* value, bool negation = fa
 void Run(benchmark::State& state, const Criteria& c) {
     qint32 s = 0;
     for (auto _ : state) {
-        s = Mark_Selection(c, QStringLiteral("EN"));
+        s = Mark_Selection(session, c);
         benchmark::DoNotOptimize(s);
     }
     state.counters["selected"] = s;
@@ -179,20 +182,21 @@ bool Load_Folder() {
     const QString dir = Folder();
     QString book = dir + QStringLiteral("/Sifa_table.xls");
     if (!QFileInfo::exists(book)) book += QLatin1Char('x');
-    Records_Table.Clear();
-    return Load_Data_Cache(book, dir + QStringLiteral("/Refs.dat"), dir + QStringLiteral("/Data.dat")) > 0;
+    session.Records().Clear();
+    return Load_Data_Cache(session.Records(), book, dir + QStringLiteral("/Refs.dat"),
+                           dir + QStringLiteral("/Data.dat")) > 0;
 }
 
 void BM_Folder_Cache_Load(benchmark::State& state) {
     if (Folder().isEmpty()) return state.SkipWithError("SIFA_BENCH_DIR not set");
     for (auto _ : state)
         if (!Load_Folder()) return state.SkipWithError("cache refused");
-    state.counters["records"] = Records_Table.Record_Count();
+    state.counters["records"] = session.Records().Record_Count();
 }
 
 void BM_Folder_Any_Fields_Content(benchmark::State& state) {
     if (Folder().isEmpty()) return state.SkipWithError("SIFA_BENCH_DIR not set");
-    if (Records_Table.Record_Count() < 1000 && !Load_Folder()) return state.SkipWithError("cache refused");
+    if (session.Records().Record_Count() < 1000 && !Load_Folder()) return state.SkipWithError("cache refused");
     Criteria c;
     c.Rows[0] = Row(Any_Fields, Op_Content, "energy");
     Run(state, c);
@@ -210,13 +214,12 @@ BENCHMARK(BM_Folder_Any_Fields_Content)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Build_Record_Description();
     const QString refs = Folder().isEmpty() ? Refs_Path() : Folder() + QStringLiteral("/Refs.dat");
     if (!QFileInfo::exists(refs)) {
         std::fprintf(stderr, "code tables not found: %s (set SIFA_REFS)\n", qPrintable(refs));
         return 1;
     }
-    Load_Code_Tables(refs);
+    session.Load_Code_Tables(refs);
     Fill_Table();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

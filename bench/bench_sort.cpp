@@ -3,8 +3,7 @@
 // made up in memory, SIFA_BENCH_RECORDS of them (default 65,535), with the sample code
 // tables, so that any size can be measured without a workbook.
 #include "model/Code_Tables.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Result_Model.h"
 #include "search/Sorting.h"
 
@@ -13,6 +12,9 @@
 #include <QRandomGenerator>
 #include <QStringList>
 #include <numeric>
+
+// The one session this program works on.
+static Session session;
 
 namespace {
 
@@ -31,14 +33,13 @@ QString Sentence(QRandomGenerator& rng, const QStringList& words, int min_words,
     return out.join(u' ') + u'.';
 }
 
-qint32 Item(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Item(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
 
 // Records as an import leaves them: numbers as doubles, codes as stored, texts.
 const std::vector<qint32>& Table() {
     static const std::vector<qint32> ids = [] {
-        Build_Record_Description();
-        Current_Language = QStringLiteral("EN");
-        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+        session.Set_Language(QStringLiteral("EN"));
+        session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
         const QStringList countries = {u"AT"_qs, u"BE"_qs, u"BG"_qs, u"CY"_qs, u"CZ"_qs, u"DE"_qs, u"DK"_qs,
                                        u"EE"_qs, u"FR"_qs, u"ES"_qs, u"IT"_qs, u"PL"_qs, u"PT"_qs, u"SE"_qs};
         const QStringList emitters = {u"PA"_qs, u"NG"_qs, u"RE"_qs, u"UN"_qs, u"EN"_qs, u"AS"_qs, u"SP"_qs};
@@ -51,12 +52,12 @@ const std::vector<qint32>& Table() {
                                       u"Nowak"_qs,  u"Jansen"_qs, u"Lefèvre"_qs, u"Silva"_qs,  u"Novák"_qs};
         QRandomGenerator rng(2024);
         const int n = Record_Count();
-        Records_Table.Resize(n, Record_Description->Count());
+        session.Records().Resize(n, session.Description().Count());
         std::vector<qint32> all(static_cast<size_t>(n));
         std::iota(all.begin(), all.end(), 1);
         for (int r = 1; r <= n; ++r) {
             const int project = 1 + static_cast<int>(rng.bounded(4000));
-            const auto set = [&](const char* f, Value v) { Records_Table(r, Item(f)) = std::move(v); };
+            const auto set = [&](const char* f, Value v) { session.Records()(r, Item(f)) = std::move(v); };
             const auto text = [&](const char* f, const QString& t) {
                 if (!t.isEmpty()) set(f, Value::String(t));
             };
@@ -81,7 +82,7 @@ void Fill_Model(benchmark::State& state) {
     const std::vector<qint32>& ids = Table();
     Result_Model m;
     for (auto _ : state) {
-        m.Load(ids, QStringLiteral("EN"));
+        m.Load(session, ids);
         benchmark::DoNotOptimize(m.Records());
     }
     state.counters["records"] = static_cast<double>(ids.size());
@@ -91,8 +92,8 @@ void Fill_Model(benchmark::State& state) {
 void One_Key(benchmark::State& state, const char* field) {
     const std::vector<qint32>& ids = Table();
     Result_Model m;
-    m.Load(ids, QStringLiteral("EN"));
-    Single_Field_Sort sort(Record_Description->Count());
+    m.Load(session, ids);
+    Single_Field_Sort sort(session.Description().Count());
     for (auto _ : state) {
         DoSort(m, sort, Value::Long(Item(field)));
         benchmark::DoNotOptimize(m.Record_At(0));
@@ -103,7 +104,7 @@ void One_Key(benchmark::State& state, const char* field) {
 void Four_Keys(benchmark::State& state) {
     const std::vector<qint32>& ids = Table();
     Result_Model m;
-    m.Load(ids, QStringLiteral("EN"));
+    m.Load(session, ids);
     const auto col = [&](const char* f) { return m.Column_Of(Item(f)) + 1; };
     for (auto _ : state) {
         Sort_Keys_T keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};

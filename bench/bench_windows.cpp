@@ -13,8 +13,7 @@
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "output/Counts_Window.h"
 #include "output/LVPrint.h"
 #include "output/Print_Device.h"
@@ -37,6 +36,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
+
+// The one session this program works on.
+static Session session;
 
 namespace {
 
@@ -61,9 +63,9 @@ void Show_Grid() {
     if (Grid_Paints->Paints == before) Window->Data->viewport()->repaint();
 }
 
-qint32 Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Field_Number(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
 
-std::vector<bool> All_Fields() { return Init_Field_Sets(Current_Language).Sets[1]; }
+std::vector<bool> All_Fields() { return Init_Field_Sets(session.Description(), session.Language()).Sets[1]; }
 
 // The window opens with "Year Not Empty": every record.
 void BM_Search_Submit_To_Grid_Shown(benchmark::State& s) {
@@ -231,7 +233,7 @@ void BM_List_Print_PDF(benchmark::State& s) {
 void BM_Counts_Window_Painted(benchmark::State& s) {
     const qint32 areas = Field_Number(s.range(0) == 0 ? "DomReco1" : "ProjName");
     for (auto _ : s) {
-        Counts_Window w(Window->Results, Window);
+        Counts_Window w(session, Window->Results, Window);
         w.Show_Field(areas);
         w.show();
         QCoreApplication::processEvents();
@@ -255,19 +257,18 @@ BENCHMARK(BM_List_Print_PDF)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(
 // From the cache opened to the search window's grid painted, as a start from DIR does.
 int Cache_To_Window_Once(const QString& dir) {
     Set_App_Path(dir);
-    Build_Record_Description();
-    Current_Language = QStringLiteral("EN");
-    Load_Code_Tables();
+    session.Set_Language(QStringLiteral("EN"));
+    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
     const Load_Files files = Default_Load_Files();
     QElapsedTimer t;
     t.start();
-    const qint32 rows = Load_Data_Cache(files.Source, files.Refs, files.Cache);
+    const qint32 rows = Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache);
     const qint64 loaded = t.elapsed();
     if (rows <= 0) {
         std::fprintf(stderr, "no valid cache in %s\n", qPrintable(dir));
         return 1;
     }
-    Search window;
+    Search window(session);
     Paint_Counter counter;
     window.Data->viewport()->installEventFilter(&counter);
     window.show();
@@ -295,18 +296,17 @@ int main(int argc, char** argv) {
 
     // The window finds Refs.dat in the program's folder.
     Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
-    Build_Record_Description();
-    Current_Language = QStringLiteral("EN");
-    Load_Code_Tables();
+    session.Set_Language(QStringLiteral("EN"));
+    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
     const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-    const Import_Result loaded = Import_Workbook(book, nullptr, nullptr);
+    const Import_Result loaded = Import_Workbook(session, book, nullptr, nullptr);
     if (loaded.Rows <= 0) {
         std::fprintf(stderr, "no records read from %s (set SIFA_BENCH_BOOK)\n", qPrintable(book));
         return 1;
     }
 
-    Sort_Keys = {0, 0, 0, 0};
-    auto window = std::make_unique<Search>();
+    session.Sort_Keys = {0, 0, 0, 0};
+    auto window = std::make_unique<Search>(session);
     Window = window.get();
     Paint_Counter counter;
     Grid_Paints = &counter;

@@ -4,10 +4,13 @@
 #include "model/Code_Tables.h"
 #include "model/Profile_Reader.h"
 #include "model/Record_Description.h"
+#include "model/Session.h"
+
+// The one session this program works on.
+static Session session;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Init_Qt();
-    Build_Record_Description();
     return 0;
 }
 
@@ -66,14 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                 QStringLiteral("EN\nFR"), QStringLiteral("EN"), versionErrs, file);
     FUZZ_CHECK(same == versionErrs.isEmpty());
 
+    session.Load_Code_Tables(file);
     for (const char* language : {"", "FR"}) {
-        Current_Language = QString::fromLatin1(language);
-        Load_Code_Tables(file);
-        const Champ* em = Record_Description->Get_Champs().Item(QStringLiteral("EM"));
+        session.Set_Language(QString::fromLatin1(language));
+        const Champ* em = session.Description().Get_Champs().Item(QStringLiteral("EM"));
         FUZZ_CHECK(em);
         if (em->Ref_Listes)
             for (const Ref& r : *em->Ref_Listes) FUZZ_CHECK(r.Cle().size() == 2);
     }
-    Current_Language.clear();
+    session.Set_Language(QString());
     return 0;
 }

@@ -2,8 +2,7 @@
 // Results made by hand: a record description of one field per column, the records as
 // texts (whole numbers of kind "4" stored as numbers, as the import stores them), loaded
 // into a Result_Model in record order; and the model read back by column.
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Result_Model.h"
 
 #include <QStringList>
@@ -22,9 +21,9 @@ public:
             a.Libelle = headers.value(c);
             d->add(a);
         }
-        saved_ = std::move(Record_Description);
-        Record_Description = std::move(d);
-        Records_Table.Resize(static_cast<int>(rows.size()), static_cast<int>(types.size()));
+        session_ = std::make_unique<Session>(std::move(d));
+        Records_Table_T& table = session_->Records();
+        table.Resize(static_cast<int>(rows.size()), static_cast<int>(types.size()));
         std::vector<qint32> ids;
         for (size_t r = 0; r < rows.size(); ++r) {
             ids.push_back(static_cast<qint32>(r) + 1);
@@ -32,25 +31,22 @@ public:
                 const QString& t = rows[r][c];
                 bool whole = false;
                 const int n = t.toInt(&whole);
-                Records_Table.Set(static_cast<int>(r) + 1, c + 1,
-                                  t.isEmpty()                               ? Value()
-                                  : types[c] == QLatin1String("4") && whole ? Value::Long(n)
-                                                                            : Value::String(t));
+                table.Set(static_cast<int>(r) + 1, c + 1,
+                          t.isEmpty()                               ? Value()
+                          : types[c] == QLatin1String("4") && whole ? Value::Long(n)
+                                                                    : Value::String(t));
             }
         }
-        Model.Load(ids, QString());
-    }
-    ~Hand_Result() {
-        Records_Table.Clear();
-        Record_Description = std::move(saved_);
+        Model.Load(*session_, ids);
     }
     Hand_Result(const Hand_Result&) = delete;
     Hand_Result& operator=(const Hand_Result&) = delete;
 
     Result_Model Model;
+    Session& Records_Session() { return *session_; }
 
 private:
-    std::unique_ptr<Record> saved_;
+    std::unique_ptr<Session> session_;
 };
 
 // The texts of a column, row by row.

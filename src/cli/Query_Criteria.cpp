@@ -4,12 +4,13 @@
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
 
-std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error) {
-    const QList<Field_Entry> entries = Field_Entries(lang);
+std::optional<Field_Entry> Resolve_Field_Entry(Record& Desc, const QString& fieldName, const QString& lang,
+                                               QString& error) {
+    const QList<Field_Entry> entries = Field_Entries(Desc, lang);
     if (fieldName == QLatin1String("*")) return entries.first();
     std::optional<Field_Entry> entry;
     QString label;
-    const Champ* f = Record_Description ? Record_Description->Get_Champs().Item(fieldName) : nullptr;
+    const Champ* f = Desc.Get_Champs().Item(fieldName);
     // A field the language does not show is not in its list, even when its search label
     // is that of the language's own field.
     if (f && f->Shown_In(lang)) label = f->Get_Libelle_de_Recherche_In_Langue(lang);
@@ -19,7 +20,8 @@ std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const Q
     return entry;
 }
 
-std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error) {
+std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString& criterion, const QString& lang,
+                                                    QString& error) {
     QString rest = criterion;
     Resolved_Criterion r;
     r.Row.Critere_Actif = true;
@@ -38,7 +40,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
     const QString operName = (c2 < 0 ? rest : rest.left(c2)).trimmed();
     const QString value = c2 < 0 ? QString() : rest.mid(c2 + 1);
 
-    const std::optional<Field_Entry> entry = Resolve_Field_Entry(fieldName, lang, error);
+    const std::optional<Field_Entry> entry = Resolve_Field_Entry(Desc, fieldName, lang, error);
     if (!entry) return std::nullopt;
     r.Row.Field = entry->Item;
     r.Text.Field = entry->Text;
@@ -54,7 +56,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
                 operName.compare(Operator_Lib(k, QStringLiteral("FR")), Qt::CaseInsensitive) == 0)
                 oper = k;
     }
-    if (!oper || !Offered_Operators(entry->Item).contains(*oper)) {
+    if (!oper || !Offered_Operators(Desc, entry->Item).contains(*oper)) {
         error = QStringLiteral("operator \"%1\" is not offered for \"%2\"").arg(operName, entry->Text);
         return std::nullopt;
     }
@@ -65,7 +67,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
     r.Text.Usable = true;
 
     if (*oper != Op_Empty) {
-        const Value_Entry how = Value_Entry_For(entry->Item, oper);
+        const Value_Entry how = Value_Entry_For(Desc, entry->Item, oper);
         if (how.kind == Value_Entry::Kind::Label_List && !value.isEmpty() && !how.List_Labels.contains(value)) {
             error = QStringLiteral("\"%1\" is not one of the labels offered for \"%2\"").arg(value, entry->Text);
             return std::nullopt;
@@ -76,22 +78,21 @@ std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, co
                         .arg(how.Max_Length);
             return std::nullopt;
         }
-        const QString refused = Check_Criterion_Value(entry->Item, oper, value);
+        const QString refused = Check_Criterion_Value(Desc, entry->Item, oper, value);
         if (!refused.isEmpty()) {
             error = QStringLiteral("value \"%1\" for \"%2\": %3").arg(value, entry->Text, refused);
             return std::nullopt;
         }
         r.Row.txtFields = value;
         r.Text.Value = value;
-        r.Text.Description = Value_Description(entry->Item, oper, value);
+        r.Text.Description = Value_Description(Desc, entry->Item, oper, value);
     }
     return r;
 }
 
-int Grid_Column_Of(qint32 field, const QString& lang) {
-    if (!Record_Description) return -1;
+int Grid_Column_Of(Record& Desc, qint32 field, const QString& lang) {
     int col = 0, f = 0;
-    for (const Champ& ch : Record_Description->Get_Champs()) {
+    for (const Champ& ch : Desc.Get_Champs()) {
         ++f;
         const bool shown = ch.Shown_In(lang);
         if (shown) ++col;
@@ -100,27 +101,26 @@ int Grid_Column_Of(qint32 field, const QString& lang) {
     return -1;
 }
 
-std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error) {
-    if (Record_Description) {
-        int f = 0;
-        for (const Champ& ch : Record_Description->Get_Champs()) {
-            ++f;
-            if ((ch.Nom.compare(name, Qt::CaseInsensitive) == 0 ||
-                 ch.Get_Libelle_In_Langue(lang).compare(name, Qt::CaseInsensitive) == 0) &&
-                Grid_Column_Of(f, lang) > 0)
-                return f;
-        }
+std::optional<qint32> Resolve_Grid_Field(Record& Desc, const QString& name, const QString& lang, QString& error) {
+    int f = 0;
+    for (const Champ& ch : Desc.Get_Champs()) {
+        ++f;
+        if ((ch.Nom.compare(name, Qt::CaseInsensitive) == 0 ||
+             ch.Get_Libelle_In_Langue(lang).compare(name, Qt::CaseInsensitive) == 0) &&
+            Grid_Column_Of(Desc, f, lang) > 0)
+            return f;
     }
     error = QStringLiteral("unknown field \"%1\" (not a column of the result in %2)").arg(name, lang);
     return std::nullopt;
 }
 
-std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QString& lang, QString& error) {
-    const Field_Sets_T sets = Init_Field_Sets(lang);
+std::optional<std::vector<bool>> Resolve_Fields(Record& Desc, const QString& fields, const QString& lang,
+                                                QString& error) {
+    const Field_Sets_T sets = Init_Field_Sets(Desc, lang);
     if (fields.compare(QLatin1String("Short"), Qt::CaseInsensitive) == 0) return sets.Sets[0];
     if (fields.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) return sets.Sets[1];
     const QString range = fields.mid(fields.indexOf(QLatin1Char('=')) + 1);
-    std::vector<bool> set = Field_Set_From_Range(range, lang);
+    std::vector<bool> set = Field_Set_From_Range(Desc, range, lang);
     if (std::find(set.begin(), set.end(), true) == set.end()) {
         error = QStringLiteral("the range \"%1\" names no column of the result in %2").arg(range, lang);
         return std::nullopt;

@@ -15,15 +15,18 @@ struct Resolved_Criterion {
 
 // The field list entry a criterion's FIELD names: a field name or a search label of
 // the language, "*" for [Any fields]; nullopt and error set when the list has none.
-std::optional<Field_Entry> Resolve_Field_Entry(const QString& fieldName, const QString& lang, QString& error);
+std::optional<Field_Entry> Resolve_Field_Entry(Record& Desc, const QString& fieldName, const QString& lang,
+                                               QString& error);
 
 // [!]FIELD:OPERATOR[:VALUE]; nullopt and error set when the window would not allow it.
-std::optional<Resolved_Criterion> Resolve_Criterion(const QString& criterion, const QString& lang, QString& error);
+std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString& criterion, const QString& lang,
+                                                    QString& error);
 
 // The field number shown in a result column: a field name or its label in the language.
-std::optional<qint32> Resolve_Grid_Field(const QString& name, const QString& lang, QString& error);
+std::optional<qint32> Resolve_Grid_Field(Record& Desc, const QString& name, const QString& lang, QString& error);
 // The result column of a field number in the language, -1 when it is not shown.
-int Grid_Column_Of(qint32 field, const QString& lang);
+int Grid_Column_Of(Record& Desc, qint32 field, const QString& lang);
 
 // Short, All or Custom=RANGE.
-std::optional<std::vector<bool>> Resolve_Fields(const QString& fields, const QString& lang, QString& error);
+std::optional<std::vector<bool>> Resolve_Fields(Record& Desc, const QString& fields, const QString& lang,
+                                                QString& error);

@@ -8,8 +8,7 @@
 #include "model/Code_Tables.h"
 #include "model/File_Access.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Record_Lines.h"
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
@@ -26,64 +25,69 @@ namespace {
 
 enum Exit { Done = 0, Failed = 1, Usage = 2 };
 
-// The first error met writing to standard output, reported once at the end: a script
-// must not take a cut-short answer for the whole one.
-int g_output_error = 0;
+// Standard output and standard error. The first error met writing to standard output is
+// reported once at the end: a script must not take a cut-short answer for the whole one.
+class Console {
+public:
+    void Write(FILE* to, const char* data, size_t size) {
+        if (std::fwrite(data, 1, size, to) != size && to == stdout && output_error_ == 0)
+            output_error_ = errno ? errno : EIO;
+    }
+    void Put(FILE* to, const QString& line) {
+        const QByteArray b = line.toUtf8() + '\n';
+        Write(to, b.constData(), static_cast<size_t>(b.size()));
+    }
+    bool Output_Failed() const { return output_error_ != 0; }
+    int Finish(int status) {
+        errno = 0;
+        if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && output_error_ == 0)
+            output_error_ = errno ? errno : EIO;
+        if (output_error_ == 0) return status;
+        // A closed standard output holds /dev/null read-only (Keep_Standard_Descriptors_Taken).
+        const QString why =
+            output_error_ == EBADF ? QStringLiteral("standard output is closed") : Plain_System_Error(output_error_);
+        Put(stderr, QStringLiteral("sifa-query: the output could not be written: ") + why);
+        return status == Done ? Failed : status;
+    }
+    int Usage_Error(const QString& message) {
+        Put(stderr, QStringLiteral("sifa-query: ") + message);
+        return Usage;
+    }
 
-void Write(FILE* to, const char* data, size_t size) {
-    if (std::fwrite(data, 1, size, to) != size && to == stdout && g_output_error == 0)
-        g_output_error = errno ? errno : EIO;
-}
-
-void Put(FILE* to, const QString& line) {
-    const QByteArray b = line.toUtf8() + '\n';
-    Write(to, b.constData(), static_cast<size_t>(b.size()));
-}
-
-int Finish(int status) {
-    errno = 0;
-    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && g_output_error == 0) g_output_error = errno ? errno : EIO;
-    if (g_output_error == 0) return status;
-    // A closed standard output holds /dev/null read-only (Keep_Standard_Descriptors_Taken).
-    const QString why =
-        g_output_error == EBADF ? QStringLiteral("standard output is closed") : Plain_System_Error(g_output_error);
-    Put(stderr, QStringLiteral("sifa-query: the output could not be written: ") + why);
-    return status == Done ? Failed : status;
-}
-
-int Usage_Error(const QString& message) {
-    Put(stderr, QStringLiteral("sifa-query: ") + message);
-    return Usage;
-}
+private:
+    int output_error_ = 0;
+};
 
 struct Quiet_Host : Load_Records_Host {
+    explicit Quiet_Host(Session& s) : session(s) {}
+    Session& session;
     QStringList problems;
     bool Import(const QString& source) override {
-        Import_Result r = Import_Workbook(source, nullptr, nullptr);
+        Import_Result r = Import_Workbook(session, source, nullptr, nullptr);
         problems << r.Errs;
         return r.Success();
     }
 };
 
 // The first sheet's cells as the import reads them, before any check.
-int Dump_Sheet(const QString& file) {
+int Dump_Sheet(Console& console, const QString& file) {
     Sheet_Cells cells;
     const Workbook_Result read = Read_Workbook(file, cells);
     if (!read.Ok()) {
-        Put(stderr, QStringLiteral("No input data (error openning file)"));
-        Put(stderr, read.Why());
+        console.Put(stderr, QStringLiteral("No input data (error openning file)"));
+        console.Put(stderr, read.Why());
         return Failed;
     }
     QByteArray out;
     for (const Sheet_Cell& c : cells.Cells()) {
         out += Dump_Cell_Line(c);
         if (out.size() >= (1 << 20)) {
-            Write(stdout, out.constData(), static_cast<size_t>(out.size()));
-            if (g_output_error) return Failed;
+            console.Write(stdout, out.constData(), static_cast<size_t>(out.size()));
+            if (console.Output_Failed()) return Failed;
             out.clear();
         }
     }
-    Write(stdout, out.constData(), static_cast<size_t>(out.size()));
+    console.Write(stdout, out.constData(), static_cast<size_t>(out.size()));
     return Done;
 }
 
@@ -91,87 +95,90 @@ int Dump_Sheet(const QString& file) {
 // Standard output as a device; its failures are kept as Write keeps them.
 class Standard_Output : public QIODevice {
 public:
-    Standard_Output() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    explicit Standard_Output(Console& console) : console_(console) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override {
-        Write(stdout, data, static_cast<size_t>(size));
+        console_.Write(stdout, data, static_cast<size_t>(size));
         return size;
     }
+
+private:
+    Console& console_;
 };
 
 // Long outputs are written as they are made, to the file or to standard output.
-int Write_Output(const QByteArray& file, const Output_Writer& write) {
+int Write_Output(Console& console, const QByteArray& file, const Output_Writer& write) {
     if (file.isEmpty()) {
-        Standard_Output out;
+        Standard_Output out(console);
         write(out);
         return Done;
     }
     const QString failure = Write_Output_File_System_Path(file, write);
     if (failure.isEmpty()) return Done;
-    Put(stderr, failure);
+    console.Put(stderr, failure);
     return Failed;
 }
 
-int Write_Output(const QByteArray& file, const QByteArray& bytes) {
-    return Write_Output(file, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+int Write_Output(Console& console, const QByteArray& file, const QByteArray& bytes) {
+    return Write_Output(console, file, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
 }
 
 // A record number as the detail view takes it: a whole number from 1 to the count.
-std::optional<int> Record_Number(const QString& text) {
+std::optional<int> Record_Number(const Session& session, const QString& text) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
     if (!digits.match(text).hasMatch()) return std::nullopt;
     const int n = text.toInt();
-    if (n < 1 || n > Records_Table.Record_Count()) return std::nullopt;
+    if (n < 1 || n > session.Records().Record_Count()) return std::nullopt;
     return n;
 }
 
-int Run(int argc, char** argv) {
+int Run(Console& console, int argc, char** argv) {
     // The options decide which application object the tool needs.
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i) args << QByteArray(argv[i]);
     QString error;
     const auto parsed = Parse_Query_Options(args, error);
-    if (!parsed) return Usage_Error(error + QStringLiteral(" (see --help)"));
+    if (!parsed) return console.Usage_Error(error + QStringLiteral(" (see --help)"));
     const Query_Options& o = *parsed;
     const std::unique_ptr<QCoreApplication> app = Make_Query_App(argc, argv, !o.Pdf.isEmpty());
     if (o.Help) {
         const QByteArray usage = Query_Usage().toUtf8();
-        Write(stdout, usage.constData(), static_cast<size_t>(usage.size()));
+        console.Write(stdout, usage.constData(), static_cast<size_t>(usage.size()));
         return Done;
     }
-    if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(Path_From_System(o.Dump_Sheet));
+    if (!o.Dump_Sheet.isEmpty()) return Dump_Sheet(console, Path_From_System(o.Dump_Sheet));
 
     Set_App_Path(o.Dir.isEmpty() ? QCoreApplication::applicationDirPath() : Path_From_System(o.Dir));
-    Current_Language.clear();
-    Build_Record_Description();
-    Load_Code_Tables();
+    Session session;
+    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
 
     // The start-up checks, then the load, as the program runs them.
     QStringList problems;
     if (!Check_Code_Tables_At_Start_Up(problems)) {
-        for (const QString& l : problems) Put(o.Check ? stdout : stderr, l);
+        for (const QString& l : problems) console.Put(o.Check ? stdout : stderr, l);
         return Failed;
     }
-    Quiet_Host host;
-    Load_Records(Default_Load_Files(), host);
-    const bool loaded = Records_Table.Record_Count() > 0;
+    Quiet_Host host(session);
+    Load_Records(session, Default_Load_Files(), host);
+    const bool loaded = session.Records().Record_Count() > 0;
     if (o.Check) {
-        for (const QString& l : host.problems) Put(stdout, l);
+        for (const QString& l : host.problems) console.Put(stdout, l);
         return loaded ? Done : Failed;
     }
-    for (const QString& l : host.problems) Put(stderr, l);
+    for (const QString& l : host.problems) console.Put(stderr, l);
     if (!loaded) return Failed;
 
-    Current_Language = o.Lang;
-    Load_Code_Tables();
+    session.Set_Language(o.Lang);
 
     if (o.Record) {
-        const auto number = Record_Number(*o.Record);
-        const auto lines = number ? Record_Lines(Value::Long(*number), o.Lang) : std::nullopt;
-        if (!lines) return Usage_Error(QStringLiteral("there is no record \"%1\"").arg(*o.Record));
-        for (const Record_Line& l : *lines) Put(stdout, l.Label + l.Value);
+        const auto number = Record_Number(session, *o.Record);
+        const auto lines = number ? Record_Lines(session, Value::Long(*number)) : std::nullopt;
+        if (!lines) return console.Usage_Error(QStringLiteral("there is no record \"%1\"").arg(*o.Record));
+        for (const Record_Line& l : *lines) console.Put(stdout, l.Label + l.Value);
         return Done;
     }
 
@@ -179,81 +186,82 @@ int Run(int argc, char** argv) {
     criteria.Critere_Oper_And = o.And;
     std::vector<Criterion_Text> texts;
     for (int i = 0; i < o.Criteria.size(); ++i) {
-        const auto r = Resolve_Criterion(o.Criteria[i], o.Lang, error);
-        if (!r) return Usage_Error(error);
+        const auto r = Resolve_Criterion(session.Description(), o.Criteria[i], o.Lang, error);
+        if (!r) return console.Usage_Error(error);
         criteria.Rows[i] = r->Row;
         texts.push_back(r->Text);
     }
 
-    Search_Results results;
+    Search_Results results(session);
     if (o.Sort_Keys) {
         const QStringList keys = o.Sort_Keys->split(QLatin1Char(','));
-        if (keys.size() > 4) return Usage_Error(QStringLiteral("at most four sort keys can be given"));
+        if (keys.size() > 4) return console.Usage_Error(QStringLiteral("at most four sort keys can be given"));
         Sort_Keys_T k{0, 0, 0, 0};
         for (int i = 0; i < keys.size(); ++i) {
             QString name = keys[i].trimmed();
             const bool descending = name.startsWith(QLatin1Char('-'));
             if (descending) name.remove(0, 1);
-            const auto f = Resolve_Grid_Field(name, o.Lang, error);
-            if (!f) return Usage_Error(error);
-            const int col = Grid_Column_Of(*f, o.Lang);
+            const auto f = Resolve_Grid_Field(session.Description(), name, o.Lang, error);
+            if (!f) return console.Usage_Error(error);
+            const int col = Grid_Column_Of(session.Description(), *f, o.Lang);
             k[i] = descending ? -col : col;
         }
-        Sort_Keys = k;
+        session.Sort_Keys = k;
         results.AdvancedSort = true;
     }
-    Run_Search(results, criteria, o.Lang);
+    Run_Search(session, results, criteria);
     if (o.Sort) {
         QString name = *o.Sort;
         const bool descending = name.endsWith(QLatin1String(":desc"), Qt::CaseInsensitive);
         if (descending) name.chop(5);
-        const auto f = Resolve_Grid_Field(name, o.Lang, error);
-        if (!f) return Usage_Error(error);
+        const auto f = Resolve_Grid_Field(session.Description(), name, o.Lang, error);
+        if (!f) return console.Usage_Error(error);
         // One header click, or two for the descending order.
         for (int click = 0; click < (descending ? 2 : 1); ++click) DoSort(results.Model, results.Sort, Value::Long(*f));
     }
 
     if (o.Count) {
-        Put(stdout, results.Nb_Records_Caption);
+        console.Put(stdout, results.Nb_Records_Caption);
         return Done;
     }
     if (o.Counts) {
-        const auto entry = Resolve_Field_Entry(*o.Counts, o.Lang, error);
-        if (!entry) return Usage_Error(error);
-        if (entry->Item == Any_Fields) return Usage_Error(QStringLiteral("--counts takes one field, not [Any fields]"));
-        return Write_Output(o.Output, Counts_Csv_Bytes(Count_Values(results, entry->Item, o.Lang), o.Lang));
+        const auto entry = Resolve_Field_Entry(session.Description(), *o.Counts, o.Lang, error);
+        if (!entry) return console.Usage_Error(error);
+        if (entry->Item == Any_Fields)
+            return console.Usage_Error(QStringLiteral("--counts takes one field, not [Any fields]"));
+        return Write_Output(console, o.Output, Counts_Csv_Bytes(Count_Values(results, entry->Item, o.Lang), o.Lang));
     }
     if (o.Describe) {
-        Put(stdout, TexteSelectionCriteria(texts, o.And));
-        Put(stdout, TexteOrderBy(results, Sort_Keys));
+        console.Put(stdout, TexteSelectionCriteria(texts, o.And));
+        console.Put(stdout, TexteOrderBy(results, session.Sort_Keys));
         return Done;
     }
 
-    const auto columns = Resolve_Fields(o.Fields, o.Lang, error);
-    if (!columns) return Usage_Error(error);
+    const auto columns = Resolve_Fields(session.Description(), o.Fields, o.Lang, error);
+    if (!columns) return console.Usage_Error(error);
     if (!o.Pdf.isEmpty()) {
         const QString f = o.Fields.toLower();
         const int set = f == QLatin1String("short") ? 0 : f == QLatin1String("all") ? 1 : 2;
         const QString failure = Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And),
-                                          TexteOrderBy(results, Sort_Keys), set, *columns);
+                                          TexteOrderBy(results, session.Sort_Keys), set, *columns);
         if (!failure.isEmpty()) {
-            Put(stderr, failure);
+            console.Put(stderr, failure);
             return Failed;
         }
         return Done;
     }
     // A wrong column choice is told on standard error, before a failed write is.
     const auto told = [&] {
-        if (!error.isEmpty()) Put(stderr, error);
+        if (!error.isEmpty()) console.Put(stderr, error);
         error.clear();
     };
     if (o.Clip)
-        return Write_Output(o.Output, [&](QIODevice& out) {
+        return Write_Output(console, o.Output, [&](QIODevice& out) {
             const bool ok = Write_Clip_Text(out, results, o.Table, o.Labels, *columns, &error);
             told();
             return ok;
         });
-    return Write_Output(o.Output, [&](QIODevice& out) {
+    return Write_Output(console, o.Output, [&](QIODevice& out) {
         const bool ok = Write_Export_File(out, results, o.Table, o.Labels, *columns, &error);
         told();
         return ok;
@@ -269,5 +277,6 @@ int main(int argc, char** argv) {
     // A closed pipe is a failed write to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    return Finish(Run(argc, argv));
+    Console console;
+    return console.Finish(Run(console, argc, argv));
 }

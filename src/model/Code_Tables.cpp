@@ -6,31 +6,6 @@
 
 #include <QDir>
 
-void Load_Code_Tables() { Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
-
-void Load_Code_Tables(const QString& refsFile) {
-    struct Row {
-        const char* field;
-        const char* table;
-        int cleLen;
-    };
-    static const Row rows[] = {
-        {"EM", "Country", 2},       {"EmetType", "TypeEmet", 2}, {"DomReco1", "DomReco", 0}, {"DomReco2", "DomReco", 0},
-        {"DomReco3", "DomReco", 0}, {"Dest1", "TypeDest", 0},    {"Dest2", "TypeDest", 0},   {"Dest3", "TypeDest", 0},
-    };
-    if (!Record_Description) return;
-    for (const Row& r : rows) {
-        Champ* c = Record_Description->Get_Champs().Item(QString::fromLatin1(r.field));
-        if (!c) continue;
-        QString section = QString::fromLatin1(r.table);
-        if (!Current_Language.isEmpty() && Current_Language != QLatin1String("EN"))
-            section += QStringLiteral(" (") + Current_Language + QLatin1Char(')');
-        c->Reset_Listes();
-        c->Longueur_Max = 0;  // the longest code belongs to the table just replaced
-        c->Load_Listes_From_Ini_Section(refsFile, section, r.cleLen, false, 0, QString(), nullptr, false);
-    }
-}
-
 bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master, QStringList& Errs,
                                const QString& refsFile) {
     if (Master.isEmpty()) return true;

@@ -1,12 +1,8 @@
 #pragma once
-// Loading every coded field's table from Refs.dat, and the start-up check that each
+// The start-up check that each
 // language version of a table holds exactly the codes of the master table.
 #include <QString>
 #include <QStringList>
-
-// Tables in the sections of Current_Language ("" or "EN": the master sections).
-void Load_Code_Tables();
-void Load_Code_Tables(const QString& refsFile);
 
 bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, const QString& Master, QStringList& Errs,
                                const QString& refsFile);

@@ -340,7 +340,7 @@ bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c, bool in_place) {
     return true;
 }
 
-qint32 Field_Count() { return Record_Description ? Record_Description->Count() : 0; }
+qint32 Field_Count(const Records_Table_T& table) { return table.Description() ? table.Description()->Count() : 0; }
 
 }  // namespace
 
@@ -421,7 +421,7 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out, const Ma
     // before allocating anything.
     const qint64 cells = (static_cast<qint64>(h.RowUpper) + 1) * (static_cast<qint64>(h.ColUpper) + 1);
     if (cells * 2 > r.Left()) return false;
-    Records_Table_T t;
+    Records_Table_T t(out.Description());
     t.Resize(h.RowUpper, h.ColUpper);
     if (mapped) t.Keep_Bytes(mapped->bytes, static_cast<size_t>(mapped->size), mapped->keep);
     for (int c = 0; c <= h.ColUpper; ++c) {
@@ -521,7 +521,8 @@ QString Cache_Stamp_File(const QString& CacheFile) { return CacheFile + QStringL
 
 }  // namespace
 
-qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
+qint32 Load_Data_Cache(Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+                       const QString& CacheFile) {
     QFile f;
     if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return -1;
     Reader r(f);
@@ -545,8 +546,9 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
     const auto source = current(SourceFile, sourceNow, h->Source);
     const auto refs = current(RefsFile, refsNow, h->Refs);
     const bool valid = source && refs && h->Source.Size == source->Size && h->Source.Time == source->Time &&
-                       h->Refs.Size == refs->Size && h->Refs.Time == refs->Time && h->ColUpper == Field_Count() &&
-                       h->Source.Name == source->Name && h->Refs.Name == refs->Name;
+                       h->Refs.Size == refs->Size && h->Refs.Time == refs->Time &&
+                       h->ColUpper == Field_Count(Records) && h->Source.Name == source->Name &&
+                       h->Refs.Name == refs->Name;
     if (!valid) return -1;
     if (sourceNow || refsNow) {
         const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
@@ -565,12 +567,12 @@ qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const
                                    ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
                                })};
             Reader mr(mapped.bytes, mapped.size, 0);
-            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records_Table, &mapped)) return -1;
+            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records, &mapped)) return -1;
             return h->RowUpper;
         }
     }
 #endif
-    if (!Read_Cells(r, *h, Records_Table)) return -1;
+    if (!Read_Cells(r, *h, Records)) return -1;
     return h->RowUpper;
 }
 
@@ -587,12 +589,13 @@ Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsF
     return {Stamp_Of_Path(SourceFile), Stamp_Of_Path(RefsFile)};
 }
 
-Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile) {
-    return Save_Data_Cache(SourceFile, RefsFile, CacheFile, Take_Source_Stamps(SourceFile, RefsFile));
+Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+                           const QString& CacheFile) {
+    return Save_Data_Cache(Records, SourceFile, RefsFile, CacheFile, Take_Source_Stamps(SourceFile, RefsFile));
 }
 
-Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile,
-                           const Source_Stamps& taken) {
+Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+                           const QString& CacheFile, const Source_Stamps& taken) {
     // Without both identities the cache could never be recognised as valid.
     constexpr qint64 Largest = std::numeric_limits<qint32>::max();
     if (!taken.Source || !taken.Refs || taken.Source->Size > Largest || taken.Refs->Size > Largest)
@@ -600,8 +603,8 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
     Cache_Header h;
     h.Source = Identity_Of(QFileInfo(SourceFile).fileName(), *taken.Source);
     h.Refs = Identity_Of(QFileInfo(RefsFile).fileName(), *taken.Refs);
-    h.RowUpper = Records_Table.Row_Upper();
-    h.ColUpper = Records_Table.Col_Upper();
+    h.RowUpper = Records.Row_Upper();
+    h.ColUpper = Records.Col_Upper();
     // Written piece by piece as it is encoded: no second copy of the records in memory.
     // Until commit the old file stays as it was, whatever goes wrong; a link or a special
     // file in its place is not ours to replace.
@@ -617,7 +620,7 @@ Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, c
         b.resize(0);
         return true;
     };
-    if (!Encode_Into(h.Source, h.Refs, Records_Table, piece, flush)) return Cache_Save::Not_Representable;
+    if (!Encode_Into(h.Source, h.Refs, Records, piece, flush)) return Cache_Save::Not_Representable;
     if (!opened) return Cache_Save::Write_Failed;
     if (Take_Source_Stamps(SourceFile, RefsFile) != taken) return Cache_Save::Sources_Changed;
     // The old stamp goes first: whatever happens next, it never vouches for the new cache.

@@ -22,9 +22,10 @@
 #include <QString>
 #include <optional>
 
-// R when CacheFile is valid for the current sources and was read into Records_Table,
-// otherwise -1 and Records_Table is untouched. A missing source counts as unchanged.
-qint32 Load_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile);
+// R when CacheFile is valid for the current sources and was read into Records, otherwise
+// -1 and Records is untouched. A missing source counts as unchanged.
+qint32 Load_Data_Cache(Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+                       const QString& CacheFile);
 
 enum class Cache_Save { Written, Not_Representable, Write_Failed, Sources_Changed };
 // The file name of the workbook CacheFile was made from; nullopt when it cannot be read.
@@ -37,15 +38,16 @@ struct Source_Stamps {
 };
 Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsFile);
 
-// Writes Records_Table and the identity of both sources as `taken` holds them, then the
+// Writes Records and the identity of both sources as `taken` holds them, then the
 // stamp beside it. Not_Representable when a text cannot be stored without loss (outside
 // Windows-1252, or too long for its 2-byte length): then nothing is written and the
 // workbook stays the source. Sources_Changed, and nothing written, when a source is no
 // longer the file that was taken: the records may be the old file's.
-Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile,
-                           const Source_Stamps& taken);
+Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+                           const QString& CacheFile, const Source_Stamps& taken);
 // The sources as they are now.
-Cache_Save Save_Data_Cache(const QString& SourceFile, const QString& RefsFile, const QString& CacheFile);
+Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+                           const QString& CacheFile);
 
 // Removes the temporaries a killed cache write left beside CacheFile: regular files of
 // its temporary names only, untouched for a minute (a write in progress is younger).
@@ -68,5 +70,5 @@ struct Cache_Header {
     qint32 RowUpper = 0, ColUpper = 0;
 };
 std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos);
-// The cells after the header; false on a short file, a bad tag or bytes left over.
+// The cells after the header, into a table of out's description; false on a short file, a bad tag or bytes left over.
 bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out);

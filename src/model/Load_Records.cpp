@@ -2,6 +2,7 @@
 
 #include "model/App_Paths.h"
 #include "model/Data_Cache.h"
+#include "model/Session.h"
 #include "model/Spreadsheet_Import.h"
 
 #include <QFileInfo>
@@ -20,21 +21,21 @@ Load_Files Default_Load_Files() {
     return files;
 }
 
-Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress) {
+Import_Result Import_Workbook(Session& session, const QString& path, const bool* Cancel, Load_Progress* Progress) {
     Import_Result r;
-    r.Rows = Load_Spreadsheet(path, r.Errs, Cancel, Progress);
+    r.Rows = Load_Spreadsheet(session, path, r.Errs, Cancel, Progress);
     r.Cancelled = Cancel && *Cancel;
     if (!r.Cancelled && r.Rows <= 0) r.Errs << QStringLiteral("No Data loaded");
     return r;
 }
 
-qint32 Load_Records_Host::Load_Cache(const Load_Files& files) {
-    return Load_Data_Cache(files.Source, files.Refs, files.Cache);
+qint32 Load_Records_Host::Load_Cache(Session& session, const Load_Files& files) {
+    return Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache);
 }
 
-Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host) {
+Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Records_Host& host) {
     Remove_Stale_Cache_Temporaries(files.Cache);
-    if (host.Load_Cache(files) > 0) {
+    if (host.Load_Cache(session, files) > 0) {
         host.Cache_Loaded();
         return Load_Outcome::From_Cache;
     }
@@ -47,6 +48,6 @@ Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host) {
     host.After_Import();
     if (!ok) return Load_Outcome::Import_Failed;
     // A cache that cannot be written only costs the next start an import.
-    Save_Data_Cache(files.Source, files.Refs, files.Cache, taken);
+    Save_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache, taken);
     return Load_Outcome::Imported;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class Session;
+
 struct Load_Files {
     QString Source;  // the workbook
     QString Refs;  // the code tables
@@ -22,7 +24,7 @@ struct Import_Result {
     bool Success() const { return !Cancelled && Rows > 0 && Errs.isEmpty(); }
 };
 // Load_Spreadsheet plus the "No Data loaded" rule.
-Import_Result Import_Workbook(const QString& path, const bool* Cancel, Load_Progress* Progress);
+Import_Result Import_Workbook(Session& session, const QString& path, const bool* Cancel, Load_Progress* Progress);
 
 // Who runs the sequence: the welcome window or the command-line tool.
 class Load_Records_Host {
@@ -31,7 +33,7 @@ public:
     virtual void Cache_Loaded() {}
     // Reads the cache into the records as Load_Data_Cache does (R, or -1 when it is not
     // used). A window runs it on another thread so as to stay painted meanwhile.
-    virtual qint32 Load_Cache(const Load_Files& files);
+    virtual qint32 Load_Cache(Session& session, const Load_Files& files);
     // The user stopped the loading: nothing more is read.
     virtual bool Loading_Cancelled() const { return false; }
     // Imports the workbook and shows its problems; true when it may be cached.
@@ -41,4 +43,4 @@ public:
 };
 
 enum class Load_Outcome { From_Cache, Imported, Import_Failed };
-Load_Outcome Load_Records(const Load_Files& files, Load_Records_Host& host);
+Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Records_Host& host);

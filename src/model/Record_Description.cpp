@@ -1,9 +1,5 @@
 #include "model/Record_Description.h"
 
-std::unique_ptr<Record> Record_Description;
-bool Show_Code_Labels = false;
-QString Current_Language;
-
 namespace {
 void Write_Once(std::unique_ptr<QHash<QString, QString>>& labels, const QString& lang, const QString& text) {
     if (!labels) labels = std::make_unique<QHash<QString, QString>>();
@@ -79,13 +75,18 @@ Champs& Record::Get_Champs() {
     return *champs_;
 }
 
+const Champs& Record::Get_Champs() const {
+    static const Champs none;
+    return champs_ ? *champs_ : none;
+}
+
 Champ* Record::add(const Champ_Args& a) {
     Champ_Args args = a;
     args.Text_Field = a.Text_Field.value_or(QString());
     return Get_Champs().add(args);
 }
 
-void Build_Record_Description() {
+std::unique_ptr<Record> Build_Record_Description() {
     struct Row {
         const char* nom;
         const char* type;
@@ -119,8 +120,7 @@ void Build_Record_Description() {
         {"Dest2", "1", 0, u"Type 2 of recipient", u"Type of recipient", u"Type 2 Destinaire", u"Type Destinaire", ""},
         {"Dest3", "1", 0, u"Type 3 of recipient", u"Type of recipient", u"Type 3 Destinaire", u"Type Destinaire", ""},
     };
-    Record_Description = std::make_unique<Record>();
-    Show_Code_Labels = true;
+    auto description = std::make_unique<Record>();
     for (const Row& r : rows) {
         Champ_Args a;
         a.Nom = QString::fromLatin1(r.nom);
@@ -129,9 +129,10 @@ void Build_Record_Description() {
         a.Libelle = QString::fromUtf16(r.en);
         a.Libelle_de_Recherche = QString::fromUtf16(r.enSearch);
         a.Text_Field = QString();
-        Champ* c = Record_Description->add(a);
+        Champ* c = description->add(a);
         c->Set_Libelle_In_Langue(QString::fromUtf16(r.fr), QStringLiteral("FR"));
         c->Set_Libelle_de_Recherche_In_Langue(QString::fromUtf16(r.frSearch), QStringLiteral("FR"));
         if (*r.language) c->Language = QString::fromLatin1(r.language);
     }
+    return description;
 }

@@ -118,15 +118,12 @@ public:
 
     Champ* add(const Champ_Args& a);
     Champs& Get_Champs();
+    const Champs& Get_Champs() const;
     int Count() const { return champs_ ? champs_->Count() : 0; }
 
 private:
     std::unique_ptr<Champs> champs_;
 };
 
-// The program-wide state of the data model.
-extern std::unique_ptr<Record> Record_Description;
-extern bool Show_Code_Labels;
-extern QString Current_Language;  // "" until the search window opens, then "EN" or "FR"
-
-void Build_Record_Description();
+// The fields of a recommendation, without code tables.
+std::unique_ptr<Record> Build_Record_Description();

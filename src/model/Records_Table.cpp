@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-Records_Table_T Records_Table;
-
 namespace {
 
 constexpr std::size_t kRecent = 64;  // texts remembered per column while loading
@@ -26,7 +24,7 @@ bool Fits_Payload(double d) {
 
 }  // namespace
 
-Records_Table_T::Records_Table_T() = default;
+Records_Table_T::Records_Table_T(Record* description) : description_(description) {}
 Records_Table_T::~Records_Table_T() = default;
 Records_Table_T::Records_Table_T(Records_Table_T&&) noexcept = default;
 Records_Table_T& Records_Table_T::operator=(Records_Table_T&&) noexcept = default;
@@ -45,7 +43,7 @@ void Records_Table_T::Resize(int rowUpper, int colUpper) {
         Advise_Huge_Pages(col.payload.data(), n * sizeof(std::uint32_t));
         col.kind.assign(n, 0);
         col.payload.assign(n, 0);
-        const Champ* field = Record_Description && c >= 1 ? Record_Description->Get_Champs().Item(c) : nullptr;
+        const Champ* field = description_ && c >= 1 ? description_->Get_Champs().Item(c) : nullptr;
         col.code_column = field && field->Type() == Type_Code;
     }
 }

@@ -16,15 +16,17 @@
 #include <unordered_map>
 #include <vector>
 
+class Record;
+
 class Records_Table_T {
 public:
-    Records_Table_T();
+    // Columns of the description's coded fields keep their texts as codes.
+    explicit Records_Table_T(Record* description = nullptr);
     ~Records_Table_T();
     Records_Table_T(Records_Table_T&&) noexcept;
     Records_Table_T& operator=(Records_Table_T&&) noexcept;
 
-    // All cells empty. rowUpper/colUpper are upper bounds, as R and N. The columns of
-    // coded fields of Record_Description keep their texts as codes.
+    // All cells empty. rowUpper/colUpper are upper bounds, as R and N.
     void Resize(int rowUpper, int colUpper);
     void Clear();  // back to "no table"
     bool Allocated() const { return rows_ > 0; }
@@ -32,7 +34,8 @@ public:
     int Col_Upper() const { return static_cast<int>(columns_.size()) - 1; }
     // Number of records R, 0 when there is no table.
     int Record_Count() const { return rows_ > 0 ? rows_ - 1 : 0; }
-    void Swap(Records_Table_T& other) noexcept;
+    void Swap(Records_Table_T& other) noexcept;  // the cells, not the description
+    Record* Description() const { return description_; }
 
     // --- reading, without building a Value
     VType Type(int r, int c) const { return static_cast<VType>(Col(c).kind[r] & Kind_Mask); }
@@ -119,9 +122,8 @@ private:
     void Put_Text_Id(int r, int c, std::uint32_t id);
     void Put_Wide(Column& col, int r, VType t, std::uint64_t bits);
 
+    Record* description_ = nullptr;
     int rows_ = 0;
     std::vector<Column> columns_;
     Text_Pool pool_;
 };
-
-extern Records_Table_T Records_Table;

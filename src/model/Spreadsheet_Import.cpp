@@ -1,8 +1,7 @@
 #include "model/Spreadsheet_Import.h"
 
 #include "model/Huge_Pages.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "model/Validation.h"
 #include "workbook/Sheet_Cells.h"
 
@@ -55,8 +54,8 @@ QString More_Problems_Line(qint64 more) {
              more == 1 ? QStringLiteral("problem") : QStringLiteral("problems"));
 }
 
-qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress,
-                        const Sheet_Source& source) {
+qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& Errs, const bool* Cancel,
+                        Load_Progress* Progress, const Sheet_Source& source) {
     const QString file = FileName.trimmed();
     if (file.isEmpty()) {
         Errs << QStringLiteral("No input data (empty filename)");
@@ -78,12 +77,12 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
         Errs << read.Why();
     } else {
         const int L = static_cast<int>(sheet.Last_Row_Column_A());
-        const int N = Record_Description ? Record_Description->Count() : 0;
+        const int N = session.Description().Count();
         if (L > 1 && N > 0) {
             std::vector<const Champ*> fields(N + 1, nullptr);
-            for (int c = 1; c <= N; ++c) fields[c] = Record_Description->Get_Champs().Item(c);
+            for (int c = 1; c <= N; ++c) fields[c] = session.Description().Get_Champs().Item(c);
 
-            Records_Table_T table;
+            Records_Table_T table(&session.Description());
             table.Resize(L - 1, N);
             if (Progress) Progress->do_barre_init_val(L - 1, QStringLiteral("Loading..."));
             QString message;
@@ -132,7 +131,7 @@ qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* 
             }
             if (Progress) Progress->do_barre_affiche(std::min(r, L - 1));
             if (more_problems > 0) Errs << More_Problems_Line(more_problems);
-            Records_Table.Swap(table);
+            session.Records().Swap(table);
         }
         Title(Progress, QStringLiteral("Closing data..."));
     }

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <functional>
 
+class Session;
+
 // The most problem lines an import lists; the rest are counted on one last line.
 constexpr qsizetype Max_Problem_Lines = 1000;
 
@@ -14,12 +16,12 @@ constexpr qsizetype Max_Problem_Lines = 1000;
 // fuzz target reads every format in its own process; tests hand over cells of their own).
 using Sheet_Source = std::function<Workbook_Result(const QString& path, Sheet_Cells& out)>;
 
-// Reads the first sheet of FileName into Records_Table (rows 2.. of the sheet become
+// Reads the first sheet of FileName into the session's records (rows 2.. of the sheet become
 // records 1..). Problems go to Errs, which then holds at most Max_Problem_Lines lines and
 // the line saying how many more there were. *Cancel is read after every cell and every
 // row; Progress may be null. Returns the number of sheet rows processed.
-qint32 Load_Spreadsheet(const QString& FileName, QStringList& Errs, const bool* Cancel, Load_Progress* Progress,
-                        const Sheet_Source& source = {});
+qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& Errs, const bool* Cancel,
+                        Load_Progress* Progress, const Sheet_Source& source = {});
 
 // "... and 491,520 more problems".
 QString More_Problems_Line(qint64 more);

@@ -1,6 +1,6 @@
 #include "output/Counts_Window.h"
 
-#include "model/Record_Description.h"
+#include "model/Session.h"
 #include "search/Result_Text.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
@@ -42,7 +42,8 @@ QString Bar_Label(const Value_Count& v, const QString& lang) {
 }
 }  // namespace
 
-Counts_Window::Counts_Window(const Search_Results& results, QWidget* parent) : QDialog(parent), results_(results) {
+Counts_Window::Counts_Window(const Session& session, const Search_Results& results, QWidget* parent)
+    : QDialog(parent), session_(session), results_(results) {
     setObjectName(QStringLiteral("Counts_Window"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
@@ -140,7 +141,8 @@ void Counts_Window::Fill_Field_List() {
     const qint32 keep = Chosen_Field();
     const QSignalBlocker block(Field_List);
     Field_List->clear();
-    for (const Countable_Field& f : Countable_Fields(Current_Language)) Field_List->addItem(f.Label, f.Field);
+    for (const Countable_Field& f : Countable_Fields(session_.Description(), session_.Language()))
+        Field_List->addItem(f.Label, f.Field);
     const int k = Field_List->findData(keep);
     Field_List->setCurrentIndex(k >= 0 ? k : 0);
 }
@@ -149,7 +151,7 @@ void Counts_Window::Show_Field(qint32 field) {
     Fill_Field_List();
     if (field > 0) {
         // A member of a group is counted with its group, listed under its first member.
-        const std::vector<qint32> members = Counted_Fields(field, Current_Language);
+        const std::vector<qint32> members = Counted_Fields(session_.Description(), field, session_.Language());
         for (int i = 0; i < Field_List->count(); ++i)
             if (std::find(members.begin(), members.end(), Field_List->itemData(i).toInt()) != members.end()) {
                 const QSignalBlocker block(Field_List);
@@ -161,8 +163,8 @@ void Counts_Window::Show_Field(qint32 field) {
 }
 
 void Counts_Window::Refresh() {
-    if (lang_ != Current_Language) {
-        lang_ = Current_Language;
+    if (lang_ != session_.Language()) {
+        lang_ = session_.Language();
         Fill_Field_List();
     }
     counts_ = Count_Values(results_, Chosen_Field(), lang_,
@@ -317,9 +319,9 @@ bool Counts_Window::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-Counts_Window* Show_Counts_Window(const Search_Results& results, QWidget* owner, qint32 field) {
+Counts_Window* Show_Counts_Window(const Session& session, const Search_Results& results, QWidget* owner, qint32 field) {
     auto* w = owner ? owner->findChild<Counts_Window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (!w) w = new Counts_Window(results, owner);
+    if (!w) w = new Counts_Window(session, results, owner);
     w->Show_Field(field);
     w->show();
     w->raise();

@@ -13,6 +13,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+class Session;
 
 class Counts_Window : public QDialog {
     Q_OBJECT
@@ -21,7 +22,7 @@ public:
     // past them share one bar.
     static constexpr int Max_Bars = 20;
 
-    Counts_Window(const Search_Results& results, QWidget* parent = nullptr);
+    Counts_Window(const Session& session, const Search_Results& results, QWidget* parent = nullptr);
     ~Counts_Window() override;
 
     QComboBox* Field_List = nullptr;
@@ -55,6 +56,7 @@ private:
     qint32 Chosen_Field() const;
     int Bars_That_Fit() const;
 
+    const Session& session_;
     const Search_Results& results_;
     Value_Counts counts_;
     QString lang_;
@@ -63,6 +65,6 @@ private:
 };
 
 // The counts window of owner (one per owner), shown on field and brought forward.
-Counts_Window* Show_Counts_Window(const Search_Results& results, QWidget* owner, qint32 field);
+Counts_Window* Show_Counts_Window(const Session& session, const Search_Results& results, QWidget* owner, qint32 field);
 // Redraws the counts window of owner, if one is shown.
 void Refresh_Counts_Window(QWidget* owner);

@@ -1,6 +1,6 @@
 #include "output/Export.h"
 
-#include "model/Record_Description.h"
+#include "model/Session.h"
 #include "output/Choose.h"
 #include "output/LVPrint.h"
 #include "search/Field_Sets.h"
@@ -31,7 +31,8 @@ constexpr int Window_Width = 419;
 constexpr int Button_Width = 81;
 }  // namespace
 
-Export::Export(Search_Results& results, QWidget* parent) : QDialog(parent), results_(results) {
+Export::Export(const Session& session, Search_Results& results, QWidget* parent)
+    : QDialog(parent), session_(session), results_(results) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     Frame3 = new QGroupBox(QStringLiteral("Destination"), this);
     ToPrint = new QPushButton(QStringLiteral("To Printer..."), Frame3);
@@ -130,7 +131,7 @@ void Export::Form_Unload() {
 }
 
 void Export::Init_Field_Sets() {
-    const Field_Sets_T f = ::Init_Field_Sets(Current_Language);
+    const Field_Sets_T f = ::Init_Field_Sets(session_.Description(), session_.Language());
     Field_Sets = f.Sets;
     Column_Field = f.Column_Field;
     Column_Export.assign(Column_Field.size(), false);
@@ -186,8 +187,8 @@ void Export::OptFields_Click(int Index) {
 
 QString Export::Column_Label(int c) const {
     const int p = c < static_cast<int>(Column_Field.size()) ? Column_Field[static_cast<size_t>(c)] : 0;
-    const Champ* f = (p > 0 && Record_Description) ? Record_Description->Get_Champs().Item(p) : nullptr;
-    return f ? f->Get_Libelle_In_Langue(Current_Language) : QString();
+    const Champ* f = p > 0 ? session_.Description().Get_Champs().Item(p) : nullptr;
+    return f ? f->Get_Libelle_In_Langue(session_.Language()) : QString();
 }
 
 void Export::Custum_Select_Click() {
@@ -307,9 +308,9 @@ std::unique_ptr<QProgressDialog> Export::Make_Print_Progress(int total) {
     return progress;
 }
 
-void Open_Export_Dialog(Search_Results& results, const QString& Criteria_Text, const QString& Order_Text,
-                        bool For_Printing, QWidget* parent) {
-    Export dialog(results, parent);
+void Open_Export_Dialog(const Session& session, Search_Results& results, const QString& Criteria_Text,
+                        const QString& Order_Text, bool For_Printing, QWidget* parent) {
+    Export dialog(session, results, parent);
     dialog.For_Printing = For_Printing;
     dialog.Criteria_Text = Criteria_Text;
     dialog.Order_Text = Order_Text;

@@ -19,11 +19,12 @@ class QLabel;
 class QProgressDialog;
 class QPushButton;
 class QRadioButton;
+class Session;
 
 class Export : public QDialog {
     Q_OBJECT
 public:
-    explicit Export(Search_Results& results, QWidget* parent = nullptr);
+    Export(const Session& session, Search_Results& results, QWidget* parent = nullptr);
     ~Export() override;
 
     bool For_Printing = false;  // set before Form_Load
@@ -83,11 +84,12 @@ private:
     void Show_Status(const QString& text);
     QString Records_Text() const;  // "400 records", "1 record"
 
+    const Session& session_;
     Search_Results& results_;
     bool unloaded_ = false;
 };
 
 // Opens the export dialog modally over parent, for a result and the sentences that
 // describe its search on a printout.
-void Open_Export_Dialog(Search_Results& results, const QString& Criteria_Text, const QString& Order_Text,
-                        bool For_Printing, QWidget* parent);
+void Open_Export_Dialog(const Session& session, Search_Results& results, const QString& Criteria_Text,
+                        const QString& Order_Text, bool For_Printing, QWidget* parent);

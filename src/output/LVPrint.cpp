@@ -2,6 +2,7 @@
 
 #include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
+#include "model/Records_Table.h"
 #include "winsupport/Message_Service.h"
 
 #include <QLocale>
@@ -35,7 +36,10 @@ QString LVPrint::Layouts() {
     return one + QLatin1Char('\t') + one + QLatin1Char('\t') + one;
 }
 
-QString LVPrint::Language_In_Use() const { return Language.isEmpty() ? Current_Language : Language; }
+QString LVPrint::Language_In_Use() const {
+    if (!Language.isEmpty()) return Language;
+    return Result ? Result->Language() : QString();
+}
 
 int LVPrint::Last_Record_Row() const {
     if (!Result) return 0;
@@ -136,13 +140,14 @@ void LVPrint::Set_Page_Geometry() {
 
 void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
     const int cols = Result ? Result->Columns() + 1 : 0;
-    const int M = Record_Description ? Record_Description->Count() : 0;
+    const Record* description = Result ? Result->Table().Description() : nullptr;
+    const int M = description ? description->Count() : 0;
     col_of_pos_.assign(static_cast<size_t>(M) + 1, 0);
     pos_of_col_.assign(static_cast<size_t>(std::max(cols, 1)), 0);
     const QString lang = Language_In_Use();
     int c = 0;
     for (int p = 1; p <= M; ++p) {
-        const QString& l = Record_Description->Get_Champs().Item(p)->Language;
+        const QString& l = description->Get_Champs().Item(p)->Language;
         if (!l.isEmpty() && l != lang) continue;
         ++c;
         if (c < cols) {

@@ -30,7 +30,7 @@ public:
     QString Selection_Criteria;  // the search window's TexteSelectionCriteria
     QString Order_By;  // and its TexteOrderBy
     int Last_Row = -1;  // last record to print, counted from 1; -1: the result's last
-    QString Language;  // "" : the current language
+    QString Language;  // "" : the language of the result
     QDate Print_Date;  // null: today
     QWidget* Parent = nullptr;  // of the dialogs and questions
     // Told when the job starts (once the set-up dialog is accepted: 0 done) and after each

@@ -420,11 +420,6 @@ Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Recor
     return p;
 }
 
-Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang) {
-    if (!Record_Description) return Prepared_Criteria();
-    return Prepare_Criteria(C, Lang, *Record_Description);
-}
-
 quint64 Text_Memo::Pack(QStringView key) {
     if (key.size() > 3) return kLong;
     quint64 p = static_cast<quint64>(key.size());
@@ -598,8 +593,6 @@ bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, in
     return running;
 }
 
-bool Record_Verdict(const Prepared_Criteria& P, int r) { return Record_Verdict(P, Records_Table, r); }
-
 qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table) {
     if (!Table.Allocated()) return 0;
     const int R = Table.Row_Upper();
@@ -613,6 +606,6 @@ qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table) {
     return S;
 }
 
-qint32 Mark_Selection(const Criteria& C, const QString& Lang) {
-    return Mark_Selection(Prepare_Criteria(C, Lang), Records_Table);
+qint32 Mark_Selection(Session& session, const Criteria& C) {
+    return Mark_Selection(Prepare_Criteria(C, session.Language(), session.Description()), session.Records());
 }

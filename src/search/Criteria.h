@@ -8,6 +8,7 @@
 #include "model/Like.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
+#include "model/Session.h"
 #include "model/Value.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ enum Oper_Code : qint32 {
 // Item data of the "[Any fields]" entry of a Field list.
 constexpr qint32 Any_Fields = -1;
 constexpr int Nb_Criterion_Rows = 3;
-// Column of Records_Table that holds the verdict of the last search.
+// Column of the records table that holds the verdict of the last search.
 constexpr int Selection_Mark = 0;
 
 // One criterion row as its controls give it.
@@ -151,14 +152,12 @@ private:
 
 // Once per search, after the code tables of the language are loaded.
 Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Record& Desc);
-// On Record_Description; no description gives criteria that select nothing.
-Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang);
 
 // Whether record r (1..R) is selected; false outside the table.
 bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r);
-bool Record_Verdict(const Prepared_Criteria& P, int r);
 
 // The marking steps of a search run: Selection_Mark (column 0) of rows 0..R emptied, then
 // True/False per record; returns the number selected.
 qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table);
-qint32 Mark_Selection(const Criteria& C, const QString& Lang = Current_Language);
+// On the session's records, in its language.
+qint32 Mark_Selection(Session& session, const Criteria& C);

@@ -25,11 +25,10 @@ bool Fits_An_Entry(const Champ& f, const QString& text) {
 }
 }  // namespace
 
-QList<Field_Entry> Field_Entries(const QString& Lang) {
+QList<Field_Entry> Field_Entries(Record& Desc, const QString& Lang) {
     QList<Field_Entry> out{{QStringLiteral("[Any fields]"), Any_Fields}};
-    if (!Record_Description) return out;
     int number = 0;
-    for (Champ& f : Record_Description->Get_Champs()) {
+    for (Champ& f : Desc.Get_Champs()) {
         ++number;
         if (!f.Language.isEmpty() && f.Language != Lang) continue;
         if (f.Libelle_de_Recherche().isEmpty()) continue;
@@ -42,17 +41,17 @@ QList<Field_Entry> Field_Entries(const QString& Lang) {
     return out;
 }
 
-Champ* Field_Of_Item(qint32 item) {
-    if (item < 1 || !Record_Description) return nullptr;
-    return Record_Description->Get_Champs().Item(static_cast<int>(item));
+Champ* Field_Of_Item(Record& Desc, qint32 item) {
+    if (item < 1) return nullptr;
+    return Desc.Get_Champs().Item(static_cast<int>(item));
 }
 
-QList<qint32> Offered_Operators(qint32 item) {
+QList<qint32> Offered_Operators(Record& Desc, qint32 item) {
     const QList<qint32> all{
         Op_Equal,    Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior, Op_Begin_With,
         Op_End_With, Op_Content,  Op_Empty};
     if (item == Any_Fields) return all;
-    const Champ* f = Field_Of_Item(item);
+    const Champ* f = Field_Of_Item(Desc, item);
     if (!f) return {};
     if (f->Field_Type == 2) return {Op_Equal};
     switch (f->Type()) {
@@ -66,23 +65,22 @@ QList<qint32> Offered_Operators(qint32 item) {
     }
 }
 
-bool Row_Is_Coded(qint32 item) {
-    const Champ* f = Field_Of_Item(item);
+bool Row_Is_Coded(Record& Desc, qint32 item) {
+    const Champ* f = Field_Of_Item(Desc, item);
     return f && f->Type() == Type_Code && f->Ref_Listes;
 }
 
-Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
+Value_Entry Value_Entry_For(Record& Desc, qint32 item, std::optional<qint32> oper) {
     Value_Entry e;
     if (item == Any_Fields) {
         qint32 longest = 0;
-        if (Record_Description)
-            for (Champ& f : Record_Description->Get_Champs()) longest = std::max(longest, f.Longueur_Czi());
+        for (Champ& f : Desc.Get_Champs()) longest = std::max(longest, f.Longueur_Czi());
         e.Width_Twips = longest * 100 + 100;
         e.Max_Length = e.Shown_Length = longest;
         if (oper && *oper != Op_Empty) e.kind = Value_Entry::Kind::Text_Box;
         return e;
     }
-    Champ* f = Field_Of_Item(item);
+    Champ* f = Field_Of_Item(Desc, item);
     if (!f || !oper || *oper == Op_Empty) return e;
     const qint32 len = f->Longueur_Czi();
     e.Width_Twips = len / std::max<qint32>(1, f->Nb_Ligne) * 100 + 100;
@@ -103,9 +101,9 @@ Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper) {
     return e;
 }
 
-QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QString& text) {
+QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
     if (text.isEmpty()) return {};
-    const Champ* f = Field_Of_Item(item);
+    const Champ* f = Field_Of_Item(Desc, item);
     if (!f) return {};
     if (f->Type() == Type_Code) {
         if (oper && *oper == Op_Equal && !Named_Entry(*f, text) && !Fits_An_Entry(*f, text))
@@ -117,33 +115,33 @@ QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QSt
     return {};
 }
 
-QString Value_As_Table_Spells(qint32 item, std::optional<qint32> oper, const QString& text) {
-    const Champ* f = Field_Of_Item(item);
-    if (!f || !oper || *oper != Op_Equal || !Value_Entry_For(item, oper).Takes_Typed_Code()) return text;
+QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
+    const Champ* f = Field_Of_Item(Desc, item);
+    if (!f || !oper || *oper != Op_Equal || !Value_Entry_For(Desc, item, oper).Takes_Typed_Code()) return text;
     const Ref* r = Named_Entry(*f, text);
     return r ? r->Cle() : text;
 }
 
-QList<Code_Choice> Code_Choices(qint32 item) {
+QList<Code_Choice> Code_Choices(Record& Desc, qint32 item) {
     QList<Code_Choice> out;
-    const Champ* f = Field_Of_Item(item);
-    if (!f || !Row_Is_Coded(item)) return out;
+    const Champ* f = Field_Of_Item(Desc, item);
+    if (!f || !Row_Is_Coded(Desc, item)) return out;
     for (const Ref& r : *f->Ref_Listes) out.append({r.Cle(), r.Valeur});
     return out;
 }
 
-QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text) {
-    if (!oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(item)) return {};
-    return To_Text(Field_Of_Item(item)->Get_Data(text, QStringLiteral("V")));
+QString Value_Description(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
+    if (!oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(Desc, item)) return {};
+    return To_Text(Field_Of_Item(Desc, item)->Get_Data(text, QStringLiteral("V")));
 }
 
-std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude, const QString& Lang,
-                                                QString& why) {
-    Champ* f = Field_Of_Item(field);
+std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, const Value& stored, bool Exclude,
+                                                const QString& Lang, QString& why) {
+    Champ* f = Field_Of_Item(Desc, field);
     std::optional<qint32> item;
     if (f && f->Shown_In(Lang)) {
         const QString label = f->Get_Libelle_de_Recherche_In_Langue(Lang);
-        for (const Field_Entry& e : Field_Entries(Lang))
+        for (const Field_Entry& e : Field_Entries(Desc, Lang))
             if (e.Item != Any_Fields && !label.isEmpty() && e.Text == label) item = e.Item;
     }
     if (!item) {
@@ -155,7 +153,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& store
     row.Field = item;
     row.Negation = Exclude;
     const QString text = To_Text(stored);
-    const QList<qint32> offered = Offered_Operators(*item);
+    const QList<qint32> offered = Offered_Operators(Desc, *item);
     if (text.isEmpty()) {
         if (!offered.contains(Op_Empty)) {
             why = QStringLiteral("An empty value cannot be searched for in this column.");
@@ -165,7 +163,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& store
         return row;
     }
     row.Oper = Op_Equal;
-    const Value_Entry entry = Value_Entry_For(*item, Op_Equal);
+    const Value_Entry entry = Value_Entry_For(Desc, *item, Op_Equal);
     if (entry.kind == Value_Entry::Kind::Label_List) {
         row.txtFields = To_Text(f->Get_Data(text, QStringLiteral("V")));
         if (!entry.List_Labels.contains(row.txtFields)) {
@@ -174,7 +172,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& store
         }
         return row;
     }
-    if (Row_Is_Coded(*item)) {
+    if (Row_Is_Coded(Desc, *item)) {
         // The code as its table writes it: a stored "fr" is shown as France, but only
         // "FR" passes the value check.
         const QString code = f->Ref_Listes ? To_Text(f->Get_Data(text, QStringLiteral("C"))) : QString();
@@ -196,7 +194,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& store
                   .arg(entry.Max_Length);
         return std::nullopt;
     }
-    const QString refused = Check_Criterion_Value(*item, Op_Equal, row.txtFields);
+    const QString refused = Check_Criterion_Value(Desc, *item, Op_Equal, row.txtFields);
     if (!refused.isEmpty()) {
         why = refused;
         return std::nullopt;

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class Champ;
+class Record;
 
 struct Field_Entry {
     QString Text;
@@ -17,13 +18,13 @@ struct Field_Entry {
 };
 // "[Any fields]", then each active field of the language under its search label;
 // fields that share a search label appear once, under the first of them.
-QList<Field_Entry> Field_Entries(const QString& Lang);
+QList<Field_Entry> Field_Entries(Record& Desc, const QString& Lang);
 
 // The field descriptor of an entry's item number; nullptr for "[Any fields]" or none.
-Champ* Field_Of_Item(qint32 item);
+Champ* Field_Of_Item(Record& Desc, qint32 item);
 
 // The operator codes offered for an entry, in list order.
-QList<qint32> Offered_Operators(qint32 item);
+QList<qint32> Offered_Operators(Record& Desc, qint32 item);
 
 // How the value of a row is entered after the operator choice.
 struct Value_Entry {
@@ -38,29 +39,29 @@ struct Value_Entry {
     // A box a code is typed into, a label shown beside it: it offers the table's codes.
     bool Takes_Typed_Code() const { return kind == Kind::Text_Box && Show_Description; }
 };
-Value_Entry Value_Entry_For(qint32 item, std::optional<qint32> oper);
+Value_Entry Value_Entry_For(Record& Desc, qint32 item, std::optional<qint32> oper);
 
 // The check made when the value box is left: "" when accepted, else the message. A coded
 // "Equal" accepts what can select a record: a code or a label, in any letter case, or a
 // pattern that fits one of them.
-QString Check_Criterion_Value(qint32 item, std::optional<qint32> oper, const QString& text);
+QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text);
 
 // What an accepted value box then holds: on a coded box, a code or a label (any letter
 // case) becomes the code as its table spells it; any other text stays as typed.
-QString Value_As_Table_Spells(qint32 item, std::optional<qint32> oper, const QString& text);
+QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text);
 
 // The entries a coded value box offers while it is typed into, in table order.
 struct Code_Choice {
     QString Code;
     QString Label;
 };
-QList<Code_Choice> Code_Choices(qint32 item);
+QList<Code_Choice> Code_Choices(Record& Desc, qint32 item);
 
 // The label shown beside a coded value box while typing; "" when none applies.
-QString Value_Description(qint32 item, std::optional<qint32> oper, const QString& text);
+QString Value_Description(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text);
 
 // True when the row's value is a code that can be picked from its table.
-bool Row_Is_Coded(qint32 item);
+bool Row_Is_Coded(Record& Desc, qint32 item);
 
 // The criterion row that selects the records holding a cell's stored value, for the
 // quick filters of the result grid: the field's entry, "Equal" to the stored code (the
@@ -68,5 +69,5 @@ bool Row_Is_Coded(qint32 item);
 // characters in brackets so that they match themselves; "Empty" for an empty cell;
 // Exclude sets the negation. nullopt, with why in words, when the field is not in the
 // field list or the value cannot be entered as a criterion.
-std::optional<Criterion_Row> Criterion_For_Cell(qint32 field, const Value& stored, bool Exclude, const QString& Lang,
-                                                QString& why);
+std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, const Value& stored, bool Exclude,
+                                                const QString& Lang, QString& why);

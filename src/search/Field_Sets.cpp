@@ -10,12 +10,13 @@ QString Field_Sets_Ranges() { return QStringLiteral("1-4,8,10-17\t1-17\t0"); }
 
 QStringList Field_Sets_Captions() { return QStringLiteral("Short\tAll\tCustom").split(QLatin1Char('\t')); }
 
-std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& lang, std::vector<int>* columnField) {
-    const int M = Record_Description ? Record_Description->Count() : 0;
+std::vector<bool> Field_Set_From_Range(const Record& Desc, const QString& rangeList, const QString& lang,
+                                       std::vector<int>* columnField) {
+    const int M = Desc.Count();
     // Bit 1: the field is a column of the language; bit 2: the range names it.
     std::vector<int> marks(static_cast<size_t>(M) + 1, 0);
     for (int p = 1; p <= M; ++p) {
-        const QString& l = Record_Description->Get_Champs().Item(p)->Language;
+        const QString& l = Desc.Get_Champs().Item(p)->Language;
         marks[p] = (l.isEmpty() || l == lang) ? 1 : 0;
     }
     const auto name = [&marks, M](qint64 p) {
@@ -43,10 +44,10 @@ std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& 
     return set;
 }
 
-Field_Sets_T Init_Field_Sets(const QString& lang) {
+Field_Sets_T Init_Field_Sets(const Record& Desc, const QString& lang) {
     Field_Sets_T f;
     const QStringList ranges = Field_Sets_Ranges().split(QLatin1Char('\t'));
     for (int s = 0; s < 3; ++s)
-        f.Sets[s] = Field_Set_From_Range(ranges.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
+        f.Sets[s] = Field_Set_From_Range(Desc, ranges.value(s), lang, s == 0 ? &f.Column_Field : nullptr);
     return f;
 }

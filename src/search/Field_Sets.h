@@ -6,6 +6,8 @@
 #include <array>
 #include <vector>
 
+class Record;
+
 // The built-in sets, tab separated, and their captions.
 QString Field_Sets_Ranges();
 QStringList Field_Sets_Captions();
@@ -20,6 +22,6 @@ struct Field_Sets_T {
 // The columns of one range list for the language: positions of fields of the other
 // language name no column and are skipped. The ranges are clipped to the fields, never
 // expanded: thousands of "1-9999" cost what one does.
-std::vector<bool> Field_Set_From_Range(const QString& rangeList, const QString& lang,
+std::vector<bool> Field_Set_From_Range(const Record& Desc, const QString& rangeList, const QString& lang,
                                        std::vector<int>* columnField = nullptr);
-Field_Sets_T Init_Field_Sets(const QString& lang);
+Field_Sets_T Init_Field_Sets(const Record& Desc, const QString& lang);

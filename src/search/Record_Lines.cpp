@@ -1,7 +1,6 @@
 #include "search/Record_Lines.h"
 
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Search_Run.h"
 
 QUrl Web_Address(const QString& text) {
@@ -14,18 +13,20 @@ QUrl Web_Address(const QString& text) {
     return url.isValid() && !url.host().isEmpty() ? url : QUrl();
 }
 
-std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang) {
+std::optional<QList<Record_Line>> Record_Lines(const Session& session, const Value& recordNumber) {
+    const QString& lang = session.Language();
+    const Records_Table_T& table = session.Records();
     if (recordNumber.isEmpty() || !Is_Numeric(recordNumber)) return std::nullopt;
     const auto r = To_Whole(recordNumber);
-    if (!r || *r < 0 || *r > Records_Table.Row_Upper()) return std::nullopt;
-    if (!Record_Description || Record_Description->Count() == 0) return std::nullopt;
+    if (!r || *r < 0 || *r > table.Row_Upper()) return std::nullopt;
+    if (session.Description().Count() == 0) return std::nullopt;
     QList<Record_Line> lines;
     int f = 0;
-    for (const Champ& ch : Record_Description->Get_Champs()) {
+    for (const Champ& ch : session.Description().Get_Champs()) {
         ++f;
         if (!ch.Shown_In(lang)) continue;
-        const Value v = f <= Records_Table.Col_Upper() ? Records_Table.Cell(*r, f) : Value();
-        const QString text = Cell_Text(ch, v);
+        const Value v = f <= table.Col_Upper() ? table.Cell(*r, f) : Value();
+        const QString text = Cell_Text(ch, v, session.Show_Code_Labels);
         // The two fields that link a recommendation to its form and its material.
         const bool link_field = ch.Nom == QLatin1String("ToolKit") || ch.Nom == QLatin1String("MATOS");
         lines.append(

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <optional>
 
+class Session;
+
 struct Record_Line {
     QString Label;  // the field's label followed by ": "
     QString Value;
@@ -17,5 +19,5 @@ struct Record_Line {
 // The web address a text is, whole: "http://", "https://" or "www." and no blank.
 QUrl Web_Address(const QString& text);
 
-// nullopt when the number is not numeric, names no record or there is no field.
-std::optional<QList<Record_Line>> Record_Lines(const Value& recordNumber, const QString& lang);
+// In the session's language. nullopt when the number is not numeric, names no record or there is no field.
+std::optional<QList<Record_Line>> Record_Lines(const Session& session, const Value& recordNumber);

@@ -1,8 +1,7 @@
 #include "search/Result_Model.h"
 
 #include "model/Cp1252.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "model/Value.h"
 
 #include <QHash>
@@ -15,24 +14,24 @@
 
 // --- the record store ----------------------------------------------------------------
 
-bool Result_Model::In_Store(qint32 record, qint32 field) {
-    return record >= 1 && record <= Records_Table.Row_Upper() && field >= 1 && field <= Records_Table.Col_Upper();
+bool Result_Model::In_Store(qint32 record, qint32 field) const {
+    return record >= 1 && record <= records_->Row_Upper() && field >= 1 && field <= records_->Col_Upper();
 }
 
-QString Result_Model::Stored_Text(qint32 record, qint32 field) {
-    return In_Store(record, field) ? Records_Table.Cell_Text(record, field) : QString();
+QString Result_Model::Stored_Text(qint32 record, qint32 field) const {
+    return In_Store(record, field) ? records_->Cell_Text(record, field) : QString();
 }
 
-bool Result_Model::Stored_Number(qint32 record, qint32 field, double& number) {
+bool Result_Model::Stored_Number(qint32 record, qint32 field, double& number) const {
     if (!In_Store(record, field)) return false;
     // Whole numbers of up to 15 digits read back exactly from their text, so they need
     // no parsing; others compare as their shown text reads, which rounds to 15 digits.
-    switch (Records_Table.Type(record, field)) {
+    switch (records_->Type(record, field)) {
     case VType::Integer:
     case VType::Long:
-    case VType::Byte: number = Records_Table.Number(record, field); return true;
+    case VType::Byte: number = records_->Number(record, field); return true;
     case VType::Double: {
-        const double d = Records_Table.Number(record, field);
+        const double d = records_->Number(record, field);
         if (d != std::trunc(d) || std::fabs(d) >= 1e15) return false;
         number = d;
         return true;
@@ -41,22 +40,30 @@ bool Result_Model::Stored_Number(qint32 record, qint32 field, double& number) {
     }
 }
 
-qint64 Result_Model::Stored_Text_Id(qint32 record, qint32 field) {
-    if (!In_Store(record, field) || !Records_Table.Is_Text(record, field)) return -1;
-    return Records_Table.Text_Id(record, field);
+qint64 Result_Model::Stored_Text_Id(qint32 record, qint32 field) const {
+    if (!In_Store(record, field) || !records_->Is_Text(record, field)) return -1;
+    return records_->Text_Id(record, field);
 }
 
 // --- loading -------------------------------------------------------------------------
 
-Result_Model::Result_Model(QObject* parent) : QAbstractTableModel(parent) {}
+namespace {
+const Records_Table_T No_Records;
+}  // namespace
 
-void Result_Model::Load(std::vector<qint32> records, const QString& lang) {
+Result_Model::Result_Model(QObject* parent) : QAbstractTableModel(parent), records_(&No_Records) {}
+
+void Result_Model::Load(const Session& session, std::vector<qint32> records) {
+    const QString& lang = session.Language();
     beginResetModel();
+    records_ = &session.Records();
+    show_labels_ = session.Show_Code_Labels;
+    lang_ = lang;
     ids_ = std::move(records);
     row_of_record_.clear();
     cols_.clear();
-    Record* desc = Record_Description.get();
-    const int N = desc ? desc->Count() : 0;
+    const Record* desc = &session.Description();
+    const int N = desc->Count();
     for (int f = 1; f <= N; ++f) {
         const Champ* ch = desc->Get_Champs().Item(f);
         if (!ch || !ch->Shown_In(lang)) continue;
@@ -64,7 +71,7 @@ void Result_Model::Load(std::vector<qint32> records, const QString& lang) {
         c.Field = f;
         c.Heading = ch->Get_Libelle_In_Langue(lang);
         c.Text_Kind = Is_Text_Type(ch->Type());
-        c.Coded = ch->Ref_Listes && Show_Code_Labels;
+        c.Coded = ch->Ref_Listes && session.Show_Code_Labels;
         if (c.Coded) {
             // Each distinct code of the column is looked up once, found by its number in
             // the store; other cells (a number, an empty cell) by their text.
@@ -77,11 +84,11 @@ void Result_Model::Load(std::vector<qint32> records, const QString& lang) {
                 }
                 return *it;
             };
-            const bool stored = f <= Records_Table.Col_Upper();
-            std::vector<qint64> index_of_code(stored ? static_cast<size_t>(Records_Table.Code_Count(f)) : 0, -1);
+            const bool stored = f <= records_->Col_Upper();
+            std::vector<qint64> index_of_code(stored ? static_cast<size_t>(records_->Code_Count(f)) : 0, -1);
             c.Label_Of_Row.resize(ids_.size());
             for (size_t r = 0; r < ids_.size(); ++r) {
-                const int code = In_Store(ids_[r], f) ? Records_Table.Code(ids_[r], f) : -1;
+                const int code = In_Store(ids_[r], f) ? records_->Code(ids_[r], f) : -1;
                 if (code < 0) {
                     c.Label_Of_Row[r] = label_index(Stored_Text(ids_[r], f));
                     continue;
@@ -151,7 +158,7 @@ bool Result_Model::Fits_Cp1252(int col) const {
     for (const qint32 record : ids_) {
         const qint64 id = Stored_Text_Id(record, c.Field);
         if (id < 0) continue;
-        const Text_View text = Records_Table.Texts().View(static_cast<std::uint32_t>(id));
+        const Text_View text = records_->Texts().View(static_cast<std::uint32_t>(id));
         if (!text.Narrow() && !fits(text.To_String())) return false;
     }
     return true;
@@ -165,8 +172,7 @@ bool Result_Model::Same_As_Above(int row, int col) const {
                c.Labels[c.Label_Of_Row[static_cast<size_t>(row)]] ==
                    c.Labels[c.Label_Of_Row[static_cast<size_t>(row) - 1]];
     const qint32 a = ids_[static_cast<size_t>(row)], b = ids_[static_cast<size_t>(row) - 1];
-    if (Stored_Text_Id(a, c.Field) >= 0 && Stored_Text_Id(b, c.Field) >= 0)
-        return Records_Table.Same_Text(a, b, c.Field);
+    if (Stored_Text_Id(a, c.Field) >= 0 && Stored_Text_Id(b, c.Field) >= 0) return records_->Same_Text(a, b, c.Field);
     return Text(row, col) == Text(row - 1, col);
 }
 
@@ -449,7 +455,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
         for (size_t r = 0; r < n; ++r) {
             const qint64 id = Stored_Text_Id(ids_[r], c.Field);
             if (id >= 0) {
-                if (first_row.empty()) first_row.assign(Records_Table.Texts().Count(), -1);
+                if (first_row.empty()) first_row.assign(records_->Texts().Count(), -1);
                 int& f = first_row[static_cast<size_t>(id)];
                 if (f >= 0) {
                     const auto from = static_cast<size_t>(f);
@@ -461,7 +467,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
                 }
                 f = static_cast<int>(r);
                 // As Sort_Value_Of makes it, from the text where it lies.
-                const Text_View text = Records_Table.Texts().View(static_cast<std::uint32_t>(id));
+                const Text_View text = records_->Texts().View(static_cast<std::uint32_t>(id));
                 v.texts[r] = text;
                 v.keys[r] = Text_Order_Key_Of(text);
                 v.numbers[r] = 0;

@@ -16,6 +16,9 @@
 #include <array>
 #include <vector>
 
+class Records_Table_T;
+class Session;
+
 // How a column is ordered:
 //  Text: by Text_Order of the shown texts (labels for coded fields);
 //  Number: by number, or by date value for a text that reads as a date or a time of day;
@@ -48,9 +51,15 @@ public:
 
     explicit Result_Model(QObject* parent = nullptr);
 
-    // A new result: the fields of lang as columns and these records, in this order.
-    // Arrows go.
-    void Load(std::vector<qint32> records, const QString& lang);
+    // A new result: the fields of the session's language as columns and these records
+    // of its table, in this order. Arrows go.
+    void Load(const Session& session, std::vector<qint32> records);
+    // The table the records are of (an empty one before the first Load).
+    const Records_Table_T& Table() const { return *records_; }
+    // Coded fields show the labels of their codes (the session's choice at Load).
+    bool Shows_Code_Labels() const { return show_labels_; }
+    // The language of the columns.
+    const QString& Language() const { return lang_; }
 
     int Records() const { return static_cast<int>(ids_.size()); }
     const std::vector<qint32>& Record_Ids() const { return ids_; }
@@ -118,15 +127,18 @@ private:
     };
 
     // The only reads of the record store.
-    static QString Stored_Text(qint32 record, qint32 field);
-    static bool Stored_Number(qint32 record, qint32 field, double& number);
+    QString Stored_Text(qint32 record, qint32 field) const;
+    bool Stored_Number(qint32 record, qint32 field, double& number) const;
     // The pool number of a text cell's text, -1 for any other cell.
-    static qint64 Stored_Text_Id(qint32 record, qint32 field);
-    static bool In_Store(qint32 record, qint32 field);
+    qint64 Stored_Text_Id(qint32 record, qint32 field) const;
+    bool In_Store(qint32 record, qint32 field) const;
 
     void Apply_Order(const std::vector<int>& from);
     void Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const;
 
+    const Records_Table_T* records_;
+    bool show_labels_ = true;
+    QString lang_;
     std::vector<qint32> ids_;
     std::vector<Column> cols_;
     mutable std::vector<int> row_of_record_;  // built on first Row_Of after a change

@@ -17,17 +17,18 @@ struct Search_Results {
     QString Nb_Records_Caption;  // "1 Record found", "N Records found", "No match"
     bool Output_Enabled = false;  // "Export..." and "Print..."
 
-    Search_Results();
+    explicit Search_Results(const Session& session);
     int Result_Rows() const { return Model.Records(); }
 };
 
-// The text a result cell shows for a stored value of a field.
-QString Cell_Text(const Champ& field, const Value& stored);
+// The text a result cell shows for a stored value of a field: its label, for a coded
+// field when labels are shown.
+QString Cell_Text(const Champ& field, const Value& stored, bool show_labels);
 
-// The ids of the records the criteria select, in record order (marking each record's
+// The ids of the session's records the criteria select, in record order (marking each record's
 // Selection_Mark on the way).
-std::vector<qint32> Find_Records(const Criteria& c, const QString& lang);
+std::vector<qint32> Find_Records(Session& session, const Criteria& c);
 
-// Runs the search on Records_Table with the criteria and the language; returns the
-// number of records found.
-qint32 Run_Search(Search_Results& s, const Criteria& c, const QString& lang);
+// Runs the search on the session's records with the criteria, in its language; returns
+// the number of records found.
+qint32 Run_Search(Session& session, Search_Results& s, const Criteria& c);

@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 
-Sort_Keys_T Sort_Keys{};
-
 namespace {
 
 void Do_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) {
@@ -22,7 +20,7 @@ void Do_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) 
     qint32& code = st.Sort_State[static_cast<size_t>(f)];
     if (Col_Cur) {
         st.Sort_Field = static_cast<qint32>(f);
-        Record* d = Record_Description.get();
+        const Record* d = result.Table().Description();
         const Champ* ch = d ? d->Get_Champs().Item(st.Sort_Field) : nullptr;
         code = Next_Sort_Code(ch ? ch->Type() : Type_None, code);
         for (size_t i = 0; i < st.Sort_State.size(); ++i)

@@ -3,6 +3,7 @@
 // order of the sort dialog. The search window, its sort dialog and the command-line tool
 // all sort through these routines; the rows move in Result_Model. Column numbers here
 // count from 1, as the sort dialog lists them (column c is model column c - 1).
+#include "model/Session.h"
 #include "model/Value.h"
 #include "search/Result_Model.h"
 
@@ -36,10 +37,7 @@ void DoSort(Result_Model& result, Single_Field_Sort& state, const Value& Col_Cur
 // Re-applies the current single-field order (after a search): arrows, then the sort.
 void DoSort(Result_Model& result, Single_Field_Sort& state);
 
-// Multi-key mode: four column numbers, key 1 first, negative for descending, 0 for no
-// key (and no key after a 0). Application-wide.
-using Sort_Keys_T = std::array<qint32, 4>;
-extern Sort_Keys_T Sort_Keys;
+// Multi-key mode: the keys (Sort_Keys_T) are the session's.
 
 // The mode box was toggled: arrows and single-field codes go, the keys too. Switched on
 // (Multi_On), a single-field order in effect becomes key 1, so that the sort dialog shows

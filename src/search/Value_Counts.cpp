@@ -9,9 +9,9 @@
 #include <QHash>
 #include <algorithm>
 
-std::vector<qint32> Counted_Fields(qint32 field, const QString& lang) {
-    if (!Record_Description || field < 1 || field > Record_Description->Count()) return {};
-    const Field_Groups_T groups = Build_Field_Groups(*Record_Description, lang);
+std::vector<qint32> Counted_Fields(Record& Desc, qint32 field, const QString& lang) {
+    if (field < 1 || field > Desc.Count()) return {};
+    const Field_Groups_T groups = Build_Field_Groups(Desc, lang);
     const std::vector<qint32>& members = groups.Members(field);
     if (members.size() > 1) return members;
     return {field};
@@ -23,13 +23,12 @@ QString Counted_Label(const Champ& field, size_t members, const QString& lang) {
 }
 }  // namespace
 
-std::vector<Countable_Field> Countable_Fields(const QString& lang) {
+std::vector<Countable_Field> Countable_Fields(Record& Desc, const QString& lang) {
     std::vector<Countable_Field> out;
-    if (!Record_Description) return out;
-    const Field_Groups_T groups = Build_Field_Groups(*Record_Description, lang);
-    std::vector<bool> listed(static_cast<size_t>(Record_Description->Count()) + 1, false);
-    for (int f = 1; f <= Record_Description->Count(); ++f) {
-        const Champ& ch = *Record_Description->Get_Champs().Item(f);
+    const Field_Groups_T groups = Build_Field_Groups(Desc, lang);
+    std::vector<bool> listed(static_cast<size_t>(Desc.Count()) + 1, false);
+    for (int f = 1; f <= Desc.Count(); ++f) {
+        const Champ& ch = *Desc.Get_Champs().Item(f);
         if (!ch.Shown_In(lang) || listed[static_cast<size_t>(f)]) continue;
         const std::vector<qint32>& members = groups.Members(f);
         for (qint32 m : members) listed[static_cast<size_t>(m)] = true;
@@ -39,10 +38,11 @@ std::vector<Countable_Field> Countable_Fields(const QString& lang) {
 }
 
 qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString& lang) {
-    if (!Record_Description) return field;
-    const Champs& champs = Record_Description->Get_Champs();
+    Record* desc = s.Model.Table().Description();
+    if (!desc) return field;
+    const Champs& champs = desc->Get_Champs();
     const auto worth_a_chart = [&](qint32 f) {
-        if (f < 1 || f > Record_Description->Count() || !champs.Item(f)->Shown_In(lang)) return false;
+        if (f < 1 || f > desc->Count() || !champs.Item(f)->Shown_In(lang)) return false;
         const qint32 type = champs.Item(f)->Type();
         if (type == Type_Long_Text) return false;
         if (type != Type_Text) return true;
@@ -53,7 +53,7 @@ qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString
         return true;
     };
     if (worth_a_chart(field)) return field;
-    for (const Countable_Field& c : Countable_Fields(lang))
+    for (const Countable_Field& c : Countable_Fields(*desc, lang))
         if (champs.Item(c.Field)->Type() == Type_Code) return c.Field;
     return field;
 }
@@ -61,20 +61,22 @@ qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString
 Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang, Count_Order order) {
     Value_Counts out;
     out.Field = field;
-    out.Members = Counted_Fields(field, lang);
+    const Records_Table_T& table = s.Model.Table();
+    if (!table.Description()) return out;
+    out.Members = Counted_Fields(*table.Description(), field, lang);
     if (out.Members.empty()) return out;
-    const Champs& champs = Record_Description->Get_Champs();
+    const Champs& champs = table.Description()->Get_Champs();
     const Champ& first = *champs.Item(field);
     out.Field_Label = Counted_Label(first, out.Members.size(), lang);
     std::vector<const Champ*> member_champs;
     for (qint32 m : out.Members)
-        if (m <= Records_Table.Col_Upper()) member_champs.push_back(champs.Item(m));
+        if (m <= table.Col_Upper()) member_champs.push_back(champs.Item(m));
 
     // Slot per distinct stored text, in order of first sight.
     QHash<QString, int> slot_of;
     std::vector<Value_Count> found;
     qint32 empty = 0;
-    const int R = Records_Table.Row_Upper();
+    const int R = table.Row_Upper();
     std::vector<int> seen;  // the values of the record at hand, by slot
     // The slot of a code, by its number in each member's column, and of a text, by its
     // number in the pool: each is looked up by its text once.
@@ -86,23 +88,23 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
         seen.clear();
         for (size_t k = 0; k < member_champs.size(); ++k) {
             const qint32 col = out.Members[k];
-            if (Records_Table.Is_Empty(r, col)) continue;
+            if (table.Is_Empty(r, col)) continue;
             int* known = nullptr;
-            if (const int code = Records_Table.Code(r, col); code >= 0) {
+            if (const int code = table.Code(r, col); code >= 0) {
                 std::vector<int>& by_code = slot_of_code[k];
                 if (by_code.size() <= static_cast<size_t>(code))
-                    by_code.resize(static_cast<size_t>(Records_Table.Code_Count(col)), -1);
+                    by_code.resize(static_cast<size_t>(table.Code_Count(col)), -1);
                 known = &by_code[static_cast<size_t>(code)];
-            } else if (Records_Table.Is_Text(r, col) && !member_champs[k]->Ref_Listes) {
-                const std::uint32_t id = Records_Table.Text_Id(r, col);
-                if (slot_of_text.size() <= id) slot_of_text.resize(Records_Table.Texts().Count(), -1);
+            } else if (table.Is_Text(r, col) && !member_champs[k]->Ref_Listes) {
+                const std::uint32_t id = table.Text_Id(r, col);
+                if (slot_of_text.size() <= id) slot_of_text.resize(table.Texts().Count(), -1);
                 known = &slot_of_text[id];
             }
             int slot;
             if (known && *known >= 0) {
                 slot = *known;
             } else {
-                const Value v = Records_Table.Cell(r, col);
+                const Value v = table.Cell(r, col);
                 QString text = To_Text(v);
                 if (text.isEmpty()) continue;
                 // Codes are looked up and searched for whatever their letter case: "fr" is
@@ -112,7 +114,7 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
                 if (it == slot_of.constEnd()) {
                     slot = static_cast<int>(found.size());
                     slot_of.insert(text, slot);
-                    found.push_back({text, Cell_Text(*member_champs[k], v), 0, 0});
+                    found.push_back({text, Cell_Text(*member_champs[k], v, s.Model.Shows_Code_Labels()), 0, 0});
                 } else {
                     slot = *it;
                 }

@@ -27,7 +27,7 @@ struct Value_Counts {
 };
 
 // The fields counted for field: its group in the language, or itself alone.
-std::vector<qint32> Counted_Fields(qint32 field, const QString& lang);
+std::vector<qint32> Counted_Fields(Record& Desc, qint32 field, const QString& lang);
 
 // The fields a person can count in the language, in column order: each shown field,
 // a group once (under its first member), with the label its counts carry.
@@ -35,7 +35,7 @@ struct Countable_Field {
     qint32 Field = 0;
     QString Label;
 };
-std::vector<Countable_Field> Countable_Fields(const QString& lang);
+std::vector<Countable_Field> Countable_Fields(Record& Desc, const QString& lang);
 
 // The field "Counts..." opens on for the field of the grid's current column: that field
 // when its chart tells something (a coded field, a number, a text whose values in the

@@ -1,8 +1,8 @@
 #include "shell/Start_Up.h"
 
+#include "model/App_Paths.h"
 #include "model/Code_Tables.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "output/Counts_Window.h"
 #include "output/Export.h"
 #include "search/Result_Text.h"
@@ -13,37 +13,36 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
-void Init_Data_Model() {
-    Build_Record_Description();
-    Load_Code_Tables();
-}
+void Init_Data_Model(Session& session) { session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
 
 void Connect_Search_Window(Search* window) {
     QObject::connect(window, &Search::Export_Asked, window, [window](bool For_Printing) {
-        Open_Export_Dialog(window->Results, window->Criteria_Sentence(), TexteOrderBy(window->Results, Sort_Keys),
-                           For_Printing, window);
+        Open_Export_Dialog(window->Session_In_Use, window->Results, window->Criteria_Sentence(),
+                           TexteOrderBy(window->Results, window->Session_In_Use.Sort_Keys), For_Printing, window);
     });
-    QObject::connect(window, &Search::Record_Asked, window,
-                     [window](int record) { Show_Record_Window(record, window, window->Data); });
-    QObject::connect(window, &Search::Counts_Asked, window,
-                     [window](qint32 field) { Show_Counts_Window(window->Results, window, field); });
+    QObject::connect(window, &Search::Record_Asked, window, [window](int record) {
+        Show_Record_Window(window->Session_In_Use, record, window, window->Data);
+    });
+    QObject::connect(window, &Search::Counts_Asked, window, [window](qint32 field) {
+        Show_Counts_Window(window->Session_In_Use, window->Results, window, field);
+    });
     QObject::connect(window, &Search::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
 }
 
-bool Open_Search_Window() {
+bool Open_Search_Window(Session& session) {
     // Lives until the user closes it; closing the last window ends the program.
-    auto* window = new Search();
+    auto* window = new Search(session);
     Connect_Search_Window(window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return true;
 }
 
-Start_Result Main(void (*initDataModel)()) {
+Start_Result Main(Session& session) {
     Set_App_Title(QStringLiteral("Sifa_Soft"));
     Keep_Windows_On_Screen();
-    if (initDataModel) initDataModel();
-    if (!Record_Description || Record_Description->Count() == 0) {
+    Init_Data_Model(session);
+    if (session.Description().Count() == 0) {
         Message_Box(QStringLiteral("No record description !!!!\r\nExit..."), Msg_Buttons::OK);
         return Start_Result::Ended;
     }
@@ -54,10 +53,10 @@ Start_Result Main(void (*initDataModel)()) {
     }
     bool cancelled = false;
     {
-        Welcome welcome;
+        Welcome welcome(session);
         welcome.exec();
         cancelled = welcome.Cancel_Load;
     }
-    if (cancelled || Records_Table.Record_Count() < 1) return Start_Result::Ended;
-    return Open_Search_Window() ? Start_Result::Search_Window_Open : Start_Result::Ended;
+    if (cancelled || session.Records().Record_Count() < 1) return Start_Result::Ended;
+    return Open_Search_Window(session) ? Start_Result::Search_Window_Open : Start_Result::Ended;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The start-up sequence of the program.
 
-void Init_Data_Model();
+class Session;
+
+// The code tables of the program's folder, both languages, into the session.
+void Init_Data_Model(Session& session);
 
 enum class Start_Result {
     Ended,  // the program ends now
@@ -12,8 +15,9 @@ class Search;
 // Lets a search window open the export dialog, the record window and the counts window.
 void Connect_Search_Window(Search* window);
 
-// Shows the search window on the loaded records (not modally); false when it cannot.
-bool Open_Search_Window();
+// Shows the search window on the session's records (not modally); false when it cannot.
+// The session outlives the window.
+bool Open_Search_Window(Session& session);
 
-// initDataModel: the model builder; tests hand in their own to reach the failure paths.
-Start_Result Main(void (*initDataModel)() = Init_Data_Model);
+// The whole start on the session, which the caller keeps while the program runs.
+Start_Result Main(Session& session);

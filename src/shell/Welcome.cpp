@@ -2,7 +2,7 @@
 
 #include "model/App_Paths.h"
 #include "model/Data_Cache.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "model/Value.h"
 #include "shell/DisplayError.h"
 #include "shell/Sifa_Picture.h"
@@ -90,7 +90,7 @@ constexpr int Grow_Total = 40;
 
 }  // namespace
 
-Welcome::Welcome(QWidget* parent) : QDialog(parent) {
+Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     setObjectName(QStringLiteral("Welcome"));
     setWindowTitle(App_Title() + QStringLiteral(" Welcome"));
     setWindowIcon(QIcon(Sifa_Picture(64)));
@@ -302,7 +302,7 @@ void Welcome::Timer1_Timer() {
     Timer1->stop();
     loading_ = true;
     Load_Status->clear();
-    const Load_Outcome outcome = Load_Records(Files, *this);
+    const Load_Outcome outcome = Load_Records(session_, Files, *this);
     loading_ = false;
     Show_Load_Status(outcome);
     if (closePending_) {
@@ -312,7 +312,7 @@ void Welcome::Timer1_Timer() {
 }
 
 void Welcome::Show_Load_Status(Load_Outcome outcome) {
-    const int records = Records_Table.Record_Count();
+    const int records = session_.Records().Record_Count();
     QString text;
     if (Data_Loaded && records > 0)
         text = outcome == Load_Outcome::From_Cache ? QStringLiteral("%1 records loaded from the cache %2")
@@ -339,7 +339,7 @@ void Welcome::Load_Again_Click() {
 
 void Welcome::Cache_Loaded() { Data_Loaded = true; }
 
-qint32 Welcome::Load_Cache(const Load_Files& files) {
+qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
     // A large cache takes a second or more to read: it is read on a thread of its own
     // while this window goes on painting and hears Cancel. Nothing reads the records
     // until the thread is done.
@@ -350,7 +350,7 @@ qint32 Welcome::Load_Cache(const Load_Files& files) {
     qint32 rows = -1;
     QEventLoop wait;
     std::thread reader([&] {
-        rows = Load_Data_Cache(files.Source, files.Refs, files.Cache);
+        rows = Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache);
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec();
@@ -359,7 +359,7 @@ qint32 Welcome::Load_Cache(const Load_Files& files) {
     Command1->setEnabled(true);
     if (Cancel_Load) {
         // Read, but not wanted: the window offers to load again.
-        Records_Table.Clear();
+        session.Records().Clear();
         Set_Command_Caption(QStringLiteral("Continue"));
         return -1;
     }
@@ -390,7 +390,7 @@ bool Welcome::Do_Loading_Excel(const QString& path) {
     const QString remembered = Command1->text();
     Set_Command_Caption(QStringLiteral("Cancel"));
     Cancel_Load = false;
-    Import_Result r = Import_Workbook(path, &Cancel_Load, this);
+    Import_Result r = Import_Workbook(session_, path, &Cancel_Load, this);
     Command1->setEnabled(true);
     if (r.Cancelled) {
         Set_Command_Caption(QStringLiteral("Continue"));

@@ -13,11 +13,13 @@ class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QTimer;
+class Session;
 
 class Welcome : public QDialog, public Load_Progress, private Load_Records_Host {
     Q_OBJECT
 public:
-    explicit Welcome(QWidget* parent = nullptr);
+    // Loads the records into the session.
+    explicit Welcome(Session& session, QWidget* parent = nullptr);
 
     // Read by start-up once the window has closed.
     bool Cancel_Load = false;
@@ -71,9 +73,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    Session& session_;
     // Load_Records_Host
     void Cache_Loaded() override;
-    qint32 Load_Cache(const Load_Files& files) override;
+    qint32 Load_Cache(Session& session, const Load_Files& files) override;
     bool Loading_Cancelled() const override { return Cancel_Load; }
     void Before_Import() override;
     bool Import(const QString& source) override;

@@ -1,4 +1,5 @@
 #include "model/File_Access.h"
+#include "model/Session.h"
 #include "shell/Start_Up.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char** argv) {
     Keep_Standard_Descriptors_Taken();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(true);
-    if (Main() == Start_Result::Ended) return 0;
+    // Everything the windows work on; it outlives them.
+    Session session;
+    if (Main(session) == Start_Result::Ended) return 0;
     return app.exec();
 }

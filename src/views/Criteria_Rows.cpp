@@ -2,7 +2,7 @@
 // entered, and the value boxes with their check and the code picker.
 #include "views/Criteria_Rows.h"
 
-#include "model/Record_Description.h"
+#include "model/Session.h"
 #include "search/Criteria_Form.h"
 #include "views/Select_Ref.h"
 #include "winsupport/Message_Service.h"
@@ -40,7 +40,7 @@ void Criteria_Rows::Init_Field_Fields() {
     std::array<std::optional<qint32>, Nb_Rows> remembered;
     for (int i = 0; i < Nb_Rows; ++i) remembered[static_cast<size_t>(i)] = Field_Item(i);
 
-    const QList<Field_Entry> entries = Field_Entries(Current_Language);
+    const QList<Field_Entry> entries = Field_Entries(Session_In_Use.Description(), Session_In_Use.Language());
     filling_fields_ = true;
     for (int i = 0; i < Nb_Rows; ++i) {
         const QSignalBlocker block(Field[i]);
@@ -78,8 +78,8 @@ void Criteria_Rows::Field_Click(int Index) {
     {
         const QSignalBlocker block(Oper[Index]);
         Oper[Index]->clear();
-        for (qint32 code : Offered_Operators(*item)) {
-            Oper[Index]->addItem(Operator_Lib(code, Current_Language), code);
+        for (qint32 code : Offered_Operators(Session_In_Use.Description(), *item)) {
+            Oper[Index]->addItem(Operator_Lib(code, Session_In_Use.Language()), code);
             if (code == remembered) keep = Oper[Index]->count() - 1;
         }
         Oper[Index]->setCurrentIndex(-1);
@@ -100,7 +100,7 @@ void Criteria_Rows::Oper_Click(int Index) {
     const std::optional<qint32> oper = Oper_Code(Index);
     QLineEdit* box = txtFields[Index];
     if (!item) return;
-    const Value_Entry e = Value_Entry_For(*item, oper);
+    const Value_Entry e = Value_Entry_For(Session_In_Use.Description(), *item, oper);
     if (e.kind != Value_Entry::Kind::Hidden || *item == Any_Fields) {
         // The rule counts a hundred twips for a character of the font it was made for.
         value_width_[static_cast<size_t>(Index)] = e.Width_Twips / 100.0;
@@ -119,7 +119,7 @@ void Criteria_Rows::Oper_Click(int Index) {
         ListFields[Index]->hide();
         lblDescription[Index]->setVisible(e.Show_Description);
         if (e.Show_Description) {
-            const Champ* f = Field_Of_Item(*item);
+            const Champ* f = Field_Of_Item(Session_In_Use.Description(), *item);
             lblDescription[Index]->setText(f ? To_Text(f->Get_Data(box->text(), QStringLiteral("V"))) : QString());
         }
         break;
@@ -162,7 +162,7 @@ void Criteria_Rows::Set_Code_Completer(int Index, qint32 item, const Value_Entry
     }
     auto* model = static_cast<QStandardItemModel*>(completer->model());
     model->clear();
-    for (const Code_Choice& c : Code_Choices(item)) {
+    for (const Code_Choice& c : Code_Choices(Session_In_Use.Description(), item)) {
         auto* entry = new QStandardItem(c.Code + QStringLiteral("  ") + c.Label);
         entry->setData(c.Code, Qt::UserRole);
         model->appendRow(entry);
@@ -195,18 +195,23 @@ void Criteria_Rows::Fit_List(Drop_Down_List* list) const { Fit_Drop_Down_List(li
 void Criteria_Rows::txtFields_Change(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     const std::optional<qint32> oper = Oper_Code(Index);
-    if (!item || !oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(*item)) return;
-    lblDescription[Index]->setText(Value_Description(*item, oper, txtFields[Index]->text()));
+    if (!item || !oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior ||
+        !Row_Is_Coded(Session_In_Use.Description(), *item))
+        return;
+    lblDescription[Index]->setText(
+        Value_Description(Session_In_Use.Description(), *item, oper, txtFields[Index]->text()));
 }
 
 void Criteria_Rows::txtFields_Validate(int Index, bool& Cancel) {
     Cancel = false;
     const QString text = txtFields[Index]->text();
     const std::optional<qint32> item = Field_Item(Index);
-    const QString message = item ? Check_Criterion_Value(*item, Oper_Code(Index), text) : QString();
+    const QString message =
+        item ? Check_Criterion_Value(Session_In_Use.Description(), *item, Oper_Code(Index), text) : QString();
     if (message.isEmpty()) {
         // "de" or "germany" is written back as the code its table spells: "DE".
-        const QString spelled = item ? Value_As_Table_Spells(*item, Oper_Code(Index), text) : text;
+        const QString spelled =
+            item ? Value_As_Table_Spells(Session_In_Use.Description(), *item, Oper_Code(Index), text) : text;
         if (spelled != text) txtFields[Index]->setText(spelled);
         accepted_[static_cast<size_t>(Index)] = spelled;
         return;
@@ -275,9 +280,9 @@ void Criteria_Rows::Find_Ref_Click(int row) {
     if (row < 0 || row >= Nb_Rows) return;
     QLineEdit* box = txtFields[row];
     const std::optional<qint32> item = Field_Item(row);
-    Champ* f = item ? Field_Of_Item(*item) : nullptr;
+    Champ* f = item ? Field_Of_Item(Session_In_Use.Description(), *item) : nullptr;
     if (!f) return;
-    Select_Ref picker(this);
+    Select_Ref picker(Session_In_Use, this);
     picker.Cur_Control = box;
     picker.Cur_Champ = f;
     picker.Form_Load();
@@ -301,8 +306,8 @@ constexpr double Field_Width = 42, Oper_Width = 17.5, Value_Width = 12.5, List_E
 constexpr double Description_Column = 13.3, Find_Ref_Size = 2.8, Gap = 0.7, Tight = 0.5, Active_Column = 5.3;
 }  // namespace
 
-Criteria_Rows::Criteria_Rows(const std::function<int(double)>& chars, int row_height, QWidget* parent)
-    : QWidget(parent), chars_(chars) {
+Criteria_Rows::Criteria_Rows(Session& session, const std::function<int(double)>& chars, int row_height, QWidget* parent)
+    : QWidget(parent), Session_In_Use(session), chars_(chars) {
     setObjectName(QStringLiteral("Criteria_Rows"));
     Lbl_Actif = Named(new QLabel(QStringLiteral("Active"), this), QStringLiteral("Lbl_Actif"));
     Lbl_Field = Named(new QLabel(QStringLiteral("Field"), this), QStringLiteral("Lbl_Field"));

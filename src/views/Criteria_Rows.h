@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpacerItem;
+class Session;
 struct Value_Entry;
 
 class Criteria_Rows : public QWidget {
@@ -30,7 +31,9 @@ public:
 
     // chars(n): the width of n average characters of the window's font, in pixels;
     // row_height: the height of a row, in pixels.
-    Criteria_Rows(const std::function<int(double)>& chars, int row_height, QWidget* parent);
+    Criteria_Rows(Session& session, const std::function<int(double)>& chars, int row_height, QWidget* parent);
+
+    Session& Session_In_Use;  // its description and language
 
     std::array<QCheckBox*, Nb_Rows> Critere_Actif{};
     std::array<Drop_Down_List*, Nb_Rows> Field{};

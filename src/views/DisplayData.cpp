@@ -1,6 +1,6 @@
 #include "views/DisplayData.h"
 
-#include "model/Record_Description.h"
+#include "model/Session.h"
 #include "search/Record_Lines.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
@@ -98,7 +98,7 @@ private:
 };
 }  // namespace
 
-DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
+DisplayData::DisplayData(const Session& session, QWidget* owner) : QWidget(owner, Qt::Window), session_(session) {
     setObjectName(QStringLiteral("DisplayData"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -149,7 +149,7 @@ DisplayData::DisplayData(QWidget* owner) : QWidget(owner, Qt::Window) {
 }
 
 bool DisplayData::Display_Record(const Value& record) {
-    const auto lines = ::Record_Lines(record, Current_Language);
+    const auto lines = ::Record_Lines(session_, record);
     if (!lines) return false;
     lines_.clear();
     for (const Record_Line& l : *lines) lines_.append({l.Label, l.Value});
@@ -254,10 +254,11 @@ void DisplayData::Place_Beside(const QWidget* grid) {
     move(x, y);
 }
 
-bool Show_Record_Window(int record, QWidget* owner, Result_View* grid) {
+bool Show_Record_Window(const Session& session, int record, QWidget* owner, Result_View* grid) {
     QPointer<DisplayData>& w = The_Window();
+    if (w && &w->Shown_Session() != &session) delete w.data();
     const bool created = !w;
-    if (created) w = new DisplayData(owner);
+    if (created) w = new DisplayData(session, owner);
     if (!w->Display_Record(Value::Long(record))) {
         if (created) delete w.data();
         return false;

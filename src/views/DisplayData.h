@@ -13,6 +13,7 @@
 class Result_View;
 class QLabel;
 class QScrollArea;
+class Session;
 class QTextEdit;
 
 class DisplayData : public QWidget {
@@ -20,7 +21,9 @@ class DisplayData : public QWidget {
 public:
     static constexpr int Max_Rows = 32;
 
-    explicit DisplayData(QWidget* owner = nullptr);  // Form_Load
+    // Shows records of the session, in its language.
+    explicit DisplayData(const Session& session, QWidget* owner = nullptr);  // Form_Load
+    const Session& Shown_Session() const { return session_; }
 
     QScrollArea* Scroll = nullptr;
     QWidget* Frame1 = nullptr;
@@ -46,12 +49,13 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    const Session& session_;
     QList<QStringList> lines_;
 };
 
 // The one record window over owner: created on first use, then reused; it opens beside
 // grid and comes forward with each record, whose row the grid marks while it is shown.
 // False when the record cannot be shown (the window is then left as it was).
-bool Show_Record_Window(int record, QWidget* owner, Result_View* grid = nullptr);
+bool Show_Record_Window(const Session& session, int record, QWidget* owner, Result_View* grid = nullptr);
 // The open record window, if any.
 DisplayData* Record_Window();

@@ -2,9 +2,7 @@
 #include "views/Search.h"
 
 #include "model/App_Paths.h"
-#include "model/Code_Tables.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
 #include "search/Value_Counts.h"
@@ -35,7 +33,7 @@ template <class T> T* Named(T* w, const QString& name) {
 QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 }  // namespace
 
-Search::Search(QWidget* parent) : QWidget(parent) {
+Search::Search(Session& session, QWidget* parent) : QWidget(parent), Session_In_Use(session), Results(session) {
     setObjectName(QStringLiteral("Search"));
     setWindowTitle(QStringLiteral("Sifa_Soft"));
     Build_Controls();
@@ -52,7 +50,8 @@ Search::~Search() {
 }
 
 void Search::Build_Controls() {
-    Rows = new Criteria_Rows([this](double n) { return Chars(n); }, Row_Height(), this);
+    Rows = new Criteria_Rows(
+        Session_In_Use, [this](double n) { return Chars(n); }, Row_Height(), this);
     Rows->Leaves_Unchecked = [this](const QWidget* w) { return output_->Is_Close(w); };
     Critere_Oper =
         Named(new Sized<QGroupBox>(QStringLiteral("Entries must match"), this), QStringLiteral("Critere_Oper"));
@@ -109,7 +108,7 @@ void Search::Form_Load() {
         Choosen_Language->addItem(QStringLiteral("FR"));
         Choosen_Language->setCurrentIndex(-1);
     }
-    Current_Language = QStringLiteral("EN");
+    Session_In_Use.Set_Language(QStringLiteral("EN"));
     Choosen_Language->setCurrentIndex(0);
     Choosen_Language->show();
 
@@ -121,7 +120,7 @@ void Search::Form_Load() {
     Apply_Grid_Font();
     Add_Mnemonics(this);
 
-    const int n = std::max(Records_Table.Col_Upper(), Record_Description ? Record_Description->Count() : 0);
+    const int n = std::max(Session_In_Use.Records().Col_Upper(), Session_In_Use.Description().Count());
     Results.Sort = Single_Field_Sort(n);
 
     // The initial query: every record whose year is not empty.
@@ -164,7 +163,7 @@ void Search::Submit_Click() {
     Wait_Cursor wait;
     Results.AdvancedSort = AdvancedSort->isChecked();
     Data->Set_Word_Wrap(false);  // the new rows are one line high
-    Run_Search(Results, Read_Criteria(), Current_Language);
+    Run_Search(Session_In_Use, Results, Read_Criteria());
     Show_Count();
     content_widths_.clear();
     Size_Cells();
@@ -182,17 +181,17 @@ void Search::Show_Count() { output_->Show_Count(Results.Nb_Records_Caption, Resu
 
 void Search::Choosen_Language_Click() {
     if (Choosen_Language->currentIndex() < 0) return;
-    Current_Language = Choosen_Language->currentText();
     // The tables of the new language first, so that the value lists and descriptions
     // the rows rebuild below are already in that language.
-    Load_Code_Tables();
+    Session_In_Use.Set_Language(Choosen_Language->currentText());
     Rows->Init_Field_Fields();
     if (Form_Loaded) Submit_Click();
 }
 
 void Search::CmdHelp_Click() {
-    const QString name = Current_Language == QLatin1String("FR") ? QStringLiteral("Sifa_soft_manuel_v062_def_Fr.pdf")
-                                                                 : QStringLiteral("Sifa_soft_manual_V062_def_En.pdf");
+    const QString name = Session_In_Use.Language() == QLatin1String("FR")
+                             ? QStringLiteral("Sifa_soft_manuel_v062_def_Fr.pdf")
+                             : QStringLiteral("Sifa_soft_manual_V062_def_En.pdf");
     Open_With_Default_App(App_File(name));
 }
 
@@ -203,7 +202,7 @@ void Search::cmdExport_Click() { emit Export_Asked(false); }
 void Search::cmdPrint_Click() { emit Export_Asked(true); }
 
 void Search::cmdCounts_Click() {
-    emit Counts_Asked(Counts_Opening_Field(Results, Field_Of_Col(Data->Current_Col()), Current_Language));
+    emit Counts_Asked(Counts_Opening_Field(Results, Field_Of_Col(Data->Current_Col()), Session_In_Use.Language()));
 }
 
 void Search::Form_Terminate() {

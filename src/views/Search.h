@@ -47,8 +47,9 @@ class Search : public QWidget {
 public:
     static constexpr int Nb_Rows = Nb_Criterion_Rows;
 
-    // Builds the controls and runs Form_Load (which ends with the first search).
-    explicit Search(QWidget* parent = nullptr);
+    // Builds the controls and runs Form_Load (which ends with the first search) on the
+    // session's records; the language switch changes the session's language.
+    explicit Search(Session& session, QWidget* parent = nullptr);
     ~Search() override;  // Form_Terminate
 
     // ---------------------------------------------------------------- controls
@@ -65,6 +66,7 @@ public:
     QLabel* Hidden_Label_Without_WordWrap = nullptr;
 
     // ---------------------------------------------------------------- state
+    Session& Session_In_Use;
     Search_Results Results;  // the records found, the sort state
     bool Form_Loaded = false;
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown

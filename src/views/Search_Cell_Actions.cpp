@@ -2,11 +2,10 @@
 // the counts of its column.
 #include "views/Search.h"
 
-#include "views/Criteria_Rows.h"
-
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
+#include "views/Criteria_Rows.h"
 #include "views/Result_View.h"
 #include "winsupport/Message_Service.h"
 
@@ -56,7 +55,9 @@ void Search::Data_Context_Menu(int row, int col, QPoint global) {
 void Search::Filter_From_Cell(int row, int col, bool Exclude) {
     const qint32 field = Field_Of_Col(col);
     const qint32 record = Results.Model.Record_At(row);
-    if (field <= 0 || record < 1 || record > Records_Table.Row_Upper() || field > Records_Table.Col_Upper()) return;
+    if (field <= 0 || record < 1 || record > Session_In_Use.Records().Row_Upper() ||
+        field > Session_In_Use.Records().Col_Upper())
+        return;
 
     const int Index = Rows->First_Inactive_Row();
     if (Index < 0) {
@@ -76,7 +77,8 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
         return;
     }
     QString why;
-    const auto c = Criterion_For_Cell(field, Records_Table(record, field), Exclude, Current_Language, why);
+    const auto c = Criterion_For_Cell(Session_In_Use.Description(), field, Session_In_Use.Records()(record, field),
+                                      Exclude, Session_In_Use.Language(), why);
     if (!c) {
         Message_Box(why, Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
         return;

@@ -85,7 +85,7 @@ void Search::Header_Click(int col) {
     const qint32 field = Field_Of_Col(col);
     if (field <= 0) return;
     if (AdvancedSort->isChecked()) {
-        frmTrier dlg(Results.Model, Sort_Keys, this);
+        frmTrier dlg(Results.Model, Session_In_Use.Sort_Keys, this);
         dlg.Preselect_Column(col + 1);
         dlg.exec();
         return;
@@ -100,7 +100,7 @@ void Search::Data_Column_Resized(int col) {
 }
 
 void Search::AdvancedSort_Click() {
-    ::AdvancedSort_Click(Results.Model, Results.Sort, Sort_Keys, AdvancedSort->isChecked());
+    ::AdvancedSort_Click(Results.Model, Results.Sort, Session_In_Use.Sort_Keys, AdvancedSort->isChecked());
     Results.AdvancedSort = AdvancedSort->isChecked();
 }
 

@@ -1,7 +1,7 @@
 #include "views/Select_Ref.h"
 
-#include "model/Record_Description.h"
 #include "model/Refs.h"
+#include "model/Session.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCloseEvent>
@@ -22,7 +22,7 @@ constexpr int Window_Width = 504, Window_Height = 251;
 constexpr int Code_Width = 69, Button_Width = 73;
 }  // namespace
 
-Select_Ref::Select_Ref(QWidget* parent) : QDialog(parent) {
+Select_Ref::Select_Ref(const Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     Code_Search = new QLineEdit(this);
     Code_Search->setObjectName(QStringLiteral("Code_Search"));
@@ -107,7 +107,7 @@ void Select_Ref::Form_Load() {
     unloaded_ = false;
     const QString current = Cur_Control ? Cur_Control->text() : QString();
     if (Cur_Champ) {
-        setWindowTitle(QStringLiteral("Choose \"%1\"").arg(Cur_Champ->Get_Libelle_In_Langue(Current_Language)));
+        setWindowTitle(QStringLiteral("Choose \"%1\"").arg(Cur_Champ->Get_Libelle_In_Langue(session_.Language())));
         only_value_ = Cur_Champ->Ref_Listes && Cur_Champ->Ref_Listes->Only_Value;
     }
     Code_Selected->setText(current);

@@ -15,11 +15,13 @@ class Refs;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class Session;
 
 class Select_Ref : public QDialog {
     Q_OBJECT
 public:
-    explicit Select_Ref(QWidget* parent = nullptr);
+    // Its caption names the field in the session's language.
+    explicit Select_Ref(const Session& session, QWidget* parent = nullptr);
     ~Select_Ref() override;
 
     // Set by the caller before Form_Load. Cur_Control follows the box: it reads
@@ -59,6 +61,7 @@ protected:
     void reject() override;
 
 private:
+    const Session& session_;
     void Fill_Code_List();
     void Unload_Window(int result);
     void Choose_Row(int row);

@@ -4,7 +4,7 @@
 // dialog open; "Cancel" (or Escape) closes it and keeps the order in effect; the close
 // box stores the keys shown. The grid side is Multi_Key_Sort.
 //
-// Caller: frmTrier dlg(grid, Sort_Keys, parent); dlg.exec(). Form_Load runs when the
+// Caller: frmTrier dlg(grid, session.Sort_Keys, parent); dlg.exec(). Form_Load runs when the
 // dialog is first shown unless called before; Form_Unload runs once when it closes
 // (or is destroyed).
 #include "search/Sorting.h"

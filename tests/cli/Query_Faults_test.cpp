@@ -122,11 +122,11 @@ TEST_F(Query_Faults, Long_Range_Lists_Stay_Small) {
     EXPECT_EQ(r.out, Sifa_Query({"-c", "EM:Equal:FR", "--fields", "Custom=1-17"}).out);
 
     // The fields named are those of the range list read in full, element by element.
-    Build_Record_Description();
+    const auto description = Build_Record_Description();
     for (const char* list : {"15e-1", "1-3-5", " 10 - 12 , 007 ", "5-3,2", "1-10001,3", "0-2", "-3,4", "x-3,5",
                              "2147483647-2147483648,6", "1e1,16-99999"}) {
         std::vector<int> field;
-        const std::vector<bool> set = Field_Set_From_Range(QString::fromLatin1(list), "EN", &field);
+        const std::vector<bool> set = Field_Set_From_Range(*description, QString::fromLatin1(list), "EN", &field);
         QStringList named;
         for (size_t i = 1; i < set.size(); ++i)
             if (set[i]) named << QString::number(field[i]);

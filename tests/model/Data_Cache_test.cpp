@@ -1,5 +1,5 @@
 #include "model/Data_Cache.h"
-#include "model/Record_Description.h"
+#include "model/Session.h"
 
 #include "Test_Files.h"
 
@@ -15,19 +15,18 @@
 namespace {
 
 struct Cache : ::testing::Test {
+    Session session;
     QTemporaryDir dir;
     QString source = dir.filePath(QStringLiteral("Sifa_table.xls"));
     QString refs = dir.filePath(QStringLiteral("Refs.dat"));
     QString cache = dir.filePath(QStringLiteral("Data.dat"));
 
     void SetUp() override {
-        Build_Record_Description();
         Make_Sources();
-        Records_Table.Resize(2, 17);
-        Records_Table(1, 1) = Value::Double(2024);
-        Records_Table(2, 4) = Value::String(QStringLiteral("Réseau"));
+        session.Records().Resize(2, 17);
+        session.Records()(1, 1) = Value::Double(2024);
+        session.Records()(2, 4) = Value::String(QStringLiteral("Réseau"));
     }
-    void TearDown() override { Records_Table.Clear(); }
     void Make_Sources() {
         source = dir.filePath(QStringLiteral("Sifa_table.xls"));
         Write_Bytes(source, QByteArray(1000, 'x'));
@@ -41,7 +40,7 @@ struct Cache : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
     }
-    qint32 Load() { return Load_Data_Cache(source, refs, cache); }
+    qint32 Load() { return Load_Data_Cache(session.Records(), source, refs, cache); }
 };
 
 // Little-endian building blocks of the expected bytes.
@@ -59,7 +58,7 @@ QByteArray LE_Double(double d) {
 }  // namespace
 
 TEST_F(Cache, Layout_Byte_For_Byte) {
-    Records_Table.Resize(1, 1);
+    session.Records().Resize(1, 1);
     // Each value in turn at [1, 1], after its tag; the other three cells empty.
     const std::pair<Value, QByteArray> cells[] = {
         {Value(), LE<quint16>(0)},
@@ -84,8 +83,8 @@ TEST_F(Cache, Layout_Byte_For_Byte) {
                               LE<qint32>(11) + LE_Double(46022.0 + 86399 / 86400.0) + LE<qint32>(1) + LE<qint32>(1) +
                               LE<quint16>(0) + LE<quint16>(0) + LE<quint16>(0);  // [0,0] [1,0] [0,1]
     for (const auto& [v, cell] : cells) {
-        Records_Table(1, 1) = v;
-        ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+        session.Records()(1, 1) = v;
+        ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
         const QByteArray bytes = Read_Bytes(cache);
         EXPECT_EQ(bytes.toHex(), (header + cell).toHex()) << To_Text(v).toStdString();
         qsizetype pos = 0;
@@ -108,29 +107,29 @@ TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
         if (c == 5) return Value::String(QString((r * 37) % 3001 + 1, QChar(u'a' + r % 26)) + QStringLiteral("é"));
         return Value();
     };
-    Records_Table.Resize(2000, 17);
+    session.Records().Resize(2000, 17);
     for (int r = 1; r <= 2000; ++r)
-        for (int c : {1, 3, 5}) Records_Table(r, c) = expected(r, c);
-    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+        for (int c : {1, 3, 5}) session.Records()(r, c) = expected(r, c);
+    ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray file = Read_Bytes(cache);
     ASSERT_GT(file.size(), 2 << 20);
-    const auto encoded = Encode_Data_Cache(*Identity_Of(source), *Identity_Of(refs), Records_Table);
+    const auto encoded = Encode_Data_Cache(*Identity_Of(source), *Identity_Of(refs), session.Records());
     ASSERT_TRUE(encoded);
     EXPECT_TRUE(file == *encoded);
 
-    Records_Table.Clear();
+    session.Records().Clear();
     ASSERT_EQ(Load(), 2000);
     for (int r = 0; r <= 2000; ++r)
-        for (int c = 0; c <= 17; ++c) ASSERT_EQ(Records_Table(r, c), expected(r, c)) << r << "," << c;
+        for (int c = 0; c <= 17; ++c) ASSERT_EQ(session.Records()(r, c), expected(r, c)) << r << "," << c;
     // One copy of a text repeated down a column, not one per record.
-    EXPECT_EQ(Records_Table.Text_Id(1, 3), Records_Table.Text_Id(8, 3));
+    EXPECT_EQ(session.Records().Text_Id(1, 3), session.Records().Text_Id(8, 3));
 
     Write_Bytes(cache, file.left(file.size() - 1));
     EXPECT_EQ(Load(), -1);
 }
 
 TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
-    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray good = Read_Bytes(cache);
     const qsizetype cellsAt = 4 + 14 + 4 + 8 + 4 + 8 + 4 + 8 + 8;
     struct Case {
@@ -174,12 +173,12 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
         Write_Bytes(cache, good);
         Make_Sources();
         ASSERT_GT(Load(), 0) << c.name;  // sound before spoiling
-        Records_Table.Resize(5, 3);
-        Records_Table(5, 3) = Value::String(QStringLiteral("kept"));
+        session.Records().Resize(5, 3);
+        session.Records()(5, 3) = Value::String(QStringLiteral("kept"));
         c.spoil();
         EXPECT_EQ(Load(), -1) << c.name;
-        EXPECT_EQ(Records_Table.Row_Upper(), 5) << c.name;
-        EXPECT_EQ(Records_Table(5, 3), Value::String(QStringLiteral("kept"))) << c.name;
+        EXPECT_EQ(session.Records().Row_Upper(), 5) << c.name;
+        EXPECT_EQ(session.Records()(5, 3), Value::String(QStringLiteral("kept"))) << c.name;
     }
 }
 
@@ -193,8 +192,8 @@ TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong) {
     };
     for (const auto& c : cases) {
         Write_Bytes(cache, "old");
-        Records_Table(2, 5) = Value::String(c.text);
-        EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Not_Representable) << c.name;
+        session.Records()(2, 5) = Value::String(c.text);
+        EXPECT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Not_Representable) << c.name;
         EXPECT_EQ(Read_Bytes(cache), QByteArray("old")) << c.name;
     }
 }
@@ -203,12 +202,13 @@ TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced) {
     // Not writable in place: no cache, and whatever stands there is left as it was.
     const QString blocked = dir.filePath(QStringLiteral("not_a_folder"));
     Write_Bytes(blocked, "x");
-    EXPECT_EQ(Save_Data_Cache(source, refs, blocked + QStringLiteral("/Data.dat")), Cache_Save::Write_Failed);
+    EXPECT_EQ(Save_Data_Cache(session.Records(), source, refs, blocked + QStringLiteral("/Data.dat")),
+              Cache_Save::Write_Failed);
 #if !defined(Q_OS_WIN)
     const QString victim = dir.filePath(QStringLiteral("someone's file"));
     Write_Bytes(victim, "theirs");
     ASSERT_TRUE(QFile::link(victim, cache));
-    EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Write_Failed);
+    EXPECT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Write_Failed);
     EXPECT_EQ(Read_Bytes(victim), QByteArray("theirs"));
     EXPECT_TRUE(QFileInfo(cache).isSymLink());
 
@@ -216,10 +216,10 @@ TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced) {
     // invalid, as a source it counts as missing.
     QFile::remove(cache);
     ASSERT_EQ(mkfifo(QFile::encodeName(cache).constData(), 0600), 0);
-    EXPECT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Write_Failed);
+    EXPECT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Write_Failed);
     EXPECT_EQ(Load(), -1);
     QFile::remove(cache);
-    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     for (QString* file : {&source, &refs}) {
         QFile::remove(*file);
         ASSERT_EQ(mkfifo(QFile::encodeName(*file).constData(), 0600), 0);
@@ -250,7 +250,7 @@ TEST_F(Cache, A_Workbook_Changed_Within_The_Same_Second_Is_Not_The_Cached_One) {
     };
     for (const auto& c : cases) {
         Make_Sources();
-        ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+        ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
         ASSERT_EQ(Load(), 2) << c.name;
         c.change();
         EXPECT_EQ(Load(), -1) << c.name;
@@ -261,11 +261,11 @@ TEST_F(Cache, A_Workbook_Changed_Within_The_Same_Second_Is_Not_The_Cached_One) {
 // stands only when the sources are gone.
 TEST_F(Cache, The_Stamp_Beside_The_Cache) {
     const QString stamp = cache + QStringLiteral(".stamp");
-    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray good = Read_Bytes(stamp), goodCache = Read_Bytes(cache);
     ASSERT_TRUE(good.startsWith("Sifa_Soft cache stamp 1\n")) << good.toStdString();
-    Records_Table.Resize(3, 17);
-    ASSERT_EQ(Save_Data_Cache(source, refs, cache), Cache_Save::Written);
+    session.Records().Resize(3, 17);
+    ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray otherCache = Read_Bytes(stamp);
     Write_Bytes(cache, goodCache);
     const struct {

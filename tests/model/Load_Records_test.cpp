@@ -5,8 +5,7 @@
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 
 #include "Test_Files.h"
 
@@ -23,11 +22,10 @@ TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats) {
     const QString before = App_Path();
     Set_App_Path(dir.path());
     // No workbook: the one the cache was made from.
-    Records_Table.Resize(1, 1);
-    Write_Bytes(dir.filePath("Data.dat"),
-                *Encode_Data_Cache({"Sifa_table.ods", 1, 0}, {"Refs.dat", 1, 0}, Records_Table));
+    Records_Table_T table;
+    table.Resize(1, 1);
+    Write_Bytes(dir.filePath("Data.dat"), *Encode_Data_Cache({"Sifa_table.ods", 1, 0}, {"Refs.dat", 1, 0}, table));
     EXPECT_EQ(QFileInfo(Default_Load_Files().Source).fileName(), QLatin1String("Sifa_table.ods"));
-    Records_Table.Clear();
     QFile::remove(dir.filePath("Data.dat"));
     // Files accumulate from case to case.
     for (const auto& [added, want] : {std::pair<const char*, const char*>{nullptr, "Sifa_table.xls"},
@@ -44,22 +42,23 @@ TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats) {
 namespace {
 
 struct Load_Folder : ::testing::Test {
+    Session session;
     QTemporaryDir dir;
     Load_Files files{dir.filePath("Sifa_table.xls"), dir.filePath("Refs.dat"), dir.filePath("Data.dat")};
     void SetUp() override {
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), files.Source);
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), files.Refs);
-        Build_Record_Description();
-        Load_Code_Tables(files.Refs);
+        session.Load_Code_Tables(files.Refs);
     }
-    void TearDown() override { Records_Table.Clear(); }
 };
 
 // Imports the workbook, then lets `during` act before the import counts as done.
 struct Host : Load_Records_Host {
+    explicit Host(Session& s) : session(s) {}
+    Session& session;
     std::function<void()> during = [] {};
     bool Import(const QString& source) override {
-        const bool ok = Import_Workbook(source, nullptr, nullptr).Success();
+        const bool ok = Import_Workbook(session, source, nullptr, nullptr).Success();
         during();
         return ok;
     }
@@ -103,11 +102,11 @@ TEST_F(Load_Folder, A_Workbook_Changed_During_The_Import_Is_Not_Cached) {
         SCOPED_TRACE(c.name);
         QFile::remove(files.Cache);
         Write_Bytes(files.Source, original);
-        Host host;
+        Host host(session);
         host.during = c.change;
-        EXPECT_EQ(Load_Records(files, host), Load_Outcome::Imported);
+        EXPECT_EQ(Load_Records(session, files, host), Load_Outcome::Imported);
         EXPECT_EQ(QFile::exists(files.Cache), c.cached);
-        EXPECT_EQ(Load_Data_Cache(files.Source, files.Refs, files.Cache) > 0, c.cached);
+        EXPECT_EQ(Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache) > 0, c.cached);
     }
 }
 
@@ -133,8 +132,8 @@ TEST_F(Load_Folder, Stale_Cache_Temporaries_Are_Removed) {
             Write_Bytes(path, "partial");
         if (!QByteArray(f.name).contains("fresh")) Set_Time(path, old);
     }
-    Host host;
-    Load_Records(files, host);
+    Host host(session);
+    Load_Records(session, files, host);
     for (const auto& f : files_) EXPECT_EQ(QFileInfo::exists(dir.filePath(f.name)), !f.removed) << f.name;
     EXPECT_TRUE(QFileInfo::exists(files.Refs));
 }

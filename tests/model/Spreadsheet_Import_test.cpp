@@ -1,8 +1,7 @@
 #include "model/Spreadsheet_Import.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "workbook/Sheet_Cells.h"
 
 #include "Test_Files.h"
@@ -50,21 +49,19 @@ QList<Cell_Value> Good_Row(int year) {
 }
 
 struct Import : ::testing::Test {
+    Session session;
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("Sifa_table.xls"));
     Fake_Book fake;
     QStringList errs;
 
     void SetUp() override {
-        Build_Record_Description();
-        Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
+        session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
         Write_Bytes(file, "stands for a workbook");
         fake.rows << QList<Cell_Value>{Text("Year")};
-        Records_Table.Clear();
     }
-    void TearDown() override { Records_Table.Clear(); }
     qint32 Load(const QString& path, Load_Progress* progress = nullptr, const bool* cancel = nullptr) {
-        return Load_Spreadsheet(path, errs, cancel, progress, std::cref(fake));
+        return Load_Spreadsheet(session, path, errs, cancel, progress, std::cref(fake));
     }
 };
 
@@ -118,19 +115,19 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
     EXPECT_EQ(errs, (QStringList{"Cell A5: \"19x8\" Not numeric -> Ignored", "Cell A6: \"-1\" Below Zero -> Ignored",
                                  "Cell G7: \"ZZ\" Unknown code -> Ignored",
                                  "Cell B8: \"Error 2042\" Not numeric -> Ignored"}));
-    ASSERT_EQ(Records_Table.Row_Upper(), 7);
-    ASSERT_EQ(Records_Table.Col_Upper(), 17);
-    EXPECT_EQ(Records_Table(1, 1), Value::Double(2000));
-    EXPECT_TRUE(Records_Table(4, 1).isEmpty());
-    EXPECT_TRUE(Records_Table(5, 1).isEmpty());
-    EXPECT_EQ(Records_Table(5, 2), Value::Double(12));  // the rest of the row is kept
-    EXPECT_EQ(Records_Table(5, 9), Value::String("pa"));  // stored as the sheet spells it
-    EXPECT_EQ(Records_Table(6, 4), Value::String("Trimmed"));
-    EXPECT_TRUE(Records_Table(6, 10).isEmpty());  // blanks only: a blank cell
-    EXPECT_EQ(Records_Table(7, 13), Value::Boolean(true));  // a text column takes any value
-    EXPECT_EQ(Records_Table(7, 3), Value::Boolean(false));  // FALSE is the number 0
-    EXPECT_EQ(Records_Table(7, 14), Value::Date(40972));
-    EXPECT_TRUE(Records_Table(2, 1).isEmpty());
+    ASSERT_EQ(session.Records().Row_Upper(), 7);
+    ASSERT_EQ(session.Records().Col_Upper(), 17);
+    EXPECT_EQ(session.Records()(1, 1), Value::Double(2000));
+    EXPECT_TRUE(session.Records()(4, 1).isEmpty());
+    EXPECT_TRUE(session.Records()(5, 1).isEmpty());
+    EXPECT_EQ(session.Records()(5, 2), Value::Double(12));  // the rest of the row is kept
+    EXPECT_EQ(session.Records()(5, 9), Value::String("pa"));  // stored as the sheet spells it
+    EXPECT_EQ(session.Records()(6, 4), Value::String("Trimmed"));
+    EXPECT_TRUE(session.Records()(6, 10).isEmpty());  // blanks only: a blank cell
+    EXPECT_EQ(session.Records()(7, 13), Value::Boolean(true));  // a text column takes any value
+    EXPECT_EQ(session.Records()(7, 3), Value::Boolean(false));  // FALSE is the number 0
+    EXPECT_EQ(session.Records()(7, 14), Value::Date(40972));
+    EXPECT_TRUE(session.Records()(2, 1).isEmpty());
     EXPECT_EQ(log.calls, (QStringList{"title Initializing...", "title Openning data...", "init 7 Loading...", "value 1",
                                       "value 2", "value 3", "value 4", "value 5", "value 6", "value 7", "value 7",
                                       "title Closing data...", "title Terminating loading...", "hide"}));
@@ -160,7 +157,7 @@ TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
 TEST_F(Import, Header_Only_Reads_Nothing) {
     EXPECT_EQ(Load(file), 0);
     EXPECT_TRUE(errs.isEmpty());
-    EXPECT_FALSE(Records_Table.Allocated());
+    EXPECT_FALSE(session.Records().Allocated());
 }
 
 TEST_F(Import, Cancel_Stops_After_The_Current_Cell) {
@@ -174,5 +171,5 @@ TEST_F(Import, Cancel_Stops_After_The_Current_Cell) {
     };
     EXPECT_EQ(Load(file, &log, &cancel), 2);  // the row being read counts
     EXPECT_EQ(errs, QStringList{"Cell A3: \"bad\" Not numeric -> Ignored"});
-    EXPECT_TRUE(Records_Table(2, 2).isEmpty());
+    EXPECT_TRUE(session.Records()(2, 2).isEmpty());
 }

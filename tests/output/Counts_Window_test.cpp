@@ -20,7 +20,7 @@
 namespace {
 
 struct Counts_Window_Test : Output_Test {
-    Search_Results s;
+    Search_Results s{session};
     QWidget owner;
     void SetUp() override {
         Output_Test::SetUp();
@@ -63,7 +63,7 @@ struct Counts_Window_Test : Output_Test {
 
 TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_The_Language) {
     const int area3 = Field_Number("DomReco3");
-    Counts_Window* w = Show_Counts_Window(s, &owner, area3);
+    Counts_Window* w = Show_Counts_Window(session, s, &owner, area3);
     EXPECT_EQ(w->Field_List->currentText(), "Area of reco");
     EXPECT_EQ(w->windowTitle(), "Sifa_Soft Counts - Area of reco");
     ASSERT_EQ(w->Table->rowCount(), 4);
@@ -74,7 +74,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     EXPECT_EQ(Categories(*w).last(), "Health");  // the top bar is the first line
 
     // The same window comes forward for the next column; the values past the bars share one.
-    EXPECT_EQ(Show_Counts_Window(s, &owner, Field_Number("ProjName")), w);
+    EXPECT_EQ(Show_Counts_Window(session, s, &owner, Field_Number("ProjName")), w);
     EXPECT_EQ(w->Table->rowCount(), 30);
     Settle();
     const int bars = Categories(*w).size();
@@ -123,7 +123,7 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
 // Every bar shows its label and its count, none dropped or cut to "...", the counts
 // apart, however low the window (a scale factor of 2 on 1366x768 leaves about 660x340).
 TEST_F(Counts_Window_Test, Every_Bar_Shows_Its_Label_And_Count) {
-    Counts_Window* w = Show_Counts_Window(s, &owner, Field_Number("Year"));
+    Counts_Window* w = Show_Counts_Window(session, s, &owner, Field_Number("Year"));
     for (const QSize size : {QSize(920, 540), QSize(660, 340), QSize(920, 900)}) {
         SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
         w->resize(size);

@@ -33,14 +33,14 @@
 namespace {
 
 struct Export_Test : Output_Test {
-    Search_Results s;
+    Search_Results s{session};
     std::unique_ptr<Export> e;
 
     void Open(bool For_Printing, const QString& lang = "EN", int records = 2) {
-        if (lang != Current_Language) Use_Language(lang);
+        if (lang != session.Language()) Use_Language(lang);
         Fill_Records(Plain_Records(records));
         Search_All(s, lang);
-        e = std::make_unique<Export>(s);
+        e = std::make_unique<Export>(session, s);
         e->For_Printing = For_Printing;
         e->Criteria_Text = "Selection criteria are Year Not Empty";
         e->Form_Load();
@@ -137,7 +137,8 @@ TEST_F(Export_Test, To_File) {
     EXPECT_TRUE(e->Status->toolTip().isEmpty());
 
     e->ToFile_Click();
-    EXPECT_EQ(Read_Bytes(file), Export_File_Bytes(s, true, true, Field_Set_From_Range("1-4,8,10-17", "EN")));
+    EXPECT_EQ(Read_Bytes(file),
+              Export_File_Bytes(s, true, true, Field_Set_From_Range(session.Description(), "1-4,8,10-17", "EN")));
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(e->Status->toolTip(), "2 records written to " + QDir::toNativeSeparators(file));
 

@@ -12,12 +12,12 @@ namespace {
 using Op = Recording_Print_Device::Text_Op;
 
 struct LVPrint_Test : Output_Test {
-    Search_Results s;
+    Search_Results s{session};
     Recording_Print_Device dev;  // 190 x 277 mm; characters 1.65 mm wide, lines 3.3 mm high
     LVPrint p;
 
     void Search(const std::vector<Hand_Record>& rows, const QString& lang = "EN") {
-        if (lang != Current_Language) Use_Language(lang);
+        if (lang != session.Language()) Use_Language(lang);
         Fill_Records(rows);
         Search_All(s, lang);
         p.Result = &s.Model;
@@ -29,7 +29,7 @@ struct LVPrint_Test : Output_Test {
         p.Set_Output_Device(&dev);
     }
     bool Print(const QString& range = "1-4,8,10-17", int copies = 1) {
-        return p.Print_Job(dev, copies, 0, Field_Set_From_Range(range, Current_Language));
+        return p.Print_Job(dev, copies, 0, Field_Set_From_Range(session.Description(), range, session.Language()));
     }
     int Count(const QString& text, int page = 0) const {
         return static_cast<int>(std::count_if(dev.Texts.begin(), dev.Texts.end(), [&](const Op& t) {
@@ -206,7 +206,7 @@ TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
 
 TEST_F(LVPrint_Test, PrintList_Goes_Through_The_Setup_Dialog) {
     Search(Plain_Records(30));
-    const auto all = Field_Set_From_Range("1-17", "EN");
+    const auto all = Field_Set_From_Range(session.Description(), "1-17", "EN");
     messages->printSetupAnswer = false;
     EXPECT_FALSE(p.PrintList(false, 2, 1, all));
     EXPECT_EQ(messages->printSetupCount, 1);

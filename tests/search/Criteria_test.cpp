@@ -94,21 +94,13 @@ TEST(Compare_Critere, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
 
 class With_Description : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Build_Record_Description();
-        Records_Table.Clear();
-    }
-    void TearDown() override {
-        Records_Table.Clear();
-        Record_Description.reset();
-    }
-    static Champ& F(const char* nom) { return *Record_Description->Get_Champs().Item(QString::fromLatin1(nom)); }
+    Session session;
+    Champ& F(const char* nom) { return *session.Description().Get_Champs().Item(QString::fromLatin1(nom)); }
 };
 
 class Verdict : public With_Description {
 protected:
     void SetUp() override {
-        With_Description::SetUp();
         auto countries = std::make_shared<Refs>();
         countries->add("FR", "France");
         countries->add("IE", "Ireland");
@@ -132,24 +124,25 @@ protected:
             {"IE", "PA", "E", "", "", "Health centres", "National governments"},
             {"ZZ", "", "", "", "E", "", ""},
         };
-        Records_Table.Resize(4, 17);
+        session.Records().Resize(4, 17);
         for (int r = 1; r <= 4; ++r) {
-            if (r < 4) Records_Table(r, 1) = Value::Double(2006 + 2 * r);
-            Records_Table(r, 4) = S("Project ");
-            Records_Table(r, 13) = S("Texte français");
-            for (int i = 0; i < 7; ++i) Records_Table(r, cols[i]) = S(rows[r - 1][i]);
+            if (r < 4) session.Records()(r, 1) = Value::Double(2006 + 2 * r);
+            session.Records()(r, 4) = S("Project ");
+            session.Records()(r, 13) = S("Texte français");
+            for (int i = 0; i < 7; ++i) session.Records()(r, cols[i]) = S(rows[r - 1][i]);
         }
     }
-    static std::set<int> Selected(const Criteria& c, const char* lang = "EN") {
-        const qint32 n = Mark_Selection(c, lang);
+    std::set<int> Selected(const Criteria& c, const char* lang = "EN") {
+        session.Set_Language(QString::fromLatin1(lang));
+        const qint32 n = Mark_Selection(session, c);
         std::set<int> out;
-        for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
-            if (Records_Table(r, Selection_Mark) == Value::Boolean(true))
+        for (int r = 1; r <= session.Records().Row_Upper(); ++r)
+            if (session.Records()(r, Selection_Mark) == Value::Boolean(true))
                 out.insert(r);
             else
-                EXPECT_EQ(Records_Table(r, Selection_Mark), Value::Boolean(false));
+                EXPECT_EQ(session.Records()(r, Selection_Mark), Value::Boolean(false));
         EXPECT_EQ(n, static_cast<qint32>(out.size()));
-        EXPECT_TRUE(Records_Table(0, Selection_Mark).isEmpty());
+        EXPECT_TRUE(session.Records()(0, Selection_Mark).isEmpty());
         return out;
     }
 };
@@ -240,9 +233,9 @@ TEST_F(Verdict, French_View_Tests_The_French_Text) {
 }
 
 TEST_F(Verdict, Values_Of_The_Wrong_Kind_Are_Skipped_Not_Fatal) {
-    Records_Table(2, 1) = S("abc");
-    Records_Table(3, 1) = Value::Error(2015);
-    Records_Table(4, 7) = Value::Double(12.5);
+    session.Records()(2, 1) = S("abc");
+    session.Records()(3, 1) = Value::Error(2015);
+    session.Records()(4, 7) = Value::Double(12.5);
     EXPECT_EQ(Selected(Crit({Row_(1, Op_Superior, "2000")})), std::set<int>({1}));
     EXPECT_EQ(Selected(Crit({Row_(1, Op_Content, "ab")})), std::set<int>({2}));
     EXPECT_EQ(Selected(Crit({Row_(7, Op_Equal, "12.5")})), std::set<int>({4}));
@@ -252,12 +245,12 @@ TEST_F(Verdict, Values_Of_The_Wrong_Kind_Are_Skipped_Not_Fatal) {
 // comparison of the same text as a value, for every operator, letter case and wildcard.
 TEST_F(Verdict, Kept_Texts_Match_As_Their_Values) {
     const char* const texts[] = {"École de l'Énergie", "ÉNERGIE", "Œuvre commune", "x€y", "ÿ Ÿ", "Straße",
-                                 "Ωmega energy", "a[b]c", "Énergie"};
-    const char* const criteria[] = {"énergie", "ÉNERGIE", "œ", "€", "Ÿ", "ω", "*gie", "é?ole*", "", "ss", "a[[]b*",
-                                    "x€y", "énergie*"};
+                                 "Ωmega energy",       "a[b]c",   "Énergie"};
+    const char* const criteria[] = {"énergie", "ÉNERGIE", "œ",  "€",      "Ÿ",   "ω",       "*gie",
+                                    "é?ole*",  "",        "ss", "a[[]b*", "x€y", "énergie*"};
     const int n = static_cast<int>(std::size(texts));
-    Records_Table.Resize(n, 17);
-    for (int r = 1; r <= n; ++r) Records_Table(r, 4) = S(texts[r - 1]);
+    session.Records().Resize(n, 17);
+    for (int r = 1; r <= n; ++r) session.Records()(r, 4) = S(texts[r - 1]);
     for (const char* c : criteria)
         for (qint32 op = 0; op <= Last_Operator; ++op) {
             const std::set<int> found = Selected(Crit({Row_(4, op, c)}));

@@ -14,7 +14,7 @@ std::vector<bool> Columns(const Search_Results& s, std::initializer_list<const c
 }
 
 struct Result_Text : Search_Test {
-    Search_Results s;
+    Search_Results s{session};
     void SetUp() override {
         Search_Test::SetUp();
         Search_All(s, "EN");
@@ -63,7 +63,7 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
     EXPECT_EQ(Read_Bytes(file), QByteArray("1999;\"Dupont\"\r\n2004;\"M\xfcller\"\r\n2010;\"\"\r\n\r\n"));
 
-    Records_Table(s.Model.Record_At(0), Field_Number("PortName")) = Value::String(QStringLiteral("Ελλάδα"));
+    session.Records()(s.Model.Record_At(0), Field_Number("PortName")) = Value::String(QStringLiteral("Ελλάδα"));
     EXPECT_EQ(ToFile(file, s, true, false, cols), "");
     EXPECT_TRUE(
         Read_Bytes(file).startsWith("\xEF\xBB\xBF"
@@ -94,8 +94,9 @@ TEST_F(Result_Text, Field_Sets_Follow_The_Language) {
         {"EN", "0", std::vector<bool>(17, false)},
         {"EN", "14, 7-7, x, 99", {0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Field_Set_From_Range(c.range, c.lang), c.set) << c.lang << " " << c.range;
-    const Field_Sets_T sets = Init_Field_Sets("FR");
+    for (const auto& c : cases)
+        EXPECT_EQ(Field_Set_From_Range(session.Description(), c.range, c.lang), c.set) << c.lang << " " << c.range;
+    const Field_Sets_T sets = Init_Field_Sets(session.Description(), "FR");
     EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
     EXPECT_EQ(sets.Column_Field[14], 15);
 }
@@ -125,7 +126,8 @@ TEST_F(Result_Text, Export_Is_Written_A_Piece_At_A_Time) {
     const auto cols = Columns(s, {"Year", "PortName"});
     // A long text in every row: the file is handed over in pieces as it is made.
     for (int r = 0; r < s.Model.Records(); ++r)
-        Records_Table(s.Model.Record_At(r), Field_Number("PortName")) = Value::String(QString(40000, QLatin1Char('x')));
+        session.Records()(s.Model.Record_At(r), Field_Number("PortName")) =
+            Value::String(QString(40000, QLatin1Char('x')));
     Small_Device roomy(1 << 20);
     EXPECT_TRUE(Write_Export_File(roomy, s, true, false, cols));
     EXPECT_GE(roomy.writes, 2);

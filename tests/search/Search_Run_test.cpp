@@ -13,10 +13,10 @@ TEST_F(Search_Test, Counts_Captions_And_Rows) {
         {"none", {true, 1, Op_Equal, "1800", false}, "No match", 0},
     };
     for (const auto& c : cases) {
-        Search_Results s;
+        Search_Results s{session};
         Criteria cr;
         cr.Rows[0] = c.row;
-        Run_Search(s, cr, "EN");
+        Run_Search(session, s, cr);
         EXPECT_EQ(s.Nb_Records_Caption, c.caption) << c.name;
         EXPECT_EQ(s.Model.rowCount(), c.rows) << c.name;
         EXPECT_EQ(s.Output_Enabled, s.Result_Rows() > 0) << c.name;

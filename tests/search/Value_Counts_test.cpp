@@ -10,14 +10,14 @@ namespace {
 
 // Every record of the fixture, with its areas set per record.
 struct Counts_Test : Search_Test {
-    Search_Results s;
+    Search_Results s{session};
     void SetUp() override {
         Search_Test::SetUp();
         const char* areas[3][3] = {{"INC", "inc", "MOB"}, {"MOB", "", ""}, {"", "", ""}};
         for (int r = 1; r <= 3; ++r)
             for (int k = 0; k < 3; ++k)
                 if (*areas[r - 1][k])
-                    Records_Table(r, Field_Number("DomReco1") + k) =
+                    session.Records()(r, Field_Number("DomReco1") + k) =
                         Value::String(QString::fromLatin1(areas[r - 1][k]));
         Search_All(s, "EN");
     }
@@ -58,7 +58,7 @@ TEST_F(Counts_Test, Empty_Group_Search_And_Its_Counts_Agree) {
     for (const bool negation : {false, true}) {
         Criteria c;
         c.Rows[0] = {true, Field_Number("DomReco1"), Op_Empty, QString(), negation};
-        ASSERT_EQ(Run_Search(s, c, "EN"), negation ? 2 : 1);
+        ASSERT_EQ(Run_Search(session, s, c), negation ? 2 : 1);
         const Value_Counts counts = Count_Values(s, Field_Number("DomReco1"), "EN");
         if (negation)
             EXPECT_EQ(Lines(counts), (QStringList{"Mobility and transport=2", "Social inclusion=1"}));
@@ -82,9 +82,9 @@ TEST_F(Counts_Test, Csv_And_Clipboard_Text) {
 }
 
 TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
-    Records_Table(1, Field_Number("ProjName")) = Value::String("a*b?c#d[e");
-    Records_Table(2, Field_Number("ProjName")) = Value::String("aXbYc1d[e");
-    Records_Table(3, Field_Number("ProjName")) = Value::String(QString(300, u'x'));
+    session.Records()(1, Field_Number("ProjName")) = Value::String("a*b?c#d[e");
+    session.Records()(2, Field_Number("ProjName")) = Value::String("aXbYc1d[e");
+    session.Records()(3, Field_Number("ProjName")) = Value::String(QString(300, u'x'));
     const struct {
         const char* field;
         int record;
@@ -100,8 +100,8 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
     };
     for (const auto& c : cases) {
         QString why;
-        const auto row = Criterion_For_Cell(Field_Number(c.field), Records_Table(c.record, Field_Number(c.field)),
-                                            c.exclude, "EN", why);
+        const auto row = Criterion_For_Cell(session.Description(), Field_Number(c.field),
+                                            session.Records()(c.record, Field_Number(c.field)), c.exclude, "EN", why);
         if (c.selected.empty()) {
             EXPECT_FALSE(row) << c.field;
             EXPECT_TRUE(why.contains("too long")) << why.toStdString();
@@ -110,10 +110,10 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
         ASSERT_TRUE(row) << c.field << " " << why.toStdString();
         Criteria crit;
         crit.Rows[0] = *row;
-        Mark_Selection(crit, "EN");
+        Mark_Selection(session, crit);
         std::vector<int> selected;
         for (int r = 1; r <= 3; ++r)
-            if (Records_Table(r, Selection_Mark).rawBool()) selected.push_back(r);
+            if (session.Records()(r, Selection_Mark).rawBool()) selected.push_back(r);
         EXPECT_EQ(selected, c.selected) << c.field << " " << row->txtFields.toStdString();
     }
 }
@@ -128,7 +128,7 @@ TEST_F(Counts_Test, Copied_Cells_Come_With_Their_Headings) {
 }
 
 TEST_F(Counts_Test, Counts_Open_On_A_Column_Whose_Chart_Tells_Something) {
-    Records_Table(2, Field_Number("RecoEN")) = Value::String(QString(Short_Text_Length + 1, QLatin1Char('x')));
+    session.Records()(2, Field_Number("RecoEN")) = Value::String(QString(Short_Text_Length + 1, QLatin1Char('x')));
     const struct {
         const char* lang;
         const char* current;  // "" : no column

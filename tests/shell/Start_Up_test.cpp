@@ -2,7 +2,7 @@
 #include "Shell_Fixture.h"
 #include "Test_Files.h"
 #include "model/App_Paths.h"
-#include "model/Record_Description.h"
+#include "model/Session.h"
 #include "winsupport/Message_Service.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +21,14 @@ QString Refs_Text(const QString& frCountry) {
 }
 
 struct Start_Up : ::testing::Test {
+    Session session;
     QTemporaryDir dir;
     Scoped_Recorder rec;
     void SetUp() override { Set_App_Path(dir.path()); }
     void TearDown() override { Set_App_Path(QString()); }
-    Start_Result Run(const QString& frCountry, void (*initDataModel)() = Init_Data_Model) {
+    Start_Result Run(const QString& frCountry) {
         Write_Cp1252(dir.filePath("Refs.dat"), Refs_Text(frCountry));
-        return Main(initDataModel);
+        return Main(session);
     }
 };
 
@@ -45,8 +46,7 @@ TEST_F(Start_Up, MissingFrenchKeyShowsTheErrorWindowAndEnds) {
     EXPECT_TRUE(seen.onTop);
     EXPECT_TRUE(rec->shown.empty());
     // The master tables were loaded for the coded fields.
-    ASSERT_TRUE(Record_Description);
-    const Champ* em = Record_Description->Get_Champs().Item("EM");
+    const Champ* em = session.Description().Get_Champs().Item("EM");
     ASSERT_TRUE(em && em->Ref_Listes);
     EXPECT_EQ(em->Ref_Listes->Count(), 3);
 }
@@ -57,7 +57,7 @@ TEST_F(Start_Up, UnreadableCodeTablesAreNamedAndNothingIsImported) {
     for (const auto& [folder, why] : {std::pair{false, "the file is missing"}, {true, "it is not a file"}}) {
         if (folder) QDir().mkdir(refs);
         Error_Window_Answerer seen;
-        EXPECT_EQ(Main(), Start_Result::Ended);
+        EXPECT_EQ(Main(session), Start_Result::Ended);
         ASSERT_EQ(seen.shown, 1) << why;
         EXPECT_EQ(seen.listErreurs, (QStringList{QStringLiteral("The code tables could not be read from \"%1\": %2")
                                                      .arg(QDir::toNativeSeparators(refs), QLatin1String(why)),

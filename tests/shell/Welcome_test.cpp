@@ -1,8 +1,7 @@
 #include "shell/Welcome.h"
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "winsupport/Message_Service.h"
 
 #include "Layout_Check.h"
@@ -33,6 +32,7 @@ struct Height_Log : QObject {
 };
 
 struct Welcome_Window : ::testing::Test {
+    Session session;
     QTemporaryDir dir;
     Scoped_Recorder rec;
     void SetUp() override {
@@ -40,11 +40,8 @@ struct Welcome_Window : ::testing::Test {
         Set_App_Title(QStringLiteral("Sifa_Soft"));
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), App_File("Sifa_table.xls"));
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), App_File("Refs.dat"));
-        Build_Record_Description();
-        Load_Code_Tables(App_File("Refs.dat"));
-        Records_Table.Clear();
+        session.Load_Code_Tables(App_File("Refs.dat"));
     }
-    void TearDown() override { Records_Table.Clear(); }
     // Shown, with the loading left for the test to start.
     static void Show(Welcome& w) {
         w.Timer1->stop();
@@ -60,7 +57,7 @@ struct Welcome_Window : ::testing::Test {
 
 TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
     {
-        Welcome w;
+        Welcome w(session);
         EXPECT_EQ(w.windowTitle(), "Sifa_Soft Welcome");
         Show(w);
         const int H = w.height();
@@ -77,14 +74,14 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
         EXPECT_GT(*std::max_element(log.heights.begin(), log.heights.end()), H);
         EXPECT_EQ(log.heights.last(), H);
     }
-    Records_Table.Clear();
-    Welcome w;
+    session.Records().Clear();
+    Welcome w(session);
     Show(w);
     Height_Log log(&w);
     w.Timer1_Timer();
     EXPECT_TRUE(w.Data_Loaded);
     EXPECT_TRUE(log.heights.isEmpty());  // the cache: no growth, no progress
-    EXPECT_EQ(Records_Table.Record_Count(), 400);
+    EXPECT_EQ(session.Records().Record_Count(), 400);
     EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the cache Data.dat");
 
     // Continue shows the second panel, with the documents, then goes on to the search.
@@ -98,7 +95,7 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
 }
 
 TEST_F(Welcome_Window, Cancel_During_Import) {
-    Welcome w;
+    Welcome w(session);
     Show(w);
     // The user's click, as soon as the button offers to cancel.
     QTimer click;
@@ -147,10 +144,10 @@ TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Records_Table.Clear();
+        session.Records().Clear();
         Use_Workbook(c.workbook);
         Error_Window_Answerer answer;
-        Welcome w;
+        Welcome w(session);
         Show(w);
         w.Timer1_Timer();
         EXPECT_EQ(answer.shown, 1);
@@ -168,7 +165,7 @@ TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
 
 // A window cut to a small screen (a large scale factor) keeps every paragraph within reach.
 TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
-    Welcome w;
+    Welcome w(session);
     Show(w);
     const int full = w.height();
     for (QFrame* panel : {w.SifaReco, w.SifaReco2}) {
@@ -192,7 +189,7 @@ TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
 }
 
 TEST_F(Welcome_Window, Documents_And_Links) {
-    Welcome w;
+    Welcome w(session);
     w.Timer1->stop();
     w.User_Synth_FR->click();
     ASSERT_EQ(rec->shown.size(), 1u);
@@ -211,7 +208,7 @@ TEST_F(Welcome_Window, Documents_And_Links) {
 }
 
 TEST_F(Welcome_Window, Both_Panels_Fit_Their_Captions_And_A_Small_Screen) {
-    Welcome w;
+    Welcome w(session);
     Show(w);
     w.do_barre_init_val(10, QStringLiteral("Reading the workbook"));
     Expect_Fitting_Window(&w);

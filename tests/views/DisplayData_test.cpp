@@ -42,13 +42,13 @@ struct Record_Window_Test : Sample_Data {
         const int k = static_cast<int>(Shown_Labels(w).indexOf(label));
         return k < 0 ? QStringLiteral("<no row>") : w.Valeur[k]->toPlainText();
     }
-    static QString Label_Of(const char* nom) {
-        return Record_Description->Get_Champs().Item(nom)->Get_Libelle_In_Langue(Current_Language) + ": ";
+    QString Label_Of(const char* nom) {
+        return session.Description().Get_Champs().Item(nom)->Get_Libelle_In_Langue(session.Language()) + ": ";
     }
-    static QString Stored(int r, const char* nom) { return To_Text(Records_Table(r, Field_Number(nom))); }
+    QString Stored(int r, const char* nom) { return To_Text(session.Records()(r, Field_Number(nom))); }
     // A record with a long text, so that some of its values wrap.
-    static int Long_Record() {
-        for (int r = 1; r <= Records_Table.Record_Count(); ++r)
+    int Long_Record() {
+        for (int r = 1; r <= session.Records().Record_Count(); ++r)
             if (Stored(r, "RecoEN").size() > 120) return r;
         return 1;
     }
@@ -67,13 +67,13 @@ struct Record_Window_Test : Sample_Data {
 TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As_Labels) {
     // A record with every coded field filled.
     int r = 1;
-    while (r < Records_Table.Record_Count() && (Stored(r, "EM").isEmpty() || Stored(r, "EmetType").isEmpty() ||
-                                                Stored(r, "DomReco1").isEmpty() || Stored(r, "Dest1").isEmpty()))
+    while (r < session.Records().Record_Count() && (Stored(r, "EM").isEmpty() || Stored(r, "EmetType").isEmpty() ||
+                                                    Stored(r, "DomReco1").isEmpty() || Stored(r, "Dest1").isEmpty()))
         ++r;
     for (const auto& [lang, shownText, leftOut] : {std::tuple{"EN", "RecoEN", "RecoFr"}, {"FR", "RecoFr", "RecoEN"}}) {
         SCOPED_TRACE(lang);
         Use_Language(lang);
-        DisplayData w;
+        DisplayData w(session);
         ASSERT_TRUE(w.Display_Record(Value::Long(r)));
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Record #%1").arg(r));
         const QStringList labels = Shown_Labels(w);
@@ -84,7 +84,7 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
         EXPECT_EQ(Shown_Value(w, Label_Of(shownText)), Stored(r, shownText));
         EXPECT_NE(Shown_Value(w, Label_Of(shownText)), Stored(r, leftOut));
         for (const char* nom : {"EM", "EmetType", "DomReco1", "Dest1"}) {
-            const Champ& f = *Record_Description->Get_Champs().Item(QString::fromLatin1(nom));
+            const Champ& f = *session.Description().Get_Champs().Item(QString::fromLatin1(nom));
             const QString label = To_Text(f.Get_Data(Stored(r, nom), QStringLiteral("V")));
             ASSERT_NE(label, Stored(r, nom)) << nom;
             EXPECT_EQ(Shown_Value(w, Label_Of(nom)), label) << nom;
@@ -93,7 +93,7 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
 }
 
 TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit) {
-    DisplayData w;
+    DisplayData w(session);
     Open(w, {300, 300}, Long_Record());
     // Each row right under the one before, its box high enough for the text it lays out.
     bool someWrap = false;
@@ -133,7 +133,7 @@ TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit
 }
 
 TEST_F(Record_Window_Test, Narrower_Than_The_Labels_Scrolls_Them_Sideways) {
-    DisplayData w;
+    DisplayData w(session);
     Open(w, {60, 300}, 1);
     QScrollBar* bar = w.Scroll->horizontalScrollBar();
     EXPECT_TRUE(bar->isVisible());
@@ -145,26 +145,26 @@ TEST_F(Record_Window_Test, Narrower_Than_The_Labels_Scrolls_Them_Sideways) {
 
 TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window) {
     QWidget owner;
-    ASSERT_TRUE(Show_Record_Window(1, &owner));
+    ASSERT_TRUE(Show_Record_Window(session, 1, &owner));
     DisplayData* first = Record_Window();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
     const QString firstName = first->Valeur[3]->toPlainText();
-    ASSERT_TRUE(Show_Record_Window(2, &owner));
+    ASSERT_TRUE(Show_Record_Window(session, 2, &owner));
     EXPECT_EQ(Record_Window(), first);
     EXPECT_EQ(first->windowTitle(), "Record #2");
     EXPECT_EQ(first->Valeur[3]->toPlainText(), Stored(2, "ProjName"));
     EXPECT_NE(first->Valeur[3]->toPlainText(), firstName);
-    EXPECT_FALSE(Show_Record_Window(Records_Table.Row_Upper() + 5, &owner));
+    EXPECT_FALSE(Show_Record_Window(session, session.Records().Row_Upper() + 5, &owner));
     EXPECT_EQ(first->windowTitle(), "Record #2");
 
     // Closed, the next record opens a new window; a refused one opens none.
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Record_Window(), nullptr);
-    EXPECT_FALSE(Show_Record_Window(-3, &owner));
+    EXPECT_FALSE(Show_Record_Window(session, -3, &owner));
     EXPECT_EQ(Record_Window(), nullptr);
-    ASSERT_TRUE(Show_Record_Window(3, &owner));
+    ASSERT_TRUE(Show_Record_Window(session, 3, &owner));
     EXPECT_EQ(Record_Window()->windowTitle(), "Record #3");
 }
 
@@ -180,7 +180,7 @@ TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
         grid->setGeometry(10, 150, owner_width - 20, 300);
         owner.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-        ASSERT_TRUE(Show_Record_Window(1, &owner, grid));
+        ASSERT_TRUE(Show_Record_Window(session, 1, &owner, grid));
         DisplayData* w = Record_Window();
         const QRect screen = owner.screen()->availableGeometry(), outer = w->frameGeometry();
         EXPECT_TRUE(screen.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width();
@@ -191,7 +191,7 @@ TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
             EXPECT_EQ(outer.right(), std::min(grid->mapToGlobal(QPoint(grid->width() - 1, 0)).x(), screen.right()));
         // The row of the record is marked while the window shows it.
         EXPECT_EQ(grid->Marked_Record(), 1);
-        ASSERT_TRUE(Show_Record_Window(2, &owner, grid));
+        ASSERT_TRUE(Show_Record_Window(session, 2, &owner, grid));
         EXPECT_EQ(grid->Marked_Record(), 2);
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -203,11 +203,11 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     Url_Catcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "Open");
     const int r = 1;
-    const Value kept_toolkit = Records_Table(r, Field_Number("ToolKit")),
-                kept_matos = Records_Table(r, Field_Number("MATOS"));
-    Records_Table(r, Field_Number("ToolKit")) = Value::String("https://example.org/form?id=1");
-    Records_Table(r, Field_Number("MATOS")) = Value::String("Brochure (PDF)");
-    QPointer<DisplayData> w = new DisplayData;
+    const Value kept_toolkit = session.Records()(r, Field_Number("ToolKit")),
+                kept_matos = session.Records()(r, Field_Number("MATOS"));
+    session.Records()(r, Field_Number("ToolKit")) = Value::String("https://example.org/form?id=1");
+    session.Records()(r, Field_Number("MATOS")) = Value::String("Brochure (PDF)");
+    QPointer<DisplayData> w = new DisplayData(session);
     Open(*w, QSize(600, 500), r);
     const int k = static_cast<int>(Shown_Labels(*w).indexOf(Label_Of("ToolKit")));
     ASSERT_GE(k, 0);
@@ -235,12 +235,12 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
     delete w.data();
-    Records_Table(r, Field_Number("ToolKit")) = kept_toolkit;
-    Records_Table(r, Field_Number("MATOS")) = kept_matos;
+    session.Records()(r, Field_Number("ToolKit")) = kept_toolkit;
+    session.Records()(r, Field_Number("MATOS")) = kept_matos;
 }
 
 TEST_F(Record_Window_Test, Fits_Its_Captions_And_A_Small_Screen) {
-    DisplayData w;
+    DisplayData w(session);
     ASSERT_TRUE(w.Display_Record(Value::Long(Long_Record())));
     Expect_Fitting_Window(&w);
 }

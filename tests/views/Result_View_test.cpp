@@ -28,7 +28,7 @@ void Show(QWidget& w, int width, int height) {
 using Result_On_Sample = Sample_Data;
 
 TEST_F(Result_On_Sample, Shows_The_Search_Result_And_Follows_A_Sort) {
-    Search_Results s;
+    Search_Results s{session};
     const int found = Search_All(s, "EN");
     ASSERT_GT(found, 1);
     Result_View view(s.Model);

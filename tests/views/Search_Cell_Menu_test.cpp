@@ -29,17 +29,17 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     // Records holding a code in any of the three areas, whatever its letter case.
     const auto holding = [&](const QString& code) {
         int n = 0;
-        for (int r = 1; r <= Records_Table.Row_Upper(); ++r) {
+        for (int r = 1; r <= session.Records().Row_Upper(); ++r) {
             bool any = false;
             for (int k = 0; k < 3; ++k)
-                any |= To_Text(Records_Table(r, area1 + k)).compare(code, Qt::CaseInsensitive) == 0;
-            n += any && !Records_Table(r, Field_Number("Year")).isEmpty() ? 1 : 0;
+                any |= To_Text(session.Records()(r, area1 + k)).compare(code, Qt::CaseInsensitive) == 0;
+            n += any && !session.Records()(r, Field_Number("Year")).isEmpty() ? 1 : 0;
         }
         return n;
     };
     int row = 0;
     while (m.Text(row, col).isEmpty()) ++row;
-    const QString code = To_Text(Records_Table(m.Record_At(row), area1));
+    const QString code = To_Text(session.Records()(m.Record_At(row), area1));
     run(row, "Show only this value");
     EXPECT_TRUE(s.Rows->Critere_Actif[1]->isChecked() && !s.Rows->Negation[1]->isChecked() &&
                 s.Critere_Oper_And->isChecked());
@@ -51,13 +51,13 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     // Excluding a second area of the result leaves the records holding the first only.
     int other = 0;
     while (m.Text(other, col).isEmpty() || m.Text(other, col) == m.Text(row, col)) ++other;
-    const QString second = To_Text(Records_Table(m.Record_At(other), area1));
+    const QString second = To_Text(session.Records()(m.Record_At(other), area1));
     const int before = s.Results.Result_Rows();
     run(other, "Exclude this value");
     EXPECT_TRUE(s.Rows->Negation[2]->isChecked());
     EXPECT_LT(s.Results.Result_Rows(), before);
     for (const qint32 r : m.Record_Ids())
-        for (int k = 0; k < 3; ++k) EXPECT_NE(To_Text(Records_Table(r, area1 + k)).toUpper(), second.toUpper());
+        for (int k = 0; k < 3; ++k) EXPECT_NE(To_Text(session.Records()(r, area1 + k)).toUpper(), second.toUpper());
 
     // No inactive row left: a message, and nothing changes.
     const int now = s.Results.Result_Rows();

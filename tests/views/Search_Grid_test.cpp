@@ -18,7 +18,7 @@ struct Grid_Mouse_Test : Search_Window_Test {
         QApplication::setActiveWindow(&s);
         QObject::connect(&s, &Search::Record_Asked, &s, [this](int record) {
             opened.push_back(record);
-            Show_Record_Window(record, w.get(), w->Data);
+            Show_Record_Window(session, record, w.get(), w->Data);
         });
         return s;
     }
@@ -187,8 +187,8 @@ TEST_F(Grid_Mouse_Test, AdjustCellSizeFitsEveryTextWithinTheGridAndUntickingUndo
     const char* odd[] = {"two\nlines of text", "tab\there", "東京 and Zürich",
                          "W W W W W W W W W W W W W W W W W W W W W W W W W W", "l’été – 20 € « ok »"};
     for (int k = 0; k < 5; ++k)
-        Records_Table(m.Record_At(4 + k), Field_Number("PortName")) = Value::String(QString::fromUtf8(odd[k]));
-    Records_Table(m.Record_At(11), Field_Number("RecoEN")) =
+        session.Records()(m.Record_At(4 + k), Field_Number("PortName")) = Value::String(QString::fromUtf8(odd[k]));
+    session.Records()(m.Record_At(11), Field_Number("RecoEN")) =
         Value::String(QString("A paragraph without a line break, as long as a recommendation gets. ").repeated(12));
     const int text = Result_Column(s.Results, "RecoEN"), name = Result_Column(s.Results, "PortName");
     const QFontMetrics fm(s.Data->font());

@@ -36,16 +36,15 @@ struct Search_Window_Test : Sample_Data {
     std::unique_ptr<Search> w;
     void SetUp() override {
         Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
-        Build_Record_Description();
         Use_Language("");
-        Sort_Keys = {0, 0, 0, 0};
+        session.Sort_Keys = {0, 0, 0, 0};
     }
     void TearDown() override {
         w.reset();
         Set_App_Path(QString());
     }
     Search& Open(bool shown = false) {
-        w = std::make_unique<Search>();
+        w = std::make_unique<Search>(session);
         if (shown) {
             w->show();
             QApplication::processEvents();

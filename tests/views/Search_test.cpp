@@ -7,7 +7,7 @@
 TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     Search& s = Open();
     EXPECT_EQ(s.windowTitle(), "Sifa_Soft");
-    EXPECT_EQ(Current_Language, "EN");
+    EXPECT_EQ(session.Language(), "EN");
     // "Year" Not "Empty"; the other rows off and empty, under one another.
     EXPECT_TRUE(s.Rows->Critere_Actif[0]->isChecked() && s.Rows->Negation[0]->isChecked() &&
                 s.Rows->txtFields[0]->isHidden());
@@ -21,8 +21,8 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     for (const QPushButton* b : s.Rows->Find_Ref) EXPECT_TRUE(b->isHidden());
 
     int with_year = 0;
-    for (int r = 1; r <= Records_Table.Row_Upper(); ++r)
-        with_year += Records_Table(r, Field_Number("Year")).isEmpty() ? 0 : 1;
+    for (int r = 1; r <= session.Records().Row_Upper(); ++r)
+        with_year += session.Records()(r, Field_Number("Year")).isEmpty() ? 0 : 1;
     ASSERT_GT(with_year, 1);
     EXPECT_EQ(Count_Line(s), QString::number(with_year) + " Records found");
     EXPECT_EQ(s.Results.Model.Records(), with_year);
@@ -80,7 +80,7 @@ TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
 
 TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
     Search& s = Open(true);
-    Champ* em = Record_Description->Get_Champs().Item("EM");
+    Champ* em = session.Description().Get_Champs().Item("EM");
     Criterion("MS of coordinator", "Equal");
     EXPECT_TRUE(s.Rows->txtFields[1]->isVisible());
     EXPECT_TRUE(s.Rows->lblDescription[1]->isVisible());
@@ -227,7 +227,7 @@ TEST_F(Search_Window_Test, LanguageSwitchRelabelsAndSearchesAgain) {
     const QString count = Count_Line(s);
 
     s.Choosen_Language->setCurrentIndex(s.Choosen_Language->findText("FR"));
-    EXPECT_EQ(Current_Language, "FR");
+    EXPECT_EQ(session.Language(), "FR");
     const QStringList shown{s.Rows->Field[0]->currentText(), s.Rows->Oper[0]->currentText(),
                             s.Rows->Field[1]->currentText(), s.Rows->Oper[1]->currentText(),
                             s.Rows->lblDescription[1]->text()};
@@ -247,7 +247,7 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
     s.Header_Click(year - 1);
     s.AdvancedSort->click();
     ASSERT_TRUE(s.AdvancedSort->isChecked());
-    EXPECT_EQ(Sort_Keys, (Sort_Keys_T{year, 0, 0, 0}));
+    EXPECT_EQ(session.Sort_Keys, (Sort_Keys_T{year, 0, 0, 0}));
     EXPECT_EQ(m.Arrow(year - 1), Sort_Arrow::Ascending);
 
     // A header click opens the dialog with that column as the next key.
@@ -262,7 +262,7 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
     });
     s.Header_Click(name - 1);
     EXPECT_EQ(shown, (Sort_Keys_T{year, name, 0, 0}));
-    EXPECT_EQ(Sort_Keys, (Sort_Keys_T{-year, name, 0, 0}));
+    EXPECT_EQ(session.Sort_Keys, (Sort_Keys_T{-year, name, 0, 0}));
     EXPECT_EQ(s.Results.Sort.Sort_State[Field_Number("Year")], 0);
 
     s.Submit_Click();
@@ -273,7 +273,7 @@ TEST_F(Search_Window_Test, MultiColumnModeOpensTheSortDialogAndKeepsItsKeysAcros
 
     // Leaving the mode drops the keys and their arrows.
     s.AdvancedSort->click();
-    EXPECT_EQ(Sort_Keys[0], 0);
+    EXPECT_EQ(session.Sort_Keys[0], 0);
     EXPECT_EQ(m.Arrow(year - 1), Sort_Arrow::None);
     EXPECT_EQ(m.Key_Number(name - 1), 0);
 }

@@ -19,13 +19,13 @@ struct Picker : Sample_Data {
     std::unique_ptr<Select_Ref> pick;
 
     void SetUp() override {
-        country = Record_Description->Get_Champs().Item(QStringLiteral("EM"));
+        country = session.Description().Get_Champs().Item(QStringLiteral("EM"));
         ASSERT_TRUE(country && country->Ref_Listes);
     }
     // As the value entry opens it.
     void Open(const QString& text) {
         box.setText(text);
-        pick = std::make_unique<Select_Ref>();
+        pick = std::make_unique<Select_Ref>(session);
         pick->Cur_Control = &box;
         pick->Cur_Champ = country;
         pick->Form_Load();

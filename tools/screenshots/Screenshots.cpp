@@ -13,8 +13,7 @@
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
-#include "model/Record_Description.h"
-#include "model/Records_Table.h"
+#include "model/Session.h"
 #include "model/Value.h"
 #include "output/Choose.h"
 #include "output/Counts_Window.h"
@@ -50,6 +49,9 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+
+// The one session this program works on.
+static Session session;
 
 namespace {
 
@@ -127,15 +129,15 @@ void Pick_Entry(QComboBox* list, const QString& text) {
     if (Choose_Entry(list, text)) emit list->activated(list->currentIndex());
 }
 
-int Field_Number(const char* nom) { return Record_Description->Get_Champs().Number(QString::fromLatin1(nom)); }
+int Field_Number(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
 
 // A search window as the program opens it after the welcome window: English, the
 // initial query run.
 std::unique_ptr<Search> Open_Search() {
-    Sort_Keys = {0, 0, 0, 0};
-    Current_Language.clear();
-    Load_Code_Tables();
-    auto s = std::make_unique<Search>();
+    session.Sort_Keys = {0, 0, 0, 0};
+    session.Set_Language(QString());
+    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
+    auto s = std::make_unique<Search>(session);
     Connect_Search_Window(s.get());
     s->show();
     QApplication::setActiveWindow(s.get());
@@ -163,7 +165,7 @@ void Click_Header(Search& s, int field) {
 }
 
 void Welcome_Shots() {
-    Welcome w;
+    Welcome w(session);
     w.Timer1->stop();
     Settle(&w);
     w.Timer1_Timer();  // loads the records (imports the workbook when there is no cache)
@@ -204,7 +206,7 @@ void Counts_Shots() {
         menu->popup(s->Data->viewport()->mapToGlobal(s->Data->Cell_Rect(0, col).center()));
         Save(menu.get(), QStringLiteral("cell_menu.png"));
         menu->hide();
-        Counts_Window* w = Show_Counts_Window(s->Results, s.get(), Field_Number("DomReco1"));
+        Counts_Window* w = Show_Counts_Window(session, s->Results, s.get(), Field_Number("DomReco1"));
         Save(w, QStringLiteral("counts_en.png"));
     }
     {
@@ -213,7 +215,7 @@ void Counts_Shots() {
         Set_Row(*s, 1, QStringLiteral("EM du porteur"), QStringLiteral("Egal"), QStringLiteral("FR"));
         s->Critere_Oper_And->click();
         QTest::mouseClick(s->Submit, Qt::LeftButton);
-        Counts_Window* w = Show_Counts_Window(s->Results, s.get(), Field_Number("Dest1"));
+        Counts_Window* w = Show_Counts_Window(session, s->Results, s.get(), Field_Number("Dest1"));
         Save(w, QStringLiteral("counts_fr.png"));
     }
 }
@@ -283,8 +285,8 @@ void Export_Shots() {
 int Long_Record() {
     const int text = Field_Number("RecoEN");
     int best = 1, longest = -1;
-    for (int r = 1; r <= Records_Table.Record_Count(); ++r) {
-        const int n = static_cast<int>(To_Text(Records_Table(r, text)).size());
+    for (int r = 1; r <= session.Records().Record_Count(); ++r) {
+        const int n = static_cast<int>(To_Text(session.Records()(r, text)).size());
         if (n > longest) longest = n, best = r;
     }
     return best;
@@ -292,7 +294,7 @@ int Long_Record() {
 
 void Record_Shots() {
     auto s = Open_Search();
-    if (!Show_Record_Window(Long_Record(), s.get()) || !Record_Window()) {
+    if (!Show_Record_Window(session, Long_Record(), s.get()) || !Record_Window()) {
         Problem(QStringLiteral("the record window did not open"));
         return;
     }
@@ -307,7 +309,7 @@ void Record_Shots() {
 // Last: the refused workbook replaces the records.
 void Error_Shot(const QString& badWorkbook) {
     bool cancel = false;
-    const Import_Result r = Import_Workbook(badWorkbook, &cancel, nullptr);
+    const Import_Result r = Import_Workbook(session, badWorkbook, &cancel, nullptr);
     if (r.Errs.isEmpty()) {
         Problem(QStringLiteral("%1 gave no refused cell").arg(badWorkbook));
         return;
@@ -355,10 +357,10 @@ int main(int argc, char** argv) {
     Set_App_Title(QStringLiteral("Sifa_Soft"));
     // As in the program: no window larger than the screen (a large scale factor).
     Keep_Windows_On_Screen();
-    Init_Data_Model();
+    Init_Data_Model(session);
 
     Welcome_Shots();
-    if (Records_Table.Record_Count() < 1) {
+    if (session.Records().Record_Count() < 1) {
         Problem(QStringLiteral("no record loaded from %1").arg(App_Path()));
         return 1;
     }
