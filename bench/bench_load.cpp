@@ -176,8 +176,8 @@ void BM_Code_Tables(benchmark::State& s) {
                                        QStringLiteral("EN"), errs, refs))
             s.SkipWithError("versions differ");
     }
-    const Champ* em = session.Description().Get_Champs().Item(QStringLiteral("EM"));
-    if (!em->Ref_Listes || em->Ref_Listes->Count() != s.range(0)) s.SkipWithError("codes lost");
+    const Field_Def* em = session.Description().Fields().Item(QStringLiteral("EM"));
+    if (!em->Codes || em->Codes->Count() != s.range(0)) s.SkipWithError("codes lost");
     QFile::remove(refs);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The classic wildcard match, letter case significant: "?" one character, "*" any run,
+// The wildcard match, letter case significant: "?" one character, "*" any run,
 // "#" one digit, "[list]" one character of the list (ranges a-z allowed), "[!list]" one
 // character not in it; "[*]", "[?]", "[#]", "[[]" stand for the character itself.
 // A malformed pattern (an unclosed "[", a descending range) matches nothing.

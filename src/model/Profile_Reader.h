@@ -1,6 +1,6 @@
 #pragma once
-// Reads one section of a private-profile (INI) file with the classic section-reader
-// contract, so code written for it (buffer doubling included) works unchanged:
+// Reads one section of an INI file with the contract of the Windows profile reader, so
+// code written for that reader (buffer doubling included) works unchanged:
 //  - buffer receives the section's lines, each ended by NUL, then one more NUL;
 //  - the answer is the number of characters copied, not counting the final NUL;
 //  - when the buffer is too small the lines are cut, the buffer still ends with two

@@ -24,12 +24,12 @@ bool Fits_Payload(double d) {
 
 }  // namespace
 
-Records_Table_T::Records_Table_T(Record* description) : description_(description) {}
-Records_Table_T::~Records_Table_T() = default;
-Records_Table_T::Records_Table_T(Records_Table_T&&) noexcept = default;
-Records_Table_T& Records_Table_T::operator=(Records_Table_T&&) noexcept = default;
+Records_Table::Records_Table(Record* description) : description_(description) {}
+Records_Table::~Records_Table() = default;
+Records_Table::Records_Table(Records_Table&&) noexcept = default;
+Records_Table& Records_Table::operator=(Records_Table&&) noexcept = default;
 
-void Records_Table_T::Resize(int rowUpper, int colUpper) {
+void Records_Table::Resize(int rowUpper, int colUpper) {
     Clear();
     if (rowUpper < 0 || colUpper < 0) return;
     rows_ = rowUpper + 1;
@@ -43,30 +43,30 @@ void Records_Table_T::Resize(int rowUpper, int colUpper) {
         Advise_Huge_Pages(col.payload.data(), n * sizeof(std::uint32_t));
         col.kind.assign(n, 0);
         col.payload.assign(n, 0);
-        const Champ* field = description_ && c >= 1 ? description_->Get_Champs().Item(c) : nullptr;
+        const Field_Def* field = description_ && c >= 1 ? description_->Fields().Item(c) : nullptr;
         col.code_column = field && field->Type() == Type_Code;
     }
 }
 
-void Records_Table_T::Clear() {
+void Records_Table::Clear() {
     rows_ = 0;
     std::vector<Column>().swap(columns_);
     pool_ = Text_Pool();
 }
 
-void Records_Table_T::Swap(Records_Table_T& other) noexcept {
+void Records_Table::Swap(Records_Table& other) noexcept {
     std::swap(rows_, other.rows_);
     columns_.swap(other.columns_);
     std::swap(pool_, other.pool_);
 }
 
-std::uint32_t Records_Table_T::Text_Id(int r, int c) const {
+std::uint32_t Records_Table::Text_Id(int r, int c) const {
     const Column& col = Col(c);
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
     return (col.kind[static_cast<std::size_t>(r)] & Coded) ? col.codes[p] : p;
 }
 
-double Records_Table_T::Number(int r, int c) const {
+double Records_Table::Number(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
@@ -85,7 +85,7 @@ double Records_Table_T::Number(int r, int c) const {
     }
 }
 
-QString Records_Table_T::Cell_Text(int r, int c) const {
+QString Records_Table::Cell_Text(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
@@ -109,7 +109,7 @@ QString Records_Table_T::Cell_Text(int r, int c) const {
     return To_Text((*this)(r, c));
 }
 
-bool Records_Table_T::Same_Text(int r1, int r2, int c) const {
+bool Records_Table::Same_Text(int r1, int r2, int c) const {
     const std::uint32_t a = Text_Id(r1, c), b = Text_Id(r2, c);
     if (a == b) return true;
     // Long texts used in place are not looked up, so one text can have two numbers.
@@ -118,7 +118,7 @@ bool Records_Table_T::Same_Text(int r1, int r2, int c) const {
     return std::memcmp(x.Bytes(), y.Bytes(), static_cast<std::size_t>(x.size()) * (x.Narrow() ? 1 : 2)) == 0;
 }
 
-Value Records_Table_T::operator()(int r, int c) const {
+Value Records_Table::operator()(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
@@ -139,19 +139,19 @@ Value Records_Table_T::operator()(int r, int c) const {
     return Value();
 }
 
-void Records_Table_T::Put_Wide(Column& col, int r, VType t, std::uint64_t bits) {
+void Records_Table::Put_Wide(Column& col, int r, VType t, std::uint64_t bits) {
     col.kind[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(t) | Wide;
     col.payload[static_cast<std::size_t>(r)] = static_cast<std::uint32_t>(col.wide.size());
     col.wide.push_back(bits);
 }
 
-void Records_Table_T::Set_Boolean(int r, int c, bool b) {
+void Records_Table::Set_Boolean(int r, int c, bool b) {
     Column& col = Col(c);
     col.kind[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(VType::Boolean);
     col.payload[static_cast<std::size_t>(r)] = b ? 1 : 0;
 }
 
-void Records_Table_T::Put_Text_Id(int r, int c, std::uint32_t id) {
+void Records_Table::Put_Text_Id(int r, int c, std::uint32_t id) {
     Column& col = Col(c);
     const auto at = static_cast<std::size_t>(r);
     if (!col.code_column) {
@@ -168,7 +168,7 @@ void Records_Table_T::Put_Text_Id(int r, int c, std::uint32_t id) {
     col.payload[at] = static_cast<std::uint32_t>(it->second);
 }
 
-void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place) {
+void Records_Table::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place) {
     Column& col = Col(c);
     const auto at = static_cast<std::size_t>(r);
     if (size <= 8) {
@@ -221,7 +221,7 @@ void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype
     Put_Text_Id(r, c, id);
 }
 
-void Records_Table_T::Set(int r, int c, const Value& v) {
+void Records_Table::Set(int r, int c, const Value& v) {
     Column& col = Col(c);
     const auto at = static_cast<std::size_t>(r);
     const VType t = v.type();

@@ -14,7 +14,7 @@ bool Has_Any_Char(const QString& text, const QString& chars) {
 bool Is_Even(qint32 n) { return Round_Half_Even(n / 2.0) * 2 == n; }
 
 namespace {
-// The classic conversion of a range bound is to a 32-bit Long; a bound beyond it names
+// A range bound is taken as a 32-bit whole number; a bound beyond it names
 // no field, so its element yields nothing (and the arithmetic below cannot overflow).
 std::optional<qint64> Range_Bound(double x) {
     const double r = std::nearbyint(x);

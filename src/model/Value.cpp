@@ -90,7 +90,7 @@ double Date_Serial(int year, int month, int day, int hour, int minute, int secon
     const QDate d(year, month, day);
     const double days = static_cast<double>(Epoch().daysTo(d));
     const double frac = (hour * 3600 + minute * 60 + second) / 86400.0;
-    // Before the epoch the fraction counts away from zero, as the classic day numbers do.
+    // Before the epoch the fraction counts away from zero, as spreadsheet day numbers do.
     return days < 0 ? days - frac : days + frac;
 }
 

@@ -8,7 +8,7 @@
 //  - date text: ISO "yyyy-MM-dd", optionally followed by 'T' or a blank and "HH:mm" or
 //    "HH:mm:ss"; "dd/MM/yyyy" with the same optional time; a time alone "HH:mm[:ss]".
 //    Numbers are not dates.
-//  - text form (To_Text): as the classic BASIC CStr: whole doubles without a decimal
+//  - text form (To_Text): whole doubles without a decimal
 //    part, up to 15 significant digits (7 for singles), exponent form "1E+20"/"1E-05"
 //    outside that range; dates as "yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss" or "HH:mm:ss";
 //    booleans "True"/"False"; Empty and Null as "".

@@ -46,7 +46,7 @@ std::unique_ptr<Message_Service> Install_Message_Service(std::unique_ptr<Message
 QString App_Title();
 void Set_App_Title(const QString& title);
 
-// The classic MsgBox: caption defaults to the application title.
+// A message box; its caption defaults to the application title.
 Msg_Answer Message_Box(const QString& text, Msg_Buttons buttons = Msg_Buttons::OK, Msg_Icon icon = Msg_Icon::None,
                        const QString& caption = QString(), QWidget* parent = nullptr,
                        const QString& detail = QString());

@@ -33,7 +33,7 @@ bool Reference(QStringView t, QStringView p) {
 }
 }  // namespace
 
-TEST(Like, Classic_Wildcards) {
+TEST(Like, Wildcards) {
     const struct {
         const char* text;
         const char* pattern;

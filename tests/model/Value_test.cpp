@@ -7,7 +7,7 @@ struct Text_Case {
     const char* text;
 };
 
-TEST(Value, Text_Form_Follows_The_Classic_Rules) {
+TEST(Value, Text_Form_Of_Numbers_Dates_And_Booleans) {
     const Text_Case cases[] = {
         {Value(), ""},
         {Value::Null(), ""},

@@ -9,14 +9,14 @@
 #include <QTimer>
 
 // What a save dialog is asked is checked where the export opens it (Export_test.cpp).
-TEST(Qt_File_Filter, Converts_The_Classic_Pairs) {
+TEST(Qt_File_Filter, Converts_Name_And_Pattern_Pairs) {
     const std::pair<QStringList, QString> cases[] = {
         {{}, ""},
         {{"CSV Files", "*.csv"}, "CSV Files (*.csv)"},
         {{"CSV Files", "*.csv", "All files", "*.*"}, "CSV Files (*.csv);;All files (*.*)"},
         // An odd list is completed with "*.*" for the last description.
         {{"Text", "*.txt", "Anything"}, "Text (*.txt);;Anything (*.*)"},
-        // Several patterns of one entry are ';'-separated in the classic filter.
+        // Several patterns of one entry are ';'-separated in the Windows filter.
         {{"Data", "*.dat;*.xls"}, "Data (*.dat *.xls)"},
     };
     for (const auto& [pairs, qt] : cases) EXPECT_EQ(Qt_File_Filter(pairs), qt) << pairs.join('|').toStdString();
