@@ -27,7 +27,7 @@ bool Loaded() {
     return ok;
 }
 
-qint32 Item(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
+qint32 Item(const char* name) { return session.Description().Fields().Number(QString::fromLatin1(name)); }
 
 Criteria Everything() {
     Criteria c;

@@ -33,7 +33,7 @@ QString Sentence(QRandomGenerator& rng, const QStringList& words, int min_words,
     return out.join(u' ') + u'.';
 }
 
-qint32 Item(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
+qint32 Item(const char* name) { return session.Description().Fields().Number(QString::fromLatin1(name)); }
 
 // Records as an import leaves them: numbers as doubles, codes as stored, texts.
 const std::vector<qint32>& Table() {

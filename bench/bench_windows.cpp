@@ -63,7 +63,7 @@ void Show_Grid() {
     if (Grid_Paints->Paints == before) Window->Result_Grid->viewport()->repaint();
 }
 
-qint32 Field_Number(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
+qint32 Field_Number(const char* name) { return session.Description().Fields().Number(QString::fromLatin1(name)); }
 
 std::vector<bool> All_Fields() { return Init_Field_Sets(session.Description(), session.Language()).Sets[1]; }
 

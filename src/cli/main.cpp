@@ -233,8 +233,8 @@ int Run(Console& console, int argc, char** argv) {
         return Write_Output(console, o.Output, Counts_Csv_Bytes(Count_Values(results, entry->Item, o.Lang), o.Lang));
     }
     if (o.Describe) {
-        console.Put(stdout, TexteSelectionCriteria(texts, o.And));
-        console.Put(stdout, TexteOrderBy(results, session.Sort_Keys));
+        console.Put(stdout, Criteria_Sentence_Of(texts, o.And));
+        console.Put(stdout, Order_Sentence(results, session.Sort_Keys));
         return Done;
     }
 
@@ -243,8 +243,8 @@ int Run(Console& console, int argc, char** argv) {
     if (!o.Pdf.isEmpty()) {
         const QString f = o.Fields.toLower();
         const int set = f == QLatin1String("short") ? 0 : f == QLatin1String("all") ? 1 : 2;
-        const QString failure = Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And),
-                                          TexteOrderBy(results, session.Sort_Keys), set, *columns);
+        const QString failure = Print_Pdf(o.Pdf, results, Criteria_Sentence_Of(texts, o.And),
+                                          Order_Sentence(results, session.Sort_Keys), set, *columns);
         if (!failure.isEmpty()) {
             console.Put(stderr, failure);
             return Failed;

@@ -4,7 +4,7 @@
 
 namespace {
 bool Part_Is_Numeric(const QString& s) { return Is_Numeric_Text(s); }
-int Part_Lng(const QString& s) {
+int Part_Number(const QString& s) {
     const auto v = To_Whole(Value::String(s));
     return v ? *v : 0;
 }
@@ -22,9 +22,9 @@ void Code_Entry::Set_Code(const QString& code) {
     }
 }
 
-int Code_Entry::Major_Number() const { return Part_Lng(major_); }
+int Code_Entry::Major_Number() const { return Part_Number(major_); }
 bool Code_Entry::Major_Is_Numeric() const { return Part_Is_Numeric(major_); }
-int Code_Entry::Minor_Number() const { return Part_Lng(minor_); }
+int Code_Entry::Minor_Number() const { return Part_Number(minor_); }
 bool Code_Entry::Minor_Is_Numeric() const { return Part_Is_Numeric(minor_); }
 
 Code_Entry* Code_Table::add(const QString& code, const QString& label_text) {

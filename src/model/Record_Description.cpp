@@ -88,7 +88,7 @@ Field_Def* Record::add(const Field_Def_Args& a) {
 
 std::unique_ptr<Record> Build_Record_Description() {
     struct Row {
-        const char* nom;
+        const char* name;
         const char* type;
         int len;
         const char16_t* en;
@@ -123,7 +123,7 @@ std::unique_ptr<Record> Build_Record_Description() {
     auto description = std::make_unique<Record>();
     for (const Row& r : rows) {
         Field_Def_Args a;
-        a.Name = QString::fromLatin1(r.nom);
+        a.Name = QString::fromLatin1(r.name);
         a.Data_Type = QString::fromLatin1(r.type);
         a.Length = r.len;
         a.Label = QString::fromUtf16(r.en);

@@ -113,7 +113,7 @@ public:
     iterator end() const { return iterator(items_.cend()); }
 
 private:
-    static QString Key(const QString& nom) { return nom.toCaseFolded(); }
+    static QString Key(const QString& name) { return name.toCaseFolded(); }
     std::vector<std::unique_ptr<Field_Def>> items_;
 };
 

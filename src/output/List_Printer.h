@@ -27,8 +27,8 @@ public:
     // Set before Print_List.
     const Result_Model* Result = nullptr;
     QString Report_Title;
-    QString Selection_Criteria;  // the search window's TexteSelectionCriteria
-    QString Order_By;  // and its TexteOrderBy
+    QString Selection_Criteria;  // the search window's Criteria_Sentence_Of
+    QString Order_By;  // and its Order_Sentence
     int Last_Row = -1;  // last record to print, counted from 1; -1: the result's last
     QString Language;  // "" : the language of the result
     QDate Print_Date;  // null: today

@@ -134,9 +134,9 @@ bool Name_Selection::exists(const QString& name) {
 void Name_Selection::Move(Name_List& from, Name_List& to, const QString& name) {
     const Name_Item* item = from.Item(name);
     if (!item) return;
-    const QString nom = item->Name();  // the name as held, in its own letter case
-    from.Remove(nom);
-    to.add(nom);
+    const QString held = item->Name();  // the name as held, in its own letter case
+    from.Remove(held);
+    to.add(held);
 }
 
 void Name_Selection::SelectAll() {

@@ -13,7 +13,7 @@ class Name_Selection;
 
 class Name_Item {
 public:
-    explicit Name_Item(const QString& nom) : name_(nom) {}
+    explicit Name_Item(const QString& name) : name_(name) {}
     const QString& Name() const { return name_; }
 
 private:

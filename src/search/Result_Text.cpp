@@ -299,7 +299,7 @@ bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table,
     return sink.Flush();
 }
 
-QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Combine_With_And) {
+QString Criteria_Sentence_Of(const std::vector<Criterion_Text>& rows, bool Combine_With_And) {
     const QString j = Combine_With_And ? QStringLiteral(" And ") : QStringLiteral(" or ");
     QString text;
     for (const Criterion_Text& r : rows) {
@@ -314,7 +314,7 @@ QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Com
     return QStringLiteral("Selection criteria are ") + text;
 }
 
-QString TexteOrderBy(const Search_Results& s, const Sort_Key_Columns& keys) {
+QString Order_Sentence(const Search_Results& s, const Sort_Key_Columns& keys) {
     QString text;
     if (s.Multi_Key_Box) return Sort_Keys_Text(s.Model, keys);
     for (size_t f = 1; f < s.Sort.Sort_State.size(); ++f) {
@@ -326,5 +326,3 @@ QString TexteOrderBy(const Search_Results& s, const Sort_Key_Columns& keys) {
     }
     return text;
 }
-
-bool genere_fichier_export(const QString&, bool, bool, const QString&) { return false; }

@@ -70,8 +70,5 @@ bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table,
 QString Clip_Range_Text(const Result_Model& m, int top, int left, int bottom, int right,
                         const std::function<bool(int)>& shown = {});
 
-QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Combine_With_And);
-QString TexteOrderBy(const Search_Results& s, const Sort_Key_Columns& keys);
-
-// Kept for callers of the former interface; does nothing.
-bool genere_fichier_export(const QString& NomFichier, bool With_NDA_Add, bool Fixe_Format, const QString& Delim);
+QString Criteria_Sentence_Of(const std::vector<Criterion_Text>& rows, bool Combine_With_And);
+QString Order_Sentence(const Search_Results& s, const Sort_Key_Columns& keys);

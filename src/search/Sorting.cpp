@@ -7,7 +7,7 @@
 
 namespace {
 
-void Do_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) {
+void Apply_Heading_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) {
     qint64 f = st.Sort_Field;
     if (Col_Cur) {
         const auto whole = To_Whole(*Col_Cur);
@@ -41,10 +41,10 @@ qint32 Next_Sort_Code(qint32 data_type, qint32 code) {
 }
 
 void Sort_By_Heading(Result_Model& result, Single_Field_Sort& state, const Value& Col_Cur) {
-    Do_Sort(result, state, &Col_Cur);
+    Apply_Heading_Sort(result, state, &Col_Cur);
 }
 
-void Sort_By_Heading(Result_Model& result, Single_Field_Sort& state) { Do_Sort(result, state, nullptr); }
+void Sort_By_Heading(Result_Model& result, Single_Field_Sort& state) { Apply_Heading_Sort(result, state, nullptr); }
 
 void Sort_Mode_Toggled(Result_Model& result, Single_Field_Sort& state, Sort_Key_Columns& keys, bool Multi_On) {
     keys.fill(0);

@@ -18,7 +18,7 @@ void Init_Data_Model(Session& session) { session.Load_Code_Tables(App_File(QStri
 void Connect_Search_Window(Search_Window* window) {
     QObject::connect(window, &Search_Window::Export_Asked, window, [window](bool For_Printing) {
         Open_Export_Dialog(window->Session_In_Use, window->Results, window->Criteria_Sentence(),
-                           TexteOrderBy(window->Results, window->Session_In_Use.Sort_Keys), For_Printing, window);
+                           Order_Sentence(window->Results, window->Session_In_Use.Sort_Keys), For_Printing, window);
     });
     QObject::connect(window, &Search_Window::Record_Asked, window, [window](int record) {
         Show_Record_Window(window->Session_In_Use, record, window, window->Result_Grid);

@@ -160,7 +160,7 @@ Criteria Search_Window::Read_Criteria() const {
 QString Search_Window::Criteria_Sentence() const {
     std::vector<Criterion_Text> rows;
     for (int i = 0; i < Row_Count; ++i) rows.push_back(Rows->Row_Text(i));
-    return TexteSelectionCriteria(rows, Combine_With_And->isChecked());
+    return Criteria_Sentence_Of(rows, Combine_With_And->isChecked());
 }
 
 void Search_Window::Run_Search_Now() {

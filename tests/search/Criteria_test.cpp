@@ -95,7 +95,7 @@ TEST(Compare_Criterion, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
 class With_Description : public ::testing::Test {
 protected:
     Session session;
-    Field_Def& F(const char* nom) { return *session.Description().Fields().Item(QString::fromLatin1(nom)); }
+    Field_Def& F(const char* name) { return *session.Description().Fields().Item(QString::fromLatin1(name)); }
 };
 
 class Verdict : public With_Description {

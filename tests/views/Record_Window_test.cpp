@@ -42,10 +42,10 @@ struct Record_Window_Test : Sample_Data {
         const int k = static_cast<int>(Shown_Labels(w).indexOf(label));
         return k < 0 ? QStringLiteral("<no row>") : w.Value_Texts[k]->toPlainText();
     }
-    QString Label_Of(const char* nom) {
-        return session.Description().Fields().Item(nom)->Label_In(session.Language()) + ": ";
+    QString Label_Of(const char* name) {
+        return session.Description().Fields().Item(name)->Label_In(session.Language()) + ": ";
     }
-    QString Stored(int r, const char* nom) { return To_Text(session.Records()(r, Field_Number(nom))); }
+    QString Stored(int r, const char* name) { return To_Text(session.Records()(r, Field_Number(name))); }
     // A record with a long text, so that some of its values wrap.
     int Long_Record() {
         for (int r = 1; r <= session.Records().Record_Count(); ++r)
@@ -83,11 +83,11 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
         EXPECT_EQ(labels.count(Label_Of(shownText)), 1);
         EXPECT_EQ(Shown_Value(w, Label_Of(shownText)), Stored(r, shownText));
         EXPECT_NE(Shown_Value(w, Label_Of(shownText)), Stored(r, leftOut));
-        for (const char* nom : {"EM", "EmetType", "DomReco1", "Dest1"}) {
-            const Field_Def& f = *session.Description().Fields().Item(QString::fromLatin1(nom));
-            const QString label = To_Text(f.Label_Of(Stored(r, nom)));
-            ASSERT_NE(label, Stored(r, nom)) << nom;
-            EXPECT_EQ(Shown_Value(w, Label_Of(nom)), label) << nom;
+        for (const char* name : {"EM", "EmetType", "DomReco1", "Dest1"}) {
+            const Field_Def& f = *session.Description().Fields().Item(QString::fromLatin1(name));
+            const QString label = To_Text(f.Label_Of(Stored(r, name)));
+            ASSERT_NE(label, Stored(r, name)) << name;
+            EXPECT_EQ(Shown_Value(w, Label_Of(name)), label) << name;
         }
     }
 }

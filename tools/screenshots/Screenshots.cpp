@@ -129,7 +129,7 @@ void Pick_Entry(QComboBox* list, const QString& text) {
     if (Choose_Entry(list, text)) emit list->activated(list->currentIndex());
 }
 
-int Field_Number(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
+int Field_Number(const char* name) { return session.Description().Fields().Number(QString::fromLatin1(name)); }
 
 // A search window as the program opens it after the welcome window: English, the
 // initial query run.
