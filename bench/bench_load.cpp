@@ -10,7 +10,7 @@
 //                                   memory with its reader's, apart and at once
 //   bench_load --cache-once         one cache load in a fresh process (the cache written first)
 //   bench_load --freexl-once        the bare FreeXL read of every cell, as the peer
-// BM_Code_Tables/N is the start-up work on a Refs.dat of N codes per table and language:
+// BM_Code_Tables/N is the start-up work on a Code_Table.dat of N codes per table and language:
 // the tables loaded, then every language version checked against the master.
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
@@ -176,8 +176,8 @@ void BM_Code_Tables(benchmark::State& s) {
                                        QStringLiteral("EN"), errs, refs))
             s.SkipWithError("versions differ");
     }
-    const Champ* em = session.Description().Get_Champs().Item(QStringLiteral("EM"));
-    if (!em->Ref_Listes || em->Ref_Listes->Count() != s.range(0)) s.SkipWithError("codes lost");
+    const Field_Def* em = session.Description().Fields().Item(QStringLiteral("EM"));
+    if (!em->Codes || em->Codes->Count() != s.range(0)) s.SkipWithError("codes lost");
     QFile::remove(refs);
 }
 

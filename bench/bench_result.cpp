@@ -27,7 +27,7 @@ bool Loaded() {
     return ok;
 }
 
-qint32 Item(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Item(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
 
 Criteria Everything() {
     Criteria c;
@@ -35,7 +35,7 @@ Criteria Everything() {
     return c;
 }
 
-void Search(benchmark::State& s, const Criteria& c) {
+void Search_Window(benchmark::State& s, const Criteria& c) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r{session};
     for (auto _ : s) Run_Search(session, r, c);
@@ -47,16 +47,16 @@ void BM_Any_Fields_Content_With_Grid(benchmark::State& s) {
     // The sqlite3 peer of scripts/bench runs the same text over the same rows.
     c.Rows[0] = {true, Any_Fields, Op_Content, qEnvironmentVariable("SIFA_BENCH_TEXT", QStringLiteral("school")),
                  false};
-    Search(s, c);
+    Search_Window(s, c);
 }
 
-void BM_All_Records_With_Grid(benchmark::State& s) { Search(s, Everything()); }
+void BM_All_Records_With_Grid(benchmark::State& s) { Search_Window(s, Everything()); }
 
 void BM_Sort_One_Key(benchmark::State& s) {
     if (!Loaded()) return s.SkipWithError("no workbook");
     Search_Results r{session};
     Run_Search(session, r, Everything());
-    for (auto _ : s) DoSort(r.Model, r.Sort, Value::Long(Item("ProjName")));
+    for (auto _ : s) Sort_By_Heading(r.Model, r.Sort, Value::Long(Item("ProjName")));
 }
 
 void BM_Sort_Four_Keys(benchmark::State& s) {
@@ -64,9 +64,9 @@ void BM_Sort_Four_Keys(benchmark::State& s) {
     Search_Results r{session};
     Run_Search(session, r, Everything());
     const auto col = [&](const char* f) { return r.Model.Column_Of(Item(f)) + 1; };
-    const Sort_Keys_T keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};
+    const Sort_Key_Columns keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};
     for (auto _ : s) {
-        Sort_Keys_T k = keys;
+        Sort_Key_Columns k = keys;
         Reapply_Sort_Keys(r.Model, k);
     }
 }

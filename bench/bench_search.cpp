@@ -25,10 +25,10 @@ QString Refs_Path() {
     return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../data/sample/Refs.dat");
 }
 
-QStringList Codes(const char* field) {
+QStringList Codes_Of(const char* field) {
     QStringList out;
-    if (const Champ* c = session.Description().Get_Champs().Item(QString::fromLatin1(field)); c && c->Ref_Listes)
-        for (const Ref& r : *c->Ref_Listes) out << r.Cle();
+    if (const Field_Def* c = session.Description().Fields().Item(QString::fromLatin1(field)); c && c->Codes)
+        for (const Code_Entry& r : *c->Codes) out << r.Code();
     return out;
 }
 
@@ -80,7 +80,8 @@ const char* const kLast[] = {"Novak",    "Martin", "Rossi",  "Schmidt", "García
 
 void Fill_Table() {
     std::mt19937 rng(65535);
-    const QStringList em = Codes("EM"), emet = Codes("EmetType"), dom = Codes("DomReco1"), dest = Codes("Dest1");
+    const QStringList em = Codes_Of("EM"), emet = Codes_Of("EmetType"), dom = Codes_Of("DomReco1"),
+                      dest = Codes_Of("Dest1");
     auto code = [&](const QStringList& list, int emptyPercent) {
         return (list.isEmpty() || int(rng() % 100) < emptyPercent) ? Value() : Value::String(list[rng() % list.size()]);
     };
@@ -123,10 +124,10 @@ void Fill_Table() {
 
 Criterion_Row Row(qint32 field, qint32 op, const char* value, bool negation = false) {
     Criterion_Row r;
-    r.Critere_Actif = true;
+    r.Active = true;
     r.Field = field;
-    r.Oper = op;
-    r.txtFields = QString::fromUtf8(value);
+    r.Operator = op;
+    r.Value_Text = QString::fromUtf8(value);
     r.Negation = negation;
     return r;
 }
@@ -169,7 +170,7 @@ void BM_Three_Rows_And(benchmark::State& state) {
     c.Rows[0] = Row(1, Op_Equal_Or_Superior, "2003");
     c.Rows[1] = Row(15, Op_Equal, "Local*");  // "Type of recipient"
     c.Rows[2] = Row(14, Op_Content, "local");
-    c.Critere_Oper_And = true;
+    c.Combine_With_And = true;
     Run(state, c);
 }
 

@@ -33,7 +33,7 @@ QString Sentence(QRandomGenerator& rng, const QStringList& words, int min_words,
     return out.join(u' ') + u'.';
 }
 
-qint32 Item(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Item(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
 
 // Records as an import leaves them: numbers as doubles, codes as stored, texts.
 const std::vector<qint32>& Table() {
@@ -95,7 +95,7 @@ void One_Key(benchmark::State& state, const char* field) {
     m.Load(session, ids);
     Single_Field_Sort sort(session.Description().Count());
     for (auto _ : state) {
-        DoSort(m, sort, Value::Long(Item(field)));
+        Sort_By_Heading(m, sort, Value::Long(Item(field)));
         benchmark::DoNotOptimize(m.Record_At(0));
     }
     state.counters["records"] = static_cast<double>(ids.size());
@@ -107,7 +107,7 @@ void Four_Keys(benchmark::State& state) {
     m.Load(session, ids);
     const auto col = [&](const char* f) { return m.Column_Of(Item(f)) + 1; };
     for (auto _ : state) {
-        Sort_Keys_T keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};
+        Sort_Key_Columns keys{col("EM"), -col("Year"), col("DomReco1"), col("ProjName")};
         Reapply_Sort_Keys(m, keys);
         benchmark::DoNotOptimize(m.Record_At(0));
     }

@@ -5,7 +5,7 @@
 // record or writing a PDF.
 //
 // `bench_windows --cache-to-window-once DIR` times, in a fresh process, the start from
-// DIR's cache (Data.dat, Refs.dat) to the search window painted over its records.
+// DIR's cache (Result_Grid.dat, Code_Table.dat) to the search window painted over its records.
 //
 // "Shown" means the events the action posted were handled (the view's deferred layout
 // and repaint) and the grid's viewport was painted at least once.
@@ -15,12 +15,12 @@
 #include "model/Load_Records.h"
 #include "model/Session.h"
 #include "output/Counts_Window.h"
-#include "output/LVPrint.h"
+#include "output/List_Printer.h"
 #include "output/Print_Device.h"
 #include "search/Field_Sets.h"
 #include "search/Sorting.h"
 #include "views/Result_View.h"
-#include "views/Search.h"
+#include "views/Search_Window.h"
 #include "winsupport/Message_Service.h"
 
 #include <benchmark/benchmark.h>
@@ -53,23 +53,23 @@ struct Paint_Counter : QObject {
     }
 };
 
-Search* Window = nullptr;
+Search_Window* Window = nullptr;
 Paint_Counter* Grid_Paints = nullptr;
 
 // Handles what the action posted; paints the grid if that did not.
 void Show_Grid() {
     const int before = Grid_Paints->Paints;
     QCoreApplication::processEvents();
-    if (Grid_Paints->Paints == before) Window->Data->viewport()->repaint();
+    if (Grid_Paints->Paints == before) Window->Result_Grid->viewport()->repaint();
 }
 
-qint32 Field_Number(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
+qint32 Field_Number(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
 
 std::vector<bool> All_Fields() { return Init_Field_Sets(session.Description(), session.Language()).Sets[1]; }
 
 // The window opens with "Year Not Empty": every record.
 void BM_Search_Submit_To_Grid_Shown(benchmark::State& s) {
-    Search& w = *Window;
+    Search_Window& w = *Window;
     const int before = Grid_Paints->Paints;
     for (auto _ : s) {
         w.Submit->click();
@@ -82,7 +82,7 @@ void BM_Search_Submit_To_Grid_Shown(benchmark::State& s) {
 // "Adjust Cell Size" over every record: each column as wide as its widest text, each row
 // as high as its tallest.
 void BM_Adjust_Cell_Size_All(benchmark::State& s) {
-    Search& w = *Window;
+    Search_Window& w = *Window;
     for (auto _ : s) {
         w.Resize_Cell();
         Show_Grid();
@@ -92,13 +92,13 @@ void BM_Adjust_Cell_Size_All(benchmark::State& s) {
 
 // Submit with "Adjust Cell Size" ticked: the search, then the fitting.
 void BM_Search_Submit_Adjusted_To_Grid_Shown(benchmark::State& s) {
-    Search& w = *Window;
-    w.CellAutoSize->setChecked(true);
+    Search_Window& w = *Window;
+    w.Adjust_Cell_Size_Box->setChecked(true);
     for (auto _ : s) {
         w.Submit->click();
         Show_Grid();
     }
-    w.CellAutoSize->setChecked(false);
+    w.Adjust_Cell_Size_Box->setChecked(false);
     w.Submit->click();
     Show_Grid();
     s.counters["found"] = w.Results.Result_Rows();
@@ -106,8 +106,8 @@ void BM_Search_Submit_Adjusted_To_Grid_Shown(benchmark::State& s) {
 
 // Single-field mode; a different column each time, so every click sorts for real.
 void BM_Header_Click_Sort_To_Grid_Shown(benchmark::State& s) {
-    Search& w = *Window;
-    if (w.AdvancedSort->isChecked()) w.AdvancedSort->click();
+    Search_Window& w = *Window;
+    if (w.Multi_Key_Box->isChecked()) w.Multi_Key_Box->click();
     const qint32 fields[] = {Field_Number("ProjName"), Field_Number("Year"), Field_Number("PortName"),
                              Field_Number("RecoEN")};
     for (qint32 f : fields)
@@ -116,7 +116,7 @@ void BM_Header_Click_Sort_To_Grid_Shown(benchmark::State& s) {
     qint32 last = 0;
     for (auto _ : s) {
         last = fields[k++ % std::size(fields)];
-        w.Header_Click(w.Results.Model.Column_Of(last));
+        w.Heading_Clicked(w.Results.Model.Column_Of(last));
         Show_Grid();
     }
     // 3 to 6: sorted up or down by that field.
@@ -128,8 +128,8 @@ void BM_Header_Click_Sort_To_Grid_Shown(benchmark::State& s) {
 // Page steps from the top to the bottom of the whole grid; the time is per page. The
 // first and last hundred pages are timed apart: paging has to cost the same anywhere.
 void BM_Grid_Page_Down_Per_Page(benchmark::State& s) {
-    Search& w = *Window;
-    QScrollBar* bar = w.Data->verticalScrollBar();
+    Search_Window& w = *Window;
+    QScrollBar* bar = w.Result_Grid->verticalScrollBar();
     int pages = 0, paints = 0;
     double top_ms = 0, bottom_ms = 0;
     for (auto _ : s) {
@@ -168,10 +168,10 @@ void BM_Grid_Page_Down_Per_Page(benchmark::State& s) {
 // One job printing every record of the result onto the device.
 bool Print_All(Print_Device& dev, const std::vector<bool>& fields) {
     const Search_Results& r = Window->Results;
-    LVPrint p;
+    List_Printer p;
     p.Result = &r.Model;
     p.Last_Row = r.Result_Rows();
-    p.ReportTitle = QStringLiteral("Sifa_Soft");
+    p.Report_Title = QStringLiteral("Sifa_Soft");
     p.Selection_Criteria = QStringLiteral("Selection criteria are Year Not Empty");
     return p.Print_Job(dev, 1, 0, fields);
 }
@@ -217,13 +217,13 @@ void BM_List_Print_PDF(benchmark::State& s) {
     const QString file = dir.filePath(QStringLiteral("list.pdf"));
     Recorder->printSetupAnswer = true;
     for (auto _ : s) {
-        LVPrint p;
+        List_Printer p;
         p.Result = &r.Model;
         p.Last_Row = s.range(0) > 0 ? std::min(static_cast<int>(s.range(0)), r.Result_Rows()) : r.Result_Rows();
-        p.ReportTitle = QStringLiteral("Sifa_Soft");
+        p.Report_Title = QStringLiteral("Sifa_Soft");
         p.Printer().setOutputFormat(QPrinter::PdfFormat);
         p.Printer().setOutputFileName(file);
-        if (!p.PrintList(false, 2, 0, fields)) return s.SkipWithError("print job failed");
+        if (!p.Print_List(false, 2, 0, fields)) return s.SkipWithError("print job failed");
     }
     s.counters["bytes"] = static_cast<double>(QFileInfo(file).size());
 }
@@ -262,20 +262,20 @@ int Cache_To_Window_Once(const QString& dir) {
     const Load_Files files = Default_Load_Files();
     QElapsedTimer t;
     t.start();
-    const qint32 rows = Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache);
+    const qint32 rows = Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache);
     const qint64 loaded = t.elapsed();
     if (rows <= 0) {
         std::fprintf(stderr, "no valid cache in %s\n", qPrintable(dir));
         return 1;
     }
-    Search window(session);
+    Search_Window window(session);
     Paint_Counter counter;
-    window.Data->viewport()->installEventFilter(&counter);
+    window.Result_Grid->viewport()->installEventFilter(&counter);
     window.show();
     QCoreApplication::processEvents();
-    if (counter.Paints == 0) window.Data->viewport()->repaint();
+    if (counter.Paints == 0) window.Result_Grid->viewport()->repaint();
     const qint64 shown = t.elapsed();
-    window.Data->viewport()->removeEventFilter(&counter);
+    window.Result_Grid->viewport()->removeEventFilter(&counter);
     std::printf("records %d: cache loaded %lld ms, search window painted %lld ms\n", rows,
                 static_cast<long long>(loaded), static_cast<long long>(shown));
     return 0;
@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
     Install_Message_Service(std::move(rec));
     Set_App_Title(QStringLiteral("Sifa_Soft"));
 
-    // The window finds Refs.dat in the program's folder.
+    // The window finds Code_Table.dat in the program's folder.
     Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
     session.Set_Language(QStringLiteral("EN"));
     session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
@@ -306,11 +306,11 @@ int main(int argc, char** argv) {
     }
 
     session.Sort_Keys = {0, 0, 0, 0};
-    auto window = std::make_unique<Search>(session);
+    auto window = std::make_unique<Search_Window>(session);
     Window = window.get();
     Paint_Counter counter;
     Grid_Paints = &counter;
-    Window->Data->viewport()->installEventFilter(&counter);
+    Window->Result_Grid->viewport()->installEventFilter(&counter);
     Window->show();
     QCoreApplication::processEvents();
 
@@ -318,7 +318,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    Window->Data->viewport()->removeEventFilter(&counter);
+    Window->Result_Grid->viewport()->removeEventFilter(&counter);
     window.reset();
     return 0;
 }

@@ -1,4 +1,4 @@
-// One code table loaded from the input as Refs.dat, then the start-up version check and
+// One code table loaded from the input as Code_Table.dat, then the start-up version check and
 // the loading of every coded field. Input: one byte of options, then the file.
 #include "Fuzz_Support.h"
 #include "model/Code_Tables.h"
@@ -18,50 +18,50 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     static const char* const kSections[] = {"Country", "TypeEmet", "DomReco (FR)", "TypeDest"};
     const uint8_t options = data[0];
-    const bool onlyCle = options & 1;
+    const bool only_code = options & 1;
     const bool verbose = options & 2;
-    const int cleLen = (options >> 2) & 3;
+    const int code_length = (options >> 2) & 3;
     const int valLen = (options >> 4) & 3;
     const QString section = QString::fromLatin1(kSections[options >> 6]);
     const QString& file = Fuzz_Temp_File();
     Fuzz_Write_File(file, data + 1, size - 1);
 
-    Champ field;
+    Field_Def field;
     QStringList errs;
-    const qint32 loaded =
-        field.Load_Listes_From_Ini_Section(file, section, cleLen, onlyCle, valLen, QStringLiteral("P"), &errs, verbose);
+    const qint32 loaded = field.Load_Codes_From_Section(file, section, code_length, only_code, valLen,
+                                                        QStringLiteral("P"), &errs, verbose);
     // A NUL inside a line of the file ends an entry there, as in the reader's buffer.
     const qsizetype entries =
         Read_Profile_Section_Lines(section, file).join(QChar(0)).split(QChar(0), Qt::SkipEmptyParts).size();
     FUZZ_CHECK(loaded >= 0 && loaded <= entries);
-    FUZZ_CHECK((loaded == 0) == !field.Ref_Listes);
+    FUZZ_CHECK((loaded == 0) == !field.Codes);
     if (entries == 0)
         FUZZ_CHECK(errs.isEmpty());  // a missing or empty section says nothing
     else if (verbose)
         FUZZ_CHECK(errs.last() == QStringLiteral("P: Total of %1 successfully loaded item").arg(loaded));
     else
         FUZZ_CHECK(errs.size() <= 1);
-    if (field.Ref_Listes) {
-        const Refs& table = *field.Ref_Listes;
+    if (field.Codes) {
+        const Code_Table& table = *field.Codes;
         FUZZ_CHECK(table.Count() >= 1 && table.Count() <= loaded);
-        FUZZ_CHECK(table.Only_Value == onlyCle);
-        for (const Ref& r : table) {
-            if (cleLen) FUZZ_CHECK(r.Cle().size() == cleLen);
-            if (valLen) FUZZ_CHECK(r.Valeur.size() == valLen);
-            if (onlyCle) FUZZ_CHECK(r.Valeur == r.Cle());
-            const Ref* found = table.Item(r.Cle());
-            FUZZ_CHECK(found && found->Cle().compare(r.Cle(), Qt::CaseInsensitive) == 0);
+        FUZZ_CHECK(table.Only_Value == only_code);
+        for (const Code_Entry& r : table) {
+            if (code_length) FUZZ_CHECK(r.Code().size() == code_length);
+            if (valLen) FUZZ_CHECK(r.Label.size() == valLen);
+            if (only_code) FUZZ_CHECK(r.Label == r.Code());
+            const Code_Entry* found = table.Item(r.Code());
+            FUZZ_CHECK(found && found->Code().compare(r.Code(), Qt::CaseInsensitive) == 0);
         }
         // The two-part lookup and the other queries on what was loaded.
-        field.Ref_MultiPart = true;
+        field.Multi_Part_Codes = true;
         int n = 0;
-        for (const Ref& r : table) {
+        for (const Code_Entry& r : table) {
             if (++n > 8) break;
-            (void)field.Get_Data(r.Cle(), QStringLiteral("V"));
-            (void)field.Get_Data(r.Major() + QStringLiteral(".0") + r.Minor(), QStringLiteral("C"));
+            (void)field.Label_Of(r.Code());
+            (void)field.Spelling_Of(r.Major() + QStringLiteral(".0") + r.Minor());
         }
-        FUZZ_CHECK(field.Get_List_Filtered(QString(), QString())->Count() == table.Count());
-        (void)field.Longueur_Czi();
+        FUZZ_CHECK(field.Codes_Containing(QString(), QString())->Count() == table.Count());
+        (void)field.Widest_Code_Length();
     }
 
     QStringList versionErrs;
@@ -72,10 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     session.Load_Code_Tables(file);
     for (const char* language : {"", "FR"}) {
         session.Set_Language(QString::fromLatin1(language));
-        const Champ* em = session.Description().Get_Champs().Item(QStringLiteral("EM"));
+        const Field_Def* em = session.Description().Fields().Item(QStringLiteral("EM"));
         FUZZ_CHECK(em);
-        if (em->Ref_Listes)
-            for (const Ref& r : *em->Ref_Listes) FUZZ_CHECK(r.Cle().size() == 2);
+        if (em->Codes)
+            for (const Code_Entry& r : *em->Codes) FUZZ_CHECK(r.Code().size() == 2);
     }
     session.Set_Language(QString());
     return 0;

@@ -31,12 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qsizetype pos = 0;
     const auto h = Decode_Cache_Header(bytes, pos);
     FUZZ_CHECK(h.has_value());
-    const auto again = Encode_Data_Cache(h->Source, h->Refs, session.Records());
+    const auto again = Encode_Data_Cache(h->Source, h->Code_Table, session.Records());
     FUZZ_CHECK(again.has_value());  // whatever was read can be written back
     qsizetype pos2 = 0;
     const auto h2 = Decode_Cache_Header(*again, pos2);
     FUZZ_CHECK(h2.has_value());
-    Records_Table_T back;
+    Records_Table back;
     FUZZ_CHECK(Decode_Cache_Cells(*again, pos2, *h2, back));
     FUZZ_CHECK(back.Row_Upper() == r);
     return 0;

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QString message;
         for (int row = 1; row <= session.Records().Row_Upper(); ++row)
             for (int c = 1; c <= session.Records().Col_Upper(); ++c)
-                FUZZ_CHECK(
-                    Validate_Value(session.Records()(row, c), *session.Description().Get_Champs().Item(c), message));
+                FUZZ_CHECK(Validate_Value(session.Records()(row, c), *session.Description().Fields().Item(c), message));
     }
     QFile::remove(file);
     return 0;

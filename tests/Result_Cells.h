@@ -15,14 +15,14 @@ public:
     Hand_Result(const QStringList& types, const QStringList& headers, const std::vector<QStringList>& rows) {
         auto d = std::make_unique<Record>();
         for (int c = 0; c < types.size(); ++c) {
-            Champ_Args a;
-            a.Nom = QStringLiteral("F%1").arg(c + 1);
+            Field_Def_Args a;
+            a.Name = QStringLiteral("F%1").arg(c + 1);
             a.Data_Type = types[c];
-            a.Libelle = headers.value(c);
+            a.Label = headers.value(c);
             d->add(a);
         }
         session_ = std::make_unique<Session>(std::move(d));
-        Records_Table_T& table = session_->Records();
+        Records_Table& table = session_->Records();
         table.Resize(static_cast<int>(rows.size()), static_cast<int>(types.size()));
         std::vector<qint32> ids;
         for (size_t r = 0; r < rows.size(); ++r) {

@@ -9,7 +9,7 @@
 #include <QHash>
 #include <vector>
 
-// Both languages' tables of the sample Refs.dat, the session in English.
+// Both languages' tables of the sample Code_Table.dat, the session in English.
 inline void Load_Sample_Tables(Session& session) {
     session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
     session.Set_Language(QStringLiteral("EN"));
@@ -40,7 +40,7 @@ inline std::vector<Hand_Record> Plain_Records(int n) {
 // The result's model column of a field; -1 when the language does not show it.
 inline int Result_Column(const Search_Results& s, const QString& name) {
     const Record* d = s.Model.Table().Description();
-    return d ? s.Model.Column_Of(d->Get_Champs().Number(name)) : -1;
+    return d ? s.Model.Column_Of(d->Fields().Number(name)) : -1;
 }
 // The column number of a field as the sort keys and the export count them, from 1; -1
 // when the language does not show it.
@@ -60,17 +60,17 @@ struct Session_Test : ::testing::Test {
     explicit Session_Test(Session& s) : session(s) {}
     Session& session;
 
-    int Field_Number(const QString& name) const { return session.Description().Get_Champs().Number(name); }
+    int Field_Number(const QString& name) const { return session.Description().Fields().Number(name); }
     void Use_Language(const QString& lang) { session.Set_Language(lang); }
 
     // Numeric fields are stored as numbers, as the import stores them.
     void Fill_Records(const std::vector<Hand_Record>& rows) {
-        Records_Table_T& table = session.Records();
+        Records_Table& table = session.Records();
         table.Resize(static_cast<int>(rows.size()), session.Description().Count());
         for (size_t r = 0; r < rows.size(); ++r)
             for (auto it = rows[r].begin(); it != rows[r].end(); ++it) {
                 const int f = Field_Number(it.key());
-                const bool number = session.Description().Get_Champs().Item(f)->Data_Type == QLatin1String("4");
+                const bool number = session.Description().Fields().Item(f)->Data_Type == QLatin1String("4");
                 table(static_cast<int>(r) + 1, f) = number ? Value::Double(it->toDouble()) : Value::String(*it);
             }
     }

@@ -10,10 +10,10 @@ std::optional<Field_Entry> Resolve_Field_Entry(Record& Desc, const QString& fiel
     if (fieldName == QLatin1String("*")) return entries.first();
     std::optional<Field_Entry> entry;
     QString label;
-    const Champ* f = Desc.Get_Champs().Item(fieldName);
+    const Field_Def* f = Desc.Fields().Item(fieldName);
     // A field the language does not show is not in its list, even when its search label
     // is that of the language's own field.
-    if (f && f->Shown_In(lang)) label = f->Get_Libelle_de_Recherche_In_Langue(lang);
+    if (f && f->Shown_In(lang)) label = f->Search_Label_In(lang);
     for (const Field_Entry& e : entries)
         if (e.Item != Any_Fields && (e.Text == label || e.Text.compare(fieldName, Qt::CaseInsensitive) == 0)) entry = e;
     if (!entry) error = QStringLiteral("unknown field \"%1\" (not in the field list of %2)").arg(fieldName, lang);
@@ -24,7 +24,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString&
                                                     QString& error) {
     QString rest = criterion;
     Resolved_Criterion r;
-    r.Row.Critere_Actif = true;
+    r.Row.Active = true;
     if (rest.startsWith(QLatin1Char('!'))) {
         r.Row.Negation = true;
         rest.remove(0, 1);
@@ -52,16 +52,16 @@ std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString&
         if (code >= 0 && code <= Last_Operator) oper = code;
     } else {
         for (qint32 k = 0; k <= Last_Operator && !oper; ++k)
-            if (operName.compare(Operator_Lib(k, QStringLiteral("EN")), Qt::CaseInsensitive) == 0 ||
-                operName.compare(Operator_Lib(k, QStringLiteral("FR")), Qt::CaseInsensitive) == 0)
+            if (operName.compare(Operator_Label(k, QStringLiteral("EN")), Qt::CaseInsensitive) == 0 ||
+                operName.compare(Operator_Label(k, QStringLiteral("FR")), Qt::CaseInsensitive) == 0)
                 oper = k;
     }
     if (!oper || !Offered_Operators(Desc, entry->Item).contains(*oper)) {
         error = QStringLiteral("operator \"%1\" is not offered for \"%2\"").arg(operName, entry->Text);
         return std::nullopt;
     }
-    r.Row.Oper = oper;
-    r.Text.Oper = Operator_Lib(*oper, lang);
+    r.Row.Operator = oper;
+    r.Text.Operator = Operator_Label(*oper, lang);
     r.Text.Oper_Code = *oper;
     r.Text.Negation = r.Row.Negation;
     r.Text.Usable = true;
@@ -83,7 +83,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString&
             error = QStringLiteral("value \"%1\" for \"%2\": %3").arg(value, entry->Text, refused);
             return std::nullopt;
         }
-        r.Row.txtFields = value;
+        r.Row.Value_Text = value;
         r.Text.Value = value;
         r.Text.Description = Value_Description(Desc, entry->Item, oper, value);
     }
@@ -92,7 +92,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString&
 
 int Grid_Column_Of(Record& Desc, qint32 field, const QString& lang) {
     int col = 0, f = 0;
-    for (const Champ& ch : Desc.Get_Champs()) {
+    for (const Field_Def& ch : Desc.Fields()) {
         ++f;
         const bool shown = ch.Shown_In(lang);
         if (shown) ++col;
@@ -103,10 +103,10 @@ int Grid_Column_Of(Record& Desc, qint32 field, const QString& lang) {
 
 std::optional<qint32> Resolve_Grid_Field(Record& Desc, const QString& name, const QString& lang, QString& error) {
     int f = 0;
-    for (const Champ& ch : Desc.Get_Champs()) {
+    for (const Field_Def& ch : Desc.Fields()) {
         ++f;
-        if ((ch.Nom.compare(name, Qt::CaseInsensitive) == 0 ||
-             ch.Get_Libelle_In_Langue(lang).compare(name, Qt::CaseInsensitive) == 0) &&
+        if ((ch.Name.compare(name, Qt::CaseInsensitive) == 0 ||
+             ch.Label_In(lang).compare(name, Qt::CaseInsensitive) == 0) &&
             Grid_Column_Of(Desc, f, lang) > 0)
             return f;
     }
@@ -116,7 +116,7 @@ std::optional<qint32> Resolve_Grid_Field(Record& Desc, const QString& name, cons
 
 std::optional<std::vector<bool>> Resolve_Fields(Record& Desc, const QString& fields, const QString& lang,
                                                 QString& error) {
-    const Field_Sets_T sets = Init_Field_Sets(Desc, lang);
+    const Field_Sets sets = Init_Field_Sets(Desc, lang);
     if (fields.compare(QLatin1String("Short"), Qt::CaseInsensitive) == 0) return sets.Sets[0];
     if (fields.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0) return sets.Sets[1];
     const QString range = fields.mid(fields.indexOf(QLatin1Char('=')) + 1);

@@ -5,7 +5,7 @@
 #ifdef SIFA_QUERY_PDF
 #include "model/File_Access.h"
 #include "output/Export.h"
-#include "output/LVPrint.h"
+#include "output/List_Printer.h"
 
 #include <QApplication>
 #include <QPageLayout>
@@ -63,9 +63,9 @@ QString Print_Pdf(const QByteArray& file, const Search_Results& results, const Q
         // A printer's usual unprintable edge, so the page looks as it does on paper.
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
                                          QPageLayout::Millimeter));
-        LVPrint printer;
+        List_Printer printer;
         printer.Result = &results.Model;
-        printer.ReportTitle = QString::fromLatin1(Export::Report_Title);
+        printer.Report_Title = QString::fromLatin1(Export::Report_Title);
         printer.Selection_Criteria = criteria;
         printer.Order_By = order;
         printer.Last_Row = results.Result_Rows();

@@ -183,7 +183,7 @@ int Run(Console& console, int argc, char** argv) {
     }
 
     Criteria criteria;
-    criteria.Critere_Oper_And = o.And;
+    criteria.Combine_With_And = o.And;
     std::vector<Criterion_Text> texts;
     for (int i = 0; i < o.Criteria.size(); ++i) {
         const auto r = Resolve_Criterion(session.Description(), o.Criteria[i], o.Lang, error);
@@ -196,7 +196,7 @@ int Run(Console& console, int argc, char** argv) {
     if (o.Sort_Keys) {
         const QStringList keys = o.Sort_Keys->split(QLatin1Char(','));
         if (keys.size() > 4) return console.Usage_Error(QStringLiteral("at most four sort keys can be given"));
-        Sort_Keys_T k{0, 0, 0, 0};
+        Sort_Key_Columns k{0, 0, 0, 0};
         for (int i = 0; i < keys.size(); ++i) {
             QString name = keys[i].trimmed();
             const bool descending = name.startsWith(QLatin1Char('-'));
@@ -207,7 +207,7 @@ int Run(Console& console, int argc, char** argv) {
             k[i] = descending ? -col : col;
         }
         session.Sort_Keys = k;
-        results.AdvancedSort = true;
+        results.Multi_Key_Box = true;
     }
     Run_Search(session, results, criteria);
     if (o.Sort) {
@@ -217,11 +217,12 @@ int Run(Console& console, int argc, char** argv) {
         const auto f = Resolve_Grid_Field(session.Description(), name, o.Lang, error);
         if (!f) return console.Usage_Error(error);
         // One header click, or two for the descending order.
-        for (int click = 0; click < (descending ? 2 : 1); ++click) DoSort(results.Model, results.Sort, Value::Long(*f));
+        for (int click = 0; click < (descending ? 2 : 1); ++click)
+            Sort_By_Heading(results.Model, results.Sort, Value::Long(*f));
     }
 
     if (o.Count) {
-        console.Put(stdout, results.Nb_Records_Caption);
+        console.Put(stdout, results.Count_Caption);
         return Done;
     }
     if (o.Counts) {
@@ -232,8 +233,8 @@ int Run(Console& console, int argc, char** argv) {
         return Write_Output(console, o.Output, Counts_Csv_Bytes(Count_Values(results, entry->Item, o.Lang), o.Lang));
     }
     if (o.Describe) {
-        console.Put(stdout, TexteSelectionCriteria(texts, o.And));
-        console.Put(stdout, TexteOrderBy(results, session.Sort_Keys));
+        console.Put(stdout, Criteria_Sentence_Of(texts, o.And));
+        console.Put(stdout, Order_Sentence(results, session.Sort_Keys));
         return Done;
     }
 
@@ -242,8 +243,8 @@ int Run(Console& console, int argc, char** argv) {
     if (!o.Pdf.isEmpty()) {
         const QString f = o.Fields.toLower();
         const int set = f == QLatin1String("short") ? 0 : f == QLatin1String("all") ? 1 : 2;
-        const QString failure = Print_Pdf(o.Pdf, results, TexteSelectionCriteria(texts, o.And),
-                                          TexteOrderBy(results, session.Sort_Keys), set, *columns);
+        const QString failure = Print_Pdf(o.Pdf, results, Criteria_Sentence_Of(texts, o.And),
+                                          Order_Sentence(results, session.Sort_Keys), set, *columns);
         if (!failure.isEmpty()) {
             console.Put(stderr, failure);
             return Failed;

@@ -12,13 +12,13 @@ bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, c
     const QStringList tables = Tables.split(QLatin1Char('\n'));
     const QStringList versions = Versions.split(QLatin1Char('\n'));
     for (const QString& t : tables) {
-        Champ master;
-        master.Load_Listes_From_Ini_Section(refsFile, t, 0, false, 0, QString(), nullptr, false);
+        Field_Def master;
+        master.Load_Codes_From_Section(refsFile, t, 0, false, 0, QString(), nullptr, false);
         for (const QString& v : versions) {
             if (v == Master) continue;
-            Champ version;
-            version.Load_Listes_From_Ini_Section(refsFile, t + QStringLiteral(" (") + v + QLatin1Char(')'), 0, false, 0,
-                                                 QString(), nullptr, false);
+            Field_Def version;
+            version.Load_Codes_From_Section(refsFile, t + QStringLiteral(" (") + v + QLatin1Char(')'), 0, false, 0,
+                                            QString(), nullptr, false);
             const auto missing = [&](const QString& code) {
                 Errs << QStringLiteral("Table %1: key \"%2\" is missing in %3 version").arg(t, code, v);
             };
@@ -26,15 +26,15 @@ bool Check_Code_Table_Versions(const QString& Tables, const QString& Versions, c
                 Errs << QStringLiteral("Table %1: key \"%2\" exist in %3 version but not in master table")
                             .arg(t, code, v);
             };
-            if (version.Ref_Listes && master.Ref_Listes) {
-                for (const Ref& m : *master.Ref_Listes) {
-                    if (!version.Ref_Listes->Remove(m.Cle())) missing(m.Cle());
+            if (version.Codes && master.Codes) {
+                for (const Code_Entry& m : *master.Codes) {
+                    if (!version.Codes->Remove(m.Code())) missing(m.Code());
                 }
-                for (const Ref& left : *version.Ref_Listes) extra(left.Cle());
-            } else if (version.Ref_Listes) {
-                for (const Ref& e : *version.Ref_Listes) extra(e.Cle());
-            } else if (master.Ref_Listes) {
-                for (const Ref& m : *master.Ref_Listes) missing(m.Cle());
+                for (const Code_Entry& left : *version.Codes) extra(left.Code());
+            } else if (version.Codes) {
+                for (const Code_Entry& e : *version.Codes) extra(e.Code());
+            } else if (master.Codes) {
+                for (const Code_Entry& m : *master.Codes) missing(m.Code());
             }
         }
     }

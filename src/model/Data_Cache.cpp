@@ -257,7 +257,7 @@ bool Put_Cell(Writer& w, const Value& v) {
     return false;
 }
 
-bool Put_Cell(Writer& w, const Records_Table_T& t, int r, int c) {
+bool Put_Cell(Writer& w, const Records_Table& t, int r, int c) {
     const VType type = t.Type(r, c);
     if (type != VType::String) return Put_Cell(w, t(r, c));
     const Text_View text = t.Text(r, c);
@@ -269,7 +269,7 @@ bool Put_Cell(Writer& w, const Records_Table_T& t, int r, int c) {
     return true;
 }
 
-bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c, bool in_place) {
+bool Get_Cell(Reader& r, Records_Table& t, int row, int c, bool in_place) {
     Value v;
     quint16 tag = 0;
     if (!r.Get(tag)) return false;
@@ -343,7 +343,7 @@ bool Get_Cell(Reader& r, Records_Table_T& t, int row, int c, bool in_place) {
     return true;
 }
 
-qint32 Field_Count(const Records_Table_T& table) { return table.Description() ? table.Description()->Count() : 0; }
+qint32 Field_Count(const Records_Table& table) { return table.Description() ? table.Description()->Count() : 0; }
 
 }  // namespace
 
@@ -370,7 +370,7 @@ namespace {
 
 // Encodes into `buf`, handing it to `flush` (which empties it) each time it holds a
 // piece; false when a text cannot be represented or `flush` fails.
-bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, const Records_Table_T& table,
+bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, const Records_Table& table,
                  QByteArray& buf, const std::function<bool(QByteArray&)>& flush) {
     constexpr qsizetype kPiece = qsizetype(1) << 20;
     Writer w(buf);
@@ -389,7 +389,7 @@ bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, con
 }  // namespace
 
 std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const Source_Identity& refs,
-                                            const Records_Table_T& table) {
+                                            const Records_Table& table) {
     QByteArray out;
     const int R = table.Row_Upper(), N = table.Col_Upper();
     qsizetype textBytes = 0;
@@ -406,7 +406,8 @@ namespace {
 
 std::optional<Cache_Header> Read_Header(Reader& r) {
     Cache_Header h;
-    if (!Get_Name(r, h.Source) || !Get_Name(r, h.Refs) || !r.Get(h.RowUpper) || !r.Get(h.ColUpper)) return std::nullopt;
+    if (!Get_Name(r, h.Source) || !Get_Name(r, h.Code_Table) || !r.Get(h.RowUpper) || !r.Get(h.ColUpper))
+        return std::nullopt;
     return h;
 }
 
@@ -475,7 +476,7 @@ void Give_Back(const Mapped_File& mapped, qsizetype from, qsizetype to) {
 #endif
 }
 
-bool Read_Column(Reader& r, Records_Table_T& t, const Cache_Header& h, int c, const Mapped_File* mapped) {
+bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, const Mapped_File* mapped) {
     const qsizetype from = r.Pos();
     for (int row = 0; row <= h.RowUpper; ++row)
         if (!Get_Cell(r, t, row, c, mapped != nullptr)) return false;
@@ -486,8 +487,8 @@ bool Read_Column(Reader& r, Records_Table_T& t, const Cache_Header& h, int c, co
 // Columns are independent: on a mapped file a second thread finds where each begins,
 // then reads them from the last one down, into a table of its own, while this thread
 // reads from the first one up; the two meet in the middle.
-bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table_T& t, const Mapped_File& mapped) {
-    Records_Table_T part(t.Description());
+bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table& t, const Mapped_File& mapped) {
+    Records_Table part(t.Description());
     part.Resize_For_Filling(h.RowUpper, h.ColUpper);
     part.Keep_Bytes(mapped.bytes, static_cast<size_t>(mapped.size), mapped.keep);
     std::mutex claims;
@@ -542,14 +543,14 @@ bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table
     return true;
 }
 
-bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table_T& out, const Mapped_File* mapped = nullptr) {
+bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapped_File* mapped = nullptr) {
     // No workbook holds more records than its rows under the header.
     if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
     // before allocating anything.
     const qint64 cells = (static_cast<qint64>(h.RowUpper) + 1) * (static_cast<qint64>(h.ColUpper) + 1);
     if (cells * 2 > r.Left()) return false;
-    Records_Table_T t(out.Description());
+    Records_Table t(out.Description());
     // Every cell is written below, or the load fails.
     t.Resize_For_Filling(h.RowUpper, h.ColUpper);
     if (mapped && h.ColUpper >= 1) {
@@ -575,7 +576,7 @@ std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizety
     return h;
 }
 
-bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out) {
+bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table& out) {
     Reader r(bytes, pos);
     return Read_Cells(r, h, out);
 }
@@ -591,8 +592,8 @@ QByteArray Time_Bits(double t) {
 // What ties a stamp to the one cache it was written with.
 QByteArray Cache_Key(const Cache_Header& h, qint64 cacheBytes) {
     return QByteArray::number(cacheBytes) + ' ' + QByteArray::number(h.Source.Size) + ' ' + Time_Bits(h.Source.Time) +
-           ' ' + QByteArray::number(h.Refs.Size) + ' ' + Time_Bits(h.Refs.Time) + ' ' + QByteArray::number(h.RowUpper) +
-           ' ' + QByteArray::number(h.ColUpper);
+           ' ' + QByteArray::number(h.Code_Table.Size) + ' ' + Time_Bits(h.Code_Table.Time) + ' ' +
+           QByteArray::number(h.RowUpper) + ' ' + QByteArray::number(h.ColUpper);
 }
 
 constexpr char Stamp_Title[] = "Sifa_Soft cache stamp 1";
@@ -621,7 +622,7 @@ std::optional<Fine_Identity> Parse_Stamp_Line(const QByteArray& line, const char
 }
 
 struct Cache_Stamp {
-    Fine_Identity Source, Refs;
+    Fine_Identity Source, Code_Table;
 };
 
 // nullopt when the stamp is missing, damaged or another cache's.
@@ -642,7 +643,7 @@ QString Cache_Stamp_File(const QString& CacheFile) { return CacheFile + QStringL
 
 }  // namespace
 
-qint32 Load_Data_Cache(Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                        const QString& CacheFile) {
     QFile f;
     if (!Open_Regular_File(f, CacheFile, QIODevice::Unbuffered)) return -1;
@@ -665,15 +666,16 @@ qint32 Load_Data_Cache(Records_Table_T& Records, const QString& SourceFile, cons
         return id;
     };
     const auto source = current(SourceFile, sourceNow, h->Source);
-    const auto refs = current(RefsFile, refsNow, h->Refs);
+    const auto refs = current(RefsFile, refsNow, h->Code_Table);
     const bool valid = source && refs && h->Source.Size == source->Size && h->Source.Time == source->Time &&
-                       h->Refs.Size == refs->Size && h->Refs.Time == refs->Time &&
+                       h->Code_Table.Size == refs->Size && h->Code_Table.Time == refs->Time &&
                        h->ColUpper == Field_Count(Records) && h->Source.Name == source->Name &&
-                       h->Refs.Name == refs->Name;
+                       h->Code_Table.Name == refs->Name;
     if (!valid) return -1;
     if (sourceNow || refsNow) {
         const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
-        if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Refs.Is(*refsNow))) return -1;
+        if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Code_Table.Is(*refsNow)))
+            return -1;
     }
 #if defined(SIFA_MAP_CACHE)
     // Mapped, the file's texts are used where they lie: no copy of them, and no fresh
@@ -710,20 +712,20 @@ Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsF
     return {Stamp_Of_Path(SourceFile), Stamp_Of_Path(RefsFile)};
 }
 
-Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+Cache_Save Save_Data_Cache(const Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                            const QString& CacheFile) {
     return Save_Data_Cache(Records, SourceFile, RefsFile, CacheFile, Take_Source_Stamps(SourceFile, RefsFile));
 }
 
-Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+Cache_Save Save_Data_Cache(const Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                            const QString& CacheFile, const Source_Stamps& taken) {
     // Without both identities the cache could never be recognised as valid.
     constexpr qint64 Largest = std::numeric_limits<qint32>::max();
-    if (!taken.Source || !taken.Refs || taken.Source->Size > Largest || taken.Refs->Size > Largest)
+    if (!taken.Source || !taken.Code_Table || taken.Source->Size > Largest || taken.Code_Table->Size > Largest)
         return Cache_Save::Write_Failed;
     Cache_Header h;
     h.Source = Identity_Of(QFileInfo(SourceFile).fileName(), *taken.Source);
-    h.Refs = Identity_Of(QFileInfo(RefsFile).fileName(), *taken.Refs);
+    h.Code_Table = Identity_Of(QFileInfo(RefsFile).fileName(), *taken.Code_Table);
     h.RowUpper = Records.Row_Upper();
     h.ColUpper = Records.Col_Upper();
     // Written piece by piece as it is encoded: no second copy of the records in memory.
@@ -741,7 +743,7 @@ Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& Source
         b.resize(0);
         return true;
     };
-    if (!Encode_Into(h.Source, h.Refs, Records, piece, flush)) return Cache_Save::Not_Representable;
+    if (!Encode_Into(h.Source, h.Code_Table, Records, piece, flush)) return Cache_Save::Not_Representable;
     if (!opened) return Cache_Save::Write_Failed;
     if (Take_Source_Stamps(SourceFile, RefsFile) != taken) return Cache_Save::Sources_Changed;
     // The old stamp goes first: whatever happens next, it never vouches for the new cache.
@@ -751,7 +753,7 @@ Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& Source
     if (!f.Commit()) return Cache_Save::Write_Failed;
     Output_File stamp;
     const QByteArray text = QByteArray(Stamp_Title) + "\ncache " + Cache_Key(h, written) + '\n' +
-                            Stamp_Line("source", *taken.Source) + Stamp_Line("refs", *taken.Refs);
+                            Stamp_Line("source", *taken.Source) + Stamp_Line("refs", *taken.Code_Table);
     if (!stamp.Open(stampFile, Link_Rule::Refuse) || !stamp.Write(text) || !stamp.Commit())
         return Cache_Save::Write_Failed;
     return Cache_Save::Written;

@@ -1,6 +1,6 @@
 #pragma once
 // Data.dat: the records as last imported, with the identity (name, size, time) of the
-// workbook and of Refs.dat they came from, so that a later start can skip the import.
+// workbook and of Code_Table.dat they came from, so that a later start can skip the import.
 // Little-endian; texts Windows-1252; cells column by column (the record index varies
 // fastest); nothing after the last cell.
 //
@@ -24,7 +24,7 @@
 
 // R when CacheFile is valid for the current sources and was read into Records, otherwise
 // -1 and Records is untouched. A missing source counts as unchanged.
-qint32 Load_Data_Cache(Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                        const QString& CacheFile);
 
 enum class Cache_Save { Written, Not_Representable, Write_Failed, Sources_Changed };
@@ -33,7 +33,7 @@ std::optional<QString> Cached_Source_Name(const QString& CacheFile);
 
 // The two sources as the import found them when it began.
 struct Source_Stamps {
-    std::optional<File_Stamp> Source, Refs;
+    std::optional<File_Stamp> Source, Code_Table;
     bool operator==(const Source_Stamps&) const = default;
 };
 Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsFile);
@@ -43,10 +43,10 @@ Source_Stamps Take_Source_Stamps(const QString& SourceFile, const QString& RefsF
 // Windows-1252, or too long for its 2-byte length): then nothing is written and the
 // workbook stays the source. Sources_Changed, and nothing written, when a source is no
 // longer the file that was taken: the records may be the old file's.
-Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+Cache_Save Save_Data_Cache(const Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                            const QString& CacheFile, const Source_Stamps& taken);
 // The sources as they are now.
-Cache_Save Save_Data_Cache(const Records_Table_T& Records, const QString& SourceFile, const QString& RefsFile,
+Cache_Save Save_Data_Cache(const Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                            const QString& CacheFile);
 
 // Removes the temporaries a killed cache write left beside CacheFile: regular files of
@@ -63,12 +63,12 @@ std::optional<Source_Identity> Identity_Of(const QString& file);
 Source_Identity Identity_Of(const QString& name, const File_Stamp& stamp);
 // nullopt when a text or name cannot be represented.
 std::optional<QByteArray> Encode_Data_Cache(const Source_Identity& source, const Source_Identity& refs,
-                                            const Records_Table_T& table);
+                                            const Records_Table& table);
 // Fields 1-10 of the layout; nullopt when they cannot be read.
 struct Cache_Header {
-    Source_Identity Source, Refs;
+    Source_Identity Source, Code_Table;
     qint32 RowUpper = 0, ColUpper = 0;
 };
 std::optional<Cache_Header> Decode_Cache_Header(const QByteArray& bytes, qsizetype& pos);
 // The cells after the header, into a table of out's description; false on a short file, a bad tag or bytes left over.
-bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table_T& out);
+bool Decode_Cache_Cells(const QByteArray& bytes, qsizetype pos, const Cache_Header& h, Records_Table& out);

@@ -6,8 +6,8 @@
 class Load_Progress {
 public:
     virtual ~Load_Progress() = default;
-    virtual void do_barre_titre_visible(const std::optional<QString>& Titre = std::nullopt) = 0;
-    virtual void do_barre_init_val(int taille, const std::optional<QString>& Titre = std::nullopt) = 0;
-    virtual void do_barre_affiche(int Niveau, const std::optional<QString>& Titre = std::nullopt) = 0;
-    virtual void do_barre_hide_all() = 0;
+    virtual void Show_Progress_Title(const std::optional<QString>& progress_title = std::nullopt) = 0;
+    virtual void Start_Progress(int progress_total, const std::optional<QString>& progress_title = std::nullopt) = 0;
+    virtual void Show_Progress(int progress_value, const std::optional<QString>& progress_title = std::nullopt) = 0;
+    virtual void Hide_Progress() = 0;
 };

@@ -14,10 +14,10 @@ Load_Files Default_Load_Files() {
     const QStringList names{QStringLiteral("Sifa_table.xls"), QStringLiteral("Sifa_table.xlsx"),
                             QStringLiteral("Sifa_table.ods")};
     for (const QString& name : names)
-        if (QFileInfo::exists(App_File(name))) return {App_File(name), files.Refs, files.Cache};
+        if (QFileInfo::exists(App_File(name))) return {App_File(name), files.Code_Table, files.Cache};
     // With no workbook at all the cache alone is the data: the workbook it names.
     const auto cached = Cached_Source_Name(files.Cache);
-    if (cached && names.contains(*cached)) return {App_File(*cached), files.Refs, files.Cache};
+    if (cached && names.contains(*cached)) return {App_File(*cached), files.Code_Table, files.Cache};
     return files;
 }
 
@@ -30,7 +30,7 @@ Import_Result Import_Workbook(Session& session, const QString& path, const bool*
 }
 
 qint32 Load_Records_Host::Load_Cache(Session& session, const Load_Files& files) {
-    return Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache);
+    return Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache);
 }
 
 Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Records_Host& host) {
@@ -42,12 +42,12 @@ Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Record
     if (host.Loading_Cancelled()) return Load_Outcome::Import_Failed;
     // The files the import is about to read: the cache is made only if they are still
     // those files when it is done.
-    const Source_Stamps taken = Take_Source_Stamps(files.Source, files.Refs);
+    const Source_Stamps taken = Take_Source_Stamps(files.Source, files.Code_Table);
     host.Before_Import();
     const bool ok = host.Import(files.Source);
     host.After_Import();
     if (!ok) return Load_Outcome::Import_Failed;
     // A cache that cannot be written only costs the next start an import.
-    Save_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache, taken);
+    Save_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache, taken);
     return Load_Outcome::Imported;
 }

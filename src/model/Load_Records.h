@@ -10,7 +10,7 @@ class Session;
 
 struct Load_Files {
     QString Source;  // the workbook
-    QString Refs;  // the code tables
+    QString Code_Table;  // the code tables
     QString Cache;  // Data.dat
 };
 // The three files of the program's folder.

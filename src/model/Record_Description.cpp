@@ -11,48 +11,46 @@ QString Read(const std::unique_ptr<QHash<QString, QString>>& labels, const QStri
 }
 }  // namespace
 
-QString Champ::Libelle() const { return Read(libelles_, Own_Language()); }
-void Champ::Set_Libelle(const QString& NewLib) { Write_Once(libelles_, Own_Language(), NewLib); }
-QString Champ::Get_Libelle_In_Langue(const QString& Lang) const {
-    return Lang.isEmpty() ? Libelle() : Read(libelles_, Lang);
+QString Field_Def::Label() const { return Read(labels_, Own_Language()); }
+void Field_Def::Set_Label(const QString& NewLib) { Write_Once(labels_, Own_Language(), NewLib); }
+QString Field_Def::Label_In(const QString& Lang) const { return Lang.isEmpty() ? Label() : Read(labels_, Lang); }
+void Field_Def::Set_Label_In(const QString& NewLib, const QString& Lang) {
+    Write_Once(labels_, Lang.isEmpty() ? Own_Language() : Lang, NewLib);
 }
-void Champ::Set_Libelle_In_Langue(const QString& NewLib, const QString& Lang) {
-    Write_Once(libelles_, Lang.isEmpty() ? Own_Language() : Lang, NewLib);
+QString Field_Def::Search_Label() const { return Read(search_labels_, Own_Language()); }
+void Field_Def::Set_Search_Label(const QString& NewLib) { Write_Once(search_labels_, Own_Language(), NewLib); }
+QString Field_Def::Search_Label_In(const QString& Lang) const {
+    return Lang.isEmpty() ? Search_Label() : Read(search_labels_, Lang);
 }
-QString Champ::Libelle_de_Recherche() const { return Read(libelles_recherche_, Own_Language()); }
-void Champ::Set_Libelle_de_Recherche(const QString& NewLib) { Write_Once(libelles_recherche_, Own_Language(), NewLib); }
-QString Champ::Get_Libelle_de_Recherche_In_Langue(const QString& Lang) const {
-    return Lang.isEmpty() ? Libelle_de_Recherche() : Read(libelles_recherche_, Lang);
-}
-void Champ::Set_Libelle_de_Recherche_In_Langue(const QString& NewLib, const QString& Lang) {
-    Write_Once(libelles_recherche_, Lang.isEmpty() ? Own_Language() : Lang, NewLib);
+void Field_Def::Set_Search_Label_In(const QString& NewLib, const QString& Lang) {
+    Write_Once(search_labels_, Lang.isEmpty() ? Own_Language() : Lang, NewLib);
 }
 
-Champ* Champs::add(const Champ_Args& a) {
-    if (Item(a.Nom)) return nullptr;
-    auto c = std::make_unique<Champ>();
-    c->Nom = a.Nom;
+Field_Def* Field_Defs::add(const Field_Def_Args& a) {
+    if (Item(a.Name)) return nullptr;
+    auto c = std::make_unique<Field_Def>();
+    c->Name = a.Name;
     c->Data_Type = a.Data_Type;
-    c->Longueur = a.Longueur;
-    c->Nb_Ligne = a.Nb_Ligne;
-    c->Set_Libelle(a.Libelle.value_or(a.Nom));
-    c->Nom_Data = a.Nom_Data.value_or(a.Nom);
-    c->Set_Libelle_de_Recherche(a.Libelle_de_Recherche.value_or(a.Nom));
-    if (a.Ref_Listes) c->Ref_Listes = a.Ref_Listes;
+    c->Length = a.Length;
+    c->Line_Count = a.Line_Count;
+    c->Set_Label(a.Label.value_or(a.Name));
+    c->Data_Name = a.Data_Name.value_or(a.Name);
+    c->Set_Search_Label(a.Search_Label.value_or(a.Name));
+    if (a.Codes) c->Codes = a.Codes;
     if (a.Text_Field) c->Text_Field = *a.Text_Field;
-    c->Must_be_Filled = a.Mandatory;
+    c->Must_Be_Filled = a.Mandatory;
     c->Context_ID = a.Context_ID;
-    c->Field_Type = a.Type_Field;
+    c->Field_Type = a.Field_Type;
     c->Field_Active = a.Field_Active;
     c->Position = Count() + 1;
     items_.push_back(std::move(c));
     return items_.back().get();
 }
 
-Champ* Champs::Item(const QString& key) const {
+Field_Def* Field_Defs::Item(const QString& key) const {
     const QString k = Key(key);
     for (const auto& c : items_)
-        if (Key(c->Nom) == k) return c.get();
+        if (Key(c->Name) == k) return c.get();
     return nullptr;
 }
 
@@ -61,29 +59,31 @@ qint32 Data_Type_Number(const QString& Data_Type) {
     return To_Whole(Value::String(Data_Type)).value_or(0);
 }
 
-int Champs::Number(const QString& key) const {
+int Field_Defs::Number(const QString& key) const {
     const QString k = Key(key);
     for (size_t i = 0; i < items_.size(); ++i)
-        if (Key(items_[i]->Nom) == k) return static_cast<int>(i) + 1;
+        if (Key(items_[i]->Name) == k) return static_cast<int>(i) + 1;
     return 0;
 }
 
-Champ* Champs::Item(int index) const { return index >= 1 && index <= Count() ? items_[index - 1].get() : nullptr; }
-
-Champs& Record::Get_Champs() {
-    if (!champs_) champs_ = std::make_unique<Champs>();
-    return *champs_;
+Field_Def* Field_Defs::Item(int index) const {
+    return index >= 1 && index <= Count() ? items_[index - 1].get() : nullptr;
 }
 
-const Champs& Record::Get_Champs() const {
-    static const Champs none;
-    return champs_ ? *champs_ : none;
+Field_Defs& Record::Fields() {
+    if (!fields_) fields_ = std::make_unique<Field_Defs>();
+    return *fields_;
 }
 
-Champ* Record::add(const Champ_Args& a) {
-    Champ_Args args = a;
+const Field_Defs& Record::Fields() const {
+    static const Field_Defs none;
+    return fields_ ? *fields_ : none;
+}
+
+Field_Def* Record::add(const Field_Def_Args& a) {
+    Field_Def_Args args = a;
     args.Text_Field = a.Text_Field.value_or(QString());
-    return Get_Champs().add(args);
+    return Fields().add(args);
 }
 
 std::unique_ptr<Record> Build_Record_Description() {
@@ -122,16 +122,16 @@ std::unique_ptr<Record> Build_Record_Description() {
     };
     auto description = std::make_unique<Record>();
     for (const Row& r : rows) {
-        Champ_Args a;
-        a.Nom = QString::fromLatin1(r.nom);
+        Field_Def_Args a;
+        a.Name = QString::fromLatin1(r.nom);
         a.Data_Type = QString::fromLatin1(r.type);
-        a.Longueur = r.len;
-        a.Libelle = QString::fromUtf16(r.en);
-        a.Libelle_de_Recherche = QString::fromUtf16(r.enSearch);
+        a.Length = r.len;
+        a.Label = QString::fromUtf16(r.en);
+        a.Search_Label = QString::fromUtf16(r.enSearch);
         a.Text_Field = QString();
-        Champ* c = description->add(a);
-        c->Set_Libelle_In_Langue(QString::fromUtf16(r.fr), QStringLiteral("FR"));
-        c->Set_Libelle_de_Recherche_In_Langue(QString::fromUtf16(r.frSearch), QStringLiteral("FR"));
+        Field_Def* c = description->add(a);
+        c->Set_Label_In(QString::fromUtf16(r.fr), QStringLiteral("FR"));
+        c->Set_Search_Label_In(QString::fromUtf16(r.frSearch), QStringLiteral("FR"));
         if (*r.language) c->Language = QString::fromLatin1(r.language);
     }
     return description;

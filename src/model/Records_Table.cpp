@@ -24,16 +24,16 @@ bool Fits_Payload(double d) {
 
 }  // namespace
 
-Records_Table_T::Records_Table_T(Record* description) : description_(description) {}
-Records_Table_T::~Records_Table_T() = default;
-Records_Table_T::Records_Table_T(Records_Table_T&&) noexcept = default;
-Records_Table_T& Records_Table_T::operator=(Records_Table_T&&) noexcept = default;
+Records_Table::Records_Table(Record* description) : description_(description) {}
+Records_Table::~Records_Table() = default;
+Records_Table::Records_Table(Records_Table&&) noexcept = default;
+Records_Table& Records_Table::operator=(Records_Table&&) noexcept = default;
 
-void Records_Table_T::Resize(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, true); }
+void Records_Table::Resize(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, true); }
 
-void Records_Table_T::Resize_For_Filling(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, false); }
+void Records_Table::Resize_For_Filling(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, false); }
 
-void Records_Table_T::Shape(int rowUpper, int colUpper, bool zeroed) {
+void Records_Table::Shape(int rowUpper, int colUpper, bool zeroed) {
     Clear();
     if (rowUpper < 0 || colUpper < 0) return;
     rows_ = rowUpper + 1;
@@ -53,12 +53,12 @@ void Records_Table_T::Shape(int rowUpper, int colUpper, bool zeroed) {
             col.kind.resize(n);
             col.payload.resize(n);
         }
-        const Champ* field = description_ && c >= 1 ? description_->Get_Champs().Item(c) : nullptr;
+        const Field_Def* field = description_ && c >= 1 ? description_->Fields().Item(c) : nullptr;
         col.code_column = field && field->Type() == Type_Code;
     }
 }
 
-void Records_Table_T::Take_Columns(Records_Table_T& part, int from, int to) {
+void Records_Table::Take_Columns(Records_Table& part, int from, int to) {
     const std::uint32_t shift = pool_.Take_Texts(part.pool_);
     for (int c = from; c <= to; ++c) {
         Column& col = Col(c);
@@ -75,25 +75,25 @@ void Records_Table_T::Take_Columns(Records_Table_T& part, int from, int to) {
     }
 }
 
-void Records_Table_T::Clear() {
+void Records_Table::Clear() {
     rows_ = 0;
     std::vector<Column>().swap(columns_);
     pool_ = Text_Pool();
 }
 
-void Records_Table_T::Swap(Records_Table_T& other) noexcept {
+void Records_Table::Swap(Records_Table& other) noexcept {
     std::swap(rows_, other.rows_);
     columns_.swap(other.columns_);
     std::swap(pool_, other.pool_);
 }
 
-std::uint32_t Records_Table_T::Text_Id(int r, int c) const {
+std::uint32_t Records_Table::Text_Id(int r, int c) const {
     const Column& col = Col(c);
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
     return (col.kind[static_cast<std::size_t>(r)] & Coded) ? col.codes[p] : p;
 }
 
-double Records_Table_T::Number(int r, int c) const {
+double Records_Table::Number(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
@@ -112,7 +112,7 @@ double Records_Table_T::Number(int r, int c) const {
     }
 }
 
-QString Records_Table_T::Cell_Text(int r, int c) const {
+QString Records_Table::Cell_Text(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
@@ -136,7 +136,7 @@ QString Records_Table_T::Cell_Text(int r, int c) const {
     return To_Text((*this)(r, c));
 }
 
-bool Records_Table_T::Same_Text(int r1, int r2, int c) const {
+bool Records_Table::Same_Text(int r1, int r2, int c) const {
     const std::uint32_t a = Text_Id(r1, c), b = Text_Id(r2, c);
     if (a == b) return true;
     // Long texts used in place are not looked up, so one text can have two numbers.
@@ -145,7 +145,7 @@ bool Records_Table_T::Same_Text(int r1, int r2, int c) const {
     return std::memcmp(x.Bytes(), y.Bytes(), static_cast<std::size_t>(x.size()) * (x.Narrow() ? 1 : 2)) == 0;
 }
 
-Value Records_Table_T::operator()(int r, int c) const {
+Value Records_Table::operator()(int r, int c) const {
     const Column& col = Col(c);
     const std::uint8_t k = col.kind[static_cast<std::size_t>(r)];
     const std::uint32_t p = col.payload[static_cast<std::size_t>(r)];
@@ -166,19 +166,19 @@ Value Records_Table_T::operator()(int r, int c) const {
     return Value();
 }
 
-void Records_Table_T::Put_Wide(Column& col, int r, VType t, std::uint64_t bits) {
+void Records_Table::Put_Wide(Column& col, int r, VType t, std::uint64_t bits) {
     col.kind[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(t) | Wide;
     col.payload[static_cast<std::size_t>(r)] = static_cast<std::uint32_t>(col.wide.size());
     col.wide.push_back(bits);
 }
 
-void Records_Table_T::Set_Boolean(int r, int c, bool b) {
+void Records_Table::Set_Boolean(int r, int c, bool b) {
     Column& col = Col(c);
     col.kind[static_cast<std::size_t>(r)] = static_cast<std::uint8_t>(VType::Boolean);
     col.payload[static_cast<std::size_t>(r)] = b ? 1 : 0;
 }
 
-void Records_Table_T::Put_Text_Id(int r, int c, std::uint32_t id) {
+void Records_Table::Put_Text_Id(int r, int c, std::uint32_t id) {
     Column& col = Col(c);
     const auto at = static_cast<std::size_t>(r);
     if (!col.code_column) {
@@ -195,7 +195,7 @@ void Records_Table_T::Put_Text_Id(int r, int c, std::uint32_t id) {
     col.payload[at] = static_cast<std::uint32_t>(it->second);
 }
 
-void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place) {
+void Records_Table::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype size, bool in_place) {
     Column& col = Col(c);
     const auto at = static_cast<std::size_t>(r);
     if (size <= 8) {
@@ -248,7 +248,7 @@ void Records_Table_T::Set_Narrow_Text(int r, int c, const char* bytes, qsizetype
     Put_Text_Id(r, c, id);
 }
 
-void Records_Table_T::Set(int r, int c, const Value& v) {
+void Records_Table::Set(int r, int c, const Value& v) {
     Column& col = Col(c);
     const auto at = static_cast<std::size_t>(r);
     const VType t = v.type();

@@ -21,13 +21,13 @@
 
 class Record;
 
-class Records_Table_T {
+class Records_Table {
 public:
     // Columns of the description's coded fields keep their texts as codes.
-    explicit Records_Table_T(Record* description = nullptr);
-    ~Records_Table_T();
-    Records_Table_T(Records_Table_T&&) noexcept;
-    Records_Table_T& operator=(Records_Table_T&&) noexcept;
+    explicit Records_Table(Record* description = nullptr);
+    ~Records_Table();
+    Records_Table(Records_Table&&) noexcept;
+    Records_Table& operator=(Records_Table&&) noexcept;
 
     // All cells empty. rowUpper/colUpper are upper bounds, as R and N.
     void Resize(int rowUpper, int colUpper);
@@ -36,14 +36,14 @@ public:
     void Resize_For_Filling(int rowUpper, int colUpper);
     // Columns from..to of `part`, a table of the same shape that was filled there, become
     // ours, with its texts; `part` is left without them.
-    void Take_Columns(Records_Table_T& part, int from, int to);
+    void Take_Columns(Records_Table& part, int from, int to);
     void Clear();  // back to "no table"
     bool Allocated() const { return rows_ > 0; }
     int Row_Upper() const { return rows_ - 1; }  // -1 when there is no table
     int Col_Upper() const { return static_cast<int>(columns_.size()) - 1; }
     // Number of records R, 0 when there is no table.
     int Record_Count() const { return rows_ > 0 ? rows_ - 1 : 0; }
-    void Swap(Records_Table_T& other) noexcept;  // the cells, not the description
+    void Swap(Records_Table& other) noexcept;  // the cells, not the description
     Record* Description() const { return description_; }
 
     // --- reading, without building a Value
@@ -79,7 +79,7 @@ public:
     // The same on a table that may be written: `table(r, c) = value` stores a value.
     class Cell_Ref : public Value {
     public:
-        Cell_Ref(Records_Table_T& t, int r, int c) : Value(t.Cell(r, c)), t_(t), r_(r), c_(c) {}
+        Cell_Ref(Records_Table& t, int r, int c) : Value(t.Cell(r, c)), t_(t), r_(r), c_(c) {}
         Cell_Ref& operator=(const Value& v) {
             t_.Set(r_, c_, v);
             Value::operator=(v);
@@ -87,7 +87,7 @@ public:
         }
 
     private:
-        Records_Table_T& t_;
+        Records_Table& t_;
         int r_, c_;
     };
     Cell_Ref operator()(int r, int c) { return Cell_Ref(*this, r, c); }

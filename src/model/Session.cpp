@@ -9,7 +9,7 @@ void Session::Load_Code_Tables(const QString& refsFile) {
     struct Row {
         const char* field;
         const char* table;
-        int cleLen;
+        int code_length;
     };
     static const Row rows[] = {
         {"EM", "Country", 2},       {"EmetType", "TypeEmet", 2}, {"DomReco1", "DomReco", 0}, {"DomReco2", "DomReco", 0},
@@ -17,16 +17,16 @@ void Session::Load_Code_Tables(const QString& refsFile) {
     };
     tables_.clear();
     for (const Row& r : rows) {
-        Champ* c = description_->Get_Champs().Item(QString::fromLatin1(r.field));
+        Field_Def* c = description_->Fields().Item(QString::fromLatin1(r.field));
         if (!c) continue;
         const QString section = QString::fromLatin1(r.table);
         Field_Tables t;
         t.Field = c;
         for (const bool french : {false, true}) {
-            c->Reset_Listes();
-            c->Load_Listes_From_Ini_Section(refsFile, french ? section + QStringLiteral(" (FR)") : section, r.cleLen,
-                                            false, 0, QString(), nullptr, false);
-            (french ? t.French : t.Master) = c->Ref_Listes;
+            c->Drop_Codes();
+            c->Load_Codes_From_Section(refsFile, french ? section + QStringLiteral(" (FR)") : section, r.code_length,
+                                       false, 0, QString(), nullptr, false);
+            (french ? t.French : t.Master) = c->Codes;
         }
         tables_.push_back(std::move(t));
     }
@@ -41,7 +41,7 @@ void Session::Set_Language(const QString& lang) {
 void Session::Use_Tables() {
     const bool french = language_ == QLatin1String("FR");
     for (const Field_Tables& t : tables_) {
-        t.Field->Ref_Listes = french ? t.French : t.Master;
-        t.Field->Longueur_Max = 0;  // the longest code belongs to the table just replaced
+        t.Field->Codes = french ? t.French : t.Master;
+        t.Field->Max_Length = 0;  // the longest code belongs to the table just replaced
     }
 }

@@ -13,7 +13,7 @@
 
 // The multi-key order: four column numbers, key 1 first, negative for descending, 0 for
 // no key (and no key after a 0).
-using Sort_Keys_T = std::array<qint32, 4>;
+using Sort_Key_Columns = std::array<qint32, 4>;
 
 class Session {
 public:
@@ -26,8 +26,8 @@ public:
 
     // A field's code table and longest code are filled in as they are first asked for.
     Record& Description() const { return *description_; }
-    Records_Table_T& Records() { return records_; }
-    const Records_Table_T& Records() const { return records_; }
+    Records_Table& Records() { return records_; }
+    const Records_Table& Records() const { return records_; }
 
     // Reads the master tables and their French versions from refsFile, once; the fields
     // then answer in the current language. A missing table leaves its field without one.
@@ -40,17 +40,17 @@ public:
 
     // Coded fields show the labels of their codes rather than the codes.
     bool Show_Code_Labels = true;
-    Sort_Keys_T Sort_Keys{};
+    Sort_Key_Columns Sort_Keys{};
 
 private:
     struct Field_Tables {
-        Champ* Field = nullptr;
-        std::shared_ptr<Refs> Master, French;
+        Field_Def* Field = nullptr;
+        std::shared_ptr<Code_Table> Master, French;
     };
     void Use_Tables();
 
     std::unique_ptr<Record> description_;
-    Records_Table_T records_;
+    Records_Table records_;
     QString language_;
     std::vector<Field_Tables> tables_;
 };

@@ -18,7 +18,7 @@ bool Is_Cell_Blank_Char(QChar c) {
 }
 
 void Title(Load_Progress* p, const QString& t) {
-    if (p) p->do_barre_titre_visible(t);
+    if (p) p->Show_Progress_Title(t);
 }
 
 bool Cancelled(const bool* c) { return c && *c; }
@@ -79,12 +79,12 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
         const int L = static_cast<int>(sheet.Last_Row_Column_A());
         const int N = session.Description().Count();
         if (L > 1 && N > 0) {
-            std::vector<const Champ*> fields(N + 1, nullptr);
-            for (int c = 1; c <= N; ++c) fields[c] = session.Description().Get_Champs().Item(c);
+            std::vector<const Field_Def*> fields(N + 1, nullptr);
+            for (int c = 1; c <= N; ++c) fields[c] = session.Description().Fields().Item(c);
 
-            Records_Table_T table(&session.Description());
+            Records_Table table(&session.Description());
             table.Resize(L - 1, N);
-            if (Progress) Progress->do_barre_init_val(L - 1, QStringLiteral("Loading..."));
+            if (Progress) Progress->Start_Progress(L - 1, QStringLiteral("Loading..."));
             QString message;
             qint64 more_problems = 0;
             // The same few codes fill a coded column: each distinct text is looked up once.
@@ -106,7 +106,7 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
             const std::size_t cells = sheet.Size();
             int r = 1;
             for (; r <= L - 1; ++r) {
-                if (Progress) Progress->do_barre_affiche(r);
+                if (Progress) Progress->Show_Progress(r);
                 if (QCoreApplication::instance()) QCoreApplication::processEvents();
                 const auto row = static_cast<std::uint32_t>(r + 1);
                 while (next < cells && sheet.Row_At(next) < row) ++next;
@@ -129,13 +129,13 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
                 ++counted;
                 if (Cancelled(Cancel)) break;
             }
-            if (Progress) Progress->do_barre_affiche(std::min(r, L - 1));
+            if (Progress) Progress->Show_Progress(std::min(r, L - 1));
             if (more_problems > 0) Errs << More_Problems_Line(more_problems);
             session.Records().Swap(table);
         }
         Title(Progress, QStringLiteral("Closing data..."));
     }
     Title(Progress, QStringLiteral("Terminating loading..."));
-    if (Progress) Progress->do_barre_hide_all();
+    if (Progress) Progress->Hide_Progress();
     return counted;
 }

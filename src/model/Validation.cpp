@@ -19,14 +19,14 @@ std::optional<double> Whole(const Value& v) {
 
 }  // namespace
 
-bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded) {
+bool Validate_Value(const Value& Val, const Field_Def& Field, QString& Message, QString* Transcoded) {
     Message.clear();
     // Any other data type accepts every value.
     const qint32 type = Field.Type();
     if (type == Type_Code) {
-        if (Field.Ref_Listes) {
+        if (Field.Codes) {
             if (Is_Blank(Val)) return true;
-            const QString code = To_Text(Field.Get_Data(To_Text(Val), QStringLiteral("C")));
+            const QString code = To_Text(Field.Spelling_Of(To_Text(Val)));
             if (!code.isEmpty()) {
                 if (Transcoded) *Transcoded = code;
                 return true;

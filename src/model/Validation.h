@@ -5,9 +5,9 @@
 
 #include <QString>
 
-class Champ;
+class Field_Def;
 
 // true when Value is acceptable for the field; otherwise false and Message holds the
 // reason. For a coded field and an accepted non-empty value, *Transcoded receives the
 // code as the table spells it.
-bool Validate_Value(const Value& Val, const Champ& Field, QString& Message, QString* Transcoded = nullptr);
+bool Validate_Value(const Value& Val, const Field_Def& Field, QString& Message, QString* Transcoded = nullptr);

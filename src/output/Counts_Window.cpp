@@ -89,12 +89,12 @@ Counts_Window::Counts_Window(const Session& session, const Search_Results& resul
         },
         Qt::QueuedConnection);
 
-    cmdCopy = new QPushButton(QStringLiteral("Copy"), this);
-    cmdSave = new QPushButton(QStringLiteral("Save as CSV..."), this);
-    cmdSaveChart = new QPushButton(QStringLiteral("Save Chart..."), this);
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    for (QPushButton* b : {cmdCopy, cmdSave, cmdSaveChart, cmdClose}) b->setAutoDefault(false);
-    cmdClose->setDefault(true);
+    Copy_Button = new QPushButton(QStringLiteral("Copy"), this);
+    Save_Button = new QPushButton(QStringLiteral("Save as CSV..."), this);
+    Save_Chart_Button = new QPushButton(QStringLiteral("Save Chart..."), this);
+    Close_Button = new QPushButton(QStringLiteral("Close"), this);
+    for (QPushButton* b : {Copy_Button, Save_Button, Save_Chart_Button, Close_Button}) b->setAutoDefault(false);
+    Close_Button->setDefault(true);
 
     auto* top = new QHBoxLayout;
     top->addWidget(field_label);
@@ -110,11 +110,11 @@ Counts_Window::Counts_Window(const Session& session, const Search_Results& resul
     split->setChildrenCollapsible(false);
     split->setSizes({380, 520});
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdCopy);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdSaveChart);
+    buttons->addWidget(Copy_Button);
+    buttons->addWidget(Save_Button);
+    buttons->addWidget(Save_Chart_Button);
     buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
+    buttons->addWidget(Close_Button);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(Summary);
@@ -124,10 +124,10 @@ Counts_Window::Counts_Window(const Session& session, const Search_Results& resul
 
     connect(Field_List, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(By_Count, &QRadioButton::toggled, this, [this] { Refresh(); });
-    connect(cmdCopy, &QPushButton::clicked, this, &Counts_Window::cmdCopy_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &Counts_Window::cmdSave_Click);
-    connect(cmdSaveChart, &QPushButton::clicked, this, &Counts_Window::cmdSaveChart_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(Copy_Button, &QPushButton::clicked, this, &Counts_Window::Copy_Counts);
+    connect(Save_Button, &QPushButton::clicked, this, &Counts_Window::Save_Counts);
+    connect(Save_Chart_Button, &QPushButton::clicked, this, &Counts_Window::Save_Chart);
+    connect(Close_Button, &QPushButton::clicked, this, &QDialog::close);
     Add_Mnemonics(this);
 }
 
@@ -177,7 +177,7 @@ void Counts_Window::Refresh() {
     Fill_Table();
     Fill_Chart();
     const bool any = !counts_.Rows.empty();
-    for (QPushButton* b : {cmdCopy, cmdSave, cmdSaveChart}) b->setEnabled(any);
+    for (QPushButton* b : {Copy_Button, Save_Button, Save_Chart_Button}) b->setEnabled(any);
 }
 
 void Counts_Window::Fill_Table() {
@@ -274,9 +274,9 @@ void Counts_Window::Fill_Chart() {
     series->attachAxis(axis);
 }
 
-void Counts_Window::cmdCopy_Click() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }
+void Counts_Window::Copy_Counts() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }
 
-void Counts_Window::cmdSave_Click() {
+void Counts_Window::Save_Counts() {
     const QString name = Show_Save_Dialog(
         this, QStringLiteral("Save the counts"), QStringLiteral("Sifa_counts.csv"),
         {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
@@ -285,7 +285,7 @@ void Counts_Window::cmdSave_Click() {
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
 }
 
-void Counts_Window::cmdSaveChart_Click() {
+void Counts_Window::Save_Chart() {
     const QString name = Show_Save_Dialog(
         this, QStringLiteral("Save the chart"), QStringLiteral("Sifa_chart.png"),
         {QStringLiteral("PNG Images"), QStringLiteral("*.png"), QStringLiteral("SVG Images"), QStringLiteral("*.svg")});
@@ -313,7 +313,7 @@ bool Counts_Window::eventFilter(QObject* watched, QEvent* e) {
     if (watched == Table && (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) &&
         static_cast<QKeyEvent*>(e)->matches(QKeySequence::Copy)) {
         e->accept();
-        if (e->type() == QEvent::KeyPress) cmdCopy_Click();
+        if (e->type() == QEvent::KeyPress) Copy_Counts();
         return true;
     }
     return QDialog::eventFilter(watched, e);

@@ -31,10 +31,10 @@ public:
     QLabel* Summary = nullptr;
     QTableWidget* Table = nullptr;
     QChartView* Chart_View = nullptr;
-    QPushButton* cmdCopy = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QPushButton* cmdSaveChart = nullptr;
-    QPushButton* cmdClose = nullptr;
+    QPushButton* Copy_Button = nullptr;
+    QPushButton* Save_Button = nullptr;
+    QPushButton* Save_Chart_Button = nullptr;
+    QPushButton* Close_Button = nullptr;
 
     // Shows the counts of a field (0: keeps the field shown, or the first one).
     void Show_Field(qint32 field);
@@ -42,9 +42,9 @@ public:
     void Refresh();
     const Value_Counts& Counts() const { return counts_; }
 
-    void cmdCopy_Click();
-    void cmdSave_Click();
-    void cmdSaveChart_Click();
+    void Copy_Counts();
+    void Save_Counts();
+    void Save_Chart();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

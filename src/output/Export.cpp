@@ -1,11 +1,11 @@
 #include "output/Export.h"
 
 #include "model/Session.h"
-#include "output/Choose.h"
-#include "output/LVPrint.h"
+#include "output/Field_Chooser.h"
+#include "output/List_Printer.h"
 #include "search/Field_Sets.h"
+#include "search/Name_Selection.h"
 #include "search/Result_Text.h"
-#include "search/Selection_Items.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
@@ -34,47 +34,48 @@ constexpr int Button_Width = 81;
 Export::Export(const Session& session, Search_Results& results, QWidget* parent)
     : QDialog(parent), session_(session), results_(results) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    Frame3 = new QGroupBox(QStringLiteral("Destination"), this);
-    ToPrint = new QPushButton(QStringLiteral("To Printer..."), Frame3);
-    ToFile = new QPushButton(QStringLiteral("To File (csv format)..."), Frame3);
-    ToClip = new QPushButton(QStringLiteral("To Clipboard"), Frame3);
-    Frame2 = new QGroupBox(QStringLiteral("Fields"), this);
-    for (size_t i = 0; i < OptFields.size(); ++i) OptFields[i] = new QRadioButton(Frame2);
-    Custum_Select = new QPushButton(QStringLiteral("Select..."), Frame2);
-    Frame1 = new QGroupBox(QStringLiteral("Format"), this);
-    WithLbl = new QCheckBox(QStringLiteral("With Label"), Frame1);
-    OptList = new QRadioButton(QStringLiteral("List"), Frame1);
-    OptTab = new QRadioButton(QStringLiteral("Table"), Frame1);
+    Destination_Box = new QGroupBox(QStringLiteral("Destination"), this);
+    Print_Button = new QPushButton(QStringLiteral("To Printer..."), Destination_Box);
+    File_Button = new QPushButton(QStringLiteral("To File (csv format)..."), Destination_Box);
+    Clip_Button = new QPushButton(QStringLiteral("To Clipboard"), Destination_Box);
+    Field_Set_Box = new QGroupBox(QStringLiteral("Fields"), this);
+    for (size_t i = 0; i < Field_Set_Choice.size(); ++i) Field_Set_Choice[i] = new QRadioButton(Field_Set_Box);
+    Custom_Button = new QPushButton(QStringLiteral("Select..."), Field_Set_Box);
+    Format_Box = new QGroupBox(QStringLiteral("Format"), this);
+    With_Labels = new QCheckBox(QStringLiteral("With Label"), Format_Box);
+    As_List = new QRadioButton(QStringLiteral("List"), Format_Box);
+    As_Table = new QRadioButton(QStringLiteral("Table"), Format_Box);
     Status = new QLabel(this);
     Status->setObjectName(QStringLiteral("Status"));
     Status->setTextFormat(Qt::PlainText);
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    OptFields[3]->hide();
-    for (QPushButton* b : {ToPrint, ToFile, ToClip, Custum_Select, cmdClose}) b->setAutoDefault(false);
+    Close_Button = new QPushButton(QStringLiteral("Close"), this);
+    Field_Set_Choice[3]->hide();
+    for (QPushButton* b : {Print_Button, File_Button, Clip_Button, Custom_Button, Close_Button})
+        b->setAutoDefault(false);
 
-    auto* destinations = new QVBoxLayout(Frame3);
-    for (QPushButton* b : {ToPrint, ToFile, ToClip}) destinations->addWidget(b);
+    auto* destinations = new QVBoxLayout(Destination_Box);
+    for (QPushButton* b : {Print_Button, File_Button, Clip_Button}) destinations->addWidget(b);
     destinations->addStretch(1);
-    auto* sets = new QVBoxLayout(Frame2);
-    for (QRadioButton* o : OptFields) sets->addWidget(o);
+    auto* sets = new QVBoxLayout(Field_Set_Box);
+    for (QRadioButton* o : Field_Set_Choice) sets->addWidget(o);
     // "Select..." just under "Custom", whose set it chooses.
-    sets->addWidget(Custum_Select, 0, Qt::AlignLeft);
+    sets->addWidget(Custom_Button, 0, Qt::AlignLeft);
     sets->addStretch(1);
-    auto* format = new QVBoxLayout(Frame1);
-    format->addWidget(WithLbl);
+    auto* format = new QVBoxLayout(Format_Box);
+    format->addWidget(With_Labels);
     format->addSpacing(4);
-    format->addWidget(OptList);
-    format->addWidget(OptTab);
+    format->addWidget(As_List);
+    format->addWidget(As_Table);
     format->addStretch(1);
     auto* frames = new QHBoxLayout;
-    frames->addWidget(Frame3, 3);
-    frames->addWidget(Frame2, 2);
-    frames->addWidget(Frame1, 2);
+    frames->addWidget(Destination_Box, 3);
+    frames->addWidget(Field_Set_Box, 2);
+    frames->addWidget(Format_Box, 2);
     // Under the frames: what the last destination did, and Close.
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Status, 1);
-    cmdClose->setMinimumWidth(Button_Width);
-    bottom->addWidget(cmdClose);
+    Close_Button->setMinimumWidth(Button_Width);
+    bottom->addWidget(Close_Button);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames, 1);
     layout->addLayout(bottom);
@@ -82,126 +83,127 @@ Export::Export(const Session& session, Search_Results& results, QWidget* parent)
     Status->setMinimumWidth(1);
     Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    Run_Chooser = [](Choose& c) { return c.exec(); };
-    connect(ToPrint, &QPushButton::clicked, this, &Export::ToPrint_Click);
-    connect(ToFile, &QPushButton::clicked, this, &Export::ToFile_Click);
-    connect(ToClip, &QPushButton::clicked, this, &Export::ToClip_Click);
-    connect(Custum_Select, &QPushButton::clicked, this, &Export::Custum_Select_Click);
+    Run_Field_Chooser = [](Field_Chooser& c) { return c.exec(); };
+    connect(Print_Button, &QPushButton::clicked, this, &Export::Export_To_Printer);
+    connect(File_Button, &QPushButton::clicked, this, &Export::Export_To_File);
+    connect(Clip_Button, &QPushButton::clicked, this, &Export::Export_To_Clipboard);
+    connect(Custom_Button, &QPushButton::clicked, this, &Export::Choose_Fields);
     for (int i = 0; i < 3; ++i)
-        connect(OptFields[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this, i] { OptFields_Click(i); });
-    connect(OptList, &QRadioButton::clicked, this, &Export::OptList_Click);
-    connect(OptTab, &QRadioButton::clicked, this, &Export::OptTab_Click);
-    connect(WithLbl, &QCheckBox::clicked, this, &Export::WithLbl_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+        connect(Field_Set_Choice[static_cast<size_t>(i)], &QRadioButton::clicked, this,
+                [this, i] { Field_Set_Chosen(i); });
+    connect(As_List, &QRadioButton::clicked, this, &Export::List_Format_Chosen);
+    connect(As_Table, &QRadioButton::clicked, this, &Export::Table_Format_Chosen);
+    connect(With_Labels, &QCheckBox::clicked, this, &Export::With_Labels_Toggled);
+    connect(Close_Button, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-Export::~Export() { Form_Unload(); }
+Export::~Export() { Unload(); }
 
-void Export::Form_Load() {
+void Export::Load() {
     unloaded_ = false;
     setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
-    OptTab->setChecked(true);
-    OptTab_Click();
-    WithLbl->setChecked(true);
+    As_Table->setChecked(true);
+    Table_Format_Chosen();
+    With_Labels->setChecked(true);
     const QStringList captions = Field_Sets_Captions();
     for (int i = 0; i < 3; ++i) {
-        OptFields[static_cast<size_t>(i)]->setText(captions.value(i));
-        OptFields[static_cast<size_t>(i)]->show();
+        Field_Set_Choice[static_cast<size_t>(i)]->setText(captions.value(i));
+        Field_Set_Choice[static_cast<size_t>(i)]->show();
     }
-    OptFields[0]->setChecked(true);
-    OptFields_Click(0);
+    Field_Set_Choice[0]->setChecked(true);
+    Field_Set_Chosen(0);
     resize(std::max(Window_Width, minimumSizeHint().width()), minimumSizeHint().height());
 
     Init_Field_Sets();
-    Columns = std::make_unique<Field>();
+    Columns = std::make_unique<Name_Selection>();
     Columns->Name = QStringLiteral("Columns");
     for (int c = 0; c < results_.Model.Columns(); ++c) Columns->Available.add(results_.Model.Heading(c));
     if (For_Printing) {
-        OptList->setChecked(true);
-        OptList_Click();
+        As_List->setChecked(true);
+        List_Format_Chosen();
     }
     Refresh_Destinations();
     Add_Mnemonics(this);
 }
 
-void Export::Form_Unload() {
+void Export::Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     Columns.reset();
 }
 
 void Export::Init_Field_Sets() {
-    const Field_Sets_T f = ::Init_Field_Sets(session_.Description(), session_.Language());
-    Field_Sets = f.Sets;
+    const Field_Sets f = ::Init_Field_Sets(session_.Description(), session_.Language());
+    Set_Columns = f.Sets;
     Column_Field = f.Column_Field;
     Column_Export.assign(Column_Field.size(), false);
 }
 
 int Export::Selected_Set() const {
     for (int i = 0; i < 3; ++i)
-        if (OptFields[static_cast<size_t>(i)]->isChecked()) return i;
+        if (Field_Set_Choice[static_cast<size_t>(i)]->isChecked()) return i;
     return -1;
 }
 
-void Export::Make_Selection_Fields() {
+void Export::Fill_Field_Choices() {
     const int s = Selected_Set();
     if (s < 0) {
         Column_Export.assign(Column_Field.size(), false);
         return;
     }
-    Column_Export = Field_Sets[static_cast<size_t>(s)];
+    Column_Export = Set_Columns[static_cast<size_t>(s)];
 }
 
 void Export::Refresh_Destinations() {
     // A field set without any field would send empty lines without a word.
     const int s = Selected_Set();
-    const bool any = s >= 0 && static_cast<size_t>(s) < Field_Sets.size() &&
-                     std::find(Field_Sets[s].begin(), Field_Sets[s].end(), true) != Field_Sets[s].end();
-    ToFile->setEnabled(any);
-    ToClip->setEnabled(any);
-    ToPrint->setEnabled(any && OptList->isChecked() && WithLbl->isChecked());
+    const bool any = s >= 0 && static_cast<size_t>(s) < Set_Columns.size() &&
+                     std::find(Set_Columns[s].begin(), Set_Columns[s].end(), true) != Set_Columns[s].end();
+    File_Button->setEnabled(any);
+    Clip_Button->setEnabled(any);
+    Print_Button->setEnabled(any && As_List->isChecked() && With_Labels->isChecked());
 }
 
-void Export::OptList_Click() {
-    OptTab->setChecked(!OptList->isChecked());
+void Export::List_Format_Chosen() {
+    As_Table->setChecked(!As_List->isChecked());
     Refresh_Destinations();
 }
 
-void Export::OptTab_Click() {
-    OptList->setChecked(!OptTab->isChecked());
+void Export::Table_Format_Chosen() {
+    As_List->setChecked(!As_Table->isChecked());
     Refresh_Destinations();
 }
 
-void Export::WithLbl_Click() { Refresh_Destinations(); }
+void Export::With_Labels_Toggled() { Refresh_Destinations(); }
 
-void Export::OptFields_Click(int Index) {
+void Export::Field_Set_Chosen(int Index) {
     if (Index < 0 || Index > 2) return;
-    QRadioButton* clicked = OptFields[static_cast<size_t>(Index)];
+    QRadioButton* clicked = Field_Set_Choice[static_cast<size_t>(Index)];
     // A click always chooses its option; the group then lets the others go.
     if (!clicked->isChecked()) clicked->setChecked(true);
     for (int i = 0; i < 3; ++i)
-        if (i != Index) OptFields[static_cast<size_t>(i)]->setChecked(!clicked->isChecked());
-    Custum_Select->setEnabled(OptFields[2]->isChecked());
+        if (i != Index) Field_Set_Choice[static_cast<size_t>(i)]->setChecked(!clicked->isChecked());
+    Custom_Button->setEnabled(Field_Set_Choice[2]->isChecked());
     Refresh_Destinations();
 }
 
 QString Export::Column_Label(int c) const {
     const int p = c < static_cast<int>(Column_Field.size()) ? Column_Field[static_cast<size_t>(c)] : 0;
-    const Champ* f = p > 0 ? session_.Description().Get_Champs().Item(p) : nullptr;
-    return f ? f->Get_Libelle_In_Langue(session_.Language()) : QString();
+    const Field_Def* f = p > 0 ? session_.Description().Fields().Item(p) : nullptr;
+    return f ? f->Label_In(session_.Language()) : QString();
 }
 
-void Export::Custum_Select_Click() {
+void Export::Choose_Fields() {
     if (!Columns) return;
-    std::vector<bool>& custom = Field_Sets[2];
+    std::vector<bool>& custom = Set_Columns[2];
     Columns->DeSelectAll();
     for (int c = 1; c < static_cast<int>(custom.size()); ++c)
         if (custom[static_cast<size_t>(c)]) Columns->SelectItem(Column_Label(c));
     {
-        Choose chooser(this);
-        chooser.current_field = Columns.get();
-        chooser.Form_Load();
-        Run_Chooser(chooser);
+        Field_Chooser chooser(this);
+        chooser.Names = Columns.get();
+        chooser.Load();
+        Run_Field_Chooser(chooser);
     }
     for (int c = 1; c < static_cast<int>(custom.size()); ++c) {
         const QString label = Column_Label(c);
@@ -210,8 +212,8 @@ void Export::Custum_Select_Click() {
     Refresh_Destinations();
 }
 
-void Export::ToFile_Click() {
-    Make_Selection_Fields();
+void Export::Export_To_File() {
+    Fill_Field_Choices();
     const QString name = Show_Save_Dialog(
         this, QStringLiteral("Documents to create"), QString::fromLatin1(Suggested_File_Name),
         {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
@@ -219,7 +221,8 @@ void Export::ToFile_Click() {
     QString selection_error, failure;
     {
         Wait_Cursor wait;
-        failure = ::ToFile(name, results_, OptTab->isChecked(), WithLbl->isChecked(), Column_Export, &selection_error);
+        failure = ::File_Button(name, results_, As_Table->isChecked(), With_Labels->isChecked(), Column_Export,
+                                &selection_error);
     }
     if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
@@ -227,13 +230,13 @@ void Export::ToFile_Click() {
                                   : QString());
 }
 
-void Export::ToClip_Click() {
-    Make_Selection_Fields();
+void Export::Export_To_Clipboard() {
+    Fill_Field_Choices();
     QString selection_error;
     {
         Wait_Cursor wait;
         const QString text =
-            Clip_Text(results_, OptTab->isChecked(), WithLbl->isChecked(), Column_Export, &selection_error);
+            Clip_Text(results_, As_Table->isChecked(), With_Labels->isChecked(), Column_Export, &selection_error);
         QClipboard* clip = QGuiApplication::clipboard();
         clip->clear();
         if (!text.isEmpty()) clip->setText(text);
@@ -254,10 +257,10 @@ void Export::Show_Status(const QString& text) {
     Status->setToolTip(text);
 }
 
-void Export::ToPrint_Click() {
-    LVPrint printer;
+void Export::Export_To_Printer() {
+    List_Printer printer;
     printer.Result = &results_.Model;
-    printer.ReportTitle = QString::fromLatin1(Report_Title);
+    printer.Report_Title = QString::fromLatin1(Report_Title);
     printer.Selection_Criteria = Criteria_Text;
     printer.Order_By = Order_Text;
     printer.Last_Row = results_.Result_Rows();
@@ -268,7 +271,7 @@ void Export::ToPrint_Click() {
     };
     const int set = Selected_Set();
     if (set < 0) return;
-    Make_Selection_Fields();
+    Fill_Field_Choices();
     // A long job shows how far it is and can be stopped; the windows stay painted. The
     // box is made when the job starts, never before the print dialog: its show timer runs
     // from its making, and once shown it would stand over that dialog and block it.
@@ -281,7 +284,7 @@ void Export::ToPrint_Click() {
         return !progress->wasCanceled();
     };
     if (Before_Print) Before_Print(printer);
-    if (printer.PrintList(false, OptTab->isChecked() ? 1 : 2, set, Column_Export)) {
+    if (printer.Print_List(false, As_Table->isChecked() ? 1 : 2, set, Column_Export)) {
         const QString file = printer.Printer().outputFileName();
         Show_Status(file.isEmpty()
                         ? Records_Text() + QStringLiteral(" sent to the printer")
@@ -314,6 +317,6 @@ void Open_Export_Dialog(const Session& session, Search_Results& results, const Q
     dialog.For_Printing = For_Printing;
     dialog.Criteria_Text = Criteria_Text;
     dialog.Order_Text = Order_Text;
-    dialog.Form_Load();
+    dialog.Load();
     dialog.exec();
 }

@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-class Choose;
-class Field;
-class LVPrint;
+class Field_Chooser;
+class Name_Selection;
+class List_Printer;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -27,50 +27,50 @@ public:
     Export(const Session& session, Search_Results& results, QWidget* parent = nullptr);
     ~Export() override;
 
-    bool For_Printing = false;  // set before Form_Load
+    bool For_Printing = false;  // set before Load
     // The search in words, for the printout's page headers.
     QString Criteria_Text;
     QString Order_Text;
 
-    QGroupBox* Frame3 = nullptr;
-    QPushButton* ToPrint = nullptr;
-    QPushButton* ToFile = nullptr;
-    QPushButton* ToClip = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    std::array<QRadioButton*, 4> OptFields{};
-    QPushButton* Custum_Select = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QCheckBox* WithLbl = nullptr;
-    QRadioButton* OptList = nullptr;
-    QRadioButton* OptTab = nullptr;
+    QGroupBox* Destination_Box = nullptr;
+    QPushButton* Print_Button = nullptr;
+    QPushButton* File_Button = nullptr;
+    QPushButton* Clip_Button = nullptr;
+    QGroupBox* Field_Set_Box = nullptr;
+    std::array<QRadioButton*, 4> Field_Set_Choice{};
+    QPushButton* Custom_Button = nullptr;
+    QGroupBox* Format_Box = nullptr;
+    QCheckBox* With_Labels = nullptr;
+    QRadioButton* As_List = nullptr;
+    QRadioButton* As_Table = nullptr;
     // What the last destination did ("400 records copied to the clipboard").
     QLabel* Status = nullptr;
-    QPushButton* cmdClose = nullptr;
+    QPushButton* Close_Button = nullptr;
 
-    // Field_Sets[s][c]: result column c (1..N) belongs to set s.
-    std::array<std::vector<bool>, 3> Field_Sets;
+    // Set_Columns[s][c]: result column c (1..N) belongs to set s.
+    std::array<std::vector<bool>, 3> Set_Columns;
     std::vector<bool> Column_Export;
     std::vector<int> Column_Field;
-    std::unique_ptr<Field> Columns;
+    std::unique_ptr<Name_Selection> Columns;
 
     // Shows the field chooser modally (tests answer it instead).
-    std::function<int(Choose&)> Run_Chooser;
+    std::function<int(Field_Chooser&)> Run_Field_Chooser;
     // Called with the list printer just before it prints (tests give it their device).
-    std::function<void(LVPrint&)> Before_Print;
+    std::function<void(List_Printer&)> Before_Print;
     // How long a print job runs before its progress shows.
     int Print_Progress_Delay_Ms = 500;
 
-    void Form_Load();
-    void Form_Unload();
-    void Make_Selection_Fields();
-    void OptFields_Click(int Index);
-    void OptList_Click();
-    void OptTab_Click();
-    void WithLbl_Click();
-    void Custum_Select_Click();
-    void ToFile_Click();
-    void ToClip_Click();
-    void ToPrint_Click();
+    void Load();
+    void Unload();
+    void Fill_Field_Choices();
+    void Field_Set_Chosen(int Index);
+    void List_Format_Chosen();
+    void Table_Format_Chosen();
+    void With_Labels_Toggled();
+    void Choose_Fields();
+    void Export_To_File();
+    void Export_To_Clipboard();
+    void Export_To_Printer();
 
     static constexpr const char* Report_Title = "The Sifa recommendations";
     static constexpr const char* Suggested_File_Name = "Sifa_result.csv";

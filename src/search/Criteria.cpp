@@ -234,17 +234,17 @@ bool Folded_Contains(const unsigned char* text, qsizetype n, const QByteArray& l
 
 }  // namespace
 
-QString Operator_Lib(qint32 Oper, const QString& Lang) {
-    if (Oper < 0 || Oper > Last_Operator) return QString();
-    if (Lang == QLatin1String("EN")) return QString::fromUtf16(kLabels_EN[Oper]);
-    if (Lang == QLatin1String("FR")) return QString::fromUtf16(kLabels_FR[Oper]);
+QString Operator_Label(qint32 Operator, const QString& Lang) {
+    if (Operator < 0 || Operator > Last_Operator) return QString();
+    if (Lang == QLatin1String("EN")) return QString::fromUtf16(kLabels_EN[Operator]);
+    if (Lang == QLatin1String("FR")) return QString::fromUtf16(kLabels_FR[Operator]);
     return QString();
 }
 
 // ---------------------------------------------------------------- one comparison
 
-Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 In_Typ) {
-    switch (In_Typ) {
+Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 field_type) {
+    switch (field_type) {
     case Type_Code:
     case Type_Text:
     case Type_Long_Text: return Kind::Text;
@@ -255,21 +255,22 @@ Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 In_Typ) {
     }
 }
 
-Prepared_Criteria::Row Prepared_Criteria::Make_Row(const QString& In_Critere, bool In_Not, qint32 In_Op) {
+Prepared_Criteria::Row Prepared_Criteria::Make_Row(const QString& criterion, bool criterion_negated,
+                                                   qint32 criterion_op) {
     Row row;
-    row.negate = In_Not;
-    row.op = In_Op;
-    row.c = In_Critere.toLower();
+    row.negate = criterion_negated;
+    row.op = criterion_op;
+    row.c = criterion.toLower();
     if (Is_Numeric_Text(row.c)) row.cWhole = To_Whole(Value::String(row.c));
     // Dates are read from the text as typed: lower-casing would spoil the ISO "T".
-    row.cDate = Parse_Date_Text(In_Critere);
+    row.cDate = Parse_Date_Text(criterion);
     if (row.cDate) row.cDateText = Format_Date(*row.cDate);
     // Only these open a wildcard element; without them every element is one plain character.
     row.literal = !Has_Any_Char(row.c, QStringLiteral("?*#["));
-    if (row.literal && In_Op == Op_Content) row.finder.setPattern(row.c);
+    if (row.literal && criterion_op == Op_Content) row.finder.setPattern(row.c);
     row.narrow_ok = Cp1252_Encode(row.c, row.narrow);
     const QString star(QLatin1Char('*'));
-    switch (In_Op) {
+    switch (criterion_op) {
     case Op_Equal: row.pattern = Like_Pattern(row.c); break;
     case Op_Begin_With: row.pattern = Like_Pattern(QString(row.c + star)); break;
     case Op_End_With: row.pattern = Like_Pattern(QString(star + row.c)); break;
@@ -333,48 +334,49 @@ bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QSt
     }
 }
 
-bool Compare_Critere(const QString& In_Critere, bool In_Not, qint32 In_Op, const Value& In_Val, qint32 In_Typ) {
-    const Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(In_Critere, In_Not, In_Op);
+bool Compare_Criterion(const QString& criterion, bool criterion_negated, qint32 criterion_op, const Value& stored,
+                       qint32 field_type) {
+    const Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(criterion, criterion_negated, criterion_op);
     QString buf;
-    return In_Not != Prepared_Criteria::Raw_Match(row, Prepared_Criteria::Kind_Of(In_Typ), In_Val, buf);
+    return criterion_negated != Prepared_Criteria::Raw_Match(row, Prepared_Criteria::Kind_Of(field_type), stored, buf);
 }
 
 // ---------------------------------------------------------------- field groups
 
-qint32 Field_Groups_T::operator()(int i, int k) const {
+qint32 Field_Groups::operator()(int i, int k) const {
     if (k < 1 || k > Upper()) return 0;
     const auto& g = groups_[k];
     if (i == 0) return static_cast<qint32>(g.size());
     return i >= 1 && i <= static_cast<int>(g.size()) ? g[i - 1] : 0;
 }
 
-const std::vector<qint32>& Field_Groups_T::Members(int k) const {
+const std::vector<qint32>& Field_Groups::Members(int k) const {
     static const std::vector<qint32> none;
     return k >= 1 && k <= Upper() ? groups_[k] : none;
 }
 
-Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang) {
-    Field_Groups_T g;
+Field_Groups Build_Field_Groups(Record& Desc, const QString& Lang) {
+    Field_Groups g;
     const int n = Desc.Count();
     g.groups_.resize(static_cast<size_t>(n) + 1);
     if (n == 0) return g;
     QHash<QString, std::vector<qint32>> byLabel;
     std::vector<QString> labels(static_cast<size_t>(n) + 1);
     for (int k = 1; k <= n; ++k) {
-        labels[k] = Desc.Get_Champs().Item(k)->Libelle_de_Recherche();
+        labels[k] = Desc.Fields().Item(k)->Search_Label();
         if (!labels[k].isEmpty()) byLabel[labels[k]].push_back(k);
     }
     for (int k = 1; k <= n; ++k) {
         // The language test is made on k only: its partners join whatever their own language.
-        if (!labels[k].isEmpty() && Desc.Get_Champs().Item(k)->Shown_In(Lang)) g.groups_[k] = byLabel.value(labels[k]);
+        if (!labels[k].isEmpty() && Desc.Fields().Item(k)->Shown_In(Lang)) g.groups_[k] = byLabel.value(labels[k]);
     }
     return g;
 }
 
 std::vector<qint32> Any_Fields_List(Record& Desc, const QString& Lang) {
     std::vector<qint32> out;
-    for (const Champ& c : Desc.Get_Champs())
-        if (c.Shown_In(Lang) && !c.Libelle_de_Recherche().isEmpty()) out.push_back(c.Position);
+    for (const Field_Def& c : Desc.Fields())
+        if (c.Shown_In(Lang) && !c.Search_Label().isEmpty()) out.push_back(c.Position);
     return out;
 }
 
@@ -382,13 +384,13 @@ std::vector<qint32> Any_Fields_List(Record& Desc, const QString& Lang) {
 
 Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Record& Desc) {
     Prepared_Criteria p;
-    p.and_ = C.Critere_Oper_And;
-    const Field_Groups_T groups = Build_Field_Groups(Desc, Lang);
+    p.and_ = C.Combine_With_And;
+    const Field_Groups groups = Build_Field_Groups(Desc, Lang);
     std::vector<qint32> anyFields;
     bool anyBuilt = false;
     for (const Criterion_Row& in : C.Rows) {
         if (!in.Usable()) continue;
-        Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(in.txtFields, in.Negation, *in.Oper);
+        Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(in.Value_Text, in.Negation, *in.Operator);
         const std::vector<qint32>* members = &groups.Members(*in.Field);
         if (*in.Field == Any_Fields) {
             if (!anyBuilt) {
@@ -399,17 +401,17 @@ Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Recor
         }
         // A group is empty when none of its fields holds a value: a record with one area
         // of three has an area. Every other operator asks for any field of the group.
-        row.every_field = *in.Field != Any_Fields && *in.Oper == Op_Empty && members->size() > 1;
+        row.every_field = *in.Field != Any_Fields && *in.Operator == Op_Empty && members->size() > 1;
         for (qint32 m : *members) {
-            const Champ* champ = Desc.Get_Champs().Item(m);
+            const Field_Def* field_def = Desc.Fields().Item(m);
             Prepared_Criteria::Test_Field f;
             f.column = m;
-            const qint32 typ = champ->Type();
+            const qint32 typ = field_def->Type();
             f.kind = Prepared_Criteria::Kind_Of(typ);
-            if (champ->Ref_Listes && !champ->Ref_Listes->Only_Value) f.labels = champ;
+            if (field_def->Codes && !field_def->Codes->Only_Value) f.labels = field_def;
             // Coded values repeat across records, and as text their outcome depends on
             // the stored text alone: compute it once per distinct code.
-            f.memoize = f.kind == Prepared_Criteria::Kind::Text && (champ->Ref_Listes || typ == 1);
+            f.memoize = f.kind == Prepared_Criteria::Kind::Text && (field_def->Codes || typ == 1);
             row.fields.push_back(std::move(f));
         }
         // The outcome is "some field matches", whatever the order: remembered codes and
@@ -479,12 +481,12 @@ bool Prepared_Criteria::Field_Matches(const Row& row, const Test_Field& f, const
         if (!v.isString()) {
             if (const int known = f.memo.Find(key); known >= 0) return known != 0;
         }
-        const bool m = (f.labels && Raw_Match(row, f.kind, f.labels->Get_Data(key, QStringLiteral("V")), buf_)) ||
-                       Raw_Match(row, f.kind, v, buf_);
+        const bool m =
+            (f.labels && Raw_Match(row, f.kind, f.labels->Label_Of(key), buf_)) || Raw_Match(row, f.kind, v, buf_);
         f.memo.Insert(key, m);
         return m;
     }
-    if (f.labels && Raw_Match(row, f.kind, f.labels->Get_Data(To_Text(v), QStringLiteral("V")), buf_)) return true;
+    if (f.labels && Raw_Match(row, f.kind, f.labels->Label_Of(To_Text(v)), buf_)) return true;
     return Raw_Match(row, f.kind, v, buf_);
 }
 
@@ -534,7 +536,7 @@ bool Prepared_Criteria::Text_Matches(const Row& row, const Text_View& text) cons
 
 // Field_Matches on cell (r, f.column) of the table: a code's outcome is worked out once
 // per code of the column, a text's once per distinct text; other cells as values.
-bool Prepared_Criteria::Cell_Matches(const Row& row, const Test_Field& f, const Records_Table_T& t, int r) const {
+bool Prepared_Criteria::Cell_Matches(const Row& row, const Test_Field& f, const Records_Table& t, int r) const {
     const int c = f.column;
     if (f.kind == Kind::Text) {
         const int code = t.Code(r, c);
@@ -544,8 +546,7 @@ bool Prepared_Criteria::Cell_Matches(const Row& row, const Test_Field& f, const 
             signed char& known = f.by_code[static_cast<size_t>(code)];
             if (known < 0) {
                 const Value v = t(r, c);
-                known = (f.labels &&
-                         Raw_Match(row, f.kind, f.labels->Get_Data(v.rawString(), QStringLiteral("V")), buf_)) ||
+                known = (f.labels && Raw_Match(row, f.kind, f.labels->Label_Of(v.rawString()), buf_)) ||
                         Raw_Match(row, f.kind, v, buf_);
             }
             return known != 0;
@@ -565,7 +566,7 @@ bool Prepared_Criteria::Cell_Matches(const Row& row, const Test_Field& f, const 
 // A row is True exactly when (some field matches) differs from NOT; for "Empty" on a
 // group, when (every field is empty) differs from NOT. The loop stops at the first field
 // that decides.
-bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r) {
+bool Record_Verdict(const Prepared_Criteria& P, const Records_Table& Table, int r) {
     if (r < 1 || r > Table.Row_Upper()) return false;
     // Outcomes by number are of one table.
     if (P.memo_table_ != &Table || P.memo_texts_ != Table.Texts().Count()) {
@@ -600,7 +601,7 @@ namespace {
 // Below this many records a second thread costs more than it saves.
 constexpr int kTwo_Threads_From = 4096;
 
-qint32 Mark_Rows(const Prepared_Criteria& P, Records_Table_T& Table, int from, int to) {
+qint32 Mark_Rows(const Prepared_Criteria& P, Records_Table& Table, int from, int to) {
     qint32 S = 0;
     for (int r = from; r <= to; ++r) {
         const bool selected = Record_Verdict(P, Table, r);
@@ -612,7 +613,7 @@ qint32 Mark_Rows(const Prepared_Criteria& P, Records_Table_T& Table, int from, i
 
 }  // namespace
 
-qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table) {
+qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table& Table) {
     if (!Table.Allocated()) return 0;
     const int R = Table.Row_Upper();
     Table.Set_Empty(0, Selection_Mark);

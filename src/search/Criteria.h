@@ -4,7 +4,7 @@
 //
 // A search prepares its criteria once (lower-cased value, compiled patterns, field
 // groups, converted numbers and dates, code labels remembered per stored code), then
-// asks a cheap verdict per record. Compare_Critere is the same comparison for one value.
+// asks a cheap verdict per record. Compare_Criterion is the same comparison for one value.
 #include "model/Like.h"
 #include "model/Record_Description.h"
 #include "model/Records_Table.h"
@@ -32,48 +32,49 @@ enum Oper_Code : qint32 {
 
 // Item data of the "[Any fields]" entry of a Field list.
 constexpr qint32 Any_Fields = -1;
-constexpr int Nb_Criterion_Rows = 3;
+constexpr int Criterion_Row_Count = 3;
 // Column of the records table that holds the verdict of the last search.
 constexpr int Selection_Mark = 0;
 
 // One criterion row as its controls give it.
 struct Criterion_Row {
-    bool Critere_Actif = false;
+    bool Active = false;
     std::optional<qint32> Field;  // item data of the selected entry: field number or Any_Fields; none selected: nullopt
-    std::optional<qint32> Oper;  // operator code of the selected entry; none selected: nullopt
-    QString txtFields;  // the value text
+    std::optional<qint32> Operator;  // operator code of the selected entry; none selected: nullopt
+    QString Value_Text;  // the value text
     bool Negation = false;
 
-    bool Usable() const { return Critere_Actif && Field.has_value() && Oper.has_value(); }
+    bool Usable() const { return Active && Field.has_value() && Operator.has_value(); }
 };
 
 struct Criteria {
-    std::array<Criterion_Row, Nb_Criterion_Rows> Rows;
-    bool Critere_Oper_And = false;  // false: OR, as the window opens
+    std::array<Criterion_Row, Criterion_Row_Count> Rows;
+    bool Combine_With_And = false;  // false: OR, as the window opens
 };
 
 // Label of an operator in "EN" or "FR"; "" for any other language or code.
-QString Operator_Lib(qint32 Oper, const QString& Lang);
+QString Operator_Label(qint32 Operator, const QString& Lang);
 
-// Whether one data value satisfies a criterion, negation applied. In_Typ is the field's
+// Whether one data value satisfies a criterion, negation applied. field_type is the field's
 // Data_Type as a number.
-bool Compare_Critere(const QString& In_Critere, bool In_Not, qint32 In_Op, const Value& In_Val, qint32 In_Typ);
+bool Compare_Criterion(const QString& criterion, bool criterion_negated, qint32 criterion_op, const Value& stored,
+                       qint32 field_type);
 
 // For every field k, the fields (ascending) that share its search label; empty when k
 // has no search label or belongs to another language than Lang.
 // g(0, k) is the member count, g(1..count, k) the members.
-class Field_Groups_T {
+class Field_Groups {
 public:
     int Upper() const { return static_cast<int>(groups_.size()) - 1; }  // N
     qint32 operator()(int i, int k) const;
     const std::vector<qint32>& Members(int k) const;
 
 private:
-    friend Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang);
+    friend Field_Groups Build_Field_Groups(Record& Desc, const QString& Lang);
     std::vector<std::vector<qint32>> groups_;  // index 0 unused
 };
 
-Field_Groups_T Build_Field_Groups(Record& Desc, const QString& Lang);
+Field_Groups Build_Field_Groups(Record& Desc, const QString& Lang);
 
 // The fields "[Any fields]" tests: those of Lang or of every language, with a search label.
 std::vector<qint32> Any_Fields_List(Record& Desc, const QString& Lang);
@@ -105,7 +106,7 @@ private:
     struct Test_Field {
         qint32 column = 0;
         Kind kind = Kind::None;
-        const Champ* labels = nullptr;  // set when the label of the stored code is compared first
+        const Field_Def* labels = nullptr;  // set when the label of the stored code is compared first
         bool memoize = false;  // the outcome depends on the stored text alone
         mutable Text_Memo memo;
         mutable std::vector<signed char> by_code;  // outcome by code number of the column; -1 unknown
@@ -130,34 +131,34 @@ private:
         mutable std::vector<signed char> by_text;  // outcome by pool number of a text; -1 unknown
     };
 
-    static Row Make_Row(const QString& In_Critere, bool In_Not, qint32 In_Op);
-    static Kind Kind_Of(qint32 In_Typ);
+    static Row Make_Row(const QString& criterion, bool criterion_negated, qint32 criterion_op);
+    static Kind Kind_Of(qint32 field_type);
     static bool Raw_Match(const Row& row, Kind kind, const Value& v, QString& buf);
     static bool Pattern_Match(const Row& row, QStringView d);
     bool Field_Matches(const Row& row, const Test_Field& f, const Value& v) const;
-    bool Cell_Matches(const Row& row, const Test_Field& f, const Records_Table_T& t, int r) const;
+    bool Cell_Matches(const Row& row, const Test_Field& f, const Records_Table& t, int r) const;
     bool Text_Matches(const Row& row, const Text_View& text) const;
     mutable QString text_;  // a decoded text under test
-    mutable const Records_Table_T* memo_table_ = nullptr;  // the table the outcomes by number are of
+    mutable const Records_Table* memo_table_ = nullptr;  // the table the outcomes by number are of
     mutable std::size_t memo_texts_ = 0;
 
     std::vector<Row> rows_;  // the usable rows, in order
     bool and_ = false;
     mutable QString buf_;  // lower-cased text of the value under test
 
-    friend bool Compare_Critere(const QString&, bool, qint32, const Value&, qint32);
+    friend bool Compare_Criterion(const QString&, bool, qint32, const Value&, qint32);
     friend Prepared_Criteria Prepare_Criteria(const Criteria&, const QString&, Record&);
-    friend bool Record_Verdict(const Prepared_Criteria&, const Records_Table_T&, int);
+    friend bool Record_Verdict(const Prepared_Criteria&, const Records_Table&, int);
 };
 
 // Once per search, after the code tables of the language are loaded.
 Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Record& Desc);
 
 // Whether record r (1..R) is selected; false outside the table.
-bool Record_Verdict(const Prepared_Criteria& P, const Records_Table_T& Table, int r);
+bool Record_Verdict(const Prepared_Criteria& P, const Records_Table& Table, int r);
 
 // The marking steps of a search run: Selection_Mark (column 0) of rows 0..R emptied, then
 // True/False per record; returns the number selected.
-qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table_T& Table);
+qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table& Table);
 // On the session's records, in its language.
 qint32 Mark_Selection(Session& session, const Criteria& C);

@@ -6,21 +6,21 @@
 
 namespace {
 // The code whose code, or else whose label, is the text in any letter case.
-const Ref* Named_Entry(const Champ& f, const QString& text) {
-    if (!f.Ref_Listes || text.isEmpty()) return nullptr;
-    if (const Ref* r = f.Ref_Listes->Item(text)) return r;
-    for (const Ref& r : *f.Ref_Listes)
-        if (r.Valeur.compare(text, Qt::CaseInsensitive) == 0) return &r;
+const Code_Entry* Named_Entry(const Field_Def& f, const QString& text) {
+    if (!f.Codes || text.isEmpty()) return nullptr;
+    if (const Code_Entry* r = f.Codes->Item(text)) return r;
+    for (const Code_Entry& r : *f.Codes)
+        if (r.Label.compare(text, Qt::CaseInsensitive) == 0) return &r;
     return nullptr;
 }
 
 // Whether "Equal" with the text can select a value of the table, on its code or its
 // label, as the search compares them (both sides lower-cased).
-bool Fits_An_Entry(const Champ& f, const QString& text) {
-    if (!f.Ref_Listes) return false;
+bool Fits_An_Entry(const Field_Def& f, const QString& text) {
+    if (!f.Codes) return false;
     const Like_Pattern pattern(text.toLower());
-    for (const Ref& r : *f.Ref_Listes)
-        if (pattern.matches(r.Cle().toLower()) || pattern.matches(r.Valeur.toLower())) return true;
+    for (const Code_Entry& r : *f.Codes)
+        if (pattern.matches(r.Code().toLower()) || pattern.matches(r.Label.toLower())) return true;
     return false;
 }
 }  // namespace
@@ -28,11 +28,11 @@ bool Fits_An_Entry(const Champ& f, const QString& text) {
 QList<Field_Entry> Field_Entries(Record& Desc, const QString& Lang) {
     QList<Field_Entry> out{{QStringLiteral("[Any fields]"), Any_Fields}};
     int number = 0;
-    for (Champ& f : Desc.Get_Champs()) {
+    for (Field_Def& f : Desc.Fields()) {
         ++number;
         if (!f.Language.isEmpty() && f.Language != Lang) continue;
-        if (f.Libelle_de_Recherche().isEmpty()) continue;
-        const QString t = f.Get_Libelle_de_Recherche_In_Langue(Lang);
+        if (f.Search_Label().isEmpty()) continue;
+        const QString t = f.Search_Label_In(Lang);
         bool seen = false;
         for (const Field_Entry& e : out) seen = seen || e.Text == t;
         if (seen || !f.Field_Active) continue;
@@ -41,9 +41,9 @@ QList<Field_Entry> Field_Entries(Record& Desc, const QString& Lang) {
     return out;
 }
 
-Champ* Field_Of_Item(Record& Desc, qint32 item) {
+Field_Def* Field_Of_Item(Record& Desc, qint32 item) {
     if (item < 1) return nullptr;
-    return Desc.Get_Champs().Item(static_cast<int>(item));
+    return Desc.Fields().Item(static_cast<int>(item));
 }
 
 QList<qint32> Offered_Operators(Record& Desc, qint32 item) {
@@ -51,7 +51,7 @@ QList<qint32> Offered_Operators(Record& Desc, qint32 item) {
         Op_Equal,    Op_Inferior, Op_Superior, Op_Equal_Or_Inferior, Op_Equal_Or_Superior, Op_Begin_With,
         Op_End_With, Op_Content,  Op_Empty};
     if (item == Any_Fields) return all;
-    const Champ* f = Field_Of_Item(Desc, item);
+    const Field_Def* f = Field_Of_Item(Desc, item);
     if (!f) return {};
     if (f->Field_Type == 2) return {Op_Equal};
     switch (f->Type()) {
@@ -66,36 +66,36 @@ QList<qint32> Offered_Operators(Record& Desc, qint32 item) {
 }
 
 bool Row_Is_Coded(Record& Desc, qint32 item) {
-    const Champ* f = Field_Of_Item(Desc, item);
-    return f && f->Type() == Type_Code && f->Ref_Listes;
+    const Field_Def* f = Field_Of_Item(Desc, item);
+    return f && f->Type() == Type_Code && f->Codes;
 }
 
 Value_Entry Value_Entry_For(Record& Desc, qint32 item, std::optional<qint32> oper) {
     Value_Entry e;
     if (item == Any_Fields) {
         qint32 longest = 0;
-        for (Champ& f : Desc.Get_Champs()) longest = std::max(longest, f.Longueur_Czi());
-        e.Width_Twips = longest * 100 + 100;
+        for (Field_Def& f : Desc.Fields()) longest = std::max(longest, f.Widest_Code_Length());
+        e.Width_Chars = longest * 100 + 100;
         e.Max_Length = e.Shown_Length = longest;
         if (oper && *oper != Op_Empty) e.kind = Value_Entry::Kind::Text_Box;
         return e;
     }
-    Champ* f = Field_Of_Item(Desc, item);
+    Field_Def* f = Field_Of_Item(Desc, item);
     if (!f || !oper || *oper == Op_Empty) return e;
-    const qint32 len = f->Longueur_Czi();
-    e.Width_Twips = len / std::max<qint32>(1, f->Nb_Ligne) * 100 + 100;
+    const qint32 len = f->Widest_Code_Length();
+    e.Width_Chars = len / std::max<qint32>(1, f->Line_Count) * 100 + 100;
     e.Max_Length = len;
     e.Shown_Length = len;
-    if (f->Type() != Type_Code || !f->Ref_Listes) {
+    if (f->Type() != Type_Code || !f->Codes) {
         e.kind = Value_Entry::Kind::Text_Box;
-    } else if (f->Ref_Listes->Only_Value) {
+    } else if (f->Codes->Only_Value) {
         e.kind = Value_Entry::Kind::Label_List;
-        for (const Ref& r : *f->Ref_Listes) e.List_Labels << r.Valeur;
+        for (const Code_Entry& r : *f->Codes) e.List_Labels << r.Label;
     } else {
         e.kind = Value_Entry::Kind::Text_Box;
         e.Show_Description = true;
         // A label may be typed to find its code: room for its first letters.
-        for (const Ref& r : *f->Ref_Listes) e.Max_Length = std::max<int>(e.Max_Length, r.Valeur.size());
+        for (const Code_Entry& r : *f->Codes) e.Max_Length = std::max<int>(e.Max_Length, r.Label.size());
         e.Shown_Length = std::min(std::max(len, 8), e.Max_Length);
     }
     return e;
@@ -103,7 +103,7 @@ Value_Entry Value_Entry_For(Record& Desc, qint32 item, std::optional<qint32> ope
 
 QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
     if (text.isEmpty()) return {};
-    const Champ* f = Field_Of_Item(Desc, item);
+    const Field_Def* f = Field_Of_Item(Desc, item);
     if (!f) return {};
     if (f->Type() == Type_Code) {
         if (oper && *oper == Op_Equal && !Named_Entry(*f, text) && !Fits_An_Entry(*f, text))
@@ -116,31 +116,31 @@ QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> o
 }
 
 QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
-    const Champ* f = Field_Of_Item(Desc, item);
+    const Field_Def* f = Field_Of_Item(Desc, item);
     if (!f || !oper || *oper != Op_Equal || !Value_Entry_For(Desc, item, oper).Takes_Typed_Code()) return text;
-    const Ref* r = Named_Entry(*f, text);
-    return r ? r->Cle() : text;
+    const Code_Entry* r = Named_Entry(*f, text);
+    return r ? r->Code() : text;
 }
 
 QList<Code_Choice> Code_Choices(Record& Desc, qint32 item) {
     QList<Code_Choice> out;
-    const Champ* f = Field_Of_Item(Desc, item);
+    const Field_Def* f = Field_Of_Item(Desc, item);
     if (!f || !Row_Is_Coded(Desc, item)) return out;
-    for (const Ref& r : *f->Ref_Listes) out.append({r.Cle(), r.Valeur});
+    for (const Code_Entry& r : *f->Codes) out.append({r.Code(), r.Label});
     return out;
 }
 
 QString Value_Description(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
     if (!oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior || !Row_Is_Coded(Desc, item)) return {};
-    return To_Text(Field_Of_Item(Desc, item)->Get_Data(text, QStringLiteral("V")));
+    return To_Text(Field_Of_Item(Desc, item)->Label_Of(text));
 }
 
 std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, const Value& stored, bool Exclude,
                                                 const QString& Lang, QString& why) {
-    Champ* f = Field_Of_Item(Desc, field);
+    Field_Def* f = Field_Of_Item(Desc, field);
     std::optional<qint32> item;
     if (f && f->Shown_In(Lang)) {
-        const QString label = f->Get_Libelle_de_Recherche_In_Langue(Lang);
+        const QString label = f->Search_Label_In(Lang);
         for (const Field_Entry& e : Field_Entries(Desc, Lang))
             if (e.Item != Any_Fields && !label.isEmpty() && e.Text == label) item = e.Item;
     }
@@ -149,7 +149,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
         return std::nullopt;
     }
     Criterion_Row row;
-    row.Critere_Actif = true;
+    row.Active = true;
     row.Field = item;
     row.Negation = Exclude;
     const QString text = To_Text(stored);
@@ -159,14 +159,14 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
             why = QStringLiteral("An empty value cannot be searched for in this column.");
             return std::nullopt;
         }
-        row.Oper = Op_Empty;
+        row.Operator = Op_Empty;
         return row;
     }
-    row.Oper = Op_Equal;
+    row.Operator = Op_Equal;
     const Value_Entry entry = Value_Entry_For(Desc, *item, Op_Equal);
     if (entry.kind == Value_Entry::Kind::Label_List) {
-        row.txtFields = To_Text(f->Get_Data(text, QStringLiteral("V")));
-        if (!entry.List_Labels.contains(row.txtFields)) {
+        row.Value_Text = To_Text(f->Label_Of(text));
+        if (!entry.List_Labels.contains(row.Value_Text)) {
             why = QStringLiteral("This value is not in the list of the column.");
             return std::nullopt;
         }
@@ -175,26 +175,26 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
     if (Row_Is_Coded(Desc, *item)) {
         // The code as its table writes it: a stored "fr" is shown as France, but only
         // "FR" passes the value check.
-        const QString code = f->Ref_Listes ? To_Text(f->Get_Data(text, QStringLiteral("C"))) : QString();
-        row.txtFields = code.isEmpty() ? text : code;
+        const QString code = f->Codes ? To_Text(f->Spelling_Of(text)) : QString();
+        row.Value_Text = code.isEmpty() ? text : code;
     } else {
         // Wildcards match themselves in brackets; a line break, which a value box cannot
         // hold, is matched by "?".
         for (QChar c : text) {
             if (c == u'*' || c == u'?' || c == u'#' || c == u'[')
-                row.txtFields += QLatin1Char('[') + c + QLatin1Char(']');
+                row.Value_Text += QLatin1Char('[') + c + QLatin1Char(']');
             else if (c == u'\r' || c == u'\n')
-                row.txtFields += QLatin1Char('?');
+                row.Value_Text += QLatin1Char('?');
             else
-                row.txtFields += c;
+                row.Value_Text += c;
         }
     }
-    if (entry.Max_Length > 0 && row.txtFields.size() > entry.Max_Length) {
+    if (entry.Max_Length > 0 && row.Value_Text.size() > entry.Max_Length) {
         why = QStringLiteral("This value is too long to be used as a search criterion (at most %1 characters).")
                   .arg(entry.Max_Length);
         return std::nullopt;
     }
-    const QString refused = Check_Criterion_Value(Desc, *item, Op_Equal, row.txtFields);
+    const QString refused = Check_Criterion_Value(Desc, *item, Op_Equal, row.Value_Text);
     if (!refused.isEmpty()) {
         why = refused;
         return std::nullopt;

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-class Champ;
+class Field_Def;
 class Record;
 
 struct Field_Entry {
@@ -21,7 +21,7 @@ struct Field_Entry {
 QList<Field_Entry> Field_Entries(Record& Desc, const QString& Lang);
 
 // The field descriptor of an entry's item number; nullptr for "[Any fields]" or none.
-Champ* Field_Of_Item(Record& Desc, qint32 item);
+Field_Def* Field_Of_Item(Record& Desc, qint32 item);
 
 // The operator codes offered for an entry, in list order.
 QList<qint32> Offered_Operators(Record& Desc, qint32 item);
@@ -29,7 +29,7 @@ QList<qint32> Offered_Operators(Record& Desc, qint32 item);
 // How the value of a row is entered after the operator choice.
 struct Value_Entry {
     enum class Kind { Hidden, Text_Box, Label_List } kind = Kind::Hidden;
-    int Width_Twips = 0;  // of the text box (the list is 240 wider)
+    int Width_Chars = 0;  // of the text box (the list is 240 wider)
     int Max_Length = 0;
     // Characters the box is wide enough to show: a coded box shows its code and the
     // first letters of a label typed into it to find the code.

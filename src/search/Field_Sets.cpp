@@ -16,7 +16,7 @@ std::vector<bool> Field_Set_From_Range(const Record& Desc, const QString& rangeL
     // Bit 1: the field is a column of the language; bit 2: the range names it.
     std::vector<int> marks(static_cast<size_t>(M) + 1, 0);
     for (int p = 1; p <= M; ++p) {
-        const QString& l = Desc.Get_Champs().Item(p)->Language;
+        const QString& l = Desc.Fields().Item(p)->Language;
         marks[p] = (l.isEmpty() || l == lang) ? 1 : 0;
     }
     const auto name = [&marks, M](qint64 p) {
@@ -44,8 +44,8 @@ std::vector<bool> Field_Set_From_Range(const Record& Desc, const QString& rangeL
     return set;
 }
 
-Field_Sets_T Init_Field_Sets(const Record& Desc, const QString& lang) {
-    Field_Sets_T f;
+Field_Sets Init_Field_Sets(const Record& Desc, const QString& lang) {
+    Field_Sets f;
     const QStringList ranges = Field_Sets_Ranges().split(QLatin1Char('\t'));
     for (int s = 0; s < 3; ++s)
         f.Sets[s] = Field_Set_From_Range(Desc, ranges.value(s), lang, s == 0 ? &f.Column_Field : nullptr);

@@ -12,7 +12,7 @@ class Record;
 QString Field_Sets_Ranges();
 QStringList Field_Sets_Captions();
 
-struct Field_Sets_T {
+struct Field_Sets {
     // Sets[s][c]: result column c (1..N) belongs to set s; entry 0 never set.
     std::array<std::vector<bool>, 3> Sets;
     // Column_Field[c]: the record-description position of the field of column c.
@@ -24,4 +24,4 @@ struct Field_Sets_T {
 // expanded: thousands of "1-9999" cost what one does.
 std::vector<bool> Field_Set_From_Range(const Record& Desc, const QString& rangeList, const QString& lang,
                                        std::vector<int>* columnField = nullptr);
-Field_Sets_T Init_Field_Sets(const Record& Desc, const QString& lang);
+Field_Sets Init_Field_Sets(const Record& Desc, const QString& lang);

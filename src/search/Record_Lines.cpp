@@ -15,22 +15,21 @@ QUrl Web_Address(const QString& text) {
 
 std::optional<QList<Record_Line>> Record_Lines(const Session& session, const Value& recordNumber) {
     const QString& lang = session.Language();
-    const Records_Table_T& table = session.Records();
+    const Records_Table& table = session.Records();
     if (recordNumber.isEmpty() || !Is_Numeric(recordNumber)) return std::nullopt;
     const auto r = To_Whole(recordNumber);
     if (!r || *r < 0 || *r > table.Row_Upper()) return std::nullopt;
     if (session.Description().Count() == 0) return std::nullopt;
     QList<Record_Line> lines;
     int f = 0;
-    for (const Champ& ch : session.Description().Get_Champs()) {
+    for (const Field_Def& ch : session.Description().Fields()) {
         ++f;
         if (!ch.Shown_In(lang)) continue;
         const Value v = f <= table.Col_Upper() ? table.Cell(*r, f) : Value();
         const QString text = Cell_Text(ch, v, session.Show_Code_Labels);
         // The two fields that link a recommendation to its form and its material.
-        const bool link_field = ch.Nom == QLatin1String("ToolKit") || ch.Nom == QLatin1String("MATOS");
-        lines.append(
-            {ch.Get_Libelle_In_Langue(lang) + QStringLiteral(": "), text, link_field ? Web_Address(text) : QUrl()});
+        const bool link_field = ch.Name == QLatin1String("ToolKit") || ch.Name == QLatin1String("MATOS");
+        lines.append({ch.Label_In(lang) + QStringLiteral(": "), text, link_field ? Web_Address(text) : QUrl()});
     }
     return lines;
 }

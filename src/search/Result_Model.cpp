@@ -48,7 +48,7 @@ qint64 Result_Model::Stored_Text_Id(qint32 record, qint32 field) const {
 // --- loading -------------------------------------------------------------------------
 
 namespace {
-const Records_Table_T No_Records;
+const Records_Table No_Records;
 }  // namespace
 
 Result_Model::Result_Model(QObject* parent) : QAbstractTableModel(parent), records_(&No_Records) {}
@@ -65,13 +65,13 @@ void Result_Model::Load(const Session& session, std::vector<qint32> records) {
     const Record* desc = &session.Description();
     const int N = desc->Count();
     for (int f = 1; f <= N; ++f) {
-        const Champ* ch = desc->Get_Champs().Item(f);
+        const Field_Def* ch = desc->Fields().Item(f);
         if (!ch || !ch->Shown_In(lang)) continue;
         Column c;
         c.Field = f;
-        c.Heading = ch->Get_Libelle_In_Langue(lang);
+        c.Heading = ch->Label_In(lang);
         c.Text_Kind = Is_Text_Type(ch->Type());
-        c.Coded = ch->Ref_Listes && session.Show_Code_Labels;
+        c.Coded = ch->Codes && session.Show_Code_Labels;
         if (c.Coded) {
             // Each distinct code of the column is looked up once, found by its number in
             // the store; other cells (a number, an empty cell) by their text.
@@ -80,7 +80,7 @@ void Result_Model::Load(const Session& session, std::vector<qint32> records) {
                 auto it = index_of_text.constFind(code);
                 if (it == index_of_text.constEnd()) {
                     it = index_of_text.insert(code, static_cast<quint32>(c.Labels.size()));
-                    c.Labels.push_back(To_Text(ch->Get_Data(code, QStringLiteral("V"))));
+                    c.Labels.push_back(To_Text(ch->Label_Of(code)));
                 }
                 return *it;
             };

@@ -16,7 +16,7 @@
 #include <array>
 #include <vector>
 
-class Records_Table_T;
+class Records_Table;
 class Session;
 
 // How a column is ordered:
@@ -55,7 +55,7 @@ public:
     // of its table, in this order. Arrows go.
     void Load(const Session& session, std::vector<qint32> records);
     // The table the records are of (an empty one before the first Load).
-    const Records_Table_T& Table() const { return *records_; }
+    const Records_Table& Table() const { return *records_; }
     // Coded fields show the labels of their codes (the session's choice at Load).
     bool Shows_Code_Labels() const { return show_labels_; }
     // The language of the columns.
@@ -136,7 +136,7 @@ private:
     void Apply_Order(const std::vector<int>& from);
     void Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const;
 
-    const Records_Table_T* records_;
+    const Records_Table* records_;
     bool show_labels_ = true;
     QString lang_;
     std::vector<qint32> ids_;

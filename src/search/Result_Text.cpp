@@ -88,7 +88,7 @@ template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool forc
     return true;
 }
 
-template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool With_Labels,
                                            const std::vector<int>& cols, const std::vector<bool>& textKind, bool force,
                                            const QString& sep) {
     const Result_Model& m = s.Model;
@@ -96,7 +96,7 @@ template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, 
     std::vector<QString> headings;
     for (int c : cols) headings.push_back(m.Heading(c));
     bool ok = true;
-    if (Format_Table && Aff_Lbl) {
+    if (Format_Table && With_Labels) {
         for (size_t k = 0; k < cols.size(); ++k) {
             if (k) ok &= sink.Append(sep);
             ok &= Append_Quoted(sink, headings[k], force);
@@ -109,7 +109,7 @@ template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, 
             const QString cell = m.Text(r, cols[k]);
             if (Format_Table) {
                 if (k) ok &= sink.Append(sep);
-            } else if (Aff_Lbl) {
+            } else if (With_Labels) {
                 ok &= Append_Quoted(sink, headings[k], force);
                 ok &= sink.Append(sep);
             }
@@ -143,11 +143,11 @@ bool Export_Columns(const Search_Results& s, const std::vector<bool>& Column_Exp
 }
 
 // Whether every text the export writes has a Windows-1252 byte per character.
-bool Fits_Cp1252(const Search_Results& s, bool Aff_Lbl, const std::vector<int>& cols) {
+bool Fits_Cp1252(const Search_Results& s, bool With_Labels, const std::vector<int>& cols) {
     QByteArray scratch;
     for (int c : cols) {
         scratch.truncate(0);
-        if (Aff_Lbl && !Cp1252_Encode_Append(s.Model.Heading(c), scratch)) return false;
+        if (With_Labels && !Cp1252_Encode_Append(s.Model.Heading(c), scratch)) return false;
         if (!s.Model.Fits_Cp1252(c)) return false;
     }
     return true;
@@ -184,18 +184,18 @@ QString Clip_Range_Text(const Result_Model& m, int top, int left, int bottom, in
     return sink.out;
 }
 
-QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool With_Labels,
                            const std::vector<bool>& Column_Export, bool Force_Guillement, const QString& separateur,
                            QString* error) {
     std::vector<int> cols;
     std::vector<bool> textKind;
     if (!Export_Columns(s, Column_Export, cols, textKind, error)) return {};
     Text_Sink sink;
-    Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, Force_Guillement, separateur);
+    Build_Selection(sink, s, Format_Table, With_Labels, cols, textKind, Force_Guillement, separateur);
     return sink.out;
 }
 
-bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Table, bool With_Labels,
                        const std::vector<bool>& Column_Export, QString* error) {
     std::vector<int> cols;
     std::vector<bool> textKind;
@@ -204,20 +204,20 @@ bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Tabl
     if (Export_Columns(s, Column_Export, cols, textKind, error)) {
         // Nothing may be lost on the way out: a text Windows-1252 cannot hold makes the
         // whole file UTF-8, which has to be known before its first byte is written.
-        sink.utf8 = !Fits_Cp1252(s, Aff_Lbl, cols);
+        sink.utf8 = !Fits_Cp1252(s, With_Labels, cols);
         if (sink.utf8) sink.out = QByteArrayLiteral("\xEF\xBB\xBF");
-        ok = Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, true, QStringLiteral(";"));
+        ok = Build_Selection(sink, s, Format_Table, With_Labels, cols, textKind, true, QStringLiteral(";"));
     }
     sink.Append_Char('\r');
     sink.Append_Char('\n');
     return sink.Flush() && ok;
 }
 
-QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool With_Labels,
                              const std::vector<bool>& Column_Export, QString* error) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    Write_Export_File(buffer, s, Format_Table, Aff_Lbl, Column_Export, error);
+    Write_Export_File(buffer, s, Format_Table, With_Labels, Column_Export, error);
     return buffer.buffer();
 }
 
@@ -229,11 +229,11 @@ QByteArray File_Bytes(const QString& text) {
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8() + "\r\n";
 }
 
-QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-               const std::vector<bool>& Column_Export, QString* selectionError) {
+QString File_Button(const QString& Filename, const Search_Results& s, bool Format_Table, bool With_Labels,
+                    const std::vector<bool>& Column_Export, QString* selectionError) {
     if (Filename.isEmpty()) return {};
     return Write_Output_File(Filename, [&](QIODevice& out) {
-        return Write_Export_File(out, s, Format_Table, Aff_Lbl, Column_Export, selectionError);
+        return Write_Export_File(out, s, Format_Table, With_Labels, Column_Export, selectionError);
     });
 }
 
@@ -284,39 +284,39 @@ QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& 
     return Write_Output_File_System_Path(path, Bytes_Writer(bytes));
 }
 
-QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
+QString Clip_Text(const Search_Results& s, bool Format_Table, bool With_Labels, const std::vector<bool>& Column_Export,
                   QString* selectionError) {
-    return Get_Text_Selection(s, Format_Table, Aff_Lbl, Column_Export, false, QStringLiteral("\t"), selectionError);
+    return Get_Text_Selection(s, Format_Table, With_Labels, Column_Export, false, QStringLiteral("\t"), selectionError);
 }
 
-bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table, bool With_Labels,
                      const std::vector<bool>& Column_Export, QString* selectionError) {
     std::vector<int> cols;
     std::vector<bool> textKind;
     if (!Export_Columns(s, Column_Export, cols, textKind, selectionError)) return true;
     Device_Sink sink{out, true};
-    Build_Selection(sink, s, Format_Table, Aff_Lbl, cols, textKind, false, QStringLiteral("\t"));
+    Build_Selection(sink, s, Format_Table, With_Labels, cols, textKind, false, QStringLiteral("\t"));
     return sink.Flush();
 }
 
-QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And) {
-    const QString j = Critere_Oper_And ? QStringLiteral(" And ") : QStringLiteral(" or ");
+QString Criteria_Sentence_Of(const std::vector<Criterion_Text>& rows, bool Combine_With_And) {
+    const QString j = Combine_With_And ? QStringLiteral(" And ") : QStringLiteral(" or ");
     QString text;
     for (const Criterion_Text& r : rows) {
         if (!r.Usable) continue;
         if (!text.isEmpty()) text += j;
         text += r.Field;
         if (r.Negation) text += QStringLiteral(" Not");
-        text += QLatin1Char(' ') + r.Oper;
+        text += QLatin1Char(' ') + r.Operator;
         if (r.Oper_Code != Op_Empty)
             text += QStringLiteral(" \"") + (r.Description.isEmpty() ? r.Value : r.Description) + QLatin1Char('"');
     }
     return QStringLiteral("Selection criteria are ") + text;
 }
 
-QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys) {
+QString Order_Sentence(const Search_Results& s, const Sort_Key_Columns& keys) {
     QString text;
-    if (s.AdvancedSort) return Sort_Keys_Text(s.Model, keys);
+    if (s.Multi_Key_Box) return Sort_Keys_Text(s.Model, keys);
     for (size_t f = 1; f < s.Sort.Sort_State.size(); ++f) {
         const qint32 code = s.Sort.Sort_State[f];
         if (code == 0) continue;

@@ -14,7 +14,7 @@ struct Criterion_Text {
     bool Usable = false;
     QString Field;  // the selected entry of the field list
     bool Negation = false;
-    QString Oper;  // the selected entry of the operator list
+    QString Operator;  // the selected entry of the operator list
     qint32 Oper_Code = 0;
     QString Description;  // the caption beside the value (a code's label)
     QString Value;  // the value box
@@ -30,7 +30,7 @@ QString Quote_Cell(const QString& text, bool force);
 // model column c - 1). When its size
 // does not match the result's columns, *error receives "Internal Error, number of columns
 // selection mismatch" and the text is "".
-QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool With_Labels,
                            const std::vector<bool>& Column_Export, bool Force_Guillement, const QString& separateur,
                            QString* error = nullptr);
 
@@ -40,14 +40,14 @@ QString Get_Text_Selection(const Search_Results& s, bool Format_Table, bool Aff_
 QByteArray File_Bytes(const QString& text);
 // The same bytes written to out a row at a time, so that memory does not grow with the
 // result; false when out refused a write.
-bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+bool Write_Export_File(QIODevice& out, const Search_Results& s, bool Format_Table, bool With_Labels,
                        const std::vector<bool>& Column_Export, QString* error = nullptr);
-// The bytes of the export file for the result, as ToFile writes them.
-QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+// The bytes of the export file for the result, as File_Button writes them.
+QByteArray Export_File_Bytes(const Search_Results& s, bool Format_Table, bool With_Labels,
                              const std::vector<bool>& Column_Export, QString* error = nullptr);
 // Writes the export file; "" when written, otherwise what went wrong, in words.
-QString ToFile(const QString& Filename, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
-               const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
+QString File_Button(const QString& Filename, const Search_Results& s, bool Format_Table, bool With_Labels,
+                    const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
 // Writes bytes to a file the user named, whole or not at all; "" when written,
 // otherwise the sentence that says why not.
 QString Write_Output_File(const QString& Filename, const QByteArray& bytes);
@@ -58,10 +58,10 @@ using Output_Writer = std::function<bool(QIODevice&)>;
 QString Write_Output_File(const QString& Filename, const Output_Writer& write);
 QString Write_Output_File_System_Path(const QByteArray& path, const Output_Writer& write);
 // The clipboard text: tab separated, texts quoted only when they must be.
-QString Clip_Text(const Search_Results& s, bool Format_Table, bool Aff_Lbl, const std::vector<bool>& Column_Export,
+QString Clip_Text(const Search_Results& s, bool Format_Table, bool With_Labels, const std::vector<bool>& Column_Export,
                   QString* selectionError = nullptr);
 // The clipboard text as UTF-8, written to out a row at a time; false when out refused a write.
-bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table, bool Aff_Lbl,
+bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table, bool With_Labels,
                      const std::vector<bool>& Column_Export, QString* selectionError = nullptr);
 
 // The cells of rows top..bottom and columns left..right of the result (model rows and
@@ -70,8 +70,8 @@ bool Write_Clip_Text(QIODevice& out, const Search_Results& s, bool Format_Table,
 QString Clip_Range_Text(const Result_Model& m, int top, int left, int bottom, int right,
                         const std::function<bool(int)>& shown = {});
 
-QString TexteSelectionCriteria(const std::vector<Criterion_Text>& rows, bool Critere_Oper_And);
-QString TexteOrderBy(const Search_Results& s, const Sort_Keys_T& keys);
+QString Criteria_Sentence_Of(const std::vector<Criterion_Text>& rows, bool Combine_With_And);
+QString Order_Sentence(const Search_Results& s, const Sort_Key_Columns& keys);
 
 // Kept for callers of the former interface; does nothing.
 bool genere_fichier_export(const QString& NomFichier, bool With_NDA_Add, bool Fixe_Format, const QString& Delim);

@@ -4,14 +4,14 @@
 
 Search_Results::Search_Results(const Session& session) : Sort(session.Description().Count()) {}
 
-QString Cell_Text(const Champ& field, const Value& stored, bool show_labels) {
-    if (field.Ref_Listes && show_labels) return To_Text(field.Get_Data(To_Text(stored), QStringLiteral("V")));
+QString Cell_Text(const Field_Def& field, const Value& stored, bool show_labels) {
+    if (field.Codes && show_labels) return To_Text(field.Label_Of(To_Text(stored)));
     return To_Text(stored);
 }
 
 std::vector<qint32> Find_Records(Session& session, const Criteria& c) {
     const qint32 S = Mark_Selection(session, c);
-    const Records_Table_T& table = session.Records();
+    const Records_Table& table = session.Records();
     std::vector<qint32> ids;
     ids.reserve(static_cast<size_t>(std::max(S, 0)));
     const int R = table.Row_Upper();
@@ -29,15 +29,15 @@ qint32 Run_Search(Session& session, Search_Results& s, const Criteria& c) {
     const qint32 S = s.Model.Records();
     if (S > 0) {
         s.Output_Enabled = true;
-        s.Nb_Records_Caption =
+        s.Count_Caption =
             QString::number(S) + (S == 1 ? QStringLiteral(" Record found") : QStringLiteral(" Records found"));
     } else {
         s.Output_Enabled = false;
-        s.Nb_Records_Caption = QStringLiteral("No match");
+        s.Count_Caption = QStringLiteral("No match");
     }
-    if (s.AdvancedSort)
+    if (s.Multi_Key_Box)
         Reapply_Sort_Keys(s.Model, session.Sort_Keys);
     else
-        DoSort(s.Model, s.Sort);
+        Sort_By_Heading(s.Model, s.Sort);
     return S;
 }

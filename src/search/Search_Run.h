@@ -12,9 +12,9 @@
 struct Search_Results {
     Result_Model Model;  // the records found, in the order shown
     Single_Field_Sort Sort;
-    bool AdvancedSort = false;  // "Multi-Columns Sort"
+    bool Multi_Key_Box = false;  // "Multi-Columns Sort"
 
-    QString Nb_Records_Caption;  // "1 Record found", "N Records found", "No match"
+    QString Count_Caption;  // "1 Record found", "N Records found", "No match"
     bool Output_Enabled = false;  // "Export..." and "Print..."
 
     explicit Search_Results(const Session& session);
@@ -23,7 +23,7 @@ struct Search_Results {
 
 // The text a result cell shows for a stored value of a field: its label, for a coded
 // field when labels are shown.
-QString Cell_Text(const Champ& field, const Value& stored, bool show_labels);
+QString Cell_Text(const Field_Def& field, const Value& stored, bool show_labels);
 
 // The ids of the session's records the criteria select, in record order (marking each record's
 // Selection_Mark on the way).

@@ -7,7 +7,7 @@
 
 namespace {
 
-void Do_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) {
+void Apply_Heading_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) {
     qint64 f = st.Sort_Field;
     if (Col_Cur) {
         const auto whole = To_Whole(*Col_Cur);
@@ -21,7 +21,7 @@ void Do_Sort(Result_Model& result, Single_Field_Sort& st, const Value* Col_Cur) 
     if (Col_Cur) {
         st.Sort_Field = static_cast<qint32>(f);
         const Record* d = result.Table().Description();
-        const Champ* ch = d ? d->Get_Champs().Item(st.Sort_Field) : nullptr;
+        const Field_Def* ch = d ? d->Fields().Item(st.Sort_Field) : nullptr;
         code = Next_Sort_Code(ch ? ch->Type() : Type_None, code);
         for (size_t i = 0; i < st.Sort_State.size(); ++i)
             if (static_cast<qint64>(i) != f) st.Sort_State[i] = 0;
@@ -40,11 +40,13 @@ qint32 Next_Sort_Code(qint32 data_type, qint32 code) {
     return code;
 }
 
-void DoSort(Result_Model& result, Single_Field_Sort& state, const Value& Col_Cur) { Do_Sort(result, state, &Col_Cur); }
+void Sort_By_Heading(Result_Model& result, Single_Field_Sort& state, const Value& Col_Cur) {
+    Apply_Heading_Sort(result, state, &Col_Cur);
+}
 
-void DoSort(Result_Model& result, Single_Field_Sort& state) { Do_Sort(result, state, nullptr); }
+void Sort_By_Heading(Result_Model& result, Single_Field_Sort& state) { Apply_Heading_Sort(result, state, nullptr); }
 
-void AdvancedSort_Click(Result_Model& result, Single_Field_Sort& state, Sort_Keys_T& keys, bool Multi_On) {
+void Sort_Mode_Toggled(Result_Model& result, Single_Field_Sort& state, Sort_Key_Columns& keys, bool Multi_On) {
     keys.fill(0);
     for (size_t i = 0; i < state.Sort_State.size(); ++i) {
         if (state.Sort_State[i] == 0) continue;
@@ -68,7 +70,7 @@ Sort_Key_Choices Distinct_Choices(const Sort_Key_Choices& choices) {
     return out;
 }
 
-QString Sort_Keys_Text(const Result_Model& result, const Sort_Keys_T& keys) {
+QString Sort_Keys_Text(const Result_Model& result, const Sort_Key_Columns& keys) {
     QString text;
     for (qint32 k : keys) {
         if (k == 0) break;
@@ -95,7 +97,7 @@ void Show_Sort_Keys_On_Headers(Result_Model& result, const Sort_Key_Choices& cho
     }
 }
 
-Sort_Key_Choices Choices_From_Sort_Keys(const Sort_Keys_T& keys, int last_col) {
+Sort_Key_Choices Choices_From_Sort_Keys(const Sort_Key_Columns& keys, int last_col) {
     Sort_Key_Choices choices{};
     for (size_t k = 0; k < keys.size(); ++k) {
         const qint64 c = keys[k] < 0 ? -static_cast<qint64>(keys[k]) : keys[k];
@@ -105,8 +107,8 @@ Sort_Key_Choices Choices_From_Sort_Keys(const Sort_Keys_T& keys, int last_col) {
     return choices;
 }
 
-Sort_Keys_T Sort_Keys_From_Choices(const Sort_Key_Choices& choices) {
-    Sort_Keys_T keys{};
+Sort_Key_Columns Sort_Keys_From_Choices(const Sort_Key_Choices& choices) {
+    Sort_Key_Columns keys{};
     for (size_t k = 0; k < choices.size(); ++k) {
         if (choices[k].Column <= 0) break;
         keys[k] = choices[k].Ascending ? choices[k].Column : -choices[k].Column;
@@ -140,12 +142,12 @@ Multi_Key_Sort::Result Multi_Key_Sort::Apply(const Sort_Key_Choices& choices) {
     return Result::Sorted;
 }
 
-void Multi_Key_Sort::Unload(const Sort_Key_Choices& choices, Sort_Keys_T& keys) {
+void Multi_Key_Sort::Unload(const Sort_Key_Choices& choices, Sort_Key_Columns& keys) {
     result_ = nullptr;
     keys = Sort_Keys_From_Choices(choices);
 }
 
-void Reapply_Sort_Keys(Result_Model& result, Sort_Keys_T& keys) {
+void Reapply_Sort_Keys(Result_Model& result, Sort_Key_Columns& keys) {
     Multi_Key_Sort dialog;
     dialog.Load(result);
     const Sort_Key_Choices choices = Choices_From_Sort_Keys(keys, dialog.Last_Col());

@@ -11,24 +11,24 @@
 
 std::vector<qint32> Counted_Fields(Record& Desc, qint32 field, const QString& lang) {
     if (field < 1 || field > Desc.Count()) return {};
-    const Field_Groups_T groups = Build_Field_Groups(Desc, lang);
+    const Field_Groups groups = Build_Field_Groups(Desc, lang);
     const std::vector<qint32>& members = groups.Members(field);
     if (members.size() > 1) return members;
     return {field};
 }
 
 namespace {
-QString Counted_Label(const Champ& field, size_t members, const QString& lang) {
-    return members > 1 ? field.Get_Libelle_de_Recherche_In_Langue(lang) : field.Get_Libelle_In_Langue(lang);
+QString Counted_Label(const Field_Def& field, size_t members, const QString& lang) {
+    return members > 1 ? field.Search_Label_In(lang) : field.Label_In(lang);
 }
 }  // namespace
 
 std::vector<Countable_Field> Countable_Fields(Record& Desc, const QString& lang) {
     std::vector<Countable_Field> out;
-    const Field_Groups_T groups = Build_Field_Groups(Desc, lang);
+    const Field_Groups groups = Build_Field_Groups(Desc, lang);
     std::vector<bool> listed(static_cast<size_t>(Desc.Count()) + 1, false);
     for (int f = 1; f <= Desc.Count(); ++f) {
-        const Champ& ch = *Desc.Get_Champs().Item(f);
+        const Field_Def& ch = *Desc.Fields().Item(f);
         if (!ch.Shown_In(lang) || listed[static_cast<size_t>(f)]) continue;
         const std::vector<qint32>& members = groups.Members(f);
         for (qint32 m : members) listed[static_cast<size_t>(m)] = true;
@@ -40,10 +40,10 @@ std::vector<Countable_Field> Countable_Fields(Record& Desc, const QString& lang)
 qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString& lang) {
     Record* desc = s.Model.Table().Description();
     if (!desc) return field;
-    const Champs& champs = desc->Get_Champs();
+    const Field_Defs& field_defs = desc->Fields();
     const auto worth_a_chart = [&](qint32 f) {
-        if (f < 1 || f > desc->Count() || !champs.Item(f)->Shown_In(lang)) return false;
-        const qint32 type = champs.Item(f)->Type();
+        if (f < 1 || f > desc->Count() || !field_defs.Item(f)->Shown_In(lang)) return false;
+        const qint32 type = field_defs.Item(f)->Type();
         if (type == Type_Long_Text) return false;
         if (type != Type_Text) return true;
         const int col = s.Model.Column_Of(f);
@@ -54,23 +54,23 @@ qint32 Counts_Opening_Field(const Search_Results& s, qint32 field, const QString
     };
     if (worth_a_chart(field)) return field;
     for (const Countable_Field& c : Countable_Fields(*desc, lang))
-        if (champs.Item(c.Field)->Type() == Type_Code) return c.Field;
+        if (field_defs.Item(c.Field)->Type() == Type_Code) return c.Field;
     return field;
 }
 
 Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& lang, Count_Order order) {
     Value_Counts out;
     out.Field = field;
-    const Records_Table_T& table = s.Model.Table();
+    const Records_Table& table = s.Model.Table();
     if (!table.Description()) return out;
     out.Members = Counted_Fields(*table.Description(), field, lang);
     if (out.Members.empty()) return out;
-    const Champs& champs = table.Description()->Get_Champs();
-    const Champ& first = *champs.Item(field);
+    const Field_Defs& field_defs = table.Description()->Fields();
+    const Field_Def& first = *field_defs.Item(field);
     out.Field_Label = Counted_Label(first, out.Members.size(), lang);
-    std::vector<const Champ*> member_champs;
+    std::vector<const Field_Def*> member_fields;
     for (qint32 m : out.Members)
-        if (m <= table.Col_Upper()) member_champs.push_back(champs.Item(m));
+        if (m <= table.Col_Upper()) member_fields.push_back(field_defs.Item(m));
 
     // Slot per distinct stored text, in order of first sight.
     QHash<QString, int> slot_of;
@@ -80,13 +80,13 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
     std::vector<int> seen;  // the values of the record at hand, by slot
     // The slot of a code, by its number in each member's column, and of a text, by its
     // number in the pool: each is looked up by its text once.
-    std::vector<std::vector<int>> slot_of_code(member_champs.size());
+    std::vector<std::vector<int>> slot_of_code(member_fields.size());
     std::vector<int> slot_of_text;
     for (const qint32 r : s.Model.Record_Ids()) {
         if (r < 1 || r > R) continue;
         ++out.Records;
         seen.clear();
-        for (size_t k = 0; k < member_champs.size(); ++k) {
+        for (size_t k = 0; k < member_fields.size(); ++k) {
             const qint32 col = out.Members[k];
             if (table.Is_Empty(r, col)) continue;
             int* known = nullptr;
@@ -95,7 +95,7 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
                 if (by_code.size() <= static_cast<size_t>(code))
                     by_code.resize(static_cast<size_t>(table.Code_Count(col)), -1);
                 known = &by_code[static_cast<size_t>(code)];
-            } else if (table.Is_Text(r, col) && !member_champs[k]->Ref_Listes) {
+            } else if (table.Is_Text(r, col) && !member_fields[k]->Codes) {
                 const std::uint32_t id = table.Text_Id(r, col);
                 if (slot_of_text.size() <= id) slot_of_text.resize(table.Texts().Count(), -1);
                 known = &slot_of_text[id];
@@ -109,12 +109,12 @@ Value_Counts Count_Values(const Search_Results& s, qint32 field, const QString& 
                 if (text.isEmpty()) continue;
                 // Codes are looked up and searched for whatever their letter case: "fr" is
                 // France as "FR" is.
-                if (member_champs[k]->Ref_Listes) text = text.toUpper();
+                if (member_fields[k]->Codes) text = text.toUpper();
                 auto it = slot_of.constFind(text);
                 if (it == slot_of.constEnd()) {
                     slot = static_cast<int>(found.size());
                     slot_of.insert(text, slot);
-                    found.push_back({text, Cell_Text(*member_champs[k], v, s.Model.Shows_Code_Labels()), 0, 0});
+                    found.push_back({text, Cell_Text(*member_fields[k], v, s.Model.Shows_Code_Labels()), 0, 0});
                 } else {
                     slot = *it;
                 }

@@ -6,32 +6,32 @@
 #include "output/Counts_Window.h"
 #include "output/Export.h"
 #include "search/Result_Text.h"
-#include "shell/DisplayError.h"
+#include "shell/Error_Window.h"
 #include "shell/Welcome.h"
-#include "views/DisplayData.h"
-#include "views/Search.h"
+#include "views/Record_Window.h"
+#include "views/Search_Window.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
 void Init_Data_Model(Session& session) { session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
 
-void Connect_Search_Window(Search* window) {
-    QObject::connect(window, &Search::Export_Asked, window, [window](bool For_Printing) {
+void Connect_Search_Window(Search_Window* window) {
+    QObject::connect(window, &Search_Window::Export_Asked, window, [window](bool For_Printing) {
         Open_Export_Dialog(window->Session_In_Use, window->Results, window->Criteria_Sentence(),
-                           TexteOrderBy(window->Results, window->Session_In_Use.Sort_Keys), For_Printing, window);
+                           Order_Sentence(window->Results, window->Session_In_Use.Sort_Keys), For_Printing, window);
     });
-    QObject::connect(window, &Search::Record_Asked, window, [window](int record) {
-        Show_Record_Window(window->Session_In_Use, record, window, window->Data);
+    QObject::connect(window, &Search_Window::Record_Asked, window, [window](int record) {
+        Show_Record_Window(window->Session_In_Use, record, window, window->Result_Grid);
     });
-    QObject::connect(window, &Search::Counts_Asked, window, [window](qint32 field) {
+    QObject::connect(window, &Search_Window::Counts_Asked, window, [window](qint32 field) {
         Show_Counts_Window(window->Session_In_Use, window->Results, window, field);
     });
-    QObject::connect(window, &Search::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
+    QObject::connect(window, &Search_Window::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
 }
 
 bool Open_Search_Window(Session& session) {
     // Lives until the user closes it; closing the last window ends the program.
-    auto* window = new Search(session);
+    auto* window = new Search_Window(session);
     Connect_Search_Window(window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
@@ -55,7 +55,7 @@ Start_Result Main(Session& session) {
     {
         Welcome welcome(session);
         welcome.exec();
-        cancelled = welcome.Cancel_Load;
+        cancelled = welcome.Load_Cancelled;
     }
     if (cancelled || session.Records().Record_Count() < 1) return Start_Result::Ended;
     return Open_Search_Window(session) ? Start_Result::Search_Window_Open : Start_Result::Ended;

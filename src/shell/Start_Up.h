@@ -11,9 +11,9 @@ enum class Start_Result {
     Search_Window_Open  // the search window is shown; the program lives while it is open
 };
 
-class Search;
+class Search_Window;
 // Lets a search window open the export dialog, the record window and the counts window.
-void Connect_Search_Window(Search* window);
+void Connect_Search_Window(Search_Window* window);
 
 // Shows the search window on the session's records (not modally); false when it cannot.
 // The session outlives the window.

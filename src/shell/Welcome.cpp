@@ -4,7 +4,7 @@
 #include "model/Data_Cache.h"
 #include "model/Session.h"
 #include "model/Value.h"
-#include "shell/DisplayError.h"
+#include "shell/Error_Window.h"
 #include "shell/Sifa_Picture.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
@@ -97,9 +97,10 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
 
     // Each panel scrolls: on a small screen or at a large scale factor the window is cut
     // to the screen, and its last paragraphs must stay within reach.
-    for (QScrollArea** slot : {&SifaReco, &SifaReco2}) {
+    for (QScrollArea** slot : {&Presentation_Panel, &Documents_Panel}) {
         auto* area = new QScrollArea(this);
-        area->setObjectName(slot == &SifaReco ? QStringLiteral("SifaReco") : QStringLiteral("SifaReco2"));
+        area->setObjectName(slot == &Presentation_Panel ? QStringLiteral("Presentation_Panel")
+                                                        : QStringLiteral("Documents_Panel"));
         area->setFrameShape(QFrame::StyledPanel);
         area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         // The texts wrap to the panel's width and the panel scrolls their height.
@@ -115,12 +116,12 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
     Build_Panel(0);
     Build_Panel(1);
 
-    Frame_Control = new QFrame(this);
-    Frame_Control->setObjectName(QStringLiteral("Frame_Control"));
-    Command1 = new QPushButton(QStringLiteral("Continue"), Frame_Control);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, &Welcome::Command1_Click);
+    Button_Row = new QFrame(this);
+    Button_Row->setObjectName(QStringLiteral("Button_Row"));
+    Main_Button = new QPushButton(QStringLiteral("Continue"), Button_Row);
+    Main_Button->setObjectName(QStringLiteral("Main_Button"));
+    Main_Button->setDefault(true);
+    connect(Main_Button, &QPushButton::clicked, this, &Welcome::Main_Button_Clicked);
 
     struct Doc {
         QPushButton** button;
@@ -136,7 +137,7 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
         {&Final_report, "Final_report", u"Rapport Final", "Sifa_RS_v175_def.pdf"},
     };
     for (const Doc& d : docs) {
-        auto* b = new QPushButton(QString::fromUtf16(d.caption), Frame_Control);
+        auto* b = new QPushButton(QString::fromUtf16(d.caption), Button_Row);
         b->setObjectName(QString::fromLatin1(d.name));
         b->setAutoDefault(false);
         b->hide();
@@ -144,32 +145,32 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
         connect(b, &QPushButton::clicked, this, [this, file] { Open_Document(file); });
         *d.button = b;
     }
-    Korvan = new QLabel(QStringLiteral("Made by the Sifa_Soft developers"), Frame_Control);
+    Korvan = new QLabel(QStringLiteral("Made by the Sifa_Soft developers"), Button_Row);
     Korvan->setObjectName(QStringLiteral("Korvan"));
     Korvan->setEnabled(false);
 
-    Load_Status = new QLabel(Frame_Control);
+    Load_Status = new QLabel(Button_Row);
     Load_Status->setObjectName(QStringLiteral("Load_Status"));
     Load_Status->setTextFormat(Qt::PlainText);
-    Load_Again = new QPushButton(QStringLiteral("Load again"), Frame_Control);
+    Load_Again = new QPushButton(QStringLiteral("Load again"), Button_Row);
     Load_Again->setObjectName(QStringLiteral("Load_Again"));
     Load_Again->setAutoDefault(false);
     Load_Again->hide();
-    connect(Load_Again, &QPushButton::clicked, this, &Welcome::Load_Again_Click);
+    connect(Load_Again, &QPushButton::clicked, this, &Welcome::Load_Again_Clicked);
 
-    Barre_Titre = new QLabel(Frame_Control);
-    Barre_Titre->setObjectName(QStringLiteral("Barre_Titre"));
-    ProgressBar1 = new QProgressBar(Frame_Control);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    Percent = new QLabel(Frame_Control);
+    Progress_Title = new QLabel(Button_Row);
+    Progress_Title->setObjectName(QStringLiteral("Progress_Title"));
+    Progress_Bar = new QProgressBar(Button_Row);
+    Progress_Bar->setObjectName(QStringLiteral("Progress_Bar"));
+    Progress_Bar->setTextVisible(false);
+    Percent = new QLabel(Button_Row);
     Percent->setObjectName(QStringLiteral("Percent"));
     Percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Barre_Titre->hide();
-    ProgressBar1->hide();
+    Progress_Title->hide();
+    Progress_Bar->hide();
     Percent->hide();
 
-    SifaReco2->hide();
+    Documents_Panel->hide();
 
     // The name line is as high as the document buttons that take its place.
     Korvan->setMinimumHeight(User_Manual_EN->sizeHint().height());
@@ -181,17 +182,17 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
     // A long status is cut, never widens the window; its tip holds it whole.
     Load_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     status->addWidget(Load_Status, 1);
-    for (QPushButton* b : {Load_Again, Command1}) {
+    for (QPushButton* b : {Load_Again, Main_Button}) {
         b->setMinimumWidth(Least_Button_Width);
         status->addWidget(b);
     }
     auto* progress = new QHBoxLayout;
-    Barre_Titre->setMinimumWidth(Least_Title_Width);
+    Progress_Title->setMinimumWidth(Least_Title_Width);
     Percent->setFixedWidth(Percent_Width);
-    progress->addWidget(Barre_Titre);
-    progress->addWidget(ProgressBar1, 1);
+    progress->addWidget(Progress_Title);
+    progress->addWidget(Progress_Bar, 1);
     progress->addWidget(Percent);
-    auto* controls = new QVBoxLayout(Frame_Control);
+    auto* controls = new QVBoxLayout(Button_Row);
     controls->setContentsMargins(Margin, Margin, Margin, Margin);
     controls->setSpacing(Margin);
     controls->addLayout(documents);
@@ -200,34 +201,36 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(SifaReco, 1);
-    layout->addWidget(SifaReco2, 1);
-    layout->addWidget(Frame_Control);
+    layout->addWidget(Presentation_Panel, 1);
+    layout->addWidget(Documents_Panel, 1);
+    layout->addWidget(Button_Row);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(500);
-    connect(Timer1, &QTimer::timeout, this, &Welcome::Timer1_Timer);
-    Timer1->start();
+    Start_Timer = new QTimer(this);
+    Start_Timer->setObjectName(QStringLiteral("Start_Timer"));
+    Start_Timer->setInterval(500);
+    connect(Start_Timer, &QTimer::timeout, this, &Welcome::Start_Timer_Fired);
+    Start_Timer->start();
 
     Add_Mnemonics(this);
     // Tall enough for the longer panel at the design width.
     const int content = std::max(Panel_Content_Height(0, Design_Width), Panel_Content_Height(1, Design_Width));
-    resize(Design_Width, content + Frame_Control->sizeHint().height());
+    resize(Design_Width, content + Button_Row->sizeHint().height());
     setMinimumWidth(Least_Width);
 }
 
-QWidget* Welcome::Panel_Content(int index) const { return (index == 0 ? SifaReco : SifaReco2)->widget(); }
+QWidget* Welcome::Panel_Content(int index) const {
+    return (index == 0 ? Presentation_Panel : Documents_Panel)->widget();
+}
 
 void Welcome::Build_Panel(int index) {
     QWidget* panel = Panel_Content(index);
-    Picture1[index] = new QLabel(panel);
-    Picture1[index]->setObjectName(QStringLiteral("Picture1"));
-    Picture1[index]->setPixmap(Sifa_Picture(Picture_Size));
+    Panel_Picture[index] = new QLabel(panel);
+    Panel_Picture[index]->setObjectName(QStringLiteral("Panel_Picture"));
+    Panel_Picture[index]->setPixmap(Sifa_Picture(Picture_Size));
     auto* texts_layout = new QVBoxLayout(panel);
     texts_layout->setContentsMargins(0, Margin, 0, Margin);
     texts_layout->setSpacing(0);
-    texts_layout->addWidget(Picture1[index], 0, Qt::AlignHCenter);
+    texts_layout->addWidget(Panel_Picture[index], 0, Qt::AlignHCenter);
     texts_layout->addSpacing(Margin);
 
     const auto texts = index == 0 ? std::vector<Panel_Text>(std::begin(First_Panel), std::end(First_Panel))
@@ -279,27 +282,27 @@ void Welcome::Build_Panel(int index) {
 }
 
 int Welcome::Panel_Content_Height(int index, int areaWidth) const {
-    const QScrollArea* area = index == 0 ? SifaReco : SifaReco2;
+    const QScrollArea* area = index == 0 ? Presentation_Panel : Documents_Panel;
     const int frame = 2 * area->frameWidth();
     return Panel_Content(index)->heightForWidth(std::max(1, areaWidth - frame)) + frame;
 }
 
 bool Welcome::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonRelease) {
-        if (auto* l = qobject_cast<QLabel*>(watched); l && l->objectName() == QLatin1String("txt")) txt_Click(l);
+        if (auto* l = qobject_cast<QLabel*>(watched); l && l->objectName() == QLatin1String("txt")) Link_Clicked(l);
     }
     return QDialog::eventFilter(watched, e);
 }
 
-void Welcome::txt_Click(QLabel* label) {
+void Welcome::Link_Clicked(QLabel* label) {
     if (label->palette().color(QPalette::WindowText) != Link_Colour) return;
     Message_Box(QStringLiteral("Open") + label->text(), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
 }
 
 void Welcome::Open_Document(const QString& fileName) { Open_With_Default_App(App_File(fileName)); }
 
-void Welcome::Timer1_Timer() {
-    Timer1->stop();
+void Welcome::Start_Timer_Fired() {
+    Start_Timer->stop();
     loading_ = true;
     Load_Status->clear();
     const Load_Outcome outcome = Load_Records(session_, Files, *this);
@@ -314,50 +317,50 @@ void Welcome::Timer1_Timer() {
 void Welcome::Show_Load_Status(Load_Outcome outcome) {
     const int records = session_.Records().Record_Count();
     QString text;
-    if (Data_Loaded && records > 0)
+    if (Records_Loaded && records > 0)
         text = outcome == Load_Outcome::From_Cache ? QStringLiteral("%1 records loaded from the cache %2")
                                                          .arg(records)
                                                          .arg(QFileInfo(Files.Cache).fileName())
                                                    : QStringLiteral("%1 records loaded from the workbook %2")
                                                          .arg(records)
                                                          .arg(QFileInfo(Files.Source).fileName());
-    else if (Cancel_Load)
+    else if (Load_Cancelled)
         text = QStringLiteral("Loading cancelled: no record loaded");
     else
         text = QStringLiteral("No record loaded");
     Load_Status->setText(text);
     Load_Status->setToolTip(text);
-    Load_Again->setVisible(!Data_Loaded);
+    Load_Again->setVisible(!Records_Loaded);
 }
 
-void Welcome::Load_Again_Click() {
+void Welcome::Load_Again_Clicked() {
     Load_Again->hide();
     // The second panel offered to quit; loaded, it goes on.
-    if (Plain_Caption(Command1->text()) == QLatin1String("Quit")) Set_Command_Caption(QStringLiteral("Continue"));
-    Timer1_Timer();
+    if (Plain_Caption(Main_Button->text()) == QLatin1String("Quit")) Set_Command_Caption(QStringLiteral("Continue"));
+    Start_Timer_Fired();
 }
 
-void Welcome::Cache_Loaded() { Data_Loaded = true; }
+void Welcome::Cache_Loaded() { Records_Loaded = true; }
 
 qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
     // A large cache takes a second or more to read: it is read on a thread of its own
     // while this window goes on painting and hears Cancel. Nothing reads the records
     // until the thread is done.
-    const QString remembered = Command1->text();
+    const QString remembered = Main_Button->text();
     Set_Command_Caption(QStringLiteral("Cancel"));
-    Cancel_Load = false;
-    do_barre_init_val(0);
+    Load_Cancelled = false;
+    Start_Progress(0);
     qint32 rows = -1;
     QEventLoop wait;
     std::thread reader([&] {
-        rows = Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache);
+        rows = Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache);
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec();
     reader.join();
-    do_barre_hide_all();
-    Command1->setEnabled(true);
-    if (Cancel_Load) {
+    Hide_Progress();
+    Main_Button->setEnabled(true);
+    if (Load_Cancelled) {
         // Read, but not wanted: the window offers to load again.
         session.Records().Clear();
         Set_Command_Caption(QStringLiteral("Continue"));
@@ -384,21 +387,21 @@ void Welcome::After_Import() {
     for (int t = grown_; t >= 0; t -= Grow_Step) Grow_To(t);
 }
 
-bool Welcome::Import(const QString& source) { return Do_Loading_Excel(source); }
+bool Welcome::Import(const QString& source) { return Import_Workbook_File(source); }
 
-bool Welcome::Do_Loading_Excel(const QString& path) {
-    const QString remembered = Command1->text();
+bool Welcome::Import_Workbook_File(const QString& path) {
+    const QString remembered = Main_Button->text();
     Set_Command_Caption(QStringLiteral("Cancel"));
-    Cancel_Load = false;
-    Import_Result r = Import_Workbook(session_, path, &Cancel_Load, this);
-    Command1->setEnabled(true);
+    Load_Cancelled = false;
+    Import_Result r = Import_Workbook(session_, path, &Load_Cancelled, this);
+    Main_Button->setEnabled(true);
     if (r.Cancelled) {
         Set_Command_Caption(QStringLiteral("Continue"));
         return false;
     }
     if (r.Rows > 0) {
         Set_Command_Caption(remembered);
-        Data_Loaded = true;
+        Records_Loaded = true;
     } else {
         Set_Command_Caption(QStringLiteral("Continue"));
     }
@@ -406,70 +409,70 @@ bool Welcome::Do_Loading_Excel(const QString& path) {
     return r.Success();
 }
 
-void Welcome::Command1_Click() {
-    if (Plain_Caption(Command1->text()) == QLatin1String("Cancel")) {
-        Cancel_Load = true;
-        Command1->setEnabled(false);
+void Welcome::Main_Button_Clicked() {
+    if (Plain_Caption(Main_Button->text()) == QLatin1String("Cancel")) {
+        Load_Cancelled = true;
+        Main_Button->setEnabled(false);
         return;
     }
-    if (SifaReco2->isHidden()) {
-        SifaReco2->show();
-        SifaReco->hide();
+    if (Documents_Panel->isHidden()) {
+        Documents_Panel->show();
+        Presentation_Panel->hide();
         Korvan->hide();
         for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report}) b->show();
-        if (!Data_Loaded) Set_Command_Caption(QStringLiteral("Quit"));
+        if (!Records_Loaded) Set_Command_Caption(QStringLiteral("Quit"));
         return;
     }
     accept();
 }
 
 void Welcome::Set_Command_Caption(const QString& caption) {
-    Command1->setText(caption);
+    Main_Button->setText(caption);
     Add_Mnemonics(this);
 }
 
 void Welcome::reject() {
     // Closing while the workbook is read cancels it; the window closes once the reader stops.
     if (loading_) {
-        Cancel_Load = true;
+        Load_Cancelled = true;
         closePending_ = true;
-        Command1->setEnabled(false);
+        Main_Button->setEnabled(false);
         return;
     }
     QDialog::reject();
 }
 
-QString Welcome::Percent_Text(int Niveau, int maximum) {
+QString Welcome::Percent_Text(int progress_value, int maximum) {
     if (maximum <= 0) return {};
-    return QString::number(Round_Half_Even(Niveau * 100.0 / maximum)) + QLatin1Char('%');
+    return QString::number(Round_Half_Even(progress_value * 100.0 / maximum)) + QLatin1Char('%');
 }
 
-void Welcome::do_barre_titre_visible(const std::optional<QString>& Titre) {
-    if (Titre) Barre_Titre->setText(*Titre);
-    Barre_Titre->show();
+void Welcome::Show_Progress_Title(const std::optional<QString>& progress_title) {
+    if (progress_title) Progress_Title->setText(*progress_title);
+    Progress_Title->show();
     // Opening a large workbook takes a moment: the caption must be on screen first.
     QCoreApplication::processEvents();
 }
 
-void Welcome::do_barre_init_val(int taille, const std::optional<QString>& Titre) {
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setMaximum(std::max(0, taille));
-    Percent->setText(taille < 1 ? QString() : QStringLiteral("0%"));
-    ProgressBar1->show();
+void Welcome::Start_Progress(int progress_total, const std::optional<QString>& progress_title) {
+    Progress_Bar->setMinimum(0);
+    Progress_Bar->setValue(0);
+    Progress_Bar->setMaximum(std::max(0, progress_total));
+    Percent->setText(progress_total < 1 ? QString() : QStringLiteral("0%"));
+    Progress_Bar->show();
     Percent->show();
-    do_barre_titre_visible(Titre.value_or(QString()));
+    Show_Progress_Title(progress_title.value_or(QString()));
 }
 
-void Welcome::do_barre_affiche(int Niveau, const std::optional<QString>& Titre) {
-    ProgressBar1->setValue(Niveau);
-    if (ProgressBar1->maximum() > 0) Percent->setText(Percent_Text(Niveau, ProgressBar1->maximum()));
-    if (Titre) Barre_Titre->setText(*Titre);
+void Welcome::Show_Progress(int progress_value, const std::optional<QString>& progress_title) {
+    Progress_Bar->setValue(progress_value);
+    if (Progress_Bar->maximum() > 0) Percent->setText(Percent_Text(progress_value, Progress_Bar->maximum()));
+    if (progress_title) Progress_Title->setText(*progress_title);
     QCoreApplication::processEvents();
 }
 
-void Welcome::do_barre_hide_all() {
-    ProgressBar1->hide();
+void Welcome::Hide_Progress() {
+    Progress_Bar->hide();
     Percent->hide();
-    Barre_Titre->hide();
+    Progress_Title->hide();
 }

@@ -22,14 +22,14 @@ public:
     explicit Welcome(Session& session, QWidget* parent = nullptr);
 
     // Read by start-up once the window has closed.
-    bool Cancel_Load = false;
-    bool Data_Loaded = false;
+    bool Load_Cancelled = false;
+    bool Records_Loaded = false;
 
     // The two panels, each scrolling its texts.
-    QScrollArea* SifaReco;
-    QScrollArea* SifaReco2;
-    QFrame* Frame_Control;
-    QPushButton* Command1;
+    QScrollArea* Presentation_Panel;
+    QScrollArea* Documents_Panel;
+    QFrame* Button_Row;
+    QPushButton* Main_Button;
     QPushButton* User_Manual_EN;
     QPushButton* User_Manual_FR;
     QPushButton* User_Synth_EN;
@@ -40,31 +40,31 @@ public:
     QLabel* Load_Status;
     // Shown when nothing was loaded: runs the loading again.
     QPushButton* Load_Again;
-    QLabel* Barre_Titre;
-    QProgressBar* ProgressBar1;
+    QLabel* Progress_Title;
+    QProgressBar* Progress_Bar;
     QLabel* Percent;
-    QTimer* Timer1;
+    QTimer* Start_Timer;
     // The labels of each panel, title first; txt labels in the link colour open on click.
     QList<QLabel*> Panel_Labels[2];
-    QLabel* Picture1[2];
+    QLabel* Panel_Picture[2];
 
     // The files the loading reads; the program's folder unless a test says otherwise.
     Load_Files Files = Default_Load_Files();
 
-    bool Do_Loading_Excel(const QString& path);
-    void Timer1_Timer();
-    void Command1_Click();
-    void Load_Again_Click();
+    bool Import_Workbook_File(const QString& path);
+    void Start_Timer_Fired();
+    void Main_Button_Clicked();
+    void Load_Again_Clicked();
     void Open_Document(const QString& fileName);
-    void txt_Click(QLabel* label);
+    void Link_Clicked(QLabel* label);
 
-    void do_barre_titre_visible(const std::optional<QString>& Titre = std::nullopt) override;
-    void do_barre_init_val(int taille, const std::optional<QString>& Titre = std::nullopt) override;
-    void do_barre_affiche(int Niveau, const std::optional<QString>& Titre = std::nullopt) override;
-    void do_barre_hide_all() override;
+    void Show_Progress_Title(const std::optional<QString>& progress_title = std::nullopt) override;
+    void Start_Progress(int progress_total, const std::optional<QString>& progress_title = std::nullopt) override;
+    void Show_Progress(int progress_value, const std::optional<QString>& progress_title = std::nullopt) override;
+    void Hide_Progress() override;
 
     // The percentage text for a value of the bar.
-    static QString Percent_Text(int Niveau, int maximum);
+    static QString Percent_Text(int progress_value, int maximum);
 
 protected:
     void reject() override;
@@ -77,7 +77,7 @@ private:
     // Load_Records_Host
     void Cache_Loaded() override;
     qint32 Load_Cache(Session& session, const Load_Files& files) override;
-    bool Loading_Cancelled() const override { return Cancel_Load; }
+    bool Loading_Cancelled() const override { return Load_Cancelled; }
     void Before_Import() override;
     bool Import(const QString& source) override;
     void After_Import() override;

@@ -4,7 +4,7 @@
 
 #include "model/Session.h"
 #include "search/Criteria_Form.h"
-#include "views/Select_Ref.h"
+#include "views/Code_Picker.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
@@ -36,13 +36,13 @@ public:
 };
 }  // namespace
 
-void Criteria_Rows::Init_Field_Fields() {
-    std::array<std::optional<qint32>, Nb_Rows> remembered;
-    for (int i = 0; i < Nb_Rows; ++i) remembered[static_cast<size_t>(i)] = Field_Item(i);
+void Criteria_Rows::Fill_Field_Lists() {
+    std::array<std::optional<qint32>, Row_Count> remembered;
+    for (int i = 0; i < Row_Count; ++i) remembered[static_cast<size_t>(i)] = Field_Item(i);
 
     const QList<Field_Entry> entries = Field_Entries(Session_In_Use.Description(), Session_In_Use.Language());
     filling_fields_ = true;
-    for (int i = 0; i < Nb_Rows; ++i) {
+    for (int i = 0; i < Row_Count; ++i) {
         const QSignalBlocker block(Field[i]);
         Field[i]->clear();
         for (const Field_Entry& e : entries) Field[i]->addItem(e.Text, e.Item);
@@ -52,58 +52,59 @@ void Criteria_Rows::Init_Field_Fields() {
 
     // Each row gets its field back; reselecting it rebuilds the operators in the
     // language and keeps the operator.
-    for (int i = 0; i < Nb_Rows; ++i) {
+    for (int i = 0; i < Row_Count; ++i) {
         const auto& r = remembered[static_cast<size_t>(i)];
         if (!r) continue;
         const int k = Field[i]->findData(*r);
         if (k >= 0)
             Field[i]->setCurrentIndex(k);
         else
-            Field_Click(i);
+            Field_Chosen(i);
     }
 }
 
-void Criteria_Rows::Field_Click(int Index) {
+void Criteria_Rows::Field_Chosen(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     if (!item) {
-        for (QWidget* w : {static_cast<QWidget*>(Negation[Index]), static_cast<QWidget*>(Oper[Index]),
-                           static_cast<QWidget*>(txtFields[Index]), static_cast<QWidget*>(lblDescription[Index]),
-                           static_cast<QWidget*>(ListFields[Index])})
+        for (QWidget* w :
+             {static_cast<QWidget*>(Negation[Index]), static_cast<QWidget*>(Operator[Index]),
+              static_cast<QWidget*>(Value_Text[Index]), static_cast<QWidget*>(Value_Description_Label[Index]),
+              static_cast<QWidget*>(Value_List[Index])})
             w->hide();
-        Find_Ref[Index]->hide();
+        Picker_Button[Index]->hide();
         return;
     }
     const qint32 remembered = Oper_Code(Index).value_or(-1);
     int keep = -1;
     {
-        const QSignalBlocker block(Oper[Index]);
-        Oper[Index]->clear();
+        const QSignalBlocker block(Operator[Index]);
+        Operator[Index]->clear();
         for (qint32 code : Offered_Operators(Session_In_Use.Description(), *item)) {
-            Oper[Index]->addItem(Operator_Lib(code, Session_In_Use.Language()), code);
-            if (code == remembered) keep = Oper[Index]->count() - 1;
+            Operator[Index]->addItem(Operator_Label(code, Session_In_Use.Language()), code);
+            if (code == remembered) keep = Operator[Index]->count() - 1;
         }
-        Oper[Index]->setCurrentIndex(-1);
+        Operator[Index]->setCurrentIndex(-1);
     }
     // A list of one entry is disabled, so that entry is the row's operator.
-    if (keep < 0 && Oper[Index]->count() == 1) keep = 0;
+    if (keep < 0 && Operator[Index]->count() == 1) keep = 0;
     if (keep >= 0)
-        Oper[Index]->setCurrentIndex(keep);
+        Operator[Index]->setCurrentIndex(keep);
     else
-        Oper_Click(Index);  // the operator went: so do the value controls
+        Operator_Chosen(Index);  // the operator went: so do the value controls
     Negation[Index]->show();
-    Oper[Index]->show();
-    Oper[Index]->setEnabled(Oper[Index]->count() != 1 && Critere_Actif[Index]->isChecked());
+    Operator[Index]->show();
+    Operator[Index]->setEnabled(Operator[Index]->count() != 1 && Active[Index]->isChecked());
 }
 
-void Criteria_Rows::Oper_Click(int Index) {
+void Criteria_Rows::Operator_Chosen(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     const std::optional<qint32> oper = Oper_Code(Index);
-    QLineEdit* box = txtFields[Index];
+    QLineEdit* box = Value_Text[Index];
     if (!item) return;
     const Value_Entry e = Value_Entry_For(Session_In_Use.Description(), *item, oper);
     if (e.kind != Value_Entry::Kind::Hidden || *item == Any_Fields) {
         // The rule counts a hundred twips for a character of the font it was made for.
-        value_width_[static_cast<size_t>(Index)] = e.Width_Twips / 100.0;
+        value_width_[static_cast<size_t>(Index)] = e.Width_Chars / 100.0;
         shown_length_[static_cast<size_t>(Index)] = e.Shown_Length;
         box->setMaxLength(e.Max_Length > 0 ? e.Max_Length : 32767);
     }
@@ -111,20 +112,20 @@ void Criteria_Rows::Oper_Click(int Index) {
     switch (e.kind) {
     case Value_Entry::Kind::Hidden:
         box->hide();
-        ListFields[Index]->hide();
-        lblDescription[Index]->hide();
+        Value_List[Index]->hide();
+        Value_Description_Label[Index]->hide();
         break;
     case Value_Entry::Kind::Text_Box:
         box->show();
-        ListFields[Index]->hide();
-        lblDescription[Index]->setVisible(e.Show_Description);
+        Value_List[Index]->hide();
+        Value_Description_Label[Index]->setVisible(e.Show_Description);
         if (e.Show_Description) {
-            const Champ* f = Field_Of_Item(Session_In_Use.Description(), *item);
-            lblDescription[Index]->setText(f ? To_Text(f->Get_Data(box->text(), QStringLiteral("V"))) : QString());
+            const Field_Def* f = Field_Of_Item(Session_In_Use.Description(), *item);
+            Value_Description_Label[Index]->setText(f ? To_Text(f->Label_Of(box->text())) : QString());
         }
         break;
     case Value_Entry::Kind::Label_List: {
-        Drop_Down_List* list = ListFields[Index];
+        Drop_Down_List* list = Value_List[Index];
         {
             const QSignalBlocker block(list);
             list->clear();
@@ -135,17 +136,17 @@ void Criteria_Rows::Oper_Click(int Index) {
         box->setMaxLength(32767);
         list->show();
         box->hide();
-        lblDescription[Index]->hide();
+        Value_Description_Label[Index]->hide();
         break;
     }
     }
-    Find_Ref[Index]->setVisible(e.Takes_Typed_Code());
-    Find_Ref[Index]->setEnabled(Critere_Actif[Index]->isChecked());
+    Picker_Button[Index]->setVisible(e.Takes_Typed_Code());
+    Picker_Button[Index]->setEnabled(Active[Index]->isChecked());
     Apply_Value_Box_Width(Index);
 }
 
 void Criteria_Rows::Set_Code_Completer(int Index, qint32 item, const Value_Entry& e) {
-    QLineEdit* box = txtFields[Index];
+    QLineEdit* box = Value_Text[Index];
     if (!e.Takes_Typed_Code()) {
         box->setCompleter(nullptr);
         return;
@@ -174,37 +175,37 @@ void Criteria_Rows::Set_Code_Completer(int Index, qint32 item, const Value_Entry
     box->setCompleter(completer);
 }
 
-void Criteria_Rows::Critere_Actif_Click(int Index) {
-    const bool on = Critere_Actif[Index]->isChecked();
+void Criteria_Rows::Active_Toggled(int Index) {
+    const bool on = Active[Index]->isChecked();
     for (QWidget* w : {static_cast<QWidget*>(Field[Index]), static_cast<QWidget*>(Negation[Index]),
-                       static_cast<QWidget*>(txtFields[Index]), static_cast<QWidget*>(lblDescription[Index]),
-                       static_cast<QWidget*>(ListFields[Index]), static_cast<QWidget*>(Find_Ref[Index])})
+                       static_cast<QWidget*>(Value_Text[Index]), static_cast<QWidget*>(Value_Description_Label[Index]),
+                       static_cast<QWidget*>(Value_List[Index]), static_cast<QWidget*>(Picker_Button[Index])})
         w->setEnabled(on);
-    Oper[Index]->setEnabled(on && Oper[Index]->count() != 1);
+    Operator[Index]->setEnabled(on && Operator[Index]->count() != 1);
 }
 
-void Criteria_Rows::ListFields_Click(int Index) {
-    const QComboBox* list = ListFields[Index];
-    txtFields[Index]->setText(list->currentIndex() >= 0 ? list->currentText() : QString());
+void Criteria_Rows::Value_List_Chosen(int Index) {
+    const QComboBox* list = Value_List[Index];
+    Value_Text[Index]->setText(list->currentIndex() >= 0 ? list->currentText() : QString());
 }
 
 void Criteria_Rows::Fit_List(Drop_Down_List* list) const { Fit_Drop_Down_List(list, window()->height()); }
 
 // ------------------------------------------------------------------ value boxes
 
-void Criteria_Rows::txtFields_Change(int Index) {
+void Criteria_Rows::Value_Edited(int Index) {
     const std::optional<qint32> item = Field_Item(Index);
     const std::optional<qint32> oper = Oper_Code(Index);
     if (!item || !oper || *oper < Op_Equal || *oper > Op_Equal_Or_Superior ||
         !Row_Is_Coded(Session_In_Use.Description(), *item))
         return;
-    lblDescription[Index]->setText(
-        Value_Description(Session_In_Use.Description(), *item, oper, txtFields[Index]->text()));
+    Value_Description_Label[Index]->setText(
+        Value_Description(Session_In_Use.Description(), *item, oper, Value_Text[Index]->text()));
 }
 
-void Criteria_Rows::txtFields_Validate(int Index, bool& Cancel) {
+void Criteria_Rows::Check_Value_On_Leave(int Index, bool& Cancel) {
     Cancel = false;
-    const QString text = txtFields[Index]->text();
+    const QString text = Value_Text[Index]->text();
     const std::optional<qint32> item = Field_Item(Index);
     const QString message =
         item ? Check_Criterion_Value(Session_In_Use.Description(), *item, Oper_Code(Index), text) : QString();
@@ -212,7 +213,7 @@ void Criteria_Rows::txtFields_Validate(int Index, bool& Cancel) {
         // "de" or "germany" is written back as the code its table spells: "DE".
         const QString spelled =
             item ? Value_As_Table_Spells(Session_In_Use.Description(), *item, Oper_Code(Index), text) : text;
-        if (spelled != text) txtFields[Index]->setText(spelled);
+        if (spelled != text) Value_Text[Index]->setText(spelled);
         accepted_[static_cast<size_t>(Index)] = spelled;
         return;
     }
@@ -222,17 +223,17 @@ void Criteria_Rows::txtFields_Validate(int Index, bool& Cancel) {
     Cancel = true;
 }
 
-void Criteria_Rows::txtFields_LostFocus(int Index) { Last_Value_Box = txtFields[Index]; }
+void Criteria_Rows::Value_Box_Left_Focus(int Index) { Last_Value_Box = Value_Text[Index]; }
 
 bool Criteria_Rows::Leave_Check(int Index) {
     bool cancel = false;
-    txtFields_Validate(Index, cancel);
-    if (cancel) txtFields[Index]->setFocus(Qt::OtherFocusReason);
+    Check_Value_On_Leave(Index, cancel);
+    if (cancel) Value_Text[Index]->setFocus(Qt::OtherFocusReason);
     return !cancel;
 }
 
 bool Criteria_Rows::Skips_Value_Check(const QWidget* w, int Index) const {
-    return w == Find_Ref[Index] || (Leaves_Unchecked && Leaves_Unchecked(w));
+    return w == Picker_Button[Index] || (Leaves_Unchecked && Leaves_Unchecked(w));
 }
 
 void Criteria_Rows::Value_Box_Left(int Index, QWidget* next, Qt::FocusReason reason) {
@@ -240,11 +241,11 @@ void Criteria_Rows::Value_Box_Left(int Index, QWidget* next, Qt::FocusReason rea
     // Leaving the window (another window, a message box) is not leaving the box.
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !next ||
         !window()->isAncestorOf(next) || Skips_Value_Check(next, Index) ||
-        txtFields[Index]->text() == accepted_[static_cast<size_t>(Index)]) {
-        if (next && window()->isAncestorOf(next)) txtFields_LostFocus(Index);
+        Value_Text[Index]->text() == accepted_[static_cast<size_t>(Index)]) {
+        if (next && window()->isAncestorOf(next)) Value_Box_Left_Focus(Index);
         return;
     }
-    if (Leave_Check(Index)) txtFields_LostFocus(Index);
+    if (Leave_Check(Index)) Value_Box_Left_Focus(Index);
 }
 
 bool Criteria_Rows::Focus_Event(QObject* watched, QEvent* e) {
@@ -266,8 +267,8 @@ bool Criteria_Rows::Focus_Event(QObject* watched, QEvent* e) {
         // A click elsewhere in the window first checks the box being left; a refused
         // value keeps the focus and the click does nothing.
         const int focused = Row_Of(QApplication::focusWidget());
-        if (focused < 0 || w == txtFields[focused] || Skips_Value_Check(w, focused) || validating_) break;
-        if (txtFields[focused]->text() == accepted_[static_cast<size_t>(focused)]) break;
+        if (focused < 0 || w == Value_Text[focused] || Skips_Value_Check(w, focused) || validating_) break;
+        if (Value_Text[focused]->text() == accepted_[static_cast<size_t>(focused)]) break;
         if (!Leave_Check(focused)) return true;
         break;
     }
@@ -276,20 +277,20 @@ bool Criteria_Rows::Focus_Event(QObject* watched, QEvent* e) {
     return false;
 }
 
-void Criteria_Rows::Find_Ref_Click(int row) {
-    if (row < 0 || row >= Nb_Rows) return;
-    QLineEdit* box = txtFields[row];
+void Criteria_Rows::Open_Code_Picker(int row) {
+    if (row < 0 || row >= Row_Count) return;
+    QLineEdit* box = Value_Text[row];
     const std::optional<qint32> item = Field_Item(row);
-    Champ* f = item ? Field_Of_Item(Session_In_Use.Description(), *item) : nullptr;
+    Field_Def* f = item ? Field_Of_Item(Session_In_Use.Description(), *item) : nullptr;
     if (!f) return;
-    Select_Ref picker(Session_In_Use, this);
-    picker.Cur_Control = box;
-    picker.Cur_Champ = f;
-    picker.Form_Load();
+    Code_Picker picker(Session_In_Use, this);
+    picker.Target_Box = box;
+    picker.Coded_Field = f;
+    picker.Load();
     box->setFocus(Qt::OtherFocusReason);
     picker.exec();
     // A picked code is one of the table's.
-    if (picker.c_est_ok) accepted_[static_cast<size_t>(row)] = box->text();
+    if (picker.Code_Chosen) accepted_[static_cast<size_t>(row)] = box->text();
 }
 
 // ------------------------------------------------------------------ the rows
@@ -303,37 +304,37 @@ QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QL
 
 // Drawn sizes, in average characters of the window's font.
 constexpr double Field_Width = 42, Oper_Width = 17.5, Value_Width = 12.5, List_Extra = 2.7;
-constexpr double Description_Column = 13.3, Find_Ref_Size = 2.8, Gap = 0.7, Tight = 0.5, Active_Column = 5.3;
+constexpr double Description_Column = 13.3, Picker_Button_Size = 2.8, Gap = 0.7, Tight = 0.5, Active_Column = 5.3;
 }  // namespace
 
 Criteria_Rows::Criteria_Rows(Session& session, const std::function<int(double)>& chars, int row_height, QWidget* parent)
     : QWidget(parent), Session_In_Use(session), chars_(chars) {
     setObjectName(QStringLiteral("Criteria_Rows"));
-    Lbl_Actif = Named(new QLabel(QStringLiteral("Active"), this), QStringLiteral("Lbl_Actif"));
-    Lbl_Field = Named(new QLabel(QStringLiteral("Field"), this), QStringLiteral("Lbl_Field"));
-    Lbl_Not = Named(new QLabel(QStringLiteral("Not"), this), QStringLiteral("Lbl_Not"));
-    Lbl_Oper = Named(new QLabel(QStringLiteral("Operator"), this), QStringLiteral("Lbl_Oper"));
-    Lbl_Value = Named(new QLabel(QStringLiteral("Value"), this), QStringLiteral("Lbl_Value"));
+    Active_Heading = Named(new QLabel(QStringLiteral("Active"), this), QStringLiteral("Active_Heading"));
+    Field_Heading = Named(new QLabel(QStringLiteral("Field"), this), QStringLiteral("Field_Heading"));
+    Not_Heading = Named(new QLabel(QStringLiteral("Not"), this), QStringLiteral("Not_Heading"));
+    Operator_Heading = Named(new QLabel(QStringLiteral("Operator"), this), QStringLiteral("Operator_Heading"));
+    Value_Heading = Named(new QLabel(QStringLiteral("Value"), this), QStringLiteral("Value_Heading"));
     for (int k = 0; k < 2; ++k) {
-        Line1[k] = Named(new QFrame(this), Indexed("Line1", k));
-        Line1[k]->setFrameShape(QFrame::HLine);
-        Line1[k]->setFrameShadow(QFrame::Sunken);
+        Separators[k] = Named(new QFrame(this), Indexed("Separators", k));
+        Separators[k]->setFrameShape(QFrame::HLine);
+        Separators[k]->setFrameShadow(QFrame::Sunken);
     }
-    for (int i = 0; i < Nb_Rows; ++i) {
-        Critere_Actif[i] = Named(new QCheckBox(this), Indexed("Critere_Actif", i));
+    for (int i = 0; i < Row_Count; ++i) {
+        Active[i] = Named(new QCheckBox(this), Indexed("Active", i));
         Field[i] = Named(new Drop_Down_List(this), Indexed("Field", i));
         Negation[i] = Named(new QCheckBox(this), Indexed("Negation", i));
-        Oper[i] = Named(new Drop_Down_List(this), Indexed("Oper", i));
-        txtFields[i] = Named(new Sized<QLineEdit>(this), Indexed("txtFields", i));
-        ListFields[i] = Named(new Drop_Down_List(this), Indexed("ListFields", i));
-        lblDescription[i] = Named(new QLabel(this), Indexed("lblDescription", i));
-        lblDescription[i]->setTextFormat(Qt::PlainText);
-        Find_Ref[i] = Named(new QPushButton(QStringLiteral("?"), this), Indexed("Find_Ref", i));
-        Find_Ref[i]->setToolTip(QStringLiteral("Choose a code from the table"));
-        Find_Ref[i]->hide();
-        ListFields[i]->hide();
-        for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Oper[i]),
-                             static_cast<QComboBox*>(ListFields[i])})
+        Operator[i] = Named(new Drop_Down_List(this), Indexed("Operator", i));
+        Value_Text[i] = Named(new Sized<QLineEdit>(this), Indexed("Value_Text", i));
+        Value_List[i] = Named(new Drop_Down_List(this), Indexed("Value_List", i));
+        Value_Description_Label[i] = Named(new QLabel(this), Indexed("Value_Description_Label", i));
+        Value_Description_Label[i]->setTextFormat(Qt::PlainText);
+        Picker_Button[i] = Named(new QPushButton(QStringLiteral("?"), this), Indexed("Picker_Button", i));
+        Picker_Button[i]->setToolTip(QStringLiteral("Choose a code from the table"));
+        Picker_Button[i]->hide();
+        Value_List[i]->hide();
+        for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Operator[i]),
+                             static_cast<QComboBox*>(Value_List[i])})
             c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
     Build_Layout(chars, row_height);
@@ -345,58 +346,58 @@ void Criteria_Rows::Build_Layout(const std::function<int(double)>& px, int row_h
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setHorizontalSpacing(px(Gap + Tight));
     rows->setVerticalSpacing(0);
-    rows->addWidget(Lbl_Actif, 0, 0);
-    rows->addWidget(Lbl_Field, 0, 1);
-    rows->addWidget(Lbl_Not, 0, 2);
-    rows->addWidget(Lbl_Oper, 0, 3);
-    rows->addWidget(Lbl_Value, 0, 4);
-    rows->addWidget(Line1[0], 1, 0, 1, 5);
-    for (int i = 0; i < Nb_Rows; ++i) {
+    rows->addWidget(Active_Heading, 0, 0);
+    rows->addWidget(Field_Heading, 0, 1);
+    rows->addWidget(Not_Heading, 0, 2);
+    rows->addWidget(Operator_Heading, 0, 3);
+    rows->addWidget(Value_Heading, 0, 4);
+    rows->addWidget(Separators[0], 1, 0, 1, 5);
+    for (int i = 0; i < Row_Count; ++i) {
         const int r = 2 + i;
         rows->setRowMinimumHeight(r, row_height);
-        rows->addWidget(Critere_Actif[i], r, 0, Qt::AlignCenter);
+        rows->addWidget(Active[i], r, 0, Qt::AlignCenter);
         rows->addWidget(Field[i], r, 1);
         rows->addWidget(Negation[i], r, 2, Qt::AlignCenter);
-        rows->addWidget(Oper[i], r, 3);
+        rows->addWidget(Operator[i], r, 3);
         Set_Preferred_Width(Field[i], px(Field_Width));
-        Set_Preferred_Width(Oper[i], px(Oper_Width));
+        Set_Preferred_Width(Operator[i], px(Oper_Width));
         // The value, its "?" against it, then the description, which takes what is left.
         auto* value = new QHBoxLayout;
         value->setSpacing(0);
-        value->addWidget(txtFields[i]);
-        value->addWidget(ListFields[i]);
-        value->addWidget(Find_Ref[i]);
+        value->addWidget(Value_Text[i]);
+        value->addWidget(Value_List[i]);
+        value->addWidget(Picker_Button[i]);
         description_gap_[static_cast<size_t>(i)] = new QSpacerItem(px(Gap), 0, QSizePolicy::Fixed);
         value->addSpacerItem(description_gap_[static_cast<size_t>(i)]);
-        value->addWidget(lblDescription[i], 1);
+        value->addWidget(Value_Description_Label[i], 1);
         value->addStretch(0);  // a row without a value still lets the column grow
-        lblDescription[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        Find_Ref[i]->setFixedWidth(px(Find_Ref_Size));
+        Value_Description_Label[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        Picker_Button[i]->setFixedWidth(px(Picker_Button_Size));
         value_width_[static_cast<size_t>(i)] = Value_Width;
         rows->addLayout(value, r, 4);
     }
-    rows->addWidget(Line1[1], 2 + Nb_Rows, 0, 1, 5);
+    rows->addWidget(Separators[1], 2 + Row_Count, 0, 1, 5);
     rows->setColumnStretch(4, 1);
     rows->setColumnMinimumWidth(0, px(Active_Column));
 }
 
 void Criteria_Rows::Connect_Controls() {
-    for (int i = 0; i < Nb_Rows; ++i) {
-        connect(Critere_Actif[i], &QCheckBox::toggled, this, [this, i] { Critere_Actif_Click(i); });
+    for (int i = 0; i < Row_Count; ++i) {
+        connect(Active[i], &QCheckBox::toggled, this, [this, i] { Active_Toggled(i); });
         connect(Field[i], &QComboBox::currentIndexChanged, this, [this, i] {
-            if (!filling_fields_) Field_Click(i);
+            if (!filling_fields_) Field_Chosen(i);
         });
-        connect(Oper[i], &QComboBox::currentIndexChanged, this, [this, i] { Oper_Click(i); });
-        connect(ListFields[i], &QComboBox::currentIndexChanged, this, [this, i] { ListFields_Click(i); });
-        connect(txtFields[i], &QLineEdit::textChanged, this, [this, i] { txtFields_Change(i); });
-        connect(Find_Ref[i], &QPushButton::clicked, this, [this, i] { Find_Ref_Click(i); });
-        for (Drop_Down_List* list : {Field[i], Oper[i], ListFields[i]})
+        connect(Operator[i], &QComboBox::currentIndexChanged, this, [this, i] { Operator_Chosen(i); });
+        connect(Value_List[i], &QComboBox::currentIndexChanged, this, [this, i] { Value_List_Chosen(i); });
+        connect(Value_Text[i], &QLineEdit::textChanged, this, [this, i] { Value_Edited(i); });
+        connect(Picker_Button[i], &QPushButton::clicked, this, [this, i] { Open_Code_Picker(i); });
+        for (Drop_Down_List* list : {Field[i], Operator[i], Value_List[i]})
             list->DropDown = [this, list] { Fit_List(list); };
     }
 }
 
 void Criteria_Rows::Apply_Value_Box_Width(int Index) {
-    QLineEdit* box = txtFields[Index];
+    QLineEdit* box = Value_Text[Index];
     // The width the rule gives, but never less than the box's longest value takes in its
     // font (the rule was made for one font; three capitals must not scroll).
     int w = chars_(value_width_[static_cast<size_t>(Index)]);
@@ -412,10 +413,10 @@ void Criteria_Rows::Apply_Value_Box_Width(int Index) {
     // the box, which keeps its maximum length and scrolls.
     Set_Preferred_Width(box, w);
     box->setMinimumWidth(std::min(w, chars_(Value_Width)));
-    Set_Preferred_Width(ListFields[Index], w + chars_(List_Extra));
+    Set_Preferred_Width(Value_List[Index], w + chars_(List_Extra));
     // Short values keep their descriptions in one column.
-    const int used = (box->isHidden() ? ListFields[Index]->sizeHint().width() : w) +
-                     (Find_Ref[Index]->isHidden() ? 0 : Find_Ref[Index]->width());
+    const int used = (box->isHidden() ? Value_List[Index]->sizeHint().width() : w) +
+                     (Picker_Button[Index]->isHidden() ? 0 : Picker_Button[Index]->width());
     const int gap = std::max(chars_(Gap), chars_(Description_Column) - used);
     description_gap_[static_cast<size_t>(Index)]->changeSize(gap, 0, QSizePolicy::Fixed);
     if (layout()) layout()->invalidate();
@@ -424,10 +425,10 @@ void Criteria_Rows::Apply_Value_Box_Width(int Index) {
 
 Criterion_Row Criteria_Rows::Read_Row(int i) const {
     Criterion_Row r;
-    r.Critere_Actif = Critere_Actif[i]->isChecked();
+    r.Active = Active[i]->isChecked();
     r.Field = Field_Item(i);
-    r.Oper = Oper_Code(i);
-    r.txtFields = txtFields[i]->text();
+    r.Operator = Oper_Code(i);
+    r.Value_Text = Value_Text[i]->text();
     r.Negation = Negation[i]->isChecked();
     return r;
 }
@@ -437,10 +438,10 @@ Criterion_Text Criteria_Rows::Row_Text(int i) const {
     t.Usable = Read_Row(i).Usable();
     t.Field = Field[i]->currentText();
     t.Negation = Negation[i]->isChecked();
-    t.Oper = Oper[i]->currentText();
+    t.Operator = Operator[i]->currentText();
     t.Oper_Code = Oper_Code(i).value_or(0);
-    t.Description = lblDescription[i]->text();
-    t.Value = txtFields[i]->text();
+    t.Description = Value_Description_Label[i]->text();
+    t.Value = Value_Text[i]->text();
     return t;
 }
 
@@ -451,48 +452,48 @@ std::optional<qint32> Criteria_Rows::Field_Item(int Index) const {
 }
 
 std::optional<qint32> Criteria_Rows::Oper_Code(int Index) const {
-    const QComboBox* o = Oper[Index];
+    const QComboBox* o = Operator[Index];
     if (o->currentIndex() < 0) return std::nullopt;
     return o->currentData().toInt();
 }
 
 int Criteria_Rows::Row_Of(const QWidget* box) const {
-    for (int i = 0; i < Nb_Rows; ++i)
-        if (txtFields[i] == box) return i;
+    for (int i = 0; i < Row_Count; ++i)
+        if (Value_Text[i] == box) return i;
     return -1;
 }
 
 void Criteria_Rows::Clear_Rows() {
-    for (int i = 0; i < Nb_Rows; ++i) {
+    for (int i = 0; i < Row_Count; ++i) {
         {
-            const QSignalBlocker block(Critere_Actif[i]);
-            Critere_Actif[i]->setChecked(false);
+            const QSignalBlocker block(Active[i]);
+            Active[i]->setChecked(false);
         }
         Field[i]->setCurrentIndex(-1);
         Field[i]->setEnabled(false);
         Negation[i]->setChecked(false);
-        Oper[i]->setCurrentIndex(-1);
-        txtFields[i]->setText(QString());
-        Critere_Actif_Click(i);
+        Operator[i]->setCurrentIndex(-1);
+        Value_Text[i]->setText(QString());
+        Active_Toggled(i);
     }
-    Critere_Actif[0]->setChecked(true);
+    Active[0]->setChecked(true);
     Field[0]->setEnabled(true);
-    Init_Field_Fields();
+    Fill_Field_Lists();
 }
 
 int Criteria_Rows::First_Inactive_Row() const {
-    for (int i = 0; i < Nb_Rows; ++i)
-        if (!Critere_Actif[i]->isChecked()) return i;
+    for (int i = 0; i < Row_Count; ++i)
+        if (!Active[i]->isChecked()) return i;
     return -1;
 }
 
 void Criteria_Rows::Fill_Row(int Index, const Criterion_Row& c) {
-    Critere_Actif[Index]->setChecked(true);
+    Active[Index]->setChecked(true);
     if (c.Field) Field[Index]->setCurrentIndex(Field[Index]->findData(*c.Field));
-    if (c.Oper) Oper[Index]->setCurrentIndex(Oper[Index]->findData(*c.Oper));
+    if (c.Operator) Operator[Index]->setCurrentIndex(Operator[Index]->findData(*c.Operator));
     Negation[Index]->setChecked(c.Negation);
-    if (ListFields[Index]->isVisibleTo(this))
-        ListFields[Index]->setCurrentIndex(ListFields[Index]->findText(c.txtFields));
-    txtFields[Index]->setText(c.txtFields);
-    accepted_[static_cast<size_t>(Index)] = c.txtFields;
+    if (Value_List[Index]->isVisibleTo(this))
+        Value_List[Index]->setCurrentIndex(Value_List[Index]->findText(c.Value_Text));
+    Value_Text[Index]->setText(c.Value_Text);
+    accepted_[static_cast<size_t>(Index)] = c.Value_Text;
 }

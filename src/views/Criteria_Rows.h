@@ -27,7 +27,7 @@ class Criteria_Rows : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int Nb_Rows = Nb_Criterion_Rows;
+    static constexpr int Row_Count = Criterion_Row_Count;
 
     // chars(n): the width of n average characters of the window's font, in pixels;
     // row_height: the height of a row, in pixels.
@@ -35,21 +35,21 @@ public:
 
     Session& Session_In_Use;  // its description and language
 
-    std::array<QCheckBox*, Nb_Rows> Critere_Actif{};
-    std::array<Drop_Down_List*, Nb_Rows> Field{};
-    std::array<QCheckBox*, Nb_Rows> Negation{};
-    std::array<Drop_Down_List*, Nb_Rows> Oper{};
-    std::array<QLineEdit*, Nb_Rows> txtFields{};
-    std::array<Drop_Down_List*, Nb_Rows> ListFields{};
-    std::array<QLabel*, Nb_Rows> lblDescription{};
+    std::array<QCheckBox*, Row_Count> Active{};
+    std::array<Drop_Down_List*, Row_Count> Field{};
+    std::array<QCheckBox*, Row_Count> Negation{};
+    std::array<Drop_Down_List*, Row_Count> Operator{};
+    std::array<QLineEdit*, Row_Count> Value_Text{};
+    std::array<Drop_Down_List*, Row_Count> Value_List{};
+    std::array<QLabel*, Row_Count> Value_Description_Label{};
     // "?" beside the value box of each coded row: opens the code picker.
-    std::array<QPushButton*, Nb_Rows> Find_Ref{};
-    QLabel* Lbl_Actif = nullptr;
-    QLabel* Lbl_Field = nullptr;
-    QLabel* Lbl_Not = nullptr;
-    QLabel* Lbl_Oper = nullptr;
-    QLabel* Lbl_Value = nullptr;
-    std::array<QFrame*, 2> Line1{};
+    std::array<QPushButton*, Row_Count> Picker_Button{};
+    QLabel* Active_Heading = nullptr;
+    QLabel* Field_Heading = nullptr;
+    QLabel* Not_Heading = nullptr;
+    QLabel* Operator_Heading = nullptr;
+    QLabel* Value_Heading = nullptr;
+    std::array<QFrame*, 2> Separators{};
 
     QLineEdit* Last_Value_Box = nullptr;  // the value box that last lost the focus
     // A control to which the focus may go from a value box without its check (the
@@ -59,7 +59,7 @@ public:
     // A row as the search reads it, and in the words a printout gives it.
     Criterion_Row Read_Row(int Index) const;
     Criterion_Text Row_Text(int Index) const;
-    // Item number of the selected Field entry, operator code of the selected Oper entry.
+    // Item number of the selected Field entry, operator code of the selected Operator entry.
     std::optional<qint32> Field_Item(int Index) const;
     std::optional<qint32> Oper_Code(int Index) const;
     // Row of a value box, -1 when it is none of ours.
@@ -72,16 +72,16 @@ public:
     // Row Index becomes the criterion c, its value taken as checked.
     void Fill_Row(int Index, const Criterion_Row& c);
 
-    void Init_Field_Fields();
-    void Field_Click(int Index);
-    void Oper_Click(int Index);
-    void Critere_Actif_Click(int Index);
-    void ListFields_Click(int Index);
-    void txtFields_Change(int Index);
+    void Fill_Field_Lists();
+    void Field_Chosen(int Index);
+    void Operator_Chosen(int Index);
+    void Active_Toggled(int Index);
+    void Value_List_Chosen(int Index);
+    void Value_Edited(int Index);
     // Cancel set: the value is refused and the focus must stay in the box.
-    void txtFields_Validate(int Index, bool& Cancel);
-    void txtFields_LostFocus(int Index);
-    void Find_Ref_Click(int Index);
+    void Check_Value_On_Leave(int Index, bool& Cancel);
+    void Value_Box_Left_Focus(int Index);
+    void Open_Code_Picker(int Index);
     // The leave check of a value box: true when accepted; otherwise the message has
     // been shown and the focus is back in the box.
     bool Leave_Check(int Index);
@@ -102,11 +102,11 @@ private:
     void Fit_List(Drop_Down_List* list) const;
 
     std::function<int(double)> chars_;
-    std::array<double, Nb_Rows> value_width_{};  // average characters, as the field asks
-    std::array<int, Nb_Rows> shown_length_{};  // characters a value box shows whole
-    std::array<QCompleter*, Nb_Rows> code_completer_{};  // the codes of a coded row
-    std::array<QSpacerItem*, Nb_Rows> description_gap_{};  // between a row's value and its description
-    std::array<QString, Nb_Rows> accepted_{};  // text that last passed the leave check
+    std::array<double, Row_Count> value_width_{};  // average characters, as the field asks
+    std::array<int, Row_Count> shown_length_{};  // characters a value box shows whole
+    std::array<QCompleter*, Row_Count> code_completer_{};  // the codes of a coded row
+    std::array<QSpacerItem*, Row_Count> description_gap_{};  // between a row's value and its description
+    std::array<QString, Row_Count> accepted_{};  // text that last passed the leave check
     bool validating_ = false;
     bool filling_fields_ = false;
 };

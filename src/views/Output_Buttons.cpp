@@ -16,13 +16,13 @@ template <class T> T* Named(T* w, const char* name) {
 Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Output_Buttons"));
     // Made in the order the Tab key visits them.
-    count_line_ = Named(new Sized<QLabel>(this), "Nb_Records");
+    count_line_ = Named(new Sized<QLabel>(this), "Count_Line");
     count_line_->setAlignment(Qt::AlignCenter);
-    export_ = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), "cmdExport");
-    print_ = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), "cmdPrint");
-    counts_ = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), "cmdCounts");
-    close_ = Named(new Sized<QPushButton>(QStringLiteral("Close"), this), "cmdClose");
-    help_ = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), "CmdHelp");
+    export_ = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), "Export_Button");
+    print_ = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), "Print_Button");
+    counts_ = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), "Counts_Button");
+    close_ = Named(new Sized<QPushButton>(QStringLiteral("Close"), this), "Close_Button");
+    help_ = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), "Help_Button");
     version_ = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), "Copyright");
     version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

@@ -13,7 +13,7 @@ set(may_winsupport workbook model winsupport)
 set(may_views workbook model search winsupport views)
 set(may_output workbook model search winsupport output)
 set(may_shell workbook model search winsupport views output shell)
-set(may_cli workbook model search cli output/LVPrint.h output/Print_Device.h output/Export.h)
+set(may_cli workbook model search cli output/List_Printer.h output/Print_Device.h output/Export.h)
 
 set(problems "")
 set(checked 0)

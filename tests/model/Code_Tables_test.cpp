@@ -9,17 +9,17 @@ namespace {
 struct Tables : ::testing::Test {
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("Refs.dat"));
-    Champ field;
+    Field_Def field;
     QStringList errs;
-    qint32 Load(const QString& text, const QString& section, int cleLen = 0) {
+    qint32 Load(const QString& text, const QString& section, int code_length = 0) {
         Write_Cp1252(file, text);
-        return field.Load_Listes_From_Ini_Section(file, section, cleLen, false, 0, QStringLiteral("Country"), &errs,
-                                                  false);
+        return field.Load_Codes_From_Section(file, section, code_length, false, 0, QStringLiteral("Country"), &errs,
+                                             false);
     }
-    QStringList Codes() const {
+    QStringList Codes_Of() const {
         QStringList c;
-        if (field.Ref_Listes)
-            for (const Ref& r : *field.Ref_Listes) c << r.Cle() + QLatin1Char('=') + r.Valeur;
+        if (field.Codes)
+            for (const Code_Entry& r : *field.Codes) c << r.Code() + QLatin1Char('=') + r.Label;
         return c;
     }
 };
@@ -31,34 +31,34 @@ TEST_F(Tables, Lines_Give_Code_Before_First_Equals_And_Label_After_Last) {
         {"[T]\nab=first\nAB=second\n", 2, {"ab=first"}},  // other case: the first kept, still counted
     };
     for (const auto& [text, loaded, codes] : cases) {
-        field.Reset_Listes();
+        field.Drop_Codes();
         EXPECT_EQ(Load(QString::fromUtf8(text), QStringLiteral("T")), loaded) << text;
-        EXPECT_EQ(Codes(), codes) << text;
+        EXPECT_EQ(Codes_Of(), codes) << text;
     }
     EXPECT_TRUE(errs.isEmpty());
-    EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("Ab"))->Valeur, QStringLiteral("first"));
+    EXPECT_EQ(field.Codes->Item(QStringLiteral("Ab"))->Label, QStringLiteral("first"));
 }
 
 TEST_F(Tables, Rejected_Lines_Are_Counted_And_Reported) {
-    // Codes one character short and one too long are both refused.
+    // Codes_Of one character short and one too long are both refused.
     const std::tuple<const char*, int, int, const char*> cases[] = {
         {"[Country]\nFR=Fr\nF=Fr\nFRA=Fr\n", 2, 1, "Country: Total of 2 unloaded items (incorect length)"},
         {"[Country]\nlonely\n", 0, 0, "Country: Total of 1 unloaded items (incorect length)"},
     };
-    for (const auto& [text, cleLen, loaded, message] : cases) {
+    for (const auto& [text, code_length, loaded, message] : cases) {
         errs.clear();
-        field.Reset_Listes();
-        EXPECT_EQ(Load(QString::fromUtf8(text), QStringLiteral("Country"), cleLen), loaded) << text;
+        field.Drop_Codes();
+        EXPECT_EQ(Load(QString::fromUtf8(text), QStringLiteral("Country"), code_length), loaded) << text;
         EXPECT_EQ(errs, QStringList{message}) << text;
     }
     // Nothing accepted: no table at all.
-    EXPECT_EQ(field.Ref_Listes, nullptr);
+    EXPECT_EQ(field.Codes, nullptr);
 }
 
 TEST_F(Tables, Missing_Or_Empty_Sections_And_Files_Load_Nothing_Silently) {
     EXPECT_EQ(Load(QStringLiteral("[Other]\nA=1\n[Country]\n"), QStringLiteral("Country")), 0);
-    EXPECT_EQ(field.Ref_Listes, nullptr);
-    EXPECT_EQ(field.Load_Listes_From_Ini_Section(dir.filePath("none.dat"), "Country", 0, false, 0, "", &errs, true), 0);
+    EXPECT_EQ(field.Codes, nullptr);
+    EXPECT_EQ(field.Load_Codes_From_Section(dir.filePath("none.dat"), "Country", 0, false, 0, "", &errs, true), 0);
     EXPECT_TRUE(errs.isEmpty());
 }
 
@@ -66,24 +66,24 @@ TEST_F(Tables, A_Section_Far_Longer_Than_The_Buffer_Loads_Whole) {
     QString text = QStringLiteral("[Big]\r\n");
     for (int i = 0; i < 900; ++i) text += QStringLiteral("C%1=Libellé numéro %1\r\n").arg(i);
     EXPECT_EQ(Load(text, QStringLiteral("Big")), 900);
-    EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("C899"))->Valeur, QStringLiteral("Libellé numéro 899"));
+    EXPECT_EQ(field.Codes->Item(QStringLiteral("C899"))->Label, QStringLiteral("Libellé numéro 899"));
 }
 
 TEST_F(Tables, Bytes_That_Are_Not_Text_Do_Not_Break_Loading) {
     static const char bytes[] = "[T]\n\x01\x02=\xFF\xFE\x81\nOK=fine\n\0junk=1\n";
     Write_Bytes(file, QByteArray(bytes, sizeof bytes - 1));  // the embedded NUL is part of the data
-    EXPECT_EQ(field.Load_Listes_From_Ini_Section(file, QStringLiteral("T"), 0, false, 0, QString(), &errs, false), 3);
-    EXPECT_EQ(field.Ref_Listes->Item(QStringLiteral("OK"))->Valeur, QStringLiteral("fine"));
+    EXPECT_EQ(field.Load_Codes_From_Section(file, QStringLiteral("T"), 0, false, 0, QString(), &errs, false), 3);
+    EXPECT_EQ(field.Codes->Item(QStringLiteral("OK"))->Label, QStringLiteral("fine"));
 }
 
 TEST_F(Tables, Width_Of_Values) {
     Load(QStringLiteral("[T]\nA=1\nLONG=2\nBB=3\n"), QStringLiteral("T"));
-    EXPECT_EQ(field.Longueur_Czi(), 4);
+    EXPECT_EQ(field.Widest_Code_Length(), 4);
     field.Data_Type = QStringLiteral("2");
-    EXPECT_EQ(field.Longueur_Czi(), 6);
-    field.Longueur = 4;
+    EXPECT_EQ(field.Widest_Code_Length(), 6);
+    field.Length = 4;
     field.Data_Type = QStringLiteral("4");
-    EXPECT_EQ(field.Longueur_Czi(), 4);
+    EXPECT_EQ(field.Widest_Code_Length(), 4);
 }
 
 namespace {

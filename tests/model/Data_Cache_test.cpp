@@ -90,7 +90,7 @@ TEST_F(Cache, Layout_Byte_For_Byte) {
         qsizetype pos = 0;
         const auto h = Decode_Cache_Header(bytes, pos);
         ASSERT_TRUE(h);
-        Records_Table_T back;
+        Records_Table back;
         ASSERT_TRUE(Decode_Cache_Cells(bytes, pos, *h, back));
         EXPECT_EQ(back(1, 1), v);
         EXPECT_EQ(back(0, 1), Value());

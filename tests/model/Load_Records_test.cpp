@@ -22,7 +22,7 @@ TEST(Default_Load_Files, The_Classic_Workbook_First_Then_The_Newer_Formats) {
     const QString before = App_Path();
     Set_App_Path(dir.path());
     // No workbook: the one the cache was made from.
-    Records_Table_T table;
+    Records_Table table;
     table.Resize(1, 1);
     Write_Bytes(dir.filePath("Data.dat"), *Encode_Data_Cache({"Sifa_table.ods", 1, 0}, {"Refs.dat", 1, 0}, table));
     EXPECT_EQ(QFileInfo(Default_Load_Files().Source).fileName(), QLatin1String("Sifa_table.ods"));
@@ -47,8 +47,8 @@ struct Load_Folder : ::testing::Test {
     Load_Files files{dir.filePath("Sifa_table.xls"), dir.filePath("Refs.dat"), dir.filePath("Data.dat")};
     void SetUp() override {
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), files.Source);
-        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), files.Refs);
-        session.Load_Code_Tables(files.Refs);
+        QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), files.Code_Table);
+        session.Load_Code_Tables(files.Code_Table);
     }
 };
 
@@ -106,7 +106,7 @@ TEST_F(Load_Folder, A_Workbook_Changed_During_The_Import_Is_Not_Cached) {
         host.during = c.change;
         EXPECT_EQ(Load_Records(session, files, host), Load_Outcome::Imported);
         EXPECT_EQ(QFile::exists(files.Cache), c.cached);
-        EXPECT_EQ(Load_Data_Cache(session.Records(), files.Source, files.Refs, files.Cache) > 0, c.cached);
+        EXPECT_EQ(Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache) > 0, c.cached);
     }
 }
 
@@ -127,7 +127,7 @@ TEST_F(Load_Folder, Stale_Cache_Temporaries_Are_Removed) {
         if (QByteArray(f.name).contains("folder"))
             QDir().mkdir(path);
         else if (QByteArray(f.name).contains("link"))
-            QFile::link(files.Refs, path);
+            QFile::link(files.Code_Table, path);
         else
             Write_Bytes(path, "partial");
         if (!QByteArray(f.name).contains("fresh")) Set_Time(path, old);
@@ -135,6 +135,6 @@ TEST_F(Load_Folder, Stale_Cache_Temporaries_Are_Removed) {
     Host host(session);
     Load_Records(session, files, host);
     for (const auto& f : files_) EXPECT_EQ(QFileInfo::exists(dir.filePath(f.name)), !f.removed) << f.name;
-    EXPECT_TRUE(QFileInfo::exists(files.Refs));
+    EXPECT_TRUE(QFileInfo::exists(files.Code_Table));
 }
 #endif

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-// Refs.dat is read once: a language switch later, even with the file gone, answers with
+// Code_Table.dat is read once: a language switch later, even with the file gone, answers with
 // that language's table, and the longest code follows the table in use.
 TEST(Session, Language_Switches_Use_The_Tables_Read_At_Start) {
     QTemporaryDir dir;
@@ -15,8 +15,8 @@ TEST(Session, Language_Switches_Use_The_Tables_Read_At_Start) {
     Session session;
     session.Load_Code_Tables(refs);
     ASSERT_TRUE(QFile::remove(refs));
-    Champ* em = session.Description().Get_Champs().Item("EM");
-    Champ* area = session.Description().Get_Champs().Item("DomReco2");
+    Field_Def* em = session.Description().Fields().Item("EM");
+    Field_Def* area = session.Description().Fields().Item("DomReco2");
     const struct {
         const char* lang;
         const char* country;
@@ -27,6 +27,6 @@ TEST(Session, Language_Switches_Use_The_Tables_Read_At_Start) {
         session.Set_Language(QString::fromLatin1(c.lang));
         EXPECT_EQ(To_Text(em->Get_Data("DE")), QString::fromUtf8(c.country)) << c.lang;
         EXPECT_EQ(To_Text(area->Get_Data("H")), QString::fromUtf8(c.area)) << c.lang;
-        EXPECT_EQ(area->Longueur_Czi(), c.widest) << c.lang;
+        EXPECT_EQ(area->Widest_Code_Length(), c.widest) << c.lang;
     }
 }

@@ -25,15 +25,15 @@ struct Fake_Book {
 struct Progress_Log : Load_Progress {
     QStringList calls;
     std::function<void(int)> onValue;
-    void do_barre_titre_visible(const std::optional<QString>& t) override { calls << "title " + t.value_or("-"); }
-    void do_barre_init_val(int n, const std::optional<QString>& t) override {
+    void Show_Progress_Title(const std::optional<QString>& t) override { calls << "title " + t.value_or("-"); }
+    void Start_Progress(int n, const std::optional<QString>& t) override {
         calls << QStringLiteral("init %1 %2").arg(n).arg(t.value_or("-"));
     }
-    void do_barre_affiche(int n, const std::optional<QString>&) override {
+    void Show_Progress(int n, const std::optional<QString>&) override {
         calls << QStringLiteral("value %1").arg(n);
         if (onValue) onValue(n);
     }
-    void do_barre_hide_all() override { calls << "hide"; }
+    void Hide_Progress() override { calls << "hide"; }
 };
 
 Cell_Value Number(double d) { return Cell_Value::Of_Number(d); }

@@ -5,26 +5,26 @@
 
 namespace {
 
-Champ Coded(bool withTable) {
-    Champ c;
+Field_Def Coded(bool withTable) {
+    Field_Def c;
     c.Data_Type = QStringLiteral("1");
     if (withTable) {
-        c.Ref_Listes = std::make_shared<Refs>();
-        c.Ref_Listes->add(QStringLiteral("DE"), QStringLiteral("Germany"));
-        c.Ref_Listes->add(QStringLiteral("EL"), QStringLiteral("Greece"));
+        c.Codes = std::make_shared<Code_Table>();
+        c.Codes->add(QStringLiteral("DE"), QStringLiteral("Germany"));
+        c.Codes->add(QStringLiteral("EL"), QStringLiteral("Greece"));
     }
     return c;
 }
 
-Champ Typed(const char* t) {
-    Champ c;
+Field_Def Typed(const char* t) {
+    Field_Def c;
     c.Data_Type = QString::fromLatin1(t);
     return c;
 }
 
 struct Case {
     const char* name;
-    Champ field;
+    Field_Def field;
     Value value;
     bool ok;
     const char* message;

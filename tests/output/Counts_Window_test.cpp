@@ -102,14 +102,14 @@ TEST_F(Counts_Window_Test, Shows_A_Column_Group_In_Table_And_Chart_And_Follows_T
     QTemporaryDir dir;
     messages->fileAnswers = {dir.filePath("c.csv"), dir.filePath("c.png"), dir.filePath("c.svg"),
                              dir.filePath("no/c.csv")};
-    w->cmdSave_Click();
+    w->Save_Counts();
     EXPECT_EQ(Read_Bytes(dir.filePath("c.csv")), Counts_Csv_Bytes(w->Counts(), "FR"));
-    w->cmdSaveChart_Click();
-    w->cmdSaveChart_Click();
+    w->Save_Chart();
+    w->Save_Chart();
     EXPECT_TRUE(Read_Bytes(dir.filePath("c.png")).startsWith("\x89PNG"));
     EXPECT_TRUE(Read_Bytes(dir.filePath("c.svg")).contains("<svg"));
     EXPECT_TRUE(messages->shown.empty());
-    w->cmdSave_Click();
+    w->Save_Counts();
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_TRUE(messages->shown[0].text.contains("could not be written"));
 
@@ -142,7 +142,7 @@ TEST_F(Counts_Window_Test, Every_Bar_Shows_Its_Label_And_Count) {
         // The saved chart is the one shown.
         QTemporaryDir dir;
         messages->fileAnswers = {dir.filePath("c.svg")};
-        w->cmdSaveChart_Click();
+        w->Save_Chart();
         const QByteArray svg = Read_Bytes(dir.filePath("c.svg"));
         for (const QString& c : categories) EXPECT_TRUE(svg.contains(">" + c.toUtf8() + "<")) << c.toStdString();
     }

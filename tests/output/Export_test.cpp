@@ -3,11 +3,11 @@
 #include "Layout_Check.h"
 #include "Output_Fixture.h"
 #include "Test_Files.h"
-#include "output/Choose.h"
-#include "output/LVPrint.h"
+#include "output/Field_Chooser.h"
+#include "output/List_Printer.h"
 #include "search/Field_Sets.h"
+#include "search/Name_Selection.h"
 #include "search/Result_Text.h"
-#include "search/Selection_Items.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCheckBox>
@@ -43,7 +43,7 @@ struct Export_Test : Output_Test {
         e = std::make_unique<Export>(session, s);
         e->For_Printing = For_Printing;
         e->Criteria_Text = "Selection criteria are Year Not Empty";
-        e->Form_Load();
+        e->Load();
     }
 };
 
@@ -53,70 +53,71 @@ TEST_F(Export_Test, Opens_On_What_Its_Button_Is_For) {
         Open(printing);
         EXPECT_EQ(e->windowTitle(), "Sifa_Soft Print/Export");
         // Print opens on the list form, Export on the table; only a list with labels prints.
-        EXPECT_EQ(e->OptList->isChecked(), printing);
-        EXPECT_EQ(e->OptTab->isChecked(), !printing);
-        EXPECT_TRUE(e->WithLbl->isChecked());
-        EXPECT_EQ(e->ToPrint->isEnabled(), printing);
-        EXPECT_EQ(QStringList({Plain_Caption(e->OptFields[0]->text()), Plain_Caption(e->OptFields[1]->text()),
-                               Plain_Caption(e->OptFields[2]->text())}),
-                  (QStringList{"Short", "All", "Custom"}));
-        EXPECT_TRUE(e->OptFields[0]->isChecked() && !e->Custum_Select->isEnabled());
-        EXPECT_FALSE(e->OptFields[3]->isVisibleTo(e.get()));
+        EXPECT_EQ(e->As_List->isChecked(), printing);
+        EXPECT_EQ(e->As_Table->isChecked(), !printing);
+        EXPECT_TRUE(e->With_Labels->isChecked());
+        EXPECT_EQ(e->Print_Button->isEnabled(), printing);
+        EXPECT_EQ(
+            QStringList({Plain_Caption(e->Field_Set_Choice[0]->text()), Plain_Caption(e->Field_Set_Choice[1]->text()),
+                         Plain_Caption(e->Field_Set_Choice[2]->text())}),
+            (QStringList{"Short", "All", "Custom"}));
+        EXPECT_TRUE(e->Field_Set_Choice[0]->isChecked() && !e->Custom_Button->isEnabled());
+        EXPECT_FALSE(e->Field_Set_Choice[3]->isVisibleTo(e.get()));
         EXPECT_EQ(e->Columns->Available.Count(), 16);
     }
-    e->WithLbl->setChecked(false);
-    e->WithLbl_Click();
-    EXPECT_FALSE(e->ToPrint->isEnabled());
-    e->WithLbl->setChecked(true);
-    e->WithLbl_Click();
-    EXPECT_TRUE(e->ToPrint->isEnabled());
-    e->OptTab->setChecked(true);
-    e->OptTab_Click();
-    EXPECT_FALSE(e->OptList->isChecked());
-    EXPECT_FALSE(e->ToPrint->isEnabled());
+    e->With_Labels->setChecked(false);
+    e->With_Labels_Toggled();
+    EXPECT_FALSE(e->Print_Button->isEnabled());
+    e->With_Labels->setChecked(true);
+    e->With_Labels_Toggled();
+    EXPECT_TRUE(e->Print_Button->isEnabled());
+    e->As_Table->setChecked(true);
+    e->Table_Format_Chosen();
+    EXPECT_FALSE(e->As_List->isChecked());
+    EXPECT_FALSE(e->Print_Button->isEnabled());
     e->show();
-    e->cmdClose->click();
+    e->Close_Button->click();
     EXPECT_FALSE(e->isVisible());
 }
 
 TEST_F(Export_Test, Custom_Set_Through_The_Chooser) {
     Open(false);
-    e->OptFields_Click(2);
-    EXPECT_TRUE(e->Custum_Select->isEnabled());
+    e->Field_Set_Chosen(2);
+    EXPECT_TRUE(e->Custom_Button->isEnabled());
     // Before any "Select...": no column, so nowhere to send it.
-    EXPECT_FALSE(e->ToClip->isEnabled() || e->ToFile->isEnabled() || e->ToPrint->isEnabled());
+    EXPECT_FALSE(e->Clip_Button->isEnabled() || e->File_Button->isEnabled() || e->Print_Button->isEnabled());
 
     QStringList opened_with;
-    e->Run_Chooser = [&](Choose& c) {
-        opened_with = Choose::Entries(c.Selected);
+    e->Run_Field_Chooser = [&](Field_Chooser& c) {
+        opened_with = Field_Chooser::Entries(c.Selected);
         for (int i = 0; i < c.Available->count(); ++i)
             c.Available->item(i)->setSelected(c.Available->item(i)->text() == "Year" ||
                                               c.Available->item(i)->text() == "Reco Text");
-        c.Select_Click();
-        c.Ok_Click();
+        c.Select_Highlighted();
+        c.Accept();
         return 1;
     };
-    e->Custum_Select_Click();
+    e->Choose_Fields();
     EXPECT_TRUE(opened_with.isEmpty());
-    EXPECT_TRUE(e->ToClip->isEnabled());
-    e->ToClip_Click();
+    EXPECT_TRUE(e->Clip_Button->isEnabled());
+    e->Export_To_Clipboard();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Year\tReco Text\r\n1991\ttext 1\r\n"));
     EXPECT_EQ(e->Status->text(), "2 records copied to the clipboard");
 
     // "Short" and back: the custom set is still there; a cancelled chooser keeps it.
-    e->OptFields_Click(0);
-    EXPECT_FALSE(e->Custum_Select->isEnabled());
-    e->OptFields_Click(2);
-    e->Run_Chooser = [&](Choose& c) {
-        opened_with = Choose::Entries(c.Selected);
-        c.Unselect_All_Click();
-        c.Cancel_Click();
+    e->Field_Set_Chosen(0);
+    EXPECT_FALSE(e->Custom_Button->isEnabled());
+    e->Field_Set_Chosen(2);
+    e->Run_Field_Chooser = [&](Field_Chooser& c) {
+        opened_with = Field_Chooser::Entries(c.Selected);
+        c.Unselect_Every_Name();
+        c.Cancel_Choice();
         return 0;
     };
-    e->Custum_Select_Click();
+    e->Choose_Fields();
     EXPECT_EQ(opened_with, QStringList({"Reco Text", "Year"}));
     QGuiApplication::clipboard()->clear();
-    e->ToClip_Click();
+    e->Export_To_Clipboard();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Year\tReco Text\r\n"));
 }
 
@@ -125,7 +126,7 @@ TEST_F(Export_Test, To_File) {
     QTemporaryDir dir;
     const QString file = dir.filePath("out.csv");
     messages->fileAnswers = {QString(), file, dir.filePath("missing/folder/out.csv")};
-    e->ToFile_Click();  // cancelled
+    e->Export_To_File();  // cancelled
     ASSERT_EQ(messages->fileRequests.size(), 1u);
     const File_Dialog_Request asked = messages->fileRequests[0];
     EXPECT_FALSE(asked.open);
@@ -136,13 +137,13 @@ TEST_F(Export_Test, To_File) {
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(e->Status->toolTip().isEmpty());
 
-    e->ToFile_Click();
+    e->Export_To_File();
     EXPECT_EQ(Read_Bytes(file),
               Export_File_Bytes(s, true, true, Field_Set_From_Range(session.Description(), "1-4,8,10-17", "EN")));
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(e->Status->toolTip(), "2 records written to " + QDir::toNativeSeparators(file));
 
-    e->ToFile_Click();  // a folder that does not exist
+    e->Export_To_File();  // a folder that does not exist
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_FALSE(messages->shown[0].text.isEmpty());
     EXPECT_EQ(messages->shown[0].icon, Msg_Icon::Exclamation);
@@ -178,7 +179,7 @@ TEST_F(Export_Test, After_The_Overwrite_Question_The_Dialog_Has_The_Keys) {
             QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
         if (files->isVisible()) files->reject();
     });
-    e->ToFile_Click();
+    e->Export_To_File();
     Install_Message_Service(std::move(recorder));
     EXPECT_TRUE(question.contains("already exists")) << question.toStdString();
     EXPECT_NE(Read_Bytes(file), "old");
@@ -189,8 +190,8 @@ TEST_F(Export_Test, To_Printer) {
     Open(true);
     Recording_Print_Device dev;
     messages->printSetupAnswer = true;
-    e->Before_Print = [&](LVPrint& p) { p.Set_Output_Device(&dev); };
-    e->ToPrint_Click();
+    e->Before_Print = [&](List_Printer& p) { p.Set_Output_Device(&dev); };
+    e->Export_To_Printer();
     EXPECT_EQ(e->Status->text(), "2 records sent to the printer");
     EXPECT_TRUE(dev.Ended);
     EXPECT_NE(dev.Find("The Sifa recommendations"), nullptr);
@@ -208,7 +209,7 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
         Recording_Print_Device dev;
         int calls = 0;
         bool shown = false;
-        e->Before_Print = [&](LVPrint& p) {
+        e->Before_Print = [&](List_Printer& p) {
             p.Set_Output_Device(&dev);
             p.Progress = [&, report = p.Progress](int done, int total) {
                 auto* dialog = e->findChild<QProgressDialog*>();
@@ -217,7 +218,7 @@ TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
                 return report(done, total);
             };
         };
-        e->ToPrint_Click();
+        e->Export_To_Printer();
         EXPECT_TRUE(shown);
         EXPECT_EQ(dev.Killed, cancel);
         EXPECT_EQ(dev.Ended, !cancel);
@@ -255,7 +256,7 @@ TEST_F(Export_Test, The_Real_Print_Dialog_Prints_Into_A_File_After_A_Pause) {
         accepted = !dialog->isVisible();
         if (!accepted) dialog->reject();  // a dialog that took no click must not hang the test
     });
-    e->ToPrint_Click();
+    e->Export_To_Printer();
     Install_Message_Service(std::move(recorder));
     EXPECT_FALSE(blocked);
     EXPECT_TRUE(accepted);
@@ -279,8 +280,8 @@ TEST_F(Export_Test, The_Dialog_And_The_Chooser_Fit_Their_Captions_And_A_Small_Sc
     Open(true);
     e->Status->setText("2 records sent to the printer");
     Expect_Fitting_Window(e.get());
-    Choose chooser;
-    chooser.current_field = e->Columns.get();
-    chooser.Form_Load();
+    Field_Chooser chooser;
+    chooser.Names = e->Columns.get();
+    chooser.Load();
     Expect_Fitting_Window(&chooser);
 }

@@ -23,8 +23,8 @@ class Compare : public ::testing::TestWithParam<Compare_Case> {};
 TEST_P(Compare, Operator_And_Its_Negation) {
     const Compare_Case& c = GetParam();
     const QString crit = QString::fromUtf8(c.critere);
-    EXPECT_EQ(Compare_Critere(crit, false, c.op, c.val, c.typ), c.expected);
-    EXPECT_EQ(Compare_Critere(crit, true, c.op, c.val, c.typ), !c.expected);
+    EXPECT_EQ(Compare_Criterion(crit, false, c.op, c.val, c.typ), c.expected);
+    EXPECT_EQ(Compare_Criterion(crit, true, c.op, c.val, c.typ), !c.expected);
 }
 
 // No field of the records holds a date or a value of no kind: only the kinds they hold are here.
@@ -70,11 +70,11 @@ INSTANTIATE_TEST_SUITE_P(Criteria, Compare, ::testing::ValuesIn(kCompareCases),
 // Ops 3 and 4 both true means the lowered value equals the lowered criterion.
 bool Lowers_Alike(const QString& criterion, const QString& value) {
     const Value v = Value::String(value);
-    return Compare_Critere(criterion, false, Op_Equal_Or_Inferior, v, 5) &&
-           Compare_Critere(criterion, false, Op_Equal_Or_Superior, v, 5);
+    return Compare_Criterion(criterion, false, Op_Equal_Or_Inferior, v, 5) &&
+           Compare_Criterion(criterion, false, Op_Equal_Or_Superior, v, 5);
 }
 
-TEST(Compare_Critere, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
+TEST(Compare_Criterion, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
     for (char32_t u = 0x20; u < 0x3000; ++u) {
         if (QChar::isSurrogate(u)) continue;
         const QString s = QString::fromUcs4(&u, 1) + QStringLiteral("Ab");
@@ -95,25 +95,25 @@ TEST(Compare_Critere, Lower_Casing_Agrees_With_Qt_On_Every_Letter) {
 class With_Description : public ::testing::Test {
 protected:
     Session session;
-    Champ& F(const char* nom) { return *session.Description().Get_Champs().Item(QString::fromLatin1(nom)); }
+    Field_Def& F(const char* nom) { return *session.Description().Fields().Item(QString::fromLatin1(nom)); }
 };
 
 class Verdict : public With_Description {
 protected:
     void SetUp() override {
-        auto countries = std::make_shared<Refs>();
+        auto countries = std::make_shared<Code_Table>();
         countries->add("FR", "France");
         countries->add("IE", "Ireland");
         countries->add("DE", "Germany");
-        F("EM").Ref_Listes = countries;
-        auto areas = std::make_shared<Refs>();
+        F("EM").Codes = countries;
+        auto areas = std::make_shared<Code_Table>();
         areas->add("H", "Health");
         areas->add("E", "Education and training");
-        for (const char* f : {"DomReco1", "DomReco2", "DomReco3"}) F(f).Ref_Listes = areas;
-        auto dest = std::make_shared<Refs>();  // a list of labels only: the code is not matched as a code
+        for (const char* f : {"DomReco1", "DomReco2", "DomReco3"}) F(f).Codes = areas;
+        auto dest = std::make_shared<Code_Table>();  // a list of labels only: the code is not matched as a code
         dest->Only_Value = true;
         dest->add("NAT", "National governments");
-        F("Dest1").Ref_Listes = dest;
+        F("Dest1").Codes = dest;
         // EmetType keeps no table.
 
         // Columns 7, 9, 10, 11, 12, 14, 15; record 4 has no year and a code the table lacks.
@@ -149,10 +149,10 @@ protected:
 
 Criterion_Row Row_(qint32 field, qint32 op, const char* value, bool negation = false) {
     Criterion_Row r;
-    r.Critere_Actif = true;
+    r.Active = true;
     r.Field = field;
-    r.Oper = op;
-    r.txtFields = QString::fromUtf8(value);
+    r.Operator = op;
+    r.Value_Text = QString::fromUtf8(value);
     r.Negation = negation;
     return r;
 }
@@ -161,7 +161,7 @@ Criteria Crit(std::initializer_list<Criterion_Row> rows, bool And = false) {
     Criteria c;
     int i = 0;
     for (const Criterion_Row& r : rows) c.Rows[i++] = r;
-    c.Critere_Oper_And = And;
+    c.Combine_With_And = And;
     return c;
 }
 
@@ -270,7 +270,7 @@ TEST_F(Verdict, Kept_Texts_Match_As_Their_Values) {
         for (qint32 op = 0; op <= Last_Operator; ++op) {
             const std::set<int> found = Selected(Crit({Row_(4, op, c)}));
             for (int r = 1; r <= n; ++r)
-                EXPECT_EQ(found.count(r) == 1, Compare_Critere(QString::fromUtf8(c), false, op, S(texts[r - 1]), 5))
+                EXPECT_EQ(found.count(r) == 1, Compare_Criterion(QString::fromUtf8(c), false, op, S(texts[r - 1]), 5))
                     << texts[r - 1] << " / " << c << " / " << op;
         }
 }

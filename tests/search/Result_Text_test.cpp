@@ -18,7 +18,7 @@ struct Result_Text : Search_Test {
     void SetUp() override {
         Search_Test::SetUp();
         Search_All(s, "EN");
-        DoSort(s.Model, s.Sort, Value::Long(1));  // by year
+        Sort_By_Heading(s.Model, s.Sort, Value::Long(1));  // by year
     }
 };
 
@@ -60,23 +60,23 @@ TEST_F(Result_Text, File_Is_Windows_1252_Unless_It_Cannot_Be) {
     QTemporaryDir dir;
     const QString file = dir.filePath("out.csv");
     const auto cols = Columns(s, {"Year", "PortName"});
-    EXPECT_EQ(ToFile(file, s, true, false, cols), "");
+    EXPECT_EQ(File_Button(file, s, true, false, cols), "");
     EXPECT_EQ(Read_Bytes(file), QByteArray("1999;\"Dupont\"\r\n2004;\"M\xfcller\"\r\n2010;\"\"\r\n\r\n"));
 
     session.Records()(s.Model.Record_At(0), Field_Number("PortName")) = Value::String(QStringLiteral("Ελλάδα"));
-    EXPECT_EQ(ToFile(file, s, true, false, cols), "");
+    EXPECT_EQ(File_Button(file, s, true, false, cols), "");
     EXPECT_TRUE(
         Read_Bytes(file).startsWith("\xEF\xBB\xBF"
                                     "1999;\"Ελλάδα\"\r\n"));
 
     const QString missing = dir.filePath("missing/out.csv");
-    EXPECT_EQ(ToFile(missing, s, true, false, cols),
+    EXPECT_EQ(File_Button(missing, s, true, false, cols),
               "The file \"" + QDir::toNativeSeparators(missing) + "\" could not be written: the folder does not exist");
     EXPECT_FALSE(QFile::exists(missing));
 #if !defined(Q_OS_WIN)
     // A link the user chose is followed: its target gets the text, the link stays.
     ASSERT_TRUE(QFile::link(file, dir.filePath("link.csv")));
-    EXPECT_EQ(ToFile(dir.filePath("link.csv"), s, true, true, cols), "");
+    EXPECT_EQ(File_Button(dir.filePath("link.csv"), s, true, true, cols), "");
     EXPECT_TRUE(Read_Bytes(file).contains("\"Year\""));
     EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
 #endif
@@ -96,7 +96,7 @@ TEST_F(Result_Text, Field_Sets_Follow_The_Language) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Field_Set_From_Range(session.Description(), c.range, c.lang), c.set) << c.lang << " " << c.range;
-    const Field_Sets_T sets = Init_Field_Sets(session.Description(), "FR");
+    const Field_Sets sets = Init_Field_Sets(session.Description(), "FR");
     EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
     EXPECT_EQ(sets.Column_Field[14], 15);
 }

@@ -17,7 +17,7 @@ TEST_F(Search_Test, Counts_Captions_And_Rows) {
         Criteria cr;
         cr.Rows[0] = c.row;
         Run_Search(session, s, cr);
-        EXPECT_EQ(s.Nb_Records_Caption, c.caption) << c.name;
+        EXPECT_EQ(s.Count_Caption, c.caption) << c.name;
         EXPECT_EQ(s.Model.rowCount(), c.rows) << c.name;
         EXPECT_EQ(s.Output_Enabled, s.Result_Rows() > 0) << c.name;
     }

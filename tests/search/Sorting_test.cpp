@@ -57,7 +57,7 @@ TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
         const auto fresh = Seven_Kinds();
         Result_Model& m = fresh->Model;
         for (size_t click = 0; click < c.codes.size(); ++click) {
-            DoSort(m, state, Value::Long(c.field));
+            Sort_By_Heading(m, state, Value::Long(c.field));
             const qint32 code = c.codes[click];
             EXPECT_EQ(state.Sort_Field, c.field);
             EXPECT_EQ(state.Sort_State[c.field], code) << "field " << c.field << " click " << click;
@@ -74,13 +74,13 @@ TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
 }
 
 TEST_F(Single_Field, Another_Column_Takes_Over_And_A_Field_Not_Shown_Does_Nothing) {
-    DoSort(m, state, Value::Long(2));
-    DoSort(m, state, Value::Long(3));
+    Sort_By_Heading(m, state, Value::Long(2));
+    Sort_By_Heading(m, state, Value::Long(3));
     EXPECT_EQ(state.Sort_State[2], 0);
     EXPECT_EQ(state.Sort_State[3], 3);
     EXPECT_EQ(Arrows(m), (QStringList{u"-"_qs, u"-"_qs, u"asc"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs}));
     const QStringList before = Ids(m);
-    DoSort(m, state, Value::Long(8));  // no such column
+    Sort_By_Heading(m, state, Value::Long(8));  // no such column
     EXPECT_EQ(state.Sort_Field, 3);
     EXPECT_EQ(Ids(m), before);
     EXPECT_EQ(Choices_From_Sort_Keys({INT_MIN, 1, 0, 0}, 5), Sort_Key_Choices{});
@@ -145,8 +145,8 @@ TEST(Sorting, Four_Keys_With_Ties_And_Descending_Keys) {
     EXPECT_EQ(m.Key_Number(1), 2);
     EXPECT_EQ(m.Arrow(1), Sort_Arrow::Descending);
 
-    Sort_Keys_T keys{};
+    Sort_Key_Columns keys{};
     dialog.Unload(choices, keys);
     EXPECT_FALSE(dialog.Loaded());
-    EXPECT_EQ(keys, (Sort_Keys_T{1, -2, 3, -4}));
+    EXPECT_EQ(keys, (Sort_Key_Columns{1, -2, 3, -4}));
 }

@@ -114,7 +114,7 @@ TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
         std::vector<int> selected;
         for (int r = 1; r <= 3; ++r)
             if (session.Records()(r, Selection_Mark).rawBool()) selected.push_back(r);
-        EXPECT_EQ(selected, c.selected) << c.field << " " << row->txtFields.toStdString();
+        EXPECT_EQ(selected, c.selected) << c.field << " " << row->Value_Text.toStdString();
     }
 }
 

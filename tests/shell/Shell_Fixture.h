@@ -1,6 +1,6 @@
 #pragma once
 // The error window the start-up code shows modally, answered as a person would.
-#include "shell/DisplayError.h"
+#include "shell/Error_Window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,14 +9,14 @@
 #include <QTimer>
 
 // The box's text back as lines; CR LF must come out as one break, not two.
-inline QStringList Box_Lines(const DisplayError& w) {
-    return w.Text_Err->toPlainText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split('\n');
+inline QStringList Box_Lines(const Error_Window& w) {
+    return w.Lines_Box->toPlainText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split('\n');
 }
 
 // Clicks OK on each error window as it comes up and keeps what it showed.
 struct Error_Window_Answerer {
     int shown = 0;
-    QStringList listErreurs, lines;
+    QStringList problem_lines, lines;
     bool onTop = false;
     QTimer timer;
     QElapsedTimer clock;
@@ -25,12 +25,12 @@ struct Error_Window_Answerer {
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (auto* w = qobject_cast<DisplayError*>(modal)) {
+            if (auto* w = qobject_cast<Error_Window*>(modal)) {
                 ++shown;
-                listErreurs = w->List_Erreurs;
+                problem_lines = w->Lines;
                 lines = Box_Lines(*w);
                 onTop = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-                w->OKButton->click();
+                w->Ok_Button->click();
             } else if (modal && clock.elapsed() > 10000) {
                 modal->close();  // some other window: never leave a test waiting
             }

@@ -41,14 +41,14 @@ TEST_F(Start_Up, MissingFrenchKeyShowsTheErrorWindowAndEnds) {
     ASSERT_EQ(seen.shown, 1);
     const QStringList expected{"Table Country: key \"DE\" is missing in FR version",
                                "Can't launch application... Exiting."};
-    EXPECT_EQ(seen.listErreurs, expected);
+    EXPECT_EQ(seen.problem_lines, expected);
     EXPECT_EQ(seen.lines, expected);
     EXPECT_TRUE(seen.onTop);
     EXPECT_TRUE(rec->shown.empty());
     // The master tables were loaded for the coded fields.
-    const Champ* em = session.Description().Get_Champs().Item("EM");
-    ASSERT_TRUE(em && em->Ref_Listes);
-    EXPECT_EQ(em->Ref_Listes->Count(), 3);
+    const Field_Def* em = session.Description().Fields().Item("EM");
+    ASSERT_TRUE(em && em->Codes);
+    EXPECT_EQ(em->Codes->Count(), 3);
 }
 
 TEST_F(Start_Up, UnreadableCodeTablesAreNamedAndNothingIsImported) {
@@ -59,9 +59,9 @@ TEST_F(Start_Up, UnreadableCodeTablesAreNamedAndNothingIsImported) {
         Error_Window_Answerer seen;
         EXPECT_EQ(Main(session), Start_Result::Ended);
         ASSERT_EQ(seen.shown, 1) << why;
-        EXPECT_EQ(seen.listErreurs, (QStringList{QStringLiteral("The code tables could not be read from \"%1\": %2")
-                                                     .arg(QDir::toNativeSeparators(refs), QLatin1String(why)),
-                                                 "Can't launch application... Exiting."}));
+        EXPECT_EQ(seen.problem_lines, (QStringList{QStringLiteral("The code tables could not be read from \"%1\": %2")
+                                                       .arg(QDir::toNativeSeparators(refs), QLatin1String(why)),
+                                                   "Can't launch application... Exiting."}));
         EXPECT_FALSE(QFile::exists(dir.filePath("Data.dat")));
     }
 }

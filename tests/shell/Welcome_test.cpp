@@ -44,7 +44,7 @@ struct Welcome_Window : ::testing::Test {
     }
     // Shown, with the loading left for the test to start.
     static void Show(Welcome& w) {
-        w.Timer1->stop();
+        w.Start_Timer->stop();
         w.show();
     }
     void Use_Workbook(const QString& source) {
@@ -62,10 +62,10 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
         Show(w);
         const int H = w.height();
         Height_Log log(&w);
-        w.Timer1_Timer();
-        EXPECT_TRUE(w.Data_Loaded);
-        EXPECT_FALSE(w.Cancel_Load);
-        EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
+        w.Start_Timer_Fired();
+        EXPECT_TRUE(w.Records_Loaded);
+        EXPECT_FALSE(w.Load_Cancelled);
+        EXPECT_EQ(Plain_Caption(w.Main_Button->text()), "Continue");
         EXPECT_TRUE(QFile::exists(App_File("Data.dat")));
         EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the workbook Sifa_table.xls");
         EXPECT_FALSE(w.Load_Again->isVisible());
@@ -78,18 +78,18 @@ TEST_F(Welcome_Window, Import_Then_Cache_Then_Panels) {
     Welcome w(session);
     Show(w);
     Height_Log log(&w);
-    w.Timer1_Timer();
-    EXPECT_TRUE(w.Data_Loaded);
+    w.Start_Timer_Fired();
+    EXPECT_TRUE(w.Records_Loaded);
     EXPECT_TRUE(log.heights.isEmpty());  // the cache: no growth, no progress
     EXPECT_EQ(session.Records().Record_Count(), 400);
     EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the cache Data.dat");
 
     // Continue shows the second panel, with the documents, then goes on to the search.
     EXPECT_FALSE(w.User_Manual_EN->isVisible());
-    w.Command1->click();
-    EXPECT_TRUE(w.SifaReco2->isVisible() && !w.SifaReco->isVisible() && w.Final_report->isVisible());
+    w.Main_Button->click();
+    EXPECT_TRUE(w.Documents_Panel->isVisible() && !w.Presentation_Panel->isVisible() && w.Final_report->isVisible());
     EXPECT_EQ(Plain_Caption(w.User_Synth_FR->text()), "Synthèse");
-    w.Command1->click();
+    w.Main_Button->click();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Accepted);
 }
@@ -101,31 +101,31 @@ TEST_F(Welcome_Window, Cancel_During_Import) {
     QTimer click;
     bool clicked = false;
     QObject::connect(&click, &QTimer::timeout, [&] {
-        if (clicked || Plain_Caption(w.Command1->text()) != "Cancel") return;
+        if (clicked || Plain_Caption(w.Main_Button->text()) != "Cancel") return;
         clicked = true;
-        w.Command1->click();
-        EXPECT_FALSE(w.Command1->isEnabled());
+        w.Main_Button->click();
+        EXPECT_FALSE(w.Main_Button->isEnabled());
     });
     click.start(0);
-    w.Timer1_Timer();
-    EXPECT_TRUE(w.Cancel_Load);
-    EXPECT_FALSE(w.Data_Loaded);
-    EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
-    EXPECT_TRUE(w.Command1->isEnabled());
+    w.Start_Timer_Fired();
+    EXPECT_TRUE(w.Load_Cancelled);
+    EXPECT_FALSE(w.Records_Loaded);
+    EXPECT_EQ(Plain_Caption(w.Main_Button->text()), "Continue");
+    EXPECT_TRUE(w.Main_Button->isEnabled());
     EXPECT_FALSE(QFile::exists(App_File("Data.dat")));
     EXPECT_EQ(w.Load_Status->text(), "Loading cancelled: no record loaded");
     EXPECT_TRUE(w.Load_Again->isVisible());
-    w.Command1->click();
-    EXPECT_EQ(Plain_Caption(w.Command1->text()), "Quit");
+    w.Main_Button->click();
+    EXPECT_EQ(Plain_Caption(w.Main_Button->text()), "Quit");
 
     // Loaded again from the second panel: the window goes on to the search.
     click.stop();
     w.Load_Again->click();
-    EXPECT_TRUE(w.Data_Loaded);
-    EXPECT_FALSE(w.Cancel_Load);
+    EXPECT_TRUE(w.Records_Loaded);
+    EXPECT_FALSE(w.Load_Cancelled);
     EXPECT_EQ(w.Load_Status->text(), "400 records loaded from the workbook Sifa_table.xls");
     EXPECT_FALSE(w.Load_Again->isVisible());
-    EXPECT_EQ(Plain_Caption(w.Command1->text()), "Continue");
+    EXPECT_EQ(Plain_Caption(w.Main_Button->text()), "Continue");
 }
 
 TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
@@ -149,16 +149,16 @@ TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
         Error_Window_Answerer answer;
         Welcome w(session);
         Show(w);
-        w.Timer1_Timer();
+        w.Start_Timer_Fired();
         EXPECT_EQ(answer.shown, 1);
         EXPECT_EQ(answer.lines, c.lines);
-        EXPECT_EQ(w.Data_Loaded, c.loaded);
+        EXPECT_EQ(w.Records_Loaded, c.loaded);
         EXPECT_FALSE(QFile::exists(App_File("Data.dat")));
         EXPECT_EQ(w.Load_Again->isVisible(), !c.loaded);
         if (!c.loaded) {
             EXPECT_EQ(w.Load_Status->text(), "No record loaded");
-            w.Command1->click();
-            EXPECT_EQ(Plain_Caption(w.Command1->text()), "Quit");
+            w.Main_Button->click();
+            EXPECT_EQ(Plain_Caption(w.Main_Button->text()), "Quit");
         }
     }
 }
@@ -168,8 +168,8 @@ TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
     Welcome w(session);
     Show(w);
     const int full = w.height();
-    for (QFrame* panel : {w.SifaReco, w.SifaReco2}) {
-        if (panel == w.SifaReco2) w.Command1->click();  // the second panel
+    for (QFrame* panel : {w.Presentation_Panel, w.Documents_Panel}) {
+        if (panel == w.Documents_Panel) w.Main_Button->click();  // the second panel
         for (const int height : {full, 260}) {
             SCOPED_TRACE(panel->objectName().toStdString() + " " + std::to_string(height));
             w.resize(w.width(), height);
@@ -177,7 +177,7 @@ TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
             auto* area = qobject_cast<QScrollArea*>(panel);
             ASSERT_NE(area, nullptr);
             ASSERT_TRUE(area->isVisible());
-            const QWidget* last = w.Panel_Labels[panel == w.SifaReco ? 0 : 1].last();
+            const QWidget* last = w.Panel_Labels[panel == w.Presentation_Panel ? 0 : 1].last();
             const int bottom = last->geometry().bottom();
             EXPECT_LE(bottom, area->widget()->height());
             EXPECT_GE(area->verticalScrollBar()->maximum(), bottom - area->viewport()->height());
@@ -190,7 +190,7 @@ TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
 
 TEST_F(Welcome_Window, Documents_And_Links) {
     Welcome w(session);
-    w.Timer1->stop();
+    w.Start_Timer->stop();
     w.User_Synth_FR->click();
     ASSERT_EQ(rec->shown.size(), 1u);
     EXPECT_EQ(rec->shown[0].text, "Could not find file");  // its caption and icon: Default_App_test.cpp
@@ -198,7 +198,7 @@ TEST_F(Welcome_Window, Documents_And_Links) {
     int links = 0;
     for (QLabel* l : w.Panel_Labels[1]) {
         const size_t before = rec->shown.size();
-        w.txt_Click(l);
+        w.Link_Clicked(l);
         if (rec->shown.size() > before) {
             ++links;
             EXPECT_EQ(rec->shown.back().text, "Open" + l->text());
@@ -210,9 +210,9 @@ TEST_F(Welcome_Window, Documents_And_Links) {
 TEST_F(Welcome_Window, Both_Panels_Fit_Their_Captions_And_A_Small_Screen) {
     Welcome w(session);
     Show(w);
-    w.do_barre_init_val(10, QStringLiteral("Reading the workbook"));
+    w.Start_Progress(10, QStringLiteral("Reading the workbook"));
     Expect_Fitting_Window(&w);
-    w.do_barre_hide_all();
-    w.Command1_Click();  // the second panel, with the documents
+    w.Hide_Progress();
+    w.Main_Button_Clicked();  // the second panel, with the documents
     Expect_Fitting_Window(&w);
 }

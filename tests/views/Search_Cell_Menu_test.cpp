@@ -1,10 +1,10 @@
-#include "Search_Window.h"
+#include "Search_Window_Access.h"
 
 TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
-    Search& s = Open(true);
+    Search_Window& s = Open(true);
     Scoped_Recorder rec;
     std::vector<qint32> counts_asked;
-    QObject::connect(&s, &Search::Counts_Asked, [&](qint32 f) { counts_asked.push_back(f); });
+    QObject::connect(&s, &Search_Window::Counts_Asked, [&](qint32 f) { counts_asked.push_back(f); });
     const int area1 = Field_Number("DomReco1");
     const int col = Result_Column(s.Results, "DomReco1");
     const Result_Model& m = s.Results.Model;
@@ -41,11 +41,10 @@ TEST_F(Search_Window_Test, CellMenuFiltersOnTheStoredValueAndAsksForCounts) {
     while (m.Text(row, col).isEmpty()) ++row;
     const QString code = To_Text(session.Records()(m.Record_At(row), area1));
     run(row, "Show only this value");
-    EXPECT_TRUE(s.Rows->Critere_Actif[1]->isChecked() && !s.Rows->Negation[1]->isChecked() &&
-                s.Critere_Oper_And->isChecked());
-    EXPECT_EQ(
-        QStringList({s.Rows->Field[1]->currentText(), s.Rows->Oper[1]->currentText(), s.Rows->txtFields[1]->text()}),
-        QStringList({"Area of reco", "Equal", code.toUpper()}));
+    EXPECT_TRUE(s.Rows->Active[1]->isChecked() && !s.Rows->Negation[1]->isChecked() && s.Combine_With_And->isChecked());
+    EXPECT_EQ(QStringList(
+                  {s.Rows->Field[1]->currentText(), s.Rows->Operator[1]->currentText(), s.Rows->Value_Text[1]->text()}),
+              QStringList({"Area of reco", "Equal", code.toUpper()}));
     EXPECT_EQ(s.Results.Result_Rows(), holding(code));
 
     // Excluding a second area of the result leaves the records holding the first only.

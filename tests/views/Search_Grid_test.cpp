@@ -1,8 +1,8 @@
 // The result grid of the search window under the mouse and the keys, the events going
 // through the window as the screen sends them (they reach whatever lies at the point).
-#include "Search_Window.h"
+#include "Search_Window_Access.h"
 
-#include "views/DisplayData.h"
+#include "views/Record_Window.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -13,18 +13,18 @@
 namespace {
 
 struct Grid_Mouse_Test : Search_Window_Test {
-    Search& Open_Active() {
-        Search& s = Open(true);
+    Search_Window& Open_Active() {
+        Search_Window& s = Open(true);
         QApplication::setActiveWindow(&s);
-        QObject::connect(&s, &Search::Record_Asked, &s, [this](int record) {
+        QObject::connect(&s, &Search_Window::Record_Asked, &s, [this](int record) {
             opened.push_back(record);
-            Show_Record_Window(session, record, w.get(), w->Data);
+            Show_Record_Window(session, record, w.get(), w->Result_Grid);
         });
         return s;
     }
     QWindow* Win() const { return w->windowHandle(); }
     // A point of a cell (row -1: a heading), in the window.
-    QPoint Cell(int row, int col) const { return w->Data->mapTo(w.get(), Cell_Point(row, col)); }
+    QPoint Cell(int row, int col) const { return w->Result_Grid->mapTo(w.get(), Cell_Point(row, col)); }
     void Click(QPoint p, Qt::MouseButton b = Qt::LeftButton) {
         QTest::mouseMove(Win(), p);
         QTest::mouseClick(Win(), b, {}, p);
@@ -58,12 +58,12 @@ struct Grid_Mouse_Test : Search_Window_Test {
 }  // namespace
 
 TEST_F(Grid_Mouse_Test, A_Click_Opens_The_Record_And_Marks_Its_Row_A_Drag_Selects_And_Copies) {
-    Search& s = Open_Active();
+    Search_Window& s = Open_Active();
     const Result_Model& m = s.Results.Model;
     Drag(Cell(1, 1), Cell(2, 3));
     EXPECT_TRUE(opened.empty());
-    EXPECT_EQ(Record_Window(), nullptr);
-    EXPECT_EQ(s.Data->Selected_Range(), QRect(QPoint(1, 1), QPoint(3, 2)));
+    EXPECT_EQ(Current_Record_Window(), nullptr);
+    EXPECT_EQ(s.Result_Grid->Selected_Range(), QRect(QPoint(1, 1), QPoint(3, 2)));
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = QGuiApplication::clipboard()->text().split("\r\n");
@@ -73,21 +73,23 @@ TEST_F(Grid_Mouse_Test, A_Click_Opens_The_Record_And_Marks_Its_Row_A_Drag_Select
     Click(Cell(2, 4));
     const int record = m.Record_At(2);
     EXPECT_EQ(opened, std::vector<int>{record});
-    ASSERT_NE(Record_Window(), nullptr);
-    EXPECT_TRUE(Record_Window()->isVisible());
+    ASSERT_NE(Current_Record_Window(), nullptr);
+    EXPECT_TRUE(Current_Record_Window()->isVisible());
     // The row on display is tinted, the others are not.
-    EXPECT_EQ(s.Data->Marked_Record(), record);
-    const QImage shot = s.Data->viewport()->grab().toImage();
-    const auto colour_in = [&](int row) { return shot.pixel(s.Data->Cell_Rect(row, 6).center() + QPoint(0, 3)); };
-    EXPECT_EQ(colour_in(2), Marked_Row_Colour(s.Data->palette()).rgb());
-    EXPECT_EQ(colour_in(3), s.Data->palette().color(QPalette::Base).rgb());
-    Record_Window()->close();
+    EXPECT_EQ(s.Result_Grid->Marked_Record(), record);
+    const QImage shot = s.Result_Grid->viewport()->grab().toImage();
+    const auto colour_in = [&](int row) {
+        return shot.pixel(s.Result_Grid->Cell_Rect(row, 6).center() + QPoint(0, 3));
+    };
+    EXPECT_EQ(colour_in(2), Marked_Row_Colour(s.Result_Grid->palette()).rgb());
+    EXPECT_EQ(colour_in(3), s.Result_Grid->palette().color(QPalette::Base).rgb());
+    Current_Record_Window()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(s.Data->Marked_Record(), 0);
+    EXPECT_EQ(s.Result_Grid->Marked_Record(), 0);
 }
 
 TEST_F(Grid_Mouse_Test, Every_Click_On_A_Heading_Sorts_Also_At_The_Same_Pixel) {
-    Search& s = Open_Active();
+    Search_Window& s = Open_Active();
     const Result_Model& m = s.Results.Model;
     const int col = Result_Column(s.Results, "Year"), last = m.Records() - 1;
     const auto ascending = [&] { return m.Text(0, col).toInt() < m.Text(last, col).toInt(); };
@@ -100,30 +102,30 @@ TEST_F(Grid_Mouse_Test, Every_Click_On_A_Heading_Sorts_Also_At_The_Same_Pixel) {
     EXPECT_TRUE(ascending());
     EXPECT_TRUE(opened.empty());
     // The order survives a new search, which is shown from its top left.
-    s.Data->verticalScrollBar()->setValue(s.Data->verticalScrollBar()->maximum());
-    s.Submit_Click();
+    s.Result_Grid->verticalScrollBar()->setValue(s.Result_Grid->verticalScrollBar()->maximum());
+    s.Run_Search_Now();
     EXPECT_TRUE(ascending());
-    EXPECT_EQ(s.Data->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(s.Result_Grid->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(Grid_Mouse_Test, The_Menu_Opens_On_A_Heading_And_With_Shift_F10_Not_Without_A_Record) {
-    Search& s = Open_Active();
+    Search_Window& s = Open_Active();
     const int col = Result_Column(s.Results, "DomReco1");
     EXPECT_EQ(Menu_During([&] { Click(Cell(-1, col), Qt::RightButton); }), QStringList{"Counts of this column..."});
-    s.Data->setCurrentIndex(s.Results.Model.index(1, col));
-    s.Data->setFocus();
-    EXPECT_EQ(Menu_During([&] { QTest::keyClick(s.Data, Qt::Key_F10, Qt::ShiftModifier); }).value(0),
+    s.Result_Grid->setCurrentIndex(s.Results.Model.index(1, col));
+    s.Result_Grid->setFocus();
+    EXPECT_EQ(Menu_During([&] { QTest::keyClick(s.Result_Grid, Qt::Key_F10, Qt::ShiftModifier); }).value(0),
               "Show only this value");
 
     // No match: no row to choose or copy, and the menu offers nothing.
     s.Rows->Negation[0]->setChecked(false);
-    s.Submit_Click();
+    s.Run_Search_Now();
     ASSERT_EQ(Count_Line(s), "No match");
     QGuiApplication::clipboard()->setText("before");
-    const QPoint below = s.Data->mapTo(&s, Cell_Point(-1, col) + QPoint(0, 40));
+    const QPoint below = s.Result_Grid->mapTo(&s, Cell_Point(-1, col) + QPoint(0, 40));
     Click(below);
-    EXPECT_FALSE(s.Data->selectionModel()->hasSelection());
-    QTest::keyClick(s.Data, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(s.Result_Grid->selectionModel()->hasSelection());
+    QTest::keyClick(s.Result_Grid, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
     EXPECT_EQ(Menu_During([&] { Click(below, Qt::RightButton); }), QStringList());
     EXPECT_EQ(Menu_During([&] { Click(Cell(-1, col), Qt::RightButton); }), QStringList());
@@ -131,48 +133,48 @@ TEST_F(Grid_Mouse_Test, The_Menu_Opens_On_A_Heading_And_With_Shift_F10_Not_Witho
 }
 
 TEST_F(Grid_Mouse_Test, Dragged_Widths_Stop_At_A_Minimum_And_Stay_Through_Searches) {
-    Search& s = Open_Active();
+    Search_Window& s = Open_Active();
     const int col = Result_Column(s.Results, "ProjName");
-    QHeaderView* h = s.Data->horizontalHeader();
+    QHeaderView* h = s.Result_Grid->horizontalHeader();
     const auto border = [&] {
         return h->mapTo(&s, QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 5));
     };
-    const int before = s.Data->columnWidth(col);
+    const int before = s.Result_Grid->columnWidth(col);
     Drag(border(), border() + QPoint(90, 0));
-    EXPECT_EQ(s.Data->columnWidth(col), before + 90);
+    EXPECT_EQ(s.Result_Grid->columnWidth(col), before + 90);
     EXPECT_EQ(s.Results.Model.Arrow(col), Sort_Arrow::None);  // a drag is no click
-    s.Submit_Click();
-    EXPECT_EQ(s.Data->columnWidth(col), before + 90);
+    s.Run_Search_Now();
+    EXPECT_EQ(s.Result_Grid->columnWidth(col), before + 90);
     Drag(border(), border() - QPoint(before + 80, 0));
-    EXPECT_EQ(s.Data->columnWidth(col), h->minimumSectionSize());
+    EXPECT_EQ(s.Result_Grid->columnWidth(col), h->minimumSectionSize());
     // Another field set (the other language) starts again from the shared widths.
-    s.Choosen_Language->setCurrentIndex(s.Choosen_Language->findText("FR"));
-    EXPECT_GE(s.Data->columnWidth(Result_Column(s.Results, "ProjName")), s.Default_Col_Width);
+    s.Language_Box->setCurrentIndex(s.Language_Box->findText("FR"));
+    EXPECT_GE(s.Result_Grid->columnWidth(Result_Column(s.Results, "ProjName")), s.Default_Col_Width);
 }
 
 TEST_F(Grid_Mouse_Test, Columns_Share_A_Wide_Grid_By_Their_Texts_And_Cut_Headings_Show_A_Tip) {
-    Search& s = Open_Active();
+    Search_Window& s = Open_Active();
     const Result_Model& m = s.Results.Model;
     s.resize(2400, s.height());
     QApplication::processEvents();
     const int text = Result_Column(s.Results, "RecoEN"), year = Result_Column(s.Results, "Year");
     int total = 0;
-    for (int c = 0; c < m.Columns(); ++c) total += s.Data->columnWidth(c);
-    EXPECT_LE(total, s.Data->viewport()->width());
-    EXPECT_GE(total, s.Data->viewport()->width() - 2);
-    EXPECT_GT(s.Data->columnWidth(text), 3 * s.Data->columnWidth(year));
+    for (int c = 0; c < m.Columns(); ++c) total += s.Result_Grid->columnWidth(c);
+    EXPECT_LE(total, s.Result_Grid->viewport()->width());
+    EXPECT_GE(total, s.Result_Grid->viewport()->width() - 2);
+    EXPECT_GT(s.Result_Grid->columnWidth(text), 3 * s.Result_Grid->columnWidth(year));
 
     s.resize(900, s.height());
     QApplication::processEvents();
     const int reco = Result_Column(s.Results, "Reco#");
     const auto tip_at = [&](int col) {
-        QWidget* header = s.Data->horizontalHeader()->viewport();
-        const QPoint at = header->mapFrom(s.Data, Cell_Point(-1, col));
+        QWidget* header = s.Result_Grid->horizontalHeader()->viewport();
+        const QPoint at = header->mapFrom(s.Result_Grid, Cell_Point(-1, col));
         QHelpEvent e(QEvent::ToolTip, at, header->mapToGlobal(at));
         QApplication::sendEvent(header, &e);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
-    ASSERT_LT(s.Data->columnWidth(reco), s.Data->fontMetrics().horizontalAdvance(m.Heading(reco)));
+    ASSERT_LT(s.Result_Grid->columnWidth(reco), s.Result_Grid->fontMetrics().horizontalAdvance(m.Heading(reco)));
     EXPECT_EQ(tip_at(year), QString());
     EXPECT_EQ(tip_at(reco), m.Heading(reco));
 }
@@ -180,7 +182,7 @@ TEST_F(Grid_Mouse_Test, Columns_Share_A_Wide_Grid_By_Their_Texts_And_Cut_Heading
 // Fitting the cells measures few texts for real: every text, the odd ones too, must fit its cell all the same,
 // no column be wider than its widest text needs nor than the view, and unticking gives one-line rows back.
 TEST_F(Grid_Mouse_Test, AdjustCellSizeFitsEveryTextWithinTheGridAndUntickingUndoesIt) {
-    Search& s = Open_Active();
+    Search_Window& s = Open_Active();
     const Result_Model& m = s.Results.Model;
     ASSERT_GT(m.Records(), 100);
     // Odd texts in the records of rows 4..8 and a long paragraph in row 11.
@@ -191,18 +193,20 @@ TEST_F(Grid_Mouse_Test, AdjustCellSizeFitsEveryTextWithinTheGridAndUntickingUndo
     session.Records()(m.Record_At(11), Field_Number("RecoEN")) =
         Value::String(QString("A paragraph without a line break, as long as a recommendation gets. ").repeated(12));
     const int text = Result_Column(s.Results, "RecoEN"), name = Result_Column(s.Results, "PortName");
-    const QFontMetrics fm(s.Data->font());
+    const QFontMetrics fm(s.Result_Grid->font());
     // The room a cell's text takes (row -1: the heading), on one line or wrapped at a width in pixels.
     const auto room = [&](int r, int c, int wrap = 0) {
         const int flags = Qt::TextExpandTabs | (wrap ? Qt::TextWordWrap : 0);
         return fm.boundingRect(QRect(0, 0, wrap ? wrap : 1 << 28, 1 << 28), flags, r < 0 ? m.Heading(c) : m.Text(r, c))
             .size();
     };
-    const auto height = [&](int r) { return r < 0 ? s.Data->horizontalHeader()->height() : s.Data->rowHeight(r); };
-    QTest::mouseClick(s.CellAutoSize, Qt::LeftButton);
-    const int grid_width = s.Data->viewport()->width();
+    const auto height = [&](int r) {
+        return r < 0 ? s.Result_Grid->horizontalHeader()->height() : s.Result_Grid->rowHeight(r);
+    };
+    QTest::mouseClick(s.Adjust_Cell_Size_Box, Qt::LeftButton);
+    const int grid_width = s.Result_Grid->viewport()->width();
     for (int c = 0; c < m.Columns(); ++c) {
-        const int width = s.Data->columnWidth(c);
+        const int width = s.Result_Grid->columnWidth(c);
         int widest = 0;
         for (int r = -1; r < m.Records(); ++r) widest = std::max(widest, room(r, c).width());
         ASSERT_LE(width, std::min(widest + 3 * fm.averageCharWidth(), grid_width)) << "column " << c;
@@ -213,11 +217,11 @@ TEST_F(Grid_Mouse_Test, AdjustCellSizeFitsEveryTextWithinTheGridAndUntickingUndo
     }
 
     // One column dragged narrower: rows grow to their texts wrapped at the width.
-    s.Data->setColumnWidth(name, 60);
+    s.Result_Grid->setColumnWidth(name, 60);
     s.Resize_Cell(name);
     for (int r = -1; r < m.Records(); ++r) ASSERT_LE(room(r, name, 60 - 6).height(), height(r)) << r;
 
-    QTest::mouseClick(s.CellAutoSize, Qt::LeftButton);
-    for (int r = 0; r < m.Records(); ++r) ASSERT_EQ(s.Data->rowHeight(r), s.Default_Row_Height) << r;
-    EXPECT_LE(s.Data->columnWidth(text), grid_width);
+    QTest::mouseClick(s.Adjust_Cell_Size_Box, Qt::LeftButton);
+    for (int r = 0; r < m.Records(); ++r) ASSERT_EQ(s.Result_Grid->rowHeight(r), s.Default_Row_Height) << r;
+    EXPECT_LE(s.Result_Grid->columnWidth(text), grid_width);
 }

@@ -1,7 +1,7 @@
 // Writes a PNG picture of every window of the program on the bundled sample data, for
 // the manuals and the README:
 //   sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] [FOLDER]
-// FOLDER defaults to the current one; DIR, the folder holding Refs.dat and the workbook,
+// FOLDER defaults to the current one; DIR, the folder holding Code_Table.dat and the workbook,
 // to the program's own, as for the program itself.
 //
 // Each window is built as the program builds it, driven into a state a user reaches
@@ -15,19 +15,19 @@
 #include "model/Load_Records.h"
 #include "model/Session.h"
 #include "model/Value.h"
-#include "output/Choose.h"
 #include "output/Counts_Window.h"
 #include "output/Export.h"
+#include "output/Field_Chooser.h"
 #include "search/Sorting.h"
-#include "shell/DisplayError.h"
+#include "shell/Error_Window.h"
 #include "shell/Start_Up.h"
 #include "shell/Welcome.h"
+#include "views/Code_Picker.h"
 #include "views/Criteria_Rows.h"
-#include "views/DisplayData.h"
+#include "views/Record_Window.h"
 #include "views/Result_View.h"
-#include "views/Search.h"
-#include "views/Select_Ref.h"
-#include "views/frmTrier.h"
+#include "views/Search_Window.h"
+#include "views/Sort_Dialog.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
@@ -129,15 +129,15 @@ void Pick_Entry(QComboBox* list, const QString& text) {
     if (Choose_Entry(list, text)) emit list->activated(list->currentIndex());
 }
 
-int Field_Number(const char* nom) { return session.Description().Get_Champs().Number(QString::fromLatin1(nom)); }
+int Field_Number(const char* nom) { return session.Description().Fields().Number(QString::fromLatin1(nom)); }
 
 // A search window as the program opens it after the welcome window: English, the
 // initial query run.
-std::unique_ptr<Search> Open_Search() {
+std::unique_ptr<Search_Window> Open_Search() {
     session.Sort_Keys = {0, 0, 0, 0};
     session.Set_Language(QString());
     session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
-    auto s = std::make_unique<Search>(session);
+    auto s = std::make_unique<Search_Window>(session);
     Connect_Search_Window(s.get());
     s->show();
     QApplication::setActiveWindow(s.get());
@@ -147,31 +147,31 @@ std::unique_ptr<Search> Open_Search() {
 }
 
 // Sets criterion row `row` as a person would: tick, field, operator, value.
-void Set_Row(Search& s, int row, const QString& field, const QString& oper, const QString& value) {
+void Set_Row(Search_Window& s, int row, const QString& field, const QString& oper, const QString& value) {
     const auto r = static_cast<size_t>(row);
-    if (!s.Rows->Critere_Actif[r]->isChecked()) s.Rows->Critere_Actif[r]->click();
+    if (!s.Rows->Active[r]->isChecked()) s.Rows->Active[r]->click();
     if (s.Rows->Negation[r]->isChecked()) s.Rows->Negation[r]->click();
     Choose_Entry(s.Rows->Field[r], field);
-    Choose_Entry(s.Rows->Oper[r], oper);
-    s.Rows->txtFields[r]->setText(value);
+    Choose_Entry(s.Rows->Operator[r], oper);
+    s.Rows->Value_Text[r]->setText(value);
 }
 
 // Clicks a heading, as the mouse does.
-void Click_Header(Search& s, int field) {
+void Click_Header(Search_Window& s, int field) {
     const int col = s.Results.Model.Column_Of(field);
-    QHeaderView* header = s.Data->horizontalHeader();
+    QHeaderView* header = s.Result_Grid->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
 void Welcome_Shots() {
     Welcome w(session);
-    w.Timer1->stop();
+    w.Start_Timer->stop();
     Settle(&w);
-    w.Timer1_Timer();  // loads the records (imports the workbook when there is no cache)
-    if (!w.Data_Loaded) Problem(QStringLiteral("the welcome window loaded no record"));
+    w.Start_Timer_Fired();  // loads the records (imports the workbook when there is no cache)
+    if (!w.Records_Loaded) Problem(QStringLiteral("the welcome window loaded no record"));
     Save(&w, QStringLiteral("welcome_1.png"));
-    w.Command1_Click();
+    w.Main_Button_Clicked();
     Save(&w, QStringLiteral("welcome_2.png"));
 }
 
@@ -187,10 +187,10 @@ void Search_Shots() {
     }
     {
         auto s = Open_Search();
-        Choose_Entry(s->Choosen_Language, QStringLiteral("FR"));
+        Choose_Entry(s->Language_Box, QStringLiteral("FR"));
         Set_Row(*s, 0, QStringLiteral("Domaine de la reco"), QStringLiteral("Egal"), QStringLiteral("H"));
         Set_Row(*s, 1, QStringLiteral("Année"), QStringLiteral("Supérieur"), QStringLiteral("2005"));
-        s->Critere_Oper_And->click();
+        s->Combine_With_And->click();
         QTest::mouseClick(s->Submit, Qt::LeftButton);
         Save(s.get(), QStringLiteral("search_fr.png"));
     }
@@ -203,7 +203,7 @@ void Counts_Shots() {
         auto s = Open_Search();
         const int col = s->Results.Model.Column_Of(Field_Number("DomReco1"));
         std::unique_ptr<QMenu> menu(s->Build_Cell_Menu(0, col, s.get()));
-        menu->popup(s->Data->viewport()->mapToGlobal(s->Data->Cell_Rect(0, col).center()));
+        menu->popup(s->Result_Grid->viewport()->mapToGlobal(s->Result_Grid->Cell_Rect(0, col).center()));
         Save(menu.get(), QStringLiteral("cell_menu.png"));
         menu->hide();
         Counts_Window* w = Show_Counts_Window(session, s->Results, s.get(), Field_Number("DomReco1"));
@@ -211,9 +211,9 @@ void Counts_Shots() {
     }
     {
         auto s = Open_Search();
-        Choose_Entry(s->Choosen_Language, QStringLiteral("FR"));
+        Choose_Entry(s->Language_Box, QStringLiteral("FR"));
         Set_Row(*s, 1, QStringLiteral("EM du porteur"), QStringLiteral("Egal"), QStringLiteral("FR"));
-        s->Critere_Oper_And->click();
+        s->Combine_With_And->click();
         QTest::mouseClick(s->Submit, Qt::LeftButton);
         Counts_Window* w = Show_Counts_Window(session, s->Results, s.get(), Field_Number("Dest1"));
         Save(w, QStringLiteral("counts_fr.png"));
@@ -223,19 +223,20 @@ void Counts_Shots() {
 void Picker_Shot() {
     auto s = Open_Search();
     Set_Row(*s, 1, QStringLiteral("MS of coordinator"), QStringLiteral("Equal"), QStringLiteral("DE"));
-    s->Rows->txtFields[1]->setFocus(Qt::MouseFocusReason);
+    s->Rows->Value_Text[1]->setFocus(Qt::MouseFocusReason);
     Settle(s.get());
     // The picker button stands beside the box of a coded row.
-    const bool seen = While_Modal<Select_Ref>(
+    const bool seen = While_Modal<Code_Picker>(
         [&] {
-            if (s->Rows->Find_Ref[1]->isVisible())
-                QTest::mouseClick(s->Rows->Find_Ref[1], Qt::LeftButton);
+            if (s->Rows->Picker_Button[1]->isVisible())
+                QTest::mouseClick(s->Rows->Picker_Button[1], Qt::LeftButton);
             else
-                s->Rows->Find_Ref_Click(1);
+                s->Rows->Open_Code_Picker(1);
         },
-        [](Select_Ref& p) {
+        [](Code_Picker& p) {
             // The box's code is the selected row; scroll it into view as the user sees it.
-            p.List->scrollTo(p.List->model()->index(p.List->currentRow(), 1), QAbstractItemView::PositionAtCenter);
+            p.Code_List->scrollTo(p.Code_List->model()->index(p.Code_List->currentRow(), 1),
+                                  QAbstractItemView::PositionAtCenter);
             Save(&p, QStringLiteral("select_ref.png"));
         });
     if (!seen) Problem(QStringLiteral("the code picker did not open"));
@@ -243,26 +244,26 @@ void Picker_Shot() {
 
 void Sort_Dialog_Shot() {
     auto s = Open_Search();
-    s->AdvancedSort->click();
-    const bool seen = While_Modal<frmTrier>([&] { Click_Header(*s, Field_Number("Year")); },
-                                            [](frmTrier& d) {
-                                                Pick_Entry(d.cmbTri[0], QStringLiteral("MS of coordinator"));
-                                                Pick_Entry(d.cmbTri[1], QStringLiteral("Year"));
-                                                d.OptTri[3]->click();  // the second key descending
-                                                Save(&d, QStringLiteral("sort_dialog.png"));
-                                            });
+    s->Multi_Key_Box->click();
+    const bool seen = While_Modal<Sort_Dialog>([&] { Click_Header(*s, Field_Number("Year")); },
+                                               [](Sort_Dialog& d) {
+                                                   Pick_Entry(d.Key_Column[0], QStringLiteral("MS of coordinator"));
+                                                   Pick_Entry(d.Key_Column[1], QStringLiteral("Year"));
+                                                   d.Key_Order[3]->click();  // the second key descending
+                                                   Save(&d, QStringLiteral("sort_dialog.png"));
+                                               });
     if (!seen) Problem(QStringLiteral("the sort dialog did not open"));
 }
 
 void Export_Shots() {
     auto s = Open_Search();
-    QPushButton* button = s->findChild<QPushButton*>(QStringLiteral("cmdExport"));
+    QPushButton* button = s->findChild<QPushButton*>(QStringLiteral("Export_Button"));
     const bool seen = While_Modal<Export>([&] { QTest::mouseClick(button, Qt::LeftButton); },
                                           [](Export& e) {
-                                              e.OptFields[0]->click();  // "Short"
+                                              e.Field_Set_Choice[0]->click();  // "Short"
                                               Save(&e, QStringLiteral("export.png"));
-                                              e.OptFields[2]->click();  // "Custom"
-                                              e.Run_Chooser = [](Choose& c) {
+                                              e.Field_Set_Choice[2]->click();  // "Custom"
+                                              e.Run_Field_Chooser = [](Field_Chooser& c) {
                                                   // A few fields picked one by one.
                                                   for (int row : {4, 2, 0}) {
                                                       c.Available->clearSelection();
@@ -276,7 +277,7 @@ void Export_Shots() {
                                                   Save(&c, QStringLiteral("choose.png"));
                                                   return static_cast<int>(QDialog::Rejected);
                                               };
-                                              QTest::mouseClick(e.Custum_Select, Qt::LeftButton);
+                                              QTest::mouseClick(e.Custom_Button, Qt::LeftButton);
                                           });
     if (!seen) Problem(QStringLiteral("the export dialog did not open"));
 }
@@ -294,11 +295,11 @@ int Long_Record() {
 
 void Record_Shots() {
     auto s = Open_Search();
-    if (!Show_Record_Window(session, Long_Record(), s.get()) || !Record_Window()) {
+    if (!Show_Record_Window(session, Long_Record(), s.get()) || !Current_Record_Window()) {
         Problem(QStringLiteral("the record window did not open"));
         return;
     }
-    DisplayData* w = Record_Window();
+    Record_Window* w = Current_Record_Window();
     w->resize(450, 400);
     Save(w, QStringLiteral("record_narrow.png"), {{440, 390}, {460, 410}});
     w->resize(1000, 700);
@@ -314,8 +315,8 @@ void Error_Shot(const QString& badWorkbook) {
         Problem(QStringLiteral("%1 gave no refused cell").arg(badWorkbook));
         return;
     }
-    const bool seen = While_Modal<DisplayError>([&] { Show_Error_Window(r.Errs); },
-                                                [](DisplayError& d) { Save(&d, QStringLiteral("error_window.png")); });
+    const bool seen = While_Modal<Error_Window>([&] { Show_Error_Window(r.Errs); },
+                                                [](Error_Window& d) { Save(&d, QStringLiteral("error_window.png")); });
     if (!seen) Problem(QStringLiteral("the error window did not open"));
 }
 
@@ -350,7 +351,7 @@ int main(int argc, char** argv) {
         std::_Exit(1);
     });
 
-    // The program's folder holds Refs.dat and the workbook, as beside the program.
+    // The program's folder holds Code_Table.dat and the workbook, as beside the program.
     auto recorder = std::make_unique<Recording_Message_Service>();
     Recording_Message_Service* messages = recorder.get();
     Install_Message_Service(std::move(recorder));

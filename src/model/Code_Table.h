@@ -8,26 +8,26 @@
 #include <iterator>
 #include <memory>
 
-class Ref {
+class Code_Entry {
 public:
-    QString Valeur;
+    QString Label;
 
-    const QString& Cle() const { return cle_; }
-    void Set_Cle(const QString& cle);
+    const QString& Code() const { return code_; }
+    void Set_Code(const QString& code);
     const QString& Major() const { return major_; }
-    int Major_lng() const;  // 0 when the part is not numeric; check Major_isnumeric first
-    bool Major_isnumeric() const;
+    int Major_Number() const;  // 0 when the part is not numeric; check Major_Is_Numeric first
+    bool Major_Is_Numeric() const;
     const QString& Minor() const { return minor_; }
-    int Minor_lng() const;
-    bool Minor_isnumeric() const;
+    int Minor_Number() const;
+    bool Minor_Is_Numeric() const;
 
 private:
-    QString cle_, major_, minor_;
+    QString code_, major_, minor_;
 };
 
-class Refs {
+class Code_Table {
     struct Slot {
-        Ref ref;
+        Code_Entry ref;
         QString key;  // as added: renaming an entry does not move it
         bool live = true;
     };
@@ -36,27 +36,27 @@ public:
     bool Only_Value = false;
 
     // nullptr when the key is already present (the first entry stays).
-    Ref* add(const QString& cle, const QString& valeur);
-    Ref* Item(const QString& key);
-    const Ref* Item(const QString& key) const;
-    Ref* Item(int index);  // 1-based; nullptr out of range
-    const Ref* Item(int index) const;
+    Code_Entry* add(const QString& code, const QString& label_text);
+    Code_Entry* Item(const QString& key);
+    const Code_Entry* Item(const QString& key) const;
+    Code_Entry* Item(int index);  // 1-based; nullptr out of range
+    const Code_Entry* Item(int index) const;
     int Count() const { return live_; }
     bool Remove(const QString& key);
 
     // The live entries in insertion order.
     class const_iterator {
     public:
-        using value_type = Ref;
+        using value_type = Code_Entry;
         using difference_type = std::ptrdiff_t;
-        using reference = const Ref&;
-        using pointer = const Ref*;
+        using reference = const Code_Entry&;
+        using pointer = const Code_Entry*;
         using iterator_category = std::forward_iterator_tag;
         const_iterator() = default;
         using Base = std::deque<Slot>::const_iterator;
         const_iterator(Base at, Base end) : at_(at), end_(end) { Skip(); }
-        const Ref& operator*() const { return at_->ref; }
-        const Ref* operator->() const { return &at_->ref; }
+        const Code_Entry& operator*() const { return at_->ref; }
+        const Code_Entry* operator->() const { return &at_->ref; }
         const_iterator& operator++() {
             ++at_;
             Skip();
@@ -79,7 +79,7 @@ public:
     const_iterator end() const { return {slots_.cend(), slots_.cend()}; }
 
 private:
-    static QString Key(const QString& cle) { return cle.toCaseFolded(); }
+    static QString Key(const QString& code) { return code.toCaseFolded(); }
     // A removal only marks its slot, so that removing every entry in turn stays linear;
     // positions are made whole again only when asked for by number.
     void Compact();

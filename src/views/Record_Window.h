@@ -1,7 +1,7 @@
 #pragma once
 // One record on its own: the label of each field of the current language on the left,
 // its value on the right in a word-wrapping box as high as its text. The rows sit in
-// Frame1, which the window's scroll area moves when they do not fit.
+// Content, which the window's scroll area moves when they do not fit.
 //
 // One window at a time: Show_Record_Window creates it on first use and fills the same
 // window for every next record until the user closes it.
@@ -16,19 +16,19 @@ class QScrollArea;
 class Session;
 class QTextEdit;
 
-class DisplayData : public QWidget {
+class Record_Window : public QWidget {
     Q_OBJECT
 public:
     static constexpr int Max_Rows = 32;
 
     // Shows records of the session, in its language.
-    explicit DisplayData(const Session& session, QWidget* owner = nullptr);  // Form_Load
+    explicit Record_Window(const Session& session, QWidget* owner = nullptr);  // Load
     const Session& Shown_Session() const { return session_; }
 
     QScrollArea* Scroll = nullptr;
-    QWidget* Frame1 = nullptr;
+    QWidget* Content = nullptr;
     std::array<QLabel*, Max_Rows> Label{};
-    std::array<QTextEdit*, Max_Rows> Valeur{};
+    std::array<QTextEdit*, Max_Rows> Value_Texts{};
 
     // False (and nothing changed) when the number is not numeric, names no row of the
     // records table, or the record description has no field.
@@ -58,4 +58,4 @@ private:
 // False when the record cannot be shown (the window is then left as it was).
 bool Show_Record_Window(const Session& session, int record, QWidget* owner, Result_View* grid = nullptr);
 // The open record window, if any.
-DisplayData* Record_Window();
+Record_Window* Current_Record_Window();

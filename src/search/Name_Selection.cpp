@@ -1,4 +1,4 @@
-#include "search/Selection_Items.h"
+#include "search/Name_Selection.h"
 
 #include "model/Profile_Reader.h"
 #include "model/Utils.h"
@@ -7,26 +7,26 @@ namespace {
 int Compare_Names(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); }
 }  // namespace
 
-bool Coll_Selection_Item::Plage() const { return Parent && Parent->Plage; }
+bool Name_List::Is_Range() const { return Parent && Parent->Is_Range; }
 
-int Coll_Selection_Item::Find(const QString& name) const {
+int Name_List::Find(const QString& name) const {
     // The store is sorted, but a name can equal a neighbour without regard to case
     // only; a plain walk keeps that simple and the lists are short.
     for (size_t i = 0; i < items_.size(); ++i)
-        if (Compare_Names(items_[i]->Nom(), name) == 0) return static_cast<int>(i);
+        if (Compare_Names(items_[i]->Name(), name) == 0) return static_cast<int>(i);
     return -1;
 }
 
-Selection_Item* Coll_Selection_Item::Insert(const QString& name) {
+Name_Item* Name_List::Insert(const QString& name) {
     if (const int i = Find(name); i >= 0) return items_[static_cast<size_t>(i)].get();
     auto it = items_.begin();
-    while (it != items_.end() && Compare_Names((*it)->Nom(), name) <= 0) ++it;
-    return items_.insert(it, std::make_unique<Selection_Item>(name))->get();
+    while (it != items_.end() && Compare_Names((*it)->Name(), name) <= 0) ++it;
+    return items_.insert(it, std::make_unique<Name_Item>(name))->get();
 }
 
-Selection_Item* Coll_Selection_Item::add(const QString& name) {
-    if (Plage()) {
-        Selection_Item* last = nullptr;
+Name_Item* Name_List::add(const QString& name) {
+    if (Is_Range()) {
+        Name_Item* last = nullptr;
         for (const QString& e : Expand_Range_List(name)) {
             const QString t = e.trimmed();
             if (!t.isEmpty()) last = Insert(t);
@@ -37,42 +37,42 @@ Selection_Item* Coll_Selection_Item::add(const QString& name) {
     return t.isEmpty() ? nullptr : Insert(t);
 }
 
-Selection_Item* Coll_Selection_Item::Item(const QString& key) const {
+Name_Item* Name_List::Item(const QString& key) const {
     const int i = Find(key);
     return i < 0 ? nullptr : items_[static_cast<size_t>(i)].get();
 }
 
-Selection_Item* Coll_Selection_Item::Item(int position) const {
+Name_Item* Name_List::Item(int position) const {
     if (position < 1 || position > Count()) return nullptr;
     return items_[static_cast<size_t>(position - 1)].get();
 }
 
-bool Coll_Selection_Item::Remove(const QString& key) {
+bool Name_List::Remove(const QString& key) {
     const int i = Find(key);
     if (i < 0) return false;
     items_.erase(items_.begin() + i);
     return true;
 }
 
-bool Coll_Selection_Item::Remove(int position) {
+bool Name_List::Remove(int position) {
     if (position < 1 || position > Count()) return false;
     items_.erase(items_.begin() + (position - 1));
     return true;
 }
 
-void Coll_Selection_Item::Remove_All() {
-    while (!items_.empty()) Remove(items_.front()->Nom());
+void Name_List::Remove_All() {
+    while (!items_.empty()) Remove(items_.front()->Name());
 }
 
-QStringList Coll_Selection_Item::Names() const {
+QStringList Name_List::Names() const {
     QStringList n;
-    for (const auto& i : items_) n << i->Nom();
+    for (const auto& i : items_) n << i->Name();
     return n;
 }
 
-QString Coll_Selection_Item::Name_List(const QString& separator) const { return Names().join(separator); }
+QString Name_List::Joined_Names(const QString& separator) const { return Names().join(separator); }
 
-int Coll_Selection_Item::Load_From_Ini_Section(const QString& file, const QString& section) {
+int Name_List::Load_From_Ini_Section(const QString& file, const QString& section) {
     int size = 1024;
     std::vector<char16_t> buffer(static_cast<size_t>(size));
     int got = Get_Private_Profile_Section(section, buffer.data(), size, file);
@@ -91,38 +91,38 @@ int Coll_Selection_Item::Load_From_Ini_Section(const QString& file, const QStrin
     return entries;
 }
 
-bool Coll_Selection_Item::exists(const QString& key, bool Through_Item) const {
-    const QStringList names = Plage() ? Expand_Range_List(key) : QStringList{key};
+bool Name_List::exists(const QString& key, bool Through_Item) const {
+    const QStringList names = Is_Range() ? Expand_Range_List(key) : QStringList{key};
     for (const QString& n : names) {
-        const QString t = Plage() ? n.trimmed() : n;
-        if (t.isEmpty() && Plage()) continue;
+        const QString t = Is_Range() ? n.trimmed() : n;
+        if (t.isEmpty() && Is_Range()) continue;
         if (Through_Item ? Item(t) != nullptr : Find(t) >= 0) return true;
     }
     return false;
 }
 
-int Coll_Selection_Item::indice(const QString& name) const {
+int Name_List::Index_Of(const QString& name) const {
     const int i = Find(name);
     return i < 0 ? -1 : i + 1;
 }
 
-Field::Field() {
+Name_Selection::Name_Selection() {
     Available.Parent = this;
-    Available.WhatType = 1;
+    Available.Kind = 1;
     Selected.Parent = this;
-    Selected.WhatType = 2;
+    Selected.Kind = 2;
 }
 
-QStringList Field::Names_Of(const QString& name) const {
+QStringList Name_Selection::Names_Of(const QString& name) const {
     QStringList out;
-    for (const QString& n : Plage ? Expand_Range_List(name) : QStringList{name}) {
+    for (const QString& n : Is_Range ? Expand_Range_List(name) : QStringList{name}) {
         const QString t = n.trimmed();
         if (!t.isEmpty()) out << t;
     }
     return out;
 }
 
-bool Field::exists(const QString& name) {
+bool Name_Selection::exists(const QString& name) {
     if (Available.exists(name) || Selected.exists(name)) return true;
     switch (Auto_Add) {
     case 1: return Available.add(name) != nullptr;
@@ -131,26 +131,26 @@ bool Field::exists(const QString& name) {
     }
 }
 
-void Field::Move(Coll_Selection_Item& from, Coll_Selection_Item& to, const QString& name) {
-    const Selection_Item* item = from.Item(name);
+void Name_Selection::Move(Name_List& from, Name_List& to, const QString& name) {
+    const Name_Item* item = from.Item(name);
     if (!item) return;
-    const QString nom = item->Nom();  // the name as held, in its own letter case
+    const QString nom = item->Name();  // the name as held, in its own letter case
     from.Remove(nom);
     to.add(nom);
 }
 
-void Field::SelectAll() {
-    while (Available.Count() > 0) Move(Available, Selected, Available.Item(1)->Nom());
+void Name_Selection::SelectAll() {
+    while (Available.Count() > 0) Move(Available, Selected, Available.Item(1)->Name());
 }
 
-void Field::DeSelectAll() {
-    while (Selected.Count() > 0) Move(Selected, Available, Selected.Item(1)->Nom());
+void Name_Selection::DeSelectAll() {
+    while (Selected.Count() > 0) Move(Selected, Available, Selected.Item(1)->Name());
 }
 
-void Field::SelectItem(const QString& name) {
+void Name_Selection::SelectItem(const QString& name) {
     for (const QString& n : Names_Of(name)) Move(Available, Selected, n);
 }
 
-void Field::DeSelectItem(const QString& name) {
+void Name_Selection::DeSelectItem(const QString& name) {
     for (const QString& n : Names_Of(name)) Move(Selected, Available, n);
 }

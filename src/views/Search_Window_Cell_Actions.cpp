@@ -1,6 +1,6 @@
 // The menu of a result cell: filters made from its value, copying the selected cells,
 // the counts of its column.
-#include "views/Search.h"
+#include "views/Search_Window.h"
 
 #include "model/Session.h"
 #include "search/Criteria_Form.h"
@@ -18,9 +18,9 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-qint32 Search::Field_Of_Col(int col) const { return Results.Model.Field_At(col); }
+qint32 Search_Window::Field_Of_Col(int col) const { return Results.Model.Field_At(col); }
 
-QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
+QMenu* Search_Window::Build_Cell_Menu(int row, int col, QWidget* parent) {
     auto* menu = new QMenu(parent);
     const bool record_row = Results.Model.Record_At(row) > 0;
     const bool field_col = Field_Of_Col(col) > 0;
@@ -32,7 +32,7 @@ QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
         menu->addSeparator();
     }
     if (record_row) {
-        QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &Search::Copy_Selection);
+        QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &Search_Window::Copy_Selection);
         copy->setShortcut(QKeySequence::Copy);
     }
     // Without a record in the result there is nothing to count.
@@ -43,16 +43,16 @@ QMenu* Search::Build_Cell_Menu(int row, int col, QWidget* parent) {
     return menu;
 }
 
-void Search::Data_Context_Menu(int row, int col, QPoint global) {
+void Search_Window::Data_Context_Menu(int row, int col, QPoint global) {
     // A cell outside the selection becomes the current one, as in a spreadsheet.
-    if (row >= 0 && col >= 0 && !Data->Selected_Range().contains(col, row))
-        Data->setCurrentIndex(Results.Model.index(row, col));
+    if (row >= 0 && col >= 0 && !Result_Grid->Selected_Range().contains(col, row))
+        Result_Grid->setCurrentIndex(Results.Model.index(row, col));
     QMenu* menu = Build_Cell_Menu(row, col, this);
     if (!menu->isEmpty()) menu->exec(global);
     delete menu;
 }
 
-void Search::Filter_From_Cell(int row, int col, bool Exclude) {
+void Search_Window::Filter_From_Cell(int row, int col, bool Exclude) {
     const qint32 field = Field_Of_Col(col);
     const qint32 record = Results.Model.Record_At(row);
     if (field <= 0 || record < 1 || record > Session_In_Use.Records().Row_Upper() ||
@@ -70,7 +70,7 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
     const Criteria now = Read_Criteria();
     int usable = 0;
     for (const Criterion_Row& r : now.Rows) usable += r.Usable() ? 1 : 0;
-    if (!now.Critere_Oper_And && usable > 1) {
+    if (!now.Combine_With_And && usable > 1) {
         Message_Box(QStringLiteral("The active rows are combined by \"Any active (Or)\": a filter would widen the "
                                    "result. Choose \"All active (And)\" first."),
                     Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
@@ -84,16 +84,16 @@ void Search::Filter_From_Cell(int row, int col, bool Exclude) {
         return;
     }
 
-    if (usable == 1) Critere_Oper_And->setChecked(true);
+    if (usable == 1) Combine_With_And->setChecked(true);
     Rows->Fill_Row(Index, *c);
-    Submit_Click();
+    Run_Search_Now();
 }
 
-void Search::Copy_Selection() {
+void Search_Window::Copy_Selection() {
     if (Results.Result_Rows() < 1) return;
-    const QRect range = Data->Selected_Range();
+    const QRect range = Result_Grid->Selected_Range();
     if (range.isEmpty()) return;
     const QString text = Clip_Range_Text(Results.Model, range.top(), range.left(), range.bottom(), range.right(),
-                                         [this](int col) { return !Data->isColumnHidden(col); });
+                                         [this](int col) { return !Result_Grid->isColumnHidden(col); });
     if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
 }

@@ -1,26 +1,26 @@
 #pragma once
-// The dual-list window that edits a Field: names move between "Available" and
+// The dual-list window that edits a Name_Selection: names move between "Available" and
 // "Selected"; Ok writes both lists back into the field, Cancel leaves it untouched.
 #include <QDialog>
 #include <QStringList>
 
-class Field;
+class Name_Selection;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QToolButton;
 
-class Choose : public QDialog {
+class Field_Chooser : public QDialog {
     Q_OBJECT
 public:
-    explicit Choose(QWidget* parent = nullptr);
+    explicit Field_Chooser(QWidget* parent = nullptr);
 
-    Field* current_field = nullptr;  // set before Form_Load
-    bool choose_ok = false;
+    Name_Selection* Names = nullptr;  // set before Load
+    bool Names_Accepted = false;
 
-    QLabel* Lib_Available = nullptr;
+    QLabel* Available_Heading = nullptr;
     QListWidget* Available = nullptr;
-    QLabel* Lib_Selected = nullptr;
+    QLabel* Selected_Heading = nullptr;
     QListWidget* Selected = nullptr;
     QToolButton* Select = nullptr;
     QToolButton* Select_All = nullptr;
@@ -29,14 +29,14 @@ public:
     QPushButton* Ok = nullptr;
     QPushButton* Cancel = nullptr;
 
-    // Fills the lists from current_field and lays the window out.
-    void Form_Load();
-    void Select_Click();
-    void Select_All_Click();
-    void Unselect_Click();
-    void Unselect_All_Click();
-    void Ok_Click();
-    void Cancel_Click();
+    // Fills the lists from Names and lays the window out.
+    void Load();
+    void Select_Highlighted();
+    void Select_Every_Name();
+    void Unselect_Highlighted();
+    void Unselect_Every_Name();
+    void Accept();
+    void Cancel_Choice();
     void Refresh_Move_Buttons();
     void Refresh_Ok_Button();
 

@@ -1,4 +1,4 @@
-#include "views/DisplayData.h"
+#include "views/Record_Window.h"
 #include "search/Record_Lines.h"
 #include "views/Result_View.h"
 
@@ -32,18 +32,18 @@ namespace {
 struct Record_Window_Test : Sample_Data {
     void TearDown() override { Use_Language("EN"); }
 
-    static QStringList Shown_Labels(const DisplayData& w) {
+    static QStringList Shown_Labels(const Record_Window& w) {
         QStringList l;
         for (QLabel* lab : w.Label)
             if (!lab->isHidden()) l << lab->text();
         return l;
     }
-    static QString Shown_Value(const DisplayData& w, const QString& label) {
+    static QString Shown_Value(const Record_Window& w, const QString& label) {
         const int k = static_cast<int>(Shown_Labels(w).indexOf(label));
-        return k < 0 ? QStringLiteral("<no row>") : w.Valeur[k]->toPlainText();
+        return k < 0 ? QStringLiteral("<no row>") : w.Value_Texts[k]->toPlainText();
     }
     QString Label_Of(const char* nom) {
-        return session.Description().Get_Champs().Item(nom)->Get_Libelle_In_Langue(session.Language()) + ": ";
+        return session.Description().Fields().Item(nom)->Label_In(session.Language()) + ": ";
     }
     QString Stored(int r, const char* nom) { return To_Text(session.Records()(r, Field_Number(nom))); }
     // A record with a long text, so that some of its values wrap.
@@ -53,7 +53,7 @@ struct Record_Window_Test : Sample_Data {
         return 1;
     }
     // The window shown at a size, with record r.
-    static void Open(DisplayData& w, QSize size, int r) {
+    static void Open(Record_Window& w, QSize size, int r) {
         w.resize(size);
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -73,7 +73,7 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
     for (const auto& [lang, shownText, leftOut] : {std::tuple{"EN", "RecoEN", "RecoFr"}, {"FR", "RecoFr", "RecoEN"}}) {
         SCOPED_TRACE(lang);
         Use_Language(lang);
-        DisplayData w(session);
+        Record_Window w(session);
         ASSERT_TRUE(w.Display_Record(Value::Long(r)));
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Record #%1").arg(r));
         const QStringList labels = Shown_Labels(w);
@@ -84,8 +84,8 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
         EXPECT_EQ(Shown_Value(w, Label_Of(shownText)), Stored(r, shownText));
         EXPECT_NE(Shown_Value(w, Label_Of(shownText)), Stored(r, leftOut));
         for (const char* nom : {"EM", "EmetType", "DomReco1", "Dest1"}) {
-            const Champ& f = *session.Description().Get_Champs().Item(QString::fromLatin1(nom));
-            const QString label = To_Text(f.Get_Data(Stored(r, nom), QStringLiteral("V")));
+            const Field_Def& f = *session.Description().Fields().Item(QString::fromLatin1(nom));
+            const QString label = To_Text(f.Label_Of(Stored(r, nom)));
             ASSERT_NE(label, Stored(r, nom)) << nom;
             EXPECT_EQ(Shown_Value(w, Label_Of(nom)), label) << nom;
         }
@@ -93,79 +93,79 @@ TEST_F(Record_Window_Test, Shows_The_Sixteen_Fields_Of_The_Language_And_Codes_As
 }
 
 TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit) {
-    DisplayData w(session);
+    Record_Window w(session);
     Open(w, {300, 300}, Long_Record());
     // Each row right under the one before, its box high enough for the text it lays out.
     bool someWrap = false;
     for (int k = 0; k < 16; ++k) {
-        QTextEdit* box = w.Valeur[k];
-        if (k > 0) EXPECT_EQ(box->y(), w.Valeur[k - 1]->geometry().bottom() + 1) << k;
+        QTextEdit* box = w.Value_Texts[k];
+        if (k > 0) EXPECT_EQ(box->y(), w.Value_Texts[k - 1]->geometry().bottom() + 1) << k;
         EXPECT_LE(box->document()->size().height(), box->viewport()->height() + 1) << k;
         EXPECT_GE(w.Label[k]->y(), box->y()) << k;
-        someWrap |= box->height() > w.Valeur[0]->height();
+        someWrap |= box->height() > w.Value_Texts[0]->height();
     }
     EXPECT_TRUE(someWrap);
 
     QScrollBar* bar = w.Scroll->verticalScrollBar();
     ASSERT_TRUE(bar->isVisible());
     // The boxes end at the bar.
-    EXPECT_LE(w.Valeur[0]->mapTo(&w, QPoint(w.Valeur[0]->width(), 0)).x(), bar->mapTo(&w, QPoint()).x());
-    const int narrowHeight = w.Frame1->height();
+    EXPECT_LE(w.Value_Texts[0]->mapTo(&w, QPoint(w.Value_Texts[0]->width(), 0)).x(), bar->mapTo(&w, QPoint()).x());
+    const int narrowHeight = w.Content->height();
 
     // A key moves the rows up by a line, the wheel over a value by the wheel's lines.
     QTest::keyClick(&w, Qt::Key_Down);
     const int line = bar->singleStep();
-    EXPECT_EQ(w.Frame1->y(), -line);
-    QWheelEvent wheel(QPointF(5, 5), w.Valeur[1]->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+    EXPECT_EQ(w.Content->y(), -line);
+    QWheelEvent wheel(QPointF(5, 5), w.Value_Texts[1]->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w.Valeur[1]->viewport(), &wheel);
-    EXPECT_EQ(w.Frame1->y(), -std::min(line + QApplication::wheelScrollLines() * line, bar->maximum()));
+    QApplication::sendEvent(w.Value_Texts[1]->viewport(), &wheel);
+    EXPECT_EQ(w.Content->y(), -std::min(line + QApplication::wheelScrollLines() * line, bar->maximum()));
     QTest::keyClick(&w, Qt::Key_End);
     EXPECT_EQ(bar->value(), bar->maximum());
-    EXPECT_EQ(w.Frame1->geometry().bottom(), w.Scroll->viewport()->height() - 1);
+    EXPECT_EQ(w.Content->geometry().bottom(), w.Scroll->viewport()->height() - 1);
 
     // Wider and higher: lines unwrap, the rows fit, the bar goes.
     w.resize(1400, 1000);
     QCoreApplication::processEvents();
-    EXPECT_LT(w.Valeur[15]->geometry().bottom(), narrowHeight);
+    EXPECT_LT(w.Value_Texts[15]->geometry().bottom(), narrowHeight);
     EXPECT_FALSE(bar->isVisible());
-    EXPECT_EQ(w.Frame1->y(), 0);
+    EXPECT_EQ(w.Content->y(), 0);
 }
 
 TEST_F(Record_Window_Test, Narrower_Than_The_Labels_Scrolls_Them_Sideways) {
-    DisplayData w(session);
+    Record_Window w(session);
     Open(w, {60, 300}, 1);
     QScrollBar* bar = w.Scroll->horizontalScrollBar();
     EXPECT_TRUE(bar->isVisible());
     EXPECT_GE(bar->maximum(), w.Label[0]->width() - w.Scroll->viewport()->width());
     QTest::keyClick(&w, Qt::Key_Right);
-    EXPECT_LT(w.Frame1->x(), 0);
-    EXPECT_EQ(w.Frame1->x(), -bar->value());
+    EXPECT_LT(w.Content->x(), 0);
+    EXPECT_EQ(w.Content->x(), -bar->value());
 }
 
 TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window) {
     QWidget owner;
     ASSERT_TRUE(Show_Record_Window(session, 1, &owner));
-    DisplayData* first = Record_Window();
+    Record_Window* first = Current_Record_Window();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
-    const QString firstName = first->Valeur[3]->toPlainText();
+    const QString firstName = first->Value_Texts[3]->toPlainText();
     ASSERT_TRUE(Show_Record_Window(session, 2, &owner));
-    EXPECT_EQ(Record_Window(), first);
+    EXPECT_EQ(Current_Record_Window(), first);
     EXPECT_EQ(first->windowTitle(), "Record #2");
-    EXPECT_EQ(first->Valeur[3]->toPlainText(), Stored(2, "ProjName"));
-    EXPECT_NE(first->Valeur[3]->toPlainText(), firstName);
+    EXPECT_EQ(first->Value_Texts[3]->toPlainText(), Stored(2, "ProjName"));
+    EXPECT_NE(first->Value_Texts[3]->toPlainText(), firstName);
     EXPECT_FALSE(Show_Record_Window(session, session.Records().Row_Upper() + 5, &owner));
     EXPECT_EQ(first->windowTitle(), "Record #2");
 
     // Closed, the next record opens a new window; a refused one opens none.
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(Record_Window(), nullptr);
+    EXPECT_EQ(Current_Record_Window(), nullptr);
     EXPECT_FALSE(Show_Record_Window(session, -3, &owner));
-    EXPECT_EQ(Record_Window(), nullptr);
+    EXPECT_EQ(Current_Record_Window(), nullptr);
     ASSERT_TRUE(Show_Record_Window(session, 3, &owner));
-    EXPECT_EQ(Record_Window()->windowTitle(), "Record #3");
+    EXPECT_EQ(Current_Record_Window()->windowTitle(), "Record #3");
 }
 
 // Beside the grid's window where the screen has room, otherwise over the grid's right part; never
@@ -181,7 +181,7 @@ TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
         owner.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
         ASSERT_TRUE(Show_Record_Window(session, 1, &owner, grid));
-        DisplayData* w = Record_Window();
+        Record_Window* w = Current_Record_Window();
         const QRect screen = owner.screen()->availableGeometry(), outer = w->frameGeometry();
         EXPECT_TRUE(screen.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width();
         EXPECT_EQ(outer.top(), grid->mapToGlobal(QPoint()).y());
@@ -207,15 +207,15 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
                 kept_matos = session.Records()(r, Field_Number("MATOS"));
     session.Records()(r, Field_Number("ToolKit")) = Value::String("https://example.org/form?id=1");
     session.Records()(r, Field_Number("MATOS")) = Value::String("Brochure (PDF)");
-    QPointer<DisplayData> w = new DisplayData(session);
+    QPointer<Record_Window> w = new Record_Window(session);
     Open(*w, QSize(600, 500), r);
     const int k = static_cast<int>(Shown_Labels(*w).indexOf(Label_Of("ToolKit")));
     ASSERT_GE(k, 0);
-    auto* link = qobject_cast<QTextBrowser*>(w->Valeur[k]);
+    auto* link = qobject_cast<QTextBrowser*>(w->Value_Texts[k]);
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->toPlainText(), "https://example.org/form?id=1");
     EXPECT_TRUE(link->toHtml().contains("href=\"https://example.org/form?id=1\""));
-    EXPECT_FALSE(w->Valeur[k + 1]->toHtml().contains("href"));  // not an address: plain text
+    EXPECT_FALSE(w->Value_Texts[k + 1]->toHtml().contains("href"));  // not an address: plain text
     emit link->anchorClicked(QUrl("https://example.org/form?id=1"));
     EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl("https://example.org/form?id=1")});
     QDesktopServices::unsetUrlHandler("https");
@@ -225,10 +225,10 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     const QString all = QGuiApplication::clipboard()->text();
     EXPECT_EQ(all.count("\r\n"), w->Shown_Rows());
     EXPECT_TRUE(all.contains(Label_Of("MATOS") + "Brochure (PDF)\r\n")) << all.toStdString();
-    QTextCursor part = w->Valeur[k + 1]->textCursor();
+    QTextCursor part = w->Value_Texts[k + 1]->textCursor();
     part.setPosition(0);
     part.setPosition(8, QTextCursor::KeepAnchor);
-    w->Valeur[k + 1]->setTextCursor(part);
+    w->Value_Texts[k + 1]->setTextCursor(part);
     QTest::keyClick(w.data(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Brochure");
     QTest::keyClick(w.data(), Qt::Key_Escape);
@@ -240,7 +240,7 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
 }
 
 TEST_F(Record_Window_Test, Fits_Its_Captions_And_A_Small_Screen) {
-    DisplayData w(session);
+    Record_Window w(session);
     ASSERT_TRUE(w.Display_Record(Value::Long(Long_Record())));
     Expect_Fitting_Window(&w);
 }
@@ -256,4 +256,4 @@ TEST(Web_Address, Only_A_Whole_Address_Is_One) {
     for (const auto& [text, url] : cases) EXPECT_EQ(Web_Address(text).toString(), url) << text;
 }
 
-#include "DisplayData_test.moc"
+#include "Record_Window_test.moc"

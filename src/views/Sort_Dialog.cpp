@@ -1,4 +1,4 @@
-#include "views/frmTrier.h"
+#include "views/Sort_Dialog.h"
 
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
@@ -39,13 +39,14 @@ QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.wh
 
 }  // namespace
 
-frmTrier::frmTrier(Result_Model& Data, Sort_Keys_T& Keys, QWidget* parent) : QDialog(parent), data_(Data), keys_(Keys) {
+Sort_Dialog::Sort_Dialog(Result_Model& Data, Sort_Key_Columns& Keys, QWidget* parent)
+    : QDialog(parent), data_(Data), keys_(Keys) {
     Build();
 }
 
-frmTrier::~frmTrier() { Form_Unload(); }
+Sort_Dialog::~Sort_Dialog() { Unload(); }
 
-void frmTrier::Build() {
+void Sort_Dialog::Build() {
     setWindowTitle(QStringLiteral("Sort"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* layout = new QVBoxLayout(this);
@@ -60,44 +61,44 @@ void frmTrier::Build() {
         auto* list = new Key_List(frame);
         list->setMinimumWidth(Key_List_Width);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->DropDown = [this, k] { cmbTri_DropDown(k); };
+        list->DropDown = [this, k] { Key_Column_Dropped_Down(k); };
         auto* up = new QRadioButton(QStringLiteral("Ascending"), frame);
         auto* down = new QRadioButton(QStringLiteral("Descending"), frame);
         up->setChecked(true);
         row->addWidget(list, 1);
         row->addWidget(up);
         row->addWidget(down);
-        Frame1[static_cast<size_t>(k)] = frame;
-        cmbTri[static_cast<size_t>(k)] = list;
-        OptTri[static_cast<size_t>(2 * k)] = up;
-        OptTri[static_cast<size_t>(2 * k + 1)] = down;
-        connect(list, &QComboBox::activated, this, [this, k] { cmbTri_Click(k); });
+        Key_Box[static_cast<size_t>(k)] = frame;
+        Key_Column[static_cast<size_t>(k)] = list;
+        Key_Order[static_cast<size_t>(2 * k)] = up;
+        Key_Order[static_cast<size_t>(2 * k + 1)] = down;
+        connect(list, &QComboBox::activated, this, [this, k] { Key_Column_Chosen(k); });
         layout->addWidget(frame);
         frame->setVisible(k == 0);
     }
     auto* bottom = new QHBoxLayout;
-    labTri = new QLabel(this);
-    labTri->setTextFormat(Qt::PlainText);
-    labTri->setWordWrap(true);
-    cmdOk = new QPushButton(QStringLiteral("Sort"), this);
-    cmdOk->setDefault(true);
-    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setAutoDefault(false);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmTrier::cmdCancel_Click);
-    bottom->addWidget(labTri, 1);
-    bottom->addWidget(cmdOk);
-    bottom->addWidget(cmdCancel);
+    Order_In_Effect = new QLabel(this);
+    Order_In_Effect->setTextFormat(Qt::PlainText);
+    Order_In_Effect->setWordWrap(true);
+    Ok_Button = new QPushButton(QStringLiteral("Sort"), this);
+    Ok_Button->setDefault(true);
+    connect(Ok_Button, &QPushButton::clicked, this, [this] { Sort_Now(); });
+    Cancel_Button = new QPushButton(QStringLiteral("Cancel"), this);
+    Cancel_Button->setAutoDefault(false);
+    connect(Cancel_Button, &QPushButton::clicked, this, &Sort_Dialog::Cancel_Sort);
+    bottom->addWidget(Order_In_Effect, 1);
+    bottom->addWidget(Ok_Button);
+    bottom->addWidget(Cancel_Button);
     layout->addLayout(bottom);
     Add_Mnemonics(this);
 }
 
-void frmTrier::Set_Key_Enabled(int k, bool on) {
-    OptTri[static_cast<size_t>(2 * k)]->setEnabled(on);
-    OptTri[static_cast<size_t>(2 * k + 1)]->setEnabled(on);
+void Sort_Dialog::Set_Key_Enabled(int k, bool on) {
+    Key_Order[static_cast<size_t>(2 * k)]->setEnabled(on);
+    Key_Order[static_cast<size_t>(2 * k + 1)]->setEnabled(on);
 }
 
-bool frmTrier::Form_Load() {
+bool Sort_Dialog::Load() {
     if (loaded_) return true;
     try {
         sort_.Load(data_);
@@ -115,12 +116,12 @@ bool frmTrier::Form_Load() {
     }
 }
 
-void frmTrier::Show_Choices(const Sort_Key_Choices& wanted) {
+void Sort_Dialog::Show_Choices(const Sort_Key_Choices& wanted) {
     const Sort_Key_Choices choices = Distinct_Choices(wanted);
     const QStringList entries = sort_.Key_Entries();
     bool undefined_before = false;
     for (size_t k = 0; k < 4; ++k) {
-        QComboBox* list = cmbTri[k];
+        QComboBox* list = Key_Column[k];
         const QSignalBlocker block(list);
         list->clear();
         list->addItem(entries.value(0), 0);
@@ -130,20 +131,20 @@ void frmTrier::Show_Choices(const Sort_Key_Choices& wanted) {
             if (!taken) list->addItem(entries[c], c);
         }
         list->setCurrentIndex(std::max(list->findData(choices[k].Column), 0));
-        OptTri[choices[k].Ascending ? 2 * k : 2 * k + 1]->setChecked(true);
-        Frame1[k]->setVisible(!undefined_before);
+        Key_Order[choices[k].Ascending ? 2 * k : 2 * k + 1]->setChecked(true);
+        Key_Box[k]->setVisible(!undefined_before);
         list->setEnabled(!undefined_before);
         Set_Key_Enabled(static_cast<int>(k), !undefined_before && choices[k].Column != 0);
         undefined_before = undefined_before || choices[k].Column == 0;
     }
 }
 
-void frmTrier::Show_Order_In_Effect() {
+void Sort_Dialog::Show_Order_In_Effect() {
     const QString order = Sort_Keys_Text(data_, Sort_Keys_From_Choices(in_effect_));
-    labTri->setText(order.isEmpty() ? QStringLiteral("Not ordered by any column") : order);
+    Order_In_Effect->setText(order.isEmpty() ? QStringLiteral("Not ordered by any column") : order);
 }
 
-void frmTrier::cmbTri_Click(int Index) {
+void Sort_Dialog::Key_Column_Chosen(int Index) {
     if (!loaded_ || Index < 0 || Index > 3) return;
     try {
         Sort_Key_Choices choices = Choices();
@@ -158,8 +159,8 @@ void frmTrier::cmbTri_Click(int Index) {
     }
 }
 
-void frmTrier::Preselect_Column(int col) {
-    if (!loaded_ && !Form_Load()) return;
+void Sort_Dialog::Preselect_Column(int col) {
+    if (!loaded_ && !Load()) return;
     Sort_Key_Choices choices = Choices();
     size_t k = 0;
     while (k < 4 && choices[k].Column != 0 && choices[k].Column != col) ++k;
@@ -169,26 +170,26 @@ void frmTrier::Preselect_Column(int col) {
         choices[k] = {col, true};
         Show_Choices(choices);
     }
-    cmbTri[k]->setFocus(Qt::OtherFocusReason);
+    Key_Column[k]->setFocus(Qt::OtherFocusReason);
 }
 
-void frmTrier::cmbTri_DropDown(int Index) {
+void Sort_Dialog::Key_Column_Dropped_Down(int Index) {
     if (Index < 0 || Index > 3) return;
-    Fit_Drop_Down_List(cmbTri[static_cast<size_t>(Index)], height());
+    Fit_Drop_Down_List(Key_Column[static_cast<size_t>(Index)], height());
 }
 
-Sort_Key_Choices frmTrier::Choices() const {
+Sort_Key_Choices Sort_Dialog::Choices() const {
     Sort_Key_Choices choices{};
     for (size_t k = 0; k < 4; ++k) {
-        choices[k].Column = cmbTri[k]->currentIndex() < 0 ? 0 : cmbTri[k]->currentData().toInt();
-        choices[k].Ascending = OptTri[2 * k]->isChecked();
+        choices[k].Column = Key_Column[k]->currentIndex() < 0 ? 0 : Key_Column[k]->currentData().toInt();
+        choices[k].Ascending = Key_Order[2 * k]->isChecked();
     }
     return choices;
 }
 
-Multi_Key_Sort::Result frmTrier::cmdOk_Click() {
+Multi_Key_Sort::Result Sort_Dialog::Sort_Now() {
     // The search applies the stored keys without showing the dialog.
-    if (!loaded_ && !Form_Load()) return Multi_Key_Sort::Result::Nothing_To_Do;
+    if (!loaded_ && !Load()) return Multi_Key_Sort::Result::Nothing_To_Do;
     const Sort_Key_Choices choices = Choices();
     if (choices[0].Column == 0) {
         if (shown_) Message_Box(QStringLiteral("Nothing to do !"), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
@@ -202,14 +203,14 @@ Multi_Key_Sort::Result frmTrier::cmdOk_Click() {
     return done;
 }
 
-void frmTrier::cmdCancel_Click() {
+void Sort_Dialog::Cancel_Sort() {
     cancelled_ = true;
     QDialog::reject();
 }
 
-void frmTrier::Form_GotFocus() { shown_ = true; }
+void Sort_Dialog::Came_Forward() { shown_ = true; }
 
-void frmTrier::Form_Unload() {
+void Sort_Dialog::Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     if (!loaded_) return;
@@ -218,33 +219,33 @@ void frmTrier::Form_Unload() {
     sort_.Unload(cancelled_ ? in_effect_ : Choices(), keys_);
 }
 
-void frmTrier::showEvent(QShowEvent* e) {
-    if (!loaded_) Form_Load();
+void Sort_Dialog::showEvent(QShowEvent* e) {
+    if (!loaded_) Load();
     // The keys' frames keep their full height once styled: the window grows to it.
-    for (QGroupBox* frame : Frame1) frame->setMinimumHeight(frame->sizeHint().height());
+    for (QGroupBox* frame : Key_Box) frame->setMinimumHeight(frame->sizeHint().height());
     resize(size().expandedTo(minimumSizeHint()));
     QDialog::showEvent(e);
 }
 
-void frmTrier::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange && isActiveWindow()) Form_GotFocus();
+void Sort_Dialog::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) Came_Forward();
     QDialog::changeEvent(e);
 }
 
-void frmTrier::done(int r) {
-    Form_Unload();
+void Sort_Dialog::done(int r) {
+    Unload();
     QDialog::done(r);
 }
 
-void frmTrier::keyPressEvent(QKeyEvent* e) {
+void Sort_Dialog::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::Cancel)) {
-        cmdCancel_Click();
+        Cancel_Sort();
         return;
     }
     QDialog::keyPressEvent(e);
 }
 
-void frmTrier::closeEvent(QCloseEvent* e) {
+void Sort_Dialog::closeEvent(QCloseEvent* e) {
     // The close box stores the keys shown, as "Sort" followed by closing does.
     QDialog::closeEvent(e);
 }

@@ -6,20 +6,20 @@
 class QPushButton;
 class QTextEdit;
 
-class DisplayError : public QDialog {
+class Error_Window : public QDialog {
     Q_OBJECT
 public:
-    explicit DisplayError(QWidget* parent = nullptr);
+    explicit Error_Window(QWidget* parent = nullptr);
 
-    QStringList List_Erreurs;
-    QTextEdit* Text_Err;
-    QPushButton* OKButton;
+    QStringList Lines;
+    QTextEdit* Lines_Box;
+    QPushButton* Ok_Button;
 
     // The text the box shows for a list: the first 300 lines, then the truncation line.
     static QString Error_Text(const QStringList& lines);
 
-    void Form_Activate();
-    void OKButton_Click();
+    void Came_Forward();
+    void Close_Window();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -9,64 +9,64 @@
 #include <memory>
 #include <vector>
 
-class Field;
+class Name_Selection;
 
-class Selection_Item {
+class Name_Item {
 public:
-    explicit Selection_Item(const QString& nom) : Nom_(nom) {}
-    const QString& Nom() const { return Nom_; }
+    explicit Name_Item(const QString& nom) : name_(nom) {}
+    const QString& Name() const { return name_; }
 
 private:
-    QString Nom_;
+    QString name_;
 };
 
-class Coll_Selection_Item {
+class Name_List {
 public:
-    Field* Parent = nullptr;
-    qint32 WhatType = 0;  // 1 Available, 2 Selected, 0 not set
+    Name_Selection* Parent = nullptr;
+    qint32 Kind = 0;  // 1 Available, 2 Selected, 0 not set
 
     // The item of that name (or the one already held under it); nullptr for a name
-    // that is empty after trimming. With the owner's Plage on, the name is a range
+    // that is empty after trimming. With the owner's Is_Range on, the name is a range
     // list and the answer is the last item it names.
-    Selection_Item* add(const QString& name);
-    Selection_Item* Item(const QString& key) const;
-    Selection_Item* Item(int position) const;  // 1-based
+    Name_Item* add(const QString& name);
+    Name_Item* Item(const QString& key) const;
+    Name_Item* Item(int position) const;  // 1-based
     int Count() const { return static_cast<int>(items_.size()); }
     bool Remove(const QString& key);
     bool Remove(int position);
     void Remove_All();
-    QString Name_List(const QString& separator) const;
+    QString Joined_Names(const QString& separator) const;
     // Adds the key of every entry of one section of a profile file; answers the number
     // of non-empty entries.
     int Load_From_Ini_Section(const QString& file, const QString& section);
-    // With the owner's Plage on, true as soon as one name of the range list is held.
+    // With the owner's Is_Range on, true as soon as one name of the range list is held.
     // Through_Item only changes how the lookup is made, never its answer.
     bool exists(const QString& key, bool Through_Item = false) const;
     // 1-based position of the name (letter case ignored), or -1.
-    int indice(const QString& name) const;
+    int Index_Of(const QString& name) const;
 
-    using iterator = Owned_Iterator<const Selection_Item>;
+    using iterator = Owned_Iterator<const Name_Item>;
     iterator begin() const { return iterator(items_.cbegin()); }
     iterator end() const { return iterator(items_.cend()); }
     QStringList Names() const;
 
 private:
-    bool Plage() const;
-    Selection_Item* Insert(const QString& name);
+    bool Is_Range() const;
+    Name_Item* Insert(const QString& name);
     int Find(const QString& name) const;  // 0-based, -1 when absent
-    std::vector<std::unique_ptr<Selection_Item>> items_;
+    std::vector<std::unique_ptr<Name_Item>> items_;
 };
 
-class Field {
+class Name_Selection {
 public:
-    Field();
-    Field(const Field&) = delete;
-    Field& operator=(const Field&) = delete;
+    Name_Selection();
+    Name_Selection(const Name_Selection&) = delete;
+    Name_Selection& operator=(const Name_Selection&) = delete;
 
-    Coll_Selection_Item Available;
-    Coll_Selection_Item Selected;
+    Name_List Available;
+    Name_List Selected;
     QString Name;
-    bool Plage = false;
+    bool Is_Range = false;
     qint32 Auto_Add = 0;  // a name held nowhere: 0 nothing, 1 into Available, 2 into Selected
 
     bool exists(const QString& name);
@@ -75,10 +75,10 @@ public:
     void SelectItem(const QString& name);
     void DeSelectItem(const QString& name);
 
-    // The names a call stands for: the range list's elements with Plage on, else the
+    // The names a call stands for: the range list's elements with Is_Range on, else the
     // trimmed name; empty names left out.
     QStringList Names_Of(const QString& name) const;
 
 private:
-    static void Move(Coll_Selection_Item& from, Coll_Selection_Item& to, const QString& name);
+    static void Move(Name_List& from, Name_List& to, const QString& name);
 };

@@ -42,33 +42,33 @@ class Output_Buttons;
 class Result_View;
 struct Value_Entry;
 
-class Search : public QWidget {
+class Search_Window : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int Nb_Rows = Nb_Criterion_Rows;
+    static constexpr int Row_Count = Criterion_Row_Count;
 
-    // Builds the controls and runs Form_Load (which ends with the first search) on the
+    // Builds the controls and runs Load (which ends with the first search) on the
     // session's records; the language switch changes the session's language.
-    explicit Search(Session& session, QWidget* parent = nullptr);
-    ~Search() override;  // Form_Terminate
+    explicit Search_Window(Session& session, QWidget* parent = nullptr);
+    ~Search_Window() override;  // Terminate
 
     // ---------------------------------------------------------------- controls
     Criteria_Rows* Rows = nullptr;  // the three criterion rows under their headings
-    QGroupBox* Critere_Oper = nullptr;
-    QRadioButton* Critere_Oper_And = nullptr;
-    QRadioButton* Critere_Oper_Or = nullptr;
+    QGroupBox* Combination = nullptr;
+    QRadioButton* Combine_With_And = nullptr;
+    QRadioButton* Combine_With_Or = nullptr;
     QPushButton* Submit = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QCheckBox* CellAutoSize = nullptr;
-    QCheckBox* AdvancedSort = nullptr;
-    Drop_Down_List* Choosen_Language = nullptr;
-    Result_View* Data = nullptr;  // the view of Results.Model
-    QLabel* Hidden_Label_Without_WordWrap = nullptr;
+    QGroupBox* Display_Options = nullptr;
+    QCheckBox* Adjust_Cell_Size_Box = nullptr;
+    QCheckBox* Multi_Key_Box = nullptr;
+    Drop_Down_List* Language_Box = nullptr;
+    Result_View* Result_Grid = nullptr;  // the view of Results.Model
+    QLabel* Unwrapped_Measure_Label = nullptr;
 
     // ---------------------------------------------------------------- state
     Session& Session_In_Use;
     Search_Results Results;  // the records found, the sort state
-    bool Form_Loaded = false;
+    bool Loaded = false;
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
     Hand_Widths Hand_Set_Widths;  // columns whose borders the user dragged
     // Sizes of a cell before any fitting, pixels, from the result's font.
@@ -81,28 +81,28 @@ public:
     // The rows in words, as a printout's page header gives them.
     QString Criteria_Sentence() const;
     // ---------------------------------------------------------------- Search.cpp
-    void Form_Load();
-    void Submit_Click();
-    void Choosen_Language_Click();
-    void CmdHelp_Click();
-    void cmdClose_Click();
-    void cmdExport_Click();
-    void cmdPrint_Click();
-    void cmdCounts_Click();
-    void Form_Terminate();
+    void Load();
+    void Run_Search_Now();
+    void Language_Changed();
+    void Open_Manual();
+    void Close_Window();
+    void Open_Export();
+    void Open_Print();
+    void Open_Counts();
+    void Terminate();
 
     // ---------------------------------------------------------------- Search_Grid.cpp
     // The mouse rests over a cell that holds a text: its tip.
     void Show_Cell_Tip(int row, int col);
     // A press and release on one cell: its record opens (not with Shift or Ctrl, which
     // widen the selection).
-    void Data_Click(const QModelIndex& index);
+    void Cell_Clicked(const QModelIndex& index);
     // A click on the heading of a column: it sorts, or opens the sort dialog.
-    void Header_Click(int col);
+    void Heading_Clicked(int col);
     // The user set a column's width by dragging its border.
     void Data_Column_Resized(int col);
-    void AdvancedSort_Click();
-    void CellAutoSize_Click();
+    void Sort_Mode_Toggled();
+    void Adjust_Cell_Size_Toggled();
     // Fits cells to their texts: every column (none given), or the rows to the wrapped
     // texts of column Only_Col. No column is made wider than the grid shows; widths set
     // by hand are kept.

@@ -1,4 +1,4 @@
-#include "output/LVPrint.h"
+#include "output/List_Printer.h"
 
 #include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
@@ -22,41 +22,41 @@ const QRegularExpression& Line_Breaks() {
 
 }  // namespace
 
-LVPrint::LVPrint() = default;
+List_Printer::List_Printer() = default;
 
-LVPrint::~LVPrint() = default;
+List_Printer::~List_Printer() = default;
 
-QPrinter& LVPrint::Printer() {
+QPrinter& List_Printer::Printer() {
     if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return *printer_;
 }
 
-QString LVPrint::Layouts() {
+QString List_Printer::Layouts() {
     const QString one = QStringLiteral("1,2,3\n4\n5\n6\n7\n8\n9\n10\n-11\n-12\n13\n14\n15\n-16\n-17");
     return one + QLatin1Char('\t') + one + QLatin1Char('\t') + one;
 }
 
-QString LVPrint::Language_In_Use() const {
+QString List_Printer::Language_In_Use() const {
     if (!Language.isEmpty()) return Language;
     return Result ? Result->Language() : QString();
 }
 
-int LVPrint::Last_Record_Row() const {
+int List_Printer::Last_Record_Row() const {
     if (!Result) return 0;
     const int last = Result->Records();
     return Last_Row < 0 ? last : std::min(Last_Row, last);
 }
 
-QString LVPrint::Cell(int row, int col) const {
+QString List_Printer::Cell(int row, int col) const {
     if (!Result) return {};
     return row == 0 ? Result->Heading(col - 1) : Result->Text(row - 1, col - 1);
 }
 
-bool LVPrint::Selected(const std::vector<bool>& Column_Export, int col) const {
+bool List_Printer::Selected(const std::vector<bool>& Column_Export, int col) const {
     return col > 0 && col < static_cast<int>(Column_Export.size()) && Column_Export[static_cast<size_t>(col)];
 }
 
-QStringList LVPrint::Lines_Of(const QString& wrapped) {
+QStringList List_Printer::Lines_Of(const QString& wrapped) {
     // split copies even a single line; most texts are one, and a long job keeps millions.
     if (!wrapped.contains(QLatin1Char('\n'))) return {wrapped};
     return wrapped.split(QLatin1Char('\n'));
@@ -64,7 +64,8 @@ QStringList LVPrint::Lines_Of(const QString& wrapped) {
 
 // ---------------------------------------------------------------- job
 
-bool LVPrint::PrintList(bool preview, int /*PrintType*/, int PrintFormat, const std::vector<bool>& Column_Export) {
+bool List_Printer::Print_List(bool preview, int /*PrintType*/, int PrintFormat,
+                              const std::vector<bool>& Column_Export) {
     QPrinter& printer = Printer();
     if (!Messages().Show_Print_Setup(Parent, printer)) return false;
     // The copies are printed here, each numbered from page 1, so the printer makes one.
@@ -86,7 +87,8 @@ bool LVPrint::PrintList(bool preview, int /*PrintType*/, int PrintFormat, const 
     return Print_Job(device, copies, PrintFormat, Column_Export);
 }
 
-bool LVPrint::Print_Job(Print_Device& device, int copies, int PrintFormat, const std::vector<bool>& Column_Export) {
+bool List_Printer::Print_Job(Print_Device& device, int copies, int PrintFormat,
+                             const std::vector<bool>& Column_Export) {
     // Each page is compressed with buffers taken and given back to the heap; kept at its
     // top, they are not faulted in again page after page (a third of a long job's time).
     const Huge_Page_Heap heap(std::size_t(16) << 20);
@@ -125,12 +127,12 @@ bool LVPrint::Print_Job(Print_Device& device, int copies, int PrintFormat, const
     return device.End_Doc();
 }
 
-void LVPrint::Copy_Grid_Font() {
+void List_Printer::Copy_Grid_Font() {
     // The result's font: the window's, plain.
     out_->Set_Font(Print_Font());
 }
 
-void LVPrint::Set_Page_Geometry() {
+void List_Printer::Set_Page_Geometry() {
     left_margin_ = 10;
     top_margin_ = 15;
     bottom_limit_ = out_->Scale_Height() - 2 * top_margin_;
@@ -138,7 +140,7 @@ void LVPrint::Set_Page_Geometry() {
     line_height_ = out_->Text_Height(QStringLiteral("A"));
 }
 
-void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
+void List_Printer::Measure_Columns(const std::vector<bool>& Column_Export) {
     const int cols = Result ? Result->Columns() + 1 : 0;
     const Record* description = Result ? Result->Table().Description() : nullptr;
     const int M = description ? description->Count() : 0;
@@ -147,7 +149,7 @@ void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
     const QString lang = Language_In_Use();
     int c = 0;
     for (int p = 1; p <= M; ++p) {
-        const QString& l = description->Get_Champs().Item(p)->Language;
+        const QString& l = description->Fields().Item(p)->Language;
         if (!l.isEmpty() && l != lang) continue;
         ++c;
         if (c < cols) {
@@ -181,7 +183,7 @@ void LVPrint::Measure_Columns(const std::vector<bool>& Column_Export) {
 
 // ---------------------------------------------------------------- headers
 
-bool LVPrint::Print_Page_Header() {
+bool List_Printer::Print_Page_Header() {
     const QDate date = Print_Date.isValid() ? Print_Date : QDate::currentDate();
     if (!out_->Print_Text(left_margin_, top_margin_ / 4, QLocale().toString(date, QLocale::LongFormat))) return false;
     const QString page = QStringLiteral("Page ") + QString::number(page_number_);
@@ -193,18 +195,18 @@ bool LVPrint::Print_Page_Header() {
     title.Bold = true;
     out_->Set_Font(title);
     const bool ok =
-        out_->Print_Text((out_->Scale_Width() - out_->Text_Width(ReportTitle)) / 2, top_margin_ / 2, ReportTitle);
+        out_->Print_Text((out_->Scale_Width() - out_->Text_Width(Report_Title)) / 2, top_margin_ / 2, Report_Title);
     out_->Set_Font(normal);
     return ok;
 }
 
-bool LVPrint::Print_Lines(double x, double y, const QStringList& lines) {
+bool List_Printer::Print_Lines(double x, double y, const QStringList& lines) {
     for (int i = 0; i < lines.size(); ++i)
         if (!lines[i].isEmpty() && !out_->Print_Text(x, y + (i - 1) * line_height_, lines[i])) return false;
     return true;
 }
 
-bool LVPrint::Print_Centred_Block(const QString& text, int& lines) {
+bool List_Printer::Print_Centred_Block(const QString& text, int& lines) {
     lines = 0;
     if (text.isEmpty()) return true;
     const Wrapped w = Wrap_Text(text, right_limit_ - 2 * Spacing);
@@ -213,7 +215,7 @@ bool LVPrint::Print_Centred_Block(const QString& text, int& lines) {
     return Print_Lines((out_->Scale_Width() - w.Width) / 2, current_y_, l);
 }
 
-bool LVPrint::Print_List_Header() {
+bool List_Printer::Print_List_Header() {
     if (!Print_Page_Header()) return false;
     current_y_ = top_margin_ + 3 * Spacing;
     int lines = 0;
@@ -226,7 +228,7 @@ bool LVPrint::Print_List_Header() {
 
 // ---------------------------------------------------------------- records
 
-bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_Export) {
+bool List_Printer::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_Export) {
     const QStringList layouts = Layouts().split(QLatin1Char('\t'));
     // The layout's lines as field positions, read once for the page's records.
     std::vector<std::vector<int>> lines;
@@ -269,7 +271,7 @@ bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_E
                 }
                 ++n;
                 double field_bottom = 0;
-                Check_Print_Field(r, c, n, x, y, next_x, field_bottom, table);
+                Lay_Out_Field(r, c, n, x, y, next_x, field_bottom, table);
                 // Fields side by side: the line ends under the tallest.
                 bottom = std::max(bottom, field_bottom);
             }
@@ -313,19 +315,19 @@ bool LVPrint::Print_List_Page(int PrintFormat, const std::vector<bool>& Column_E
     return true;
 }
 
-void LVPrint::Check_Print_Field(int Row, int CurField, int Num_ToPrint, double PosX, double PosY, double& LenX,
-                                double& ToPrint, std::vector<Laid_Field>& Table) {
-    if (Num_ToPrint < 1) return;
-    if (static_cast<int>(Table.size()) < Num_ToPrint) Table.resize(static_cast<size_t>(Num_ToPrint));
-    Laid_Field& f = Table[static_cast<size_t>(Num_ToPrint - 1)];
-    const size_t c = static_cast<size_t>(std::max(CurField, 0));
+void List_Printer::Lay_Out_Field(int Row, int Column, int Field_Position, double PosX, double PosY, double& LenX,
+                                 double& Field_Bottom, std::vector<Laid_Field>& Table) {
+    if (Field_Position < 1) return;
+    if (static_cast<int>(Table.size()) < Field_Position) Table.resize(static_cast<size_t>(Field_Position));
+    Laid_Field& f = Table[static_cast<size_t>(Field_Position - 1)];
+    const size_t c = static_cast<size_t>(std::max(Column, 0));
     const double label_width = c < label_width_.size() ? label_width_[c] : 0;
     const double value_width = c < value_width_.size() ? value_width_[c] : 0;
 
     f.Label_X = PosX + Gap;
     f.Label_Y = PosY + Spacing;
     // The job's "label:" when it is still the grid's.
-    const QString header = Cell(0, CurField);
+    const QString header = Cell(0, Column);
     const bool cached =
         c < label_text_.size() && label_text_[c].size() == header.size() + 1 && label_text_[c].startsWith(header);
     const Wrapped label = Wrap_Text(cached ? label_text_[c] : header + QLatin1Char(':'), right_limit_ - f.Label_X - 2);
@@ -340,7 +342,7 @@ void LVPrint::Check_Print_Field(int Row, int CurField, int Num_ToPrint, double P
         f.Value_X = PosX + Gap;
         f.Value_Y = f.Label_Y + line_height_ * f.Label_Lines.size() + Spacing;
     }
-    const Wrapped value = Wrap_Text(Cell(Row, CurField), right_limit_ - f.Value_X - 2);
+    const Wrapped value = Wrap_Text(Cell(Row, Column), right_limit_ - f.Value_X - 2);
     f.Value_Lines = Lines_Of(value.Text);
 
     LenX = f.Value_X + std::max(value.Width, value_width) + Gap;
@@ -348,7 +350,7 @@ void LVPrint::Check_Print_Field(int Row, int CurField, int Num_ToPrint, double P
 
     const qsizetype lines =
         (beside && f.Label_Lines.size() > f.Value_Lines.size()) ? f.Label_Lines.size() : f.Value_Lines.size();
-    ToPrint = f.Value_Y + line_height_ * static_cast<double>(lines - 1) + Spacing;
+    Field_Bottom = f.Value_Y + line_height_ * static_cast<double>(lines - 1) + Spacing;
 }
 
 // ---------------------------------------------------------------- wrapping
@@ -363,7 +365,7 @@ int Word_End(const QString& text, int start) {
 }
 }  // namespace
 
-LVPrint::Wrapped LVPrint::Wrap_Text(const QString& text, double limit) {
+List_Printer::Wrapped List_Printer::Wrap_Text(const QString& text, double limit) {
     Wrapped result;
     if (!out_) out_ = test_device_;
     if (!out_) return {text, 0};

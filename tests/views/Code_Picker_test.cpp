@@ -1,5 +1,5 @@
-#include "views/Select_Ref.h"
-#include "model/Refs.h"
+#include "views/Code_Picker.h"
+#include "model/Code_Table.h"
 
 #include "Layout_Check.h"
 #include "Views_Fixture.h"
@@ -15,38 +15,38 @@ namespace {
 
 struct Picker : Sample_Data {
     QLineEdit box;
-    Champ* country = nullptr;
-    std::unique_ptr<Select_Ref> pick;
+    Field_Def* country = nullptr;
+    std::unique_ptr<Code_Picker> pick;
 
     void SetUp() override {
-        country = session.Description().Get_Champs().Item(QStringLiteral("EM"));
-        ASSERT_TRUE(country && country->Ref_Listes);
+        country = session.Description().Fields().Item(QStringLiteral("EM"));
+        ASSERT_TRUE(country && country->Codes);
     }
     // As the value entry opens it.
     void Open(const QString& text) {
         box.setText(text);
-        pick = std::make_unique<Select_Ref>(session);
-        pick->Cur_Control = &box;
-        pick->Cur_Champ = country;
-        pick->Form_Load();
+        pick = std::make_unique<Code_Picker>(session);
+        pick->Target_Box = &box;
+        pick->Coded_Field = country;
+        pick->Load();
         pick->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(pick.get()));
     }
-    QString Text(int row, int col) const { return pick->List->item(row, col)->text(); }
+    QString Text(int row, int col) const { return pick->Code_List->item(row, col)->text(); }
     int Row_Of(const QString& code) {
-        for (int r = 0; r < pick->List->rowCount(); ++r)
+        for (int r = 0; r < pick->Code_List->rowCount(); ++r)
             if (Text(r, 0) == code) return r;
         return -1;
     }
     // The rows drawn as chosen.
     QList<int> Chosen_Rows() const {
         QList<int> rows;
-        for (const QModelIndex& i : pick->List->selectionModel()->selectedRows()) rows << i.row();
+        for (const QModelIndex& i : pick->Code_List->selectionModel()->selectedRows()) rows << i.row();
         return rows;
     }
     QPoint Cell_Center(int row, int col) {
-        pick->List->scrollTo(pick->List->model()->index(row, col));
-        return pick->List->visualRect(pick->List->model()->index(row, col)).center();
+        pick->Code_List->scrollTo(pick->Code_List->model()->index(row, col));
+        return pick->Code_List->visualRect(pick->Code_List->model()->index(row, col)).center();
     }
 };
 
@@ -55,19 +55,21 @@ struct Picker : Sample_Data {
 TEST_F(Picker, Opens_On_The_Code_Of_The_Box) {
     Open(QStringLiteral("FR"));
     EXPECT_EQ(pick->windowTitle(), "Choose \"MS of coordinator\"");
-    EXPECT_EQ(pick->Code_Selected->text(), "FR");
-    EXPECT_EQ(pick->Val_Selected->text(), "France");
+    EXPECT_EQ(pick->Chosen_Code_Label->text(), "FR");
+    EXPECT_EQ(pick->Chosen_Label_Label->text(), "France");
     // The list under its headings, the filters saying what they filter.
-    EXPECT_EQ(QStringList({pick->List->horizontalHeaderItem(0)->text(), pick->List->horizontalHeaderItem(1)->text(),
-                           pick->Code_Search->placeholderText(), pick->Val_Search->placeholderText()}),
-              (QStringList{"Code", "Name", "Code", "Name"}));
-    EXPECT_GT(pick->List->horizontalHeader()->height(), 0);
-    EXPECT_EQ(pick->List->rowCount(), country->Ref_Listes->Count());
+    EXPECT_EQ(
+        QStringList({pick->Code_List->horizontalHeaderItem(0)->text(), pick->Code_List->horizontalHeaderItem(1)->text(),
+                     pick->Code_Filter->placeholderText(), pick->Label_Filter->placeholderText()}),
+        (QStringList{"Code", "Name", "Code", "Name"}));
+    EXPECT_GT(pick->Code_List->horizontalHeader()->height(), 0);
+    EXPECT_EQ(pick->Code_List->rowCount(), country->Codes->Count());
     const int fr = Row_Of(QStringLiteral("FR"));
     ASSERT_GE(fr, 0);
     EXPECT_EQ(Text(fr, 1), "France");
     EXPECT_EQ(Chosen_Rows(), QList<int>{fr});
-    EXPECT_TRUE(pick->List->viewport()->rect().contains(pick->List->visualRect(pick->List->model()->index(fr, 1))));
+    EXPECT_TRUE(pick->Code_List->viewport()->rect().contains(
+        pick->Code_List->visualRect(pick->Code_List->model()->index(fr, 1))));
 }
 
 TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
@@ -78,19 +80,19 @@ TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
     };
     for (const Case& c : {Case{"F", ""}, Case{"", "ia"}, Case{"L", "ux"}, Case{"ZZ", ""}}) {
         SCOPED_TRACE(std::string(c.code) + "/" + c.label);
-        pick->Code_Search->clear();
-        pick->Val_Search->clear();
-        QTest::keyClicks(pick->Code_Search, QString::fromLatin1(c.code));
-        QTest::keyClicks(pick->Val_Search, QString::fromLatin1(c.label));
-        const auto expected = country->Get_List_Filtered(QString::fromLatin1(c.code), QString::fromLatin1(c.label));
-        ASSERT_EQ(pick->List->rowCount(), expected->Count());
-        EXPECT_LT(expected->Count(), country->Ref_Listes->Count());
+        pick->Code_Filter->clear();
+        pick->Label_Filter->clear();
+        QTest::keyClicks(pick->Code_Filter, QString::fromLatin1(c.code));
+        QTest::keyClicks(pick->Label_Filter, QString::fromLatin1(c.label));
+        const auto expected = country->Codes_Containing(QString::fromLatin1(c.code), QString::fromLatin1(c.label));
+        ASSERT_EQ(pick->Code_List->rowCount(), expected->Count());
+        EXPECT_LT(expected->Count(), country->Codes->Count());
         int r = 0;
-        for (const Ref& ref : *expected) EXPECT_EQ(Text(r++, 0), ref.Cle());
+        for (const Code_Entry& ref : *expected) EXPECT_EQ(Text(r++, 0), ref.Code());
     }
-    pick->Code_Search->clear();
-    pick->Val_Search->clear();
-    EXPECT_EQ(pick->List->rowCount(), country->Ref_Listes->Count());
+    pick->Code_Filter->clear();
+    pick->Label_Filter->clear();
+    EXPECT_EQ(pick->Code_List->rowCount(), country->Codes->Count());
 }
 
 TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
@@ -98,16 +100,16 @@ TEST_F(Picker, The_Row_Drawn_As_Chosen_Is_What_Ok_Writes) {
     EXPECT_TRUE(pick->Ok->isDefault());
     const auto shown_rows = [&] { return Chosen_Rows().size(); };
     // France filtered out: no row drawn as chosen, the labels still say France.
-    QTest::keyClicks(pick->Val_Search, QStringLiteral("ia"));
+    QTest::keyClicks(pick->Label_Filter, QStringLiteral("ia"));
     EXPECT_EQ(shown_rows(), 0);
-    EXPECT_EQ(pick->Code_Selected->text(), "FR");
+    EXPECT_EQ(pick->Chosen_Code_Label->text(), "FR");
     // Down goes into the list and chooses its first row, drawn and written alike; Enter is Ok.
-    QTest::keyClick(pick->Val_Search, Qt::Key_Down);
-    EXPECT_TRUE(pick->List->hasFocus());
+    QTest::keyClick(pick->Label_Filter, Qt::Key_Down);
+    EXPECT_TRUE(pick->Code_List->hasFocus());
     EXPECT_EQ(shown_rows(), 1);
     const QString first = Text(0, 0);
-    EXPECT_EQ(pick->Code_Selected->text(), first);
-    QTest::keyClick(pick->List, Qt::Key_Return);
+    EXPECT_EQ(pick->Chosen_Code_Label->text(), first);
+    QTest::keyClick(pick->Code_List, Qt::Key_Return);
     EXPECT_EQ(box.text(), first);
     EXPECT_TRUE(pick->Unloaded());
 }
@@ -134,20 +136,21 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Open(QString::fromLatin1(c.start));
-        if (c.first_row) pick->List->setCurrentCell(0, 0);
-        QTest::keyClicks(pick->Code_Search, QString::fromLatin1(c.code_filter));
+        if (c.first_row) pick->Code_List->setCurrentCell(0, 0);
+        QTest::keyClicks(pick->Code_Filter, QString::fromLatin1(c.code_filter));
         switch (c.end) {
         case Double_Click_DE:
-            QTest::mouseDClick(pick->List->viewport(), Qt::LeftButton, Qt::NoModifier, Cell_Center(Row_Of("DE"), 1));
+            QTest::mouseDClick(pick->Code_List->viewport(), Qt::LeftButton, Qt::NoModifier,
+                               Cell_Center(Row_Of("DE"), 1));
             break;
         case Ok: QTest::mouseClick(pick->Ok, Qt::LeftButton); break;
         case Cancel: QTest::mouseClick(pick->Cancel, Qt::LeftButton); break;
-        case Escape: QTest::keyClick(pick->List, Qt::Key_Escape); break;
+        case Escape: QTest::keyClick(pick->Code_List, Qt::Key_Escape); break;
         case Close_Box: pick->close(); break;
         }
         EXPECT_EQ(box.text(), c.after);
-        EXPECT_EQ(pick->c_est_ok, c.ok);
-        EXPECT_TRUE(!c.ok || pick->valeur_de_retour == c.after);
+        EXPECT_EQ(pick->Code_Chosen, c.ok);
+        EXPECT_TRUE(!c.ok || pick->Chosen_Code == c.after);
         EXPECT_FALSE(pick->isVisible());
         EXPECT_TRUE(pick->Unloaded());
     }

@@ -4,8 +4,8 @@
 // dialog open; "Cancel" (or Escape) closes it and keeps the order in effect; the close
 // box stores the keys shown. The grid side is Multi_Key_Sort.
 //
-// Caller: frmTrier dlg(grid, session.Sort_Keys, parent); dlg.exec(). Form_Load runs when the
-// dialog is first shown unless called before; Form_Unload runs once when it closes
+// Caller: Sort_Dialog dlg(grid, session.Sort_Keys, parent); dlg.exec(). Load runs when the
+// dialog is first shown unless called before; Unload runs once when it closes
 // (or is destroyed).
 #include "search/Sorting.h"
 
@@ -18,29 +18,29 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-class frmTrier : public QDialog {
+class Sort_Dialog : public QDialog {
     Q_OBJECT
 public:
-    frmTrier(Result_Model& Data, Sort_Keys_T& Keys, QWidget* parent = nullptr);
-    ~frmTrier() override;
+    Sort_Dialog(Result_Model& Data, Sort_Key_Columns& Keys, QWidget* parent = nullptr);
+    ~Sort_Dialog() override;
 
-    std::array<QGroupBox*, 4> Frame1{};
-    std::array<QComboBox*, 4> cmbTri{};
-    // OptTri[2k] "Ascending", OptTri[2k + 1] "Descending" of key k.
-    std::array<QRadioButton*, 8> OptTri{};
-    QPushButton* cmdOk = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QLabel* labTri = nullptr;  // the order in effect, in words
+    std::array<QGroupBox*, 4> Key_Box{};
+    std::array<QComboBox*, 4> Key_Column{};
+    // Key_Order[2k] "Ascending", Key_Order[2k + 1] "Descending" of key k.
+    std::array<QRadioButton*, 8> Key_Order{};
+    QPushButton* Ok_Button = nullptr;
+    QPushButton* Cancel_Button = nullptr;
+    QLabel* Order_In_Effect = nullptr;  // the order in effect, in words
 
     // False when loading failed (the message box has been shown).
-    bool Form_Load();
-    void cmbTri_Click(int Index);
-    void cmbTri_DropDown(int Index);
+    bool Load();
+    void Key_Column_Chosen(int Index);
+    void Key_Column_Dropped_Down(int Index);
     // "Sort"; also run by the search without showing the dialog.
-    Multi_Key_Sort::Result cmdOk_Click();
-    void cmdCancel_Click();
-    void Form_GotFocus();
-    void Form_Unload();
+    Multi_Key_Sort::Result Sort_Now();
+    void Cancel_Sort();
+    void Came_Forward();
+    void Unload();
     // Opened from a header click on grid column col: that column's key gets the focus,
     // or the column becomes the next key when it is none yet.
     void Preselect_Column(int col);
@@ -66,9 +66,9 @@ private:
     void Show_Order_In_Effect();
 
     Result_Model& data_;
-    Sort_Keys_T& keys_;
+    Sort_Key_Columns& keys_;
     Multi_Key_Sort sort_;
-    bool loaded_ = false;  // cmbTri_Click acts from now on
+    bool loaded_ = false;  // Key_Column_Chosen acts from now on
     bool shown_ = false;
     bool unloaded_ = false;
     bool cancelled_ = false;

@@ -1,4 +1,4 @@
-#include "views/DisplayData.h"
+#include "views/Record_Window.h"
 
 #include "model/Session.h"
 #include "search/Record_Lines.h"
@@ -31,8 +31,8 @@ constexpr int Text_Margin = 2;
 // scroll sideways instead.
 constexpr int Least_Value_Chars = 8;
 
-QPointer<DisplayData>& The_Window() {
-    static QPointer<DisplayData> w;
+QPointer<Record_Window>& The_Window() {
+    static QPointer<Record_Window> w;
     return w;
 }
 
@@ -98,8 +98,8 @@ private:
 };
 }  // namespace
 
-DisplayData::DisplayData(const Session& session, QWidget* owner) : QWidget(owner, Qt::Window), session_(session) {
-    setObjectName(QStringLiteral("DisplayData"));
+Record_Window::Record_Window(const Session& session, QWidget* owner) : QWidget(owner, Qt::Window), session_(session) {
+    setObjectName(QStringLiteral("Record_Window"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::StrongFocus);
@@ -113,9 +113,9 @@ DisplayData::DisplayData(const Session& session, QWidget* owner) : QWidget(owner
     Scroll->setFrameShape(QFrame::NoFrame);
     Scroll->setWidgetResizable(true);
     Scroll->setFocusPolicy(Qt::NoFocus);
-    Frame1 = new QWidget;
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* rows = new QGridLayout(Frame1);
+    Content = new QWidget;
+    Content->setObjectName(QStringLiteral("Frame1"));
+    auto* rows = new QGridLayout(Content);
     // A character's width of room at the window's edges and between label and value.
     const int gap = fontMetrics().averageCharWidth();
     rows->setContentsMargins(gap, gap / 2, gap, gap / 2);
@@ -123,22 +123,22 @@ DisplayData::DisplayData(const Session& session, QWidget* owner) : QWidget(owner
     rows->setVerticalSpacing(0);
     rows->setColumnStretch(1, 1);
     for (int i = 0; i < Max_Rows; ++i) {
-        auto* lab = new QLabel(Frame1);
+        auto* lab = new QLabel(Content);
         lab->setObjectName(QStringLiteral("Label_%1").arg(i));
         lab->setContentsMargins(0, Label_Offset, 0, 0);
         lab->setIndent(0);
         lab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         lab->hide();
         Label[static_cast<size_t>(i)] = lab;
-        auto* box = new Value_Box(Frame1);
-        box->setObjectName(QStringLiteral("Valeur_%1").arg(i));
+        auto* box = new Value_Box(Content);
+        box->setObjectName(QStringLiteral("Value_Texts_%1").arg(i));
         box->hide();
-        Valeur[static_cast<size_t>(i)] = box;
+        Value_Texts[static_cast<size_t>(i)] = box;
         rows->addWidget(lab, i, 0, Qt::AlignTop);
         rows->addWidget(box, i, 1);
     }
     rows->setRowStretch(Max_Rows, 1);
-    Scroll->setWidget(Frame1);
+    Scroll->setWidget(Content);
     // A line of the arrow keys and the wheel is a line of text.
     Scroll->verticalScrollBar()->setSingleStep(fontMetrics().lineSpacing());
     Scroll->horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
@@ -148,14 +148,14 @@ DisplayData::DisplayData(const Session& session, QWidget* owner) : QWidget(owner
     resize(Design_Width, Design_Height);
 }
 
-bool DisplayData::Display_Record(const Value& record) {
+bool Record_Window::Display_Record(const Value& record) {
     const auto lines = ::Record_Lines(session_, record);
     if (!lines) return false;
     lines_.clear();
     for (const Record_Line& l : *lines) lines_.append({l.Label, l.Value});
     for (int k = 0; k < Max_Rows; ++k) {
         QLabel* lab = Label[static_cast<size_t>(k)];
-        QTextEdit* box = Valeur[static_cast<size_t>(k)];
+        QTextEdit* box = Value_Texts[static_cast<size_t>(k)];
         if (k < lines_.size()) {
             lab->setText(lines_[k][0]);
             const QUrl link = (*lines)[k].Link;
@@ -183,17 +183,17 @@ bool DisplayData::Display_Record(const Value& record) {
     return true;
 }
 
-void DisplayData::Copy_Record() {
+void Record_Window::Copy_Record() {
     QString text;
     for (const QStringList& l : lines_) text += l[0] + l[1] + QStringLiteral("\r\n");
     if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
 }
 
-void DisplayData::keyPressEvent(QKeyEvent* e) {
+void Record_Window::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::Copy)) {
         // The value boxes take no focus: a part of a value selected by mouse is what
         // the keys copy then.
-        for (QTextEdit* box : Valeur)
+        for (QTextEdit* box : Value_Texts)
             if (box->isVisible() && box->textCursor().hasSelection()) {
                 box->copy();
                 return;
@@ -227,7 +227,7 @@ void DisplayData::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void DisplayData::Place_Beside(const QWidget* grid) {
+void Record_Window::Place_Beside(const QWidget* grid) {
     if (!grid || !grid->screen()) return;
     const QRect free = grid->screen()->availableGeometry();
     const QWidget* main = grid->window();
@@ -255,10 +255,10 @@ void DisplayData::Place_Beside(const QWidget* grid) {
 }
 
 bool Show_Record_Window(const Session& session, int record, QWidget* owner, Result_View* grid) {
-    QPointer<DisplayData>& w = The_Window();
+    QPointer<Record_Window>& w = The_Window();
     if (w && &w->Shown_Session() != &session) delete w.data();
     const bool created = !w;
-    if (created) w = new DisplayData(session, owner);
+    if (created) w = new Record_Window(session, owner);
     if (!w->Display_Record(Value::Long(record))) {
         if (created) delete w.data();
         return false;
@@ -279,4 +279,4 @@ bool Show_Record_Window(const Session& session, int record, QWidget* owner, Resu
     return true;
 }
 
-DisplayData* Record_Window() { return The_Window().data(); }
+Record_Window* Current_Record_Window() { return The_Window().data(); }

@@ -1,4 +1,4 @@
-#include "output/LVPrint.h"
+#include "output/List_Printer.h"
 
 #include "Output_Fixture.h"
 #include "Test_Files.h"
@@ -11,18 +11,18 @@ namespace {
 
 using Op = Recording_Print_Device::Text_Op;
 
-struct LVPrint_Test : Output_Test {
+struct List_Printer_Test : Output_Test {
     Search_Results s{session};
     Recording_Print_Device dev;  // 190 x 277 mm; characters 1.65 mm wide, lines 3.3 mm high
-    LVPrint p;
+    List_Printer p;
 
-    void Search(const std::vector<Hand_Record>& rows, const QString& lang = "EN") {
+    void Search_Window(const std::vector<Hand_Record>& rows, const QString& lang = "EN") {
         if (lang != session.Language()) Use_Language(lang);
         Fill_Records(rows);
         Search_All(s, lang);
         p.Result = &s.Model;
         p.Last_Row = s.Result_Rows();
-        p.ReportTitle = "The Sifa recommendations";
+        p.Report_Title = "The Sifa recommendations";
         p.Selection_Criteria = "Selection criteria are Year Not Empty";
         p.Order_By = "Ordered by Year";
         p.Print_Date = QDate(2024, 3, 5);
@@ -38,8 +38,8 @@ struct LVPrint_Test : Output_Test {
     }
 };
 
-TEST_F(LVPrint_Test, Page_Header) {
-    Search(Plain_Records(1));
+TEST_F(List_Printer_Test, Page_Header) {
+    Search_Window(Plain_Records(1));
     ASSERT_TRUE(Print());
     EXPECT_TRUE(dev.Ended);
     // The date left and the page number right on one line; under it the title, bold and
@@ -56,7 +56,7 @@ TEST_F(LVPrint_Test, Page_Header) {
     EXPECT_TRUE(page->Top < title->Top && title->Top < criteria->Top && criteria->Top < order->Top);
 }
 
-TEST_F(LVPrint_Test, Which_Labels_Print) {
+TEST_F(List_Printer_Test, Which_Labels_Print) {
     Hand_Record no_year = Plain_Record(1), two_areas = Plain_Record(1), area2 = Plain_Record(2);
     no_year.remove("Year");
     two_areas["DomReco2"] = "EMP";
@@ -97,7 +97,7 @@ TEST_F(LVPrint_Test, Which_Labels_Print) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dev = Recording_Print_Device();
-        Search(c.rows, c.lang);
+        Search_Window(c.rows, c.lang);
         ASSERT_TRUE(Print());
         EXPECT_EQ(dev.Pages, 1);
         for (const auto& [text, n] : c.counts) EXPECT_EQ(Count(text), n) << text;
@@ -105,10 +105,10 @@ TEST_F(LVPrint_Test, Which_Labels_Print) {
     }
 }
 
-TEST_F(LVPrint_Test, Record_Layout) {
+TEST_F(List_Printer_Test, Record_Layout) {
     Hand_Record second = Plain_Record(2);
     second["Proj#"] = "123456789";
-    Search({Plain_Record(1), second});
+    Search_Window({Plain_Record(1), second});
     ASSERT_TRUE(Print());
     // Year, project and reco number side by side, aligned across records by the widest value.
     const auto all = [&](const char* text) {
@@ -131,8 +131,8 @@ TEST_F(LVPrint_Test, Record_Layout) {
     EXPECT_EQ(dev.Lines.size(), 2u);  // a rule under each record
 }
 
-TEST_F(LVPrint_Test, Wrap_Text) {
-    Search(Plain_Records(1));
+TEST_F(List_Printer_Test, Wrap_Text) {
+    Search_Window(Plain_Records(1));
     const struct {
         const char* text;
         double limit;
@@ -148,14 +148,14 @@ TEST_F(LVPrint_Test, Wrap_Text) {
         {"word", -5, "word", 4 * 1.65},
     };
     for (const auto& c : cases) {
-        const LVPrint::Wrapped w = p.Wrap_Text(c.text, c.limit);
+        const List_Printer::Wrapped w = p.Wrap_Text(c.text, c.limit);
         EXPECT_EQ(w.Text, c.wrapped) << c.text;
         EXPECT_NEAR(w.Width, c.width, 1e-9) << c.text;
     }
 }
 
-TEST_F(LVPrint_Test, Pages_Break_Between_Records) {
-    Search(Plain_Records(30));
+TEST_F(List_Printer_Test, Pages_Break_Between_Records) {
+    Search_Window(Plain_Records(30));
     ASSERT_TRUE(Print());
     ASSERT_GT(dev.Pages, 2);
     EXPECT_EQ(Count("Project name:"), 30);
@@ -168,14 +168,14 @@ TEST_F(LVPrint_Test, Pages_Break_Between_Records) {
     // One record more than the first page holds goes alone onto page 2.
     const int first_page = Count("Project name:", 1);
     dev = Recording_Print_Device();
-    Search(Plain_Records(first_page + 1));
+    Search_Window(Plain_Records(first_page + 1));
     ASSERT_TRUE(Print());
     EXPECT_EQ(dev.Pages, 2);
     EXPECT_EQ(Count("Project name:", 2), 1);
     EXPECT_EQ(Count("Page 2", 2), 1);
 }
 
-TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
+TEST_F(List_Printer_Test, Row_Too_Large_To_Print) {
     Hand_Record big = Plain_Record(2);
     QString text;
     for (int i = 0; i < 3000; ++i) text += "many words ";
@@ -188,7 +188,7 @@ TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
             asked.push_back(row);
             return go_on;
         };
-        Search({Plain_Record(1), big, Plain_Record(3)});
+        Search_Window({Plain_Record(1), big, Plain_Record(3)});
         const bool done = Print();
         EXPECT_EQ(asked, std::vector<int>{2});
         if (!go_on) {
@@ -204,17 +204,17 @@ TEST_F(LVPrint_Test, Row_Too_Large_To_Print) {
     }
 }
 
-TEST_F(LVPrint_Test, PrintList_Goes_Through_The_Setup_Dialog) {
-    Search(Plain_Records(30));
+TEST_F(List_Printer_Test, PrintList_Goes_Through_The_Setup_Dialog) {
+    Search_Window(Plain_Records(30));
     const auto all = Field_Set_From_Range(session.Description(), "1-17", "EN");
     messages->printSetupAnswer = false;
-    EXPECT_FALSE(p.PrintList(false, 2, 1, all));
+    EXPECT_FALSE(p.Print_List(false, 2, 1, all));
     EXPECT_EQ(messages->printSetupCount, 1);
     EXPECT_TRUE(dev.Texts.empty());
     // Accepted: the copies of the printer's settings, each from its page 1, with every field ("All").
     messages->printSetupAnswer = true;
     p.Printer().setCopyCount(2);
-    EXPECT_TRUE(p.PrintList(false, 2, 1, all));
+    EXPECT_TRUE(p.Print_List(false, 2, 1, all));
     ASSERT_GT(dev.Pages, 2);
     EXPECT_EQ(dev.Pages % 2, 0);
     EXPECT_EQ(Count("Page 1"), 2);
@@ -222,8 +222,8 @@ TEST_F(LVPrint_Test, PrintList_Goes_Through_The_Setup_Dialog) {
     EXPECT_EQ(Count("MS of coordinator:"), 60);
 }
 
-TEST_F(LVPrint_Test, Bad_Input_Never_Stops_The_Job) {
-    Search(Plain_Records(2));
+TEST_F(List_Printer_Test, Bad_Input_Never_Stops_The_Job) {
+    Search_Window(Plain_Records(2));
     // A printer error at the first text: the job ends and the document is cancelled.
     dev.Fail_After_Texts = 0;
     EXPECT_FALSE(Print());

@@ -1,6 +1,6 @@
-#include "output/Choose.h"
+#include "output/Field_Chooser.h"
 
-#include "search/Selection_Items.h"
+#include "search/Name_Selection.h"
 
 #include <gtest/gtest.h>
 #include <QListWidget>
@@ -10,14 +10,14 @@
 namespace {
 
 struct Choose_Test : ::testing::Test {
-    Field f;
-    Choose c;
+    Name_Selection f;
+    Field_Chooser c;
     void SetUp() override {
         f.Name = "Columns";
         for (const char* n : {"Year", "area 2", "Area 1", "Reco Text", "Project name"}) f.Available.add(n);
         f.SelectItem("Year");
-        c.current_field = &f;
-        c.Form_Load();
+        c.Names = &f;
+        c.Load();
     }
     void Highlight(QListWidget* list, const QStringList& names) {
         list->clearSelection();
@@ -31,7 +31,7 @@ struct Choose_Test : ::testing::Test {
         return out;
     }
     // The buttons a click would do something with.
-    static QString Enabled(const Choose& d) {
+    static QString Enabled(const Field_Chooser& d) {
         QStringList on;
         const std::pair<const char*, QWidget*> buttons[] = {{"Select", d.Select},
                                                             {"Select_All", d.Select_All},
@@ -46,52 +46,52 @@ struct Choose_Test : ::testing::Test {
 
 TEST_F(Choose_Test, Opens_With_The_Field_Sorted_And_Ok_Only_When_The_Selection_Changed) {
     EXPECT_EQ(c.windowTitle(), "Columns selection");
-    EXPECT_EQ(Choose::Entries(c.Available), QStringList({"Area 1", "area 2", "Project name", "Reco Text"}));
-    EXPECT_EQ(Choose::Entries(c.Selected), QStringList({"Year"}));
+    EXPECT_EQ(Field_Chooser::Entries(c.Available), QStringList({"Area 1", "area 2", "Project name", "Reco Text"}));
+    EXPECT_EQ(Field_Chooser::Entries(c.Selected), QStringList({"Year"}));
     EXPECT_EQ(Enabled(c), "Select_All Unselect_All");
     Highlight(c.Available, {"Reco Text", "Area 1"});
-    c.Select_Click();
+    c.Select_Highlighted();
     // Moved names stay highlighted in their place.
-    EXPECT_EQ(Choose::Entries(c.Selected), QStringList({"Area 1", "Reco Text", "Year"}));
+    EXPECT_EQ(Field_Chooser::Entries(c.Selected), QStringList({"Area 1", "Reco Text", "Year"}));
     EXPECT_EQ(Highlighted(c.Selected), QStringList({"Area 1", "Reco Text"}));
-    EXPECT_EQ(Choose::Entries(c.Available), QStringList({"area 2", "Project name"}));
+    EXPECT_EQ(Field_Chooser::Entries(c.Available), QStringList({"area 2", "Project name"}));
     EXPECT_EQ(Enabled(c), "Select_All Unselect Unselect_All Ok");
-    c.Unselect_Click();  // back as it opened, the two highlighted in Available
+    c.Unselect_Highlighted();  // back as it opened, the two highlighted in Available
     EXPECT_EQ(Enabled(c), "Select Select_All Unselect_All");
     EXPECT_EQ(Highlighted(c.Available), QStringList({"Area 1", "Reco Text"}));
-    c.Unselect_All_Click();
+    c.Unselect_Every_Name();
     EXPECT_EQ(Enabled(c), "Select Select_All Ok");
 
     // Opened with nothing selected: Ok as soon as something is.
-    Field empty;
+    Name_Selection empty;
     empty.Available.add("x");
-    Choose d;
-    d.current_field = &empty;
-    d.Form_Load();
+    Field_Chooser d;
+    d.Names = &empty;
+    d.Load();
     EXPECT_FALSE(d.Ok->isEnabled());
-    d.Select_All_Click();
+    d.Select_Every_Name();
     EXPECT_TRUE(d.Ok->isEnabled());
 }
 
 TEST_F(Choose_Test, Ok_Writes_Back_And_Cancel_Does_Not) {
     Highlight(c.Available, {"Project name"});
-    c.Select_Click();
-    c.Cancel_Click();
-    EXPECT_EQ(f.Selected.Name_List(","), "Year");
+    c.Select_Highlighted();
+    c.Cancel_Choice();
+    EXPECT_EQ(f.Selected.Joined_Names(","), "Year");
     EXPECT_EQ(f.Available.Count(), 4);
 
-    c.Form_Load();
+    c.Load();
     Highlight(c.Available, {"Project name", "area 2"});
-    c.Select_Click();
-    c.Ok_Click();
-    EXPECT_TRUE(c.choose_ok);
-    EXPECT_EQ(f.Selected.Name_List(","), "area 2,Project name,Year");
-    EXPECT_EQ(f.Available.Name_List(","), "Area 1,Reco Text");
+    c.Select_Highlighted();
+    c.Accept();
+    EXPECT_TRUE(c.Names_Accepted);
+    EXPECT_EQ(f.Selected.Joined_Names(","), "area 2,Project name,Year");
+    EXPECT_EQ(f.Available.Joined_Names(","), "Area 1,Reco Text");
 
     // Reopened: both lists in ascending order again.
-    c.Form_Load();
-    EXPECT_FALSE(c.choose_ok);
-    EXPECT_EQ(Choose::Entries(c.Selected), QStringList({"area 2", "Project name", "Year"}));
+    c.Load();
+    EXPECT_FALSE(c.Names_Accepted);
+    EXPECT_EQ(Field_Chooser::Entries(c.Selected), QStringList({"area 2", "Project name", "Year"}));
 }
 
 }  // namespace

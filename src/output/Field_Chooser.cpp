@@ -1,6 +1,6 @@
-#include "output/Choose.h"
+#include "output/Field_Chooser.h"
 
-#include "search/Selection_Items.h"
+#include "search/Name_Selection.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QEvent>
@@ -66,10 +66,10 @@ QIcon Arrow_Icon(bool right, bool twice) {
 }
 }  // namespace
 
-Choose::Choose(QWidget* parent) : QDialog(parent) {
+Field_Chooser::Field_Chooser(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    Lib_Available = new QLabel(QStringLiteral("Available"), this);
-    Lib_Selected = new QLabel(QStringLiteral("Selected"), this);
+    Available_Heading = new QLabel(QStringLiteral("Available"), this);
+    Selected_Heading = new QLabel(QStringLiteral("Selected"), this);
     Available = new QListWidget(this);
     Selected = new QListWidget(this);
     for (QListWidget* l : {Available, Selected}) {
@@ -111,8 +111,8 @@ Choose::Choose(QWidget* parent) : QDialog(parent) {
     }
     buttons->addStretch(1);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Lib_Available, 0, 0);
-    grid->addWidget(Lib_Selected, 0, 2);
+    grid->addWidget(Available_Heading, 0, 0);
+    grid->addWidget(Selected_Heading, 0, 2);
     grid->addWidget(Available, 1, 0);
     grid->addLayout(moves, 1, 1);
     grid->addWidget(Selected, 1, 2);
@@ -122,49 +122,49 @@ Choose::Choose(QWidget* parent) : QDialog(parent) {
     grid->setRowStretch(1, 1);
     grid->setHorizontalSpacing(12);
 
-    connect(Select, &QToolButton::clicked, this, &Choose::Select_Click);
-    connect(Select_All, &QToolButton::clicked, this, &Choose::Select_All_Click);
-    connect(Unselect, &QToolButton::clicked, this, &Choose::Unselect_Click);
-    connect(Unselect_All, &QToolButton::clicked, this, &Choose::Unselect_All_Click);
-    connect(Available, &QListWidget::itemDoubleClicked, this, &Choose::Select_Click);
-    connect(Selected, &QListWidget::itemDoubleClicked, this, &Choose::Unselect_Click);
+    connect(Select, &QToolButton::clicked, this, &Field_Chooser::Select_Highlighted);
+    connect(Select_All, &QToolButton::clicked, this, &Field_Chooser::Select_Every_Name);
+    connect(Unselect, &QToolButton::clicked, this, &Field_Chooser::Unselect_Highlighted);
+    connect(Unselect_All, &QToolButton::clicked, this, &Field_Chooser::Unselect_Every_Name);
+    connect(Available, &QListWidget::itemDoubleClicked, this, &Field_Chooser::Select_Highlighted);
+    connect(Selected, &QListWidget::itemDoubleClicked, this, &Field_Chooser::Unselect_Highlighted);
     // Highlighting from code or the keyboard's auto-repeat counts as well.
-    connect(Available, &QListWidget::itemSelectionChanged, this, &Choose::Refresh_Move_Buttons);
-    connect(Selected, &QListWidget::itemSelectionChanged, this, &Choose::Refresh_Move_Buttons);
-    connect(Ok, &QPushButton::clicked, this, &Choose::Ok_Click);
-    connect(Cancel, &QPushButton::clicked, this, &Choose::Cancel_Click);
-    Form_Load();
+    connect(Available, &QListWidget::itemSelectionChanged, this, &Field_Chooser::Refresh_Move_Buttons);
+    connect(Selected, &QListWidget::itemSelectionChanged, this, &Field_Chooser::Refresh_Move_Buttons);
+    connect(Ok, &QPushButton::clicked, this, &Field_Chooser::Accept);
+    connect(Cancel, &QPushButton::clicked, this, &Field_Chooser::Cancel_Choice);
+    Load();
 }
 
-QStringList Choose::Entries(const QListWidget* list) {
+QStringList Field_Chooser::Entries(const QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
     return out;
 }
 
-int Choose::Add_Sorted(QListWidget* list, const QString& name) {
+int Field_Chooser::Add_Sorted(QListWidget* list, const QString& name) {
     int row = 0;
     while (row < list->count() && QString::compare(list->item(row)->text(), name, Qt::CaseInsensitive) <= 0) ++row;
     list->insertItem(row, name);
     return row;
 }
 
-void Choose::Form_Load() {
-    choose_ok = false;
+void Field_Chooser::Load() {
+    Names_Accepted = false;
     Add_Mnemonics(this);
     Available->clear();
     Selected->clear();
-    setWindowTitle(current_field ? current_field->Name + QStringLiteral(" selection") : QString());
+    setWindowTitle(Names ? Names->Name + QStringLiteral(" selection") : QString());
     const QFontMetrics fm(font());
     int widest = 0;
-    if (current_field) {
-        for (const Selection_Item& i : current_field->Available) {
-            Add_Sorted(Available, i.Nom());
-            widest = std::max(widest, fm.horizontalAdvance(i.Nom()));
+    if (Names) {
+        for (const Name_Item& i : Names->Available) {
+            Add_Sorted(Available, i.Name());
+            widest = std::max(widest, fm.horizontalAdvance(i.Name()));
         }
-        for (const Selection_Item& i : current_field->Selected) {
-            Add_Sorted(Selected, i.Nom());
-            widest = std::max(widest, fm.horizontalAdvance(i.Nom()));
+        for (const Name_Item& i : Names->Selected) {
+            Add_Sorted(Selected, i.Name());
+            widest = std::max(widest, fm.horizontalAdvance(i.Name()));
         }
     }
     initial_selection_ = Entries(Selected);
@@ -179,19 +179,19 @@ void Choose::Form_Load() {
     Refresh_Ok_Button();
 }
 
-void Choose::Refresh_Move_Buttons() {
+void Field_Chooser::Refresh_Move_Buttons() {
     Select->setEnabled(!Available->selectedItems().isEmpty());
     Unselect->setEnabled(!Selected->selectedItems().isEmpty());
     Select_All->setEnabled(Available->count() > 0);
     Unselect_All->setEnabled(Selected->count() > 0);
 }
 
-void Choose::Refresh_Ok_Button() {
+void Field_Chooser::Refresh_Ok_Button() {
     const QStringList now = Entries(Selected);
     Ok->setEnabled(initial_empty_ ? !now.isEmpty() : now != initial_selection_);
 }
 
-void Choose::Move_Highlighted(QListWidget* from, QListWidget* to) {
+void Field_Chooser::Move_Highlighted(QListWidget* from, QListWidget* to) {
     to->clearSelection();
     int i = 0;
     while (i < from->count()) {
@@ -210,33 +210,33 @@ void Choose::Move_Highlighted(QListWidget* from, QListWidget* to) {
     Refresh_Ok_Button();
 }
 
-void Choose::Select_Click() { Move_Highlighted(Available, Selected); }
-void Choose::Unselect_Click() { Move_Highlighted(Selected, Available); }
+void Field_Chooser::Select_Highlighted() { Move_Highlighted(Available, Selected); }
+void Field_Chooser::Unselect_Highlighted() { Move_Highlighted(Selected, Available); }
 
-void Choose::Select_All_Click() {
+void Field_Chooser::Select_Every_Name() {
     Available->selectAll();
     Move_Highlighted(Available, Selected);
 }
 
-void Choose::Unselect_All_Click() {
+void Field_Chooser::Unselect_Every_Name() {
     Selected->selectAll();
     Move_Highlighted(Selected, Available);
 }
 
-void Choose::Ok_Click() {
-    choose_ok = true;
-    if (current_field) {
-        current_field->Available.Remove_All();
-        for (const QString& n : Entries(Available)) current_field->Available.add(n);
-        current_field->Selected.Remove_All();
-        for (const QString& n : Entries(Selected)) current_field->Selected.add(n);
+void Field_Chooser::Accept() {
+    Names_Accepted = true;
+    if (Names) {
+        Names->Available.Remove_All();
+        for (const QString& n : Entries(Available)) Names->Available.add(n);
+        Names->Selected.Remove_All();
+        for (const QString& n : Entries(Selected)) Names->Selected.add(n);
     }
     accept();
 }
 
-void Choose::Cancel_Click() { reject(); }
+void Field_Chooser::Cancel_Choice() { reject(); }
 
-bool Choose::eventFilter(QObject* watched, QEvent* e) {
+bool Field_Chooser::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyRelease || e->type() == QEvent::MouseButtonRelease) {
         const bool ours = watched == Available || watched == Selected || watched == Available->viewport() ||
                           watched == Selected->viewport();

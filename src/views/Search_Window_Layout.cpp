@@ -3,7 +3,7 @@
 // texts need on a small screen, so that everything stays within the window. Sizes are
 // counted in average characters and lines of the window's font, so they follow the font
 // and the screen's scale together.
-#include "views/Search.h"
+#include "views/Search_Window.h"
 
 #include "views/Criteria_Rows.h"
 #include "views/Output_Buttons.h"
@@ -26,7 +26,7 @@
 namespace {
 // Drawn sizes, in average characters of the window's font (lines for heights).
 constexpr double Gap = 0.7;
-constexpr double Critere_Oper_Width = 42.8, Submit_Width = 13.5, Frame1_Width = 54.8;
+constexpr double Combination_Width = 42.8, Submit_Width = 13.5, Display_Options_Width = 54.8;
 constexpr double Button_Width = 13.5, Nb_Records_Width = 26.7, Copyright_Width = 26.7;
 constexpr double Options_Gap = 1.8, Tight = 0.5;
 constexpr double Row_Step_Lines = 1.85;
@@ -38,20 +38,20 @@ constexpr double Design_Width = 143, Design_Height_Share = 8400.0 / 12900.0;
 constexpr int Frame_Extra_Width = 8, Frame_Extra_Height = 27;
 }  // namespace
 
-int Search::Height_Of(const QWidget* w) const { return w ? w->height() : 0; }
+int Search_Window::Height_Of(const QWidget* w) const { return w ? w->height() : 0; }
 
-QFontMetrics Search::Layout_Metrics() const {
+QFontMetrics Search_Window::Layout_Metrics() const {
     // The window takes the result's font when it loads; the layout is made before.
     QFont f = font();
     f.setPointSizeF(Result_Font_Points);
     return QFontMetrics(f);
 }
 
-int Search::Chars(double n) const { return qRound(n * Layout_Metrics().averageCharWidth()); }
+int Search_Window::Chars(double n) const { return qRound(n * Layout_Metrics().averageCharWidth()); }
 
-int Search::Row_Height() const { return qRound(Row_Step_Lines * Layout_Metrics().lineSpacing()); }
+int Search_Window::Row_Height() const { return qRound(Row_Step_Lines * Layout_Metrics().lineSpacing()); }
 
-void Search::Build_Layout() {
+void Search_Window::Build_Layout() {
     const auto px = [this](double chars) { return Chars(chars); };
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(px(Gap), px(0.2), px(Gap), px(Tight));
@@ -62,38 +62,38 @@ void Search::Build_Layout() {
     // The combination, Submit and the display options side by side.
     // Tight margins and gaps: on a small screen the row must still fit across.
     const int tight = px(Tight);
-    auto* combination = new QHBoxLayout(Critere_Oper);
+    auto* combination = new QHBoxLayout(Combination);
     combination->setContentsMargins(tight, tight, tight, tight);
     combination->setSpacing(tight);
-    combination->addWidget(Critere_Oper_And);
-    combination->addWidget(Critere_Oper_Or);
-    Set_Preferred_Width(Critere_Oper, px(Critere_Oper_Width));
+    combination->addWidget(Combine_With_And);
+    combination->addWidget(Combine_With_Or);
+    Set_Preferred_Width(Combination, px(Combination_Width));
     // "Adjust Cell Size" at its place; "Multi-Columns Sort" and the language list share
     // what is left of the frame in equal gaps, so the three sit side by side.
-    auto* display = new QHBoxLayout(Frame1);
+    auto* display = new QHBoxLayout(Display_Options);
     display->setContentsMargins(tight, tight, tight, tight);
     display->setSpacing(0);
-    display->addWidget(CellAutoSize);
+    display->addWidget(Adjust_Cell_Size_Box);
     display->addSpacing(tight);
     display->addStretch(1);
-    display->addWidget(AdvancedSort);
+    display->addWidget(Multi_Key_Box);
     display->addSpacing(tight);
     display->addStretch(1);
-    display->addWidget(Choosen_Language);
+    display->addWidget(Language_Box);
     display->addStretch(1);
-    Choosen_Language->setMinimumContentsLength(2);
-    Set_Preferred_Width(Frame1, px(Frame1_Width));
+    Language_Box->setMinimumContentsLength(2);
+    Set_Preferred_Width(Display_Options, px(Display_Options_Width));
     Set_Preferred_Width(Submit, px(Submit_Width));
     auto* options = new QHBoxLayout;
     options->addSpacing(px(Options_Gap) - tight);
     options->setSpacing(tight);
-    options->addWidget(Critere_Oper);
+    options->addWidget(Combination);
     options->addWidget(Submit, 0, Qt::AlignBottom);
-    options->addWidget(Frame1);
+    options->addWidget(Display_Options);
     options->addStretch(1);
     window->addLayout(options);
 
-    window->addWidget(Data, 1);
+    window->addWidget(Result_Grid, 1);
 
     output_->Set_Sizes(px(Button_Width), px(Nb_Records_Width), px(Copyright_Width), px(Gap));
     window->addWidget(output_);
@@ -101,7 +101,7 @@ void Search::Build_Layout() {
     Fit_To_Screen();
 }
 
-void Search::Fit_To_Screen() {
+void Search_Window::Fit_To_Screen() {
     const int width = Chars(Design_Width);
     const QSize design(width, qRound(width * Design_Height_Share));
     QSize size = design;
@@ -117,6 +117,6 @@ void Search::Fit_To_Screen() {
     // Placed before it is first shown, as a window drawn at design time is.
     if (layout()) layout()->activate();
     for (QWidget* part :
-         {static_cast<QWidget*>(Rows), static_cast<QWidget*>(Critere_Oper), static_cast<QWidget*>(Frame1)})
+         {static_cast<QWidget*>(Rows), static_cast<QWidget*>(Combination), static_cast<QWidget*>(Display_Options)})
         part->layout()->activate();
 }

@@ -17,25 +17,25 @@
 class QPrinter;
 class QWidget;
 
-class LVPrint {
+class List_Printer {
 public:
-    LVPrint();
-    ~LVPrint();
-    LVPrint(const LVPrint&) = delete;
-    LVPrint& operator=(const LVPrint&) = delete;
+    List_Printer();
+    ~List_Printer();
+    List_Printer(const List_Printer&) = delete;
+    List_Printer& operator=(const List_Printer&) = delete;
 
-    // Set before PrintList.
+    // Set before Print_List.
     const Result_Model* Result = nullptr;
-    QString ReportTitle;
-    QString Selection_Criteria;  // the search window's TexteSelectionCriteria
-    QString Order_By;  // and its TexteOrderBy
+    QString Report_Title;
+    QString Selection_Criteria;  // the search window's Criteria_Sentence_Of
+    QString Order_By;  // and its Order_Sentence
     int Last_Row = -1;  // last record to print, counted from 1; -1: the result's last
     QString Language;  // "" : the language of the result
     QDate Print_Date;  // null: today
     QWidget* Parent = nullptr;  // of the dialogs and questions
     // Told when the job starts (once the set-up dialog is accepted: 0 done) and after each
     // page how many records of how many are printed; false stops the job (as the user's
-    // stop: the document is cancelled, PrintList answers false).
+    // stop: the document is cancelled, Print_List answers false).
     std::function<bool(int done, int total)> Progress;
     // Asked when a record (its place in the result, from 1) is too large for a page: true leaves it out and
     // goes on, false stops the job. Unset: left out.
@@ -53,7 +53,7 @@ public:
     // preview: the pages go to a preview window instead of the printer. PrintType 2 is
     // the list; 1 (a table) is printed as the list too. PrintFormat 0..2 picks the
     // layout. False when the set-up dialog was cancelled or the job was stopped.
-    bool PrintList(bool preview, int PrintType, int PrintFormat, const std::vector<bool>& Column_Export);
+    bool Print_List(bool preview, int PrintType, int PrintFormat, const std::vector<bool>& Column_Export);
     // The job itself on a device, every copy with its pages numbered from 1.
     bool Print_Job(Print_Device& device, int copies, int PrintFormat, const std::vector<bool>& Column_Export);
 
@@ -64,11 +64,11 @@ public:
         double Value_X = 0, Value_Y = 0;
         QStringList Value_Lines;
     };
-    // Lays out field Num_ToPrint (1-based) of record Row (from 1), column CurField (from 1), at
-    // (PosX, PosY); LenX receives the next free X on the line, ToPrint the bottom of
+    // Lays out field Field_Position (1-based) of record Row (from 1), column Column (from 1), at
+    // (PosX, PosY); LenX receives the next free X on the line, Field_Bottom the bottom of
     // the field. The table grows as needed.
-    void Check_Print_Field(int Row, int CurField, int Num_ToPrint, double PosX, double PosY, double& LenX,
-                           double& ToPrint, std::vector<Laid_Field>& Table);
+    void Lay_Out_Field(int Row, int Column, int Field_Position, double PosX, double PosY, double& LenX,
+                       double& Field_Bottom, std::vector<Laid_Field>& Table);
 
     struct Wrapped {
         QString Text;  // lines joined with LF

@@ -3,57 +3,57 @@
 // by a code filter and a label filter; OK writes the chosen code into the value box
 // the picker was opened from.
 //
-// Caller: set Cur_Control and Cur_Champ, call Form_Load, then exec(). Ok, Cancel, a
-// double click or the close box unload the window (Form_Unload runs once).
+// Caller: set Target_Box and Coded_Field, call Load, then exec(). Ok, Cancel, a
+// double click or the close box unload the window (Unload runs once).
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <memory>
 
-class Champ;
-class Refs;
+class Field_Def;
+class Code_Table;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 class Session;
 
-class Select_Ref : public QDialog {
+class Code_Picker : public QDialog {
     Q_OBJECT
 public:
     // Its caption names the field in the session's language.
-    explicit Select_Ref(const Session& session, QWidget* parent = nullptr);
-    ~Select_Ref() override;
+    explicit Code_Picker(const Session& session, QWidget* parent = nullptr);
+    ~Code_Picker() override;
 
-    // Set by the caller before Form_Load. Cur_Control follows the box: it reads
+    // Set by the caller before Load. Target_Box follows the box: it reads
     // nullptr once the box is gone.
-    QPointer<QLineEdit> Cur_Control;
-    Champ* Cur_Champ = nullptr;
+    QPointer<QLineEdit> Target_Box;
+    Field_Def* Coded_Field = nullptr;
     // Read by the caller after the window has closed.
-    bool c_est_ok = false;
-    QString valeur_de_retour;
+    bool Code_Chosen = false;
+    QString Chosen_Code;
 
-    QLineEdit* Code_Search;
-    QLineEdit* Val_Search;
+    QLineEdit* Code_Filter;
+    QLineEdit* Label_Filter;
     // Column 0 the code, column 1 the label; one whole row is chosen at a time.
-    QTableWidget* List;
-    QLabel* Code_Selected;
-    QLabel* Val_Selected;
+    QTableWidget* Code_List;
+    QLabel* Chosen_Code_Label;
+    QLabel* Chosen_Label_Label;
     QPushButton* Cancel;
     QPushButton* Ok;
 
     // What the list shows now.
-    const Refs* Shown_Refs() const { return Filtered_Refs.get(); }
+    const Code_Table* Shown_Codes() const { return Filtered_Codes.get(); }
     // True once the window has been unloaded (Ok, Cancel, Escape or the close box).
     bool Unloaded() const { return unloaded_; }
 
-    void Form_Load();
-    void Code_Search_Change();
-    void Val_Search_Change();
-    void List_RowColChange();
-    void List_DblClick();
-    void Ok_Click();
-    void Cancel_Click();
-    void Form_Unload();
+    void Load();
+    void Code_Filter_Edited();
+    void Label_Filter_Edited();
+    void Row_Changed();
+    void Row_Double_Clicked();
+    void Accept();
+    void Cancel_Picking();
+    void Unload();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -66,7 +66,7 @@ private:
     void Unload_Window(int result);
     void Choose_Row(int row);
 
-    std::shared_ptr<Refs> Filtered_Refs;
+    std::shared_ptr<Code_Table> Filtered_Codes;
     bool only_value_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;

@@ -1,10 +1,10 @@
 // The result under the mouse: a click on a cell opens its record, a click on a heading
 // sorts, dragged borders, cell tips; the sizes of the cells.
-#include "views/Search.h"
+#include "views/Search_Window.h"
 
 #include "views/Cell_Fit.h"
 #include "views/Result_View.h"
-#include "views/frmTrier.h"
+#include "views/Sort_Dialog.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCheckBox>
@@ -41,87 +41,87 @@ std::function<QString(int)> Column_Texts(const Result_Model& m, int col) {
 }
 }  // namespace
 
-void Search::Connect_Grid() {
-    Data->Header()->setMinimumSectionSize(Min_Col_Width);
-    connect(Data, &Result_View::Context_Menu_Asked, this, &Search::Data_Context_Menu);
-    connect(Data, &Result_View::Cell_Hovered, this, &Search::Show_Cell_Tip);
-    connect(Data, &Result_View::clicked, this, &Search::Data_Click);
-    connect(Data, &Result_View::Header_Clicked, this, &Search::Header_Click);
-    connect(Data, &Result_View::Column_Resized_By_Hand, this, &Search::Data_Column_Resized);
-    connect(Data, &Result_View::Viewport_Width_Changed, this, [this] {
-        if (!CellAutoSize->isChecked()) Share_Free_Width();
+void Search_Window::Connect_Grid() {
+    Result_Grid->Header()->setMinimumSectionSize(Min_Col_Width);
+    connect(Result_Grid, &Result_View::Context_Menu_Asked, this, &Search_Window::Data_Context_Menu);
+    connect(Result_Grid, &Result_View::Cell_Hovered, this, &Search_Window::Show_Cell_Tip);
+    connect(Result_Grid, &Result_View::clicked, this, &Search_Window::Cell_Clicked);
+    connect(Result_Grid, &Result_View::Header_Clicked, this, &Search_Window::Heading_Clicked);
+    connect(Result_Grid, &Result_View::Column_Resized_By_Hand, this, &Search_Window::Data_Column_Resized);
+    connect(Result_Grid, &Result_View::Viewport_Width_Changed, this, [this] {
+        if (!Adjust_Cell_Size_Box->isChecked()) Share_Free_Width();
     });
 }
 
-void Search::Data_Click(const QModelIndex& index) {
+void Search_Window::Cell_Clicked(const QModelIndex& index) {
     // A drag that chose several cells is no click; Shift or Ctrl widen the selection.
     if (QGuiApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) return;
     Open_Record_Of_Row(index.row());
 }
 
-void Search::Open_Record_Of_Row(int row) {
+void Search_Window::Open_Record_Of_Row(int row) {
     const qint32 record = Results.Model.Record_At(row);
     if (record > 0) emit Record_Asked(record);
 }
 
-void Search::Open_Current_Record() { Open_Record_Of_Row(Data->Current_Row()); }
+void Search_Window::Open_Current_Record() { Open_Record_Of_Row(Result_Grid->Current_Row()); }
 
-void Search::Show_Cell_Tip(int row, int col) {
+void Search_Window::Show_Cell_Tip(int row, int col) {
     const Result_Model& m = Results.Model;
     const QString key = QStringLiteral("%1/%2").arg(row).arg(col);
-    if (key == Last_Tip_Cell || !Form_Loaded || m.Text(row, col).isEmpty()) return;
+    if (key == Last_Tip_Cell || !Loaded || m.Text(row, col).isEmpty()) return;
     Last_Tip_Cell = key;
     QStringList title;
     for (int c : {0, 1, 2, 7}) title << m.Text(row, c);
     // The record's year, project, number and area in bold over the cell's whole text,
     // centred under the cell; it goes when the mouse leaves the cell.
-    const QRect cell = Data->Cell_Rect(row, col);
-    QWidget* port = Data->viewport();
+    const QRect cell = Result_Grid->Cell_Rect(row, col);
+    QWidget* port = Result_Grid->viewport();
     QToolTip::showText(port->mapToGlobal(QPoint(cell.center().x(), cell.bottom())),
                        Titled_Tip(title.join(QLatin1Char('/')), m.Text(row, col)), port, cell, 10000);
 }
 
-void Search::Header_Click(int col) {
+void Search_Window::Heading_Clicked(int col) {
     const qint32 field = Field_Of_Col(col);
     if (field <= 0) return;
-    if (AdvancedSort->isChecked()) {
-        frmTrier dlg(Results.Model, Session_In_Use.Sort_Keys, this);
+    if (Multi_Key_Box->isChecked()) {
+        Sort_Dialog dlg(Results.Model, Session_In_Use.Sort_Keys, this);
         dlg.Preselect_Column(col + 1);
         dlg.exec();
         return;
     }
     Wait_Cursor wait;
-    DoSort(Results.Model, Results.Sort, Value::Long(field));
+    Sort_By_Heading(Results.Model, Results.Sort, Value::Long(field));
 }
 
-void Search::Data_Column_Resized(int col) {
-    Hand_Set_Widths.Set(Field_Of_Col(col), Data->columnWidth(col), Shown_Fields(Results.Model));
-    if (CellAutoSize->isChecked()) Resize_Cell(col);
+void Search_Window::Data_Column_Resized(int col) {
+    Hand_Set_Widths.Set(Field_Of_Col(col), Result_Grid->columnWidth(col), Shown_Fields(Results.Model));
+    if (Adjust_Cell_Size_Box->isChecked()) Resize_Cell(col);
 }
 
-void Search::AdvancedSort_Click() {
-    ::AdvancedSort_Click(Results.Model, Results.Sort, Session_In_Use.Sort_Keys, AdvancedSort->isChecked());
-    Results.AdvancedSort = AdvancedSort->isChecked();
+void Search_Window::Sort_Mode_Toggled() {
+    ::Sort_Mode_Toggled(Results.Model, Results.Sort, Session_In_Use.Sort_Keys, Multi_Key_Box->isChecked());
+    Results.Multi_Key_Box = Multi_Key_Box->isChecked();
 }
 
-void Search::CellAutoSize_Click() { Size_Cells(); }
+void Search_Window::Adjust_Cell_Size_Toggled() { Size_Cells(); }
 
-void Search::Size_Cells() {
+void Search_Window::Size_Cells() {
     Hand_Set_Widths.Keep_For(Shown_Fields(Results.Model));
-    if (CellAutoSize->isChecked()) {
+    if (Adjust_Cell_Size_Box->isChecked()) {
         Resize_Cell();
         return;
     }
-    Data->Set_Uniform_Row_Height(Default_Row_Height);
-    Data->Header()->setFixedHeight(Default_Row_Height);
-    Data->Set_Word_Wrap(false);
+    Result_Grid->Set_Uniform_Row_Height(Default_Row_Height);
+    Result_Grid->Header()->setFixedHeight(Default_Row_Height);
+    Result_Grid->Set_Word_Wrap(false);
     Share_Free_Width();
 }
 
-void Search::Share_Free_Width() {
+void Search_Window::Share_Free_Width() {
     const Result_Model& m = Results.Model;
-    if (CellAutoSize->isChecked() || m.Columns() < 1) return;
-    const int room = Shown_Width(Data);
+    if (Adjust_Cell_Size_Box->isChecked() || m.Columns() < 1) return;
+    const int room = Shown_Width(Result_Grid);
     const int base = Default_Col_Width;
     std::vector<int> sharing;
     int free = room;
@@ -130,14 +130,14 @@ void Search::Share_Free_Width() {
             free -= *hand;
             continue;
         }
-        if (!Data->isColumnHidden(c)) sharing.push_back(c);
+        if (!Result_Grid->isColumnHidden(c)) sharing.push_back(c);
     }
     std::vector<int> wanted(sharing.size(), base);
     // The texts are measured only when there is room to share, once per result.
     if (free > base * static_cast<int>(sharing.size())) {
         if (content_widths_.size() != static_cast<size_t>(m.Columns())) {
             content_widths_.assign(static_cast<size_t>(m.Columns()), 0);
-            Cell_Fit fit(Data->font());
+            Cell_Fit fit(Result_Grid->font());
             std::vector<int> heights(static_cast<size_t>(m.Records()) + 1, 0);
             for (int c = 0; c < m.Columns(); ++c)
                 content_widths_[static_cast<size_t>(c)] = fit.Widest(Column_Texts(m, c), heights) + Width_Margin;
@@ -147,20 +147,20 @@ void Search::Share_Free_Width() {
     }
     const std::vector<int> widths = Share_Width(wanted, base, free);
     for (int c = 0; c < m.Columns(); ++c)
-        if (const auto hand = Hand_Set_Widths.Of(Field_Of_Col(c))) Data->setColumnWidth(c, *hand);
-    for (size_t i = 0; i < sharing.size(); ++i) Data->setColumnWidth(sharing[i], widths[i]);
+        if (const auto hand = Hand_Set_Widths.Of(Field_Of_Col(c))) Result_Grid->setColumnWidth(c, *hand);
+    for (size_t i = 0; i < sharing.size(); ++i) Result_Grid->setColumnWidth(sharing[i], widths[i]);
 }
 
-void Search::Resize_Cell(std::optional<int> Only_Col) {
+void Search_Window::Resize_Cell(std::optional<int> Only_Col) {
     const Result_Model& m = Results.Model;
-    Cell_Fit fit(Hidden_Label_Without_WordWrap->font());
+    Cell_Fit fit(Unwrapped_Measure_Label->font());
     // Wrapped texts are measured at the width the painter gives them.
     const auto wrap_width = [](int col_px) { return std::max(col_px - Text_Margin_Px, 1); };
     // Row 0 is the heading, row r the model's row r - 1.
     std::vector<int> heights(static_cast<size_t>(m.Records()) + 1, 0);
     if (!Only_Col) {
         // No column wider than the view shows: a long text wraps within it.
-        const int room = std::max(Shown_Width(Data), Min_Col_Width);
+        const int room = std::max(Shown_Width(Result_Grid), Min_Col_Width);
         std::vector<int> column(heights.size());
         bool wrapped = false;
         for (int c = 0; c < m.Columns(); ++c) {
@@ -171,36 +171,36 @@ void Search::Resize_Cell(std::optional<int> Only_Col) {
                 std::fill(column.begin(), column.end(), 0);
                 width = fit.Widest(Column_Texts(m, c), column) + Width_Margin;
                 if (width <= room) {
-                    Data->setColumnWidth(c, width);
+                    Result_Grid->setColumnWidth(c, width);
                     for (size_t r = 0; r < heights.size(); ++r) heights[r] = std::max(heights[r], column[r]);
                     continue;
                 }
                 width = room;
             }
-            Data->setColumnWidth(c, width);
+            Result_Grid->setColumnWidth(c, width);
             wrapped = true;
             const int px = wrap_width(width);
             const auto text = Column_Texts(m, c);
             for (size_t r = 0; r < heights.size(); ++r)
                 heights[r] = std::max(heights[r], fit.Wrapped_Height(text(static_cast<int>(r)), px));
         }
-        Data->Set_Word_Wrap(wrapped);
+        Result_Grid->Set_Word_Wrap(wrapped);
     } else if (*Only_Col >= 0 && *Only_Col < m.Columns()) {
         // Each row just high enough for the tallest text of its columns, wrapped at the
         // column widths.
         for (int c = 0; c < m.Columns(); ++c) {
-            if (Data->isColumnHidden(c) || Data->columnWidth(c) <= 0) continue;
-            const int width = wrap_width(Data->columnWidth(c));
+            if (Result_Grid->isColumnHidden(c) || Result_Grid->columnWidth(c) <= 0) continue;
+            const int width = wrap_width(Result_Grid->columnWidth(c));
             const auto text = Column_Texts(m, c);
             for (size_t r = 0; r < heights.size(); ++r)
                 heights[r] = std::max(heights[r], fit.Wrapped_Height(text(static_cast<int>(r)), width));
         }
         // The rows are now high enough for the wrapped texts.
-        Data->Set_Word_Wrap(true);
+        Result_Grid->Set_Word_Wrap(true);
     } else {
         return;
     }
     for (int& h : heights) h += Height_Margin;
-    Data->Header()->setFixedHeight(heights[0]);
-    Data->Set_Row_Heights(std::vector<int>(heights.begin() + 1, heights.end()));
+    Result_Grid->Header()->setFixedHeight(heights[0]);
+    Result_Grid->Set_Row_Heights(std::vector<int>(heights.begin() + 1, heights.end()));
 }

@@ -1,4 +1,4 @@
-#include "shell/DisplayError.h"
+#include "shell/Error_Window.h"
 
 #include "Layout_Check.h"
 #include "Shell_Fixture.h"
@@ -13,7 +13,7 @@ QStringList Numbered(int n) {
 }
 }  // namespace
 
-TEST(DisplayError, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
+TEST(Error_Window, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
     const QString cut = "\r\nToo many errors: truncated !";
     const struct {
         int lines;
@@ -26,24 +26,24 @@ TEST(DisplayError, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
-        EXPECT_EQ(DisplayError::Error_Text(Numbered(c.lines)), c.text);
+        EXPECT_EQ(Error_Window::Error_Text(Numbered(c.lines)), c.text);
         if (c.lines < 2) continue;
         // Shown, the box holds the same lines.
-        DisplayError w;
-        w.List_Erreurs = Numbered(c.lines);
+        Error_Window w;
+        w.Lines = Numbered(c.lines);
         w.show();
         QStringList expected = Numbered(std::min(c.lines, 300));
         if (c.lines > 300) expected << "Too many errors: truncated !";
         EXPECT_EQ(Box_Lines(w), expected);
-        EXPECT_TRUE(w.Text_Err->isReadOnly());
-        w.OKButton->click();
+        EXPECT_TRUE(w.Lines_Box->isReadOnly());
+        w.Ok_Button->click();
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.result(), QDialog::Accepted);
     }
 }
 
-TEST(DisplayError, Fits_Its_Captions_And_A_Small_Screen) {
-    DisplayError w;
-    w.List_Erreurs = Numbered(40);
+TEST(Error_Window, Fits_Its_Captions_And_A_Small_Screen) {
+    Error_Window w;
+    w.Lines = Numbered(40);
     Expect_Fitting_Window(&w);
 }
