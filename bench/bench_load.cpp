@@ -10,7 +10,7 @@
 //                                   memory with its reader's, apart and at once
 //   bench_load --cache-once         one cache load in a fresh process (the cache written first)
 //   bench_load --freexl-once        the bare FreeXL read of every cell, as the peer
-// BM_Code_Tables/N is the start-up work on a Refs.dat of N codes per table and language:
+// BM_Code_Tables/N is the start-up work on a Code_Table.dat of N codes per table and language:
 // the tables loaded, then every language version checked against the master.
 #include "model/Code_Tables.h"
 #include "model/Data_Cache.h"

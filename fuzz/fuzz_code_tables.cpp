@@ -1,4 +1,4 @@
-// One code table loaded from the input as Refs.dat, then the start-up version check and
+// One code table loaded from the input as Code_Table.dat, then the start-up version check and
 // the loading of every coded field. Input: one byte of options, then the file.
 #include "Fuzz_Support.h"
 #include "model/Code_Tables.h"

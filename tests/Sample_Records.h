@@ -9,7 +9,7 @@
 #include <QHash>
 #include <vector>
 
-// Both languages' tables of the sample Refs.dat, the session in English.
+// Both languages' tables of the sample Code_Table.dat, the session in English.
 inline void Load_Sample_Tables(Session& session) {
     session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
     session.Set_Language(QStringLiteral("EN"));

@@ -1,5 +1,5 @@
 #pragma once
-// Windows-1252, the encoding of Refs.dat, the texts of Data.dat and CSV files. Its one
+// Windows-1252, the encoding of Code_Table.dat, the texts of Data.dat and CSV files. Its one
 // table, and decoding, are in the workbook library, whose old .xls files use it too.
 #include "workbook/Windows_1252.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Data.dat: the records as last imported, with the identity (name, size, time) of the
-// workbook and of Refs.dat they came from, so that a later start can skip the import.
+// workbook and of Code_Table.dat they came from, so that a later start can skip the import.
 // Little-endian; texts Windows-1252; cells column by column (the record index varies
 // fastest); nothing after the last cell.
 //

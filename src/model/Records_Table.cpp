@@ -29,7 +29,11 @@ Records_Table::~Records_Table() = default;
 Records_Table::Records_Table(Records_Table&&) noexcept = default;
 Records_Table& Records_Table::operator=(Records_Table&&) noexcept = default;
 
-void Records_Table::Resize(int rowUpper, int colUpper) {
+void Records_Table::Resize(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, true); }
+
+void Records_Table::Resize_For_Filling(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, false); }
+
+void Records_Table::Shape(int rowUpper, int colUpper, bool zeroed) {
     Clear();
     if (rowUpper < 0 || colUpper < 0) return;
     rows_ = rowUpper + 1;
@@ -41,10 +45,33 @@ void Records_Table::Resize(int rowUpper, int colUpper) {
         col.payload.reserve(n);
         Advise_Huge_Pages(col.kind.data(), n);
         Advise_Huge_Pages(col.payload.data(), n * sizeof(std::uint32_t));
-        col.kind.assign(n, 0);
-        col.payload.assign(n, 0);
+        // Unzeroed, a column's pages are first touched, once, by the load that fills them.
+        if (zeroed) {
+            col.kind.assign(n, 0);
+            col.payload.assign(n, 0);
+        } else {
+            col.kind.resize(n);
+            col.payload.resize(n);
+        }
         const Field_Def* field = description_ && c >= 1 ? description_->Fields().Item(c) : nullptr;
         col.code_column = field && field->Type() == Type_Code;
+    }
+}
+
+void Records_Table::Take_Columns(Records_Table& part, int from, int to) {
+    const std::uint32_t shift = pool_.Take_Texts(part.pool_);
+    for (int c = from; c <= to; ++c) {
+        Column& col = Col(c);
+        col = std::move(part.Col(c));
+        // Its texts are numbered after ours now.
+        for (std::size_t r = 0; r < col.kind.size(); ++r)
+            if (col.kind[r] == static_cast<std::uint8_t>(VType::String)) col.payload[r] += shift;
+        for (std::uint32_t& id : col.codes) id += shift;
+        std::unordered_map<std::uint32_t, std::int32_t> codes;
+        for (const auto& [id, code] : col.code_of_text) codes.emplace(id + shift, code);
+        col.code_of_text.swap(codes);
+        col.recent.clear();
+        col.short_texts.clear();
     }
 }
 
@@ -227,7 +254,7 @@ void Records_Table::Set(int r, int c, const Value& v) {
     const VType t = v.type();
     std::uint32_t p = 0;
     switch (t) {
-    case VType::Empty: col.kind[at] = 0; return;
+    case VType::Empty: Set_Empty(r, c); return;
     case VType::Null: break;
     case VType::Integer:
     case VType::Long:

@@ -13,7 +13,10 @@
 #include "model/Value.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class Record;
@@ -28,6 +31,12 @@ public:
 
     // All cells empty. rowUpper/colUpper are upper bounds, as R and N.
     void Resize(int rowUpper, int colUpper);
+    // The same shape with the cells left unwritten (not even zeroed): for a load that
+    // writes every cell, kind and payload, before anything reads one.
+    void Resize_For_Filling(int rowUpper, int colUpper);
+    // Columns from..to of `part`, a table of the same shape that was filled there, become
+    // ours, with its texts; `part` is left without them.
+    void Take_Columns(Records_Table& part, int from, int to);
     void Clear();  // back to "no table"
     bool Allocated() const { return rows_ > 0; }
     int Row_Upper() const { return rows_ - 1; }  // -1 when there is no table
@@ -85,7 +94,11 @@ public:
 
     // --- writing
     void Set(int r, int c, const Value& v);
-    void Set_Empty(int r, int c) { Col(c).kind[r] = 0; }
+    void Set_Empty(int r, int c) {
+        Column& col = Col(c);
+        col.kind[r] = 0;
+        col.payload[r] = 0;
+    }
     void Set_Boolean(int r, int c, bool b);
     // A text given as Windows-1252 bytes; `in_place`: bytes inside those given to
     // Keep_Bytes, used where they lie (a long text met again far down its column is then
@@ -101,9 +114,17 @@ private:
     static constexpr std::uint8_t Kind_Mask = 0x1F;
     static constexpr std::uint8_t Wide = 0x40;  // payload: index into the column's 8-byte values
     static constexpr std::uint8_t Coded = 0x80;  // payload: index into the column's codes
+    // Resizing leaves the numbers as they were (not zeroed): Resize writes them itself.
+    template <typename T> struct Unfilled : std::allocator<T> {
+        template <typename U> struct rebind { using other = Unfilled<U>; };
+        template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+        template <typename U, typename... A> void construct(U* p, A&&... a) {
+            ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+        }
+    };
     struct Column {
-        std::vector<std::uint8_t> kind;
-        std::vector<std::uint32_t> payload;
+        std::vector<std::uint8_t, Unfilled<std::uint8_t>> kind;
+        std::vector<std::uint32_t, Unfilled<std::uint32_t>> payload;
         std::vector<std::uint64_t> wide;
         bool code_column = false;
         std::vector<std::uint32_t> codes;  // text ids
@@ -121,6 +142,7 @@ private:
     Column& Col(int c) { return columns_[static_cast<std::size_t>(c)]; }
     void Put_Text_Id(int r, int c, std::uint32_t id);
     void Put_Wide(Column& col, int r, VType t, std::uint64_t bits);
+    void Shape(int rowUpper, int colUpper, bool zeroed);
 
     Record* description_ = nullptr;
     int rows_ = 0;

@@ -159,6 +159,27 @@ void Text_Pool::Grow_Index() {
         if (slot) Index_Insert(slot >> 32, static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1));
 }
 
+std::uint32_t Text_Pool::Take_Texts(Text_Pool& other) {
+    const auto shift = static_cast<std::uint32_t>(Count());
+    const auto block_shift = static_cast<std::uint64_t>(blocks_.size()) << 32;
+    address_.reserve(address_.size() + other.address_.size());
+    for (std::uint64_t a : other.address_) address_.push_back(a + block_shift);
+    size_.insert(size_.end(), other.size_.begin(), other.size_.end());
+    blocks_.insert(blocks_.end(), other.blocks_.begin(), other.blocks_.end());
+    for (auto& block : other.owned_) owned_.push_back(std::move(block));
+    for (auto& keep : other.kept_) kept_.push_back(std::move(keep));
+    used_total_ += other.used_total_;
+    if (!kept_base_ && other.kept_base_) {
+        kept_base_ = other.kept_base_;
+        kept_size_ = other.kept_size_;
+        kept_first_block_ = other.kept_first_block_ + static_cast<std::uint32_t>(block_shift >> 32);
+    }
+    // Rebuilt from every text when a text is added next.
+    Drop_Index();
+    other = Text_Pool();
+    return shift;
+}
+
 void Text_Pool::Drop_Index() {
     std::vector<std::uint64_t>().swap(index_);
     indexed_ = 0;

@@ -56,6 +56,9 @@ public:
     // named by Add_In_Place without being copied or looked up.
     void Keep_Bytes(const char* base, std::size_t size, std::shared_ptr<const void> keep);
     std::uint32_t Add_In_Place(const char* bytes, qsizetype size);
+    // The texts of `other` become ours, numbered from the first number returned, in
+    // their order; `other` is left empty. Texts both pools hold keep both numbers.
+    std::uint32_t Take_Texts(Text_Pool& other);
     // No more texts coming for a while: the lookup index goes (it comes back if needed).
     void Drop_Index();
 

@@ -1,6 +1,6 @@
 #pragma once
 // The one Windows-1252 table of the program: the texts of old .xls files, and through
-// model/Cp1252.h those of Refs.dat, Data.dat and CSV files.
+// model/Cp1252.h those of Code_Table.dat, Data.dat and CSV files.
 #include <QByteArray>
 #include <QString>
 

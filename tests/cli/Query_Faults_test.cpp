@@ -22,7 +22,7 @@ struct Query_Faults : Query {
 TEST_F(Query_Faults, Unreadable_Code_Tables_Stop_Before_Any_Import) {
     const struct {
         const char* name;
-        std::function<void(const QString&)> make;  // Refs.dat's path
+        std::function<void(const QString&)> make;  // Code_Table.dat's path
         const char* why;
     } cases[] = {
         {"missing", [](const QString&) {}, "the file is missing"},

@@ -31,7 +31,7 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
-// The search window over the sample records; it finds Refs.dat and the manuals in the program's folder.
+// The search window over the sample records; it finds Code_Table.dat and the manuals in the program's folder.
 struct Search_Window_Test : Sample_Data {
     std::unique_ptr<Search_Window> w;
     void SetUp() override {
