@@ -43,6 +43,12 @@ struct Cache : ::testing::Test {
     qint32 Load() { return Load_Data_Cache(session.Records(), source, refs, cache); }
 };
 
+// A change made to the files, named for the failure message.
+struct Change {
+    const char* name;
+    std::function<void()> make;
+};
+
 // Little-endian building blocks of the expected bytes.
 template <typename T> QByteArray LE(T v) {
     QByteArray b(sizeof(T), '\0');
@@ -129,16 +135,12 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
     ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray good = Read_Bytes(cache);
     const qsizetype cellsAt = 4 + 14 + 4 + 8 + 4 + 8 + 4 + 8 + 8;
-    struct Case {
-        const char* name;
-        std::function<void()> spoil;
-    };
     auto patch = [&](qsizetype at, auto v) {
         QByteArray b = good;
         qToLittleEndian(v, b.data() + at);
         Write_Bytes(cache, b);
     };
-    const Case cases[] = {
+    const Change cases[] = {
         {"missing", [&] { QFile::remove(cache); }},
         {"truncated", [&] { Write_Bytes(cache, good.left(good.size() - 1)); }},
         {"one byte longer", [&] { Write_Bytes(cache, good + '\0'); }},
@@ -166,13 +168,13 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
              source = dir.filePath(QStringLiteral("Other.xls"));
          }},
     };
-    for (const Case& c : cases) {
+    for (const Change& c : cases) {
         Write_Bytes(cache, good);
         Make_Sources();
         ASSERT_GT(Load(), 0) << c.name;  // sound before spoiling
         session.Records().Resize(5, 3);
         session.Records()(5, 3) = Value::String(QStringLiteral("kept"));
-        c.spoil();
+        c.make();
         EXPECT_EQ(Load(), -1) << c.name;
         EXPECT_EQ(session.Records().Row_Upper(), 5) << c.name;
         EXPECT_EQ(session.Records()(5, 3), Value::String(QStringLiteral("kept"))) << c.name;
@@ -228,10 +230,7 @@ TEST_F(Cache, Only_A_Regular_File_Is_Read_Or_Replaced) {
 // Within the second the cache's layout keeps, at the same size: told by the file's time to
 // the nanosecond and its inode, kept in the stamp beside the cache.
 TEST_F(Cache, A_Workbook_Changed_Within_The_Same_Second_Is_Not_The_Cached_One) {
-    const struct {
-        const char* name;
-        std::function<void()> change;
-    } cases[] = {
+    const Change cases[] = {
         {"rewritten in place",
          [&] {
              Write_Bytes(source, QByteArray(1000, 'y'));
@@ -249,7 +248,7 @@ TEST_F(Cache, A_Workbook_Changed_Within_The_Same_Second_Is_Not_The_Cached_One) {
         Make_Sources();
         ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
         ASSERT_EQ(Load(), 2) << c.name;
-        c.change();
+        c.make();
         EXPECT_EQ(Load(), -1) << c.name;
     }
 }
@@ -265,10 +264,7 @@ TEST_F(Cache, The_Stamp_Beside_The_Cache) {
     ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray otherCache = Read_Bytes(stamp);
     Write_Bytes(cache, goodCache);
-    const struct {
-        const char* name;
-        std::function<void()> spoil;
-    } cases[] = {
+    const Change cases[] = {
         {"missing", [&] { QFile::remove(stamp); }},
         {"cut short", [&] { Write_Bytes(stamp, good.left(good.size() - 3)); }},
         {"a number spoilt", [&] { Write_Bytes(stamp, QByteArray(good).replace(" 1000 ", " 10x0 ")); }},
@@ -278,7 +274,7 @@ TEST_F(Cache, The_Stamp_Beside_The_Cache) {
         Write_Bytes(stamp, good);
         Make_Sources();
         ASSERT_EQ(Load(), 2) << c.name;
-        c.spoil();
+        c.make();
         EXPECT_EQ(Load(), -1) << c.name;
         QFile::rename(source, source + QStringLiteral(".away"));
         QFile::rename(refs, refs + QStringLiteral(".away"));
