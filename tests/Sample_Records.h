@@ -48,12 +48,6 @@ inline int Grid_Column(const Search_Results& s, const QString& name) {
     const int c = Result_Column(s, name);
     return c < 0 ? -1 : c + 1;
 }
-// The texts a field shows, row by row.
-inline QStringList Result_Texts(const Search_Results& s, const QString& name) {
-    QStringList out;
-    for (int r = 0; r < s.Model.Records(); ++r) out << s.Model.Text(r, Result_Column(s, name));
-    return out;
-}
 
 // What the tests do with the session of their fixture.
 struct Session_Test : ::testing::Test {

@@ -140,7 +140,6 @@ TEST_F(List_Printer_Test, Wrap_Text) {
         double width;
     } cases[] = {
         {"aaa bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},
-        {"aaa  bbb   ccc ", 12, "aaa bbb\nccc", 7 * 1.65},
         {"a longwordthatneverfits b", 12, "a\nlongwordthatneverfits\nb", 21 * 1.65},
         {"   aaa bbb", 12, "aaa bbb", 7 * 1.65},  // leading blanks make no empty line
         {"aaa\t bbb ccc", 12, "aaa bbb\nccc", 7 * 1.65},  // any blank ends a word's text

@@ -132,17 +132,6 @@ TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit
     EXPECT_EQ(w.Content->y(), 0);
 }
 
-TEST_F(Record_Window_Test, Narrower_Than_The_Labels_Scrolls_Them_Sideways) {
-    Record_Window w(session);
-    Open(w, {60, 300}, 1);
-    QScrollBar* bar = w.Scroll->horizontalScrollBar();
-    EXPECT_TRUE(bar->isVisible());
-    EXPECT_GE(bar->maximum(), w.Label[0]->width() - w.Scroll->viewport()->width());
-    QTest::keyClick(&w, Qt::Key_Right);
-    EXPECT_LT(w.Content->x(), 0);
-    EXPECT_EQ(w.Content->x(), -bar->value());
-}
-
 TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window) {
     QWidget owner;
     ASSERT_TRUE(Show_Record_Window(session, 1, &owner));

@@ -25,25 +25,6 @@ void Show(QWidget& w, int width, int height) {
 
 }  // namespace
 
-using Result_On_Sample = Sample_Data;
-
-TEST_F(Result_On_Sample, Shows_The_Search_Result_And_Follows_A_Sort) {
-    Search_Results s{session};
-    const int found = Search_All(s, "EN");
-    ASSERT_GT(found, 1);
-    Result_View view(s.Model);
-    EXPECT_EQ(view.model()->rowCount(), found);
-    EXPECT_EQ(view.model()->columnCount(), s.Model.Columns());
-    // A sort moves whole rows: the view shows the new order, each row with its record.
-    const qint32 first = s.Model.Record_At(0);
-    s.Model.Sort(0, Sort_Rule::Number, false);
-    ASSERT_NE(s.Model.Record_At(0), first);
-    for (int m = 0; m < found; ++m) {
-        ASSERT_EQ(view.model()->index(m, 1).data().toString(), s.Model.Text(m, 1)) << m;
-        ASSERT_EQ(view.model()->index(m, 1).data(Result_Model::Record_Role).toInt(), s.Model.Record_At(m)) << m;
-    }
-}
-
 TEST(Result_View, Paints_Merged_Runs_Once_Line_Breaks_And_The_Sort_Arrows) {
     Hand_Result r({"5", "5", "5"}, {"Country", "Year", "Text"},
                   {{"France", "2004", "one"}, {"France", "1999", "first\nsecond\nthird"}, {"Spain", "1999", "x"}});
