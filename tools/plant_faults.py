@@ -119,6 +119,12 @@ FAULTS = [
      "\"Counts...\" opens on a column of paragraphs"),
     ("kept-text-begin", "src/search/Criteria.cpp", "case Op_Begin_With: return n >= m &&",
      "case Op_Begin_With: return n > m &&", "a text kept as bytes does not begin with itself"),
+    ("second-thread-texts", "src/model/Records_Table.cpp",
+     "if (col.kind[r] == static_cast<std::uint8_t>(VType::String)) col.payload[r] += shift;",
+     "if (col.kind[r] == static_cast<std::uint8_t>(VType::String)) col.payload[r] += 0;",
+     "the texts of the columns a second thread read name the first thread's texts"),
+    ("second-thread-half", "src/search/Criteria.cpp", "const qint32 lower = Mark_Rows(P, Table, 1, half);",
+     "const qint32 lower = Mark_Rows(P, Table, 1, half - 1);", "the last record of the lower half is never searched"),
     ("cell-negative-zero", "src/model/Records_Table.cpp", "d == std::trunc(d) && !(d == 0 && std::signbit(d));",
      "d == std::trunc(d);", "a cell of -0 comes back from the records as 0"),
     # the result model and its sorts
