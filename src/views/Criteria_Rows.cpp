@@ -295,11 +295,6 @@ void Criteria_Rows::Open_Code_Picker(int row) {
 // ------------------------------------------------------------------ the rows
 
 namespace {
-template <class T> T* Named(T* w, const QString& name) {
-    w->setObjectName(name);
-    return w;
-}
-QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 
 // Drawn sizes, in average characters of the window's font.
 constexpr double Field_Width = 42, Oper_Width = 17.5, Value_Width = 12.5, List_Extra = 2.7;

@@ -1,17 +1,11 @@
 #include "views/Output_Buttons.h"
 
 #include "views/Sized_Controls.h"
+#include "winsupport/Window_Utils.h"
 
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-template <class T> T* Named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-}  // namespace
 
 Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Output_Buttons"));

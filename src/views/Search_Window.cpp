@@ -25,14 +25,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-namespace {
-template <class T> T* Named(T* w, const QString& name) {
-    w->setObjectName(name);
-    return w;
-}
-QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
-}  // namespace
-
 Search_Window::Search_Window(Session& session, QWidget* parent)
     : QWidget(parent), Session_In_Use(session), Results(session) {
     setObjectName(QStringLiteral("Search_Window"));

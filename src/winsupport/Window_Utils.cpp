@@ -194,3 +194,5 @@ QString Titled_Tip(const QString& title, const QString& text) {
     return QStringLiteral("<b>%1</b>").arg(shown.toHtmlEscaped()) +
            Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
+
+QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }

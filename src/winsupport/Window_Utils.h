@@ -7,6 +7,14 @@
 class QComboBox;
 class QWidget;
 
+// A widget given its object name (tests find widgets by it), and the name of row i's
+// widget of a kind: Indexed("Value_Text", 2) is "Value_Text_2".
+template <class T> T* Named(T* w, const QString& name) {
+    w->setObjectName(name);
+    return w;
+}
+QString Indexed(const char* name, int i);
+
 // Keeps position and size; only moves the window in or out of the topmost band.
 void Set_Window_On_Top(QWidget* window, bool onTop);
 // Lets an opening list of more than 8 entries show as many as fit between the list and
@@ -43,7 +51,6 @@ QString Plain_Caption(const QString& caption);
 // A tooltip's rich text: the title in bold over the text, both as written (line breaks
 // kept); a title of 100 characters or more is cut to its first 96 and "...".
 QString Titled_Tip(const QString& title, const QString& text);
-
 
 // The hourglass for the lifetime of the object; always put back.
 class Wait_Cursor {
