@@ -172,8 +172,10 @@ def write_cache(folder, count):
     cache = folder / "Data.dat"
     with open(cache, "wb") as f:
         f.write(head1 + head2 + struct.pack("<ii", count, fields))
+        starts = [f.tell()]
         f.write(b"\x00\x00" * (count + 1))  # column 0: the search's own
         for c in range(fields):
+            starts.append(f.tell())
             out = [b"\x00\x00"]  # row 0
             for row in rows(count, base):
                 v = row[c]
@@ -190,14 +192,16 @@ def write_cache(folder, count):
                     f.write(b"".join(out))
                     out = []
             f.write(b"".join(out))
+        starts.append(f.tell())
     size = cache.stat().st_size
 
     def bits(d):
         return "%016x" % struct.unpack("<Q", struct.pack("<d", d))[0]
 
-    stamp = ("Sifa_Soft cache stamp 1\ncache %d %d %s %d %s %d %d\nsource %d %d %d\nrefs %d %d %d\n"
+    stamp = ("Sifa_Soft cache stamp 2\ncache %d %d %s %d %s %d %d\nsource %d %d %d\nrefs %d %d %d\ncolumns %s\n"
              % (size, st1.st_size, bits(day_number(st1.st_mtime_ns)), st2.st_size, bits(day_number(st2.st_mtime_ns)),
-                count, fields, st1.st_ino, st1.st_size, st1.st_mtime_ns, st2.st_ino, st2.st_size, st2.st_mtime_ns))
+                count, fields, st1.st_ino, st1.st_size, st1.st_mtime_ns, st2.st_ino, st2.st_size, st2.st_mtime_ns,
+                " ".join(str(s) for s in starts)))
     (folder / "Data.dat.stamp").write_text(stamp)
 
 
@@ -228,7 +232,10 @@ def main():
             for name in ("Sifa_table.xlsx", "Refs.dat"):
                 shutil.copy2(args.folder / name, Path(tmp) / name)
             subprocess.run([args.check_cache, "--dir", tmp, "--check"], check=True)
-            same = (Path(tmp) / "Data.dat").read_bytes() == (args.folder / "Data.dat").read_bytes()
+            def columns(folder):
+                return [l for l in (folder / "Data.dat.stamp").read_text().splitlines() if l.startswith("columns ")]
+            same = ((Path(tmp) / "Data.dat").read_bytes() == (args.folder / "Data.dat").read_bytes()
+                    and columns(Path(tmp)) == columns(args.folder))
             print("the program's own Data.dat is %s" % ("the same" if same else "DIFFERENT"))
             if not same:
                 sys.exit(1)

@@ -369,21 +369,31 @@ std::optional<Source_Identity> Identity_Of(const QString& file) {
 namespace {
 
 // Encodes into `buf`, handing it to `flush` (which empties it) each time it holds a
-// piece; false when a text cannot be represented or `flush` fails.
+// piece; false when a text cannot be represented or `flush` fails. `starts`, when given,
+// receives where each column begins in the whole output, then where the last one ends.
 bool Encode_Into(const Source_Identity& source, const Source_Identity& refs, const Records_Table& table,
-                 QByteArray& buf, const std::function<bool(QByteArray&)>& flush) {
+                 QByteArray& buf, const std::function<bool(QByteArray&)>& flush,
+                 std::vector<qint64>* starts = nullptr) {
     constexpr qsizetype kPiece = qsizetype(1) << 20;
     Writer w(buf);
     if (!Put_Name(w, source) || !Put_Name(w, refs)) return false;
     const int R = table.Row_Upper(), N = table.Col_Upper();
     w.Put<qint32>(R);
     w.Put<qint32>(N);
-    for (int c = 0; c <= N; ++c)
+    qint64 flushed = 0;
+    const auto put_piece = [&] {
+        flushed += buf.size();
+        return flush(buf);
+    };
+    for (int c = 0; c <= N; ++c) {
+        if (starts) starts->push_back(flushed + buf.size());
         for (int r = 0; r <= R; ++r) {
             if (!Put_Cell(w, table, r, c)) return false;
-            if (flush && buf.size() >= kPiece && !flush(buf)) return false;
+            if (flush && buf.size() >= kPiece && !put_piece()) return false;
         }
-    return !flush || buf.isEmpty() || flush(buf);
+    }
+    if (starts) starts->push_back(flushed + buf.size());
+    return !flush || buf.isEmpty() || put_piece();
 }
 
 }  // namespace
@@ -487,7 +497,10 @@ bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, cons
 // Columns are independent: on a mapped file a second thread finds where each begins,
 // then reads them from the last one down, into a table of its own, while this thread
 // reads from the first one up; the two meet in the middle.
-bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table& t, const Mapped_File& mapped) {
+// `known`: where the columns begin and end as the stamp gives them, trusted only when
+// they fit this file (a column read must still end where the next begins).
+bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table& t, const Mapped_File& mapped,
+                                 const std::vector<qint64>& known) {
     Records_Table part(t.Description());
     part.Resize_For_Filling(h.RowUpper, h.ColUpper);
     part.Keep_Bytes(mapped.bytes, static_cast<size_t>(mapped.size), mapped.keep);
@@ -497,9 +510,14 @@ bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table
     bool helper_failed = false;
     std::vector<qsizetype> starts;
     const qsizetype cells_from = r.Pos();
+    const qint64 least = 2 * (static_cast<qint64>(h.RowUpper) + 1);
+    bool fits = known.size() == static_cast<size_t>(h.ColUpper) + 2 && known.front() == cells_from &&
+                known.back() == mapped.size;
+    for (size_t i = 1; fits && i < known.size(); ++i) fits = known[i] - known[i - 1] >= least;
+    if (fits) starts.assign(known.begin(), known.end());
     std::jthread helper([&](std::stop_token stop) {
         try {
-            starts = Column_Starts(mapped.bytes, mapped.size, cells_from, h, stop);
+            if (!fits) starts = Column_Starts(mapped.bytes, mapped.size, cells_from, h, stop);
             if (starts.empty()) return;
             for (;;) {
                 int c;
@@ -543,7 +561,8 @@ bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table
     return true;
 }
 
-bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapped_File* mapped = nullptr) {
+bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapped_File* mapped = nullptr,
+                const std::vector<qint64>& columns = {}) {
     // No workbook holds more records than its rows under the header.
     if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
@@ -555,7 +574,7 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapp
     t.Resize_For_Filling(h.RowUpper, h.ColUpper);
     if (mapped && h.ColUpper >= 1) {
         t.Keep_Bytes(mapped->bytes, static_cast<size_t>(mapped->size), mapped->keep);
-        if (!Read_Columns_On_Two_Threads(r, h, t, *mapped)) return false;
+        if (!Read_Columns_On_Two_Threads(r, h, t, *mapped, columns)) return false;
     } else {
         if (mapped) t.Keep_Bytes(mapped->bytes, static_cast<size_t>(mapped->size), mapped->keep);
         for (int c = 0; c <= h.ColUpper; ++c)
@@ -596,7 +615,9 @@ QByteArray Cache_Key(const Cache_Header& h, qint64 cacheBytes) {
            QByteArray::number(h.RowUpper) + ' ' + QByteArray::number(h.ColUpper);
 }
 
-constexpr char Stamp_Title[] = "Sifa_Soft cache stamp 1";
+constexpr char Stamp_Title[] = "Sifa_Soft cache stamp 2";
+// A stamp without the line of columns, as the first programs wrote it.
+constexpr char Stamp_Title_Without_Columns[] = "Sifa_Soft cache stamp 1";
 
 // The part of a file's stamp that survives a copy of the folder kept on the same disk:
 // not its device number (a disk may come back under another) nor its change time (a
@@ -621,21 +642,49 @@ std::optional<Fine_Identity> Parse_Stamp_Line(const QByteArray& line, const char
     return id;
 }
 
+QByteArray Columns_Line(const std::vector<qint64>& starts) {
+    QByteArray line("columns");
+    for (const qint64 at : starts) line += ' ' + QByteArray::number(at);
+    return line + '\n';
+}
+
+// Empty when the line is not one of offsets.
+std::vector<qint64> Parse_Columns_Line(const QByteArray& line) {
+    const QList<QByteArray> parts = line.split(' ');
+    if (parts.size() < 2 || parts[0] != "columns") return {};
+    std::vector<qint64> starts;
+    starts.reserve(static_cast<size_t>(parts.size()) - 1);
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        bool ok = false;
+        starts.push_back(parts[i].toLongLong(&ok));
+        if (!ok) return {};
+    }
+    return starts;
+}
+
 struct Cache_Stamp {
     Fine_Identity Source, Code_Table;
+    std::vector<qint64> Columns;  // where each column begins, then the end; may be empty
 };
 
 // nullopt when the stamp is missing, damaged or another cache's.
 std::optional<Cache_Stamp> Read_Cache_Stamp(const QString& file, const QByteArray& key) {
     QFile f;
     if (!Open_Regular_File(f, file)) return std::nullopt;
-    const QList<QByteArray> lines = f.read(4096).split('\n');
-    if (lines.size() != 5 || !lines[4].isEmpty() || lines[0] != Stamp_Title || lines[1] != "cache " + key)
-        return std::nullopt;
+    // Eleven digits and a space for each of up to a few hundred columns.
+    const QList<QByteArray> lines = f.read(qint64(1) << 16).split('\n');
+    const bool with_columns = lines.size() == 6 && lines[0] == Stamp_Title;
+    const bool without = lines.size() == 5 && lines[0] == Stamp_Title_Without_Columns;
+    if ((!with_columns && !without) || !lines.back().isEmpty() || lines[1] != "cache " + key) return std::nullopt;
     const auto source = Parse_Stamp_Line(lines[2], "source");
     const auto refs = Parse_Stamp_Line(lines[3], "refs");
     if (!source || !refs) return std::nullopt;
-    return Cache_Stamp{*source, *refs};
+    Cache_Stamp stamp{*source, *refs, {}};
+    if (with_columns) {
+        stamp.Columns = Parse_Columns_Line(lines[4]);
+        if (stamp.Columns.empty()) return std::nullopt;
+    }
+    return stamp;
 }
 
 // "Data.dat.stamp" beside "Data.dat".
@@ -672,8 +721,8 @@ qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const 
                        h->ColUpper == Field_Count(Records) && h->Source.Name == source->Name &&
                        h->Code_Table.Name == refs->Name;
     if (!valid) return -1;
+    const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
     if (sourceNow || refsNow) {
-        const auto stamp = Read_Cache_Stamp(Cache_Stamp_File(CacheFile), Cache_Key(*h, f.size()));
         if (!stamp || (sourceNow && !stamp->Source.Is(*sourceNow)) || (refsNow && !stamp->Code_Table.Is(*refsNow)))
             return -1;
     }
@@ -690,7 +739,8 @@ qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const 
                                    ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
                                })};
             Reader mr(mapped.bytes, mapped.size, 0);
-            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records, &mapped)) return -1;
+            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records, &mapped, stamp ? stamp->Columns : std::vector<qint64>{}))
+                return -1;
             return h->RowUpper;
         }
     }
@@ -743,7 +793,8 @@ Cache_Save Save_Data_Cache(const Records_Table& Records, const QString& SourceFi
         b.resize(0);
         return true;
     };
-    if (!Encode_Into(h.Source, h.Code_Table, Records, piece, flush)) return Cache_Save::Not_Representable;
+    std::vector<qint64> columns;
+    if (!Encode_Into(h.Source, h.Code_Table, Records, piece, flush, &columns)) return Cache_Save::Not_Representable;
     if (!opened) return Cache_Save::Write_Failed;
     if (Take_Source_Stamps(SourceFile, RefsFile) != taken) return Cache_Save::Sources_Changed;
     // The old stamp goes first: whatever happens next, it never vouches for the new cache.
@@ -753,7 +804,8 @@ Cache_Save Save_Data_Cache(const Records_Table& Records, const QString& SourceFi
     if (!f.Commit()) return Cache_Save::Write_Failed;
     Output_File stamp;
     const QByteArray text = QByteArray(Stamp_Title) + "\ncache " + Cache_Key(h, written) + '\n' +
-                            Stamp_Line("source", *taken.Source) + Stamp_Line("refs", *taken.Code_Table);
+                            Stamp_Line("source", *taken.Source) + Stamp_Line("refs", *taken.Code_Table) +
+                            Columns_Line(columns);
     if (!stamp.Open(stampFile, Link_Rule::Refuse) || !stamp.Write(text) || !stamp.Commit())
         return Cache_Save::Write_Failed;
     return Cache_Save::Written;

@@ -6,11 +6,15 @@
 //
 // The layout keeps a file's time to the second, which misses a workbook saved again
 // within that second at the same size. The stamp beside it, "Data.dat.stamp", holds what
-// tells them apart, in four lines of text:
-//   Sifa_Soft cache stamp 1
+// tells them apart, in five lines of text:
+//   Sifa_Soft cache stamp 2
 //   cache <bytes of Data.dat> <Size1> <Time1 as 16 hex digits of its bits> <Size2> <Time2 ...> <RowUpper> <ColUpper>
 //   source <inode> <size> <modification time in nanoseconds since 1970>
 //   refs <inode> <size> <modification time in nanoseconds since 1970>
+//   columns <offset of column 0's first cell> ... <offset of the last column's> <bytes of Data.dat>
+// The columns line lets the load read columns on two threads without first walking every
+// cell to find them. A stamp titled "Sifa_Soft cache stamp 1" has no such line and is read
+// too.
 // Its "cache" line ties it to the one Data.dat it was written with. While a source is
 // there, a cache without a stamp that is whole and its own, or whose source line is not
 // the source now, is not trusted (the workbook is imported again, and both are written

@@ -261,7 +261,7 @@ TEST_F(Cache, The_Stamp_Beside_The_Cache) {
     const QString stamp = cache + QStringLiteral(".stamp");
     ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray good = Read_Bytes(stamp), goodCache = Read_Bytes(cache);
-    ASSERT_TRUE(good.startsWith("Sifa_Soft cache stamp 1\n")) << good.toStdString();
+    ASSERT_TRUE(good.startsWith("Sifa_Soft cache stamp 2\n")) << good.toStdString();
     session.Records().Resize(3, 17);
     ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
     const QByteArray otherCache = Read_Bytes(stamp);
@@ -283,5 +283,45 @@ TEST_F(Cache, The_Stamp_Beside_The_Cache) {
         EXPECT_EQ(Load(), 2) << c.name;  // only the cache is left: it is the data
         QFile::rename(source + QStringLiteral(".away"), source);
         QFile::rename(refs + QStringLiteral(".away"), refs);
+    }
+}
+
+// The stamp's line of columns, a help to the load and never a source of records: a stamp of
+// the first kind, without it, and a line that does not fit the file still load the cache;
+// offsets that fit but lie are caught by the cells themselves.
+TEST_F(Cache, The_Columns_Line_Of_The_Stamp) {
+    const QString stamp = cache + QStringLiteral(".stamp");
+    ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
+    const QByteArray good = Read_Bytes(stamp);
+    const qsizetype at = good.indexOf("columns ");
+    ASSERT_GT(at, 0);
+    const QList<QByteArray> offsets = good.mid(at + 8).trimmed().split(' ');
+    ASSERT_EQ(offsets.size(), 19);  // 18 columns and the end
+    EXPECT_EQ(offsets.last().toLongLong(), QFileInfo(cache).size());
+    const QByteArray first_kind = good.left(at).replace("stamp 2", "stamp 1");
+    QByteArray shifted = good.left(at) + "columns";
+    for (qsizetype i = 0; i < offsets.size(); ++i)
+        shifted += ' ' + QByteArray::number(offsets[i].toLongLong() + (i == 4 ? 2 : 0));
+    const struct {
+        const char* name;
+        QByteArray stamp;
+        qint32 loaded;
+    } cases[] = {
+        {"as written", good, 2},
+        {"of the first kind", first_kind, 2},
+        {"one offset too few", QByteArray(good).replace(" " + offsets.last() + "\n", "\n"), 2},
+        {"a column moved (refused, or read from the right place)", shifted + '\n', 0},
+        {"not numbers", good.left(at) + "columns x\n", -1},
+        {"first kind with columns", QByteArray(good).replace("stamp 2", "stamp 1"), -1},
+    };
+    for (const auto& c : cases) {
+        Write_Bytes(stamp, c.stamp);
+        const qint32 loaded = Load();
+        if (c.loaded != 0) {
+            EXPECT_EQ(loaded, c.loaded) << c.name;
+        }
+        if (loaded > 0) {
+            EXPECT_EQ(session.Records().Text(2, 4).To_String(), QStringLiteral("Réseau")) << c.name;
+        }
     }
 }
