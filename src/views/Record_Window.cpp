@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -251,14 +252,24 @@ void Record_Window::Place_Beside(const QWidget* grid) {
     }
     x = std::clamp(x, free.left(), free.right() + 1 - outer.width());
     const int y = std::clamp(g.top(), free.top(), free.bottom() + 1 - outer.height());
-    move(x, y);
+    // Placed by its inside: before the first show some systems take a moved window's
+    // position as its inside's, and its caption then went above the screen.
+    setGeometry(QRect(QPoint(x + frame.left(), y + frame.top()), size()));
 }
 
 bool Show_Record_Window(const Session& session, int record, QWidget* owner, Result_View* grid) {
     QPointer<Record_Window>& w = The_Window();
     if (w && &w->Shown_Session() != &session) delete w.data();
     const bool created = !w;
-    if (created) w = new Record_Window(session, owner);
+    if (created) {
+        w = new Record_Window(session, owner);
+        // Kept over its owner by the window manager: shown without taking the keys, it
+        // would otherwise open behind the window that was clicked.
+        if (owner && owner->window()->windowHandle()) {
+            w->winId();
+            w->windowHandle()->setTransientParent(owner->window()->windowHandle());
+        }
+    }
     if (!w->Display_Record(Value::Long(record))) {
         if (created) delete w.data();
         return false;

@@ -17,6 +17,7 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QWheelEvent>
+#include <QWindow>
 
 // Stands in for the desktop's browser.
 class Url_Catcher : public QObject {
@@ -178,6 +179,9 @@ TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
             EXPECT_GT(outer.left(), owner.frameGeometry().right());
         else
             EXPECT_EQ(outer.right(), std::min(grid->mapToGlobal(QPoint(grid->width() - 1, 0)).x(), screen.right()));
+        // Kept above the window it was opened from, which keeps the keys.
+        ASSERT_NE(w->windowHandle(), nullptr);
+        EXPECT_EQ(w->windowHandle()->transientParent(), owner.windowHandle());
         // The row of the record is marked while the window shows it.
         EXPECT_EQ(grid->Marked_Record(), 1);
         ASSERT_TRUE(Show_Record_Window(session, 2, &owner, grid));

@@ -237,7 +237,7 @@ void Picker_Shot() {
             // The box's code is the selected row; scroll it into view as the user sees it.
             p.Code_List->scrollTo(p.Code_List->model()->index(p.Code_List->currentRow(), 1),
                                   QAbstractItemView::PositionAtCenter);
-            Save(&p, QStringLiteral("select_ref.png"));
+            Save(&p, QStringLiteral("code_picker.png"));
         });
     if (!seen) Problem(QStringLiteral("the code picker did not open"));
 }
@@ -274,7 +274,7 @@ void Export_Shots() {
                                                   }
                                                   c.Available->clearSelection();
                                                   if (c.Available->count() > 3) c.Available->item(3)->setSelected(true);
-                                                  Save(&c, QStringLiteral("choose.png"));
+                                                  Save(&c, QStringLiteral("field_chooser.png"));
                                                   return static_cast<int>(QDialog::Rejected);
                                               };
                                               QTest::mouseClick(e.Custom_Button, Qt::LeftButton);
