@@ -739,7 +739,8 @@ qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const 
                                    ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
                                })};
             Reader mr(mapped.bytes, mapped.size, 0);
-            if (!Read_Header(mr) || !Read_Cells(mr, *h, Records, &mapped, stamp ? stamp->Columns : std::vector<qint64>{}))
+            if (!Read_Header(mr) ||
+                !Read_Cells(mr, *h, Records, &mapped, stamp ? stamp->Columns : std::vector<qint64>{}))
                 return -1;
             return h->RowUpper;
         }

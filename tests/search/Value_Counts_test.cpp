@@ -79,6 +79,11 @@ TEST_F(Counts_Test, Csv_And_Clipboard_Text) {
     EXPECT_EQ(Counts_Clip_Text(names, "EN"),
               "Nom du Projet\tCount\tShare (%)\r\n\"Open \"\"City\"\"\"\t1\t33.3\r\n"
               "Plain\t1\t33.3\r\n\"Réseau; ville\"\t1\t33.3\r\n");
+    // A label Windows-1252 cannot hold makes the file UTF-8, marked as such.
+    session.Records()(1, Field_Number("ProjName")) = Value::String(QStringLiteral("Ελλάδα"));
+    Search_All(s, "FR");
+    EXPECT_TRUE(Counts_Csv_Bytes(Count_Values(s, Field_Number("ProjName"), "FR"), "FR")
+                    .startsWith("\xEF\xBB\xBF\"Value\";"));
 }
 
 TEST_F(Counts_Test, A_Cell_Criterion_Selects_The_Records_Holding_That_Value) {
