@@ -103,21 +103,29 @@ Wait_Cursor::~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
 void Fit_To_Screen(QWidget* window) {
     if (!window || !window->isWindow() || !window->screen()) return;
     const QRect free = window->screen()->availableGeometry();
-    // Before the first show the frame is not known: the usual caption and borders.
-    QSize frame = window->frameGeometry().size() - window->size();
-    if (frame.width() <= 0 && frame.height() <= 0) frame = QSize(16, 40);
-    const QSize room = (free.size() - frame).expandedTo(QSize(100, 100));
+    const QRect inside = window->geometry(), outside = window->frameGeometry();
+    QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
+                   outside.bottom() - inside.bottom());
+    // Before the window system has framed it: the usual caption and borders.
+    const bool framed = !frame.isNull();
+    if (!framed) frame = QMargins(8, 32, 8, 8);
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QSize room = (free.size() - extra).expandedTo(QSize(100, 100));
     if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())
         window->setMinimumSize(window->minimumSize().boundedTo(room));
     if (window->width() > room.width() || window->height() > room.height())
         window->resize(window->size().boundedTo(room));
-    QRect outer(window->pos(), window->size() + frame);
+    QRect outer = window->geometry().marginsAdded(frame);
     if (!free.contains(outer)) {
         outer.moveRight(std::min(outer.right(), free.right()));
         outer.moveBottom(std::min(outer.bottom(), free.bottom()));
         outer.moveLeft(std::max(outer.left(), free.left()));
         outer.moveTop(std::max(outer.top(), free.top()));
-        if (window->isVisible() || window->testAttribute(Qt::WA_Moved)) window->move(outer.topLeft());
+        // Placed by its inside: a window not yet framed would take a moved position as
+        // its inside's, and its caption would go above the screen.
+        // One the program never placed is left to the window manager until it is framed.
+        if (window->testAttribute(Qt::WA_Moved) || (framed && window->isVisible()))
+            window->setGeometry(outer.marginsRemoved(frame));
     }
 }
 
