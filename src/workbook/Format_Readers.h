@@ -9,7 +9,7 @@
 enum class Workbook_Format {
     Unknown,
     Xls,  // compound file (Excel 95 and 97-2003), or a bare BIFF2-4 worksheet stream
-    Xlsx,  // zip package holding xl/workbook.xml (.xlsx, .xlsm)
+    Xlsx,  // zip package whose relationships name a workbook part (.xlsx, .xlsm)
     Ods  // zip package whose mimetype is OpenDocument spreadsheet
 };
 
@@ -20,6 +20,10 @@ Workbook_Format Sniff_Workbook_Format(QByteArrayView data);
 Workbook_Failure Read_Xls(QByteArrayView data, Sheet_Cells& out);
 Workbook_Failure Read_Xlsx(QByteArrayView data, Sheet_Cells& out);
 Workbook_Failure Read_Ods(QByteArrayView data, Sheet_Cells& out);
+
+// Whether the zip package's relationships name a workbook part that is there, as the .xlsx
+// reader finds it.
+bool Is_Xlsx_Package(QByteArrayView data);
 
 // Whichever of them the content asks for.
 Workbook_Failure Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out);

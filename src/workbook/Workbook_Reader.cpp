@@ -57,7 +57,8 @@ Workbook_Format Sniff_Workbook_Format(QByteArrayView data) {
     // Entry names are stored uncompressed, in the local headers and the central directory.
     if (data.indexOf(QByteArrayView("xl/workbook.xml")) >= 0) return Workbook_Format::Xlsx;
     if (data.indexOf(QByteArrayView("content.xml")) >= 0 && data.indexOf(kOds_Mime) >= 0) return Workbook_Format::Ods;
-    return Workbook_Format::Unknown;
+    // A workbook part elsewhere, found as the reader finds it.
+    return Is_Xlsx_Package(data) ? Workbook_Format::Xlsx : Workbook_Format::Unknown;
 }
 
 Workbook_Failure Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out) {

@@ -18,8 +18,22 @@ namespace {
 
 using namespace Office_Package;
 
+// The two namespaces of the relationship types: the transitional one most programs write
+// and the strict one.
+constexpr string_view kRelationship_Namespaces[] = {
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/",
+    "http://purl.oclc.org/ooxml/officeDocument/relationships/"};
+
+bool Is_Type(string_view type, string_view name) {
+    for (const string_view ns : kRelationship_Namespaces)
+        if (type.size() == ns.size() + name.size() && type.substr(0, ns.size()) == ns && type.substr(ns.size()) == name)
+            return true;
+    return false;
+}
+
 // "xl/worksheets/sheet1.xml" from the folder of the part holding the relationship and its
-// target ("worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml", "../media/x.xml").
+// target ("worksheets/sheet1.xml", "/xl/worksheets/sheet1.xml", "../media/x.xml"); "" when
+// the target climbs out of the package, so that nothing outside it is ever taken for a part.
 std::string Resolve_Target(string_view base_dir, string_view target) {
     std::string path;
     if (!target.empty() && target.front() == '/')
@@ -27,12 +41,16 @@ std::string Resolve_Target(string_view base_dir, string_view target) {
     else
         path = std::string(base_dir);
     std::vector<std::string> parts;
-    auto push_all = [&parts](string_view s) {
+    bool escapes = false;
+    auto push_all = [&parts, &escapes](string_view s) {
         while (!s.empty()) {
             const std::size_t slash = s.find_first_of("/\\");
             const string_view piece = s.substr(0, slash);
             if (piece == "..") {
-                if (!parts.empty()) parts.pop_back();
+                if (parts.empty())
+                    escapes = true;
+                else
+                    parts.pop_back();
             } else if (!piece.empty() && piece != ".") {
                 parts.emplace_back(piece);
             }
@@ -43,6 +61,7 @@ std::string Resolve_Target(string_view base_dir, string_view target) {
     push_all(path);
     push_all(target);
     std::string out;
+    if (escapes) return out;
     for (const std::string& p : parts) {
         if (!out.empty()) out += '/';
         out += p;
@@ -54,18 +73,15 @@ struct Relationship {
     std::string id, type, target;
 };
 
-// A .rels part: each relationship's id, the last word of its type and its resolved target.
+// A .rels part: each relationship's id, type and resolved target.
 class Rels_Handler : public Handler_Base {
 public:
     Rels_Handler(string_view base_dir, std::vector<Relationship>& out) : base_dir_(base_dir), out_(out) {}
 
     void start_element(const orcus::sax::parser_element& e) {
-        if (e.name == "Relationship" && attrs_.Get("TargetMode") != "External") {
-            string_view type = attrs_.Get("Type");
-            type = type.substr(type.rfind('/') + 1);
-            out_.push_back(
-                {std::string(attrs_.Get("Id")), std::string(type), Resolve_Target(base_dir_, attrs_.Get("Target"))});
-        }
+        if (e.name == "Relationship" && attrs_.Get("TargetMode") != "External")
+            out_.push_back({std::string(attrs_.Get("Id")), std::string(Trim(attrs_.Get("Type"))),
+                            Resolve_Target(base_dir_, Trim(attrs_.Get("Target")))});
         attrs_.items.clear();
     }
     void end_element(const orcus::sax::parser_element&) {}
@@ -75,6 +91,7 @@ private:
     std::vector<Relationship>& out_;
 };
 
+// The relationships of `part` ("" for the package's own), from "<folder>/_rels/<name>.rels".
 std::vector<Relationship> Read_Rels(const Package& pkg, string_view part) {
     std::vector<Relationship> rels;
     const std::size_t slash = part.rfind('/');
@@ -90,9 +107,34 @@ std::vector<Relationship> Read_Rels(const Package& pkg, string_view part) {
 
 const Relationship* Find_Rel_By_Type(const std::vector<Relationship>& rels, string_view type) {
     for (const Relationship& r : rels)
-        if (r.type == type) return &r;
+        if (Is_Type(r.type, type)) return &r;
     return nullptr;
 }
+
+constexpr string_view kUsual_Workbook_Part = "xl/workbook.xml";
+
+// The workbook part the package's relationships name; without a readable one that names a
+// part present, the workbook is where it always is. "" when the package has neither.
+std::string Workbook_Part(const Package& pkg) {
+    try {
+        const std::vector<Relationship> package_rels = Read_Rels(pkg, "");
+        if (const Relationship* r = Find_Rel_By_Type(package_rels, "officeDocument"); r && pkg.Has(r->target))
+            return r->target;
+    } catch (const orcus::parse_error&) {}
+    return pkg.Has(kUsual_Workbook_Part) ? std::string(kUsual_Workbook_Part) : std::string();
+}
+
+// Whether the part's first element is a workbook: a word-processing or presentation package
+// names its main part by the same relationship.
+class Root_Element_Handler : public Handler_Base {
+public:
+    string_view root;
+    void start_element(const orcus::sax::parser_element& e) {
+        root = e.name;
+        throw Stop_Parsing{};
+    }
+    void end_element(const orcus::sax::parser_element&) {}
+};
 
 // workbook.xml: the date system and the relationship ids of the sheets in tab order.
 class Workbook_Handler : public Handler_Base {
@@ -401,14 +443,7 @@ private:
 };
 
 void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
-    // Without a readable package relationship, the workbook is where it always is.
-    std::string workbook_part = "xl/workbook.xml";
-    try {
-        const std::vector<Relationship> package_rels = Read_Rels(pkg, "");
-        if (const Relationship* r = Find_Rel_By_Type(package_rels, "officeDocument"); r && pkg.Has(r->target))
-            workbook_part = r->target;
-    } catch (const orcus::parse_error&) {}
-
+    const std::string workbook_part = Workbook_Part(pkg);
     Part part;
     if (!pkg.Read(workbook_part, part)) Fail(Workbook_Failure::First_Sheet_Damaged);
     Workbook_Handler wb;
@@ -421,7 +456,7 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
     for (const std::string& id : wb.sheet_ids) {
         for (const Relationship& r : rels) {
             if (r.id != id) continue;
-            if (r.type == "worksheet")
+            if (Is_Type(r.type, "worksheet"))
                 sheet = &r;
             else
                 other_sheets = true;
@@ -453,3 +488,17 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
 }  // namespace
 
 Workbook_Failure Read_Xlsx(QByteArrayView data, Sheet_Cells& out) { return Run_Reader(data, out, Read_Xlsx_Package); }
+
+bool Is_Xlsx_Package(QByteArrayView data) {
+    try {
+        const Package pkg(data);
+        const std::string workbook_part = Workbook_Part(pkg);
+        Part part;
+        if (workbook_part.empty() || !pkg.Read(workbook_part, part)) return false;
+        Root_Element_Handler h;
+        Parse_Xml(part, h);
+        return h.root == "workbook";
+    } catch (...) {
+        return false;
+    }
+}

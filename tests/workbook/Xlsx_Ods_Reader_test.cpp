@@ -228,6 +228,91 @@ INSTANTIATE_TEST_SUITE_P(
              "The workbook is protected by a password.", true}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+// A package found only through its relationships: where each part is stored and how the
+// relationships name it. The sheet's shared string and date format show that the shared
+// strings and styles were found too.
+struct Layout {
+    const char* name;
+    const char* book_target = "wtf/workbook.xml";
+    const char* book = "wtf/workbook.xml";
+    const char* book_rels = "wtf/_rels/workbook.xml.rels";
+    const char* sheet_target = "sheets/data.xml";
+    const char* sheet = "wtf/sheets/data.xml";
+    const char* strings_target = "strings.xml";
+    const char* strings = "wtf/strings.xml";
+    const char* styles_target = "/wtf/styles.xml";
+    const char* book_root = "workbook";
+    const char* types = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    QByteArray want = "1\t1\ttext\tshared\n1\t2\tdate\t45000\n";
+};
+void PrintTo(const Layout& l, std::ostream* os) { *os << l.name; }
+
+class Package_Layout : public testing::TestWithParam<Layout> {};
+
+TEST_P(Package_Layout, Parts_Are_Found_Through_The_Relationships) {
+    const Layout& l = GetParam();
+    auto rel = [&](const char* id, const char* type, const char* target) {
+        return QByteArray("<Relationship Id=\"") + id + "\" Type=\"" + l.types + type + "\" Target=\"" + target +
+               "\"/>";
+    };
+    const QByteArray file = Zip(
+        {{"_rels/.rels", "<Relationships>" + rel("rId1", "officeDocument", l.book_target) + "</Relationships>"},
+         {l.book, QByteArray("<") + l.book_root + " xmlns:r=\"x\"><sheets><sheet r:id=\"rId7\"/></sheets></" +
+                      l.book_root + ">"},
+         {l.book_rels, "<Relationships>" + rel("rId7", "worksheet", l.sheet_target) +
+                           rel("rId8", "sharedStrings", l.strings_target) + rel("rId9", "styles", l.styles_target) +
+                           "</Relationships>"},
+         {"wtf/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
+         {l.strings, "<sst><si><t>shared</t></si></sst>"},
+         {l.sheet, R"(<worksheet><sheetData><row><c t="s"><v>0</v></c><c s="1"><v>45000</v></c></row>)"
+                   "</sheetData></worksheet>"}});
+    Sheet_Cells cells;
+    const QString why = Workbook_Failure_Text(Read_First_Sheet_Data(file, cells));
+    EXPECT_EQ(why.isEmpty() ? Dump(cells).toStdString() : why.toStdString(), l.want.toStdString());
+}
+
+const QByteArray kNot_A_Workbook = "The file is not a workbook: only .xls, .xlsx and .ods workbooks can be read.";
+const QByteArray kSheet_Damaged = "The file is damaged: its first sheet could not be read.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Package_Layout,
+    testing::Values(
+        Layout{.name = "other_folder"},
+        Layout{.name = "absolute_targets",
+               .book_target = "/wtf/workbook.xml",
+               .sheet_target = "/data/s.xml",
+               .sheet = "data/s.xml",
+               .strings_target = "/strings.xml",
+               .strings = "strings.xml"},
+        Layout{.name = "names_in_other_case",
+               .book_target = "/WTF/WorkBook.xml",
+               .book_rels = "Wtf/_RELS/workbook.XML.rels",
+               .sheet_target = "Sheets/DATA.xml",
+               .strings_target = "STRINGS.XML"},
+        Layout{.name = "strict_types", .types = "http://purl.oclc.org/ooxml/officeDocument/relationships/"},
+        Layout{.name = "parent_folders_within",
+               .book_target = "wtf/in/workbook.xml",
+               .book = "wtf/in/workbook.xml",
+               .book_rels = "wtf/in/_rels/workbook.xml.rels",
+               .sheet_target = "../sheets/data.xml",
+               .strings_target = "../../strings.xml",
+               .strings = "strings.xml",
+               .styles_target = "./../styles.xml"},
+        // Climbing out of the package names no part, not the part at the top.
+        Layout{.name = "sheet_outside_the_package",
+               .book_target = "xl/workbook.xml",
+               .book = "xl/workbook.xml",
+               .book_rels = "xl/_rels/workbook.xml.rels",
+               .sheet_target = "../../sheets/data.xml",
+               .sheet = "sheets/data.xml",
+               .want = kSheet_Damaged},
+        Layout{.name = "workbook_outside_the_package", .book_target = "../wtf/workbook.xml", .want = kNot_A_Workbook},
+        Layout{.name = "workbook_missing", .book_target = "wtf/book.xml", .want = kNot_A_Workbook},
+        Layout{.name = "sheet_missing", .sheet_target = "sheets/none.xml", .want = kSheet_Damaged},
+        // A word-processing package names its main part the same way.
+        Layout{.name = "main_part_not_a_workbook", .book_root = "document", .want = kNot_A_Workbook}),
+    [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
+
 // The reader child's room in memory, made small for the test. The address sanitizer's own
 // allocator has its space reserved from the start, so no limit on it can show.
 struct Reader_Child_Memory_Test : ::testing::Test {
