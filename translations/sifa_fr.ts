@@ -485,7 +485,7 @@
     </message>
     <message>
         <source>Any active (Or)</source>
-        <translation>Au moins un actif (Ou)</translation>
+        <translation>Au moins un (Ou)</translation>
     </message>
     <message>
         <source>Submit</source>
@@ -501,7 +501,7 @@
     </message>
     <message>
         <source>Multi-Columns Sort</source>
-        <translation>Tri sur plusieurs colonnes</translation>
+        <translation>Tri multicolonne</translation>
     </message>
     <message>
         <source>Show &amp;only this value</source>
@@ -525,7 +525,7 @@
     </message>
     <message>
         <source>The active rows are combined by &quot;Any active (Or)&quot;: a filter would widen the result. Choose &quot;All active (And)&quot; first.</source>
-        <translation>Les lignes actives sont combinées par «&#xa0;Au moins un actif (Ou)&#xa0;»&#xa0;: un filtre élargirait le résultat. Choisissez d&apos;abord «&#xa0;Tous les actifs (Et)&#xa0;».</translation>
+        <translation>Les lignes actives sont combinées par «&#xa0;Au moins un (Ou)&#xa0;»&#xa0;: un filtre élargirait le résultat. Choisissez d&apos;abord «&#xa0;Tous les actifs (Et)&#xa0;».</translation>
     </message>
 </context>
 <context>

@@ -145,6 +145,7 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
         EXPECT_EQ(left, QStringList()) << "English left in " << w->metaObject()->className();
         EXPECT_EQ(Cut_Captions(w), QStringList()) << "FR " << w->metaObject()->className();
     }
+    EXPECT_LE(search.minimumSizeHint().width(), 683);  // as in English
     for (QWidget* w : dialogs) {
         const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
         EXPECT_LE(least.width(), Half_Screen_Room.width()) << w->metaObject()->className();
