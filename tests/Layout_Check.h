@@ -35,7 +35,8 @@ inline QStringList Cut_Captions(QWidget* window) {
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         const QString caption = Caption_Of(w);
-        if (caption.isEmpty() || !w->isVisibleTo(window)) continue;
+        // A dialog over the window is checked on its own.
+        if (caption.isEmpty() || !w->isVisibleTo(window) || w->window() != window) continue;
         QSize wanted = w->sizeHint();
         const bool shortened = w->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored;
         if (w->hasHeightForWidth()) wanted = QSize(0, w->heightForWidth(w->width()));

@@ -5,6 +5,7 @@
 #include "model/Session.h"
 #include "model/Spreadsheet_Import.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 Load_Files Default_Load_Files() {
@@ -25,7 +26,7 @@ Import_Result Import_Workbook(Session& session, const QString& path, const bool*
     Import_Result r;
     r.Rows = Load_Spreadsheet(session, path, r.Errs, Cancel, Progress);
     r.Cancelled = Cancel && *Cancel;
-    if (!r.Cancelled && r.Rows <= 0) r.Errs << QStringLiteral("No Data loaded");
+    if (!r.Cancelled && r.Rows <= 0) r.Errs << QCoreApplication::translate("Import", "No Data loaded");
     return r;
 }
 

@@ -49,31 +49,31 @@ QString Trim_Cell_Text(const QString& s) {
 }
 
 QString More_Problems_Line(qint64 more) {
-    return QStringLiteral("... and %1 more %2")
-        .arg(QLocale(QLocale::English).toString(more),
-             more == 1 ? QStringLiteral("problem") : QStringLiteral("problems"));
+    return (more == 1 ? QCoreApplication::translate("Import", "... and %1 more problem")
+                      : QCoreApplication::translate("Import", "... and %1 more problems"))
+        .arg(QLocale(QLocale::English).toString(more));
 }
 
 qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& Errs, const bool* Cancel,
                         Load_Progress* Progress, const Sheet_Source& source) {
     const QString file = FileName.trimmed();
     if (file.isEmpty()) {
-        Errs << QStringLiteral("No input data (empty filename)");
+        Errs << QCoreApplication::translate("Import", "No input data (empty filename)");
         return 0;
     }
     if (!QFileInfo(file).isFile()) {
-        Errs << QStringLiteral("No input data (no file found)");
+        Errs << QCoreApplication::translate("Import", "No input data (no file found)");
         return 0;
     }
-    Title(Progress, QStringLiteral("Initializing..."));
-    Title(Progress, QStringLiteral("Openning data..."));
+    Title(Progress, QCoreApplication::translate("Import", "Initializing..."));
+    Title(Progress, QCoreApplication::translate("Import", "Openning data..."));
     // The records take about three times the workbook's size (texts in UTF-16).
     const Huge_Page_Heap heap(static_cast<size_t>(QFileInfo(file).size()) * 3);
     qint32 counted = 0;
     Sheet_Cells sheet;
     const Workbook_Result read = source ? source(file, sheet) : Read_Workbook(file, sheet);
     if (!read.Ok()) {
-        Errs << QStringLiteral("No input data (error openning file)");
+        Errs << QCoreApplication::translate("Import", "No input data (error openning file)");
         Errs << read.Why();
     } else {
         const int L = static_cast<int>(sheet.Last_Row_Column_A());
@@ -84,7 +84,7 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
 
             Records_Table table(&session.Description());
             table.Resize(L - 1, N);
-            if (Progress) Progress->Start_Progress(L - 1, QStringLiteral("Loading..."));
+            if (Progress) Progress->Start_Progress(L - 1, QCoreApplication::translate("Import", "Loading..."));
             QString message;
             qint64 more_problems = 0;
             // The same few codes fill a coded column: each distinct text is looked up once.
@@ -119,7 +119,7 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
                     } else if (Errs.size() >= Max_Problem_Lines) {
                         ++more_problems;
                     } else {
-                        Errs << QStringLiteral("Cell %1%2: \"%3\" %4 -> Ignored")
+                        Errs << QCoreApplication::translate("Import", "Cell %1%2: \"%3\" %4 -> Ignored")
                                     .arg(QChar(64 + c))
                                     .arg(r + 1)
                                     .arg(To_Text(v), message);
@@ -133,9 +133,9 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
             if (more_problems > 0) Errs << More_Problems_Line(more_problems);
             session.Records().Swap(table);
         }
-        Title(Progress, QStringLiteral("Closing data..."));
+        Title(Progress, QCoreApplication::translate("Import", "Closing data..."));
     }
-    Title(Progress, QStringLiteral("Terminating loading..."));
+    Title(Progress, QCoreApplication::translate("Import", "Terminating loading..."));
     if (Progress) Progress->Hide_Progress();
     return counted;
 }

@@ -2,6 +2,7 @@
 
 #include "model/Record_Description.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace {
@@ -32,28 +33,28 @@ bool Validate_Value(const Value& Val, const Field_Def& Field, QString& Message, 
                 return true;
             }
         }
-        Message = QStringLiteral("Unknown code");
+        Message = QCoreApplication::translate("Import", "Unknown code");
         return false;
     }
     if (type == Type_Date) {
         if (!Is_Blank(Val) && Is_Date(Val)) return true;
-        Message = QStringLiteral("Not a date");
+        Message = QCoreApplication::translate("Import", "Not a date");
         return false;
     }
     if (type == Type_Hour) {
         const auto w = Whole(Val);
         if (w && *w >= 0 && *w <= 23) return true;
-        Message = QStringLiteral("Not a hour");
+        Message = QCoreApplication::translate("Import", "Not a hour");
         return false;
     }
     if (type == Type_Whole) {
         const auto w = Whole(Val);
         if (!w) {
-            Message = QStringLiteral("Not numeric");
+            Message = QCoreApplication::translate("Import", "Not numeric");
             return false;
         }
         if (*w < 0) {
-            Message = QStringLiteral("Below Zero");
+            Message = QCoreApplication::translate("Import", "Below Zero");
             return false;
         }
         return true;

@@ -12,6 +12,7 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGuiApplication>
@@ -50,10 +51,10 @@ Counts_Window::Counts_Window(const Session& session, const Search_Results& resul
 
     Field_List = new QComboBox(this);
     Field_List->setObjectName(QStringLiteral("Field_List"));
-    auto* field_label = new QLabel(QStringLiteral("&Field:"), this);
-    field_label->setBuddy(Field_List);
-    By_Count = new QRadioButton(QStringLiteral("By count"), this);
-    By_Label = new QRadioButton(QStringLiteral("By label"), this);
+    field_label_ = new QLabel(this);
+    field_label_->setBuddy(Field_List);
+    By_Count = new QRadioButton(this);
+    By_Label = new QRadioButton(this);
     By_Count->setChecked(true);
     Summary = new QLabel(this);
     Summary->setTextFormat(Qt::PlainText);
@@ -89,15 +90,15 @@ Counts_Window::Counts_Window(const Session& session, const Search_Results& resul
         },
         Qt::QueuedConnection);
 
-    Copy_Button = new QPushButton(QStringLiteral("Copy"), this);
-    Save_Button = new QPushButton(QStringLiteral("Save as CSV..."), this);
-    Save_Chart_Button = new QPushButton(QStringLiteral("Save Chart..."), this);
-    Close_Button = new QPushButton(QStringLiteral("Close"), this);
+    Copy_Button = new QPushButton(this);
+    Save_Button = new QPushButton(this);
+    Save_Chart_Button = new QPushButton(this);
+    Close_Button = new QPushButton(this);
     for (QPushButton* b : {Copy_Button, Save_Button, Save_Chart_Button, Close_Button}) b->setAutoDefault(false);
     Close_Button->setDefault(true);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(field_label);
+    top->addWidget(field_label_);
     top->addWidget(Field_List, 1);
     top->addSpacing(12);
     top->addWidget(By_Count);
@@ -128,7 +129,24 @@ Counts_Window::Counts_Window(const Session& session, const Search_Results& resul
     connect(Save_Button, &QPushButton::clicked, this, &Counts_Window::Save_Counts);
     connect(Save_Chart_Button, &QPushButton::clicked, this, &Counts_Window::Save_Chart);
     connect(Close_Button, &QPushButton::clicked, this, &QDialog::close);
+    Set_Texts();
+}
+
+void Counts_Window::Set_Texts() {
+    field_label_->setText(tr("&Field:"));
+    By_Count->setText(tr("By count"));
+    By_Label->setText(tr("By label"));
+    Copy_Button->setText(tr("Copy"));
+    Save_Button->setText(tr("Save as CSV..."));
+    Save_Chart_Button->setText(tr("Save Chart..."));
+    Close_Button->setText(tr("Close"));
+    if (!counts_.Field_Label.isEmpty()) setWindowTitle(App_Title() + tr(" Counts - ") + counts_.Field_Label);
     Add_Mnemonics(this);
+}
+
+void Counts_Window::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange && Close_Button) Set_Texts();
 }
 
 Counts_Window::~Counts_Window() = default;
@@ -169,7 +187,7 @@ void Counts_Window::Refresh() {
     }
     counts_ = Count_Values(results_, Chosen_Field(), lang_,
                            By_Count->isChecked() ? Count_Order::By_Count : Count_Order::By_Label);
-    setWindowTitle(App_Title() + QStringLiteral(" Counts - ") + counts_.Field_Label);
+    setWindowTitle(App_Title() + tr(" Counts - ") + counts_.Field_Label);
     Summary->setText(
         French(lang_)
             ? QStringLiteral("%1 fiche(s) dans le résultat, %2 valeur(s)").arg(counts_.Records).arg(counts_.Rows.size())
@@ -277,18 +295,18 @@ void Counts_Window::Fill_Chart() {
 void Counts_Window::Copy_Counts() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }
 
 void Counts_Window::Save_Counts() {
-    const QString name = Show_Save_Dialog(
-        this, QStringLiteral("Save the counts"), QStringLiteral("Sifa_counts.csv"),
-        {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
+    const QString name =
+        Show_Save_Dialog(this, tr("Save the counts"), QStringLiteral("Sifa_counts.csv"),
+                         {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     const QString failure = Write_Output_File(name, Counts_Csv_Bytes(counts_, lang_));
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
 }
 
 void Counts_Window::Save_Chart() {
-    const QString name = Show_Save_Dialog(
-        this, QStringLiteral("Save the chart"), QStringLiteral("Sifa_chart.png"),
-        {QStringLiteral("PNG Images"), QStringLiteral("*.png"), QStringLiteral("SVG Images"), QStringLiteral("*.svg")});
+    const QString name =
+        Show_Save_Dialog(this, tr("Save the chart"), QStringLiteral("Sifa_chart.png"),
+                         {tr("PNG Images"), QStringLiteral("*.png"), tr("SVG Images"), QStringLiteral("*.svg")});
     if (name.isEmpty()) return;
     QByteArray bytes;
     QBuffer buffer(&bytes);

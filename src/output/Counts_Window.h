@@ -48,8 +48,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    // Every caption in the interface's language.
+    void Set_Texts();
     void Fill_Field_List();
     void Fill_Table();
     void Fill_Chart();
@@ -58,6 +61,7 @@ private:
 
     const Session& session_;
     const Search_Results& results_;
+    QLabel* field_label_ = nullptr;
     Value_Counts counts_;
     QString lang_;
     QChart* chart_ = nullptr;

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,21 +35,21 @@ constexpr int Button_Width = 81;
 Export::Export(const Session& session, Search_Results& results, QWidget* parent)
     : QDialog(parent), session_(session), results_(results) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    Destination_Box = new QGroupBox(QStringLiteral("Destination"), this);
-    Print_Button = new QPushButton(QStringLiteral("To Printer..."), Destination_Box);
-    File_Button = new QPushButton(QStringLiteral("To File (csv format)..."), Destination_Box);
-    Clip_Button = new QPushButton(QStringLiteral("To Clipboard"), Destination_Box);
-    Field_Set_Box = new QGroupBox(QStringLiteral("Fields"), this);
+    Destination_Box = new QGroupBox(this);
+    Print_Button = new QPushButton(Destination_Box);
+    File_Button = new QPushButton(Destination_Box);
+    Clip_Button = new QPushButton(Destination_Box);
+    Field_Set_Box = new QGroupBox(this);
     for (size_t i = 0; i < Field_Set_Choice.size(); ++i) Field_Set_Choice[i] = new QRadioButton(Field_Set_Box);
-    Custom_Button = new QPushButton(QStringLiteral("Select..."), Field_Set_Box);
-    Format_Box = new QGroupBox(QStringLiteral("Format"), this);
-    With_Labels = new QCheckBox(QStringLiteral("With Label"), Format_Box);
-    As_List = new QRadioButton(QStringLiteral("List"), Format_Box);
-    As_Table = new QRadioButton(QStringLiteral("Table"), Format_Box);
+    Custom_Button = new QPushButton(Field_Set_Box);
+    Format_Box = new QGroupBox(this);
+    With_Labels = new QCheckBox(Format_Box);
+    As_List = new QRadioButton(Format_Box);
+    As_Table = new QRadioButton(Format_Box);
     Status = new QLabel(this);
     Status->setObjectName(QStringLiteral("Status"));
     Status->setTextFormat(Qt::PlainText);
-    Close_Button = new QPushButton(QStringLiteral("Close"), this);
+    Close_Button = new QPushButton(this);
     Field_Set_Choice[3]->hide();
     for (QPushButton* b : {Print_Button, File_Button, Clip_Button, Custom_Button, Close_Button})
         b->setAutoDefault(false);
@@ -95,35 +96,61 @@ Export::Export(const Session& session, Search_Results& results, QWidget* parent)
     connect(As_Table, &QRadioButton::clicked, this, &Export::Table_Format_Chosen);
     connect(With_Labels, &QCheckBox::clicked, this, &Export::With_Labels_Toggled);
     connect(Close_Button, &QPushButton::clicked, this, &QDialog::reject);
+    Set_Texts();
+}
+
+void Export::Set_Texts() {
+    setWindowTitle(App_Title() + tr(" Print/Export"));
+    Destination_Box->setTitle(tr("Destination"));
+    Print_Button->setText(tr("To Printer..."));
+    File_Button->setText(tr("To File (csv format)..."));
+    Clip_Button->setText(tr("To Clipboard"));
+    Field_Set_Box->setTitle(tr("Fields"));
+    // The engine names the sets in English; these are their shown names.
+    static const char* const Set_Names[] = {QT_TR_NOOP("Short"), QT_TR_NOOP("All"), QT_TR_NOOP("Custom")};
+    const QStringList captions = Field_Sets_Captions();
+    for (size_t i = 0; i < 3; ++i) {
+        const QString caption = captions.value(static_cast<int>(i));
+        Field_Set_Choice[i]->setText(caption == QLatin1String(Set_Names[i]) ? tr(Set_Names[i]) : caption);
+    }
+    Custom_Button->setText(tr("Select..."));
+    Format_Box->setTitle(tr("Format"));
+    With_Labels->setText(tr("With Label"));
+    As_List->setText(tr("List"));
+    As_Table->setText(tr("Table"));
+    Close_Button->setText(tr("Close"));
+    if (Columns) Columns->Name = tr("Columns");
+    Add_Mnemonics(this);
+}
+
+void Export::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange && Close_Button) Set_Texts();
 }
 
 Export::~Export() { Unload(); }
 
 void Export::Load() {
     unloaded_ = false;
-    setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
     As_Table->setChecked(true);
     Table_Format_Chosen();
     With_Labels->setChecked(true);
-    const QStringList captions = Field_Sets_Captions();
-    for (int i = 0; i < 3; ++i) {
-        Field_Set_Choice[static_cast<size_t>(i)]->setText(captions.value(i));
-        Field_Set_Choice[static_cast<size_t>(i)]->show();
-    }
+    for (QRadioButton* o : Field_Set_Choice) o->show();
+    Field_Set_Choice[3]->hide();
     Field_Set_Choice[0]->setChecked(true);
     Field_Set_Chosen(0);
     resize(std::max(Window_Width, minimumSizeHint().width()), minimumSizeHint().height());
 
     Init_Field_Sets();
     Columns = std::make_unique<Name_Selection>();
-    Columns->Name = QStringLiteral("Columns");
+    Columns->Name = tr("Columns");
     for (int c = 0; c < results_.Model.Columns(); ++c) Columns->Available.add(results_.Model.Heading(c));
     if (For_Printing) {
         As_List->setChecked(true);
         List_Format_Chosen();
     }
     Refresh_Destinations();
-    Add_Mnemonics(this);
+    Set_Texts();
 }
 
 void Export::Unload() {
@@ -214,9 +241,9 @@ void Export::Choose_Fields() {
 
 void Export::Export_To_File() {
     Fill_Field_Choices();
-    const QString name = Show_Save_Dialog(
-        this, QStringLiteral("Documents to create"), QString::fromLatin1(Suggested_File_Name),
-        {QStringLiteral("CSV Files"), QStringLiteral("*.csv"), QStringLiteral("All files"), QStringLiteral("*.*")});
+    const QString name =
+        Show_Save_Dialog(this, tr("Documents to create"), QString::fromLatin1(Suggested_File_Name),
+                         {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     QString selection_error, failure;
     {
@@ -226,7 +253,7 @@ void Export::Export_To_File() {
     }
     if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
-    Show_Status(failure.isEmpty() ? Records_Text() + QStringLiteral(" written to ") + QDir::toNativeSeparators(name)
+    Show_Status(failure.isEmpty() ? tr("%1 written to %2").arg(Records_Text(), QDir::toNativeSeparators(name))
                                   : QString());
 }
 
@@ -242,12 +269,12 @@ void Export::Export_To_Clipboard() {
         if (!text.isEmpty()) clip->setText(text);
     }
     if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
-    Show_Status(Records_Text() + QStringLiteral(" copied to the clipboard"));
+    Show_Status(tr("%1 copied to the clipboard").arg(Records_Text()));
 }
 
 QString Export::Records_Text() const {
     const int n = results_.Result_Rows();
-    return n == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(n);
+    return n == 1 ? tr("1 record") : tr("%1 records").arg(n);
 }
 
 void Export::Show_Status(const QString& text) {
@@ -286,18 +313,16 @@ void Export::Export_To_Printer() {
     if (Before_Print) Before_Print(printer);
     if (printer.Print_List(false, As_Table->isChecked() ? 1 : 2, set, Column_Export)) {
         const QString file = printer.Printer().outputFileName();
-        Show_Status(file.isEmpty()
-                        ? Records_Text() + QStringLiteral(" sent to the printer")
-                        : Records_Text() + QStringLiteral(" printed into ") + QDir::toNativeSeparators(file));
+        Show_Status(file.isEmpty() ? tr("%1 sent to the printer").arg(Records_Text())
+                                   : tr("%1 printed into %2").arg(Records_Text(), QDir::toNativeSeparators(file)));
     } else if (progress) {
-        Show_Status(QStringLiteral("Printing stopped: nothing printed"));
+        Show_Status(tr("Printing stopped: nothing printed"));
     }
 }
 
 std::unique_ptr<QProgressDialog> Export::Make_Print_Progress(int total) {
-    auto progress =
-        std::make_unique<QProgressDialog>(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, total, this);
-    progress->setWindowTitle(App_Title() + QStringLiteral(" Print/Export"));
+    auto progress = std::make_unique<QProgressDialog>(tr("Printing..."), tr("Cancel"), 0, total, this);
+    progress->setWindowTitle(App_Title() + tr(" Print/Export"));
     progress->setMinimumWidth(progress->fontMetrics().horizontalAdvance(progress->windowTitle()) + 160);
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(Print_Progress_Delay_Ms);
@@ -305,7 +330,7 @@ std::unique_ptr<QProgressDialog> Export::Make_Print_Progress(int total) {
     progress->setAutoClose(false);
     // Only a deliberate Cancel (the button, Escape) stops the job: an Enter meant for
     // another window must not reach it.
-    auto* stop = new QPushButton(QStringLiteral("Cancel"), progress.get());
+    auto* stop = new QPushButton(tr("Cancel"), progress.get());
     stop->setAutoDefault(false);
     progress->setCancelButton(stop);
     return progress;

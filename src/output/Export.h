@@ -75,7 +75,12 @@ public:
     static constexpr const char* Report_Title = "The Sifa recommendations";
     static constexpr const char* Suggested_File_Name = "Sifa_result.csv";
 
+protected:
+    void changeEvent(QEvent* e) override;
+
 private:
+    // Every caption in the interface's language.
+    void Set_Texts();
     void Init_Field_Sets();
     void Refresh_Destinations();
     QString Column_Label(int c) const;

@@ -68,8 +68,8 @@ QIcon Arrow_Icon(bool right, bool twice) {
 
 Field_Chooser::Field_Chooser(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    Available_Heading = new QLabel(QStringLiteral("Available"), this);
-    Selected_Heading = new QLabel(QStringLiteral("Selected"), this);
+    Available_Heading = new QLabel(this);
+    Selected_Heading = new QLabel(this);
     Available = new QListWidget(this);
     Selected = new QListWidget(this);
     for (QListWidget* l : {Available, Selected}) {
@@ -79,19 +79,19 @@ Field_Chooser::Field_Chooser(QWidget* parent) : QDialog(parent) {
     }
     Available->setObjectName(QStringLiteral("Available"));
     Selected->setObjectName(QStringLiteral("Selected"));
-    auto button = [this](const char* name, bool right, bool twice, const char* tip) {
+    auto button = [this](const char* name, bool right, bool twice) {
         auto* b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
         b->setIcon(Arrow_Icon(right, twice));
-        b->setToolTip(QString::fromLatin1(tip));
         return b;
     };
-    Select = button("Select", true, false, "Move highlighted");
-    Select_All = button("Select_All", true, true, "Move all");
-    Unselect = button("Unselect", false, false, "Move highlighted");
-    Unselect_All = button("Unselect_All", false, true, "Move all");
-    Ok = new QPushButton(QStringLiteral("Ok"), this);
-    Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Select = button("Select", true, false);
+    Select_All = button("Select_All", true, true);
+    Unselect = button("Unselect", false, false);
+    Unselect_All = button("Unselect_All", false, true);
+    Ok = new QPushButton(this);
+    Cancel = new QPushButton(this);
+    Set_Texts();
 
     auto* moves = new QVBoxLayout;
     moves->addStretch(1);
@@ -149,12 +149,27 @@ int Field_Chooser::Add_Sorted(QListWidget* list, const QString& name) {
     return row;
 }
 
+void Field_Chooser::Set_Texts() {
+    Available_Heading->setText(tr("Available"));
+    Selected_Heading->setText(tr("Selected"));
+    for (QToolButton* b : {Select, Unselect}) b->setToolTip(tr("Move highlighted"));
+    for (QToolButton* b : {Select_All, Unselect_All}) b->setToolTip(tr("Move all"));
+    Ok->setText(tr("Ok"));
+    Cancel->setText(tr("Cancel"));
+    setWindowTitle(Names ? tr("%1 selection").arg(Names->Name) : QString());
+    Add_Mnemonics(this);
+}
+
+void Field_Chooser::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange && Cancel) Set_Texts();
+}
+
 void Field_Chooser::Load() {
     Names_Accepted = false;
-    Add_Mnemonics(this);
+    Set_Texts();
     Available->clear();
     Selected->clear();
-    setWindowTitle(Names ? Names->Name + QStringLiteral(" selection") : QString());
     const QFontMetrics fm(font());
     int widest = 0;
     if (Names) {

@@ -47,8 +47,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    // Every caption in the interface's language.
+    void Set_Texts();
     void Move_Highlighted(QListWidget* from, QListWidget* to);
     bool initial_empty_ = true;
     QStringList initial_selection_;

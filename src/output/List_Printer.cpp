@@ -5,6 +5,7 @@
 #include "model/Records_Table.h"
 #include "winsupport/Message_Service.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -74,7 +75,7 @@ bool List_Printer::Print_List(bool preview, int /*PrintType*/, int PrintFormat,
     if (test_device_) return Print_Job(*test_device_, copies, PrintFormat, Column_Export);
     if (preview) {
         QPrintPreviewDialog dialog(&printer, Parent);
-        dialog.setWindowTitle(QStringLiteral("Printout Preview"));
+        dialog.setWindowTitle(QCoreApplication::translate("List_Printer", "Printout Preview"));
         bool result = true;
         QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* p) {
             Painter_Print_Device device(p, p);
@@ -432,6 +433,6 @@ List_Printer::Wrapped List_Printer::Wrap_Text(const QString& text, double limit)
 }
 
 QString Oversized_Row_Question(int row) {
-    return QStringLiteral("Row ") + QString::number(row) + QStringLiteral(" too large to print: Ignored") +
-           QStringLiteral("\r\n\r\n") + QStringLiteral("Do you want to continue ?");
+    return QCoreApplication::translate("List_Printer", "Row %1 too large to print: Ignored").arg(row) +
+           QStringLiteral("\r\n\r\n") + QCoreApplication::translate("List_Printer", "Do you want to continue ?");
 }

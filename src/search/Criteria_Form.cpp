@@ -4,6 +4,8 @@
 #include "model/Record_Description.h"
 #include "model/Validation.h"
 
+#include <QCoreApplication>
+
 namespace {
 // The code whose code, or else whose label, is the text in any letter case.
 const Code_Entry* Named_Entry(const Field_Def& f, const QString& text) {
@@ -26,7 +28,7 @@ bool Fits_An_Entry(const Field_Def& f, const QString& text) {
 }  // namespace
 
 QList<Field_Entry> Field_Entries(Record& Desc, const QString& Lang) {
-    QList<Field_Entry> out{{QStringLiteral("[Any fields]"), Any_Fields}};
+    QList<Field_Entry> out{{QCoreApplication::translate("Search", "[Any fields]"), Any_Fields}};
     int number = 0;
     for (Field_Def& f : Desc.Fields()) {
         ++number;
@@ -107,7 +109,7 @@ QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> o
     if (!f) return {};
     if (f->Type() == Type_Code) {
         if (oper && *oper == Op_Equal && !Named_Entry(*f, text) && !Fits_An_Entry(*f, text))
-            return QStringLiteral("Unkownn code");
+            return QCoreApplication::translate("Search", "Unkownn code");
         return {};
     }
     QString message;
@@ -145,7 +147,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
             if (e.Item != Any_Fields && !label.isEmpty() && e.Text == label) item = e.Item;
     }
     if (!item) {
-        why = QStringLiteral("This column cannot be used as a search criterion.");
+        why = QCoreApplication::translate("Search", "This column cannot be used as a search criterion.");
         return std::nullopt;
     }
     Criterion_Row row;
@@ -156,7 +158,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
     const QList<qint32> offered = Offered_Operators(Desc, *item);
     if (text.isEmpty()) {
         if (!offered.contains(Op_Empty)) {
-            why = QStringLiteral("An empty value cannot be searched for in this column.");
+            why = QCoreApplication::translate("Search", "An empty value cannot be searched for in this column.");
             return std::nullopt;
         }
         row.Operator = Op_Empty;
@@ -167,7 +169,7 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
     if (entry.kind == Value_Entry::Kind::Label_List) {
         row.Value_Text = To_Text(f->Label_Of(text));
         if (!entry.List_Labels.contains(row.Value_Text)) {
-            why = QStringLiteral("This value is not in the list of the column.");
+            why = QCoreApplication::translate("Search", "This value is not in the list of the column.");
             return std::nullopt;
         }
         return row;
@@ -190,7 +192,8 @@ std::optional<Criterion_Row> Criterion_For_Cell(Record& Desc, qint32 field, cons
         }
     }
     if (entry.Max_Length > 0 && row.Value_Text.size() > entry.Max_Length) {
-        why = QStringLiteral("This value is too long to be used as a search criterion (at most %1 characters).")
+        why = QCoreApplication::translate(
+                  "Search", "This value is too long to be used as a search criterion (at most %1 characters).")
                   .arg(entry.Max_Length);
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include "model/Session.h"
 #include "search/Search_Run.h"
 
+#include <QCoreApplication>
+
 QUrl Web_Address(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty() || t.contains(QLatin1Char(' ')) || t.contains(QLatin1Char('\n'))) return {};
@@ -29,7 +31,9 @@ std::optional<QList<Record_Line>> Record_Lines(const Session& session, const Val
         const QString text = Cell_Text(ch, v, session.Show_Code_Labels);
         // The two fields that link a recommendation to its form and its material.
         const bool link_field = ch.Name == QLatin1String("ToolKit") || ch.Name == QLatin1String("MATOS");
-        lines.append({ch.Label_In(lang) + QStringLiteral(": "), text, link_field ? Web_Address(text) : QUrl()});
+        // "Year: ", in French "Année : " (a no-break space before the colon).
+        lines.append({QCoreApplication::translate("Search", "%1: ").arg(ch.Label_In(lang)), text,
+                      link_field ? Web_Address(text) : QUrl()});
     }
     return lines;
 }

@@ -2,6 +2,8 @@
 
 #include "model/Session.h"
 
+#include <QCoreApplication>
+
 Search_Results::Search_Results(const Session& session) : Sort(session.Description().Count()) {}
 
 QString Cell_Text(const Field_Def& field, const Value& stored, bool show_labels) {
@@ -29,11 +31,13 @@ qint32 Run_Search(Session& session, Search_Results& s, const Criteria& c) {
     const qint32 S = s.Model.Records();
     if (S > 0) {
         s.Output_Enabled = true;
-        s.Count_Caption =
-            QString::number(S) + (S == 1 ? QStringLiteral(" Record found") : QStringLiteral(" Records found"));
+        // The windows show it in their language; sifa-query installs no translation.
+        s.Count_Caption = (S == 1 ? QCoreApplication::translate("Search", "%1 Record found")
+                                  : QCoreApplication::translate("Search", "%1 Records found"))
+                              .arg(S);
     } else {
         s.Output_Enabled = false;
-        s.Count_Caption = QStringLiteral("No match");
+        s.Count_Caption = QCoreApplication::translate("Search", "No match");
     }
     if (s.Multi_Key_Box)
         Reapply_Sort_Keys(s.Model, session.Sort_Keys);

@@ -3,6 +3,7 @@
 #include "model/Record_Description.h"
 #include "model/Utils.h"
 
+#include <QCoreApplication>
 #include <cstdlib>
 
 namespace {
@@ -74,9 +75,9 @@ QString Sort_Keys_Text(const Result_Model& result, const Sort_Key_Columns& keys)
     QString text;
     for (qint32 k : keys) {
         if (k == 0) break;
-        text += text.isEmpty() ? QStringLiteral("Ordered by ") : QStringLiteral(", ");
+        text += text.isEmpty() ? QCoreApplication::translate("Search", "Ordered by ") : QStringLiteral(", ");
         text += result.Heading(std::abs(k) - 1);
-        if (k < 0) text += QStringLiteral(" (Descending)");
+        if (k < 0) text += QCoreApplication::translate("Search", " (Descending)");
     }
     return text;
 }
@@ -124,7 +125,7 @@ bool Multi_Key_Sort::Load(Result_Model& result) {
 }
 
 QStringList Multi_Key_Sort::Key_Entries() const {
-    QStringList entries{QStringLiteral("Undefined")};
+    QStringList entries{QCoreApplication::translate("Search", "Undefined")};
     if (result_)
         for (int c = 1; c <= last_col_; ++c) entries << result_->Heading(c - 1);
     return entries;

@@ -3,6 +3,7 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
+#include <QEvent>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -15,7 +16,7 @@ Error_Window::Error_Window(QWidget* parent) : QDialog(parent) {
     Lines_Box->setReadOnly(true);
     Lines_Box->setLineWrapMode(QTextEdit::NoWrap);
     Lines_Box->setAcceptRichText(false);
-    Ok_Button = new QPushButton(QStringLiteral("OK"), this);
+    Ok_Button = new QPushButton(tr("OK"), this);
     Ok_Button->setObjectName(QStringLiteral("Ok_Button"));
     Ok_Button->setDefault(true);
     Ok_Button->setMinimumWidth(81);
@@ -29,9 +30,16 @@ Error_Window::Error_Window(QWidget* parent) : QDialog(parent) {
     Add_Mnemonics(this);
 }
 
+void Error_Window::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() != QEvent::LanguageChange || !Ok_Button) return;
+    Ok_Button->setText(tr("OK"));
+    Add_Mnemonics(this);
+}
+
 QString Error_Window::Error_Text(const QStringList& lines) {
     if (lines.size() <= 300) return lines.join(QStringLiteral("\r\n"));
-    return lines.mid(0, 300).join(QStringLiteral("\r\n")) + QStringLiteral("\r\nToo many errors: truncated !");
+    return lines.mid(0, 300).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + tr("Too many errors: truncated !");
 }
 
 void Error_Window::Came_Forward() { Lines_Box->setPlainText(Error_Text(Lines)); }

@@ -23,6 +23,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
 };
 
 // Loads the window with the lines, puts it on top and shows it modally.

@@ -13,6 +13,8 @@
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
+#include <QCoreApplication>
+
 void Init_Data_Model(Session& session) { session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
 
 void Connect_Search_Window(Search_Window* window) {
@@ -43,7 +45,9 @@ Start_Result Main(Session& session) {
     Keep_Windows_On_Screen();
     Init_Data_Model(session);
     if (session.Description().Count() == 0) {
-        Message_Box(QStringLiteral("No record description !!!!\r\nExit..."), Msg_Buttons::OK);
+        Message_Box(QCoreApplication::translate("Start_Up", "No record description !!!!") + QStringLiteral("\r\n") +
+                        QCoreApplication::translate("Start_Up", "Exit..."),
+                    Msg_Buttons::OK);
         return Start_Result::Ended;
     }
     QStringList errs;

@@ -7,6 +7,7 @@
 #include "shell/Error_Window.h"
 #include "shell/Sifa_Picture.h"
 #include "winsupport/Default_App.h"
+#include "winsupport/Interface_Language.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
@@ -29,50 +30,65 @@
 namespace {
 
 enum class Kind { Title, Ordinary, Indented, Link };
+// Texts in both languages are translated to French alone; a paragraph in English whose
+// French twin follows it is shown in English only.
 struct Panel_Text {
     Kind kind;
-    const char16_t* text;
+    const char* text;
+    bool english_only = false;
 };
 
 const Panel_Text First_Panel[] = {
-    {Kind::Title, u"Sifa_Soft 0.6.2"},
-    {Kind::Ordinary, u"<b>Explore the Sifa recommendations</b><br><b>Explorer les recommandations Sifa</b>"},
+    {Kind::Title, "Sifa_Soft 0.6.2"},
     {Kind::Ordinary,
-     u"Sifa_Soft reads the table of recommendations gathered by the Sifa projects and helps you "
-     u"find the ones you need: combine up to three criteria, sort the matches, read a "
-     u"recommendation in full, and pass the result on as a CSV file, through the clipboard or "
-     u"on paper."},
+     QT_TRANSLATE_NOOP("Welcome",
+                       "<b>Explore the Sifa recommendations</b><br><b>Explorer les recommandations Sifa</b>")},
     {Kind::Ordinary,
-     u"Sifa_Soft lit la table des recommandations recueillies par les projets Sifa et vous aide "
-     u"à trouver celles qui vous intéressent : combinez jusqu'à trois critères, triez les "
-     u"réponses, lisez une recommandation en entier et transmettez le résultat en fichier CSV, "
-     u"par le presse-papiers ou sur papier."},
+     "Sifa_Soft reads the table of recommendations gathered by the Sifa projects and helps you "
+     "find the ones you need: combine up to three criteria, sort the matches, read a "
+     "recommendation in full, and pass the result on as a CSV file, through the clipboard or "
+     "on paper.",
+     true},
     {Kind::Ordinary,
-     u"The records are read at start-up; press Continue when you are ready. "
-     u"/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt."},
+     "Sifa_Soft lit la table des recommandations recueillies par les projets Sifa et vous aide "
+     "à trouver celles qui vous intéressent : combinez jusqu'à trois critères, triez les "
+     "réponses, lisez une recommandation en entier et transmettez le résultat en fichier CSV, "
+     "par le presse-papiers ou sur papier."},
+    {Kind::Ordinary,
+     QT_TRANSLATE_NOOP("Welcome",
+                       "The records are read at start-up; press Continue when you are ready. "
+                       "/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt.")},
 };
 
 const Panel_Text Second_Panel[] = {
-    {Kind::Title, u"Documents and data / Documents et données"},
+    {Kind::Title, QT_TRANSLATE_NOOP("Welcome", "Documents and data / Documents et données")},
     {Kind::Ordinary,
-     u"The recommendations come from the workbook Sifa_table.xls (or .xlsx, .ods) beside the program; member "
-     u"states, emitter types, areas and recipient types are decoded with the code tables of "
-     u"Refs.dat."},
+     "The recommendations come from the workbook Sifa_table.xls (or .xlsx, .ods) beside the program; member "
+     "states, emitter types, areas and recipient types are decoded with the code tables of "
+     "Refs.dat.",
+     true},
     {Kind::Ordinary,
-     u"Les recommandations proviennent du classeur Sifa_table.xls (ou .xlsx, .ods) placé à côté du programme ; "
-     u"États membres, types d'émetteur, domaines et types de destinataire sont décodés grâce "
-     u"aux tables de Refs.dat."},
+     "Les recommandations proviennent du classeur Sifa_table.xls (ou .xlsx, .ods) placé à côté du programme ; "
+     "États membres, types d'émetteur, domaines et types de destinataire sont décodés grâce "
+     "aux tables de Refs.dat."},
     {Kind::Indented,
-     u"• User manual / Manuel utilisateur: searching, sorting, reading and exporting, step by "
-     u"step / recherche, tri, lecture et export, pas à pas."},
+     QT_TRANSLATE_NOOP("Welcome",
+                       "• User manual / Manuel utilisateur: searching, sorting, reading and exporting, step by "
+                       "step / recherche, tri, lecture et export, pas à pas.")},
     {Kind::Indented,
-     u"• Synthesis / Synthèse, Rapport Final: the project's own documents, when they are placed "
-     u"beside the program / les documents du projet, lorsqu'ils sont placés à côté du programme."},
-    {Kind::Ordinary,
-     u"<i>The sample data delivered with the program is invented. "
-     u"Les données d'exemple livrées avec le programme sont inventées.</i>"},
+     QT_TRANSLATE_NOOP("Welcome",
+                       "• Synthesis / Synthèse, Rapport Final: the project's own documents, when they are placed "
+                       "beside the program / les documents du projet, lorsqu'ils sont placés à côté du programme.")},
+    {Kind::Ordinary, QT_TRANSLATE_NOOP("Welcome",
+                                       "<i>The sample data delivered with the program is invented. "
+                                       "Les données d'exemple livrées avec le programme sont inventées.</i>")},
     {Kind::Link, nullptr},  // the data folder
 };
+
+std::vector<Panel_Text> Panel_Texts(int index) {
+    return index == 0 ? std::vector<Panel_Text>(std::begin(First_Panel), std::end(First_Panel))
+                      : std::vector<Panel_Text>(std::begin(Second_Panel), std::end(Second_Panel));
+}
 
 const QColor Link_Colour(0, 0, 192);
 
@@ -92,7 +108,6 @@ constexpr int Grow_Total = 40;
 
 Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
     setObjectName(QStringLiteral("Welcome"));
-    setWindowTitle(App_Title() + QStringLiteral(" Welcome"));
     setWindowIcon(QIcon(Sifa_Picture(64)));
 
     // Each panel scrolls: on a small screen or at a large scale factor the window is cut
@@ -118,7 +133,7 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
 
     Button_Row = new QFrame(this);
     Button_Row->setObjectName(QStringLiteral("Button_Row"));
-    Main_Button = new QPushButton(QStringLiteral("Continue"), Button_Row);
+    Main_Button = new QPushButton(Button_Row);
     Main_Button->setObjectName(QStringLiteral("Main_Button"));
     Main_Button->setDefault(true);
     connect(Main_Button, &QPushButton::clicked, this, &Welcome::Main_Button_Clicked);
@@ -126,18 +141,19 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
     struct Doc {
         QPushButton** button;
         const char* name;
-        const char16_t* caption;
+        const char* caption;
         const char* file;
     };
     const Doc docs[] = {
-        {&User_Manual_EN, "User_Manual_EN", u"User manual", "Sifa_soft_manual_V062_def_En.pdf"},
-        {&User_Manual_FR, "User_Manual_FR", u"Manuel utilisateur", "Sifa_soft_manuel_v062_def_Fr.pdf"},
-        {&User_Synth_EN, "User_Synth_EN", u"Synthesis", "Sifa_Synthes_v175_def_En.pdf"},
-        {&User_Synth_FR, "User_Synth_FR", u"Synthèse", "Sifa_Synthes_v175_def_Fr.pdf"},
-        {&Final_report, "Final_report", u"Rapport Final", "Sifa_RS_v175_def.pdf"},
+        {&User_Manual_EN, "User_Manual_EN", QT_TR_NOOP("User manual"), "Sifa_soft_manual_V062_def_En.pdf"},
+        {&User_Manual_FR, "User_Manual_FR", "Manuel utilisateur", "Sifa_soft_manuel_v062_def_Fr.pdf"},
+        {&User_Synth_EN, "User_Synth_EN", QT_TR_NOOP("Synthesis"), "Sifa_Synthes_v175_def_En.pdf"},
+        {&User_Synth_FR, "User_Synth_FR", "Synthèse", "Sifa_Synthes_v175_def_Fr.pdf"},
+        {&Final_report, "Final_report", "Rapport Final", "Sifa_RS_v175_def.pdf"},
     };
     for (const Doc& d : docs) {
-        auto* b = new QPushButton(QString::fromUtf16(d.caption), Button_Row);
+        auto* b = new QPushButton(Button_Row);
+        b->setProperty("caption", QByteArray(d.caption));
         b->setObjectName(QString::fromLatin1(d.name));
         b->setAutoDefault(false);
         b->hide();
@@ -145,14 +161,14 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
         connect(b, &QPushButton::clicked, this, [this, file] { Open_Document(file); });
         *d.button = b;
     }
-    Korvan = new QLabel(QStringLiteral("Made by the Sifa_Soft developers"), Button_Row);
+    Korvan = new QLabel(Button_Row);
     Korvan->setObjectName(QStringLiteral("Korvan"));
     Korvan->setEnabled(false);
 
     Load_Status = new QLabel(Button_Row);
     Load_Status->setObjectName(QStringLiteral("Load_Status"));
     Load_Status->setTextFormat(Qt::PlainText);
-    Load_Again = new QPushButton(QStringLiteral("Load again"), Button_Row);
+    Load_Again = new QPushButton(Button_Row);
     Load_Again->setObjectName(QStringLiteral("Load_Again"));
     Load_Again->setAutoDefault(false);
     Load_Again->hide();
@@ -211,11 +227,35 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
     connect(Start_Timer, &QTimer::timeout, this, &Welcome::Start_Timer_Fired);
     Start_Timer->start();
 
-    Add_Mnemonics(this);
+    Set_Texts();
     // Tall enough for the longer panel at the design width.
     const int content = std::max(Panel_Content_Height(0, Design_Width), Panel_Content_Height(1, Design_Width));
     resize(Design_Width, content + Button_Row->sizeHint().height());
     setMinimumWidth(Least_Width);
+}
+
+void Welcome::Set_Texts() {
+    setWindowTitle(App_Title() + tr(" Welcome"));
+    const bool french = Interface_Language() == QLatin1String("FR");
+    for (int index = 0; index < 2; ++index) {
+        const std::vector<Panel_Text> texts = Panel_Texts(index);
+        for (size_t i = 0; i < texts.size() && i < static_cast<size_t>(Panel_Labels[index].size()); ++i) {
+            QLabel* l = Panel_Labels[index][static_cast<int>(i)];
+            if (texts[i].kind != Kind::Link) l->setText(tr(texts[i].text));
+            l->setVisible(!(french && texts[i].english_only));
+        }
+    }
+    for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report})
+        b->setText(tr(b->property("caption").toByteArray().constData()));
+    Korvan->setText(tr("Made by the Sifa_Soft developers"));
+    Load_Again->setText(tr("Load again"));
+    if (shown_outcome_) Show_Load_Status(*shown_outcome_);
+    Set_Command_Caption(command_);
+}
+
+void Welcome::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange && Main_Button) Set_Texts();
 }
 
 QWidget* Welcome::Panel_Content(int index) const {
@@ -233,9 +273,7 @@ void Welcome::Build_Panel(int index) {
     texts_layout->addWidget(Panel_Picture[index], 0, Qt::AlignHCenter);
     texts_layout->addSpacing(Margin);
 
-    const auto texts = index == 0 ? std::vector<Panel_Text>(std::begin(First_Panel), std::end(First_Panel))
-                                  : std::vector<Panel_Text>(std::begin(Second_Panel), std::end(Second_Panel));
-    for (const Panel_Text& t : texts) {
+    for (const Panel_Text& t : Panel_Texts(index)) {
         auto* l = new QLabel(panel);
         l->setWordWrap(true);
         // The panel's width, whatever the text (a long folder name is cut, not widening
@@ -265,8 +303,6 @@ void Welcome::Build_Panel(int index) {
             f.setUnderline(true);
             l->setFont(f);
             l->setCursor(Qt::PointingHandCursor);
-        } else {
-            l->setText(QString::fromUtf16(t.text));
         }
         l->installEventFilter(this);
         const bool indented = t.kind == Kind::Indented;
@@ -296,7 +332,7 @@ bool Welcome::eventFilter(QObject* watched, QEvent* e) {
 
 void Welcome::Link_Clicked(QLabel* label) {
     if (label->palette().color(QPalette::WindowText) != Link_Colour) return;
-    Message_Box(QStringLiteral("Open") + label->text(), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
+    Message_Box(tr("Open") + label->text(), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
 }
 
 void Welcome::Open_Document(const QString& fileName) { Open_With_Default_App(App_File(fileName)); }
@@ -315,19 +351,17 @@ void Welcome::Start_Timer_Fired() {
 }
 
 void Welcome::Show_Load_Status(Load_Outcome outcome) {
+    shown_outcome_ = outcome;
     const int records = session_.Records().Record_Count();
     QString text;
     if (Records_Loaded && records > 0)
-        text = outcome == Load_Outcome::From_Cache ? QStringLiteral("%1 records loaded from the cache %2")
-                                                         .arg(records)
-                                                         .arg(QFileInfo(Files.Cache).fileName())
-                                                   : QStringLiteral("%1 records loaded from the workbook %2")
-                                                         .arg(records)
-                                                         .arg(QFileInfo(Files.Source).fileName());
+        text = outcome == Load_Outcome::From_Cache
+                   ? tr("%1 records loaded from the cache %2").arg(records).arg(QFileInfo(Files.Cache).fileName())
+                   : tr("%1 records loaded from the workbook %2").arg(records).arg(QFileInfo(Files.Source).fileName());
     else if (Load_Cancelled)
-        text = QStringLiteral("Loading cancelled: no record loaded");
+        text = tr("Loading cancelled: no record loaded");
     else
-        text = QStringLiteral("No record loaded");
+        text = tr("No record loaded");
     Load_Status->setText(text);
     Load_Status->setToolTip(text);
     Load_Again->setVisible(!Records_Loaded);
@@ -336,7 +370,7 @@ void Welcome::Show_Load_Status(Load_Outcome outcome) {
 void Welcome::Load_Again_Clicked() {
     Load_Again->hide();
     // The second panel offered to quit; loaded, it goes on.
-    if (Plain_Caption(Main_Button->text()) == QLatin1String("Quit")) Set_Command_Caption(QStringLiteral("Continue"));
+    if (command_ == Command::Quit) Set_Command_Caption(Command::Continue);
     Start_Timer_Fired();
 }
 
@@ -346,8 +380,8 @@ qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
     // A large cache takes a second or more to read: it is read on a thread of its own
     // while this window goes on painting and hears Cancel. Nothing reads the records
     // until the thread is done.
-    const QString remembered = Main_Button->text();
-    Set_Command_Caption(QStringLiteral("Cancel"));
+    const Command remembered = command_;
+    Set_Command_Caption(Command::Cancel);
     Load_Cancelled = false;
     Start_Progress(0);
     qint32 rows = -1;
@@ -363,7 +397,7 @@ qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
     if (Load_Cancelled) {
         // Read, but not wanted: the window offers to load again.
         session.Records().Clear();
-        Set_Command_Caption(QStringLiteral("Continue"));
+        Set_Command_Caption(Command::Continue);
         return -1;
     }
     Set_Command_Caption(remembered);
@@ -390,27 +424,27 @@ void Welcome::After_Import() {
 bool Welcome::Import(const QString& source) { return Import_Workbook_File(source); }
 
 bool Welcome::Import_Workbook_File(const QString& path) {
-    const QString remembered = Main_Button->text();
-    Set_Command_Caption(QStringLiteral("Cancel"));
+    const Command remembered = command_;
+    Set_Command_Caption(Command::Cancel);
     Load_Cancelled = false;
     Import_Result r = Import_Workbook(session_, path, &Load_Cancelled, this);
     Main_Button->setEnabled(true);
     if (r.Cancelled) {
-        Set_Command_Caption(QStringLiteral("Continue"));
+        Set_Command_Caption(Command::Continue);
         return false;
     }
     if (r.Rows > 0) {
         Set_Command_Caption(remembered);
         Records_Loaded = true;
     } else {
-        Set_Command_Caption(QStringLiteral("Continue"));
+        Set_Command_Caption(Command::Continue);
     }
     if (!r.Errs.isEmpty()) Show_Error_Window(r.Errs, this);
     return r.Success();
 }
 
 void Welcome::Main_Button_Clicked() {
-    if (Plain_Caption(Main_Button->text()) == QLatin1String("Cancel")) {
+    if (command_ == Command::Cancel) {
         Load_Cancelled = true;
         Main_Button->setEnabled(false);
         return;
@@ -420,14 +454,17 @@ void Welcome::Main_Button_Clicked() {
         Presentation_Panel->hide();
         Korvan->hide();
         for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report}) b->show();
-        if (!Records_Loaded) Set_Command_Caption(QStringLiteral("Quit"));
+        if (!Records_Loaded) Set_Command_Caption(Command::Quit);
         return;
     }
     accept();
 }
 
-void Welcome::Set_Command_Caption(const QString& caption) {
-    Main_Button->setText(caption);
+void Welcome::Set_Command_Caption(Command command) {
+    command_ = command;
+    Main_Button->setText(command == Command::Cancel ? tr("Cancel")
+                         : command == Command::Quit ? tr("Quit")
+                                                    : tr("Continue"));
     Add_Mnemonics(this);
 }
 

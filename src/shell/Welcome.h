@@ -68,9 +68,11 @@ public:
 
 protected:
     void reject() override;
-    // The main button's caption, with an underlined letter of its own.
-    void Set_Command_Caption(const QString& caption);
+    // What the main button does; its caption, with an underlined letter of its own.
+    enum class Command { Continue, Cancel, Quit };
+    void Set_Command_Caption(Command command);
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     Session& session_;
@@ -88,8 +90,12 @@ private:
     // The panel's whole height, frame included, for a panel of that width.
     int Panel_Content_Height(int index, int areaWidth) const;
     void Show_Load_Status(Load_Outcome outcome);
+    // Every caption in the interface's language.
+    void Set_Texts();
 
     int grown_ = 0;
     bool loading_ = false;
     bool closePending_ = false;
+    Command command_ = Command::Continue;
+    std::optional<Load_Outcome> shown_outcome_;
 };

@@ -5,6 +5,7 @@
 #include "winsupport/Window_Utils.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,18 +27,13 @@ Code_Picker::Code_Picker(const Session& session, QWidget* parent) : QDialog(pare
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     Code_Filter = new QLineEdit(this);
     Code_Filter->setObjectName(QStringLiteral("Code_Filter"));
-    Code_Filter->setPlaceholderText(QStringLiteral("Code"));
-    Code_Filter->setToolTip(QStringLiteral("Shows the codes that contain this text"));
     Code_Filter->setFixedWidth(Code_Width);
     Label_Filter = new QLineEdit(this);
     Label_Filter->setObjectName(QStringLiteral("Label_Filter"));
-    Label_Filter->setPlaceholderText(QStringLiteral("Name"));
-    Label_Filter->setToolTip(QStringLiteral("Shows the codes whose name contains this text"));
 
     // Two columns under their headings; whole rows are chosen, one at a time.
     Code_List = new QTableWidget(0, 2, this);
     Code_List->setObjectName(QStringLiteral("Code_List"));
-    Code_List->setHorizontalHeaderLabels({QStringLiteral("Code"), QStringLiteral("Name")});
     Code_List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Code_List->setSelectionBehavior(QAbstractItemView::SelectRows);
     Code_List->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -62,9 +58,9 @@ Code_Picker::Code_Picker(const Session& session, QWidget* parent) : QDialog(pare
     for (QLabel* l : {Chosen_Code_Label, Chosen_Label_Label}) l->setTextFormat(Qt::PlainText);
     // A long label may be cut in its line: the window never widens for it.
     Chosen_Label_Label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Cancel = new QPushButton(this);
     Cancel->setObjectName(QStringLiteral("Cancel"));
-    Ok = new QPushButton(QStringLiteral("Ok"), this);
+    Ok = new QPushButton(this);
     Ok->setObjectName(QStringLiteral("Ok"));
     // Enter takes the choice, Escape is Cancel (the dialog's own reject).
     Ok->setDefault(true);
@@ -94,8 +90,25 @@ Code_Picker::Code_Picker(const Session& session, QWidget* parent) : QDialog(pare
     connect(Ok, &QPushButton::clicked, this, &Code_Picker::Accept);
     for (QLineEdit* box : {Code_Filter, Label_Filter}) box->installEventFilter(this);
     Code_List->viewport()->installEventFilter(this);
-    Add_Mnemonics(this);
+    Set_Texts();
     connect(Cancel, &QPushButton::clicked, this, &Code_Picker::Cancel_Picking);
+}
+
+void Code_Picker::Set_Texts() {
+    Code_Filter->setPlaceholderText(tr("Code"));
+    Code_Filter->setToolTip(tr("Shows the codes that contain this text"));
+    Label_Filter->setPlaceholderText(tr("Name"));
+    Label_Filter->setToolTip(tr("Shows the codes whose name contains this text"));
+    Code_List->setHorizontalHeaderLabels({tr("Code"), tr("Name")});
+    Cancel->setText(tr("Cancel"));
+    Ok->setText(tr("Ok"));
+    if (Coded_Field) setWindowTitle(tr("Choose \"%1\"").arg(Coded_Field->Label_In(session_.Language())));
+    Add_Mnemonics(this);
+}
+
+void Code_Picker::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange && Ok) Set_Texts();
 }
 
 Code_Picker::~Code_Picker() {
@@ -107,7 +120,7 @@ void Code_Picker::Load() {
     unloaded_ = false;
     const QString current = Target_Box ? Target_Box->text() : QString();
     if (Coded_Field) {
-        setWindowTitle(QStringLiteral("Choose \"%1\"").arg(Coded_Field->Label_In(session_.Language())));
+        setWindowTitle(tr("Choose \"%1\"").arg(Coded_Field->Label_In(session_.Language())));
         only_value_ = Coded_Field->Codes && Coded_Field->Codes->Only_Value;
     }
     Chosen_Code_Label->setText(current);

@@ -59,8 +59,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void reject() override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    // Every caption in the interface's language.
+    void Set_Texts();
     const Session& session_;
     void Fill_Code_List();
     void Unload_Window(int result);

@@ -304,11 +304,11 @@ constexpr double Description_Column = 13.3, Picker_Button_Size = 2.8, Gap = 0.7,
 Criteria_Rows::Criteria_Rows(Session& session, const std::function<int(double)>& chars, int row_height, QWidget* parent)
     : QWidget(parent), Session_In_Use(session), chars_(chars) {
     setObjectName(QStringLiteral("Criteria_Rows"));
-    Active_Heading = Named(new QLabel(QStringLiteral("Active"), this), QStringLiteral("Active_Heading"));
-    Field_Heading = Named(new QLabel(QStringLiteral("Field"), this), QStringLiteral("Field_Heading"));
-    Not_Heading = Named(new QLabel(QStringLiteral("Not"), this), QStringLiteral("Not_Heading"));
-    Operator_Heading = Named(new QLabel(QStringLiteral("Operator"), this), QStringLiteral("Operator_Heading"));
-    Value_Heading = Named(new QLabel(QStringLiteral("Value"), this), QStringLiteral("Value_Heading"));
+    Active_Heading = Named(new QLabel(this), QStringLiteral("Active_Heading"));
+    Field_Heading = Named(new QLabel(this), QStringLiteral("Field_Heading"));
+    Not_Heading = Named(new QLabel(this), QStringLiteral("Not_Heading"));
+    Operator_Heading = Named(new QLabel(this), QStringLiteral("Operator_Heading"));
+    Value_Heading = Named(new QLabel(this), QStringLiteral("Value_Heading"));
     for (int k = 0; k < 2; ++k) {
         Separators[k] = Named(new QFrame(this), Indexed("Separators", k));
         Separators[k]->setFrameShape(QFrame::HLine);
@@ -324,15 +324,24 @@ Criteria_Rows::Criteria_Rows(Session& session, const std::function<int(double)>&
         Value_Description_Label[i] = Named(new QLabel(this), Indexed("Value_Description_Label", i));
         Value_Description_Label[i]->setTextFormat(Qt::PlainText);
         Picker_Button[i] = Named(new QPushButton(QStringLiteral("?"), this), Indexed("Picker_Button", i));
-        Picker_Button[i]->setToolTip(QStringLiteral("Choose a code from the table"));
         Picker_Button[i]->hide();
         Value_List[i]->hide();
         for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Operator[i]),
                              static_cast<QComboBox*>(Value_List[i])})
             c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
+    Set_Texts();
     Build_Layout(chars, row_height);
     Connect_Controls();
+}
+
+void Criteria_Rows::Set_Texts() {
+    Active_Heading->setText(tr("Active"));
+    Field_Heading->setText(tr("Field"));
+    Not_Heading->setText(tr("Not"));
+    Operator_Heading->setText(tr("Operator"));
+    Value_Heading->setText(tr("Value"));
+    for (QPushButton* b : Picker_Button) b->setToolTip(tr("Choose a code from the table"));
 }
 
 void Criteria_Rows::Build_Layout(const std::function<int(double)>& px, int row_height) {

@@ -73,6 +73,8 @@ public:
     void Fill_Row(int Index, const Criterion_Row& c);
 
     void Fill_Field_Lists();
+    // The headings and tips in the interface's language.
+    void Set_Texts();
     void Field_Chosen(int Index);
     void Operator_Chosen(int Index);
     void Active_Toggled(int Index);

@@ -12,11 +12,11 @@ Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     // Made in the order the Tab key visits them.
     count_line_ = Named(new Sized<QLabel>(this), "Count_Line");
     count_line_->setAlignment(Qt::AlignCenter);
-    export_ = Named(new Sized<QPushButton>(QStringLiteral("Export..."), this), "Export_Button");
-    print_ = Named(new Sized<QPushButton>(QStringLiteral("Print..."), this), "Print_Button");
-    counts_ = Named(new Sized<QPushButton>(QStringLiteral("Counts..."), this), "Counts_Button");
-    close_ = Named(new Sized<QPushButton>(QStringLiteral("Close"), this), "Close_Button");
-    help_ = Named(new Sized<QPushButton>(QStringLiteral("Help"), this), "Help_Button");
+    export_ = Named(new Sized<QPushButton>(this), "Export_Button");
+    print_ = Named(new Sized<QPushButton>(this), "Print_Button");
+    counts_ = Named(new Sized<QPushButton>(this), "Counts_Button");
+    close_ = Named(new Sized<QPushButton>(this), "Close_Button");
+    help_ = Named(new Sized<QPushButton>(this), "Help_Button");
     version_ = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), "Copyright");
     version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -29,11 +29,20 @@ Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     row->addWidget(version_);
     row->addWidget(help_);
 
+    Set_Texts();
     connect(close_, &QPushButton::clicked, this, &Output_Buttons::Close_Clicked);
     connect(export_, &QPushButton::clicked, this, &Output_Buttons::Export_Clicked);
     connect(print_, &QPushButton::clicked, this, &Output_Buttons::Print_Clicked);
     connect(counts_, &QPushButton::clicked, this, &Output_Buttons::Counts_Clicked);
     connect(help_, &QPushButton::clicked, this, &Output_Buttons::Help_Clicked);
+}
+
+void Output_Buttons::Set_Texts() {
+    export_->setText(tr("Export..."));
+    print_->setText(tr("Print..."));
+    counts_->setText(tr("Counts..."));
+    close_->setText(tr("Close"));
+    help_->setText(tr("Help"));
 }
 
 void Output_Buttons::Show_Count(const QString& caption, bool output_enabled) {

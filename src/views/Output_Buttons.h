@@ -11,6 +11,9 @@ class Output_Buttons : public QWidget {
 public:
     explicit Output_Buttons(QWidget* parent = nullptr);
 
+    // The buttons' captions in the interface's language (the window then gives them
+    // their letters).
+    void Set_Texts();
     // The count line, and whether the result can be exported, printed and counted.
     void Show_Count(const QString& caption, bool output_enabled);
     // The widths the buttons and labels ask of the row, and the gap between them, in pixels.

@@ -6,6 +6,7 @@
 #include "winsupport/Default_App.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -177,11 +178,18 @@ bool Record_Window::Display_Record(const Value& record) {
             box->hide();
         }
     }
-    setWindowTitle(QStringLiteral("Record #") + QString::number(*To_Whole(record)));
+    record_ = record;
+    shown_ = true;
+    setWindowTitle(tr("Record #") + QString::number(*To_Whole(record)));
     // A new record is read from its top.
     Scroll->verticalScrollBar()->setValue(0);
     Scroll->horizontalScrollBar()->setValue(0);
     return true;
+}
+
+void Record_Window::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange && shown_) Display_Record(record_);
 }
 
 void Record_Window::Copy_Record() {

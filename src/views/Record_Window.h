@@ -47,9 +47,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    // The record again, with the labels of the language now in use.
+    void changeEvent(QEvent* e) override;
 
 private:
     const Session& session_;
+    Value record_;
+    bool shown_ = false;
     QList<QStringList> lines_;
 };
 

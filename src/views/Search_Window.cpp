@@ -10,6 +10,7 @@
 #include "views/Output_Buttons.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
+#include "winsupport/Interface_Language.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QApplication>
@@ -46,21 +47,35 @@ void Search_Window::Build_Controls() {
     Rows = new Criteria_Rows(
         Session_In_Use, [this](double n) { return Chars(n); }, Row_Height(), this);
     Rows->Leaves_Unchecked = [this](const QWidget* w) { return output_->Is_Close(w); };
-    Combination =
-        Named(new Sized<QGroupBox>(QStringLiteral("Entries must match"), this), QStringLiteral("Combination"));
-    Combine_With_And =
-        Named(new QRadioButton(QStringLiteral("All active (And)"), Combination), QStringLiteral("Combine_With_And"));
-    Combine_With_Or =
-        Named(new QRadioButton(QStringLiteral("Any active (Or)"), Combination), QStringLiteral("Combine_With_Or"));
-    Submit = Named(new Sized<QPushButton>(QStringLiteral("Submit"), this), QStringLiteral("Submit"));
-    Display_Options =
-        Named(new Sized<QGroupBox>(QStringLiteral("Display option"), this), QStringLiteral("Display_Options"));
-    Adjust_Cell_Size_Box = Named(new QCheckBox(QStringLiteral("Adjust Cell Size"), Display_Options),
-                                 QStringLiteral("Adjust_Cell_Size_Box"));
-    Multi_Key_Box =
-        Named(new QCheckBox(QStringLiteral("Multi-Columns Sort"), Display_Options), QStringLiteral("Multi_Key_Box"));
+    Combination = Named(new Sized<QGroupBox>(this), QStringLiteral("Combination"));
+    Combine_With_And = Named(new QRadioButton(Combination), QStringLiteral("Combine_With_And"));
+    Combine_With_Or = Named(new QRadioButton(Combination), QStringLiteral("Combine_With_Or"));
+    Submit = Named(new Sized<QPushButton>(this), QStringLiteral("Submit"));
+    Display_Options = Named(new Sized<QGroupBox>(this), QStringLiteral("Display_Options"));
+    Adjust_Cell_Size_Box = Named(new QCheckBox(Display_Options), QStringLiteral("Adjust_Cell_Size_Box"));
+    Multi_Key_Box = Named(new QCheckBox(Display_Options), QStringLiteral("Multi_Key_Box"));
     Language_Box = Named(new Drop_Down_List(Display_Options), QStringLiteral("Language_Box"));
     Build_Grid_Area();
+    Set_Texts();
+}
+
+void Search_Window::Set_Texts() {
+    Combination->setTitle(tr("Entries must match"));
+    Combine_With_And->setText(tr("All active (And)"));
+    Combine_With_Or->setText(tr("Any active (Or)"));
+    Submit->setText(tr("Submit"));
+    Display_Options->setTitle(tr("Display option"));
+    Adjust_Cell_Size_Box->setText(tr("Adjust Cell Size"));
+    Multi_Key_Box->setText(tr("Multi-Columns Sort"));
+    output_->Set_Texts();
+    Rows->Set_Texts();
+}
+
+void Search_Window::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::LanguageChange || !Submit) return;
+    Set_Texts();
+    Add_Mnemonics(this);
 }
 
 void Search_Window::Build_Grid_Area() {
@@ -95,8 +110,9 @@ void Search_Window::Connect_Controls() {
 
 void Search_Window::Load() {
     Loaded = false;
-    // The language list; choosing its entry runs the language switch, without a search
-    // since the window is not loaded yet.
+    // The language list, on the interface's language; choosing its entry runs the
+    // language switch, without a search since the window is not loaded yet.
+    const QString lang = Interface_Language();
     {
         const QSignalBlocker block(Language_Box);
         Language_Box->clear();
@@ -104,8 +120,8 @@ void Search_Window::Load() {
         Language_Box->addItem(QStringLiteral("FR"));
         Language_Box->setCurrentIndex(-1);
     }
-    Session_In_Use.Set_Language(QStringLiteral("EN"));
-    Language_Box->setCurrentIndex(0);
+    Session_In_Use.Set_Language(lang);
+    Language_Box->setCurrentIndex(Language_Box->findText(lang));
     Language_Box->show();
 
     Rows->Clear_Rows();
@@ -179,7 +195,12 @@ void Search_Window::Language_Changed() {
     if (Language_Box->currentIndex() < 0) return;
     // The tables of the new language first, so that the value lists and descriptions
     // the rows rebuild below are already in that language.
-    Session_In_Use.Set_Language(Language_Box->currentText());
+    const QString lang = Language_Box->currentText();
+    // The windows' texts too (the count line and the field lists below included); kept
+    // for the next start.
+    Session_In_Use.Set_Language(lang);
+    Set_Interface_Language(lang);
+    if (Loaded) Remember_Interface_Language(lang);
     Rows->Fill_Field_Lists();
     if (Loaded) Run_Search_Now();
 }

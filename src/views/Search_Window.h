@@ -142,9 +142,12 @@ protected:
     bool Key_Event(QObject* watched, QKeyEvent* e);
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void Build_Controls();
+    // Every caption in the interface's language.
+    void Set_Texts();
     void Build_Grid_Area();
     void Connect_Controls();
     void Build_Layout();

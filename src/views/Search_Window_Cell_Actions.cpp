@@ -25,20 +25,18 @@ QMenu* Search_Window::Build_Cell_Menu(int row, int col, QWidget* parent) {
     const bool record_row = Results.Model.Record_At(row) > 0;
     const bool field_col = Field_Of_Col(col) > 0;
     if (record_row && field_col) {
-        menu->addAction(QStringLiteral("Show &only this value"), this,
-                        [this, row, col] { Filter_From_Cell(row, col, false); });
-        menu->addAction(QStringLiteral("&Exclude this value"), this,
-                        [this, row, col] { Filter_From_Cell(row, col, true); });
+        menu->addAction(tr("Show &only this value"), this, [this, row, col] { Filter_From_Cell(row, col, false); });
+        menu->addAction(tr("&Exclude this value"), this, [this, row, col] { Filter_From_Cell(row, col, true); });
         menu->addSeparator();
     }
     if (record_row) {
-        QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &Search_Window::Copy_Selection);
+        QAction* copy = menu->addAction(tr("&Copy"), this, &Search_Window::Copy_Selection);
         copy->setShortcut(QKeySequence::Copy);
     }
     // Without a record in the result there is nothing to count.
     if (field_col && Results.Result_Rows() > 0) {
         const qint32 field = Field_Of_Col(col);
-        menu->addAction(QStringLiteral("Counts of this col&umn..."), this, [this, field] { emit Counts_Asked(field); });
+        menu->addAction(tr("Counts of this col&umn..."), this, [this, field] { emit Counts_Asked(field); });
     }
     return menu;
 }
@@ -61,8 +59,8 @@ void Search_Window::Filter_From_Cell(int row, int col, bool Exclude) {
 
     const int Index = Rows->First_Inactive_Row();
     if (Index < 0) {
-        Message_Box(QStringLiteral("The three criterion rows are all active: untick one to add a filter."),
-                    Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
+        Message_Box(tr("The three criterion rows are all active: untick one to add a filter."), Msg_Buttons::OK,
+                    Msg_Icon::Information, QString(), this);
         return;
     }
     // With Or, a second row would widen the result instead of narrowing it; with one
@@ -71,8 +69,8 @@ void Search_Window::Filter_From_Cell(int row, int col, bool Exclude) {
     int usable = 0;
     for (const Criterion_Row& r : now.Rows) usable += r.Usable() ? 1 : 0;
     if (!now.Combine_With_And && usable > 1) {
-        Message_Box(QStringLiteral("The active rows are combined by \"Any active (Or)\": a filter would widen the "
-                                   "result. Choose \"All active (And)\" first."),
+        Message_Box(tr("The active rows are combined by \"Any active (Or)\": a filter would widen the "
+                       "result. Choose \"All active (And)\" first."),
                     Msg_Buttons::OK, Msg_Icon::Information, QString(), this);
         return;
     }

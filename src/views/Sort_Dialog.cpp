@@ -33,7 +33,9 @@ public:
 // Pixels at 96 dpi: a key list is never narrower than as first drawn.
 constexpr int Key_List_Width = 169;
 
-const char* const Frame_Captions[4] = {"First key", "Second key", "Third key", "Fourth key"};
+const char* const Frame_Captions[4] = {
+    QT_TRANSLATE_NOOP("Sort_Dialog", "First key"), QT_TRANSLATE_NOOP("Sort_Dialog", "Second key"),
+    QT_TRANSLATE_NOOP("Sort_Dialog", "Third key"), QT_TRANSLATE_NOOP("Sort_Dialog", "Fourth key")};
 
 QString Error_Text(const std::exception& e) { return QString::fromLocal8Bit(e.what()); }
 
@@ -47,11 +49,10 @@ Sort_Dialog::Sort_Dialog(Result_Model& Data, Sort_Key_Columns& Keys, QWidget* pa
 Sort_Dialog::~Sort_Dialog() { Unload(); }
 
 void Sort_Dialog::Build() {
-    setWindowTitle(QStringLiteral("Sort"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* layout = new QVBoxLayout(this);
     for (int k = 0; k < 4; ++k) {
-        auto* frame = new QGroupBox(QString::fromLatin1(Frame_Captions[k]), this);
+        auto* frame = new QGroupBox(this);
         // A hidden key keeps its place: the dialog does not jump while keys are chosen.
         QSizePolicy policy = frame->sizePolicy();
         policy.setVerticalPolicy(QSizePolicy::Fixed);
@@ -62,8 +63,8 @@ void Sort_Dialog::Build() {
         list->setMinimumWidth(Key_List_Width);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->DropDown = [this, k] { Key_Column_Dropped_Down(k); };
-        auto* up = new QRadioButton(QStringLiteral("Ascending"), frame);
-        auto* down = new QRadioButton(QStringLiteral("Descending"), frame);
+        auto* up = new QRadioButton(frame);
+        auto* down = new QRadioButton(frame);
         up->setChecked(true);
         row->addWidget(list, 1);
         row->addWidget(up);
@@ -80,16 +81,29 @@ void Sort_Dialog::Build() {
     Order_In_Effect = new QLabel(this);
     Order_In_Effect->setTextFormat(Qt::PlainText);
     Order_In_Effect->setWordWrap(true);
-    Ok_Button = new QPushButton(QStringLiteral("Sort"), this);
+    Ok_Button = new QPushButton(this);
     Ok_Button->setDefault(true);
     connect(Ok_Button, &QPushButton::clicked, this, [this] { Sort_Now(); });
-    Cancel_Button = new QPushButton(QStringLiteral("Cancel"), this);
+    Cancel_Button = new QPushButton(this);
     Cancel_Button->setAutoDefault(false);
     connect(Cancel_Button, &QPushButton::clicked, this, &Sort_Dialog::Cancel_Sort);
     bottom->addWidget(Order_In_Effect, 1);
     bottom->addWidget(Ok_Button);
     bottom->addWidget(Cancel_Button);
     layout->addLayout(bottom);
+    Set_Texts();
+}
+
+void Sort_Dialog::Set_Texts() {
+    setWindowTitle(tr("Sort"));
+    for (size_t k = 0; k < 4; ++k) {
+        Key_Box[k]->setTitle(tr(Frame_Captions[k]));
+        Key_Order[2 * k]->setText(tr("Ascending"));
+        Key_Order[2 * k + 1]->setText(tr("Descending"));
+    }
+    Ok_Button->setText(tr("Sort"));
+    Cancel_Button->setText(tr("Cancel"));
+    if (loaded_) Show_Order_In_Effect();
     Add_Mnemonics(this);
 }
 
@@ -141,7 +155,7 @@ void Sort_Dialog::Show_Choices(const Sort_Key_Choices& wanted) {
 
 void Sort_Dialog::Show_Order_In_Effect() {
     const QString order = Sort_Keys_Text(data_, Sort_Keys_From_Choices(in_effect_));
-    Order_In_Effect->setText(order.isEmpty() ? QStringLiteral("Not ordered by any column") : order);
+    Order_In_Effect->setText(order.isEmpty() ? tr("Not ordered by any column") : order);
 }
 
 void Sort_Dialog::Key_Column_Chosen(int Index) {
@@ -192,7 +206,7 @@ Multi_Key_Sort::Result Sort_Dialog::Sort_Now() {
     if (!loaded_ && !Load()) return Multi_Key_Sort::Result::Nothing_To_Do;
     const Sort_Key_Choices choices = Choices();
     if (choices[0].Column == 0) {
-        if (shown_) Message_Box(QStringLiteral("Nothing to do !"), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
+        if (shown_) Message_Box(tr("Nothing to do !"), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
         return Multi_Key_Sort::Result::Nothing_To_Do;
     }
     const Multi_Key_Sort::Result done = sort_.Apply(choices);
@@ -229,6 +243,7 @@ void Sort_Dialog::showEvent(QShowEvent* e) {
 
 void Sort_Dialog::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) Came_Forward();
+    if (e->type() == QEvent::LanguageChange && Ok_Button) Set_Texts();
     QDialog::changeEvent(e);
 }
 

@@ -64,6 +64,8 @@ private:
     // Fills the four lists for the keys: each list offers the columns no earlier key took.
     void Show_Choices(const Sort_Key_Choices& choices);
     void Show_Order_In_Effect();
+    // Every caption in the interface's language.
+    void Set_Texts();
 
     Result_Model& data_;
     Sort_Key_Columns& keys_;

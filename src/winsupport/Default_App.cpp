@@ -3,6 +3,7 @@
 #include "model/File_Access.h"
 #include "winsupport/Message_Service.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -227,19 +228,23 @@ std::unique_ptr<Default_App_Backend> Install_Default_App_Backend(std::unique_ptr
 
 bool Open_With_Default_App(const QString& FileName) {
     if (!QFileInfo(FileName).isFile()) {
-        Message_Box(QStringLiteral("Could not find file"), Msg_Buttons::OK, Msg_Icon::Exclamation,
-                    QStringLiteral("File Not Found"), nullptr, QDir::toNativeSeparators(FileName));
+        Message_Box(QCoreApplication::translate("Default_App", "Could not find file"), Msg_Buttons::OK,
+                    Msg_Icon::Exclamation, QCoreApplication::translate("Default_App", "File Not Found"), nullptr,
+                    QDir::toNativeSeparators(FileName));
         return false;
     }
     const Default_App_Backend::Command c = Backend()->Find_Executable(FileName);
     if (c.program.isEmpty()) {
-        Message_Box(QStringLiteral("Could not find associated application"), Msg_Buttons::OK, Msg_Icon::Exclamation,
-                    QStringLiteral("Application Not Found"), nullptr, QDir::toNativeSeparators(FileName));
+        Message_Box(QCoreApplication::translate("Default_App", "Could not find associated application"),
+                    Msg_Buttons::OK, Msg_Icon::Exclamation,
+                    QCoreApplication::translate("Default_App", "Application Not Found"), nullptr,
+                    QDir::toNativeSeparators(FileName));
         return false;
     }
     if (!Backend()->Start(c)) {
-        Message_Box(QStringLiteral("Can't open file"), Msg_Buttons::OK, Msg_Icon::Exclamation,
-                    QStringLiteral("Open Failed"), nullptr, QDir::toNativeSeparators(FileName));
+        Message_Box(QCoreApplication::translate("Default_App", "Can't open file"), Msg_Buttons::OK,
+                    Msg_Icon::Exclamation, QCoreApplication::translate("Default_App", "Open Failed"), nullptr,
+                    QDir::toNativeSeparators(FileName));
         return false;
     }
     return true;
@@ -247,7 +252,7 @@ bool Open_With_Default_App(const QString& FileName) {
 
 bool Open_Web_Address(const QUrl& url) {
     if (QDesktopServices::openUrl(url)) return true;
-    Message_Box(QStringLiteral("Can't open file"), Msg_Buttons::OK, Msg_Icon::Exclamation,
-                QStringLiteral("Open Failed"), nullptr, url.toString());
+    Message_Box(QCoreApplication::translate("Default_App", "Can't open file"), Msg_Buttons::OK, Msg_Icon::Exclamation,
+                QCoreApplication::translate("Default_App", "Open Failed"), nullptr, url.toString());
     return false;
 }

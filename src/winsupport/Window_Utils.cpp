@@ -68,12 +68,13 @@ QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const 
     return Messages().Show_File(parent, r);
 }
 
-namespace {
 // Never beside the executable: the program's folder may be read-only or shared.
 QString Settings_Path() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Sifa_Soft/Sifa_Soft.ini");
 }
+
+namespace {
 const QString Last_Folder_Key = QStringLiteral("Files/Last_Folder");
 }  // namespace
 
@@ -162,7 +163,9 @@ QString Plain_Caption(const QString& caption) {
 
 void Add_Mnemonics(QWidget* window) {
     if (!window) return;
-    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    // A dialog over the window has letters of its own.
+    QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    buttons.removeIf([window](const QAbstractButton* b) { return b->window() != window->window(); });
     const auto marked = [](const QString& text) {
         for (qsizetype i = 0; i + 1 < text.size(); ++i) {
             if (text[i] != QLatin1Char('&')) continue;

@@ -31,6 +31,8 @@ QString Show_Save_Dialog(QWidget* parent, const QString& title, const QString& s
 // The folder a file dialog starts in: the one used last when it still exists, else the
 // user's documents (or home) folder. Kept in the user's configuration folder.
 QString Last_Folder();
+// The user's settings file (the folder used last, the interface language).
+QString Settings_Path();
 void Remember_Folder(const QString& folder);
 // The Qt filter text of description/pattern pairs, completed as Join_Filter completes them.
 QString Qt_File_Filter(const QStringList& filters);

@@ -1,5 +1,5 @@
 // Writes a PNG picture of every window of the program on the bundled sample data, for
-// the manuals and the README:
+// the manuals and the README, in English and again in French (names ending "_fr"):
 //   sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] [FOLDER]
 // FOLDER defaults to the current one; DIR, the folder holding Refs.dat and the workbook,
 // to the program's own, as for the program itself.
@@ -28,6 +28,7 @@
 #include "views/Result_View.h"
 #include "views/Search_Window.h"
 #include "views/Sort_Dialog.h"
+#include "winsupport/Interface_Language.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
@@ -58,6 +59,18 @@ namespace {
 QDir Out;
 QStringList Problems;
 int Written = 0;
+// The language of the pass: the windows' texts and the data both.
+QString Lang = QStringLiteral("EN");
+
+// A picture's file name in this pass: "export.png", "export_fr.png".
+QString Shot(const char* name) {
+    return QString::fromLatin1(name) +
+           (Lang == QLatin1String("FR") ? QStringLiteral("_fr.png") : QStringLiteral(".png"));
+}
+// A field or operator as the lists of this pass's language name it.
+QString In_Lang(const char* english, const char* french) {
+    return QString::fromUtf8(Lang == QLatin1String("FR") ? french : english);
+}
 
 void Problem(const QString& text) {
     Problems << text;
@@ -131,9 +144,10 @@ void Pick_Entry(QComboBox* list, const QString& text) {
 
 int Field_Number(const char* name) { return session.Description().Fields().Number(QString::fromLatin1(name)); }
 
-// A search window as the program opens it after the welcome window: English, the
-// initial query run.
+// A search window as the program opens it after the welcome window: in the pass's
+// language, the initial query run.
 std::unique_ptr<Search_Window> Open_Search() {
+    Set_Interface_Language(Lang);
     session.Sort_Keys = {0, 0, 0, 0};
     session.Set_Language(QString());
     session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
@@ -165,26 +179,30 @@ void Click_Header(Search_Window& s, int field) {
 }
 
 void Welcome_Shots() {
+    Set_Interface_Language(Lang);
     Welcome w(session);
     w.Start_Timer->stop();
     Settle(&w);
     w.Start_Timer_Fired();  // loads the records (imports the workbook when there is no cache)
     if (!w.Records_Loaded) Problem(QStringLiteral("the welcome window loaded no record"));
-    Save(&w, QStringLiteral("welcome_1.png"));
+    Save(&w, Shot("welcome_1"));
     w.Main_Button_Clicked();
-    Save(&w, QStringLiteral("welcome_2.png"));
+    Save(&w, Shot("welcome_2"));
 }
 
 void Search_Shots() {
     {
         auto s = Open_Search();
-        Save(s.get(), QStringLiteral("search_en.png"));
+        Save(s.get(),
+             Lang == QLatin1String("FR") ? QStringLiteral("search_start_fr.png") : QStringLiteral("search_en.png"));
     }
     {
         auto s = Open_Search();
         Click_Header(*s, Field_Number("Year"));
-        Save(s.get(), QStringLiteral("search_sorted.png"));
+        Save(s.get(), Shot("search_sorted"));
     }
+    // The two criteria in French: once, in the English pass, as the user switches.
+    if (Lang == QLatin1String("FR")) return;
     {
         auto s = Open_Search();
         Choose_Entry(s->Language_Box, QStringLiteral("FR"));
@@ -204,11 +222,12 @@ void Counts_Shots() {
         const int col = s->Results.Model.Column_Of(Field_Number("DomReco1"));
         std::unique_ptr<QMenu> menu(s->Build_Cell_Menu(0, col, s.get()));
         menu->popup(s->Result_Grid->viewport()->mapToGlobal(s->Result_Grid->Cell_Rect(0, col).center()));
-        Save(menu.get(), QStringLiteral("cell_menu.png"));
+        Save(menu.get(), Shot("cell_menu"));
         menu->hide();
         Counts_Window* w = Show_Counts_Window(session, s->Results, s.get(), Field_Number("DomReco1"));
-        Save(w, QStringLiteral("counts_en.png"));
+        Save(w, Lang == QLatin1String("FR") ? QStringLiteral("counts_areas_fr.png") : QStringLiteral("counts_en.png"));
     }
+    if (Lang == QLatin1String("FR")) return;
     {
         auto s = Open_Search();
         Choose_Entry(s->Language_Box, QStringLiteral("FR"));
@@ -222,7 +241,7 @@ void Counts_Shots() {
 
 void Picker_Shot() {
     auto s = Open_Search();
-    Set_Row(*s, 1, QStringLiteral("MS of coordinator"), QStringLiteral("Equal"), QStringLiteral("DE"));
+    Set_Row(*s, 1, In_Lang("MS of coordinator", "EM du porteur"), In_Lang("Equal", "Egal"), QStringLiteral("DE"));
     s->Rows->Value_Text[1]->setFocus(Qt::MouseFocusReason);
     Settle(s.get());
     // The picker button stands beside the box of a coded row.
@@ -237,7 +256,7 @@ void Picker_Shot() {
             // The box's code is the selected row; scroll it into view as the user sees it.
             p.Code_List->scrollTo(p.Code_List->model()->index(p.Code_List->currentRow(), 1),
                                   QAbstractItemView::PositionAtCenter);
-            Save(&p, QStringLiteral("code_picker.png"));
+            Save(&p, Shot("code_picker"));
         });
     if (!seen) Problem(QStringLiteral("the code picker did not open"));
 }
@@ -245,13 +264,14 @@ void Picker_Shot() {
 void Sort_Dialog_Shot() {
     auto s = Open_Search();
     s->Multi_Key_Box->click();
-    const bool seen = While_Modal<Sort_Dialog>([&] { Click_Header(*s, Field_Number("Year")); },
-                                               [](Sort_Dialog& d) {
-                                                   Pick_Entry(d.Key_Column[0], QStringLiteral("MS of coordinator"));
-                                                   Pick_Entry(d.Key_Column[1], QStringLiteral("Year"));
-                                                   d.Key_Order[3]->click();  // the second key descending
-                                                   Save(&d, QStringLiteral("sort_dialog.png"));
-                                               });
+    const bool seen =
+        While_Modal<Sort_Dialog>([&] { Click_Header(*s, Field_Number("Year")); },
+                                 [](Sort_Dialog& d) {
+                                     Pick_Entry(d.Key_Column[0], In_Lang("MS of coordinator", "EM du porteur"));
+                                     Pick_Entry(d.Key_Column[1], In_Lang("Year", "Année"));
+                                     d.Key_Order[3]->click();  // the second key descending
+                                     Save(&d, Shot("sort_dialog"));
+                                 });
     if (!seen) Problem(QStringLiteral("the sort dialog did not open"));
 }
 
@@ -261,7 +281,7 @@ void Export_Shots() {
     const bool seen = While_Modal<Export>([&] { QTest::mouseClick(button, Qt::LeftButton); },
                                           [](Export& e) {
                                               e.Field_Set_Choice[0]->click();  // "Short"
-                                              Save(&e, QStringLiteral("export.png"));
+                                              Save(&e, Shot("export"));
                                               e.Field_Set_Choice[2]->click();  // "Custom"
                                               e.Run_Field_Chooser = [](Field_Chooser& c) {
                                                   // A few fields picked one by one.
@@ -274,7 +294,7 @@ void Export_Shots() {
                                                   }
                                                   c.Available->clearSelection();
                                                   if (c.Available->count() > 3) c.Available->item(3)->setSelected(true);
-                                                  Save(&c, QStringLiteral("field_chooser.png"));
+                                                  Save(&c, Shot("field_chooser"));
                                                   return static_cast<int>(QDialog::Rejected);
                                               };
                                               QTest::mouseClick(e.Custom_Button, Qt::LeftButton);
@@ -301,14 +321,16 @@ void Record_Shots() {
     }
     Record_Window* w = Current_Record_Window();
     w->resize(450, 400);
-    Save(w, QStringLiteral("record_narrow.png"), {{440, 390}, {460, 410}});
+    Save(w, Shot("record_narrow"), {{440, 390}, {460, 410}});
     w->resize(1000, 700);
-    Save(w, QStringLiteral("record_wide.png"), {{990, 690}, {1010, 710}});
+    Save(w, Shot("record_wide"), {{990, 690}, {1010, 710}});
     w->close();  // deletes itself
 }
 
-// Last: the refused workbook replaces the records.
+// Last: the refused workbook replaces the records. The problem lines are written in the
+// language of the import.
 void Error_Shot(const QString& badWorkbook) {
+    Set_Interface_Language(Lang);
     bool cancel = false;
     const Import_Result r = Import_Workbook(session, badWorkbook, &cancel, nullptr);
     if (r.Errs.isEmpty()) {
@@ -316,7 +338,7 @@ void Error_Shot(const QString& badWorkbook) {
         return;
     }
     const bool seen = While_Modal<Error_Window>([&] { Show_Error_Window(r.Errs); },
-                                                [](Error_Window& d) { Save(&d, QStringLiteral("error_window.png")); });
+                                                [](Error_Window& d) { Save(&d, Shot("error_window")); });
     if (!seen) Problem(QStringLiteral("the error window did not open"));
 }
 
@@ -360,18 +382,24 @@ int main(int argc, char** argv) {
     Keep_Windows_On_Screen();
     Init_Data_Model(session);
 
-    Welcome_Shots();
-    if (session.Records().Record_Count() < 1) {
-        Problem(QStringLiteral("no record loaded from %1").arg(App_Path()));
-        return 1;
+    for (const char* lang : {"EN", "FR"}) {
+        Lang = QString::fromLatin1(lang);
+        Welcome_Shots();
+        if (session.Records().Record_Count() < 1) {
+            Problem(QStringLiteral("no record loaded from %1").arg(App_Path()));
+            return 1;
+        }
+        Search_Shots();
+        Counts_Shots();
+        Picker_Shot();
+        Sort_Dialog_Shot();
+        Export_Shots();
+        Record_Shots();
     }
-    Search_Shots();
-    Counts_Shots();
-    Picker_Shot();
-    Sort_Dialog_Shot();
-    Export_Shots();
-    Record_Shots();
-    Error_Shot(badWorkbook);
+    for (const char* lang : {"EN", "FR"}) {
+        Lang = QString::fromLatin1(lang);
+        Error_Shot(badWorkbook);
+    }
 
     for (const auto& m : messages->shown)
         std::fprintf(stderr, "sifa-screenshots: message shown: %s\n", qPrintable(m.text));
