@@ -31,6 +31,10 @@
         <source>Choose &quot;%1&quot;</source>
         <translation>Choisir «&#xa0;%1&#xa0;»</translation>
     </message>
+    <message>
+        <source>Codes</source>
+        <translation>Codes</translation>
+    </message>
 </context>
 <context>
     <name>Counts_Window</name>
@@ -90,6 +94,14 @@
         <source>SVG Images</source>
         <translation>Images SVG</translation>
     </message>
+    <message>
+        <source>Counts</source>
+        <translation>Décomptes</translation>
+    </message>
+    <message>
+        <source>Chart</source>
+        <translation>Graphique</translation>
+    </message>
 </context>
 <context>
     <name>Criteria_Rows</name>
@@ -116,6 +128,30 @@
     <message>
         <source>Choose a code from the table</source>
         <translation>Choisir un code dans la table</translation>
+    </message>
+    <message>
+        <source>Criterion %1 active</source>
+        <translation>Critère %1 actif</translation>
+    </message>
+    <message>
+        <source>Field of criterion %1</source>
+        <translation>Champ du critère %1</translation>
+    </message>
+    <message>
+        <source>Not, criterion %1</source>
+        <translation>Non, critère %1</translation>
+    </message>
+    <message>
+        <source>Operator of criterion %1</source>
+        <translation>Opérateur du critère %1</translation>
+    </message>
+    <message>
+        <source>Value of criterion %1</source>
+        <translation>Valeur du critère %1</translation>
+    </message>
+    <message>
+        <source>Choose a code for criterion %1</source>
+        <translation>Choisir un code pour le critère %1</translation>
     </message>
 </context>
 <context>
@@ -154,6 +190,10 @@
     <message>
         <source>Too many errors: truncated !</source>
         <translation>Trop d&apos;erreurs&#xa0;: liste tronquée&#x202f;!</translation>
+    </message>
+    <message>
+        <source>Problems found</source>
+        <translation>Problèmes relevés</translation>
     </message>
 </context>
 <context>
@@ -300,6 +340,22 @@
     <message>
         <source>%1 selection</source>
         <translation>Sélection des %1</translation>
+    </message>
+    <message>
+        <source>Select the highlighted fields</source>
+        <translation>Sélectionner les champs en surbrillance</translation>
+    </message>
+    <message>
+        <source>Select all fields</source>
+        <translation>Sélectionner tous les champs</translation>
+    </message>
+    <message>
+        <source>Remove the highlighted fields</source>
+        <translation>Retirer les champs en surbrillance</translation>
+    </message>
+    <message>
+        <source>Remove all fields</source>
+        <translation>Retirer tous les champs</translation>
     </message>
 </context>
 <context>
@@ -527,6 +583,10 @@
         <source>The active rows are combined by &quot;Any active (Or)&quot;: a filter would widen the result. Choose &quot;All active (And)&quot; first.</source>
         <translation>Les lignes actives sont combinées par «&#xa0;Au moins un (Ou)&#xa0;»&#xa0;: un filtre élargirait le résultat. Choisissez d&apos;abord «&#xa0;Tous les actifs (Et)&#xa0;».</translation>
     </message>
+    <message>
+        <source>Records found</source>
+        <translation>Fiches trouvées</translation>
+    </message>
 </context>
 <context>
     <name>Sort_Dialog</name>
@@ -659,6 +719,14 @@
     <message>
         <source>Continue</source>
         <translation>Continuer</translation>
+    </message>
+    <message>
+        <source>Presentation</source>
+        <translation>Présentation</translation>
+    </message>
+    <message>
+        <source>Documents and data</source>
+        <translation>Documents et données</translation>
     </message>
 </context>
 </TS>

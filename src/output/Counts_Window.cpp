@@ -140,6 +140,9 @@ void Counts_Window::Set_Texts() {
     Save_Button->setText(tr("Save as CSV..."));
     Save_Chart_Button->setText(tr("Save Chart..."));
     Close_Button->setText(tr("Close"));
+    Table->setAccessibleName(tr("Counts"));
+    Chart_View->setAccessibleName(tr("Chart"));
+    Chart_View->viewport()->setAccessibleName(tr("Chart"));
     if (!counts_.Field_Label.isEmpty()) setWindowTitle(App_Title() + tr(" Counts - ") + counts_.Field_Label);
     Add_Mnemonics(this);
 }

@@ -154,6 +154,12 @@ void Field_Chooser::Set_Texts() {
     Selected_Heading->setText(tr("Selected"));
     for (QToolButton* b : {Select, Unselect}) b->setToolTip(tr("Move highlighted"));
     for (QToolButton* b : {Select_All, Unselect_All}) b->setToolTip(tr("Move all"));
+    Available->setAccessibleName(tr("Available"));
+    Selected->setAccessibleName(tr("Selected"));
+    Select->setAccessibleName(tr("Select the highlighted fields"));
+    Select_All->setAccessibleName(tr("Select all fields"));
+    Unselect->setAccessibleName(tr("Remove the highlighted fields"));
+    Unselect_All->setAccessibleName(tr("Remove all fields"));
     Ok->setText(tr("Ok"));
     Cancel->setText(tr("Cancel"));
     setWindowTitle(Names ? tr("%1 selection").arg(Names->Name) : QString());

@@ -16,6 +16,7 @@ Error_Window::Error_Window(QWidget* parent) : QDialog(parent) {
     Lines_Box->setReadOnly(true);
     Lines_Box->setLineWrapMode(QTextEdit::NoWrap);
     Lines_Box->setAcceptRichText(false);
+    Lines_Box->setAccessibleName(tr("Problems found"));
     Ok_Button = new QPushButton(tr("OK"), this);
     Ok_Button->setObjectName(QStringLiteral("Ok_Button"));
     Ok_Button->setDefault(true);
@@ -34,6 +35,7 @@ void Error_Window::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);
     if (e->type() != QEvent::LanguageChange || !Ok_Button) return;
     Ok_Button->setText(tr("OK"));
+    Lines_Box->setAccessibleName(tr("Problems found"));
     Add_Mnemonics(this);
 }
 

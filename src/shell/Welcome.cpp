@@ -236,6 +236,8 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
 
 void Welcome::Set_Texts() {
     setWindowTitle(App_Title() + tr(" Welcome"));
+    Presentation_Panel->setAccessibleName(tr("Presentation"));
+    Documents_Panel->setAccessibleName(tr("Documents and data"));
     const bool french = Interface_Language() == QLatin1String("FR");
     for (int index = 0; index < 2; ++index) {
         const std::vector<Panel_Text> texts = Panel_Texts(index);

@@ -100,6 +100,9 @@ void Code_Picker::Set_Texts() {
     Label_Filter->setPlaceholderText(tr("Name"));
     Label_Filter->setToolTip(tr("Shows the codes whose name contains this text"));
     Code_List->setHorizontalHeaderLabels({tr("Code"), tr("Name")});
+    Code_Filter->setAccessibleName(tr("Code"));
+    Label_Filter->setAccessibleName(tr("Name"));
+    Code_List->setAccessibleName(tr("Codes"));
     Cancel->setText(tr("Cancel"));
     Ok->setText(tr("Ok"));
     if (Coded_Field) setWindowTitle(tr("Choose \"%1\"").arg(Coded_Field->Label_In(session_.Language())));

@@ -342,6 +342,17 @@ void Criteria_Rows::Set_Texts() {
     Operator_Heading->setText(tr("Operator"));
     Value_Heading->setText(tr("Value"));
     for (QPushButton* b : Picker_Button) b->setToolTip(tr("Choose a code from the table"));
+    // What a screen reader says of each control, the criterion's number included.
+    for (int i = 0; i < Row_Count; ++i) {
+        const int n = i + 1;
+        Active[i]->setAccessibleName(tr("Criterion %1 active").arg(n));
+        Field[i]->setAccessibleName(tr("Field of criterion %1").arg(n));
+        Negation[i]->setAccessibleName(tr("Not, criterion %1").arg(n));
+        Operator[i]->setAccessibleName(tr("Operator of criterion %1").arg(n));
+        Value_Text[i]->setAccessibleName(tr("Value of criterion %1").arg(n));
+        Value_List[i]->setAccessibleName(tr("Value of criterion %1").arg(n));
+        Picker_Button[i]->setAccessibleName(tr("Choose a code for criterion %1").arg(n));
+    }
 }
 
 void Criteria_Rows::Build_Layout(const std::function<int(double)>& px, int row_height) {

@@ -67,6 +67,7 @@ void Search_Window::Set_Texts() {
     Display_Options->setTitle(tr("Display option"));
     Adjust_Cell_Size_Box->setText(tr("Adjust Cell Size"));
     Multi_Key_Box->setText(tr("Multi-Columns Sort"));
+    Result_Grid->setAccessibleName(tr("Records found"));
     output_->Set_Texts();
     Rows->Set_Texts();
 }

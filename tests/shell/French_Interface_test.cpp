@@ -12,6 +12,7 @@
 #include "views/Code_Picker.h"
 #include "views/Criteria_Rows.h"
 #include "views/Record_Window.h"
+#include "views/Result_View.h"
 #include "views/Search_Window.h"
 #include "views/Sort_Dialog.h"
 #include "winsupport/Interface_Language.h"
@@ -21,6 +22,7 @@
 #include "Layout_Check.h"
 
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -34,6 +36,7 @@ namespace {
 // window, which it shows in both languages.
 const QStringList Same_In_Both{"OK",
                                "Code",
+                               "Codes",
                                "Destination",
                                "Format",
                                "EN",
@@ -68,11 +71,23 @@ Texts Shown_Texts(QWidget* window) {
         t[{w, 1}] = Caption_Of(w);
         t[{w, 2}] = w->toolTip();
         if (auto* e = qobject_cast<QLineEdit*>(w)) t[{w, 3}] = e->placeholderText();
+        t[{w, 4}] = w->accessibleName();
         if (auto* table = qobject_cast<QTableWidget*>(w))
             for (int c = 0; c < table->columnCount(); ++c)
                 if (table->horizontalHeaderItem(c)) t[{w, 10 + c}] = table->horizontalHeaderItem(c)->text();
     }
     return t;
+}
+
+// The controls a screen reader would reach without a name to say.
+QStringList Unnamed_Controls(QWidget* window) {
+    QStringList unnamed;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window || !(w->focusPolicy() & Qt::TabFocus)) continue;
+        const QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty()) unnamed << w->objectName();
+    }
+    return unnamed;
 }
 
 struct French_Interface : ::testing::Test {
@@ -128,7 +143,16 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
     for (QWidget* w : windows) {
         english.push_back(Shown_Texts(w));
         EXPECT_EQ(Cut_Captions(w), QStringList()) << "EN " << w->objectName().toStdString();
+        EXPECT_EQ(Unnamed_Controls(w), QStringList()) << "EN " << w->objectName().toStdString();
     }
+    // The result reaches a screen reader as a table: its size, and each cell's text.
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(search.Result_Grid);
+    ASSERT_TRUE(grid && grid->tableInterface());
+    EXPECT_EQ(grid->tableInterface()->rowCount(), search.Results.Model.rowCount());
+    EXPECT_EQ(grid->tableInterface()->columnCount(), search.Results.Model.columnCount());
+    QAccessibleInterface* cell = grid->tableInterface()->cellAt(0, 1);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->text(QAccessible::Name), search.Results.Model.Text(0, 1));
 
     search.Language_Box->setCurrentIndex(search.Language_Box->findText("FR"));
     QApplication::processEvents();
@@ -144,6 +168,7 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
         }
         EXPECT_EQ(left, QStringList()) << "English left in " << w->metaObject()->className();
         EXPECT_EQ(Cut_Captions(w), QStringList()) << "FR " << w->metaObject()->className();
+        EXPECT_EQ(Unnamed_Controls(w), QStringList()) << "FR " << w->metaObject()->className();
     }
     EXPECT_LE(search.minimumSizeHint().width(), 683);  // as in English
     for (QWidget* w : dialogs) {
