@@ -17,7 +17,6 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -100,7 +99,11 @@ private:
 };
 }  // namespace
 
-Record_Window::Record_Window(const Session& session, QWidget* owner) : QWidget(owner, Qt::Window), session_(session) {
+// A dialog of its owner for the window manager, which then keeps it above the owner:
+// shown without taking the keys, a plain window opened behind the window just clicked.
+Record_Window::Record_Window(const Session& session, QWidget* owner)
+    : QWidget(owner, owner ? Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint : Qt::Window),
+      session_(session) {
     setObjectName(QStringLiteral("Record_Window"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -269,15 +272,7 @@ bool Show_Record_Window(const Session& session, int record, QWidget* owner, Resu
     QPointer<Record_Window>& w = The_Window();
     if (w && &w->Shown_Session() != &session) delete w.data();
     const bool created = !w;
-    if (created) {
-        w = new Record_Window(session, owner);
-        // Kept over its owner by the window manager: shown without taking the keys, it
-        // would otherwise open behind the window that was clicked.
-        if (owner && owner->window()->windowHandle()) {
-            w->winId();
-            w->windowHandle()->setTransientParent(owner->window()->windowHandle());
-        }
-    }
+    if (created) w = new Record_Window(session, owner);
     if (!w->Display_Record(Value::Long(record))) {
         if (created) delete w.data();
         return false;
