@@ -19,6 +19,8 @@ import argparse
 import zipfile
 from pathlib import Path
 
+from make_hostile_workbooks import column_name
+
 ROOT = Path(__file__).resolve().parent.parent
 FIXED_TIME = (2026, 1, 1, 0, 0, 0)
 REL_NS = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
@@ -35,14 +37,6 @@ ROWS = [
     (3, [("n", "2013"), ("n", "-0.125"), ("s", 4), ("b", "1")]),
     (5, [("n", "2014"), ("inline", "Tr&amp;nsit"), ("s", 5)]),
 ]
-
-
-def column_name(c):
-    name = ""
-    while c:
-        c, r = divmod(c - 1, 26)
-        name = chr(65 + r) + name
-    return name
 
 
 def sheet_xml():

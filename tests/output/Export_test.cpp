@@ -143,7 +143,7 @@ TEST_F(Export_Test, To_File) {
     EXPECT_TRUE(e->Status->toolTip().isEmpty());
     // It started where the last file went: a folder kept in the user's settings.
     EXPECT_EQ(messages->fileRequests[2].initialDirectory, dir.path());
-    EXPECT_TRUE(QFile::exists(config.filePath("Sifa_Soft/Sifa_Soft.ini")));
+    EXPECT_TRUE(QFile::exists(Settings_Path()));
 }
 
 // The real file dialog on a file that exists: after "Yes" to its question the export

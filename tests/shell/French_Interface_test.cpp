@@ -26,7 +26,6 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 
@@ -93,18 +92,13 @@ QStringList Unnamed_Controls(QWidget* window) {
 struct French_Interface : ::testing::Test {
     Session session;
     Scoped_Recorder messages;
-    QTemporaryDir config;
-    QByteArray user_config = qgetenv("XDG_CONFIG_HOME");
     void SetUp() override {
-        // The language chosen is remembered in a settings file of the test's own.
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         Set_App_Title(QStringLiteral("Sifa_Soft"));
         session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
         bool cancel = false;
         ASSERT_TRUE(
             Import_Workbook(session, QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), &cancel, nullptr).Success());
     }
-    void TearDown() override { qputenv("XDG_CONFIG_HOME", user_config); }
 };
 
 }  // namespace

@@ -122,6 +122,5 @@ TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It) {
     ASSERT_FALSE(rec->shown.empty());
     EXPECT_EQ(rec->shown.back().caption, "Application Not Found");
     Install_Default_App_Backend(std::move(previous));
-    for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) qunsetenv(v);
 }
 #endif
