@@ -587,6 +587,10 @@
         <source>Records found</source>
         <translation>Fiches trouvées</translation>
     </message>
+    <message>
+        <source>Language</source>
+        <translation>Langue</translation>
+    </message>
 </context>
 <context>
     <name>Sort_Dialog</name>

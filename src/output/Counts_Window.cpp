@@ -150,6 +150,7 @@ void Counts_Window::Set_Texts() {
 void Counts_Window::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);
     if (e->type() == QEvent::LanguageChange && Close_Button) Set_Texts();
+    if (e->type() == QEvent::PaletteChange && chart_) Fill_Chart();
 }
 
 Counts_Window::~Counts_Window() = default;
@@ -247,6 +248,10 @@ void Counts_Window::Fill_Chart() {
         delete a;
     }
     chart_->setTitle(counts_.Field_Label);
+    // The chart's own theme is light whatever the desktop's: the palette's colours instead.
+    const QPalette& pal = palette();
+    chart_->setBackgroundBrush(pal.brush(QPalette::Base));
+    chart_->setTitleBrush(pal.brush(QPalette::Text));
     if (counts_.Rows.empty()) return;
 
     // The first values of the table's order, the rest as one bar; the top bar is the
@@ -277,7 +282,9 @@ void Counts_Window::Fill_Chart() {
     auto* set = new QBarSet(Count_Heading(lang_));
     set->append(values);
     // The counts sit beside their bars, on the chart's background.
-    set->setLabelColor(palette().color(QPalette::WindowText));
+    set->setLabelColor(pal.color(QPalette::Text));
+    set->setColor(pal.color(QPalette::Highlight));
+    set->setBorderColor(pal.color(QPalette::Highlight));
     auto* series = new QHorizontalBarSeries();
     series->append(set);
     series->setLabelsVisible(true);
@@ -293,6 +300,11 @@ void Counts_Window::Fill_Chart() {
     axis->applyNiceNumbers();
     chart_->addAxis(axis, Qt::AlignBottom);
     series->attachAxis(axis);
+    for (QAbstractAxis* a : chart_->axes()) {
+        a->setLabelsBrush(pal.brush(QPalette::Text));
+        a->setLinePenColor(pal.color(QPalette::Mid));
+        a->setGridLineColor(pal.color(QPalette::Midlight));
+    }
 }
 
 void Counts_Window::Copy_Counts() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }

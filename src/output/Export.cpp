@@ -333,6 +333,7 @@ std::unique_ptr<QProgressDialog> Export::Make_Print_Progress(int total) {
     auto* stop = new QPushButton(tr("Cancel"), progress.get());
     stop->setAutoDefault(false);
     progress->setCancelButton(stop);
+    Add_Mnemonics(progress.get());
     return progress;
 }
 

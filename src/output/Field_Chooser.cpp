@@ -24,13 +24,13 @@ constexpr int Move_Size = 25, Button_Width = 73;
 constexpr int Window_Height = 260;
 
 // A move button's picture: one or two arrow heads pointing right or left.
-QIcon Arrow_Icon(bool right, bool twice) {
+QIcon Arrow_Icon(bool right, bool twice, const QPalette& palette) {
     QPixmap pm(20, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 128));
+    p.setBrush(palette.color(QPalette::Active, QPalette::ButtonText));
     auto head = [&](double x) {
         QPainterPath path;
         if (right) {
@@ -53,13 +53,13 @@ QIcon Arrow_Icon(bool right, bool twice) {
     }
     p.end();
     QIcon icon(pm);
-    // The disabled look: the same heads in grey.
+    // The disabled look: the same heads in the palette's colour of a disabled caption.
     QPixmap grey(pm.size());
     grey.fill(Qt::transparent);
     QPainter g(&grey);
     g.drawPixmap(0, 0, pm);
     g.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    g.fillRect(grey.rect(), QColor(160, 160, 160));
+    g.fillRect(grey.rect(), palette.color(QPalette::Disabled, QPalette::ButtonText));
     g.end();
     icon.addPixmap(grey, QIcon::Disabled);
     return icon;
@@ -82,15 +82,22 @@ Field_Chooser::Field_Chooser(QWidget* parent) : QDialog(parent) {
     auto button = [this](const char* name, bool right, bool twice) {
         auto* b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(Arrow_Icon(right, twice));
+        b->setProperty("right", right);
+        b->setProperty("twice", twice);
         return b;
     };
     Select = button("Select", true, false);
     Select_All = button("Select_All", true, true);
     Unselect = button("Unselect", false, false);
     Unselect_All = button("Unselect_All", false, true);
+    // The arrows' direction with Alt; Shift for all of them.
+    Select->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    Select_All->setShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Right));
+    Unselect->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    Unselect_All->setShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Left));
     Ok = new QPushButton(this);
     Cancel = new QPushButton(this);
+    Draw_Arrows();
     Set_Texts();
 
     auto* moves = new QVBoxLayout;
@@ -152,8 +159,8 @@ int Field_Chooser::Add_Sorted(QListWidget* list, const QString& name) {
 void Field_Chooser::Set_Texts() {
     Available_Heading->setText(tr("Available"));
     Selected_Heading->setText(tr("Selected"));
-    for (QToolButton* b : {Select, Unselect}) b->setToolTip(tr("Move highlighted"));
-    for (QToolButton* b : {Select_All, Unselect_All}) b->setToolTip(tr("Move all"));
+    for (QToolButton* b : {Select, Unselect}) b->setToolTip(Tip_With_Keys(tr("Move highlighted"), b->shortcut()));
+    for (QToolButton* b : {Select_All, Unselect_All}) b->setToolTip(Tip_With_Keys(tr("Move all"), b->shortcut()));
     Available->setAccessibleName(tr("Available"));
     Selected->setAccessibleName(tr("Selected"));
     Select->setAccessibleName(tr("Select the highlighted fields"));
@@ -169,6 +176,12 @@ void Field_Chooser::Set_Texts() {
 void Field_Chooser::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);
     if (e->type() == QEvent::LanguageChange && Cancel) Set_Texts();
+    if (e->type() == QEvent::PaletteChange && Cancel) Draw_Arrows();
+}
+
+void Field_Chooser::Draw_Arrows() {
+    for (QToolButton* b : {Select, Select_All, Unselect, Unselect_All})
+        b->setIcon(Arrow_Icon(b->property("right").toBool(), b->property("twice").toBool(), palette()));
 }
 
 void Field_Chooser::Load() {

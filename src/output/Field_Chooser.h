@@ -52,6 +52,8 @@ protected:
 private:
     // Every caption in the interface's language.
     void Set_Texts();
+    // The move buttons' arrows in the palette's caption colours.
+    void Draw_Arrows();
     void Move_Highlighted(QListWidget* from, QListWidget* to);
     bool initial_empty_ = true;
     QStringList initial_selection_;

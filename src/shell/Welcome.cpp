@@ -90,8 +90,6 @@ std::vector<Panel_Text> Panel_Texts(int index) {
                       : std::vector<Panel_Text>(std::begin(Second_Panel), std::end(Second_Panel));
 }
 
-const QColor Link_Colour(0, 0, 192);
-
 // Pixels at 96 dpi, from the window as first drawn.
 constexpr int Design_Width = 560, Least_Width = 400;
 constexpr int Picture_Size = 73;
@@ -121,10 +119,9 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
         // The texts wrap to the panel's width and the panel scrolls their height.
         area->setWidgetResizable(true);
         auto* content = new QWidget;
+        // The texts read as a page: the palette's page colours, dark themes included.
         content->setAutoFillBackground(true);
-        QPalette pal = content->palette();
-        pal.setColor(QPalette::Window, QColor(252, 252, 255));
-        content->setPalette(pal);
+        content->setBackgroundRole(QPalette::Base);
         area->setWidget(content);
         *slot = area;
     }
@@ -285,6 +282,7 @@ void Welcome::Build_Panel(int index) {
         l->setSizePolicy(policy);
         l->setContentsMargins(0, 3, 0, 3);
         l->setProperty("kind", static_cast<int>(t.kind));
+        l->setForegroundRole(QPalette::Text);
         if (t.kind == Kind::Title) {
             l->setObjectName(QStringLiteral("Ttl"));
             QFont f = l->font();
@@ -298,9 +296,7 @@ void Welcome::Build_Panel(int index) {
         if (t.kind == Kind::Link) {
             l->setText(QStringLiteral(" ") + QDir::toNativeSeparators(App_Path()));
             l->setTextFormat(Qt::PlainText);
-            QPalette pal = l->palette();
-            pal.setColor(QPalette::WindowText, Link_Colour);
-            l->setPalette(pal);
+            l->setForegroundRole(QPalette::Link);
             QFont f = l->font();
             f.setUnderline(true);
             l->setFont(f);
@@ -333,7 +329,7 @@ bool Welcome::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void Welcome::Link_Clicked(QLabel* label) {
-    if (label->palette().color(QPalette::WindowText) != Link_Colour) return;
+    if (label->foregroundRole() != QPalette::Link) return;
     Message_Box(tr("Open") + label->text(), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
 }
 

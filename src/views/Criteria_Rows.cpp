@@ -259,6 +259,12 @@ bool Criteria_Rows::Focus_Event(QObject* watched, QEvent* e) {
         if (row >= 0) {
             const int key = static_cast<QKeyEvent*>(e)->key();
             if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !Leave_Check(row)) return true;
+            // F4 opens a list, here the code table the row's button opens.
+            if (key == Qt::Key_F4 && w == Value_Text[row] && !Picker_Button[row]->isHidden() &&
+                Picker_Button[row]->isEnabled()) {
+                Open_Code_Picker(row);
+                return true;
+            }
         }
         break;
     case QEvent::MouseButtonPress:
@@ -326,6 +332,9 @@ Criteria_Rows::Criteria_Rows(Session& session, const std::function<int(double)>&
         Picker_Button[i] = Named(new QPushButton(QStringLiteral("?"), this), Indexed("Picker_Button", i));
         Picker_Button[i]->hide();
         Value_List[i]->hide();
+        // The two unlabelled boxes of a row, by the row's number.
+        Active[i]->setShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + i)));
+        Negation[i]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)));
         for (QComboBox* c : {static_cast<QComboBox*>(Field[i]), static_cast<QComboBox*>(Operator[i]),
                              static_cast<QComboBox*>(Value_List[i])})
             c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -341,13 +350,16 @@ void Criteria_Rows::Set_Texts() {
     Not_Heading->setText(tr("Not"));
     Operator_Heading->setText(tr("Operator"));
     Value_Heading->setText(tr("Value"));
-    for (QPushButton* b : Picker_Button) b->setToolTip(tr("Choose a code from the table"));
+    for (QPushButton* b : Picker_Button)
+        b->setToolTip(Tip_With_Keys(tr("Choose a code from the table"), QKeySequence(Qt::Key_F4)));
     // What a screen reader says of each control, the criterion's number included.
     for (int i = 0; i < Row_Count; ++i) {
         const int n = i + 1;
         Active[i]->setAccessibleName(tr("Criterion %1 active").arg(n));
+        Active[i]->setToolTip(Tip_With_Keys(Active[i]->accessibleName(), Active[i]->shortcut()));
         Field[i]->setAccessibleName(tr("Field of criterion %1").arg(n));
         Negation[i]->setAccessibleName(tr("Not, criterion %1").arg(n));
+        Negation[i]->setToolTip(Tip_With_Keys(Negation[i]->accessibleName(), Negation[i]->shortcut()));
         Operator[i]->setAccessibleName(tr("Operator of criterion %1").arg(n));
         Value_Text[i]->setAccessibleName(tr("Value of criterion %1").arg(n));
         Value_List[i]->setAccessibleName(tr("Value of criterion %1").arg(n));

@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Output_Buttons"));
@@ -35,6 +36,8 @@ Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     connect(print_, &QPushButton::clicked, this, &Output_Buttons::Print_Clicked);
     connect(counts_, &QPushButton::clicked, this, &Output_Buttons::Counts_Clicked);
     connect(help_, &QPushButton::clicked, this, &Output_Buttons::Help_Clicked);
+    // A button's own shortcut is its caption's letter; F1 comes on top of it.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help_, &QPushButton::click);
 }
 
 void Output_Buttons::Set_Texts() {
@@ -43,6 +46,7 @@ void Output_Buttons::Set_Texts() {
     counts_->setText(tr("Counts..."));
     close_->setText(tr("Close"));
     help_->setText(tr("Help"));
+    help_->setToolTip(Tip_With_Keys(help_->text(), QKeySequence(QKeySequence::HelpContents)));
 }
 
 void Output_Buttons::Show_Count(const QString& caption, bool output_enabled) {

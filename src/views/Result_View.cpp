@@ -175,11 +175,12 @@ void Result_Delegate::paint(QPainter* p, const QStyleOptionViewItem& option, con
     p->setPen(Line_Colour(pal));
     p->drawLine(cell.topRight(), cell.bottomRight());
     if (!merged_below) p->drawLine(cell.bottomLeft(), cell.bottomRight());
+    // The current cell in a frame seen from afar (a dotted line was lost among the rules),
+    // in the colour that stands out from the cell's own background.
     if (option.state.testFlag(QStyle::State_HasFocus)) {
-        QPen focus(pal.color(QPalette::Text));
-        focus.setStyle(Qt::DotLine);
-        p->setPen(focus);
-        p->drawRect(cell.adjusted(0, 0, -2, -2));
+        p->setPen(QPen(pal.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight), 2));
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(cell.adjusted(1, 1, -2, -2));
     }
     p->restore();
 }

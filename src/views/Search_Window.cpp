@@ -68,6 +68,7 @@ void Search_Window::Set_Texts() {
     Adjust_Cell_Size_Box->setText(tr("Adjust Cell Size"));
     Multi_Key_Box->setText(tr("Multi-Columns Sort"));
     Result_Grid->setAccessibleName(tr("Records found"));
+    Language_Box->setAccessibleName(tr("Language"));
     output_->Set_Texts();
     Rows->Set_Texts();
 }
@@ -77,6 +78,7 @@ void Search_Window::changeEvent(QEvent* e) {
     if (e->type() != QEvent::LanguageChange || !Submit) return;
     Set_Texts();
     Add_Mnemonics(this);
+    Label_Lists_For_Screen_Readers(this);
 }
 
 void Search_Window::Build_Grid_Area() {
@@ -132,6 +134,7 @@ void Search_Window::Load() {
 
     Apply_Grid_Font();
     Add_Mnemonics(this);
+    Label_Lists_For_Screen_Readers(this);
 
     const int n = std::max(Session_In_Use.Records().Col_Upper(), Session_In_Use.Description().Count());
     Results.Sort = Single_Field_Sort(n);

@@ -105,6 +105,7 @@ void Sort_Dialog::Set_Texts() {
     Cancel_Button->setText(tr("Cancel"));
     if (loaded_) Show_Order_In_Effect();
     Add_Mnemonics(this);
+    Label_Lists_For_Screen_Readers(this);
 }
 
 void Sort_Dialog::Set_Key_Enabled(int k, bool on) {

@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QScreen>
 #include <QSet>
 #include <QSettings>
@@ -177,6 +180,22 @@ void Add_Mnemonics(QWidget* window) {
     QSet<QChar> used;
     for (const QAbstractButton* b : buttons)
         if (const QChar m = marked(b->text()); !m.isNull()) used.insert(m);
+    // A label's letter moves to its control, a checkable frame's toggles it: theirs are taken.
+    for (const QLabel* l : window->findChildren<QLabel*>())
+        if (l->buddy() && l->window() == window->window()) used.insert(marked(l->text()));
+    for (const QGroupBox* g : window->findChildren<QGroupBox*>())
+        if (g->isCheckable() && g->window() == window->window()) used.insert(marked(g->title()));
+    // Captions with the fewest letters choose first ("Aide" beside "Exporter", "Imprimer"
+    // and "Décomptes" keeps a letter of its own); longer ones still find a free letter.
+    const auto letters = [](const QString& text) {
+        QSet<QChar> in;
+        for (const QChar c : text)
+            if (c.isLetterOrNumber()) in.insert(c.toLower());
+        return in.size();
+    };
+    std::stable_sort(buttons.begin(), buttons.end(), [&letters](const QAbstractButton* a, const QAbstractButton* b) {
+        return letters(a->text()) < letters(b->text());
+    });
     for (QAbstractButton* b : buttons) {
         const QString text = b->text();
         if (text.isEmpty() || !marked(text).isNull()) continue;
@@ -198,6 +217,35 @@ void Add_Mnemonics(QWidget* window) {
         with.insert(at + shift, QLatin1Char('&'));
         b->setText(with);
     }
+}
+
+void Label_Lists_For_Screen_Readers(QWidget* window) {
+    if (!window) return;
+    for (QComboBox* list : window->findChildren<QComboBox*>()) {
+        QWidget* parent = list->parentWidget();
+        if (list->window() != window->window() || list->accessibleName().isEmpty() || !parent) continue;
+        QLabel* label = nullptr;
+        bool labelled = false;
+        for (QLabel* l : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+            if (l->buddy() != list) continue;
+            if (l->property("for_screen_readers").toBool())
+                label = l;
+            else
+                labelled = true;
+        }
+        if (labelled) continue;
+        if (!label) {
+            label = new QLabel(parent);
+            label->setProperty("for_screen_readers", true);
+            label->setBuddy(list);
+            label->hide();
+        }
+        label->setText(list->accessibleName());
+    }
+}
+
+QString Tip_With_Keys(const QString& tip, const QKeySequence& keys) {
+    return QStringLiteral("%1 (%2)").arg(tip, keys.toString(QKeySequence::NativeText));
 }
 
 QString Titled_Tip(const QString& title, const QString& text) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QComboBox;
+class QKeySequence;
 class QWidget;
 
 // A widget given its object name (tests find widgets by it), and the name of row i's
@@ -47,6 +48,13 @@ void Keep_Windows_On_Screen();
 // (Alt and the letter), the captions otherwise as they are; run again after captions
 // change, it keeps the letters already given.
 void Add_Mnemonics(QWidget* window);
+// A tip naming the keys that do the same: "Move all (Alt+Shift+Right)", in the keys'
+// names of the interface's language.
+QString Tip_With_Keys(const QString& tip, const QKeySequence& keys);
+// On the desktop's accessibility bus a list's name is its current entry and it is
+// introduced by the label that names it: each named list of the window without a
+// label gets a hidden one saying its name. Run again after the names change.
+void Label_Lists_For_Screen_Readers(QWidget* window);
 // A caption as shown, without its mnemonic marker.
 QString Plain_Caption(const QString& caption);
 

@@ -22,7 +22,10 @@
 #include "Layout_Check.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -89,6 +92,38 @@ QStringList Unnamed_Controls(QWidget* window) {
     return unnamed;
 }
 
+// Each button's Alt and letter, no letter twice in a window (labels' and frames' letters
+// included); a button without a letter names keys of its own at the end of its tip:
+// "(F4)", its shortcut when it has one.
+QStringList Keyboard_Gaps(QWidget* window) {
+    QStringList gaps;
+    QMap<QKeySequence, QString> letters;
+    static const QRegularExpression keys_at_end(QStringLiteral("\\(([^()]+)\\)$"));
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window) continue;
+        const auto* label = qobject_cast<QLabel*>(w);
+        const auto* button = qobject_cast<QAbstractButton*>(w);
+        const auto* frame = qobject_cast<QGroupBox*>(w);
+        if (!button && !(label && label->buddy()) && !(frame && frame->isCheckable())) continue;
+        const QString caption = Caption_Of(w);
+        if (const QKeySequence letter = QKeySequence::mnemonic(caption); !letter.isEmpty()) {
+            if (w->isVisibleTo(window) && letters.contains(letter))
+                gaps << QStringLiteral("%1 twice: %2, %3").arg(letter.toString(), letters[letter], caption);
+            if (w->isVisibleTo(window)) letters[letter] = caption;
+            continue;
+        }
+        // A hidden button nobody named is a placeholder (an exclusive group's "none").
+        if (!button || !(button->focusPolicy() & Qt::TabFocus) ||
+            (!w->isVisibleTo(window) && w->accessibleName().isEmpty()))
+            continue;
+        const QRegularExpressionMatch m = keys_at_end.match(button->toolTip());
+        const QKeySequence keys = QKeySequence::fromString(m.captured(1), QKeySequence::NativeText);
+        if (keys.isEmpty() || (!button->shortcut().isEmpty() && keys != button->shortcut()))
+            gaps << QStringLiteral("no keys: %1 \"%2\" \"%3\"").arg(w->objectName(), caption, button->toolTip());
+    }
+    return gaps;
+}
+
 struct French_Interface : ::testing::Test {
     Session session;
     Scoped_Recorder messages;
@@ -138,6 +173,7 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
         english.push_back(Shown_Texts(w));
         EXPECT_EQ(Cut_Captions(w), QStringList()) << "EN " << w->objectName().toStdString();
         EXPECT_EQ(Unnamed_Controls(w), QStringList()) << "EN " << w->objectName().toStdString();
+        EXPECT_EQ(Keyboard_Gaps(w), QStringList()) << "EN " << w->objectName().toStdString();
     }
     // The result reaches a screen reader as a table: its size, and each cell's text.
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(search.Result_Grid);
@@ -163,6 +199,7 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
         EXPECT_EQ(left, QStringList()) << "English left in " << w->metaObject()->className();
         EXPECT_EQ(Cut_Captions(w), QStringList()) << "FR " << w->metaObject()->className();
         EXPECT_EQ(Unnamed_Controls(w), QStringList()) << "FR " << w->metaObject()->className();
+        EXPECT_EQ(Keyboard_Gaps(w), QStringList()) << "FR " << w->metaObject()->className();
     }
     EXPECT_LE(search.minimumSizeHint().width(), 683);  // as in English
     for (QWidget* w : dialogs) {

@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
@@ -132,6 +134,19 @@ TEST_F(Search_Window_Test, RefusedValueKeepsTheFocusButThePickerIsReachable) {
     s.Rows->Value_Text[1]->setFocus();
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), s.Rows->Value_Text[1]);
+    // F4 in the box opens what its button opens.
+    QString opened;
+    QTimer::singleShot(0, &s, [&opened] {
+        if (QWidget* m = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(m->metaObject()->className());
+            m->close();
+        }
+    });
+    QTest::keyClick(s.Rows->Value_Text[1], Qt::Key_F4);
+    EXPECT_EQ(opened, "Code_Picker");
+    QApplication::setActiveWindow(&s);
+    s.Rows->Value_Text[1]->setFocus();
+    QApplication::processEvents();
 
     Scoped_Recorder rec;
     s.Rows->Value_Text[1]->setText("G");

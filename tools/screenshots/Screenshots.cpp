@@ -2,7 +2,8 @@
 // the manuals and the README, in English and again in French (names ending "_fr"):
 //   sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] [FOLDER]
 // FOLDER defaults to the current one; DIR, the folder holding Refs.dat and the workbook,
-// to the program's own, as for the program itself.
+// to the program's own, as for the program itself. --palette dark|high-contrast draws
+// every window in a desktop palette of that kind, as a desktop theme would hand it over.
 //
 // Each window is built as the program builds it, driven into a state a user reaches
 // through its handlers, laid out and grabbed. Message boxes go to the recording service,
@@ -342,6 +343,29 @@ void Error_Shot(const QString& badWorkbook) {
     if (!seen) Problem(QStringLiteral("the error window did not open"));
 }
 
+// A dark desktop theme's palette, and a high-contrast one (white and yellow on black).
+QPalette Desktop_Palette(const QString& kind) {
+    const bool high = kind == QLatin1String("high-contrast");
+    const QColor back = high ? QColor(0, 0, 0) : QColor(45, 45, 48), page = high ? QColor(0, 0, 0) : QColor(30, 30, 30);
+    const QColor text = high ? QColor(255, 255, 255) : QColor(230, 230, 230);
+    QPalette p(text, back, high ? QColor(255, 255, 255) : QColor(90, 90, 95),
+               high ? QColor(200, 200, 200) : QColor(20, 20, 20), high ? QColor(255, 255, 255) : QColor(70, 70, 75),
+               text, text, page, back);
+    p.setColor(QPalette::Button, back);
+    p.setColor(QPalette::Midlight, high ? QColor(255, 255, 255) : QColor(65, 65, 70));
+    p.setColor(QPalette::AlternateBase, high ? QColor(0, 0, 0) : QColor(40, 40, 44));
+    p.setColor(QPalette::Highlight, high ? QColor(26, 235, 255) : QColor(47, 101, 202));
+    p.setColor(QPalette::HighlightedText, high ? QColor(0, 0, 0) : QColor(255, 255, 255));
+    p.setColor(QPalette::Link, high ? QColor(255, 255, 0) : QColor(110, 180, 255));
+    p.setColor(QPalette::ToolTipBase, back);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, high ? QColor(200, 200, 200) : QColor(150, 150, 150));
+    const QColor off = high ? QColor(63, 242, 63) : QColor(128, 128, 128);
+    for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, r, off);
+    return p;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -355,8 +379,14 @@ int main(int argc, char** argv) {
             Set_App_Path(args.at(++i));
         } else if (a == QLatin1String("--bad-cells") && i + 1 < args.size()) {
             badWorkbook = args.at(++i);
+        } else if (a == QLatin1String("--palette") && i + 1 < args.size() &&
+                   QStringList{"dark", "high-contrast"}.contains(args.at(i + 1))) {
+            QApplication::setStyle(QStringLiteral("Fusion"));
+            QApplication::setPalette(Desktop_Palette(args.at(++i)));
         } else if (a.startsWith(QLatin1Char('-'))) {
-            std::fprintf(stderr, "usage: sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] [FOLDER]\n");
+            std::fprintf(stderr,
+                         "usage: sifa-screenshots [--data DIR] [--bad-cells WORKBOOK] "
+                         "[--palette dark|high-contrast] [FOLDER]\n");
             return 2;
         } else {
             folder = a;
