@@ -301,6 +301,10 @@ void Welcome::Build_Panel(int index) {
             f.setUnderline(true);
             l->setFont(f);
             l->setCursor(Qt::PointingHandCursor);
+            // Reached by Tab too, and opened by Enter or Space: shown in the selection's colours.
+            l->setProperty("link", true);
+            l->setFocusPolicy(Qt::StrongFocus);
+            l->setBackgroundRole(QPalette::Highlight);
         }
         l->installEventFilter(this);
         const bool indented = t.kind == Kind::Indented;
@@ -322,14 +326,26 @@ int Welcome::Panel_Content_Height(int index, int areaWidth) const {
 }
 
 bool Welcome::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonRelease) {
-        if (auto* l = qobject_cast<QLabel*>(watched); l && l->objectName() == QLatin1String("txt")) Link_Clicked(l);
+    auto* l = qobject_cast<QLabel*>(watched);
+    if (!l || l->objectName() != QLatin1String("txt")) return QDialog::eventFilter(watched, e);
+    if (e->type() == QEvent::MouseButtonRelease) Link_Clicked(l);
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            Link_Clicked(l);
+            return true;
+        }
+    }
+    if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+        const bool focused = e->type() == QEvent::FocusIn;
+        l->setAutoFillBackground(focused);
+        l->setForegroundRole(focused ? QPalette::HighlightedText : QPalette::Link);
     }
     return QDialog::eventFilter(watched, e);
 }
 
 void Welcome::Link_Clicked(QLabel* label) {
-    if (label->foregroundRole() != QPalette::Link) return;
+    if (!label->property("link").toBool()) return;
     Message_Box(tr("Open") + label->text(), Msg_Buttons::OK, Msg_Icon::None, QString(), this);
 }
 

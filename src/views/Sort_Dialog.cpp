@@ -98,6 +98,8 @@ void Sort_Dialog::Set_Texts() {
     setWindowTitle(tr("Sort"));
     for (size_t k = 0; k < 4; ++k) {
         Key_Box[k]->setTitle(tr(Frame_Captions[k]));
+        // A list is otherwise announced by the column it shows, not by its place.
+        Key_Column[k]->setAccessibleName(Plain_Caption(Key_Box[k]->title()));
         Key_Order[2 * k]->setText(tr("Ascending"));
         Key_Order[2 * k + 1]->setText(tr("Descending"));
     }

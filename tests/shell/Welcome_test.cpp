@@ -13,6 +13,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include "winsupport/Window_Utils.h"
 
 #include <gtest/gtest.h>
@@ -203,6 +204,16 @@ TEST_F(Welcome_Window, Documents_And_Links) {
         }
     }
     EXPECT_EQ(links, 1);
+
+    // The link is reached by the keyboard as well.
+    w.Main_Button_Clicked();
+    w.show();
+    const auto link = std::find_if(w.Panel_Labels[1].begin(), w.Panel_Labels[1].end(),
+                                   [](QLabel* l) { return l->focusPolicy() & Qt::TabFocus; });
+    ASSERT_NE(link, w.Panel_Labels[1].end());
+    const size_t before = rec->shown.size();
+    QTest::keyClick(*link, Qt::Key_Return);
+    EXPECT_EQ(rec->shown.size(), before + 1);
 }
 
 TEST_F(Welcome_Window, Both_Panels_Fit_Their_Captions_And_A_Small_Screen) {
