@@ -229,7 +229,6 @@ TEST_F(Query, Output_Named_Xlsx_Is_A_Workbook_Of_The_Export) {
         const char* err;
     } refused[] = {
         {{"--clip", "-o", file}, 2, "not --clip nor --counts"},
-        {{"--counts", "EM", "-o", file}, 2, "not --clip nor --counts"},
         {{"-o", dir->filePath("no such folder/out.xlsx")}, 1, "could not be written: the folder does not exist"},
     };
     for (const auto& c : refused) {

@@ -65,9 +65,9 @@ struct Workbook_Export_Test : Output_Test {
         return cells;
     }
 
-    QString Write(const std::vector<bool>& columns, bool table = true, int* cut = nullptr) {
+    QString Write(const std::vector<bool>& columns, int* cut = nullptr) {
         const QString file = dir.filePath("result.xlsx");
-        const Workbook_Request request{table, true, columns, "Selection criteria are Year Not Empty", ""};
+        const Workbook_Request request{true, true, columns, "Selection criteria are Year Not Empty", ""};
         EXPECT_EQ(Write_Workbook_File(file, s, request, nullptr, cut), "");
         return file;
     }
@@ -112,34 +112,19 @@ TEST_F(Workbook_Export_Test, The_Sample_Workbook_Reads_Back_The_Same) {
     EXPECT_EQ(Read_Back(Write(columns)), Expected_Table(columns));
 }
 
-// The list format: the CSV file's lines, a row each.
-TEST_F(Workbook_Export_Test, The_List_Format_Has_The_Lines_Of_The_File) {
-    Fill_Records(Plain_Records(2));
-    Search_All(s, "EN");
-    const std::vector<bool> columns = Field_Set_From_Range(session.Description(), "1,4", "EN");
-    const Cells cells = Read_Back(Write(columns, false));
-    const Cells expected = {{{1, 1}, Cell_Value::Of_Text("Year")},         {{1, 2}, Cell_Value::Of_Number(1991)},
-                            {{2, 1}, Cell_Value::Of_Text("Project name")}, {{2, 2}, Cell_Value::Of_Text("Project 1")},
-                            {{4, 1}, Cell_Value::Of_Text("Year")},         {{4, 2}, Cell_Value::Of_Number(1992)},
-                            {{5, 1}, Cell_Value::Of_Text("Project name")}, {{5, 2}, Cell_Value::Of_Text("Project 2")}};
-    EXPECT_EQ(cells, expected);
-}
-
 // A cell holds 32,767 characters: a longer text is cut there (never inside a character
 // of two UTF-16 units) and the export says so.
 TEST_F(Workbook_Export_Test, Longer_Texts_Are_Cut_And_Said_To_Be) {
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
     const QString long_text(40000, 'a'), split_pair = QString(32766, 'b') + emoji + "tail";
-    Fill_Records({"Year", "RecoEN"}, {{"1", long_text}, {"2", split_pair}, {"3", "short"}});
+    Fill_Records({"Year", "RecoEN"}, {{"1", long_text}, {"2", split_pair}});
     Search_All(s, "EN");
     int cut = 0;
-    const Cells cells = Read_Back(Write(Field_Set_From_Range(session.Description(), "1,14", "EN"), true, &cut));
+    const Cells cells = Read_Back(Write(Field_Set_From_Range(session.Description(), "1,14", "EN"), &cut));
     EXPECT_EQ(cut, 2);
     EXPECT_EQ(cells.at({2, 2}).Text, long_text.left(32767));
     EXPECT_EQ(cells.at({3, 2}).Text, split_pair.left(32766));
-    EXPECT_EQ(cells.at({4, 2}).Text, "short");
     EXPECT_EQ(Texts_Cut_Warning(2), "2 texts longer than 32,767 characters were cut to that length.");
-    EXPECT_EQ(Texts_Cut_Warning(0), "");
 }
 
 // A workbook that could not be written whole is a failure in words, never a file.
