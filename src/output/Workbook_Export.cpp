@@ -26,11 +26,14 @@ constexpr double Filter_Button_Width = 3;
 // 1900-03-01 (before it, its day numbers are one off ours) up to the year 9999.
 bool Shown_As_Date(double day) { return (day > 0 && day < 1) || (day >= 61 && day < 2958466); }
 
-const char* Date_Format_Of(double day) {
+// The formats of the dates as the grid shows them: a day, a day and time, a time alone.
+constexpr const char* Date_Formats[] = {"yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss", "hh:mm:ss"};
+
+std::size_t Date_Format_Of(double day) {
     const double whole = std::trunc(day);
     const auto seconds = std::llround((day - whole) * 86400.0);
-    if (whole == 0) return "hh:mm:ss";
-    return seconds == 0 || seconds == 86400 ? "yyyy-mm-dd" : "yyyy-mm-dd hh:mm:ss";
+    if (whole == 0) return 2;
+    return seconds == 0 || seconds == 86400 ? 0 : 1;
 }
 
 // The longest line of a text, in characters.
@@ -68,11 +71,11 @@ public:
         format_set_align(text_, LXW_ALIGN_VERTICAL_TOP);
         number_ = workbook_add_format(book);
         format_set_align(number_, LXW_ALIGN_VERTICAL_TOP);
-        for (const char* f : {"yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss", "hh:mm:ss"}) {
+        for (const char* f : Date_Formats) {
             lxw_format* date = workbook_add_format(book);
             format_set_num_format(date, f);
             format_set_align(date, LXW_ALIGN_VERTICAL_TOP);
-            dates_.push_back({f, date});
+            dates_.push_back(date);
         }
     }
 
@@ -150,9 +153,8 @@ private:
     bool Put_Date(const Value& v) {
         const double day = v.rawDouble();
         if (!Shown_As_Date(day)) return Put_Text(To_Text(v), text_);
-        const char* format = Date_Format_Of(day);
-        const auto it = std::find_if(dates_.begin(), dates_.end(), [&](const auto& d) { return d.first == format; });
-        return Written(worksheet_write_number(sheet_, row_, col_, day, it->second), qstrlen(format));
+        const std::size_t f = Date_Format_Of(day);
+        return Written(worksheet_write_number(sheet_, row_, col_, day, dates_[f]), qstrlen(Date_Formats[f]));
     }
     bool Put_Text(QString text, lxw_format* format) {
         if (text.isEmpty()) return Skip();
@@ -181,7 +183,7 @@ private:
     lxw_format* bold_ = nullptr;
     lxw_format* text_ = nullptr;
     lxw_format* number_ = nullptr;
-    std::vector<std::pair<const char*, lxw_format*>> dates_;
+    std::vector<lxw_format*> dates_;  // as Date_Formats
     lxw_row_t row_ = 0;
     lxw_col_t col_ = 0, columns_ = 0;
     std::vector<double> widths_;
@@ -236,6 +238,7 @@ bool Result_Workbook::Make(const Search_Results& s, const Workbook_Request& requ
         worksheet_set_column(criteria, 0, 0, 100, nullptr);
         const QString lines[] = {request.Criteria, request.Order};
         lxw_row_t row = 0;
+        // Sentences of a few lines: half a cell leaves room for escaped underscores.
         for (const QString& line : lines)
             if (!line.isEmpty())
                 worksheet_write_string(criteria, row++, 0,
