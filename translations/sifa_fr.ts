@@ -211,10 +211,6 @@
         <translation>Vers l&apos;imprimante...</translation>
     </message>
     <message>
-        <source>To File (csv format)...</source>
-        <translation>Vers un fichier (format CSV)...</translation>
-    </message>
-    <message>
         <source>To Clipboard</source>
         <translation>Vers le presse-papiers</translation>
     </message>
@@ -309,6 +305,14 @@
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>To File...</source>
+        <translation>Vers un fichier...</translation>
+    </message>
+    <message>
+        <source>Excel workbook</source>
+        <translation>Classeur Excel</translation>
     </message>
 </context>
 <context>
@@ -731,6 +735,17 @@
     <message>
         <source>Documents and data</source>
         <translation>Documents et données</translation>
+    </message>
+</context>
+<context>
+    <name>Workbook_Export</name>
+    <message>
+        <source>1 text longer than 32,767 characters was cut to that length.</source>
+        <translation>1 texte de plus de 32 767 caractères a été coupé à cette longueur.</translation>
+    </message>
+    <message>
+        <source>%1 texts longer than 32,767 characters were cut to that length.</source>
+        <translation>%1 textes de plus de 32 767 caractères ont été coupés à cette longueur.</translation>
     </message>
 </context>
 </TS>

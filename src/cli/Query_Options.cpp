@@ -12,7 +12,8 @@ QString Query_Usage() {
         "       sifa-query --dump-sheet WORKBOOK\n"
         "  CRITERION is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
         "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n"
-        "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n");
+        "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n"
+        "  -o FILE.xlsx writes the export as an Excel workbook.\n");
 }
 
 std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, QString& error) {
@@ -139,6 +140,19 @@ std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, 
         error = QStringLiteral("--dump-sheet takes no other option");
         return std::nullopt;
     }
+    o.Workbook = QFile::decodeName(o.Output).endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+#ifdef SIFA_QUERY_XLSX
+    // The clipboard text and the counts are texts of their own, never a workbook.
+    if (o.Workbook && (o.Clip || o.Counts)) {
+        error = QStringLiteral("-o FILE.xlsx takes the export, not --clip nor --counts");
+        return std::nullopt;
+    }
+#else
+    if (o.Workbook) {
+        error = QStringLiteral("-o FILE.xlsx is not available in this version");
+        return std::nullopt;
+    }
+#endif
 #ifdef SIFA_QUERY_PDF
     if (!o.Pdf.isEmpty() && (o.Clip || !o.Output.isEmpty())) {
         error = QStringLiteral("--pdf excludes -o and --clip");

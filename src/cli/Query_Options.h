@@ -19,6 +19,7 @@ struct Query_Options {
     bool Labels = true;
     bool Clip = false;
     QByteArray Output;  // "" = standard output
+    bool Workbook = false;  // Output names an .xlsx file
     bool Describe = false;
     bool Count = false;
     std::optional<QString> Counts;  // a field: how often each of its values occurs

@@ -4,6 +4,9 @@
 #include "cli/Query_Criteria.h"
 #include "cli/Query_Options.h"
 #include "cli/Query_Pdf.h"
+#ifdef SIFA_QUERY_XLSX
+#include "output/Workbook_Export.h"
+#endif
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/File_Access.h"
@@ -256,6 +259,21 @@ int Run(Console& console, int argc, char** argv) {
         if (!error.isEmpty()) console.Put(stderr, error);
         error.clear();
     };
+#ifdef SIFA_QUERY_XLSX
+    if (o.Workbook) {
+        const Workbook_Request request{o.Table, o.Labels, *columns, Criteria_Sentence_Of(texts, o.And),
+                                       Order_Sentence(results, session.Sort_Keys)};
+        int texts_cut = 0;
+        const QString failure = Write_Workbook_File_System_Path(o.Output, results, request, &error, &texts_cut);
+        told();
+        if (!failure.isEmpty()) {
+            console.Put(stderr, failure);
+            return Failed;
+        }
+        if (texts_cut > 0) console.Put(stderr, Texts_Cut_Warning(texts_cut));
+        return Done;
+    }
+#endif
     if (o.Clip)
         return Write_Output(console, o.Output, [&](QIODevice& out) {
             const bool ok = Write_Clip_Text(out, results, o.Table, o.Labels, *columns, &error);

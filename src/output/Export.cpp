@@ -3,6 +3,7 @@
 #include "model/Session.h"
 #include "output/Field_Chooser.h"
 #include "output/List_Printer.h"
+#include "output/Workbook_Export.h"
 #include "search/Field_Sets.h"
 #include "search/Name_Selection.h"
 #include "search/Result_Text.h"
@@ -103,7 +104,7 @@ void Export::Set_Texts() {
     setWindowTitle(App_Title() + tr(" Print/Export"));
     Destination_Box->setTitle(tr("Destination"));
     Print_Button->setText(tr("To Printer..."));
-    File_Button->setText(tr("To File (csv format)..."));
+    File_Button->setText(tr("To File..."));
     Clip_Button->setText(tr("To Clipboard"));
     Field_Set_Box->setTitle(tr("Fields"));
     // The engine names the sets in English; these are their shown names.
@@ -241,18 +242,27 @@ void Export::Choose_Fields() {
 
 void Export::Export_To_File() {
     Fill_Field_Choices();
-    const QString name =
-        Show_Save_Dialog(this, tr("Documents to create"), QString::fromLatin1(Suggested_File_Name),
-                         {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")});
+    const QString name = Show_Save_Dialog(this, tr("Documents to create"), QString::fromLatin1(Suggested_File_Name),
+                                          {tr("CSV Files"), QStringLiteral("*.csv"), tr("Excel workbook"),
+                                           QStringLiteral("*.xlsx"), tr("All files"), QStringLiteral("*.*")});
     if (name.isEmpty()) return;
     QString selection_error, failure;
+    int texts_cut = 0;
     {
         Wait_Cursor wait;
-        failure = ::File_Button(name, results_, As_Table->isChecked(), With_Labels->isChecked(), Column_Export,
-                                &selection_error);
+        if (Is_Workbook_Name(name)) {
+            const Workbook_Request request{As_Table->isChecked(), With_Labels->isChecked(), Column_Export,
+                                           Criteria_Text, Order_Text};
+            failure = Write_Workbook_File(name, results_, request, &selection_error, &texts_cut);
+        } else {
+            failure = ::File_Button(name, results_, As_Table->isChecked(), With_Labels->isChecked(), Column_Export,
+                                    &selection_error);
+        }
     }
     if (!selection_error.isEmpty()) Message_Box(selection_error, Msg_Buttons::OK, Msg_Icon::None, QString(), this);
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
+    if (failure.isEmpty() && texts_cut > 0)
+        Message_Box(Texts_Cut_Warning(texts_cut), Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
     Show_Status(failure.isEmpty() ? tr("%1 written to %2").arg(Records_Text(), QDir::toNativeSeparators(name))
                                   : QString());
 }

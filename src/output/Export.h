@@ -1,6 +1,6 @@
 #pragma once
 // The one place from which a search result leaves the program: to the printer, to a
-// CSV file or to the clipboard, with a chosen set of fields and format. The window
+// CSV file or an Excel workbook, or to the clipboard, with a chosen set of fields and format. The window
 // produces no text itself; it works out the column selection and hands it on.
 #include "search/Search_Run.h"
 

@@ -145,6 +145,14 @@ QString Result_Model::Text(int row, int col) const {
     return Stored_Text(ids_[static_cast<size_t>(row)], c.Field);
 }
 
+Value Result_Model::Cell_Value(int row, int col) const {
+    if (row < 0 || row >= Records() || col < 0 || col >= Columns()) return {};
+    const Column& c = cols_[static_cast<size_t>(col)];
+    const qint32 record = ids_[static_cast<size_t>(row)];
+    if (c.Coded || c.Text_Kind || !In_Store(record, c.Field)) return Value::String(Text(row, col));
+    return records_->Cell(record, c.Field);
+}
+
 bool Result_Model::Fits_Cp1252(int col) const {
     if (col < 0 || col >= Columns()) return true;
     const Column& c = cols_[static_cast<size_t>(col)];

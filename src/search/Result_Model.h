@@ -9,6 +9,7 @@
 // The record store is read in a few functions only (Stored_Text, Stored_Number,
 // Stored_Text_Id), straight from its typed columns; code labels are resolved once per
 // code when the result is loaded, texts decoded when a cell is asked for.
+#include "model/Value.h"
 #include "search/Text_Order.h"
 
 #include <QAbstractTableModel>
@@ -82,6 +83,9 @@ public:
 
     // The shown text of a cell ("" out of range).
     QString Text(int row, int col) const;
+    // A cell as the store keeps it, for an export that writes numbers and dates as such;
+    // a cell of a text or coded column is its shown text, as the CSV file has it.
+    Value Cell_Value(int row, int col) const;
     // True when the cell shows the same text as the one above it.
     bool Same_As_Above(int row, int col) const;
 

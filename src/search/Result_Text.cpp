@@ -88,42 +88,64 @@ template <class Sink> bool Append_Quoted(Sink& sink, const QString& v, bool forc
     return true;
 }
 
+// The export's one walk over the result: lines of items, each a heading or a cell, as the
+// file and the clipboard lay them out (List: one line a field and a blank line after each
+// record). The visitor is a template parameter: the CSV of 65,535 records pays no call per item.
+template <class Visitor>
+bool Walk_Items(const Result_Model& m, bool Format_Table, bool With_Labels, std::size_t fields, Visitor& v) {
+    bool ok = true;
+    if (Format_Table && With_Labels) {
+        for (std::size_t k = 0; k < fields; ++k) ok &= v.Heading(k);
+        ok &= v.Line_End();
+    }
+    for (int r = 0; r < m.Records() && ok; ++r) {
+        for (std::size_t k = 0; k < fields; ++k) {
+            if (!Format_Table && With_Labels) ok &= v.Heading(k);
+            ok &= v.Cell(r, k);
+            if (!Format_Table) ok &= v.Line_End();
+        }
+        ok &= v.Line_End();
+        ok &= v.Record_Done();
+    }
+    return ok;
+}
+
+// The walk's items as separated, quoted text.
+template <class Sink> struct Text_Items {
+    Sink& sink;
+    const Result_Model& m;
+    const std::vector<int>& cols;
+    const std::vector<bool>& textKind;
+    bool force;
+    const QString& sep;
+    std::vector<QString> headings;
+    bool line_start = true;
+
+    bool Separate() {
+        const bool ok = line_start || sink.Append(sep);
+        line_start = false;
+        return ok;
+    }
+    bool Heading(std::size_t k) { return Separate() & Append_Quoted(sink, headings[k], force); }
+    bool Cell(int r, std::size_t k) {
+        const QString cell = m.Text(r, cols[k]);
+        return Separate() & (textKind[k] ? Append_Quoted(sink, cell, force) : sink.Append(cell));
+    }
+    bool Line_End() {
+        sink.Append_Char('\r');
+        sink.Append_Char('\n');
+        line_start = true;
+        return true;
+    }
+    bool Record_Done() { return sink.Row_Done(); }
+};
+
 template <class Sink> bool Build_Selection(Sink& sink, const Search_Results& s, bool Format_Table, bool With_Labels,
                                            const std::vector<int>& cols, const std::vector<bool>& textKind, bool force,
                                            const QString& sep) {
-    const Result_Model& m = s.Model;
-    const int n = m.Records();
-    std::vector<QString> headings;
-    for (int c : cols) headings.push_back(m.Heading(c));
-    bool ok = true;
-    if (Format_Table && With_Labels) {
-        for (size_t k = 0; k < cols.size(); ++k) {
-            if (k) ok &= sink.Append(sep);
-            ok &= Append_Quoted(sink, headings[k], force);
-        }
-        sink.Append_Char('\r');
-        sink.Append_Char('\n');
-    }
-    for (int r = 0; r < n && ok; ++r) {
-        for (size_t k = 0; k < cols.size(); ++k) {
-            const QString cell = m.Text(r, cols[k]);
-            if (Format_Table) {
-                if (k) ok &= sink.Append(sep);
-            } else if (With_Labels) {
-                ok &= Append_Quoted(sink, headings[k], force);
-                ok &= sink.Append(sep);
-            }
-            ok &= textKind[k] ? Append_Quoted(sink, cell, force) : sink.Append(cell);
-            if (!Format_Table) {
-                sink.Append_Char('\r');
-                sink.Append_Char('\n');
-            }
-        }
-        sink.Append_Char('\r');
-        sink.Append_Char('\n');
-        ok &= sink.Row_Done();
-    }
-    return ok;
+    Text_Items<Sink> items{sink, s.Model, cols, textKind, force, sep, {}};
+    for (int c : cols) items.headings.push_back(s.Model.Heading(c));
+    return Walk_Items(s.Model, Format_Table, With_Labels, cols.size(), items);
 }
 
 // The exported columns and whether each is of a text kind; false on a size mismatch.
@@ -282,6 +304,26 @@ QString Write_Output_File(const QString& Filename, const QByteArray& bytes) {
 
 QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& bytes) {
     return Write_Output_File_System_Path(path, Bytes_Writer(bytes));
+}
+
+namespace {
+struct Item_Calls {
+    Export_Items& items;
+    const std::vector<int>& cols;
+    bool Heading(std::size_t k) { return items.Heading(cols[k]); }
+    bool Cell(int r, std::size_t k) { return items.Cell(r, cols[k]); }
+    bool Line_End() { return items.Line_End(); }
+    bool Record_Done() { return true; }
+};
+}  // namespace
+
+bool Walk_Export(const Search_Results& s, bool Format_Table, bool With_Labels, const std::vector<bool>& Column_Export,
+                 Export_Items& items, QString* error) {
+    std::vector<int> cols;
+    std::vector<bool> textKind;
+    if (!Export_Columns(s, Column_Export, cols, textKind, error)) return false;
+    Item_Calls calls{items, cols};
+    return Walk_Items(s.Model, Format_Table, With_Labels, cols.size(), calls);
 }
 
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool With_Labels, const std::vector<bool>& Column_Export,

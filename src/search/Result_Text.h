@@ -57,6 +57,18 @@ QString Write_Output_File_System_Path(const QByteArray& path, const QByteArray& 
 using Output_Writer = std::function<bool(QIODevice&)>;
 QString Write_Output_File(const QString& Filename, const Output_Writer& write);
 QString Write_Output_File_System_Path(const QByteArray& path, const Output_Writer& write);
+// The items of the export in the order its file lays them out, for a writer of another
+// format: headings and cells (model rows and columns), and the end of each line.
+struct Export_Items {
+    virtual ~Export_Items() = default;
+    virtual bool Heading(int col) = 0;
+    virtual bool Cell(int row, int col) = 0;
+    virtual bool Line_End() = 0;
+};
+// Walks the result as Write_Export_File does, without the file's last line break; false
+// when a step failed or the column selection does not fit (*error then says so).
+bool Walk_Export(const Search_Results& s, bool Format_Table, bool With_Labels, const std::vector<bool>& Column_Export,
+                 Export_Items& items, QString* error = nullptr);
 // The clipboard text: tab separated, texts quoted only when they must be.
 QString Clip_Text(const Search_Results& s, bool Format_Table, bool With_Labels, const std::vector<bool>& Column_Export,
                   QString* selectionError = nullptr);

@@ -1,4 +1,5 @@
 #include "Query_Fixture.h"
+#include "workbook/Workbook_Reader.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -204,4 +205,35 @@ TEST_F(Query, Pdf_Is_The_Printed_List) {
     const Query_Run bad = Sifa_Query({"--pdf", dir->filePath("missing/folder/list.pdf")});
     EXPECT_EQ(bad.code, 1);
     EXPECT_TRUE(bad.err.contains("list.pdf")) << bad.err.toStdString();
+}
+
+TEST_F(Query, Output_Named_Xlsx_Is_A_Workbook_Of_The_Export) {
+#ifndef SIFA_QUERY_XLSX
+    GTEST_SKIP() << "built without the output layer (engine-only build)";
+#endif
+    const QString file = dir->filePath("out.XLSX");
+    const QStringList args{"-c", "EM:Equal:FR", "--sort", "ProjName", "--fields", "Custom=1-4,7,14"};
+    const Query_Run r = Sifa_Query(args + QStringList{"-o", file});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    Sheet_Cells sheet;
+    ASSERT_TRUE(Read_Workbook(file, sheet, Reader_Place::In_Process).Ok());
+    // Its cells are those of the CSV file (the output tests compare them one by one).
+    const int records = Sifa_Query(QStringList{"-c", "EM:Equal:FR", "--count"}).out.split(' ').first().toInt();
+    EXPECT_EQ(sheet.Last_Row_Column_A(), static_cast<quint32>(records) + 1);
+    EXPECT_EQ(sheet.At(0).V, Cell_Value::Of_Text("Year"));
+    EXPECT_EQ(sheet.At(6).V.Kind, Cell_Kind::Number);
+
+    const struct {
+        QStringList args;
+        int code;
+        const char* err;
+    } refused[] = {
+        {{"--clip", "-o", file}, 2, "not --clip nor --counts"},
+        {{"-o", dir->filePath("no such folder/out.xlsx")}, 1, "could not be written: the folder does not exist"},
+    };
+    for (const auto& c : refused) {
+        const Query_Run bad = Sifa_Query(c.args);
+        EXPECT_EQ(bad.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(bad.err.contains(c.err)) << bad.err.toStdString();
+    }
 }

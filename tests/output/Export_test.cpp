@@ -124,7 +124,7 @@ TEST_F(Export_Test, To_File) {
     const File_Dialog_Request asked = messages->fileRequests[0];
     EXPECT_FALSE(asked.open);
     EXPECT_EQ(asked.title, "Documents to create");
-    EXPECT_EQ(asked.filter, "CSV Files (*.csv);;All files (*.*)");
+    EXPECT_EQ(asked.filter, "CSV Files (*.csv);;Excel workbook (*.xlsx);;All files (*.*)");
     EXPECT_EQ(asked.fileName, "Sifa_result.csv");
     EXPECT_TRUE(QFileInfo(asked.initialDirectory).isDir());
     EXPECT_FALSE(QFile::exists(file));
@@ -144,6 +144,13 @@ TEST_F(Export_Test, To_File) {
     // It started where the last file went: a folder kept in the user's settings.
     EXPECT_EQ(messages->fileRequests[2].initialDirectory, dir.path());
     EXPECT_TRUE(QFile::exists(Settings_Path()));
+
+    // A name ending in .xlsx: a workbook (Workbook_Export_test.cpp checks its cells).
+    const QString book = dir.filePath("out.xlsx");
+    messages->fileAnswers = {book};
+    e->Export_To_File();
+    EXPECT_TRUE(Read_Bytes(book).startsWith("PK\x03\x04"));
+    EXPECT_EQ(e->Status->toolTip(), "2 records written to " + QDir::toNativeSeparators(book));
 }
 
 // The real file dialog on a file that exists: after "Yes" to its question the export
