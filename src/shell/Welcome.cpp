@@ -46,13 +46,13 @@ const Panel_Text First_Panel[] = {
     {Kind::Ordinary,
      "Sifa_Soft reads the table of recommendations gathered by the Sifa projects and helps you "
      "find the ones you need: combine up to three criteria, sort the matches, read a "
-     "recommendation in full, and pass the result on as a CSV file, through the clipboard or "
+     "recommendation in full, and pass the result on as a CSV file or a workbook, through the clipboard or "
      "on paper.",
      true},
     {Kind::Ordinary,
      "Sifa_Soft lit la table des recommandations recueillies par les projets Sifa et vous aide "
      "à trouver celles qui vous intéressent : combinez jusqu'à trois critères, triez les "
-     "réponses, lisez une recommandation en entier et transmettez le résultat en fichier CSV, "
+     "réponses, lisez une recommandation en entier et transmettez le résultat en fichier CSV ou en classeur, "
      "par le presse-papiers ou sur papier."},
     {Kind::Ordinary,
      QT_TRANSLATE_NOOP("Welcome",
