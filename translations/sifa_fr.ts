@@ -728,5 +728,17 @@
         <source>Documents and data</source>
         <translation>Documents et données</translation>
     </message>
+    <message>
+        <source>Reload cancelled: the records in use are kept</source>
+        <translation>Rechargement annulé&#xa0;: les fiches en cours sont conservées</translation>
+    </message>
+    <message>
+        <source>Reload failed: the records in use are kept</source>
+        <translation>Échec du rechargement&#xa0;: les fiches en cours sont conservées</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
 </context>
 </TS>
