@@ -36,6 +36,7 @@ struct Panel_Text {
     Kind kind;
     const char* text;
     bool english_only = false;
+    bool start_up_only = false;  // not shown when the window loads the records again
 };
 
 const Panel_Text First_Panel[] = {
@@ -57,7 +58,8 @@ const Panel_Text First_Panel[] = {
     {Kind::Ordinary,
      QT_TRANSLATE_NOOP("Welcome",
                        "The records are read at start-up; press Continue when you are ready. "
-                       "/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt.")},
+                       "/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt."),
+     false, true},
 };
 
 const Panel_Text Second_Panel[] = {
@@ -248,7 +250,7 @@ void Welcome::Set_Texts() {
         for (size_t i = 0; i < texts.size() && i < static_cast<size_t>(Panel_Labels[index].size()); ++i) {
             QLabel* l = Panel_Labels[index][static_cast<int>(i)];
             if (texts[i].kind != Kind::Link) l->setText(tr(texts[i].text));
-            l->setVisible(!(french && texts[i].english_only));
+            l->setVisible(!(french && texts[i].english_only) && !(reloading_ && texts[i].start_up_only));
         }
     }
     for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report})

@@ -2,7 +2,6 @@
 
 #include "winsupport/Window_Utils.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,14 +43,18 @@ Reload_Bar::Reload_Bar(QWidget* parent) : QFrame(parent) {
 
 void Reload_Bar::Offer(const QString& workbook) {
     workbook_ = workbook;
-    Set_Texts();
+    Show_Message();
     show();
 }
 
-void Reload_Bar::Set_Texts() {
+void Reload_Bar::Show_Message() {
     const QString text = tr("The workbook %1 has changed on disk since the records were loaded.").arg(workbook_);
     Message->setText(text);
     Message->setToolTip(text);
+}
+
+void Reload_Bar::Set_Texts() {
+    Show_Message();
     Reload_Button->setText(tr("Reload"));
     Reload_Button->setToolTip(tr("Load the records again and search again (F5)"));
     Close_Button->setToolTip(tr("Close"));
@@ -64,9 +67,4 @@ void Reload_Bar::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QFrame::keyPressEvent(e);
-}
-
-void Reload_Bar::changeEvent(QEvent* e) {
-    QFrame::changeEvent(e);
-    if (e->type() == QEvent::LanguageChange && Message) Set_Texts();
 }

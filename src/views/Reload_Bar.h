@@ -18,15 +18,16 @@ public:
 
     // Shows the bar about the workbook of that file name.
     void Offer(const QString& workbook);
+    // Every caption in the interface's language; the window then gives the button its letter.
+    void Set_Texts();
 
 signals:
     void Reload_Clicked();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-    void changeEvent(QEvent* e) override;
 
 private:
-    void Set_Texts();
+    void Show_Message();
     QString workbook_;
 };

@@ -73,6 +73,7 @@ void Search_Window::Set_Texts() {
     Multi_Key_Box->setText(tr("Multi-Columns Sort"));
     Result_Grid->setAccessibleName(tr("Records found"));
     output_->Set_Texts();
+    Reload_Offer->Set_Texts();
     Rows->Set_Texts();
 }
 

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -65,7 +66,7 @@ struct Reload : ::testing::Test {
     }
 };
 
-// Answers the welcome window of a reload as a person would: Cancel once it is offered
+// Answers the welcome window of a reload as a person would: Cancel once rows are read
 // (when asked to), Close once the load is over and the window says it kept the records.
 struct Welcome_Answerer {
     bool cancel = false;
@@ -76,7 +77,7 @@ struct Welcome_Answerer {
             auto* w = qobject_cast<Welcome*>(QApplication::activeModalWidget());
             if (!w || !w->Main_Button->isEnabled()) return;
             const QString caption = Plain_Caption(w->Main_Button->text());
-            if (cancel && caption == "Cancel") {
+            if (cancel && caption == "Cancel" && w->Progress_Bar->value() > 0) {
                 w->Main_Button->click();
             } else if (caption == "Close" && w->Load_Again->isVisible()) {
                 status = w->Load_Status->text();
@@ -159,6 +160,7 @@ TEST_F(Reload, The_Bar_Offers_A_Reload_When_The_Workbook_Changes_But_Not_For_The
     Use_Workbook(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"));
     QTRY_VERIFY_WITH_TIMEOUT(bar->isVisibleTo(window.get()), 5000);
     EXPECT_TRUE(bar->Message->text().contains("Sifa_table.xls"));
+    EXPECT_FALSE(QKeySequence::mnemonic(bar->Reload_Button->text()).isEmpty());  // Alt and its letter
     // Closed, it stays closed until the workbook changes again.
     bar->Close_Button->click();
     watcher->Check();
