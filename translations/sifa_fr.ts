@@ -470,12 +470,39 @@
         <source>Help</source>
         <translation>Aide</translation>
     </message>
+    <message>
+        <source>Reload</source>
+        <translation>Recharger</translation>
+    </message>
+    <message>
+        <source>Load the records again and search again (F5)</source>
+        <translation>Recharger les fiches et relancer la recherche (F5)</translation>
+    </message>
 </context>
 <context>
     <name>Record_Window</name>
     <message>
         <source>Record #</source>
         <translation>Fiche n°&#xa0;</translation>
+    </message>
+</context>
+<context>
+    <name>Reload_Bar</name>
+    <message>
+        <source>The workbook %1 has changed on disk since the records were loaded.</source>
+        <translation>Le classeur %1 a été modifié sur le disque depuis le chargement des fiches.</translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation>Recharger</translation>
+    </message>
+    <message>
+        <source>Load the records again and search again (F5)</source>
+        <translation>Recharger les fiches et relancer la recherche (F5)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
     </message>
 </context>
 <context>
@@ -735,6 +762,18 @@
     <message>
         <source>Documents and data</source>
         <translation>Documents et données</translation>
+    </message>
+    <message>
+        <source>Reload cancelled: the records in use are kept</source>
+        <translation>Rechargement annulé&#xa0;: les fiches en cours sont conservées</translation>
+    </message>
+    <message>
+        <source>Reload failed: the records in use are kept</source>
+        <translation>Échec du rechargement&#xa0;: les fiches en cours sont conservées</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
     </message>
 </context>
 <context>

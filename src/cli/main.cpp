@@ -65,8 +65,8 @@ struct Quiet_Host : Load_Records_Host {
     explicit Quiet_Host(Session& s) : session(s) {}
     Session& session;
     QStringList problems;
-    bool Import(const QString& source) override {
-        Import_Result r = Import_Workbook(session, source, nullptr, nullptr);
+    bool Import(const QString& source, Records_Table& into) override {
+        Import_Result r = Import_Workbook(session, source, nullptr, nullptr, &into);
         problems << r.Errs;
         return r.Success();
     }
@@ -166,7 +166,7 @@ int Run(Console& console, int argc, char** argv) {
         return Failed;
     }
     Quiet_Host host(session);
-    Load_Records(session, Default_Load_Files(), host);
+    Load_Records(session.Records(), Default_Load_Files(), host);
     const bool loaded = session.Records().Record_Count() > 0;
     if (o.Check) {
         for (const QString& l : host.problems) console.Put(stdout, l);

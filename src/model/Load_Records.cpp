@@ -22,21 +22,22 @@ Load_Files Default_Load_Files() {
     return files;
 }
 
-Import_Result Import_Workbook(Session& session, const QString& path, const bool* Cancel, Load_Progress* Progress) {
+Import_Result Import_Workbook(Session& session, const QString& path, const bool* Cancel, Load_Progress* Progress,
+                              Records_Table* into) {
     Import_Result r;
-    r.Rows = Load_Spreadsheet(session, path, r.Errs, Cancel, Progress);
+    r.Rows = Load_Spreadsheet(session, path, r.Errs, Cancel, Progress, {}, into);
     r.Cancelled = Cancel && *Cancel;
     if (!r.Cancelled && r.Rows <= 0) r.Errs << QCoreApplication::translate("Import", "No Data loaded");
     return r;
 }
 
-qint32 Load_Records_Host::Load_Cache(Session& session, const Load_Files& files) {
-    return Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache);
+qint32 Load_Records_Host::Load_Cache(Records_Table& into, const Load_Files& files) {
+    return Load_Data_Cache(into, files.Source, files.Code_Table, files.Cache);
 }
 
-Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Records_Host& host) {
+Load_Outcome Load_Records(Records_Table& into, const Load_Files& files, Load_Records_Host& host) {
     Remove_Stale_Cache_Temporaries(files.Cache);
-    if (host.Load_Cache(session, files) > 0) {
+    if (host.Load_Cache(into, files) > 0) {
         host.Cache_Loaded();
         return Load_Outcome::From_Cache;
     }
@@ -45,10 +46,10 @@ Load_Outcome Load_Records(Session& session, const Load_Files& files, Load_Record
     // those files when it is done.
     const Source_Stamps taken = Take_Source_Stamps(files.Source, files.Code_Table);
     host.Before_Import();
-    const bool ok = host.Import(files.Source);
+    const bool ok = host.Import(files.Source, into);
     host.After_Import();
     if (!ok) return Load_Outcome::Import_Failed;
     // A cache that cannot be written only costs the next start an import.
-    Save_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache, taken);
+    Save_Data_Cache(into, files.Source, files.Code_Table, files.Cache, taken);
     return Load_Outcome::Imported;
 }

@@ -55,7 +55,7 @@ QString More_Problems_Line(qint64 more) {
 }
 
 qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& Errs, const bool* Cancel,
-                        Load_Progress* Progress, const Sheet_Source& source) {
+                        Load_Progress* Progress, const Sheet_Source& source, Records_Table* into) {
     const QString file = FileName.trimmed();
     if (file.isEmpty()) {
         Errs << QCoreApplication::translate("Import", "No input data (empty filename)");
@@ -131,7 +131,7 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
             }
             if (Progress) Progress->Show_Progress(std::min(r, L - 1));
             if (more_problems > 0) Errs << More_Problems_Line(more_problems);
-            session.Records().Swap(table);
+            (into ? *into : session.Records()).Swap(table);
         }
         Title(Progress, QCoreApplication::translate("Import", "Closing data..."));
     }

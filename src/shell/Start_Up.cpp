@@ -29,12 +29,14 @@ void Connect_Search_Window(Search_Window* window) {
         Show_Counts_Window(window->Session_In_Use, window->Results, window, field);
     });
     QObject::connect(window, &Search_Window::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
+    QObject::connect(window, &Search_Window::Reload_Asked, window, [window] { Reload_Records(window); });
 }
 
-bool Open_Search_Window(Session& session) {
+bool Open_Search_Window(Session& session, const Workbook_State& loaded) {
     // Lives until the user closes it; closing the last window ends the program.
     auto* window = new Search_Window(session);
     Connect_Search_Window(window);
+    Watch_Workbook(window, loaded);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return true;
@@ -56,11 +58,13 @@ Start_Result Main(Session& session) {
         return Start_Result::Ended;
     }
     bool cancelled = false;
+    // Taken before the load: a workbook saved while it runs is offered for a reload.
+    const Workbook_State loaded = Workbook_State_Now();
     {
         Welcome welcome(session);
         welcome.exec();
         cancelled = welcome.Load_Cancelled;
     }
     if (cancelled || session.Records().Record_Count() < 1) return Start_Result::Ended;
-    return Open_Search_Window(session) ? Start_Result::Search_Window_Open : Start_Result::Ended;
+    return Open_Search_Window(session, loaded) ? Start_Result::Search_Window_Open : Start_Result::Ended;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The start-up sequence of the program.
+#include "shell/Reload.h"
 
 class Session;
 
@@ -12,12 +13,13 @@ enum class Start_Result {
 };
 
 class Search_Window;
-// Lets a search window open the export dialog, the record window and the counts window.
+// Lets a search window open the export dialog, the record window and the counts window,
+// and load its records again.
 void Connect_Search_Window(Search_Window* window);
 
-// Shows the search window on the session's records (not modally); false when it cannot.
-// The session outlives the window.
-bool Open_Search_Window(Session& session);
+// Shows the search window on the session's records (not modally), which were read from
+// `loaded`; false when it cannot. The session outlives the window.
+bool Open_Search_Window(Session& session, const Workbook_State& loaded);
 
 // The whole start on the session, which the caller keeps while the program runs.
 Start_Result Main(Session& session);

@@ -36,6 +36,7 @@ struct Panel_Text {
     Kind kind;
     const char* text;
     bool english_only = false;
+    bool start_up_only = false;  // not shown when the window loads the records again
 };
 
 const Panel_Text First_Panel[] = {
@@ -57,7 +58,8 @@ const Panel_Text First_Panel[] = {
     {Kind::Ordinary,
      QT_TRANSLATE_NOOP("Welcome",
                        "The records are read at start-up; press Continue when you are ready. "
-                       "/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt.")},
+                       "/ Les fiches sont lues au démarrage ; cliquez sur Continue quand vous êtes prêt."),
+     false, true},
 };
 
 const Panel_Text Second_Panel[] = {
@@ -104,7 +106,10 @@ constexpr int Grow_Total = 40;
 
 }  // namespace
 
-Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
+Welcome::Welcome(Session& session, QWidget* parent) : Welcome(session, session.Records(), parent) {}
+
+Welcome::Welcome(Session& session, Records_Table& into, QWidget* parent)
+    : QDialog(parent), session_(session), into_(into), reloading_(&into != &session.Records()) {
     setObjectName(QStringLiteral("Welcome"));
     setWindowIcon(QIcon(Sifa_Picture(64)));
 
@@ -224,6 +229,7 @@ Welcome::Welcome(Session& session, QWidget* parent) : QDialog(parent), session_(
     connect(Start_Timer, &QTimer::timeout, this, &Welcome::Start_Timer_Fired);
     Start_Timer->start();
 
+    command_ = Idle_Command();
     Set_Texts();
     // Tall enough for the longer panel at the design width.
     const int content = std::max(Panel_Content_Height(0, Design_Width), Panel_Content_Height(1, Design_Width));
@@ -241,7 +247,7 @@ void Welcome::Set_Texts() {
         for (size_t i = 0; i < texts.size() && i < static_cast<size_t>(Panel_Labels[index].size()); ++i) {
             QLabel* l = Panel_Labels[index][static_cast<int>(i)];
             if (texts[i].kind != Kind::Link) l->setText(tr(texts[i].text));
-            l->setVisible(!(french && texts[i].english_only));
+            l->setVisible(!(french && texts[i].english_only) && !(reloading_ && texts[i].start_up_only));
         }
     }
     for (QPushButton* b : {User_Manual_EN, User_Manual_FR, User_Synth_EN, User_Synth_FR, Final_report})
@@ -355,20 +361,26 @@ void Welcome::Start_Timer_Fired() {
     Start_Timer->stop();
     loading_ = true;
     Load_Status->clear();
-    const Load_Outcome outcome = Load_Records(session_, Files, *this);
+    const Load_Outcome outcome = Load_Records(into_, Files, *this);
     loading_ = false;
     Show_Load_Status(outcome);
     if (closePending_) {
         closePending_ = false;
         QDialog::reject();
+    } else if (reloading_ && Records_Loaded) {
+        // Nothing to read or choose here: the search window takes the records at once.
+        accept();
     }
 }
 
 void Welcome::Show_Load_Status(Load_Outcome outcome) {
     shown_outcome_ = outcome;
-    const int records = session_.Records().Record_Count();
+    const int records = into_.Record_Count();
     QString text;
-    if (Records_Loaded && records > 0)
+    if (reloading_ && !(Records_Loaded && records > 0))
+        text = Load_Cancelled ? tr("Reload cancelled: the records in use are kept")
+                              : tr("Reload failed: the records in use are kept");
+    else if (Records_Loaded && records > 0)
         text = outcome == Load_Outcome::From_Cache
                    ? tr("%1 records loaded from the cache %2").arg(records).arg(QFileInfo(Files.Cache).fileName())
                    : tr("%1 records loaded from the workbook %2").arg(records).arg(QFileInfo(Files.Source).fileName());
@@ -390,7 +402,7 @@ void Welcome::Load_Again_Clicked() {
 
 void Welcome::Cache_Loaded() { Records_Loaded = true; }
 
-qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
+qint32 Welcome::Load_Cache(Records_Table& into, const Load_Files& files) {
     // A large cache takes a second or more to read: it is read on a thread of its own
     // while this window goes on painting and hears Cancel. Nothing reads the records
     // until the thread is done.
@@ -401,7 +413,7 @@ qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
     qint32 rows = -1;
     QEventLoop wait;
     std::thread reader([&] {
-        rows = Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache);
+        rows = Load_Data_Cache(into, files.Source, files.Code_Table, files.Cache);
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec();
@@ -410,8 +422,8 @@ qint32 Welcome::Load_Cache(Session& session, const Load_Files& files) {
     Main_Button->setEnabled(true);
     if (Load_Cancelled) {
         // Read, but not wanted: the window offers to load again.
-        session.Records().Clear();
-        Set_Command_Caption(Command::Continue);
+        into.Clear();
+        Set_Command_Caption(Idle_Command());
         return -1;
     }
     Set_Command_Caption(remembered);
@@ -435,23 +447,23 @@ void Welcome::After_Import() {
     for (int t = grown_; t >= 0; t -= Grow_Step) Grow_To(t);
 }
 
-bool Welcome::Import(const QString& source) { return Import_Workbook_File(source); }
+bool Welcome::Import(const QString& source, Records_Table&) { return Import_Workbook_File(source); }
 
 bool Welcome::Import_Workbook_File(const QString& path) {
     const Command remembered = command_;
     Set_Command_Caption(Command::Cancel);
     Load_Cancelled = false;
-    Import_Result r = Import_Workbook(session_, path, &Load_Cancelled, this);
+    Import_Result r = Import_Workbook(session_, path, &Load_Cancelled, this, &into_);
     Main_Button->setEnabled(true);
     if (r.Cancelled) {
-        Set_Command_Caption(Command::Continue);
+        Set_Command_Caption(Idle_Command());
         return false;
     }
     if (r.Rows > 0) {
         Set_Command_Caption(remembered);
         Records_Loaded = true;
     } else {
-        Set_Command_Caption(Command::Continue);
+        Set_Command_Caption(Idle_Command());
     }
     if (!r.Errs.isEmpty()) Show_Error_Window(r.Errs, this);
     return r.Success();
@@ -461,6 +473,11 @@ void Welcome::Main_Button_Clicked() {
     if (command_ == Command::Cancel) {
         Load_Cancelled = true;
         Main_Button->setEnabled(false);
+        return;
+    }
+    // A reload that did not load keeps the records in use: the window only closes.
+    if (command_ == Command::Close) {
+        reject();
         return;
     }
     if (Documents_Panel->isHidden()) {
@@ -476,9 +493,10 @@ void Welcome::Main_Button_Clicked() {
 
 void Welcome::Set_Command_Caption(Command command) {
     command_ = command;
-    Main_Button->setText(command == Command::Cancel ? tr("Cancel")
-                         : command == Command::Quit ? tr("Quit")
-                                                    : tr("Continue"));
+    Main_Button->setText(command == Command::Cancel  ? tr("Cancel")
+                         : command == Command::Quit  ? tr("Quit")
+                         : command == Command::Close ? tr("Close")
+                                                     : tr("Continue"));
     Add_Mnemonics(this);
 }
 

@@ -13,6 +13,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QTimer;
+class Records_Table;
 class Session;
 
 class Welcome : public QDialog, public Load_Progress, private Load_Records_Host {
@@ -20,8 +21,12 @@ class Welcome : public QDialog, public Load_Progress, private Load_Records_Host 
 public:
     // Loads the records into the session.
     explicit Welcome(Session& session, QWidget* parent = nullptr);
+    // Loads them again into `into`, for whoever opened the window to take them: the
+    // session's records stay in use meanwhile. Closes on its own once they are loaded;
+    // otherwise says that the records in use are kept and offers to close or load again.
+    Welcome(Session& session, Records_Table& into, QWidget* parent);
 
-    // Read by start-up once the window has closed.
+    // Read by start-up (and a reload) once the window has closed.
     bool Load_Cancelled = false;
     bool Records_Loaded = false;
 
@@ -69,7 +74,7 @@ public:
 protected:
     void reject() override;
     // What the main button does; its caption, with an underlined letter of its own.
-    enum class Command { Continue, Cancel, Quit };
+    enum class Command { Continue, Cancel, Quit, Close };
     void Set_Command_Caption(Command command);
     bool eventFilter(QObject* watched, QEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -78,10 +83,10 @@ private:
     Session& session_;
     // Load_Records_Host
     void Cache_Loaded() override;
-    qint32 Load_Cache(Session& session, const Load_Files& files) override;
+    qint32 Load_Cache(Records_Table& into, const Load_Files& files) override;
     bool Loading_Cancelled() const override { return Load_Cancelled; }
     void Before_Import() override;
-    bool Import(const QString& source) override;
+    bool Import(const QString& source, Records_Table& into) override;
     void After_Import() override;
 
     void Grow_To(int pixels);
@@ -92,7 +97,11 @@ private:
     void Show_Load_Status(Load_Outcome outcome);
     // Every caption in the interface's language.
     void Set_Texts();
+    // The main button's command when nothing is being loaded and nothing was.
+    Command Idle_Command() const { return reloading_ ? Command::Close : Command::Continue; }
 
+    Records_Table& into_;
+    const bool reloading_;
     int grown_ = 0;
     bool loading_ = false;
     bool closePending_ = false;

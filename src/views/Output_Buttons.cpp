@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 
 Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Output_Buttons"));
@@ -16,6 +17,10 @@ Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     export_ = Named(new Sized<QPushButton>(this), "Export_Button");
     print_ = Named(new Sized<QPushButton>(this), "Print_Button");
     counts_ = Named(new Sized<QPushButton>(this), "Counts_Button");
+    // A circular arrow, as browsers show it: a captioned button would not leave the row
+    // room enough on a small screen. Its tip and its name say what it does.
+    reload_ = Named(new QPushButton(this), "Reload_Button");
+    reload_->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     close_ = Named(new Sized<QPushButton>(this), "Close_Button");
     help_ = Named(new Sized<QPushButton>(this), "Help_Button");
     version_ = Named(new Sized<QLabel>(QStringLiteral("Sifa_Soft v0.6.2"), this), "Copyright");
@@ -23,7 +28,7 @@ Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    for (QPushButton* b : {close_, export_, print_, counts_}) row->addWidget(b);
+    for (QPushButton* b : {close_, export_, print_, counts_, reload_}) row->addWidget(b);
     row->addStretch(1);
     row->addWidget(count_line_);
     row->addStretch(1);
@@ -36,6 +41,7 @@ Output_Buttons::Output_Buttons(QWidget* parent) : QWidget(parent) {
     connect(print_, &QPushButton::clicked, this, &Output_Buttons::Print_Clicked);
     connect(counts_, &QPushButton::clicked, this, &Output_Buttons::Counts_Clicked);
     connect(help_, &QPushButton::clicked, this, &Output_Buttons::Help_Clicked);
+    connect(reload_, &QPushButton::clicked, this, &Output_Buttons::Reload_Clicked);
     // A button's own shortcut is its caption's letter; F1 comes on top of it.
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help_, &QPushButton::click);
 }
@@ -45,6 +51,8 @@ void Output_Buttons::Set_Texts() {
     print_->setText(tr("Print..."));
     counts_->setText(tr("Counts..."));
     close_->setText(tr("Close"));
+    reload_->setAccessibleName(tr("Reload"));
+    reload_->setToolTip(tr("Load the records again and search again (F5)"));
     help_->setText(tr("Help"));
     help_->setToolTip(Tip_With_Keys(help_->text(), QKeySequence(QKeySequence::HelpContents)));
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The row under the result: Close, Export..., Print..., Counts..., how many records were
-// found, the version and Help. It only tells which button was pressed; the window decides.
+// The row under the result: Close, Export..., Print..., Counts..., Reload (an arrow), how
+// many records were found, the version and Help. It only tells which button was pressed; the window decides.
 #include <QWidget>
 
 class QLabel;
@@ -27,12 +27,14 @@ signals:
     void Print_Clicked();
     void Counts_Clicked();
     void Help_Clicked();
+    void Reload_Clicked();
 
 private:
     QLabel* count_line_ = nullptr;
     QPushButton* export_ = nullptr;
     QPushButton* print_ = nullptr;
     QPushButton* counts_ = nullptr;
+    QPushButton* reload_ = nullptr;
     QPushButton* close_ = nullptr;
     QPushButton* help_ = nullptr;
     QLabel* version_ = nullptr;

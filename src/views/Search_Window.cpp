@@ -8,6 +8,7 @@
 #include "search/Value_Counts.h"
 #include "views/Criteria_Rows.h"
 #include "views/Output_Buttons.h"
+#include "views/Reload_Bar.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
 #include "winsupport/Interface_Language.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 Search_Window::Search_Window(Session& session, QWidget* parent)
@@ -44,6 +46,8 @@ Search_Window::~Search_Window() {
 }
 
 void Search_Window::Build_Controls() {
+    Reload_Offer = Named(new Reload_Bar(this), QStringLiteral("Reload_Offer"));
+    Reload_Offer->hide();
     Rows = new Criteria_Rows(
         Session_In_Use, [this](double n) { return Chars(n); }, Row_Height(), this);
     Rows->Leaves_Unchecked = [this](const QWidget* w) { return output_->Is_Close(w); };
@@ -70,6 +74,7 @@ void Search_Window::Set_Texts() {
     Result_Grid->setAccessibleName(tr("Records found"));
     Language_Box->setAccessibleName(tr("Language"));
     output_->Set_Texts();
+    Reload_Offer->Set_Texts();
     Rows->Set_Texts();
 }
 
@@ -108,6 +113,9 @@ void Search_Window::Connect_Controls() {
     connect(output_, &Output_Buttons::Counts_Clicked, this, &Search_Window::Open_Counts);
     connect(output_, &Output_Buttons::Close_Clicked, this, &Search_Window::Close_Window);
     connect(output_, &Output_Buttons::Help_Clicked, this, &Search_Window::Open_Manual);
+    connect(output_, &Output_Buttons::Reload_Clicked, this, &Search_Window::Ask_Reload);
+    connect(Reload_Offer, &Reload_Bar::Reload_Clicked, this, &Search_Window::Ask_Reload);
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &Search_Window::Ask_Reload);
     Connect_Grid();
 }
 
@@ -225,6 +233,13 @@ void Search_Window::Open_Print() { emit Export_Asked(true); }
 void Search_Window::Open_Counts() {
     emit Counts_Asked(
         Counts_Opening_Field(Results, Field_Of_Col(Result_Grid->Current_Col()), Session_In_Use.Language()));
+}
+
+void Search_Window::Ask_Reload() {
+    // As Enter does: a value that does not pass stays to be mended first.
+    const int row = Rows->Row_Of(QApplication::focusWidget());
+    if (row >= 0 && !Rows->Leave_Check(row)) return;
+    emit Reload_Asked();
 }
 
 void Search_Window::Terminate() {

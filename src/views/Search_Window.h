@@ -38,6 +38,7 @@ class QRadioButton;
 class QSpacerItem;
 class Criteria_Rows;
 class Output_Buttons;
+class Reload_Bar;
 class Result_View;
 struct Value_Entry;
 
@@ -52,6 +53,8 @@ public:
     ~Search_Window() override;  // Terminate
 
     // ---------------------------------------------------------------- controls
+    // Across the top, shown when the workbook changed on disk.
+    Reload_Bar* Reload_Offer = nullptr;
     Criteria_Rows* Rows = nullptr;  // the three criterion rows under their headings
     QGroupBox* Combination = nullptr;
     QRadioButton* Combine_With_And = nullptr;
@@ -88,6 +91,9 @@ public:
     void Open_Export();
     void Open_Print();
     void Open_Counts();
+    // F5, "Reload" and the bar's button: once the value box being left has passed its
+    // check, asks for the records to be loaded again.
+    void Ask_Reload();
     void Terminate();
 
     // ---------------------------------------------------------------- Search_Window_Grid.cpp
@@ -136,6 +142,8 @@ signals:
     void Counts_Asked(qint32 field);
     // A search has filled the result grid.
     void Result_Shown();
+    // The records are to be loaded again; whoever does it then runs the search again.
+    void Reload_Asked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

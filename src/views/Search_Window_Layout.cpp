@@ -7,6 +7,7 @@
 
 #include "views/Criteria_Rows.h"
 #include "views/Output_Buttons.h"
+#include "views/Reload_Bar.h"
 #include "views/Result_View.h"
 
 #include <QBoxLayout>
@@ -57,6 +58,7 @@ void Search_Window::Build_Layout() {
     window->setContentsMargins(px(Gap), px(0.2), px(Gap), px(Tight));
     window->setSpacing(px(Gap));
 
+    window->addWidget(Reload_Offer);
     window->addWidget(Rows);
 
     // The combination, Submit and the display options side by side.

@@ -57,8 +57,8 @@ struct Host : Load_Records_Host {
     explicit Host(Session& s) : session(s) {}
     Session& session;
     std::function<void()> during = [] {};
-    bool Import(const QString& source) override {
-        const bool ok = Import_Workbook(session, source, nullptr, nullptr).Success();
+    bool Import(const QString& source, Records_Table& into) override {
+        const bool ok = Import_Workbook(session, source, nullptr, nullptr, &into).Success();
         during();
         return ok;
     }
@@ -104,7 +104,7 @@ TEST_F(Load_Folder, A_Workbook_Changed_During_The_Import_Is_Not_Cached) {
         Write_Bytes(files.Source, original);
         Host host(session);
         host.during = c.change;
-        EXPECT_EQ(Load_Records(session, files, host), Load_Outcome::Imported);
+        EXPECT_EQ(Load_Records(session.Records(), files, host), Load_Outcome::Imported);
         EXPECT_EQ(QFile::exists(files.Cache), c.cached);
         EXPECT_EQ(Load_Data_Cache(session.Records(), files.Source, files.Code_Table, files.Cache) > 0, c.cached);
     }
@@ -133,7 +133,7 @@ TEST_F(Load_Folder, Stale_Cache_Temporaries_Are_Removed) {
         if (!QByteArray(f.name).contains("fresh")) Set_Time(path, old);
     }
     Host host(session);
-    Load_Records(session, files, host);
+    Load_Records(session.Records(), files, host);
     for (const auto& f : files_) EXPECT_EQ(QFileInfo::exists(dir.filePath(f.name)), !f.removed) << f.name;
     EXPECT_TRUE(QFileInfo::exists(files.Code_Table));
 }
