@@ -14,8 +14,10 @@ Reload_Bar::Reload_Bar(QWidget* parent) : QFrame(parent) {
     // In the desktop's colours for notices (those of tips): it must catch the eye without
     // looking like an error, on a dark or high-contrast desktop too.
     setAutoFillBackground(true);
-    setBackgroundRole(QPalette::ToolTipBase);
-    setForegroundRole(QPalette::ToolTipText);
+    QPalette notice = palette();
+    notice.setColor(QPalette::Window, notice.color(QPalette::ToolTipBase));
+    notice.setColor(QPalette::WindowText, notice.color(QPalette::ToolTipText));
+    setPalette(notice);
 
     Message = Named(new QLabel(this), QStringLiteral("Reload_Message"));
     Message->setTextFormat(Qt::PlainText);
