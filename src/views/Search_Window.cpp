@@ -216,6 +216,8 @@ void Search_Window::Quick_Find_Changed() {
     Show_Count();
     // The new rows are plain after the model's reset; fitted ones are fitted again.
     if (Adjust_Cell_Size_Box->isChecked()) Size_Cells();
+    // An open counts window counts what is shown.
+    emit Result_Shown();
 }
 
 void Search_Window::Open_Manual() {
