@@ -182,6 +182,8 @@ void Search_Window::Run_Search_Now() {
     Results.Multi_Key_Box = Multi_Key_Box->isChecked();
     Result_Grid->Set_Word_Wrap(false);  // the new rows are one line high
     Run_Search(Session_In_Use, Results, Read_Criteria());
+    // A box that kept the focus has the new rows' texts ready too.
+    if (Quick_Find_Box->hasFocus()) Results.Finder.Prepare(Results.Model);
     Show_Count();
     content_widths_.clear();
     Size_Cells();
