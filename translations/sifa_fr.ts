@@ -559,6 +559,14 @@
         <source>%1: </source>
         <translation>%1&#xa0;: </translation>
     </message>
+    <message>
+        <source>Quick find: %1</source>
+        <translation>Recherche rapide&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 Records found</source>
+        <translation>%1 sur %2 fiches trouvées</translation>
+    </message>
 </context>
 <context>
     <name>Search_Window</name>
@@ -621,6 +629,14 @@
     <message>
         <source>Language</source>
         <translation>Langue</translation>
+    </message>
+    <message>
+        <source>Quick find</source>
+        <translation>Recherche rapide</translation>
+    </message>
+    <message>
+        <source>Quick find (Ctrl+F)</source>
+        <translation>Recherche rapide (Ctrl+F)</translation>
     </message>
 </context>
 <context>

@@ -62,6 +62,11 @@ void Result_Model::Load(const Session& session, std::vector<qint32> records) {
     ids_ = std::move(records);
     row_of_record_.clear();
     cols_.clear();
+    narrowed_ = false;
+    result_ids_.clear();
+    result_labels_.clear();
+    kept_.clear();
+    ++loads_;
     const Record* desc = &session.Description();
     const int N = desc->Count();
     for (int f = 1; f <= N; ++f) {
@@ -536,12 +541,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
     for (size_t i = 0; i < n; ++i) order[i] = static_cast<int>(items[i].row);
 }
 
-void Result_Model::Apply_Order(const std::vector<int>& from) {
-    bool moved = false;
-    for (size_t i = 0; i < from.size() && !moved; ++i) moved = from[i] != static_cast<int>(i);
-    if (!moved) return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
+void Result_Model::Permute_Rows(const std::vector<int>& from) {
     std::vector<qint32> ids(ids_.size());
     for (size_t i = 0; i < from.size(); ++i) ids[i] = ids_[static_cast<size_t>(from[i])];
     ids_.swap(ids);
@@ -552,6 +552,15 @@ void Result_Model::Apply_Order(const std::vector<int>& from) {
         c.Label_Of_Row.swap(labels);
     }
     row_of_record_.clear();
+}
+
+void Result_Model::Apply_Order(const std::vector<int>& from) {
+    bool moved = false;
+    for (size_t i = 0; i < from.size() && !moved; ++i) moved = from[i] != static_cast<int>(i);
+    if (!moved) return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    Permute_Rows(from);
     if (!before.isEmpty()) {
         std::vector<int> to(from.size());
         for (size_t i = 0; i < from.size(); ++i) to[static_cast<size_t>(from[i])] = static_cast<int>(i);
@@ -563,22 +572,134 @@ void Result_Model::Apply_Order(const std::vector<int>& from) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+template <class Order_Rows> void Result_Model::Order_Result(Order_Rows order_rows) {
+    const auto ordered = [&] {
+        std::vector<int> order(ids_.size());
+        std::iota(order.begin(), order.end(), 0);
+        order_rows(order);
+        return order;
+    };
+    if (!narrowed_) {
+        if (Records() >= 2) Apply_Order(ordered());
+        return;
+    }
+    // The sort reads the rows it orders: the whole result's, for the time of it.
+    Swap_Result_And_Shown();
+    Permute_Rows(ordered());
+    Swap_Result_And_Shown();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<qint32> records;
+    records.reserve(static_cast<size_t>(before.size()));
+    for (const QModelIndex& i : before) records.push_back(Record_At(i.row()));
+    Fill_Shown_Rows();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (size_t i = 0; i < records.size(); ++i)
+        after << index(Row_Of(records[i]), before[static_cast<qsizetype>(i)].column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 void Result_Model::Sort(int col, Sort_Rule rule, bool ascending) {
-    if (col < 0 || col >= Columns() || Records() < 2) return;
-    std::vector<int> order(ids_.size());
-    std::iota(order.begin(), order.end(), 0);
-    Sort_Stable(col, rule, ascending, order);
-    Apply_Order(order);
+    if (col < 0 || col >= Columns()) return;
+    Order_Result([&](std::vector<int>& order) {
+        if (order.size() >= 2) Sort_Stable(col, rule, ascending, order);
+    });
 }
 
 void Result_Model::Sort(const std::vector<Sort_Key>& keys) {
-    if (Records() < 2) return;
-    std::vector<int> order(ids_.size());
-    std::iota(order.begin(), order.end(), 0);
-    // The last key first: each stable sort keeps the order of the later keys within its ties.
-    for (auto k = keys.rbegin(); k != keys.rend(); ++k)
-        if (k->Column >= 0 && k->Column < Columns()) Sort_Stable(k->Column, Sort_Rule::Generic, k->Ascending, order);
-    Apply_Order(order);
+    Order_Result([&](std::vector<int>& order) {
+        if (order.size() < 2) return;
+        // The last key first: each stable sort keeps the order of the later keys within its ties.
+        for (auto k = keys.rbegin(); k != keys.rend(); ++k)
+            if (k->Column >= 0 && k->Column < Columns())
+                Sort_Stable(k->Column, Sort_Rule::Generic, k->Ascending, order);
+    });
+}
+
+// --- quick find ------------------------------------------------------------------------
+
+void Result_Model::Swap_Result_And_Shown() {
+    ids_.swap(result_ids_);
+    for (size_t c = 0; c < cols_.size(); ++c) cols_[c].Label_Of_Row.swap(result_labels_[c]);
+    row_of_record_.clear();
+}
+
+void Result_Model::Fill_Shown_Rows() {
+    ids_.clear();
+    for (Column& c : cols_) c.Label_Of_Row.clear();
+    for (size_t r = 0; r < result_ids_.size(); ++r) {
+        const auto record = static_cast<size_t>(result_ids_[r]);
+        if (record >= kept_.size() || !kept_[record]) continue;
+        ids_.push_back(result_ids_[r]);
+        for (size_t c = 0; c < cols_.size(); ++c)
+            if (!result_labels_[c].empty()) cols_[c].Label_Of_Row.push_back(result_labels_[c][r]);
+    }
+    row_of_record_.clear();
+}
+
+void Result_Model::Show_Only(const std::vector<qint32>& records) {
+    beginResetModel();
+    if (!narrowed_) {
+        narrowed_ = true;
+        result_ids_.clear();
+        result_labels_.assign(cols_.size(), {});
+        Swap_Result_And_Shown();
+    }
+    qint32 top = 0;
+    for (const qint32 r : result_ids_) top = std::max(top, r);
+    kept_.assign(static_cast<size_t>(top) + 1, 0);
+    for (const qint32 r : records)
+        if (r >= 0 && r <= top) kept_[static_cast<size_t>(r)] = 1;
+    Fill_Shown_Rows();
+    endResetModel();
+}
+
+void Result_Model::Show_All() {
+    if (!narrowed_) return;
+    beginResetModel();
+    Swap_Result_And_Shown();
+    narrowed_ = false;
+    result_ids_.clear();
+    result_labels_.clear();
+    kept_.clear();
+    endResetModel();
+}
+
+QString Result_Model::Result_Text(int result_row, int col) const {
+    if (!narrowed_) return Text(result_row, col);
+    if (result_row < 0 || result_row >= Result_Records() || col < 0 || col >= Columns()) return {};
+    const Column& c = cols_[static_cast<size_t>(col)];
+    if (c.Coded) return c.Labels[result_labels_[static_cast<size_t>(col)][static_cast<size_t>(result_row)]];
+    return Stored_Text(result_ids_[static_cast<size_t>(result_row)], c.Field);
+}
+
+int Result_Model::Result_Label_Number(int result_row, int col) const {
+    if (result_row < 0 || result_row >= Result_Records() || col < 0 || col >= Columns()) return -1;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    if (!c.Coded) return -1;
+    const auto& labels = narrowed_ ? result_labels_[static_cast<size_t>(col)] : c.Label_Of_Row;
+    return static_cast<int>(labels[static_cast<size_t>(result_row)]);
+}
+
+bool Result_Model::Result_Stored_Text(int result_row, int col, Text_View& text, std::uint32_t& text_id) const {
+    if (result_row < 0 || result_row >= Result_Records() || col < 0 || col >= Columns()) return false;
+    const Column& c = cols_[static_cast<size_t>(col)];
+    if (c.Coded) return false;
+    const qint64 id = Stored_Text_Id(Result_Record_Ids()[static_cast<size_t>(result_row)], c.Field);
+    if (id < 0) return false;
+    text_id = static_cast<std::uint32_t>(id);
+    text = records_->Texts().View(text_id);
+    return true;
+}
+
+QString Result_Model::Label(int col, int label_number) const {
+    if (col < 0 || col >= Columns()) return {};
+    const Column& c = cols_[static_cast<size_t>(col)];
+    return label_number >= 0 && static_cast<size_t>(label_number) < c.Labels.size()
+               ? c.Labels[static_cast<size_t>(label_number)]
+               : QString();
 }
 
 // --- Qt's model interface -----------------------------------------------------------------

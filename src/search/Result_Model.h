@@ -94,6 +94,28 @@ public:
     // By several keys, each by the Generic rule: key 1 first, ties by key 2, ...
     void Sort(const std::vector<Sort_Key>& keys);
 
+    // Quick find: only these records of the result are rows, in the result's order; or
+    // all of them again. A sort while narrowed orders the whole result, so that it keeps
+    // its order when widened. A Load shows all.
+    void Show_Only(const std::vector<qint32>& records);
+    void Show_All();
+    bool Narrowed() const { return narrowed_; }
+    // The whole result, whatever is shown: its records, and the text of a cell by its
+    // place in it.
+    int Result_Records() const { return static_cast<int>(narrowed_ ? result_ids_.size() : ids_.size()); }
+    const std::vector<qint32>& Result_Record_Ids() const { return narrowed_ ? result_ids_ : ids_; }
+    QString Result_Text(int result_row, int col) const;
+    // A coded column's label number of a cell of the whole result (-1 in other columns),
+    // and the label of a number: each label is worked on once, not once per row.
+    int Result_Label_Number(int result_row, int col) const;
+    QString Label(int col, int label_number) const;
+    // A text cell of the record store in a column without labels, where it lies, and its
+    // number in the store's pool (texts met again are worked on once); false for any
+    // other cell.
+    bool Result_Stored_Text(int result_row, int col, Text_View& text, std::uint32_t& text_id) const;
+    // Changes with every Load: what was worked out from an earlier result is stale.
+    quint64 Load_Count() const { return loads_; }
+
     Sort_Arrow Arrow(int col) const;
     int Key_Number(int col) const;
     void Set_Arrow(int col, Sort_Arrow arrow, int key_number = 0);
@@ -138,6 +160,14 @@ private:
     bool In_Store(qint32 record, qint32 field) const;
 
     void Apply_Order(const std::vector<int>& from);
+    // Puts the rows in the order `from` gives, without telling the views.
+    void Permute_Rows(const std::vector<int>& from);
+    // Orders the whole result by `order_rows` (given the rows 0..n-1, it puts them in order).
+    template <class Order_Rows> void Order_Result(Order_Rows order_rows);
+    // Narrowed: the result's arrays and the shown ones change places.
+    void Swap_Result_And_Shown();
+    // Narrowed: the shown rows again from the whole result and the kept records.
+    void Fill_Shown_Rows();
     void Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const;
 
     const Records_Table* records_;
@@ -146,4 +176,12 @@ private:
     std::vector<qint32> ids_;
     std::vector<Column> cols_;
     mutable std::vector<int> row_of_record_;  // built on first Row_Of after a change
+
+    bool narrowed_ = false;
+    // Narrowed: the whole result (ids and, by column, the label numbers of coded columns)
+    // and, by record id, whether it is shown.
+    std::vector<qint32> result_ids_;
+    std::vector<std::vector<quint32>> result_labels_;
+    std::vector<char> kept_;
+    quint64 loads_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "model/Utils.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -354,6 +355,12 @@ QString Criteria_Sentence_Of(const std::vector<Criterion_Text>& rows, bool Combi
             text += QStringLiteral(" \"") + (r.Description.isEmpty() ? r.Value : r.Description) + QLatin1Char('"');
     }
     return QStringLiteral("Selection criteria are ") + text;
+}
+
+QString With_Quick_Find(const QString& sentence, const QString& quick_find_text) {
+    if (quick_find_text.isEmpty()) return sentence;
+    return sentence + QStringLiteral(". ") +
+           QCoreApplication::translate("Search", "Quick find: %1").arg(quick_find_text);
 }
 
 QString Order_Sentence(const Search_Results& s, const Sort_Key_Columns& keys) {

@@ -83,4 +83,7 @@ QString Clip_Range_Text(const Result_Model& m, int top, int left, int bottom, in
                         const std::function<bool(int)>& shown = {});
 
 QString Criteria_Sentence_Of(const std::vector<Criterion_Text>& rows, bool Combine_With_And);
+// The sentence with the quick find that narrows the result, when there is one: what is
+// exported or printed says why it holds fewer records than the criteria select.
+QString With_Quick_Find(const QString& sentence, const QString& quick_find_text);
 QString Order_Sentence(const Search_Results& s, const Sort_Key_Columns& keys);

@@ -59,6 +59,8 @@ void Search_Window::Build_Controls() {
     Adjust_Cell_Size_Box = Named(new QCheckBox(Display_Options), QStringLiteral("Adjust_Cell_Size_Box"));
     Multi_Key_Box = Named(new QCheckBox(Display_Options), QStringLiteral("Multi_Key_Box"));
     Language_Box = Named(new Drop_Down_List(Display_Options), QStringLiteral("Language_Box"));
+    Quick_Find_Box = Named(new Sized<QLineEdit>(this), QStringLiteral("Quick_Find_Box"));
+    Quick_Find_Box->setClearButtonEnabled(true);
     Build_Grid_Area();
     Set_Texts();
 }
@@ -73,6 +75,8 @@ void Search_Window::Set_Texts() {
     Multi_Key_Box->setText(tr("Multi-Columns Sort"));
     Result_Grid->setAccessibleName(tr("Records found"));
     Language_Box->setAccessibleName(tr("Language"));
+    Quick_Find_Box->setAccessibleName(tr("Quick find"));
+    Quick_Find_Box->setPlaceholderText(tr("Quick find (Ctrl+F)"));
     output_->Set_Texts();
     Reload_Offer->Set_Texts();
     Rows->Set_Texts();
@@ -107,6 +111,7 @@ void Search_Window::Connect_Controls() {
     connect(Adjust_Cell_Size_Box, &QCheckBox::clicked, this, &Search_Window::Adjust_Cell_Size_Toggled);
     connect(Multi_Key_Box, &QCheckBox::clicked, this, &Search_Window::Sort_Mode_Toggled);
     connect(Language_Box, &QComboBox::currentIndexChanged, this, &Search_Window::Language_Changed);
+    connect(Quick_Find_Box, &QLineEdit::textChanged, this, &Search_Window::Quick_Find_Changed);
     Language_Box->DropDown = [this] { Fit_Drop_Down_List(Language_Box, Height_Of(this)); };
     connect(output_, &Output_Buttons::Export_Clicked, this, &Search_Window::Open_Export);
     connect(output_, &Output_Buttons::Print_Clicked, this, &Search_Window::Open_Print);
@@ -180,7 +185,7 @@ Criteria Search_Window::Read_Criteria() const {
 QString Search_Window::Criteria_Sentence() const {
     std::vector<Criterion_Text> rows;
     for (int i = 0; i < Row_Count; ++i) rows.push_back(Rows->Row_Text(i));
-    return Criteria_Sentence_Of(rows, Combine_With_And->isChecked());
+    return With_Quick_Find(Criteria_Sentence_Of(rows, Combine_With_And->isChecked()), Results.Quick_Find_Text);
 }
 
 void Search_Window::Run_Search_Now() {
@@ -188,6 +193,8 @@ void Search_Window::Run_Search_Now() {
     Results.Multi_Key_Box = Multi_Key_Box->isChecked();
     Result_Grid->Set_Word_Wrap(false);  // the new rows are one line high
     Run_Search(Session_In_Use, Results, Read_Criteria());
+    // A box that kept the focus has the new rows' texts ready too.
+    if (Quick_Find_Box->hasFocus()) Results.Finder.Prepare(Results.Model);
     Show_Count();
     content_widths_.clear();
     Size_Cells();
@@ -215,6 +222,15 @@ void Search_Window::Language_Changed() {
     if (Loaded) Remember_Interface_Language(lang);
     Rows->Fill_Field_Lists();
     if (Loaded) Run_Search_Now();
+}
+
+void Search_Window::Quick_Find_Changed() {
+    Apply_Quick_Find(Results, Quick_Find_Box->text());
+    Show_Count();
+    // The new rows are plain after the model's reset; fitted ones are fitted again.
+    if (Adjust_Cell_Size_Box->isChecked()) Size_Cells();
+    // An open counts window counts what is shown.
+    emit Result_Shown();
 }
 
 void Search_Window::Open_Manual() {
@@ -259,6 +275,8 @@ void Search_Window::closeEvent(QCloseEvent* e) {
 
 bool Search_Window::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress && Key_Event(watched, static_cast<QKeyEvent*>(e))) return true;
+    // The rows' texts are ready for quick find before the first letter is typed.
+    if (watched == Quick_Find_Box && e->type() == QEvent::FocusIn) Results.Finder.Prepare(Results.Model);
     if (Rows->Focus_Event(watched, e)) return true;
     return QWidget::eventFilter(watched, e);
 }
@@ -266,6 +284,23 @@ bool Search_Window::eventFilter(QObject* watched, QEvent* e) {
 bool Search_Window::Key_Event(QObject* watched, QKeyEvent* e) {
     const int key = e->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (e->matches(QKeySequence::Find)) {
+        Quick_Find_Box->setFocus(Qt::ShortcutFocusReason);
+        Quick_Find_Box->selectAll();
+        return true;
+    }
+    if (watched == Quick_Find_Box && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        // Escape empties the box (when empty, the key goes on as before); Enter goes to
+        // the rows found rather than searching again.
+        if (key == Qt::Key_Escape && !Quick_Find_Box->text().isEmpty()) {
+            Quick_Find_Box->clear();
+            return true;
+        }
+        if (enter) {
+            Result_Grid->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
     if (watched == Result_Grid && e->matches(QKeySequence::Copy)) {
         Copy_Selection();
         return true;

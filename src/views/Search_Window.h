@@ -64,6 +64,7 @@ public:
     QCheckBox* Adjust_Cell_Size_Box = nullptr;
     QCheckBox* Multi_Key_Box = nullptr;
     Drop_Down_List* Language_Box = nullptr;
+    QLineEdit* Quick_Find_Box = nullptr;  // narrows the result shown (Ctrl+F)
     Result_View* Result_Grid = nullptr;  // the view of Results.Model
     QLabel* Unwrapped_Measure_Label = nullptr;
 
@@ -86,6 +87,8 @@ public:
     void Load();
     void Run_Search_Now();
     void Language_Changed();
+    // The quick find text changed: the result shows only the records that show it.
+    void Quick_Find_Changed();
     void Open_Manual();
     void Close_Window();
     void Open_Export();

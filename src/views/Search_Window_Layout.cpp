@@ -30,6 +30,7 @@ constexpr double Gap = 0.7;
 constexpr double Combination_Width = 42.8, Submit_Width = 13.5, Display_Options_Width = 54.8;
 constexpr double Button_Width = 13.5, Nb_Records_Width = 26.7, Copyright_Width = 26.7;
 constexpr double Options_Gap = 1.8, Tight = 0.5;
+constexpr double Quick_Find_Width = 40;
 constexpr double Row_Step_Lines = 1.85;
 // The window as drawn: its width, and its height as a share of the width.
 constexpr double Design_Width = 143, Design_Height_Share = 8400.0 / 12900.0;
@@ -95,6 +96,9 @@ void Search_Window::Build_Layout() {
     options->addStretch(1);
     window->addLayout(options);
 
+    // Quick find right above the rows it narrows.
+    Set_Preferred_Width(Quick_Find_Box, px(Quick_Find_Width));
+    window->addWidget(Quick_Find_Box, 0, Qt::AlignLeft);
     window->addWidget(Result_Grid, 1);
 
     output_->Set_Sizes(px(Button_Width), px(Nb_Records_Width), px(Copyright_Width), px(Gap));

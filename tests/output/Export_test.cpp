@@ -200,6 +200,24 @@ TEST_F(Export_Test, To_Printer) {
     EXPECT_EQ(dev.Find("MS of coordinator:"), nullptr);  // "Short"
 }
 
+// Quick find narrows what goes out, and the sentence says so.
+TEST_F(Export_Test, Takes_The_Rows_Quick_Find_Shows) {
+    Open(true, "EN", 3);
+    Apply_Quick_Find(s, "PROJECT 2");
+    e->Criteria_Text = With_Quick_Find(e->Criteria_Text, s.Quick_Find_Text);
+    Recording_Print_Device dev;
+    messages->printSetupAnswer = true;
+    e->Before_Print = [&](List_Printer& p) { p.Set_Output_Device(&dev); };
+    e->Export_To_Printer();
+    EXPECT_NE(dev.Find("Selection criteria are Year Not Empty. Quick find: PROJECT 2"), nullptr);
+    EXPECT_NE(dev.Find("Project 2"), nullptr);
+    EXPECT_EQ(dev.Find("Project 1"), nullptr);
+    EXPECT_EQ(dev.Find("Project 3"), nullptr);
+    const QString csv = QString::fromLatin1(
+        Export_File_Bytes(s, true, true, Field_Set_From_Range(session.Description(), "1-4,8,10-17", "EN")));
+    EXPECT_TRUE(csv.contains("Project 2") && !csv.contains("Project 1") && !csv.contains("Project 3"));
+}
+
 TEST_F(Export_Test, A_Long_Print_Job_Shows_Its_Progress_And_Cancel_Stops_It) {
     Open(true, "EN", 300);
     messages->printSetupAnswer = true;

@@ -42,15 +42,15 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
         EXPECT_FALSE(letters.contains(key[0].key())) << b->text().toStdString();
         letters.insert(key[0].key());
     }
-    // Tab goes through the reload bar when it shows, down the rows, then the options, the
-    // result and the buttons in this order.
+    // Tab goes through the reload bar when it shows, down the rows, then the options, quick
+    // find, the result and the buttons in this order.
     QStringList tab_order;
     for (QWidget* w = s.nextInFocusChain(); w != &s; w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty()) tab_order << w->objectName();
     EXPECT_EQ(
         tab_order.mid(tab_order.indexOf("Submit")),
-        (QStringList{"Submit", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box", "Result_Grid", "Export_Button",
-                     "Print_Button", "Counts_Button", "Reload_Button", "Close_Button", "Help_Button"}));
+        (QStringList{"Submit", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box", "Quick_Find_Box", "Result_Grid",
+                     "Export_Button", "Print_Button", "Counts_Button", "Reload_Button", "Close_Button", "Help_Button"}));
     EXPECT_EQ(tab_order.mid(0, 8), (QStringList{"Reload_Bar_Button", "Reload_Bar_Close", "Active_0", "Field_0",
                                                 "Negation_0", "Operator_0", "Value_Text_0", "Value_List_0"}));
     // Headings whole, apart.
