@@ -58,7 +58,7 @@ void Reload_Bar::Set_Texts() {
     Show_Message();
     Reload_Button->setText(tr("Reload"));
     Reload_Button->setToolTip(tr("Load the records again and search again (F5)"));
-    Close_Button->setToolTip(tr("Close"));
+    Close_Button->setToolTip(Tip_With_Keys(tr("Close"), QKeySequence(Qt::Key_Escape)));
     Close_Button->setAccessibleName(tr("Close"));
 }
 
