@@ -587,6 +587,14 @@
         <source>Records found</source>
         <translation>Fiches trouvées</translation>
     </message>
+    <message>
+        <source>Ignore accents</source>
+        <translation>I&amp;gnorer les accents</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Effacer</translation>
+    </message>
 </context>
 <context>
     <name>Sort_Dialog</name>

@@ -56,7 +56,9 @@ public:
     QGroupBox* Combination = nullptr;
     QRadioButton* Combine_With_And = nullptr;
     QRadioButton* Combine_With_Or = nullptr;
+    QCheckBox* Ignore_Accents_Box = nullptr;  // "Ignore accents", in the combination frame
     QPushButton* Submit = nullptr;
+    QPushButton* Clear_Button = nullptr;  // under Submit
     QGroupBox* Display_Options = nullptr;
     QCheckBox* Adjust_Cell_Size_Box = nullptr;
     QCheckBox* Multi_Key_Box = nullptr;
@@ -82,6 +84,8 @@ public:
     // ---------------------------------------------------------------- Search_Window.cpp
     void Load();
     void Run_Search_Now();
+    // The three rows back as the window opens them.
+    void Clear_Criteria();
     void Language_Changed();
     void Open_Manual();
     void Close_Window();
