@@ -174,6 +174,34 @@ void BM_Three_Rows_And(benchmark::State& state) {
     Run(state, c);
 }
 
+// The same searches on the French view, whose texts and labels carry accents, with
+// "Ignore accents" off (arg 0) and on (arg 1).
+void Run_French(benchmark::State& state, Criteria c) {
+    c.Ignore_Accents = state.range(0) != 0;
+    const QString before = session.Language();
+    session.Set_Language(QStringLiteral("FR"));
+    Run(state, c);
+    session.Set_Language(before);
+}
+
+void BM_French_Any_Fields_Content(benchmark::State& state) {
+    Criteria c;
+    c.Rows[0] = Row(Any_Fields, Op_Content, "ecole");
+    Run_French(state, c);
+}
+
+void BM_French_Coded_Field_Equal_Label(benchmark::State& state) {
+    Criteria c;
+    c.Rows[0] = Row(10, Op_Equal, "sante");  // "Domaine de la reco": the three area fields
+    Run_French(state, c);
+}
+
+void BM_French_Any_Fields_Not_Content(benchmark::State& state) {
+    Criteria c;
+    c.Rows[0] = Row(Any_Fields, Op_Content, "zzz", true);  // every field tested
+    Run_French(state, c);
+}
+
 // A data folder's own cache, as sifa-query --count meets it: SIFA_BENCH_DIR, for instance
 // the 1,048,575 records of tools/make_big_table.py. Skipped without it. They replace the
 // generated table, so they run last.
@@ -210,6 +238,9 @@ BENCHMARK(BM_Coded_Field_Equal_Label)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Not_Row)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Any_Fields_Not_Content)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Three_Rows_And)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_French_Any_Fields_Content)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_French_Coded_Field_Equal_Label)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_French_Any_Fields_Not_Content)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Folder_Cache_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Folder_Any_Fields_Content)->Unit(benchmark::kMillisecond);
 

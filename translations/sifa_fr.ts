@@ -638,6 +638,14 @@
         <source>Quick find (Ctrl+F)</source>
         <translation>Recherche rapide (Ctrl+F)</translation>
     </message>
+    <message>
+        <source>Ignore accents</source>
+        <translation>I&amp;gnorer les accents</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Effacer</translation>
+    </message>
 </context>
 <context>
     <name>Sort_Dialog</name>

@@ -21,7 +21,7 @@ std::optional<Field_Entry> Resolve_Field_Entry(Record& Desc, const QString& fiel
 }
 
 std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString& criterion, const QString& lang,
-                                                    QString& error) {
+                                                    QString& error, bool ignore_accents) {
     QString rest = criterion;
     Resolved_Criterion r;
     r.Row.Active = true;
@@ -78,7 +78,7 @@ std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString&
                         .arg(how.Max_Length);
             return std::nullopt;
         }
-        const QString refused = Check_Criterion_Value(Desc, entry->Item, oper, value);
+        const QString refused = Check_Criterion_Value(Desc, entry->Item, oper, value, ignore_accents);
         if (!refused.isEmpty()) {
             error = QStringLiteral("value \"%1\" for \"%2\": %3").arg(value, entry->Text, refused);
             return std::nullopt;

@@ -20,7 +20,7 @@ std::optional<Field_Entry> Resolve_Field_Entry(Record& Desc, const QString& fiel
 
 // [!]FIELD:OPERATOR[:VALUE]; nullopt and error set when the window would not allow it.
 std::optional<Resolved_Criterion> Resolve_Criterion(Record& Desc, const QString& criterion, const QString& lang,
-                                                    QString& error);
+                                                    QString& error, bool ignore_accents = false);
 
 // The field number shown in a result column: a field name or its label in the language.
 std::optional<qint32> Resolve_Grid_Field(Record& Desc, const QString& name, const QString& lang, QString& error);

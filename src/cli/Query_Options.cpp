@@ -8,10 +8,11 @@ QString Query_Usage() {
         "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
         "                  [--fields Short|All|Custom=RANGE] [--format table|list] [--no-labels]\n"
         "                  [--clip] [-o FILE] [--describe] [--count] [--counts FIELD] [--record N]\n"
-        "                  [--check] [--pdf FILE]\n"
+        "                  [--check] [--pdf FILE] [--ignore-accents]\n"
         "       sifa-query --dump-sheet WORKBOOK\n"
         "  CRITERION is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
         "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n"
+        "  --ignore-accents compares texts without their accents: e matches \u00e9, oe \u0153, ss \u00df.\n"
         "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n"
         "  -o FILE.xlsx writes the export as an Excel workbook.\n");
 }
@@ -60,6 +61,8 @@ std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, 
             }
             sawAndOr = true;
             o.And = a == QLatin1String("--and");
+        } else if (a == QLatin1String("--ignore-accents")) {
+            o.Ignore_Accents = true;
         } else if (a == QLatin1String("--sort")) {
             if (!value(v)) return std::nullopt;
             o.Sort = v;

@@ -12,6 +12,7 @@ struct Query_Options {
     QString Lang = QStringLiteral("EN");
     QStringList Criteria;  // up to three criteria
     bool And = false;
+    bool Ignore_Accents = false;  // as the window's "Ignore accents"
     std::optional<QString> Sort;  // FIELD[:desc]
     std::optional<QString> Sort_Keys;
     QString Fields = QStringLiteral("Short");

@@ -187,9 +187,10 @@ int Run(Console& console, int argc, char** argv) {
 
     Criteria criteria;
     criteria.Combine_With_And = o.And;
+    criteria.Ignore_Accents = o.Ignore_Accents;
     std::vector<Criterion_Text> texts;
     for (int i = 0; i < o.Criteria.size(); ++i) {
-        const auto r = Resolve_Criterion(session.Description(), o.Criteria[i], o.Lang, error);
+        const auto r = Resolve_Criterion(session.Description(), o.Criteria[i], o.Lang, error, o.Ignore_Accents);
         if (!r) return console.Usage_Error(error);
         criteria.Rows[i] = r->Row;
         texts.push_back(r->Text);

@@ -1,5 +1,6 @@
 #include "search/Criteria.h"
 
+#include "model/Accent_Fold.h"
 #include "model/Cp1252.h"
 #include "model/Utils.h"
 
@@ -104,19 +105,33 @@ QStringView Lower_View(QStringView s, QString& buf) {
     return changed ? QStringView(buf) : s;
 }
 
+// The text as a comparison sees it: lower-cased, after its accents are taken off when
+// they are ignored.
+QStringView Compared_View(QStringView s, QString& buf, bool ignore_accents) {
+    if (ignore_accents && May_Have_Accents(s)) {
+        buf = Without_Accents(s).toLower();
+        return QStringView(buf);
+    }
+    return Lower_View(s, buf);
+}
+
 // Lower-cased text of a value, as QString::toLower gives it.
-QStringView Lower_Text(const Value& v, QString& buf) {
+QStringView Lower_Text(const Value& v, QString& buf, bool ignore_accents) {
     switch (v.type()) {
     case VType::Empty:
     case VType::Null: return {};
-    case VType::String: return Lower_View(v.rawString(), buf);
+    case VType::String: return Compared_View(v.rawString(), buf, ignore_accents);
     case VType::Integer:
     case VType::Long:
     case VType::Byte: return Digits_Into(v.rawInt(), buf);
     case VType::Double:
         if (Is_Small_Whole(v.rawDouble())) return Digits_Into(static_cast<qint64>(v.rawDouble()), buf);
         [[fallthrough]];
-    default: buf = To_Text(v).toLower(); return QStringView(buf);
+    default: {
+        const QString text = To_Text(v);
+        buf = ignore_accents && May_Have_Accents(text) ? Without_Accents(text).toLower() : text.toLower();
+        return QStringView(buf);
+    }
     }
 }
 
@@ -180,6 +195,43 @@ struct Narrow_Fold {
 const Narrow_Fold& Fold() {
     static const Narrow_Fold f;
     return f;
+}
+
+// Windows-1252 bytes without their accents, then lower-cased, as Without_Accents and
+// QString::toLower give their characters: "É" is "e", "Œ" is "oe", "ß" is "ss". Length 0:
+// the character has no such form in the code page.
+struct Narrow_Accent_Fold {
+    unsigned char bytes[256][2] = {};
+    unsigned char length[256] = {};
+    Narrow_Accent_Fold() {
+        for (int b = 0; b < 256; ++b) {
+            const QChar u(Cp1252_To_Unicode(static_cast<unsigned char>(b)));
+            QByteArray e;
+            if (!Cp1252_Encode(Without_Accents(QStringView(&u, 1)).toLower(), e) || e.isEmpty() || e.size() > 2)
+                continue;
+            length[b] = static_cast<unsigned char>(e.size());
+            for (qsizetype i = 0; i < e.size(); ++i) bytes[b][i] = static_cast<unsigned char>(e[i]);
+        }
+    }
+};
+
+// A text kept as Windows-1252 bytes, without its accents and lower-cased, into out; false
+// when one of its characters has no such form (the text is then compared decoded). The
+// code page holds no combining mark, so character by character is the same as the whole.
+bool Narrow_Without_Accents(const unsigned char* text, qsizetype n, QByteArray& out) {
+    static const Narrow_Accent_Fold fold;
+    out.resize(2 * n);
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char b = text[i];
+        const unsigned char len = fold.length[b];
+        if (len == 0) return false;
+        o[k++] = fold.bytes[b][0];
+        if (len == 2) o[k++] = fold.bytes[b][1];
+    }
+    out.resize(k);
+    return true;
 }
 
 bool Folded_Equal(const unsigned char* text, const unsigned char* lowered, qsizetype n, const unsigned char* lower) {
@@ -256,11 +308,13 @@ Prepared_Criteria::Kind Prepared_Criteria::Kind_Of(qint32 field_type) {
 }
 
 Prepared_Criteria::Row Prepared_Criteria::Make_Row(const QString& criterion, bool criterion_negated,
-                                                   qint32 criterion_op) {
+                                                   qint32 criterion_op, bool ignore_accents) {
     Row row;
     row.negate = criterion_negated;
     row.op = criterion_op;
-    row.c = criterion.toLower();
+    row.ignore_accents = ignore_accents;
+    // Accents first, then letter case: "Œ" is "OE" before it is "oe".
+    row.c = ignore_accents ? Without_Accents(criterion).toLower() : criterion.toLower();
     if (Is_Numeric_Text(row.c)) row.cWhole = To_Whole(Value::String(row.c));
     // Dates are read from the text as typed: lower-casing would spoil the ISO "T".
     row.cDate = Parse_Date_Text(criterion);
@@ -302,7 +356,7 @@ bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QSt
     case Op_Equal_Or_Superior:
         switch (kind) {
         case Kind::Text: {
-            const QStringView d = Lower_Text(v, buf);
+            const QStringView d = Lower_Text(v, buf, row.ignore_accents);
             if (row.op == Op_Equal) return Pattern_Match(row, d);
             return Ordered(row.op, d.compare(QStringView(row.c)), 0);
         }
@@ -326,7 +380,7 @@ bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QSt
     case Op_End_With:
     case Op_Content: {
         if (row.c.isEmpty()) return false;
-        const QStringView d = Lower_Text(v, buf);
+        const QStringView d = Lower_Text(v, buf, row.ignore_accents);
         return !d.isEmpty() && Pattern_Match(row, d);
     }
     case Op_Empty: return Is_Blank(v);
@@ -335,8 +389,9 @@ bool Prepared_Criteria::Raw_Match(const Row& row, Kind kind, const Value& v, QSt
 }
 
 bool Compare_Criterion(const QString& criterion, bool criterion_negated, qint32 criterion_op, const Value& stored,
-                       qint32 field_type) {
-    const Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(criterion, criterion_negated, criterion_op);
+                       qint32 field_type, bool ignore_accents) {
+    const Prepared_Criteria::Row row =
+        Prepared_Criteria::Make_Row(criterion, criterion_negated, criterion_op, ignore_accents);
     QString buf;
     return criterion_negated != Prepared_Criteria::Raw_Match(row, Prepared_Criteria::Kind_Of(field_type), stored, buf);
 }
@@ -390,7 +445,8 @@ Prepared_Criteria Prepare_Criteria(const Criteria& C, const QString& Lang, Recor
     bool anyBuilt = false;
     for (const Criterion_Row& in : C.Rows) {
         if (!in.Usable()) continue;
-        Prepared_Criteria::Row row = Prepared_Criteria::Make_Row(in.Value_Text, in.Negation, *in.Operator);
+        Prepared_Criteria::Row row =
+            Prepared_Criteria::Make_Row(in.Value_Text, in.Negation, *in.Operator, C.Ignore_Accents);
         const std::vector<qint32>* members = &groups.Members(*in.Field);
         if (*in.Field == Any_Fields) {
             if (!anyBuilt) {
@@ -494,11 +550,17 @@ bool Prepared_Criteria::Field_Matches(const Row& row, const Test_Field& f, const
 // Windows-1252 bytes and the criterion is plain text.
 bool Prepared_Criteria::Text_Matches(const Row& row, const Text_View& text) const {
     const Narrow_Fold& fold = Fold();
-    const bool plain = row.literal && fold.closed && text.Narrow() &&
-                       (row.op == Op_Equal || row.op == Op_Begin_With || row.op == Op_End_With || row.op == Op_Content);
+    bool plain = row.literal && fold.closed && text.Narrow() &&
+                 (row.op == Op_Equal || row.op == Op_Begin_With || row.op == Op_End_With || row.op == Op_Content);
+    const auto* t = reinterpret_cast<const unsigned char*>(text.Bytes());
+    qsizetype n = text.size();
+    if (plain && row.ignore_accents) {
+        // The bytes come out lower-cased, which the lowering below leaves as they are.
+        plain = Narrow_Without_Accents(t, n, folded_);
+        t = reinterpret_cast<const unsigned char*>(folded_.constData());
+        n = folded_.size();
+    }
     if (plain) {
-        const auto* t = reinterpret_cast<const unsigned char*>(text.Bytes());
-        const qsizetype n = text.size();
         if (row.c.isEmpty()) return row.op == Op_Equal && n == 0;
         // Lowered, such a text holds only characters of the code page.
         if (!row.narrow_ok) return false;
@@ -518,7 +580,7 @@ bool Prepared_Criteria::Text_Matches(const Row& row, const Text_View& text) cons
     case Op_Superior:
     case Op_Equal_Or_Inferior:
     case Op_Equal_Or_Superior: {
-        const QStringView d = Lower_View(text_, buf_);
+        const QStringView d = Compared_View(text_, buf_, row.ignore_accents);
         if (row.op == Op_Equal) return Pattern_Match(row, d);
         return Ordered(row.op, d.compare(QStringView(row.c)), 0);
     }
@@ -526,7 +588,7 @@ bool Prepared_Criteria::Text_Matches(const Row& row, const Text_View& text) cons
     case Op_End_With:
     case Op_Content: {
         if (row.c.isEmpty()) return false;
-        const QStringView d = Lower_View(text_, buf_);
+        const QStringView d = Compared_View(text_, buf_, row.ignore_accents);
         return !d.isEmpty() && Pattern_Match(row, d);
     }
     case Op_Empty: return text_.isEmpty();

@@ -50,6 +50,9 @@ struct Criterion_Row {
 struct Criteria {
     std::array<Criterion_Row, Criterion_Row_Count> Rows;
     bool Combine_With_And = false;  // false: OR, as the window opens
+    // "Ignore accents": texts are compared with their accents taken off ("é" is "e", "Œ"
+    // is "OE") before letter case is set aside.
+    bool Ignore_Accents = false;
 };
 
 // Label of an operator in "EN" or "FR"; "" for any other language or code.
@@ -58,7 +61,7 @@ QString Operator_Label(qint32 Operator, const QString& Lang);
 // Whether one data value satisfies a criterion, negation applied. field_type is the field's
 // Data_Type as a number.
 bool Compare_Criterion(const QString& criterion, bool criterion_negated, qint32 criterion_op, const Value& stored,
-                       qint32 field_type);
+                       qint32 field_type, bool ignore_accents = false);
 
 // For every field k, the fields (ascending) that share its search label; empty when k
 // has no search label or belongs to another language than Lang.
@@ -114,7 +117,8 @@ private:
     struct Row {
         bool negate = false;
         qint32 op = -1;
-        QString c;  // the criterion, lower-cased
+        bool ignore_accents = false;  // both sides lose their accents before they are lower-cased
+        QString c;  // the criterion, lower-cased (and without accents when they are ignored)
         std::optional<qint32> cWhole;
         std::optional<double> cDate;
         QString cDateText;
@@ -131,7 +135,7 @@ private:
         mutable std::vector<signed char> by_text;  // outcome by pool number of a text; -1 unknown
     };
 
-    static Row Make_Row(const QString& criterion, bool criterion_negated, qint32 criterion_op);
+    static Row Make_Row(const QString& criterion, bool criterion_negated, qint32 criterion_op, bool ignore_accents);
     static Kind Kind_Of(qint32 field_type);
     static bool Raw_Match(const Row& row, Kind kind, const Value& v, QString& buf);
     static bool Pattern_Match(const Row& row, QStringView d);
@@ -139,6 +143,7 @@ private:
     bool Cell_Matches(const Row& row, const Test_Field& f, const Records_Table& t, int r) const;
     bool Text_Matches(const Row& row, const Text_View& text) const;
     mutable QString text_;  // a decoded text under test
+    mutable QByteArray folded_;  // a narrow text under test without its accents, lower-cased
     mutable const Records_Table* memo_table_ = nullptr;  // the table the outcomes by number are of
     mutable std::size_t memo_texts_ = 0;
 
@@ -146,7 +151,7 @@ private:
     bool and_ = false;
     mutable QString buf_;  // lower-cased text of the value under test
 
-    friend bool Compare_Criterion(const QString&, bool, qint32, const Value&, qint32);
+    friend bool Compare_Criterion(const QString&, bool, qint32, const Value&, qint32, bool);
     friend Prepared_Criteria Prepare_Criteria(const Criteria&, const QString&, Record&);
     friend bool Record_Verdict(const Prepared_Criteria&, const Records_Table&, int);
 };

@@ -1,5 +1,6 @@
 #include "search/Criteria_Form.h"
 
+#include "model/Accent_Fold.h"
 #include "model/Like.h"
 #include "model/Record_Description.h"
 #include "model/Validation.h"
@@ -7,22 +8,30 @@
 #include <QCoreApplication>
 
 namespace {
-// The code whose code, or else whose label, is the text in any letter case.
-const Code_Entry* Named_Entry(const Field_Def& f, const QString& text) {
+QString Accents_Off_If(const QString& text, bool ignore_accents) {
+    return ignore_accents ? Without_Accents(text) : text;
+}
+
+// The code whose code, or else whose label, is the text in any letter case (and with
+// any accents, when they are ignored).
+const Code_Entry* Named_Entry(const Field_Def& f, const QString& text, bool ignore_accents) {
     if (!f.Codes || text.isEmpty()) return nullptr;
     if (const Code_Entry* r = f.Codes->Item(text)) return r;
+    const QString wanted = Accents_Off_If(text, ignore_accents);
     for (const Code_Entry& r : *f.Codes)
-        if (r.Label.compare(text, Qt::CaseInsensitive) == 0) return &r;
+        if (Accents_Off_If(r.Label, ignore_accents).compare(wanted, Qt::CaseInsensitive) == 0) return &r;
     return nullptr;
 }
 
 // Whether "Equal" with the text can select a value of the table, on its code or its
-// label, as the search compares them (both sides lower-cased).
-bool Fits_An_Entry(const Field_Def& f, const QString& text) {
+// label, as the search compares them (both sides lower-cased, after their accents are
+// taken off when they are ignored).
+bool Fits_An_Entry(const Field_Def& f, const QString& text, bool ignore_accents) {
     if (!f.Codes) return false;
-    const Like_Pattern pattern(text.toLower());
+    const auto compared = [ignore_accents](const QString& s) { return Accents_Off_If(s, ignore_accents).toLower(); };
+    const Like_Pattern pattern(compared(text));
     for (const Code_Entry& r : *f.Codes)
-        if (pattern.matches(r.Code().toLower()) || pattern.matches(r.Label.toLower())) return true;
+        if (pattern.matches(compared(r.Code())) || pattern.matches(compared(r.Label))) return true;
     return false;
 }
 }  // namespace
@@ -103,12 +112,14 @@ Value_Entry Value_Entry_For(Record& Desc, qint32 item, std::optional<qint32> ope
     return e;
 }
 
-QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
+QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text,
+                              bool ignore_accents) {
     if (text.isEmpty()) return {};
     const Field_Def* f = Field_Of_Item(Desc, item);
     if (!f) return {};
     if (f->Type() == Type_Code) {
-        if (oper && *oper == Op_Equal && !Named_Entry(*f, text) && !Fits_An_Entry(*f, text))
+        if (oper && *oper == Op_Equal && !Named_Entry(*f, text, ignore_accents) &&
+            !Fits_An_Entry(*f, text, ignore_accents))
             return QCoreApplication::translate("Search", "Unkownn code");
         return {};
     }
@@ -117,10 +128,11 @@ QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> o
     return {};
 }
 
-QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text) {
+QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text,
+                              bool ignore_accents) {
     const Field_Def* f = Field_Of_Item(Desc, item);
     if (!f || !oper || *oper != Op_Equal || !Value_Entry_For(Desc, item, oper).Takes_Typed_Code()) return text;
-    const Code_Entry* r = Named_Entry(*f, text);
+    const Code_Entry* r = Named_Entry(*f, text, ignore_accents);
     return r ? r->Code() : text;
 }
 

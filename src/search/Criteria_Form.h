@@ -42,13 +42,15 @@ struct Value_Entry {
 Value_Entry Value_Entry_For(Record& Desc, qint32 item, std::optional<qint32> oper);
 
 // The check made when the value box is left: "" when accepted, else the message. A coded
-// "Equal" accepts what can select a record: a code or a label, in any letter case, or a
-// pattern that fits one of them.
-QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text);
+// "Equal" accepts what can select a record: a code or a label, in any letter case (and
+// any accents when the search ignores them), or a pattern that fits one of them.
+QString Check_Criterion_Value(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text,
+                              bool ignore_accents = false);
 
 // What an accepted value box then holds: on a coded box, a code or a label (any letter
 // case) becomes the code as its table spells it; any other text stays as typed.
-QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text);
+QString Value_As_Table_Spells(Record& Desc, qint32 item, std::optional<qint32> oper, const QString& text,
+                              bool ignore_accents = false);
 
 // The entries a coded value box offers while it is typed into, in table order.
 struct Code_Choice {

@@ -207,11 +207,13 @@ void Criteria_Rows::Check_Value_On_Leave(int Index, bool& Cancel) {
     const QString text = Value_Text[Index]->text();
     const std::optional<qint32> item = Field_Item(Index);
     const QString message =
-        item ? Check_Criterion_Value(Session_In_Use.Description(), *item, Oper_Code(Index), text) : QString();
+        item ? Check_Criterion_Value(Session_In_Use.Description(), *item, Oper_Code(Index), text, Ignore_Accents)
+             : QString();
     if (message.isEmpty()) {
         // "de" or "germany" is written back as the code its table spells: "DE".
         const QString spelled =
-            item ? Value_As_Table_Spells(Session_In_Use.Description(), *item, Oper_Code(Index), text) : text;
+            item ? Value_As_Table_Spells(Session_In_Use.Description(), *item, Oper_Code(Index), text, Ignore_Accents)
+                 : text;
         if (spelled != text) Value_Text[Index]->setText(spelled);
         accepted_[static_cast<size_t>(Index)] = spelled;
         return;
@@ -505,6 +507,13 @@ void Criteria_Rows::Clear_Rows() {
     Active[0]->setChecked(true);
     Field[0]->setEnabled(true);
     Fill_Field_Lists();
+}
+
+void Criteria_Rows::Set_Initial_Query() {
+    Active[0]->setChecked(true);
+    Field[0]->setCurrentIndex(Field[0]->count() > 1 ? 1 : -1);
+    Negation[0]->setChecked(true);
+    Operator[0]->setCurrentIndex(Operator[0]->count() > 8 ? 8 : -1);
 }
 
 int Criteria_Rows::First_Inactive_Row() const {

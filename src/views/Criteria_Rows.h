@@ -55,6 +55,8 @@ public:
     // A control to which the focus may go from a value box without its check (the
     // window's Close).
     std::function<bool(const QWidget*)> Leaves_Unchecked;
+    // The search ignores accents: a coded value is then accepted by its label without them.
+    bool Ignore_Accents = false;
 
     // A row as the search reads it, and in the words a printout gives it.
     Criterion_Row Read_Row(int Index) const;
@@ -67,6 +69,8 @@ public:
 
     // Every row inactive and empty but the first, the field lists filled.
     void Clear_Rows();
+    // The first row as the window opens: every record whose year is not empty.
+    void Set_Initial_Query();
     // The first inactive row, -1 when all three are active.
     int First_Inactive_Row() const;
     // Row Index becomes the criterion c, its value taken as checked.

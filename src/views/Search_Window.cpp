@@ -50,7 +50,8 @@ void Search_Window::Build_Controls() {
     Reload_Offer->hide();
     Rows = new Criteria_Rows(
         Session_In_Use, [this](double n) { return Chars(n); }, Row_Height(), this);
-    Rows->Leaves_Unchecked = [this](const QWidget* w) { return output_->Is_Close(w); };
+    // Clear throws the value away: it need not pass its check first.
+    Rows->Leaves_Unchecked = [this](const QWidget* w) { return output_->Is_Close(w) || w == Clear_Button; };
     Combination = Named(new Sized<QGroupBox>(this), QStringLiteral("Combination"));
     Combine_With_And = Named(new QRadioButton(Combination), QStringLiteral("Combine_With_And"));
     Combine_With_Or = Named(new QRadioButton(Combination), QStringLiteral("Combine_With_Or"));
@@ -62,6 +63,14 @@ void Search_Window::Build_Controls() {
     Quick_Find_Box = Named(new Sized<QLineEdit>(this), QStringLiteral("Quick_Find_Box"));
     Quick_Find_Box->setClearButtonEnabled(true);
     Build_Grid_Area();
+    // Made last so that the letters the other controls had stay theirs; the tab order
+    // puts them in their places.
+    Ignore_Accents_Box = Named(new QCheckBox(Combination), QStringLiteral("Ignore_Accents_Box"));
+    Clear_Button = Named(new Sized<QPushButton>(this), QStringLiteral("Clear_Button"));
+    setTabOrder(Combine_With_Or, Ignore_Accents_Box);
+    setTabOrder(Ignore_Accents_Box, Submit);
+    setTabOrder(Submit, Clear_Button);
+    setTabOrder(Clear_Button, Adjust_Cell_Size_Box);
     Set_Texts();
 }
 
@@ -69,6 +78,8 @@ void Search_Window::Set_Texts() {
     Combination->setTitle(tr("Entries must match"));
     Combine_With_And->setText(tr("All active (And)"));
     Combine_With_Or->setText(tr("Any active (Or)"));
+    Ignore_Accents_Box->setText(tr("Ignore accents"));
+    Clear_Button->setText(tr("Clear"));
     Submit->setText(tr("Submit"));
     Display_Options->setTitle(tr("Display option"));
     Adjust_Cell_Size_Box->setText(tr("Adjust Cell Size"));
@@ -108,6 +119,8 @@ void Search_Window::Connect_Controls() {
     // Enter runs the search, whatever has the focus.
     Submit->setDefault(true);
     connect(Submit, &QPushButton::clicked, this, &Search_Window::Run_Search_Now);
+    connect(Clear_Button, &QPushButton::clicked, this, &Search_Window::Clear_Criteria);
+    connect(Ignore_Accents_Box, &QCheckBox::toggled, this, [this](bool on) { Rows->Ignore_Accents = on; });
     connect(Adjust_Cell_Size_Box, &QCheckBox::clicked, this, &Search_Window::Adjust_Cell_Size_Toggled);
     connect(Multi_Key_Box, &QCheckBox::clicked, this, &Search_Window::Sort_Mode_Toggled);
     connect(Language_Box, &QComboBox::currentIndexChanged, this, &Search_Window::Language_Changed);
@@ -144,6 +157,7 @@ void Search_Window::Load() {
 
     Combine_With_And->setChecked(false);
     Combine_With_Or->setChecked(true);
+    Ignore_Accents_Box->setChecked(false);
 
     Apply_Grid_Font();
     Add_Mnemonics(this);
@@ -152,11 +166,7 @@ void Search_Window::Load() {
     const int n = std::max(Session_In_Use.Records().Col_Upper(), Session_In_Use.Description().Count());
     Results.Sort = Single_Field_Sort(n);
 
-    // The initial query: every record whose year is not empty.
-    Rows->Active[0]->setChecked(true);
-    Rows->Field[0]->setCurrentIndex(Rows->Field[0]->count() > 1 ? 1 : -1);
-    Rows->Negation[0]->setChecked(true);
-    Rows->Operator[0]->setCurrentIndex(Rows->Operator[0]->count() > 8 ? 8 : -1);
+    Rows->Set_Initial_Query();
 
     Loaded = true;
     Run_Search_Now();
@@ -179,6 +189,7 @@ Criteria Search_Window::Read_Criteria() const {
     Criteria c;
     for (int i = 0; i < Row_Count; ++i) c.Rows[static_cast<size_t>(i)] = Rows->Read_Row(i);
     c.Combine_With_And = Combine_With_And->isChecked();
+    c.Ignore_Accents = Ignore_Accents_Box->isChecked();
     return c;
 }
 
@@ -200,6 +211,14 @@ void Search_Window::Run_Search_Now() {
     Size_Cells();
     Show_Top_Left();
     emit Result_Shown();
+}
+
+void Search_Window::Clear_Criteria() {
+    // The rows as the window opens; like any change of the rows, the result waits for
+    // the next search.
+    Rows->Clear_Rows();
+    Rows->Set_Initial_Query();
+    Rows->Field[0]->setFocus(Qt::OtherFocusReason);
 }
 
 void Search_Window::Show_Top_Left() {

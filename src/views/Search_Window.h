@@ -59,7 +59,9 @@ public:
     QGroupBox* Combination = nullptr;
     QRadioButton* Combine_With_And = nullptr;
     QRadioButton* Combine_With_Or = nullptr;
+    QCheckBox* Ignore_Accents_Box = nullptr;  // "Ignore accents", in the combination frame
     QPushButton* Submit = nullptr;
+    QPushButton* Clear_Button = nullptr;  // under Submit
     QGroupBox* Display_Options = nullptr;
     QCheckBox* Adjust_Cell_Size_Box = nullptr;
     QCheckBox* Multi_Key_Box = nullptr;
@@ -86,6 +88,8 @@ public:
     // ---------------------------------------------------------------- Search_Window.cpp
     void Load();
     void Run_Search_Now();
+    // The three rows back as the window opens them.
+    void Clear_Criteria();
     void Language_Changed();
     // The quick find text changed: the result shows only the records that show it.
     void Quick_Find_Changed();

@@ -65,11 +65,14 @@ void Search_Window::Build_Layout() {
     // The combination, Submit and the display options side by side.
     // Tight margins and gaps: on a small screen the row must still fit across.
     const int tight = px(Tight);
-    auto* combination = new QHBoxLayout(Combination);
+    // "Ignore accents" under the two options: the row has no room left across.
+    auto* combination = new QGridLayout(Combination);
     combination->setContentsMargins(tight, tight, tight, tight);
-    combination->setSpacing(tight);
-    combination->addWidget(Combine_With_And);
-    combination->addWidget(Combine_With_Or);
+    combination->setHorizontalSpacing(tight);
+    combination->setVerticalSpacing(0);
+    combination->addWidget(Combine_With_And, 0, 0);
+    combination->addWidget(Combine_With_Or, 0, 1);
+    combination->addWidget(Ignore_Accents_Box, 1, 0, 1, 2);
     Set_Preferred_Width(Combination, px(Combination_Width));
     // "Adjust Cell Size" at its place; "Multi-Columns Sort" and the language list share
     // what is left of the frame in equal gaps, so the three sit side by side.
@@ -87,11 +90,18 @@ void Search_Window::Build_Layout() {
     Language_Box->setMinimumContentsLength(2);
     Set_Preferred_Width(Display_Options, px(Display_Options_Width));
     Set_Preferred_Width(Submit, px(Submit_Width));
+    Set_Preferred_Width(Clear_Button, px(Submit_Width));
+    // Submit beside the two options, Clear beside "Ignore accents".
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(tight);
+    buttons->addStretch(1);
+    buttons->addWidget(Submit);
+    buttons->addWidget(Clear_Button);
     auto* options = new QHBoxLayout;
     options->addSpacing(px(Options_Gap) - tight);
     options->setSpacing(tight);
     options->addWidget(Combination);
-    options->addWidget(Submit, 0, Qt::AlignBottom);
+    options->addLayout(buttons);
     options->addWidget(Display_Options);
     options->addStretch(1);
     window->addLayout(options);

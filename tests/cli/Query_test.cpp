@@ -75,6 +75,24 @@ TEST_F(Query, Usage_Errors_Are_One_Line_And_Exit_2) {
     EXPECT_TRUE(Sifa_Query({"-c", "EM:Equal:ZZ"}).err.contains("Unkownn code"));
 }
 
+// "sante" is no code nor label while accents count; ignoring them it is "Santé", and a text
+// criterion without accents finds the texts that have them as well.
+TEST_F(Query, Ignore_Accents) {
+    EXPECT_EQ(Sifa_Query({"--lang", "FR", "-c", "DomReco1:Equal:sante", "--count"}).code, 2);
+    const Query_Run by_code = Sifa_Query({"--lang", "FR", "-c", "DomReco1:Equal:H", "--count"});
+    const Query_Run folded = Sifa_Query({"--lang", "FR", "--ignore-accents", "-c", "DomReco1:Equal:sante", "--count"});
+    EXPECT_EQ(folded.code, 0) << folded.err.toStdString();
+    EXPECT_EQ(folded.out, by_code.out);
+    EXPECT_NE(by_code.out, "No match\n");
+    const auto found = [](const Query_Run& r) { return r.out.split(' ').first().toInt(); };
+    const int heeded = found(Sifa_Query({"--lang", "FR", "-c", "RecoFr:Contient:ecole", "--count"}));
+    const int ignored =
+        found(Sifa_Query({"--lang", "FR", "--ignore-accents", "-c", "RecoFr:Contient:ecole", "--count"}));
+    EXPECT_GT(ignored, heeded);
+    EXPECT_EQ(ignored,
+              found(Sifa_Query({"--lang", "FR", "--ignore-accents", "-c", "RecoFr:Contient:ÉCOLE", "--count"})));
+}
+
 TEST_F(Query, Output_Is_The_Export_File) {
     const QStringList args{"-c", "EM:Equal:FR", "--sort", "ProjName", "--fields", "Custom=1-4,7,14"};
     const Query_Run shown = Sifa_Query(args);

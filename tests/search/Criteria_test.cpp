@@ -257,22 +257,94 @@ TEST_F(Verdict, Values_Of_The_Wrong_Kind_Are_Skipped_Not_Fatal) {
 }
 
 // Texts of the table are matched as the bytes they are kept in; the outcome must be the
-// comparison of the same text as a value, for every operator, letter case and wildcard.
+// comparison of the same text as a value, for every operator, letter case and wildcard,
+// accents heeded or ignored.
 TEST_F(Verdict, Kept_Texts_Match_As_Their_Values) {
-    const char* const texts[] = {"École de l'Énergie", "ÉNERGIE", "Œuvre commune", "x€y", "ÿ Ÿ", "Straße",
-                                 "Ωmega energy",       "a[b]c",   "Énergie"};
-    const char* const criteria[] = {"énergie", "ÉNERGIE", "œ",  "€",      "Ÿ",   "ω",       "*gie",
-                                    "é?ole*",  "",        "ss", "a[[]b*", "x€y", "énergie*"};
+    QString every_high_character;  // of the code page, each accent-free form at once
+    for (int b = 0xA0; b <= 0xFF; ++b) every_high_character += QChar(b);
+    every_high_character += QString::fromUtf8("ŒœŠšŽžŸƒ€");
+    const char* const texts[] = {"École de l'Énergie", "ÉNERGIE", "Œuvre commune", "x€y",    "ÿ Ÿ", "Straße",
+                                 "Ωmega energy",       "a[b]c",   "Énergie",       "OEUVRE", "ſ",   ""};
+    const char* const criteria[] = {"énergie", "ÉNERGIE", "œ",      "€",   "Ÿ",        "ω",  "*gie",      "é?ole*",
+                                    "",        "ss",      "a[[]b*", "x€y", "energie*", "oe", "[é]nergie", "s"};
     const int n = static_cast<int>(std::size(texts));
     session.Records().Resize(n, 17);
-    for (int r = 1; r <= n; ++r) session.Records()(r, 4) = S(texts[r - 1]);
-    for (const char* c : criteria)
-        for (qint32 op = 0; op <= Last_Operator; ++op) {
-            const std::set<int> found = Selected(Crit({Row_(4, op, c)}));
-            for (int r = 1; r <= n; ++r)
-                EXPECT_EQ(found.count(r) == 1, Compare_Criterion(QString::fromUtf8(c), false, op, S(texts[r - 1]), 5))
-                    << texts[r - 1] << " / " << c << " / " << op;
-        }
+    for (int r = 1; r <= n; ++r)
+        session.Records()(r, 4) = texts[r - 1][0] ? S(texts[r - 1]) : Value::String(every_high_character);
+    for (const bool ignore_accents : {false, true})
+        for (const char* c : criteria)
+            for (qint32 op = 0; op <= Last_Operator; ++op) {
+                Criteria crit = Crit({Row_(4, op, c)});
+                crit.Ignore_Accents = ignore_accents;
+                const std::set<int> found = Selected(crit);
+                for (int r = 1; r <= n; ++r)
+                    EXPECT_EQ(found.count(r) == 1, Compare_Criterion(QString::fromUtf8(c), false, op,
+                                                                     session.Records()(r, 4), 5, ignore_accents))
+                        << r << " / " << c << " / " << op << " / " << ignore_accents;
+            }
 }
+
+// "Ignore accents" on a text field (kept as bytes), on a coded field's labels and on
+// [Any fields]: accents come off both sides, then letter case; off, accents count.
+enum class Where { Text, Label, Any_Text, Any_Label };
+struct Accent_Case {
+    const char* name;
+    Where where;  // the stored text is field 4's, or the label of field 7's code; the row tests that field or all
+    qint32 op;
+    const char* criterion;
+    const char* stored;
+    bool off, on;  // selected with the box off and on
+};
+void PrintTo(const Accent_Case& c, std::ostream* os) { *os << c.name; }
+
+class Accents : public Verdict, public ::testing::WithParamInterface<Accent_Case> {};
+
+TEST_P(Accents, Off_And_On) {
+    const Accent_Case& c = GetParam();
+    const bool in_label = c.where == Where::Label || c.where == Where::Any_Label;
+    auto table = std::make_shared<Code_Table>();
+    table->add("XY", in_label ? c.stored : "-");
+    F("EM").Codes = table;
+    session.Records().Resize(1, 17);
+    session.Records()(1, 7) = S("XY");
+    if (!in_label) session.Records()(1, 4) = S(c.stored);
+    const qint32 field = c.where == Where::Text ? 4 : c.where == Where::Label ? 7 : Any_Fields;
+    Criteria crit = Crit({Row_(field, c.op, c.criterion)});
+    EXPECT_EQ(Selected(crit).size(), c.off ? 1u : 0u) << "off";
+    crit.Ignore_Accents = true;
+    EXPECT_EQ(Selected(crit).size(), c.on ? 1u : 0u) << "on";
+}
+
+const Accent_Case kAccentCases[] = {
+    {"content_accent_stored", Where::Text, Op_Content, "ecole", "École de l'Énergie", false, true},
+    {"content_accent_in_criterion", Where::Text, Op_Content, "ÉCOLE", "une ecole", false, true},
+    {"content_oe_ligature_in_criterion", Where::Text, Op_Content, "œuvre", "OEUVRE commune", false, true},
+    {"content_oe_ligature_stored", Where::Text, Op_Content, "oe", "Œuvre", false, true},
+    {"content_sharp_s_stored", Where::Text, Op_Content, "ss", "Straße", false, true},
+    {"content_sharp_s_in_criterion", Where::Text, Op_Content, "straße", "STRASSE", false, true},
+    {"content_symbol_without_accent_still_matches", Where::Text, Op_Content, "€", "x€y", true, true},
+    {"content_accent_on_both_sides", Where::Text, Op_Content, "é", "été", true, true},
+    {"begin_with", Where::Text, Op_Begin_With, "ene", "Énergie", false, true},
+    {"end_with", Where::Text, Op_End_With, "ete", "été", false, true},
+    {"equal", Where::Text, Op_Equal, "ete", "ÉTÉ", false, true},
+    {"equal_set_with_accent", Where::Text, Op_Equal, "[é]t[é]", "ete", false, true},
+    {"equal_range_reaches_accented_letter", Where::Text, Op_Equal, "[a-f]té", "été", false, true},
+    {"equal_negated_set_loses_its_match", Where::Text, Op_Equal, "[!é]lan", "elan", true, false},
+    {"equal_wildcards_around_ligature", Where::Text, Op_Equal, "*oe??", "cŒur", false, true},
+    {"superior_no_more_after_folding", Where::Text, Op_Superior, "e", "é", true, false},
+    {"inferior_after_folding", Where::Text, Op_Inferior, "f", "É", false, true},
+    {"equal_or_inferior_same_letter", Where::Text, Op_Equal_Or_Inferior, "e", "é", false, true},
+    {"empty_unchanged", Where::Text, Op_Empty, "", "é", false, false},
+    {"code_label_equal", Where::Label, Op_Equal, "energie", "Énergie", false, true},
+    {"code_label_pattern", Where::Label, Op_Equal, "*ENERGIE", "Économie et énergie", false, true},
+    {"code_label_set", Where::Label, Op_Equal, "[é]conomie", "economie", false, true},
+    {"code_stored_code_still_matches", Where::Label, Op_Equal, "xy", "Énergie", true, true},
+    {"any_fields_text", Where::Any_Text, Op_Content, "ecole", "École", false, true},
+    {"any_fields_label", Where::Any_Label, Op_Content, "sante", "Santé", false, true},
+    {"any_fields_begin_ligature", Where::Any_Text, Op_Begin_With, "Œ", "oeuvre", false, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Criteria, Accents, ::testing::ValuesIn(kAccentCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

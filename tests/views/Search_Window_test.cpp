@@ -33,15 +33,7 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_LE(a.right(), b.left());
     EXPECT_LE(b.right(), c.left());
     EXPECT_LE(c.right(), s.Display_Options->width());
-    // Every button, option and check box answers to a letter of its own.
-    QSet<int> letters;
-    for (const QAbstractButton* b : s.findChildren<QAbstractButton*>()) {
-        if (b->text().isEmpty() || b->text() == "?") continue;
-        const QKeySequence key = QKeySequence::mnemonic(b->text());
-        ASSERT_FALSE(key.isEmpty()) << b->text().toStdString();
-        EXPECT_FALSE(letters.contains(key[0].key())) << b->text().toStdString();
-        letters.insert(key[0].key());
-    }
+    // (Every window's letters, in both languages: French_Interface_test.cpp.)
     // Tab goes through the reload bar when it shows, down the rows, then the options, quick
     // find, the result and the buttons in this order.
     QStringList tab_order;
@@ -49,8 +41,10 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
         if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty()) tab_order << w->objectName();
     EXPECT_EQ(
         tab_order.mid(tab_order.indexOf("Submit")),
-        (QStringList{"Submit", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box", "Quick_Find_Box", "Result_Grid",
-                     "Export_Button", "Print_Button", "Counts_Button", "Reload_Button", "Close_Button", "Help_Button"}));
+        (QStringList{"Submit", "Clear_Button", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box",
+                     "Quick_Find_Box", "Result_Grid", "Export_Button", "Print_Button", "Counts_Button", "Reload_Button",
+                     "Close_Button", "Help_Button"}));
+    EXPECT_EQ(tab_order.at(tab_order.indexOf("Submit") - 1), "Ignore_Accents_Box");
     EXPECT_EQ(tab_order.mid(0, 8), (QStringList{"Reload_Bar_Button", "Reload_Bar_Close", "Active_0", "Field_0",
                                                 "Negation_0", "Operator_0", "Value_Text_0", "Value_List_0"}));
     // Headings whole, apart.
@@ -323,6 +317,67 @@ TEST_F(Search_Window_Test, EnterInAValueBoxSearchesOnceTheValueIsAccepted) {
     EXPECT_EQ(rec->shown.size(), 1u);
     EXPECT_NE(Count_Line(s), before);
     EXPECT_TRUE(s.Submit->isDefault());
+}
+
+// "Ignore accents" sits in the "Entries must match" frame under its two options, starts off
+// and takes part in the next search.
+TEST_F(Search_Window_Test, IgnoreAccentsBoxChangesTheNextSearch) {
+    Search_Window& s = Open(true);
+    QCheckBox* box = s.Ignore_Accents_Box;
+    EXPECT_EQ(box->text().remove('&'), "Ignore accents");
+    EXPECT_EQ(box->parentWidget(), s.Combination);
+    EXPECT_GE(box->y(), s.Combine_With_And->geometry().bottom());
+    EXPECT_FALSE(box->isChecked());
+    s.Rows->Active[0]->setChecked(false);
+    Criterion("[Any fields]", "Content", "helene");  // the sample has coordinators named Hélène
+    s.Submit->click();
+    EXPECT_EQ(Count_Line(s), "No match");
+    box->click();
+    EXPECT_EQ(Count_Line(s), "No match");  // the box alone does not search
+    s.Submit->click();
+    EXPECT_TRUE(Count_Line(s).endsWith(" Records found")) << Count_Line(s).toStdString();
+}
+
+// Clear puts the rows back as the window opens them, without checking the value it throws
+// away, and leaves the result and the combination until the next search.
+TEST_F(Search_Window_Test, ClearPutsTheRowsBackAsTheWindowOpens) {
+    Search_Window& s = Open(true);
+    QApplication::setActiveWindow(&s);
+    s.activateWindow();
+    QApplication::processEvents();
+    const auto rows = [&s] {
+        QStringList out;
+        for (int i = 0; i < Search_Window::Row_Count; ++i)
+            out << QString("%1 %2 %3 %4 %5 [%6]")
+                       .arg(s.Rows->Active[i]->isChecked())
+                       .arg(s.Rows->Field[i]->isEnabled())
+                       .arg(s.Rows->Field[i]->currentText(), s.Rows->Negation[i]->isChecked() ? "NOT" : "-",
+                            s.Rows->Operator[i]->currentText(), s.Rows->Value_Text[i]->text());
+        return out;
+    };
+    const QStringList opened = rows();
+    s.Rows->Negation[0]->setChecked(false);
+    Field_Chooser(s.Rows->Operator[0], "Equal");
+    s.Rows->Value_Text[0]->setText("2001");
+    s.Rows->Active[2]->setChecked(true);
+    Field_Chooser(s.Rows->Field[2], "Project name");
+    s.Combine_With_And->setChecked(true);
+    s.Submit->click();
+    const QString count = Count_Line(s);
+    Criterion("MS of coordinator", "Equal", "ZZ");  // refused when its box is left
+    s.Rows->Value_Text[1]->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), s.Rows->Value_Text[1]);
+
+    Scoped_Recorder rec;
+    QTest::mouseClick(s.Clear_Button, Qt::LeftButton);
+    EXPECT_TRUE(rec->shown.empty());
+    EXPECT_EQ(rows(), opened);
+    EXPECT_EQ(Count_Line(s), count);
+    EXPECT_TRUE(s.Combine_With_And->isChecked());
+    s.Submit->click();
+    EXPECT_TRUE(rec->shown.empty());
+    EXPECT_EQ(s.Read_Criteria().Rows[0].Operator, std::optional<qint32>(Op_Empty));
 }
 
 TEST_F(Search_Window_Test, NoMatchDisablesOutputAndTipsShowTheCell) {
