@@ -71,7 +71,8 @@ TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
             EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
     }
     EXPECT_TRUE(s.Rows->Value_Description_Label[1]->isVisible());
-    EXPECT_GE(s.Result_Grid->rowAt(s.Result_Grid->viewport()->height() - 1), 7);
+    // The quick find box and the accents line take a line each from the grid on so small a screen.
+    EXPECT_GE(s.Result_Grid->rowAt(s.Result_Grid->viewport()->height() - 1), 6);
 }
 
 TEST_F(Search_Window_Test, OperatorDecidesHowTheValueIsEntered) {
