@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 #ifdef QT_WIDGETS_LIB
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTranslator>
 using App = QApplication;
 
-// Each test starts in English, whatever language the one before switched to.
+// Each test starts in English, whatever language the one before switched to, and with no
+// settings kept by the one before (a window's place, a column's width).
 struct English_After_Each_Test : ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo&) override {
         for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
@@ -14,6 +16,8 @@ struct English_After_Each_Test : ::testing::EmptyTestEventListener {
             delete t;
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        if (const QString config = qEnvironmentVariable("XDG_CONFIG_HOME"); !config.isEmpty())
+            QDir(config + QStringLiteral("/Sifa_Soft")).removeRecursively();
     }
 };
 #else

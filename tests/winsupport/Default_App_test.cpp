@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <QTest>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -100,6 +102,11 @@ TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It) {
     const QString pdf = dir.filePath("doc.pdf");
     Write_Bytes(pdf, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
 
+    // Put back afterwards: the tests after this one keep their settings in the scratch
+    // folder XDG_CONFIG_HOME names, never in the user's own.
+    const char* const xdg[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+    std::vector<std::optional<QByteArray>> before;
+    for (const char* v : xdg) before.push_back(qEnvironmentVariableIsSet(v) ? std::optional(qgetenv(v)) : std::nullopt);
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
     qputenv("XDG_CONFIG_DIRS", config.toUtf8());
     qputenv("XDG_DATA_HOME", data.toUtf8());
@@ -122,6 +129,6 @@ TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It) {
     ASSERT_FALSE(rec->shown.empty());
     EXPECT_EQ(rec->shown.back().caption, "Application Not Found");
     Install_Default_App_Backend(std::move(previous));
-    for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) qunsetenv(v);
+    for (size_t i = 0; i < before.size(); ++i) before[i] ? qputenv(xdg[i], *before[i]) : qunsetenv(xdg[i]);
 }
 #endif
