@@ -241,9 +241,9 @@ void Export::Choose_Fields() {
 
 void Export::Export_To_File() {
     Fill_Field_Choices();
-    const QString name =
-        Show_Save_Dialog(this, tr("Documents to create"), QString::fromLatin1(Suggested_File_Name),
-                         {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")});
+    const QString name = Show_Save_Dialog(
+        this, tr("Documents to create"), QString::fromLatin1(Suggested_File_Name),
+        {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")}, QStringLiteral("Export"));
     if (name.isEmpty()) return;
     QString selection_error, failure;
     {
