@@ -93,12 +93,15 @@ void Save_Window_Place(const QWidget* window) {
     if (!window || window->objectName().isEmpty()) return;
     QRect inside = window->normalGeometry();
     if (!inside.isValid()) inside = window->geometry();
-    QSettings settings(Settings_Path(), QSettings::IniFormat);
-    settings.setValue(Window_Key(window, "Left"), inside.x());
-    settings.setValue(Window_Key(window, "Top"), inside.y());
-    settings.setValue(Window_Key(window, "Width"), inside.width());
-    settings.setValue(Window_Key(window, "Height"), inside.height());
-    settings.setValue(Window_Key(window, "Maximised"), window->isMaximized());
+    {
+        QSettings settings(Settings_Path(), QSettings::IniFormat);
+        settings.setValue(Window_Key(window, "Left"), inside.x());
+        settings.setValue(Window_Key(window, "Top"), inside.y());
+        settings.setValue(Window_Key(window, "Width"), inside.width());
+        settings.setValue(Window_Key(window, "Height"), inside.height());
+        settings.setValue(Window_Key(window, "Maximised"), window->isMaximized());
+    }
+    Keep_Window_Frame(window);
 }
 
 bool Restore_Window_Place(QWidget* window, bool With_Position) {

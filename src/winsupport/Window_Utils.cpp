@@ -17,6 +17,7 @@
 #include <QTextDocument>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 
 void Set_Window_On_Top(QWidget* window, bool onTop) {
     if (!window) return;
@@ -111,13 +112,48 @@ QString Show_Save_Dialog(QWidget* parent, const QString& title, const QString& s
 Wait_Cursor::Wait_Cursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 Wait_Cursor::~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
 
+namespace {
+QString Frame_Key(const QWidget* window) { return QStringLiteral("Windows/%1/Frame").arg(window->objectName()); }
+
+// Left, top, right and bottom, as "1,20,1,4"; none when the text is anything else.
+std::optional<QMargins> Frame_Of_Text(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return std::nullopt;
+    int n[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        n[i] = parts[i].toInt(&ok);
+        if (!ok || n[i] < 0 || n[i] > 200) return std::nullopt;
+    }
+    return QMargins(n[0], n[1], n[2], n[3]);
+}
+}  // namespace
+
 QMargins Window_Frame(const QWidget* window, bool* framed) {
     const QRect inside = window->geometry(), outside = window->frameGeometry();
     const QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
                          outside.bottom() - inside.bottom());
     if (framed) *framed = !frame.isNull();
-    // Before the window system has framed it: the usual caption and borders.
-    return frame.isNull() ? QMargins(8, 32, 8, 8) : frame;
+    if (!frame.isNull()) return frame;
+    // Not framed yet. A guess larger than the real frame would move a window left at the
+    // top edge down a little at each start.
+    if (!window->objectName().isEmpty()) {
+        const QSettings settings(Settings_Path(), QSettings::IniFormat);
+        if (settings.status() == QSettings::NoError)
+            if (const auto kept = Frame_Of_Text(settings.value(Frame_Key(window)).toString())) return *kept;
+    }
+    return QMargins(8, 32, 8, 8);  // the usual caption and borders
+}
+
+void Keep_Window_Frame(const QWidget* window) {
+    bool framed = false;
+    const QMargins frame = Window_Frame(window, &framed);
+    // A maximised window's frame is not the one it opens with.
+    if (!framed || window->objectName().isEmpty() || window->isMaximized()) return;
+    QSettings(Settings_Path(), QSettings::IniFormat)
+        .setValue(
+            Frame_Key(window),
+            QStringLiteral("%1,%2,%3,%4").arg(frame.left()).arg(frame.top()).arg(frame.right()).arg(frame.bottom()));
 }
 
 void Fit_To_Screen(QWidget* window) {

@@ -45,9 +45,11 @@ QString Qt_File_Filter(const QStringList& filters);
 // factor): its size and smallest size are cut to fit, frame included, and it is moved
 // inside. Keep_Windows_On_Screen does it for every window shown from then on.
 void Fit_To_Screen(QWidget* window);
-// The frame the window manager draws around a window; before it is framed, the usual
-// caption and borders (framed, when given, says which).
+// The frame the window manager draws around a window; before it is framed, the frame it
+// had when Keep_Window_Frame kept it (in an earlier run), else the usual caption and
+// borders (framed, when given, says whether it is framed).
 QMargins Window_Frame(const QWidget* window, bool* framed = nullptr);
+void Keep_Window_Frame(const QWidget* window);
 void Keep_Windows_On_Screen();
 
 // Gives every button, check box and option of a window an underlined letter of its own

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -83,6 +84,17 @@ TEST(Window_Settings, A_Window_Opens_Again_Where_It_Was_Left_And_Maximised_If_It
     lost.resize(123, 45);
     EXPECT_FALSE(Restore_Window_Place(&lost));
     EXPECT_EQ(lost.size(), QSize(123, 45));
+
+    // Against the top edge, under a caption thinner than a window not yet framed is
+    // taken to have: it stays there, as its frame was kept with it.
+    QSettings(Settings_Path(), QSettings::IniFormat).setValue("Windows/Test_Window/Frame", "1,20,1,4");
+    const QRect at_top(free.topLeft() + QPoint(1, 20), QSize(300, 200));
+    Named_Window top;
+    top.setGeometry(at_top);
+    Save_Window_Place(&top);
+    top.setGeometry(QRect(50, 50, 50, 50));
+    ASSERT_TRUE(Restore_Window_Place(&top));
+    EXPECT_EQ(top.geometry(), at_top);
 }
 
 TEST(Window_Settings, Column_Widths_Come_Back_Only_For_The_Same_Columns) {
