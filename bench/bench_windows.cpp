@@ -283,6 +283,9 @@ int Cache_To_Window_Once(const QString& dir) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Measured as at a first start, whatever settings the user's own runs kept.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--cache-to-window-once") {
         Install_Message_Service(std::make_unique<Recording_Message_Service>());

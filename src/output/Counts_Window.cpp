@@ -3,6 +3,7 @@
 #include "model/Session.h"
 #include "search/Result_Text.h"
 #include "winsupport/Message_Service.h"
+#include "winsupport/Window_Settings.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QBarCategoryAxis>
@@ -310,9 +311,9 @@ void Counts_Window::Fill_Chart() {
 void Counts_Window::Copy_Counts() { QGuiApplication::clipboard()->setText(Counts_Clip_Text(counts_, lang_)); }
 
 void Counts_Window::Save_Counts() {
-    const QString name =
-        Show_Save_Dialog(this, tr("Save the counts"), QStringLiteral("Sifa_counts.csv"),
-                         {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")});
+    const QString name = Show_Save_Dialog(
+        this, tr("Save the counts"), QStringLiteral("Sifa_counts.csv"),
+        {tr("CSV Files"), QStringLiteral("*.csv"), tr("All files"), QStringLiteral("*.*")}, QStringLiteral("Counts"));
     if (name.isEmpty()) return;
     const QString failure = Write_Output_File(name, Counts_Csv_Bytes(counts_, lang_));
     if (!failure.isEmpty()) Message_Box(failure, Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), this);
@@ -321,7 +322,8 @@ void Counts_Window::Save_Counts() {
 void Counts_Window::Save_Chart() {
     const QString name =
         Show_Save_Dialog(this, tr("Save the chart"), QStringLiteral("Sifa_chart.png"),
-                         {tr("PNG Images"), QStringLiteral("*.png"), tr("SVG Images"), QStringLiteral("*.svg")});
+                         {tr("PNG Images"), QStringLiteral("*.png"), tr("SVG Images"), QStringLiteral("*.svg")},
+                         QStringLiteral("Chart"));
     if (name.isEmpty()) return;
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -354,7 +356,10 @@ bool Counts_Window::eventFilter(QObject* watched, QEvent* e) {
 
 Counts_Window* Show_Counts_Window(const Session& session, const Search_Results& results, QWidget* owner, qint32 field) {
     auto* w = owner ? owner->findChild<Counts_Window*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (!w) w = new Counts_Window(session, results, owner);
+    if (!w) {
+        w = new Counts_Window(session, results, owner);
+        Remember_Window_Place(w);
+    }
     w->Show_Field(field);
     w->show();
     w->raise();

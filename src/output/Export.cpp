@@ -244,7 +244,8 @@ void Export::Export_To_File() {
     Fill_Field_Choices();
     const QString name = Show_Save_Dialog(this, tr("Documents to create"), QString::fromLatin1(Suggested_File_Name),
                                           {tr("CSV Files"), QStringLiteral("*.csv"), tr("Excel workbook"),
-                                           QStringLiteral("*.xlsx"), tr("All files"), QStringLiteral("*.*")});
+                                           QStringLiteral("*.xlsx"), tr("All files"), QStringLiteral("*.*")},
+                                          QStringLiteral("Export"));
     if (name.isEmpty()) return;
     QString selection_error, failure;
     int texts_cut = 0;

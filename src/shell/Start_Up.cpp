@@ -11,6 +11,7 @@
 #include "views/Record_Window.h"
 #include "views/Search_Window.h"
 #include "winsupport/Message_Service.h"
+#include "winsupport/Window_Settings.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,7 @@ bool Open_Search_Window(Session& session, const Workbook_State& loaded) {
     Connect_Search_Window(window);
     Watch_Workbook(window, loaded);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    Remember_Window_Place(window);
     window->show();
     return true;
 }

@@ -175,10 +175,11 @@ int Cell_Fit::Wrapped_Height(const QString& text, int width) {
     return *it;
 }
 
-void Hand_Widths::Keep_For(const std::vector<qint32>& fields) {
-    if (fields == fields_) return;
+bool Hand_Widths::Keep_For(const std::vector<qint32>& fields) {
+    if (fields == fields_) return false;
     fields_ = fields;
     widths_.clear();
+    return true;
 }
 
 void Hand_Widths::Set(qint32 field, int pixels, const std::vector<qint32>& fields) {

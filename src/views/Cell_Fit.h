@@ -52,8 +52,9 @@ private:
 // fields (another language, another set of fields forgets them).
 class Hand_Widths {
 public:
-    // Forgets every width unless the fields shown are those the widths were set on.
-    void Keep_For(const std::vector<qint32>& fields);
+    // Forgets every width unless the fields shown are those the widths were set on; true
+    // when it did (the fields are new).
+    bool Keep_For(const std::vector<qint32>& fields);
     void Set(qint32 field, int pixels, const std::vector<qint32>& fields);
     std::optional<int> Of(qint32 field) const;
 

@@ -4,6 +4,7 @@
 #include "search/Record_Lines.h"
 #include "views/Result_View.h"
 #include "winsupport/Default_App.h"
+#include "winsupport/Window_Settings.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -279,6 +280,8 @@ bool Show_Record_Window(const Session& session, int record, QWidget* owner, Resu
     }
     if (grid) {
         if (created) {
+            // The size the user left it at; the place follows the main window's.
+            Remember_Window_Place(w, false);
             w->Place_Beside(grid);
             // Once the window goes, no row is marked as on display.
             QObject::connect(w.data(), &QObject::destroyed, grid, [grid] { grid->Set_Marked_Record(0); });

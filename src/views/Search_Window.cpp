@@ -158,6 +158,7 @@ void Search_Window::Load() {
     Combine_With_And->setChecked(false);
     Combine_With_Or->setChecked(true);
     Ignore_Accents_Box->setChecked(false);
+    Restore_Cell_Size_Choice();
 
     Apply_Grid_Font();
     Add_Mnemonics(this);

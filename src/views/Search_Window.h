@@ -115,6 +115,8 @@ public:
     void Data_Column_Resized(int col);
     void Sort_Mode_Toggled();
     void Adjust_Cell_Size_Toggled();
+    // "Adjust Cell Size" as the user left it last time.
+    void Restore_Cell_Size_Choice();
     // Fits cells to their texts: every column (none given), or the rows to the wrapped
     // texts of column Only_Col. No column is made wider than the grid shows; widths set
     // by hand are kept.

@@ -2,9 +2,11 @@
 // sorts, dragged borders, cell tips; the sizes of the cells.
 #include "views/Search_Window.h"
 
+#include "model/Session.h"
 #include "views/Cell_Fit.h"
 #include "views/Result_View.h"
 #include "views/Sort_Dialog.h"
+#include "winsupport/Window_Settings.h"
 #include "winsupport/Window_Utils.h"
 
 #include <QCheckBox>
@@ -34,6 +36,21 @@ std::vector<qint32> Shown_Fields(const Result_Model& m) {
     for (int c = 0; c < m.Columns(); ++c) fields.push_back(m.Field_At(c));
     return fields;
 }
+
+// The columns' fields by name, under which their widths are kept between runs: the
+// widths of one language's columns are not given to the other's, nor to a workbook with
+// other fields.
+QStringList Field_Names(const Record& desc, const std::vector<qint32>& fields) {
+    QStringList names;
+    for (qint32 f : fields) {
+        const Field_Def* def = desc.Fields().Item(f);
+        names << (def ? def->Name : QString());
+    }
+    return names;
+}
+
+const QString Widths_Table = QStringLiteral("Result_Grid");
+const QString Adjust_Cell_Size_Key = QStringLiteral("Search_Window/Adjust_Cell_Size");
 
 // Texts of a column for Cell_Fit: row 0 the heading, row r the model's row r - 1.
 std::function<QString(int)> Column_Texts(const Result_Model& m, int col) {
@@ -95,7 +112,11 @@ void Search_Window::Heading_Clicked(int col) {
 }
 
 void Search_Window::Data_Column_Resized(int col) {
-    Hand_Set_Widths.Set(Field_Of_Col(col), Result_Grid->columnWidth(col), Shown_Fields(Results.Model));
+    const std::vector<qint32> fields = Shown_Fields(Results.Model);
+    Hand_Set_Widths.Set(Field_Of_Col(col), Result_Grid->columnWidth(col), fields);
+    QList<int> widths;
+    for (qint32 f : fields) widths << Hand_Set_Widths.Of(f).value_or(0);
+    Save_Column_Widths(Widths_Table, Field_Names(Session_In_Use.Description(), fields), widths);
     if (Adjust_Cell_Size_Box->isChecked()) Resize_Cell(col);
 }
 
@@ -104,10 +125,24 @@ void Search_Window::Sort_Mode_Toggled() {
     Results.Multi_Key_Box = Multi_Key_Box->isChecked();
 }
 
-void Search_Window::Adjust_Cell_Size_Toggled() { Size_Cells(); }
+void Search_Window::Adjust_Cell_Size_Toggled() {
+    Keep_Choice(Adjust_Cell_Size_Key, Adjust_Cell_Size_Box->isChecked());
+    Size_Cells();
+}
+
+void Search_Window::Restore_Cell_Size_Choice() {
+    Adjust_Cell_Size_Box->setChecked(Kept_Choice(Adjust_Cell_Size_Key).value_or(false));
+}
 
 void Search_Window::Size_Cells() {
-    Hand_Set_Widths.Keep_For(Shown_Fields(Results.Model));
+    const std::vector<qint32> fields = Shown_Fields(Results.Model);
+    if (Hand_Set_Widths.Keep_For(fields)) {
+        // Columns shown anew get the widths the user last set on them.
+        const QList<int> kept = Kept_Column_Widths(Widths_Table, Field_Names(Session_In_Use.Description(), fields));
+        for (qsizetype c = 0; c < kept.size(); ++c)
+            if (kept[c] > 0)
+                Hand_Set_Widths.Set(fields[static_cast<size_t>(c)], std::max(kept[c], Min_Col_Width), fields);
+    }
     if (Adjust_Cell_Size_Box->isChecked()) {
         Resize_Cell();
         return;

@@ -20,6 +20,7 @@
 #include <QTextDocument>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 
 void Set_Window_On_Top(QWidget* window, bool onTop) {
     if (!window) return;
@@ -79,40 +80,90 @@ QString Settings_Path() {
 
 namespace {
 const QString Last_Folder_Key = QStringLiteral("Files/Last_Folder");
+
+QString Last_Folder_Key_Of(const QString& kind) {
+    return kind.isEmpty() ? Last_Folder_Key : Last_Folder_Key + QLatin1Char('_') + kind;
+}
 }  // namespace
 
-QString Last_Folder() {
-    const QString kept = QSettings(Settings_Path(), QSettings::IniFormat).value(Last_Folder_Key).toString();
-    if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept;
+QString Last_Folder(const QString& kind) {
+    const QSettings settings(Settings_Path(), QSettings::IniFormat);
+    // A damaged file holds no folder worth trusting.
+    if (settings.status() == QSettings::NoError)
+        for (const QString& key : {Last_Folder_Key_Of(kind), Last_Folder_Key}) {
+            const QString kept = settings.value(key).toString();
+            if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept;
+        }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
-void Remember_Folder(const QString& folder) {
+void Remember_Folder(const QString& folder, const QString& kind) {
     if (folder.isEmpty()) return;
     QSettings settings(Settings_Path(), QSettings::IniFormat);
     settings.setValue(Last_Folder_Key, QDir::cleanPath(folder));
+    if (!kind.isEmpty()) settings.setValue(Last_Folder_Key_Of(kind), QDir::cleanPath(folder));
 }
 
 QString Show_Save_Dialog(QWidget* parent, const QString& title, const QString& suggestedName,
-                         const QStringList& filters) {
-    const QString name = Show_File_Dialog(parent, 2, title, Last_Folder(), suggestedName, filters);
-    if (!name.isEmpty()) Remember_Folder(QFileInfo(name).absolutePath());
+                         const QStringList& filters, const QString& kind) {
+    const QString name = Show_File_Dialog(parent, 2, title, Last_Folder(kind), suggestedName, filters);
+    if (!name.isEmpty()) Remember_Folder(QFileInfo(name).absolutePath(), kind);
     return name;
 }
 
 Wait_Cursor::Wait_Cursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 Wait_Cursor::~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
 
+namespace {
+QString Frame_Key(const QWidget* window) { return QStringLiteral("Windows/%1/Frame").arg(window->objectName()); }
+
+// Left, top, right and bottom, as "1,20,1,4"; none when the text is anything else.
+std::optional<QMargins> Frame_Of_Text(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return std::nullopt;
+    int n[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        n[i] = parts[i].toInt(&ok);
+        if (!ok || n[i] < 0 || n[i] > 200) return std::nullopt;
+    }
+    return QMargins(n[0], n[1], n[2], n[3]);
+}
+}  // namespace
+
+QMargins Window_Frame(const QWidget* window, bool* framed) {
+    const QRect inside = window->geometry(), outside = window->frameGeometry();
+    const QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
+                         outside.bottom() - inside.bottom());
+    if (framed) *framed = !frame.isNull();
+    if (!frame.isNull()) return frame;
+    // Not framed yet. A guess larger than the real frame would move a window left at the
+    // top edge down a little at each start.
+    if (!window->objectName().isEmpty()) {
+        const QSettings settings(Settings_Path(), QSettings::IniFormat);
+        if (settings.status() == QSettings::NoError)
+            if (const auto kept = Frame_Of_Text(settings.value(Frame_Key(window)).toString())) return *kept;
+    }
+    return QMargins(8, 32, 8, 8);  // the usual caption and borders
+}
+
+void Keep_Window_Frame(const QWidget* window) {
+    bool framed = false;
+    const QMargins frame = Window_Frame(window, &framed);
+    // A maximised window's frame is not the one it opens with.
+    if (!framed || window->objectName().isEmpty() || window->isMaximized()) return;
+    QSettings(Settings_Path(), QSettings::IniFormat)
+        .setValue(
+            Frame_Key(window),
+            QStringLiteral("%1,%2,%3,%4").arg(frame.left()).arg(frame.top()).arg(frame.right()).arg(frame.bottom()));
+}
+
 void Fit_To_Screen(QWidget* window) {
     if (!window || !window->isWindow() || !window->screen()) return;
     const QRect free = window->screen()->availableGeometry();
-    const QRect inside = window->geometry(), outside = window->frameGeometry();
-    QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
-                   outside.bottom() - inside.bottom());
-    // Before the window system has framed it: the usual caption and borders.
-    const bool framed = !frame.isNull();
-    if (!framed) frame = QMargins(8, 32, 8, 8);
+    bool framed = false;
+    const QMargins frame = Window_Frame(window, &framed);
     const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QSize room = (free.size() - extra).expandedTo(QSize(100, 100));
     if (window->minimumWidth() > room.width() || window->minimumHeight() > room.height())

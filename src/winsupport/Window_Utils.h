@@ -1,6 +1,7 @@
 #pragma once
 // The window routines shared by several windows.
 #include <QFont>
+#include <QMargins>
 #include <QString>
 #include <QStringList>
 
@@ -25,16 +26,19 @@ int Fit_Drop_Down_List(QComboBox* list, int limit);
 // pairs of description and pattern, as "CSV Files", "*.csv". "" when cancelled.
 QString Show_File_Dialog(QWidget* parent, int mode, const QString& title, const QString& initialDirectory,
                          const QString& fileName, const QStringList& filters);
-// A save dialog that starts in the folder used last with a suggested name; the chosen
-// file's folder is remembered for the next one, also after a restart.
+// A save dialog that starts in the folder used last for this kind of file with a
+// suggested name; the chosen file's folder is remembered for the next one, also after a
+// restart.
 QString Show_Save_Dialog(QWidget* parent, const QString& title, const QString& suggestedName,
-                         const QStringList& filters);
-// The folder a file dialog starts in: the one used last when it still exists, else the
-// user's documents (or home) folder. Kept in the user's configuration folder.
-QString Last_Folder();
-// The user's settings file (the folder used last, the interface language).
+                         const QStringList& filters, const QString& kind = QString());
+// The folder a file dialog of a kind ("Export", "Chart", ...: a name the caller gives)
+// starts in: the one used last for that kind when it still exists, else the one used last
+// by any dialog, else the user's documents (or home) folder.
+QString Last_Folder(const QString& kind = QString());
+// The user's settings file (the folders used last, the interface language, the windows'
+// places), in the user's configuration folder.
 QString Settings_Path();
-void Remember_Folder(const QString& folder);
+void Remember_Folder(const QString& folder, const QString& kind = QString());
 // The Qt filter text of description/pattern pairs, completed as Join_Filter completes them.
 QString Qt_File_Filter(const QStringList& filters);
 
@@ -42,6 +46,11 @@ QString Qt_File_Filter(const QStringList& filters);
 // factor): its size and smallest size are cut to fit, frame included, and it is moved
 // inside. Keep_Windows_On_Screen does it for every window shown from then on.
 void Fit_To_Screen(QWidget* window);
+// The frame the window manager draws around a window; before it is framed, the frame it
+// had when Keep_Window_Frame kept it (in an earlier run), else the usual caption and
+// borders (framed, when given, says whether it is framed).
+QMargins Window_Frame(const QWidget* window, bool* framed = nullptr);
+void Keep_Window_Frame(const QWidget* window);
 void Keep_Windows_On_Screen();
 
 // Gives every button, check box and option of a window an underlined letter of its own

@@ -152,6 +152,26 @@ TEST_F(Grid_Mouse_Test, Dragged_Widths_Stop_At_A_Minimum_And_Stay_Through_Search
     EXPECT_GE(s.Result_Grid->columnWidth(Result_Column(s.Results, "ProjName")), s.Default_Col_Width);
 }
 
+TEST_F(Grid_Mouse_Test, Dragged_Widths_And_Adjust_Cell_Size_Come_Back_In_The_Next_Window_For_The_Same_Columns) {
+    Open_Active();
+    const int col = Result_Column(w->Results, "ProjName");
+    QHeaderView* h = w->Result_Grid->horizontalHeader();
+    const QPoint border = h->mapTo(w.get(), QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 5));
+    const int dragged = w->Result_Grid->columnWidth(col) + 90;
+    Drag(border, border + QPoint(90, 0));
+    QTest::mouseClick(w->Adjust_Cell_Size_Box, Qt::LeftButton);
+    w.reset();
+
+    Search_Window& s = Open_Active();
+    EXPECT_TRUE(s.Adjust_Cell_Size_Box->isChecked());
+    EXPECT_EQ(s.Result_Grid->columnWidth(col), dragged);
+    // The other language shows other columns: their widths are their own.
+    s.Language_Box->setCurrentIndex(s.Language_Box->findText("FR"));
+    EXPECT_EQ(s.Hand_Set_Widths.Of(s.Field_Of_Col(Result_Column(s.Results, "ProjName"))), std::nullopt);
+    s.Language_Box->setCurrentIndex(s.Language_Box->findText("EN"));
+    EXPECT_EQ(s.Result_Grid->columnWidth(col), dragged);
+}
+
 TEST_F(Grid_Mouse_Test, Columns_Share_A_Wide_Grid_By_Their_Texts_And_Cut_Headings_Show_A_Tip) {
     Search_Window& s = Open_Active();
     const Result_Model& m = s.Results.Model;

@@ -45,6 +45,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -370,6 +371,10 @@ QPalette Desktop_Palette(const QString& kind) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The pictures show the windows as a first start does: the settings the user's own
+    // runs kept (window places, column widths, the language) are neither read nor changed.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QString folder = QStringLiteral("."), badWorkbook = QStringLiteral(SIFA_BAD_CELLS_WORKBOOK);
     const QStringList args = QCoreApplication::arguments();
