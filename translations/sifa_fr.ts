@@ -584,6 +584,10 @@
         <source>The field set &quot;%1&quot; names no column of the result.</source>
         <translation>L’ensemble de champs «&#xa0;%1&#xa0;» ne nomme aucune colonne du résultat.</translation>
     </message>
+    <message>
+        <source>The file cannot be read: %1.</source>
+        <translation>Le fichier ne peut pas être lu&#xa0;: %1.</translation>
+    </message>
 </context>
 <context>
     <name>Search_Window</name>

@@ -1,10 +1,12 @@
 #include "search/Saved_Search.h"
 
+#include "model/File_Access.h"
 #include "model/Record_Description.h"
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
@@ -228,9 +230,24 @@ std::variant<Saved_Search, Saved_Search_Problem> Read_Saved_Search(const QByteAr
     return s;
 }
 
+std::variant<Saved_Search, Saved_Search_Problem> Read_Saved_Search_File(const QString& path) {
+    // A search is a few hundred bytes; anything much larger is some other file.
+    constexpr qint64 Largest = 1 << 20;
+    QString why = Unreadable_Reason(path);
+    QFile f(path);
+    if (why.isEmpty() && !f.open(QIODevice::ReadOnly)) why = f.errorString();
+    const QByteArray bytes = why.isEmpty() ? f.read(Largest + 1) : QByteArray();
+    if (why.isEmpty() && bytes.size() > Largest) return Problem(Saved_Search_Problem::Kind::Not_A_Search, 0);
+    if (why.isEmpty()) return Read_Saved_Search(bytes);
+    Saved_Search_Problem p = Problem(Saved_Search_Problem::Kind::Unreadable, 0);
+    p.Reason = why;
+    return p;
+}
+
 QString Saved_Search_Problem_Text(const Saved_Search_Problem& p) {
     using K = Saved_Search_Problem::Kind;
     switch (p.What) {
+    case K::Unreadable: return QCoreApplication::translate("Search", "The file cannot be read: %1.").arg(p.Reason);
     case K::Empty: return QCoreApplication::translate("Search", "The file is empty.");
     case K::Not_Utf8: return QCoreApplication::translate("Search", "The file is not UTF-8 text.");
     case K::Not_A_Search:

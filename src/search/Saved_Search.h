@@ -49,6 +49,7 @@ struct Saved_Search {
 
 struct Saved_Search_Problem {
     enum class Kind {
+        Unreadable,  // Reason: why
         Empty,
         Not_Utf8,
         Not_A_Search,  // the first line is not ours
@@ -74,6 +75,8 @@ std::optional<qint32> Operator_From_Keyword(const QString& keyword);
 
 QByteArray Write_Saved_Search(const Saved_Search& search);
 std::variant<Saved_Search, Saved_Search_Problem> Read_Saved_Search(const QByteArray& bytes);
+// Only a regular file is read, so that a pipe named like one never holds anything up.
+std::variant<Saved_Search, Saved_Search_Problem> Read_Saved_Search_File(const QString& path);
 
 // What a problem means, in the interface's language (English when none is installed).
 QString Saved_Search_Problem_Text(const Saved_Search_Problem& problem);
