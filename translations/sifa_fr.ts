@@ -647,6 +647,50 @@
         <source>Records found</source>
         <translation>Fiches trouvées</translation>
     </message>
+    <message>
+        <source>Save Search...</source>
+        <translation>Enregistrer la recherche...</translation>
+    </message>
+    <message>
+        <source>Open Search...</source>
+        <translation>Ouvrir une recherche...</translation>
+    </message>
+    <message>
+        <source>Recent</source>
+        <translation>Récentes</translation>
+    </message>
+    <message>
+        <source>Recent searches</source>
+        <translation>Recherches récentes</translation>
+    </message>
+    <message>
+        <source>Saved searches</source>
+        <translation>Recherches enregistrées</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>Tous les fichiers</translation>
+    </message>
+    <message>
+        <source>Save Search</source>
+        <translation>Enregistrer la recherche</translation>
+    </message>
+    <message>
+        <source>Open Search</source>
+        <translation>Ouvrir une recherche</translation>
+    </message>
+    <message>
+        <source>The search cannot be opened: %1</source>
+        <translation>La recherche ne peut pas être ouverte&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>No recent search</source>
+        <translation>Aucune recherche récente</translation>
+    </message>
+    <message>
+        <source>The search &quot;%1&quot; no longer exists; it is taken off the list.</source>
+        <translation>La recherche «&#xa0;%1&#xa0;» n’existe plus&#xa0;; elle est retirée de la liste.</translation>
+    </message>
 </context>
 <context>
     <name>Sort_Dialog</name>

@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QToolButton>
 
 Search_Window::Search_Window(Session& session, QWidget* parent)
     : QWidget(parent), Session_In_Use(session), Results(session) {
@@ -55,6 +56,7 @@ void Search_Window::Build_Controls() {
     Adjust_Cell_Size_Box = Named(new QCheckBox(Display_Options), QStringLiteral("Adjust_Cell_Size_Box"));
     Multi_Key_Box = Named(new QCheckBox(Display_Options), QStringLiteral("Multi_Key_Box"));
     Language_Box = Named(new Drop_Down_List(Display_Options), QStringLiteral("Language_Box"));
+    Build_Saved_Search_Controls();
     Build_Grid_Area();
     Set_Texts();
 }
@@ -67,6 +69,10 @@ void Search_Window::Set_Texts() {
     Display_Options->setTitle(tr("Display option"));
     Adjust_Cell_Size_Box->setText(tr("Adjust Cell Size"));
     Multi_Key_Box->setText(tr("Multi-Columns Sort"));
+    Save_Search_Button->setText(tr("Save Search..."));
+    Open_Search_Button->setText(tr("Open Search..."));
+    Recent_Searches_Button->setText(tr("Recent"));
+    Recent_Searches_Button->setAccessibleName(tr("Recent searches"));
     Result_Grid->setAccessibleName(tr("Records found"));
     output_->Set_Texts();
     Rows->Set_Texts();

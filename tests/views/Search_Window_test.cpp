@@ -45,8 +45,9 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     for (QWidget* w = s.nextInFocusChain(); w != &s; w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty()) tab_order << w->objectName();
     EXPECT_EQ(tab_order.mid(tab_order.indexOf("Submit")),
-              (QStringList{"Submit", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box", "Result_Grid",
-                           "Export_Button", "Print_Button", "Counts_Button", "Close_Button", "Help_Button"}));
+              (QStringList{"Submit", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box", "Save_Search_Button",
+                           "Open_Search_Button", "Recent_Searches_Button", "Result_Grid", "Export_Button",
+                           "Print_Button", "Counts_Button", "Close_Button", "Help_Button"}));
     EXPECT_EQ(tab_order.mid(0, 6),
               (QStringList{"Active_0", "Field_0", "Negation_0", "Operator_0", "Value_Text_0", "Value_List_0"}));
     // Headings whole, apart.
