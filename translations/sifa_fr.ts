@@ -567,6 +567,66 @@
         <source>%1 of %2 Records found</source>
         <translation>%1 sur %2 fiches trouvées</translation>
     </message>
+    <message>
+        <source>It is longer than %1 characters.</source>
+        <translation>Elle dépasse %1 caractères.</translation>
+    </message>
+    <message>
+        <source>The file is empty.</source>
+        <translation>Le fichier est vide.</translation>
+    </message>
+    <message>
+        <source>The file is not UTF-8 text.</source>
+        <translation>Le fichier n’est pas un texte UTF-8.</translation>
+    </message>
+    <message>
+        <source>The file is not a saved search: its first line is not &quot;%1&quot;.</source>
+        <translation>Le fichier n’est pas une recherche enregistrée&#xa0;: sa première ligne n’est pas «&#xa0;%1&#xa0;».</translation>
+    </message>
+    <message>
+        <source>The search was saved by a newer version of the program (format %1).</source>
+        <translation>La recherche a été enregistrée par une version plus récente du programme (format %1).</translation>
+    </message>
+    <message>
+        <source>Line %1 is not understood: %2</source>
+        <translation>La ligne %1 n’est pas comprise&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Line %1: &quot;%2&quot; is not a value this line takes.</source>
+        <translation>Ligne %1&#xa0;: «&#xa0;%2&#xa0;» n’est pas une valeur admise par cette ligne.</translation>
+    </message>
+    <message>
+        <source>Line %1: there is no operator &quot;%2&quot;.</source>
+        <translation>Ligne %1&#xa0;: l’opérateur «&#xa0;%2&#xa0;» n’existe pas.</translation>
+    </message>
+    <message>
+        <source>Row %1 has no field or no operator.</source>
+        <translation>Il manque au critère %1 son champ ou son opérateur.</translation>
+    </message>
+    <message>
+        <source>Row %1: there is no field &quot;%2&quot; in the %3 field list.</source>
+        <translation>Critère %1&#xa0;: il n’y a pas de champ «&#xa0;%2&#xa0;» dans la liste des champs %3.</translation>
+    </message>
+    <message>
+        <source>Row %1: the operator &quot;%2&quot; is not offered for &quot;%3&quot;.</source>
+        <translation>Critère %1&#xa0;: l’opérateur «&#xa0;%2&#xa0;» n’est pas proposé pour «&#xa0;%3&#xa0;».</translation>
+    </message>
+    <message>
+        <source>Row %1: the value &quot;%2&quot; of &quot;%3&quot; is refused: %4</source>
+        <translation>Critère %1&#xa0;: la valeur «&#xa0;%2&#xa0;» de «&#xa0;%3&#xa0;» est refusée&#xa0;: %4</translation>
+    </message>
+    <message>
+        <source>The order names &quot;%1&quot;, which is not a column of the result in %2.</source>
+        <translation>Le tri nomme «&#xa0;%1&#xa0;», qui n’est pas une colonne du résultat en %2.</translation>
+    </message>
+    <message>
+        <source>The field set &quot;%1&quot; names no column of the result.</source>
+        <translation>L’ensemble de champs «&#xa0;%1&#xa0;» ne nomme aucune colonne du résultat.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read: %1.</source>
+        <translation>Le fichier ne peut pas être lu&#xa0;: %1.</translation>
+    </message>
 </context>
 <context>
     <name>Search_Window</name>
@@ -645,6 +705,50 @@
     <message>
         <source>Clear</source>
         <translation>Effacer</translation>
+    </message>
+    <message>
+        <source>Save Search...</source>
+        <translation>Enregistrer la recherche...</translation>
+    </message>
+    <message>
+        <source>Open Search...</source>
+        <translation>Ouvrir une recherche...</translation>
+    </message>
+    <message>
+        <source>Recent</source>
+        <translation>Récentes</translation>
+    </message>
+    <message>
+        <source>Recent searches</source>
+        <translation>Recherches récentes</translation>
+    </message>
+    <message>
+        <source>Saved searches</source>
+        <translation>Recherches enregistrées</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>Tous les fichiers</translation>
+    </message>
+    <message>
+        <source>Save Search</source>
+        <translation>Enregistrer la recherche</translation>
+    </message>
+    <message>
+        <source>Open Search</source>
+        <translation>Ouvrir une recherche</translation>
+    </message>
+    <message>
+        <source>The search cannot be opened: %1</source>
+        <translation>La recherche ne peut pas être ouverte&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>No recent search</source>
+        <translation>Aucune recherche récente</translation>
+    </message>
+    <message>
+        <source>The search &quot;%1&quot; no longer exists; it is taken off the list.</source>
+        <translation>La recherche «&#xa0;%1&#xa0;» n’existe plus&#xa0;; elle est retirée de la liste.</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,10 @@
 #include "cli/Query_Criteria.h"
 
+#include "model/File_Access.h"
 #include "model/Record_Description.h"
 #include "search/Criteria_Form.h"
 #include "search/Field_Sets.h"
+#include "search/Saved_Search.h"
 
 std::optional<Field_Entry> Resolve_Field_Entry(Record& Desc, const QString& fieldName, const QString& lang,
                                                QString& error) {
@@ -126,4 +128,41 @@ std::optional<std::vector<bool>> Resolve_Fields(Record& Desc, const QString& fie
         return std::nullopt;
     }
     return set;
+}
+
+QString Take_Saved_Search(Session& session, Query_Options& o) {
+    const QString path = Path_From_System(o.Search_File);
+    auto read = Read_Saved_Search_File(path);
+    const auto problem = [&](const Saved_Search_Problem& p) {
+        return QStringLiteral("the search \"%1\" cannot be opened: %2").arg(path, Saved_Search_Problem_Text(p));
+    };
+    if (const auto* p = std::get_if<Saved_Search_Problem>(&read)) return problem(*p);
+    Saved_Search s = std::get<Saved_Search>(read);
+    // What the options give is not checked against the file's parts it replaces.
+    if (o.Lang_Given) s.Language = o.Lang;
+    if (!o.Criteria.isEmpty()) s.Rows.clear();
+    if (o.Sort || o.Sort_Keys) {
+        s.Heading_Sort.reset();
+        s.Sort_Keys.clear();
+    }
+    if (o.Fields_Given) s.Field_Set = QStringLiteral("Short");
+    const auto resolved = Resolve_Saved_Search(session, s);
+    if (const auto* p = std::get_if<Saved_Search_Problem>(&resolved)) return problem(*p);
+
+    o.Lang = s.Language;
+    if (!o.And_Given) o.And = s.Combine_With_And;
+    if (!o.Fields_Given) o.Fields = s.Field_Set;
+    for (const Saved_Row& r : s.Rows) {
+        if (!r.Active) continue;
+        const qint32 oper = *Operator_From_Keyword(r.Operator);
+        QString c = (r.Negation ? QStringLiteral("!") : QString()) + r.Field + QLatin1Char(':') + QString::number(oper);
+        if (oper != Op_Empty) c += QLatin1Char(':') + r.Value;
+        o.Criteria << c;
+    }
+    if (s.Heading_Sort)
+        o.Sort = s.Heading_Sort->Field + (s.Heading_Sort->Descending ? QStringLiteral(":desc") : QString());
+    QStringList keys;
+    for (const Saved_Sort_Key& k : s.Sort_Keys) keys << (k.Descending ? QStringLiteral("-") : QString()) + k.Field;
+    if (!keys.isEmpty()) o.Sort_Keys = keys.join(QLatin1Char(','));
+    return QString();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Criterion rows, sort keys and field sets from the command line, resolved against
 // the record description exactly as the search window would offer them.
+#include "cli/Query_Options.h"
 #include "search/Criteria.h"
 #include "search/Criteria_Form.h"
 #include "search/Result_Text.h"
@@ -30,3 +31,7 @@ int Grid_Column_Of(Record& Desc, qint32 field, const QString& lang);
 // Short, All or Custom=RANGE.
 std::optional<std::vector<bool>> Resolve_Fields(Record& Desc, const QString& fields, const QString& lang,
                                                 QString& error);
+
+// The saved search of o.Search_File gives the parts the other options leave open, as
+// the options that say the same; "" when taken, otherwise what is wrong with it.
+QString Take_Saved_Search(Session& session, Query_Options& o);

@@ -8,11 +8,13 @@ QString Query_Usage() {
         "                  [--sort FIELD[:desc] | --sort-keys KEY[,KEY...]]\n"
         "                  [--fields Short|All|Custom=RANGE] [--format table|list] [--no-labels]\n"
         "                  [--clip] [-o FILE] [--describe] [--count] [--counts FIELD] [--record N]\n"
-        "                  [--check] [--pdf FILE] [--ignore-accents]\n"
+        "                  [--check] [--pdf FILE] [--ignore-accents] [--search FILE]\n"
         "       sifa-query --dump-sheet WORKBOOK\n"
         "  CRITERION is [!]FIELD:OPERATOR[:VALUE]; FIELD a field name, a search label or * for [Any fields];\n"
         "  OPERATOR a code 0-8 or an operator label (Equal, Content, Vide, ...); ! means NOT.\n"
         "  --ignore-accents compares texts without their accents: e matches \u00e9, oe \u0153, ss \u00df.\n"
+        "  --search FILE runs a saved search (.sifasearch); -c, --and/--or, --sort/--sort-keys, --fields\n"
+        "  and --lang given with it replace its criteria, combination, order, field set and language.\n"
         "  --counts FIELD writes how often each value of FIELD (as in a criterion) occurs in the result.\n"
         "  -o FILE.xlsx writes the export as an Excel workbook.\n");
 }
@@ -47,6 +49,7 @@ std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, 
                 return std::nullopt;
             }
             o.Lang = v;
+            o.Lang_Given = true;
         } else if (a == QLatin1String("-c")) {
             if (!value(v)) return std::nullopt;
             if (o.Criteria.size() == 3) {
@@ -59,7 +62,7 @@ std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, 
                 error = QStringLiteral("--and and --or exclude each other");
                 return std::nullopt;
             }
-            sawAndOr = true;
+            sawAndOr = o.And_Given = true;
             o.And = a == QLatin1String("--and");
         } else if (a == QLatin1String("--ignore-accents")) {
             o.Ignore_Accents = true;
@@ -78,6 +81,7 @@ std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, 
                 return std::nullopt;
             }
             o.Fields = v;
+            o.Fields_Given = true;
         } else if (a == QLatin1String("--format")) {
             if (!value(v)) return std::nullopt;
             if (v == QLatin1String("table"))
@@ -86,6 +90,12 @@ std::optional<Query_Options> Parse_Query_Options(const QList<QByteArray>& args, 
                 o.Table = false;
             else {
                 error = QStringLiteral("--format takes table or list, not \"%1\"").arg(v);
+                return std::nullopt;
+            }
+        } else if (a == QLatin1String("--search")) {
+            if (!path(o.Search_File)) return std::nullopt;
+            if (o.Search_File.isEmpty()) {
+                error = QStringLiteral("--search needs a file name");
                 return std::nullopt;
             }
         } else if (a == QLatin1String("--no-labels")) {

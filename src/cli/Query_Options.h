@@ -10,6 +10,8 @@
 struct Query_Options {
     QByteArray Dir;  // "" = the executable's folder
     QString Lang = QStringLiteral("EN");
+    QByteArray Search_File;  // a saved search; the options given override its parts
+    bool Lang_Given = false, And_Given = false, Fields_Given = false;
     QStringList Criteria;  // up to three criteria
     bool And = false;
     bool Ignore_Accents = false;  // as the window's "Ignore accents"

@@ -146,7 +146,7 @@ int Run(Console& console, int argc, char** argv) {
     QString error;
     const auto parsed = Parse_Query_Options(args, error);
     if (!parsed) return console.Usage_Error(error + QStringLiteral(" (see --help)"));
-    const Query_Options& o = *parsed;
+    Query_Options o = *parsed;
     const std::unique_ptr<QCoreApplication> app = Make_Query_App(argc, argv, !o.Pdf.isEmpty());
     if (o.Help) {
         const QByteArray usage = Query_Usage().toUtf8();
@@ -175,6 +175,10 @@ int Run(Console& console, int argc, char** argv) {
     for (const QString& l : host.problems) console.Put(stderr, l);
     if (!loaded) return Failed;
 
+    if (!o.Search_File.isEmpty()) {
+        const QString problem = Take_Saved_Search(session, o);
+        if (!problem.isEmpty()) return console.Usage_Error(problem);
+    }
     session.Set_Language(o.Lang);
 
     if (o.Record) {

@@ -7,6 +7,7 @@
 #include "search/Field_Sets.h"
 #include "search/Name_Selection.h"
 #include "search/Result_Text.h"
+#include "search/Saved_Search.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
@@ -143,6 +144,15 @@ void Export::Load() {
     resize(std::max(Window_Width, minimumSizeHint().width()), minimumSizeHint().height());
 
     Init_Field_Sets();
+    // The set this search was exported with last, or that its saved file gives.
+    const QString& set = results_.Field_Set;
+    if (set.startsWith(QLatin1String("Custom="))) {
+        const std::vector<bool> custom = Field_Set_From_Range(session_.Description(), set.mid(7), session_.Language());
+        if (custom.size() == Set_Columns[2].size()) Set_Columns[2] = custom;
+    }
+    const int chosen = set == QLatin1String("All") ? 1 : set.startsWith(QLatin1String("Custom=")) ? 2 : 0;
+    Field_Set_Choice[static_cast<size_t>(chosen)]->setChecked(true);
+    Field_Set_Chosen(chosen);
     Columns = std::make_unique<Name_Selection>();
     Columns->Name = tr("Columns");
     for (int c = 0; c < results_.Model.Columns(); ++c) Columns->Available.add(results_.Model.Heading(c));
@@ -157,6 +167,11 @@ void Export::Load() {
 void Export::Unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    const int set = Selected_Set();
+    if (set >= 0)
+        results_.Field_Set = set == 0   ? QStringLiteral("Short")
+                             : set == 1 ? QStringLiteral("All")
+                                        : QStringLiteral("Custom=") + Field_Set_Range(Set_Columns[2], Column_Field);
     Columns.reset();
 }
 

@@ -14,6 +14,8 @@ struct Search_Results {
     Result_Model Model;  // the records found, in the order shown
     Single_Field_Sort Sort;
     bool Multi_Key_Box = false;  // "Multi-Columns Sort"
+    // The field set exports of this search start with: Short, All or Custom=RANGE.
+    QString Field_Set = QStringLiteral("Short");
 
     QString Count_Caption;  // "1 Record found", "N Records found", "No match", "12 of 400 Records found"
     bool Output_Enabled = false;  // "Export..." and "Print..."

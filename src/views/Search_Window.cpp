@@ -27,6 +27,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QToolButton>
 
 Search_Window::Search_Window(Session& session, QWidget* parent)
     : QWidget(parent), Session_In_Use(session), Results(session) {
@@ -62,6 +63,7 @@ void Search_Window::Build_Controls() {
     Language_Box = Named(new Drop_Down_List(Display_Options), QStringLiteral("Language_Box"));
     Quick_Find_Box = Named(new Sized<QLineEdit>(this), QStringLiteral("Quick_Find_Box"));
     Quick_Find_Box->setClearButtonEnabled(true);
+    Build_Saved_Search_Controls();
     Build_Grid_Area();
     // Made last so that the letters the other controls had stay theirs; the tab order
     // puts them in their places.
@@ -71,6 +73,13 @@ void Search_Window::Build_Controls() {
     setTabOrder(Ignore_Accents_Box, Submit);
     setTabOrder(Submit, Clear_Button);
     setTabOrder(Clear_Button, Adjust_Cell_Size_Box);
+    // The saved-search buttons stand right of the rows: Tab reaches them after the rows.
+    QWidget* last_of_rows = Rows;
+    for (QWidget* w = Rows->nextInFocusChain(); w != Rows && Rows->isAncestorOf(w); w = w->nextInFocusChain())
+        last_of_rows = w;
+    setTabOrder(last_of_rows, Save_Search_Button);
+    setTabOrder(Save_Search_Button, Open_Search_Button);
+    setTabOrder(Open_Search_Button, Recent_Searches_Button);
     Set_Texts();
 }
 
@@ -84,6 +93,10 @@ void Search_Window::Set_Texts() {
     Display_Options->setTitle(tr("Display option"));
     Adjust_Cell_Size_Box->setText(tr("Adjust Cell Size"));
     Multi_Key_Box->setText(tr("Multi-Columns Sort"));
+    Save_Search_Button->setText(tr("Save Search..."));
+    Open_Search_Button->setText(tr("Open Search..."));
+    Recent_Searches_Button->setText(tr("Recent"));
+    Recent_Searches_Button->setAccessibleName(tr("Recent searches"));
     Result_Grid->setAccessibleName(tr("Records found"));
     Language_Box->setAccessibleName(tr("Language"));
     Quick_Find_Box->setAccessibleName(tr("Quick find"));

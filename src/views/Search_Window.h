@@ -36,11 +36,13 @@ class QModelIndex;
 class QPushButton;
 class QRadioButton;
 class QSpacerItem;
+class QToolButton;
 class Criteria_Rows;
 class Output_Buttons;
 class Reload_Bar;
 class Result_View;
 struct Value_Entry;
+struct Saved_Search;
 
 class Search_Window : public QWidget {
     Q_OBJECT
@@ -67,6 +69,9 @@ public:
     QCheckBox* Multi_Key_Box = nullptr;
     Drop_Down_List* Language_Box = nullptr;
     QLineEdit* Quick_Find_Box = nullptr;  // narrows the result shown (Ctrl+F)
+    QPushButton* Save_Search_Button = nullptr;
+    QPushButton* Open_Search_Button = nullptr;
+    QToolButton* Recent_Searches_Button = nullptr;  // its menu: the searches used last
     Result_View* Result_Grid = nullptr;  // the view of Results.Model
     QLabel* Unwrapped_Measure_Label = nullptr;
 
@@ -139,6 +144,21 @@ public:
     // The field shown in a column of the result, 0 when none.
     qint32 Field_Of_Col(int col) const;
 
+    // ---------------------------------------------------------------- Search_Window_Saved.cpp
+    // The search on screen as a file keeps it.
+    Saved_Search Current_Search() const;
+    void Save_Search();
+    void Open_Search();
+    // The file is checked whole before anything changes: a message names what is wrong
+    // and the window stays as it was (false). Otherwise the search goes on the controls
+    // and runs.
+    bool Open_Search_File(const QString& path);
+    // The searches saved or opened last, newest first.
+    static QStringList Recent_Searches();
+    static constexpr int Recent_Search_Count = 8;
+    // The menu of Recent_Searches_Button, filled as it opens.
+    void Fill_Recent_Menu();
+
     // ---------------------------------------------------------------- Search_Window_Layout.cpp
     // Height in pixels of a widget (the window: the room its drop-down lists may take).
     int Height_Of(const QWidget* w) const;
@@ -163,6 +183,8 @@ protected:
 
 private:
     void Build_Controls();
+    void Build_Saved_Search_Controls();
+    void Remember_Search(const QString& path);
     // Every caption in the interface's language.
     void Set_Texts();
     void Build_Grid_Area();

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QToolButton>
 #include <algorithm>
 
 namespace {
@@ -60,7 +61,21 @@ void Search_Window::Build_Layout() {
     window->setSpacing(px(Gap));
 
     window->addWidget(Reload_Offer);
-    window->addWidget(Rows);
+    // Beside the criterion rows, where there is room on any screen: saving and opening
+    // searches, the recent ones under them.
+    auto* rows = new QHBoxLayout;
+    rows->setSpacing(px(Gap));
+    rows->addWidget(Rows, 1);
+    auto* saved = new QVBoxLayout;
+    saved->setSpacing(px(0.2));
+    for (QWidget* b : {static_cast<QWidget*>(Save_Search_Button), static_cast<QWidget*>(Open_Search_Button),
+                       static_cast<QWidget*>(Recent_Searches_Button)}) {
+        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        saved->addWidget(b);
+    }
+    saved->addStretch(1);
+    rows->addLayout(saved);
+    window->addLayout(rows);
 
     // The combination, Submit and the display options side by side.
     // Tight margins and gaps: on a small screen the row must still fit across.

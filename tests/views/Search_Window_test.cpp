@@ -34,17 +34,18 @@ TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
     EXPECT_LE(b.right(), c.left());
     EXPECT_LE(c.right(), s.Display_Options->width());
     // (Every window's letters, in both languages: French_Interface_test.cpp.)
-    // Tab goes through the reload bar when it shows, down the rows, then the options, quick
-    // find, the result and the buttons in this order.
+    // Tab goes through the reload bar when it shows, down the rows, the saved searches, then
+    // the options, quick find, the result and the buttons in this order.
     QStringList tab_order;
     for (QWidget* w = s.nextInFocusChain(); w != &s; w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty()) tab_order << w->objectName();
-    EXPECT_EQ(
-        tab_order.mid(tab_order.indexOf("Submit")),
-        (QStringList{"Submit", "Clear_Button", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box",
-                     "Quick_Find_Box", "Result_Grid", "Export_Button", "Print_Button", "Counts_Button", "Reload_Button",
-                     "Close_Button", "Help_Button"}));
+    EXPECT_EQ(tab_order.mid(tab_order.indexOf("Submit")),
+              (QStringList{"Submit", "Clear_Button", "Adjust_Cell_Size_Box", "Multi_Key_Box", "Language_Box",
+                           "Quick_Find_Box", "Result_Grid", "Export_Button", "Print_Button", "Counts_Button",
+                           "Reload_Button", "Close_Button", "Help_Button"}));
     EXPECT_EQ(tab_order.at(tab_order.indexOf("Submit") - 1), "Ignore_Accents_Box");
+    EXPECT_EQ(tab_order.mid(tab_order.indexOf("Save_Search_Button") - 1, 4),
+              (QStringList{"Picker_Button_2", "Save_Search_Button", "Open_Search_Button", "Recent_Searches_Button"}));
     EXPECT_EQ(tab_order.mid(0, 8), (QStringList{"Reload_Bar_Button", "Reload_Bar_Close", "Active_0", "Field_0",
                                                 "Negation_0", "Operator_0", "Value_Text_0", "Value_List_0"}));
     // Headings whole, apart.
