@@ -8,6 +8,8 @@
 #include "search/Result_Text.h"
 #include "search/Search_Run.h"
 
+#include "Bench_Workbook.h"
+
 #include <benchmark/benchmark.h>
 #include <QDir>
 #include <QFileInfo>
@@ -19,14 +21,7 @@ static Session session;
 namespace {
 
 bool Loaded() {
-    static const bool ok = [] {
-        session.Set_Language(QStringLiteral("EN"));
-        session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
-        const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-        const Import_Result r = Import_Workbook(session, book, nullptr, nullptr);
-        if (r.Rows <= 0) std::fprintf(stderr, "%s: %s\n", qPrintable(book), qPrintable(r.Errs.join(u' ')));
-        return r.Rows > 0;
-    }();
+    static const bool ok = Load_Bench_Workbook(session);
     return ok;
 }
 

@@ -17,6 +17,8 @@
 #include "model/Load_Records.h"
 #include "model/Session.h"
 
+#include "Bench_Workbook.h"
+
 #include <benchmark/benchmark.h>
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,14 +43,13 @@ static Session session;
 
 namespace {
 
-QString Book() { return qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls")); }
 QString Refs_File() { return QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"); }
 QString Cache() { return QDir::tempPath() + QStringLiteral("/sifa_bench_Data.dat"); }
 
 void Set_Up() { session.Load_Code_Tables(Refs_File()); }
 
 bool Import_Once() {
-    const Import_Result r = Import_Workbook(session, Book(), nullptr, nullptr);
+    const Import_Result r = Import_Workbook(session, Bench_Book(), nullptr, nullptr);
     if (!r.Errs.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(r.Errs.first()));
     return r.Rows > 0;
 }
@@ -57,7 +58,7 @@ bool Import_Once() {
 // Every cell of the first sheet, as a program that only reads would.
 long long FreeXL_Once() {
     const void* h = nullptr;
-    if (freexl_open(QFile::encodeName(Book()).constData(), &h) != FREEXL_OK) return -1;
+    if (freexl_open(QFile::encodeName(Bench_Book()).constData(), &h) != FREEXL_OK) return -1;
     unsigned int rows = 0;
     unsigned short cols = 0;
     long long chars = 0;
@@ -118,21 +119,22 @@ void BM_Cache_Write(benchmark::State& s) {
     Set_Up();
     if (!Import_Once()) s.SkipWithError("import failed");
     for (auto _ : s) {
-        if (Save_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) != Cache_Save::Written)
+        if (Save_Data_Cache(session.Records(), Bench_Book(), Refs_File(), Cache()) != Cache_Save::Written)
             s.SkipWithError("cache not written");
     }
 }
 
 void BM_Cache_Load(benchmark::State& s) {
     Set_Up();
-    if (!Import_Once() || Save_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) != Cache_Save::Written)
+    if (!Import_Once() || Save_Data_Cache(session.Records(), Bench_Book(), Refs_File(), Cache()) != Cache_Save::Written)
         s.SkipWithError("no cache");
     for (auto _ : s) {
         // At start-up there is no table to free first.
         s.PauseTiming();
         session.Records().Clear();
         s.ResumeTiming();
-        if (Load_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) <= 0) s.SkipWithError("cache refused");
+        if (Load_Data_Cache(session.Records(), Bench_Book(), Refs_File(), Cache()) <= 0)
+            s.SkipWithError("cache refused");
     }
     QFile::remove(Cache());
 }
@@ -211,13 +213,13 @@ int main(int argc, char** argv) {
         Set_Up();
         if (!QFile::exists(Cache())) {
             if (!Import_Once() ||
-                Save_Data_Cache(session.Records(), Book(), Refs_File(), Cache()) != Cache_Save::Written)
+                Save_Data_Cache(session.Records(), Bench_Book(), Refs_File(), Cache()) != Cache_Save::Written)
                 return 1;
             return 2;  // written: measure in the next, fresh, run
         }
         QElapsedTimer t;
         t.start();
-        const qint32 rows = Load_Data_Cache(session.Records(), Book(), Refs_File(), Cache());
+        const qint32 rows = Load_Data_Cache(session.Records(), Bench_Book(), Refs_File(), Cache());
         std::printf("cache load ms %.1f\n", t.nsecsElapsed() / 1e6);
         return rows > 0 ? 0 : 1;
     }

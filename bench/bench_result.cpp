@@ -10,6 +10,8 @@
 #include "search/Search_Run.h"
 #include "search/Value_Counts.h"
 
+#include "Bench_Workbook.h"
+
 #include <benchmark/benchmark.h>
 
 // The one session this program works on.
@@ -18,12 +20,7 @@ static Session session;
 namespace {
 
 bool Loaded() {
-    static const bool ok = [] {
-        session.Set_Language(QStringLiteral("EN"));
-        session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
-        const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-        return Import_Workbook(session, book, nullptr, nullptr).Rows > 0;
-    }();
+    static const bool ok = Load_Bench_Workbook(session);
     return ok;
 }
 

@@ -23,6 +23,8 @@
 #include "views/Search_Window.h"
 #include "winsupport/Message_Service.h"
 
+#include "Bench_Workbook.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -299,14 +301,7 @@ int main(int argc, char** argv) {
 
     // The window finds Refs.dat in the program's folder.
     Set_App_Path(QStringLiteral(SIFA_SAMPLE_DATA));
-    session.Set_Language(QStringLiteral("EN"));
-    session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat")));
-    const QString book = qEnvironmentVariable("SIFA_BENCH_BOOK", QStringLiteral("/tmp/sifa_bench/Sifa_table.xls"));
-    const Import_Result loaded = Import_Workbook(session, book, nullptr, nullptr);
-    if (loaded.Rows <= 0) {
-        std::fprintf(stderr, "no records read from %s (set SIFA_BENCH_BOOK)\n", qPrintable(book));
-        return 1;
-    }
+    if (!Load_Bench_Workbook(session)) return 1;
 
     session.Sort_Keys = {0, 0, 0, 0};
     auto window = std::make_unique<Search_Window>(session);

@@ -52,7 +52,12 @@ int Longest_Line(const QString& text) {
 // "_x000D_" in a cell's text stands for a character; a text that holds such a sequence
 // itself has its underscore escaped ("_x005F_"), so that it reads back as written.
 QString Escape_Sequences(const QString& text) {
-    if (!text.contains(QLatin1String("_x"), Qt::CaseInsensitive)) return text;
+    // Most texts hold no "_x": a search for the underscore alone tells it fastest.
+    bool may_hold = false;
+    for (qsizetype i = text.indexOf(QLatin1Char('_')); i >= 0 && i + 1 < text.size() && !may_hold;
+         i = text.indexOf(QLatin1Char('_'), i + 1))
+        may_hold = text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X');
+    if (!may_hold) return text;
     static const QRegularExpression sequence(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
     QString out = text;
     return out.replace(sequence, QStringLiteral("_x005F_\\1"));
