@@ -22,6 +22,8 @@
 
 namespace {
 const QString Recent_Key = QStringLiteral("Searches/Recent");
+// Saved searches live apart from exports: their dialogs keep a folder of their own.
+const QString Search_Files = QStringLiteral("Search");
 
 QStringList Search_Filters() {
     return {Search_Window::tr("Saved searches"), QStringLiteral("*.sifasearch"), Search_Window::tr("All files"),
@@ -76,7 +78,7 @@ void Search_Window::Save_Search() {
     const int row = Rows->Row_Of(focusWidget());
     if (row >= 0 && !Rows->Leave_Check(row)) return;
     const QString name =
-        Show_Save_Dialog(this, tr("Save Search"), QStringLiteral("Search.sifasearch"), Search_Filters());
+        Show_Save_Dialog(this, tr("Save Search"), QStringLiteral("Search.sifasearch"), Search_Filters(), Search_Files);
     if (name.isEmpty()) return;
     const QString failure = Write_Output_File(name, Write_Saved_Search(Current_Search()));
     if (!failure.isEmpty()) {
@@ -87,9 +89,10 @@ void Search_Window::Save_Search() {
 }
 
 void Search_Window::Open_Search() {
-    const QString name = Show_File_Dialog(this, 1, tr("Open Search"), Last_Folder(), QString(), Search_Filters());
+    const QString name =
+        Show_File_Dialog(this, 1, tr("Open Search"), Last_Folder(Search_Files), QString(), Search_Filters());
     if (name.isEmpty()) return;
-    Remember_Folder(QFileInfo(name).absolutePath());
+    Remember_Folder(QFileInfo(name).absolutePath(), Search_Files);
     Open_Search_File(name);
 }
 
