@@ -1,6 +1,5 @@
 #include "shell/Error_Window.h"
 
-#include "Layout_Check.h"
 #include "Shell_Fixture.h"
 
 #include <gtest/gtest.h>
@@ -40,10 +39,4 @@ TEST(Error_Window, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.result(), QDialog::Accepted);
     }
-}
-
-TEST(Error_Window, Fits_Its_Captions_And_A_Small_Screen) {
-    Error_Window w;
-    w.Lines = Numbered(40);
-    Expect_Fitting_Window(&w);
 }

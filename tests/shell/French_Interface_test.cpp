@@ -146,7 +146,7 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
     for (Welcome* w : {&welcome, &documents}) w->Start_Timer->stop();
     documents.Main_Button_Clicked();  // the second panel and the document buttons
     Error_Window errors;
-    errors.Lines = {QStringLiteral("Cell C2: \"x\" Not numeric -> Ignored")};
+    errors.Lines = QStringList(40, QStringLiteral("Cell C2: \"x\" Not numeric -> Ignored"));
     Sort_Dialog sort(search.Results.Model, session.Sort_Keys, &search);
     sort.Load();
     Code_Picker picker(session, &search);
@@ -163,8 +163,10 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
         Show_Counts_Window(session, search.Results, &search, session.Description().Fields().Number("DomReco1"));
     const std::vector<QWidget*> windows{
         &search, &welcome, &documents, &errors, &sort, &picker, &output, &chooser, Current_Record_Window(), counts};
-    // The dialogs must still fit half the screen (a scale factor of 2) in French.
-    const std::vector<QWidget*> dialogs{&welcome, &errors, &sort, &picker, &output, &chooser};
+    // The dialogs must still fit half the screen (a scale factor of 2) in French, and with
+    // every English caption 40% longer.
+    const std::vector<QWidget*> dialogs{&welcome, &documents, &errors, &sort, &picker, &output, &chooser,
+                                        Current_Record_Window()};
     for (QWidget* w : windows) w->show();
     QApplication::processEvents();
 
@@ -175,6 +177,9 @@ TEST_F(French_Interface, EveryWindowSwitchesAndComesBack) {
         EXPECT_EQ(Unnamed_Controls(w), QStringList()) << "EN " << w->objectName().toStdString();
         EXPECT_EQ(Keyboard_Gaps(w), QStringList()) << "EN " << w->objectName().toStdString();
     }
+    welcome.Start_Progress(10, QStringLiteral("Reading the workbook"));  // the first panel at its fullest
+    for (QWidget* w : dialogs) Expect_Room_For_Longer_Captions(w);
+    welcome.Hide_Progress();
     // The result reaches a screen reader as a table: its size, and each cell's text.
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(search.Result_Grid);
     ASSERT_TRUE(grid && grid->tableInterface());

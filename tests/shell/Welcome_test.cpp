@@ -4,7 +4,6 @@
 #include "model/Session.h"
 #include "winsupport/Message_Service.h"
 
-#include "Layout_Check.h"
 #include "Shell_Fixture.h"
 #include "Test_Files.h"
 
@@ -214,14 +213,4 @@ TEST_F(Welcome_Window, Documents_And_Links) {
     const size_t before = rec->shown.size();
     QTest::keyClick(*link, Qt::Key_Return);
     EXPECT_EQ(rec->shown.size(), before + 1);
-}
-
-TEST_F(Welcome_Window, Both_Panels_Fit_Their_Captions_And_A_Small_Screen) {
-    Welcome w(session);
-    Show(w);
-    w.Start_Progress(10, QStringLiteral("Reading the workbook"));
-    Expect_Fitting_Window(&w);
-    w.Hide_Progress();
-    w.Main_Button_Clicked();  // the second panel, with the documents
-    Expect_Fitting_Window(&w);
 }

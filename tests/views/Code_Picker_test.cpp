@@ -1,7 +1,6 @@
 #include "views/Code_Picker.h"
 #include "model/Code_Table.h"
 
-#include "Layout_Check.h"
 #include "Views_Fixture.h"
 
 #include <QHeaderView>
@@ -149,9 +148,4 @@ TEST_F(Picker, Double_Click_Ok_Cancel_Escape_And_Close_Box) {
         EXPECT_FALSE(pick->isVisible());
         EXPECT_TRUE(pick->Unloaded());
     }
-}
-
-TEST_F(Picker, Fits_Its_Captions_And_A_Small_Screen) {
-    Open(QStringLiteral("FR"));
-    Expect_Fitting_Window(pick.get());
 }

@@ -2,7 +2,6 @@
 #include "search/Record_Lines.h"
 #include "views/Result_View.h"
 
-#include "Layout_Check.h"
 #include "Views_Fixture.h"
 
 #include <QClipboard>
@@ -230,12 +229,6 @@ TEST_F(Record_Window_Test, Web_Addresses_Of_The_Link_Fields_Open_In_The_Browser_
     delete w.data();
     session.Records()(r, Field_Number("ToolKit")) = kept_toolkit;
     session.Records()(r, Field_Number("MATOS")) = kept_matos;
-}
-
-TEST_F(Record_Window_Test, Fits_Its_Captions_And_A_Small_Screen) {
-    Record_Window w(session);
-    ASSERT_TRUE(w.Display_Record(Value::Long(Long_Record())));
-    Expect_Fitting_Window(&w);
 }
 
 TEST(Web_Address, Only_A_Whole_Address_Is_One) {

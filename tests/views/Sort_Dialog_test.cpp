@@ -1,7 +1,6 @@
 #include "views/Sort_Dialog.h"
 #include "winsupport/Message_Service.h"
 
-#include "Layout_Check.h"
 #include "Result_Cells.h"
 
 #include <gtest/gtest.h>
@@ -208,10 +207,4 @@ TEST_F(Sort_Dialog_Test, A_Header_Click_Preselects_Its_Column) {
         dlg.Cancel_Sort();
         EXPECT_EQ(keys, c.keys);  // nothing sorted: nothing changes
     }
-}
-
-TEST_F(Sort_Dialog_Test, Fits_Its_Captions_And_A_Small_Screen) {
-    keys = {1, -2, 3, 0};
-    Sort_Dialog dlg(grid, keys);
-    Expect_Fitting_Window(&dlg);
 }
