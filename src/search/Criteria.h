@@ -104,6 +104,10 @@ private:
 };
 
 class Prepared_Criteria {
+public:
+    // The columns the criteria read.
+    std::vector<int> Columns() const;
+
 private:
     enum class Kind : unsigned char { Text, Date, Whole, None };
     struct Test_Field {
