@@ -501,7 +501,9 @@ void Populate(const Mapped_File& mapped, qsizetype from, qsizetype to) {
 #endif
 }
 
-bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, const Mapped_File* mapped) {
+// `give_back`: the pages read are given back at once.
+bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, const Mapped_File* mapped,
+                 bool give_back = true) {
     const qsizetype from = r.Pos();
     // Where a cell begins is known only once the one before is read: the lines ahead are
     // asked for early, so that a column of long texts is not read one wait per cell.
@@ -516,7 +518,7 @@ bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, cons
 #endif
         if (!Get_Cell(r, t, row, c, mapped != nullptr)) return false;
     }
-    if (mapped) Give_Back(*mapped, from, r.Pos());
+    if (mapped && give_back) Give_Back(*mapped, from, r.Pos());
     return true;
 }
 
@@ -621,17 +623,23 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapp
         // language, and fields no one shows or searches, are never read. Its cells are
         // checked then, and a damaged column reads as empty.
         const Mapped_File m = *mapped;
-        t.Fill_When_Asked(
-            h.RowUpper, h.ColUpper,
-            [m, columns, h, damage](Records_Table& part, int c) {
-                part.Keep_Bytes(m.bytes, static_cast<size_t>(m.size), m.keep);
-                Populate(m, columns[static_cast<size_t>(c)], columns[static_cast<size_t>(c) + 1]);
-                Reader cr(m.bytes, m.size, columns[static_cast<size_t>(c)]);
-                if (Read_Column(cr, part, h, c, &m) && cr.Pos() == columns[static_cast<size_t>(c) + 1]) return true;
-                damage();
-                return false;
-            },
-            static_cast<size_t>(cells), static_cast<size_t>(m.size));
+        Records_Table::Column_Source source;
+        source.fill = [m, columns, h, damage](Records_Table& part, int c) {
+            part.Keep_Bytes(m.bytes, static_cast<size_t>(m.size), m.keep);
+            Populate(m, columns[static_cast<size_t>(c)], columns[static_cast<size_t>(c) + 1]);
+            Reader cr(m.bytes, m.size, columns[static_cast<size_t>(c)]);
+            if (Read_Column(cr, part, h, c, &m, false) && cr.Pos() == columns[static_cast<size_t>(c) + 1]) return true;
+            damage();
+            return false;
+        };
+        source.give_back = [m, columns](int c) {
+            Give_Back(m, columns[static_cast<size_t>(c)], columns[static_cast<size_t>(c) + 1]);
+        };
+        for (size_t c = 0; c + 1 < columns.size(); ++c)
+            source.bytes.push_back(static_cast<size_t>(columns[c + 1] - columns[c]));
+        source.most_texts = static_cast<size_t>(cells);
+        source.text_bytes = static_cast<size_t>(m.size);
+        t.Fill_When_Asked(h.RowUpper, h.ColUpper, std::move(source));
         out.Swap(t);
         return true;
     }

@@ -83,7 +83,7 @@ void Records_Table::Take_Columns(Records_Table& part, int from, int to) {
 }
 
 struct Records_Table::Column_Fill {
-    Column_Filler fill;
+    Column_Source source;
     std::mutex lock;
     std::condition_variable changed;
     enum State : std::uint8_t { To_Fill, Filling, Filled };
@@ -107,21 +107,30 @@ void Records_Table::Swap(Records_Table& other) noexcept {
     filled_.swap(other.filled_);
 }
 
-void Records_Table::Fill_When_Asked(int rowUpper, int colUpper, Column_Filler fill, std::size_t most_texts,
-                                    std::size_t text_bytes) {
+void Records_Table::Fill_When_Asked(int rowUpper, int colUpper, Column_Source source) {
     Shape(rowUpper, colUpper, false, std::numeric_limits<int>::max());
     if (!Allocated()) return;
     const auto n = static_cast<std::size_t>(colUpper) + 1;
     // Texts are added while other columns are read, maybe on other threads: the pool
     // never moves what it holds.
-    pool_.Reserve(most_texts, text_bytes, n);
+    pool_.Reserve(source.most_texts, source.text_bytes, n);
+    source.bytes.resize(n);
     fill_ = std::make_unique<Column_Fill>();
-    fill_->fill = std::move(fill);
+    fill_->source = std::move(source);
     fill_->state.assign(n, Column_Fill::To_Fill);
     filled_ = std::make_unique<std::atomic<bool>[]>(n);
 }
 
-void Records_Table::Fill_Column(int c) const { Fill_Claimed({c}); }
+// A column asked for alone is read, then its bytes go at once.
+void Records_Table::Fill_Column(int c) const {
+    Fill_Claimed({c});
+    Give_Back({c});
+}
+
+void Records_Table::Give_Back(const std::vector<int>& columns) const {
+    if (!fill_ || !fill_->source.give_back) return;
+    for (const int c : columns) fill_->source.give_back(c);
+}
 
 // Fills the columns of `columns` no other thread is filling, then waits for those it is.
 void Records_Table::Fill_Claimed(const std::vector<int>& columns) const {
@@ -149,7 +158,7 @@ void Records_Table::Fill_Claimed(const std::vector<int>& columns) const {
         bool whole = false;
         try {
             part.Shape(Row_Upper(), Col_Upper(), false, c);
-            whole = f.fill(part, c);
+            whole = f.source.fill(part, c);
             if (!whole) part.Shape(Row_Upper(), Col_Upper(), true, c);
         } catch (...) {
             lock.lock();
@@ -173,13 +182,18 @@ void Records_Table::Fill_Columns(const std::vector<int>& columns) const {
     });
     if (unfilled == 0) return;
     if (unfilled == 1) return Fill_Claimed(columns);
+    // The longest first, so that the two threads end together.
+    std::vector<int> order = columns;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return fill_->source.bytes[static_cast<std::size_t>(a)] > fill_->source.bytes[static_cast<std::size_t>(b)];
+    });
     // A column the second thread fails on is left for this one, which fills what is left.
     std::jthread second([&] {
         try {
-            Fill_Claimed(columns);
+            Fill_Claimed(order);
         } catch (...) {}
     });
-    Fill_Claimed(columns);
+    Fill_Claimed(order);
 }
 
 bool Records_Table::Damaged() const {

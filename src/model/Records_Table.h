@@ -113,17 +113,21 @@ public:
     void Done_Loading() { pool_.Drop_Index(); }
 
     // --- columns filled when first asked for
-    // `fill(part, c)` fills column c of `part`, a table of this shape whose other columns
-    // have no cells; false when the bytes it reads are damaged (the column's cells then
-    // read as empty, and Damaged() says so). It may be called on any thread, for
-    // different columns at once. `most_texts`, `text_bytes`: at most how many texts, and
-    // how many bytes of them, all the columns hold.
-    using Column_Filler = std::function<bool(Records_Table& part, int c)>;
-    void Fill_When_Asked(int rowUpper, int colUpper, Column_Filler fill, std::size_t most_texts,
-                         std::size_t text_bytes);
-    // The given columns filled now, on two threads: for work about to read them on
-    // several threads, or a column at a time.
+    struct Column_Source {
+        // Fills column c of `part`, a table of this shape whose other columns have no
+        // cells; false when the bytes it reads are damaged (the column's cells then read
+        // as empty, and Damaged() says so). Called on any thread, for several columns at once.
+        std::function<bool(Records_Table& part, int c)> fill;
+        // The bytes column c was filled from need no longer be at hand.
+        std::function<void(int c)> give_back;
+        std::vector<std::size_t> bytes;  // by column: how many bytes filling it reads
+        std::size_t most_texts = 0, text_bytes = 0;  // at most, in all the columns
+    };
+    void Fill_When_Asked(int rowUpper, int colUpper, Column_Source source);
+    // The given columns filled now, on two threads, the longest first, their bytes kept at
+    // hand until Give_Back: for a search about to read them all.
     void Fill_Columns(const std::vector<int>& columns) const;
+    void Give_Back(const std::vector<int>& columns) const;
     bool Damaged() const;
 
 private:

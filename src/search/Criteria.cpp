@@ -697,11 +697,17 @@ qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table& Table) {
     if (!Table.Allocated()) return 0;
     const int R = Table.Row_Upper();
     // Every column searched is read from the cache before the records are judged, on
-    // two threads, rather than one at a time by the first record that asks.
+    // two threads, rather than one at a time by the first record that asks; its bytes
+    // stay at hand until the search is done, so the texts are not fetched twice.
     std::vector<int> columns = P.Columns();
     std::erase_if(columns, [&](int c) { return c > Table.Col_Upper(); });
     columns.push_back(Selection_Mark);
     Table.Fill_Columns(columns);
+    struct Done {
+        const Records_Table& t;
+        const std::vector<int>& columns;
+        ~Done() { t.Give_Back(columns); }
+    } done{Table, columns};
     Table.Set_Empty(0, Selection_Mark);
     if (R < kTwo_Threads_From) return Mark_Rows(P, Table, 1, R);
     // Each record is judged alone: the upper half on a second thread, with a copy of the
