@@ -24,6 +24,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -486,12 +487,49 @@ void Give_Back(const Mapped_File& mapped, qsizetype from, qsizetype to) {
 #endif
 }
 
-bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, const Mapped_File* mapped) {
+// The pages of bytes about to be read, mapped at once rather than one fault at a time
+// (and so that the lines asked for ahead are there to be fetched).
+void Populate(const Mapped_File& mapped, qsizetype from, qsizetype to) {
+#if defined(SIFA_MAP_CACHE) && defined(MADV_POPULATE_READ)
+    const auto page = static_cast<qsizetype>(sysconf(_SC_PAGESIZE));
+    const qsizetype a = from / page * page;
+    if (to > a) ::madvise(const_cast<char*>(mapped.bytes) + a, static_cast<size_t>(to - a), MADV_POPULATE_READ);
+#else
+    (void)mapped;
+    (void)from;
+    (void)to;
+#endif
+}
+
+// `give_back`: the pages read are given back at once.
+bool Read_Column(Reader& r, Records_Table& t, const Cache_Header& h, int c, const Mapped_File* mapped,
+                 bool give_back = true) {
     const qsizetype from = r.Pos();
-    for (int row = 0; row <= h.RowUpper; ++row)
+    // Where a cell begins is known only once the one before is read: the lines ahead are
+    // asked for early, so that a column of long texts is not read one wait per cell.
+    constexpr qsizetype Ahead = 4096;
+    qsizetype asked = from;
+    for (int row = 0; row <= h.RowUpper; ++row) {
+#if defined(__GNUC__)
+        if (mapped) {
+            const qsizetype until = std::min(r.Pos() + Ahead, mapped->size);
+            for (; asked < until; asked += 64) __builtin_prefetch(mapped->bytes + asked);
+        }
+#endif
         if (!Get_Cell(r, t, row, c, mapped != nullptr)) return false;
-    if (mapped) Give_Back(*mapped, from, r.Pos());
+    }
+    if (mapped && give_back) Give_Back(*mapped, from, r.Pos());
     return true;
+}
+
+// Whether the stamp's offsets of the columns fit this file: each column at least its
+// tags, the first where the cells begin, the last ending with the file.
+bool Columns_Fit(const std::vector<qint64>& known, const Cache_Header& h, qsizetype cells_from, qsizetype size) {
+    const qint64 least = 2 * (static_cast<qint64>(h.RowUpper) + 1);
+    bool fits =
+        known.size() == static_cast<size_t>(h.ColUpper) + 2 && known.front() == cells_from && known.back() == size;
+    for (size_t i = 1; fits && i < known.size(); ++i) fits = known[i] - known[i - 1] >= least;
+    return fits;
 }
 
 // Columns are independent: on a mapped file a second thread finds where each begins,
@@ -510,10 +548,7 @@ bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table
     bool helper_failed = false;
     std::vector<qsizetype> starts;
     const qsizetype cells_from = r.Pos();
-    const qint64 least = 2 * (static_cast<qint64>(h.RowUpper) + 1);
-    bool fits = known.size() == static_cast<size_t>(h.ColUpper) + 2 && known.front() == cells_from &&
-                known.back() == mapped.size;
-    for (size_t i = 1; fits && i < known.size(); ++i) fits = known[i] - known[i - 1] >= least;
+    const bool fits = Columns_Fit(known, h, cells_from, mapped.size);
     if (fits) starts.assign(known.begin(), known.end());
     std::jthread helper([&](std::stop_token stop) {
         try {
@@ -561,8 +596,21 @@ bool Read_Columns_On_Two_Threads(Reader& r, const Cache_Header& h, Records_Table
     return true;
 }
 
+// What a column found damaged long after the load does: the stamp goes, so that the next
+// start imports the workbook again, unless the cache is no longer the file read.
+struct Damage_Report {
+    QString cache;
+    std::optional<File_Stamp> read;
+    void operator()() const {
+        const auto now = Stamp_Of_Path(cache);
+        if (now && read && now->Inode == read->Inode && now->Size == read->Size &&
+            now->Modified_Ns == read->Modified_Ns)
+            QFile::remove(cache + QStringLiteral(".stamp"));
+    }
+};
+
 bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapped_File* mapped = nullptr,
-                const std::vector<qint64>& columns = {}) {
+                const std::vector<qint64>& columns = {}, const Damage_Report& damage = {}) {
     // No workbook holds more records than its rows under the header.
     if (h.RowUpper < 0 || h.ColUpper < 0 || static_cast<quint32>(h.RowUpper) > Sheet_Max_Rows - 1) return false;
     // Every cell takes at least its 2-byte tag: refuse sizes the file cannot hold
@@ -570,8 +618,34 @@ bool Read_Cells(Reader& r, const Cache_Header& h, Records_Table& out, const Mapp
     const qint64 cells = (static_cast<qint64>(h.RowUpper) + 1) * (static_cast<qint64>(h.ColUpper) + 1);
     if (cells * 2 > r.Left()) return false;
     Records_Table t(out.Description());
+    if (mapped && Columns_Fit(columns, h, r.Pos(), mapped->size)) {
+        // Each column is read when something first asks for it: the texts of the other
+        // language, and fields no one shows or searches, are never read. Its cells are
+        // checked then, and a damaged column reads as empty.
+        const Mapped_File m = *mapped;
+        Records_Table::Column_Source source;
+        source.fill = [m, columns, h, damage](Records_Table& part, int c) {
+            part.Keep_Bytes(m.bytes, static_cast<size_t>(m.size), m.keep);
+            Populate(m, columns[static_cast<size_t>(c)], columns[static_cast<size_t>(c) + 1]);
+            Reader cr(m.bytes, m.size, columns[static_cast<size_t>(c)]);
+            if (Read_Column(cr, part, h, c, &m, false) && cr.Pos() == columns[static_cast<size_t>(c) + 1]) return true;
+            damage();
+            return false;
+        };
+        source.give_back = [m, columns](int c) {
+            Give_Back(m, columns[static_cast<size_t>(c)], columns[static_cast<size_t>(c) + 1]);
+        };
+        for (size_t c = 0; c + 1 < columns.size(); ++c)
+            source.bytes.push_back(static_cast<size_t>(columns[c + 1] - columns[c]));
+        source.most_texts = static_cast<size_t>(cells);
+        source.text_bytes = static_cast<size_t>(m.size);
+        t.Fill_When_Asked(h.RowUpper, h.ColUpper, std::move(source));
+        out.Swap(t);
+        return true;
+    }
     // Every cell is written below, or the load fails.
     t.Resize_For_Filling(h.RowUpper, h.ColUpper);
+    if (mapped) Populate(*mapped, r.Pos(), mapped->size);
     if (mapped && h.ColUpper >= 1) {
         t.Keep_Bytes(mapped->bytes, static_cast<size_t>(mapped->size), mapped->keep);
         if (!Read_Columns_On_Two_Threads(r, h, t, *mapped, columns)) return false;
@@ -732,15 +806,16 @@ qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const 
     // so the mapped one stays as it was.
     const qint64 size = f.size();
     if (size > 0 && size <= std::numeric_limits<qsizetype>::max()) {
-        void* m = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, f.handle(), 0);
+        void* m = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, f.handle(), 0);
         if (m != MAP_FAILED) {
-            Mapped_File mapped{static_cast<const char*>(m), static_cast<qsizetype>(size),
-                               std::shared_ptr<const void>(m, [size](const void* p) {
-                                   ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
-                               })};
+            const Mapped_File mapped{static_cast<const char*>(m), static_cast<qsizetype>(size),
+                                     std::shared_ptr<const void>(m, [size](const void* p) {
+                                         ::munmap(const_cast<void*>(p), static_cast<size_t>(size));
+                                     })};
             Reader mr(mapped.bytes, mapped.size, 0);
             if (!Read_Header(mr) ||
-                !Read_Cells(mr, *h, Records, &mapped, stamp ? stamp->Columns : std::vector<qint64>{}))
+                !Read_Cells(mr, *h, Records, &mapped, stamp ? stamp->Columns : std::vector<qint64>{},
+                            Damage_Report{CacheFile, Stamp_Of(f)}))
                 return -1;
             return h->RowUpper;
         }

@@ -27,7 +27,10 @@
 #include <optional>
 
 // R when CacheFile is valid for the current sources and was read into Records, otherwise
-// -1 and Records is untouched. A missing source counts as unchanged.
+// -1 and Records is untouched. A missing source counts as unchanged. When the stamp says
+// where the columns begin, each column is read when first asked for, and its cells are
+// checked then: a damaged one reads as empty (Records.Damaged()) and the stamp is removed,
+// so that the next start imports the workbook again.
 qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                        const QString& CacheFile);
 

@@ -3,8 +3,13 @@
 #include "model/Huge_Pages.h"
 #include "model/Record_Description.h"
 
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <limits>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -33,13 +38,16 @@ void Records_Table::Resize(int rowUpper, int colUpper) { Shape(rowUpper, colUppe
 
 void Records_Table::Resize_For_Filling(int rowUpper, int colUpper) { Shape(rowUpper, colUpper, false); }
 
-void Records_Table::Shape(int rowUpper, int colUpper, bool zeroed) {
+void Records_Table::Shape(int rowUpper, int colUpper, bool zeroed, int only) {
     Clear();
     if (rowUpper < 0 || colUpper < 0) return;
     rows_ = rowUpper + 1;
     columns_.resize(static_cast<std::size_t>(colUpper) + 1);
     for (int c = 0; c <= colUpper; ++c) {
         Column& col = columns_[static_cast<std::size_t>(c)];
+        const Field_Def* field = description_ && c >= 1 ? description_->Fields().Item(c) : nullptr;
+        col.code_column = field && field->Type() == Type_Code;
+        if (only >= 0 && c != only) continue;
         const auto n = static_cast<std::size_t>(rows_);
         col.kind.reserve(n);
         col.payload.reserve(n);
@@ -53,16 +61,15 @@ void Records_Table::Shape(int rowUpper, int colUpper, bool zeroed) {
             col.kind.resize(n);
             col.payload.resize(n);
         }
-        const Field_Def* field = description_ && c >= 1 ? description_->Fields().Item(c) : nullptr;
-        col.code_column = field && field->Type() == Type_Code;
     }
 }
 
 void Records_Table::Take_Columns(Records_Table& part, int from, int to) {
     const std::uint32_t shift = pool_.Take_Texts(part.pool_);
+    // Not through Col: a column being filled is taken while it counts as unfilled.
     for (int c = from; c <= to; ++c) {
-        Column& col = Col(c);
-        col = std::move(part.Col(c));
+        Column& col = columns_[static_cast<std::size_t>(c)];
+        col = std::move(part.columns_[static_cast<std::size_t>(c)]);
         // Its texts are numbered after ours now.
         for (std::size_t r = 0; r < col.kind.size(); ++r)
             if (col.kind[r] == static_cast<std::uint8_t>(VType::String)) col.payload[r] += shift;
@@ -75,16 +82,124 @@ void Records_Table::Take_Columns(Records_Table& part, int from, int to) {
     }
 }
 
+struct Records_Table::Column_Fill {
+    Column_Source source;
+    std::mutex lock;
+    std::condition_variable changed;
+    enum State : std::uint8_t { To_Fill, Filling, Filled };
+    std::vector<State> state;  // by column
+    bool damaged = false;
+};
+
 void Records_Table::Clear() {
     rows_ = 0;
     std::vector<Column>().swap(columns_);
     pool_ = Text_Pool();
+    fill_.reset();
+    filled_.reset();
 }
 
 void Records_Table::Swap(Records_Table& other) noexcept {
     std::swap(rows_, other.rows_);
     columns_.swap(other.columns_);
     std::swap(pool_, other.pool_);
+    fill_.swap(other.fill_);
+    filled_.swap(other.filled_);
+}
+
+void Records_Table::Fill_When_Asked(int rowUpper, int colUpper, Column_Source source) {
+    Shape(rowUpper, colUpper, false, std::numeric_limits<int>::max());
+    if (!Allocated()) return;
+    const auto n = static_cast<std::size_t>(colUpper) + 1;
+    // Texts are added while other columns are read, maybe on other threads: the pool
+    // never moves what it holds.
+    pool_.Reserve(source.most_texts, source.text_bytes, n);
+    source.bytes.resize(n);
+    fill_ = std::make_unique<Column_Fill>();
+    fill_->source = std::move(source);
+    fill_->state.assign(n, Column_Fill::To_Fill);
+    filled_ = std::make_unique<std::atomic<bool>[]>(n);
+}
+
+// A column asked for alone is read, then its bytes go at once.
+void Records_Table::Fill_Column(int c) const {
+    Fill_Claimed({c});
+    Give_Back({c});
+}
+
+void Records_Table::Give_Back(const std::vector<int>& columns) const {
+    if (!fill_ || !fill_->source.give_back) return;
+    for (const int c : columns) fill_->source.give_back(c);
+}
+
+// Fills the columns of `columns` no other thread is filling, then waits for those it is.
+void Records_Table::Fill_Claimed(const std::vector<int>& columns) const {
+    Column_Fill& f = *fill_;
+    // Filling changes what the table holds, not what it reads as.
+    auto& self = const_cast<Records_Table&>(*this);
+    std::unique_lock<std::mutex> lock(f.lock);
+    for (;;) {
+        const auto claim = std::find_if(columns.begin(), columns.end(), [&](int c) {
+            return f.state[static_cast<std::size_t>(c)] == Column_Fill::To_Fill;
+        });
+        if (claim == columns.end()) {
+            const bool done = std::all_of(columns.begin(), columns.end(), [&](int c) {
+                return f.state[static_cast<std::size_t>(c)] == Column_Fill::Filled;
+            });
+            if (done) return;
+            f.changed.wait(lock);
+            continue;
+        }
+        const int c = *claim;
+        auto& state = f.state[static_cast<std::size_t>(c)];
+        state = Column_Fill::Filling;
+        lock.unlock();
+        Records_Table part(description_);
+        bool whole = false;
+        try {
+            part.Shape(Row_Upper(), Col_Upper(), false, c);
+            whole = f.source.fill(part, c);
+            if (!whole) part.Shape(Row_Upper(), Col_Upper(), true, c);
+        } catch (...) {
+            lock.lock();
+            state = Column_Fill::To_Fill;
+            f.changed.notify_all();
+            throw;
+        }
+        lock.lock();
+        self.Take_Columns(part, c, c);
+        f.damaged = f.damaged || !whole;
+        state = Column_Fill::Filled;
+        filled_[static_cast<std::size_t>(c)].store(true, std::memory_order_release);
+        f.changed.notify_all();
+    }
+}
+
+void Records_Table::Fill_Columns(const std::vector<int>& columns) const {
+    if (!fill_) return;
+    const auto unfilled = std::count_if(columns.begin(), columns.end(), [&](int c) {
+        return !filled_[static_cast<std::size_t>(c)].load(std::memory_order_acquire);
+    });
+    if (unfilled == 0) return;
+    if (unfilled == 1) return Fill_Claimed(columns);
+    // The longest first, so that the two threads end together.
+    std::vector<int> order = columns;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return fill_->source.bytes[static_cast<std::size_t>(a)] > fill_->source.bytes[static_cast<std::size_t>(b)];
+    });
+    // A column the second thread fails on is left for this one, which fills what is left.
+    std::jthread second([&] {
+        try {
+            Fill_Claimed(order);
+        } catch (...) {}
+    });
+    Fill_Claimed(order);
+}
+
+bool Records_Table::Damaged() const {
+    if (!fill_) return false;
+    const std::lock_guard<std::mutex> lock(fill_->lock);
+    return fill_->damaged;
 }
 
 std::uint32_t Records_Table::Text_Id(int r, int c) const {

@@ -12,7 +12,9 @@
 #include "model/Text_Pool.h"
 #include "model/Value.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <unordered_map>
@@ -110,6 +112,24 @@ public:
     // All texts are in: the pool's lookup index is given back.
     void Done_Loading() { pool_.Drop_Index(); }
 
+    // --- columns filled when first asked for
+    struct Column_Source {
+        // Fills column c of `part`, a table of this shape whose other columns have no
+        // cells; false when the bytes it reads are damaged (the column's cells then read
+        // as empty, and Damaged() says so). Called on any thread, for several columns at once.
+        std::function<bool(Records_Table& part, int c)> fill;
+        // The bytes column c was filled from need no longer be at hand.
+        std::function<void(int c)> give_back;
+        std::vector<std::size_t> bytes;  // by column: how many bytes filling it reads
+        std::size_t most_texts = 0, text_bytes = 0;  // at most, in all the columns
+    };
+    void Fill_When_Asked(int rowUpper, int colUpper, Column_Source source);
+    // The given columns filled now, on two threads, the longest first, their bytes kept at
+    // hand until Give_Back: for a search about to read them all.
+    void Fill_Columns(const std::vector<int>& columns) const;
+    void Give_Back(const std::vector<int>& columns) const;
+    bool Damaged() const;
+
 private:
     static constexpr std::uint8_t Kind_Mask = 0x1F;
     static constexpr std::uint8_t Wide = 0x40;  // payload: index into the column's 8-byte values
@@ -138,14 +158,27 @@ private:
         };
         std::vector<Short_Text> short_texts;  // texts of up to 8 bytes, by their bytes
     };
-    const Column& Col(int c) const { return columns_[static_cast<std::size_t>(c)]; }
-    Column& Col(int c) { return columns_[static_cast<std::size_t>(c)]; }
+    const Column& Col(int c) const {
+        if (fill_ && !filled_[static_cast<std::size_t>(c)].load(std::memory_order_acquire)) [[unlikely]]
+            Fill_Column(c);
+        return columns_[static_cast<std::size_t>(c)];
+    }
+    Column& Col(int c) {
+        static_cast<const Records_Table*>(this)->Col(c);
+        return columns_[static_cast<std::size_t>(c)];
+    }
     void Put_Text_Id(int r, int c, std::uint32_t id);
     void Put_Wide(Column& col, int r, VType t, std::uint64_t bits);
-    void Shape(int rowUpper, int colUpper, bool zeroed);
+    // `only`: the one column given cells (-1: all of them).
+    void Shape(int rowUpper, int colUpper, bool zeroed, int only = -1);
+    void Fill_Column(int c) const;
+    void Fill_Claimed(const std::vector<int>& columns) const;
 
     Record* description_ = nullptr;
     int rows_ = 0;
     std::vector<Column> columns_;
     Text_Pool pool_;
+    struct Column_Fill;  // set while some columns are still to be filled
+    std::unique_ptr<Column_Fill> fill_;
+    std::unique_ptr<std::atomic<bool>[]> filled_;  // by column, while fill_ is set
 };

@@ -13,6 +13,8 @@ namespace {
 constexpr std::size_t kBlock = std::size_t(16) << 20;
 constexpr std::size_t kAlign = std::size_t(2) << 20;
 constexpr std::uint64_t kWide = std::uint64_t(1) << 63;
+// Kept bytes are seen through windows of 2 GiB, as many block numbers.
+constexpr unsigned kWindow_Bits = 31;
 // Texts that look alike to the hash (same length, same sampled bytes) and still differ
 // are compared at most this many times; past it a text is kept without being shared,
 // so no input can make adding quadratic.
@@ -180,6 +182,14 @@ std::uint32_t Text_Pool::Take_Texts(Text_Pool& other) {
     return shift;
 }
 
+void Text_Pool::Reserve(std::size_t texts, std::size_t bytes, std::size_t parts) {
+    address_.reserve(address_.size() + texts);
+    size_.reserve(size_.size() + texts);
+    // Each part brings its windows on the kept bytes and its own blocks, each block but
+    // its last full.
+    blocks_.reserve(blocks_.size() + parts * ((bytes >> kWindow_Bits) + 3) + bytes / kBlock);
+}
+
 void Text_Pool::Drop_Index() {
     std::vector<std::uint64_t>().swap(index_);
     indexed_ = 0;
@@ -214,9 +224,6 @@ std::uint32_t Text_Pool::Add_Bytes(const void* data, std::size_t bytes, qsizetyp
     }
     return id;
 }
-
-// Kept bytes are seen through windows of 2 GiB, as many block numbers.
-constexpr unsigned kWindow_Bits = 31;
 
 void Text_Pool::Keep_Bytes(const char* base, std::size_t size, std::shared_ptr<const void> keep) {
     kept_.push_back(std::move(keep));

@@ -59,6 +59,10 @@ public:
     // The texts of `other` become ours, numbered from the first number returned, in
     // their order; `other` is left empty. Texts both pools hold keep both numbers.
     std::uint32_t Take_Texts(Text_Pool& other);
+    // Room for `texts` more texts, of `bytes` in all, coming from up to `parts` pools
+    // taken with Take_Texts: until then what the pool holds never moves, so readers of
+    // its texts may go on while they are added.
+    void Reserve(std::size_t texts, std::size_t bytes, std::size_t parts);
     // No more texts coming for a while: the lookup index goes (it comes back if needed).
     void Drop_Index();
 

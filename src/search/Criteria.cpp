@@ -253,16 +253,19 @@ bool Two_Variants(unsigned char lowered, const unsigned char* lower, unsigned ch
 }
 
 // Whether `lowered` (already lower-case) occurs in text, letter case aside. Places where
-// both its first and its last byte fit are looked for sixteen at a time.
-bool Folded_Contains(const unsigned char* text, qsizetype n, const QByteArray& lowered, const unsigned char* lower) {
+// both its first and its last byte fit are looked for sixteen at a time, when `ends`
+// holds the two bytes each of them may be (Row::ends).
+bool Folded_Contains(const unsigned char* text, qsizetype n, const QByteArray& lowered, const unsigned char* lower,
+                     const std::optional<std::array<unsigned char, 4>>& ends) {
     const auto* c = reinterpret_cast<const unsigned char*>(lowered.constData());
     const qsizetype m = lowered.size();
     if (m > n) return false;
     const qsizetype last = n - m;
     qsizetype i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
-    unsigned char first[2], final[2];
-    if (Two_Variants(c[0], lower, first) && Two_Variants(c[m - 1], lower, final)) {
+    if (ends) {
+        const unsigned char* first = ends->data();
+        const unsigned char* final = ends->data() + 2;
         const __m128i f0 = _mm_set1_epi8(static_cast<char>(first[0])), f1 = _mm_set1_epi8(static_cast<char>(first[1]));
         const __m128i l0 = _mm_set1_epi8(static_cast<char>(final[0])), l1 = _mm_set1_epi8(static_cast<char>(final[1]));
         for (; i + 16 <= last + 1; i += 16) {
@@ -323,6 +326,13 @@ Prepared_Criteria::Row Prepared_Criteria::Make_Row(const QString& criterion, boo
     row.literal = !Has_Any_Char(row.c, QStringLiteral("?*#["));
     if (row.literal && criterion_op == Op_Content) row.finder.setPattern(row.c);
     row.narrow_ok = Cp1252_Encode(row.c, row.narrow);
+    if (row.narrow_ok && !row.narrow.isEmpty()) {
+        const auto* c = reinterpret_cast<const unsigned char*>(row.narrow.constData());
+        std::array<unsigned char, 4> ends;
+        if (Two_Variants(c[0], Fold().lower, ends.data()) &&
+            Two_Variants(c[row.narrow.size() - 1], Fold().lower, ends.data() + 2))
+            row.ends = ends;
+    }
     const QString star(QLatin1Char('*'));
     switch (criterion_op) {
     case Op_Equal: row.pattern = Like_Pattern(row.c); break;
@@ -570,7 +580,7 @@ bool Prepared_Criteria::Text_Matches(const Row& row, const Text_View& text) cons
         case Op_Equal: return n == m && Folded_Equal(t, c, m, fold.lower);
         case Op_Begin_With: return n >= m && Folded_Equal(t, c, m, fold.lower);
         case Op_End_With: return n >= m && Folded_Equal(t + (n - m), c, m, fold.lower);
-        default: return Folded_Contains(t, n, row.narrow, fold.lower);
+        default: return Folded_Contains(t, n, row.narrow, fold.lower, row.ends);
         }
     }
     text.Decode_Into(text_);
@@ -675,9 +685,29 @@ qint32 Mark_Rows(const Prepared_Criteria& P, Records_Table& Table, int from, int
 
 }  // namespace
 
+std::vector<int> Prepared_Criteria::Columns() const {
+    std::vector<int> out;
+    for (const Row& row : rows_)
+        for (const Test_Field& f : row.fields)
+            if (std::find(out.begin(), out.end(), f.column) == out.end()) out.push_back(f.column);
+    return out;
+}
+
 qint32 Mark_Selection(const Prepared_Criteria& P, Records_Table& Table) {
     if (!Table.Allocated()) return 0;
     const int R = Table.Row_Upper();
+    // Every column searched is read from the cache before the records are judged, on
+    // two threads, rather than one at a time by the first record that asks; its bytes
+    // stay at hand until the search is done, so the texts are not fetched twice.
+    std::vector<int> columns = P.Columns();
+    std::erase_if(columns, [&](int c) { return c > Table.Col_Upper(); });
+    columns.push_back(Selection_Mark);
+    Table.Fill_Columns(columns);
+    struct Done {
+        const Records_Table& t;
+        const std::vector<int>& columns;
+        ~Done() { t.Give_Back(columns); }
+    } done{Table, columns};
     Table.Set_Empty(0, Selection_Mark);
     if (R < kTwo_Threads_From) return Mark_Rows(P, Table, 1, R);
     // Each record is judged alone: the upper half on a second thread, with a copy of the

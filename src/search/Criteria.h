@@ -104,6 +104,10 @@ private:
 };
 
 class Prepared_Criteria {
+public:
+    // The columns the criteria read.
+    std::vector<int> Columns() const;
+
 private:
     enum class Kind : unsigned char { Text, Date, Whole, None };
     struct Test_Field {
@@ -132,6 +136,8 @@ private:
         // them; empty when it has no such form (then no such text can contain it).
         QByteArray narrow;
         bool narrow_ok = false;
+        // The bytes that lower to its first byte, then to its last, two of each; none when more do.
+        std::optional<std::array<unsigned char, 4>> ends;
         mutable std::vector<signed char> by_text;  // outcome by pool number of a text; -1 unknown
     };
 

@@ -69,6 +69,12 @@ void Result_Model::Load(const Session& session, std::vector<qint32> records) {
     ++loads_;
     const Record* desc = &session.Description();
     const int N = desc->Count();
+    // The columns shown are read from the cache now, on two threads, rather than one by
+    // one as the grid first paints them.
+    std::vector<int> shown;
+    for (int f = 1; f <= std::min(N, records_->Col_Upper()); ++f)
+        if (const Field_Def* ch = desc->Fields().Item(f); ch && ch->Shown_In(lang)) shown.push_back(f);
+    if (!ids_.empty()) records_->Fill_Columns(shown);
     for (int f = 1; f <= N; ++f) {
         const Field_Def* ch = desc->Fields().Item(f);
         if (!ch || !ch->Shown_In(lang)) continue;
@@ -105,6 +111,7 @@ void Result_Model::Load(const Session& session, std::vector<qint32> records) {
         }
         cols_.push_back(std::move(c));
     }
+    records_->Give_Back(shown);
     endResetModel();
 }
 

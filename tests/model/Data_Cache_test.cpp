@@ -122,6 +122,16 @@ TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
     ASSERT_TRUE(encoded);
     EXPECT_TRUE(file == *encoded);
 
+    const auto check_all = [&] {
+        for (int r = 0; r <= 2000; ++r)
+            for (int c = 0; c <= 17; ++c) ASSERT_EQ(session.Records()(r, c), expected(r, c)) << r << "," << c;
+    };
+    // Read when asked for, several columns on two threads, each with texts of its own.
+    session.Records().Clear();
+    ASSERT_EQ(Load(), 2000);
+    session.Records().Fill_Columns({5, 1, 14, 3, 0});
+    check_all();
+
     // A columns line one offset short is not trusted: the columns are found from the cells.
     const QString stamp = cache + QStringLiteral(".stamp");
     const QByteArray good_stamp = Read_Bytes(stamp);
@@ -129,8 +139,7 @@ TEST_F(Cache, Large_Files_Read_And_Write_In_Pieces) {
     Write_Bytes(stamp, good_stamp.left(at) + good_stamp.mid(good_stamp.indexOf(' ', at) + 1));
     session.Records().Clear();
     ASSERT_EQ(Load(), 2000);
-    for (int r = 0; r <= 2000; ++r)
-        for (int c = 0; c <= 17; ++c) ASSERT_EQ(session.Records()(r, c), expected(r, c)) << r << "," << c;
+    check_all();
     // One copy of a text repeated down a column, not one per record.
     EXPECT_EQ(session.Records().Text_Id(1, 3), session.Records().Text_Id(8, 3));
 
@@ -152,7 +161,6 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
         {"truncated", [&] { Write_Bytes(cache, good.left(good.size() - 1)); }},
         {"one byte longer", [&] { Write_Bytes(cache, good + '\0'); }},
         {"other field count", [&] { patch(cellsAt - 4, qint32(16)); }},
-        {"bad tag", [&] { patch(cellsAt, quint16(9)); }},
         {"name length past the end", [&] { patch(0, qint32(0x7fffffff)); }},
         {"row count past the end", [&] { patch(cellsAt - 8, qint32(100000000)); }},
         {"more records than a workbook has rows",
@@ -292,33 +300,46 @@ TEST_F(Cache, The_Stamp_Beside_The_Cache) {
 }
 
 // The stamp's line of columns helps the load and is never a source of records: a stamp of the first
-// kind (without it) and a line that does not fit the file still load; offsets that fit but lie are
-// caught by the cells themselves.
+// kind (without it) and a line that does not fit the file still load. With it, each column is read
+// when first asked for: offsets that fit but lie, or a bad tag, are caught by the cells then; the
+// column reads as empty and the stamp goes, so that the next start imports the workbook again.
 TEST_F(Cache, The_Columns_Line_Of_The_Stamp) {
     const QString stamp = cache + QStringLiteral(".stamp");
     ASSERT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Written);
-    const QByteArray good = Read_Bytes(stamp), head = good.left(good.indexOf("columns "));
+    const QByteArray good = Read_Bytes(stamp), head = good.left(good.indexOf("columns ")),
+                     goodCache = Read_Bytes(cache);
     const QList<QByteArray> at = good.mid(head.size() + 8).trimmed().split(' ');
     ASSERT_EQ(at.size(), 19);  // 18 columns and the end
     EXPECT_EQ(at.last().toLongLong(), QFileInfo(cache).size());
+    // Column 1 said to begin one empty cell late: both columns still read without a bad tag.
     QByteArray moved = head + "columns";
-    for (qsizetype i = 0; i < at.size(); ++i) moved += ' ' + QByteArray::number(at[i].toLongLong() + (i == 4 ? 2 : 0));
-    const std::pair<QByteArray, qint32> cases[] = {
-        {good, 2},
-        {QByteArray(head).replace("stamp 2", "stamp 1"), 2},  // the first kind
-        {QByteArray(good).replace(" " + at.last() + "\n", "\n"), 2},  // one offset too few
-        {moved + '\n', 0},  // refused, or read from the right place
-        {head + "columns x\n", -1},
-        {QByteArray(good).replace("stamp 2", "stamp 1"), -1},
+    for (qsizetype i = 0; i < at.size(); ++i) moved += ' ' + QByteArray::number(at[i].toLongLong() + (i == 1 ? 2 : 0));
+    QByteArray badTag = goodCache;
+    qToLittleEndian(quint16(9), badTag.data() + at[1].toLongLong());
+    const struct {
+        QByteArray stamp, cache;
+        qint32 loaded;
+        bool damaged;
+    } cases[] = {
+        {good, goodCache, 2, false},
+        {QByteArray(head).replace("stamp 2", "stamp 1"), goodCache, 2, false},  // the first kind
+        {QByteArray(good).replace(" " + at.last() + "\n", "\n"), goodCache, 2, false},  // one offset too few
+        {moved + '\n', goodCache, 2, true},
+        {good, badTag, 2, true},
+        {QByteArray(head).replace("stamp 2", "stamp 1"), badTag, -1, false},  // read whole at the load
+        {head + "columns x\n", goodCache, -1, false},
+        {QByteArray(good).replace("stamp 2", "stamp 1"), goodCache, -1, false},
     };
-    for (const auto& [text, loaded] : cases) {
-        Write_Bytes(stamp, text);
-        const qint32 got = Load();
-        if (loaded != 0) {
-            EXPECT_EQ(got, loaded) << text.toStdString();
-        }
-        if (got > 0) {
-            EXPECT_EQ(session.Records().Text(2, 4).To_String(), QStringLiteral("Réseau")) << text.toStdString();
-        }
+    for (const auto& c : cases) {
+        Write_Bytes(stamp, c.stamp);
+        Write_Bytes(cache, c.cache);
+        ASSERT_EQ(Load(), c.loaded) << c.stamp.toStdString();
+        if (c.loaded < 0) continue;
+        const Records_Table& t = session.Records();
+        EXPECT_EQ(t(2, 4), Value::String(QStringLiteral("Réseau")));
+        EXPECT_EQ(t(1, 1), c.damaged ? Value() : Value::Double(2024)) << c.stamp.toStdString();
+        EXPECT_EQ(t.Damaged(), c.damaged);
+        EXPECT_EQ(QFileInfo::exists(stamp), !c.damaged);
+        if (c.damaged) EXPECT_EQ(Load(), -1);  // the workbook is imported again
     }
 }
