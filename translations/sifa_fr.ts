@@ -155,6 +155,13 @@
     </message>
 </context>
 <context>
+    <name>Data_Cache</name>
+    <message>
+        <source>The cache Data.dat is damaged: some values could not be read and show as empty. The records will be read again from the workbook at the next start.</source>
+        <translation>Le cache Data.dat est endommagé : certaines valeurs n’ont pas pu être lues et apparaissent vides. Les fiches seront relues dans le classeur au prochain démarrage.</translation>
+    </message>
+</context>
+<context>
     <name>Default_App</name>
     <message>
         <source>Could not find file</source>
@@ -908,11 +915,11 @@
     <name>Workbook_Export</name>
     <message>
         <source>1 text longer than 32,767 characters was cut to that length.</source>
-        <translation>1 texte de plus de 32 767 caractères a été coupé à cette longueur.</translation>
+        <translation>1 texte de plus de 32&#xa0;767 caractères a été coupé à cette longueur.</translation>
     </message>
     <message>
         <source>%1 texts longer than 32,767 characters were cut to that length.</source>
-        <translation>%1 textes de plus de 32 767 caractères ont été coupés à cette longueur.</translation>
+        <translation>%1 textes de plus de 32&#xa0;767 caractères ont été coupés à cette longueur.</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
 #include "model/File_Access.h"
+#include "model/Data_Cache.h"
 #include "model/Load_Records.h"
 #include "model/Session.h"
 #include "search/Record_Lines.h"
@@ -139,6 +140,8 @@ std::optional<int> Record_Number(const Session& session, const QString& text) {
     return n;
 }
 
+int Run_Loaded(Console& console, const Query_Options& o, Session& session, QString& error);
+
 int Run(Console& console, int argc, char** argv) {
     // The options decide which application object the tool needs.
     QList<QByteArray> args;
@@ -175,6 +178,18 @@ int Run(Console& console, int argc, char** argv) {
     for (const QString& l : host.problems) console.Put(stderr, l);
     if (!loaded) return Failed;
 
+    const int code = Run_Loaded(console, o, session, error);
+    // The columns of the cache are read as the query needs them: a damaged one is found
+    // only now, and what was written from it is not to be trusted.
+    if (session.Records().Damaged()) {
+        console.Put(stderr, Damaged_Cache_Text());
+        return Failed;
+    }
+    return code;
+}
+
+int Run_Loaded(Console& console, const Query_Options& given, Session& session, QString& error) {
+    Query_Options o = given;
     if (!o.Search_File.isEmpty()) {
         const QString problem = Take_Saved_Search(session, o);
         if (!problem.isEmpty()) return console.Usage_Error(problem);

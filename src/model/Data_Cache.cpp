@@ -6,6 +6,7 @@
 #include "model/Record_Description.h"
 #include "workbook/Sheet_Cells.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -823,6 +824,12 @@ qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const 
 #endif
     if (!Read_Cells(r, *h, Records)) return -1;
     return h->RowUpper;
+}
+
+QString Damaged_Cache_Text() {
+    return QCoreApplication::translate("Data_Cache",
+                                       "The cache Data.dat is damaged: some values could not be read and show as "
+                                       "empty. The records will be read again from the workbook at the next start.");
 }
 
 std::optional<QString> Cached_Source_Name(const QString& CacheFile) {

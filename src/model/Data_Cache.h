@@ -33,6 +33,8 @@
 // so that the next start imports the workbook again.
 qint32 Load_Data_Cache(Records_Table& Records, const QString& SourceFile, const QString& RefsFile,
                        const QString& CacheFile);
+// What the user is told once a column read that way was found damaged.
+QString Damaged_Cache_Text();
 
 enum class Cache_Save { Written, Not_Representable, Write_Failed, Sources_Changed };
 // The file name of the workbook CacheFile was made from; nullopt when it cannot be read.

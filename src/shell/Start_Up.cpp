@@ -2,6 +2,7 @@
 
 #include "model/App_Paths.h"
 #include "model/Code_Tables.h"
+#include "model/Data_Cache.h"
 #include "model/Session.h"
 #include "output/Counts_Window.h"
 #include "output/Export.h"
@@ -15,8 +16,21 @@
 #include "winsupport/Window_Utils.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 void Init_Data_Model(Session& session) { session.Load_Code_Tables(App_File(QStringLiteral("Refs.dat"))); }
+
+namespace {
+
+// The cache's columns are read as they are first needed, so a damaged one shows only
+// then: its values show as empty, and the user has to know.
+void Tell_If_Cache_Damaged(Search_Window* window) {
+    if (window->Cache_Damage_Told || !window->Session_In_Use.Records().Damaged()) return;
+    window->Cache_Damage_Told = true;
+    Message_Box(Damaged_Cache_Text(), Msg_Buttons::OK, Msg_Icon::Exclamation, QString(), window);
+}
+
+}  // namespace
 
 void Connect_Search_Window(Search_Window* window) {
     QObject::connect(window, &Search_Window::Export_Asked, window, [window](bool For_Printing) {
@@ -25,11 +39,15 @@ void Connect_Search_Window(Search_Window* window) {
     });
     QObject::connect(window, &Search_Window::Record_Asked, window, [window](int record) {
         Show_Record_Window(window->Session_In_Use, record, window, window->Result_Grid);
+        Tell_If_Cache_Damaged(window);
     });
     QObject::connect(window, &Search_Window::Counts_Asked, window, [window](qint32 field) {
         Show_Counts_Window(window->Session_In_Use, window->Results, window, field);
     });
-    QObject::connect(window, &Search_Window::Result_Shown, window, [window] { Refresh_Counts_Window(window); });
+    QObject::connect(window, &Search_Window::Result_Shown, window, [window] {
+        Refresh_Counts_Window(window);
+        Tell_If_Cache_Damaged(window);
+    });
     QObject::connect(window, &Search_Window::Reload_Asked, window, [window] { Reload_Records(window); });
 }
 
@@ -41,6 +59,8 @@ bool Open_Search_Window(Session& session, const Workbook_State& loaded) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     Remember_Window_Place(window);
     window->show();
+    // Its first search ran before it could tell; told over the window, once it shows.
+    QTimer::singleShot(0, window, [window] { Tell_If_Cache_Damaged(window); });
     return true;
 }
 

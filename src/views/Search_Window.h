@@ -79,6 +79,7 @@ public:
     Session& Session_In_Use;
     Search_Results Results;  // the records found, the sort state
     bool Loaded = false;
+    bool Cache_Damage_Told = false;  // the user is told once
     QString Last_Tip_Cell;  // "row/col" of the cell whose tip is shown
     Hand_Widths Hand_Set_Widths;  // columns whose borders the user dragged
     // Sizes of a cell before any fitting, pixels, from the result's font.

@@ -170,3 +170,19 @@ TEST_F(Query_Faults, Paths_Are_Taken_As_The_System_Gives_Them) {
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QByteArray("48 Records found\n1\t1\ttext\tYear\n").repeated(2));
 }
+
+// A column of the cache is read when a query first needs it: damaged, the query fails and
+// says so, and the next one reads the workbook again.
+TEST_F(Query_Faults, A_Damaged_Cache_Column_Fails_The_Query) {
+    QTemporaryDir folder;
+    QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), folder.filePath("Sifa_table.xls"));
+    QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), folder.filePath("Refs.dat"));
+    const QStringList count{"-c", "!Year:Empty", "--count"};
+    const Query_Run imported = Sifa_Query(count, folder.path());
+    ASSERT_EQ(imported.code, 0);
+    Damage_Cache_Column(folder.filePath("Data.dat"), 1);
+    const Query_Run damaged = Sifa_Query(count, folder.path());
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_TRUE(damaged.err.contains("The cache Data.dat is damaged")) << damaged.err.toStdString();
+    EXPECT_EQ(Sifa_Query(count, folder.path()).out, imported.out);
+}

@@ -2,7 +2,11 @@
 #include "Shell_Fixture.h"
 #include "Test_Files.h"
 #include "model/App_Paths.h"
+#include "model/Data_Cache.h"
+#include "model/Load_Records.h"
 #include "model/Session.h"
+#include "shell/Reload.h"
+#include "views/Search_Window.h"
 #include "winsupport/Message_Service.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +68,30 @@ TEST_F(Start_Up, UnreadableCodeTablesAreNamedAndNothingIsImported) {
                                                    "Can't launch application... Exiting."}));
         EXPECT_FALSE(QFile::exists(dir.filePath("Data.dat")));
     }
+}
+
+// A damaged column of the cache, met by the window's first search, is told over the window
+// once.
+TEST_F(Start_Up, A_Damaged_Cache_Column_Is_Told_Once) {
+    const QString xls = dir.filePath("Sifa_table.xls"), refs = dir.filePath("Refs.dat"), cache = dir.filePath("Data.dat");
+    QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), xls);
+    QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), refs);
+    session.Load_Code_Tables(refs);
+    bool cancel = false;
+    ASSERT_TRUE(Import_Workbook(session, xls, &cancel, nullptr).Success());
+    ASSERT_EQ(Save_Data_Cache(session.Records(), xls, refs, cache), Cache_Save::Written);
+    Damage_Cache_Column(cache, 1);
+    session.Records().Clear();
+    ASSERT_GT(Load_Data_Cache(session.Records(), xls, refs, cache), 0);
+    ASSERT_TRUE(Open_Search_Window(session, Workbook_State_Now()));
+    Search_Window* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<Search_Window*>(w)) window = s;
+    ASSERT_NE(window, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(rec->texts(), QStringList{Damaged_Cache_Text()});
+    window->Run_Search_Now();
+    EXPECT_EQ(rec->shown.size(), 1u);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
