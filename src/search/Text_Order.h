@@ -30,9 +30,10 @@ constexpr int Text_Order_Key_Slots = 24;
 
 Text_Order_Key Text_Order_Key_Of(QStringView text);
 // The same for a text of the record store, read where it lies (Windows-1252 bytes or
-// UTF-16), from its base weight number `skip` on: texts whose first keys tie are told
-// apart by their next ones.
-Text_Order_Key Text_Order_Key_Of(const Text_View& text, int skip = 0);
+// UTF-16). With `from`, the key starts where *from says the one before ended (0: at the
+// start) and *from is moved on to where this one ends: texts whose first keys tie are told
+// apart by their next ones without walking their beginnings again.
+Text_Order_Key Text_Order_Key_Of(const Text_View& text, quint32* from = nullptr);
 
 // The full comparison: negative, 0 (identical texts only) or positive.
 int Text_Order_Compare(QStringView a, QStringView b);
