@@ -143,7 +143,7 @@ FAULTS = [
     ("sort-rank-by-key", "src/search/Result_Model.cpp",
      "if (i && !(v.keys[e] == v.keys[before] && Text_Order_Same(v.texts[e], v.texts[before]))) ++ranks;",
      "if (i && !(v.keys[e] == v.keys[before])) ++ranks;",
-     "distinct texts whose first 24 letters are alike share a rank, so their rows keep their old order"),
+     "distinct texts whose first 32 letters are alike share a rank, so their rows keep their old order"),
     ("sort-radix-pass-skipped", "src/search/Result_Model.cpp",
      "if (at[(b->w >> (p * Bits)) & Mask] == n) continue;", "if (at[(b->w >> (p * Bits)) & Mask] >= n / 2) continue;",
      "a pass of the row sort is left out when most rows share its bits"),

@@ -576,11 +576,14 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
     } else {
         std::vector<quint32> entry_of_text;
         quint32 empty_entry = No_Entry;
+        size_t texts_of_store = 0;
         for (size_t r = 0; r < n; ++r) {
             const qint64 id = Stored_Text_Id(ids_[r], c.Field);
             if (id >= 0) {
                 if (entry_of_text.empty()) entry_of_text.assign(records_->Texts().Count(), No_Entry);
-                entry_of_text[static_cast<size_t>(id)] = 0;
+                quint32& seen = entry_of_text[static_cast<size_t>(id)];
+                texts_of_store += seen == No_Entry;
+                seen = 0;
                 entry_of[r] = Text_Of_Store | static_cast<quint32>(id);
                 continue;
             }
@@ -601,6 +604,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
         }
         // The texts of the store in the pool's order, which is where they lie: each is
         // read once, from the first to the last.
+        v.texts.reserve(v.texts.size() + texts_of_store);
         for (size_t id = 0; id < entry_of_text.size(); ++id)
             if (entry_of_text[id] != No_Entry)
                 entry_of_text[id] = add_entry(records_->Texts().View(static_cast<std::uint32_t>(id)));

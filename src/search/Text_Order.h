@@ -18,15 +18,15 @@
 #include <QtGlobal>
 #include <array>
 
-// The first 24 base-level weights of a text (enough for most labels and for the
+// The first 32 base-level weights of a text (enough for most labels and for the
 // multi-key sort's group codes), packed so that comparing two keys as integers, word
 // by word, orders them as level 1 of those characters does.
 struct Text_Order_Key {
-    std::array<quint64, 6> Prefix{};
+    std::array<quint64, 8> Prefix{};
 
     auto operator<=>(const Text_Order_Key&) const = default;
 };
-constexpr int Text_Order_Key_Slots = 24;
+constexpr int Text_Order_Key_Slots = 32;
 
 Text_Order_Key Text_Order_Key_Of(QStringView text);
 // The same for a text of the record store, read where it lies (Windows-1252 bytes or
