@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 // --- the record store ----------------------------------------------------------------
 
@@ -270,10 +272,11 @@ struct Sort_Item {
     quint32 pos;
 };
 
-// The sort values of a column, by row. A text of the store is read where it lies; the
-// others (labels, numbers' texts) are held in `owned`.
+// The sort values of a column's entries (its distinct texts). A text of the store is read
+// where it lies; the others (labels, numbers' texts) are held in `owned`.
 struct Column_Values {
     std::vector<Text_Order_Key> keys;
+    std::vector<quint32> ends;  // where each key ended in its text
     std::vector<Text_View> texts;
     std::vector<QString> owned;
     std::vector<double> numbers;
@@ -290,12 +293,58 @@ quint64 Ordered_Bits(double d) {
     return (b >> 63) ? ~b : b | (quint64(1) << 63);
 }
 
-void Sort_Words(Sort_Item* b, Sort_Item* e, bool asc) {
-    if (asc)
-        std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w < y.w : x.pos < y.pos; });
-    else
-        std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w > y.w : x.pos < y.pos; });
+// Room to move items through; it is not cleared, as every item is written before it is read.
+struct Item_Room {
+    std::unique_ptr<Sort_Item[]> items;
+    size_t size = 0;
+
+    Sort_Item* Get(size_t n) {
+        if (size < n) {
+            items.reset(new Sort_Item[n]);
+            size = n;
+        }
+        return items.get();
+    }
+};
+
+// Items by their words, ties keeping their order: a pass per eleven bits, lowest first,
+// none over bits that every item has alike. `scratch` is room to move them through.
+void Sort_Words_Stable(Sort_Item* b, Sort_Item* e, Item_Room& scratch) {
+    constexpr int Bits = 11;
+    constexpr int Passes = (64 + Bits - 1) / Bits;
+    constexpr quint64 Mask = (quint64(1) << Bits) - 1;
+    const auto n = static_cast<size_t>(e - b);
+    if (n < 2) return;
+    std::vector<std::array<quint32, Mask + 1>> counts(Passes);
+
+    for (const Sort_Item* i = b; i < e; ++i)
+        for (int p = 0; p < Passes; ++p) ++counts[static_cast<size_t>(p)][(i->w >> (p * Bits)) & Mask];
+    Sort_Item* from = b;
+    Sort_Item* to = scratch.Get(n);
+    for (int p = 0; p < Passes; ++p) {
+        std::array<quint32, Mask + 1>& at = counts[static_cast<size_t>(p)];
+        if (at[(b->w >> (p * Bits)) & Mask] == n) continue;
+        quint32 sum = 0;
+        for (quint32& c : at) sum += std::exchange(c, sum);
+        for (const Sort_Item* i = from; i < from + n; ++i) to[at[(i->w >> (p * Bits)) & Mask]++] = *i;
+        std::swap(from, to);
+    }
+    if (from != b) std::copy(from, from + n, b);
 }
+
+// The same, faster for few items; none moves when all words are alike.
+void Sort_Words(Sort_Item* b, Sort_Item* e, Item_Room& scratch) {
+    bool alike = true;
+    for (const Sort_Item* i = b + 1; i < e && alike; ++i) alike = i->w == b->w;
+    if (alike) return;
+    if (e - b >= 1024) return Sort_Words_Stable(b, e, scratch);
+    std::sort(b, e, [](const Sort_Item& x, const Sort_Item& y) { return x.w != y.w ? x.w < y.w : x.pos < y.pos; });
+}
+
+// An item of no entry (a whole number of the store).
+constexpr quint32 No_Entry = 0xFFFFFFFF;
+// While the rows are read: a row's entry is this text of the store's pool.
+constexpr quint32 Text_Of_Store = 0x80000000;
 
 Text_View Own(Column_Values& v, QString&& text) {
     // A number of the store has no text: nothing to hold.
@@ -322,80 +371,144 @@ std::optional<double> Stored_Text_Number(const Text_View& t, Sort_Rule rule) {
 
 // Items whose base weights all tie: by the full comparison (accents, case, code units),
 // unless they hold one text only (repeated labels, the usual case), which is in place.
-void Sort_Fine(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
+void Sort_Fine(Sort_Item* b, Sort_Item* e, const Column_Values& v) {
     bool one_text = true;
     for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Text_Order_Same(v.texts[i->row], v.texts[b->row]);
     if (one_text) return;
     std::sort(b, e, [&](const Sort_Item& x, const Sort_Item& y) {
-        int c = Text_Order_Compare(v.texts[x.row], v.texts[y.row]);
-        if (!asc) c = -c;
+        const int c = Text_Order_Compare(v.texts[x.row], v.texts[y.row]);
         return c != 0 ? c < 0 : x.pos < y.pos;
     });
 }
 
-void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v, int skip = 0);
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Column_Values& v, Item_Room& scratch);
 
 // Items whose keys tie in every word, and whose texts go on: by the keys of their next
 // base weights, made for these items only (their rows stand for them meanwhile).
-void Sort_By_Next_Key(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v, int skip) {
+void Sort_By_Next_Key(Sort_Item* b, Sort_Item* e, const Column_Values& v, Item_Room& scratch) {
     const auto m = static_cast<size_t>(e - b);
     Column_Values next;
     next.keys.resize(m);
+    next.ends.resize(m);
     next.texts.resize(m);
     std::vector<quint32> rows(m);
     for (size_t j = 0; j < m; ++j) {
         rows[j] = b[j].row;
         next.texts[j] = v.texts[rows[j]];
-        next.keys[j] = Text_Order_Key_Of(next.texts[j], skip);
+        next.ends[j] = v.ends[rows[j]];
+        next.keys[j] = Text_Order_Key_Of(next.texts[j], &next.ends[j]);
         b[j].row = static_cast<quint32>(j);
     }
-    Sort_By_Key(b, e, 0, asc, next, skip);
+    Sort_By_Key(b, e, 0, next, scratch);
     for (Sort_Item* i = b; i < e; ++i) i->row = rows[i->row];
 }
 
 // Items whose earlier key words tie, by word `level` of their keys, then the next ones
-// where they tie again: only ties are ever looked at twice. The keys start at base
-// weight `skip`.
-void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, bool asc, const Column_Values& v, int skip) {
+// where they tie again: only ties are ever looked at twice.
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Column_Values& v, Item_Room& scratch) {
     if (e - b < 2) return;
     constexpr int Words = static_cast<int>(std::tuple_size_v<decltype(Text_Order_Key::Prefix)>);
     static_assert(Words * 4 == Text_Order_Key_Slots);
-    if (level == Words) return Sort_By_Next_Key(b, e, asc, v, skip + Text_Order_Key_Slots);
+    if (level == Words) return Sort_By_Next_Key(b, e, v, scratch);
     for (Sort_Item* i = b; i < e; ++i) i->w = v.keys[i->row].Prefix[static_cast<size_t>(level)];
-    Sort_Words(b, e, asc);
+    Sort_Words(b, e, scratch);
     for (Sort_Item* i = b; i < e;) {
         Sort_Item* j = i + 1;
         while (j < e && j->w == i->w) ++j;
         // An empty last slot: the texts' base weights ended in this word.
         if (j - i > 1) {
             if ((i->w & 0xFFFF) == 0)
-                Sort_Fine(i, j, asc, v);
+                Sort_Fine(i, j, v);
             else
-                Sort_By_Key(i, j, level + 1, asc, v, skip);
+                Sort_By_Key(i, j, level + 1, v, scratch);
         }
         i = j;
     }
 }
 
-// From this many items a text kind is sorted in two halves side by side, then merged.
-constexpr std::ptrdiff_t Two_Halves_From = 16384;
+// From this many entries the work is shared by two threads.
+constexpr size_t Two_Halves_From = 16384;
 
-// Items of a text kind, in the order of Text_Order_Compare (ties by their place).
-void Sort_Text_Items(Sort_Item* b, Sort_Item* e, bool asc, const Column_Values& v) {
-    const std::ptrdiff_t n = e - b;
-    if (n < Two_Halves_From || std::thread::hardware_concurrency() < 2) return Sort_By_Key(b, e, 0, asc, v);
-    // Both halves only read v; each sorts its own items.
-    Sort_Item* mid = b + n / 2;
-    std::thread second([=, &v] { Sort_By_Key(mid, e, 0, asc, v); });
-    Sort_By_Key(b, mid, 0, asc, v);
-    second.join();
-    std::vector<Sort_Item> merged(static_cast<size_t>(n));
-    std::merge(b, mid, mid, e, merged.begin(), [&](const Sort_Item& x, const Sort_Item& y) {
-        int c = Text_Order_Compare(v.keys[x.row], v.texts[x.row], v.keys[y.row], v.texts[y.row]);
-        if (!asc) c = -c;
-        return c != 0 ? c < 0 : x.pos < y.pos;
+// Entries in the order of Text_Order_Compare (identical texts by their place). Many are
+// first parted around the key of a middle one, and each part sorted on a thread of its own.
+void Sort_Entries(std::vector<Sort_Item>& items, const Column_Values& v) {
+    Item_Room scratch;
+    const size_t n = items.size();
+    if (n < Two_Halves_From || std::thread::hardware_concurrency() < 2)
+        return Sort_By_Key(items.data(), items.data() + n, 0, v, scratch);
+    std::vector<Text_Order_Key> sample;
+    for (size_t i = 0; i < n; i += n / 255) sample.push_back(v.keys[items[i].row]);
+    std::nth_element(sample.begin(), sample.begin() + sample.size() / 2, sample.end());
+    const Text_Order_Key middle = sample[sample.size() / 2];
+    // A key below the middle one is of a text before every text of the other part; each
+    // part keeps the entries' order.
+    std::vector<Sort_Item> parted;
+    parted.reserve(n);
+    for (const Sort_Item& i : items)
+        if (v.keys[i.row] < middle) parted.push_back(i);
+    const size_t lower = parted.size();
+    for (const Sort_Item& i : items)
+        if (!(v.keys[i.row] < middle)) parted.push_back(i);
+    items.swap(parted);
+    Sort_Item* b = items.data();
+    Sort_Item* m = b + lower;
+    Sort_Item* e = b + n;
+    std::thread second([m, e, &v] {
+        Item_Room own;
+        Sort_By_Key(m, e, 0, v, own);
     });
-    std::copy(merged.begin(), merged.end(), b);
+    Sort_By_Key(b, m, 0, v, scratch);
+    second.join();
+}
+
+// The keys of entries first to last, each with where it ended.
+void Key_Entries(Column_Values& v, size_t first, size_t last) {
+    // The texts lie apart, each on lines of its own: the next ones are asked for early.
+    constexpr size_t Ahead = 16;
+    for (size_t e = first; e < last; ++e) {
+        if (e + Ahead < last) __builtin_prefetch(v.texts[e + Ahead].Bytes());
+        v.ends[e] = 0;
+        v.keys[e] = Text_Order_Key_Of(v.texts[e], &v.ends[e]);
+    }
+}
+
+// Keys, numbers and kinds of the entries: an entry made from a sort value has its number
+// and kind; the others are texts of the store, valued where they lie as Sort_Value_Of
+// would value them.
+void Value_Entries(Column_Values& v, Sort_Rule rule, const std::vector<Result_Model::Sort_Value>& made,
+                   const std::vector<quint32>& made_entries) {
+    const size_t m = v.texts.size();
+    v.keys.resize(m);
+    v.ends.resize(m);
+    v.numbers.assign(m, 0);
+    v.kinds.assign(m, 0);
+    // The keys only read the texts: two halves side by side when there are many.
+    if (m >= Two_Halves_From && std::thread::hardware_concurrency() >= 2) {
+        std::thread second([&v, m] { Key_Entries(v, m / 2, m); });
+        Key_Entries(v, 0, m / 2);
+        second.join();
+    } else {
+        Key_Entries(v, 0, m);
+    }
+    std::vector<bool> from_value(m);
+    for (size_t i = 0; i < made.size(); ++i) {
+        const quint32 e = made_entries[i];
+        from_value[e] = true;
+        v.numbers[e] = made[i].Number;
+        v.kinds[e] = made[i].Kind;
+        if (made[i].Kind == Number_Kind) v.exact_numbers = false;
+    }
+    if (rule == Sort_Rule::Text) return;
+    for (size_t e = 0; e < m; ++e) {
+        if (from_value[e]) continue;
+        if (const auto number = Stored_Text_Number(v.texts[e], rule)) {
+            v.numbers[e] = *number;
+            v.kinds[e] = Number_Kind;
+            v.exact_numbers = false;
+        } else if (rule == Sort_Rule::Generic) {
+            v.kinds[e] = Text_Order_Leads_Before_Digits(v.keys[e]) ? 0 : 2;
+        }
+    }
 }
 
 }  // namespace
@@ -440,110 +553,140 @@ Result_Model::Sort_Value Result_Model::Sort_Value_Of(int row, int col, Sort_Rule
 void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vector<int>& order) const {
     const size_t n = order.size();
     const Column& c = cols_[static_cast<size_t>(col)];
-    // Values once per row; a coded column's once per label.
+    // Each distinct text (a text of the store, a label, an empty cell) is one entry,
+    // valued and ordered once; the rows are then ordered by their entries' ranks. A whole
+    // number of the store needs no entry while no number had to be read from a text.
     Column_Values v;
-    v.keys.resize(n);
-    v.texts.resize(n);
-    v.numbers.resize(n);
-    v.kinds.resize(n);
-    const auto take = [&](size_t r, Sort_Value&& x) {
-        v.keys[r] = x.Key;
-        v.texts[r] = Own(v, std::move(x.Text));
-        v.numbers[r] = x.Number;
-        v.kinds[r] = x.Kind;
+    std::vector<quint32> entry_of(n, No_Entry);
+    std::vector<double> number_of;
+    const auto add_entry = [&](Text_View text) {
+        v.texts.push_back(text);
+        return static_cast<quint32>(v.texts.size() - 1);
+    };
+    // Entries made from a Sort_Value, and those of the store, valued afterwards.
+    std::vector<Sort_Value> made;
+    std::vector<quint32> made_entries;
+    const auto add_value = [&](Sort_Value&& x) {
+        const quint32 e = add_entry(Own(v, std::move(x.Text)));
+        made.push_back(std::move(x));
+        made_entries.push_back(e);
+        return e;
     };
     if (c.Coded) {
-        std::vector<int> first_row(c.Labels.size(), -1);
+        std::vector<quint32> entry_of_label(c.Labels.size(), No_Entry);
         for (size_t r = 0; r < n; ++r) {
-            int& f = first_row[c.Label_Of_Row[r]];
-            if (f < 0) {
-                f = static_cast<int>(r);
-                take(r, Sort_Value_Of(f, col, rule));
-            } else {
-                v.keys[r] = v.keys[static_cast<size_t>(f)];
-                v.texts[r] = v.texts[static_cast<size_t>(f)];
-                v.numbers[r] = v.numbers[static_cast<size_t>(f)];
-                v.kinds[r] = v.kinds[static_cast<size_t>(f)];
-            }
+            quint32& e = entry_of_label[c.Label_Of_Row[r]];
+            if (e == No_Entry) e = add_value(Sort_Value_Of(static_cast<int>(r), col, rule));
+            entry_of[r] = e;
         }
         v.exact_numbers = false;
     } else {
-        std::vector<size_t> stored;
-        // A text met again has the values of its first row: each distinct text is
-        // decoded and given its key once.
-        std::vector<int> first_row;
+        std::vector<quint32> entry_of_text;
+        quint32 empty_entry = No_Entry;
+        size_t texts_of_store = 0;
         for (size_t r = 0; r < n; ++r) {
             const qint64 id = Stored_Text_Id(ids_[r], c.Field);
             if (id >= 0) {
-                if (first_row.empty()) first_row.assign(records_->Texts().Count(), -1);
-                int& f = first_row[static_cast<size_t>(id)];
-                if (f >= 0) {
-                    const auto from = static_cast<size_t>(f);
-                    v.keys[r] = v.keys[from];
-                    v.texts[r] = v.texts[from];
-                    v.numbers[r] = v.numbers[from];
-                    v.kinds[r] = v.kinds[from];
-                    continue;
-                }
-                f = static_cast<int>(r);
-                // As Sort_Value_Of makes it, from the text where it lies.
-                const Text_View text = records_->Texts().View(static_cast<std::uint32_t>(id));
-                v.texts[r] = text;
-                v.keys[r] = Text_Order_Key_Of(text);
-                v.numbers[r] = 0;
-                v.kinds[r] = 0;
-                if (rule == Sort_Rule::Text) continue;
-                if (const auto number = Stored_Text_Number(text, rule)) {
-                    v.numbers[r] = *number;
-                    v.kinds[r] = Number_Kind;
-                    v.exact_numbers = false;
-                } else if (rule == Sort_Rule::Generic) {
-                    v.kinds[r] = Text_Order_Leads_Before_Digits(v.keys[r]) ? 0 : 2;
-                }
+                if (entry_of_text.empty()) entry_of_text.assign(records_->Texts().Count(), No_Entry);
+                quint32& seen = entry_of_text[static_cast<size_t>(id)];
+                texts_of_store += seen == No_Entry;
+                seen = 0;
+                entry_of[r] = Text_Of_Store | static_cast<quint32>(id);
+                continue;
+            }
+            // As Sort_Value_Of would find it, without making the rest of a sort value.
+            double number = 0;
+            if (rule != Sort_Rule::Text && Stored_Number(ids_[r], c.Field, number)) {
+                if (number_of.empty()) number_of.resize(n);
+                number_of[r] = number;
                 continue;
             }
             Sort_Value x = Sort_Value_Of(static_cast<int>(r), col, rule);
-            if (x.Stored_Number)
-                stored.push_back(r);
-            else if (x.Kind == Number_Kind)
-                v.exact_numbers = false;
-            take(r, std::move(x));
-        }
-        // Numbers of the store compare with numbers read from texts by their texts too.
-        if (!v.exact_numbers)
-            for (const size_t r : stored) {
-                v.texts[r] = Own(v, Text(static_cast<int>(r), col));
-                v.keys[r] = Text_Order_Key_Of(v.texts[r]);
+            if (x.Text.isEmpty() && x.Kind != Number_Kind) {
+                if (empty_entry == No_Entry) empty_entry = add_value(std::move(x));
+                entry_of[r] = empty_entry;
+            } else {
+                entry_of[r] = add_value(std::move(x));
             }
+        }
+        // The texts of the store in the pool's order, which is where they lie: each is
+        // read once, from the first to the last.
+        v.texts.reserve(v.texts.size() + texts_of_store);
+        for (size_t id = 0; id < entry_of_text.size(); ++id)
+            if (entry_of_text[id] != No_Entry)
+                entry_of_text[id] = add_entry(records_->Texts().View(static_cast<std::uint32_t>(id)));
+        for (quint32& e : entry_of)
+            if (e != No_Entry && (e & Text_Of_Store)) e = entry_of_text[e & ~Text_Of_Store];
     }
+    Value_Entries(v, rule, made, made_entries);
+    if (!v.exact_numbers) {
+        // Numbers of the store compare with numbers read from texts by their texts too.
+        for (size_t r = 0; r < n; ++r) {
+            if (entry_of[r] != No_Entry) continue;
+            const Text_View text = Own(v, Text(static_cast<int>(r), col));
+            entry_of[r] = add_entry(text);
+            v.keys.push_back(Text_Order_Key_Of(text, &v.ends.emplace_back(0)));
+            v.numbers.push_back(number_of[r]);
+            v.kinds.push_back(Number_Kind);
+        }
+    }
+    std::vector<quint8> kind_of(n, Number_Kind);
+    for (size_t r = 0; r < n; ++r) {
+        const quint32 e = entry_of[r];
+        if (e == No_Entry) continue;
+        kind_of[r] = v.kinds[e];
+        if (kind_of[r] != Number_Kind) continue;
+        if (number_of.empty()) number_of.resize(n);
+        number_of[r] = v.numbers[e];
+    }
+
+    // The entries in text order; identical texts share a rank.
+    const size_t entries = v.texts.size();
+    std::vector<quint32> rank(entries);
+    std::vector<Sort_Item> items(entries);
+    Item_Room scratch;
+    for (size_t e = 0; e < entries; ++e) items[e] = {0, static_cast<quint32>(e), static_cast<quint32>(e)};
+    Sort_Entries(items, v);
+    quint32 ranks = 0;
+    for (size_t i = 0; i < entries; ++i) {
+        const quint32 e = items[i].row, before = i ? items[i - 1].row : 0;
+        if (i && !(v.keys[e] == v.keys[before] && Text_Order_Same(v.texts[e], v.texts[before]))) ++ranks;
+        rank[e] = ranks;
+    }
+    const auto text_word = [&](quint32 row) -> quint64 {
+        const quint32 r = rank[entry_of[row]];
+        return ascending ? r : ranks - r;
+    };
 
     // Kinds first (texts before the digits, numbers, other texts; reversed when
     // descending), each kept in its present order, then each kind by its values.
-    std::vector<Sort_Item> items;
+    items.clear();
     items.reserve(n);
     const quint8 kinds_in_order[3] = {ascending ? quint8(0) : quint8(2), 1, ascending ? quint8(2) : quint8(0)};
     for (const quint8 kind : kinds_in_order) {
         const size_t start = items.size();
         for (size_t i = 0; i < n; ++i) {
             const auto row = static_cast<quint32>(order[i]);
-            if (v.kinds[row] == kind) items.push_back({0, row, static_cast<quint32>(i)});
+            if (kind_of[row] == kind) items.push_back({0, row, static_cast<quint32>(i)});
         }
         Sort_Item* b = items.data() + start;
         Sort_Item* e = items.data() + items.size();
         if (kind != Number_Kind) {
-            Sort_Text_Items(b, e, ascending, v);
+            for (Sort_Item* i = b; i < e; ++i) i->w = text_word(i->row);
+            Sort_Words_Stable(b, e, scratch);
             continue;
         }
-        for (Sort_Item* i = b; i < e; ++i) i->w = Ordered_Bits(v.numbers[i->row]);
-        Sort_Words(b, e, ascending);
-        if (v.exact_numbers) continue;
-        // Equal numbers written differently ("1", "1.0") by their texts.
-        for (Sort_Item* i = b; i < e;) {
-            Sort_Item* j = i + 1;
-            while (j < e && j->w == i->w) ++j;
-            Sort_By_Key(i, j, 0, ascending, v);
-            i = j;
+        // Equal numbers written differently ("1", "1.0") by their texts: those first, the
+        // numbers over them (each pass keeps the order of the one before within its ties).
+        if (!v.exact_numbers) {
+            for (Sort_Item* i = b; i < e; ++i) i->w = text_word(i->row);
+            Sort_Words_Stable(b, e, scratch);
         }
+        for (Sort_Item* i = b; i < e; ++i) {
+            const quint64 w = Ordered_Bits(number_of[i->row]);
+            i->w = ascending ? w : ~w;
+        }
+        Sort_Words_Stable(b, e, scratch);
     }
     for (size_t i = 0; i < n; ++i) order[i] = static_cast<int>(items[i].row);
 }

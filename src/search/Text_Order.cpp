@@ -165,17 +165,30 @@ const char16_t* Narrow_Units() {
     return table.data();
 }
 
+// The weights of the Windows-1252 bytes, by byte: a narrow text's weights in one look-up.
+const Weight* Narrow_Weights() {
+    static const auto table = [] {
+        std::array<Weight, 256> t{};
+        for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = Weights().w[Narrow_Units()[b]];
+        return t;
+    }();
+    return table.data();
+}
+
 struct Wide_Text {
     const char16_t* p;
     qsizetype n;
     char16_t operator[](qsizetype i) const { return p[i]; }
+    const Weight& Weight_At(const Weight* w, qsizetype i) const { return w[p[i]]; }
 };
 
 struct Narrow_Text {
     const unsigned char* p;
     qsizetype n;
     const char16_t* units;
+    const Weight* weights;
     char16_t operator[](qsizetype i) const { return units[p[i]]; }
+    const Weight& Weight_At(const Weight*, qsizetype i) const { return weights[p[i]]; }
 };
 
 // Walks the base-level weights of a text.
@@ -192,7 +205,7 @@ template <class T> struct Base_Cursor {
             return r;
         }
         while (i < t.n) {
-            const Weight& x = w[t[i++]];
+            const Weight& x = t.Weight_At(w, i++);
             if (x.p1) {
                 pending = x.p2;
                 return x.p1;
@@ -209,7 +222,7 @@ int Sign(int x) { return (x > 0) - (x < 0); }
 template <bool Accents, class A, class B> int Compare_Level(const Weight* w, A a, B b) {
     auto next = [w](auto& t, qsizetype& i) -> int {
         while (i < t.n) {
-            const Weight& x = w[t[i++]];
+            const Weight& x = t.Weight_At(w, i++);
             if (Accents) {
                 if (x.p1 || x.accent) return x.accent + 1;
             } else if (x.p1) {
@@ -253,23 +266,31 @@ template <class A, class B> int Compare(A a, B b) {
         return Compare_Units(a, b);
 }
 
-template <class T> Text_Order_Key Key_Of(T t, int skip = 0) {
+// From the place `from` names (see Text_Order_Key_Of), which is moved on to where the
+// key ends.
+template <class T> Text_Order_Key Key_Of(T t, quint32* from = nullptr) {
     Base_Cursor<T> c{Weights().w.data(), t};
-    while (skip-- > 0)
-        if (!c.Next()) return {};
+    if (from) {
+        c.i = *from >> 1;
+        if (c.i > t.n) return {};
+        if ((*from & 1) && c.i > 0) c.pending = c.t.Weight_At(c.w, c.i - 1).p2;
+    }
     Text_Order_Key k;
     for (int filled = 0; filled < Text_Order_Key_Slots; ++filled) {
         const quint16 x = c.Next();
         if (!x) break;
         k.Prefix[static_cast<size_t>(filled >> 2)] |= static_cast<quint64>(x) << (48 - 16 * (filled & 3));
     }
+    if (from) *from = static_cast<quint32>(c.i) << 1 | (c.pending ? 1 : 0);
     return k;
 }
 
 Wide_Text Wide(QStringView s) { return {s.utf16(), s.size()}; }
 
 template <class F> auto With_Units(const Text_View& t, F&& f) {
-    if (t.Narrow()) return f(Narrow_Text{reinterpret_cast<const unsigned char*>(t.Bytes()), t.size(), Narrow_Units()});
+    if (t.Narrow())
+        return f(
+            Narrow_Text{reinterpret_cast<const unsigned char*>(t.Bytes()), t.size(), Narrow_Units(), Narrow_Weights()});
     return f(Wide_Text{t.Units(), t.size()});
 }
 
@@ -286,8 +307,8 @@ bool Same_Texts(const Text_View& a, const Text_View& b) {
 
 Text_Order_Key Text_Order_Key_Of(QStringView text) { return Key_Of(Wide(text)); }
 
-Text_Order_Key Text_Order_Key_Of(const Text_View& text, int skip) {
-    return With_Units(text, [skip](auto t) { return Key_Of(t, skip); });
+Text_Order_Key Text_Order_Key_Of(const Text_View& text, quint32* from) {
+    return With_Units(text, [from](auto t) { return Key_Of(t, from); });
 }
 
 int Text_Order_Compare(QStringView a, QStringView b) { return Compare(Wide(a), Wide(b)); }

@@ -18,21 +18,22 @@
 #include <QtGlobal>
 #include <array>
 
-// The first 24 base-level weights of a text (enough for most labels and for the
+// The first 32 base-level weights of a text (enough for most labels and for the
 // multi-key sort's group codes), packed so that comparing two keys as integers, word
 // by word, orders them as level 1 of those characters does.
 struct Text_Order_Key {
-    std::array<quint64, 6> Prefix{};
+    std::array<quint64, 8> Prefix{};
 
     auto operator<=>(const Text_Order_Key&) const = default;
 };
-constexpr int Text_Order_Key_Slots = 24;
+constexpr int Text_Order_Key_Slots = 32;
 
 Text_Order_Key Text_Order_Key_Of(QStringView text);
 // The same for a text of the record store, read where it lies (Windows-1252 bytes or
-// UTF-16), from its base weight number `skip` on: texts whose first keys tie are told
-// apart by their next ones.
-Text_Order_Key Text_Order_Key_Of(const Text_View& text, int skip = 0);
+// UTF-16). With `from`, the key starts where *from says the one before ended (0: at the
+// start) and *from is moved on to where this one ends: texts whose first keys tie are told
+// apart by their next ones without walking their beginnings again.
+Text_Order_Key Text_Order_Key_Of(const Text_View& text, quint32* from = nullptr);
 
 // The full comparison: negative, 0 (identical texts only) or positive.
 int Text_Order_Compare(QStringView a, QStringView b);
