@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 namespace Office_Package {
 
@@ -17,19 +17,17 @@ namespace {
 // After a part's bytes: the parser's tail and padding.
 constexpr std::size_t kPart_Room = kXml_Tail.size() + kXml_Padding;
 
-// Raw deflate data into exactly `unpacked` bytes: more or less is a damaged entry.
+// Raw deflate data into exactly `unpacked` bytes: more or less is a damaged entry. Whole
+// buffer at once (libdeflate): about twice as fast as a stream, and the size is known.
 void Inflate(const unsigned char* in, std::uint64_t packed, char* out, std::uint64_t unpacked) {
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
-    z.next_in = const_cast<Bytef*>(in);
-    z.avail_in = uInt(packed);
-    z.next_out = reinterpret_cast<Bytef*>(out);
-    z.avail_out = uInt(unpacked);
-    const int result = inflate(&z, Z_FINISH);
-    const uLong produced = z.total_out;
-    inflateEnd(&z);
-    if (result == Z_MEM_ERROR) throw std::bad_alloc();
-    if (result != Z_STREAM_END || produced != unpacked) Fail(Workbook_Failure::Cannot_Unpack);
+    struct Free_Decompressor {
+        void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+    };
+    const std::unique_ptr<libdeflate_decompressor, Free_Decompressor> d(libdeflate_alloc_decompressor());
+    if (!d) throw std::bad_alloc();
+    if (libdeflate_deflate_decompress(d.get(), in, std::size_t(packed), out, std::size_t(unpacked), nullptr) !=
+        LIBDEFLATE_SUCCESS)
+        Fail(Workbook_Failure::Cannot_Unpack);
 }
 
 }  // namespace

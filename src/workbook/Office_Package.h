@@ -1,6 +1,6 @@
 #pragma once
 // What the .xlsx and .ods readers share: the zip package, its directory checked and each
-// part unpacked (zlib) into one buffer; each XML part parsed in that buffer with liborcus's
+// part unpacked (libdeflate) into one buffer; each XML part parsed in that buffer with liborcus's
 // SAX parser, on a text prepared so that the parser cannot fail on it; small parsers of the
 // values in the parts.
 //
