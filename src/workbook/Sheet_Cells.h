@@ -85,6 +85,12 @@ public:
     std::uint32_t Row_At(std::size_t i) const { return cells_[i].row; }
     std::uint32_t Col_At(std::size_t i) const { return cells_[i].col; }
     Cell_Value Value_At(std::size_t i) const;
+    Cell_Kind Kind_At(std::size_t i) const { return cells_[i].kind; }
+    // A Text cell's number among the texts held (Add_Shared_Text's numbers; cells that share
+    // a text share its number), and the text of a number: the cells can be passed on
+    // without a copy of a text for each.
+    std::size_t Text_Number_At(std::size_t i) const { return static_cast<std::size_t>(cells_[i].whole); }
+    const QString& Shared_Text(std::size_t number) const { return texts_[number]; }
     Sheet_Cell At(std::size_t i) const { return Sheet_Cell{Row_At(i), Col_At(i), Value_At(i)}; }
     void Reserve(std::size_t n) { cells_.reserve(n); }
 
