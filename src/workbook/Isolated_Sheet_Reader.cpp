@@ -164,11 +164,83 @@ void Child_Set_Up(int fd, pid_t parent, std::uint64_t memory) {
     Limit_Memory(memory);
 }
 
+// Sends the cells read so far, each once, in the order they came.
+class Cell_Sender {
+public:
+    Cell_Sender(Child_Writer& w, const Sheet_Cells& cells, Reader_Child_Fault fault, int faultCell)
+        : w_(w), cells_(cells), fault_(fault), fault_cell_(faultCell) {}
+
+    void Send_New() {
+        // Cells that share a text (a shared-string entry, a text repeated down a column) share
+        // it on the way too: the number each text was sent under, made room for before the
+        // first message so that a failure to allocate never cuts one short.
+        sent_as_.resize(cells_.Shared_Text_Count(), kNot_Sent);
+        for (; sent_ < cells_.Size(); ++sent_) Send(sent_);
+    }
+
+private:
+    void Send(std::size_t i) {
+        Child_Fault(w_, fault_, fault_cell_, static_cast<int>(i + 1));
+        w_.Byte('C');
+        w_.Raw(cells_.Row_At(i));
+        w_.Raw(cells_.Col_At(i));
+        if (cells_.Kind_At(i) == Cell_Kind::Text) {
+            uint32_t& id = sent_as_[cells_.Text_Number_At(i)];
+            if (id != kNot_Sent) {
+                w_.Byte('s');
+                w_.Raw(id);
+                return;
+            }
+            id = sent_texts_++;
+            const QString& s = cells_.Shared_Text(cells_.Text_Number_At(i));
+            w_.Byte('t');
+            w_.Raw(static_cast<uint32_t>(s.size()));
+            w_.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
+            return;
+        }
+        const Cell_Value v = cells_.Value_At(i);
+        switch (v.Kind) {
+        case Cell_Kind::Date:
+            w_.Byte('d');
+            w_.Raw(v.Number);
+            break;
+        case Cell_Kind::Boolean:
+            w_.Byte('b');
+            w_.Raw(static_cast<uint8_t>(v.Code != 0));
+            break;
+        case Cell_Kind::Error:
+            w_.Byte('e');
+            w_.Raw(static_cast<int32_t>(v.Code));
+            break;
+        case Cell_Kind::Text:
+        case Cell_Kind::Number:
+        case Cell_Kind::Empty:
+            w_.Byte('n');
+            w_.Raw(v.Number);
+            break;
+        }
+    }
+
+    static constexpr uint32_t kNot_Sent = UINT32_MAX;
+    Child_Writer& w_;
+    const Sheet_Cells& cells_;
+    const Reader_Child_Fault fault_;
+    const int fault_cell_;
+    std::vector<uint32_t> sent_as_;  // by the cells' text number
+    uint32_t sent_texts_ = 0;
+    std::size_t sent_ = 0;
+};
+
 void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault, int faultCell) {
     w.Put(kMagic, sizeof kMagic);
     Child_Fault(w, fault, faultCell, 0);
+    // The cells go while the rest of the sheet is read, so that the parent builds its own at
+    // the same time; a file refused later is refused after them ('F').
     Sheet_Cells cells;
-    cells.Set_Progress([&w] {
+    Cell_Sender sender(w, cells, fault, faultCell);
+    cells.Keep_Arrival_Order();
+    cells.Set_Progress([&w, &sender] {
+        sender.Send_New();
         w.Byte('K');
         w.Flush();
     });
@@ -179,53 +251,7 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
         w.Raw(static_cast<int32_t>(read.System_Error));
         return;
     }
-    // Cells that share a text (a shared-string entry, a text repeated down a column) share it
-    // on the way too: the number each text was sent under, taken before the first message so
-    // that a failure to allocate never cuts one short.
-    constexpr uint32_t kNot_Sent = UINT32_MAX;
-    std::vector<uint32_t> sent(cells.Shared_Text_Count(), kNot_Sent);
-    uint32_t sent_texts = 0;
-    for (std::size_t i = 0; i < cells.Size(); ++i) {
-        Child_Fault(w, fault, faultCell, static_cast<int>(i + 1));
-        w.Byte('C');
-        w.Raw(cells.Row_At(i));
-        w.Raw(cells.Col_At(i));
-        if (cells.Kind_At(i) == Cell_Kind::Text) {
-            uint32_t& id = sent[cells.Text_Number_At(i)];
-            if (id != kNot_Sent) {
-                w.Byte('s');
-                w.Raw(id);
-                continue;
-            }
-            id = sent_texts++;
-            const QString& s = cells.Shared_Text(cells.Text_Number_At(i));
-            w.Byte('t');
-            w.Raw(static_cast<uint32_t>(s.size()));
-            w.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
-            continue;
-        }
-        const Cell_Value v = cells.Value_At(i);
-        switch (v.Kind) {
-        case Cell_Kind::Date:
-            w.Byte('d');
-            w.Raw(v.Number);
-            break;
-        case Cell_Kind::Boolean:
-            w.Byte('b');
-            w.Raw(static_cast<uint8_t>(v.Code != 0));
-            break;
-        case Cell_Kind::Error:
-            w.Byte('e');
-            w.Raw(static_cast<int32_t>(v.Code));
-            break;
-        case Cell_Kind::Text:
-        case Cell_Kind::Number:
-        case Cell_Kind::Empty:
-            w.Byte('n');
-            w.Raw(v.Number);
-            break;
-        }
-    }
+    sender.Send_New();
     w.Byte('E');
 }
 

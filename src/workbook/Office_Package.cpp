@@ -9,6 +9,10 @@
 #include <new>
 
 #include <libdeflate.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace Office_Package {
 
@@ -218,6 +222,23 @@ bool Package::Read(string_view name, Part& part) const {
     else if (part.size > 0)
         Inflate(in, e.packed, part.bytes.get(), e.unpacked);
     return true;
+}
+
+void Release_Parsed(Part& part, std::ptrdiff_t offset) {
+#if defined(__linux__)
+    constexpr std::size_t kStep = std::size_t(8) << 20;
+    if (offset <= 0 || std::size_t(offset) > part.size || std::size_t(offset) < part.released + kStep) return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto base = reinterpret_cast<std::uintptr_t>(part.bytes.get());
+    const std::uintptr_t from = (base + part.released + page - 1) & ~(page - 1);
+    const std::uintptr_t to = (base + std::size_t(offset)) & ~(page - 1);
+    if (to <= from) return;
+    madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    part.released = std::size_t(to - base);
+#else
+    (void)part;
+    (void)offset;
+#endif
 }
 
 // The value of each "&#...;" is a character: decimal or hexadecimal digits only, below U+110000.

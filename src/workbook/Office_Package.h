@@ -95,8 +95,14 @@ inline constexpr std::size_t kXml_Padding = 16;
 struct Part {
     std::unique_ptr<char[]> bytes;
     std::size_t size = 0;
+    std::size_t released = 0;  // bytes at the front given back (Release_Parsed)
     string_view View() const { return {bytes.get(), size}; }
 };
+
+// The part's bytes before `offset`, which the parser has passed, go back to the system a few
+// megabytes at a time, so that a large part is not held whole beside the cells made of it.
+// Only for a part parsed once, front to back: those bytes read as zeros afterwards.
+void Release_Parsed(Part& part, std::ptrdiff_t offset);
 
 class Package {
 public:

@@ -128,8 +128,12 @@ public:
     // table and a good margin.
     void Set_Max_Cells(std::size_t n) { max_ = n; }
     std::size_t Max_Cells() const { return max_; }
-    // Called every 65,536 cells added, so that a reader that takes long can be seen alive.
+    // Called every 65,536 cells added, each complete with its text, so that a reader that
+    // takes long can be seen alive and the cells read so far can be passed on.
     void Set_Progress(std::function<void()> f) { progress_ = std::move(f); }
+    // For cells passed on while they are read: Finish leaves them in the order they came (the
+    // receiver puts its copy in order), so that those passed on keep their numbers.
+    void Keep_Arrival_Order() { keep_arrival_order_ = true; }
     // A reader says it is done with the input bytes [from, to): a mapped file gives their
     // pages back while the rest is read (most of an .xls is its string table).
     void Release_Input(const void* from, const void* to) const {
@@ -142,6 +146,10 @@ private:
     // Adds the cell at its place; Dropped at row or column 0, Beyond past the largest sheet,
     // Full at Max_Cells().
     Placed Place(std::uint32_t row, std::uint32_t col, Packed p);
+    // The cell placed last is complete.
+    void Added() const {
+        if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
+    }
     bool Add_Text(std::uint32_t row, std::uint32_t col, const QString& text);
 
     static constexpr std::size_t kNo_Text = static_cast<std::size_t>(-1);
@@ -153,6 +161,7 @@ private:
     std::function<void(const void*, const void*)> release_;
     bool ordered_ = true;
     bool beyond_sheet_ = false;
+    bool keep_arrival_order_ = false;
 };
 
 // Automation error codes and the texts a spreadsheet shows for them.

@@ -238,13 +238,14 @@ private:
 class Shared_Strings_Handler : public Handler_Base {
 public:
     // The entries are added to the cells' texts; the first is number `first` there.
-    explicit Shared_Strings_Handler(Sheet_Cells& out) : out_(out), first_(out.Shared_Text_Count()) {}
+    Shared_Strings_Handler(Sheet_Cells& out, Part& part) : out_(out), part_(part), first_(out.Shared_Text_Count()) {}
     std::size_t First() const { return first_; }
     std::size_t Count() const { return out_.Shared_Text_Count() - first_; }
 
     void start_element(const orcus::sax::parser_element& e) {
         attrs_.items.clear();
         if (e.name == "si") {
+            Release_Parsed(part_, e.begin_pos);
             text_.clear();
             in_item_ = true;
         } else if (e.name == "rPh") {
@@ -270,6 +271,7 @@ public:
 
 private:
     Sheet_Cells& out_;
+    Part& part_;
     const std::size_t first_;
     std::string text_;
     bool in_item_ = false, in_text_ = false;
@@ -299,13 +301,14 @@ class Sheet_Handler : public Handler_Base {
 public:
     // The shared strings are the cells' texts first_string.. first_string + strings - 1.
     Sheet_Handler(Sheet_Cells& out, std::size_t first_string, std::size_t strings, const std::vector<bool>& date_xfs,
-                  bool date1904, std::size_t part_bytes)
+                  bool date1904, Part& part)
         : out_(out),
           first_string_(first_string),
           strings_(strings),
           date_xfs_(date_xfs),
           date_shift_(date1904 ? Days_1904_Shift : 0.0),
-          part_bytes_(part_bytes) {}
+          part_(part),
+          part_bytes_(part.size) {}
 
     void start_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
@@ -328,6 +331,7 @@ public:
                 Reserve_By_Density(out_, part_bytes_, e.begin_pos);
                 reserved_ = true;
             }
+            Release_Parsed(part_, e.begin_pos);
             std::uint64_t r = 0;
             row_ = Parse_Unsigned(attrs_.Get("r"), r) && r > 0 ? std::uint32_t(std::min<std::uint64_t>(r, 0xFFFFFFFFu))
                                                                : row_ + 1;
@@ -445,6 +449,7 @@ private:
     const std::size_t first_string_, strings_;
     const std::vector<bool>& date_xfs_;
     const double date_shift_;
+    Part& part_;
     const std::size_t part_bytes_;
 
     std::uint32_t row_ = 0, col_ = 0, cell_row_ = 0;
@@ -488,12 +493,12 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
         Parse_Xml(part, h);
         date_xfs = h.Date_Formats();
     }
-    Shared_Strings_Handler strings(out);
+    Shared_Strings_Handler strings(out, part);
     if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, part))
         Parse_Xml(part, strings);
 
     if (!pkg.Read(sheet->target, part)) Fail(Workbook_Failure::First_Sheet_Damaged);
-    Sheet_Handler h(out, strings.First(), strings.Count(), date_xfs, wb.date1904, part.size);
+    Sheet_Handler h(out, strings.First(), strings.Count(), date_xfs, wb.date1904, part);
     Parse_Xml(part, h);
 }
 
