@@ -217,11 +217,25 @@ bool Package::Read(string_view name, Part& part) const {
     const auto* in = reinterpret_cast<const unsigned char*>(data_.data()) + Data_Start(e);
     part.bytes.reset(new char[std::size_t(e.unpacked) + kPart_Room]);
     part.size = std::size_t(e.unpacked);
+    Advise_Huge_Pages(part);
     if (stored)
         std::memcpy(part.bytes.get(), in, part.size);
     else if (part.size > 0)
         Inflate(in, e.packed, part.bytes.get(), e.unpacked);
     return true;
+}
+
+// A large part is written once from end to end: in 2 MiB pages that is a few hundred page
+// faults instead of tens of thousands, each of which costs much on a virtual machine.
+void Advise_Huge_Pages(Part& part) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+    const auto base = reinterpret_cast<std::uintptr_t>(part.bytes.get());
+    const std::uintptr_t from = (base + kHuge - 1) & ~(kHuge - 1), to = (base + part.size) & ~(kHuge - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)part;
+#endif
 }
 
 void Release_Parsed(Part& part, std::ptrdiff_t offset) {

@@ -103,6 +103,7 @@ struct Part {
 // megabytes at a time, so that a large part is not held whole beside the cells made of it.
 // Only for a part parsed once, front to back: those bytes read as zeros afterwards.
 void Release_Parsed(Part& part, std::ptrdiff_t offset);
+void Advise_Huge_Pages(Part& part);
 
 class Package {
 public:
