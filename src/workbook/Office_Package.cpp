@@ -192,6 +192,12 @@ void Package::Scan_Directory() {
     }
 }
 
+std::uint64_t Package::Unpacked_Bytes() const {
+    std::uint64_t total = 0;
+    for (const auto& [key, e] : entries_) total += std::min(e.unpacked, kMax_Part_Bytes);
+    return total;
+}
+
 std::uint64_t Package::Data_Start(const Entry& e) const {
     const auto* b = reinterpret_cast<const unsigned char*>(data_.data());
     const std::uint64_t n = std::uint64_t(data_.size());
@@ -352,3 +358,11 @@ void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t
 }
 
 }  // namespace Office_Package
+
+std::uint64_t Package_Unpacked_Bytes(QByteArrayView data) {
+    try {
+        return Office_Package::Package(data).Unpacked_Bytes();
+    } catch (...) {
+        return 0;
+    }
+}

@@ -111,6 +111,8 @@ public:
     explicit Package(QByteArrayView data) : data_(data) { Scan_Directory(); }
 
     bool Has(string_view name) const { return entries_.count(Part_Key(name)) != 0; }
+    // What all the parts claim to unpack to.
+    std::uint64_t Unpacked_Bytes() const;
 
     // The unpacked part, or false when the package has no such part. The part held before
     // is let go first.
