@@ -263,10 +263,11 @@ void Release_Parsed(Part& part, std::ptrdiff_t offset) {
 
 // The value of each "&#...;" is a character: decimal or hexadecimal digits only, below U+110000.
 bool Character_References_Valid(string_view part) {
-    static constexpr std::string_view kStart = "&#";
-    auto at = part.begin();
-    while ((at = std::search(at, part.end(), kStart.begin(), kStart.end())) != part.end()) {
-        at += 2;
+    // Found through memchr: the whole part is scanned, and most of it holds no '&'.
+    std::size_t found = 0;
+    while ((found = part.find("&#", found)) != string_view::npos) {
+        found += 2;
+        auto at = part.begin() + std::ptrdiff_t(found);
         const bool hex = at != part.end() && *at == 'x';
         if (hex) ++at;
         std::uint32_t value = 0;
