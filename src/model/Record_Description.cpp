@@ -55,6 +55,19 @@ Field_Def* Field_Defs::Item(const QString& key) const {
 }
 
 qint32 Data_Type_Number(const QString& Data_Type) {
+    // Asked for every cell of an import: the usual few digits are read without a parse.
+    if (!Data_Type.isEmpty() && Data_Type.size() <= 9) {
+        qint32 n = 0;
+        bool digits = true;
+        for (const QChar c : Data_Type) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                digits = false;
+                break;
+            }
+            n = n * 10 + (c.unicode() - u'0');
+        }
+        if (digits) return n;
+    }
     if (!Is_Numeric_Text(Data_Type)) return 0;
     return To_Whole(Value::String(Data_Type)).value_or(0);
 }

@@ -67,8 +67,8 @@ qint32 Load_Spreadsheet(Session& session, const QString& FileName, QStringList& 
     }
     Title(Progress, QCoreApplication::translate("Import", "Initializing..."));
     Title(Progress, QCoreApplication::translate("Import", "Openning data..."));
-    // The records take about three times the workbook's size (texts in UTF-16).
-    const Huge_Page_Heap heap(static_cast<size_t>(QFileInfo(file).size()) * 3);
+    // The reader child starts with the same heap: what it takes is ready in large pages too.
+    const Huge_Page_Heap heap(static_cast<size_t>(Workbook_Import_Bytes(file)));
     qint32 counted = 0;
     Sheet_Cells sheet;
     const Workbook_Result read = source ? source(file, sheet) : Read_Workbook(file, sheet);

@@ -5,6 +5,7 @@
 #include "workbook/Workbook_Reader.h"
 
 #include <QByteArrayView>
+#include <cstdint>
 
 enum class Workbook_Format {
     Unknown,
@@ -24,6 +25,9 @@ Workbook_Failure Read_Ods(QByteArrayView data, Sheet_Cells& out);
 // Whether the zip package's relationships name a workbook part that is there, as the .xlsx
 // reader finds it.
 bool Is_Xlsx_Package(QByteArrayView data);
+
+// What the parts of a zip package claim to unpack to; 0 for a file that is not one.
+std::uint64_t Package_Unpacked_Bytes(QByteArrayView data);
 
 // Whichever of them the content asks for.
 Workbook_Failure Read_First_Sheet_Data(QByteArrayView data, Sheet_Cells& out);

@@ -1,7 +1,7 @@
 // The child reads the workbook with the same code as the program would, then streams the
 // cells over a pipe; whatever happens to the child, the parent sees a failed read and
-// carries on. The parent keeps the whole stream and lets the child end before it builds
-// the cells, so that the reader's memory and the program's are never held at once.
+// carries on. The parent builds the cells as they come, while the child still sends: the
+// stream is never held whole, and the two processes work at once.
 //
 // fork() copies only the calling thread: a lock another thread held at that moment stays
 // held in the child for good. The child therefore never touches Qt's event machinery;
@@ -40,9 +40,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 #if defined(__linux__)
 #include <sys/prctl.h>
@@ -166,11 +164,83 @@ void Child_Set_Up(int fd, pid_t parent, std::uint64_t memory) {
     Limit_Memory(memory);
 }
 
+// Sends the cells read so far, each once, in the order they came.
+class Cell_Sender {
+public:
+    Cell_Sender(Child_Writer& w, const Sheet_Cells& cells, Reader_Child_Fault fault, int faultCell)
+        : w_(w), cells_(cells), fault_(fault), fault_cell_(faultCell) {}
+
+    void Send_New() {
+        // Cells that share a text (a shared-string entry, a text repeated down a column) share
+        // it on the way too: the number each text was sent under, made room for before the
+        // first message so that a failure to allocate never cuts one short.
+        sent_as_.resize(cells_.Shared_Text_Count(), kNot_Sent);
+        for (; sent_ < cells_.Size(); ++sent_) Send(sent_);
+    }
+
+private:
+    void Send(std::size_t i) {
+        Child_Fault(w_, fault_, fault_cell_, static_cast<int>(i + 1));
+        w_.Byte('C');
+        w_.Raw(cells_.Row_At(i));
+        w_.Raw(cells_.Col_At(i));
+        if (cells_.Kind_At(i) == Cell_Kind::Text) {
+            uint32_t& id = sent_as_[cells_.Text_Number_At(i)];
+            if (id != kNot_Sent) {
+                w_.Byte('s');
+                w_.Raw(id);
+                return;
+            }
+            id = sent_texts_++;
+            const QString& s = cells_.Shared_Text(cells_.Text_Number_At(i));
+            w_.Byte('t');
+            w_.Raw(static_cast<uint32_t>(s.size()));
+            w_.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
+            return;
+        }
+        const Cell_Value v = cells_.Value_At(i);
+        switch (v.Kind) {
+        case Cell_Kind::Date:
+            w_.Byte('d');
+            w_.Raw(v.Number);
+            break;
+        case Cell_Kind::Boolean:
+            w_.Byte('b');
+            w_.Raw(static_cast<uint8_t>(v.Code != 0));
+            break;
+        case Cell_Kind::Error:
+            w_.Byte('e');
+            w_.Raw(static_cast<int32_t>(v.Code));
+            break;
+        case Cell_Kind::Text:
+        case Cell_Kind::Number:
+        case Cell_Kind::Empty:
+            w_.Byte('n');
+            w_.Raw(v.Number);
+            break;
+        }
+    }
+
+    static constexpr uint32_t kNot_Sent = UINT32_MAX;
+    Child_Writer& w_;
+    const Sheet_Cells& cells_;
+    const Reader_Child_Fault fault_;
+    const int fault_cell_;
+    std::vector<uint32_t> sent_as_;  // by the cells' text number
+    uint32_t sent_texts_ = 0;
+    std::size_t sent_ = 0;
+};
+
 void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault, int faultCell) {
     w.Put(kMagic, sizeof kMagic);
     Child_Fault(w, fault, faultCell, 0);
+    // The cells go while the rest of the sheet is read, so that the parent builds its own at
+    // the same time; a file refused later is refused after them ('F').
     Sheet_Cells cells;
-    cells.Set_Progress([&w] {
+    Cell_Sender sender(w, cells, fault, faultCell);
+    cells.Keep_Arrival_Order();
+    cells.Set_Progress([&w, &sender] {
+        sender.Send_New();
         w.Byte('K');
         w.Flush();
     });
@@ -181,51 +251,7 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
         w.Raw(static_cast<int32_t>(read.System_Error));
         return;
     }
-    // Cells that share a text (a shared-string entry) share it on the way too.
-    std::unordered_map<const QChar*, uint32_t> sent;
-    int n = 0;
-    for (const Sheet_Cell& c : cells.Cells()) {
-        Child_Fault(w, fault, faultCell, ++n);
-        const Cell_Value& v = c.V;
-        // Taken before the message starts, so that a failure to allocate never cuts one short.
-        const auto [it, added] = v.Kind == Cell_Kind::Text
-                                     ? sent.emplace(v.Text.constData(), static_cast<uint32_t>(sent.size()))
-                                     : std::pair{sent.end(), false};
-        w.Byte('C');
-        w.Raw(c.Row);
-        w.Raw(c.Col);
-        switch (v.Kind) {
-        case Cell_Kind::Text: {
-            const QString& s = v.Text;
-            if (!added) {
-                w.Byte('s');
-                w.Raw(it->second);
-                break;
-            }
-            w.Byte('t');
-            w.Raw(static_cast<uint32_t>(s.size()));
-            w.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
-            break;
-        }
-        case Cell_Kind::Date:
-            w.Byte('d');
-            w.Raw(v.Number);
-            break;
-        case Cell_Kind::Boolean:
-            w.Byte('b');
-            w.Raw(static_cast<uint8_t>(v.Code != 0));
-            break;
-        case Cell_Kind::Error:
-            w.Byte('e');
-            w.Raw(static_cast<int32_t>(v.Code));
-            break;
-        case Cell_Kind::Number:
-        case Cell_Kind::Empty:
-            w.Byte('n');
-            w.Raw(v.Number);
-            break;
-        }
-    }
+    sender.Send_New();
     w.Byte('E');
 }
 
@@ -245,70 +271,63 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
 
 // ---------------------------------------------------------------- parent
 
+// The parent's side of the pipe, read as the child writes: the cells are built while the
+// child still sends, from one buffer used again and again.
 class Stream_Reader {
 public:
-    explicit Stream_Reader(int fd, int timeoutMs) : fd_(fd), timeout_ms_(timeoutMs) {}
+    Stream_Reader(int fd, int timeoutMs) : fd_(fd), timeout_ms_(timeoutMs) {}
 
-    // Keeps what the child sends until it closes the pipe, dies, or sends nothing for the
-    // time-out; false in the last case. In pieces small enough to come from the heap, where
-    // the cells built from them take their place as they are freed.
-    bool Drain() {
-        constexpr size_t kStore = 64 * 1024;
-        for (;;) {
-            if (stored_.empty() || stored_.back().used == kStore) {
-                Stored s;
-                s.bytes.reset(static_cast<char*>(std::malloc(kStore)));
-                if (!s.bytes) return true;  // out of memory: the stream ends here
-                stored_.push_back(std::move(s));
-            }
-            Stored& last = stored_.back();
-            pollfd p{fd_, POLLIN, 0};
-            const int ready = poll(&p, 1, timeout_ms_);
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready == 0) return false;
-            if (ready < 0) return true;
-            const ssize_t got = read(fd_, last.bytes.get() + last.used, kStore - last.used);
-            if (got > 0) {
-                last.used += static_cast<size_t>(got);
-                left_ += static_cast<size_t>(got);
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN))
-                return true;
-        }
-    }
-
+    bool Ready() const { return buffer_ != nullptr; }
+    // The next n bytes of the stream, waited for; false when the child closes the pipe or dies
+    // first, or sends nothing for the time-out (Hung()).
     bool Take(void* to, size_t n) {
         char* out = static_cast<char*>(to);
         while (n > 0) {
-            if (stored_.empty()) return false;
-            Stored& first = stored_.front();
-            const size_t take = std::min(first.used - first.taken, n);
-            std::memcpy(out, first.bytes.get() + first.taken, take);
+            if (at_ == end_ && !Fill()) return false;
+            const size_t take = std::min(end_ - at_, n);
+            std::memcpy(out, buffer_.get() + at_, take);
             out += take;
             n -= take;
-            left_ -= take;
-            first.taken += take;
-            if (first.taken == first.used) stored_.pop_front();
+            at_ += take;
         }
         return true;
     }
     template <class T> bool Raw(T& v) { return Take(&v, sizeof v); }
-    size_t Left() const { return left_; }
+    bool Hung() const { return hung_; }
 
 private:
-    int fd_;
-    int timeout_ms_;
+    bool Fill() {
+        at_ = end_ = 0;
+        for (;;) {
+            pollfd p{fd_, POLLIN, 0};
+            const int ready = poll(&p, 1, timeout_ms_);
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready == 0) {
+                hung_ = true;
+                return false;
+            }
+            if (ready < 0) return false;
+            const ssize_t got = read(fd_, buffer_.get(), kChunk);
+            if (got > 0) {
+                end_ = static_cast<size_t>(got);
+                return true;
+            }
+            if (got == 0 || (errno != EINTR && errno != EAGAIN)) return false;
+        }
+    }
+
     struct Free_Block {
         void operator()(char* p) const { std::free(p); }
     };
-    struct Stored {
-        std::unique_ptr<char, Free_Block> bytes;
-        size_t used = 0, taken = 0;
-    };
-    std::deque<Stored> stored_;
-    size_t left_ = 0;
+    int fd_;
+    int timeout_ms_;
+    std::unique_ptr<char, Free_Block> buffer_{static_cast<char*>(std::malloc(kChunk))};
+    size_t at_ = 0, end_ = 0;
+    bool hung_ = false;
 };
 
-// The cells of a complete stream; false on anything malformed or cut short.
+// The cells of a complete stream; false on anything malformed or cut short, with `failed` set
+// when the child said why.
 bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed) {
     char magic[sizeof kMagic];
     if (!in.Take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return false;
@@ -353,7 +372,7 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed) 
         }
         case 't': {
             uint32_t n = 0;
-            if (!in.Raw(n) || n > uint32_t(Sheet_Max_Text) || size_t(n) * 2 > in.Left()) return false;
+            if (!in.Raw(n) || n > uint32_t(Sheet_Max_Text)) return false;
             QString s(static_cast<qsizetype>(n), Qt::Uninitialized);
             if (!in.Take(s.data(), size_t(n) * 2)) return false;
             texts.push_back(out.Add_Shared_Text(std::move(s)));
@@ -428,19 +447,20 @@ Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out)
     // The parent never writes to the pipe, so it can never get SIGPIPE from it.
     close(fds[1]);
     Stream_Reader in(fds[0], timeout);
-    const bool ended = in.Drain();
+    Workbook_Result failed{Workbook_Failure::None};
+    const bool read = in.Ready() && Parse_Stream(in, out, failed);
     close(fds[0]);
     const bool no_memory = Stop_Child(pid);
-    if (!ended) {
-        return {Workbook_Failure::Reader_Hung};
+    if (read) {
+        out.Finish();
+        return {};
     }
-    Workbook_Result failed{no_memory ? Workbook_Failure::No_Memory : Workbook_Failure::Reader_Stopped};
-    if (!Parse_Stream(in, out, failed)) {
-        out.Clear();
-        return failed;
-    }
-    out.Finish();
-    return {};
+    out.Clear();
+    if (!in.Ready()) return {Workbook_Failure::No_Memory};
+    if (in.Hung()) return {Workbook_Failure::Reader_Hung};
+    if (failed.Failure == Workbook_Failure::None)
+        failed = {no_memory ? Workbook_Failure::No_Memory : Workbook_Failure::Reader_Stopped};
+    return failed;
 }
 
 void Set_Reader_Child_Fault(Reader_Child_Fault fault, int cell) {

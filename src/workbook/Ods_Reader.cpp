@@ -69,7 +69,7 @@ constexpr std::size_t kMax_Text_Bytes = 3 * std::size_t(Sheet_Max_Text);
 // file says. A value past the largest sheet refuses the file.
 class Content_Handler : public Handler_Base {
 public:
-    Content_Handler(Sheet_Cells& out, std::size_t part_bytes) : out_(out), part_bytes_(part_bytes) {}
+    Content_Handler(Sheet_Cells& out, Part& part) : out_(out), part_(part), part_bytes_(part.size) {}
 
     bool Found_Table() const { return found_table_; }
 
@@ -88,6 +88,7 @@ public:
                         Reserve_By_Density(out_, part_bytes_, e.begin_pos);
                         reserved_ = true;
                     }
+                    Release_Parsed(part_, e.begin_pos);
                     Start_Row();
                 } else if ((name == "table-cell" || name == "covered-table-cell") && in_row_)
                     Start_Cell();
@@ -247,6 +248,7 @@ private:
     }
 
     Sheet_Cells& out_;
+    Part& part_;
     const std::size_t part_bytes_;
     bool reserved_ = false;
     std::vector<Sheet_Cell> row_cells_;
@@ -264,7 +266,7 @@ void Read_Ods_Package(const Package& pkg, Sheet_Cells& out) {
     if (pkg.Read("META-INF/manifest.xml", part) && part.View().find("encryption-data") != string_view::npos)
         Fail(Workbook_Failure::Password);
     if (!pkg.Read("content.xml", part)) Fail(Workbook_Failure::First_Sheet_Damaged);
-    Content_Handler h(out, part.size);
+    Content_Handler h(out, part);
     Parse_Xml(part, h);
     if (!h.Found_Table()) Fail(Workbook_Failure::No_Worksheet);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the .xlsx and .ods readers share: the zip package, its directory checked and each
-// part unpacked (zlib) into one buffer; each XML part parsed in that buffer with liborcus's
+// part unpacked (libdeflate) into one buffer; each XML part parsed in that buffer with liborcus's
 // SAX parser, on a text prepared so that the parser cannot fail on it; small parsers of the
 // values in the parts.
 //
@@ -95,8 +95,15 @@ inline constexpr std::size_t kXml_Padding = 16;
 struct Part {
     std::unique_ptr<char[]> bytes;
     std::size_t size = 0;
+    std::size_t released = 0;  // bytes at the front given back (Release_Parsed)
     string_view View() const { return {bytes.get(), size}; }
 };
+
+// The part's bytes before `offset`, which the parser has passed, go back to the system a few
+// megabytes at a time, so that a large part is not held whole beside the cells made of it.
+// Only for a part parsed once, front to back: those bytes read as zeros afterwards.
+void Release_Parsed(Part& part, std::ptrdiff_t offset);
+void Advise_Huge_Pages(Part& part);
 
 class Package {
 public:
@@ -104,6 +111,8 @@ public:
     explicit Package(QByteArrayView data) : data_(data) { Scan_Directory(); }
 
     bool Has(string_view name) const { return entries_.count(Part_Key(name)) != 0; }
+    // What all the parts claim to unpack to.
+    std::uint64_t Unpacked_Bytes() const;
 
     // The unpacked part, or false when the package has no such part. The part held before
     // is let go first.

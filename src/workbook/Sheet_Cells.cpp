@@ -22,6 +22,7 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v)
     else
         p.whole = v.Code;
     const Placed placed = Place(row, col, p);
+    if (placed == Placed::Kept) Added();
     return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
@@ -38,6 +39,7 @@ bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& 
     if (placed == Placed::Kept) {
         last_text_[col] = texts_.size();
         texts_.push_back(text);
+        Added();
     }
     return placed == Placed::Kept || placed == Placed::Dropped;
 }
@@ -56,7 +58,6 @@ Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Pac
     p.row = row;
     p.col = static_cast<std::uint16_t>(col);
     cells_.push_back(p);
-    if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
     return Placed::Kept;
 }
 
@@ -71,6 +72,7 @@ bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std
     p.kind = Cell_Kind::Text;
     p.whole = static_cast<std::int64_t>(entry);
     const Placed placed = Place(row, col, p);
+    if (placed == Placed::Kept) Added();
     return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
@@ -88,7 +90,7 @@ Cell_Value Sheet_Cells::Value_At(std::size_t i) const {
 }
 
 void Sheet_Cells::Finish() {
-    if (ordered_) return;
+    if (ordered_ || keep_arrival_order_) return;
     // Stable, so that of two values at one place the later one comes last and is kept.
     std::stable_sort(cells_.begin(), cells_.end(),
                      [](const Packed& a, const Packed& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; });

@@ -85,6 +85,12 @@ public:
     std::uint32_t Row_At(std::size_t i) const { return cells_[i].row; }
     std::uint32_t Col_At(std::size_t i) const { return cells_[i].col; }
     Cell_Value Value_At(std::size_t i) const;
+    Cell_Kind Kind_At(std::size_t i) const { return cells_[i].kind; }
+    // A Text cell's number among the texts held (Add_Shared_Text's numbers; cells that share
+    // a text share its number), and the text of a number: the cells can be passed on
+    // without a copy of a text for each.
+    std::size_t Text_Number_At(std::size_t i) const { return static_cast<std::size_t>(cells_[i].whole); }
+    const QString& Shared_Text(std::size_t number) const { return texts_[number]; }
     Sheet_Cell At(std::size_t i) const { return Sheet_Cell{Row_At(i), Col_At(i), Value_At(i)}; }
     void Reserve(std::size_t n) { cells_.reserve(n); }
 
@@ -122,8 +128,12 @@ public:
     // table and a good margin.
     void Set_Max_Cells(std::size_t n) { max_ = n; }
     std::size_t Max_Cells() const { return max_; }
-    // Called every 65,536 cells added, so that a reader that takes long can be seen alive.
+    // Called every 65,536 cells added, each complete with its text, so that a reader that
+    // takes long can be seen alive and the cells read so far can be passed on.
     void Set_Progress(std::function<void()> f) { progress_ = std::move(f); }
+    // For cells passed on while they are read: Finish leaves them in the order they came (the
+    // receiver puts its copy in order), so that those passed on keep their numbers.
+    void Keep_Arrival_Order() { keep_arrival_order_ = true; }
     // A reader says it is done with the input bytes [from, to): a mapped file gives their
     // pages back while the rest is read (most of an .xls is its string table).
     void Release_Input(const void* from, const void* to) const {
@@ -136,6 +146,10 @@ private:
     // Adds the cell at its place; Dropped at row or column 0, Beyond past the largest sheet,
     // Full at Max_Cells().
     Placed Place(std::uint32_t row, std::uint32_t col, Packed p);
+    // The cell placed last is complete.
+    void Added() const {
+        if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
+    }
     bool Add_Text(std::uint32_t row, std::uint32_t col, const QString& text);
 
     static constexpr std::size_t kNo_Text = static_cast<std::size_t>(-1);
@@ -147,6 +161,7 @@ private:
     std::function<void(const void*, const void*)> release_;
     bool ordered_ = true;
     bool beyond_sheet_ = false;
+    bool keep_arrival_order_ = false;
 };
 
 // Automation error codes and the texts a spreadsheet shows for them.

@@ -114,6 +114,21 @@ Workbook_Result Read_First_Sheet(const QString& path, Sheet_Cells& out) {
     return {Read_First_Sheet_Data(bytes, out)};
 }
 
+std::uint64_t Workbook_Import_Bytes(const QString& path) {
+    QFile file;
+    if (!Open_Regular_File(file, path)) return 0;
+    const qint64 size = file.size();
+    if (size <= 0) return 0;
+    const auto three_times = std::uint64_t(size) * 3;
+    // A package holds its content packed: the records made of it take about twice its parts.
+    uchar* mapped = file.map(0, size);
+    if (!mapped) return three_times;
+    const QByteArrayView data(mapped, size);
+    const std::uint64_t unpacked = Starts_With(data, "PK\x03\x04") ? Package_Unpacked_Bytes(data) : 0;
+    file.unmap(mapped);
+    return std::max(three_times, unpacked * 2);
+}
+
 Workbook_Result Read_Workbook(const QString& path, Sheet_Cells& out, Reader_Place place) {
     bool child = false;
     if (place != Reader_Place::In_Process && Isolated_Reading_Available()) {

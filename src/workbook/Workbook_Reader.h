@@ -58,6 +58,11 @@ enum class Reader_Place {
     Child,  // every format in a child (POSIX; elsewhere as Usual)
 };
 
+// About the memory an import of the workbook at `path` fills, for the caller to make ready
+// beforehand in large pages: three times the file for an .xls, twice what the parts of a
+// package unpack to; 0 when the file cannot be opened.
+std::uint64_t Workbook_Import_Bytes(const QString& path);
+
 // The first worksheet (tab order) of the file at `path`, whatever its format; `out` holds
 // its cells, in row then column order, or nothing when the read failed.
 Workbook_Result Read_Workbook(const QString& path, Sheet_Cells& out, Reader_Place place = Reader_Place::Usual);

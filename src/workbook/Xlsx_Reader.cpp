@@ -163,7 +163,6 @@ constexpr std::size_t kMax_Text_Bytes = 7 * std::size_t(Sheet_Max_Text);
 
 // Turns "_x000D_" (the way these files escape characters XML cannot hold) back into the character.
 QString Unescape_Xml_Chars(QString s) {
-    if (!s.contains(QLatin1String("_x"))) return s;
     QString out;
     out.reserve(s.size());
     const qsizetype n = s.size();
@@ -189,6 +188,14 @@ QString Unescape_Xml_Chars(QString s) {
         out += s[i];
     }
     return out;
+}
+
+// A cell's text from its UTF-8, escaped characters restored and its length checked.
+QString Cell_Text(string_view utf8) {
+    // Looked for in the bytes: most texts have no escape, and a search of the decoded text costs more.
+    const bool escaped = utf8.find("_x") != string_view::npos;
+    QString text = From_Utf8(utf8);
+    return Checked_Cell_Text(escaped ? Unescape_Xml_Chars(std::move(text)) : std::move(text));
 }
 
 // styles.xml: for each cell format (the cells' s attribute), whether it shows a date.
@@ -230,11 +237,15 @@ private:
 // sharedStrings.xml: each item's text, its rich-text runs joined, its phonetic guide left out.
 class Shared_Strings_Handler : public Handler_Base {
 public:
-    Shared_Strings_Handler(std::vector<QString>& out, std::size_t max) : out_(out), max_(max) {}
+    // The entries are added to the cells' texts; the first is number `first` there.
+    Shared_Strings_Handler(Sheet_Cells& out, Part& part) : out_(out), part_(part), first_(out.Shared_Text_Count()) {}
+    std::size_t First() const { return first_; }
+    std::size_t Count() const { return out_.Shared_Text_Count() - first_; }
 
     void start_element(const orcus::sax::parser_element& e) {
         attrs_.items.clear();
         if (e.name == "si") {
+            Release_Parsed(part_, e.begin_pos);
             text_.clear();
             in_item_ = true;
         } else if (e.name == "rPh") {
@@ -250,8 +261,8 @@ public:
             if (phonetic_) --phonetic_;
         } else if (e.name == "si" && in_item_) {
             in_item_ = false;
-            if (out_.size() >= max_) Fail(Workbook_Failure::Too_Many_Cells);
-            out_.push_back(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(text_))));
+            if (Count() >= out_.Max_Cells()) Fail(Workbook_Failure::Too_Many_Cells);
+            out_.Add_Shared_Text(Cell_Text(text_));
         }
     }
     void characters(string_view s, bool) {
@@ -259,8 +270,9 @@ public:
     }
 
 private:
-    std::vector<QString>& out_;
-    std::size_t max_;
+    Sheet_Cells& out_;
+    Part& part_;
+    const std::size_t first_;
     std::string text_;
     bool in_item_ = false, in_text_ = false;
     int phonetic_ = 0;
@@ -287,13 +299,16 @@ bool Parse_Cell_Ref(string_view s, std::uint32_t& row, std::uint32_t& col) {
 // One worksheet part: each cell's saved value.
 class Sheet_Handler : public Handler_Base {
 public:
-    Sheet_Handler(Sheet_Cells& out, const std::vector<QString>& strings, const std::vector<bool>& date_xfs,
-                  bool date1904, std::size_t part_bytes)
+    // The shared strings are the cells' texts first_string.. first_string + strings - 1.
+    Sheet_Handler(Sheet_Cells& out, std::size_t first_string, std::size_t strings, const std::vector<bool>& date_xfs,
+                  bool date1904, Part& part)
         : out_(out),
+          first_string_(first_string),
           strings_(strings),
           date_xfs_(date_xfs),
           date_shift_(date1904 ? Days_1904_Shift : 0.0),
-          part_bytes_(part_bytes) {}
+          part_(part),
+          part_bytes_(part.size) {}
 
     void start_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
@@ -316,6 +331,7 @@ public:
                 Reserve_By_Density(out_, part_bytes_, e.begin_pos);
                 reserved_ = true;
             }
+            Release_Parsed(part_, e.begin_pos);
             std::uint64_t r = 0;
             row_ = Parse_Unsigned(attrs_.Get("r"), r) && r > 0 ? std::uint32_t(std::min<std::uint64_t>(r, 0xFFFFFFFFu))
                                                                : row_ + 1;
@@ -397,14 +413,13 @@ private:
         }
         case Kind::Shared: {
             std::uint64_t i = 0;
-            if (!Parse_Unsigned(value_, i) || i >= strings_.size()) return;
-            v = Cell_Value::Of_Text(strings_[std::size_t(i)]);
-            break;
+            if (!Parse_Unsigned(value_, i) || i >= strings_) return;
+            if (!out_.Add_Shared_Text_Cell(cell_row_, col_, first_string_ + std::size_t(i))) Fail_Full();
+            return;
         }
-        case Kind::Text: v = Cell_Value::Of_Text(Checked_Cell_Text(Unescape_Xml_Chars(From_Utf8(value_)))); break;
+        case Kind::Text: v = Cell_Value::Of_Text(Cell_Text(value_)); break;
         case Kind::Inline:
-            v = Cell_Value::Of_Text(Checked_Cell_Text(
-                Unescape_Xml_Chars(From_Utf8(has_inline_ ? string_view(inline_) : string_view(value_)))));
+            v = Cell_Value::Of_Text(Cell_Text(has_inline_ ? string_view(inline_) : string_view(value_)));
             break;
         case Kind::Boolean: {
             const string_view b = Trim(value_);
@@ -423,14 +438,18 @@ private:
             break;
         }
         }
-        if (!out_.Add(cell_row_, col_, std::move(v)))
-            Fail(out_.Beyond_Sheet() ? Workbook_Failure::Beyond_Sheet : Workbook_Failure::Too_Many_Cells);
+        if (!out_.Add(cell_row_, col_, std::move(v))) Fail_Full();
+    }
+
+    [[noreturn]] void Fail_Full() const {
+        Fail(out_.Beyond_Sheet() ? Workbook_Failure::Beyond_Sheet : Workbook_Failure::Too_Many_Cells);
     }
 
     Sheet_Cells& out_;
-    const std::vector<QString>& strings_;
+    const std::size_t first_string_, strings_;
     const std::vector<bool>& date_xfs_;
     const double date_shift_;
+    Part& part_;
     const std::size_t part_bytes_;
 
     std::uint32_t row_ = 0, col_ = 0, cell_row_ = 0;
@@ -474,14 +493,12 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
         Parse_Xml(part, h);
         date_xfs = h.Date_Formats();
     }
-    std::vector<QString> strings;
-    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, part)) {
-        Shared_Strings_Handler h(strings, out.Max_Cells());
-        Parse_Xml(part, h);
-    }
+    Shared_Strings_Handler strings(out, part);
+    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, part))
+        Parse_Xml(part, strings);
 
     if (!pkg.Read(sheet->target, part)) Fail(Workbook_Failure::First_Sheet_Damaged);
-    Sheet_Handler h(out, strings, date_xfs, wb.date1904, part.size);
+    Sheet_Handler h(out, strings.First(), strings.Count(), date_xfs, wb.date1904, part);
     Parse_Xml(part, h);
 }
 

@@ -358,6 +358,32 @@ TEST_F(Reader_Child_Memory_Test, An_Unpacked_Part_Is_Held_Once) {
     EXPECT_EQ(Dump(cells), "1\t1\tnumber\t5\n");
 }
 
+// The child sends cells while it still reads (every 65,536): a sheet of more, with a row out
+// of order that gives a place a second value, comes over as the program reads it itself.
+TEST(Package_Reader_Child, A_Large_Sheet_Comes_Over_As_Read_In_The_Program) {
+    if (!Isolated_Reading_Available()) GTEST_SKIP() << "no child process here";
+    QByteArray rows;
+    for (int r = 1; r <= 70000; ++r)
+        rows += QStringLiteral(
+                    "<x:row r=\"%1\"><x:c t=\"s\"><x:v>%2</x:v></x:c><x:c t=\"inlineStr\"><x:is><x:t>t%1"
+                    "</x:t></x:is></x:c></x:row>")
+                    .arg(r)
+                    .arg(r % 3)
+                    .toLatin1();
+    rows += R"(<x:row r="5"><x:c r="A5"><x:v>42</x:v></x:c></x:row>)";
+    const QByteArray file = Xlsx(rows, "<si><t>a</t></si><si><t>b</t></si><si><t>c</t></si>");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+    Write_Bytes(path, file);
+    Sheet_Cells in_program, from_child;
+    ASSERT_TRUE(Read_Workbook(path, in_program, Reader_Place::In_Process).Ok());
+    const Workbook_Result r = Read_Workbook(path, from_child, Reader_Place::Child);
+    ASSERT_TRUE(r.Ok()) << r.Why().toStdString();
+    EXPECT_EQ(from_child.Size(), 140000u);
+    EXPECT_TRUE(Dump(from_child).contains("5\t1\tnumber\t42\n"));
+    EXPECT_EQ(Dump(from_child), Dump(in_program));
+}
+
 TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once) {
     const QByteArray row = "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
                            QByteArray(16000, 'x') + "</text:p></table:table-cell></table:table-row>";
