@@ -191,11 +191,18 @@ def main():
             sys.exit("fault %s: the text occurs %d times in %s" % (fid, n, path))
 
     files = subprocess.run(["git", "ls-files"], cwd=ROOT, capture_output=True, text=True, check=True).stdout.split("\n")
+    # Only files that differ are written, with the time of now: a file kept from an earlier run
+    # whose fault was put back must still look newer than what the build made of the fault.
+    tracked = set(filter(None, files))
     if tree.exists():
-        shutil.rmtree(tree)
-    for f in filter(None, files):
+        for p in tree.rglob("*"):
+            if p.is_file() and str(p.relative_to(tree)) not in tracked:
+                p.unlink()
+    for f in tracked:
         (tree / f).parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(ROOT / f, tree / f)
+        if not (tree / f).exists() or (tree / f).read_bytes() != (ROOT / f).read_bytes():
+            shutil.copyfile(ROOT / f, tree / f)
+            shutil.copymode(ROOT / f, tree / f)
     work.mkdir(parents=True, exist_ok=True)
     log = open(work / "log.txt", "w")
     run(["cmake", "-S", str(tree), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
