@@ -142,6 +142,14 @@ std::optional<int> Record_Number(const Session& session, const QString& text) {
 
 int Run_Loaded(Console& console, const Query_Options& o, Session& session, QString& error);
 
+// The columns of the cache are read as the query needs them, so a damaged one is found only
+// then; it is told before any answer is written from it.
+bool Told_If_Damaged(Console& console, const Session& session) {
+    if (!session.Records().Damaged()) return false;
+    console.Put(stderr, Damaged_Cache_Text());
+    return true;
+}
+
 int Run(Console& console, int argc, char** argv) {
     // The options decide which application object the tool needs.
     QList<QByteArray> args;
@@ -179,13 +187,9 @@ int Run(Console& console, int argc, char** argv) {
     if (!loaded) return Failed;
 
     const int code = Run_Loaded(console, o, session, error);
-    // The columns of the cache are read as the query needs them: a damaged one is found
-    // only now, and what was written from it is not to be trusted.
-    if (session.Records().Damaged()) {
-        console.Put(stderr, Damaged_Cache_Text());
-        return Failed;
-    }
-    return code;
+    // Should a column be first read while the output is written, what was written from it
+    // is not to be trusted either.
+    return Told_If_Damaged(console, session) ? Failed : code;
 }
 
 int Run_Loaded(Console& console, const Query_Options& given, Session& session, QString& error) {
@@ -200,6 +204,7 @@ int Run_Loaded(Console& console, const Query_Options& given, Session& session, Q
         const auto number = Record_Number(session, *o.Record);
         const auto lines = number ? Record_Lines(session, Value::Long(*number)) : std::nullopt;
         if (!lines) return console.Usage_Error(QStringLiteral("there is no record \"%1\"").arg(*o.Record));
+        if (Told_If_Damaged(console, session)) return Failed;
         for (const Record_Line& l : *lines) console.Put(stdout, l.Label + l.Value);
         return Done;
     }
@@ -233,6 +238,8 @@ int Run_Loaded(Console& console, const Query_Options& given, Session& session, Q
         results.Multi_Key_Box = true;
     }
     Run_Search(session, results, criteria);
+    // The search read the columns it judged and the result those it shows.
+    if (Told_If_Damaged(console, session)) return Failed;
     if (o.Sort) {
         QString name = *o.Sort;
         const bool descending = name.endsWith(QLatin1String(":desc"), Qt::CaseInsensitive);

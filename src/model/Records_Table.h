@@ -64,7 +64,6 @@ public:
                                                                                  : -1;
     }
     int Code_Count(int c) const { return static_cast<int>(Col(c).codes.size()); }
-    std::uint32_t Code_Text_Id(int c, int code) const { return Col(c).codes[static_cast<std::size_t>(code)]; }
     // A number cell's value (Integer, Long, Single, Double, Currency as its amount, Date,
     // Byte, Error, Boolean as -1/0); 0 for any other cell.
     double Number(int r, int c) const;

@@ -80,13 +80,6 @@ public:
     // numbers are record-description positions, negative ones printed only when not empty.
     static QString Layouts();
 
-    // Geometry after Set_Page_Geometry (for tests and the header).
-    double Left_Margin() const { return left_margin_; }
-    double Top_Margin() const { return top_margin_; }
-    double Bottom_Limit() const { return bottom_limit_; }
-    double Line_Height() const { return line_height_; }
-    int Page_Number() const { return page_number_; }
-
 private:
     void Copy_Grid_Font();
     void Set_Page_Geometry();

@@ -127,13 +127,6 @@ bool Recording_Print_Device::End_Doc() {
     return true;
 }
 
-std::vector<Recording_Print_Device::Text_Op> Recording_Print_Device::Page_Texts(int page) const {
-    std::vector<Text_Op> out;
-    for (const Text_Op& t : Texts)
-        if (t.Page == page) out.push_back(t);
-    return out;
-}
-
 const Recording_Print_Device::Text_Op* Recording_Print_Device::Find(const QString& text, int page) const {
     for (const Text_Op& t : Texts)
         if (t.Text == text && (page == 0 || t.Page == page)) return &t;

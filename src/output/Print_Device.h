@@ -120,8 +120,6 @@ public:
     bool End_Doc() override;
     void Kill_Doc() override { Killed = true; }
 
-    // The texts of one page, in the order printed.
-    std::vector<Text_Op> Page_Texts(int page) const;
     const Text_Op* Find(const QString& text, int page = 0) const;  // page 0: any page
 
 private:

@@ -70,8 +70,6 @@ QStringList Name_List::Names() const {
     return n;
 }
 
-QString Name_List::Joined_Names(const QString& separator) const { return Names().join(separator); }
-
 int Name_List::Load_From_Ini_Section(const QString& file, const QString& section) {
     int size = 1024;
     std::vector<char16_t> buffer(static_cast<size_t>(size));
@@ -99,11 +97,6 @@ bool Name_List::exists(const QString& key, bool Through_Item) const {
         if (Through_Item ? Item(t) != nullptr : Find(t) >= 0) return true;
     }
     return false;
-}
-
-int Name_List::Index_Of(const QString& name) const {
-    const int i = Find(name);
-    return i < 0 ? -1 : i + 1;
 }
 
 Name_Selection::Name_Selection() {

@@ -35,15 +35,12 @@ public:
     bool Remove(const QString& key);
     bool Remove(int position);
     void Remove_All();
-    QString Joined_Names(const QString& separator) const;
     // Adds the key of every entry of one section of a profile file; answers the number
     // of non-empty entries.
     int Load_From_Ini_Section(const QString& file, const QString& section);
     // With the owner's Is_Range on, true as soon as one name of the range list is held.
     // Through_Item only changes how the lookup is made, never its answer.
     bool exists(const QString& key, bool Through_Item = false) const;
-    // 1-based position of the name (letter case ignored), or -1.
-    int Index_Of(const QString& name) const;
 
     using iterator = Owned_Iterator<const Name_Item>;
     iterator begin() const { return iterator(items_.cbegin()); }

@@ -178,8 +178,6 @@ bool Fits_Cp1252(const Search_Results& s, bool With_Labels, const std::vector<in
 
 }  // namespace
 
-QString Special_Chars() { return QStringLiteral("\",;\t\r\n"); }
-
 QString Quote_Cell(const QString& text, bool force) {
     Text_Sink sink;
     Append_Quoted(sink, text, force);

@@ -20,8 +20,6 @@ struct Criterion_Text {
     QString Value;  // the value box
 };
 
-// The special characters that make a text value quoted.
-QString Special_Chars();
 // A text as the exports write it: in double quotes (inner quotes doubled) when force is
 // set or it holds a special character, as it is otherwise.
 QString Quote_Cell(const QString& text, bool force);

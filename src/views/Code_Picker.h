@@ -40,9 +40,6 @@ public:
     QLabel* Chosen_Label_Label;
     QPushButton* Cancel;
     QPushButton* Ok;
-
-    // What the list shows now.
-    const Code_Table* Shown_Codes() const { return Filtered_Codes.get(); }
     // True once the window has been unloaded (Ok, Cancel, Escape or the close box).
     bool Unloaded() const { return unloaded_; }
 

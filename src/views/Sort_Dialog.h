@@ -48,7 +48,6 @@ public:
     // The keys as the controls show them.
     Sort_Key_Choices Choices() const;
     bool Loaded() const { return loaded_; }
-    bool Shown_And_Focused() const { return shown_; }
     const Multi_Key_Sort& Sorter() const { return sort_; }
 
 protected:

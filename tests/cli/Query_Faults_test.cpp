@@ -183,6 +183,7 @@ TEST_F(Query_Faults, A_Damaged_Cache_Column_Fails_The_Query) {
     Damage_Cache_Column(folder.filePath("Data.dat"), 1);
     const Query_Run damaged = Sifa_Query(count, folder.path());
     EXPECT_EQ(damaged.code, 1);
+    EXPECT_TRUE(damaged.out.isEmpty());  // no count read from the damage
     EXPECT_TRUE(damaged.err.contains("The cache Data.dat is damaged")) << damaged.err.toStdString();
     EXPECT_EQ(Sifa_Query(count, folder.path()).out, imported.out);
 }
