@@ -5,6 +5,8 @@
 #include "model/Session.h"
 #include "search/Criteria.h"
 
+#include "Bench_Workbook.h"
+
 #include <benchmark/benchmark.h>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -207,14 +209,7 @@ void BM_French_Any_Fields_Not_Content(benchmark::State& state) {
 // generated table, so they run last.
 QString Folder() { return qEnvironmentVariable("SIFA_BENCH_DIR"); }
 
-bool Load_Folder() {
-    const QString dir = Folder();
-    QString book = dir + QStringLiteral("/Sifa_table.xls");
-    if (!QFileInfo::exists(book)) book += QLatin1Char('x');
-    session.Records().Clear();
-    return Load_Data_Cache(session.Records(), book, dir + QStringLiteral("/Refs.dat"),
-                           dir + QStringLiteral("/Data.dat")) > 0;
-}
+bool Load_Folder() { return Load_Bench_Folder(session, Folder()); }
 
 void BM_Folder_Cache_Load(benchmark::State& state) {
     if (Folder().isEmpty()) return state.SkipWithError("SIFA_BENCH_DIR not set");

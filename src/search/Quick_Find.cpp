@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <atomic>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -33,6 +35,9 @@ const Fold_Tables& Folds() {
     static const Fold_Tables tables;
     return tables;
 }
+
+// Below this many rows a second thread costs more than it saves.
+constexpr size_t Two_Halves_From = 20000;
 
 inline char Lower_Ascii(unsigned u) { return static_cast<char>(u >= 'A' && u <= 'Z' ? u + 32 : u); }
 
@@ -86,28 +91,29 @@ std::string Folded_For_Find(QStringView text) {
     return s;
 }
 
-namespace {
-
-// The folded texts of the whole result's rows, each row's start in `starts`.
-void Fold_Rows(const Result_Model& model, std::string& out, std::vector<size_t>& starts) {
+void Quick_Find::Prepare(const Result_Model& model) {
+    if (folded_model_ == &model && folded_load_ == model.Load_Count() && model.Result_Record_Ids() == records_)
+        return;
+    folded_model_ = &model;
+    folded_load_ = model.Load_Count();
+    last_needle_.clear();
+    last_rows_.clear();
+    records_ = model.Result_Record_Ids();
     const int cols = model.Columns();
-    // A coded column's labels are folded once each, and so is each text of the store:
-    // met again, its folded bytes are copied.
-    std::vector<std::vector<std::string>> labels(static_cast<size_t>(cols));
+    labels_.assign(static_cast<size_t>(cols), {});
     std::vector<std::vector<char>> label_done(static_cast<size_t>(cols));
-    struct Span {
-        size_t At = 0, Size = 0;
-        bool Done = false;
-    };
-    std::vector<Span> stored;
+    values_.clear();
+    value_start_.clear();
+    value_start_.reserve(records_.size() + 1);
     Text_View text;
     std::uint32_t text_id = 0;
-    for (int r = 0, rows = model.Result_Records(); r < rows; ++r) {
-        starts.push_back(out.size());
+    size_t most_text = 0;
+    for (int r = 0, rows = static_cast<int>(records_.size()); r < rows; ++r) {
+        value_start_.push_back(values_.size());
         for (int c = 0; c < cols; ++c) {
             const int label = model.Result_Label_Number(r, c);
             if (label >= 0) {
-                auto& folded = labels[static_cast<size_t>(c)];
+                auto& folded = labels_[static_cast<size_t>(c)];
                 auto& done = label_done[static_cast<size_t>(c)];
                 if (static_cast<size_t>(label) >= folded.size()) {
                     folded.resize(static_cast<size_t>(label) + 1);
@@ -117,47 +123,50 @@ void Fold_Rows(const Result_Model& model, std::string& out, std::vector<size_t>&
                     folded[static_cast<size_t>(label)] = Folded_For_Find(model.Label(c, label));
                     done[static_cast<size_t>(label)] = 1;
                 }
-                out += folded[static_cast<size_t>(label)];
             } else if (model.Result_Stored_Text(r, c, text, text_id)) {
-                if (text_id >= stored.size()) stored.resize(static_cast<size_t>(text_id) + 1);
-                Span& span = stored[text_id];
-                if (span.Done) {
-                    const size_t at = out.size();
-                    out.resize(at + span.Size);
-                    std::memcpy(out.data() + at, out.data() + span.At, span.Size);
-                } else {
-                    span.At = out.size();
-                    Append_Folded(text, out);
-                    span.Size = out.size() - span.At;
-                    span.Done = true;
-                }
+                most_text = std::max(most_text, static_cast<size_t>(text_id) + 1);
             } else {
-                Append_Folded(model.Result_Text(r, c), out);
+                Append_Folded(model.Result_Text(r, c), values_);
+                // A NUL ends each cell, so that no match runs from one cell into the next.
+                values_ += '\0';
             }
-            // A NUL ends each cell, so that no match runs from one cell into the next.
-            out += '\0';
         }
     }
+    value_start_.push_back(values_.size());
+    text_hit_.assign(most_text, 0);
 }
 
-}  // namespace
-
-void Quick_Find::Prepare(const Result_Model& model) {
-    if (folded_model_ == &model && folded_load_ == model.Load_Count()) return;
-    folded_model_ = &model;
-    folded_load_ = model.Load_Count();
-    last_needle_.clear();
-    last_rows_.clear();
-    texts_.clear();
-    row_start_.clear();
-    records_ = model.Result_Record_Ids();
-    Fold_Rows(model, texts_, row_start_);
-    row_start_.push_back(texts_.size());
-}
-
-bool Quick_Find::Row_Holds(size_t row, const std::string& needle) const {
-    const size_t start = row_start_[row], end = row_start_[row + 1];
-    return std::string_view(texts_.data() + start, end - start).find(needle) != std::string_view::npos;
+bool Quick_Find::Row_Holds(const Result_Model& model, size_t row, const std::string& needle,
+                           const std::vector<std::vector<char>>& label_hits, std::string& scratch) {
+    const size_t start = value_start_[row], end = value_start_[row + 1];
+    if (std::string_view(values_.data() + start, end - start).find(needle) != std::string_view::npos) return true;
+    const int r = static_cast<int>(row);
+    for (int c = 0, cols = static_cast<int>(label_hits.size()); c < cols; ++c) {
+        const int label = model.Result_Label_Number(r, c);
+        if (label >= 0 && label_hits[static_cast<size_t>(c)][static_cast<size_t>(label)]) return true;
+    }
+    Text_View text;
+    std::uint32_t id = 0;
+    for (int c = 0, cols = static_cast<int>(label_hits.size()); c < cols; ++c) {
+        if (!label_hits[static_cast<size_t>(c)].empty() || !model.Result_Stored_Text(r, c, text, id)) continue;
+        if (id >= text_hit_.size()) {  // not met when the result was folded
+            scratch.clear();
+            Append_Folded(text, scratch);
+            if (scratch.find(needle) != std::string::npos) return true;
+            continue;
+        }
+        // Both threads may work out the same text: they write the same answer.
+        std::atomic_ref<char> hit(text_hit_[id]);
+        char known = hit.load(std::memory_order_relaxed);
+        if (!known) {
+            scratch.clear();
+            Append_Folded(text, scratch);
+            known = scratch.find(needle) != std::string::npos ? 2 : 1;
+            hit.store(known, std::memory_order_relaxed);
+        }
+        if (known == 2) return true;
+    }
+    return false;
 }
 
 std::vector<qint32> Quick_Find::Matching(const Result_Model& model, QStringView needle) {
@@ -170,26 +179,33 @@ std::vector<qint32> Quick_Find::Matching(const Result_Model& model, QStringView 
         return records_;
     }
 
-    std::vector<size_t> rows;
+    // Each label is looked at once for the needle, and each stored text once, when first met.
+    std::vector<std::vector<char>> label_hits(labels_.size());
+    for (size_t c = 0; c < labels_.size(); ++c)
+        for (const std::string& label : labels_[c]) label_hits[c].push_back(label.find(folded) != std::string::npos);
+    std::fill(text_hit_.begin(), text_hit_.end(), 0);
     const bool extends = !last_needle_.empty() && folded.compare(0, last_needle_.size(), last_needle_) == 0;
-    if (extends) {
-        for (const size_t r : last_rows_)
-            if (Row_Holds(r, folded)) rows.push_back(r);
+    std::vector<size_t> all;
+    if (!extends) {
+        all.resize(records_.size());
+        for (size_t r = 0; r < all.size(); ++r) all[r] = r;
+    }
+    const std::vector<size_t>& candidates = extends ? last_rows_ : all;
+    // Large results are looked through in two halves at once.
+    const auto look = [&](size_t from, size_t to, std::vector<size_t>& out) {
+        std::string scratch;
+        for (size_t i = from; i < to; ++i)
+            if (Row_Holds(model, candidates[i], folded, label_hits, scratch)) out.push_back(candidates[i]);
+    };
+    std::vector<size_t> rows, second_half;
+    const size_t n = candidates.size(), middle = n / 2;
+    if (n >= Two_Halves_From && std::thread::hardware_concurrency() >= 2) {
+        std::thread second([&] { look(middle, n, second_half); });
+        look(0, middle, rows);
+        second.join();
+        rows.insert(rows.end(), second_half.begin(), second_half.end());
     } else {
-        // One pass over every row's text; a hit goes to its row, and the search goes on
-        // at the next row.
-        const std::string_view all(texts_);
-        size_t at = 0, row = 0;
-        while (at < all.size()) {
-            const size_t offset = all.find(folded, at);
-            if (offset == std::string_view::npos) break;
-            row = static_cast<size_t>(std::upper_bound(row_start_.begin() + static_cast<std::ptrdiff_t>(row),
-                                                       row_start_.end(), offset) -
-                                      row_start_.begin()) -
-                  1;
-            rows.push_back(row);
-            at = row_start_[row + 1];
-        }
+        look(0, n, rows);
     }
     last_needle_ = std::move(folded);
     last_rows_ = rows;

@@ -67,3 +67,22 @@ TEST_F(Search_Test, Quick_Find_Narrows_Widens_And_Keeps_The_Sort) {
               "Selection criteria are Year Not Empty. Quick find: o");
     EXPECT_EQ(With_Quick_Find("Selection criteria are Year Not Empty", ""), "Selection criteria are Year Not Empty");
 }
+
+// A result large enough to be looked through in two halves at once: matches in both, kept
+// in order, and texts held as UTF-16, each met in many rows and worked out once a needle.
+TEST_F(Search_Test, Quick_Find_Looks_Through_A_Large_Result) {
+    std::vector<Hand_Record> rows(30000);
+    std::vector<qint32> expected;
+    for (int i = 0; i < 30000; ++i) {
+        rows[i] = {{"Year", "2000"}, {"ProjName", i % 7 ? QStringLiteral("Project %1").arg(i) : u"Łódź partners"_qs}};
+        if (i % 7 == 0) expected.push_back(i + 1);
+    }
+    rows[29999]["PortName"] = u"Zoë Łódź"_qs;
+    Fill_Records(rows);
+    Search_Results s{session};
+    Run_Search(session, s, Every_Record());
+    Apply_Quick_Find(s, "LODZ");
+    EXPECT_EQ(Shown(s), [&] { auto e = expected; e.push_back(30000); return e; }());
+    Apply_Quick_Find(s, "lodz p");
+    EXPECT_EQ(Shown(s), expected);
+}
