@@ -1,9 +1,9 @@
 // Quick find on every record of the benchmark workbook (SIFA_BENCH_BOOK, default
-// /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py): the time
-// one keystroke takes from the box's new text to the narrowed result and its count line,
-// and the folding of every row's texts, which the window does when the box takes the
-// focus. A letter typed on looks among the last matches, a deleted letter through every
-// row again.
+// /tmp/sifa_bench/Sifa_table.xls, 65,535 records from tools/make_sample_data.py), or of a
+// data folder's cache (SIFA_BENCH_DIR): the time one keystroke takes from the box's new
+// text to the narrowed result and its count line, and what the window does when the box
+// takes the focus. A letter typed on looks among the last matches, a deleted letter through
+// every row again.
 #include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Session.h"
