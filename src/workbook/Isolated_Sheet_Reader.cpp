@@ -253,6 +253,9 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
     }
     sender.Send_New();
     w.Byte('E');
+    // Before the cells are freed (tens of milliseconds for a full sheet), which the parent
+    // need not wait for.
+    w.Flush();
 }
 
 [[noreturn]] void Child_Main(int fd, const QString& path, pid_t parent, Reader_Child_Fault fault, int faultCell,
