@@ -639,7 +639,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
     // valued and ordered once; the rows are then ordered by their entries' ranks. A whole
     // number of the store needs no entry while no number had to be read from a text.
     Column_Values v;
-    Sort_Array<quint32> entry_of(n, No_Entry);
+    std::vector<quint32> entry_of(n, No_Entry);
     std::vector<double> number_of;
     const auto add_entry = [&](Text_View text) {
         v.texts.push_back(text);
