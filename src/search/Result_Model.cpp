@@ -1,6 +1,7 @@
 #include "search/Result_Model.h"
 
 #include "model/Cp1252.h"
+#include "model/Huge_Pages.h"
 #include "model/Session.h"
 #include "model/Value.h"
 
@@ -8,10 +9,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <numeric>
 #include <thread>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 // --- the record store ----------------------------------------------------------------
@@ -272,12 +275,32 @@ struct Sort_Item {
     quint32 pos;
 };
 
+// Room for the sort's large arrays: not zeroed when it grows (every element is written
+// before it is read), and on huge pages where the system gives them, so that a first sort
+// of a million texts does not pay a fault for every 4 KiB of them.
+template <typename T> struct Sort_Room : std::allocator<T> {
+    static_assert(std::is_trivially_copyable_v<T>);
+    template <typename U> struct rebind { using other = Sort_Room<U>; };
+    Sort_Room() = default;
+    template <typename U> Sort_Room(const Sort_Room<U>&) noexcept {}
+    T* allocate(size_t n) {
+        T* p = std::allocator<T>::allocate(n);
+        Advise_Huge_Pages(p, n * sizeof(T));
+        return p;
+    }
+    template <typename U> void construct(U*) noexcept {}
+    template <typename U, typename... A> void construct(U* p, A&&... a) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
+};
+template <typename T> using Sort_Array = std::vector<T, Sort_Room<T>>;
+
 // The sort values of a column's entries (its distinct texts). A text of the store is read
 // where it lies; the others (labels, numbers' texts) are held in `owned`.
 struct Column_Values {
-    std::vector<Text_Order_Key> keys;
-    std::vector<quint32> ends;  // where each key ended in its text
-    std::vector<Text_View> texts;
+    Sort_Array<Text_Order_Key> keys;
+    Sort_Array<quint32> ends;  // where each key ended in its text
+    Sort_Array<Text_View> texts;
     std::vector<QString> owned;
     std::vector<double> numbers;
     std::vector<quint8> kinds;
@@ -293,14 +316,24 @@ quint64 Ordered_Bits(double d) {
     return (b >> 63) ? ~b : b | (quint64(1) << 63);
 }
 
+// The keys of a group of items side by side (Sort_Side_By_Side), one set per depth of
+// groups within groups, kept for the next group: the sort meets thousands of them.
+struct Side_Keys {
+    Sort_Array<Text_Order_Key> keys;
+    Sort_Array<quint32> ends, entries, rows;
+};
+
 // Room to move items through; it is not cleared, as every item is written before it is read.
 struct Item_Room {
     std::unique_ptr<Sort_Item[]> items;
     size_t size = 0;
+    std::deque<Side_Keys> sides;
+    size_t depth = 0;
 
     Sort_Item* Get(size_t n) {
         if (size < n) {
             items.reset(new Sort_Item[n]);
+            Advise_Huge_Pages(items.get(), n * sizeof(Sort_Item));
             size = n;
         }
         return items.get();
@@ -369,48 +402,89 @@ std::optional<double> Stored_Text_Number(const Text_View& t, Sort_Rule rule) {
     return rule == Sort_Rule::Number ? Text_Number_Or_Date(s) : Text_Number(s);
 }
 
+// Where the sort reads an item's key: its row names a key of `keys` (and where that key
+// ended in its text, `ends`), made for the entry `entry[row]` of `v` (the row itself
+// without `entry`).
+struct Key_Room {
+    const Text_Order_Key* keys;
+    const quint32* ends;
+    const quint32* entry;
+    const Column_Values* v;
+
+    quint32 Entry(quint32 row) const { return entry ? entry[row] : row; }
+    const Text_View& Text(quint32 row) const { return v->texts[Entry(row)]; }
+};
+
 // Items whose base weights all tie: by the full comparison (accents, case, code units),
 // unless they hold one text only (repeated labels, the usual case), which is in place.
-void Sort_Fine(Sort_Item* b, Sort_Item* e, const Column_Values& v) {
+void Sort_Fine(Sort_Item* b, Sort_Item* e, const Key_Room& k) {
     bool one_text = true;
-    for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Text_Order_Same(v.texts[i->row], v.texts[b->row]);
+    for (Sort_Item* i = b + 1; i < e && one_text; ++i) one_text = Text_Order_Same(k.Text(i->row), k.Text(b->row));
     if (one_text) return;
     std::sort(b, e, [&](const Sort_Item& x, const Sort_Item& y) {
-        const int c = Text_Order_Compare(v.texts[x.row], v.texts[y.row]);
+        const int c = Text_Order_Compare(k.Text(x.row), k.Text(y.row));
         return c != 0 ? c < 0 : x.pos < y.pos;
     });
 }
 
-void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Column_Values& v, Item_Room& scratch);
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Key_Room& k, Item_Room& scratch);
 
-// Items whose keys tie in every word, and whose texts go on: by the keys of their next
-// base weights, made for these items only (their rows stand for them meanwhile).
-void Sort_By_Next_Key(Sort_Item* b, Sort_Item* e, const Column_Values& v, Item_Room& scratch) {
+// The keys of these items, side by side in the items' order, their rows standing for
+// them meanwhile: `next` makes each the key of its next base weights, otherwise the keys
+// are copied, so that a large group of ties reads its later key words from a few
+// neighbouring lines rather than from anywhere among every entry's keys.
+void Sort_Side_By_Side(Sort_Item* b, Sort_Item* e, int level, const Key_Room& k, bool next, Item_Room& scratch) {
     const auto m = static_cast<size_t>(e - b);
-    Column_Values next;
-    next.keys.resize(m);
-    next.ends.resize(m);
-    next.texts.resize(m);
-    std::vector<quint32> rows(m);
+    if (scratch.sides.size() <= scratch.depth) scratch.sides.emplace_back();
+    Side_Keys& side = scratch.sides[scratch.depth];
+    side.keys.resize(m);
+    side.ends.resize(m);
+    side.entries.resize(m);
+    side.rows.resize(m);
+    // What the items ahead will read is asked for early: their keys, or where their
+    // texts go on.
+    constexpr size_t Ahead = 8;
     for (size_t j = 0; j < m; ++j) {
-        rows[j] = b[j].row;
-        next.texts[j] = v.texts[rows[j]];
-        next.ends[j] = v.ends[rows[j]];
-        next.keys[j] = Text_Order_Key_Of(next.texts[j], &next.ends[j]);
+        if (j + Ahead < m) {
+            const quint32 ahead = b[j + Ahead].row;
+            if (next) {
+                const Text_View& t = k.Text(ahead);
+                const size_t unit = t.Narrow() ? 1 : 2;
+                __builtin_prefetch(t.Bytes() + unit * (k.ends[ahead] >> 1));
+                __builtin_prefetch(t.Bytes() + unit * (k.ends[ahead] >> 1) + 64);
+            } else {
+                __builtin_prefetch(&k.keys[ahead]);
+            }
+        }
+        const quint32 row = b[j].row;
+        side.rows[j] = row;
+        side.entries[j] = k.Entry(row);
+        side.ends[j] = k.ends[row];
+        side.keys[j] = next ? Text_Order_Key_Of(k.v->texts[side.entries[j]], &side.ends[j]) : k.keys[row];
         b[j].row = static_cast<quint32>(j);
     }
-    Sort_By_Key(b, e, 0, next, scratch);
-    for (Sort_Item* i = b; i < e; ++i) i->row = rows[i->row];
+    ++scratch.depth;
+    Sort_By_Key(b, e, level, Key_Room{side.keys.data(), side.ends.data(), side.entries.data(), k.v}, scratch);
+    --scratch.depth;
+    for (Sort_Item* i = b; i < e; ++i) i->row = side.rows[i->row];
 }
+
+// From this many ties their keys are copied side by side before the next word is read.
+constexpr ptrdiff_t Side_By_Side_From = 4096;
 
 // Items whose earlier key words tie, by word `level` of their keys, then the next ones
 // where they tie again: only ties are ever looked at twice.
-void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Column_Values& v, Item_Room& scratch) {
+void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Key_Room& k, Item_Room& scratch) {
     if (e - b < 2) return;
     constexpr int Words = static_cast<int>(std::tuple_size_v<decltype(Text_Order_Key::Prefix)>);
     static_assert(Words * 4 == Text_Order_Key_Slots);
-    if (level == Words) return Sort_By_Next_Key(b, e, v, scratch);
-    for (Sort_Item* i = b; i < e; ++i) i->w = v.keys[i->row].Prefix[static_cast<size_t>(level)];
+    // Items whose base weights go on past their keys: by the keys of their next ones.
+    if (level == Words) return Sort_Side_By_Side(b, e, 0, k, true, scratch);
+    bool in_order = true;
+    for (Sort_Item* i = b; i < e; ++i) {
+        i->w = k.keys[i->row].Prefix[static_cast<size_t>(level)];
+        in_order = in_order && (i == b || i[-1].row < i->row);
+    }
     Sort_Words(b, e, scratch);
     for (Sort_Item* i = b; i < e;) {
         Sort_Item* j = i + 1;
@@ -418,9 +492,11 @@ void Sort_By_Key(Sort_Item* b, Sort_Item* e, int level, const Column_Values& v, 
         // An empty last slot: the texts' base weights ended in this word.
         if (j - i > 1) {
             if ((i->w & 0xFFFF) == 0)
-                Sort_Fine(i, j, v);
+                Sort_Fine(i, j, k);
+            else if (j - i >= Side_By_Side_From && !(in_order && j - i == e - b) && level + 1 < Words)
+                Sort_Side_By_Side(i, j, level + 1, k, false, scratch);
             else
-                Sort_By_Key(i, j, level + 1, v, scratch);
+                Sort_By_Key(i, j, level + 1, k, scratch);
         }
         i = j;
     }
@@ -431,18 +507,19 @@ constexpr size_t Two_Halves_From = 16384;
 
 // Entries in the order of Text_Order_Compare (identical texts by their place). Many are
 // first parted around the key of a middle one, and each part sorted on a thread of its own.
-void Sort_Entries(std::vector<Sort_Item>& items, const Column_Values& v) {
+void Sort_Entries(Sort_Array<Sort_Item>& items, const Column_Values& v) {
     Item_Room scratch;
     const size_t n = items.size();
+    const Key_Room k{v.keys.data(), v.ends.data(), nullptr, &v};
     if (n < Two_Halves_From || std::thread::hardware_concurrency() < 2)
-        return Sort_By_Key(items.data(), items.data() + n, 0, v, scratch);
+        return Sort_By_Key(items.data(), items.data() + n, 0, k, scratch);
     std::vector<Text_Order_Key> sample;
     for (size_t i = 0; i < n; i += n / 255) sample.push_back(v.keys[items[i].row]);
     std::nth_element(sample.begin(), sample.begin() + sample.size() / 2, sample.end());
     const Text_Order_Key middle = sample[sample.size() / 2];
     // A key below the middle one is of a text before every text of the other part; each
     // part keeps the entries' order.
-    std::vector<Sort_Item> parted;
+    Sort_Array<Sort_Item> parted;
     parted.reserve(n);
     for (const Sort_Item& i : items)
         if (v.keys[i.row] < middle) parted.push_back(i);
@@ -453,20 +530,25 @@ void Sort_Entries(std::vector<Sort_Item>& items, const Column_Values& v) {
     Sort_Item* b = items.data();
     Sort_Item* m = b + lower;
     Sort_Item* e = b + n;
-    std::thread second([m, e, &v] {
+    std::thread second([m, e, &k] {
         Item_Room own;
-        Sort_By_Key(m, e, 0, v, own);
+        Sort_By_Key(m, e, 0, k, own);
     });
-    Sort_By_Key(b, m, 0, v, scratch);
+    Sort_By_Key(b, m, 0, k, scratch);
     second.join();
 }
 
 // The keys of entries first to last, each with where it ended.
 void Key_Entries(Column_Values& v, size_t first, size_t last) {
-    // The texts lie apart, each on lines of its own: the next ones are asked for early.
-    constexpr size_t Ahead = 16;
+    // The texts lie apart, each on lines of its own: the next ones are asked for early,
+    // both lines a key may need.
+    constexpr size_t Ahead = 24;
     for (size_t e = first; e < last; ++e) {
-        if (e + Ahead < last) __builtin_prefetch(v.texts[e + Ahead].Bytes());
+        if (e + Ahead < last) {
+            const Text_View& t = v.texts[e + Ahead];
+            __builtin_prefetch(t.Bytes());
+            __builtin_prefetch(t.Bytes() + 64);
+        }
         v.ends[e] = 0;
         v.keys[e] = Text_Order_Key_Of(v.texts[e], &v.ends[e]);
     }
@@ -581,7 +663,7 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
         }
         v.exact_numbers = false;
     } else {
-        std::vector<quint32> entry_of_text;
+        Sort_Array<quint32> entry_of_text;
         quint32 empty_entry = No_Entry;
         size_t texts_of_store = 0;
         for (size_t r = 0; r < n; ++r) {
@@ -642,13 +724,15 @@ void Result_Model::Sort_Stable(int col, Sort_Rule rule, bool ascending, std::vec
 
     // The entries in text order; identical texts share a rank.
     const size_t entries = v.texts.size();
-    std::vector<quint32> rank(entries);
-    std::vector<Sort_Item> items(entries);
+    Sort_Array<quint32> rank(entries);
+    Sort_Array<Sort_Item> items(entries);
     Item_Room scratch;
     for (size_t e = 0; e < entries; ++e) items[e] = {0, static_cast<quint32>(e), static_cast<quint32>(e)};
     Sort_Entries(items, v);
     quint32 ranks = 0;
     for (size_t i = 0; i < entries; ++i) {
+        // The entries' keys are met in text order, from anywhere among them.
+        if (i + 8 < entries) __builtin_prefetch(&v.keys[items[i + 8].row]);
         const quint32 e = items[i].row, before = i ? items[i - 1].row : 0;
         if (i && !(v.keys[e] == v.keys[before] && Text_Order_Same(v.texts[e], v.texts[before]))) ++ranks;
         rank[e] = ranks;
