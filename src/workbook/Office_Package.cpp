@@ -260,7 +260,7 @@ bool Package::Open(string_view name, Part_Stream& stream) const {
     stream.in_ = reinterpret_cast<const unsigned char*>(data_.data()) + Data_Start(e);
     stream.packed_ = e.packed;
     stream.size_ = e.unpacked;
-    stream.done_ = 0;
+    stream.done_ = stream.released_ = 0;
     stream.z_ = std::make_unique<Part_Stream::Inflater>();
     if (!stream.stored_) {
         if (inflateInit2(&stream.z_->z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
@@ -300,6 +300,11 @@ std::size_t Part_Stream::Read(char* to, std::size_t room) {
     if ((r != Z_OK && r != Z_STREAM_END) || (r == Z_STREAM_END && done_ + got != size_) || (r == Z_OK && got == 0))
         Fail(Workbook_Failure::Cannot_Unpack);
     done_ += got;
+    const std::uint64_t consumed = std::uint64_t(z.next_in - in_);
+    if (release_to_ && consumed >= released_ + (std::uint64_t(8) << 20)) {
+        release_to_->Release_Input(in_ + released_, z.next_in);
+        released_ = consumed;
+    }
     if (r == Z_STREAM_END) {
         inflateEnd(&z);
         z_->open = false;

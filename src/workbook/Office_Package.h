@@ -121,14 +121,19 @@ public:
     // data that unpacks to more or fewer bytes than the entry claims, is refused.
     std::size_t Read(char* to, std::size_t room);
     std::uint64_t Size() const { return size_; }
+    // Told of the packed bytes read so far, a few megabytes at a time: a mapped file gives
+    // their pages back (Sheet_Cells::Release_Input), so that reading a large part does not
+    // hold the file whole.
+    void Release_Read_Input(const Sheet_Cells* cells) { release_to_ = cells; }
 
 private:
     friend class Package;
     struct Inflater;
     std::unique_ptr<Inflater> z_;
     const unsigned char* in_ = nullptr;
-    std::uint64_t packed_ = 0, size_ = 0, done_ = 0;
+    std::uint64_t packed_ = 0, size_ = 0, done_ = 0, released_ = 0;
     bool stored_ = false;
+    const Sheet_Cells* release_to_ = nullptr;
 };
 
 class Package {

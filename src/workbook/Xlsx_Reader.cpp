@@ -487,10 +487,12 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
     Shared_Strings_Handler strings(out);
     if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings")) {
         Part_Stream stream;
+        stream.Release_Read_Input(&out);
         if (pkg.Open(r->target, stream)) Parse_Xml_In_Pieces(stream, "si", strings);
     }
 
     Part_Stream stream;
+    stream.Release_Read_Input(&out);
     if (!pkg.Open(sheet->target, stream)) Fail(Workbook_Failure::First_Sheet_Damaged);
     Sheet_Handler h(out, strings.First(), strings.Count(), date_xfs, wb.date1904);
     Parse_Xml_In_Pieces(stream, "row", h);
