@@ -152,8 +152,6 @@ void Child_Set_Up(int fd, pid_t parent, std::uint64_t memory) {
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
 #if defined(__linux__)
-    // The child holds a few megabytes at a time: 2 MiB pages would only be zeroed over and over.
-    prctl(PR_SET_THP_DISABLE, 1, 0, 0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(4);
 #else
