@@ -552,8 +552,11 @@ std::size_t Xml_Pieces::Cut(const char* b, std::size_t size) {
 }
 
 void Xml_Pieces::Grow() {
-    if (capacity_ >= kMax_Part_Bytes) Fail(Workbook_Failure::Too_Large);
-    capacity_ = std::min<std::size_t>(capacity_ * 2, kMax_Part_Bytes);
+    // One row or shared string of more than 64 MiB is no real table's: a small file that
+    // unpacks into one endless element is refused before it fills the child's room.
+    const std::size_t most = whole_ ? kMax_Part_Bytes : std::size_t(64) << 20;
+    if (capacity_ >= most) Fail(Workbook_Failure::Too_Large);
+    capacity_ = std::min<std::size_t>(capacity_ * 2, most);
     buffers_[current_].resize(kPiece_Lead + capacity_ + kPart_Room);
 }
 
