@@ -22,9 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     session.Records().Clear();
     // Every format in this process, where the fuzzer sees what happens.
     QStringList errs;
-    const qint32 rows = Load_Spreadsheet(
-        session, file, errs, nullptr, nullptr,
-        [](const QString& path, Sheet_Cells& out) { return Read_Workbook(path, out, Reader_Place::In_Process); });
+    const qint32 rows = Load_Spreadsheet(session, file, errs, nullptr, nullptr,
+                                         [](const QString& path, Sheet_Cells& out, const Sheet_Batches&) {
+                                             return Read_Workbook(path, out, Reader_Place::In_Process);
+                                         });
     FUZZ_CHECK(rows >= 0);
     FUZZ_CHECK(errs.size() <= Max_Problem_Lines + 1);
     if (session.Records().Allocated()) {

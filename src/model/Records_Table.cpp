@@ -64,6 +64,15 @@ void Records_Table::Shape(int rowUpper, int colUpper, bool zeroed, int only) {
     }
 }
 
+void Records_Table::Set_Row_Upper(int rowUpper) {
+    rows_ = rowUpper + 1;
+    const auto n = static_cast<std::size_t>(rows_);
+    for (Column& col : columns_) {
+        col.kind.resize(n, 0);
+        col.payload.resize(n, 0);
+    }
+}
+
 void Records_Table::Take_Columns(Records_Table& part, int from, int to) {
     const std::uint32_t shift = pool_.Take_Texts(part.pool_);
     // Not through Col: a column being filled is taken while it counts as unfilled.

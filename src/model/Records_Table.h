@@ -36,6 +36,9 @@ public:
     // The same shape with the cells left unwritten (not even zeroed): for a load that
     // writes every cell, kind and payload, before anything reads one.
     void Resize_For_Filling(int rowUpper, int colUpper);
+    // More or fewer rows, the cells of the rows kept as they were and new rows empty: for a
+    // load that learns the number of records only at its end.
+    void Set_Row_Upper(int rowUpper);
     // Columns from..to of `part`, a table of the same shape that was filled there, become
     // ours, with its texts; `part` is left without them.
     void Take_Columns(Records_Table& part, int from, int to);

@@ -14,8 +14,10 @@ class Session;
 constexpr qsizetype Max_Problem_Lines = 1000;
 
 // Where the import gets the first sheet's cells: Read_Workbook unless told otherwise (the
-// fuzz target reads every format in its own process; tests hand over cells of their own).
-using Sheet_Source = std::function<Workbook_Result(const QString& path, Sheet_Cells& out)>;
+// fuzz target reads every format in its own process; tests hand over cells of their own),
+// in batches as Read_Workbook hands them over when `batches` is given.
+using Sheet_Source =
+    std::function<Workbook_Result(const QString& path, Sheet_Cells& out, const Sheet_Batches& batches)>;
 
 // Reads the first sheet of FileName into the session's records, or into `into` (rows 2.. of
 // the sheet become records 1..). Problems go to Errs, which then holds at most Max_Problem_Lines lines and

@@ -26,6 +26,10 @@ Workbook_Failure Read_Ods(QByteArrayView data, Sheet_Cells& out);
 // reader finds it.
 bool Is_Xlsx_Package(QByteArrayView data);
 
+// The bytes the large parts of a package are read in at a time (4 MiB); returns the previous.
+// For tests: small pieces cut a part at every row.
+std::size_t Set_Package_Piece_Bytes(std::size_t bytes);
+
 // What the parts of a zip package claim to unpack to; 0 for a file that is not one.
 std::uint64_t Package_Unpacked_Bytes(QByteArrayView data);
 

@@ -13,8 +13,12 @@
 // instead of taking the machine's. It ends with kExit_No_Memory when an allocation fails
 // where it cannot say so on the stream.
 //
-// The stream, in native byte order (both ends are this program): "SXC2", then messages:
-//   'K'                                  still reading (sent every 65,536 cells)
+// The child holds only the cells of the batch it is sending: those sent are let go, so that a
+// sheet of any size takes it the same room.
+//
+// The stream, in native byte order (both ends are this program): "SXC3", then messages:
+//   'K'                                  a batch ends (every 65,536 cells): the texts sent so
+//                                        far are not referred to again, numbers start anew
 //   'F' failure:u8 errno:i32             the file was not read, and why; the stream ends
 //   'C' row:u32 col:u32 kind:u8 payload  one cell; kinds: 'n' 'd' f64, 'b' u8, 'e' i32,
 //                                        't' len:u32 UTF-16 (a new text, numbered in
@@ -48,7 +52,7 @@
 
 namespace {
 
-constexpr char kMagic[4] = {'S', 'X', 'C', '2'};
+constexpr char kMagic[4] = {'S', 'X', 'C', '3'};
 constexpr size_t kChunk = size_t(1) << 20;
 constexpr int kExit_No_Memory = 3;
 // The reader child's room: about twice the most it adds to its address space for the largest
@@ -172,26 +176,33 @@ public:
 
     void Send_New() {
         // Cells that share a text (a shared-string entry, a text repeated down a column) share
-        // it on the way too: the number each text was sent under, made room for before the
-        // first message so that a failure to allocate never cuts one short.
-        sent_as_.resize(cells_.Shared_Text_Count(), kNot_Sent);
+        // it on the way too, within a batch: the number each text was sent under, made room for
+        // before the first message so that a failure to allocate never cuts one short.
+        sent_as_.resize(cells_.Shared_Text_Count(), Sent{});
         for (; sent_ < cells_.Size(); ++sent_) Send(sent_);
+    }
+    // The cells sent have been let go: the next batch starts.
+    void Next_Batch() {
+        ++batch_;
+        sent_texts_ = 0;
+        sent_ = 0;
+        cells_before_ += cells_.Size();
     }
 
 private:
     void Send(std::size_t i) {
-        Child_Fault(w_, fault_, fault_cell_, static_cast<int>(i + 1));
+        Child_Fault(w_, fault_, fault_cell_, static_cast<int>(cells_before_ + i + 1));
         w_.Byte('C');
         w_.Raw(cells_.Row_At(i));
         w_.Raw(cells_.Col_At(i));
         if (cells_.Kind_At(i) == Cell_Kind::Text) {
-            uint32_t& id = sent_as_[cells_.Text_Number_At(i)];
-            if (id != kNot_Sent) {
+            Sent& sent = sent_as_[cells_.Text_Number_At(i)];
+            if (sent.batch == batch_) {
                 w_.Byte('s');
-                w_.Raw(id);
+                w_.Raw(sent.id);
                 return;
             }
-            id = sent_texts_++;
+            sent = {batch_, sent_texts_++};
             const QString& s = cells_.Shared_Text(cells_.Text_Number_At(i));
             w_.Byte('t');
             w_.Raw(static_cast<uint32_t>(s.size()));
@@ -221,14 +232,18 @@ private:
         }
     }
 
-    static constexpr uint32_t kNot_Sent = UINT32_MAX;
+    struct Sent {
+        std::size_t batch = 0;  // 0: never sent
+        uint32_t id = 0;
+    };
     Child_Writer& w_;
     const Sheet_Cells& cells_;
     const Reader_Child_Fault fault_;
     const int fault_cell_;
-    std::vector<uint32_t> sent_as_;  // by the cells' text number
+    std::vector<Sent> sent_as_;  // by the cells' text number
+    std::size_t batch_ = 1;
     uint32_t sent_texts_ = 0;
-    std::size_t sent_ = 0;
+    std::size_t sent_ = 0, cells_before_ = 0;
 };
 
 void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault, int faultCell) {
@@ -239,10 +254,12 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
     Sheet_Cells cells;
     Cell_Sender sender(w, cells, fault, faultCell);
     cells.Keep_Arrival_Order();
-    cells.Set_Progress([&w, &sender] {
+    cells.Set_Progress([&w, &sender, &cells] {
         sender.Send_New();
         w.Byte('K');
         w.Flush();
+        cells.Drop_Cells();
+        sender.Next_Batch();
     });
     const Workbook_Result read = Read_First_Sheet(path, cells);
     if (!read.Ok()) {
@@ -278,7 +295,11 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
 // child still sends, from one buffer used again and again.
 class Stream_Reader {
 public:
-    Stream_Reader(int fd, int timeoutMs) : fd_(fd), timeout_ms_(timeoutMs) {}
+    // The program holds at most `held` bytes of the stream at once (all of it, or a batch),
+    // and takes at most `total`: the child runs within its room, and the cells it passes on
+    // must not make the program take more than a real table needs either.
+    Stream_Reader(int fd, int timeoutMs, std::uint64_t held, std::uint64_t total)
+        : fd_(fd), timeout_ms_(timeoutMs), most_held_(held), most_total_(total) {}
 
     bool Ready() const { return buffer_ != nullptr; }
     // The next n bytes of the stream, waited for; false when the child closes the pipe or dies
@@ -297,6 +318,9 @@ public:
     }
     template <class T> bool Raw(T& v) { return Take(&v, sizeof v); }
     bool Hung() const { return hung_; }
+    bool Too_Much() const { return too_much_; }
+    // What came so far has been passed on and let go.
+    void Batch_Done() { held_from_ = taken_; }
 
 private:
     bool Fill() {
@@ -313,6 +337,11 @@ private:
             const ssize_t got = read(fd_, buffer_.get(), kChunk);
             if (got > 0) {
                 end_ = static_cast<size_t>(got);
+                taken_ += std::uint64_t(got);
+                if (taken_ - held_from_ > most_held_ || taken_ > most_total_) {
+                    too_much_ = true;
+                    return false;
+                }
                 return true;
             }
             if (got == 0 || (errno != EINTR && errno != EAGAIN)) return false;
@@ -326,19 +355,28 @@ private:
     int timeout_ms_;
     std::unique_ptr<char, Free_Block> buffer_{static_cast<char*>(std::malloc(kChunk))};
     size_t at_ = 0, end_ = 0;
-    bool hung_ = false;
+    const std::uint64_t most_held_, most_total_;
+    std::uint64_t taken_ = 0, held_from_ = 0;
+    bool hung_ = false, too_much_ = false;
 };
 
 // The cells of a complete stream; false on anything malformed or cut short, with `failed` set
-// when the child said why.
-bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed) {
+// when the child said why, or when `batches` said to stop.
+bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed, const Sheet_Batches& batches) {
     char magic[sizeof kMagic];
     if (!in.Take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return false;
     std::vector<std::size_t> texts;  // the cells' own numbers of the texts sent
     for (;;) {
         unsigned char tag = 0;
         if (!in.Raw(tag)) return false;
-        if (tag == 'K') continue;
+        if (tag == 'K') {
+            texts.clear();
+            if (!batches) continue;
+            if (!batches(out)) return false;
+            out.Clear();
+            in.Batch_Done();
+            continue;
+        }
         if (tag == 'E') return true;
         if (tag == 'F') {
             uint8_t failure = 0;
@@ -394,6 +432,15 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed) 
     }
 }
 
+// What the program may take from a child with `room`, in all: the 1,048,575 records of the
+// largest real table in inline strings come as 2.1 GB, their texts in UTF-16; never more than
+// half the machine's memory.
+std::uint64_t Reader_Stream_Bytes(std::uint64_t room) {
+    const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
+    const std::uint64_t half = pages > 0 && page > 0 ? std::uint64_t(pages) * std::uint64_t(page) / 2 : UINT64_MAX;
+    return std::min(room * 8, half);
+}
+
 // Ends the child and answers whether it ended for want of memory.
 bool Stop_Child(pid_t pid) {
     // Killed only while it is ours: a child reaped elsewhere (SIGCHLD ignored) may have
@@ -412,7 +459,7 @@ bool Stop_Child(pid_t pid) {
 
 bool Isolated_Reading_Available() { return true; }
 
-Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out) {
+Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, const Sheet_Batches& batches) {
     out.Clear();
     const QFileInfo info(path);
     if (!info.isFile()) return Read_First_Sheet(path, out);  // says why, reads nothing
@@ -449,9 +496,9 @@ Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out)
     }
     // The parent never writes to the pipe, so it can never get SIGPIPE from it.
     close(fds[1]);
-    Stream_Reader in(fds[0], timeout);
+    Stream_Reader in(fds[0], timeout, memory, Reader_Stream_Bytes(memory));
     Workbook_Result failed{Workbook_Failure::None};
-    const bool read = in.Ready() && Parse_Stream(in, out, failed);
+    const bool read = in.Ready() && Parse_Stream(in, out, failed, batches);
     close(fds[0]);
     const bool no_memory = Stop_Child(pid);
     if (read) {
@@ -459,7 +506,7 @@ Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out)
         return {};
     }
     out.Clear();
-    if (!in.Ready()) return {Workbook_Failure::No_Memory};
+    if (!in.Ready() || in.Too_Much()) return {Workbook_Failure::No_Memory};
     if (in.Hung()) return {Workbook_Failure::Reader_Hung};
     if (failed.Failure == Workbook_Failure::None)
         failed = {no_memory ? Workbook_Failure::No_Memory : Workbook_Failure::Reader_Stopped};
@@ -484,7 +531,7 @@ std::uint64_t Reader_Child_Memory() {
 #else  // no fork()
 
 bool Isolated_Reading_Available() { return false; }
-Workbook_Result Read_First_Sheet_Isolated(const QString&, Sheet_Cells& out) {
+Workbook_Result Read_First_Sheet_Isolated(const QString&, Sheet_Cells& out, const Sheet_Batches&) {
     out.Clear();
     return {Workbook_Failure::Reader_Not_Started};
 }

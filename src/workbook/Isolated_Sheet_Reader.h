@@ -14,7 +14,8 @@ bool Isolated_Reading_Available();
 // over a pipe; the answer is the same as Read_First_Sheet's, or a failure of the reader
 // when the child dies, hangs (no byte for the time-out), runs out of the memory it may take
 // or sends anything malformed. The child has ended when this returns.
-Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out);
+// With `batches`, the cells are handed over as they come (see Read_Workbook).
+Workbook_Result Read_First_Sheet_Isolated(const QString& path, Sheet_Cells& out, const Sheet_Batches& batches = {});
 
 // Test hooks: the child misbehaves on purpose just before it sends cell `cell` (0: before
 // it reads the file). The child takes the setting in force when it starts.

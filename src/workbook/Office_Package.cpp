@@ -1,14 +1,19 @@
 #include "workbook/Office_Package.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
 
 #include <libdeflate.h>
+#include <zlib.h>
 #if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
@@ -208,18 +213,23 @@ std::uint64_t Package::Data_Start(const Entry& e) const {
     return start;
 }
 
+bool Package::Check_Entry(const Entry& e, std::uint64_t most) {
+    // ZIP64 sizes are marked by all bits set; an encrypted entry cannot be read.
+    if (e.unpacked == 0xFFFFFFFFu || e.packed == 0xFFFFFFFFu || (e.flags & 1)) Fail(Workbook_Failure::Cannot_Unpack);
+    if (e.unpacked > most) Fail(Workbook_Failure::Too_Large);
+    const bool stored = e.method == 0;
+    if ((!stored && e.method != 8) || (stored && e.unpacked != e.packed) ||
+        (!stored && e.unpacked > (e.packed + 1) * kMax_Deflate_Ratio))
+        Fail(Workbook_Failure::Cannot_Unpack);
+    return stored;
+}
+
 bool Package::Read(string_view name, Part& part) const {
     const auto it = entries_.find(Part_Key(name));
     if (it == entries_.end()) return false;
     const Entry& e = it->second;
     part = Part{};
-    // ZIP64 sizes are marked by all bits set; an encrypted entry cannot be read.
-    if (e.unpacked == 0xFFFFFFFFu || e.packed == 0xFFFFFFFFu || (e.flags & 1)) Fail(Workbook_Failure::Cannot_Unpack);
-    if (e.unpacked > kMax_Part_Bytes) Fail(Workbook_Failure::Too_Large);
-    const bool stored = e.method == 0;
-    if ((!stored && e.method != 8) || (stored && e.unpacked != e.packed) ||
-        (!stored && e.unpacked > (e.packed + 1) * kMax_Deflate_Ratio))
-        Fail(Workbook_Failure::Cannot_Unpack);
+    const bool stored = Check_Entry(e, kMax_Part_Bytes);
     const auto* in = reinterpret_cast<const unsigned char*>(data_.data()) + Data_Start(e);
     part.bytes.reset(new char[std::size_t(e.unpacked) + kPart_Room]);
     part.size = std::size_t(e.unpacked);
@@ -229,6 +239,77 @@ bool Package::Read(string_view name, Part& part) const {
     else if (part.size > 0)
         Inflate(in, e.packed, part.bytes.get(), e.unpacked);
     return true;
+}
+
+struct Part_Stream::Inflater {
+    z_stream z{};
+    bool open = false;
+    ~Inflater() {
+        if (open) inflateEnd(&z);
+    }
+};
+
+Part_Stream::Part_Stream() = default;
+Part_Stream::~Part_Stream() = default;
+
+bool Package::Open(string_view name, Part_Stream& stream) const {
+    const auto it = entries_.find(Part_Key(name));
+    if (it == entries_.end()) return false;
+    const Entry& e = it->second;
+    stream.stored_ = Check_Entry(e, 0xFFFFFFFEu);
+    stream.in_ = reinterpret_cast<const unsigned char*>(data_.data()) + Data_Start(e);
+    stream.packed_ = e.packed;
+    stream.size_ = e.unpacked;
+    stream.done_ = stream.released_ = 0;
+    stream.z_ = std::make_unique<Part_Stream::Inflater>();
+    if (!stream.stored_) {
+        if (inflateInit2(&stream.z_->z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+        stream.z_->open = true;
+        stream.z_->z.next_in = const_cast<unsigned char*>(stream.in_);
+        stream.z_->z.avail_in = static_cast<uInt>(e.packed);
+    }
+    return true;
+}
+
+std::size_t Part_Stream::Read(char* to, std::size_t room) {
+    if (!z_ || done_ == size_ || room == 0) {
+        // All the bytes claimed have come: the data must end there too.
+        if (z_ && !stored_ && done_ == size_ && z_->open) {
+            unsigned char extra = 0;
+            z_->z.next_out = &extra;
+            z_->z.avail_out = 1;
+            const int r = inflate(&z_->z, Z_NO_FLUSH);
+            if (r != Z_STREAM_END || z_->z.avail_out != 1) Fail(Workbook_Failure::Cannot_Unpack);
+            inflateEnd(&z_->z);
+            z_->open = false;
+        }
+        return 0;
+    }
+    const std::size_t want = std::size_t(std::min<std::uint64_t>(room, size_ - done_));
+    if (stored_) {
+        std::memcpy(to, in_ + done_, want);
+        done_ += want;
+        return want;
+    }
+    z_stream& z = z_->z;
+    z.next_out = reinterpret_cast<unsigned char*>(to);
+    z.avail_out = static_cast<uInt>(std::min<std::size_t>(want, std::size_t(1) << 30));
+    const uInt asked = z.avail_out;
+    const int r = inflate(&z, Z_NO_FLUSH);
+    const std::size_t got = asked - z.avail_out;
+    if ((r != Z_OK && r != Z_STREAM_END) || (r == Z_STREAM_END && done_ + got != size_) || (r == Z_OK && got == 0))
+        Fail(Workbook_Failure::Cannot_Unpack);
+    done_ += got;
+    const std::uint64_t consumed = std::uint64_t(z.next_in - in_);
+    if (release_to_ && consumed >= released_ + (std::uint64_t(8) << 20)) {
+        release_to_->Release_Input(in_ + released_, z.next_in);
+        released_ = consumed;
+    }
+    if (r == Z_STREAM_END) {
+        inflateEnd(&z);
+        z_->open = false;
+    }
+    return got;
 }
 
 // A large part is written once from end to end: in 2 MiB pages that is a few hundred page
@@ -287,9 +368,13 @@ bool Character_References_Valid(string_view part) {
 }
 
 std::size_t Prepare_Xml_Text(Part& part) {
-    if (!Character_References_Valid(part.View())) Fail(Workbook_Failure::First_Sheet_Damaged);
-    char* const b = part.bytes.get();
-    const std::size_t n = part.size;
+    const std::size_t length = Prepare_Xml_Text(part.bytes.get(), part.size);
+    part.size = length - kXml_Tail.size();
+    return length;
+}
+
+std::size_t Prepare_Xml_Text(char* const b, const std::size_t n) {
+    if (!Character_References_Valid(string_view(b, n))) Fail(Workbook_Failure::First_Sheet_Damaged);
     // Line ends only ever get shorter: the text is moved down over itself.
     std::size_t read = 0, written = 0;
     while (read < n) {
@@ -302,10 +387,222 @@ std::size_t Prepare_Xml_Text(Part& part) {
         read = end + 1;
         if (read < n && b[read] == '\n') ++read;
     }
-    part.size = written;
     std::memcpy(b + written, kXml_Tail.data(), kXml_Tail.size());
     std::memset(b + written + kXml_Tail.size(), '"', kXml_Padding);
     return written + kXml_Tail.size();
+}
+
+namespace {
+
+constexpr string_view kPiece_Open = "<p>";
+// Room before a piece for kPiece_Open.
+constexpr std::size_t kPiece_Lead = 8;
+
+const char* Find(const char* from, const char* to, string_view what) {
+    if (to <= from) return nullptr;
+    return static_cast<const char*>(memmem(from, std::size_t(to - from), what.data(), what.size()));
+}
+
+// After a byte-order mark, blanks and the XML declaration at the start of a part.
+std::size_t Skip_Declaration(const char* b, std::size_t n) {
+    std::size_t at = 0;
+    if (n >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0) at = 3;
+    while (at < n && (b[at] == ' ' || b[at] == '\t' || b[at] == '\r' || b[at] == '\n')) ++at;
+    if (n - at >= 2 && b[at] == '<' && b[at + 1] == '?') {
+        const char* end = Find(b + at, b + n, "?>");
+        return end ? std::size_t(end - b) + 2 : n;
+    }
+    return at;
+}
+
+// Whether "<!" or "<?" occurs in [from, to): looked for by the '!' and '?', rare in a sheet's text.
+bool Has_Special_Tag(const char* from, const char* to) {
+    for (const char mark : {'!', '?'}) {
+        for (const char* p = from; p < to;) {
+            const auto* hit = static_cast<const char*>(std::memchr(p, mark, std::size_t(to - p)));
+            if (!hit) break;
+            if (hit > from && hit[-1] == '<') return true;
+            p = hit + 1;
+        }
+    }
+    return false;
+}
+
+std::atomic<std::size_t> g_piece_bytes{std::size_t(4) << 20};
+
+bool Is_Name_Char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == '.';
+}
+
+}  // namespace
+
+struct Xml_Pieces::Filler {
+    std::thread thread;
+    std::mutex lock;
+    std::condition_variable changed;
+    bool asked = false, answered = false, stop = false, pending = false;
+    int buffer = 0;
+    std::size_t from = 0, filled = 0;
+    bool ended = false;
+    std::exception_ptr failure;
+};
+
+Xml_Pieces::Xml_Pieces(Part_Stream& in, string_view element)
+    : in_(in), element_(element), capacity_(std::max<std::size_t>(g_piece_bytes.load(), 64)) {}
+
+Xml_Pieces::~Xml_Pieces() {
+    if (!filler_ || !filler_->thread.joinable()) return;
+    {
+        const std::lock_guard<std::mutex> hold(filler_->lock);
+        filler_->stop = true;
+    }
+    filler_->changed.notify_all();
+    filler_->thread.join();
+}
+
+void Xml_Pieces::Fill(int b, std::size_t from, std::size_t& filled, bool& ended) {
+    char* const at = buffers_[b].data() + kPiece_Lead;
+    filled = from;
+    ended = false;
+    while (filled < capacity_ && !ended) {
+        const std::size_t got = in_.Read(at + filled, capacity_ - filled);
+        if (got == 0) ended = true;
+        filled += got;
+    }
+}
+
+void Xml_Pieces::Run_Filler() {
+    Filler& f = *filler_;
+    std::unique_lock<std::mutex> hold(f.lock);
+    while (true) {
+        f.changed.wait(hold, [&f] { return f.asked || f.stop; });
+        if (f.stop) return;
+        f.asked = false;
+        const int b = f.buffer;
+        const std::size_t from = f.from;
+        hold.unlock();
+        std::size_t filled = 0;
+        bool ended = false;
+        std::exception_ptr failure;
+        try {
+            Fill(b, from, filled, ended);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        hold.lock();
+        f.filled = filled;
+        f.ended = ended;
+        f.failure = failure;
+        f.answered = true;
+        f.changed.notify_all();
+    }
+}
+
+void Xml_Pieces::Fill_Behind(int b, std::size_t from) {
+    if (!filler_) filler_ = std::make_unique<Filler>();
+    Filler& f = *filler_;
+    {
+        const std::lock_guard<std::mutex> hold(f.lock);
+        f.buffer = b;
+        f.from = from;
+        f.asked = true;
+        f.answered = false;
+        f.pending = true;
+    }
+    if (!f.thread.joinable()) f.thread = std::thread([this] { Run_Filler(); });
+    f.changed.notify_all();
+}
+
+void Xml_Pieces::Wait_For_Fill() {
+    if (!filler_ || !filler_->pending) return;
+    Filler& f = *filler_;
+    std::unique_lock<std::mutex> hold(f.lock);
+    f.changed.wait(hold, [&f] { return f.answered; });
+    f.pending = false;
+    if (f.failure) std::rethrow_exception(f.failure);
+    filled_ = f.filled;
+    ended_ = f.ended;
+}
+
+std::size_t Xml_Pieces::Cut(const char* b, std::size_t size) {
+    // Comments, CDATA sections and processing instructions are not looked into: from the
+    // first of them on, the part is read whole.
+    const std::size_t from = first_ ? Skip_Declaration(b, size) : 0;
+    if (Has_Special_Tag(b + from, b + size)) {
+        whole_ = true;
+        return string_view::npos;
+    }
+    const std::string tail = element_ + '>';
+    std::size_t end = size;
+    while (end > from) {
+        const string_view text(b + from, end - from);
+        const std::size_t at = text.rfind(tail);
+        if (at == string_view::npos) return string_view::npos;
+        // "</row>" or "</x:row>".
+        std::size_t before = from + at;
+        if (before > 0 && b[before - 1] == ':') {
+            --before;
+            while (before > 0 && Is_Name_Char(b[before - 1])) --before;
+        }
+        if (before >= 2 && b[before - 1] == '/' && b[before - 2] == '<') return from + at + tail.size();
+        end = from + at;
+    }
+    return string_view::npos;
+}
+
+void Xml_Pieces::Grow() {
+    // One row or shared string of more than 64 MiB is no real table's: a small file that
+    // unpacks into one endless element is refused before it fills the child's room.
+    const std::size_t most = whole_ ? kMax_Part_Bytes : std::size_t(64) << 20;
+    if (capacity_ >= most) Fail(Workbook_Failure::Too_Large);
+    capacity_ = std::min<std::size_t>(capacity_ * 2, most);
+    buffers_[current_].resize(kPiece_Lead + capacity_ + kPart_Room);
+}
+
+bool Xml_Pieces::Next() {
+    Wait_For_Fill();
+    if (ended_ && filled_ == 0) return false;
+    // Kept as it was: it holds the start of this piece.
+    buffers_[current_].resize(kPiece_Lead + capacity_ + kPart_Room);
+    std::size_t cut = string_view::npos;
+    while (true) {
+        if (filled_ < capacity_ && !ended_) Fill(current_, filled_, filled_, ended_);
+        if (ended_) {
+            cut = filled_;
+            break;
+        }
+        char* const at = buffers_[current_].data() + kPiece_Lead;
+        if (!whole_) cut = Cut(at, filled_);
+        if (cut != string_view::npos) break;
+        // Text without a tag after a repeated element's end lies between two of them, where
+        // the handler takes no text (a part padded with blanks): it is let go unparsed.
+        if (!whole_ && !first_ && !std::memchr(at, '<', filled_)) {
+            filled_ = 0;
+            continue;
+        }
+        Grow();
+    }
+    char* const b = buffers_[current_].data() + kPiece_Lead;
+    // What follows the cut starts the next piece, in the other buffer, unpacked further while
+    // this one is parsed.
+    const std::size_t rest = filled_ - cut;
+    const int other = 1 - current_;
+    buffers_[other].resize(kPiece_Lead + capacity_ + kPart_Room);
+    if (rest > 0) std::memcpy(buffers_[other].data() + kPiece_Lead, b + cut, rest);
+    filled_ = rest;
+    if (!ended_) Fill_Behind(other, rest);
+    size_ = Prepare_Xml_Text(b, cut);
+    if (first_) {
+        text_ = b;
+    } else {
+        std::memcpy(b - kPiece_Open.size(), kPiece_Open.data(), kPiece_Open.size());
+        text_ = b - kPiece_Open.size();
+        size_ += kPiece_Open.size();
+    }
+    first_ = false;
+    current_ = other;
+    return true;
 }
 
 void Append_Cell_Text(std::string& text, string_view piece, std::size_t max_bytes) {
@@ -359,6 +656,8 @@ void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t
 }
 
 }  // namespace Office_Package
+
+std::size_t Set_Package_Piece_Bytes(std::size_t bytes) { return Office_Package::g_piece_bytes.exchange(bytes); }
 
 std::uint64_t Package_Unpacked_Bytes(QByteArrayView data) {
     try {

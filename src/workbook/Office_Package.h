@@ -34,6 +34,11 @@ using std::string_view;
 inline constexpr std::uint64_t kMax_Part_Bytes = std::uint64_t(512) << 20;
 // Deflate cannot expand data by more than about 1032 to 1: a larger claim is a lie.
 inline constexpr std::uint64_t kMax_Deflate_Ratio = 1032;
+// A worksheet or shared-string part is read a piece at a time (Parse_Xml_In_Pieces) and may
+// be larger than kMax_Part_Bytes: it is never held whole, the cells it makes are bounded by
+// Sheet_Cells::Max_Cells() and each text by Sheet_Max_Text, and without 64-bit sizes (refused)
+// no entry claims more than 4 GiB, eight times the 1,048,575 records of the largest real table
+// in inline strings (1.7 GB).
 
 // Thrown out of a handler to stop reading, with the failure to hand back.
 struct Read_Failure {
@@ -105,6 +110,32 @@ struct Part {
 void Release_Parsed(Part& part, std::ptrdiff_t offset);
 void Advise_Huge_Pages(Part& part);
 
+// A part unpacked a piece at a time (zlib), for parts too large to be held whole.
+class Part_Stream {
+public:
+    Part_Stream();
+    ~Part_Stream();
+    Part_Stream(const Part_Stream&) = delete;
+    Part_Stream& operator=(const Part_Stream&) = delete;
+    // Up to `room` more bytes of the part into `to`; 0 once all have come. Damaged data, or
+    // data that unpacks to more or fewer bytes than the entry claims, is refused.
+    std::size_t Read(char* to, std::size_t room);
+    std::uint64_t Size() const { return size_; }
+    // Told of the packed bytes read so far, a few megabytes at a time: a mapped file gives
+    // their pages back (Sheet_Cells::Release_Input), so that reading a large part does not
+    // hold the file whole.
+    void Release_Read_Input(const Sheet_Cells* cells) { release_to_ = cells; }
+
+private:
+    friend class Package;
+    struct Inflater;
+    std::unique_ptr<Inflater> z_;
+    const unsigned char* in_ = nullptr;
+    std::uint64_t packed_ = 0, size_ = 0, done_ = 0, released_ = 0;
+    bool stored_ = false;
+    const Sheet_Cells* release_to_ = nullptr;
+};
+
 class Package {
 public:
     // Checks the central directory; throws Read_Failure when the package cannot be trusted.
@@ -117,6 +148,8 @@ public:
     // The unpacked part, or false when the package has no such part. The part held before
     // is let go first.
     bool Read(string_view name, Part& part) const;
+    // The part opened to be read a piece at a time, or false when the package has no such part.
+    bool Open(string_view name, Part_Stream& stream) const;
 
 private:
     struct Entry {
@@ -128,6 +161,8 @@ private:
     void Scan_Directory();
     // Where the entry's data starts, after a local header of its own, all within the file.
     std::uint64_t Data_Start(const Entry& e) const;
+    // The entry's sizes and method checked; whether it is stored rather than deflated.
+    static bool Check_Entry(const Entry& e, std::uint64_t most);
 
     QByteArrayView data_;
     std::unordered_map<std::string, Entry> entries_;
@@ -144,6 +179,8 @@ bool Character_References_Valid(string_view part);
 // Turns the part into the parser's text in place (see Parse_Xml); answers the length the
 // parser is to read.
 std::size_t Prepare_Xml_Text(Part& part);
+// The same on the `size` bytes at `text`, which have the room after them that a Part has.
+std::size_t Prepare_Xml_Text(char* text, std::size_t size);
 
 // Parses a whole part with `handler`; a Stop_Parsing from it ends the part early. The part is
 // prepared first: line ends turned into single LFs as XML wants it (the parser leaves them
@@ -153,6 +190,60 @@ template <typename Handler> void Parse_Xml(Part& part, Handler& handler) {
     try {
         orcus::sax_parser<Handler> parser(part.bytes.get(), size, handler);
         parser.parse();
+    } catch (const Stop_Parsing&) {}
+}
+
+// A large part in pieces of a few megabytes, each ending just after the end tag of one of the
+// part's repeated elements (a worksheet's rows, the shared strings' items), so that no
+// element the handler looks at is ever cut; each piece after the first is put inside an
+// element of its own ("<p>"), so that the parser never meets the end of its top element. A
+// part with comments, CDATA sections or processing instructions, where such a tag could be
+// text, is read whole from the first of them on (within kMax_Part_Bytes).
+class Xml_Pieces {
+public:
+    Xml_Pieces(Part_Stream& in, string_view element);
+    ~Xml_Pieces();
+    Xml_Pieces(const Xml_Pieces&) = delete;
+    Xml_Pieces& operator=(const Xml_Pieces&) = delete;
+    // The next piece, prepared as Prepare_Xml_Text prepares a part; false once all are done.
+    // While it is parsed, the next one is unpacked on a thread of its own.
+    bool Next();
+    const char* Text() const { return text_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    // Where the piece [0, size) of the current buffer may end: just after the last end tag of
+    // the element outside a comment or the like; npos when there is none.
+    std::size_t Cut(const char* b, std::size_t size);
+    void Grow();
+    // Buffer `b` filled from `from` on, as far as its room or the part go.
+    void Fill(int b, std::size_t from, std::size_t& filled, bool& ended);
+    void Fill_Behind(int b, std::size_t from);
+    void Wait_For_Fill();
+    void Run_Filler();
+
+    Part_Stream& in_;
+    const std::string element_;
+    std::vector<char> buffers_[2];
+    int current_ = 0;
+    std::size_t capacity_ = 0, filled_ = 0;
+    bool first_ = true, ended_ = false, whole_ = false;
+    const char* text_ = nullptr;
+    std::size_t size_ = 0;
+    // The filler thread, and what it is asked and answers.
+    struct Filler;
+    std::unique_ptr<Filler> filler_;
+};
+
+// Parses a part read a piece at a time with `handler`, which keeps its state from one piece to
+// the next; a Stop_Parsing from it ends the part early.
+template <typename Handler> void Parse_Xml_In_Pieces(Part_Stream& in, string_view element, Handler& handler) {
+    Xml_Pieces pieces(in, element);
+    try {
+        while (pieces.Next()) {
+            orcus::sax_parser<Handler> parser(pieces.Text(), pieces.Size(), handler);
+            parser.parse();
+        }
     } catch (const Stop_Parsing&) {}
 }
 

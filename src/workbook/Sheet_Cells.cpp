@@ -39,6 +39,7 @@ bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& 
     if (placed == Placed::Kept) {
         last_text_[col] = texts_.size();
         texts_.push_back(text);
+        own_texts_ = true;
         Added();
     }
     return placed == Placed::Kept || placed == Placed::Dropped;
@@ -50,11 +51,10 @@ Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Pac
         beyond_sheet_ = true;
         return Placed::Beyond;
     }
-    if (cells_.size() >= max_) return Placed::Full;
-    if (!cells_.empty()) {
-        const Packed& last = cells_.back();
-        if (row < last.row || (row == last.row && col <= last.col)) ordered_ = false;
-    }
+    if (dropped_ + cells_.size() >= max_) return Placed::Full;
+    if (row < last_row_ || (row == last_row_ && col <= last_col_)) ordered_ = false;
+    last_row_ = row;
+    last_col_ = col;
     p.row = row;
     p.col = static_cast<std::uint16_t>(col);
     cells_.push_back(p);
@@ -62,6 +62,11 @@ Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Pac
 }
 
 std::size_t Sheet_Cells::Add_Shared_Text(QString s) {
+    // Once cells have texts of their own, the table's texts are no longer apart from them.
+    if (own_texts_)
+        texts_mixed_ = true;
+    else
+        shared_texts_ = texts_.size() + 1;
     texts_.push_back(std::move(s));
     return texts_.size() - 1;
 }
@@ -105,10 +110,22 @@ void Sheet_Cells::Finish() {
     ordered_ = true;
 }
 
+void Sheet_Cells::Drop_Cells() {
+    dropped_ += cells_.size();
+    cells_.clear();
+    if (texts_mixed_ || texts_.size() == shared_texts_) return;
+    texts_.resize(shared_texts_);
+    own_texts_ = false;
+    std::fill(last_text_.begin(), last_text_.end(), kNo_Text);
+}
+
 void Sheet_Cells::Clear() {
     std::vector<Packed>().swap(cells_);
     std::deque<QString>().swap(texts_);
     std::vector<std::size_t>().swap(last_text_);
+    dropped_ = shared_texts_ = 0;
+    own_texts_ = texts_mixed_ = false;
+    last_row_ = last_col_ = 0;
     ordered_ = true;
     beyond_sheet_ = false;
 }

@@ -134,6 +134,10 @@ public:
     // For cells passed on while they are read: Finish leaves them in the order they came (the
     // receiver puts its copy in order), so that those passed on keep their numbers.
     void Keep_Arrival_Order() { keep_arrival_order_ = true; }
+    // The cells passed on so far are let go, with the texts of their own (not the shared-string
+    // table's), so that a sheet read and passed on in batches is never held whole; the bound
+    // on the cells and the check of their order count those let go.
+    void Drop_Cells();
     // A reader says it is done with the input bytes [from, to): a mapped file gives their
     // pages back while the rest is read (most of an .xls is its string table).
     void Release_Input(const void* from, const void* to) const {
@@ -159,6 +163,11 @@ private:
     std::size_t max_ = 40'000'000;
     std::function<void()> progress_;
     std::function<void(const void*, const void*)> release_;
+    std::size_t dropped_ = 0;  // cells let go by Drop_Cells
+    std::size_t shared_texts_ = 0;  // texts_ [0, shared_texts_) are the shared-string table's
+    bool own_texts_ = false;  // a cell's own text has been added
+    bool texts_mixed_ = false;  // a table text came after a cell's own: no text is let go
+    std::uint32_t last_row_ = 0, last_col_ = 0;  // of the cell placed last
     bool ordered_ = true;
     bool beyond_sheet_ = false;
     bool keep_arrival_order_ = false;

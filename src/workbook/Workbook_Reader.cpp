@@ -129,14 +129,14 @@ std::uint64_t Workbook_Import_Bytes(const QString& path) {
     return std::max(three_times, unpacked * 2);
 }
 
-Workbook_Result Read_Workbook(const QString& path, Sheet_Cells& out, Reader_Place place) {
+Workbook_Result Read_Workbook(const QString& path, Sheet_Cells& out, Reader_Place place, const Sheet_Batches& batches) {
     bool child = false;
     if (place != Reader_Place::In_Process && Isolated_Reading_Available()) {
         QFile f;
         child = place == Reader_Place::Child ||
                 (Open_Regular_File(f, path) && Sniff_Workbook_Format(f.read(4096)) != Workbook_Format::Xls);
     }
-    return child ? Read_First_Sheet_Isolated(path, out) : Read_First_Sheet(path, out);
+    return child ? Read_First_Sheet_Isolated(path, out, batches) : Read_First_Sheet(path, out);
 }
 
 QString Workbook_Failure_Text(Workbook_Failure failure, int system_error) {

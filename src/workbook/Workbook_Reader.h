@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // Why a workbook was not read; Workbook_Failure_Text words each for the person who chose
 // the file.
@@ -63,6 +64,14 @@ enum class Reader_Place {
 // package unpack to; 0 when the file cannot be opened.
 std::uint64_t Workbook_Import_Bytes(const QString& path);
 
+// Cells handed over while a sheet is still read: called with each batch as it comes (about
+// 65,536 cells, in the order the file holds them, not sorted), which is then let go; false
+// stops the reading (the read then fails).
+using Sheet_Batches = std::function<bool(const Sheet_Cells& batch)>;
+
 // The first worksheet (tab order) of the file at `path`, whatever its format; `out` holds
-// its cells, in row then column order, or nothing when the read failed.
-Workbook_Result Read_Workbook(const QString& path, Sheet_Cells& out, Reader_Place place = Reader_Place::Usual);
+// its cells, in row then column order, or nothing when the read failed. With `batches`, a
+// sheet read in a child process comes in batches and `out` ends with the last of them, in
+// the order they came; a sheet read in the program still comes whole in `out`.
+Workbook_Result Read_Workbook(const QString& path, Sheet_Cells& out, Reader_Place place = Reader_Place::Usual,
+                              const Sheet_Batches& batches = {});

@@ -238,14 +238,13 @@ private:
 class Shared_Strings_Handler : public Handler_Base {
 public:
     // The entries are added to the cells' texts; the first is number `first` there.
-    Shared_Strings_Handler(Sheet_Cells& out, Part& part) : out_(out), part_(part), first_(out.Shared_Text_Count()) {}
+    explicit Shared_Strings_Handler(Sheet_Cells& out) : out_(out), first_(out.Shared_Text_Count()) {}
     std::size_t First() const { return first_; }
     std::size_t Count() const { return out_.Shared_Text_Count() - first_; }
 
     void start_element(const orcus::sax::parser_element& e) {
         attrs_.items.clear();
         if (e.name == "si") {
-            Release_Parsed(part_, e.begin_pos);
             text_.clear();
             in_item_ = true;
         } else if (e.name == "rPh") {
@@ -271,7 +270,6 @@ public:
 
 private:
     Sheet_Cells& out_;
-    Part& part_;
     const std::size_t first_;
     std::string text_;
     bool in_item_ = false, in_text_ = false;
@@ -301,14 +299,12 @@ class Sheet_Handler : public Handler_Base {
 public:
     // The shared strings are the cells' texts first_string.. first_string + strings - 1.
     Sheet_Handler(Sheet_Cells& out, std::size_t first_string, std::size_t strings, const std::vector<bool>& date_xfs,
-                  bool date1904, Part& part)
+                  bool date1904)
         : out_(out),
           first_string_(first_string),
           strings_(strings),
           date_xfs_(date_xfs),
-          date_shift_(date1904 ? Days_1904_Shift : 0.0),
-          part_(part),
-          part_bytes_(part.size) {}
+          date_shift_(date1904 ? Days_1904_Shift : 0.0) {}
 
     void start_element(const orcus::sax::parser_element& e) {
         const string_view name = e.name;
@@ -327,11 +323,6 @@ public:
         } else if (name == "c" && in_data_) {
             Start_Cell();
         } else if (name == "row" && in_data_) {
-            if (!reserved_ && out_.Size() >= 4096) {
-                Reserve_By_Density(out_, part_bytes_, e.begin_pos);
-                reserved_ = true;
-            }
-            Release_Parsed(part_, e.begin_pos);
             std::uint64_t r = 0;
             row_ = Parse_Unsigned(attrs_.Get("r"), r) && r > 0 ? std::uint32_t(std::min<std::uint64_t>(r, 0xFFFFFFFFu))
                                                                : row_ + 1;
@@ -449,12 +440,10 @@ private:
     const std::size_t first_string_, strings_;
     const std::vector<bool>& date_xfs_;
     const double date_shift_;
-    Part& part_;
-    const std::size_t part_bytes_;
 
     std::uint32_t row_ = 0, col_ = 0, cell_row_ = 0;
     bool in_data_ = false, in_cell_ = false, in_value_ = false, in_inline_ = false, in_text_ = false;
-    bool has_value_ = false, has_inline_ = false, reserved_ = false;
+    bool has_value_ = false, has_inline_ = false;
     int phonetic_ = 0;
     Kind kind_ = Kind::Number;
     std::uint64_t xf_ = 0;
@@ -493,13 +482,20 @@ void Read_Xlsx_Package(const Package& pkg, Sheet_Cells& out) {
         Parse_Xml(part, h);
         date_xfs = h.Date_Formats();
     }
-    Shared_Strings_Handler strings(out, part);
-    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings"); r && pkg.Read(r->target, part))
-        Parse_Xml(part, strings);
+    part = Part{};
+    // The shared strings and the sheet, the largest parts, are read a piece at a time.
+    Shared_Strings_Handler strings(out);
+    if (const Relationship* r = Find_Rel_By_Type(rels, "sharedStrings")) {
+        Part_Stream stream;
+        stream.Release_Read_Input(&out);
+        if (pkg.Open(r->target, stream)) Parse_Xml_In_Pieces(stream, "si", strings);
+    }
 
-    if (!pkg.Read(sheet->target, part)) Fail(Workbook_Failure::First_Sheet_Damaged);
-    Sheet_Handler h(out, strings.First(), strings.Count(), date_xfs, wb.date1904, part);
-    Parse_Xml(part, h);
+    Part_Stream stream;
+    stream.Release_Read_Input(&out);
+    if (!pkg.Open(sheet->target, stream)) Fail(Workbook_Failure::First_Sheet_Damaged);
+    Sheet_Handler h(out, strings.First(), strings.Count(), date_xfs, wb.date1904);
+    Parse_Xml_In_Pieces(stream, "row", h);
 }
 
 }  // namespace

@@ -10,13 +10,28 @@
 
 namespace {
 
-// The first sheet as a reader would hand it over: rows from row 1 (the header).
+Cell_Value Number(double d) { return Cell_Value::Of_Number(d); }
+Cell_Value Text(const QString& s) { return Cell_Value::Of_Text(s); }
+
+// The first sheet as a reader would hand it over: rows from row 1 (the header), whole or in
+// batches of `batch` cells as the reader child does, and with a late second value for A3.
 struct Fake_Book {
     QList<QList<Cell_Value>> rows;
     Workbook_Failure failure = Workbook_Failure::None;
-    Workbook_Result operator()(const QString&, Sheet_Cells& out) const {
+    int batch = 0;
+    bool late_cell = false;
+    Workbook_Result operator()(const QString&, Sheet_Cells& out, const Sheet_Batches& batches) const {
+        auto added = [&] {
+            if (!batches || batch == 0 || out.Size() < std::size_t(batch)) return true;
+            const bool go_on = batches(out);
+            out.Clear();
+            return go_on;
+        };
         for (int r = 0; r < rows.size(); ++r)
-            for (int c = 0; c < rows[r].size(); ++c) out.Add(std::uint32_t(r + 1), std::uint32_t(c + 1), rows[r][c]);
+            for (int c = 0; c < rows[r].size(); ++c)
+                if (!out.Add(std::uint32_t(r + 1), std::uint32_t(c + 1), rows[r][c]) || !added())
+                    return {Workbook_Failure::Reader_Stopped};
+        if (late_cell) out.Add(3, 1, Number(1999));
         out.Finish();
         return {failure};
     }
@@ -35,9 +50,6 @@ struct Progress_Log : Load_Progress {
     }
     void Hide_Progress() override { calls << "hide"; }
 };
-
-Cell_Value Number(double d) { return Cell_Value::Of_Number(d); }
-Cell_Value Text(const QString& s) { return Cell_Value::Of_Text(s); }
 
 // A row of 17 cells that passes every check of the sample code tables.
 QList<Cell_Value> Good_Row(int year) {
@@ -151,6 +163,42 @@ TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
         EXPECT_EQ(Load(file), c.bad);
         EXPECT_EQ(errs.size(), std::min(c.bad, 1001));
         EXPECT_EQ(errs.last(), c.last);
+    }
+}
+
+// Cells handed over in batches while the sheet is read make the records and lines the whole
+// sheet makes: the problems of rows past the last with a year are not told, and a cell out of
+// order has the sheet read again whole.
+TEST_F(Import, Batches_Make_What_The_Whole_Sheet_Makes) {
+    using Rows = QList<QList<Cell_Value>>;
+    QList<Cell_Value> bad = Good_Row(2000), no_year = Good_Row(2000);
+    bad[0] = Text("x");
+    no_year[0] = Cell_Value();
+    no_year[6] = Text("ZZ");
+    const struct {
+        const char* name;
+        Rows rows;
+        bool late_cell;
+    } cases[] = {
+        {"rows without a year last", {Good_Row(2000), no_year, bad, no_year, no_year}, false},
+        {"over a thousand problems", Rows(600, bad) + Rows(600, no_year) + Rows{bad} + Rows(9, no_year), false},
+        {"a cell out of order", {Good_Row(2000), bad, Good_Row(2001)}, true},
+    };
+    for (const auto& c : cases) {
+        QStringList outcome[2];
+        for (const int batch : {0, 7}) {
+            fake.rows = Rows{{Text("Year")}} + c.rows;
+            fake.batch = batch;
+            fake.late_cell = c.late_cell;
+            errs.clear();
+            session.Records().Clear();
+            QStringList& o = outcome[batch != 0];
+            o << QString::number(Load(file)) << errs << QString::number(session.Records().Row_Upper());
+            for (int r = 1; r <= session.Records().Row_Upper(); ++r)
+                for (int col = 1; col <= 17; ++col) o << To_Text(session.Records()(r, col));
+        }
+        EXPECT_EQ(outcome[1], outcome[0]) << c.name;
+        EXPECT_GT(outcome[0].size(), 20) << c.name;
     }
 }
 
