@@ -164,7 +164,7 @@ FAULTS = [
      "if ((*from & 1) && c.i > 0) c.pending = c.t.Weight_At(c.w, c.i - 1).p2;", "",
      "a key that ended inside \"œ\" goes on without its second letter"),
     ("sort-second-part-unsorted", "src/search/Result_Model.cpp",
-     "Item_Room own;\n        Sort_By_Key(m, e, 0, v, own);", "Item_Room own;",
+     "Item_Room own;\n        Sort_By_Key(m, e, 0, k, own);", "Item_Room own;",
      "many distinct texts: the part sorted on the second thread is left as it was"),
     ("record-of-row", "src/search/Result_Model.cpp", "case Record_Role: return Record_At(row);",
      "case Record_Role: return Record_At(row) + 1;", "a row names the next record"),

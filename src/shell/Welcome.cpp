@@ -534,8 +534,12 @@ void Welcome::Start_Progress(int progress_total, const std::optional<QString>& p
 }
 
 void Welcome::Show_Progress(int progress_value, const std::optional<QString>& progress_title) {
-    Progress_Bar->setValue(progress_value);
-    if (Progress_Bar->maximum() > 0) Percent->setText(Percent_Text(progress_value, Progress_Bar->maximum()));
+    // A bar that only says it is busy (the number of records not known yet) would be painted
+    // again at once for each record.
+    if (Progress_Bar->maximum() > 0) {
+        Progress_Bar->setValue(progress_value);
+        Percent->setText(Percent_Text(progress_value, Progress_Bar->maximum()));
+    }
     if (progress_title) Progress_Title->setText(*progress_title);
     QCoreApplication::processEvents();
 }
