@@ -69,7 +69,7 @@ constexpr std::size_t kMax_Text_Bytes = 3 * std::size_t(Sheet_Max_Text);
 // file says. A value past the largest sheet refuses the file.
 class Content_Handler : public Handler_Base {
 public:
-    Content_Handler(Sheet_Cells& out, Part& part) : out_(out), part_(part), part_bytes_(part.size) {}
+    explicit Content_Handler(Sheet_Cells& out) : out_(out) {}
 
     bool Found_Table() const { return found_table_; }
 
@@ -84,11 +84,6 @@ public:
                 ++table_depth_;
             } else if (table_depth_ == 1) {
                 if (name == "table-row") {
-                    if (!reserved_ && out_.Size() >= 4096) {
-                        Reserve_By_Density(out_, part_bytes_, e.begin_pos);
-                        reserved_ = true;
-                    }
-                    Release_Parsed(part_, e.begin_pos);
                     Start_Row();
                 } else if ((name == "table-cell" || name == "covered-table-cell") && in_row_)
                     Start_Cell();
@@ -248,9 +243,6 @@ private:
     }
 
     Sheet_Cells& out_;
-    Part& part_;
-    const std::size_t part_bytes_;
-    bool reserved_ = false;
     std::vector<Sheet_Cell> row_cells_;
     std::uint64_t row_ = 0, col_ = 0, rows_repeated_ = 0, cols_repeated_ = 1;
     int table_depth_ = 0, skip_ = 0, paragraphs_ = 0;
@@ -265,9 +257,12 @@ void Read_Ods_Package(const Package& pkg, Sheet_Cells& out) {
     Part part;
     if (pkg.Read("META-INF/manifest.xml", part) && part.View().find("encryption-data") != string_view::npos)
         Fail(Workbook_Failure::Password);
-    if (!pkg.Read("content.xml", part)) Fail(Workbook_Failure::First_Sheet_Damaged);
-    Content_Handler h(out, part);
-    Parse_Xml(part, h);
+    // The largest part by far (182 MB for 65,535 records), read a row at a time.
+    Part_Stream stream;
+    stream.Release_Read_Input(&out);
+    if (!pkg.Open("content.xml", stream)) Fail(Workbook_Failure::First_Sheet_Damaged);
+    Content_Handler h(out);
+    Parse_Xml_In_Pieces(stream, "table-row", h);
     if (!h.Found_Table()) Fail(Workbook_Failure::No_Worksheet);
 }
 

@@ -325,23 +325,6 @@ void Advise_Huge_Pages(Part& part) {
 #endif
 }
 
-void Release_Parsed(Part& part, std::ptrdiff_t offset) {
-#if defined(__linux__)
-    constexpr std::size_t kStep = std::size_t(8) << 20;
-    if (offset <= 0 || std::size_t(offset) > part.size || std::size_t(offset) < part.released + kStep) return;
-    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    const auto base = reinterpret_cast<std::uintptr_t>(part.bytes.get());
-    const std::uintptr_t from = (base + part.released + page - 1) & ~(page - 1);
-    const std::uintptr_t to = (base + std::size_t(offset)) & ~(page - 1);
-    if (to <= from) return;
-    madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-    part.released = std::size_t(to - base);
-#else
-    (void)part;
-    (void)offset;
-#endif
-}
-
 // The value of each "&#...;" is a character: decimal or hexadecimal digits only, below U+110000.
 bool Character_References_Valid(string_view part) {
     // Found through memchr: the whole part is scanned, and most of it holds no '&'.
@@ -641,18 +624,6 @@ Workbook_Failure Run_Reader(QByteArrayView data, Sheet_Cells& out, void (*reader
     }
     out.Clear();
     return failure;
-}
-
-// Once a few thousand cells are in (at `offset` in a part of `part_bytes`), room for as many
-// as the rest of the part holds at the same density: growing a vector of a million cells step
-// by step is a large part of the reading time. In an .ods, the other sheets follow the first
-// in the same part, so this may be too much room: that costs address space, no memory.
-void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t offset) {
-    if (offset <= 0) return;
-    const double expected = double(out.Size()) * double(part_bytes) / double(offset) * 1.05 + 1024;
-    try {
-        out.Reserve(std::size_t(std::min(expected, double(out.Max_Cells()))));
-    } catch (const std::bad_alloc&) {}
 }
 
 }  // namespace Office_Package

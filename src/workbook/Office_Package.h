@@ -34,7 +34,7 @@ using std::string_view;
 inline constexpr std::uint64_t kMax_Part_Bytes = std::uint64_t(512) << 20;
 // Deflate cannot expand data by more than about 1032 to 1: a larger claim is a lie.
 inline constexpr std::uint64_t kMax_Deflate_Ratio = 1032;
-// A worksheet or shared-string part is read a piece at a time (Parse_Xml_In_Pieces) and may
+// A worksheet, shared-string or .ods content part is read a piece at a time (Parse_Xml_In_Pieces) and may
 // be larger than kMax_Part_Bytes: it is never held whole, the cells it makes are bounded by
 // Sheet_Cells::Max_Cells() and each text by Sheet_Max_Text, and without 64-bit sizes (refused)
 // no entry claims more than 4 GiB, eight times the 1,048,575 records of the largest real table
@@ -100,14 +100,9 @@ inline constexpr std::size_t kXml_Padding = 16;
 struct Part {
     std::unique_ptr<char[]> bytes;
     std::size_t size = 0;
-    std::size_t released = 0;  // bytes at the front given back (Release_Parsed)
     string_view View() const { return {bytes.get(), size}; }
 };
 
-// The part's bytes before `offset`, which the parser has passed, go back to the system a few
-// megabytes at a time, so that a large part is not held whole beside the cells made of it.
-// Only for a part parsed once, front to back: those bytes read as zeros afterwards.
-void Release_Parsed(Part& part, std::ptrdiff_t offset);
 void Advise_Huge_Pages(Part& part);
 
 // A part unpacked a piece at a time (zlib), for parts too large to be held whole.
@@ -167,13 +162,6 @@ private:
     QByteArrayView data_;
     std::unordered_map<std::string, Entry> entries_;
 };
-
-// Once a few thousand cells are in (at `offset` in a part of `part_bytes`), room for as many
-// as the rest of the part holds at the same density: growing a vector of a million cells step
-// by step is a large part of the reading time. In an .ods, the other sheets follow the first
-// in the same part, so this may be too much room: that costs address space, no memory, and
-// where the address space is not there (the reader's limit) the cells grow step by step.
-void Reserve_By_Density(Sheet_Cells& out, std::size_t part_bytes, std::ptrdiff_t offset);
 
 bool Character_References_Valid(string_view part);
 // Turns the part into the parser's text in place (see Parse_Xml); answers the length the
