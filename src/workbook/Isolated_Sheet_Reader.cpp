@@ -16,13 +16,14 @@
 // The child holds only the cells of the batch it is sending: those sent are let go, so that a
 // sheet of any size takes it the same room.
 //
-// The stream, in native byte order (both ends are this program): "SXC3", then messages:
+// The stream, in native byte order (both ends are this program): "SXC4", then messages:
 //   'K'                                  a batch ends (every 65,536 cells): the texts sent so
 //                                        far are not referred to again, numbers start anew
 //   'F' failure:u8 errno:i32             the file was not read, and why; the stream ends
 //   'C' row:u32 col:u32 kind:u8 payload  one cell; kinds: 'n' 'd' f64, 'b' u8, 'e' i32,
-//                                        't' len:u32 UTF-16 (a new text, numbered in
-//                                        order), 's' id:u32 (a text sent before)
+//                                        't' len:u32 UTF-16 or 'u' len:u32 UTF-8 bytes
+//                                        (a new text, numbered in order; each text as the
+//                                        reader holds it), 's' id:u32 (a text sent before)
 //   'E'                                  all cells sent
 #include "workbook/Isolated_Sheet_Reader.h"
 
@@ -45,6 +46,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 #if defined(__linux__)
 #include <sys/prctl.h>
@@ -52,7 +54,7 @@
 
 namespace {
 
-constexpr char kMagic[4] = {'S', 'X', 'C', '3'};
+constexpr char kMagic[4] = {'S', 'X', 'C', '4'};
 constexpr size_t kChunk = size_t(1) << 20;
 constexpr int kExit_No_Memory = 3;
 // The reader child's room: about twice the most it adds to its address space for the largest
@@ -203,10 +205,10 @@ private:
                 return;
             }
             sent = {batch_, sent_texts_++};
-            const QString& s = cells_.Shared_Text(cells_.Text_Number_At(i));
-            w_.Byte('t');
-            w_.Raw(static_cast<uint32_t>(s.size()));
-            w_.Put(s.constData(), static_cast<size_t>(s.size()) * sizeof(QChar));
+            const Sheet_Cells::Held_Text t = cells_.Text_Held(cells_.Text_Number_At(i));
+            w_.Byte(t.utf16 ? 't' : 'u');
+            w_.Raw(static_cast<uint32_t>(t.utf16 ? t.bytes / sizeof(QChar) : t.bytes));
+            w_.Put(t.data, t.bytes);
             return;
         }
         const Cell_Value v = cells_.Value_At(i);
@@ -366,6 +368,7 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed, 
     char magic[sizeof kMagic];
     if (!in.Take(magic, sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return false;
     std::vector<std::size_t> texts;  // the cells' own numbers of the texts sent
+    std::string utf8;
     for (;;) {
         unsigned char tag = 0;
         if (!in.Raw(tag)) return false;
@@ -373,7 +376,7 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed, 
             texts.clear();
             if (!batches) continue;
             if (!batches(out)) return false;
-            out.Clear();
+            out.Clear_Keeping_Room();
             in.Batch_Done();
             continue;
         }
@@ -420,6 +423,18 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed, 
             if (!out.Add_Shared_Text_Cell(row, col, texts.back())) return false;
             continue;
         }
+        case 'u': {
+            // UTF-8 takes up to three bytes for one UTF-16 unit.
+            uint32_t n = 0;
+            if (!in.Raw(n) || n > 3 * uint32_t(Sheet_Max_Text)) return false;
+            utf8.resize(n);
+            if (!in.Take(utf8.data(), n)) return false;
+            if (n > uint32_t(Sheet_Max_Text) && QString::fromUtf8(utf8.data(), qsizetype(n)).size() > Sheet_Max_Text)
+                return false;
+            texts.push_back(out.Add_Shared_Utf8(utf8));
+            if (!out.Add_Shared_Text_Cell(row, col, texts.back())) return false;
+            continue;
+        }
         case 's': {
             uint32_t id = 0;
             if (!in.Raw(id) || id >= texts.size()) return false;
@@ -433,8 +448,8 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed, 
 }
 
 // What the program may take from a child with `room`, in all: the 1,048,575 records of the
-// largest real table in inline strings come as 2.1 GB, their texts in UTF-16; never more than
-// half the machine's memory.
+// largest real table in inline strings came as 2.1 GB when their texts went as UTF-16 (they now
+// go as UTF-8, when the reader holds them so); never more than half the machine's memory.
 std::uint64_t Reader_Stream_Bytes(std::uint64_t room) {
     const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
     const std::uint64_t half = pages > 0 && page > 0 ? std::uint64_t(pages) * std::uint64_t(page) / 2 : UINT64_MAX;

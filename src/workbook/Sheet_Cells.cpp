@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v) {
     if (v.Kind == Cell_Kind::Empty || (v.Kind == Cell_Kind::Text && v.Text.isEmpty())) return true;
@@ -14,7 +15,9 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v)
         if (v.Kind == Cell_Kind::Date && !(d >= -657434.0 && d < 2958466.0))
             return Add(row, col, Cell_Value::Of_Number(d));
     }
-    if (v.Kind == Cell_Kind::Text) return Add_Text(row, col, v.Text);
+    if (v.Kind == Cell_Kind::Text)
+        return Add_Text(row, col, reinterpret_cast<const char*>(v.Text.constData()),
+                        std::size_t(v.Text.size()) * sizeof(QChar), true);
     Packed p{};
     p.kind = v.Kind;
     if (v.Kind == Cell_Kind::Number || v.Kind == Cell_Kind::Date)
@@ -26,23 +29,65 @@ bool Sheet_Cells::Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v)
     return placed == Placed::Kept || placed == Placed::Dropped;
 }
 
-bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const QString& text) {
+bool Sheet_Cells::Add_Utf8_Text(std::uint32_t row, std::uint32_t col, std::string_view utf8) {
+    if (utf8.empty()) return true;
+    return Add_Text(row, col, utf8.data(), utf8.size(), false);
+}
+
+bool Sheet_Cells::Add_Text(std::uint32_t row, std::uint32_t col, const char* data, std::size_t bytes, bool utf16) {
     // A text repeated down a column (a note copied into every row) is held once; a
     // comparison that fails most often fails at its length.
     if (col >= last_text_.size()) last_text_.resize(std::min<std::size_t>(col, Sheet_Max_Columns) + 1, kNo_Text);
     const std::size_t last = col < last_text_.size() ? last_text_[col] : kNo_Text;
-    if (last != kNo_Text && texts_[last] == text) return Add_Shared_Text_Cell(row, col, last);
+    if (last != kNo_Text) {
+        const Text_Ref& t = texts_[last];
+        if (t.bytes == bytes && t.utf16 == utf16 && std::memcmp(t.data, data, bytes) == 0)
+            return Add_Shared_Text_Cell(row, col, last);
+    }
     Packed p{};
     p.kind = Cell_Kind::Text;
     p.whole = static_cast<std::int64_t>(texts_.size());
     const Placed placed = Place(row, col, p);
     if (placed == Placed::Kept) {
-        last_text_[col] = texts_.size();
-        texts_.push_back(text);
+        last_text_[col] = Store_Text(data, bytes, utf16);
         own_texts_ = true;
         Added();
     }
     return placed == Placed::Kept || placed == Placed::Dropped;
+}
+
+std::size_t Sheet_Cells::Store_Text(const char* data, std::size_t bytes, bool utf16) {
+    // UTF-16 units on their natural boundary, after a UTF-8 text of an odd length.
+    if (utf16 && block_ < blocks_.size() && blocks_[block_].used < blocks_[block_].size)
+        blocks_[block_].used += blocks_[block_].used & 1;
+    while (block_ < blocks_.size() && blocks_[block_].size - blocks_[block_].used < bytes) ++block_;
+    if (block_ == blocks_.size()) {
+        constexpr std::size_t kBlock_Bytes = std::size_t(1) << 20;
+        const std::size_t size = std::max(bytes, kBlock_Bytes);
+        blocks_.push_back({std::make_unique_for_overwrite<char[]>(size), size, 0});
+    }
+    Block& b = blocks_[block_];
+    char* at = b.data.get() + b.used;
+    if (bytes > 0) std::memcpy(at, data, bytes);
+    b.used += bytes;
+    texts_.push_back({at, std::uint32_t(bytes), std::uint32_t(block_), utf16});
+    return texts_.size() - 1;
+}
+
+void Sheet_Cells::Keep_Texts(std::size_t keep) {
+    if (keep >= texts_.size()) return;
+    // The texts are stored in order: the room from the first one forgotten on is free.
+    const Text_Ref& first = texts_[keep];
+    block_ = first.block;
+    blocks_[block_].used = std::size_t(first.data - blocks_[block_].data.get());
+    for (std::size_t k = block_ + 1; k < blocks_.size(); ++k) blocks_[k].used = 0;
+    texts_.resize(keep);
+}
+
+QString Sheet_Cells::Text_Of(std::size_t number) const {
+    const Text_Ref& t = texts_[number];
+    return t.utf16 != 0 ? QString(reinterpret_cast<const QChar*>(t.data), qsizetype(t.bytes / sizeof(QChar)))
+                        : QString::fromUtf8(t.data, qsizetype(t.bytes));
 }
 
 Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Packed p) {
@@ -61,18 +106,23 @@ Sheet_Cells::Placed Sheet_Cells::Place(std::uint32_t row, std::uint32_t col, Pac
     return Placed::Kept;
 }
 
-std::size_t Sheet_Cells::Add_Shared_Text(QString s) {
+std::size_t Sheet_Cells::Add_Shared_Text(QStringView s) {
+    return Add_Shared(reinterpret_cast<const char*>(s.data()), std::size_t(s.size()) * sizeof(QChar), true);
+}
+
+std::size_t Sheet_Cells::Add_Shared_Utf8(std::string_view utf8) { return Add_Shared(utf8.data(), utf8.size(), false); }
+
+std::size_t Sheet_Cells::Add_Shared(const char* data, std::size_t bytes, bool utf16) {
     // Once cells have texts of their own, the table's texts are no longer apart from them.
     if (own_texts_)
         texts_mixed_ = true;
     else
         shared_texts_ = texts_.size() + 1;
-    texts_.push_back(std::move(s));
-    return texts_.size() - 1;
+    return Store_Text(data, bytes, utf16);
 }
 
 bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std::size_t entry) {
-    if (entry >= texts_.size() || texts_[entry].isEmpty()) return true;
+    if (entry >= texts_.size() || texts_[entry].bytes == 0) return true;
     Packed p{};
     p.kind = Cell_Kind::Text;
     p.whole = static_cast<std::int64_t>(entry);
@@ -84,7 +134,7 @@ bool Sheet_Cells::Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std
 Cell_Value Sheet_Cells::Value_At(std::size_t i) const {
     const Packed& p = cells_[i];
     switch (p.kind) {
-    case Cell_Kind::Text: return Cell_Value::Of_Text(texts_[static_cast<std::size_t>(p.whole)]);
+    case Cell_Kind::Text: return Cell_Value::Of_Text(Text_Of(static_cast<std::size_t>(p.whole)));
     case Cell_Kind::Number: return Cell_Value::Of_Number(p.number);
     case Cell_Kind::Date: return Cell_Value::Of_Date(p.number);
     case Cell_Kind::Boolean: return Cell_Value::Of_Boolean(p.whole != 0);
@@ -114,15 +164,24 @@ void Sheet_Cells::Drop_Cells() {
     dropped_ += cells_.size();
     cells_.clear();
     if (texts_mixed_ || texts_.size() == shared_texts_) return;
-    texts_.resize(shared_texts_);
+    Keep_Texts(shared_texts_);
     own_texts_ = false;
     std::fill(last_text_.begin(), last_text_.end(), kNo_Text);
 }
 
 void Sheet_Cells::Clear() {
     std::vector<Packed>().swap(cells_);
-    std::deque<QString>().swap(texts_);
+    std::vector<Text_Ref>().swap(texts_);
+    std::vector<Block>().swap(blocks_);
     std::vector<std::size_t>().swap(last_text_);
+    Clear_Keeping_Room();
+}
+
+void Sheet_Cells::Clear_Keeping_Room() {
+    cells_.clear();
+    Keep_Texts(0);
+    std::fill(last_text_.begin(), last_text_.end(), kNo_Text);
+    block_ = 0;
     dropped_ = shared_texts_ = 0;
     own_texts_ = texts_mixed_ = false;
     last_row_ = last_col_ = 0;

@@ -5,9 +5,10 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 // The largest sheet any of the formats can hold.
@@ -67,15 +68,22 @@ public:
     // the same place replaces the earlier one. false once Max_Cells() cells are held, or for
     // a cell past the largest sheet (Beyond_Sheet()): the reader should give up.
     bool Add(std::uint32_t row, std::uint32_t col, const Cell_Value& v);
+    // A text cell from its UTF-8, kept as those bytes until the text is asked for: the formats
+    // stored in XML hand their texts over so, and half the room of UTF-16 holds them. No
+    // longer than Sheet_Max_Text characters (the reader checks).
+    bool Add_Utf8_Text(std::uint32_t row, std::uint32_t col, std::string_view utf8);
     // A workbook's shared-string table kept once: each entry added gets a number, and a cell
     // that shows it refers to that number instead of holding a text of its own.
-    std::size_t Add_Shared_Text(QString s);
+    std::size_t Add_Shared_Text(QStringView s);
+    std::size_t Add_Shared_Utf8(std::string_view utf8);
     std::size_t Shared_Text_Count() const { return texts_.size(); }
     bool Add_Shared_Text_Cell(std::uint32_t row, std::uint32_t col, std::size_t entry);
     // Row order, then column order; the last value given for a place wins. Readers call it
     // once they are done; it costs nothing when the cells came in order.
     void Finish();
     void Clear();
+    // Clear() that keeps the room it had, for the next batch of about as many cells.
+    void Clear_Keeping_Room();
 
     // A cell past the largest sheet was refused since the last Clear().
     bool Beyond_Sheet() const { return beyond_sheet_; }
@@ -87,10 +95,19 @@ public:
     Cell_Value Value_At(std::size_t i) const;
     Cell_Kind Kind_At(std::size_t i) const { return cells_[i].kind; }
     // A Text cell's number among the texts held (Add_Shared_Text's numbers; cells that share
-    // a text share its number), and the text of a number: the cells can be passed on
-    // without a copy of a text for each.
+    // a text share its number), and the text of a number as it is held: the cells can be
+    // passed on without a copy of a text for each.
     std::size_t Text_Number_At(std::size_t i) const { return static_cast<std::size_t>(cells_[i].whole); }
-    const QString& Shared_Text(std::size_t number) const { return texts_[number]; }
+    struct Held_Text {
+        const char* data;
+        std::size_t bytes;
+        bool utf16;  // UTF-16 units in native order; otherwise UTF-8
+    };
+    Held_Text Text_Held(std::size_t number) const {
+        const Text_Ref& t = texts_[number];
+        return {t.data, t.bytes, t.utf16 != 0};
+    }
+    QString Text_Of(std::size_t number) const;
     Sheet_Cell At(std::size_t i) const { return Sheet_Cell{Row_At(i), Col_At(i), Value_At(i)}; }
     void Reserve(std::size_t n) { cells_.reserve(n); }
 
@@ -154,11 +171,29 @@ private:
     void Added() const {
         if (progress_ && (cells_.size() & 0xFFFF) == 0) progress_();
     }
-    bool Add_Text(std::uint32_t row, std::uint32_t col, const QString& text);
+    bool Add_Text(std::uint32_t row, std::uint32_t col, const char* data, std::size_t bytes, bool utf16);
+    std::size_t Add_Shared(const char* data, std::size_t bytes, bool utf16);
+    std::size_t Store_Text(const char* data, std::size_t bytes, bool utf16);
+    // Forgets the texts from number `keep` on; the room they took is used again.
+    void Keep_Texts(std::size_t keep);
 
+    // The texts' bytes lie in large blocks, never moved: one allocation per text would
+    // cost more than most texts hold.
+    struct Text_Ref {
+        const char* data;
+        std::uint32_t bytes;
+        std::uint32_t block : 31;
+        std::uint32_t utf16 : 1;
+    };
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0, used = 0;
+    };
     static constexpr std::size_t kNo_Text = static_cast<std::size_t>(-1);
     std::vector<Packed> cells_;
-    std::deque<QString> texts_;  // grows without copying what it holds
+    std::vector<Text_Ref> texts_;
+    std::vector<Block> blocks_;
+    std::size_t block_ = 0;  // the block texts go into
     std::vector<std::size_t> last_text_;  // by column: the text its last text cell holds
     std::size_t max_ = 40'000'000;
     std::function<void()> progress_;

@@ -198,6 +198,15 @@ QString Cell_Text(string_view utf8) {
     return Checked_Cell_Text(escaped ? Unescape_Xml_Chars(std::move(text)) : std::move(text));
 }
 
+// Whether a cell's UTF-8 can be kept as it stands: it has no escaped character to restore.
+// A text too long fails.
+bool Plain_Cell_Text(string_view utf8) {
+    if (utf8.find("_x") != string_view::npos) return false;
+    // A UTF-16 unit takes at least one byte: only a long text needs decoding to be measured.
+    if (utf8.size() > std::size_t(Sheet_Max_Text)) Checked_Cell_Text(From_Utf8(utf8));
+    return true;
+}
+
 // styles.xml: for each cell format (the cells' s attribute), whether it shows a date.
 class Styles_Handler : public Handler_Base {
 public:
@@ -261,7 +270,10 @@ public:
         } else if (e.name == "si" && in_item_) {
             in_item_ = false;
             if (Count() >= out_.Max_Cells()) Fail(Workbook_Failure::Too_Many_Cells);
-            out_.Add_Shared_Text(Cell_Text(text_));
+            if (Plain_Cell_Text(text_))
+                out_.Add_Shared_Utf8(text_);
+            else
+                out_.Add_Shared_Text(Cell_Text(text_));
         }
     }
     void characters(string_view s, bool) {
@@ -408,10 +420,14 @@ private:
             if (!out_.Add_Shared_Text_Cell(cell_row_, col_, first_string_ + std::size_t(i))) Fail_Full();
             return;
         }
-        case Kind::Text: v = Cell_Value::Of_Text(Cell_Text(value_)); break;
-        case Kind::Inline:
-            v = Cell_Value::Of_Text(Cell_Text(has_inline_ ? string_view(inline_) : string_view(value_)));
-            break;
+        case Kind::Text:
+        case Kind::Inline: {
+            const string_view t = kind_ == Kind::Inline && has_inline_ ? string_view(inline_) : string_view(value_);
+            if (!(Plain_Cell_Text(t) ? out_.Add_Utf8_Text(cell_row_, col_, t)
+                                     : out_.Add(cell_row_, col_, Cell_Value::Of_Text(Cell_Text(t)))))
+                Fail_Full();
+            return;
+        }
         case Kind::Boolean: {
             const string_view b = Trim(value_);
             if (b.empty()) return;
