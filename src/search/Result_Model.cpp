@@ -102,11 +102,18 @@ void Result_Model::Load(const Session& session, std::vector<qint32> records) {
             };
             const bool stored = f <= records_->Col_Upper();
             std::vector<qint64> index_of_code(stored ? static_cast<size_t>(records_->Code_Count(f)) : 0, -1);
+            qint64 index_of_empty = -1;  // most cells of a column not filled in
             c.Label_Of_Row.resize(ids_.size());
             for (size_t r = 0; r < ids_.size(); ++r) {
-                const int code = In_Store(ids_[r], f) ? records_->Code(ids_[r], f) : -1;
+                const bool in_store = In_Store(ids_[r], f);
+                const int code = in_store ? records_->Code(ids_[r], f) : -1;
                 if (code < 0) {
-                    c.Label_Of_Row[r] = label_index(Stored_Text(ids_[r], f));
+                    if (in_store && !records_->Is_Empty(ids_[r], f)) {
+                        c.Label_Of_Row[r] = label_index(Stored_Text(ids_[r], f));
+                        continue;
+                    }
+                    if (index_of_empty < 0) index_of_empty = label_index(QString());
+                    c.Label_Of_Row[r] = static_cast<quint32>(index_of_empty);
                     continue;
                 }
                 qint64& index = index_of_code[static_cast<size_t>(code)];

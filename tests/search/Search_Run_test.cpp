@@ -22,3 +22,13 @@ TEST_F(Search_Test, Counts_Captions_And_Rows) {
         EXPECT_EQ(s.Output_Enabled, s.Result_Rows() > 0) << c.name;
     }
 }
+
+// A code column's cells show their labels; the cells left empty show nothing, not a label.
+TEST_F(Search_Test, Rows_Show_Labels_And_Empty_Cells_Blank) {
+    Search_Results s{session};
+    Run_Search(session, s, Every_Record());
+    QStringList third;
+    for (int c = 0; c < s.Model.columnCount(); ++c)
+        if (!s.Model.Text(2, c).isEmpty()) third << s.Model.Text(2, c);
+    EXPECT_EQ(third.join(u'|'), "2010|Plain|Belgium|text three");
+}
