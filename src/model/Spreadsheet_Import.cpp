@@ -86,9 +86,11 @@ public:
             table_.Resize(int(last_a_) - 1, n_);
             Start(int(last_a_) - 1);
         } else if (!started_) {
-            // The number of records is not known yet.
+            // The number of records is not known yet: the bar shows how far through the sheet
+            // the reader is, where it can tell, and otherwise only that it is busy.
+            by_share_ = cells.Thousandths_Read() >= 0;
             table_.Resize(0, n_);
-            Start(0);
+            Start(by_share_ ? 1000 : 0);
         }
         const std::size_t count = cells.Size();
         for (std::size_t i = 0; i < count; ++i) {
@@ -107,6 +109,7 @@ public:
             }
             if (row > 1 && col <= std::uint32_t(n_)) row_[col] = Record_Value(cells.Value_At(i));
         }
+        if (by_share_ && progress_ && cells.Thousandths_Read() >= 0) progress_->Show_Progress(cells.Thousandths_Read());
         return true;
     }
 
@@ -117,7 +120,7 @@ public:
         // Not the rows past the last one that were read.
         if (!stopped_ && Advance_To(last_a_ + 1)) counted_ = int(last_a_) - 1;
         if (!last_known_) table_.Set_Row_Upper(int(last_a_) - 1);
-        if (progress_) progress_->Show_Progress(std::min(done_, int(last_a_) - 1));
+        if (progress_) progress_->Show_Progress(by_share_ ? 1000 : std::min(done_, int(last_a_) - 1));
         if (more_problems_ > 0) errs_ << More_Problems_Line(more_problems_);
         into.Swap(table_);
         return counted_;
@@ -144,7 +147,7 @@ private:
     void Process_Row(std::uint32_t sheet_row) {
         const int r = int(sheet_row) - 1;
         done_ = r;
-        if (progress_) progress_->Show_Progress(r);
+        if (progress_ && !by_share_) progress_->Show_Progress(r);
         if (QCoreApplication::instance()) QCoreApplication::processEvents();
         if (r > table_.Row_Upper()) table_.Set_Row_Upper(std::max(r, table_.Row_Upper() * 2));
         for (int c = 1; c <= n_; ++c) {
@@ -210,6 +213,7 @@ private:
     int done_ = 0;
     qint32 counted_ = 0;
     bool last_known_ = false, started_ = false, stopped_ = false, out_of_order_ = false;
+    bool by_share_ = false;  // the bar counts thousandths of the sheet read, not records
 };
 
 }  // namespace

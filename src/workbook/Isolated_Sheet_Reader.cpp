@@ -17,8 +17,9 @@
 // sheet of any size takes it the same room.
 //
 // The stream, in native byte order (both ends are this program): "SXC4", then messages:
-//   'K'                                  a batch ends (every 65,536 cells): the texts sent so
-//                                        far are not referred to again, numbers start anew
+//   'K' thousandths:i16                  a batch ends (every 65,536 cells): the texts sent so
+//                                        far are not referred to again, numbers start anew;
+//                                        how far through the sheet the reader is (-1: unknown)
 //   'F' failure:u8 errno:i32             the file was not read, and why; the stream ends
 //   'C' row:u32 col:u32 kind:u8 payload  one cell; kinds: 'n' 'd' f64, 'b' u8, 'e' i32,
 //                                        't' len:u32 UTF-16 or 'u' len:u32 UTF-8 bytes
@@ -259,6 +260,7 @@ void Child_Stream(Child_Writer& w, const QString& path, Reader_Child_Fault fault
     cells.Set_Progress([&w, &sender, &cells] {
         sender.Send_New();
         w.Byte('K');
+        w.Raw(static_cast<int16_t>(cells.Thousandths_Read()));
         w.Flush();
         cells.Drop_Cells();
         sender.Next_Batch();
@@ -373,8 +375,11 @@ bool Parse_Stream(Stream_Reader& in, Sheet_Cells& out, Workbook_Result& failed, 
         unsigned char tag = 0;
         if (!in.Raw(tag)) return false;
         if (tag == 'K') {
+            int16_t thousandths = 0;
+            if (!in.Raw(thousandths) || thousandths < -1 || thousandths > 1000) return false;
             texts.clear();
             if (!batches) continue;
+            out.Set_Thousandths_Read(thousandths);
             if (!batches(out)) return false;
             out.Clear_Keeping_Room();
             in.Batch_Done();

@@ -289,6 +289,7 @@ std::size_t Part_Stream::Read(char* to, std::size_t room) {
     if (stored_) {
         std::memcpy(to, in_ + done_, want);
         done_ += want;
+        Tell_Share_Read();
         return want;
     }
     z_stream& z = z_->z;
@@ -300,6 +301,7 @@ std::size_t Part_Stream::Read(char* to, std::size_t room) {
     if ((r != Z_OK && r != Z_STREAM_END) || (r == Z_STREAM_END && done_ + got != size_) || (r == Z_OK && got == 0))
         Fail(Workbook_Failure::Cannot_Unpack);
     done_ += got;
+    Tell_Share_Read();
     const std::uint64_t consumed = std::uint64_t(z.next_in - in_);
     if (release_to_ && consumed >= released_ + (std::uint64_t(8) << 20)) {
         release_to_->Release_Input(in_ + released_, z.next_in);
@@ -310,6 +312,10 @@ std::size_t Part_Stream::Read(char* to, std::size_t room) {
         z_->open = false;
     }
     return got;
+}
+
+void Part_Stream::Tell_Share_Read() const {
+    if (release_to_ && size_ > 0) release_to_->Set_Thousandths_Read(int(std::min<std::uint64_t>(done_, size_) * 1000 / size_));
 }
 
 // A large part is written once from end to end: in 2 MiB pages that is a few hundred page

@@ -118,12 +118,13 @@ public:
     std::uint64_t Size() const { return size_; }
     // Told of the packed bytes read so far, a few megabytes at a time: a mapped file gives
     // their pages back (Sheet_Cells::Release_Input), so that reading a large part does not
-    // hold the file whole.
+    // hold the file whole. Told too how far through the part the reading is.
     void Release_Read_Input(const Sheet_Cells* cells) { release_to_ = cells; }
 
 private:
     friend class Package;
     struct Inflater;
+    void Tell_Share_Read() const;
     std::unique_ptr<Inflater> z_;
     const unsigned char* in_ = nullptr;
     std::uint64_t packed_ = 0, size_ = 0, done_ = 0, released_ = 0;

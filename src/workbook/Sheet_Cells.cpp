@@ -187,6 +187,7 @@ void Sheet_Cells::Clear_Keeping_Room() {
     last_row_ = last_col_ = 0;
     ordered_ = true;
     beyond_sheet_ = false;
+    Set_Thousandths_Read(-1);
 }
 
 std::uint32_t Sheet_Cells::Last_Row_Column_A() const {

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -161,6 +162,14 @@ public:
         if (release_) release_(from, to);
     }
     void Set_Input_Release(std::function<void(const void*, const void*)> f) { release_ = std::move(f); }
+    // How far the reader is through the sheet, in thousandths, where it can tell (a part
+    // unpacked as it is read); -1 where it cannot. Set from the thread that unpacks.
+    int Thousandths_Read() const {
+        return std::atomic_ref<int>(thousandths_read_).load(std::memory_order_relaxed);
+    }
+    void Set_Thousandths_Read(int t) const {
+        std::atomic_ref<int>(thousandths_read_).store(t, std::memory_order_relaxed);
+    }
 
 private:
     enum class Placed { Kept, Dropped, Full, Beyond };
@@ -198,6 +207,7 @@ private:
     std::size_t max_ = 40'000'000;
     std::function<void()> progress_;
     std::function<void(const void*, const void*)> release_;
+    alignas(std::atomic_ref<int>::required_alignment) mutable int thousandths_read_ = -1;
     std::size_t dropped_ = 0;  // cells let go by Drop_Cells
     std::size_t shared_texts_ = 0;  // texts_ [0, shared_texts_) are the shared-string table's
     bool own_texts_ = false;  // a cell's own text has been added

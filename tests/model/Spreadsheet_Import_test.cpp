@@ -8,21 +8,26 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 namespace {
 
 Cell_Value Number(double d) { return Cell_Value::Of_Number(d); }
 Cell_Value Text(const QString& s) { return Cell_Value::Of_Text(s); }
 
 // The first sheet as a reader would hand it over: rows from row 1 (the header), whole or in
-// batches of `batch` cells as the reader child does, and with a late second value for A3.
+// batches of `batch` cells as the reader child does (telling how far through the sheet it is
+// when `shares`), and with a late second value for A3.
 struct Fake_Book {
     QList<QList<Cell_Value>> rows;
     Workbook_Failure failure = Workbook_Failure::None;
     int batch = 0;
+    bool shares = false;
     bool late_cell = false;
     Workbook_Result operator()(const QString&, Sheet_Cells& out, const Sheet_Batches& batches) const {
         auto added = [&] {
             if (!batches || batch == 0 || out.Size() < std::size_t(batch)) return true;
+            if (shares) out.Set_Thousandths_Read(int(1000 * out.Row_At(out.Size() - 1) / rows.size()));
             const bool go_on = batches(out);
             out.Clear();
             return go_on;
@@ -220,4 +225,16 @@ TEST_F(Import, Cancel_Stops_After_The_Current_Cell) {
     EXPECT_EQ(Load(file, &log, &cancel), 2);  // the row being read counts
     EXPECT_EQ(errs, QStringList{"Cell A3: \"bad\" Not numeric -> Ignored"});
     EXPECT_TRUE(session.Records()(2, 2).isEmpty());
+}
+
+// A sheet read in batches shows how far through it the reader is: the number of records is
+// known only at the end.
+TEST_F(Import, Batches_Show_How_Far_Through_The_Sheet) {
+    for (int i = 0; i < 9; ++i) fake.rows << Good_Row(2000 + i);
+    fake.batch = 18;  // nine cells a row
+    fake.shares = true;
+    Progress_Log log;
+    EXPECT_EQ(Load(file, &log), 9);
+    EXPECT_EQ(log.calls.filter(QRegularExpression("^(init|value)")),
+              (QStringList{"init 1000 Loading...", "value 300", "value 500", "value 700", "value 900", "value 1000"}));
 }
