@@ -143,12 +143,16 @@ private:
                 Fail(Workbook_Failure::Too_Many_Cells);
             for (std::uint64_t r = first; r <= last; ++r)
                 for (const Sheet_Cell& c : row_cells_)
-                    if (!out_.Add(std::uint32_t(r), c.Col, c.V)) Fail(Workbook_Failure::Too_Many_Cells);
+                    if (!(c.V.Kind == Cell_Kind::Text
+                              ? out_.Add_Utf8_Text(std::uint32_t(r), c.Col, row_texts_[std::size_t(c.V.Code)])
+                              : out_.Add(std::uint32_t(r), c.Col, c.V)))
+                        Fail(Workbook_Failure::Too_Many_Cells);
         }
         // Saturated: rows past the edge hold nothing, or the file was refused above.
         row_ = std::min<std::uint64_t>(row_ + rows_repeated_, std::uint64_t(Sheet_Max_Rows) + 1);
         rows_repeated_ = 0;
         row_cells_.clear();
+        row_texts_.clear();
     }
 
     void Start_Cell() {
@@ -228,7 +232,11 @@ private:
             const string_view t = has_string_value_ ? string_view(string_value_) : string_view(text_);
             if (t.empty()) return;
             if (t.size() > kMax_Text_Bytes) Fail(Workbook_Failure::Text_Too_Long);
-            v = Cell_Value::Of_Text(Checked_Cell_Text(From_Utf8(t)));
+            Check_Cell_Text_Length(t);
+            // Kept as the UTF-8 it is, beside the row's cells, which name it by its number.
+            v.Kind = Cell_Kind::Text;
+            v.Code = std::int32_t(row_texts_.size());
+            row_texts_.emplace_back(t);
         } else if (!has_value_) {
             return;
         } else if (kind_ == Cell_Kind::Number) {
@@ -244,6 +252,7 @@ private:
 
     Sheet_Cells& out_;
     std::vector<Sheet_Cell> row_cells_;
+    std::vector<std::string> row_texts_;  // the row's texts, in UTF-8
     std::uint64_t row_ = 0, col_ = 0, rows_repeated_ = 0, cols_repeated_ = 1;
     int table_depth_ = 0, skip_ = 0, paragraphs_ = 0;
     bool found_table_ = false, in_row_ = false, in_cell_ = false, in_paragraph_ = false;

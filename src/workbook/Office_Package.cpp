@@ -315,7 +315,8 @@ std::size_t Part_Stream::Read(char* to, std::size_t room) {
 }
 
 void Part_Stream::Tell_Share_Read() const {
-    if (release_to_ && size_ > 0) release_to_->Set_Thousandths_Read(int(std::min<std::uint64_t>(done_, size_) * 1000 / size_));
+    if (release_to_ && size_ > 0)
+        release_to_->Set_Thousandths_Read(int(std::min<std::uint64_t>(done_, size_) * 1000 / size_));
 }
 
 // A large part is written once from end to end: in 2 MiB pages that is a few hundred page
@@ -597,6 +598,10 @@ bool Xml_Pieces::Next() {
 void Append_Cell_Text(std::string& text, string_view piece, std::size_t max_bytes) {
     if (piece.size() > max_bytes || text.size() > max_bytes - piece.size()) Fail(Workbook_Failure::Text_Too_Long);
     text.append(piece);
+}
+
+void Check_Cell_Text_Length(string_view utf8) {
+    if (utf8.size() > std::size_t(Sheet_Max_Text)) Checked_Cell_Text(From_Utf8(utf8));
 }
 
 QString Checked_Cell_Text(QString text) {

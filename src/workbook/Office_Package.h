@@ -241,6 +241,9 @@ template <typename Handler> void Parse_Xml_In_Pieces(Part_Stream& in, string_vie
 void Append_Cell_Text(std::string& text, string_view piece, std::size_t max_bytes);
 // The decoded text; refused when longer than a cell can hold.
 QString Checked_Cell_Text(QString text);
+// The same check of a text still in UTF-8: a UTF-16 unit takes at least one byte, so only a
+// long text is decoded to be measured.
+void Check_Cell_Text_Length(string_view utf8);
 
 // The attributes of the element being opened: the parser reports them before the element
 // itself, and their values stay valid until the element's start has been handled.

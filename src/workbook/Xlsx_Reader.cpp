@@ -202,8 +202,7 @@ QString Cell_Text(string_view utf8) {
 // A text too long fails.
 bool Plain_Cell_Text(string_view utf8) {
     if (utf8.find("_x") != string_view::npos) return false;
-    // A UTF-16 unit takes at least one byte: only a long text needs decoding to be measured.
-    if (utf8.size() > std::size_t(Sheet_Max_Text)) Checked_Cell_Text(From_Utf8(utf8));
+    Check_Cell_Text_Length(utf8);
     return true;
 }
 
