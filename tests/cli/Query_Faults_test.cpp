@@ -6,7 +6,6 @@
 #include "search/Field_Sets.h"
 
 #include <unistd.h>
-#include <QFileInfo>
 
 namespace {
 

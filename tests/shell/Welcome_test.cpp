@@ -8,7 +8,6 @@
 #include "Test_Files.h"
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>

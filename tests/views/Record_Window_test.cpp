@@ -9,14 +9,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QWheelEvent>
-#include <QWindow>
 
 // Stands in for the desktop's browser.
 class Url_Catcher : public QObject {

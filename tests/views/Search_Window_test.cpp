@@ -1,6 +1,5 @@
 #include "Search_Window_Access.h"
 
-#include <QAbstractItemView>
 #include <QCompleter>
 #include <QTest>
 #include <QTimer>
