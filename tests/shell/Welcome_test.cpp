@@ -1,6 +1,5 @@
 #include "shell/Welcome.h"
 #include "model/App_Paths.h"
-#include "model/Code_Tables.h"
 #include "model/Session.h"
 #include "winsupport/Message_Service.h"
 
