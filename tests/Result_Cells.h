@@ -43,7 +43,6 @@ public:
     Hand_Result& operator=(const Hand_Result&) = delete;
 
     Result_Model Model;
-    Session& Records_Session() { return *session_; }
 
 private:
     std::unique_ptr<Session> session_;

@@ -2,11 +2,7 @@
 // it cannot or must not replace, closed descriptors, paths that are not UTF-8.
 #include "Query_Fixture.h"
 
-#include "model/Record_Description.h"
-#include "search/Field_Sets.h"
-
 #include <unistd.h>
-#include <QFileInfo>
 
 namespace {
 
@@ -120,22 +116,6 @@ TEST_F(Query_Faults, Long_Range_Lists_Stay_Small) {
     const Query_Run r = Script(limit + "exec \"$0\" --dir \"$1\" -c EM:Equal:FR --fields \"Custom=$2\"", {ranges});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, Sifa_Query({"-c", "EM:Equal:FR", "--fields", "Custom=1-17"}).out);
-
-    // The fields named are those of the range list read in full, element by element.
-    const auto description = Build_Record_Description();
-    for (const char* list : {"15e-1", "1-3-5", " 10 - 12 , 007 ", "5-3,2", "1-10001,3", "0-2", "-3,4", "x-3,5",
-                             "2147483647-2147483648,6", "1e1,16-99999"}) {
-        std::vector<int> field;
-        const std::vector<bool> set = Field_Set_From_Range(*description, QString::fromLatin1(list), "EN", &field);
-        QStringList named;
-        for (size_t i = 1; i < set.size(); ++i)
-            if (set[i]) named << QString::number(field[i]);
-        // No criterion: the heading line alone, or the usage error when no column is named.
-        const Query_Run merged = Sifa_Query({"--fields", QStringLiteral("Custom=") + list});
-        const Query_Run expanded = Sifa_Query({"--fields", "Custom=" + named.join(',')});
-        EXPECT_EQ(merged.code, expanded.code) << list;
-        EXPECT_EQ(merged.out, expanded.out) << list;
-    }
 }
 
 TEST_F(Query_Faults, A_Closed_Output_Is_Reported_As_Closed) {

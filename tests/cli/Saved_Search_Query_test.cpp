@@ -47,11 +47,6 @@ TEST_F(Query, A_Saved_Search_Runs_As_The_Same_Options) {
          french,
          {"--lang", "EN", "--or", "-c", "Year:Superior:2000", "--sort-keys", "Year", "--fields", "Short"},
          {"--lang", "EN", "--or", "-c", "Year:Superior:2000", "--sort-keys", "Year", "--fields", "Short"}},
-        {"the language alone overridden",
-         french,
-         {"--lang", "EN"},
-         {"--lang", "EN", "--and", "--sort", "Proj#:desc", "--fields", "All", "-c", "EM:0:FR", "-c",
-          "!ProjName:7:a*e"}},
     };
     for (const auto& c : cases) {
         const QStringList file{"--search", Search_File(c.search)};

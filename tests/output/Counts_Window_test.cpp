@@ -4,15 +4,11 @@
 #include "output/Counts_Window.h"
 
 #include <QBarCategoryAxis>
-#include <QChart>
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
-#include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>

@@ -96,6 +96,16 @@ TEST_F(Result_Text, Field_Sets_Follow_The_Language) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Field_Set_From_Range(session.Description(), c.range, c.lang), c.set) << c.lang << " " << c.range;
+    // Merged, never expanded, a range list names what the list of its fields' numbers names.
+    for (const char* list : {"15e-1", "1-3-5", " 10 - 12 , 007 ", "5-3,2", "1-10001,3", "0-2", "-3,4", "x-3,5",
+                             "2147483647-2147483648,6", "1e1,16-99999"}) {
+        std::vector<int> field;
+        const std::vector<bool> set = Field_Set_From_Range(session.Description(), list, "EN", &field);
+        QStringList named;
+        for (size_t i = 1; i < set.size(); ++i)
+            if (set[i]) named << QString::number(field[i]);
+        EXPECT_EQ(Field_Set_From_Range(session.Description(), named.join(','), "EN"), set) << list;
+    }
     const Field_Sets sets = Init_Field_Sets(session.Description(), "FR");
     EXPECT_EQ(sets.Column_Field[13], 13);  // RecoFr is the 13th column in French
     EXPECT_EQ(sets.Column_Field[14], 15);

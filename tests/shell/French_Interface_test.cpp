@@ -1,8 +1,6 @@
 // Every window open at once, switched to French by the language box: no English caption
 // left but names and words both languages share, nothing cut, and back in English every
 // text exactly as it was.
-#include "model/Load_Records.h"
-#include "model/Session.h"
 #include "output/Counts_Window.h"
 #include "output/Export.h"
 #include "output/Field_Chooser.h"
@@ -20,6 +18,7 @@
 #include "winsupport/Window_Utils.h"
 
 #include "Layout_Check.h"
+#include "views/Views_Fixture.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -124,16 +123,9 @@ QStringList Keyboard_Gaps(QWidget* window) {
     return gaps;
 }
 
-struct French_Interface : ::testing::Test {
-    Session session;
+struct French_Interface : Sample_Data {
     Scoped_Recorder messages;
-    void SetUp() override {
-        Set_App_Title(QStringLiteral("Sifa_Soft"));
-        session.Load_Code_Tables(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"));
-        bool cancel = false;
-        ASSERT_TRUE(
-            Import_Workbook(session, QStringLiteral(SIFA_SAMPLE_DATA "/Sifa_table.xls"), &cancel, nullptr).Success());
-    }
+    void SetUp() override { Set_App_Title(QStringLiteral("Sifa_Soft")); }
 };
 
 }  // namespace

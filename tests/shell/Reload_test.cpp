@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>

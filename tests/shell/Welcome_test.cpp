@@ -1,6 +1,5 @@
 #include "shell/Welcome.h"
 #include "model/App_Paths.h"
-#include "model/Code_Tables.h"
 #include "model/Session.h"
 #include "winsupport/Message_Service.h"
 
@@ -8,7 +7,6 @@
 #include "Test_Files.h"
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>

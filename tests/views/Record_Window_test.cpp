@@ -9,14 +9,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QWheelEvent>
-#include <QWindow>
 
 // Stands in for the desktop's browser.
 class Url_Catcher : public QObject {
@@ -132,34 +130,9 @@ TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit
     EXPECT_EQ(w.Content->y(), 0);
 }
 
-TEST_F(Record_Window_Test, The_Next_Record_Replaces_The_First_In_The_Same_Window) {
-    QWidget owner;
-    ASSERT_TRUE(Show_Record_Window(session, 1, &owner));
-    Record_Window* first = Current_Record_Window();
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->isVisible());
-    const QString firstName = first->Value_Texts[3]->toPlainText();
-    ASSERT_TRUE(Show_Record_Window(session, 2, &owner));
-    EXPECT_EQ(Current_Record_Window(), first);
-    EXPECT_EQ(first->windowTitle(), "Record #2");
-    EXPECT_EQ(first->Value_Texts[3]->toPlainText(), Stored(2, "ProjName"));
-    EXPECT_NE(first->Value_Texts[3]->toPlainText(), firstName);
-    EXPECT_FALSE(Show_Record_Window(session, session.Records().Row_Upper() + 5, &owner));
-    EXPECT_EQ(first->windowTitle(), "Record #2");
-
-    // Closed, the next record opens a new window; a refused one opens none.
-    first->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(Current_Record_Window(), nullptr);
-    EXPECT_FALSE(Show_Record_Window(session, -3, &owner));
-    EXPECT_EQ(Current_Record_Window(), nullptr);
-    ASSERT_TRUE(Show_Record_Window(session, 3, &owner));
-    EXPECT_EQ(Current_Record_Window()->windowTitle(), "Record #3");
-}
-
 // Beside the grid's window where the screen has room, otherwise over the grid's right part; never
-// off the screen; at the grid's top.
-TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
+// off the screen; at the grid's top. One window shows one record after the other.
+TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen_And_Shows_The_Next_Record) {
     for (const int owner_width : {200, 1600}) {
         SCOPED_TRACE(owner_width);
         Result_Model cells;
@@ -181,13 +154,21 @@ TEST_F(Record_Window_Test, Opens_Beside_The_Grid_Within_The_Screen) {
         // Kept above the window it was opened from, which keeps the keys.
         ASSERT_NE(w->windowHandle(), nullptr);
         EXPECT_EQ(w->windowHandle()->transientParent(), owner.windowHandle());
-        // The row of the record is marked while the window shows it.
+        // The row of the record is marked while the window shows it; the next record takes the same
+        // window, a refused one leaves it as it is.
         EXPECT_EQ(grid->Marked_Record(), 1);
         ASSERT_TRUE(Show_Record_Window(session, 2, &owner, grid));
+        EXPECT_FALSE(Show_Record_Window(session, session.Records().Row_Upper() + 5, &owner, grid));
+        EXPECT_EQ(Current_Record_Window(), w);
+        EXPECT_EQ(w->windowTitle(), "Record #2");
+        EXPECT_EQ(w->Value_Texts[3]->toPlainText(), Stored(2, "ProjName"));
         EXPECT_EQ(grid->Marked_Record(), 2);
         w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(grid->Marked_Record(), 0);
+        // Closed, a refused record opens none.
+        EXPECT_FALSE(Show_Record_Window(session, -3, &owner, grid));
+        EXPECT_EQ(Current_Record_Window(), nullptr);
     }
 }
 

@@ -121,6 +121,7 @@ TEST_F(Grid_Mouse_Test, The_Menu_Opens_On_A_Heading_And_With_Shift_F10_Not_Witho
     s.Rows->Negation[0]->setChecked(false);
     s.Run_Search_Now();
     ASSERT_EQ(Count_Line(s), "No match");
+    EXPECT_FALSE(Button(s, "Export_Button")->isEnabled() || Button(s, "Print_Button")->isEnabled());
     QGuiApplication::clipboard()->setText("before");
     const QPoint below = s.Result_Grid->mapTo(&s, Cell_Point(-1, col) + QPoint(0, 40));
     Click(below);
@@ -132,44 +133,32 @@ TEST_F(Grid_Mouse_Test, The_Menu_Opens_On_A_Heading_And_With_Shift_F10_Not_Witho
     EXPECT_TRUE(opened.empty());
 }
 
-TEST_F(Grid_Mouse_Test, Dragged_Widths_Stop_At_A_Minimum_And_Stay_Through_Searches) {
-    Search_Window& s = Open_Active();
-    const int col = Result_Column(s.Results, "ProjName");
-    QHeaderView* h = s.Result_Grid->horizontalHeader();
-    const auto border = [&] {
-        return h->mapTo(&s, QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 5));
-    };
-    const int before = s.Result_Grid->columnWidth(col);
-    Drag(border(), border() + QPoint(90, 0));
-    EXPECT_EQ(s.Result_Grid->columnWidth(col), before + 90);
-    EXPECT_EQ(s.Results.Model.Arrow(col), Sort_Arrow::None);  // a drag is no click
-    s.Run_Search_Now();
-    EXPECT_EQ(s.Result_Grid->columnWidth(col), before + 90);
-    Drag(border(), border() - QPoint(before + 80, 0));
-    EXPECT_EQ(s.Result_Grid->columnWidth(col), h->minimumSectionSize());
-    // Another field set (the other language) starts again from the shared widths.
-    s.Language_Box->setCurrentIndex(s.Language_Box->findText("FR"));
-    EXPECT_GE(s.Result_Grid->columnWidth(Result_Column(s.Results, "ProjName")), s.Default_Col_Width);
-}
-
-TEST_F(Grid_Mouse_Test, Dragged_Widths_And_Adjust_Cell_Size_Come_Back_In_The_Next_Window_For_The_Same_Columns) {
+TEST_F(Grid_Mouse_Test, Dragged_Widths_Stay_Through_Searches_And_Windows_For_The_Same_Columns_Down_To_A_Minimum) {
     Open_Active();
     const int col = Result_Column(w->Results, "ProjName");
-    QHeaderView* h = w->Result_Grid->horizontalHeader();
-    const QPoint border = h->mapTo(w.get(), QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 5));
+    const auto border = [&] {
+        QHeaderView* h = w->Result_Grid->horizontalHeader();
+        return h->mapTo(w.get(), QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) - 1, 5));
+    };
     const int dragged = w->Result_Grid->columnWidth(col) + 90;
-    Drag(border, border + QPoint(90, 0));
+    Drag(border(), border() + QPoint(90, 0));
+    EXPECT_EQ(w->Result_Grid->columnWidth(col), dragged);
+    EXPECT_EQ(w->Results.Model.Arrow(col), Sort_Arrow::None);  // a drag is no click
+    w->Run_Search_Now();
+    EXPECT_EQ(w->Result_Grid->columnWidth(col), dragged);
     QTest::mouseClick(w->Adjust_Cell_Size_Box, Qt::LeftButton);
     w.reset();
 
+    // The next window keeps both; the other language shows other columns, whose widths are their own.
     Search_Window& s = Open_Active();
     EXPECT_TRUE(s.Adjust_Cell_Size_Box->isChecked());
     EXPECT_EQ(s.Result_Grid->columnWidth(col), dragged);
-    // The other language shows other columns: their widths are their own.
     s.Language_Box->setCurrentIndex(s.Language_Box->findText("FR"));
     EXPECT_EQ(s.Hand_Set_Widths.Of(s.Field_Of_Col(Result_Column(s.Results, "ProjName"))), std::nullopt);
     s.Language_Box->setCurrentIndex(s.Language_Box->findText("EN"));
     EXPECT_EQ(s.Result_Grid->columnWidth(col), dragged);
+    Drag(border(), border() - QPoint(dragged + 80, 0));
+    EXPECT_EQ(s.Result_Grid->columnWidth(col), s.Result_Grid->horizontalHeader()->minimumSectionSize());
 }
 
 TEST_F(Grid_Mouse_Test, Columns_Share_A_Wide_Grid_By_Their_Texts_And_Cut_Headings_Show_A_Tip) {

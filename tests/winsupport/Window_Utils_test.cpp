@@ -1,7 +1,6 @@
 #include "winsupport/Window_Utils.h"
 
 #include <gtest/gtest.h>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
