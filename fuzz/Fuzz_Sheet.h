@@ -32,6 +32,14 @@ inline void Fuzz_Check_Sheet(Workbook_Failure failure, const Sheet_Cells& cells,
     }
 }
 
+// Parts read in pieces of 256 KiB, and a row or shared string refused past 1 MiB: a hostile
+// seed that unpacks into one endless element then costs milliseconds instead of seconds, and
+// the pieces are cut more often.
+inline void Fuzz_Small_Pieces() {
+    Set_Package_Piece_Bytes(std::size_t(256) << 10);
+    Set_Package_Element_Bytes(std::size_t(1) << 20);
+}
+
 // One reader on the fuzzer's bytes, with a bound on cells small enough that a repetition or
 // a bomb reaches it within the time limit.
 inline int Fuzz_Reader(Workbook_Failure (*read)(QByteArrayView, Sheet_Cells&), const uint8_t* data, size_t size) {

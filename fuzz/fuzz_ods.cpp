@@ -4,6 +4,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz_Init_Qt();
+    Fuzz_Small_Pieces();
     return 0;
 }
 

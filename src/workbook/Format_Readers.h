@@ -29,6 +29,10 @@ bool Is_Xlsx_Package(QByteArrayView data);
 // The bytes the large parts of a package are read in at a time (4 MiB); returns the previous.
 // For tests: small pieces cut a part at every row.
 std::size_t Set_Package_Piece_Bytes(std::size_t bytes);
+// The most one row or shared string of a part read in pieces may take (64 MiB) before the
+// file is refused as too large; returns the previous. For tests and fuzzing, where unpacking
+// 64 MiB of a hostile file costs seconds.
+std::size_t Set_Package_Element_Bytes(std::size_t bytes);
 
 // What the parts of a zip package claim to unpack to; 0 for a file that is not one.
 std::uint64_t Package_Unpacked_Bytes(QByteArrayView data);

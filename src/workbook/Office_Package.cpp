@@ -419,6 +419,7 @@ bool Has_Special_Tag(const char* from, const char* to) {
 }
 
 std::atomic<std::size_t> g_piece_bytes{std::size_t(4) << 20};
+std::atomic<std::size_t> g_element_bytes{std::size_t(64) << 20};
 
 bool Is_Name_Char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
@@ -544,7 +545,7 @@ std::size_t Xml_Pieces::Cut(const char* b, std::size_t size) {
 void Xml_Pieces::Grow() {
     // One row or shared string of more than 64 MiB is no real table's: a small file that
     // unpacks into one endless element is refused before it fills the child's room.
-    const std::size_t most = whole_ ? kMax_Part_Bytes : std::size_t(64) << 20;
+    const std::size_t most = whole_ ? kMax_Part_Bytes : g_element_bytes.load();
     if (capacity_ >= most) Fail(Workbook_Failure::Too_Large);
     capacity_ = std::min<std::size_t>(capacity_ * 2, most);
     buffers_[current_].resize(kPiece_Lead + capacity_ + kPart_Room);
@@ -640,6 +641,8 @@ Workbook_Failure Run_Reader(QByteArrayView data, Sheet_Cells& out, void (*reader
 }  // namespace Office_Package
 
 std::size_t Set_Package_Piece_Bytes(std::size_t bytes) { return Office_Package::g_piece_bytes.exchange(bytes); }
+
+std::size_t Set_Package_Element_Bytes(std::size_t bytes) { return Office_Package::g_element_bytes.exchange(bytes); }
 
 std::uint64_t Package_Unpacked_Bytes(QByteArrayView data) {
     try {

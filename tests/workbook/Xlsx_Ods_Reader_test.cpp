@@ -384,6 +384,22 @@ TEST(Package_Reader_Child, A_Large_Sheet_Comes_Over_As_Read_In_The_Program) {
     EXPECT_EQ(Dump(from_child), Dump(in_program));
 }
 
+// A part read in pieces: one row larger than the bound is refused as too large once that
+// much is unpacked; a row within it reads, whatever the pieces.
+TEST(Package_Reader_Memory, A_Row_Past_The_Bound_Is_Refused) {
+    const std::size_t piece = Set_Package_Piece_Bytes(4096), most = Set_Package_Element_Bytes(64 << 10);
+    for (const int cells : {2000, 4000}) {  // 46 and 92 kB
+        QByteArray row = "<x:row>";
+        for (int i = 0; i < cells; ++i) row += "<x:c><x:v>1</x:v></x:c>";
+        Sheet_Cells out;
+        const Workbook_Failure f = Read_Xlsx(Xlsx(row + "</x:row><x:row><x:c><x:v>2</x:v></x:c></x:row>"), out);
+        EXPECT_EQ(f, cells == 2000 ? Workbook_Failure::None : Workbook_Failure::Too_Large) << cells;
+        EXPECT_EQ(out.Size(), cells == 2000 ? 2001u : 0u);
+    }
+    Set_Package_Piece_Bytes(piece);
+    Set_Package_Element_Bytes(most);
+}
+
 TEST(Package_Reader_Memory, A_Text_Repeated_Down_A_Column_Is_Held_Once) {
     const QByteArray row = "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" +
                            QByteArray(16000, 'x') + "</text:p></table:table-cell></table:table-row>";
