@@ -101,7 +101,7 @@ struct Field_Def_Args {
 
 class Field_Defs {
 public:
-    // nullptr when Nom is already present.
+    // nullptr when a field of that name is already present.
     Field_Def* add(const Field_Def_Args& a);
     Field_Def* Item(const QString& key) const;
     Field_Def* Item(int index) const;  // 1-based
