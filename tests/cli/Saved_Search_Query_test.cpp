@@ -6,9 +6,7 @@ namespace {
 QString Search_File(const Saved_Search& s) {
     static int n = 0;
     const QString path = Query::dir->filePath(QStringLiteral("search%1.sifasearch").arg(++n));
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(Write_Saved_Search(s));
+    Write_Bytes(path, Write_Saved_Search(s));
     return path;
 }
 
