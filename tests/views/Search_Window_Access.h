@@ -21,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 #include "model/App_Paths.h"
 #include "views/Criteria_Rows.h"
 #include "views/Result_View.h"

@@ -1,8 +1,6 @@
 #include "Search_Window_Access.h"
 
 #include <QCompleter>
-#include <QTest>
-#include <QTimer>
 #include <QToolTip>
 
 TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
