@@ -9,6 +9,15 @@ Saved_Search Read_Ok(const QByteArray& bytes) {
     return std::holds_alternative<Saved_Search>(r) ? std::get<Saved_Search>(r) : Saved_Search{};
 }
 
+// A refusal of the kind named, whose sentence says `said`.
+template <typename Answer>
+void Expect_Problem(const Answer& r, Saved_Search_Problem::Kind kind, const char* said, const char* name) {
+    ASSERT_TRUE(std::holds_alternative<Saved_Search_Problem>(r)) << name;
+    const QString text = Saved_Search_Problem_Text(std::get<Saved_Search_Problem>(r));
+    EXPECT_EQ(std::get<Saved_Search_Problem>(r).What, kind) << name;
+    EXPECT_TRUE(text.contains(said)) << name << ": " << text.toStdString();
+}
+
 }  // namespace
 
 TEST(Saved_Search_File, Round_Trip_Keeps_Every_Part) {
@@ -64,14 +73,7 @@ TEST(Saved_Search_File, Refusals_Say_What_Is_Wrong) {
         {"five keys", head + QByteArray("sort key = Year\n").repeated(5), K::Bad_Line, "Line 6"},
         {"both orders", head + "sort = Year\nsort key = EM\n", K::Bad_Line, "Line 3"},
     };
-    for (const auto& c : cases) {
-        const auto r = Read_Saved_Search(c.bytes);
-        ASSERT_TRUE(std::holds_alternative<Saved_Search_Problem>(r)) << c.name;
-        const auto& p = std::get<Saved_Search_Problem>(r);
-        EXPECT_EQ(p.What, c.kind) << c.name;
-        EXPECT_TRUE(Saved_Search_Problem_Text(p).contains(c.said))
-            << c.name << ": " << Saved_Search_Problem_Text(p).toStdString();
-    }
+    for (const auto& c : cases) Expect_Problem(Read_Saved_Search(c.bytes), c.kind, c.said, c.name);
 }
 
 TEST_F(Search_Test, A_Saved_Search_Resolves_To_The_Rows_Its_Names_Give) {
@@ -132,12 +134,7 @@ TEST_F(Search_Test, A_Saved_Search_Naming_What_Does_Not_Exist_Is_Refused) {
         Saved_Search s;
         s.Rows = {c.row};
         s.Field_Set = c.fields;
-        const auto r = Resolve_Saved_Search(session, s);
-        ASSERT_TRUE(std::holds_alternative<Saved_Search_Problem>(r)) << c.name;
-        const auto& p = std::get<Saved_Search_Problem>(r);
-        EXPECT_EQ(p.What, c.kind) << c.name;
-        EXPECT_TRUE(Saved_Search_Problem_Text(p).contains(c.said))
-            << c.name << ": " << Saved_Search_Problem_Text(p).toStdString();
+        Expect_Problem(Resolve_Saved_Search(session, s), c.kind, c.said, c.name);
     }
     Saved_Search s;
     s.Heading_Sort = Saved_Sort_Key{"RecoFr", false};
