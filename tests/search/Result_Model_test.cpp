@@ -129,14 +129,10 @@ TEST(Result_Model, Large_Text_Sorts_Follow_The_Text_Order) {
 }
 
 TEST(Result_Model, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
+    std::vector<QStringList> rows;  // ids 1 to 6, keys b and a in turn
+    for (int id = 1; id <= 6; ++id) rows.push_back({QString::number(id), id % 2 ? u"b"_qs : u"a"_qs});
     for (int code = 1; code <= 6; ++code) {
-        Hand_Result r({u"4"_qs, u"5"_qs}, {u"Id"_qs, u"Key"_qs},
-                      {{u"1"_qs, u"b"_qs},
-                       {u"2"_qs, u"a"_qs},
-                       {u"3"_qs, u"b"_qs},
-                       {u"4"_qs, u"a"_qs},
-                       {u"5"_qs, u"b"_qs},
-                       {u"6"_qs, u"a"_qs}});
+        Hand_Result r({u"4"_qs, u"5"_qs}, {u"Id"_qs, u"Key"_qs}, rows);
         r.Model.Sort(0, Sort_Rule::Number, false);  // the previous order: 6 to 1
         const Sort_Rule rule = code <= 2 ? Sort_Rule::Generic : code <= 4 ? Sort_Rule::Number : Sort_Rule::Text;
         r.Model.Sort(1, rule, code % 2 == 1);

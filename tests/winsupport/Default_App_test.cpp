@@ -28,10 +28,8 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
     Write_Bytes(pdf, "%PDF-1.4\n");
     const struct {
         const char* name;
-        QString file;
-        QString program;
-        bool starts;
-        bool result;
+        QString file, program;
+        bool starts, result;
         const char* text;
         const char* caption;
     } cases[] = {
