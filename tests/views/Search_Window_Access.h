@@ -8,17 +8,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHeaderView>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include "model/App_Paths.h"
