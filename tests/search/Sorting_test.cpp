@@ -57,18 +57,16 @@ TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
         const auto fresh = Seven_Kinds();
         Result_Model& m = fresh->Model;
         for (size_t click = 0; click < c.codes.size(); ++click) {
+            SCOPED_TRACE(testing::Message() << "field " << c.field << " click " << click);
             Sort_By_Heading(m, state, Value::Long(c.field));
             const qint32 code = c.codes[click];
             EXPECT_EQ(state.Sort_Field, c.field);
-            EXPECT_EQ(state.Sort_State[c.field], code) << "field " << c.field << " click " << click;
+            EXPECT_EQ(state.Sort_State[c.field], code);
             EXPECT_EQ(std::accumulate(state.Sort_State.begin(), state.Sort_State.end(), 0), code);
             QStringList arrows(7, u"-"_qs);
             if (code) arrows[c.field - 1] = code % 2 ? u"asc"_qs : u"desc"_qs;
-            EXPECT_EQ(Arrows(m), arrows) << "field " << c.field;
-            EXPECT_EQ(Ids(m), code == 0  ? Unsorted
-                              : code % 2 ? Ascending
-                                         : Descending)
-                << "field " << c.field << " click " << click;
+            EXPECT_EQ(Arrows(m), arrows);
+            EXPECT_EQ(Ids(m), code == 0 ? Unsorted : code % 2 ? Ascending : Descending);
         }
     }
 }

@@ -98,10 +98,8 @@ TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It) {
     const QString pdf = dir.filePath("doc.pdf");
     Write_Bytes(pdf, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
 
-    qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    qputenv("XDG_CONFIG_DIRS", config.toUtf8());
-    qputenv("XDG_DATA_HOME", data.toUtf8());
-    qputenv("XDG_DATA_DIRS", data.toUtf8());
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) qputenv(v, config.toUtf8());
+    for (const char* v : {"XDG_DATA_HOME", "XDG_DATA_DIRS"}) qputenv(v, data.toUtf8());
     auto backend = Create_Platform_Default_App_Backend();
     const auto c = backend->Find_Executable(pdf);
     EXPECT_EQ(c.program, script);
