@@ -3,7 +3,6 @@
 // and what a start finds left by others.
 #include "model/Load_Records.h"
 #include "model/App_Paths.h"
-#include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
 #include "model/Session.h"
 

@@ -22,7 +22,6 @@
 #include "views/Result_View.h"
 #include "views/Search_Window.h"
 #include "views/Sort_Dialog.h"
-#include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 
