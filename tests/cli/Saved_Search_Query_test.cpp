@@ -60,17 +60,14 @@ TEST_F(Query, A_Saved_Search_Runs_As_The_Same_Options) {
 TEST_F(Query, A_Saved_Search_That_Does_Not_Fit_Is_A_Usage_Error) {
     Saved_Search unknown;
     unknown.Rows = {{2, true, "Contry", "equal", false, "FR"}};
-    const struct {
-        QString file;
-        const char* said;
-    } cases[] = {
+    const std::pair<QString, const char*> cases[] = {
         {Search_File(unknown), "Row 2: there is no field \"Contry\""},
         {dir->filePath("none.sifasearch"), "the file is missing"},
     };
-    for (const auto& c : cases) {
-        const Query_Run r = Sifa_Query({"--search", c.file, "--count"});
-        EXPECT_EQ(r.code, 2) << c.said;
+    for (const auto& [file, said] : cases) {
+        const Query_Run r = Sifa_Query({"--search", file, "--count"});
+        EXPECT_EQ(r.code, 2) << said;
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(c.said)) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(said)) << r.err.toStdString();
     }
 }

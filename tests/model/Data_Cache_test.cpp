@@ -197,18 +197,15 @@ TEST_F(Cache, Invalid_Cache_Is_Ignored_And_Table_Untouched) {
 }
 
 TEST_F(Cache, Nothing_Is_Written_That_Would_Come_Back_Wrong) {
-    const struct {
-        const char* name;
-        QString text;
-    } cases[] = {
+    const std::pair<const char*, QString> cases[] = {
         {"outside Windows-1252", QStringLiteral("Ελλάδα")},
         {"too long for its length", QString(40000, QLatin1Char('a'))},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, text] : cases) {
         Write_Bytes(cache, "old");
-        session.Records()(2, 5) = Value::String(c.text);
-        EXPECT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Not_Representable) << c.name;
-        EXPECT_EQ(Read_Bytes(cache), QByteArray("old")) << c.name;
+        session.Records()(2, 5) = Value::String(text);
+        EXPECT_EQ(Save_Data_Cache(session.Records(), source, refs, cache), Cache_Save::Not_Representable) << name;
+        EXPECT_EQ(Read_Bytes(cache), QByteArray("old")) << name;
     }
 }
 

@@ -147,20 +147,17 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
 
 // However many cells are refused, the lines stop at a thousand and the last one counts the rest.
 TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
-    const struct {
-        int bad;
-        QString last;
-    } cases[] = {{1000, "Cell A1001: \"x\" Not numeric -> Ignored"},
-                 {1001, "... and 1 more problem"},
-                 {2600, "... and 1,600 more problems"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bad);
+    const std::pair<int, QString> cases[] = {{1000, "Cell A1001: \"x\" Not numeric -> Ignored"},
+                                             {1001, "... and 1 more problem"},
+                                             {2600, "... and 1,600 more problems"}};
+    for (const auto& [bad, last] : cases) {
+        SCOPED_TRACE(bad);
         fake.rows.resize(1);
-        for (int i = 0; i < c.bad; ++i) fake.rows << Good_Row(2000, {{0, Text("x")}});
+        for (int i = 0; i < bad; ++i) fake.rows << Good_Row(2000, {{0, Text("x")}});
         errs.clear();
-        EXPECT_EQ(Load(file), c.bad);
-        EXPECT_EQ(errs.size(), std::min(c.bad, 1001));
-        EXPECT_EQ(errs.last(), c.last);
+        EXPECT_EQ(Load(file), bad);
+        EXPECT_EQ(errs.size(), std::min(bad, 1001));
+        EXPECT_EQ(errs.last(), last);
     }
 }
 

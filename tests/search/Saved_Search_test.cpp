@@ -21,10 +21,7 @@ void Expect_Problem(const Answer& r, Saved_Search_Problem::Kind kind, const char
 }  // namespace
 
 TEST(Saved_Search_File, Round_Trip_Keeps_Every_Part) {
-    const struct {
-        const char* name;
-        QString value;
-    } values[] = {
+    const std::pair<const char*, QString> values[] = {
         {"wildcards", "*ville?[#]"},
         {"quotes and backslashes", "a \"b\" \\ c\\\""},
         {"line breaks and tabs", "one\r\ntwo\nthree\tfour"},
@@ -32,15 +29,15 @@ TEST(Saved_Search_File, Round_Trip_Keeps_Every_Part) {
         {"non-ASCII", "Œuvre de Müller, ß, été 🌍"},
         {"empty", ""},
     };
-    for (const auto& v : values) {
+    for (const auto& [name, value] : values) {
         Saved_Search s;
         s.Language = "FR";
         s.Field_Set = "Custom=1-4,8";
         s.Heading_Sort = Saved_Sort_Key{"Proj#", true};
-        s.Rows = {{1, true, "ProjName", "contains", true, v.value},
+        s.Rows = {{1, true, "ProjName", "contains", true, value},
                   {2, true, "EM", "equal", false, "DE"},
-                  {3, false, "*", "begins", false, v.value}};
-        EXPECT_EQ(Read_Ok(Write_Saved_Search(s)), s) << v.name;
+                  {3, false, "*", "begins", false, value}};
+        EXPECT_EQ(Read_Ok(Write_Saved_Search(s)), s) << name;
     }
     // Written by hand: a byte-order mark, CR LF, comments and blank lines are taken.
     const Saved_Search hand = Read_Ok(

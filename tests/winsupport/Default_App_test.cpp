@@ -63,10 +63,7 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
 
 TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting) {
     const QString f = QStringLiteral("/data/my manual.pdf");
-    const struct {
-        const char* exec;
-        QStringList args;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"evince %U", {"evince", "file:///data/my%20manual.pdf"}},
         {"okular %f", {"okular", f}},
         {"viewer", {"viewer", f}},
@@ -77,7 +74,8 @@ TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting) {
         {"\"unclosed %f", {}},
         {"", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Desktop_Exec_Arguments(QString::fromLatin1(c.exec), f), c.args) << c.exec;
+    for (const auto& [exec, args] : cases)
+        EXPECT_EQ(Desktop_Exec_Arguments(QString::fromLatin1(exec), f), args) << exec;
 }
 
 #ifndef Q_OS_WIN
