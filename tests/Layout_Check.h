@@ -32,6 +32,7 @@ inline void Set_Caption(QWidget* w, const QString& text) {
 // counts for its height only; a wrapping one for the height it takes at its width.
 inline QStringList Cut_Captions(QWidget* window) {
     window->layout()->activate();
+    const auto text = [](QSize s) { return QStringLiteral("%1x%2").arg(s.width()).arg(s.height()); };
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         const QString caption = Caption_Of(w);
@@ -42,12 +43,8 @@ inline QStringList Cut_Captions(QWidget* window) {
         if (w->hasHeightForWidth()) wanted = QSize(0, w->heightForWidth(w->width()));
         if (shortened) wanted.setWidth(0);
         if (wanted.width() > w->width() || wanted.height() > w->height())
-            cut << QStringLiteral("%1 \"%2\": wants %3x%4, has %5x%6")
-                       .arg(w->objectName(), caption)
-                       .arg(wanted.width())
-                       .arg(wanted.height())
-                       .arg(w->width())
-                       .arg(w->height());
+            cut << QStringLiteral("%1 \"%2\": wants %3, has %4")
+                       .arg(w->objectName(), caption, text(wanted), text(w->size()));
     }
     return cut;
 }

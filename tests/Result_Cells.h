@@ -31,10 +31,8 @@ public:
                 const QString& t = rows[r][c];
                 bool whole = false;
                 const int n = t.toInt(&whole);
-                table.Set(static_cast<int>(r) + 1, c + 1,
-                          t.isEmpty()                               ? Value()
-                          : types[c] == QLatin1String("4") && whole ? Value::Long(n)
-                                                                    : Value::String(t));
+                const bool number = types[c] == QLatin1String("4") && whole;
+                table.Set(ids.back(), c + 1, t.isEmpty() ? Value() : number ? Value::Long(n) : Value::String(t));
             }
         }
         Model.Load(*session_, ids);

@@ -171,15 +171,13 @@ TEST_F(Query, Record_And_Check) {
 // One table saved by LibreOffice in each format, and an .xlsx under the classic name: the
 // same records and problem lines through the whole import (tests/data/lo_fixture.md).
 TEST_F(Query, Workbooks_Of_Every_Format_Load_Alike) {
-    struct Case {
-        const char* fixture;
-        const char* name;
-    };
-    for (const Case& c : {Case{"lo_fixture.xls", "Sifa_table.xls"}, Case{"lo_fixture.xlsx", "Sifa_table.xlsx"},
-                          Case{"lo_fixture.ods", "Sifa_table.ods"}, Case{"lo_fixture.xlsx", "Sifa_table.xls"}}) {
-        SCOPED_TRACE(c.fixture + std::string(" as ") + c.name);
+    for (const auto& [fixture, name] : {std::pair{"lo_fixture.xls", "Sifa_table.xls"},
+                                        {"lo_fixture.xlsx", "Sifa_table.xlsx"},
+                                        {"lo_fixture.ods", "Sifa_table.ods"},
+                                        {"lo_fixture.xlsx", "Sifa_table.xls"}}) {
+        SCOPED_TRACE(fixture + std::string(" as ") + name);
         QTemporaryDir folder;
-        QFile::copy(QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(c.fixture), folder.filePath(c.name));
+        QFile::copy(QStringLiteral(SIFA_TEST_DATA "/") + QLatin1String(fixture), folder.filePath(name));
         QFile::copy(QStringLiteral(SIFA_SAMPLE_DATA "/Refs.dat"), folder.filePath("Refs.dat"));
         const Query_Run check = Sifa_Query({"--check"}, folder.path());
         EXPECT_EQ(check.code, 0);

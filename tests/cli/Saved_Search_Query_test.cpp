@@ -6,9 +6,7 @@ namespace {
 QString Search_File(const Saved_Search& s) {
     static int n = 0;
     const QString path = Query::dir->filePath(QStringLiteral("search%1.sifasearch").arg(++n));
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(Write_Saved_Search(s));
+    Write_Bytes(path, Write_Saved_Search(s));
     return path;
 }
 
@@ -62,17 +60,14 @@ TEST_F(Query, A_Saved_Search_Runs_As_The_Same_Options) {
 TEST_F(Query, A_Saved_Search_That_Does_Not_Fit_Is_A_Usage_Error) {
     Saved_Search unknown;
     unknown.Rows = {{2, true, "Contry", "equal", false, "FR"}};
-    const struct {
-        QString file;
-        const char* said;
-    } cases[] = {
+    const std::pair<QString, const char*> cases[] = {
         {Search_File(unknown), "Row 2: there is no field \"Contry\""},
         {dir->filePath("none.sifasearch"), "the file is missing"},
     };
-    for (const auto& c : cases) {
-        const Query_Run r = Sifa_Query({"--search", c.file, "--count"});
-        EXPECT_EQ(r.code, 2) << c.said;
+    for (const auto& [file, said] : cases) {
+        const Query_Run r = Sifa_Query({"--search", file, "--count"});
+        EXPECT_EQ(r.code, 2) << said;
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(c.said)) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(said)) << r.err.toStdString();
     }
 }

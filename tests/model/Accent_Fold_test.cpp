@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 TEST(Accent_Fold, Letters_Lose_Their_Marks_And_Keep_Their_Case) {
-    const struct {
-        const char16_t* in;
-        const char16_t* out;
-    } cases[] = {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"Énergie été", u"Energie ete"},
         {u"ŒUVRE cœur", u"OEUVRE coeur"},
         {u"Straße", u"Strasse"},
@@ -17,10 +14,9 @@ TEST(Accent_Fold, Letters_Lose_Their_Marks_And_Keep_Their_Case) {
         {u"plain [a-z]*?#", u"plain [a-z]*?#"},
         {u"", u""},
     };
-    for (const auto& c : cases) {
-        const QString in = QString::fromUtf16(c.in);
-        EXPECT_EQ(Without_Accents(in), QString::fromUtf16(c.out)) << in.toStdString();
-    }
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(Without_Accents(QString::fromUtf16(in)), QString::fromUtf16(out))
+            << QString::fromUtf16(in).toStdString();
     EXPECT_FALSE(May_Have_Accents(u"plain text"));
     EXPECT_TRUE(May_Have_Accents(u"été"));
 }

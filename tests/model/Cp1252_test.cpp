@@ -43,10 +43,7 @@ TEST(Cp1252, Every_Byte_Decodes_As_Iconv_Does_And_Round_Trips) {
 // Plain UTF-8, Windows-1252 and UTF-16LE files are read through the profile reader in
 // Profile_Reader_test.cpp; here, the harder cases.
 TEST(Cp1252, Text_Files_In_The_Encodings_Editors_Save) {
-    const struct {
-        QByteArray bytes;
-        QString text;
-    } cases[] = {
+    const std::pair<QByteArray, QString> cases[] = {
         // Octal escapes: a hex one would swallow the letter after it.
         {"\357\273\277Ann\303\251e", QStringLiteral("Année")},
         // A lone lead byte or an overlong form is not UTF-8.
@@ -56,5 +53,5 @@ TEST(Cp1252, Text_Files_In_The_Encodings_Editors_Save) {
         {"A=\303\251t\303\251\rB=\351t\351\r\nC=\303\251\n", QStringLiteral("A=été\rB=été\r\nC=é\n")},
         {QByteArray("\376\377\0A\0=\0\351\0\r", 10), QStringLiteral("A=é\r")},
     };
-    for (const auto& c : cases) EXPECT_EQ(Decode_Text_File(c.bytes), c.text) << c.bytes.toHex().constData();
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(Decode_Text_File(bytes), text) << bytes.toHex().constData();
 }

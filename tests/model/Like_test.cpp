@@ -34,11 +34,7 @@ bool Reference(QStringView t, QStringView p) {
 }  // namespace
 
 TEST(Like, Wildcards) {
-    const struct {
-        const char* text;
-        const char* pattern;
-        bool expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"France", "France", true}, {"France", "france", false}, {"France", "F*", true}, {"France", "*ce", true},
         {"France", "*an*", true},   {"France", "F?ance", true},  {"F9", "F#", true},     {"FX", "F#", false},
         {"b", "[a-c]", true},       {"d", "[a-c]", false},       {"d", "[!a-c]", true},  {"a*b", "a[*]b", true},
@@ -46,9 +42,8 @@ TEST(Like, Wildcards) {
         {"x", "", false},           {"abc", "a**c", true},       {"abc", "[a", false},   {"abc", "[c-a]bc", false},
         {"été", "?t?", true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Like(QString::fromUtf8(c.text), QString::fromUtf8(c.pattern)), c.expected)
-            << c.text << " / " << c.pattern;
+    for (const auto& [text, pattern, expected] : cases)
+        EXPECT_EQ(Like(QString::fromUtf8(text), QString::fromUtf8(pattern)), expected) << text << " / " << pattern;
 }
 
 TEST(Like, Agrees_With_A_Reference_Matcher_On_Random_Patterns) {

@@ -3,7 +3,6 @@
 // and what a start finds left by others.
 #include "model/Load_Records.h"
 #include "model/App_Paths.h"
-#include "model/Code_Tables.h"
 #include "model/Data_Cache.h"
 #include "model/Session.h"
 
@@ -114,27 +113,24 @@ TEST_F(Load_Folder, A_Workbook_Changed_During_The_Import_Is_Not_Cached) {
 // files, only when no write could still be going on.
 TEST_F(Load_Folder, Stale_Cache_Temporaries_Are_Removed) {
     const timespec old{::time(nullptr) - 120, 0};
-    const struct {
-        const char* name;
-        bool removed;
-    } files_[] = {
+    const std::pair<const char*, bool> files_[] = {
         {".Data.dat.k3x9a1.tmp", true},  {".Data.dat.stamp.0zz.tmp", true},    {".Data.dat.fresh.tmp", false},
         {".Data.dat.folder.tmp", false}, {".Data.dat.link.tmp", false},        {".Other.dat.k3x9a1.tmp", false},
         {"Data.dat.k3x9a1.tmp", false},  {".Data.dat.k3x9a1.tmp.keep", false},
     };
-    for (const auto& f : files_) {
-        const QString path = dir.filePath(f.name);
-        if (QByteArray(f.name).contains("folder"))
+    for (const auto& [name, removed] : files_) {
+        const QString path = dir.filePath(name);
+        if (QByteArray(name).contains("folder"))
             QDir().mkdir(path);
-        else if (QByteArray(f.name).contains("link"))
+        else if (QByteArray(name).contains("link"))
             QFile::link(files.Code_Table, path);
         else
             Write_Bytes(path, "partial");
-        if (!QByteArray(f.name).contains("fresh")) Set_Time(path, old);
+        if (!QByteArray(name).contains("fresh")) Set_Time(path, old);
     }
     Host host(session);
     Load_Records(session.Records(), files, host);
-    for (const auto& f : files_) EXPECT_EQ(QFileInfo::exists(dir.filePath(f.name)), !f.removed) << f.name;
+    for (const auto& [name, removed] : files_) EXPECT_EQ(QFileInfo::exists(dir.filePath(name)), !removed) << name;
     EXPECT_TRUE(QFileInfo::exists(files.Code_Table));
 }
 #endif

@@ -1,5 +1,4 @@
 #include "model/Spreadsheet_Import.h"
-#include "model/Code_Tables.h"
 #include "model/Load_Records.h"
 #include "model/Session.h"
 #include "workbook/Sheet_Cells.h"
@@ -56,12 +55,14 @@ struct Progress_Log : Load_Progress {
     void Hide_Progress() override { calls << "hide"; }
 };
 
-// A row of 17 cells that passes every check of the sample code tables.
-QList<Cell_Value> Good_Row(int year) {
+// A row of 17 cells that passes every check of the sample code tables, but for the cells
+// `changed` puts in (by their index from 0).
+QList<Cell_Value> Good_Row(int year, std::initializer_list<std::pair<int, Cell_Value>> changed = {}) {
     QList<Cell_Value> r;
     r << Number(year) << Number(12) << Number(1) << Text("Réseau") << Cell_Value() << Cell_Value() << Text("DE")
       << Text("Müller") << Text("PA") << Cell_Value() << Cell_Value() << Cell_Value() << Text("texte") << Text("text")
       << Cell_Value() << Cell_Value() << Cell_Value();
+    for (const auto& [c, v] : changed) r[c] = v;
     return r;
 }
 
@@ -108,21 +109,15 @@ TEST_F(Import, Unusable_Sources_Give_Their_Lines) {
 }
 
 TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
-    QList<Cell_Value> bad = Good_Row(1998);
-    bad[0] = Text("19x8");
-    QList<Cell_Value> negative = Good_Row(2001);
-    negative[0] = Number(-1);
-    negative[8] = Text("pa");
-    QList<Cell_Value> padded = Good_Row(2002);
-    padded[3] = Text(QString::fromUtf8(" \xc2\xa0\r\nTrimmed\n "));
-    padded[6] = Text("ZZ");
-    padded[9] = Text("   ");
+    const QList<Cell_Value> bad = Good_Row(1998, {{0, Text("19x8")}});
+    const QList<Cell_Value> negative = Good_Row(2001, {{0, Number(-1)}, {8, Text("pa")}});
+    const QList<Cell_Value> padded =
+        Good_Row(2002, {{3, Text(QString::fromUtf8(" \xc2\xa0\r\nTrimmed\n "))}, {6, Text("ZZ")}, {9, Text("   ")}});
     // Kinds a spreadsheet hands over besides numbers and texts, and a date where none goes.
-    QList<Cell_Value> kinds = Good_Row(2003);
-    kinds[1] = Cell_Value::Of_Error(2042);
-    kinds[12] = Cell_Value::Of_Boolean(true);
-    kinds[2] = Cell_Value::Of_Boolean(false);
-    kinds[13] = Cell_Value::Of_Date(40972);
+    QList<Cell_Value> kinds = Good_Row(2003, {{1, Cell_Value::Of_Error(2042)},
+                                              {12, Cell_Value::Of_Boolean(true)},
+                                              {2, Cell_Value::Of_Boolean(false)},
+                                              {13, Cell_Value::Of_Date(40972)}});
     kinds << Text("past the last field");
     fake.rows << Good_Row(2000) << Good_Row(2000) << Good_Row(2000) << bad << negative << padded << kinds;
     fake.rows[2][0] = Cell_Value();  // a blank cell in a column of numbers counts as 0
@@ -152,22 +147,17 @@ TEST_F(Import, Rows_Are_Checked_Cell_By_Cell) {
 
 // However many cells are refused, the lines stop at a thousand and the last one counts the rest.
 TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
-    const struct {
-        int bad;
-        QString last;
-    } cases[] = {{1000, "Cell A1001: \"x\" Not numeric -> Ignored"},
-                 {1001, "... and 1 more problem"},
-                 {2600, "... and 1,600 more problems"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bad);
+    const std::pair<int, QString> cases[] = {{1000, "Cell A1001: \"x\" Not numeric -> Ignored"},
+                                             {1001, "... and 1 more problem"},
+                                             {2600, "... and 1,600 more problems"}};
+    for (const auto& [bad, last] : cases) {
+        SCOPED_TRACE(bad);
         fake.rows.resize(1);
-        QList<Cell_Value> bad = Good_Row(2000);
-        bad[0] = Text("x");
-        for (int i = 0; i < c.bad; ++i) fake.rows << bad;
+        for (int i = 0; i < bad; ++i) fake.rows << Good_Row(2000, {{0, Text("x")}});
         errs.clear();
-        EXPECT_EQ(Load(file), c.bad);
-        EXPECT_EQ(errs.size(), std::min(c.bad, 1001));
-        EXPECT_EQ(errs.last(), c.last);
+        EXPECT_EQ(Load(file), bad);
+        EXPECT_EQ(errs.size(), std::min(bad, 1001));
+        EXPECT_EQ(errs.last(), last);
     }
 }
 
@@ -176,10 +166,8 @@ TEST_F(Import, Problem_Lines_Stop_At_A_Thousand) {
 // order has the sheet read again whole.
 TEST_F(Import, Batches_Make_What_The_Whole_Sheet_Makes) {
     using Rows = QList<QList<Cell_Value>>;
-    QList<Cell_Value> bad = Good_Row(2000), no_year = Good_Row(2000);
-    bad[0] = Text("x");
-    no_year[0] = Cell_Value();
-    no_year[6] = Text("ZZ");
+    const QList<Cell_Value> bad = Good_Row(2000, {{0, Text("x")}}),
+                            no_year = Good_Row(2000, {{0, Cell_Value()}, {6, Text("ZZ")}});
     const struct {
         const char* name;
         Rows rows;

@@ -4,10 +4,7 @@
 
 // The range lists of the export's "Custom" set and of the column chooser.
 TEST(Utils, Range_Lists) {
-    const struct {
-        const char* text;
-        QStringList expected;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"1-4,8", {"1", "2", "3", "4", "8"}},
         {" 10 - 12 , 007 ", {"10", "11", "12", "7"}},
         {"5-3", {""}},
@@ -17,6 +14,6 @@ TEST(Utils, Range_Lists) {
         {"", {""}},
         {"2,2", {"2", "2"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Expand_Range_List(QString::fromUtf8(c.text)), c.expected) << c.text;
+    for (const auto& [text, expected] : cases) EXPECT_EQ(Expand_Range_List(QString::fromUtf8(text)), expected) << text;
     EXPECT_EQ(Expand_Range_List(QStringLiteral("1-10000")).size(), 10000);
 }

@@ -2,13 +2,8 @@
 
 #include <gtest/gtest.h>
 
-struct Text_Case {
-    Value v;
-    const char* text;
-};
-
 TEST(Value, Text_Form_Of_Numbers_Dates_And_Booleans) {
-    const Text_Case cases[] = {
+    const std::pair<Value, const char*> cases[] = {
         {Value(), ""},
         {Value::Null(), ""},
         {Value::Double(1995), "1995"},
@@ -31,28 +26,20 @@ TEST(Value, Text_Form_Of_Numbers_Dates_And_Booleans) {
         {Value::Date(1e300), "1E+300"},
         {Value::String(QStringLiteral(" été ")), " été "},
     };
-    for (const auto& c : cases) EXPECT_EQ(To_Text(c.v), QString::fromUtf8(c.text)) << c.text;
+    for (const auto& [v, text] : cases) EXPECT_EQ(To_Text(v), QString::fromUtf8(text)) << text;
 }
 
-struct Numeric_Case {
-    const char* text;
-    bool numeric;
-    double value;
-};
-
 TEST(Value, Numeric_Text) {
-    const Numeric_Case cases[] = {
+    const std::tuple<const char*, bool, double> cases[] = {
         {"12", true, 12},   {" 12 ", true, 12}, {"-4", true, -4},   {"+4", true, 4},     {"2.5", true, 2.5},
         {"2,5", true, 2.5}, {".5", true, 0.5},  {"5.", true, 5},    {"1e3", true, 1000}, {"1E-2", true, 0.01},
         {"", false, 0},     {" ", false, 0},    {"19x8", false, 0}, {"1.2.3", false, 0}, {"1,2.3", false, 0},
         {"e5", false, 0},   {"1e", false, 0},   {"--1", false, 0},  {"1 2", false, 0},   {"abc", false, 0},
     };
-    for (const auto& c : cases) {
-        const auto n = Parse_Number(QString::fromUtf8(c.text));
-        EXPECT_EQ(n.has_value(), c.numeric) << c.text;
-        if (c.numeric && n) {
-            EXPECT_DOUBLE_EQ(*n, c.value) << c.text;
-        }
+    for (const auto& [text, numeric, value] : cases) {
+        const auto n = Parse_Number(QString::fromUtf8(text));
+        EXPECT_EQ(n.has_value(), numeric) << text;
+        EXPECT_DOUBLE_EQ(n.value_or(0), value) << text;
     }
     EXPECT_TRUE(Is_Numeric(Value()));  // an empty value counts as 0
     EXPECT_FALSE(Is_Numeric(Value::Null()));
@@ -78,8 +65,6 @@ TEST(Value, Dates) {
     for (const auto& [text, expected] : cases) {
         const auto d = Parse_Date_Text(QString::fromUtf8(text));
         ASSERT_EQ(d.has_value(), expected.has_value()) << text;
-        if (d) {
-            EXPECT_NEAR(*d, *expected, 1e-9) << text;
-        }
+        EXPECT_NEAR(d.value_or(0), expected.value_or(0), 1e-9) << text;
     }
 }

@@ -59,12 +59,11 @@ TEST_F(Export_Test, Opens_On_What_Its_Button_Is_For) {
         EXPECT_FALSE(e->Field_Set_Choice[3]->isVisibleTo(e.get()));
         EXPECT_EQ(e->Columns->Available.Count(), 16);
     }
-    e->With_Labels->setChecked(false);
-    e->With_Labels_Toggled();
-    EXPECT_FALSE(e->Print_Button->isEnabled());
-    e->With_Labels->setChecked(true);
-    e->With_Labels_Toggled();
-    EXPECT_TRUE(e->Print_Button->isEnabled());
+    for (const bool labels : {false, true}) {
+        e->With_Labels->setChecked(labels);
+        e->With_Labels_Toggled();
+        EXPECT_EQ(e->Print_Button->isEnabled(), labels);
+    }
     e->As_Table->setChecked(true);
     e->Table_Format_Chosen();
     EXPECT_FALSE(e->As_List->isChecked());

@@ -5,7 +5,6 @@
 #include "search/Field_Sets.h"
 
 #include <QPrinter>
-#include <algorithm>
 
 namespace {
 
@@ -31,11 +30,14 @@ struct List_Printer_Test : Output_Test {
     bool Print(const QString& range = "1-4,8,10-17", int copies = 1) {
         return p.Print_Job(dev, copies, 0, Field_Set_From_Range(session.Description(), range, session.Language()));
     }
-    int Count(const QString& text, int page = 0) const {
-        return static_cast<int>(std::count_if(dev.Texts.begin(), dev.Texts.end(), [&](const Op& t) {
-            return t.Text == text && (page == 0 || t.Page == page);
-        }));
+    // The texts printed, on a page or on any (0).
+    std::vector<const Op*> All(const QString& text, int page = 0) const {
+        std::vector<const Op*> out;
+        for (const Op& t : dev.Texts)
+            if (t.Text == text && (page == 0 || t.Page == page)) out.push_back(&t);
+        return out;
     }
+    int Count(const QString& text, int page = 0) const { return static_cast<int>(All(text, page).size()); }
 };
 
 TEST_F(List_Printer_Test, Page_Header) {
@@ -111,13 +113,7 @@ TEST_F(List_Printer_Test, Record_Layout) {
     Search_Window({Plain_Record(1), second});
     ASSERT_TRUE(Print());
     // Year, project and reco number side by side, aligned across records by the widest value.
-    const auto all = [&](const char* text) {
-        std::vector<const Op*> out;
-        for (const Op& t : dev.Texts)
-            if (t.Text == text) out.push_back(&t);
-        return out;
-    };
-    const auto year = all("Year:"), proj = all("Project number:"), reco = all("Reco Number:");
+    const auto year = All("Year:"), proj = All("Project number:"), reco = All("Reco Number:");
     ASSERT_TRUE(year.size() == 2 && proj.size() == 2 && reco.size() == 2);
     for (size_t k = 0; k < 2; ++k) {
         EXPECT_DOUBLE_EQ(year[k]->Top, proj[k]->Top);

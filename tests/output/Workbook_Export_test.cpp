@@ -6,8 +6,6 @@
 #include "search/Field_Sets.h"
 #include "workbook/Workbook_Reader.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -44,9 +44,7 @@ TEST(Shot_Check, Tells_Unfit_Pictures) {
     };
     for (const Case& c : cases) {
         const QString got = Picture_Problem(c.picture, c.limits);
-        if (*c.problem)
-            EXPECT_TRUE(got.startsWith(QString::fromLatin1(c.problem))) << c.name << ": " << got.toStdString();
-        else
-            EXPECT_TRUE(got.isEmpty()) << c.name << ": " << got.toStdString();
+        EXPECT_TRUE(*c.problem ? got.startsWith(QString::fromLatin1(c.problem)) : got.isEmpty())
+            << c.name << ": " << got.toStdString();
     }
 }

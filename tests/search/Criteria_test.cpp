@@ -96,24 +96,21 @@ class With_Description : public ::testing::Test {
 protected:
     Session session;
     Field_Def& F(const char* name) { return *session.Description().Fields().Item(QString::fromLatin1(name)); }
+    static std::shared_ptr<Code_Table> Table(std::initializer_list<std::pair<const char*, const char*>> codes) {
+        auto t = std::make_shared<Code_Table>();
+        for (const auto& [code, label] : codes) t->add(QString::fromUtf8(code), QString::fromUtf8(label));
+        return t;
+    }
 };
 
 class Verdict : public With_Description {
 protected:
     void SetUp() override {
-        auto countries = std::make_shared<Code_Table>();
-        countries->add("FR", "France");
-        countries->add("IE", "Ireland");
-        countries->add("DE", "Germany");
-        F("EM").Codes = countries;
-        auto areas = std::make_shared<Code_Table>();
-        areas->add("H", "Health");
-        areas->add("E", "Education and training");
+        F("EM").Codes = Table({{"FR", "France"}, {"IE", "Ireland"}, {"DE", "Germany"}});
+        const auto areas = Table({{"H", "Health"}, {"E", "Education and training"}});
         for (const char* f : {"DomReco1", "DomReco2", "DomReco3"}) F(f).Codes = areas;
-        auto dest = std::make_shared<Code_Table>();  // a list of labels only: the code is not matched as a code
-        dest->Only_Value = true;
-        dest->add("NAT", "National governments");
-        F("Dest1").Codes = dest;
+        F("Dest1").Codes = Table({{"NAT", "National governments"}});
+        F("Dest1").Codes->Only_Value = true;  // a list of labels only: the code is not matched as a code
         // EmetType keeps no table.
 
         // Columns 7, 9, 10, 11, 12, 14, 15; record 4 has no year and a code the table lacks.
@@ -302,9 +299,7 @@ class Accents : public Verdict, public ::testing::WithParamInterface<Accent_Case
 TEST_P(Accents, Off_And_On) {
     const Accent_Case& c = GetParam();
     const bool in_label = c.where == Where::Label || c.where == Where::Any_Label;
-    auto table = std::make_shared<Code_Table>();
-    table->add("XY", in_label ? c.stored : "-");
-    F("EM").Codes = table;
+    F("EM").Codes = Table({{"XY", in_label ? c.stored : "-"}});
     session.Records().Resize(1, 17);
     session.Records()(1, 7) = S("XY");
     if (!in_label) session.Records()(1, 4) = S(c.stored);

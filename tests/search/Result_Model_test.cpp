@@ -42,28 +42,23 @@ TEST(Result_Model, Sort_Rules_On_Mixed_Cells) {
     // Cells that read as no number first, in text order.
     const QStringList numeric = {u""_qs,  u"_a"_qs, u"1a"_qs, u"a"_qs,  u"A"_qs, u"b"_qs,
                                  u"e"_qs, u"é"_qs,  u"Éa"_qs, u"eb"_qs, u"2"_qs, u"10"_qs};
-    const struct {
-        int code;
-        QStringList expected;
-    } cases[] = {
+    const std::pair<int, QStringList> cases[] = {
         {1, generic}, {2, Reversed(generic)}, {3, numeric}, {4, Reversed(numeric)}, {5, text}, {6, Reversed(text)},
     };
-    for (const auto& c : cases) EXPECT_EQ(Sorted_By(cells, c.code), c.expected) << "code " << c.code;
+    for (const auto& [code, expected] : cases) EXPECT_EQ(Sorted_By(cells, code), expected) << "code " << code;
 
     EXPECT_EQ(Sorted_By({u"10"_qs, u"-3"_qs, u" 7"_qs, u"1,5"_qs, u"2"_qs}, 3),
               (QStringList{u"-3"_qs, u"1,5"_qs, u"2"_qs, u" 7"_qs, u"10"_qs}));
 }
 
 TEST(Result_Model, Text_Order_Pairs) {
-    const struct {
-        const char16_t* lower;
-        const char16_t* higher;
-    } pairs[] = {{u"", u" "},       {u" x", u"-"}, {u"-", u"_"}, {u"_", u"0"},         {u"_____F", u"____10"},
-                 {u"9", u"a"},      {u"e", u"é"},  {u"é", u"f"}, {u"c", u"ç"},         {u"ça", u"cb"},
-                 {u"oe", u"œ"},     {u"œ", u"of"}, {u"a", u"A"}, {u"Zebre", u"zèbre"}, {u"école", u"Ecoles"},
-                 {u"e\u0301", u"é"}};
-    for (const auto& p : pairs) {
-        const QString a = QString::fromUtf16(p.lower), b = QString::fromUtf16(p.higher);
+    const std::pair<const char16_t*, const char16_t*> pairs[] = {
+        {u"", u" "},       {u" x", u"-"}, {u"-", u"_"}, {u"_", u"0"},         {u"_____F", u"____10"},
+        {u"9", u"a"},      {u"e", u"é"},  {u"é", u"f"}, {u"c", u"ç"},         {u"ça", u"cb"},
+        {u"oe", u"œ"},     {u"œ", u"of"}, {u"a", u"A"}, {u"Zebre", u"zèbre"}, {u"école", u"Ecoles"},
+        {u"e\u0301", u"é"}};
+    for (const auto& [lower, higher] : pairs) {
+        const QString a = QString::fromUtf16(lower), b = QString::fromUtf16(higher);
         EXPECT_LT(Text_Order_Compare(a, b), 0) << a.toStdString() << " < " << b.toStdString();
         EXPECT_GT(Text_Order_Compare(b, a), 0) << b.toStdString() << " > " << a.toStdString();
         EXPECT_LT(Text_Order_Compare(Text_Order_Key_Of(a), a, Text_Order_Key_Of(b), b), 0) << a.toStdString();
@@ -129,14 +124,10 @@ TEST(Result_Model, Large_Text_Sorts_Follow_The_Text_Order) {
 }
 
 TEST(Result_Model, Ties_Keep_Their_Previous_Order_In_Every_Sort) {
+    std::vector<QStringList> rows;  // ids 1 to 6, keys b and a in turn
+    for (int id = 1; id <= 6; ++id) rows.push_back({QString::number(id), id % 2 ? u"b"_qs : u"a"_qs});
     for (int code = 1; code <= 6; ++code) {
-        Hand_Result r({u"4"_qs, u"5"_qs}, {u"Id"_qs, u"Key"_qs},
-                      {{u"1"_qs, u"b"_qs},
-                       {u"2"_qs, u"a"_qs},
-                       {u"3"_qs, u"b"_qs},
-                       {u"4"_qs, u"a"_qs},
-                       {u"5"_qs, u"b"_qs},
-                       {u"6"_qs, u"a"_qs}});
+        Hand_Result r({u"4"_qs, u"5"_qs}, {u"Id"_qs, u"Key"_qs}, rows);
         r.Model.Sort(0, Sort_Rule::Number, false);  // the previous order: 6 to 1
         const Sort_Rule rule = code <= 2 ? Sort_Rule::Generic : code <= 4 ? Sort_Rule::Number : Sort_Rule::Text;
         r.Model.Sort(1, rule, code % 2 == 1);

@@ -9,13 +9,19 @@ Saved_Search Read_Ok(const QByteArray& bytes) {
     return std::holds_alternative<Saved_Search>(r) ? std::get<Saved_Search>(r) : Saved_Search{};
 }
 
+// A refusal of the kind named, whose sentence says `said`.
+template <typename Answer>
+void Expect_Problem(const Answer& r, Saved_Search_Problem::Kind kind, const char* said, const char* name) {
+    ASSERT_TRUE(std::holds_alternative<Saved_Search_Problem>(r)) << name;
+    const QString text = Saved_Search_Problem_Text(std::get<Saved_Search_Problem>(r));
+    EXPECT_EQ(std::get<Saved_Search_Problem>(r).What, kind) << name;
+    EXPECT_TRUE(text.contains(said)) << name << ": " << text.toStdString();
+}
+
 }  // namespace
 
 TEST(Saved_Search_File, Round_Trip_Keeps_Every_Part) {
-    const struct {
-        const char* name;
-        QString value;
-    } values[] = {
+    const std::pair<const char*, QString> values[] = {
         {"wildcards", "*ville?[#]"},
         {"quotes and backslashes", "a \"b\" \\ c\\\""},
         {"line breaks and tabs", "one\r\ntwo\nthree\tfour"},
@@ -23,15 +29,15 @@ TEST(Saved_Search_File, Round_Trip_Keeps_Every_Part) {
         {"non-ASCII", "Œuvre de Müller, ß, été 🌍"},
         {"empty", ""},
     };
-    for (const auto& v : values) {
+    for (const auto& [name, value] : values) {
         Saved_Search s;
         s.Language = "FR";
         s.Field_Set = "Custom=1-4,8";
         s.Heading_Sort = Saved_Sort_Key{"Proj#", true};
-        s.Rows = {{1, true, "ProjName", "contains", true, v.value},
+        s.Rows = {{1, true, "ProjName", "contains", true, value},
                   {2, true, "EM", "equal", false, "DE"},
-                  {3, false, "*", "begins", false, v.value}};
-        EXPECT_EQ(Read_Ok(Write_Saved_Search(s)), s) << v.name;
+                  {3, false, "*", "begins", false, value}};
+        EXPECT_EQ(Read_Ok(Write_Saved_Search(s)), s) << name;
     }
     // Written by hand: a byte-order mark, CR LF, comments and blank lines are taken.
     const Saved_Search hand = Read_Ok(
@@ -64,14 +70,7 @@ TEST(Saved_Search_File, Refusals_Say_What_Is_Wrong) {
         {"five keys", head + QByteArray("sort key = Year\n").repeated(5), K::Bad_Line, "Line 6"},
         {"both orders", head + "sort = Year\nsort key = EM\n", K::Bad_Line, "Line 3"},
     };
-    for (const auto& c : cases) {
-        const auto r = Read_Saved_Search(c.bytes);
-        ASSERT_TRUE(std::holds_alternative<Saved_Search_Problem>(r)) << c.name;
-        const auto& p = std::get<Saved_Search_Problem>(r);
-        EXPECT_EQ(p.What, c.kind) << c.name;
-        EXPECT_TRUE(Saved_Search_Problem_Text(p).contains(c.said))
-            << c.name << ": " << Saved_Search_Problem_Text(p).toStdString();
-    }
+    for (const auto& c : cases) Expect_Problem(Read_Saved_Search(c.bytes), c.kind, c.said, c.name);
 }
 
 TEST_F(Search_Test, A_Saved_Search_Resolves_To_The_Rows_Its_Names_Give) {
@@ -132,12 +131,7 @@ TEST_F(Search_Test, A_Saved_Search_Naming_What_Does_Not_Exist_Is_Refused) {
         Saved_Search s;
         s.Rows = {c.row};
         s.Field_Set = c.fields;
-        const auto r = Resolve_Saved_Search(session, s);
-        ASSERT_TRUE(std::holds_alternative<Saved_Search_Problem>(r)) << c.name;
-        const auto& p = std::get<Saved_Search_Problem>(r);
-        EXPECT_EQ(p.What, c.kind) << c.name;
-        EXPECT_TRUE(Saved_Search_Problem_Text(p).contains(c.said))
-            << c.name << ": " << Saved_Search_Problem_Text(p).toStdString();
+        Expect_Problem(Resolve_Saved_Search(session, s), c.kind, c.said, c.name);
     }
     Saved_Search s;
     s.Heading_Sort = Saved_Sort_Key{"RecoFr", false};

@@ -46,29 +46,24 @@ const QStringList Unsorted = {u"1"_qs, u"2"_qs, u"3"_qs};
 }  // namespace
 
 TEST_F(Single_Field, Header_Clicks_Toggle_By_Data_Type) {
-    const struct {
-        qint32 field;
-        std::vector<qint32> codes;
-    } cases[] = {
+    const std::pair<qint32, std::vector<qint32>> cases[] = {
         {1, {5, 6, 5}}, {2, {5, 6, 5}}, {6, {5, 6, 5}}, {3, {3, 4, 3}}, {4, {3, 4, 3}}, {5, {3, 4, 3}}, {7, {0, 0, 0}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [field, codes] : cases) {
         state = Single_Field_Sort(8);
         const auto fresh = Seven_Kinds();
         Result_Model& m = fresh->Model;
-        for (size_t click = 0; click < c.codes.size(); ++click) {
-            Sort_By_Heading(m, state, Value::Long(c.field));
-            const qint32 code = c.codes[click];
-            EXPECT_EQ(state.Sort_Field, c.field);
-            EXPECT_EQ(state.Sort_State[c.field], code) << "field " << c.field << " click " << click;
+        for (size_t click = 0; click < codes.size(); ++click) {
+            SCOPED_TRACE(testing::Message() << "field " << field << " click " << click);
+            Sort_By_Heading(m, state, Value::Long(field));
+            const qint32 code = codes[click];
+            EXPECT_EQ(state.Sort_Field, field);
+            EXPECT_EQ(state.Sort_State[field], code);
             EXPECT_EQ(std::accumulate(state.Sort_State.begin(), state.Sort_State.end(), 0), code);
             QStringList arrows(7, u"-"_qs);
-            if (code) arrows[c.field - 1] = code % 2 ? u"asc"_qs : u"desc"_qs;
-            EXPECT_EQ(Arrows(m), arrows) << "field " << c.field;
-            EXPECT_EQ(Ids(m), code == 0  ? Unsorted
-                              : code % 2 ? Ascending
-                                         : Descending)
-                << "field " << c.field << " click " << click;
+            if (code) arrows[field - 1] = code % 2 ? u"asc"_qs : u"desc"_qs;
+            EXPECT_EQ(Arrows(m), arrows);
+            EXPECT_EQ(Ids(m), code == 0 ? Unsorted : code % 2 ? Ascending : Descending);
         }
     }
 }

@@ -14,25 +14,22 @@ QStringList Numbered(int n) {
 
 TEST(Error_Window, Shows_Up_To_300_Lines_Joined_By_CrLf_And_Ok_Closes) {
     const QString cut = "\r\nToo many errors: truncated !";
-    const struct {
-        int lines;
-        QString text;
-    } cases[] = {
+    const std::pair<int, QString> cases[] = {
         {0, ""},
         {300, Numbered(300).join("\r\n")},
         {301, Numbered(300).join("\r\n") + cut},
         {1000, Numbered(300).join("\r\n") + cut},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines);
-        EXPECT_EQ(Error_Window::Error_Text(Numbered(c.lines)), c.text);
-        if (c.lines < 2) continue;
+    for (const auto& [lines, text] : cases) {
+        SCOPED_TRACE(lines);
+        EXPECT_EQ(Error_Window::Error_Text(Numbered(lines)), text);
+        if (lines < 2) continue;
         // Shown, the box holds the same lines.
         Error_Window w;
-        w.Lines = Numbered(c.lines);
+        w.Lines = Numbered(lines);
         w.show();
-        QStringList expected = Numbered(std::min(c.lines, 300));
-        if (c.lines > 300) expected << "Too many errors: truncated !";
+        QStringList expected = Numbered(std::min(lines, 300));
+        if (lines > 300) expected << "Too many errors: truncated !";
         EXPECT_EQ(Box_Lines(w), expected);
         EXPECT_TRUE(w.Lines_Box->isReadOnly());
         w.Ok_Button->click();

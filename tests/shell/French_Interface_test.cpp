@@ -20,11 +20,7 @@
 #include "Layout_Check.h"
 #include "views/Views_Fixture.h"
 
-#include <gtest/gtest.h>
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -35,22 +31,11 @@ namespace {
 
 // Names, and words French writes as English does; the French paragraphs of the welcome
 // window, which it shows in both languages.
-const QStringList Same_In_Both{"OK",
-                               "Code",
-                               "Codes",
-                               "Destination",
-                               "Format",
-                               "EN",
-                               "FR",
-                               "?",
-                               "Sifa_Soft",
-                               "Sifa_Soft 0.6.2",
-                               "Sifa_Soft v0.6.2",
-                               "Manuel utilisateur",
-                               "Synthèse",
-                               "Rapport Final",
-                               "Sifa_Soft lit",
-                               "Les recommandations proviennent"};
+const QStringList Same_In_Both =
+    QStringLiteral(
+        "OK|Code|Codes|Destination|Format|EN|FR|?|Sifa_Soft|Sifa_Soft 0.6.2|Sifa_Soft v0.6.2|Manuel utilisateur|"
+        "Synthèse|Rapport Final|Sifa_Soft lit|Les recommandations proviennent")
+        .split(u'|');
 
 bool Same_In_Both_Languages(const QString& text) {
     const QString plain = Plain_Caption(text).trimmed();

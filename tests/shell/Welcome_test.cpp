@@ -21,8 +21,7 @@ namespace {
 // Keeps every height the window takes.
 struct Height_Log : QObject {
     QList<int> heights;
-    QWidget* w;
-    explicit Height_Log(QWidget* window) : w(window) { w->installEventFilter(this); }
+    explicit Height_Log(QWidget* window) { window->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Resize) heights << static_cast<QResizeEvent*>(e)->size().height();
         return false;
@@ -44,10 +43,6 @@ struct Welcome_Window : ::testing::Test {
     static void Show(Welcome& w) {
         w.Start_Timer->stop();
         w.show();
-    }
-    void Use_Workbook(const QString& source) {
-        QFile::remove(App_File("Sifa_table.xls"));
-        if (!source.isEmpty()) QFile::copy(source, App_File("Sifa_table.xls"));
     }
 };
 
@@ -141,7 +136,8 @@ TEST_F(Welcome_Window, Bad_Or_Missing_Workbook_Shows_Its_Lines) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         session.Records().Clear();
-        Use_Workbook(c.workbook);
+        QFile::remove(App_File("Sifa_table.xls"));
+        if (!c.workbook.isEmpty()) QFile::copy(c.workbook, App_File("Sifa_table.xls"));
         Error_Window_Answerer answer;
         Welcome w(session);
         Show(w);

@@ -68,17 +68,13 @@ TEST_F(Picker, Opens_On_The_Code_Of_The_Box) {
 
 TEST_F(Picker, Filters_Narrow_The_List_And_Empty_Ones_Show_It_Whole) {
     Open(QString());
-    struct Case {
-        const char* code;
-        const char* label;
-    };
-    for (const Case& c : {Case{"F", ""}, Case{"", "ia"}, Case{"L", "ux"}, Case{"ZZ", ""}}) {
-        SCOPED_TRACE(std::string(c.code) + "/" + c.label);
+    for (const auto& [code, label] : {std::pair{"F", ""}, {"", "ia"}, {"L", "ux"}, {"ZZ", ""}}) {
+        SCOPED_TRACE(std::string(code) + "/" + label);
         pick->Code_Filter->clear();
         pick->Label_Filter->clear();
-        QTest::keyClicks(pick->Code_Filter, QString::fromLatin1(c.code));
-        QTest::keyClicks(pick->Label_Filter, QString::fromLatin1(c.label));
-        const auto expected = country->Codes_Containing(QString::fromLatin1(c.code), QString::fromLatin1(c.label));
+        QTest::keyClicks(pick->Code_Filter, QString::fromLatin1(code));
+        QTest::keyClicks(pick->Label_Filter, QString::fromLatin1(label));
+        const auto expected = country->Codes_Containing(QString::fromLatin1(code), QString::fromLatin1(label));
         ASSERT_EQ(pick->Code_List->rowCount(), expected->Count());
         EXPECT_LT(expected->Count(), country->Codes->Count());
         int r = 0;

@@ -30,9 +30,7 @@ TEST(Result_View, Paints_Merged_Runs_Once_Line_Breaks_And_The_Sort_Arrows) {
                   {{"France", "2004", "one"}, {"France", "1999", "first\nsecond\nthird"}, {"Spain", "1999", "x"}});
     Result_Model& m = r.Model;
     Result_View view(m);
-    view.setColumnWidth(0, 100);
-    view.setColumnWidth(1, 100);
-    view.setColumnWidth(2, 100);
+    for (int c = 0; c < 3; ++c) view.setColumnWidth(c, 100);
     view.Set_Row_Heights({20, view.fontMetrics().lineSpacing() * 4, 20});
     Show(view, 400, 300);
     const QColor base = view.palette().color(QPalette::Base);

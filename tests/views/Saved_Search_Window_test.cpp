@@ -1,3 +1,4 @@
+#include "Byte_Files.h"
 #include "Search_Window_Access.h"
 #include "search/Saved_Search.h"
 
@@ -74,10 +75,7 @@ TEST_F(Search_Window_Test, A_Search_That_Does_Not_Fit_Opens_Nothing_And_A_Lost_O
     Saved_Search bad;
     bad.Rows = {{1, true, "EM", "equal", false, "XQ"}};
     const QString file = folder.filePath("bad.sifasearch");
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(Write_Saved_Search(bad));
-    f.close();
+    Write_Bytes(file, Write_Saved_Search(bad));
     Scoped_Recorder rec;
     EXPECT_FALSE(s.Open_Search_File(file));
     ASSERT_EQ(rec->shown.size(), 1u);
@@ -88,10 +86,7 @@ TEST_F(Search_Window_Test, A_Search_That_Does_Not_Fit_Opens_Nothing_And_A_Lost_O
 
     // A search of the list that is gone is taken off it, with a word.
     const QString gone = folder.filePath("gone.sifasearch");
-    QFile g(gone);
-    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
-    g.write(Write_Saved_Search(before));
-    g.close();
+    Write_Bytes(gone, Write_Saved_Search(before));
     ASSERT_TRUE(s.Open_Search_File(gone));
     QFile::remove(gone);
     s.Fill_Recent_Menu();

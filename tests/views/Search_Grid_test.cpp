@@ -4,7 +4,6 @@
 
 #include "views/Record_Window.h"
 
-#include <QHeaderView>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QWindow>

@@ -8,26 +8,20 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHeaderView>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 #include "model/App_Paths.h"
 #include "views/Criteria_Rows.h"
 #include "views/Result_View.h"
 #include "views/Search_Window.h"
 #include "views/Sort_Dialog.h"
-#include "winsupport/Default_App.h"
 #include "winsupport/Message_Service.h"
 #include "winsupport/Window_Utils.h"
 

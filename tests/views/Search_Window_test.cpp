@@ -1,8 +1,6 @@
 #include "Search_Window_Access.h"
 
 #include <QCompleter>
-#include <QTest>
-#include <QTimer>
 #include <QToolTip>
 
 TEST_F(Search_Window_Test, OpensWithTheInitialQueryAndItsCount) {
@@ -187,9 +185,7 @@ TEST_F(Search_Window_Test, CodedValueBoxTakesAnyCaseAndOffersCodesByName) {
     EXPECT_EQ(s.Rows->Value_Description_Label[1]->text(), "Germany");
     EXPECT_EQ(leave("germany"), "DE");
     EXPECT_EQ(leave("*LAND"), "*LAND");  // a pattern that fits names stays as typed
-    EXPECT_TRUE(rec->shown.empty());
-    EXPECT_EQ(leave("xx"), "xx");
-    EXPECT_EQ(rec->texts(), QStringList{"Unkownn code"});
+    EXPECT_TRUE(rec->shown.empty());  // a code that is none: RefusedValueKeepsTheFocusButThePickerIsReachable
 
     QApplication::setActiveWindow(&s);
     box->setFocus();

@@ -166,12 +166,9 @@ TEST_F(Sort_Dialog_Test, Sort_Then_Close_Cancel_Or_Escape) {
         EXPECT_EQ(keys, stored);
         EXPECT_EQ(Ids(grid), (QStringList{"4", "2", "3", "1"}));
         if (end == Close_Box) continue;
-        const std::array<std::pair<Sort_Arrow, int>, 3> headers{std::pair{grid.Arrow(0), grid.Key_Number(0)},
-                                                                {grid.Arrow(1), grid.Key_Number(1)},
-                                                                {grid.Arrow(2), grid.Key_Number(2)}};
-        EXPECT_EQ(headers[0], std::pair(Sort_Arrow::Ascending, 1));
-        EXPECT_EQ(headers[1], std::pair(Sort_Arrow::Descending, 2));
-        EXPECT_EQ(headers[2], std::pair(Sort_Arrow::None, 0));
+        EXPECT_EQ(std::pair(grid.Arrow(0), grid.Key_Number(0)), std::pair(Sort_Arrow::Ascending, 1));
+        EXPECT_EQ(std::pair(grid.Arrow(1), grid.Key_Number(1)), std::pair(Sort_Arrow::Descending, 2));
+        EXPECT_EQ(std::pair(grid.Arrow(2), grid.Key_Number(2)), std::pair(Sort_Arrow::None, 0));
     }
     EXPECT_TRUE(rec->shown.empty());
     // A single key: its arrow alone.

@@ -28,10 +28,8 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
     Write_Bytes(pdf, "%PDF-1.4\n");
     const struct {
         const char* name;
-        QString file;
-        QString program;
-        bool starts;
-        bool result;
+        QString file, program;
+        bool starts, result;
         const char* text;
         const char* caption;
     } cases[] = {
@@ -65,10 +63,7 @@ TEST(Open_With_Default_App, Each_Failure_Has_Its_Message) {
 
 TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting) {
     const QString f = QStringLiteral("/data/my manual.pdf");
-    const struct {
-        const char* exec;
-        QStringList args;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"evince %U", {"evince", "file:///data/my%20manual.pdf"}},
         {"okular %f", {"okular", f}},
         {"viewer", {"viewer", f}},
@@ -79,7 +74,8 @@ TEST(Desktop_Exec_Arguments, Field_Codes_And_Quoting) {
         {"\"unclosed %f", {}},
         {"", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Desktop_Exec_Arguments(QString::fromLatin1(c.exec), f), c.args) << c.exec;
+    for (const auto& [exec, args] : cases)
+        EXPECT_EQ(Desktop_Exec_Arguments(QString::fromLatin1(exec), f), args) << exec;
 }
 
 #ifndef Q_OS_WIN
@@ -100,10 +96,8 @@ TEST(Default_App_Linux, Finds_The_Associated_Entry_And_Starts_It) {
     const QString pdf = dir.filePath("doc.pdf");
     Write_Bytes(pdf, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
 
-    qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    qputenv("XDG_CONFIG_DIRS", config.toUtf8());
-    qputenv("XDG_DATA_HOME", data.toUtf8());
-    qputenv("XDG_DATA_DIRS", data.toUtf8());
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) qputenv(v, config.toUtf8());
+    for (const char* v : {"XDG_DATA_HOME", "XDG_DATA_DIRS"}) qputenv(v, data.toUtf8());
     auto backend = Create_Platform_Default_App_Backend();
     const auto c = backend->Find_Executable(pdf);
     EXPECT_EQ(c.program, script);

@@ -23,11 +23,7 @@ TEST(Qt_File_Filter, Converts_Name_And_Pattern_Pairs) {
 }
 
 TEST(Qt_File_Filter, A_Name_Without_Extension_Gets_The_Chosen_Filters) {
-    const struct {
-        const char* name;
-        const char* filter;
-        const char* result;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/tmp/out_short", "CSV Files (*.csv)", "/tmp/out_short.csv"},
         {"/tmp/a.dir/out", "CSV Files (*.csv)", "/tmp/a.dir/out.csv"},
         {"/tmp/out.txt", "CSV Files (*.csv)", "/tmp/out.txt"},
@@ -35,7 +31,8 @@ TEST(Qt_File_Filter, A_Name_Without_Extension_Gets_The_Chosen_Filters) {
         {"/tmp/out", "Data (*.dat *.xls)", "/tmp/out.dat"},
         {"/tmp/out", "", "/tmp/out"},
     };
-    for (const auto& c : cases) EXPECT_EQ(With_Filter_Suffix(c.name, c.filter), c.result) << c.name << " " << c.filter;
+    for (const auto& [name, filter, result] : cases)
+        EXPECT_EQ(With_Filter_Suffix(name, filter), result) << name << " " << filter;
 }
 
 // The real message box: its text whole however long, its caption whole however short

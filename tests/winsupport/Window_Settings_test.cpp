@@ -3,22 +3,19 @@
 #include "winsupport/Interface_Language.h"
 #include "winsupport/Window_Utils.h"
 
+#include "Byte_Files.h"
+
 #include <gtest/gtest.h>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QWidget>
 
 namespace {
 void Write_Settings_File(const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(Settings_Path()).absolutePath());
-    QFile f(Settings_Path());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    Write_Bytes(Settings_Path(), bytes);
 }
 
 struct Named_Window : QWidget {

@@ -75,11 +75,9 @@ QByteArray Compound(QByteArray stream, const QString& name = QStringLiteral("Wor
         for (int c = 0; c < n.size(); ++c) dir.replace(at + 2 * c, 2, Le16(n[c].unicode()));
         dir.replace(at + 0x40, 2, Le16(unsigned(2 * n.size() + 2)));
         dir[at + 0x42] = char(type);
-        Put32(dir, at + 0x44, 0xFFFFFFFF);
-        Put32(dir, at + 0x48, 0xFFFFFFFF);
-        Put32(dir, at + 0x4C, child);
-        Put32(dir, at + 0x74, start);
-        Put32(dir, at + 0x78, size);
+        for (const auto& [off, v] :
+             {std::pair{0x44, 0xFFFFFFFFu}, {0x48, 0xFFFFFFFFu}, {0x4C, child}, {0x74, start}, {0x78, size}})
+            Put32(dir, at + off, v);
     };
     entry(0, QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0);
     entry(1, name, 2, 0xFFFFFFFF, quint32(first), quint32(stream.size()));
