@@ -46,7 +46,7 @@ struct Cp1252_Sink {
 struct Device_Sink {
     QIODevice& device;
     bool utf8 = false;
-    QByteArray out;
+    QByteArray out{};
     bool failed = false;
     bool Append(QStringView v) {
         if (v.isEmpty()) return true;

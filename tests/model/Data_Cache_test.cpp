@@ -326,6 +326,6 @@ TEST_F(Cache, The_Columns_Line_Of_The_Stamp) {
         EXPECT_EQ(t(1, 1), c.damaged ? Value() : Value::Double(2024)) << c.stamp.toStdString();
         EXPECT_EQ(t.Damaged(), c.damaged);
         EXPECT_EQ(QFileInfo::exists(stamp), !c.damaged);
-        if (c.damaged) EXPECT_EQ(Load(), -1);  // the workbook is imported again
+        if (c.damaged) { EXPECT_EQ(Load(), -1); }  // the workbook is imported again
     }
 }

@@ -175,7 +175,7 @@ TEST_F(Welcome_Window, Panels_Scroll_When_The_Window_Is_Short) {
             EXPECT_GE(area->verticalScrollBar()->maximum(), bottom - area->viewport()->height());
             // The texts beside the bar, and no bar at the window's own height.
             EXPECT_LE(area->widget()->width(), area->viewport()->width());
-            if (height == full) EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
+            if (height == full) { EXPECT_EQ(area->verticalScrollBar()->maximum(), 0); }
         }
     }
 }

@@ -97,7 +97,7 @@ TEST_F(Record_Window_Test, Stacks_The_Rows_And_Scrolls_Only_When_They_Do_Not_Fit
     bool someWrap = false;
     for (int k = 0; k < 16; ++k) {
         QTextEdit* box = w.Value_Texts[k];
-        if (k > 0) EXPECT_EQ(box->y(), w.Value_Texts[k - 1]->geometry().bottom() + 1) << k;
+        if (k > 0) { EXPECT_EQ(box->y(), w.Value_Texts[k - 1]->geometry().bottom() + 1) << k; }
         EXPECT_LE(box->document()->size().height(), box->viewport()->height() + 1) << k;
         EXPECT_GE(w.Label[k]->y(), box->y()) << k;
         someWrap |= box->height() > w.Value_Texts[0]->height();

@@ -52,8 +52,9 @@ TEST_F(Search_Window_Test, FitsASmallScreenAndKeepsItsProportionsWithRoom) {
         const QRect r(w->mapTo(&s, QPoint(0, 0)), w->size());
         EXPECT_TRUE(s.rect().contains(r)) << w->objectName().toStdString();
         const auto* b = qobject_cast<const QAbstractButton*>(w);
-        if ((b && b->text() != "?") || w == s.Language_Box)
+        if ((b && b->text() != "?") || w == s.Language_Box) {
             EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+        }
     }
     EXPECT_TRUE(s.Rows->Value_Description_Label[1]->isVisible());
     // The quick find box and the accents line take a line each from the grid on so small a screen.
